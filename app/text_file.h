@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Every text file of the program (dictionaries, settings, reports) is windows-1250 on disk.
+QString DecodeCp1250(const QByteArray &bytes);
+// Characters that windows-1250 cannot hold become '?' (never the Ctrl-Z that ends a dictionary).
+QByteArray EncodeCp1250(const QString &text);
+
+// The whole file; throws FileError with the system's text when it cannot be opened or read.
+QByteArray ReadFileBytes(const QString &path);
+// The lines of a text: CR LF and bare LF both end a line, a last line needs no ending.
+QStringList SplitLines(const QString &text);
+// The lines, each followed by CR LF, encoded in windows-1250.
+QByteArray JoinLines(const QStringList &lines);
+// Replaces the file through a temporary copy, so a failure leaves the old file whole.
+// Throws FileError with the system's text on failure.
+void WriteFileSafely(const QString &path, const QByteArray &bytes);

@@ -1,0 +1,33 @@
+#include "vocabulary/vocabulary_file.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+// Read and write back a full dictionary of 1000 pairs of 148-character lines with diacritics.
+static void BM_ReadAndWriteBackDictionary(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("velky.slv"));
+    Vocabulary vocabulary;
+    vocabulary.Theme = QString::fromUtf8("*čeština-němčina, velká lekce");
+    for (int i = 0; i < Vocabulary::Capacity; ++i) {
+        VocabularyEntry entry;
+        entry.Side[1] = QString::fromUtf8("žluťoučký kůň %1, úpěl").arg(i);
+        entry.Comment[1] = QStringLiteral("kůň");
+        entry.Side[2] = QString::fromUtf8("gelb[es|er] Pferd %1, schön").arg(i);
+        entry.Offers[1] = i;
+        entry.Errors[2] = i % 7;
+        vocabulary.Entries.append(entry);
+    }
+    WriteVocabularyFile(path, vocabulary);
+
+    for (auto _ : state) {
+        Vocabulary read;
+        ReadVocabularyFile(path, read);
+        WriteVocabularyFile(path, read);
+        benchmark::DoNotOptimize(read.Entries.data());
+    }
+}
+BENCHMARK(BM_ReadAndWriteBackDictionary)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);

@@ -1,0 +1,106 @@
+#include "ini_file.h"
+
+#include "app/file_error.h"
+#include "app/text_file.h"
+
+namespace {
+
+// The name of a '[name]' line, or nothing when the line is no section header.
+std::optional<QString> sectionName(const QString &line)
+{
+    const QString text = line.trimmed();
+    if (text.size() < 2 || !text.startsWith(QLatin1Char('[')))
+        return std::nullopt;
+    const qsizetype close = text.indexOf(QLatin1Char(']'));
+    if (close < 0)
+        return std::nullopt;
+    return text.mid(1, close - 1).trimmed();
+}
+
+bool isComment(const QString &line)
+{
+    const QString text = line.trimmed();
+    return text.startsWith(QLatin1Char(';')) || text.startsWith(QLatin1Char('#'));
+}
+
+bool sameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+IniFile IniFile::load(const QString &path)
+{
+    IniFile ini;
+    try {
+        ini.m_lines = SplitLines(DecodeCp1250(ReadFileBytes(path)));
+    } catch (const FileError &) {
+        // No file yet: every value takes its default, and a write creates the file.
+    }
+    return ini;
+}
+
+IniFile::Range IniFile::findSection(const QString &section) const
+{
+    Range range;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const auto name = sectionName(m_lines.at(i));
+        if (!name)
+            continue;
+        if (range.header >= 0) {
+            range.end = i;
+            return range;
+        }
+        if (sameName(*name, section))
+            range.header = i;
+    }
+    range.end = m_lines.size();
+    return range;
+}
+
+qsizetype IniFile::findKey(const Range &range, const QString &key) const
+{
+    if (range.header < 0)
+        return -1;
+    for (qsizetype i = range.header + 1; i < range.end; ++i) {
+        const QString &line = m_lines.at(i);
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals > 0 && !isComment(line) && sameName(line.left(equals).trimmed(), key))
+            return i;
+    }
+    return -1;
+}
+
+std::optional<QString> IniFile::value(const QString &section, const QString &key) const
+{
+    const qsizetype index = findKey(findSection(section), key);
+    if (index < 0)
+        return std::nullopt;
+    const QString &line = m_lines.at(index);
+    return line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed();
+}
+
+void IniFile::setValue(const QString &section, const QString &key, const QString &value)
+{
+    const QString line = key + QLatin1Char('=') + value;
+    Range range = findSection(section);
+    if (range.header < 0) {
+        if (!m_lines.isEmpty() && !m_lines.last().trimmed().isEmpty())
+            m_lines.append(QString());
+        m_lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+        m_lines.append(line);
+        return;
+    }
+    const qsizetype index = findKey(range, key);
+    if (index >= 0) {
+        m_lines[index] = line;
+        return;
+    }
+    // A new key goes after the section's last non-blank line, before the blank lines
+    // that separate it from the next section.
+    qsizetype insertAt = range.end;
+    while (insertAt > range.header + 1 && m_lines.at(insertAt - 1).trimmed().isEmpty())
+        --insertAt;
+    m_lines.insert(insertAt, line);
+}

@@ -1,0 +1,164 @@
+#include "app/file_error.h"
+#include "settings/settings.h"
+#include "test_support.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SettingsFileTest : public testing::Test
+{
+protected:
+    QString iniPath() const { return SettingsFilePath(dir.path()); }
+    Settings read(const QByteArray &ini, QString *open = nullptr)
+    {
+        WriteBytes(iniPath(), ini);
+        Settings settings;
+        settings.ProcHodnoc = -77; // must be overwritten
+        const QString path = ReadSettings(settings, dir.path());
+        if (open)
+            *open = path;
+        return settings;
+    }
+    QTemporaryDir dir;
+};
+
+TEST(ProgramDirectory, IsTheDirectoryOfTheExecutable)
+{
+    EXPECT_EQ(ProgramDirectory(QStringLiteral("/opt/merko/bin/merko")),
+              QStringLiteral("/opt/merko/bin"));
+    EXPECT_EQ(SettingsFilePath(QStringLiteral("/opt/merko")), QStringLiteral("/opt/merko/Merko.ini"));
+}
+
+struct IntegerCase
+{
+    const char *text;
+    int expected;
+};
+
+class SettingsIntegerTest : public testing::TestWithParam<IntegerCase>
+{};
+
+TEST_P(SettingsIntegerTest, ReadsDecimalAndHexOrGivesTheDefault)
+{
+    EXPECT_EQ(ReadSettingsInteger(QString::fromLatin1(GetParam().text), -99), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, SettingsIntegerTest,
+    testing::Values(IntegerCase{"90", 90}, IntegerCase{"  +7", 7}, IntegerCase{"-5", -5},
+                    IntegerCase{"0x5A", 90}, IntegerCase{"0X5a", 90}, IntegerCase{"$10", 16},
+                    IntegerCase{"-$10", -16}, IntegerCase{"$FFFFFFFF", -1}, IntegerCase{"", -99},
+                    IntegerCase{"abc", -99}, IntegerCase{"12a", -99}, IntegerCase{"1 2", -99},
+                    IntegerCase{"0x", -99}, IntegerCase{"$", -99}, IntegerCase{"-", -99},
+                    IntegerCase{"1e3", -99}, IntegerCase{"2147483647", 2147483647},
+                    IntegerCase{"-2147483648", -2147483647 - 1},
+                    IntegerCase{"2147483648", -99}, IntegerCase{"$1FFFFFFFF", -99}));
+
+TEST_F(SettingsFileTest, WithoutAFileEveryOptionHasItsDefault)
+{
+    Settings settings;
+    settings.Cetnost = 2;
+    settings.Slovnik = QStringLiteral("x");
+    EXPECT_TRUE(ReadSettings(settings, dir.path()).isEmpty());
+    EXPECT_EQ(settings, Settings());
+    EXPECT_EQ(settings.ProcHodnoc, 90);
+}
+
+TEST_F(SettingsFileTest, ReadsKeysWithoutRegardToCaseAndClampsThem)
+{
+    const Settings s = read("; comment\r\n[other]\r\nCetnost=1\r\n[setup]\r\n"
+                            "cetnost=7\r\nPRIMJAZYK = 1\r\nHodnoceni=5\r\nProcHodnoc=150\r\n"
+                            "ProcZobraz=2\r\nObrazek=0\r\nKomentar=$1\r\n");
+    EXPECT_EQ(s.Cetnost, 2);
+    EXPECT_EQ(s.PrimJazyk, 1);
+    EXPECT_EQ(s.Hodnoceni, 1);
+    EXPECT_EQ(s.ProcHodnoc, 100);
+    EXPECT_TRUE(s.ProcZobraz);
+    EXPECT_FALSE(s.Obrazek);
+    EXPECT_TRUE(s.Komentar);
+}
+
+TEST_F(SettingsFileTest, UnreadableValuesGiveTheirDefaults)
+{
+    EXPECT_EQ(read("[Setup]\nProcHodnoc=-5\n").ProcHodnoc, 0);
+    EXPECT_EQ(read("[Setup]\nProcHodnoc=abc\n").ProcHodnoc, 90);
+    EXPECT_EQ(read("[Setup]\nProcHodnoc=0x5A\n").ProcHodnoc, 90);
+    EXPECT_EQ(read("[Setup]\nProcHodnoc=\n").ProcHodnoc, 90);
+    EXPECT_EQ(read("[Setup]\nProcHodnoc=45\n").ProcHodnoc, 45);
+    EXPECT_EQ(read("[Setup]\nCetnost=-3\nPrimJazyk=x\n").Cetnost, 0);
+    EXPECT_FALSE(read("[Setup]\nObrazek=on\n").Obrazek);
+    EXPECT_EQ(read("ProcHodnoc=50\n[Setup]\n").ProcHodnoc, 90);
+}
+
+TEST_F(SettingsFileTest, TheDictionaryIsOpenedOnlyWhenItExists)
+{
+    const QString existing = QDir(dir.path()).filePath(QStringLiteral("lekce č.slv"));
+    WriteBytes(existing, "a / b\r\n");
+    QString open;
+    Settings s = read("[Setup]\r\nSlovnik=" + Cp1250(existing.toUtf8().constData()) + "\r\n",
+                      &open);
+    EXPECT_EQ(s.Slovnik, existing);
+    EXPECT_EQ(open, existing);
+
+    s = read("[Setup]\r\nSlovnik=/no/such/file.slv\r\n", &open);
+    EXPECT_EQ(s.Slovnik, QStringLiteral("/no/such/file.slv"));
+    EXPECT_TRUE(open.isEmpty());
+
+    s = read("[Setup]\r\nSlovnik=" + dir.path().toUtf8() + "\r\n", &open);
+    EXPECT_TRUE(open.isEmpty()) << "a directory is no dictionary";
+}
+
+TEST_F(SettingsFileTest, ANewFileGetsTheEightKeysInTheirOrder)
+{
+    Settings settings;
+    settings.Slovnik = QString::fromUtf8("/home/u/čeština.slv");
+    settings.PrimJazyk = 2;
+    settings.ProcZobraz = true;
+    WriteSettings(settings, dir.path());
+    EXPECT_EQ(ReadBytes(iniPath()), Cp1250("[Setup]\r\nSlovnik=/home/u/čeština.slv\r\nCetnost=0\r\n"
+                                           "PrimJazyk=2\r\nHodnoceni=0\r\nProcHodnoc=90\r\n"
+                                           "ProcZobraz=1\r\nObrazek=0\r\nKomentar=0\r\n"));
+    Settings back;
+    ReadSettings(back, dir.path());
+    EXPECT_EQ(back, settings);
+}
+
+TEST_F(SettingsFileTest, WritingReplacesKeysInPlaceAndKeepsEveryOtherLine)
+{
+    WriteBytes(iniPath(), "; my notes\r\n[Window]\r\nLeft=10\r\n\r\n[SETUP]\r\n"
+                          "  procHODNOC = 50\r\nmine=keep me\r\nslovnik=old.slv\r\n\r\n"
+                          "[Later]\nX=1\n");
+    Settings settings;
+    settings.Slovnik = QStringLiteral("new.slv");
+    settings.ProcHodnoc = 75;
+    WriteSettings(settings, dir.path());
+    EXPECT_EQ(ReadBytes(iniPath()), QByteArray("; my notes\r\n[Window]\r\nLeft=10\r\n\r\n[SETUP]\r\n"
+                                               "ProcHodnoc=75\r\nmine=keep me\r\nSlovnik=new.slv\r\n"
+                                               "Cetnost=0\r\nPrimJazyk=0\r\nHodnoceni=0\r\n"
+                                               "ProcZobraz=0\r\nObrazek=0\r\nKomentar=0\r\n\r\n"
+                                               "[Later]\r\nX=1\r\n"));
+}
+
+TEST_F(SettingsFileTest, AMissingSectionIsAddedAtTheEnd)
+{
+    WriteBytes(iniPath(), "[Other]\nA=1");
+    WriteSettings(Settings(), dir.path());
+    EXPECT_TRUE(ReadBytes(iniPath()).startsWith("[Other]\r\nA=1\r\n\r\n[Setup]\r\nSlovnik=\r\n"));
+}
+
+TEST_F(SettingsFileTest, AFailedWriteNamesTheFullPath)
+{
+    const QString missing = QDir(dir.path()).filePath(QStringLiteral("gone"));
+    try {
+        WriteSettings(Settings(), missing);
+        FAIL() << "writing into a missing directory succeeded";
+    } catch (const FileError &error) {
+        EXPECT_EQ(error.message(), QStringLiteral("Unable to write to ") + missing + "/Merko.ini");
+    }
+}
+
+} // namespace

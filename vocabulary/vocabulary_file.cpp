@@ -1,0 +1,217 @@
+#include "vocabulary_file.h"
+
+#include "app/file_error.h"
+#include "app/helpers.h"
+#include "app/text_file.h"
+
+#include <limits>
+
+namespace {
+
+constexpr int statisticsTextCapacity = 255;
+constexpr int sidePartWidth = 60;
+constexpr int counterWidth = 5;
+
+bool isWhite(QChar c)
+{
+    return c.unicode() <= 32;
+}
+
+bool isSpace(QChar c)
+{
+    return c == QLatin1Char(' ');
+}
+
+template<typename Predicate>
+QString trimWhere(const QString &text, Predicate strip)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && strip(text.at(begin)))
+        ++begin;
+    while (end > begin && strip(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// One number of the statistics text. A clean signed integer gives its value; digits
+// followed by anything else give the value of those digits without the sign; no digit gives 0.
+qint32 readCounterField(const QString &field)
+{
+    qsizetype i = 0;
+    while (i < field.size() && isSpace(field.at(i)))
+        ++i;
+    bool negative = false;
+    if (i < field.size() && (field.at(i) == QLatin1Char('+') || field.at(i) == QLatin1Char('-'))) {
+        negative = field.at(i) == QLatin1Char('-');
+        ++i;
+    }
+    qint64 value = 0;
+    bool clean = true;
+    for (; i < field.size(); ++i) {
+        const QChar c = field.at(i);
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            clean = false;
+            break;
+        }
+        const qint64 next = value * 10 + (c.unicode() - '0');
+        const qint64 limit = negative ? -qint64(std::numeric_limits<qint32>::min())
+                                      : std::numeric_limits<qint32>::max();
+        if (next > limit) {
+            // Too large for a counter: damaged, keep what was read so far.
+            clean = false;
+            break;
+        }
+        value = next;
+    }
+    if (clean && negative)
+        return qint32(-value);
+    return qint32(std::min<qint64>(value, std::numeric_limits<qint32>::max()));
+}
+
+void readStatistics(const QString &statistics, VocabularyEntry &entry)
+{
+    qint32 *const counters[4] = {&entry.Offers[1], &entry.Offers[2], &entry.Errors[1],
+                                 &entry.Errors[2]};
+    QString text = statistics.left(statisticsTextCapacity) + QLatin1Char(',');
+    for (qint32 *counter : counters) {
+        const qsizetype comma = text.indexOf(QLatin1Char(','));
+        if (comma < 0)
+            break;
+        *counter = readCounterField(text.left(comma));
+        text = TrimSpaces(text.mid(comma + 1).left(statisticsTextCapacity));
+    }
+}
+
+// Cuts the side to its capacity, then takes its brace comment out of it.
+void separateComment(QString &side, QString &comment)
+{
+    side.truncate(Vocabulary::EntryTextCapacity);
+    comment.clear();
+    const qsizetype open = side.indexOf(QLatin1Char('{'));
+    if (open < 0)
+        return;
+    // A '}' before the '{' does not close anything: look for the first one after it.
+    qsizetype close = side.indexOf(QLatin1Char('}'), open + 1);
+    if (close < 0)
+        close = side.size();
+    comment = side.mid(open + 1, close - open - 1);
+    side = side.left(open) + side.mid(close + 1);
+}
+
+QString sidePart(const QString &side, const QString &comment)
+{
+    QString part = TrimWhite(side);
+    if (!comment.isEmpty())
+        part += QLatin1String(" {") + TrimWhite(comment) + QLatin1Char('}');
+    return PadRight(part, sidePartWidth);
+}
+
+} // namespace
+
+QString TrimSpaces(const QString &text)
+{
+    return trimWhere(text, isSpace);
+}
+
+QString TrimWhite(const QString &text)
+{
+    return trimWhere(text, isWhite);
+}
+
+QString PadRight(const QString &text, int width)
+{
+    return text.leftJustified(width, QLatin1Char(' '));
+}
+
+ParsedLine ParseVocabularyLine(const QString &line, bool firstLine)
+{
+    ParsedLine parsed;
+    const QString text = TrimSpaces(line);
+    if (text.isEmpty())
+        return parsed;
+    if (text.startsWith(QLatin1Char('*'))) {
+        if (firstLine) {
+            parsed.kind = ParsedLine::ThemeLine;
+            parsed.theme = text;
+        }
+        return parsed;
+    }
+    const qsizetype slash = text.indexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return parsed;
+    const qsizetype at = text.indexOf(QLatin1Char('@'));
+
+    parsed.kind = ParsedLine::PairLine;
+    VocabularyEntry &entry = parsed.entry;
+    entry.Side[1] = TrimSpaces(text.left(slash));
+    if (at < 0) {
+        entry.Side[2] = TrimSpaces(text.mid(slash + 1));
+    } else {
+        if (at > slash)
+            entry.Side[2] = TrimSpaces(text.mid(slash + 1, at - slash - 1));
+        readStatistics(text.mid(at + 1), entry);
+    }
+    separateComment(entry.Side[1], entry.Comment[1]);
+    separateComment(entry.Side[2], entry.Comment[2]);
+    return parsed;
+}
+
+void ReadVocabularyFile(const QString &path, Vocabulary &vocabulary)
+{
+    QByteArray bytes = ReadFileBytes(path);
+    const qsizetype end = bytes.indexOf('\x1a');
+    if (end >= 0)
+        bytes.truncate(end);
+
+    Vocabulary read;
+    read.Path = vocabulary.Path;
+    read.Entries.reserve(Vocabulary::Capacity);
+    const QStringList lines = SplitLines(DecodeCp1250(bytes));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        ParsedLine parsed = ParseVocabularyLine(lines.at(i), i == 0);
+        if (parsed.kind == ParsedLine::ThemeLine) {
+            read.Theme = parsed.theme;
+        } else if (parsed.kind == ParsedLine::PairLine) {
+            if (read.Count() == Vocabulary::Capacity) {
+                throw FileError(
+                    QStringLiteral("Soubor %1 obsahuje více než %2 dvojic slov, program jich "
+                                   "pojme nejvýše %2. Soubor nebyl načten a zůstal beze změny.")
+                        .arg(path)
+                        .arg(Vocabulary::Capacity));
+            }
+            read.Entries.append(std::move(parsed.entry));
+        }
+    }
+    vocabulary = std::move(read);
+}
+
+QString FormatVocabularyLine(const VocabularyEntry &entry)
+{
+    QString line = sidePart(entry.Side[1], entry.Comment[1]) + QLatin1String(" / ")
+                   + sidePart(entry.Side[2], entry.Comment[2]) + QLatin1String(" @");
+    const qint32 counters[4] = {entry.Offers[1], entry.Offers[2], entry.Errors[1],
+                                entry.Errors[2]};
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0)
+            line += QLatin1Char(',');
+        line += PadNumber(counters[i], counterWidth);
+    }
+    return line;
+}
+
+QByteArray FormatVocabularyFile(const Vocabulary &vocabulary)
+{
+    QStringList lines;
+    lines.reserve(vocabulary.Count() + 1);
+    if (!vocabulary.Theme.isEmpty())
+        lines.append(vocabulary.Theme);
+    for (const VocabularyEntry &entry : vocabulary.Entries)
+        lines.append(FormatVocabularyLine(entry));
+    return JoinLines(lines);
+}
+
+void WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary)
+{
+    WriteFileSafely(path, FormatVocabularyFile(vocabulary));
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "vocabulary.h"
+
+#include <QString>
+
+// Removes blanks (code 32) from both ends; tabs and control characters stay.
+QString TrimSpaces(const QString &text);
+// Removes every character with a code from 0 to 32 from both ends.
+QString TrimWhite(const QString &text);
+// Appends blanks up to the width; a longer text comes back unchanged.
+QString PadRight(const QString &text, int width);
+
+struct ParsedLine
+{
+    enum Kind { Ignored, ThemeLine, PairLine };
+    Kind kind = Ignored;
+    QString theme;
+    VocabularyEntry entry;
+};
+
+// One line of a dictionary file: ignored, the theme (only as the first line), or a pair.
+ParsedLine ParseVocabularyLine(const QString &line, bool firstLine);
+
+// Reads the file into `vocabulary` (entries and theme; the path is the caller's).
+// On any failure (file missing, read error, more pairs than the model holds) it throws
+// FileError and leaves `vocabulary` as it was, so nothing half-read can be written back.
+void ReadVocabularyFile(const QString &path, Vocabulary &vocabulary);
+
+// The line of one pair as the program writes it: 148 characters while the counters fit.
+QString FormatVocabularyLine(const VocabularyEntry &entry);
+// The theme and every pair, each line ended by CR LF, in windows-1250.
+QByteArray FormatVocabularyFile(const Vocabulary &vocabulary);
+// Replaces the file safely with FormatVocabularyFile; throws FileError on failure.
+void WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary);
