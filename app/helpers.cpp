@@ -58,7 +58,8 @@ QString FormatFixed(double number)
         else
             ++digits[std::size_t(i)];
     }
-    std::string shown = digits.substr(0, digits.size() - 2) + '.' + digits.substr(digits.size() - 2);
+    std::string shown
+        = digits.substr(0, digits.size() - 2) + '.' + digits.substr(digits.size() - 2);
     const bool zero = shown.find_first_not_of("0.") == std::string::npos;
     if (std::signbit(number) && !zero)
         shown.insert(shown.begin(), '-');

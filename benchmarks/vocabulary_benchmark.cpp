@@ -30,4 +30,7 @@ static void BM_ReadAndWriteBackDictionary(benchmark::State &state)
         benchmark::DoNotOptimize(read.Entries.data());
     }
 }
-BENCHMARK(BM_ReadAndWriteBackDictionary)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ReadAndWriteBackDictionary)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);

@@ -58,8 +58,8 @@ int ReadSettingsInteger(const QString &text, int defaultValue)
     bool ok = false;
     const qint64 magnitude = digits.toLongLong(&ok, base);
     // Hexadecimal values may use all 32 bits; decimal ones must fit a signed integer.
-    const qint64 limit = base == 16 ? 0xFFFFFFFFLL
-                                    : qint64(std::numeric_limits<int>::max()) + (negative ? 1 : 0);
+    const qint64 limit
+        = base == 16 ? 0xFFFFFFFFLL : qint64(std::numeric_limits<int>::max()) + (negative ? 1 : 0);
     if (!ok || magnitude > limit)
         return defaultValue;
     const qint64 value = negative ? -magnitude : magnitude;
@@ -96,7 +96,9 @@ void WriteSettings(const Settings &settings, const QString &programDirectory)
     const QString path = SettingsFilePath(programDirectory);
     IniFile ini = IniFile::load(path);
     const QString section = QLatin1String(SettingsSection);
-    const auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+    const auto flag = [](bool on) {
+        return on ? QStringLiteral("1") : QStringLiteral("0");
+    };
     ini.setValue(section, QStringLiteral("Slovnik"), settings.Slovnik);
     ini.setValue(section, QStringLiteral("Cetnost"), QString::number(settings.Cetnost));
     ini.setValue(section, QStringLiteral("PrimJazyk"), QString::number(settings.PrimJazyk));

@@ -5,11 +5,11 @@
 // The eight options of the program, named after their keys in the settings file.
 struct Settings
 {
-    QString Slovnik;      // the dictionary file last chosen
-    int Cetnost = 0;      // 0 by offer counts, 1 by error counts, 2 at random
-    int PrimJazyk = 0;    // offered side: 0 the first, 1 the second, 2 drawn per pair
-    int Hodnoceni = 0;    // 0 exact match, 1 percentage of agreement
-    int ProcHodnoc = 90;  // threshold in percent for percentage judging
+    QString Slovnik;     // the dictionary file last chosen
+    int Cetnost = 0;     // 0 by offer counts, 1 by error counts, 2 at random
+    int PrimJazyk = 0;   // offered side: 0 the first, 1 the second, 2 drawn per pair
+    int Hodnoceni = 0;   // 0 exact match, 1 percentage of agreement
+    int ProcHodnoc = 90; // threshold in percent for percentage judging
     bool ProcZobraz = false;
     bool Obrazek = false;
     bool Komentar = false;

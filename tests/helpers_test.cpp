@@ -53,7 +53,8 @@ struct FixedCase
 };
 
 class FormatFixedTest : public testing::TestWithParam<FixedCase>
-{};
+{
+};
 
 TEST_P(FormatFixedTest, RoundsHalvesAwayFromZeroOnTheShownDecimal)
 {
@@ -62,18 +63,14 @@ TEST_P(FormatFixedTest, RoundsHalvesAwayFromZeroOnTheShownDecimal)
 
 INSTANTIATE_TEST_SUITE_P(
     Values, FormatFixedTest,
-    testing::Values(FixedCase{"hundred", 100, "100.00"}, FixedCase{"zero", 0, "  0.00"},
-                    FixedCase{"elevenths", 1000.0 / 11, " 90.91"},
-                    FixedCase{"thirds", 200.0 / 3, " 66.67"}, FixedCase{"third", 100.0 / 3, " 33.33"},
-                    FixedCase{"exactHalf", 12.125, " 12.13"},
-                    FixedCase{"decimalHalf", 1.005, "  1.01"},
-                    FixedCase{"carryIntoWhole", 9.995, " 10.00"},
-                    FixedCase{"carryWidens", 999.999, "1000.00"},
-                    FixedCase{"eightyFive", 600.0 / 7, " 85.71"},
-                    FixedCase{"negative", -12.125, "-12.13"},
-                    FixedCase{"tinyNegative", -0.001, "  0.00"},
-                    FixedCase{"belowHalf", 0.004999, "  0.00"},
-                    FixedCase{"large", 123456.5, "123456.50"}),
+    testing::Values(
+        FixedCase{"hundred", 100, "100.00"}, FixedCase{"zero", 0, "  0.00"},
+        FixedCase{"elevenths", 1000.0 / 11, " 90.91"}, FixedCase{"thirds", 200.0 / 3, " 66.67"},
+        FixedCase{"third", 100.0 / 3, " 33.33"}, FixedCase{"exactHalf", 12.125, " 12.13"},
+        FixedCase{"decimalHalf", 1.005, "  1.01"}, FixedCase{"carryIntoWhole", 9.995, " 10.00"},
+        FixedCase{"carryWidens", 999.999, "1000.00"}, FixedCase{"eightyFive", 600.0 / 7, " 85.71"},
+        FixedCase{"negative", -12.125, "-12.13"}, FixedCase{"tinyNegative", -0.001, "  0.00"},
+        FixedCase{"belowHalf", 0.004999, "  0.00"}, FixedCase{"large", 123456.5, "123456.50"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(TextFile, EveryByteSurvivesDecodingAndEncoding)

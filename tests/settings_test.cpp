@@ -30,7 +30,8 @@ TEST(ProgramDirectory, IsTheDirectoryOfTheExecutable)
 {
     EXPECT_EQ(ProgramDirectory(QStringLiteral("/opt/merko/bin/merko")),
               QStringLiteral("/opt/merko/bin"));
-    EXPECT_EQ(SettingsFilePath(QStringLiteral("/opt/merko")), QStringLiteral("/opt/merko/Merko.ini"));
+    EXPECT_EQ(SettingsFilePath(QStringLiteral("/opt/merko")),
+              QStringLiteral("/opt/merko/Merko.ini"));
 }
 
 struct IntegerCase
@@ -40,7 +41,8 @@ struct IntegerCase
 };
 
 class SettingsIntegerTest : public testing::TestWithParam<IntegerCase>
-{};
+{
+};
 
 TEST_P(SettingsIntegerTest, ReadsDecimalAndHexOrGivesTheDefault)
 {
@@ -55,8 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
                     IntegerCase{"abc", -99}, IntegerCase{"12a", -99}, IntegerCase{"1 2", -99},
                     IntegerCase{"0x", -99}, IntegerCase{"$", -99}, IntegerCase{"-", -99},
                     IntegerCase{"1e3", -99}, IntegerCase{"2147483647", 2147483647},
-                    IntegerCase{"-2147483648", -2147483647 - 1},
-                    IntegerCase{"2147483648", -99}, IntegerCase{"$1FFFFFFFF", -99}));
+                    IntegerCase{"-2147483648", -2147483647 - 1}, IntegerCase{"2147483648", -99},
+                    IntegerCase{"$1FFFFFFFF", -99}));
 
 TEST_F(SettingsFileTest, WithoutAFileEveryOptionHasItsDefault)
 {
@@ -99,8 +101,8 @@ TEST_F(SettingsFileTest, TheDictionaryIsOpenedOnlyWhenItExists)
     const QString existing = QDir(dir.path()).filePath(QStringLiteral("lekce č.slv"));
     WriteBytes(existing, "a / b\r\n");
     QString open;
-    Settings s = read("[Setup]\r\nSlovnik=" + Cp1250(existing.toUtf8().constData()) + "\r\n",
-                      &open);
+    Settings s
+        = read("[Setup]\r\nSlovnik=" + Cp1250(existing.toUtf8().constData()) + "\r\n", &open);
     EXPECT_EQ(s.Slovnik, existing);
     EXPECT_EQ(open, existing);
 
@@ -136,11 +138,12 @@ TEST_F(SettingsFileTest, WritingReplacesKeysInPlaceAndKeepsEveryOtherLine)
     settings.Slovnik = QStringLiteral("new.slv");
     settings.ProcHodnoc = 75;
     WriteSettings(settings, dir.path());
-    EXPECT_EQ(ReadBytes(iniPath()), QByteArray("; my notes\r\n[Window]\r\nLeft=10\r\n\r\n[SETUP]\r\n"
-                                               "ProcHodnoc=75\r\nmine=keep me\r\nSlovnik=new.slv\r\n"
-                                               "Cetnost=0\r\nPrimJazyk=0\r\nHodnoceni=0\r\n"
-                                               "ProcZobraz=0\r\nObrazek=0\r\nKomentar=0\r\n\r\n"
-                                               "[Later]\r\nX=1\r\n"));
+    EXPECT_EQ(ReadBytes(iniPath()),
+              QByteArray("; my notes\r\n[Window]\r\nLeft=10\r\n\r\n[SETUP]\r\n"
+                         "ProcHodnoc=75\r\nmine=keep me\r\nSlovnik=new.slv\r\n"
+                         "Cetnost=0\r\nPrimJazyk=0\r\nHodnoceni=0\r\n"
+                         "ProcZobraz=0\r\nObrazek=0\r\nKomentar=0\r\n\r\n"
+                         "[Later]\r\nX=1\r\n"));
 }
 
 TEST_F(SettingsFileTest, AMissingSectionIsAddedAtTheEnd)

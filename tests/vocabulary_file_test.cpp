@@ -36,7 +36,8 @@ struct LineCase
 };
 
 class ParseLineTest : public testing::TestWithParam<LineCase>
-{};
+{
+};
 
 TEST_P(ParseLineTest, GivesTheSidesCommentsAndCounters)
 {
@@ -51,8 +52,7 @@ TEST_P(ParseLineTest, GivesTheSidesCommentsAndCounters)
     EXPECT_EQ(e.Comment[1], U(c.comment1));
     EXPECT_EQ(e.Side[2], U(c.side2));
     EXPECT_EQ(e.Comment[2], U(c.comment2));
-    EXPECT_EQ((std::array<int, 4>{e.Offers[1], e.Offers[2], e.Errors[1], e.Errors[2]}),
-              c.counters);
+    EXPECT_EQ((std::array<int, 4>{e.Offers[1], e.Offers[2], e.Errors[1], e.Errors[2]}), c.counters);
 }
 
 using K = ParsedLine::Kind;
@@ -74,42 +74,110 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"starWithSlashIsNoPair", "*a / b", false, K::Ignored, "", "", "", "", zero},
         LineCase{"noSlash", "jen text", false, K::Ignored, "", "", "", "", zero},
         LineCase{"slashAlone", "/", false, K::PairLine, "", "", "", "", zero},
-        LineCase{"twoCounters", "dům / s Haus @ 4, 2", false, K::PairLine, "dům", "", "s Haus",
-                 "", {4, 2, 0, 0}},
-        LineCase{"damagedFields", "dům / s Haus @a,7,,3", false, K::PairLine, "dům", "",
-                 "s Haus", "", {0, 7, 0, 3}},
-        LineCase{"spaceAfterDigits", "dům / s Haus @    3 ,    1,0,0", false, K::PairLine, "dům",
-                 "", "s Haus", "", {3, 1, 0, 0}},
-        LineCase{"atBeforeSlash", "dům @3 / s Haus", false, K::PairLine, "dům @3", "", "", "",
+        LineCase{"twoCounters",
+                 "dům / s Haus @ 4, 2",
+                 false,
+                 K::PairLine,
+                 "dům",
+                 "",
+                 "s Haus",
+                 "",
+                 {4, 2, 0, 0}},
+        LineCase{"damagedFields",
+                 "dům / s Haus @a,7,,3",
+                 false,
+                 K::PairLine,
+                 "dům",
+                 "",
+                 "s Haus",
+                 "",
+                 {0, 7, 0, 3}},
+        LineCase{"spaceAfterDigits",
+                 "dům / s Haus @    3 ,    1,0,0",
+                 false,
+                 K::PairLine,
+                 "dům",
+                 "",
+                 "s Haus",
+                 "",
+                 {3, 1, 0, 0}},
+        LineCase{"atBeforeSlash",
+                 "dům @3 / s Haus",
+                 false,
+                 K::PairLine,
+                 "dům @3",
+                 "",
+                 "",
+                 "",
                  {3, 0, 0, 0}},
         LineCase{"synonymsStayWhole", "jemný / zart, fein", false, K::PairLine, "jemný", "",
                  "zart, fein", "", zero},
         LineCase{"textAfterComment", "kalt {k}x / a", false, K::PairLine, "kalt x", "k", "a", "",
                  zero},
         LineCase{"unclosedComment", "{abc / d", false, K::PairLine, "", "abc", "d", "", zero},
-        LineCase{"signs", "a / b @ -1, +2, -0,  7", false, K::PairLine, "a", "", "b", "",
-                 {-1, 2, 0, 7}},
-        LineCase{"signDroppedWhenDamaged", "a / b @-5x,-6 ,3", false, K::PairLine, "a", "", "b",
-                 "", {5, 6, 3, 0}},
-        LineCase{"hexIsDamaged", "a / b @$1F,0x10,x5,5", false, K::PairLine, "a", "", "b", "",
+        LineCase{
+            "signs", "a / b @ -1, +2, -0,  7", false, K::PairLine, "a", "", "b", "", {-1, 2, 0, 7}},
+        LineCase{"signDroppedWhenDamaged",
+                 "a / b @-5x,-6 ,3",
+                 false,
+                 K::PairLine,
+                 "a",
+                 "",
+                 "b",
+                 "",
+                 {5, 6, 3, 0}},
+        LineCase{"hexIsDamaged",
+                 "a / b @$1F,0x10,x5,5",
+                 false,
+                 K::PairLine,
+                 "a",
+                 "",
+                 "b",
+                 "",
                  {0, 0, 0, 5}},
-        LineCase{"extraFieldsIgnored", "a / b @1,2,3,4,5,6", false, K::PairLine, "a", "", "b", "",
+        LineCase{"extraFieldsIgnored",
+                 "a / b @1,2,3,4,5,6",
+                 false,
+                 K::PairLine,
+                 "a",
+                 "",
+                 "b",
+                 "",
                  {1, 2, 3, 4}},
         LineCase{"writtenForm",
                  "a                                                            / b      "
                  "                                                     @  123,    0,   -1,123456",
-                 false, K::PairLine, "a", "", "b", "", {123, 0, -1, 123456}},
-        LineCase{"overflowKeepsLeadingDigits", "a / b @99999999999,-2147483648,2147483647", false,
-                 K::PairLine, "a", "", "b", "", {999999999, -2147483647 - 1, 2147483647, 0}},
+                 false,
+                 K::PairLine,
+                 "a",
+                 "",
+                 "b",
+                 "",
+                 {123, 0, -1, 123456}},
+        LineCase{"overflowKeepsLeadingDigits",
+                 "a / b @99999999999,-2147483648,2147483647",
+                 false,
+                 K::PairLine,
+                 "a",
+                 "",
+                 "b",
+                 "",
+                 {999999999, -2147483647 - 1, 2147483647, 0}},
         LineCase{"tabsStayInSide", "\ta\t / b", false, K::PairLine, "\ta\t", "", "b", "", zero},
         LineCase{"sideCutTo50BeforeComment",
-                 "12345678901234567890123456789012345678901234567 {abcdef} / x", false,
-                 K::PairLine, "12345678901234567890123456789012345678901234567 ", "a", "x", "",
+                 "12345678901234567890123456789012345678901234567 {abcdef} / x", false, K::PairLine,
+                 "12345678901234567890123456789012345678901234567 ", "a", "x", "", zero},
+        LineCase{"closingBraceBeforeOpening", "a}b{c / x", false, K::PairLine, "a}b", "c", "x", "",
                  zero},
-        LineCase{"closingBraceBeforeOpening", "a}b{c / x", false, K::PairLine, "a}b", "c", "x",
-                 "", zero},
-        LineCase{"secondSideComment", "pes / r Hund {hunt}  @1,2,3,4", false, K::PairLine, "pes",
-                 "", "r Hund ", "hunt", {1, 2, 3, 4}}),
+        LineCase{"secondSideComment",
+                 "pes / r Hund {hunt}  @1,2,3,4",
+                 false,
+                 K::PairLine,
+                 "pes",
+                 "",
+                 "r Hund ",
+                 "hunt",
+                 {1, 2, 3, 4}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(TextRoutines, TrimAndPad)
@@ -173,7 +241,9 @@ TEST_F(VocabularyFileTest, ReadsTheThemeAndPairsAndWritesTheCanonicalForm)
     EXPECT_EQ(vocabulary.At(3).Comment[1], U("kchalt"));
 
     WriteVocabularyFile(file, vocabulary);
-    const auto pad = [](const char *text) { return PadRight(U(text), 60); };
+    const auto pad = [](const char *text) {
+        return PadRight(U(text), 60);
+    };
     const QByteArray expected
         = EncodeCp1250(U("*čeština-němčina, lekce 1\r\n") + pad("pes") + " / " + pad("r Hund")
                        + " @    3,    1,    1,    0\r\n" + pad("okno") + " / " + pad("s Fenster")
@@ -304,7 +374,8 @@ TEST_F(VocabularyFileTest, WritingKeepsThePermissionBits)
     WriteVocabularyFile(file, vocabulary);
     const auto modeBits = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
                           | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
-                          | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+                          | QFileDevice::ReadOther | QFileDevice::WriteOther
+                          | QFileDevice::ExeOther;
     EXPECT_EQ(QFile::permissions(file) & modeBits,
               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
     EXPECT_EQ(ReadBytes(file).size(), 150);

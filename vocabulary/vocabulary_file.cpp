@@ -71,8 +71,8 @@ qint32 readCounterField(const QString &field)
 
 void readStatistics(const QString &statistics, VocabularyEntry &entry)
 {
-    qint32 *const counters[4] = {&entry.Offers[1], &entry.Offers[2], &entry.Errors[1],
-                                 &entry.Errors[2]};
+    qint32 *const counters[4]
+        = {&entry.Offers[1], &entry.Offers[2], &entry.Errors[1], &entry.Errors[2]};
     QString text = statistics.left(statisticsTextCapacity) + QLatin1Char(',');
     for (qint32 *counter : counters) {
         const qsizetype comma = text.indexOf(QLatin1Char(','));
@@ -190,8 +190,7 @@ QString FormatVocabularyLine(const VocabularyEntry &entry)
 {
     QString line = sidePart(entry.Side[1], entry.Comment[1]) + QLatin1String(" / ")
                    + sidePart(entry.Side[2], entry.Comment[2]) + QLatin1String(" @");
-    const qint32 counters[4] = {entry.Offers[1], entry.Offers[2], entry.Errors[1],
-                                entry.Errors[2]};
+    const qint32 counters[4] = {entry.Offers[1], entry.Offers[2], entry.Errors[1], entry.Errors[2]};
     for (int i = 0; i < 4; ++i) {
         if (i > 0)
             line += QLatin1Char(',');

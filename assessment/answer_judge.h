@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <initializer_list>
+
+enum class AssessmentMode { ExactMatch = 0, PercentMatch = 1 };
+
+inline constexpr int NoCriterion = -1;
+// Typed answer and expected side are compared on their first 25 normalised characters.
+inline constexpr int CompareTextCapacity = 25;
+// Criteria 1 to 6 are tried only against alternatives of at least this many characters.
+inline constexpr int PercentMinLength = 6;
+
+// The verdict on one answer: which criterion accepted it (0 exact match, 1 to 6 the typo
+// criteria) and the percentage it reached.
+struct AssessmentResult
+{
+    int Criterion = NoCriterion;
+    double Achieved = 0;
+
+    bool correct() const { return Criterion != NoCriterion; }
+};
+
+// The text shown for a criterion (0 to 6); empty for NoCriterion.
+QString CriterionText(int criterion);
+
+// Upper case for a to z only, every blank removed; other characters stay as they are.
+QString NormalizeAnswer(const QString &text);
+
+// Judges a normalised, cut answer against a normalised, cut expected side (separators and
+// ending groups included) at the threshold in percent.
+AssessmentResult JudgeAnswer(const QString &answer, const QString &expected, AssessmentMode mode,
+                             int threshold);
+
+// Normalises and cuts both texts as typed and as stored, then judges them.
+AssessmentResult JudgeTypedAnswer(const QString &typed, const QString &expectedSide,
+                                  AssessmentMode mode, int threshold);
+
+// The two texts compare equal once the given positions (from 1) of both are blanked.
+bool MatchesWithBlanks(const QString &answer, const QString &alternative,
+                       std::initializer_list<int> positions);

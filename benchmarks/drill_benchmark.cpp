@@ -1,0 +1,63 @@
+#include "app/helpers.h"
+#include "assessment/answer_judge.h"
+#include "drill/pair_chooser.h"
+
+#include <benchmark/benchmark.h>
+
+// The slowest judgement: percentage mode, 25-character texts, every criterion tried and none
+// accepting. Equal lengths run criteria 1 to 4; different lengths run the piece search of 5.
+static void BM_JudgeAnswerSlowestEqualLength(benchmark::State &state)
+{
+    const QString answer = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY");
+    const QString expected = QStringLiteral("ZYXWVUTSRQPONMLKJIHGFEDCB");
+    for (auto _ : state) {
+        const AssessmentResult result
+            = JudgeAnswer(answer, expected, AssessmentMode::PercentMatch, 100);
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_JudgeAnswerSlowestEqualLength)->Repetitions(5)->ReportAggregatesOnly(true);
+
+static void BM_JudgeAnswerSlowestDifferentLength(benchmark::State &state)
+{
+    const QString answer = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY");
+    const QString expected = QStringLiteral("ZYXWVUTSRQPONMLKJIHGFEDC");
+    for (auto _ : state) {
+        const AssessmentResult result
+            = JudgeAnswer(answer, expected, AssessmentMode::PercentMatch, 100);
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_JudgeAnswerSlowestDifferentLength)->Repetitions(5)->ReportAggregatesOnly(true);
+
+static void chooseOverThousandPairs(benchmark::State &state, int cetnost)
+{
+    Vocabulary vocabulary;
+    for (int i = 0; i < Vocabulary::Capacity; ++i) {
+        VocabularyEntry entry;
+        entry.Offers[1] = i % 17;
+        entry.Offers[2] = i % 5;
+        entry.Errors[1] = i % 3;
+        entry.Errors[2] = i % 7;
+        vocabulary.Entries.append(entry);
+    }
+    Settings settings;
+    settings.Cetnost = cetnost;
+    settings.PrimJazyk = 2;
+    ResetRandomState();
+    PairChooser chooser;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(chooser.ChooseNextPair(vocabulary, settings));
+}
+
+static void BM_ChooseNextPairByOffers(benchmark::State &state)
+{
+    chooseOverThousandPairs(state, 0);
+}
+BENCHMARK(BM_ChooseNextPairByOffers)->Repetitions(5)->ReportAggregatesOnly(true);
+
+static void BM_ChooseNextPairByErrors(benchmark::State &state)
+{
+    chooseOverThousandPairs(state, 1);
+}
+BENCHMARK(BM_ChooseNextPairByErrors)->Repetitions(5)->ReportAggregatesOnly(true);

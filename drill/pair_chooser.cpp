@@ -1,0 +1,81 @@
+#include "pair_chooser.h"
+
+#include "app/helpers.h"
+
+#include <algorithm>
+#include <limits>
+
+int ChooseOfferedSide(int currentSide, const Settings &settings)
+{
+    if (settings.PrimJazyk == 2)
+        return RandomBelow(2) + 1;
+    return currentSide;
+}
+
+qint64 PairChooser::PairKey(const VocabularyEntry &entry, const Settings &settings)
+{
+    const qint32 *counters = settings.Cetnost == 1 ? entry.Errors : entry.Offers;
+    switch (settings.PrimJazyk) {
+    case 0:
+        return counters[1];
+    case 1:
+        return counters[2];
+    default:
+        return qint64(counters[1]) + counters[2];
+    }
+}
+
+int PairChooser::chooseUniformly(int count) const
+{
+    int position = 0;
+    do {
+        position = RandomBelow(count) + 1;
+    } while (position == m_previousPosition);
+    return position;
+}
+
+int PairChooser::ChooseNextPair(const Vocabulary &vocabulary, const Settings &settings)
+{
+    const int count = vocabulary.Count();
+    int position = 1;
+    if (count == 1) {
+        // The previous pair cannot be avoided: take the only one at once.
+        position = 1;
+    } else if (settings.Cetnost != 0 && settings.Cetnost != 1) {
+        position = chooseUniformly(count);
+    } else {
+        const bool byOffers = settings.Cetnost == 0;
+        qint64 largest = 0;
+        if (byOffers) {
+            largest = std::numeric_limits<qint64>::min();
+            for (const VocabularyEntry &entry : vocabulary.Entries)
+                largest = std::max(largest, PairKey(entry, settings));
+            largest = std::max<qint64>(largest, 0);
+        }
+        // Hand-edited negative counters can make a weight negative: it counts as 0.
+        qint64 total = 0;
+        qint64 previousWeight = 0;
+        for (int i = 0; i < count; ++i) {
+            const qint64 key = PairKey(vocabulary.Entries.at(i), settings);
+            const qint64 weight = std::max<qint64>(byOffers ? largest - key + 1 : key + 1, 0);
+            total += weight;
+            m_sums[std::size_t(i)] = total;
+            if (i + 1 == m_previousPosition)
+                previousWeight = weight;
+        }
+        if (total - previousWeight < 1 || total > std::numeric_limits<int>::max()) {
+            // No weight left outside the previous pair (or sums beyond any real counter):
+            // every other pair is equally likely.
+            position = chooseUniformly(count);
+        } else {
+            do {
+                const qint64 drawn = qint64(RandomBelow(int(total))) + 1;
+                position = int(std::lower_bound(m_sums.begin(), m_sums.begin() + count, drawn)
+                               - m_sums.begin())
+                           + 1;
+            } while (position == m_previousPosition);
+        }
+    }
+    m_previousPosition = position;
+    return position;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "settings/settings.h"
+#include "vocabulary/vocabulary.h"
+
+#include <array>
+
+// The side of a new pair: drawn when PrimJazyk is 2, otherwise the current one unchanged.
+int ChooseOfferedSide(int currentSide, const Settings &settings);
+
+// Chooses the next pair by offer counts, by error counts or at random, never the pair
+// offered just before while another one exists. Its one piece of state, the previous
+// position, runs on across dictionary loads.
+class PairChooser
+{
+public:
+    // A chooser of a new run starts with no previous pair (-1).
+    explicit PairChooser(int previousPosition = -1)
+        : m_previousPosition(previousPosition)
+    {}
+
+    // The position (1..Count) of the next pair; requires Count >= 1.
+    int ChooseNextPair(const Vocabulary &vocabulary, const Settings &settings);
+
+    int PreviousPosition() const { return m_previousPosition; }
+
+    // The key of a pair in the weighted modes: its offers or errors for the offered side(s).
+    static qint64 PairKey(const VocabularyEntry &entry, const Settings &settings);
+
+private:
+    int chooseUniformly(int count) const;
+
+    int m_previousPosition;
+    std::array<qint64, Vocabulary::Capacity> m_sums{}; // reused, so a choice allocates nothing
+};

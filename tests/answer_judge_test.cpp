@@ -1,0 +1,166 @@
+#include "assessment/answer_judge.h"
+#include "app/helpers.h"
+#include "test_support.h"
+
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int wrong = NoCriterion;
+
+struct JudgeCase
+{
+    const char *name;
+    const char *typed;
+    const char *side;
+    AssessmentMode mode;
+    int threshold;
+    int criterion;
+    const char *achieved; // as shown by FormatFixed; "" when wrong
+};
+
+class JudgeAnswerTest : public testing::TestWithParam<JudgeCase>
+{
+};
+
+TEST_P(JudgeAnswerTest, GivesTheCriterionAndPercentage)
+{
+    const JudgeCase &c = GetParam();
+    const AssessmentResult result = JudgeTypedAnswer(
+        QString::fromUtf8(c.typed), QString::fromUtf8(c.side), c.mode, c.threshold);
+    EXPECT_EQ(result.Criterion, c.criterion);
+    EXPECT_EQ(result.correct(), c.criterion != wrong);
+    if (result.correct())
+        EXPECT_EQ(FormatFixed(result.Achieved), QString::fromLatin1(c.achieved));
+}
+
+constexpr auto exact = AssessmentMode::ExactMatch;
+constexpr auto percent = AssessmentMode::PercentMatch;
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, JudgeAnswerTest,
+    testing::Values(
+        JudgeCase{"blanksIgnored", "  das  Haus ", "das Haus", exact, 90, 0, "100.00"},
+        JudgeCase{"shortAlternative", "  das  Haus ", "s Haus", percent, 90, wrong, ""},
+        JudgeCase{"diacriticsKeepCase", "KOČKA", "kočka", percent, 0, wrong, ""},
+        JudgeCase{"diacriticsKeepCaseExact", "KOČKA", "kočka", exact, 90, wrong, ""},
+        JudgeCase{"secondSynonym", "Weise", "klug, weise", exact, 90, 0, "100.00"},
+        JudgeCase{"ending", "studená", "studen[ý|á|é]", exact, 90, 0, "100.00"},
+        JudgeCase{"endingCaseRejected", "STUDENÁ", "studen[ý|á|é]", percent, 90, wrong, ""},
+        JudgeCase{"endingCaseAt85", "STUDENÁ", "studen[ý|á|é]", percent, 85, 2, " 85.71"},
+        JudgeCase{"endingCaseExact", "STUDENÁ", "studen[ý|á|é]", exact, 0, wrong, ""},
+        JudgeCase{"swap", "Krankenhuas", "Krankenhaus", percent, 90, 1, " 90.91"},
+        JudgeCase{"swapOnlyCounts", "rkxxxxxxxxx", "Krankenhaus", percent, 90, 1, " 90.91"},
+        JudgeCase{"oneWrong", "Krankenhaux", "Krankenhaus", percent, 90, 2, " 90.91"},
+        JudgeCase{"oneMissing", "Krankenhau", "Krankenhaus", percent, 90, 6, " 90.91"},
+        JudgeCase{"oneExtra", "Krankenhauss", "Krankenhaus", percent, 90, 5, " 91.67"},
+        JudgeCase{"twoWrong", "Krenkenhaux", "Krankenhaus", percent, 80, 3, " 81.82"},
+        JudgeCase{"twoWrongAt90", "Krenkenhaux", "Krankenhaus", percent, 90, wrong, ""},
+        JudgeCase{"threeWrongAt70", "Krenkenhoux", "Krankenhaus", percent, 70, 4, " 72.73"},
+        JudgeCase{"threeWrongAt75", "Krenkenhoux", "Krankenhaus", percent, 75, wrong, ""},
+        JudgeCase{"twoMissingTogether", "Krankhaus", "Krankenhaus", percent, 80, 6, " 81.82"},
+        JudgeCase{"twoMissingApart", "Krnkenhas", "Krankenhaus", percent, 80, wrong, ""},
+        JudgeCase{"equalToThreshold", "abcdefghiX", "abcdefghij", percent, 90, 2, " 90.00"},
+        JudgeCase{"thresholdZeroEqualLength", "zzzzzz", "abcdef", percent, 0, 1, "  0.00"},
+        JudgeCase{"thresholdZeroEmptyAnswer", "", "abcdef", percent, 0, 5, "  0.00"},
+        JudgeCase{"emptyAnswerAt1", "", "abcdef", percent, 1, wrong, ""},
+        JudgeCase{"sixCharactersGetCriteria", "abcdex", "abcdef", percent, 80, 2, " 83.33"},
+        JudgeCase{"fiveCharactersDoNot", "abcdx", "abcde", percent, 0, wrong, ""},
+        JudgeCase{"cutTo25", "abcdefghijklmnopqrstuvwxyz", "abcdefghijklmnopqrstuvwxy", exact, 90,
+                  0, "100.00"},
+        JudgeCase{"lostBeyond25Exact", "der Eisschrank", "der Kühlschrank, der Eisschrank", exact,
+                  90, wrong, ""},
+        JudgeCase{"lostBeyond25Percent", "der Eisschrank", "der Kühlschrank, der Eisschrank",
+                  percent, 90, wrong, ""},
+        JudgeCase{"lostBeyond25At75", "der Eisschrank", "der Kühlschrank, der Eisschrank", percent,
+                  75, 5, " 76.92"},
+        JudgeCase{"emptySide", "x", " , ", percent, 0, wrong, ""},
+        JudgeCase{"emptyBoth", "", "", exact, 90, wrong, ""},
+        JudgeCase{"earlierCriterionWinsOverLaterExact", "abcdeX", "abcdef, abcdeX", percent, 80, 2,
+                  " 83.33"},
+        JudgeCase{"exactWinsWithinOneAlternative", "abcdef", "abcdef", percent, 100, 0, "100.00"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(NormalizeAnswer, UpperCasesOnlyAsciiAndRemovesOnlyBlanks)
+{
+    EXPECT_EQ(NormalizeAnswer(QString::fromUtf8(" der große\tHund ž ")),
+              QString::fromUtf8("DERGROßE\tHUNDž"));
+    EXPECT_EQ(NormalizeAnswer(QStringLiteral("azAZ09 {}")), QStringLiteral("AZAZ09{}"));
+}
+
+TEST(CriterionText, GivesTheSevenTexts)
+{
+    EXPECT_EQ(CriterionText(0), QString::fromUtf8("úplná shoda"));
+    EXPECT_EQ(CriterionText(1), QString::fromUtf8("prohozena dvě sousední písmena"));
+    EXPECT_EQ(CriterionText(2), QString::fromUtf8("jedno písmeno je špatně"));
+    EXPECT_EQ(CriterionText(3), QString::fromUtf8("dvě písmena jsou špatně"));
+    EXPECT_EQ(CriterionText(4), QString::fromUtf8("tři písmena jsou špatně"));
+    EXPECT_EQ(CriterionText(5), QString::fromUtf8("výskyt alespoň nadpolovičního řetězce"));
+    EXPECT_EQ(CriterionText(6), QString::fromUtf8("chybí-li či jsou navíc max. 3 písmena"));
+    EXPECT_TRUE(CriterionText(NoCriterion).isEmpty());
+}
+
+// The judge counts differing positions instead of trying every set of blanked positions.
+// This compares it with the literal search over all sets on random texts of few letters.
+TEST(JudgeAnswer, EqualLengthCriteriaAgreeWithTheSearchOverBlankedPositions)
+{
+    QRandomGenerator random(7);
+    for (int round = 0; round < 3000; ++round) {
+        const int length = 6 + int(random.bounded(5));
+        QString v;
+        for (int i = 0; i < length; ++i)
+            v += QChar('A' + random.bounded(3));
+        QString a = v;
+        const int changes = int(random.bounded(6));
+        for (int i = 0; i < changes; ++i)
+            a[random.bounded(length)] = QChar('A' + random.bounded(3));
+        if (a == v)
+            continue;
+
+        bool found2 = false, found3 = false, found4 = false;
+        for (int i = 1; i <= length; ++i)
+            found2 = found2 || MatchesWithBlanks(a, v, {i});
+        for (int i = 1; i < length && !found2; ++i)
+            for (int j = i + 1; j <= length; ++j)
+                found3 = found3 || MatchesWithBlanks(a, v, {i, j});
+        for (int i = 1; i < length - 1 && !found2 && !found3; ++i)
+            for (int j = i + 1; j < length; ++j)
+                for (int k = j + 1; k <= length; ++k)
+                    found4 = found4 || MatchesWithBlanks(a, v, {i, j, k});
+
+        int swaps = 0;
+        for (int i = 0; i + 1 < length; ++i)
+            swaps += a[i] == v[i + 1] && a[i + 1] == v[i] && a[i] != a[i + 1];
+        const double score1 = swaps ? (length - swaps) * 100.0 / length : 0;
+        const int count2 = found2 ? length - 1 : 0;
+        const int count3 = found2 ? count2 : (found3 ? length - 2 : 0);
+        const int count4 = found2 || found3 ? count3 : (found4 ? length - 3 : 0);
+
+        for (int threshold : {50, 60, 67, 75, 80, 84, 90}) {
+            int expected = NoCriterion;
+            if (threshold <= score1)
+                expected = 1;
+            else if (threshold <= count2 * 100.0 / length)
+                expected = 2;
+            else if (threshold <= count3 * 100.0 / length)
+                expected = 3;
+            else if (threshold <= count4 * 100.0 / length)
+                expected = 4;
+            ASSERT_EQ(JudgeAnswer(a, v, AssessmentMode::PercentMatch, threshold).Criterion,
+                      expected)
+                << a.toStdString() << " / " << v.toStdString() << " at " << threshold;
+        }
+    }
+}
+
+TEST(MatchesWithBlanks, BlanksTheSamePositionsOfBothTexts)
+{
+    EXPECT_TRUE(MatchesWithBlanks(QStringLiteral("ABXD"), QStringLiteral("ABCD"), {3}));
+    EXPECT_FALSE(MatchesWithBlanks(QStringLiteral("ABXD"), QStringLiteral("ABCD"), {2}));
+    EXPECT_TRUE(MatchesWithBlanks(QStringLiteral("XBCY"), QStringLiteral("ABCD"), {1, 4}));
+    EXPECT_FALSE(MatchesWithBlanks(QStringLiteral("XBCY"), QStringLiteral("ABCD"), {1, 2, 3}));
+}
+
+} // namespace

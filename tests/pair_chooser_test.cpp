@@ -1,0 +1,216 @@
+#include "app/helpers.h"
+#include "drill/pair_chooser.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+Vocabulary plainPairs(int count)
+{
+    Vocabulary vocabulary;
+    for (int i = 1; i <= count; ++i) {
+        VocabularyEntry entry;
+        entry.Side[1] = QStringLiteral("slovo%1").arg(i);
+        entry.Side[2] = QStringLiteral("Wort%1").arg(i);
+        vocabulary.Entries.append(entry);
+    }
+    return vocabulary;
+}
+
+Settings settingsFor(int cetnost, int primJazyk)
+{
+    Settings settings;
+    settings.Cetnost = cetnost;
+    settings.PrimJazyk = primJazyk;
+    return settings;
+}
+
+std::vector<int> choose(PairChooser &chooser, const Vocabulary &vocabulary,
+                        const Settings &settings, int times)
+{
+    std::vector<int> positions;
+    for (int i = 0; i < times; ++i)
+        positions.push_back(chooser.ChooseNextPair(vocabulary, settings));
+    return positions;
+}
+
+TEST(ChooseNextPair, ARunOfTenPlainPairsAtRandomGivesTheKnownSequence)
+{
+    ResetRandomState();
+    PairChooser chooser;
+    EXPECT_EQ(chooser.PreviousPosition(), -1);
+    const Vocabulary vocabulary = plainPairs(10);
+    EXPECT_EQ(choose(chooser, vocabulary, settingsFor(2, 0), 8),
+              (std::vector<int>{1, 9, 3, 7, 4, 2, 4, 5}));
+    EXPECT_EQ(chooser.PreviousPosition(), 5);
+}
+
+TEST(ChooseOfferedSide, DrawsOnlyWhenTheSideIsRandom)
+{
+    ResetRandomState();
+    EXPECT_EQ(ChooseOfferedSide(2, settingsFor(0, 0)), 2);
+    EXPECT_EQ(ChooseOfferedSide(1, settingsFor(0, 1)), 1);
+    EXPECT_EQ(RandomBelow(10), 0) << "a fixed side must not draw";
+    ResetRandomState();
+    std::vector<int> sides;
+    for (int i = 0; i < 8; ++i)
+        sides.push_back(ChooseOfferedSide(2, settingsFor(0, 2)));
+    EXPECT_EQ(sides, (std::vector<int>{1, 1, 2, 1, 1, 2, 1, 1}));
+}
+
+class EveryModeTest : public testing::TestWithParam<std::pair<int, int>>
+{
+};
+
+TEST_P(EveryModeTest, TwoPairsAlternateStrictly)
+{
+    ResetRandomState();
+    PairChooser chooser;
+    const Vocabulary vocabulary = plainPairs(2);
+    const Settings settings = settingsFor(GetParam().first, GetParam().second);
+    const std::vector<int> positions = choose(chooser, vocabulary, settings, 20);
+    for (std::size_t i = 1; i < positions.size(); ++i)
+        ASSERT_NE(positions[i], positions[i - 1]);
+}
+
+TEST_P(EveryModeTest, OnePairIsReturnedAtOnceEveryTime)
+{
+    PairChooser chooser;
+    const Vocabulary vocabulary = plainPairs(1);
+    EXPECT_EQ(choose(chooser, vocabulary, settingsFor(GetParam().first, GetParam().second), 5),
+              (std::vector<int>(5, 1)));
+}
+
+TEST_P(EveryModeTest, NeverRepeatsThePreviousPairAndReachesEveryOther)
+{
+    ResetRandomState();
+    PairChooser chooser;
+    const Vocabulary vocabulary = plainPairs(5);
+    std::vector<int> seen(6, 0);
+    int previous = -1;
+    for (int position :
+         choose(chooser, vocabulary, settingsFor(GetParam().first, GetParam().second), 500)) {
+        ASSERT_NE(position, previous);
+        ASSERT_GE(position, 1);
+        ASSERT_LE(position, 5);
+        ++seen[std::size_t(position)];
+        previous = position;
+    }
+    for (int position = 1; position <= 5; ++position)
+        EXPECT_GT(seen[std::size_t(position)], 60) << position;
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, EveryModeTest,
+                         testing::Values(std::pair{0, 0}, std::pair{0, 1}, std::pair{0, 2},
+                                         std::pair{1, 0}, std::pair{1, 1}, std::pair{1, 2},
+                                         std::pair{2, 0}, std::pair{2, 2}));
+
+// Draws many times from a fresh chooser whose previous pair is given; counts the results.
+std::vector<int> frequencies(const Vocabulary &vocabulary, const Settings &settings, int previous,
+                             int draws)
+{
+    std::vector<int> counts(std::size_t(vocabulary.Count() + 1), 0);
+    for (int i = 0; i < draws; ++i) {
+        PairChooser chooser(previous);
+        ++counts[std::size_t(chooser.ChooseNextPair(vocabulary, settings))];
+    }
+    return counts;
+}
+
+// With 20,000 draws the standard deviation of a share of 1/5 is 0.0028; a tolerance of
+// 0.02 is seven deviations wide, and the generator is deterministic besides.
+TEST(ChooseNextPair, ByOfferCountsFollowsTheWeights)
+{
+    ResetRandomState();
+    Vocabulary vocabulary = plainPairs(3);
+    vocabulary.At(1).Offers[1] = 5;
+    vocabulary.At(2).Offers[1] = 2;
+    vocabulary.At(3).Offers[1] = 0;
+    vocabulary.At(1).Offers[2] = 100; // the other side's counter is not the key
+    const std::vector<int> counts = frequencies(vocabulary, settingsFor(0, 0), 3, 20000);
+    EXPECT_EQ(counts[3], 0);
+    EXPECT_NEAR(counts[1] / 20000.0, 0.2, 0.02);
+    EXPECT_NEAR(counts[2] / 20000.0, 0.8, 0.02);
+}
+
+TEST(ChooseNextPair, ByErrorCountsFollowsTheWeights)
+{
+    ResetRandomState();
+    Vocabulary vocabulary = plainPairs(3);
+    vocabulary.At(1).Errors[2] = 0;
+    vocabulary.At(2).Errors[2] = 3;
+    vocabulary.At(3).Errors[2] = 1;
+    const std::vector<int> counts = frequencies(vocabulary, settingsFor(1, 1), 2, 20000);
+    EXPECT_EQ(counts[2], 0);
+    EXPECT_NEAR(counts[1] / 20000.0, 1.0 / 3, 0.02);
+    EXPECT_NEAR(counts[3] / 20000.0, 2.0 / 3, 0.02);
+}
+
+TEST(ChooseNextPair, RandomSideWeighsBothSidesCounters)
+{
+    ResetRandomState();
+    Vocabulary vocabulary = plainPairs(3);
+    vocabulary.At(1).Errors[1] = 1;
+    vocabulary.At(1).Errors[2] = 2; // key 3, weight 4
+    const std::vector<int> counts = frequencies(vocabulary, settingsFor(1, 2), 3, 20000);
+    EXPECT_NEAR(counts[1] / 20000.0, 0.8, 0.02);
+    EXPECT_NEAR(counts[2] / 20000.0, 0.2, 0.02);
+}
+
+TEST(ChooseNextPair, NegativeCountersNeverStopTheChoice)
+{
+    ResetRandomState();
+    Vocabulary vocabulary = plainPairs(3);
+    for (int i = 1; i <= 3; ++i)
+        vocabulary.At(i).Errors[1] = -5; // every weight below 0: all count as 0
+    std::vector<int> counts = frequencies(vocabulary, settingsFor(1, 0), 1, 2000);
+    EXPECT_EQ(counts[1], 0);
+    EXPECT_NEAR(counts[2], 1000, 150);
+    EXPECT_NEAR(counts[3], 1000, 150);
+
+    // Only the previous pair has weight: the others are still reached, equally.
+    vocabulary.At(1).Errors[1] = 4;
+    counts = frequencies(vocabulary, settingsFor(1, 0), 1, 2000);
+    EXPECT_EQ(counts[1], 0);
+    EXPECT_NEAR(counts[2], 1000, 150);
+
+    // A pair of weight 0 beside pairs with weight is never drawn.
+    vocabulary.At(2).Errors[1] = -1;
+    vocabulary.At(3).Errors[1] = 0;
+    counts = frequencies(vocabulary, settingsFor(1, 0), 1, 500);
+    EXPECT_EQ(counts[3], 500);
+
+    // By offer counts, all keys negative: the largest key counts as 0, weights stay positive.
+    vocabulary.At(1).Offers[1] = -3;
+    vocabulary.At(2).Offers[1] = -1;
+    vocabulary.At(3).Offers[1] = -1;
+    counts = frequencies(vocabulary, settingsFor(0, 0), 3, 20000);
+    EXPECT_NEAR(counts[1] / 20000.0, 4.0 / 6, 0.02);
+}
+
+TEST(ChooseNextPair, HugeCountersStillGiveAPair)
+{
+    Vocabulary vocabulary = plainPairs(3);
+    for (int i = 1; i <= 3; ++i) {
+        vocabulary.At(i).Offers[1] = 2147483647;
+        vocabulary.At(i).Offers[2] = 2147483647;
+    }
+    vocabulary.At(2).Offers[1] = -2147483647 - 1;
+    PairChooser chooser(1);
+    const int position = chooser.ChooseNextPair(vocabulary, settingsFor(0, 2));
+    EXPECT_TRUE(position == 2 || position == 3);
+}
+
+TEST(ChooseNextPair, ThePreviousPositionRunsOnIntoAnotherDictionary)
+{
+    ResetRandomState();
+    PairChooser chooser;
+    const Vocabulary first = plainPairs(10);
+    const int last = choose(chooser, first, settingsFor(2, 0), 3).back();
+    const Vocabulary second = plainPairs(last);
+    EXPECT_NE(chooser.ChooseNextPair(second, settingsFor(2, 0)), last);
+}
+
+} // namespace
