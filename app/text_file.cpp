@@ -48,6 +48,15 @@ QByteArray ReadFileBytes(const QString &path)
     return bytes;
 }
 
+QStringList ReadTextFileLines(const QString &path)
+{
+    QByteArray bytes = ReadFileBytes(path);
+    const qsizetype end = bytes.indexOf('\x1a');
+    if (end >= 0)
+        bytes.truncate(end);
+    return SplitLines(DecodeCp1250(bytes));
+}
+
 QStringList SplitLines(const QString &text)
 {
     QStringList lines = text.split(QLatin1Char('\n'));

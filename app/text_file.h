@@ -11,6 +11,8 @@ QByteArray EncodeCp1250(const QString &text);
 
 // The whole file; throws FileError with the system's text when it cannot be opened or read.
 QByteArray ReadFileBytes(const QString &path);
+// The lines of a windows-1250 text file up to its first Ctrl-Z; throws FileError.
+QStringList ReadTextFileLines(const QString &path);
 // The lines of a text: CR LF and bare LF both end a line, a last line needs no ending.
 QStringList SplitLines(const QString &text);
 // The lines, each followed by CR LF, encoded in windows-1250.

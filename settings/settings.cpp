@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <limits>
@@ -26,6 +27,16 @@ QString ProgramDirectory(const QString &executablePath)
 QString SettingsFilePath(const QString &programDirectory)
 {
     return QDir(programDirectory).absoluteFilePath(QLatin1String(SettingsFileName));
+}
+
+QString ChooseDataDirectory(const QString &programDirectory, const QString &configDirectory)
+{
+    // Trying is the only sure test: permission bits say nothing for root or read-only mounts.
+    QTemporaryFile probe(QDir(programDirectory).filePath(QStringLiteral("merko-XXXXXX.tmp")));
+    if (probe.open())
+        return programDirectory;
+    QDir().mkpath(configDirectory);
+    return configDirectory;
 }
 
 int ReadSettingsInteger(const QString &text, int defaultValue)

@@ -27,6 +27,11 @@ inline constexpr char SettingsSection[] = "Setup";
 QString ProgramDirectory(const QString &executablePath);
 QString SettingsFilePath(const QString &programDirectory);
 
+// Where the settings file and the report file are kept: the program's directory when the
+// user may write there (a build folder, a copy unpacked anywhere), otherwise the user's
+// configuration folder for the program (an installed program in a system folder).
+QString ChooseDataDirectory(const QString &programDirectory, const QString &configDirectory);
+
 // An integer of the settings file: blanks, a sign, decimal digits or hexadecimal ones after
 // "$" or "0x". Anything else gives the default.
 int ReadSettingsInteger(const QString &text, int defaultValue);

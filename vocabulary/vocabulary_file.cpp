@@ -159,15 +159,10 @@ ParsedLine ParseVocabularyLine(const QString &line, bool firstLine)
 
 void ReadVocabularyFile(const QString &path, Vocabulary &vocabulary)
 {
-    QByteArray bytes = ReadFileBytes(path);
-    const qsizetype end = bytes.indexOf('\x1a');
-    if (end >= 0)
-        bytes.truncate(end);
-
+    const QStringList lines = ReadTextFileLines(path);
     Vocabulary read;
     read.Path = vocabulary.Path;
     read.Entries.reserve(Vocabulary::Capacity);
-    const QStringList lines = SplitLines(DecodeCp1250(bytes));
     for (qsizetype i = 0; i < lines.size(); ++i) {
         ParsedLine parsed = ParseVocabularyLine(lines.at(i), i == 0);
         if (parsed.kind == ParsedLine::ThemeLine) {
@@ -213,4 +208,62 @@ QByteArray FormatVocabularyFile(const Vocabulary &vocabulary)
 void WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary)
 {
     WriteFileSafely(path, FormatVocabularyFile(vocabulary));
+}
+
+EditorContent ReadEditorContent(const QStringList &lines)
+{
+    EditorContent content;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString line = lines.at(i);
+        if (line.isEmpty())
+            continue;
+        if (line.startsWith(QLatin1Char('*'))) {
+            if (i == 0)
+                content.theme = line;
+            continue;
+        }
+        const qsizetype at = line.indexOf(QLatin1Char('@'));
+        if (at >= 0)
+            line = TrimSpaces(line.left(at));
+        const qsizetype slash = line.indexOf(QLatin1Char('/'));
+        if (slash < 0)
+            continue;
+        content.rows.append({TrimSpaces(line.left(slash)).left(Vocabulary::EntryTextCapacity),
+                             TrimSpaces(line.mid(slash + 1)).left(Vocabulary::EntryTextCapacity)});
+    }
+    return content;
+}
+
+namespace {
+bool bothFilled(const EditorRow &row)
+{
+    return !TrimWhite(row.first).isEmpty() && !TrimWhite(row.second).isEmpty();
+}
+} // namespace
+
+QStringList FormatEditorLines(const EditorContent &content)
+{
+    QStringList lines;
+    if (!content.theme.isEmpty())
+        lines.append(content.theme);
+    for (const EditorRow &row : content.rows) {
+        if (bothFilled(row))
+            lines.append(row.first + QStringLiteral("   /   ") + row.second);
+    }
+    return lines;
+}
+
+QStringList FormatNewDictionaryLines(const QString &theme, const QList<EditorRow> &rows)
+{
+    constexpr int sideWidth = 25;
+    QStringList lines;
+    if (!theme.isEmpty())
+        lines.append(QStringLiteral("* ") + theme);
+    for (const EditorRow &row : rows) {
+        if (bothFilled(row)) {
+            lines.append(PadRight(TrimWhite(row.first), sideWidth) + QLatin1Char('/')
+                         + PadRight(TrimWhite(row.second), sideWidth));
+        }
+    }
+    return lines;
 }

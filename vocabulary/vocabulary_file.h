@@ -2,7 +2,11 @@
 
 #include "vocabulary.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <utility>
 
 // Removes blanks (code 32) from both ends; tabs and control characters stay.
 QString TrimSpaces(const QString &text);
@@ -33,3 +37,20 @@ QString FormatVocabularyLine(const VocabularyEntry &entry);
 QByteArray FormatVocabularyFile(const Vocabulary &vocabulary);
 // Replaces the file safely with FormatVocabularyFile; throws FileError on failure.
 void WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary);
+
+// One row of the editing windows' grids: the first and the second side as typed.
+using EditorRow = std::pair<QString, QString>;
+
+// What the dictionary editor shows of a file: its theme line and its pairs, read without
+// trimming the lines first, statistics dropped, comments left inside the sides.
+struct EditorContent
+{
+    QString theme;
+    QList<EditorRow> rows;
+};
+EditorContent ReadEditorContent(const QStringList &lines);
+
+// The editor's lines: the theme, then "first   /   second" for every row with both sides.
+QStringList FormatEditorLines(const EditorContent &content);
+// The new-dictionary window's lines: "* theme", then both sides trimmed and padded to 25.
+QStringList FormatNewDictionaryLines(const QString &theme, const QList<EditorRow> &rows);

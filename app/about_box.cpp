@@ -1,0 +1,138 @@
+#include "about_box.h"
+
+#include "animated_picture.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QMouseEvent>
+#include <QPushButton>
+
+LinkLabel::LinkLabel(const QString &text, const QUrl &target, QWidget *parent)
+    : QLabel(text, parent)
+    , m_target(target)
+{
+    QFont underlined = font();
+    underlined.setUnderline(true);
+    setFont(underlined);
+    setCursor(Qt::PointingHandCursor);
+    setTextColour(Qt::blue);
+}
+
+QColor LinkLabel::textColour() const
+{
+    return palette().color(QPalette::WindowText);
+}
+
+void LinkLabel::setTextColour(const QColor &colour)
+{
+    QPalette coloured = palette();
+    coloured.setColor(QPalette::WindowText, colour);
+    setPalette(coloured);
+}
+
+void LinkLabel::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        setTextColour(Qt::red);
+    QLabel::mousePressEvent(event);
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        const bool over = rect().contains(event->position().toPoint());
+        setTextColour(over ? QColor(0, 0, 128) : QColor(Qt::blue));
+        if (over)
+            QDesktopServices::openUrl(m_target);
+    }
+    QLabel::mouseReleaseEvent(event);
+}
+
+TAboutBox::TAboutBox(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(QStringLiteral("O programu:"));
+    setFixedSize(272, 204);
+
+    m_animation = new AnimatedPicture(QStringLiteral(":/assets/cards.gif"), this);
+    m_animation->setObjectName(QStringLiteral("RxGIFAnimator1"));
+    m_animation->setGeometry(168, 8, 93, 110);
+
+    auto *panel1 = new QFrame(this);
+    panel1->setObjectName(QStringLiteral("Panel1"));
+    panel1->setGeometry(8, 8, 145, 177);
+    panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel1->setLineWidth(2);
+
+    auto *icon = new QLabel(panel1);
+    icon->setObjectName(QStringLiteral("ProgramIcon"));
+    icon->setGeometry(8, 8, 65, 57);
+    icon->setScaledContents(true);
+    icon->setPixmap(QPixmap(QStringLiteral(":/assets/merko.png")));
+
+    auto *productName = new QLabel(QStringLiteral("Merko"), panel1);
+    productName->setObjectName(QStringLiteral("ProductName"));
+    QFont serif(QStringLiteral("Times New Roman"));
+    serif.setStyleHint(QFont::Serif);
+    serif.setPixelSize(19);
+    serif.setBold(true);
+    productName->setFont(serif);
+    productName->setGeometry(78, 14, 64, 24);
+
+    auto *version = new QLabel(QStringLiteral("verze 1.5"), panel1);
+    version->setObjectName(QStringLiteral("Version"));
+    version->setAlignment(Qt::AlignCenter);
+    version->setGeometry(74, 40, 68, 16);
+
+    auto *comments = new QLabel(QStringLiteral("Program pro zkoušení slovíček"), panel1);
+    comments->setObjectName(QStringLiteral("Comments"));
+    comments->setWordWrap(true);
+    comments->setGeometry(8, 84, 130, 44);
+
+    auto *web = new LinkLabel(QStringLiteral("na stránky autora"), ProjectWebPage, panel1);
+    web->setObjectName(QStringLiteral("ProUrlLabel1"));
+    web->setGeometry(8, 134, 130, 16);
+    auto *mail = new LinkLabel(QStringLiteral("pošta autora"), ProjectMail, panel1);
+    mail->setObjectName(QStringLiteral("ProUrlLabel2"));
+    mail->setGeometry(8, 152, 130, 16);
+
+    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("OKButton"));
+    ok->setGeometry(183, 148, 58, 29);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TAboutBox::FormActivate()
+{
+    m_animation->start();
+}
+
+void TAboutBox::FormDeactivate()
+{
+    m_animation->stop();
+}
+
+bool TAboutBox::isAnimating() const
+{
+    return m_animation->isRunning();
+}
+
+void TAboutBox::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow())
+            FormActivate();
+        else
+            FormDeactivate();
+    }
+    QDialog::changeEvent(event);
+}
+
+void TAboutBox::hideEvent(QHideEvent *event)
+{
+    FormDeactivate();
+    QDialog::hideEvent(event);
+}

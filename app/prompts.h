@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Every message, question and save dialog of the program goes through this interface, so
+// that tests can answer them; the program itself uses message boxes and the file dialog.
+class Prompts
+{
+public:
+    virtual ~Prompts() = default;
+
+    // A question with Yes and No; true only for Yes.
+    virtual bool confirm(QWidget *parent, const QString &text) = 0;
+    // A plain message with OK.
+    virtual void notice(QWidget *parent, const QString &text) = 0;
+    // An error message with OK.
+    virtual void error(QWidget *parent, const QString &text) = 0;
+    // The file name chosen in a save dialog, or empty when the user cancelled.
+    virtual QString saveFileName(QWidget *parent, const QString &directory, const QString &filter,
+                                 const QString &defaultSuffix)
+        = 0;
+};
+
+class MessageBoxPrompts : public Prompts
+{
+public:
+    bool confirm(QWidget *parent, const QString &text) override;
+    void notice(QWidget *parent, const QString &text) override;
+    void error(QWidget *parent, const QString &text) override;
+    QString saveFileName(QWidget *parent, const QString &directory, const QString &filter,
+                         const QString &defaultSuffix) override;
+};

@@ -1,0 +1,496 @@
+#include "app/app_context.h"
+#include "app/application.h"
+#include "drill/main_window.h"
+#include "settings/settings_window.h"
+#include "test_support.h"
+#include "vocabulary/selection_window.h"
+#include "window_support.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+template<typename T>
+T *child(QObject &parent, const char *name)
+{
+    T *found = parent.findChild<T *>(QLatin1String(name));
+    if (!found)
+        throw std::runtime_error(std::string("no control ") + name);
+    return found;
+}
+
+QString U(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+class MainWindowTest : public testing::Test
+{
+protected:
+    // Starts with one dictionary file as the last one chosen, under the given settings.
+    void startWith(const char *dictionary, const char *settings = "")
+    {
+        program.writeFile(QStringLiteral("lekce.slv"), dictionary);
+        program.writeSettings((QByteArray("[Setup]\r\nSlovnik=")
+                               + program.path(QStringLiteral("lekce.slv")).toUtf8() + "\r\n"
+                               + settings)
+                                  .constData());
+        program.start();
+    }
+
+    TForm1 &form() { return program.form(); }
+    AppContext &context() { return program.app().context(); }
+    QLineEdit *field(const char *name) { return child<QLineEdit>(form(), name); }
+    QString text(const char *name) { return field(name)->text(); }
+    QPushButton *button1() { return child<QPushButton>(form(), "Button1"); }
+    QWidget *picture() { return child<QWidget>(form(), "RxGIFAnimator1"); }
+    int gauge() { return child<QProgressBar>(form(), "Gauge2")->value(); }
+    QString caption() { return child<QLabel>(form(), "Label11")->text(); }
+
+    void answer(const QString &typed)
+    {
+        QLineEdit *edit2 = field("Edit2");
+        edit2->clear();
+        TypeText(edit2, typed);
+        QTest::keyClick(edit2, Qt::Key_Return);
+    }
+    void next() { QTest::keyClick(button1(), Qt::Key_Return); }
+    void trigger(const char *action) { child<QAction>(form(), action)->trigger(); }
+
+    RunningProgram program;
+};
+
+TEST_F(MainWindowTest, StartsWithoutSettingsFileEmptyAndSilent)
+{
+    program.start();
+    EXPECT_EQ(caption(), U(" žádný slovník dosud nebyl načten "));
+    EXPECT_EQ(form().windowTitle(), U("Zkoušení slovíček:"));
+    EXPECT_TRUE(text("Edit1").isEmpty());
+    EXPECT_TRUE(text("Edit3").isEmpty());
+    EXPECT_TRUE(program.prompts.asked.isEmpty());
+    EXPECT_EQ(context().settings, Settings());
+    EXPECT_FALSE(child<QGroupBox>(form(), "GroupBox1")->isVisible());
+    EXPECT_EQ(child<QGroupBox>(form(), "GroupBox1")->toolTip(), U("zde bude informace o kriteriu"));
+
+    // "další" with nothing loaded: the message, and nothing else changes.
+    next();
+    EXPECT_EQ(program.prompts.texts("notice"),
+              QStringList{U("Soubor slov dosud nebyl načten nebo je prázdný.")});
+    EXPECT_EQ(context().drill.CurrentPosition, 0);
+
+    // Enter, F1 and a double click before the first pair do nothing.
+    QTest::keyClick(field("Edit2"), Qt::Key_Return);
+    QTest::keyClick(field("Edit2"), Qt::Key_F1);
+    QTest::mouseDClick(field("Edit2"), Qt::LeftButton);
+    EXPECT_EQ(context().drill.WrongCount, 0);
+    EXPECT_TRUE(text("Edit2").isEmpty());
+    EXPECT_EQ(program.prompts.asked.size(), 1);
+}
+
+TEST_F(MainWindowTest, StartsWithTheLastDictionaryAndOffersItsFirstPair)
+{
+    startWith("*čeština-němčina, lekce 1\r\npes / r Hund\r\n", "PrimJazyk=1\r\n");
+    EXPECT_EQ(caption(), U(" čeština-němčina, lekce 1 (slov: 1)"));
+    EXPECT_EQ(text("Edit1"), U("r Hund"));
+    EXPECT_EQ(context().drill.OfferedSide, 2);
+    EXPECT_EQ(form().focusWidget(), field("Edit2"));
+    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Silver);
+    EXPECT_EQ(context().vocabulary.Path, program.path(QStringLiteral("lekce.slv")));
+    EXPECT_TRUE(program.prompts.asked.isEmpty());
+}
+
+TEST_F(MainWindowTest, AMissingLastDictionaryIsNotLoadedAndNotReported)
+{
+    program.writeSettings("[Setup]\r\nSlovnik=/no/such/lekce.slv\r\n");
+    program.start();
+    EXPECT_EQ(caption(), U(" žádný slovník dosud nebyl načten "));
+    EXPECT_EQ(context().settings.Slovnik, U("/no/such/lekce.slv"));
+    EXPECT_TRUE(program.prompts.asked.isEmpty());
+}
+
+struct SeriesCase
+{
+    const char *name;
+    int correct;
+    int wrong;
+    const char *success;
+    const char *failure;
+    int gauge;
+    int pictureEdge; // 0: hidden
+};
+
+class CounterSeriesTest : public MainWindowTest, public testing::WithParamInterface<SeriesCase>
+{
+};
+
+TEST_P(CounterSeriesTest, ShowsCountsPercentagesGaugeAndPicture)
+{
+    const SeriesCase &c = GetParam();
+    startWith("pes / r Hund\r\n", "Obrazek=1\r\n");
+    for (int i = 0; i < c.correct + c.wrong; ++i) {
+        next();
+        answer(i < c.correct ? QStringLiteral("r Hund") : QStringLiteral("x"));
+    }
+    EXPECT_EQ(text("Edit3"),
+              QString::number(c.correct + c.wrong).rightJustified(6, QLatin1Char(' ')));
+    EXPECT_EQ(text("Edit4"), QString::number(c.correct).rightJustified(6, QLatin1Char(' ')));
+    EXPECT_EQ(text("Edit5"), QString::number(c.wrong).rightJustified(6, QLatin1Char(' ')));
+    EXPECT_EQ(text("Edit6"), QString::fromLatin1(c.success));
+    EXPECT_EQ(text("Edit7"), QString::fromLatin1(c.failure));
+    EXPECT_EQ(gauge(), c.gauge);
+    EXPECT_EQ(picture()->isVisible(), c.pictureEdge != 0);
+    if (c.pictureEdge)
+        EXPECT_EQ(picture()->size(), QSize(c.pictureEdge, c.pictureEdge));
+
+    const VocabularyEntry &entry = context().vocabulary.At(1);
+    EXPECT_EQ(entry.Offers[1], c.correct + c.wrong);
+    EXPECT_EQ(entry.Errors[1], c.wrong);
+    EXPECT_EQ(entry.Offers[2], 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Series, CounterSeriesTest,
+    testing::Values(SeriesCase{"oneRight", 1, 0, "100.00", "  0.00", 0, 0},
+                    SeriesCase{"oneRightOneWrong", 1, 1, " 50.00", " 50.00", 50, 65},
+                    SeriesCase{"twoToOne", 2, 1, " 66.67", " 33.33", 34, 65},
+                    SeriesCase{"oneToTwo", 1, 2, " 33.33", " 66.67", 67, 65},
+                    SeriesCase{"nineToOne", 9, 1, " 90.00", " 10.00", 10, 16},
+                    SeriesCase{"tenToOne", 10, 1, " 90.91", "  9.09", 10, 0},
+                    SeriesCase{"threeToOne", 3, 1, " 75.00", " 25.00", 25, 49}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowTest, ResetOfTheDrillCountersShowsZeros)
+{
+    startWith("pes / r Hund\r\n", "Obrazek=1\r\n");
+    answer(QStringLiteral("x"));
+    EXPECT_TRUE(picture()->isVisible());
+    trigger("Aktuln1");
+    EXPECT_EQ(text("Edit3"), U("     0"));
+    EXPECT_EQ(text("Edit5"), U("     0"));
+    EXPECT_EQ(text("Edit6"), U("  0.00"));
+    EXPECT_EQ(text("Edit7"), U("  0.00"));
+    EXPECT_EQ(gauge(), 0);
+    EXPECT_FALSE(picture()->isVisible());
+    EXPECT_EQ(context().vocabulary.At(1).Errors[1], 1) << "the pair keeps its counters";
+}
+
+TEST_F(MainWindowTest, PictureAppearsOnlyWithTheNextCountedAnswerAfterSwitchingItOn)
+{
+    startWith("pes / r Hund\r\n");
+    for (const char *typed : {"r Hund", "r Hund", "r Hund", "r Hund", "x"}) {
+        next();
+        answer(U(typed));
+    }
+    EXPECT_FALSE(picture()->isVisible());
+    context().settings.Obrazek = true; // as the settings window sets it
+    EXPECT_FALSE(picture()->isVisible());
+    next();
+    answer(QStringLiteral("r Hund")); // 5 : 1, an error rate of 16.67 %
+    EXPECT_TRUE(picture()->isVisible());
+    EXPECT_EQ(picture()->size(), QSize(31, 31));
+}
+
+TEST_F(MainWindowTest, F1InTheAnswerFieldRevealsAndCountsWrong)
+{
+    startWith("jemný / zart, fein\r\n");
+    QTest::keyClick(field("Edit2"), Qt::Key_F1);
+    EXPECT_EQ(text("Edit2"), U("zart, fein"));
+    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Magenta);
+    EXPECT_EQ(form().focusWidget(), button1());
+    EXPECT_EQ(context().drill.WrongCount, 1);
+    EXPECT_EQ(context().vocabulary.At(1).Offers[1], 1);
+    EXPECT_EQ(context().vocabulary.At(1).Errors[1], 1);
+
+    // Enter after a reveal judges nothing and only moves the focus back.
+    field("Edit2")->setFocus();
+    QTest::keyClick(field("Edit2"), Qt::Key_Return);
+    EXPECT_EQ(context().drill.WrongCount, 1);
+    EXPECT_EQ(context().drill.CorrectCount, 0);
+    EXPECT_EQ(form().focusWidget(), button1());
+
+    // Every F1 in the field counts again.
+    QTest::keyClick(field("Edit2"), Qt::Key_F1);
+    EXPECT_EQ(context().drill.WrongCount, 2);
+}
+
+TEST_F(MainWindowTest, F1OnTheButtonRevealsWithoutCounting)
+{
+    startWith("kalt {kchalt} / studen[ý|á|é]\r\n", "PrimJazyk=1\r\n");
+    answer(QStringLiteral("x"));
+    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Red);
+    EXPECT_FALSE(field("Edit12")->isVisible());
+    QTest::keyClick(button1(), Qt::Key_F1);
+    EXPECT_EQ(text("Edit2"), U("kalt ")) << "the side exactly as stored";
+    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Magenta);
+    EXPECT_EQ(form().focusWidget(), button1());
+    EXPECT_EQ(context().drill.WrongCount, 1);
+    EXPECT_EQ(context().vocabulary.At(1).Offers[2], 1);
+    EXPECT_FALSE(field("Edit12")->isVisible()) << "F1 on the button shows no comment";
+}
+
+TEST_F(MainWindowTest, DoubleClickShowsTheAnswerWhichThenCountsAsCorrect)
+{
+    startWith("sedět / sitzen\r\n");
+    QTest::mouseDClick(field("Edit2"), Qt::LeftButton);
+    EXPECT_EQ(text("Edit2"), U("sitzen"));
+    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Silver);
+    EXPECT_EQ(context().drill.WrongCount, 0);
+    QTest::keyClick(field("Edit2"), Qt::Key_Return);
+    EXPECT_EQ(context().drill.CorrectCount, 1);
+    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Lime);
+}
+
+TEST_F(MainWindowTest, TypingOnTheButtonStartsANewAnswer)
+{
+    startWith("kočka / Katze\r\n");
+    answer(QStringLiteral("Hund"));
+    EXPECT_EQ(form().focusWidget(), button1());
+    QTest::keyClick(button1(), Qt::Key_K);
+    EXPECT_EQ(text("Edit2"), U("K"));
+    EXPECT_EQ(field("Edit2")->cursorPosition(), 1);
+    EXPECT_EQ(form().focusWidget(), field("Edit2"));
+    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Silver);
+    QTest::keyClicks(field("Edit2"), QStringLiteral("atze"));
+    QTest::keyClick(field("Edit2"), Qt::Key_Return);
+    EXPECT_EQ(text("Edit2"), U("Katze"));
+    EXPECT_EQ(context().drill.WrongCount, 1);
+    EXPECT_EQ(context().drill.CorrectCount, 1);
+    EXPECT_EQ(context().vocabulary.At(1).Offers[1], 2);
+
+    // A character that is no letter goes in as typed; keys that type nothing are ignored.
+    QTest::keyClick(button1(), Qt::Key_Shift);
+    EXPECT_EQ(text("Edit2"), U("Katze"));
+    QTest::keyClick(button1(), Qt::Key_Escape);
+    EXPECT_EQ(text("Edit2"), U("Katze"));
+    QKeyEvent caron(QEvent::KeyPress, 0, Qt::NoModifier, U("ž"));
+    QApplication::sendEvent(button1(), &caron);
+    EXPECT_EQ(text("Edit2"), U("ž"));
+}
+
+TEST_F(MainWindowTest, CommentsOfTheOfferedAndTheAnswerSide)
+{
+    startWith("kalt {kchalt} / studen[ý|á|é]\r\n");
+    EXPECT_EQ(text("Edit1"), U("kalt ")) << "the side as stored, blank before the comment";
+    EXPECT_TRUE(field("Edit11")->isVisible());
+    EXPECT_EQ(text("Edit11"), U("kchalt"));
+    answer(U("studená"));
+    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Lime);
+    EXPECT_FALSE(field("Edit12")->isVisible()) << "side 2 has no comment";
+}
+
+TEST_F(MainWindowTest, TheAnswerCommentComesAfterARightAnswerOrWithKomentar)
+{
+    startWith("kalt {kchalt} / studen[ý|á|é]\r\n", "PrimJazyk=1\r\n");
+    const QStringList variants{U("studený"), U("studená"), U("studené")};
+    EXPECT_TRUE(variants.contains(text("Edit1")));
+    EXPECT_FALSE(field("Edit11")->isVisible());
+    answer(QStringLiteral("warm"));
+    EXPECT_FALSE(field("Edit12")->isVisible());
+    next();
+    answer(QStringLiteral("kalt"));
+    EXPECT_TRUE(field("Edit12")->isVisible());
+    EXPECT_EQ(text("Edit12"), U("kchalt"));
+
+    context().settings.Komentar = true;
+    next();
+    EXPECT_FALSE(field("Edit12")->isVisible());
+    answer(QStringLiteral("warm"));
+    EXPECT_TRUE(field("Edit12")->isVisible());
+
+    next();
+    QTest::keyClick(field("Edit2"), Qt::Key_F1);
+    EXPECT_TRUE(field("Edit12")->isVisible());
+    next();
+    QTest::mouseDClick(field("Edit2"), Qt::LeftButton);
+    EXPECT_TRUE(field("Edit12")->isVisible());
+}
+
+TEST_F(MainWindowTest, CriterionPanelShowsTheAcceptingCriterion)
+{
+    startWith("s Krankenhaus / nemocnice\r\n",
+              "PrimJazyk=0\r\nHodnoceni=1\r\nProcHodnoc=90\r\nProcZobraz=1\r\n");
+    EXPECT_TRUE(child<QGroupBox>(form(), "GroupBox1")->isVisible());
+    answer(QStringLiteral("nemocnica"));
+    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Red);
+    EXPECT_TRUE(text("Edit9").isEmpty());
+    next();
+    context().settings.ProcHodnoc = 80;
+    answer(QStringLiteral("nemocinca")); // a swapped pair and a wrong letter
+    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Lime);
+    EXPECT_EQ(text("Edit8"), U(" 80"));
+    EXPECT_EQ(text("Edit9"), U(" 88.89"));
+    EXPECT_EQ(text("Edit10"), U("  1"));
+    EXPECT_EQ(child<QLabel>(form(), "Label12")->text(), U("prohozena dvě sousední písmena"));
+    EXPECT_EQ(child<QGroupBox>(form(), "GroupBox1")->toolTip(),
+              U("prohozena dvě sousední písmena"));
+    next();
+    answer(QStringLiteral("x"));
+    EXPECT_TRUE(text("Edit8").isEmpty());
+    EXPECT_TRUE(text("Edit10").isEmpty());
+    EXPECT_EQ(child<QLabel>(form(), "Label12")->text(), U("prohozena dvě sousední písmena"));
+}
+
+TEST_F(MainWindowTest, AnswersTypedWithCombiningAccentsAreJudgedComposed)
+{
+    startWith("e Katze / kočka\r\n");
+    field("Edit2")->setText(QString::fromUtf8("koc\xCC\x8C"
+                                              "ka")); // c + combining caron
+    QTest::keyClick(field("Edit2"), Qt::Key_Return);
+    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Lime);
+}
+
+TEST_F(MainWindowTest, PassingPairsOverCountsNothing)
+{
+    startWith("a / b\r\nc / d\r\ne / f\r\n");
+    for (int i = 0; i < 5; ++i)
+        next();
+    EXPECT_EQ(context().drill.CorrectCount + context().drill.WrongCount, 0);
+    for (const VocabularyEntry &entry : context().vocabulary.Entries)
+        EXPECT_EQ(entry.Offers[1] + entry.Offers[2], 0);
+}
+
+TEST_F(MainWindowTest, ReloadingTheCurrentDictionaryKeepsItsCounters)
+{
+    startWith("pes / r Hund\r\n");
+    answer(QStringLiteral("x"));
+    program.prompts.answers = {false};
+    form().runCommand([&] { form().LoadVocabulary(program.path(QStringLiteral("lekce.slv"))); });
+    EXPECT_EQ(context().vocabulary.At(1).Errors[1], 1);
+    EXPECT_EQ(context().vocabulary.At(1).Offers[1], 1);
+    EXPECT_EQ(program.prompts.texts("confirm"),
+              QStringList{U("Chcete vymazat aktuální statistiku?")});
+    EXPECT_EQ(context().drill.WrongCount, 1) << "No keeps the drill counters";
+    EXPECT_EQ(text("Edit1"), U("pes"));
+
+    program.prompts.answers = {true};
+    form().runCommand([&] { form().LoadVocabulary(program.path(QStringLiteral("lekce.slv"))); });
+    EXPECT_EQ(context().drill.WrongCount, 0);
+    EXPECT_EQ(text("Edit5"), U("     0"));
+}
+
+TEST_F(MainWindowTest, LoadingAFileWithoutPairsLeavesNothingToDrill)
+{
+    startWith("pes / r Hund\r\n");
+    program.writeFile(QStringLiteral("prazdny.slv"), "*jen téma\r\n");
+    form().runCommand([&] { form().LoadVocabulary(program.path(QStringLiteral("prazdny.slv"))); });
+    EXPECT_EQ(caption(), U(" jen téma (slov: 0)"));
+    EXPECT_EQ(context().drill.CurrentPosition, 0);
+    QTest::keyClick(field("Edit2"), Qt::Key_F1);
+    EXPECT_EQ(context().drill.WrongCount, 0);
+    next();
+    EXPECT_EQ(program.prompts.texts("notice").size(), 1);
+    // The previous dictionary was written back in the program's form.
+    EXPECT_EQ(ReadBytes(program.path(QStringLiteral("lekce.slv"))).size(), 150);
+}
+
+TEST_F(MainWindowTest, AFailedLoadKeepsTheCurrentDictionary)
+{
+    startWith("*téma\r\npes / r Hund\r\n");
+    const bool ran = form().runCommand([&] { form().LoadVocabulary(program.path("chybi.slv")); });
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(program.prompts.texts("error"), QStringList{U("No such file or directory")});
+    EXPECT_EQ(context().vocabulary.Path, program.path(QStringLiteral("lekce.slv")));
+    EXPECT_EQ(caption(), U(" téma (slov: 1)"));
+}
+
+TEST_F(MainWindowTest, F3ChoosesADictionaryInTheSelectionWindowAndLoadsIt)
+{
+    startWith("pes / r Hund\r\n");
+    program.writeFile(QStringLiteral("druhy.slv"), "*druhý\r\nokno / s Fenster\r\n");
+    QDir::setCurrent(program.path(QString()));
+    RunningProgram::whenModal([&] {
+        auto *selection = qobject_cast<TForm6 *>(QApplication::activeModalWidget());
+        ASSERT_NE(selection, nullptr);
+        auto *list = child<QListWidget>(*selection, "ListBox1");
+        ASSERT_EQ(list->count(), 2);
+        EXPECT_EQ(list->item(0)->text(), U("druhy.slv - druhý"));
+        list->setCurrentRow(0);
+        selection->ListBox1DblClick();
+    });
+    QTest::keyClick(&form(), Qt::Key_F3);
+    EXPECT_EQ(context().settings.Slovnik, program.path(QStringLiteral("druhy.slv")));
+    EXPECT_EQ(caption(), U(" druhý (slov: 1)"));
+    EXPECT_EQ(text("Edit1"), U("okno"));
+}
+
+TEST_F(MainWindowTest, ClosingWritesTheDictionaryBack)
+{
+    startWith("pes / r Hund\r\n");
+    answer(QStringLiteral("x"));
+    EXPECT_TRUE(form().close());
+    const QByteArray written = ReadBytes(program.path(QStringLiteral("lekce.slv")));
+    EXPECT_TRUE(written.endsWith(" @    1,    0,    1,    0\r\n"));
+    EXPECT_TRUE(program.prompts.asked.isEmpty()) << "the title bar closes without a question";
+}
+
+TEST_F(MainWindowTest, AFailedWriteBackKeepsTheWindowOpen)
+{
+    QDir(program.path(QString())).mkdir(QStringLiteral("sub"));
+    program.writeFile(QStringLiteral("sub/lekce.slv"), "pes / r Hund\r\n");
+    program.writeSettings(
+        ("[Setup]\r\nSlovnik=" + program.path("sub/lekce.slv").toStdString() + "\r\n").c_str());
+    program.start();
+    ASSERT_EQ(context().vocabulary.Count(), 1);
+    QDir(program.path(QStringLiteral("sub"))).removeRecursively();
+    EXPECT_FALSE(form().close());
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_EQ(program.prompts.texts("error").size(), 1);
+    EXPECT_EQ(context().vocabulary.Count(), 1);
+}
+
+TEST_F(MainWindowTest, AltXAsksBeforeEnding)
+{
+    startWith("pes / r Hund\r\n");
+    program.prompts.answers = {false};
+    QTest::keyClick(&form(), Qt::Key_X, Qt::AltModifier);
+    EXPECT_EQ(program.prompts.texts("confirm"), QStringList{U("Chcete skutečně skončit?")});
+    EXPECT_TRUE(form().isVisible());
+    program.prompts.answers = {true};
+    QTest::keyClick(&form(), Qt::Key_X, Qt::AltModifier);
+    EXPECT_FALSE(form().isVisible());
+}
+
+TEST_F(MainWindowTest, TheMenuHasEveryItemWithItsAccessKeysAndShortcuts)
+{
+    program.start();
+    const std::pair<const char *, const char *> items[] = {{"Nati1", "&Načti"},
+                                                           {"Nov1", "&Nový"},
+                                                           {"Vbr1", "&Výběr ..."},
+                                                           {"Ukaaktuln1", "Ukaž aktuální"},
+                                                           {"Konec1", "&Konec"},
+                                                           {"etnosti1", "Č&etnosti"},
+                                                           {"Chybovosti1", "&Chybovosti"},
+                                                           {"etnosti2", "Č&etnosti"},
+                                                           {"Chybovosti2", "&Chybovosti"},
+                                                           {"Vechny1", "&Všechny"},
+                                                           {"Aktuln1", "&Aktuální"},
+                                                           {"Volby1", "&Volby"},
+                                                           {"Help2", "&Help"},
+                                                           {"Oaplikaci1", "&O aplikaci"}};
+    for (const auto &[name, text] : items)
+        EXPECT_EQ(child<QAction>(form(), name)->text(), U(text)) << name;
+    EXPECT_EQ(child<QAction>(form(), "Nati1")->shortcut(), QKeySequence(Qt::Key_F3));
+    EXPECT_EQ(child<QAction>(form(), "Konec1")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
+}
+
+TEST(PictureSize, GrowsFromSixteenToSixtyFive)
+{
+    const std::pair<int, int> table[] = {{10, 16}, {11, 18}, {12, 20}, {15, 27}, {20, 38},
+                                         {25, 49}, {30, 60}, {31, 62}, {32, 65}};
+    for (const auto &[rate, edge] : table)
+        EXPECT_EQ(PictureSize(rate), edge) << rate;
+}
+
+} // namespace

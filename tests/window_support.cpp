@@ -1,0 +1,123 @@
+#include "window_support.h"
+
+#include "app/application.h"
+#include "app/helpers.h"
+#include "app/text_file.h"
+#include "drill/main_window.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <QTimer>
+
+#include <stdexcept>
+
+bool ScriptedPrompts::confirm(QWidget *, const QString &text)
+{
+    asked.append({QStringLiteral("confirm"), text});
+    return answers.isEmpty() ? false : answers.takeFirst();
+}
+
+void ScriptedPrompts::notice(QWidget *, const QString &text)
+{
+    asked.append({QStringLiteral("notice"), text});
+}
+
+void ScriptedPrompts::error(QWidget *, const QString &text)
+{
+    asked.append({QStringLiteral("error"), text});
+}
+
+QString ScriptedPrompts::saveFileName(QWidget *, const QString &, const QString &filter,
+                                      const QString &defaultSuffix)
+{
+    asked.append({QStringLiteral("save"), filter});
+    saveFilters.append(filter);
+    saveSuffixes.append(defaultSuffix);
+    return saveNames.isEmpty() ? QString() : saveNames.takeFirst();
+}
+
+QStringList ScriptedPrompts::texts(const QString &kind) const
+{
+    QStringList result;
+    for (const Asked &entry : asked) {
+        if (entry.kind == kind)
+            result.append(entry.text);
+    }
+    return result;
+}
+
+RunningProgram::RunningProgram()
+    : m_workingDirectory(QDir::currentPath())
+{
+    if (!m_directory.isValid())
+        throw std::runtime_error("no temporary directory");
+    ResetRandomState();
+}
+
+RunningProgram::~RunningProgram()
+{
+    m_application.reset();
+    QDir::setCurrent(m_workingDirectory);
+}
+
+QString RunningProgram::path(const QString &name) const
+{
+    return QDir(m_directory.path()).filePath(name);
+}
+
+void RunningProgram::writeFile(const QString &name, const char *utf8) const
+{
+    QFile file(path(name));
+    if (!file.open(QIODevice::WriteOnly))
+        throw std::runtime_error("cannot write test file");
+    file.write(EncodeCp1250(QString::fromUtf8(utf8)));
+}
+
+void RunningProgram::writeSettings(const char *lines) const
+{
+    writeFile(QStringLiteral("Merko.ini"), lines);
+}
+
+void RunningProgram::start()
+{
+    m_application = std::make_unique<Application>(prompts, path(QStringLiteral("merko")));
+    form().show();
+    ProcessEvents();
+}
+
+TForm1 &RunningProgram::form()
+{
+    return m_application->mainWindow();
+}
+
+void RunningProgram::whenModal(std::function<void()> action)
+{
+    // Polls until a modal dialog is up, then acts inside its event loop.
+    auto *timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
+        if (QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            action();
+        }
+    });
+    timer->start();
+}
+
+void ProcessEvents()
+{
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+}
+
+void TypeText(QWidget *widget, const QString &text)
+{
+    for (QChar c : text) {
+        const bool ascii = c.unicode() < 128;
+        const auto key = ascii ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Click, widget, key, QString(c), Qt::NoModifier);
+    }
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "app/prompts.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+
+class Application;
+class TForm1;
+class QWidget;
+
+// Answers every prompt as the test tells it and records what was asked.
+class ScriptedPrompts : public Prompts
+{
+public:
+    struct Asked
+    {
+        QString kind; // "confirm", "notice", "error" or "save"
+        QString text;
+    };
+
+    bool confirm(QWidget *parent, const QString &text) override;
+    void notice(QWidget *parent, const QString &text) override;
+    void error(QWidget *parent, const QString &text) override;
+    QString saveFileName(QWidget *parent, const QString &directory, const QString &filter,
+                         const QString &defaultSuffix) override;
+
+    QList<Asked> asked;
+    QList<bool> answers;     // for confirm, in order; No once they run out
+    QStringList saveNames;   // for the save dialog, in order; cancelled once they run out
+    QStringList saveFilters; // what each save dialog offered
+    QStringList saveSuffixes;
+
+    QStringList texts(const QString &kind) const;
+};
+
+// A program started the way the user starts it, in a temporary program directory.
+class RunningProgram
+{
+public:
+    RunningProgram();
+    ~RunningProgram();
+
+    QString path(const QString &name) const;
+    // Writes a windows-1250 file (given in UTF-8) into the program directory.
+    void writeFile(const QString &name, const char *utf8) const;
+    void writeSettings(const char *lines) const;
+    // Creates the windows and shows the main window, which starts up.
+    void start();
+
+    TForm1 &form();
+    Application &app() { return *m_application; }
+    ScriptedPrompts prompts;
+
+    // Runs `action` as soon as the next modal dialog is open; the test's own step.
+    static void whenModal(std::function<void()> action);
+
+private:
+    QTemporaryDir m_directory;
+    QString m_workingDirectory;
+    std::unique_ptr<Application> m_application;
+};
+
+void ProcessEvents();
+// Types the text key by key into the widget, letters beyond ASCII included.
+void TypeText(QWidget *widget, const QString &text);

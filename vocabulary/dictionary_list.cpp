@@ -1,0 +1,35 @@
+#include "dictionary_list.h"
+
+#include "app/file_error.h"
+#include "app/text_file.h"
+#include "vocabulary_file.h"
+
+#include <QDir>
+#include <QFile>
+
+QStringList ListDictionaryFiles(const QString &directory)
+{
+    return QDir(directory).entryList({QStringLiteral("*.slv")}, QDir::Files,
+                                     QDir::Name | QDir::IgnoreCase);
+}
+
+QString DictionaryListItem(const QString &fileName, const QString &firstLine)
+{
+    const QString line = TrimWhite(firstLine);
+    if (!line.startsWith(QLatin1Char('*')))
+        return fileName;
+    return fileName + QStringLiteral(" - ") + line.mid(1, 50);
+}
+
+QString ReadFirstLine(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError(file.errorString());
+    QByteArray line = file.readLine(64 * 1024);
+    const qsizetype end = line.indexOf('\x1a');
+    if (end >= 0)
+        line.truncate(end);
+    const QStringList lines = SplitLines(DecodeCp1250(line));
+    return lines.isEmpty() ? QString() : lines.constFirst();
+}

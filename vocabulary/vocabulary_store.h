@@ -1,0 +1,25 @@
+#pragma once
+
+#include "vocabulary.h"
+
+#include <QString>
+
+// Writes the current dictionary back to its own file when one is current and holds pairs;
+// otherwise does nothing. Throws FileError when the write fails.
+void SaveVocabulary(const Vocabulary &vocabulary);
+
+// Makes the named file the current dictionary: the current one is written back first, then
+// the file is read and its full name (resolved against the working directory now) becomes
+// the path. Throws FileError when the write-back or the read fails; the current dictionary
+// then stays as it was (written back, when that succeeded).
+void ReadCurrentVocabulary(Vocabulary &vocabulary, const QString &fileName);
+
+// The main window's caption of the dictionary: the theme (without its '*', at most 100
+// characters) or " ?????", then the number of pairs.
+QString VocabularyCaption(const Vocabulary &vocabulary);
+inline const QString NoVocabularyCaption = QStringLiteral(" žádný slovník dosud nebyl načten ");
+
+// The full name of a file name as the working directory resolves it now.
+QString ResolvedPath(const QString &fileName);
+// Both names lead to the same file (links followed where the files exist).
+bool SameFile(const QString &a, const QString &b);
