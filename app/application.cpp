@@ -2,6 +2,7 @@
 
 #include "about_box.h"
 #include "app_context.h"
+#include "prompts.h"
 #include "drill/main_window.h"
 #include "help_window.h"
 #include "settings/settings_window.h"
@@ -12,6 +13,7 @@
 #include "vocabulary/selection_window.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -49,4 +51,20 @@ void InstallCzechTranslation(QApplication &application)
     if (translator->load(QLocale(QLocale::Czech), QStringLiteral("qtbase"), QStringLiteral("_"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
+}
+
+int RunMerko(int argc, char *argv[], const std::function<void(TForm1 &)> &beforeShow)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("merko"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Merko"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/merko.png")));
+    InstallCzechTranslation(application);
+
+    MessageBoxPrompts prompts;
+    Application merko(prompts, QApplication::applicationFilePath());
+    if (beforeShow)
+        beforeShow(merko.mainWindow());
+    merko.mainWindow().show();
+    return application.exec();
 }

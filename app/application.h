@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QApplication;
@@ -26,3 +27,7 @@ private:
 
 // Czech texts for the toolkit's own buttons and dialogs, whatever the system's locale.
 void InstallCzechTranslation(QApplication &application);
+
+// Runs the program: creates the windows, shows the main window and runs the event loop.
+// `beforeShow` lets a measuring harness watch the main window; the program passes nothing.
+int RunMerko(int argc, char *argv[], const std::function<void(TForm1 &)> &beforeShow = {});

@@ -1,4 +1,5 @@
 #include "app/app_context.h"
+#include "app/animated_picture.h"
 #include "app/application.h"
 #include "drill/main_window.h"
 #include "settings/settings_window.h"
@@ -7,6 +8,8 @@
 #include "window_support.h"
 
 #include <QAction>
+#include <QMessageBox>
+#include <QMovie>
 #include <QKeyEvent>
 #include <QApplication>
 #include <QDir>
@@ -491,6 +494,34 @@ TEST(PictureSize, GrowsFromSixteenToSixtyFive)
                                          {25, 49}, {30, 60}, {31, 62}, {32, 65}};
     for (const auto &[rate, edge] : table)
         EXPECT_EQ(PictureSize(rate), edge) << rate;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ThePictureAnimatesOnlyWhileTheWindowIsActive)
+{
+    startWith("pes / r Hund\r\n");
+    auto *animation = child<AnimatedPicture>(form(), "RxGIFAnimator1");
+    form().FormActivate();
+    EXPECT_TRUE(animation->isRunning());
+    form().FormDeactivate();
+    EXPECT_FALSE(animation->isRunning());
+    form().FormActivate();
+    EXPECT_TRUE(animation->isRunning());
+    EXPECT_EQ(context().vocabulary.At(1).Offers[1], 0) << "later activations load nothing";
+    EXPECT_EQ(animation->movie()->frameCount(), 16);
+    EXPECT_EQ(animation->movie()->frameRect().size(), QSize(64, 64));
+}
+
+TEST(CzechTranslation, StandardButtonsReadAnoAndNe)
+{
+    InstallCzechTranslation(*qApp);
+    QMessageBox box(QMessageBox::Question, QString(), QString(),
+                    QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove('&'), QStringLiteral("Ano"));
+    EXPECT_EQ(box.button(QMessageBox::No)->text().remove('&'), QStringLiteral("Ne"));
 }
 
 } // namespace
