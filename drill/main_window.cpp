@@ -545,21 +545,8 @@ void TForm1::Vbr1Click()
 {
     Vocabulary &vocabulary = m_context.vocabulary;
     if (m_windows.selection && m_windows.selection->exec() == QDialog::Accepted) {
-        const QString chosen = m_context.settings.Slovnik;
-        const QString currentPath = vocabulary.Path;
-        // Editing the current dictionary: its statistics go to its file first, and it is
-        // set aside so that the edited file is not overwritten with the old pairs.
-        if (!currentPath.isEmpty() && SameFile(chosen, currentPath)) {
-            SaveVocabulary(vocabulary);
-            vocabulary.Path.clear();
-        }
-        try {
-            m_windows.editor->OpenFile(ResolvedPath(chosen));
-        } catch (const FileError &) {
-            // The current dictionary keeps its file, so its statistics still reach it.
-            vocabulary.Path = currentPath;
-            throw;
-        }
+        OpenForEditing(vocabulary, m_context.settings.Slovnik,
+                       [this](const QString &path) { m_windows.editor->OpenFile(path); });
         m_windows.editor->exec();
     }
     if (vocabulary.Path.isEmpty() && !m_context.settings.Slovnik.isEmpty())

@@ -403,7 +403,7 @@ TEST_F(MainWindowTest, AFailedLoadKeepsTheCurrentDictionary)
     startWith("*téma\r\npes / r Hund\r\n");
     const bool ran = form().runCommand([&] { form().LoadVocabulary(program.path("chybi.slv")); });
     EXPECT_FALSE(ran);
-    EXPECT_EQ(program.prompts.texts("error"), QStringList{U("No such file or directory")});
+    EXPECT_EQ(program.prompts.texts("error"), QStringList{NoSuchFile()});
     EXPECT_EQ(context().vocabulary.Path, program.path(QStringLiteral("lekce.slv")));
     EXPECT_EQ(caption(), U(" téma (slov: 1)"));
 }

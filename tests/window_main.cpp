@@ -1,3 +1,5 @@
+#include "app/application.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -7,6 +9,7 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    InstallCzechTranslation(application); // as the program does: the tests see what users see
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -94,14 +94,21 @@ TForm1 &RunningProgram::form()
 
 void RunningProgram::whenModal(std::function<void()> action)
 {
-    // Polls until a modal dialog is up, then acts inside its event loop.
+    whenModalMatches([](QWidget *) { return true; }, [action](QWidget *) { action(); });
+}
+
+void RunningProgram::whenModalMatches(std::function<bool(QWidget *)> matches,
+                                      std::function<void(QWidget *)> action)
+{
+    // Polls until the dialog is up, then acts inside its event loop.
     auto *timer = new QTimer;
     timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
-        if (QApplication::activeModalWidget()) {
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, matches, action] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal && matches(modal)) {
             timer->stop();
             timer->deleteLater();
-            action();
+            action(modal);
         }
     });
     timer->start();
@@ -120,4 +127,9 @@ void TypeText(QWidget *widget, const QString &text)
         const auto key = ascii ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown;
         QTest::sendKeyEvent(QTest::Click, widget, key, QString(c), Qt::NoModifier);
     }
+}
+
+QString NoSuchFile()
+{
+    return QString::fromUtf8("Nepodařilo se najít žádný takový soubor nebo adresář");
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include <functional>
 #include <memory>
@@ -57,15 +58,27 @@ public:
     Application &app() { return *m_application; }
     ScriptedPrompts prompts;
 
-    // Runs `action` as soon as the next modal dialog is open; the test's own step.
+    // Runs `action` as soon as a modal dialog is open; the test's own step.
     static void whenModal(std::function<void()> action);
+    // Runs `action` on the dialog of that class as soon as it is the open modal one.
+    template<typename Dialog>
+    static void whenOpen(std::function<void(Dialog &)> action)
+    {
+        whenModalMatches([](QWidget *widget) { return qobject_cast<Dialog *>(widget) != nullptr; },
+                         [action](QWidget *widget) { action(*qobject_cast<Dialog *>(widget)); });
+    }
 
 private:
+    static void whenModalMatches(std::function<bool(QWidget *)> matches,
+                                 std::function<void(QWidget *)> action);
+
     QTemporaryDir m_directory;
     QString m_workingDirectory;
     std::unique_ptr<Application> m_application;
 };
 
 void ProcessEvents();
+// The system's text for a missing file, as the user sees it (in Czech).
+QString NoSuchFile();
 // Types the text key by key into the widget, letters beyond ASCII included.
 void TypeText(QWidget *widget, const QString &text);

@@ -2,6 +2,8 @@
 
 #include "vocabulary_file.h"
 
+#include "app/file_error.h"
+
 #include <QFileInfo>
 
 void SaveVocabulary(const Vocabulary &vocabulary)
@@ -38,4 +40,20 @@ QString VocabularyCaption(const Vocabulary &vocabulary)
                              ? QStringLiteral(" ?????")
                              : QLatin1Char(' ') + vocabulary.Theme.mid(1, 100);
     return name + QStringLiteral(" (slov: %1)").arg(vocabulary.Count());
+}
+
+void OpenForEditing(Vocabulary &vocabulary, const QString &chosen,
+                    const std::function<void(const QString &path)> &open)
+{
+    const QString currentPath = vocabulary.Path;
+    if (!currentPath.isEmpty() && SameFile(chosen, currentPath)) {
+        SaveVocabulary(vocabulary);
+        vocabulary.Path.clear();
+    }
+    try {
+        open(ResolvedPath(chosen));
+    } catch (const FileError &) {
+        vocabulary.Path = currentPath;
+        throw;
+    }
 }

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // Writes the current dictionary back to its own file when one is current and holds pairs;
 // otherwise does nothing. Throws FileError when the write fails.
 void SaveVocabulary(const Vocabulary &vocabulary);
@@ -23,3 +25,10 @@ inline const QString NoVocabularyCaption = QStringLiteral(" žádný slovník do
 QString ResolvedPath(const QString &fileName);
 // Both names lead to the same file (links followed where the files exist).
 bool SameFile(const QString &a, const QString &b);
+
+// Opens the chosen file for editing through `open`, which throws FileError when it cannot.
+// When the file is the current dictionary's, that dictionary is written back and set aside
+// (its path emptied) first, so that it is read again after the editor; should `open` then
+// fail, it gets its path back and its statistics still reach its file.
+void OpenForEditing(Vocabulary &vocabulary, const QString &chosen,
+                    const std::function<void(const QString &path)> &open);

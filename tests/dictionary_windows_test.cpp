@@ -1,0 +1,423 @@
+#include "app/app_context.h"
+#include "app/application.h"
+#include "app/text_file.h"
+#include "drill/main_window.h"
+#include "test_support.h"
+#include "vocabulary/current_window.h"
+#include "vocabulary/dictionary_list.h"
+#include "vocabulary/editor_window.h"
+#include "vocabulary/new_dictionary_window.h"
+#include "vocabulary/selection_window.h"
+#include "vocabulary/vocabulary_file.h"
+#include "window_support.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+template<typename T>
+T *child(QObject &parent, const char *name)
+{
+    T *found = parent.findChild<T *>(QLatin1String(name));
+    if (!found)
+        throw std::runtime_error(std::string("no control ") + name);
+    return found;
+}
+
+QString U(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+QString padded(const char *utf8, int width)
+{
+    return PadRight(U(utf8), width);
+}
+
+class DictionaryWindowsTest : public testing::Test
+{
+protected:
+    void start()
+    {
+        program.start();
+        QDir::setCurrent(program.path(QString()));
+    }
+    void loadCurrent(const char *name)
+    {
+        form().runCommand([&] { form().LoadVocabulary(program.path(U(name))); });
+    }
+    TForm1 &form() { return program.form(); }
+    AppContext &context() { return program.app().context(); }
+    QStringList items(TForm6 &selection)
+    {
+        QStringList result;
+        auto *list = child<QListWidget>(selection, "ListBox1");
+        for (int i = 0; i < list->count(); ++i)
+            result.append(list->item(i)->text());
+        return result;
+    }
+    // Chooses the named file in the selection window that the next command opens.
+    void chooseInSelection(const QString &name)
+    {
+        RunningProgram::whenOpen<TForm6>([this, name](TForm6 &selection) {
+            auto *list = child<QListWidget>(selection, "ListBox1");
+            const auto found = list->findItems(name, Qt::MatchStartsWith);
+            ASSERT_FALSE(found.isEmpty()) << name.toStdString();
+            list->setCurrentItem(found.first());
+            selection.ListBox1DblClick();
+        });
+    }
+    void closeSelectionWithoutChoice()
+    {
+        RunningProgram::whenOpen<TForm6>([](TForm6 &selection) { selection.reject(); });
+    }
+    QTableWidget *editorGrid()
+    {
+        return child<QTableWidget>(*form().findChild<TForm3 *>(), "StringGrid1");
+    }
+
+    RunningProgram program;
+};
+
+TEST_F(DictionaryWindowsTest, TheSelectionListShowsDictionaryFilesWithTheirThemes)
+{
+    program.writeFile(QStringLiteral("lekce1.slv"),
+                      "*čeština-němčina, lekce 1\r\npes / r Hund\r\n");
+    program.writeFile(QStringLiteral("LEKCE.SLV"), "  *  velká písmena  \r\n");
+    program.writeFile(QStringLiteral("a.slv.slv"), "a / b\r\n");
+    program.writeFile(QStringLiteral("empty.slv"), "");
+    program.writeFile(QStringLiteral("blank.slv"), "\r\n*pozdní téma\r\n");
+    program.writeFile(QStringLiteral("long.slv"),
+                      "*123456789012345678901234567890123456789012345678901234567890\r\n");
+    program.writeFile(QStringLiteral("notes.txt"), "*nejsem slovník\r\n");
+    start();
+    auto *selection = form().findChild<TForm6 *>();
+    selection->FormActivate();
+    EXPECT_EQ(
+        items(*selection),
+        (QStringList{U("a.slv.slv"), U("blank.slv"), U("empty.slv"),
+                     U("LEKCE.SLV -   velká písmena"), U("lekce1.slv - čeština-němčina, lekce 1"),
+                     U("long.slv - 12345678901234567890123456789012345678901234567890")}));
+    EXPECT_EQ(child<QListWidget>(*selection, "ListBox1")->currentRow(), 0);
+    EXPECT_EQ(selection->windowTitle(), U("    výběr slovníku:"));
+
+    // The choice is the file's own name, put into the setting with its full path.
+    for (const char *name : {"a.slv.slv", "LEKCE.SLV"}) {
+        chooseInSelection(U(name));
+        EXPECT_EQ(selection->exec(), QDialog::Accepted);
+        EXPECT_EQ(context().settings.Slovnik, program.path(U(name)));
+    }
+}
+
+TEST_F(DictionaryWindowsTest, AFolderWithoutDictionariesOffersNothingToChoose)
+{
+    start();
+    QDir(program.path(QString())).mkdir(QStringLiteral("prazdna"));
+    auto *selection = form().findChild<TForm6 *>();
+    context().settings.Slovnik = QStringLiteral("keep.slv");
+    RunningProgram::whenOpen<TForm6>([this](TForm6 &dialog) {
+        dialog.openDirectory(program.path(QStringLiteral("prazdna")));
+        EXPECT_EQ(QDir::currentPath(), program.path(QStringLiteral("prazdna")));
+        EXPECT_TRUE(items(dialog).isEmpty());
+        child<QPushButton>(dialog, "Button1")->click();
+        dialog.ListBox1DblClick();
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.reject();
+    });
+    EXPECT_EQ(selection->exec(), QDialog::Rejected);
+    EXPECT_EQ(context().settings.Slovnik, QStringLiteral("keep.slv"));
+}
+
+TEST_F(DictionaryWindowsTest, TheDriveBoxOffersTheRootAndHomeFirst)
+{
+    start();
+    auto *selection = form().findChild<TForm6 *>();
+    selection->FormActivate();
+    auto *drives = child<QComboBox>(*selection, "DriveComboBox1");
+    ASSERT_GE(drives->count(), 2);
+    EXPECT_EQ(drives->itemData(0).toString(), QDir::rootPath());
+    EXPECT_EQ(drives->itemData(1).toString(), QDir::homePath());
+}
+
+TEST_F(DictionaryWindowsTest, TheCurrentDictionaryWindowShowsTheFileOrSaysThereIsNone)
+{
+    start();
+    auto *current = form().findChild<TForm7 *>();
+    current->FormActivate();
+    EXPECT_EQ(program.prompts.texts("notice"),
+              QStringList{U("Soubor slov dosud nebyl načten nebo je prázdný.")});
+    EXPECT_EQ(child<QPlainTextEdit>(*current, "Memo1")->toPlainText(), QStringLiteral("\n"));
+
+    program.writeFile(QStringLiteral("a.slv"), "*téma\r\n\r\npes / r Hund @1,2,3,4\r\n");
+    loadCurrent("a.slv");
+    current->FormActivate();
+    EXPECT_EQ(child<QPlainTextEdit>(*current, "Memo1")->toPlainText(),
+              U("*téma\n\npes / r Hund @1,2,3,4"))
+        << "the file as loaded, not yet written back";
+    EXPECT_EQ(program.prompts.texts("notice").size(), 1);
+}
+
+TEST_F(DictionaryWindowsTest, EditingAnotherDictionaryLeavesTheCurrentOneAlone)
+{
+    program.writeFile(QStringLiteral("current.slv"), "*můj\r\npes / r Hund\r\n");
+    program.writeFile(QStringLiteral("other.slv"),
+                      "*cizí\r\n\r\n  kalt {kchalt} / studen[ý|á|é]  @ 4,5,6,7\r\n* poznámka\r\n"
+                      "bez lomítka\r\njen / \r\n");
+    start();
+    loadCurrent("current.slv");
+    const QByteArray currentBytes = ReadBytes(program.path(QStringLiteral("current.slv")));
+
+    program.prompts.saveNames = {program.path(QStringLiteral("saved.slv"))};
+    chooseInSelection(QStringLiteral("other.slv"));
+    RunningProgram::whenOpen<TForm3>([this](TForm3 &editor) {
+        QTableWidget *grid = child<QTableWidget>(editor, "StringGrid1");
+        EXPECT_EQ(grid->rowCount(), TForm3::GridRows);
+        EXPECT_EQ(grid->item(0, 0)->text(), U("kalt {kchalt}"));
+        EXPECT_EQ(grid->item(0, 1)->text(), U("studen[ý|á|é]"));
+        EXPECT_EQ(grid->item(1, 0)->text(), U("jen"));
+        EXPECT_EQ(grid->item(1, 1)->text(), QString());
+        grid->setItem(2, 0, new QTableWidgetItem(U(" nový ")));
+        grid->setItem(2, 1, new QTableWidgetItem(U("neu")));
+        child<QPushButton>(editor, "Button1")->click();
+        editor.reject();
+    });
+    child<QAction>(form(), "Vbr1")->trigger();
+
+    EXPECT_EQ(ReadBytes(program.path(QStringLiteral("saved.slv"))),
+              Cp1250("*cizí\r\nkalt {kchalt}   /   studen[ý|á|é]\r\n nový    /   neu\r\n"));
+    EXPECT_EQ(program.prompts.saveFilters, QStringList{U("slovníky (*.slv)")});
+    EXPECT_EQ(program.prompts.saveSuffixes, QStringList{U("slv")});
+    EXPECT_EQ(context().vocabulary.Path, program.path(QStringLiteral("current.slv")));
+    EXPECT_EQ(context().vocabulary.Theme, U("*můj"));
+    EXPECT_EQ(ReadBytes(program.path(QStringLiteral("current.slv"))), currentBytes);
+}
+
+TEST_F(DictionaryWindowsTest, EditingTheCurrentDictionarySavesItAndReloadsIt)
+{
+    program.writeFile(QStringLiteral("lekce.slv"),
+                      "*lekce\r\npes / r Hund\r\nokno / s Fenster\r\n");
+    start();
+    loadCurrent("lekce.slv");
+    QLineEdit *edit2 = child<QLineEdit>(form(), "Edit2");
+    edit2->setText(QStringLiteral("x"));
+    QTest::keyClick(edit2, Qt::Key_Return);
+    const int position = context().drill.CurrentPosition;
+
+    program.prompts.saveNames = {program.path(QStringLiteral("lekce.slv"))};
+    chooseInSelection(QStringLiteral("lekce.slv"));
+    RunningProgram::whenOpen<TForm3>([this, position](TForm3 &editor) {
+        // The statistics reached the file before the editor opened.
+        const QByteArray onDisk = ReadBytes(program.path(QStringLiteral("lekce.slv")));
+        EXPECT_TRUE(onDisk.contains(position == 1 ? " @    1,    0,    1,    0\r\nokno"
+                                                  : " @    1,    0,    1,    0\r\n"));
+        EXPECT_TRUE(context().vocabulary.Path.isEmpty()) << "set aside while editing";
+        QTableWidget *grid = child<QTableWidget>(editor, "StringGrid1");
+        EXPECT_EQ(grid->item(0, 1)->text(), U("r Hund"));
+        grid->setItem(2, 0, new QTableWidgetItem(U("dům")));
+        grid->setItem(2, 1, new QTableWidgetItem(U("s Haus")));
+        child<QPushButton>(editor, "Button1")->click();
+        editor.reject();
+    });
+    child<QAction>(form(), "Vbr1")->trigger();
+
+    EXPECT_EQ(context().vocabulary.Path, program.path(QStringLiteral("lekce.slv")));
+    EXPECT_EQ(context().vocabulary.Count(), 3);
+    EXPECT_EQ(child<QLabel>(form(), "Label11")->text(), U(" lekce (slov: 3)"));
+    for (const VocabularyEntry &entry : context().vocabulary.Entries)
+        EXPECT_EQ(entry.Offers[1] + entry.Errors[1], 0) << "saving from the editor resets them";
+}
+
+TEST_F(DictionaryWindowsTest, ClosingTheEditorWithoutSavingReloadsTheCounters)
+{
+    program.writeFile(QStringLiteral("lekce.slv"), "pes / r Hund @ 5,0,2,0\r\n");
+    start();
+    loadCurrent("lekce.slv");
+    chooseInSelection(QStringLiteral("lekce.slv"));
+    RunningProgram::whenOpen<TForm3>([](TForm3 &editor) { editor.reject(); });
+    child<QAction>(form(), "Vbr1")->trigger();
+    EXPECT_EQ(context().vocabulary.At(1).Offers[1], 5);
+    EXPECT_EQ(context().vocabulary.At(1).Errors[1], 2);
+    EXPECT_TRUE(program.prompts.texts("save").isEmpty());
+}
+
+TEST_F(DictionaryWindowsTest, EditingWhileNothingIsCurrentMakesTheDictionaryCurrent)
+{
+    program.writeFile(QStringLiteral("lekce.slv"), "pes / r Hund\r\n");
+    start();
+    chooseInSelection(QStringLiteral("lekce.slv"));
+    RunningProgram::whenOpen<TForm3>([](TForm3 &editor) { editor.reject(); });
+    child<QAction>(form(), "Vbr1")->trigger();
+    EXPECT_EQ(context().vocabulary.Path, program.path(QStringLiteral("lekce.slv")));
+    EXPECT_EQ(child<QLineEdit>(form(), "Edit1")->text(), U("pes"));
+}
+
+TEST_F(DictionaryWindowsTest, ClosingTheSelectionWithoutAChoiceStillLoadsThePathField)
+{
+    program.writeFile(QStringLiteral("lekce.slv"), "pes / r Hund\r\n");
+    start();
+    // Nothing loaded and nothing named: nothing happens.
+    closeSelectionWithoutChoice();
+    child<QAction>(form(), "Vbr1")->trigger();
+    EXPECT_TRUE(context().vocabulary.Path.isEmpty());
+    EXPECT_TRUE(program.prompts.asked.isEmpty());
+
+    // A name whose file is missing gives the system's error text.
+    context().settings.Slovnik = program.path(QStringLiteral("chybi.slv"));
+    closeSelectionWithoutChoice();
+    child<QAction>(form(), "Vbr1")->trigger();
+    EXPECT_EQ(program.prompts.texts("error"), QStringList{NoSuchFile()});
+
+    // An existing name is loaded.
+    context().settings.Slovnik = program.path(QStringLiteral("lekce.slv"));
+    closeSelectionWithoutChoice();
+    child<QAction>(form(), "Vbr1")->trigger();
+    EXPECT_EQ(context().vocabulary.Path, program.path(QStringLiteral("lekce.slv")));
+}
+
+TEST_F(DictionaryWindowsTest, TheEditorGrowsToHoldEveryPair)
+{
+    QByteArray content;
+    for (int i = 1; i <= 620; ++i)
+        content += "slovo" + QByteArray::number(i) + " / Wort" + QByteArray::number(i) + "\r\n";
+    program.writeFile(QStringLiteral("big.slv"), content.constData());
+    start();
+    auto *editor = form().findChild<TForm3 *>();
+    editor->OpenFile(program.path(QStringLiteral("big.slv")));
+    EXPECT_EQ(editorGrid()->rowCount(), 620);
+    EXPECT_EQ(editorGrid()->item(619, 1)->text(), QStringLiteral("Wort620"));
+
+    program.prompts.saveNames = {program.path(QStringLiteral("copy.slv"))};
+    editor->Button1Click();
+    Vocabulary copy;
+    ReadVocabularyFile(program.path(QStringLiteral("copy.slv")), copy);
+    EXPECT_EQ(copy.Count(), 620);
+
+    program.writeFile(QStringLiteral("small.slv"), "a / b\r\n");
+    editor->OpenFile(program.path(QStringLiteral("small.slv")));
+    EXPECT_EQ(editorGrid()->rowCount(), TForm3::GridRows);
+    EXPECT_EQ(editorGrid()->item(1, 0), nullptr);
+}
+
+class NewDictionaryTest : public DictionaryWindowsTest
+{
+protected:
+    void type(QTableWidget *grid, int row, int column, const QString &text)
+    {
+        // The first key opens the cell's editor, which takes the rest and Enter.
+        grid->setCurrentCell(row, column);
+        TypeText(grid, text.left(1));
+        auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(grid->currentIndex()));
+        ASSERT_NE(editor, nullptr);
+        TypeText(editor, text.mid(1));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(NewDictionaryTest, ShowsHeadingsAndRowNumbersAndKeepsTheTheme)
+{
+    start();
+    auto *window = form().findChild<TForm4 *>();
+    RunningProgram::whenOpen<TForm4>([this](TForm4 &dialog) {
+        QTableWidget *grid = child<QTableWidget>(dialog, "StringGrid1");
+        EXPECT_EQ(grid->item(0, 1)->text(), U("    česky:"));
+        EXPECT_EQ(grid->item(0, 2)->text(), U("    cizí jazyk:"));
+        EXPECT_EQ(grid->item(1, 0)->text(), U("     1"));
+        EXPECT_EQ(grid->item(499, 0)->text(), U("   499"));
+        EXPECT_TRUE(dialog.isSaved());
+        child<QLineEdit>(dialog, "Edit1")->setText(QStringLiteral("lekce 1"));
+        grid->setItem(1, 1, new QTableWidgetItem(QStringLiteral("x")));
+        dialog.Button2Click();
+    });
+    program.prompts.answers = {false};
+    child<QAction>(form(), "Nov1")->trigger();
+    EXPECT_EQ(program.prompts.texts("confirm"),
+              QStringList{U("Data dosud nejsou uložena. Uložit?")});
+
+    RunningProgram::whenOpen<TForm4>([](TForm4 &dialog) {
+        QTableWidget *grid = child<QTableWidget>(dialog, "StringGrid1");
+        EXPECT_EQ(child<QLineEdit>(dialog, "Edit1")->text(), QStringLiteral("lekce 1"));
+        EXPECT_EQ(grid->item(1, 1), nullptr) << "the rows are empty again";
+        EXPECT_TRUE(dialog.isSaved());
+        dialog.Button2Click();
+    });
+    child<QAction>(form(), "Nov1")->trigger();
+    EXPECT_EQ(program.prompts.texts("confirm").size(), 1) << "nothing typed, nothing asked";
+    EXPECT_EQ(window->windowTitle(), U("Pořízení slovníku:"));
+}
+
+TEST_F(NewDictionaryTest, SavesTheThemeAndThePaddedPairs)
+{
+    start();
+    program.prompts.saveNames = {program.path(QStringLiteral("novy.slv"))};
+    RunningProgram::whenOpen<TForm4>([this](TForm4 &dialog) {
+        QTableWidget *grid = child<QTableWidget>(dialog, "StringGrid1");
+        child<QLineEdit>(dialog, "Edit1")->setText(QStringLiteral("lekce 1"));
+        EXPECT_TRUE(dialog.isSaved()) << "the theme field does not count";
+        type(grid, 1, 1, QStringLiteral("pes"));
+        EXPECT_FALSE(dialog.isSaved());
+        type(grid, 1, 2, QStringLiteral("der Hund"));
+        type(grid, 2, 1, QStringLiteral("jen jedna strana"));
+        type(grid, 3, 1, U("kůň  "));
+        type(grid, 3, 2, QStringLiteral("s Pferd"));
+        dialog.Button2Click();
+    });
+    program.prompts.answers = {true};
+    child<QAction>(form(), "Nov1")->trigger();
+    EXPECT_EQ(ReadBytes(program.path(QStringLiteral("novy.slv"))),
+              EncodeCp1250(U("* lekce 1\r\n") + padded("pes", 25) + "/" + padded("der Hund", 25)
+                           + "\r\n" + padded("kůň", 25) + "/" + padded("s Pferd", 25) + "\r\n"));
+    EXPECT_EQ(program.prompts.saveFilters, QStringList{U("slovník (*.slv)")});
+    Vocabulary saved;
+    ReadVocabularyFile(program.path(QStringLiteral("novy.slv")), saved);
+    EXPECT_EQ(saved.Theme, QStringLiteral("* lekce 1"));
+    EXPECT_EQ(saved.Count(), 2);
+}
+
+TEST_F(NewDictionaryTest, AFailedSaveKeepsTheDataUnsaved)
+{
+    start();
+    auto *window = form().findChild<TForm4 *>();
+    window->FormActivate();
+    child<QLineEdit>(*window, "Edit1")->setText(QStringLiteral("   "));
+    QTableWidget *grid = child<QTableWidget>(*window, "StringGrid1");
+    grid->item(1, 0); // row numbers are there
+    type(grid, 1, 1, QStringLiteral("a"));
+    type(grid, 1, 2, QStringLiteral("b"));
+    program.prompts.saveNames = {program.path(QStringLiteral("no/dir/x.slv"))};
+    window->Button1Click();
+    EXPECT_FALSE(window->isSaved());
+    EXPECT_EQ(program.prompts.texts("error").size(), 1);
+
+    program.prompts.saveNames = {program.path(QStringLiteral("spaces.slv"))};
+    window->Button1Click();
+    EXPECT_TRUE(window->isSaved());
+    EXPECT_TRUE(ReadBytes(program.path(QStringLiteral("spaces.slv"))).startsWith("*    \r\na "));
+
+    // Cancelling the dialog changes nothing.
+    type(grid, 2, 1, QStringLiteral("c"));
+    window->Button1Click();
+    EXPECT_FALSE(window->isSaved());
+}
+
+TEST(DictionaryList, ItemsCarryTheThemeOfTheFirstLine)
+{
+    EXPECT_EQ(DictionaryListItem(U("a.slv"), U(" *téma \t")), U("a.slv - téma"));
+    EXPECT_EQ(DictionaryListItem(U("a.slv"), U("pes / r Hund")), U("a.slv"));
+    EXPECT_EQ(DictionaryListItem(U("a.slv"), QString()), U("a.slv"));
+    EXPECT_EQ(DictionaryListItem(U("a.slv"), U("*")), U("a.slv - "));
+}
+
+} // namespace

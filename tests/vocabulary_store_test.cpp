@@ -1,0 +1,122 @@
+#include "app/file_error.h"
+#include "test_support.h"
+#include "vocabulary/vocabulary_file.h"
+#include "vocabulary/vocabulary_store.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class VocabularyStoreTest : public testing::Test
+{
+protected:
+    QString path(const char *name) const { return QDir(dir.path()).filePath(QLatin1String(name)); }
+    QTemporaryDir dir;
+};
+
+TEST_F(VocabularyStoreTest, LoadingWritesTheCurrentBackAndResolvesTheNewPath)
+{
+    WriteBytes(path("a.slv"), "pes / r Hund\r\n");
+    WriteBytes(path("b.slv"), "*b\r\nokno / s Fenster\r\n");
+    Vocabulary vocabulary;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    ReadCurrentVocabulary(vocabulary, QStringLiteral("a.slv"));
+    EXPECT_EQ(vocabulary.Path, path("a.slv"));
+    vocabulary.At(1).Offers[1] = 7;
+
+    // Same file name in another folder: each dictionary keeps its own file.
+    QDir(dir.path()).mkdir(QStringLiteral("other"));
+    WriteBytes(path("other/a.slv"), Cp1250("jiný / anderer\r\n"));
+    QDir::setCurrent(path("other"));
+    ReadCurrentVocabulary(vocabulary, QStringLiteral("a.slv"));
+    QDir::setCurrent(previous);
+    EXPECT_EQ(vocabulary.Path, path("other/a.slv"));
+    EXPECT_EQ(vocabulary.At(1).Side[1], QStringLiteral("jiný"));
+    EXPECT_TRUE(ReadBytes(path("a.slv")).endsWith(" @    7,    0,    0,    0\r\n"));
+    EXPECT_EQ(ReadBytes(path("other/a.slv")), Cp1250("jiný / anderer\r\n"))
+        << "only read, not written";
+}
+
+TEST_F(VocabularyStoreTest, SavingSkipsAnEmptyOrSetAsideDictionary)
+{
+    Vocabulary vocabulary;
+    vocabulary.Path = path("never.slv");
+    SaveVocabulary(vocabulary); // no pairs
+    vocabulary.Path.clear();
+    vocabulary.Entries.append(VocabularyEntry{});
+    SaveVocabulary(vocabulary); // no path
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(VocabularyStoreTest, ACaptionNamesTheThemeAndTheCount)
+{
+    Vocabulary vocabulary;
+    vocabulary.Entries.resize(8);
+    EXPECT_EQ(VocabularyCaption(vocabulary), QStringLiteral(" ????? (slov: 8)"));
+    vocabulary.Theme = QString::fromUtf8("*čeština-němčina, lekce 1");
+    EXPECT_EQ(VocabularyCaption(vocabulary),
+              QString::fromUtf8(" čeština-němčina, lekce 1 (slov: 8)"));
+    vocabulary.Theme = QStringLiteral("*");
+    EXPECT_EQ(VocabularyCaption(vocabulary), QStringLiteral("  (slov: 8)"));
+    vocabulary.Theme = QLatin1Char('*') + QString(150, QLatin1Char('x'));
+    EXPECT_EQ(VocabularyCaption(vocabulary),
+              QLatin1Char(' ') + QString(100, QLatin1Char('x')) + QStringLiteral(" (slov: 8)"));
+}
+
+TEST_F(VocabularyStoreTest, EditingTheCurrentFileSetsItAsideAndAFailedOpenGivesItBack)
+{
+    WriteBytes(path("a.slv"), "pes / r Hund\r\n");
+    Vocabulary vocabulary;
+    ReadCurrentVocabulary(vocabulary, path("a.slv"));
+    vocabulary.At(1).Errors[1] = 3;
+
+    QString opened;
+    OpenForEditing(vocabulary, path("a.slv"), [&](const QString &p) { opened = p; });
+    EXPECT_EQ(opened, path("a.slv"));
+    EXPECT_TRUE(vocabulary.Path.isEmpty());
+    EXPECT_TRUE(ReadBytes(path("a.slv")).endsWith("    0,    0,    3,    0\r\n"));
+
+    vocabulary.Path = path("a.slv");
+    EXPECT_THROW(OpenForEditing(vocabulary, path("a.slv"),
+                                [](const QString &) { throw FileError(QStringLiteral("Boom")); }),
+                 FileError);
+    EXPECT_EQ(vocabulary.Path, path("a.slv"));
+
+    // Another file: the current dictionary is not touched.
+    WriteBytes(path("b.slv"), "x / y\r\n");
+    OpenForEditing(vocabulary, path("b.slv"), [&](const QString &p) { opened = p; });
+    EXPECT_EQ(opened, path("b.slv"));
+    EXPECT_EQ(vocabulary.Path, path("a.slv"));
+}
+
+TEST(EditorLines, ReadWithoutTrimmingAndWrittenAsTyped)
+{
+    const EditorContent content = ReadEditorContent(
+        {QString::fromUtf8("*téma"), QString(), QStringLiteral("  a {k} / b @ 1,2"),
+         QStringLiteral("*skip / me"), QStringLiteral("no slash"), QStringLiteral("x@y/z"),
+         QStringLiteral(" / "), QString(60, QLatin1Char('q')) + QStringLiteral("/w")});
+    EXPECT_EQ(content.theme, QString::fromUtf8("*téma"));
+    ASSERT_EQ(content.rows.size(), 3);
+    EXPECT_EQ(content.rows[0], (EditorRow{QStringLiteral("a {k}"), QStringLiteral("b")}));
+    EXPECT_EQ(content.rows[1], (EditorRow{QString(), QString()}));
+    EXPECT_EQ(content.rows[2].first.size(), 50);
+
+    EditorContent toWrite;
+    toWrite.rows = {{QStringLiteral(" a "), QStringLiteral("b")},
+                    {QStringLiteral("only"), QStringLiteral(" \t")},
+                    {QString(60, QLatin1Char('q')), QStringLiteral("w")}};
+    EXPECT_EQ(FormatEditorLines(toWrite),
+              (QStringList{QStringLiteral(" a    /   b"),
+                           QString(60, QLatin1Char('q')) + QStringLiteral("   /   w")}));
+    EXPECT_EQ(FormatNewDictionaryLines(QStringLiteral("lekce 1"),
+                                       {{QStringLiteral("pes"), QStringLiteral("der Hund")}}),
+              (QStringList{QStringLiteral("* lekce 1"),
+                           PadRight(QStringLiteral("pes"), 25) + QLatin1Char('/')
+                               + PadRight(QStringLiteral("der Hund"), 25)}));
+}
+
+} // namespace
