@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,9 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    InstallCzechTranslation(application); // as the program does: the tests see what users see
+    InstallCzechTranslation(application);
+    QStandardPaths::setTestModeEnabled(true); // never touch the user's own folders // as the
+                                              // program does: the tests see what users see
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

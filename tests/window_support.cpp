@@ -6,6 +6,7 @@
 #include "drill/main_window.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -80,9 +81,9 @@ void RunningProgram::writeSettings(const char *lines) const
     writeFile(QStringLiteral("Merko.ini"), lines);
 }
 
-void RunningProgram::start()
+void RunningProgram::start(const QString &executable)
 {
-    m_application = std::make_unique<Application>(prompts, path(QStringLiteral("merko")));
+    m_application = std::make_unique<Application>(prompts, path(executable));
     form().show();
     ProcessEvents();
 }
@@ -132,4 +133,16 @@ void TypeText(QWidget *widget, const QString &text)
 QString NoSuchFile()
 {
     return QString::fromUtf8("Nepodařilo se najít žádný takový soubor nebo adresář");
+}
+
+UrlCatcher::UrlCatcher()
+{
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "open");
+}
+
+UrlCatcher::~UrlCatcher()
+{
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
 }

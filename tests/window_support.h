@@ -5,7 +5,9 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QObject>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QWidget>
 
 #include <functional>
@@ -51,8 +53,9 @@ public:
     // Writes a windows-1250 file (given in UTF-8) into the program directory.
     void writeFile(const QString &name, const char *utf8) const;
     void writeSettings(const char *lines) const;
-    // Creates the windows and shows the main window, which starts up.
-    void start();
+    // Creates the windows and shows the main window, which starts up. The executable's
+    // name is relative to the program directory.
+    void start(const QString &executable = QStringLiteral("merko"));
 
     TForm1 &form();
     Application &app() { return *m_application; }
@@ -75,6 +78,19 @@ private:
     QTemporaryDir m_directory;
     QString m_workingDirectory;
     std::unique_ptr<Application> m_application;
+};
+
+// Stands in for the desktop's handler of web and mail addresses.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    UrlCatcher();
+    ~UrlCatcher() override;
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
 };
 
 void ProcessEvents();

@@ -33,3 +33,23 @@ QString ReadFirstLine(const QString &path)
     const QStringList lines = SplitLines(DecodeCp1250(line));
     return lines.isEmpty() ? QString() : lines.constFirst();
 }
+
+QString InstalledSampleFolder(const QString &programDirectory)
+{
+    return QDir::cleanPath(programDirectory + QStringLiteral("/../share/merko/dictionaries"));
+}
+
+QString PrepareSampleDictionaries(const QString &installedFolder, const QString &userFolder)
+{
+    const QStringList samples = ListDictionaryFiles(installedFolder);
+    if (samples.isEmpty() || !QDir().mkpath(userFolder))
+        return QString();
+    const QDir from(installedFolder);
+    const QDir to(userFolder);
+    for (const QString &sample : samples) {
+        const QString target = to.filePath(sample);
+        if (!QFile::exists(target) && QFile::copy(from.filePath(sample), target))
+            QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+    }
+    return userFolder;
+}

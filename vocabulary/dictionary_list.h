@@ -14,3 +14,11 @@ QString DictionaryListItem(const QString &fileName, const QString &firstLine);
 // The first line of a file, decoded; empty for an empty file. Throws FileError when the
 // file cannot be opened.
 QString ReadFirstLine(const QString &path);
+
+// Where an installed program keeps its sample dictionaries (beside its bin folder).
+QString InstalledSampleFolder(const QString &programDirectory);
+
+// Copies the sample dictionaries that the user's folder lacks from the installed folder,
+// which the user may not write to, into the user's folder, where their statistics can be
+// written. Returns the user's folder, or empty when there are no installed samples.
+QString PrepareSampleDictionaries(const QString &installedFolder, const QString &userFolder);

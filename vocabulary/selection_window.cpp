@@ -110,8 +110,10 @@ void TForm6::showEvent(QShowEvent *event)
 
 void TForm6::FormActivate()
 {
-    if (!m_model)
+    if (!m_model) {
         createTree();
+        offerSampleDictionaries();
+    }
     const QModelIndex index = m_model->index(QDir::currentPath());
     if (index.isValid()) {
         const QSignalBlocker blocker(m_directoryListBox1->selectionModel());
@@ -120,6 +122,20 @@ void TForm6::FormActivate()
         m_directoryListBox1->expand(index);
     }
     FileListBox1Change();
+}
+
+// A new user of an installed program starts in a folder without dictionaries: the first
+// opening then shows the sample dictionaries, copied where their statistics can be written.
+void TForm6::offerSampleDictionaries()
+{
+    if (!ListDictionaryFiles(QDir::currentPath()).isEmpty() || m_context.programDirectory.isEmpty())
+        return;
+    const QString samples = PrepareSampleDictionaries(
+        InstalledSampleFolder(m_context.programDirectory),
+        QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+            .filePath(QStringLiteral("dictionaries")));
+    if (!samples.isEmpty())
+        QDir::setCurrent(samples);
 }
 
 void TForm6::openDirectory(const QString &path)

@@ -32,6 +32,7 @@ protected:
 private:
     void createTree();
     void fillDrives();
+    void offerSampleDictionaries();
     void directoryChosen(const QModelIndex &index);
 
     AppContext &m_context;

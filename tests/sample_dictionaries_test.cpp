@@ -1,0 +1,87 @@
+#include "assessment/alternatives.h"
+#include "assessment/answer_judge.h"
+#include "test_support.h"
+#include "vocabulary/dictionary_list.h"
+#include "vocabulary/vocabulary_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList sampleFiles()
+{
+    return ListDictionaryFiles(QStringLiteral(MERKO_SOURCE_DIR "/dictionaries"));
+}
+
+TEST(SampleDictionaries, ThereAreAtLeastFour)
+{
+    EXPECT_GE(sampleFiles().size(), 4);
+}
+
+class SampleDictionaryTest : public testing::TestWithParam<QString>
+{
+};
+
+// Every alternative of every side, typed as the answer to the other side, must be judged
+// right: none may lie beyond the characters that are compared.
+TEST_P(SampleDictionaryTest, EveryAlternativeIsAcceptedAsTheAnswer)
+{
+    Vocabulary vocabulary;
+    ReadVocabularyFile(QStringLiteral(MERKO_SOURCE_DIR "/dictionaries/") + GetParam(), vocabulary);
+    EXPECT_TRUE(vocabulary.Theme.startsWith(QLatin1Char('*')));
+    EXPECT_GT(vocabulary.Theme.size(), 5);
+    EXPECT_GE(vocabulary.Count(), 40);
+    int withComment = 0;
+    int withEndings = 0;
+    int withSynonyms = 0;
+    for (const VocabularyEntry &entry : vocabulary.Entries) {
+        for (int side = 1; side <= 2; ++side) {
+            const Alternatives alternatives = SplitAlternatives(entry.Side[side]);
+            ASSERT_GE(alternatives.count(), 1) << entry.Side[side].toStdString();
+            EXPECT_FALSE(alternatives.tooMany());
+            for (const QString &alternative : alternatives.texts) {
+                EXPECT_TRUE(
+                    JudgeTypedAnswer(alternative, entry.Side[side], AssessmentMode::ExactMatch, 90)
+                        .correct())
+                    << alternative.toStdString() << " for " << entry.Side[side].toStdString();
+            }
+            withComment += !entry.Comment[side].isEmpty();
+            withEndings += entry.Side[side].contains(QLatin1Char('['));
+            withSynonyms += entry.Side[side].contains(QLatin1Char(','));
+        }
+    }
+    EXPECT_GT(withComment, 0);
+    EXPECT_GT(withEndings, 0);
+    EXPECT_GT(withSynonyms, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SampleDictionaryTest, testing::ValuesIn(sampleFiles()), [](const auto &info) {
+        QString name = info.param;
+        return name.replace(QRegularExpression("[^A-Za-z0-9]"), "_").toStdString();
+    });
+
+TEST(SampleDictionaries, AreCopiedWhereTheUserMayWriteWithoutOverwriting)
+{
+    QTemporaryDir dir;
+    const QString installed = QDir(dir.path()).filePath(QStringLiteral("share/merko/dictionaries"));
+    QDir().mkpath(installed);
+    WriteBytes(installed + "/a.slv", "a / b\r\n");
+    WriteBytes(installed + "/b.SLV", "c / d\r\n");
+    const QString user = QDir(dir.path()).filePath(QStringLiteral("user/dictionaries"));
+    QDir().mkpath(user);
+    WriteBytes(user + "/a.slv", "mine / kept\r\n");
+
+    EXPECT_EQ(InstalledSampleFolder(QDir(dir.path()).filePath(QStringLiteral("bin"))), installed);
+    EXPECT_EQ(PrepareSampleDictionaries(installed, user), user);
+    EXPECT_EQ(ReadBytes(user + "/a.slv"), QByteArray("mine / kept\r\n"));
+    EXPECT_EQ(ReadBytes(user + "/b.SLV"), QByteArray("c / d\r\n"));
+    EXPECT_TRUE(PrepareSampleDictionaries(QDir(dir.path()).filePath("none"), user).isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,280 @@
+#include "app/about_box.h"
+#include "app/app_context.h"
+#include "app/application.h"
+#include "app/help_window.h"
+#include "drill/main_window.h"
+#include "settings/settings.h"
+#include "settings/settings_window.h"
+#include "statistics/report_window.h"
+#include "test_support.h"
+#include "vocabulary/current_window.h"
+#include "vocabulary/editor_window.h"
+#include "vocabulary/new_dictionary_window.h"
+#include "vocabulary/selection_window.h"
+#include "window_support.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QStandardPaths>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+template<typename T>
+T *child(QObject &parent, const char *name)
+{
+    T *found = parent.findChild<T *>(QLatin1String(name));
+    if (!found)
+        throw std::runtime_error(std::string("no control ") + name);
+    return found;
+}
+
+QString U(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+class ShellTest : public testing::Test
+{
+protected:
+    void startWithExample()
+    {
+        program.writeFile(QStringLiteral("a.slv"),
+                          "pes / r Hund @3,1,1,0\r\nokno / s Fenster @0,4,0,2\r\n");
+        program.writeSettings(
+            ("[Setup]\r\nSlovnik=" + program.path(QStringLiteral("a.slv")).toStdString() + "\r\n")
+                .c_str());
+        program.start();
+    }
+    TForm1 &form() { return program.form(); }
+    AppContext &context() { return program.app().context(); }
+    void trigger(const char *action) { child<QAction>(form(), action)->trigger(); }
+    QString reportFile() const { return program.path(QStringLiteral("Work.tmp")); }
+    // Opens a report from the menu and returns what its window showed.
+    QString showReport(const char *action, QString *title)
+    {
+        QString shown;
+        RunningProgram::whenOpen<TForm5>([&](TForm5 &report) {
+            shown = child<QPlainTextEdit>(report, "Memo1")->toPlainText();
+            *title = report.windowTitle();
+            child<QPushButton>(report, "Button1")->click();
+        });
+        trigger(action);
+        return shown;
+    }
+
+    RunningProgram program;
+};
+
+TEST_F(ShellTest, TheNineWindowsExistWithTheirCaptions)
+{
+    program.start();
+    EXPECT_EQ(form().windowTitle(), U("Zkoušení slovíček:"));
+    EXPECT_EQ(form().findChild<TForm2 *>()->windowTitle(), U("nastavení:") + QString(35, ' '));
+    EXPECT_EQ(form().findChild<TForm3 *>()->windowTitle(), U("Editace slovníku:"));
+    EXPECT_EQ(form().findChild<TForm4 *>()->windowTitle(), U("Pořízení slovníku:"));
+    EXPECT_EQ(form().findChild<TAboutBox *>()->windowTitle(), U("O programu:"));
+    EXPECT_EQ(form().findChild<TForm5 *>()->windowTitle(), U("Četnost výběru slov: "));
+    EXPECT_EQ(form().findChild<TForm6 *>()->windowTitle(), U("    výběr slovníku:"));
+    EXPECT_EQ(form().findChild<TForm7 *>()->windowTitle(), U("  aktuální slovník:"));
+    EXPECT_EQ(form().findChild<TForm8 *>()->windowTitle(), U("nápověda:"));
+}
+
+TEST_F(ShellTest, TheOfferReportIsWrittenAndShown)
+{
+    startWithExample();
+    QString title;
+    const QString shown = showReport("etnosti1", &title);
+    const QStringList lines{
+        "slovo:                   nab.:  [ %%%% ]", "========================================",
+        "pes                           3 [ 37.50]", "r Hund                        1 [ 12.50]",
+        "okno                          0 [  0.00]", "s Fenster                     4 [ 50.00]"};
+    EXPECT_EQ(title, U("Četnost výběru slov: "));
+    EXPECT_EQ(shown, lines.join('\n'));
+    EXPECT_EQ(ReadBytes(reportFile()), (lines.join("\r\n") + "\r\n").toLatin1());
+}
+
+TEST_F(ShellTest, TheErrorReportReplacesTheLastOne)
+{
+    startWithExample();
+    QString title;
+    showReport("etnosti1", &title);
+    const QString shown = showReport("Chybovosti1", &title);
+    EXPECT_EQ(title, U("Četnost chybovosti slov: "));
+    EXPECT_TRUE(
+        shown.startsWith(QStringLiteral("slovo:                   nab.:  chyb:  [ %%%% ]\n")));
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("s Fenster                     4     2 [ 50.00]")));
+    EXPECT_TRUE(ReadBytes(reportFile()).contains("pes                           3     1 [ 33.33]"));
+}
+
+TEST_F(ShellTest, WithoutADictionaryReportsAndResetsDoNothing)
+{
+    program.start();
+    for (const char *action : {"etnosti1", "Chybovosti1", "etnosti2", "Chybovosti2", "Vechny1"})
+        trigger(action);
+    EXPECT_TRUE(program.prompts.asked.isEmpty());
+    EXPECT_FALSE(QFile::exists(reportFile()));
+
+    context().drill.CorrectCount = 4;
+    context().drill.WrongCount = 2;
+    trigger("Aktuln1");
+    EXPECT_EQ(context().drill.CorrectCount + context().drill.WrongCount, 0);
+    EXPECT_EQ(child<QLineEdit>(form(), "Edit3")->text(), U("     0"));
+}
+
+TEST_F(ShellTest, ResetsAskTheirTwoLineQuestionAndOnlyYesResets)
+{
+    startWithExample();
+    const VocabularyEntry before = context().vocabulary.At(1);
+    program.prompts.answers = {false, false, false};
+    trigger("etnosti2");
+    trigger("Chybovosti2");
+    trigger("Vechny1");
+    EXPECT_EQ(program.prompts.texts("confirm"),
+              (QStringList{U("Tímto se vymaže dosavadní statistika četnosti nabídky slov. \n"
+                             "Chcete to skutečně provést?"),
+                           U("Tímto se vymaže dosavadní statistika chybovosti slov. \n"
+                             "Chcete to skutečně provést?"),
+                           U("Tímto se vymaže dosavadní statistika četnosti nabídky a chybovosti "
+                             "slov. \nChcete to skutečně provést?")}));
+    EXPECT_EQ(context().vocabulary.At(1), before);
+
+    program.prompts.answers = {true};
+    trigger("etnosti2");
+    EXPECT_EQ(context().vocabulary.At(1).Offers[1], 0);
+    EXPECT_EQ(context().vocabulary.At(1).Errors[1], 1);
+    program.prompts.answers = {true};
+    trigger("Vechny1");
+    EXPECT_EQ(context().vocabulary.At(2).Errors[2], 0);
+    QString title;
+    const QString shown = showReport("etnosti1", &title);
+    EXPECT_EQ(shown.count(QStringLiteral("[  0.00]")), 4);
+}
+
+TEST_F(ShellTest, AReportThatCannotBeWrittenShowsTheErrorAndNoWindow)
+{
+    startWithExample();
+    context().dataDirectory = program.path(QStringLiteral("missing"));
+    bool opened = false;
+    RunningProgram::whenOpen<TForm5>([&](TForm5 &report) {
+        opened = true;
+        report.accept();
+    });
+    trigger("etnosti1");
+    ProcessEvents();
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(program.prompts.texts("error").size(), 1);
+}
+
+TEST_F(ShellTest, TheSettingsAndTheReportLiveWhereTheUserMayWrite)
+{
+    QTemporaryDir config;
+    EXPECT_EQ(ChooseDataDirectory(program.path(QString()), config.path()), program.path(QString()));
+    // Not even root may create files in /proc: an installed program's folder stands for it.
+    const QString fallback = QDir(config.path()).filePath(QStringLiteral("merko"));
+    EXPECT_EQ(ChooseDataDirectory(QStringLiteral("/proc"), fallback), fallback);
+    EXPECT_TRUE(QDir(fallback).exists());
+
+    program.start();
+    EXPECT_EQ(context().dataDirectory, program.path(QString()));
+    EXPECT_TRUE(QDir(program.path(QString())).entryList({"*.tmp"}, QDir::Files).isEmpty())
+        << "the probe leaves nothing behind";
+}
+
+TEST_F(ShellTest, TheAboutBoxAnimatesWhileActiveAndOpensItsLinks)
+{
+    program.start();
+    auto *about = form().findChild<TAboutBox *>();
+    EXPECT_FALSE(about->isAnimating());
+    about->FormActivate();
+    EXPECT_TRUE(about->isAnimating());
+    about->FormDeactivate();
+    EXPECT_FALSE(about->isAnimating());
+    EXPECT_EQ(child<QLabel>(*about, "ProductName")->text(), U("Merko"));
+    EXPECT_EQ(child<QLabel>(*about, "Version")->text(), U("verze 1.5"));
+    EXPECT_EQ(child<QLabel>(*about, "Comments")->text(), U("Program pro zkoušení slovíček"));
+
+    UrlCatcher catcher;
+    auto *web = child<LinkLabel>(*about, "ProUrlLabel1");
+    auto *mail = child<LinkLabel>(*about, "ProUrlLabel2");
+    EXPECT_EQ(web->text(), U("na stránky autora"));
+    EXPECT_EQ(mail->text(), U("pošta autora"));
+    EXPECT_EQ(web->textColour(), QColor(Qt::blue));
+    QTest::mousePress(web, Qt::LeftButton);
+    EXPECT_EQ(web->textColour(), QColor(Qt::red));
+    QTest::mouseRelease(web, Qt::LeftButton);
+    EXPECT_EQ(web->textColour(), QColor(0, 0, 128));
+    QTest::mouseClick(mail, Qt::LeftButton);
+    EXPECT_EQ(catcher.opened, (QList<QUrl>{ProjectWebPage, ProjectMail}));
+}
+
+TEST_F(ShellTest, EverySampleDictionaryLoadsWithoutAMessage)
+{
+    program.start();
+    const QDir samples(QStringLiteral(MERKO_SOURCE_DIR "/dictionaries"));
+    const QStringList files = samples.entryList({QStringLiteral("*.slv")}, QDir::Files);
+    ASSERT_GE(files.size(), 4);
+    for (const QString &file : files) {
+        // A copy: loading another dictionary writes the previous one back.
+        ASSERT_TRUE(QFile::copy(samples.filePath(file), program.path(file)));
+        EXPECT_TRUE(form().runCommand([&] { form().LoadVocabulary(program.path(file)); }));
+        EXPECT_FALSE(context().vocabulary.Theme.isEmpty()) << file.toStdString();
+        EXPECT_GE(context().vocabulary.Count(), 40) << file.toStdString();
+        EXPECT_FALSE(child<QLineEdit>(form(), "Edit1")->text().isEmpty());
+    }
+    EXPECT_TRUE(program.prompts.asked.isEmpty());
+}
+
+TEST_F(ShellTest, AnInstalledProgramShowsItsSamplesToANewUser)
+{
+    QDir(program.path(QString())).mkpath(QStringLiteral("share/merko/dictionaries"));
+    QDir(program.path(QString())).mkpath(QStringLiteral("bin"));
+    QDir(program.path(QString())).mkpath(QStringLiteral("home"));
+    program.writeFile(QStringLiteral("share/merko/dictionaries/ukazka.slv"),
+                      "*ukázka\r\na / b\r\n");
+    program.start(QStringLiteral("bin/merko"));
+    QDir::setCurrent(program.path(QStringLiteral("home")));
+    auto *selection = form().findChild<TForm6 *>();
+    selection->FormActivate();
+    const QString userFolder
+        = QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+              .filePath(QStringLiteral("dictionaries"));
+    EXPECT_EQ(QDir::currentPath(), userFolder);
+    EXPECT_TRUE(QFile::exists(QDir(userFolder).filePath(QStringLiteral("ukazka.slv"))));
+    auto *list = child<QListWidget>(*selection, "ListBox1");
+    EXPECT_FALSE(list->findItems(U("ukazka.slv - ukázka"), Qt::MatchExactly).isEmpty());
+    QDir(userFolder).removeRecursively();
+}
+
+TEST_F(ShellTest, TheHelpTextHasItsSevenSectionsInOrder)
+{
+    program.start();
+    const QString help
+        = child<QPlainTextEdit>(*form().findChild<TForm8 *>(), "Memo1")->toPlainText();
+    const QStringList lines = help.split('\n');
+    EXPECT_GE(lines.size(), 120);
+    EXPECT_LE(lines.size(), 160);
+    EXPECT_EQ(lines.at(0), U("Program je určen k memorování dvojic pojmů."));
+    EXPECT_TRUE(lines.at(1).startsWith(QStringLiteral("====")));
+    qsizetype previous = 0;
+    for (const char *heading : {"SLOVNÍKY:", "ZKOUŠENÍ", "NASTAVENÍ  NABÍDEK",
+                                "NASTAVENÍ  TESTU  SPRÁVNOSTI", "OSTATNÍ  NABÍDKY", "STATISTIKY"}) {
+        const qsizetype at = lines.indexOf(U(heading));
+        EXPECT_GT(at, previous) << heading;
+        previous = at;
+    }
+    // The figures the program really has.
+    EXPECT_TRUE(help.contains(QStringLiteral("1000 dvojic")));
+    EXPECT_TRUE(help.contains(QStringLiteral("25 znaků")));
+}
+
+} // namespace
