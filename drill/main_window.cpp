@@ -204,8 +204,8 @@ void TForm1::buildControls()
     m_edit3 = displayField(client, "Edit3", QRect(528, 32, 57, 20), counterFont);
     m_edit4 = displayField(client, "Edit4", QRect(528, 52, 57, 20), counterFont);
     m_edit5 = displayField(client, "Edit5", QRect(528, 72, 57, 20), counterFont);
-    m_edit6 = displayField(client, "Edit6", QRect(592, 52, 40, 20), counterFont);
-    m_edit7 = displayField(client, "Edit7", QRect(592, 72, 40, 20), counterFont);
+    m_edit6 = displayField(client, "Edit6", QRect(590, 52, 54, 20), counterFont);
+    m_edit7 = displayField(client, "Edit7", QRect(590, 72, 54, 20), counterFont);
 
     m_gauge2 = named(new QProgressBar(client), "Gauge2");
     m_gauge2->setGeometry(600, 176, 25, 57);

@@ -87,6 +87,10 @@ void TForm6::createTree()
         m_directoryListBox1->hideColumn(column);
     connect(m_directoryListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) { directoryChosen(current); });
+    // The tree reads folders in the background: keep the working directory in view.
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this] {
+        m_directoryListBox1->scrollTo(m_directoryListBox1->currentIndex());
+    });
     fillDrives();
 }
 
@@ -121,6 +125,7 @@ void TForm6::FormActivate()
         m_directoryListBox1->scrollTo(index);
         m_directoryListBox1->expand(index);
     }
+    showDriveOf(QDir::currentPath());
     FileListBox1Change();
 }
 
@@ -138,10 +143,29 @@ void TForm6::offerSampleDictionaries()
         QDir::setCurrent(samples);
 }
 
+void TForm6::showDriveOf(const QString &path)
+{
+    // The volume whose root is the longest beginning of the path.
+    int best = -1;
+    qsizetype bestLength = -1;
+    for (int i = 0; i < m_driveComboBox1->count(); ++i) {
+        const QString root = m_driveComboBox1->itemData(i).toString();
+        const bool contains = path == root
+                              || path.startsWith(root.endsWith('/') ? root : root + '/');
+        if (contains && root.size() > bestLength) {
+            best = i;
+            bestLength = root.size();
+        }
+    }
+    if (best >= 0)
+        m_driveComboBox1->setCurrentIndex(best);
+}
+
 void TForm6::openDirectory(const QString &path)
 {
     if (!QDir::setCurrent(path))
         return;
+    showDriveOf(QDir::currentPath());
     if (m_model) {
         const QSignalBlocker blocker(m_directoryListBox1->selectionModel());
         const QModelIndex index = m_model->index(QDir::currentPath());

@@ -33,6 +33,7 @@ private:
     void createTree();
     void fillDrives();
     void offerSampleDictionaries();
+    void showDriveOf(const QString &path);
     void directoryChosen(const QModelIndex &index);
 
     AppContext &m_context;
