@@ -6,27 +6,25 @@
 
 // The slowest judgement: percentage mode, 25-character texts, every criterion tried and none
 // accepting. Equal lengths run criteria 1 to 4; different lengths run the piece search of 5.
-static void BM_JudgeAnswerSlowestEqualLength(benchmark::State &state)
+static void judgeWithoutAcceptance(benchmark::State &state, const QString &expected)
 {
     const QString answer = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY");
-    const QString expected = QStringLiteral("ZYXWVUTSRQPONMLKJIHGFEDCB");
     for (auto _ : state) {
         const AssessmentResult result
             = JudgeAnswer(answer, expected, AssessmentMode::PercentMatch, 100);
         benchmark::DoNotOptimize(result);
     }
 }
+
+static void BM_JudgeAnswerSlowestEqualLength(benchmark::State &state)
+{
+    judgeWithoutAcceptance(state, QStringLiteral("ZYXWVUTSRQPONMLKJIHGFEDCB"));
+}
 BENCHMARK(BM_JudgeAnswerSlowestEqualLength)->Repetitions(5)->ReportAggregatesOnly(true);
 
 static void BM_JudgeAnswerSlowestDifferentLength(benchmark::State &state)
 {
-    const QString answer = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY");
-    const QString expected = QStringLiteral("ZYXWVUTSRQPONMLKJIHGFEDC");
-    for (auto _ : state) {
-        const AssessmentResult result
-            = JudgeAnswer(answer, expected, AssessmentMode::PercentMatch, 100);
-        benchmark::DoNotOptimize(result);
-    }
+    judgeWithoutAcceptance(state, QStringLiteral("ZYXWVUTSRQPONMLKJIHGFEDC"));
 }
 BENCHMARK(BM_JudgeAnswerSlowestDifferentLength)->Repetitions(5)->ReportAggregatesOnly(true);
 

@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "app/file_error.h"
 #include "app/text_file.h"
+#include "app/window_parts.h"
 #include "reports.h"
 
 #include <QDir>
@@ -20,29 +21,14 @@ TForm5::TForm5(AppContext &context, QWidget *parent)
     setWindowTitle(OfferReportTitle);
     resize(441, 370);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    auto *panel1 = new QWidget(this);
-    panel1->setObjectName(QStringLiteral("Panel1"));
-    panel1->setFixedHeight(41);
-    auto *panelLayout = new QHBoxLayout(panel1);
-    panelLayout->addStretch();
-    auto *button1 = new QPushButton(QStringLiteral("OK"), panel1);
-    button1->setObjectName(QStringLiteral("Button1"));
-    panelLayout->addWidget(button1);
-    layout->addWidget(panel1);
+    QVBoxLayout *layout = FlatColumn(this);
+    QPushButton *button1 = NamedButton(QStringLiteral("OK"), "Button1", this, false);
+    layout->addWidget(ButtonStrip("Panel1", 41, {button1}, this));
 
-    m_memo1 = new QPlainTextEdit(this);
-    m_memo1->setObjectName(QStringLiteral("Memo1"));
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setFamilies({QStringLiteral("Courier New"), fixed.family()});
+    QFont fixed = FixedPitchFont();
     fixed.setPixelSize(13);
     fixed.setBold(true);
-    m_memo1->setFont(fixed);
-    m_memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    m_memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_memo1 = Memo(this, fixed, true);
     layout->addWidget(m_memo1);
 
     connect(button1, &QPushButton::clicked, this, &QDialog::accept);

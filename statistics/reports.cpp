@@ -18,6 +18,22 @@ QString percentage(double value)
     return QLatin1String(" [") + FormatFixed(value) + QLatin1Char(']');
 }
 
+// A heading, a rule, then one line for each side of each pair in dictionary order.
+template<typename SideLine>
+QStringList buildReport(const Vocabulary &vocabulary, QLatin1String heading, int ruleWidth,
+                        SideLine sideLine)
+{
+    QStringList lines;
+    lines.reserve(2 * vocabulary.Count() + 2);
+    lines.append(nameColumn(QStringLiteral("slovo:")) + heading);
+    lines.append(QString(ruleWidth, QLatin1Char('=')));
+    for (const VocabularyEntry &entry : vocabulary.Entries) {
+        for (int s = 1; s <= 2; ++s)
+            lines.append(nameColumn(entry.Side[s]) + sideLine(entry, s));
+    }
+    return lines;
+}
+
 } // namespace
 
 QStringList BuildOfferReport(const Vocabulary &vocabulary)
@@ -27,36 +43,24 @@ QStringList BuildOfferReport(const Vocabulary &vocabulary)
         total += qint64(entry.Offers[1]) + entry.Offers[2];
     if (total == 0)
         total = 1;
-
-    QStringList lines;
-    lines.reserve(2 * vocabulary.Count() + 2);
-    lines.append(nameColumn(QStringLiteral("slovo:")) + QLatin1String("nab.:  [ %%%% ]"));
-    lines.append(QString(40, QLatin1Char('=')));
-    for (const VocabularyEntry &entry : vocabulary.Entries) {
-        for (int s = 1; s <= 2; ++s) {
-            lines.append(nameColumn(entry.Side[s]) + PadNumber(entry.Offers[s], counterWidth)
-                         + percentage(double(entry.Offers[s]) * 100.0 / double(total)));
-        }
-    }
-    return lines;
+    return buildReport(vocabulary, QLatin1String("nab.:  [ %%%% ]"), 40,
+                       [total](const VocabularyEntry &entry, int s) {
+                           return PadNumber(entry.Offers[s], counterWidth)
+                                  + percentage(double(entry.Offers[s]) * 100.0 / double(total));
+                       });
 }
 
 QStringList BuildErrorReport(const Vocabulary &vocabulary)
 {
-    QStringList lines;
-    lines.reserve(2 * vocabulary.Count() + 2);
-    lines.append(nameColumn(QStringLiteral("slovo:")) + QLatin1String("nab.:  chyb:  [ %%%% ]"));
-    lines.append(QString(46, QLatin1Char('=')));
-    for (const VocabularyEntry &entry : vocabulary.Entries) {
-        for (int s = 1; s <= 2; ++s) {
-            const double rate = entry.Offers[s] != 0
-                                    ? double(entry.Errors[s]) * 100.0 / double(entry.Offers[s])
-                                    : 0.0;
-            lines.append(nameColumn(entry.Side[s]) + PadNumber(entry.Offers[s], counterWidth)
-                         + PadNumber(entry.Errors[s], counterWidth) + percentage(rate));
-        }
-    }
-    return lines;
+    return buildReport(vocabulary, QLatin1String("nab.:  chyb:  [ %%%% ]"), 46,
+                       [](const VocabularyEntry &entry, int s) {
+                           const double rate
+                               = entry.Offers[s] != 0
+                                     ? double(entry.Errors[s]) * 100.0 / double(entry.Offers[s])
+                                     : 0.0;
+                           return PadNumber(entry.Offers[s], counterWidth)
+                                  + PadNumber(entry.Errors[s], counterWidth) + percentage(rate);
+                       });
 }
 
 void ResetOffers(Vocabulary &vocabulary)

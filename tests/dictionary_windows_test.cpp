@@ -27,20 +27,6 @@
 
 namespace {
 
-template<typename T>
-T *child(QObject &parent, const char *name)
-{
-    T *found = parent.findChild<T *>(QLatin1String(name));
-    if (!found)
-        throw std::runtime_error(std::string("no control ") + name);
-    return found;
-}
-
-QString U(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
 QString padded(const char *utf8, int width)
 {
     return PadRight(U(utf8), width);

@@ -25,20 +25,6 @@
 
 namespace {
 
-template<typename T>
-T *child(QObject &parent, const char *name)
-{
-    T *found = parent.findChild<T *>(QLatin1String(name));
-    if (!found)
-        throw std::runtime_error(std::string("no control ") + name);
-    return found;
-}
-
-QString U(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
 class MainWindowTest : public testing::Test
 {
 protected:

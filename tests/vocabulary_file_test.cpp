@@ -16,11 +16,6 @@
 
 namespace {
 
-QString U(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
 struct LineCase
 {
     const char *name;

@@ -12,6 +12,8 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
+#include <string>
 
 class Application;
 class TForm1;
@@ -94,6 +96,16 @@ public slots:
 };
 
 void ProcessEvents();
+
+// The control of that name and class; a test that names a missing one fails loudly.
+template<typename T>
+T *child(QObject &parent, const char *name)
+{
+    T *found = parent.findChild<T *>(QLatin1String(name));
+    if (!found)
+        throw std::runtime_error(std::string("no control ") + name);
+    return found;
+}
 // The system's text for a missing file, as the user sees it (in Czech).
 QString NoSuchFile();
 // Types the text key by key into the widget, letters beyond ASCII included.

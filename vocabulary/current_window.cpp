@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "app/file_error.h"
 #include "app/text_file.h"
+#include "app/window_parts.h"
 
 #include <QFontDatabase>
 #include <QPlainTextEdit>
@@ -15,17 +16,11 @@ TForm7::TForm7(AppContext &context, QWidget *parent)
     setObjectName(QStringLiteral("Form7"));
     setWindowTitle(QStringLiteral("  aktuální slovník:"));
     resize(873, 233);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_memo1 = new QPlainTextEdit(this);
-    m_memo1->setObjectName(QStringLiteral("Memo1"));
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setFamilies({QStringLiteral("Courier New"), fixed.family()});
+    QFont fixed = FixedPitchFont();
     fixed.setPointSize(8);
-    m_memo1->setFont(fixed);
-    m_memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_memo1 = Memo(this, fixed, false);
     m_memo1->setPlainText(QStringLiteral("\n"));
-    layout->addWidget(m_memo1);
+    FlatColumn(this)->addWidget(m_memo1);
 }
 
 void TForm7::FormActivate()

@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "app/file_error.h"
 #include "app/text_file.h"
+#include "app/window_parts.h"
 #include "vocabulary_file.h"
 
 #include <QFileInfo>
@@ -29,22 +30,9 @@ TForm3::TForm3(AppContext &context, QWidget *parent)
     setWindowTitle(QStringLiteral("Editace slovníku:"));
     resize(651, 313);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    auto *panel1 = new QWidget(this);
-    panel1->setObjectName(QStringLiteral("Panel1"));
-    panel1->setFixedHeight(41);
-    auto *panelLayout = new QHBoxLayout(panel1);
-    panelLayout->addStretch();
-    auto *button1 = new QPushButton(QStringLiteral("ulož"), panel1);
-    button1->setObjectName(QStringLiteral("Button1"));
-    QFont bold = button1->font();
-    bold.setBold(true);
-    button1->setFont(bold);
-    button1->setAutoDefault(false);
-    panelLayout->addWidget(button1);
-    layout->addWidget(panel1);
+    QVBoxLayout *layout = FlatColumn(this);
+    QPushButton *button1 = NamedButton(QStringLiteral("ulož"), "Button1", this);
+    layout->addWidget(ButtonStrip("Panel1", 41, {button1}, this));
 
     m_stringGrid1 = new QTableWidget(GridRows, 2, this);
     m_stringGrid1->setObjectName(QStringLiteral("StringGrid1"));

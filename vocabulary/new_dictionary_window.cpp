@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "app/file_error.h"
 #include "app/text_file.h"
+#include "app/window_parts.h"
 #include "vocabulary_file.h"
 
 #include <QDir>
@@ -36,9 +37,7 @@ TForm4::TForm4(AppContext &context, QWidget *parent)
     QFont bold = font();
     bold.setBold(true);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    QVBoxLayout *layout = FlatColumn(this);
 
     auto *panel1 = new QWidget(this);
     panel1->setObjectName(QStringLiteral("Panel1"));
@@ -63,21 +62,9 @@ TForm4::TForm4(AppContext &context, QWidget *parent)
     m_stringGrid1->setColumnWidth(2, 200);
     layout->addWidget(m_stringGrid1, 1);
 
-    auto *panel2 = new QWidget(this);
-    panel2->setObjectName(QStringLiteral("Panel2"));
-    panel2->setFixedHeight(36);
-    auto *bottomLayout = new QHBoxLayout(panel2);
-    bottomLayout->addStretch();
-    auto *button1 = new QPushButton(QStringLiteral("ulož"), panel2);
-    button1->setObjectName(QStringLiteral("Button1"));
-    auto *button2 = new QPushButton(QStringLiteral("OK"), panel2);
-    button2->setObjectName(QStringLiteral("Button2"));
-    for (QPushButton *button : {button1, button2}) {
-        button->setFont(bold);
-        button->setAutoDefault(false);
-        bottomLayout->addWidget(button);
-    }
-    layout->addWidget(panel2);
+    QPushButton *button1 = NamedButton(QStringLiteral("ulož"), "Button1", this);
+    QPushButton *button2 = NamedButton(QStringLiteral("OK"), "Button2", this);
+    layout->addWidget(ButtonStrip("Panel2", 36, {button1, button2}, this));
 
     // Whatever is typed into the grid is unsaved; the theme field does not count.
     connect(m_stringGrid1, &QTableWidget::itemChanged, this, [this] {

@@ -2,6 +2,7 @@
 
 #include "app/app_context.h"
 #include "app/file_error.h"
+#include "app/window_parts.h"
 #include "dictionary_list.h"
 
 #include <QComboBox>
@@ -57,12 +58,7 @@ TForm6::TForm6(AppContext &context, QWidget *parent)
     m_driveComboBox1 = new QComboBox(panel2);
     m_driveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
     bottom->addWidget(m_driveComboBox1, 1);
-    auto *button1 = new QPushButton(QStringLiteral("OK"), panel2);
-    button1->setObjectName(QStringLiteral("Button1"));
-    QFont bold = button1->font();
-    bold.setBold(true);
-    button1->setFont(bold);
-    button1->setAutoDefault(false);
+    QPushButton *button1 = NamedButton(QStringLiteral("OK"), "Button1", panel2);
     bottom->addWidget(button1);
     panelLayout->addLayout(bottom);
 
@@ -88,9 +84,8 @@ void TForm6::createTree()
     connect(m_directoryListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) { directoryChosen(current); });
     // The tree reads folders in the background: keep the working directory in view.
-    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this] {
-        m_directoryListBox1->scrollTo(m_directoryListBox1->currentIndex());
-    });
+    connect(m_model, &QFileSystemModel::directoryLoaded, this,
+            [this] { m_directoryListBox1->scrollTo(m_directoryListBox1->currentIndex()); });
     fillDrives();
 }
 
@@ -150,8 +145,8 @@ void TForm6::showDriveOf(const QString &path)
     qsizetype bestLength = -1;
     for (int i = 0; i < m_driveComboBox1->count(); ++i) {
         const QString root = m_driveComboBox1->itemData(i).toString();
-        const bool contains = path == root
-                              || path.startsWith(root.endsWith('/') ? root : root + '/');
+        const bool contains
+            = path == root || path.startsWith(root.endsWith('/') ? root : root + '/');
         if (contains && root.size() > bestLength) {
             best = i;
             bestLength = root.size();

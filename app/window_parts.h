@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QFont>
+#include <QList>
+
+class QPlainTextEdit;
+class QPushButton;
+class QString;
+class QVBoxLayout;
+class QWidget;
+
+// Small pieces that several windows are built from.
+
+// A column layout that fills the window edge to edge.
+QVBoxLayout *FlatColumn(QWidget *window);
+
+// A push button with its name; bold when asked; Enter in a dialog does not press it.
+QPushButton *NamedButton(const QString &text, const char *name, QWidget *parent, bool bold = true);
+
+// A strip of the given height holding the buttons at its right edge.
+QWidget *ButtonStrip(const char *name, int height, const QList<QPushButton *> &buttons,
+                     QWidget *parent);
+
+// Courier New where installed, otherwise the system's fixed-pitch font.
+QFont FixedPitchFont();
+
+// A multi-line text field named "Memo1" with both scroll bars.
+QPlainTextEdit *Memo(QWidget *parent, const QFont &font, bool wrapLines);
