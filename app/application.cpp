@@ -38,6 +38,9 @@ Application::Application(Prompts &prompts, const QString &executablePath)
     QObject::connect(windows.settings, &TForm2::criteriaPanelVisibilityChanged, form1,
                      &TForm1::setCriteriaPanelVisible);
     QObject::connect(windows.settings, &TForm2::pictureSwitchedOff, form1, &TForm1::hidePicture);
+    QObject::connect(windows.editor, &TForm3::fileSaved, form1, &TForm1::dictionaryFileSaved);
+    QObject::connect(windows.newDictionary, &TForm4::fileSaved, form1,
+                     &TForm1::dictionaryFileSaved);
     QObject::connect(windows.settings, &TForm2::loadRequested, form1,
                      [form1] { form1->runCommand([form1] { form1->Nati1Click(); }); });
 }

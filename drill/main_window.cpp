@@ -668,6 +668,18 @@ void TForm1::setCriteriaPanelVisible(bool visible)
     m_groupBox1->setVisible(visible);
 }
 
+void TForm1::dictionaryFileSaved(const QString &path)
+{
+    Vocabulary &vocabulary = m_context.vocabulary;
+    if (vocabulary.Path.isEmpty() || !SameFile(path, vocabulary.Path))
+        return;
+    // Set aside first: the write-back that loading begins with would overwrite the new file.
+    const QString current = vocabulary.Path;
+    vocabulary.Path.clear();
+    if (!runCommand([this, current] { LoadVocabulary(current); }))
+        vocabulary.Path = current;
+}
+
 void TForm1::hidePicture()
 {
     m_picture->hide();

@@ -85,6 +85,9 @@ public:
 
     // Effects of the settings window.
     void setCriteriaPanelVisible(bool visible);
+    // An editor wrote this file: when it is the current dictionary's, the dictionary is read
+    // from it again instead of being written back over it later.
+    void dictionaryFileSaved(const QString &path);
     void hidePicture();
 
     // Runs a user command; a file error it raises is shown in an error box. True when the

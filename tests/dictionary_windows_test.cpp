@@ -407,3 +407,50 @@ TEST(DictionaryList, ItemsCarryTheThemeOfTheFirstLine)
 }
 
 } // namespace
+
+namespace {
+
+// Saving from an editor over the current dictionary's file must not be undone by the later
+// write-back of the old pairs: the current dictionary is read again from the saved file.
+TEST_F(NewDictionaryTest, SavingOverTheCurrentDictionaryMakesTheSavedFileCurrent)
+{
+    program.writeFile(QStringLiteral("lekce.slv"), "stary / alt @ 9,9,9,9\r\n");
+    start();
+    loadCurrent("lekce.slv");
+    program.prompts.saveNames = {program.path(QStringLiteral("lekce.slv"))};
+    auto *window = form().findChild<TForm4 *>();
+    window->FormActivate();
+    QTableWidget *grid = child<QTableWidget>(*window, "StringGrid1");
+    type(grid, 1, 1, QStringLiteral("novy"));
+    type(grid, 1, 2, QStringLiteral("neu"));
+    window->Button1Click();
+    EXPECT_EQ(context().vocabulary.At(1).Side[1], QStringLiteral("novy"));
+    EXPECT_EQ(context().vocabulary.Path, program.path(QStringLiteral("lekce.slv")));
+
+    ASSERT_TRUE(form().close());
+    Vocabulary onDisk;
+    ReadVocabularyFile(program.path(QStringLiteral("lekce.slv")), onDisk);
+    ASSERT_EQ(onDisk.Count(), 1);
+    EXPECT_EQ(onDisk.At(1).Side[2], QStringLiteral("neu"));
+    EXPECT_EQ(onDisk.At(1).Offers[1], 0);
+}
+
+TEST_F(DictionaryWindowsTest, SavingAnotherFileOverTheCurrentOneKeepsTheSavedPairs)
+{
+    program.writeFile(QStringLiteral("current.slv"), "pes / r Hund @ 4,0,0,0\r\n");
+    program.writeFile(QStringLiteral("other.slv"), "okno / s Fenster\r\n");
+    start();
+    loadCurrent("current.slv");
+    program.prompts.saveNames = {program.path(QStringLiteral("current.slv"))};
+    chooseInSelection(QStringLiteral("other.slv"));
+    RunningProgram::whenOpen<TForm3>([](TForm3 &editor) {
+        child<QPushButton>(editor, "Button1")->click();
+        editor.reject();
+    });
+    child<QAction>(form(), "Vbr1")->trigger();
+    EXPECT_EQ(context().vocabulary.At(1).Side[1], QStringLiteral("okno"));
+    ASSERT_TRUE(form().close());
+    EXPECT_TRUE(ReadBytes(program.path(QStringLiteral("current.slv"))).startsWith("okno "));
+}
+
+} // namespace

@@ -73,6 +73,7 @@ void TForm3::Button1Click()
         content.rows.append({cellText(m_stringGrid1, row, 0), cellText(m_stringGrid1, row, 1)});
     try {
         WriteFileSafely(fileName, JoinLines(FormatEditorLines(content)));
+        emit fileSaved(fileName);
     } catch (const FileError &error) {
         m_context.prompts.error(this, error.message());
     }

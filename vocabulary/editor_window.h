@@ -18,6 +18,10 @@ public:
     void OpenFile(const QString &path);
     void Button1Click();
 
+signals:
+    // A dictionary file was written; it may be the current dictionary's.
+    void fileSaved(const QString &path);
+
 private:
     AppContext &m_context;
     QTableWidget *m_stringGrid1;

@@ -112,6 +112,7 @@ void TForm4::Button1Click()
     }
     try {
         WriteFileSafely(fileName, JoinLines(FormatNewDictionaryLines(m_edit1->text(), rows)));
+        emit fileSaved(fileName);
         m_saved = true;
     } catch (const FileError &error) {
         m_context.prompts.error(this, error.message());

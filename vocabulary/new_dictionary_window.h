@@ -26,6 +26,10 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
 
+signals:
+    // A dictionary file was written; it may be the current dictionary's.
+    void fileSaved(const QString &path);
+
 private:
     AppContext &m_context;
     QLineEdit *m_edit1;
