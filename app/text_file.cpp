@@ -42,6 +42,13 @@ QByteArray ReadFileBytes(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw FileError(file.errorString());
+    if (file.size() > MaxTextFileSize) {
+        throw FileError(QStringLiteral("Soubor %1 je příliš velký (%2 MB). Program čte soubory "
+                                       "nejvýše do %3 MB; soubor zůstal beze změny.")
+                            .arg(path)
+                            .arg(file.size() / (1024 * 1024))
+                            .arg(MaxTextFileSize / (1024 * 1024)));
+    }
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw FileError(file.errorString());

@@ -9,7 +9,12 @@ QString DecodeCp1250(const QByteArray &bytes);
 // Characters that windows-1250 cannot hold become '?' (never the Ctrl-Z that ends a dictionary).
 QByteArray EncodeCp1250(const QString &text);
 
-// The whole file; throws FileError with the system's text when it cannot be opened or read.
+// The largest text file the program reads: far beyond any dictionary of 1000 pairs, small
+// enough that a wrong file chosen by mistake cannot exhaust the memory.
+inline constexpr qint64 MaxTextFileSize = 16 * 1024 * 1024;
+
+// The whole file; throws FileError with the system's text when it cannot be opened or read,
+// and with a message of its own when it is larger than MaxTextFileSize.
 QByteArray ReadFileBytes(const QString &path);
 // The lines of a windows-1250 text file up to its first Ctrl-Z; throws FileError.
 QStringList ReadTextFileLines(const QString &path);

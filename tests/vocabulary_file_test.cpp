@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -343,6 +344,22 @@ TEST_F(VocabularyFileTest, AFileOfMoreThanCapacityPairsIsRefusedAndLeftAlone)
     WriteBytes(file, content);
     ReadVocabularyFile(file, vocabulary);
     EXPECT_EQ(vocabulary.Count(), Vocabulary::Capacity);
+}
+
+TEST_F(VocabularyFileTest, AHugeFileIsRefusedBeforeItIsRead)
+{
+    const QString file = path("huge.slv");
+    WriteBytes(file, "a / b\r\n");
+    QFile sparse(file);
+    ASSERT_TRUE(sparse.resize(MaxTextFileSize + 1));
+    Vocabulary vocabulary;
+    try {
+        ReadVocabularyFile(file, vocabulary);
+        FAIL() << "a huge file was read";
+    } catch (const FileError &error) {
+        EXPECT_TRUE(error.message().contains(QString::fromUtf8("příliš velký")));
+    }
+    EXPECT_EQ(QFileInfo(file).size(), MaxTextFileSize + 1);
 }
 
 TEST_F(VocabularyFileTest, AMissingFileThrowsTheSystemTextAndChangesNothing)
