@@ -57,7 +57,7 @@ protected:
     // Chooses the named file in the selection window that the next command opens.
     void chooseInSelection(const QString &name)
     {
-        RunningProgram::whenOpen<TForm6>([this, name](TForm6 &selection) {
+        program.whenOpen<TForm6>([this, name](TForm6 &selection) {
             auto *list = child<QListWidget>(selection, "ListBox1");
             const auto found = list->findItems(name, Qt::MatchStartsWith);
             ASSERT_FALSE(found.isEmpty()) << name.toStdString();
@@ -67,7 +67,7 @@ protected:
     }
     void closeSelectionWithoutChoice()
     {
-        RunningProgram::whenOpen<TForm6>([](TForm6 &selection) { selection.reject(); });
+        program.whenOpen<TForm6>([](TForm6 &selection) { selection.reject(); });
     }
     QTableWidget *editorGrid()
     {
@@ -113,7 +113,7 @@ TEST_F(DictionaryWindowsTest, AFolderWithoutDictionariesOffersNothingToChoose)
     QDir(program.path(QString())).mkdir(QStringLiteral("prazdna"));
     auto *selection = form().findChild<TForm6 *>();
     context().settings.Slovnik = QStringLiteral("keep.slv");
-    RunningProgram::whenOpen<TForm6>([this](TForm6 &dialog) {
+    program.whenOpen<TForm6>([this](TForm6 &dialog) {
         dialog.openDirectory(program.path(QStringLiteral("prazdna")));
         EXPECT_EQ(QDir::currentPath(), program.path(QStringLiteral("prazdna")));
         EXPECT_TRUE(items(dialog).isEmpty());
@@ -167,7 +167,7 @@ TEST_F(DictionaryWindowsTest, EditingAnotherDictionaryLeavesTheCurrentOneAlone)
 
     program.prompts.saveNames = {program.path(QStringLiteral("saved.slv"))};
     chooseInSelection(QStringLiteral("other.slv"));
-    RunningProgram::whenOpen<TForm3>([this](TForm3 &editor) {
+    program.whenOpen<TForm3>([this](TForm3 &editor) {
         QTableWidget *grid = child<QTableWidget>(editor, "StringGrid1");
         EXPECT_EQ(grid->rowCount(), TForm3::GridRows);
         EXPECT_EQ(grid->item(0, 0)->text(), U("kalt {kchalt}"));
@@ -203,7 +203,7 @@ TEST_F(DictionaryWindowsTest, EditingTheCurrentDictionarySavesItAndReloadsIt)
 
     program.prompts.saveNames = {program.path(QStringLiteral("lekce.slv"))};
     chooseInSelection(QStringLiteral("lekce.slv"));
-    RunningProgram::whenOpen<TForm3>([this, position](TForm3 &editor) {
+    program.whenOpen<TForm3>([this, position](TForm3 &editor) {
         // The statistics reached the file before the editor opened.
         const QByteArray onDisk = ReadBytes(program.path(QStringLiteral("lekce.slv")));
         EXPECT_TRUE(onDisk.contains(position == 1 ? " @    1,    0,    1,    0\r\nokno"
@@ -231,7 +231,7 @@ TEST_F(DictionaryWindowsTest, ClosingTheEditorWithoutSavingReloadsTheCounters)
     start();
     loadCurrent("lekce.slv");
     chooseInSelection(QStringLiteral("lekce.slv"));
-    RunningProgram::whenOpen<TForm3>([](TForm3 &editor) { editor.reject(); });
+    program.whenOpen<TForm3>([](TForm3 &editor) { editor.reject(); });
     child<QAction>(form(), "Vbr1")->trigger();
     EXPECT_EQ(context().vocabulary.At(1).Offers[1], 5);
     EXPECT_EQ(context().vocabulary.At(1).Errors[1], 2);
@@ -243,7 +243,7 @@ TEST_F(DictionaryWindowsTest, EditingWhileNothingIsCurrentMakesTheDictionaryCurr
     program.writeFile(QStringLiteral("lekce.slv"), "pes / r Hund\r\n");
     start();
     chooseInSelection(QStringLiteral("lekce.slv"));
-    RunningProgram::whenOpen<TForm3>([](TForm3 &editor) { editor.reject(); });
+    program.whenOpen<TForm3>([](TForm3 &editor) { editor.reject(); });
     child<QAction>(form(), "Vbr1")->trigger();
     EXPECT_EQ(context().vocabulary.Path, program.path(QStringLiteral("lekce.slv")));
     EXPECT_EQ(child<QLineEdit>(form(), "Edit1")->text(), U("pes"));
@@ -316,7 +316,7 @@ TEST_F(NewDictionaryTest, ShowsHeadingsAndRowNumbersAndKeepsTheTheme)
 {
     start();
     auto *window = form().findChild<TForm4 *>();
-    RunningProgram::whenOpen<TForm4>([this](TForm4 &dialog) {
+    program.whenOpen<TForm4>([this](TForm4 &dialog) {
         QTableWidget *grid = child<QTableWidget>(dialog, "StringGrid1");
         EXPECT_EQ(grid->item(0, 1)->text(), U("    česky:"));
         EXPECT_EQ(grid->item(0, 2)->text(), U("    cizí jazyk:"));
@@ -332,7 +332,7 @@ TEST_F(NewDictionaryTest, ShowsHeadingsAndRowNumbersAndKeepsTheTheme)
     EXPECT_EQ(program.prompts.texts("confirm"),
               QStringList{U("Data dosud nejsou uložena. Uložit?")});
 
-    RunningProgram::whenOpen<TForm4>([](TForm4 &dialog) {
+    program.whenOpen<TForm4>([](TForm4 &dialog) {
         QTableWidget *grid = child<QTableWidget>(dialog, "StringGrid1");
         EXPECT_EQ(child<QLineEdit>(dialog, "Edit1")->text(), QStringLiteral("lekce 1"));
         EXPECT_EQ(grid->item(1, 1), nullptr) << "the rows are empty again";
@@ -348,7 +348,7 @@ TEST_F(NewDictionaryTest, SavesTheThemeAndThePaddedPairs)
 {
     start();
     program.prompts.saveNames = {program.path(QStringLiteral("novy.slv"))};
-    RunningProgram::whenOpen<TForm4>([this](TForm4 &dialog) {
+    program.whenOpen<TForm4>([this](TForm4 &dialog) {
         QTableWidget *grid = child<QTableWidget>(dialog, "StringGrid1");
         child<QLineEdit>(dialog, "Edit1")->setText(QStringLiteral("lekce 1"));
         EXPECT_TRUE(dialog.isSaved()) << "the theme field does not count";
@@ -443,7 +443,7 @@ TEST_F(DictionaryWindowsTest, SavingAnotherFileOverTheCurrentOneKeepsTheSavedPai
     loadCurrent("current.slv");
     program.prompts.saveNames = {program.path(QStringLiteral("current.slv"))};
     chooseInSelection(QStringLiteral("other.slv"));
-    RunningProgram::whenOpen<TForm3>([](TForm3 &editor) {
+    program.whenOpen<TForm3>([](TForm3 &editor) {
         child<QPushButton>(editor, "Button1")->click();
         editor.reject();
     });

@@ -399,7 +399,7 @@ TEST_F(MainWindowTest, F3ChoosesADictionaryInTheSelectionWindowAndLoadsIt)
     startWith("pes / r Hund\r\n");
     program.writeFile(QStringLiteral("druhy.slv"), "*druhý\r\nokno / s Fenster\r\n");
     QDir::setCurrent(program.path(QString()));
-    RunningProgram::whenModal([&] {
+    program.whenModal([&] {
         auto *selection = qobject_cast<TForm6 *>(QApplication::activeModalWidget());
         ASSERT_NE(selection, nullptr);
         auto *list = child<QListWidget>(*selection, "ListBox1");

@@ -141,7 +141,7 @@ TEST_F(SettingsWindowTest, TheThresholdIsBroughtIntoRangeWhenTheFieldIsLeft)
 {
     start("[Setup]\r\nHodnoceni=1\r\n");
     bool checked = false;
-    RunningProgram::whenModal([&] {
+    program.whenModal([&] {
         QSpinBox *field = spin();
         field->setFocus();
         field->selectAll();
@@ -164,7 +164,7 @@ TEST_F(SettingsWindowTest, TheThresholdIsBroughtIntoRangeWhenTheFieldIsLeft)
 TEST_F(SettingsWindowTest, ChangesStayForTheRunAndOnlySaveMakesThemLast)
 {
     start();
-    RunningProgram::whenModal([&] {
+    program.whenModal([&] {
         box("CheckBox3")->click();
         form2->close(); // the title bar acts like OK
     });
@@ -196,7 +196,7 @@ TEST_F(SettingsWindowTest, TheDotsButtonChoosesAndLoadsADictionary)
     program.writeFile(QStringLiteral("lekce.slv"), "*lekce\r\nokno / s Fenster\r\n");
     start();
     QDir::setCurrent(program.path(QString()));
-    RunningProgram::whenModal([&] {
+    program.whenModal([&] {
         auto *selection = qobject_cast<TForm6 *>(QApplication::activeModalWidget());
         ASSERT_NE(selection, nullptr);
         child<QPushButton>(*selection, "Button1")->click();

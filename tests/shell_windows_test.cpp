@@ -49,7 +49,7 @@ protected:
     QString showReport(const char *action, QString *title)
     {
         QString shown;
-        RunningProgram::whenOpen<TForm5>([&](TForm5 &report) {
+        program.whenOpen<TForm5>([&](TForm5 &report) {
             shown = child<QPlainTextEdit>(report, "Memo1")->toPlainText();
             *title = report.windowTitle();
             child<QPushButton>(report, "Button1")->click();
@@ -151,7 +151,7 @@ TEST_F(ShellTest, AReportThatCannotBeWrittenShowsTheErrorAndNoWindow)
     startWithExample();
     context().dataDirectory = program.path(QStringLiteral("missing"));
     bool opened = false;
-    RunningProgram::whenOpen<TForm5>([&](TForm5 &report) {
+    program.whenOpen<TForm5>([&](TForm5 &report) {
         opened = true;
         report.accept();
     });

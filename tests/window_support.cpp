@@ -102,7 +102,7 @@ void RunningProgram::whenModalMatches(std::function<bool(QWidget *)> matches,
                                       std::function<void(QWidget *)> action)
 {
     // Polls until the dialog is up, then acts inside its event loop.
-    auto *timer = new QTimer;
+    auto *timer = new QTimer(&m_watches);
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, matches, action] {
         QWidget *modal = QApplication::activeModalWidget();

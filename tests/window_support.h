@@ -63,21 +63,23 @@ public:
     Application &app() { return *m_application; }
     ScriptedPrompts prompts;
 
-    // Runs `action` as soon as a modal dialog is open; the test's own step.
-    static void whenModal(std::function<void()> action);
+    // Runs `action` as soon as a modal dialog is open; the test's own step. A watch that
+    // never sees its dialog ends with the program, so it cannot act in a later test.
+    void whenModal(std::function<void()> action);
     // Runs `action` on the dialog of that class as soon as it is the open modal one.
     template<typename Dialog>
-    static void whenOpen(std::function<void(Dialog &)> action)
+    void whenOpen(std::function<void(Dialog &)> action)
     {
         whenModalMatches([](QWidget *widget) { return qobject_cast<Dialog *>(widget) != nullptr; },
                          [action](QWidget *widget) { action(*qobject_cast<Dialog *>(widget)); });
     }
 
 private:
-    static void whenModalMatches(std::function<bool(QWidget *)> matches,
-                                 std::function<void(QWidget *)> action);
+    void whenModalMatches(std::function<bool(QWidget *)> matches,
+                          std::function<void(QWidget *)> action);
 
     QTemporaryDir m_directory;
+    QObject m_watches; // parent of the pending dialog watches
     QString m_workingDirectory;
     std::unique_ptr<Application> m_application;
 };
