@@ -79,7 +79,7 @@ TAboutBox::TAboutBox(QWidget *parent)
     serif.setPixelSize(19);
     serif.setBold(true);
     productName->setFont(serif);
-    productName->setGeometry(78, 14, 64, 24);
+    productName->setGeometry(74, 14, 68, 24);
 
     auto *version = new QLabel(QStringLiteral("verze 1.5"), panel1);
     version->setObjectName(QStringLiteral("Version"));
