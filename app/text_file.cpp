@@ -55,13 +55,17 @@ QByteArray ReadFileBytes(const QString &path)
     return bytes;
 }
 
-QStringList ReadTextFileLines(const QString &path)
+QStringList TextLines(QByteArray bytes)
 {
-    QByteArray bytes = ReadFileBytes(path);
     const qsizetype end = bytes.indexOf('\x1a');
     if (end >= 0)
         bytes.truncate(end);
     return SplitLines(DecodeCp1250(bytes));
+}
+
+QStringList ReadTextFileLines(const QString &path)
+{
+    return TextLines(ReadFileBytes(path));
 }
 
 QStringList SplitLines(const QString &text)

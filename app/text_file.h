@@ -16,6 +16,8 @@ inline constexpr qint64 MaxTextFileSize = 16 * 1024 * 1024;
 // The whole file; throws FileError with the system's text when it cannot be opened or read,
 // and with a message of its own when it is larger than MaxTextFileSize.
 QByteArray ReadFileBytes(const QString &path);
+// The lines of windows-1250 text bytes up to the first Ctrl-Z, which ends a text file.
+QStringList TextLines(QByteArray bytes);
 // The lines of a windows-1250 text file up to its first Ctrl-Z; throws FileError.
 QStringList ReadTextFileLines(const QString &path);
 // The lines of a text: CR LF and bare LF both end a line, a last line needs no ending.

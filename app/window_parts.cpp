@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 QVBoxLayout *FlatColumn(QWidget *window)
@@ -38,6 +39,12 @@ QWidget *ButtonStrip(const char *name, int height, const QList<QPushButton *> &b
         layout->addWidget(button);
     }
     return strip;
+}
+
+QString CellText(const QTableWidget *grid, int row, int column)
+{
+    const QTableWidgetItem *item = grid->item(row, column);
+    return item ? item->text() : QString();
 }
 
 QFont FixedPitchFont()

@@ -5,6 +5,7 @@
 
 class QPlainTextEdit;
 class QPushButton;
+class QTableWidget;
 class QString;
 class QVBoxLayout;
 class QWidget;
@@ -20,6 +21,9 @@ QPushButton *NamedButton(const QString &text, const char *name, QWidget *parent,
 // A strip of the given height holding the buttons at its right edge.
 QWidget *ButtonStrip(const char *name, int height, const QList<QPushButton *> &buttons,
                      QWidget *parent);
+
+// The text of a grid cell; empty for a cell never filled.
+QString CellText(const QTableWidget *grid, int row, int column);
 
 // Courier New where installed, otherwise the system's fixed-pitch font.
 QFont FixedPitchFont();

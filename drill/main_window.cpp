@@ -39,8 +39,6 @@ const QColor magenta(255, 0, 255);
 const QColor aqua(0, 255, 255);
 const QColor lightYellow(255, 255, 128);
 
-const QString emptyVocabularyMessage
-    = QStringLiteral("Soubor slov dosud nebyl načten nebo je prázdný.");
 const QString criteriaHint = QStringLiteral("zde bude informace o kriteriu");
 
 // The aqua version badge behind the version label.
@@ -312,7 +310,7 @@ void TForm1::setPanelColour(PanelColour colour)
 void TForm1::Button1Click()
 {
     if (m_context.vocabulary.Count() == 0) {
-        m_context.prompts.notice(this, emptyVocabularyMessage);
+        m_context.prompts.notice(this, EmptyVocabularyMessage);
         return;
     }
     OfferNextPair();
@@ -567,7 +565,7 @@ void TForm1::Konec1Click()
 
 void TForm1::showReport(const QStringList &lines, const QString &title)
 {
-    if (m_context.vocabulary.Count() == 0 || !m_windows.report)
+    if (!m_windows.report)
         return;
     m_windows.report->ShowReport(lines, title);
 }

@@ -4,6 +4,7 @@
 #include "app/file_error.h"
 #include "app/text_file.h"
 #include "app/window_parts.h"
+#include "vocabulary_store.h"
 
 #include <QFontDatabase>
 #include <QPlainTextEdit>
@@ -27,8 +28,7 @@ void TForm7::FormActivate()
 {
     const QString &path = m_context.vocabulary.Path;
     if (path.isEmpty()) {
-        m_context.prompts.notice(this, QStringLiteral("Soubor slov dosud nebyl načten nebo je "
-                                                      "prázdný."));
+        m_context.prompts.notice(this, EmptyVocabularyMessage);
         return;
     }
     try {

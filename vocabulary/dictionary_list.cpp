@@ -26,11 +26,7 @@ QString ReadFirstLine(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw FileError(file.errorString());
-    QByteArray line = file.readLine(64 * 1024);
-    const qsizetype end = line.indexOf('\x1a');
-    if (end >= 0)
-        line.truncate(end);
-    const QStringList lines = SplitLines(DecodeCp1250(line));
+    const QStringList lines = TextLines(file.readLine(64 * 1024));
     return lines.isEmpty() ? QString() : lines.constFirst();
 }
 

@@ -12,16 +12,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace {
-
-QString cellText(const QTableWidget *grid, int row, int column)
-{
-    const QTableWidgetItem *item = grid->item(row, column);
-    return item ? item->text() : QString();
-}
-
-} // namespace
-
 TForm3::TForm3(AppContext &context, QWidget *parent)
     : QDialog(parent)
     , m_context(context)
@@ -70,7 +60,7 @@ void TForm3::Button1Click()
     EditorContent content;
     content.theme = m_editedTheme;
     for (int row = 0; row < m_stringGrid1->rowCount(); ++row)
-        content.rows.append({cellText(m_stringGrid1, row, 0), cellText(m_stringGrid1, row, 1)});
+        content.rows.append({CellText(m_stringGrid1, row, 0), CellText(m_stringGrid1, row, 1)});
     try {
         WriteFileSafely(fileName, JoinLines(FormatEditorLines(content)));
         emit fileSaved(fileName);

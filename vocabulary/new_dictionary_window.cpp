@@ -103,13 +103,8 @@ void TForm4::Button1Click()
     if (fileName.isEmpty())
         return;
     QList<EditorRow> rows;
-    for (int row = 1; row < m_stringGrid1->rowCount(); ++row) {
-        const auto text = [this, row](int column) {
-            const QTableWidgetItem *item = m_stringGrid1->item(row, column);
-            return item ? item->text() : QString();
-        };
-        rows.append({text(1), text(2)});
-    }
+    for (int row = 1; row < m_stringGrid1->rowCount(); ++row)
+        rows.append({CellText(m_stringGrid1, row, 1), CellText(m_stringGrid1, row, 2)});
     try {
         WriteFileSafely(fileName, JoinLines(FormatNewDictionaryLines(m_edit1->text(), rows)));
         emit fileSaved(fileName);

@@ -113,6 +113,12 @@ void TForm6::FormActivate()
         createTree();
         offerSampleDictionaries();
     }
+    showWorkingDirectory();
+}
+
+// The tree, the drive box and the list all show the working directory.
+void TForm6::showWorkingDirectory()
+{
     const QModelIndex index = m_model->index(QDir::currentPath());
     if (index.isValid()) {
         const QSignalBlocker blocker(m_directoryListBox1->selectionModel());
@@ -160,14 +166,9 @@ void TForm6::openDirectory(const QString &path)
 {
     if (!QDir::setCurrent(path))
         return;
-    showDriveOf(QDir::currentPath());
-    if (m_model) {
-        const QSignalBlocker blocker(m_directoryListBox1->selectionModel());
-        const QModelIndex index = m_model->index(QDir::currentPath());
-        m_directoryListBox1->setCurrentIndex(index);
-        m_directoryListBox1->scrollTo(index);
-    }
-    FileListBox1Change();
+    if (!m_model)
+        createTree();
+    showWorkingDirectory();
 }
 
 void TForm6::directoryChosen(const QModelIndex &index)

@@ -34,6 +34,7 @@ private:
     void fillDrives();
     void offerSampleDictionaries();
     void showDriveOf(const QString &path);
+    void showWorkingDirectory();
     void directoryChosen(const QModelIndex &index);
 
     AppContext &m_context;

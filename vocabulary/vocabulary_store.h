@@ -19,6 +19,9 @@ void ReadCurrentVocabulary(Vocabulary &vocabulary, const QString &fileName);
 // The main window's caption of the dictionary: the theme (without its '*', at most 100
 // characters) or " ?????", then the number of pairs.
 QString VocabularyCaption(const Vocabulary &vocabulary);
+// Shown when there is no pair to offer or no dictionary file to show.
+inline const QString EmptyVocabularyMessage
+    = QStringLiteral("Soubor slov dosud nebyl načten nebo je prázdný.");
 inline const QString NoVocabularyCaption = QStringLiteral(" žádný slovník dosud nebyl načten ");
 
 // The full name of a file name as the working directory resolves it now.
