@@ -1,6 +1,6 @@
 #include "about_box.h"
 
-#include "animated_picture.h"
+#include "widgets/animated_picture.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -49,7 +49,7 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
     QLabel::mouseReleaseEvent(event);
 }
 
-TAboutBox::TAboutBox(QWidget *parent)
+AboutBox::AboutBox(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutBox"));
@@ -105,34 +105,25 @@ TAboutBox::TAboutBox(QWidget *parent)
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TAboutBox::FormActivate()
-{
-    m_animation->start();
-}
-
-void TAboutBox::FormDeactivate()
-{
-    m_animation->stop();
-}
-
-bool TAboutBox::isAnimating() const
+bool AboutBox::isAnimating() const
 {
     return m_animation->isRunning();
 }
 
-void TAboutBox::changeEvent(QEvent *event)
+void AboutBox::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::ActivationChange) {
+        // The animation runs while the box is the active window.
         if (isActiveWindow())
-            FormActivate();
+            m_animation->start();
         else
-            FormDeactivate();
+            m_animation->stop();
     }
     QDialog::changeEvent(event);
 }
 
-void TAboutBox::hideEvent(QHideEvent *event)
+void AboutBox::hideEvent(QHideEvent *event)
 {
-    FormDeactivate();
+    m_animation->stop();
     QDialog::hideEvent(event);
 }

@@ -28,14 +28,12 @@ private:
 };
 
 // The about box: name, version, purpose, two links and a small animation.
-class TAboutBox : public QDialog
+class AboutBox : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget *parent = nullptr);
+    explicit AboutBox(QWidget *parent = nullptr);
 
-    void FormActivate();
-    void FormDeactivate();
     bool isAnimating() const;
 
 protected:

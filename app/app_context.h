@@ -1,15 +1,14 @@
 #pragma once
 
-#include "app/prompts.h"
-#include "drill/drill_state.h"
-#include "drill/pair_chooser.h"
+#include "drill/drill_session.h"
 #include "settings/settings.h"
 #include "vocabulary/vocabulary.h"
+#include "widgets/prompts.h"
 
 #include <QString>
 
-// What exists once for the whole run: the current dictionary, the options, the drill state
-// and the chooser. The application owns it and hands it to every window it creates.
+// What exists once for the whole run: the current dictionary, the options and the drill over
+// them. The application owns it and hands each window only the parts it works on.
 struct AppContext
 {
     explicit AppContext(Prompts &prompts, QString executablePath)
@@ -19,11 +18,10 @@ struct AppContext
 
     Prompts &prompts;
     QString executablePath;   // where the program runs from; the settings lie beside it
-    QString programDirectory; // set at the first activation of the main window
+    QString programDirectory; // set at start-up
     QString dataDirectory;    // where the settings and the report file are kept
 
     Vocabulary vocabulary;
     Settings settings;
-    DrillState drill;
-    PairChooser chooser;
+    DrillSession drill{vocabulary, settings};
 };

@@ -2,50 +2,377 @@
 
 #include "about_box.h"
 #include "app_context.h"
-#include "prompts.h"
-#include "drill/main_window.h"
 #include "help_window.h"
-#include "settings/settings_window.h"
-#include "statistics/report_window.h"
-#include "vocabulary/current_window.h"
-#include "vocabulary/editor_window.h"
-#include "vocabulary/new_dictionary_window.h"
-#include "vocabulary/selection_window.h"
 
+#include "drill/drill_window.h"
+#include "settings/settings_dialog.h"
+#include "statistics/report_window.h"
+#include "statistics/reports.h"
+#include "vocabulary/current_dictionary_dialog.h"
+#include "vocabulary/dictionary_chooser.h"
+#include "vocabulary/dictionary_editor.h"
+#include "vocabulary/new_dictionary_dialog.h"
+#include "vocabulary/vocabulary_store.h"
+#include "widgets/prompts.h"
+#include "widgets/run_command.h"
+
+#include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMenuBar>
+#include <QStandardPaths>
 #include <QTranslator>
 
 Application::Application(Prompts &prompts, const QString &executablePath)
     : m_context(std::make_unique<AppContext>(prompts, executablePath))
+    , m_drillWindow(std::make_unique<DrillWindow>(m_context->drill, prompts))
 {
-    // The main window comes first; the others are its children and live as long as it does.
-    m_form1 = std::make_unique<TForm1>(*m_context);
-    SecondaryWindows windows;
-    windows.settings = new TForm2(*m_context, m_form1.get());
-    windows.editor = new TForm3(*m_context, m_form1.get());
-    windows.newDictionary = new TForm4(*m_context, m_form1.get());
-    windows.about = new TAboutBox(m_form1.get());
-    windows.report = new TForm5(*m_context, m_form1.get());
-    windows.selection = new TForm6(*m_context, m_form1.get());
-    windows.current = new TForm7(*m_context, m_form1.get());
-    windows.help = new TForm8(m_form1.get());
-    m_form1->setSecondaryWindows(windows);
-
-    TForm1 *form1 = m_form1.get();
-    QObject::connect(windows.settings, &TForm2::criteriaPanelVisibilityChanged, form1,
-                     &TForm1::setCriteriaPanelVisible);
-    QObject::connect(windows.settings, &TForm2::pictureSwitchedOff, form1, &TForm1::hidePicture);
-    QObject::connect(windows.editor, &TForm3::fileSaved, form1, &TForm1::dictionaryFileSaved);
-    QObject::connect(windows.newDictionary, &TForm4::fileSaved, form1,
-                     &TForm1::dictionaryFileSaved);
-    QObject::connect(windows.settings, &TForm2::loadRequested, form1,
-                     [form1] { form1->runCommand([form1] { form1->Nati1Click(); }); });
+    buildMenu();
+    m_drillWindow->installEventFilter(this);
+    connect(m_drillWindow.get(), &DrillWindow::startUpRequested, this, &Application::startUp);
 }
 
 Application::~Application() = default;
+
+bool Application::runCommand(const std::function<void()> &command)
+{
+    return RunCommand(m_context->prompts, m_drillWindow.get(), command);
+}
+
+// ---- the main menu ----
+
+QMenu *Application::addMenu(QMenu *parent, const char *name, const QString &text)
+{
+    QMenu *menu = parent ? parent->addMenu(text) : m_drillWindow->menuBar()->addMenu(text);
+    menu->setObjectName(QLatin1String(name));
+    return menu;
+}
+
+void Application::addCommand(QMenu *menu, const char *name, const QString &text,
+                             void (Application::*command)(), const QKeySequence &shortcut)
+{
+    QAction *action = menu ? menu->addAction(text) : m_drillWindow->menuBar()->addAction(text);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this,
+            [this, command] { runCommand([this, command] { (this->*command)(); }); });
+}
+
+void Application::buildMenu()
+{
+    m_drillWindow->menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+    const auto separator = [](QMenu *menu, const char *name) {
+        menu->addSeparator()->setObjectName(QLatin1String(name));
+    };
+
+    QMenu *file = addMenu(nullptr, "Soubor1", QStringLiteral("&Soubor"));
+    addCommand(file, "Nati1", QStringLiteral("&Načti"), &Application::loadDictionary,
+               QKeySequence(Qt::Key_F3));
+    separator(file, "N1");
+    QMenu *edit = addMenu(file, "Edituj1", QStringLiteral("&Edituj"));
+    addCommand(edit, "Nov1", QStringLiteral("&Nový"), &Application::newDictionary, {});
+    addCommand(edit, "Vbr1", QStringLiteral("&Výběr ..."), &Application::editDictionary, {});
+    addCommand(file, "Ukaaktuln1", QStringLiteral("Ukaž aktuální"),
+               &Application::showCurrentDictionary, {});
+    separator(file, "N5");
+    addCommand(file, "Konec1", QStringLiteral("&Konec"), &Application::quit,
+               QKeySequence(Qt::ALT | Qt::Key_X));
+
+    QMenu *statistics = addMenu(nullptr, "Statistika1", QStringLiteral("S&tatistika"));
+    addCommand(statistics, "etnosti1", QStringLiteral("Č&etnosti"), &Application::showOfferReport,
+               {});
+    addCommand(statistics, "Chybovosti1", QStringLiteral("&Chybovosti"),
+               &Application::showErrorReport, {});
+    separator(statistics, "N3");
+    QMenu *reset = addMenu(statistics, "Vynulovat1", QStringLiteral("&Vynulovat"));
+    QMenu *internal = addMenu(reset, "Intern1", QStringLiteral("&Interní"));
+    addCommand(internal, "etnosti2", QStringLiteral("Č&etnosti"),
+               &Application::resetOfferCounters, {});
+    addCommand(internal, "Chybovosti2", QStringLiteral("&Chybovosti"),
+               &Application::resetErrorCounters, {});
+    separator(internal, "N4");
+    addCommand(internal, "Vechny1", QStringLiteral("&Všechny"), &Application::resetAllCounters,
+               {});
+    addCommand(reset, "Aktuln1", QStringLiteral("&Aktuální"), &Application::resetDrillCounters,
+               {});
+
+    addCommand(nullptr, "Volby1", QStringLiteral("&Volby"), &Application::showSettings, {});
+
+    QMenu *help = addMenu(nullptr, "Help1", QStringLiteral("&Help"));
+    addCommand(help, "Help2", QStringLiteral("&Help"), &Application::showHelp, {});
+    separator(help, "N2");
+    addCommand(help, "Oaplikaci1", QStringLiteral("&O aplikaci"), &Application::showAbout, {});
+}
+
+// ---- start-up, loading and the end ----
+
+void Application::startUp()
+{
+    AppContext &context = *m_context;
+    context.programDirectory = ProgramDirectory(context.executablePath);
+    context.dataDirectory
+        = ChooseDataDirectory(context.programDirectory,
+                              QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    const QString open = ReadSettings(context.settings, context.dataDirectory);
+    applySettingsEffects();
+    if (!open.isEmpty())
+        runCommand([this, open] { openDictionary(open); });
+}
+
+// What the settings window does when its options change, done once for the options read.
+void Application::applySettingsEffects()
+{
+    const Settings &settings = m_context->settings;
+    if (settings.sideChoice != SideChoice::AtRandom)
+        m_context->drill.setOfferedSide(int(settings.sideChoice) + 1);
+    m_drillWindow->setCriterionPanelVisible(CriterionPanelVisible(settings));
+    if (!settings.showPicture)
+        m_drillWindow->hidePicture();
+}
+
+void Application::openDictionary(const QString &fileName)
+{
+    AppContext &context = *m_context;
+    ReadCurrentVocabulary(context.vocabulary, fileName);
+    if (context.vocabulary.count() > 0) {
+        m_drillWindow->offerNextPair();
+        const DrillState &drill = context.drill.state();
+        if (qint64(drill.correctCount) + drill.wrongCount > 0
+            && context.prompts.confirm(m_drillWindow.get(),
+                                       QStringLiteral("Chcete vymazat aktuální statistiku?")))
+            resetDrillCounters();
+    } else {
+        // No pair of the new dictionary is on screen: nothing can be answered or counted.
+        m_drillWindow->clearPair();
+    }
+    m_drillWindow->showDictionaryCaption(VocabularyCaption(context.vocabulary));
+}
+
+QString Application::chooseDictionary()
+{
+    DictionaryChooser &chooser = dictionaryChooser();
+    if (chooser.exec() != QDialog::Accepted)
+        return QString();
+    return chooser.selectedPath();
+}
+
+void Application::loadDictionary()
+{
+    const QString chosen = chooseDictionary();
+    if (chosen.isEmpty())
+        return;
+    m_context->settings.dictionaryPath = chosen;
+    openDictionary(chosen);
+}
+
+bool Application::eventFilter(QObject *watched, QEvent *event)
+{
+    // The main window closes only once the dictionary is written back.
+    if (watched == m_drillWindow.get() && event->type() == QEvent::Close) {
+        if (!runCommand([this] { SaveVocabulary(m_context->vocabulary); })) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void Application::quit()
+{
+    if (m_context->prompts.confirm(m_drillWindow.get(),
+                                   QStringLiteral("Chcete skutečně skončit?")))
+        m_drillWindow->close();
+}
+
+// ---- dictionary windows ----
+
+void Application::newDictionary()
+{
+    newDictionaryDialog().exec();
+}
+
+void Application::editDictionary()
+{
+    Vocabulary &vocabulary = m_context->vocabulary;
+    Settings &settings = m_context->settings;
+    const QString chosen = chooseDictionary();
+    if (!chosen.isEmpty()) {
+        settings.dictionaryPath = chosen;
+        DictionaryEditor &editor = dictionaryEditor();
+        OpenForEditing(vocabulary, chosen, [&editor](const QString &path) { editor.openFile(path); });
+        editor.exec();
+    }
+    // The current dictionary was set aside for the editor: read it again, edited or not.
+    if (vocabulary.path.isEmpty() && !settings.dictionaryPath.isEmpty())
+        openDictionary(settings.dictionaryPath);
+}
+
+void Application::dictionaryFileSaved(const QString &path)
+{
+    Vocabulary &vocabulary = m_context->vocabulary;
+    if (vocabulary.path.isEmpty() || !SameFile(path, vocabulary.path))
+        return;
+    // Set aside first: the write-back that loading begins with would overwrite the new file.
+    const QString current = vocabulary.path;
+    vocabulary.path.clear();
+    if (!runCommand([this, current] { openDictionary(current); }))
+        vocabulary.path = current;
+}
+
+void Application::showCurrentDictionary()
+{
+    currentDictionaryDialog().showFile(m_context->vocabulary.path);
+}
+
+// ---- statistics ----
+
+void Application::showOfferReport()
+{
+    if (m_context->vocabulary.count() > 0)
+        reportWindow().showReport(BuildOfferReport(m_context->vocabulary), OfferReportTitle);
+}
+
+void Application::showErrorReport()
+{
+    if (m_context->vocabulary.count() > 0)
+        reportWindow().showReport(BuildErrorReport(m_context->vocabulary), ErrorReportTitle);
+}
+
+void Application::resetStatistics(const QString &question, void (*reset)(Vocabulary &))
+{
+    if (m_context->vocabulary.count() == 0)
+        return;
+    if (m_context->prompts.confirm(m_drillWindow.get(),
+                                   question + QStringLiteral("\nChcete to skutečně provést?")))
+        reset(m_context->vocabulary);
+}
+
+void Application::resetOfferCounters()
+{
+    resetStatistics(QStringLiteral("Tímto se vymaže dosavadní statistika četnosti nabídky slov. "),
+                    &ResetOffers);
+}
+
+void Application::resetErrorCounters()
+{
+    resetStatistics(QStringLiteral("Tímto se vymaže dosavadní statistika chybovosti slov. "),
+                    &ResetErrors);
+}
+
+void Application::resetAllCounters()
+{
+    resetStatistics(QStringLiteral("Tímto se vymaže dosavadní statistika četnosti nabídky a "
+                                   "chybovosti slov. "),
+                    &ResetAllStatistics);
+}
+
+void Application::resetDrillCounters()
+{
+    m_context->drill.resetCounters();
+    m_drillWindow->showCounters();
+}
+
+// ---- settings, help and about ----
+
+void Application::showSettings()
+{
+    settingsDialog().exec();
+}
+
+void Application::showHelp()
+{
+    helpWindow().exec();
+}
+
+void Application::showAbout()
+{
+    aboutBox().exec();
+}
+
+// ---- the other windows, built on first use ----
+
+SettingsDialog &Application::settingsDialog()
+{
+    if (!m_settingsDialog) {
+        AppContext &context = *m_context;
+        m_settingsDialog = new SettingsDialog(context.settings, context.prompts,
+                                              context.dataDirectory, m_drillWindow.get());
+        DrillWindow *window = m_drillWindow.get();
+        connect(m_settingsDialog, &SettingsDialog::offeredSideChosen, this,
+                [&context](int side) { context.drill.setOfferedSide(side); });
+        connect(m_settingsDialog, &SettingsDialog::criterionPanelVisibilityChanged, window,
+                &DrillWindow::setCriterionPanelVisible);
+        connect(m_settingsDialog, &SettingsDialog::pictureSwitchedOff, window,
+                &DrillWindow::hidePicture);
+        connect(m_settingsDialog, &SettingsDialog::chooseDictionaryRequested, this,
+                [this] { runCommand([this] { loadDictionary(); }); });
+    }
+    return *m_settingsDialog;
+}
+
+DictionaryEditor &Application::dictionaryEditor()
+{
+    if (!m_dictionaryEditor) {
+        m_dictionaryEditor = new DictionaryEditor(m_context->prompts, m_drillWindow.get());
+        connect(m_dictionaryEditor, &DictionaryEditor::fileSaved, this,
+                &Application::dictionaryFileSaved);
+    }
+    return *m_dictionaryEditor;
+}
+
+NewDictionaryDialog &Application::newDictionaryDialog()
+{
+    if (!m_newDictionaryDialog) {
+        m_newDictionaryDialog = new NewDictionaryDialog(m_context->prompts, m_drillWindow.get());
+        connect(m_newDictionaryDialog, &NewDictionaryDialog::fileSaved, this,
+                &Application::dictionaryFileSaved);
+    }
+    return *m_newDictionaryDialog;
+}
+
+ReportWindow &Application::reportWindow()
+{
+    if (!m_reportWindow)
+        m_reportWindow = new ReportWindow(m_context->prompts, m_context->dataDirectory,
+                                          m_drillWindow.get());
+    return *m_reportWindow;
+}
+
+DictionaryChooser &Application::dictionaryChooser()
+{
+    if (!m_dictionaryChooser)
+        m_dictionaryChooser = new DictionaryChooser(m_context->prompts,
+                                                    m_context->programDirectory,
+                                                    m_drillWindow.get());
+    return *m_dictionaryChooser;
+}
+
+CurrentDictionaryDialog &Application::currentDictionaryDialog()
+{
+    if (!m_currentDictionaryDialog)
+        m_currentDictionaryDialog
+            = new CurrentDictionaryDialog(m_context->prompts, m_drillWindow.get());
+    return *m_currentDictionaryDialog;
+}
+
+HelpWindow &Application::helpWindow()
+{
+    if (!m_helpWindow)
+        m_helpWindow = new HelpWindow(m_drillWindow.get());
+    return *m_helpWindow;
+}
+
+AboutBox &Application::aboutBox()
+{
+    if (!m_aboutBox)
+        m_aboutBox = new AboutBox(m_drillWindow.get());
+    return *m_aboutBox;
+}
+
+// ---- running the program ----
 
 void InstallCzechTranslation(QApplication &application)
 {
@@ -56,7 +383,7 @@ void InstallCzechTranslation(QApplication &application)
         QApplication::installTranslator(translator);
 }
 
-int RunMerko(int argc, char *argv[], const std::function<void(TForm1 &)> &beforeShow)
+int RunMerko(int argc, char *argv[], const std::function<void(DrillWindow &)> &beforeShow)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("merko"));
@@ -67,7 +394,7 @@ int RunMerko(int argc, char *argv[], const std::function<void(TForm1 &)> &before
     MessageBoxPrompts prompts;
     Application merko(prompts, QApplication::applicationFilePath());
     if (beforeShow)
-        beforeShow(merko.mainWindow());
-    merko.mainWindow().show();
+        beforeShow(merko.drillWindow());
+    merko.drillWindow().show();
     return application.exec();
 }

@@ -1,33 +1,103 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
-class QApplication;
-class TForm1;
-struct AppContext;
+class AboutBox;
+class CurrentDictionaryDialog;
+class DictionaryChooser;
+class DictionaryEditor;
+class DrillWindow;
+class HelpWindow;
+class NewDictionaryDialog;
 class Prompts;
+class QApplication;
+class QMenu;
+class ReportWindow;
+class SettingsDialog;
+struct AppContext;
+struct Vocabulary;
 
-// The running program: its shared state and its nine windows, created in their order.
-class Application
+// The running program: it owns the shared state and the main window, builds the main menu,
+// carries out its commands and opens the other windows, each built when first needed.
+class Application : public QObject
 {
+    Q_OBJECT
 public:
     Application(Prompts &prompts, const QString &executablePath);
-    ~Application();
+    ~Application() override;
 
-    TForm1 &mainWindow() { return *m_form1; }
+    DrillWindow &drillWindow() { return *m_drillWindow; }
     AppContext &context() { return *m_context; }
 
+    // Reads the settings and loads the dictionary last chosen.
+    void startUp();
+    // Makes the file the current dictionary and offers its first pair. Throws FileError.
+    void openDictionary(const QString &fileName);
+    // Runs a user command under the general error handler; true when it ran through.
+    bool runCommand(const std::function<void()> &command);
+
+    // The commands of the main menu.
+    void loadDictionary();
+    void newDictionary();
+    void editDictionary();
+    void showCurrentDictionary();
+    void quit();
+    void showOfferReport();
+    void showErrorReport();
+    void resetOfferCounters();
+    void resetErrorCounters();
+    void resetAllCounters();
+    void resetDrillCounters();
+    void showSettings();
+    void showHelp();
+    void showAbout();
+
+    // The other windows, each built the first time it is asked for.
+    SettingsDialog &settingsDialog();
+    DictionaryEditor &dictionaryEditor();
+    NewDictionaryDialog &newDictionaryDialog();
+    ReportWindow &reportWindow();
+    DictionaryChooser &dictionaryChooser();
+    CurrentDictionaryDialog &currentDictionaryDialog();
+    HelpWindow &helpWindow();
+    AboutBox &aboutBox();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void buildMenu();
+    QMenu *addMenu(QMenu *parent, const char *name, const QString &text);
+    void addCommand(QMenu *menu, const char *name, const QString &text,
+                    void (Application::*command)(), const QKeySequence &shortcut);
+    // The chosen file, or empty when the user cancelled the chooser.
+    QString chooseDictionary();
+    void resetStatistics(const QString &question, void (*reset)(Vocabulary &));
+    void applySettingsEffects();
+    // An editor wrote this file: when it is the current dictionary's, the dictionary is read
+    // from it again instead of being written back over it later.
+    void dictionaryFileSaved(const QString &path);
+
     std::unique_ptr<AppContext> m_context;
-    std::unique_ptr<TForm1> m_form1;
+    std::unique_ptr<DrillWindow> m_drillWindow;
+    // Children of the main window, created on first use.
+    SettingsDialog *m_settingsDialog = nullptr;
+    DictionaryEditor *m_dictionaryEditor = nullptr;
+    NewDictionaryDialog *m_newDictionaryDialog = nullptr;
+    ReportWindow *m_reportWindow = nullptr;
+    DictionaryChooser *m_dictionaryChooser = nullptr;
+    CurrentDictionaryDialog *m_currentDictionaryDialog = nullptr;
+    HelpWindow *m_helpWindow = nullptr;
+    AboutBox *m_aboutBox = nullptr;
 };
 
 // Czech texts for the toolkit's own buttons and dialogs, whatever the system's locale.
 void InstallCzechTranslation(QApplication &application);
 
-// Runs the program: creates the windows, shows the main window and runs the event loop.
+// Runs the program: creates the main window, shows it and runs the event loop.
 // `beforeShow` lets a measuring harness watch the main window; the program passes nothing.
-int RunMerko(int argc, char *argv[], const std::function<void(TForm1 &)> &beforeShow = {});
+int RunMerko(int argc, char *argv[], const std::function<void(DrillWindow &)> &beforeShow = {});

@@ -5,12 +5,12 @@
 class QPlainTextEdit;
 
 // The help window: the program's help text, editable but never saved.
-class TForm8 : public QDialog
+class HelpWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TForm8(QWidget *parent = nullptr);
+    explicit HelpWindow(QWidget *parent = nullptr);
 
 private:
-    QPlainTextEdit *m_memo1;
+    QPlainTextEdit *m_text;
 };

@@ -1,6 +1,6 @@
 #include "alternatives.h"
 
-#include "app/helpers.h"
+#include "core/helpers.h"
 #include "vocabulary/vocabulary_file.h"
 
 void AddAlternative(Alternatives &alternatives, const QString &text)

@@ -19,9 +19,9 @@ public:
     // ScoreCriterion: the count of right characters as a percentage of the longer text.
     bool ScoreCriterion(int criterion, qsizetype count)
     {
-        m_result.Achieved = m_longer > 0 ? double(count) * 100.0 / double(m_longer) : 0.0;
-        if (m_threshold <= m_result.Achieved) {
-            m_result.Criterion = criterion;
+        m_result.achieved = m_longer > 0 ? double(count) * 100.0 / double(m_longer) : 0.0;
+        if (m_threshold <= m_result.achieved) {
+            m_result.criterion = criterion;
             return true;
         }
         return false;

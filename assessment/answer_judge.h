@@ -16,10 +16,10 @@ inline constexpr int PercentMinLength = 6;
 // criteria) and the percentage it reached.
 struct AssessmentResult
 {
-    int Criterion = NoCriterion;
-    double Achieved = 0;
+    int criterion = NoCriterion;
+    double achieved = 0;
 
-    bool correct() const { return Criterion != NoCriterion; }
+    bool correct() const { return criterion != NoCriterion; }
 };
 
 // The text shown for a criterion (0 to 6); empty for NoCriterion.

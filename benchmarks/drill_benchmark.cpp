@@ -1,4 +1,4 @@
-#include "app/helpers.h"
+#include "core/helpers.h"
 #include "assessment/answer_judge.h"
 #include "drill/pair_chooser.h"
 
@@ -28,20 +28,20 @@ static void BM_JudgeAnswerSlowestDifferentLength(benchmark::State &state)
 }
 BENCHMARK(BM_JudgeAnswerSlowestDifferentLength)->Repetitions(5)->ReportAggregatesOnly(true);
 
-static void chooseOverThousandPairs(benchmark::State &state, int cetnost)
+static void chooseOverThousandPairs(benchmark::State &state, PairChoice cetnost)
 {
     Vocabulary vocabulary;
     for (int i = 0; i < Vocabulary::Capacity; ++i) {
         VocabularyEntry entry;
-        entry.Offers[1] = i % 17;
-        entry.Offers[2] = i % 5;
-        entry.Errors[1] = i % 3;
-        entry.Errors[2] = i % 7;
-        vocabulary.Entries.append(entry);
+        entry.offers[1] = i % 17;
+        entry.offers[2] = i % 5;
+        entry.errors[1] = i % 3;
+        entry.errors[2] = i % 7;
+        vocabulary.entries.append(entry);
     }
     Settings settings;
-    settings.Cetnost = cetnost;
-    settings.PrimJazyk = 2;
+    settings.pairChoice = cetnost;
+    settings.sideChoice = SideChoice::AtRandom;
     ResetRandomState();
     PairChooser chooser;
     for (auto _ : state)
@@ -50,12 +50,12 @@ static void chooseOverThousandPairs(benchmark::State &state, int cetnost)
 
 static void BM_ChooseNextPairByOffers(benchmark::State &state)
 {
-    chooseOverThousandPairs(state, 0);
+    chooseOverThousandPairs(state, PairChoice::ByOffers);
 }
 BENCHMARK(BM_ChooseNextPairByOffers)->Repetitions(5)->ReportAggregatesOnly(true);
 
 static void BM_ChooseNextPairByErrors(benchmark::State &state)
 {
-    chooseOverThousandPairs(state, 1);
+    chooseOverThousandPairs(state, PairChoice::ByErrors);
 }
 BENCHMARK(BM_ChooseNextPairByErrors)->Repetitions(5)->ReportAggregatesOnly(true);

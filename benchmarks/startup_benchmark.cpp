@@ -80,13 +80,13 @@ int main(int argc, char *argv[])
     QFile::setPermissions(probe, QFile::permissions(built));
 
     Vocabulary vocabulary;
-    vocabulary.Theme = QString::fromUtf8("*čeština-němčina, velká lekce");
+    vocabulary.theme = QString::fromUtf8("*čeština-němčina, velká lekce");
     for (int i = 0; i < Vocabulary::Capacity; ++i) {
         VocabularyEntry entry;
-        entry.Side[1] = QString::fromUtf8("žluťoučký kůň %1, úpěl").arg(i);
-        entry.Side[2] = QString::fromUtf8("gelb[es|er] Pferd %1, schön").arg(i);
-        entry.Offers[1] = i % 9;
-        vocabulary.Entries.append(entry);
+        entry.side[1] = QString::fromUtf8("žluťoučký kůň %1, úpěl").arg(i);
+        entry.side[2] = QString::fromUtf8("gelb[es|er] Pferd %1, schön").arg(i);
+        entry.offers[1] = i % 9;
+        vocabulary.entries.append(entry);
     }
     const QString dictionary = QDir(folder.path()).filePath(QStringLiteral("velky.slv"));
     WriteVocabularyFile(dictionary, vocabulary);

@@ -1,5 +1,5 @@
 #include "app/application.h"
-#include "drill/main_window.h"
+#include "drill/drill_window.h"
 
 #include <QCoreApplication>
 
@@ -9,8 +9,8 @@
 // screen. The start-up benchmark runs it from a folder with a settings file and a dictionary.
 int main(int argc, char *argv[])
 {
-    return RunMerko(argc, argv, [](TForm1 &form) {
-        QObject::connect(&form, &TForm1::pairOffered, &form, [] {
+    return RunMerko(argc, argv, [](DrillWindow &window) {
+        QObject::connect(&window, &DrillWindow::pairOffered, &window, [] {
             std::puts("ready");
             std::fflush(stdout);
             QCoreApplication::exit(0);

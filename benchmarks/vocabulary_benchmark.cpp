@@ -11,15 +11,15 @@ static void BM_ReadAndWriteBackDictionary(benchmark::State &state)
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath(QStringLiteral("velky.slv"));
     Vocabulary vocabulary;
-    vocabulary.Theme = QString::fromUtf8("*čeština-němčina, velká lekce");
+    vocabulary.theme = QString::fromUtf8("*čeština-němčina, velká lekce");
     for (int i = 0; i < Vocabulary::Capacity; ++i) {
         VocabularyEntry entry;
-        entry.Side[1] = QString::fromUtf8("žluťoučký kůň %1, úpěl").arg(i);
-        entry.Comment[1] = QStringLiteral("kůň");
-        entry.Side[2] = QString::fromUtf8("gelb[es|er] Pferd %1, schön").arg(i);
-        entry.Offers[1] = i;
-        entry.Errors[2] = i % 7;
-        vocabulary.Entries.append(entry);
+        entry.side[1] = QString::fromUtf8("žluťoučký kůň %1, úpěl").arg(i);
+        entry.comment[1] = QStringLiteral("kůň");
+        entry.side[2] = QString::fromUtf8("gelb[es|er] Pferd %1, schön").arg(i);
+        entry.offers[1] = i;
+        entry.errors[2] = i % 7;
+        vocabulary.entries.append(entry);
     }
     WriteVocabularyFile(path, vocabulary);
 
@@ -27,7 +27,7 @@ static void BM_ReadAndWriteBackDictionary(benchmark::State &state)
         Vocabulary read;
         ReadVocabularyFile(path, read);
         WriteVocabularyFile(path, read);
-        benchmark::DoNotOptimize(read.Entries.data());
+        benchmark::DoNotOptimize(read.entries.data());
     }
 }
 BENCHMARK(BM_ReadAndWriteBackDictionary)

@@ -1,28 +1,30 @@
 #include "pair_chooser.h"
 
-#include "app/helpers.h"
+#include "core/helpers.h"
 
 #include <algorithm>
 #include <limits>
 
 int ChooseOfferedSide(int currentSide, const Settings &settings)
 {
-    if (settings.PrimJazyk == 2)
+    if (settings.sideChoice == SideChoice::AtRandom)
         return RandomBelow(2) + 1;
     return currentSide;
 }
 
 qint64 PairChooser::PairKey(const VocabularyEntry &entry, const Settings &settings)
 {
-    const qint32 *counters = settings.Cetnost == 1 ? entry.Errors : entry.Offers;
-    switch (settings.PrimJazyk) {
-    case 0:
+    const qint32 *counters = settings.pairChoice == PairChoice::ByErrors ? entry.errors
+                                                                          : entry.offers;
+    switch (settings.sideChoice) {
+    case SideChoice::First:
         return counters[1];
-    case 1:
+    case SideChoice::Second:
         return counters[2];
-    default:
-        return qint64(counters[1]) + counters[2];
+    case SideChoice::AtRandom:
+        break;
     }
+    return qint64(counters[1]) + counters[2];
 }
 
 int PairChooser::chooseUniformly(int count) const
@@ -36,19 +38,19 @@ int PairChooser::chooseUniformly(int count) const
 
 int PairChooser::ChooseNextPair(const Vocabulary &vocabulary, const Settings &settings)
 {
-    const int count = vocabulary.Count();
+    const int count = vocabulary.count();
     int position = 1;
     if (count == 1) {
         // The previous pair cannot be avoided: take the only one at once.
         position = 1;
-    } else if (settings.Cetnost != 0 && settings.Cetnost != 1) {
+    } else if (settings.pairChoice == PairChoice::AtRandom) {
         position = chooseUniformly(count);
     } else {
-        const bool byOffers = settings.Cetnost == 0;
+        const bool byOffers = settings.pairChoice == PairChoice::ByOffers;
         qint64 largest = 0;
         if (byOffers) {
             largest = std::numeric_limits<qint64>::min();
-            for (const VocabularyEntry &entry : vocabulary.Entries)
+            for (const VocabularyEntry &entry : vocabulary.entries)
                 largest = std::max(largest, PairKey(entry, settings));
             largest = std::max<qint64>(largest, 0);
         }
@@ -56,7 +58,7 @@ int PairChooser::ChooseNextPair(const Vocabulary &vocabulary, const Settings &se
         qint64 total = 0;
         qint64 previousWeight = 0;
         for (int i = 0; i < count; ++i) {
-            const qint64 key = PairKey(vocabulary.Entries.at(i), settings);
+            const qint64 key = PairKey(vocabulary.entries.at(i), settings);
             const qint64 weight = std::max<qint64>(byOffers ? largest - key + 1 : key + 1, 0);
             total += weight;
             m_sums[std::size_t(i)] = total;

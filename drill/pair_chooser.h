@@ -22,7 +22,7 @@ public:
     // The position (1..Count) of the next pair; requires Count >= 1.
     int ChooseNextPair(const Vocabulary &vocabulary, const Settings &settings);
 
-    int PreviousPosition() const { return m_previousPosition; }
+    int previousPosition() const { return m_previousPosition; }
 
     // The key of a pair in the weighted modes: its offers or errors for the offered side(s).
     static qint64 PairKey(const VocabularyEntry &entry, const Settings &settings);

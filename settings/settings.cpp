@@ -1,7 +1,7 @@
 #include "settings.h"
 
-#include "app/file_error.h"
-#include "app/text_file.h"
+#include "core/file_error.h"
+#include "core/text_file.h"
 #include "ini_file.h"
 
 #include <QDir>
@@ -11,12 +11,9 @@
 #include <algorithm>
 #include <limits>
 
-void Settings::Clamp()
+bool CriterionPanelVisible(const Settings &settings)
 {
-    Cetnost = std::clamp(Cetnost, 0, 2);
-    PrimJazyk = std::clamp(PrimJazyk, 0, 2);
-    Hodnoceni = std::clamp(Hodnoceni, 0, 1);
-    ProcHodnoc = std::clamp(ProcHodnoc, 0, 100);
+    return settings.assessment == AssessmentMode::PercentMatch && settings.showCriterion;
 }
 
 QString ProgramDirectory(const QString &executablePath)
@@ -85,21 +82,24 @@ QString ReadSettings(Settings &settings, const QString &programDirectory)
         const auto text = ini.value(section, QLatin1String(key));
         return text ? ReadSettingsInteger(*text, defaultValue) : defaultValue;
     };
+    // Out of range values are brought into range, as a radio group or spin field would.
+    const auto clamped = [&](const char *key, int defaultValue, int largest) {
+        return std::clamp(integer(key, defaultValue), 0, largest);
+    };
 
     settings = Settings();
-    settings.Slovnik = ini.value(section, QStringLiteral("Slovnik")).value_or(QString());
-    settings.Cetnost = integer("Cetnost", 0);
-    settings.PrimJazyk = integer("PrimJazyk", 0);
-    settings.Hodnoceni = integer("Hodnoceni", 0);
-    settings.ProcHodnoc = integer("ProcHodnoc", 90);
-    settings.ProcZobraz = integer("ProcZobraz", 0) != 0;
-    settings.Obrazek = integer("Obrazek", 0) != 0;
-    settings.Komentar = integer("Komentar", 0) != 0;
-    settings.Clamp();
+    settings.dictionaryPath = ini.value(section, QStringLiteral("Slovnik")).value_or(QString());
+    settings.pairChoice = PairChoice(clamped("Cetnost", 0, 2));
+    settings.sideChoice = SideChoice(clamped("PrimJazyk", 0, 2));
+    settings.assessment = AssessmentMode(clamped("Hodnoceni", 0, 1));
+    settings.threshold = clamped("ProcHodnoc", 90, 100);
+    settings.showCriterion = integer("ProcZobraz", 0) != 0;
+    settings.showPicture = integer("Obrazek", 0) != 0;
+    settings.commentAfterWrongAnswer = integer("Komentar", 0) != 0;
 
-    if (!settings.Slovnik.isEmpty() && !QFileInfo(settings.Slovnik).isFile())
+    if (!settings.dictionaryPath.isEmpty() && !QFileInfo(settings.dictionaryPath).isFile())
         return QString();
-    return settings.Slovnik;
+    return settings.dictionaryPath;
 }
 
 void WriteSettings(const Settings &settings, const QString &programDirectory)
@@ -110,14 +110,14 @@ void WriteSettings(const Settings &settings, const QString &programDirectory)
     const auto flag = [](bool on) {
         return on ? QStringLiteral("1") : QStringLiteral("0");
     };
-    ini.setValue(section, QStringLiteral("Slovnik"), settings.Slovnik);
-    ini.setValue(section, QStringLiteral("Cetnost"), QString::number(settings.Cetnost));
-    ini.setValue(section, QStringLiteral("PrimJazyk"), QString::number(settings.PrimJazyk));
-    ini.setValue(section, QStringLiteral("Hodnoceni"), QString::number(settings.Hodnoceni));
-    ini.setValue(section, QStringLiteral("ProcHodnoc"), QString::number(settings.ProcHodnoc));
-    ini.setValue(section, QStringLiteral("ProcZobraz"), flag(settings.ProcZobraz));
-    ini.setValue(section, QStringLiteral("Obrazek"), flag(settings.Obrazek));
-    ini.setValue(section, QStringLiteral("Komentar"), flag(settings.Komentar));
+    ini.setValue(section, QStringLiteral("Slovnik"), settings.dictionaryPath);
+    ini.setValue(section, QStringLiteral("Cetnost"), QString::number(int(settings.pairChoice)));
+    ini.setValue(section, QStringLiteral("PrimJazyk"), QString::number(int(settings.sideChoice)));
+    ini.setValue(section, QStringLiteral("Hodnoceni"), QString::number(int(settings.assessment)));
+    ini.setValue(section, QStringLiteral("ProcHodnoc"), QString::number(settings.threshold));
+    ini.setValue(section, QStringLiteral("ProcZobraz"), flag(settings.showCriterion));
+    ini.setValue(section, QStringLiteral("Obrazek"), flag(settings.showPicture));
+    ini.setValue(section, QStringLiteral("Komentar"), flag(settings.commentAfterWrongAnswer));
     try {
         WriteFileSafely(path, JoinLines(ini.lines()));
     } catch (const FileError &) {

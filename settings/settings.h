@@ -1,24 +1,32 @@
 #pragma once
 
+#include "assessment/answer_judge.h"
+
 #include <QString>
 
-// The eight options of the program, named after their keys in the settings file.
+// How the next pair is chosen (key "Cetnost").
+enum class PairChoice { ByOffers = 0, ByErrors = 1, AtRandom = 2 };
+// Which side of a pair is offered (key "PrimJazyk"): the first, the second, or drawn per pair.
+enum class SideChoice { First = 0, Second = 1, AtRandom = 2 };
+
+// The eight options of the program; the comments name their keys in the settings file.
 struct Settings
 {
-    QString Slovnik;     // the dictionary file last chosen
-    int Cetnost = 0;     // 0 by offer counts, 1 by error counts, 2 at random
-    int PrimJazyk = 0;   // offered side: 0 the first, 1 the second, 2 drawn per pair
-    int Hodnoceni = 0;   // 0 exact match, 1 percentage of agreement
-    int ProcHodnoc = 90; // threshold in percent for percentage judging
-    bool ProcZobraz = false;
-    bool Obrazek = false;
-    bool Komentar = false;
-
-    // Brings every option into its range, as a radio group or spin field would.
-    void Clamp();
+    QString dictionaryPath;                               // Slovnik: the file last chosen
+    PairChoice pairChoice = PairChoice::ByOffers;         // Cetnost
+    SideChoice sideChoice = SideChoice::First;            // PrimJazyk
+    AssessmentMode assessment = AssessmentMode::ExactMatch; // Hodnoceni
+    int threshold = 90;                                   // ProcHodnoc: percent for acceptance
+    bool showCriterion = false;                           // ProcZobraz: the criterion panel
+    bool showPicture = false;                             // Obrazek: the motivating picture
+    bool commentAfterWrongAnswer = false;                 // Komentar
 
     friend bool operator==(const Settings &, const Settings &) = default;
 };
+
+// The criterion panel is shown exactly when answers are judged by percentage and the user
+// asked to see the criterion.
+bool CriterionPanelVisible(const Settings &settings);
 
 inline constexpr char SettingsFileName[] = "Merko.ini";
 inline constexpr char SettingsSection[] = "Setup";
@@ -37,7 +45,7 @@ QString ChooseDataDirectory(const QString &programDirectory, const QString &conf
 int ReadSettingsInteger(const QString &text, int defaultValue);
 
 // Fills `settings` from the settings file in the directory and returns the dictionary to
-// open at start-up: `Slovnik` when it names an existing file, otherwise empty.
+// open at start-up: the dictionary path when it names an existing file, otherwise empty.
 QString ReadSettings(Settings &settings, const QString &programDirectory);
 // Writes the eight keys; throws FileError "Unable to write to <full path>" on failure.
 void WriteSettings(const Settings &settings, const QString &programDirectory);

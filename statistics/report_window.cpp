@@ -1,9 +1,8 @@
 #include "report_window.h"
 
-#include "app/app_context.h"
-#include "app/file_error.h"
-#include "app/text_file.h"
-#include "app/window_parts.h"
+#include "core/text_file.h"
+#include "widgets/run_command.h"
+#include "widgets/window_parts.h"
 #include "reports.h"
 
 #include <QDir>
@@ -13,9 +12,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TForm5::TForm5(AppContext &context, QWidget *parent)
+ReportWindow::ReportWindow(Prompts &prompts, const QString &dataDirectory, QWidget *parent)
     : QDialog(parent)
-    , m_context(context)
+    , m_prompts(prompts)
+    , m_dataDirectory(dataDirectory)
 {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(OfferReportTitle);
@@ -28,35 +28,29 @@ TForm5::TForm5(AppContext &context, QWidget *parent)
     QFont fixed = FixedPitchFont();
     fixed.setPixelSize(13);
     fixed.setBold(true);
-    m_memo1 = Memo(this, fixed, true);
-    layout->addWidget(m_memo1);
+    m_text = Memo(this, fixed, true);
+    layout->addWidget(m_text);
 
     connect(button1, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-QString TForm5::reportPath() const
+QString ReportWindow::reportPath() const
 {
-    return QDir(m_context.dataDirectory).filePath(QLatin1String(ReportFileName));
+    return QDir(m_dataDirectory).filePath(QLatin1String(ReportFileName));
 }
 
-void TForm5::ShowReport(const QStringList &lines, const QString &title)
+void ReportWindow::showReport(const QStringList &lines, const QString &title)
 {
     WriteFileSafely(reportPath(), JoinLines(lines));
     setWindowTitle(title);
     exec();
 }
 
-void TForm5::FormActivate()
+void ReportWindow::showEvent(QShowEvent *event)
 {
-    try {
-        m_memo1->setPlainText(ReadTextFileLines(reportPath()).join(QLatin1Char('\n')));
-    } catch (const FileError &error) {
-        m_context.prompts.error(this, error.message());
-    }
-}
-
-void TForm5::showEvent(QShowEvent *event)
-{
-    FormActivate();
+    // The window shows the report file, as written or as changed since.
+    RunCommand(m_prompts, this, [this] {
+        m_text->setPlainText(ReadTextFileLines(reportPath()).join(QLatin1Char('\n')));
+    });
     QDialog::showEvent(event);
 }

@@ -3,20 +3,20 @@
 #include <QDialog>
 #include <QStringList>
 
-struct AppContext;
+class Prompts;
 class QPlainTextEdit;
 
 // The statistics report window: shows the report file in a fixed-pitch font.
-class TForm5 : public QDialog
+class ReportWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TForm5(AppContext &context, QWidget *parent = nullptr);
+    // The report file is kept in the data directory.
+    ReportWindow(Prompts &prompts, const QString &dataDirectory, QWidget *parent = nullptr);
 
     // Writes the lines to the report file, then shows them under the title. Throws FileError
     // when the report file cannot be written; the window is then not shown.
-    void ShowReport(const QStringList &lines, const QString &title);
-    void FormActivate();
+    void showReport(const QStringList &lines, const QString &title);
 
     QString reportPath() const;
 
@@ -24,6 +24,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    AppContext &m_context;
-    QPlainTextEdit *m_memo1;
+    Prompts &m_prompts;
+    const QString &m_dataDirectory;
+    QPlainTextEdit *m_text;
 };

@@ -1,6 +1,6 @@
 #include "reports.h"
 
-#include "app/helpers.h"
+#include "core/helpers.h"
 #include "vocabulary/vocabulary_file.h"
 
 namespace {
@@ -24,12 +24,12 @@ QStringList buildReport(const Vocabulary &vocabulary, QLatin1String heading, int
                         SideLine sideLine)
 {
     QStringList lines;
-    lines.reserve(2 * vocabulary.Count() + 2);
+    lines.reserve(2 * vocabulary.count() + 2);
     lines.append(nameColumn(QStringLiteral("slovo:")) + heading);
     lines.append(QString(ruleWidth, QLatin1Char('=')));
-    for (const VocabularyEntry &entry : vocabulary.Entries) {
+    for (const VocabularyEntry &entry : vocabulary.entries) {
         for (int s = 1; s <= 2; ++s)
-            lines.append(nameColumn(entry.Side[s]) + sideLine(entry, s));
+            lines.append(nameColumn(entry.side[s]) + sideLine(entry, s));
     }
     return lines;
 }
@@ -39,14 +39,14 @@ QStringList buildReport(const Vocabulary &vocabulary, QLatin1String heading, int
 QStringList BuildOfferReport(const Vocabulary &vocabulary)
 {
     qint64 total = 0;
-    for (const VocabularyEntry &entry : vocabulary.Entries)
-        total += qint64(entry.Offers[1]) + entry.Offers[2];
+    for (const VocabularyEntry &entry : vocabulary.entries)
+        total += qint64(entry.offers[1]) + entry.offers[2];
     if (total == 0)
         total = 1;
     return buildReport(vocabulary, QLatin1String("nab.:  [ %%%% ]"), 40,
                        [total](const VocabularyEntry &entry, int s) {
-                           return PadNumber(entry.Offers[s], counterWidth)
-                                  + percentage(double(entry.Offers[s]) * 100.0 / double(total));
+                           return PadNumber(entry.offers[s], counterWidth)
+                                  + percentage(double(entry.offers[s]) * 100.0 / double(total));
                        });
 }
 
@@ -55,24 +55,24 @@ QStringList BuildErrorReport(const Vocabulary &vocabulary)
     return buildReport(vocabulary, QLatin1String("nab.:  chyb:  [ %%%% ]"), 46,
                        [](const VocabularyEntry &entry, int s) {
                            const double rate
-                               = entry.Offers[s] != 0
-                                     ? double(entry.Errors[s]) * 100.0 / double(entry.Offers[s])
+                               = entry.offers[s] != 0
+                                     ? double(entry.errors[s]) * 100.0 / double(entry.offers[s])
                                      : 0.0;
-                           return PadNumber(entry.Offers[s], counterWidth)
-                                  + PadNumber(entry.Errors[s], counterWidth) + percentage(rate);
+                           return PadNumber(entry.offers[s], counterWidth)
+                                  + PadNumber(entry.errors[s], counterWidth) + percentage(rate);
                        });
 }
 
 void ResetOffers(Vocabulary &vocabulary)
 {
-    for (VocabularyEntry &entry : vocabulary.Entries)
-        entry.Offers[1] = entry.Offers[2] = 0;
+    for (VocabularyEntry &entry : vocabulary.entries)
+        entry.offers[1] = entry.offers[2] = 0;
 }
 
 void ResetErrors(Vocabulary &vocabulary)
 {
-    for (VocabularyEntry &entry : vocabulary.Entries)
-        entry.Errors[1] = entry.Errors[2] = 0;
+    for (VocabularyEntry &entry : vocabulary.entries)
+        entry.errors[1] = entry.errors[2] = 0;
 }
 
 void ResetAllStatistics(Vocabulary &vocabulary)

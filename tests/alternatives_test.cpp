@@ -1,4 +1,4 @@
-#include "app/helpers.h"
+#include "core/helpers.h"
 #include "assessment/alternatives.h"
 #include "test_support.h"
 

@@ -1,5 +1,5 @@
 #include "assessment/answer_judge.h"
-#include "app/helpers.h"
+#include "core/helpers.h"
 #include "test_support.h"
 
 #include <QRandomGenerator>
@@ -30,10 +30,10 @@ TEST_P(JudgeAnswerTest, GivesTheCriterionAndPercentage)
     const JudgeCase &c = GetParam();
     const AssessmentResult result = JudgeTypedAnswer(
         QString::fromUtf8(c.typed), QString::fromUtf8(c.side), c.mode, c.threshold);
-    EXPECT_EQ(result.Criterion, c.criterion);
+    EXPECT_EQ(result.criterion, c.criterion);
     EXPECT_EQ(result.correct(), c.criterion != wrong);
     if (result.correct())
-        EXPECT_EQ(FormatFixed(result.Achieved), QString::fromLatin1(c.achieved));
+        EXPECT_EQ(FormatFixed(result.achieved), QString::fromLatin1(c.achieved));
 }
 
 constexpr auto exact = AssessmentMode::ExactMatch;
@@ -148,7 +148,7 @@ TEST(JudgeAnswer, EqualLengthCriteriaAgreeWithTheSearchOverBlankedPositions)
                 expected = 3;
             else if (threshold <= count4 * 100.0 / length)
                 expected = 4;
-            ASSERT_EQ(JudgeAnswer(a, v, AssessmentMode::PercentMatch, threshold).Criterion,
+            ASSERT_EQ(JudgeAnswer(a, v, AssessmentMode::PercentMatch, threshold).criterion,
                       expected)
                 << a.toStdString() << " / " << v.toStdString() << " at " << threshold;
         }

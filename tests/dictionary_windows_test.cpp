@@ -1,13 +1,13 @@
 #include "app/app_context.h"
 #include "app/application.h"
-#include "app/text_file.h"
-#include "drill/main_window.h"
+#include "core/text_file.h"
+#include "drill/drill_window.h"
 #include "test_support.h"
-#include "vocabulary/current_window.h"
+#include "vocabulary/current_dictionary_dialog.h"
 #include "vocabulary/dictionary_list.h"
-#include "vocabulary/editor_window.h"
-#include "vocabulary/new_dictionary_window.h"
-#include "vocabulary/selection_window.h"
+#include "vocabulary/dictionary_editor.h"
+#include "vocabulary/new_dictionary_dialog.h"
+#include "vocabulary/dictionary_chooser.h"
 #include "vocabulary/vocabulary_file.h"
 #include "window_support.h"
 
@@ -42,11 +42,11 @@ protected:
     }
     void loadCurrent(const char *name)
     {
-        form().runCommand([&] { form().LoadVocabulary(program.path(U(name))); });
+        program.app().runCommand([&] { program.app().openDictionary(program.path(U(name))); });
     }
-    TForm1 &form() { return program.form(); }
+    DrillWindow &form() { return program.form(); }
     AppContext &context() { return program.app().context(); }
-    QStringList items(TForm6 &selection)
+    QStringList items(DictionaryChooser &selection)
     {
         QStringList result;
         auto *list = child<QListWidget>(selection, "ListBox1");
@@ -57,21 +57,21 @@ protected:
     // Chooses the named file in the selection window that the next command opens.
     void chooseInSelection(const QString &name)
     {
-        program.whenOpen<TForm6>([this, name](TForm6 &selection) {
+        program.whenOpen<DictionaryChooser>([this, name](DictionaryChooser &selection) {
             auto *list = child<QListWidget>(selection, "ListBox1");
             const auto found = list->findItems(name, Qt::MatchStartsWith);
             ASSERT_FALSE(found.isEmpty()) << name.toStdString();
             list->setCurrentItem(found.first());
-            selection.ListBox1DblClick();
+            selection.chooseCurrentFile();
         });
     }
     void closeSelectionWithoutChoice()
     {
-        program.whenOpen<TForm6>([](TForm6 &selection) { selection.reject(); });
+        program.whenOpen<DictionaryChooser>([](DictionaryChooser &selection) { selection.reject(); });
     }
     QTableWidget *editorGrid()
     {
-        return child<QTableWidget>(*form().findChild<TForm3 *>(), "StringGrid1");
+        return child<QTableWidget>(*&program.app().dictionaryEditor(), "StringGrid1");
     }
 
     RunningProgram program;
@@ -89,8 +89,8 @@ TEST_F(DictionaryWindowsTest, TheSelectionListShowsDictionaryFilesWithTheirTheme
                       "*123456789012345678901234567890123456789012345678901234567890\r\n");
     program.writeFile(QStringLiteral("notes.txt"), "*nejsem slovník\r\n");
     start();
-    auto *selection = form().findChild<TForm6 *>();
-    selection->FormActivate();
+    auto *selection = &program.app().dictionaryChooser();
+    selection->refresh();
     EXPECT_EQ(
         items(*selection),
         (QStringList{U("a.slv.slv"), U("blank.slv"), U("empty.slv"),
@@ -99,11 +99,11 @@ TEST_F(DictionaryWindowsTest, TheSelectionListShowsDictionaryFilesWithTheirTheme
     EXPECT_EQ(child<QListWidget>(*selection, "ListBox1")->currentRow(), 0);
     EXPECT_EQ(selection->windowTitle(), U("    výběr slovníku:"));
 
-    // The choice is the file's own name, put into the setting with its full path.
+    // The choice is the file's own name, returned with its full path.
     for (const char *name : {"a.slv.slv", "LEKCE.SLV"}) {
         chooseInSelection(U(name));
         EXPECT_EQ(selection->exec(), QDialog::Accepted);
-        EXPECT_EQ(context().settings.Slovnik, program.path(U(name)));
+        EXPECT_EQ(selection->selectedPath(), program.path(U(name)));
     }
 }
 
@@ -111,26 +111,26 @@ TEST_F(DictionaryWindowsTest, AFolderWithoutDictionariesOffersNothingToChoose)
 {
     start();
     QDir(program.path(QString())).mkdir(QStringLiteral("prazdna"));
-    auto *selection = form().findChild<TForm6 *>();
-    context().settings.Slovnik = QStringLiteral("keep.slv");
-    program.whenOpen<TForm6>([this](TForm6 &dialog) {
+    auto *selection = &program.app().dictionaryChooser();
+    context().settings.dictionaryPath = QStringLiteral("keep.slv");
+    program.whenOpen<DictionaryChooser>([this](DictionaryChooser &dialog) {
         dialog.openDirectory(program.path(QStringLiteral("prazdna")));
         EXPECT_EQ(QDir::currentPath(), program.path(QStringLiteral("prazdna")));
         EXPECT_TRUE(items(dialog).isEmpty());
         child<QPushButton>(dialog, "Button1")->click();
-        dialog.ListBox1DblClick();
+        dialog.chooseCurrentFile();
         EXPECT_TRUE(dialog.isVisible());
         dialog.reject();
     });
     EXPECT_EQ(selection->exec(), QDialog::Rejected);
-    EXPECT_EQ(context().settings.Slovnik, QStringLiteral("keep.slv"));
+    EXPECT_EQ(context().settings.dictionaryPath, QStringLiteral("keep.slv"));
 }
 
 TEST_F(DictionaryWindowsTest, TheDriveBoxOffersTheRootAndHomeFirst)
 {
     start();
-    auto *selection = form().findChild<TForm6 *>();
-    selection->FormActivate();
+    auto *selection = &program.app().dictionaryChooser();
+    selection->refresh();
     auto *drives = child<QComboBox>(*selection, "DriveComboBox1");
     ASSERT_GE(drives->count(), 2);
     EXPECT_EQ(drives->itemData(0).toString(), QDir::rootPath());
@@ -140,17 +140,23 @@ TEST_F(DictionaryWindowsTest, TheDriveBoxOffersTheRootAndHomeFirst)
 TEST_F(DictionaryWindowsTest, TheCurrentDictionaryWindowShowsTheFileOrSaysThereIsNone)
 {
     start();
-    auto *current = form().findChild<TForm7 *>();
-    current->FormActivate();
+    QString shown;
+    const auto showCurrent = [&] {
+        program.whenOpen<CurrentDictionaryDialog>([&](CurrentDictionaryDialog &dialog) {
+            shown = child<QPlainTextEdit>(dialog, "Memo1")->toPlainText();
+            dialog.reject();
+        });
+        child<QAction>(form(), "Ukaaktuln1")->trigger();
+    };
+    showCurrent();
     EXPECT_EQ(program.prompts.texts("notice"),
               QStringList{U("Soubor slov dosud nebyl načten nebo je prázdný.")});
-    EXPECT_EQ(child<QPlainTextEdit>(*current, "Memo1")->toPlainText(), QStringLiteral("\n"));
+    EXPECT_EQ(shown, QStringLiteral("\n")) << "the window still opens, empty";
 
     program.writeFile(QStringLiteral("a.slv"), "*téma\r\n\r\npes / r Hund @1,2,3,4\r\n");
     loadCurrent("a.slv");
-    current->FormActivate();
-    EXPECT_EQ(child<QPlainTextEdit>(*current, "Memo1")->toPlainText(),
-              U("*téma\n\npes / r Hund @1,2,3,4"))
+    showCurrent();
+    EXPECT_EQ(shown, U("*téma\n\npes / r Hund @1,2,3,4"))
         << "the file as loaded, not yet written back";
     EXPECT_EQ(program.prompts.texts("notice").size(), 1);
 }
@@ -167,9 +173,9 @@ TEST_F(DictionaryWindowsTest, EditingAnotherDictionaryLeavesTheCurrentOneAlone)
 
     program.prompts.saveNames = {program.path(QStringLiteral("saved.slv"))};
     chooseInSelection(QStringLiteral("other.slv"));
-    program.whenOpen<TForm3>([this](TForm3 &editor) {
+    program.whenOpen<DictionaryEditor>([this](DictionaryEditor &editor) {
         QTableWidget *grid = child<QTableWidget>(editor, "StringGrid1");
-        EXPECT_EQ(grid->rowCount(), TForm3::GridRows);
+        EXPECT_EQ(grid->rowCount(), DictionaryEditor::GridRows);
         EXPECT_EQ(grid->item(0, 0)->text(), U("kalt {kchalt}"));
         EXPECT_EQ(grid->item(0, 1)->text(), U("studen[ý|á|é]"));
         EXPECT_EQ(grid->item(1, 0)->text(), U("jen"));
@@ -185,8 +191,8 @@ TEST_F(DictionaryWindowsTest, EditingAnotherDictionaryLeavesTheCurrentOneAlone)
               Cp1250("*cizí\r\nkalt {kchalt}   /   studen[ý|á|é]\r\n nový    /   neu\r\n"));
     EXPECT_EQ(program.prompts.saveFilters, QStringList{U("slovníky (*.slv)")});
     EXPECT_EQ(program.prompts.saveSuffixes, QStringList{U("slv")});
-    EXPECT_EQ(context().vocabulary.Path, program.path(QStringLiteral("current.slv")));
-    EXPECT_EQ(context().vocabulary.Theme, U("*můj"));
+    EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("current.slv")));
+    EXPECT_EQ(context().vocabulary.theme, U("*můj"));
     EXPECT_EQ(ReadBytes(program.path(QStringLiteral("current.slv"))), currentBytes);
 }
 
@@ -199,16 +205,16 @@ TEST_F(DictionaryWindowsTest, EditingTheCurrentDictionarySavesItAndReloadsIt)
     QLineEdit *edit2 = child<QLineEdit>(form(), "Edit2");
     edit2->setText(QStringLiteral("x"));
     QTest::keyClick(edit2, Qt::Key_Return);
-    const int position = context().drill.CurrentPosition;
+    const int position = context().drill.state().currentPosition;
 
     program.prompts.saveNames = {program.path(QStringLiteral("lekce.slv"))};
     chooseInSelection(QStringLiteral("lekce.slv"));
-    program.whenOpen<TForm3>([this, position](TForm3 &editor) {
+    program.whenOpen<DictionaryEditor>([this, position](DictionaryEditor &editor) {
         // The statistics reached the file before the editor opened.
         const QByteArray onDisk = ReadBytes(program.path(QStringLiteral("lekce.slv")));
         EXPECT_TRUE(onDisk.contains(position == 1 ? " @    1,    0,    1,    0\r\nokno"
                                                   : " @    1,    0,    1,    0\r\n"));
-        EXPECT_TRUE(context().vocabulary.Path.isEmpty()) << "set aside while editing";
+        EXPECT_TRUE(context().vocabulary.path.isEmpty()) << "set aside while editing";
         QTableWidget *grid = child<QTableWidget>(editor, "StringGrid1");
         EXPECT_EQ(grid->item(0, 1)->text(), U("r Hund"));
         grid->setItem(2, 0, new QTableWidgetItem(U("dům")));
@@ -218,11 +224,11 @@ TEST_F(DictionaryWindowsTest, EditingTheCurrentDictionarySavesItAndReloadsIt)
     });
     child<QAction>(form(), "Vbr1")->trigger();
 
-    EXPECT_EQ(context().vocabulary.Path, program.path(QStringLiteral("lekce.slv")));
-    EXPECT_EQ(context().vocabulary.Count(), 3);
+    EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("lekce.slv")));
+    EXPECT_EQ(context().vocabulary.count(), 3);
     EXPECT_EQ(child<QLabel>(form(), "Label11")->text(), U(" lekce (slov: 3)"));
-    for (const VocabularyEntry &entry : context().vocabulary.Entries)
-        EXPECT_EQ(entry.Offers[1] + entry.Errors[1], 0) << "saving from the editor resets them";
+    for (const VocabularyEntry &entry : context().vocabulary.entries)
+        EXPECT_EQ(entry.offers[1] + entry.errors[1], 0) << "saving from the editor resets them";
 }
 
 TEST_F(DictionaryWindowsTest, ClosingTheEditorWithoutSavingReloadsTheCounters)
@@ -231,10 +237,10 @@ TEST_F(DictionaryWindowsTest, ClosingTheEditorWithoutSavingReloadsTheCounters)
     start();
     loadCurrent("lekce.slv");
     chooseInSelection(QStringLiteral("lekce.slv"));
-    program.whenOpen<TForm3>([](TForm3 &editor) { editor.reject(); });
+    program.whenOpen<DictionaryEditor>([](DictionaryEditor &editor) { editor.reject(); });
     child<QAction>(form(), "Vbr1")->trigger();
-    EXPECT_EQ(context().vocabulary.At(1).Offers[1], 5);
-    EXPECT_EQ(context().vocabulary.At(1).Errors[1], 2);
+    EXPECT_EQ(context().vocabulary.at(1).offers[1], 5);
+    EXPECT_EQ(context().vocabulary.at(1).errors[1], 2);
     EXPECT_TRUE(program.prompts.texts("save").isEmpty());
 }
 
@@ -243,9 +249,9 @@ TEST_F(DictionaryWindowsTest, EditingWhileNothingIsCurrentMakesTheDictionaryCurr
     program.writeFile(QStringLiteral("lekce.slv"), "pes / r Hund\r\n");
     start();
     chooseInSelection(QStringLiteral("lekce.slv"));
-    program.whenOpen<TForm3>([](TForm3 &editor) { editor.reject(); });
+    program.whenOpen<DictionaryEditor>([](DictionaryEditor &editor) { editor.reject(); });
     child<QAction>(form(), "Vbr1")->trigger();
-    EXPECT_EQ(context().vocabulary.Path, program.path(QStringLiteral("lekce.slv")));
+    EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("lekce.slv")));
     EXPECT_EQ(child<QLineEdit>(form(), "Edit1")->text(), U("pes"));
 }
 
@@ -256,20 +262,20 @@ TEST_F(DictionaryWindowsTest, ClosingTheSelectionWithoutAChoiceStillLoadsThePath
     // Nothing loaded and nothing named: nothing happens.
     closeSelectionWithoutChoice();
     child<QAction>(form(), "Vbr1")->trigger();
-    EXPECT_TRUE(context().vocabulary.Path.isEmpty());
+    EXPECT_TRUE(context().vocabulary.path.isEmpty());
     EXPECT_TRUE(program.prompts.asked.isEmpty());
 
     // A name whose file is missing gives the system's error text.
-    context().settings.Slovnik = program.path(QStringLiteral("chybi.slv"));
+    context().settings.dictionaryPath = program.path(QStringLiteral("chybi.slv"));
     closeSelectionWithoutChoice();
     child<QAction>(form(), "Vbr1")->trigger();
     EXPECT_EQ(program.prompts.texts("error"), QStringList{NoSuchFile()});
 
     // An existing name is loaded.
-    context().settings.Slovnik = program.path(QStringLiteral("lekce.slv"));
+    context().settings.dictionaryPath = program.path(QStringLiteral("lekce.slv"));
     closeSelectionWithoutChoice();
     child<QAction>(form(), "Vbr1")->trigger();
-    EXPECT_EQ(context().vocabulary.Path, program.path(QStringLiteral("lekce.slv")));
+    EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("lekce.slv")));
 }
 
 TEST_F(DictionaryWindowsTest, TheEditorGrowsToHoldEveryPair)
@@ -279,20 +285,20 @@ TEST_F(DictionaryWindowsTest, TheEditorGrowsToHoldEveryPair)
         content += "slovo" + QByteArray::number(i) + " / Wort" + QByteArray::number(i) + "\r\n";
     program.writeFile(QStringLiteral("big.slv"), content.constData());
     start();
-    auto *editor = form().findChild<TForm3 *>();
-    editor->OpenFile(program.path(QStringLiteral("big.slv")));
+    auto *editor = &program.app().dictionaryEditor();
+    editor->openFile(program.path(QStringLiteral("big.slv")));
     EXPECT_EQ(editorGrid()->rowCount(), 620);
     EXPECT_EQ(editorGrid()->item(619, 1)->text(), QStringLiteral("Wort620"));
 
     program.prompts.saveNames = {program.path(QStringLiteral("copy.slv"))};
-    editor->Button1Click();
+    editor->save();
     Vocabulary copy;
     ReadVocabularyFile(program.path(QStringLiteral("copy.slv")), copy);
-    EXPECT_EQ(copy.Count(), 620);
+    EXPECT_EQ(copy.count(), 620);
 
     program.writeFile(QStringLiteral("small.slv"), "a / b\r\n");
-    editor->OpenFile(program.path(QStringLiteral("small.slv")));
-    EXPECT_EQ(editorGrid()->rowCount(), TForm3::GridRows);
+    editor->openFile(program.path(QStringLiteral("small.slv")));
+    EXPECT_EQ(editorGrid()->rowCount(), DictionaryEditor::GridRows);
     EXPECT_EQ(editorGrid()->item(1, 0), nullptr);
 }
 
@@ -315,8 +321,8 @@ protected:
 TEST_F(NewDictionaryTest, ShowsHeadingsAndRowNumbersAndKeepsTheTheme)
 {
     start();
-    auto *window = form().findChild<TForm4 *>();
-    program.whenOpen<TForm4>([this](TForm4 &dialog) {
+    auto *window = &program.app().newDictionaryDialog();
+    program.whenOpen<NewDictionaryDialog>([this](NewDictionaryDialog &dialog) {
         QTableWidget *grid = child<QTableWidget>(dialog, "StringGrid1");
         EXPECT_EQ(grid->item(0, 1)->text(), U("    česky:"));
         EXPECT_EQ(grid->item(0, 2)->text(), U("    cizí jazyk:"));
@@ -325,19 +331,19 @@ TEST_F(NewDictionaryTest, ShowsHeadingsAndRowNumbersAndKeepsTheTheme)
         EXPECT_TRUE(dialog.isSaved());
         child<QLineEdit>(dialog, "Edit1")->setText(QStringLiteral("lekce 1"));
         grid->setItem(1, 1, new QTableWidgetItem(QStringLiteral("x")));
-        dialog.Button2Click();
+        dialog.accept();
     });
     program.prompts.answers = {false};
     child<QAction>(form(), "Nov1")->trigger();
     EXPECT_EQ(program.prompts.texts("confirm"),
               QStringList{U("Data dosud nejsou uložena. Uložit?")});
 
-    program.whenOpen<TForm4>([](TForm4 &dialog) {
+    program.whenOpen<NewDictionaryDialog>([](NewDictionaryDialog &dialog) {
         QTableWidget *grid = child<QTableWidget>(dialog, "StringGrid1");
         EXPECT_EQ(child<QLineEdit>(dialog, "Edit1")->text(), QStringLiteral("lekce 1"));
         EXPECT_EQ(grid->item(1, 1), nullptr) << "the rows are empty again";
         EXPECT_TRUE(dialog.isSaved());
-        dialog.Button2Click();
+        dialog.accept();
     });
     child<QAction>(form(), "Nov1")->trigger();
     EXPECT_EQ(program.prompts.texts("confirm").size(), 1) << "nothing typed, nothing asked";
@@ -348,7 +354,7 @@ TEST_F(NewDictionaryTest, SavesTheThemeAndThePaddedPairs)
 {
     start();
     program.prompts.saveNames = {program.path(QStringLiteral("novy.slv"))};
-    program.whenOpen<TForm4>([this](TForm4 &dialog) {
+    program.whenOpen<NewDictionaryDialog>([this](NewDictionaryDialog &dialog) {
         QTableWidget *grid = child<QTableWidget>(dialog, "StringGrid1");
         child<QLineEdit>(dialog, "Edit1")->setText(QStringLiteral("lekce 1"));
         EXPECT_TRUE(dialog.isSaved()) << "the theme field does not count";
@@ -358,7 +364,7 @@ TEST_F(NewDictionaryTest, SavesTheThemeAndThePaddedPairs)
         type(grid, 2, 1, QStringLiteral("jen jedna strana"));
         type(grid, 3, 1, U("kůň  "));
         type(grid, 3, 2, QStringLiteral("s Pferd"));
-        dialog.Button2Click();
+        dialog.accept();
     });
     program.prompts.answers = {true};
     child<QAction>(form(), "Nov1")->trigger();
@@ -368,33 +374,33 @@ TEST_F(NewDictionaryTest, SavesTheThemeAndThePaddedPairs)
     EXPECT_EQ(program.prompts.saveFilters, QStringList{U("slovník (*.slv)")});
     Vocabulary saved;
     ReadVocabularyFile(program.path(QStringLiteral("novy.slv")), saved);
-    EXPECT_EQ(saved.Theme, QStringLiteral("* lekce 1"));
-    EXPECT_EQ(saved.Count(), 2);
+    EXPECT_EQ(saved.theme, QStringLiteral("* lekce 1"));
+    EXPECT_EQ(saved.count(), 2);
 }
 
 TEST_F(NewDictionaryTest, AFailedSaveKeepsTheDataUnsaved)
 {
     start();
-    auto *window = form().findChild<TForm4 *>();
-    window->FormActivate();
+    auto *window = &program.app().newDictionaryDialog();
+    window->clearGrid();
     child<QLineEdit>(*window, "Edit1")->setText(QStringLiteral("   "));
     QTableWidget *grid = child<QTableWidget>(*window, "StringGrid1");
     grid->item(1, 0); // row numbers are there
     type(grid, 1, 1, QStringLiteral("a"));
     type(grid, 1, 2, QStringLiteral("b"));
     program.prompts.saveNames = {program.path(QStringLiteral("no/dir/x.slv"))};
-    window->Button1Click();
+    window->save();
     EXPECT_FALSE(window->isSaved());
     EXPECT_EQ(program.prompts.texts("error").size(), 1);
 
     program.prompts.saveNames = {program.path(QStringLiteral("spaces.slv"))};
-    window->Button1Click();
+    window->save();
     EXPECT_TRUE(window->isSaved());
     EXPECT_TRUE(ReadBytes(program.path(QStringLiteral("spaces.slv"))).startsWith("*    \r\na "));
 
     // Cancelling the dialog changes nothing.
     type(grid, 2, 1, QStringLiteral("c"));
-    window->Button1Click();
+    window->save();
     EXPECT_FALSE(window->isSaved());
 }
 
@@ -418,21 +424,21 @@ TEST_F(NewDictionaryTest, SavingOverTheCurrentDictionaryMakesTheSavedFileCurrent
     start();
     loadCurrent("lekce.slv");
     program.prompts.saveNames = {program.path(QStringLiteral("lekce.slv"))};
-    auto *window = form().findChild<TForm4 *>();
-    window->FormActivate();
+    auto *window = &program.app().newDictionaryDialog();
+    window->clearGrid();
     QTableWidget *grid = child<QTableWidget>(*window, "StringGrid1");
     type(grid, 1, 1, QStringLiteral("novy"));
     type(grid, 1, 2, QStringLiteral("neu"));
-    window->Button1Click();
-    EXPECT_EQ(context().vocabulary.At(1).Side[1], QStringLiteral("novy"));
-    EXPECT_EQ(context().vocabulary.Path, program.path(QStringLiteral("lekce.slv")));
+    window->save();
+    EXPECT_EQ(context().vocabulary.at(1).side[1], QStringLiteral("novy"));
+    EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("lekce.slv")));
 
     ASSERT_TRUE(form().close());
     Vocabulary onDisk;
     ReadVocabularyFile(program.path(QStringLiteral("lekce.slv")), onDisk);
-    ASSERT_EQ(onDisk.Count(), 1);
-    EXPECT_EQ(onDisk.At(1).Side[2], QStringLiteral("neu"));
-    EXPECT_EQ(onDisk.At(1).Offers[1], 0);
+    ASSERT_EQ(onDisk.count(), 1);
+    EXPECT_EQ(onDisk.at(1).side[2], QStringLiteral("neu"));
+    EXPECT_EQ(onDisk.at(1).offers[1], 0);
 }
 
 TEST_F(DictionaryWindowsTest, SavingAnotherFileOverTheCurrentOneKeepsTheSavedPairs)
@@ -443,12 +449,12 @@ TEST_F(DictionaryWindowsTest, SavingAnotherFileOverTheCurrentOneKeepsTheSavedPai
     loadCurrent("current.slv");
     program.prompts.saveNames = {program.path(QStringLiteral("current.slv"))};
     chooseInSelection(QStringLiteral("other.slv"));
-    program.whenOpen<TForm3>([](TForm3 &editor) {
+    program.whenOpen<DictionaryEditor>([](DictionaryEditor &editor) {
         child<QPushButton>(editor, "Button1")->click();
         editor.reject();
     });
     child<QAction>(form(), "Vbr1")->trigger();
-    EXPECT_EQ(context().vocabulary.At(1).Side[1], QStringLiteral("okno"));
+    EXPECT_EQ(context().vocabulary.at(1).side[1], QStringLiteral("okno"));
     ASSERT_TRUE(form().close());
     EXPECT_TRUE(ReadBytes(program.path(QStringLiteral("current.slv"))).startsWith("okno "));
 }

@@ -1,5 +1,5 @@
-#include "app/helpers.h"
-#include "app/text_file.h"
+#include "core/helpers.h"
+#include "core/text_file.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

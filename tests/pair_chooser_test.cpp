@@ -1,4 +1,4 @@
-#include "app/helpers.h"
+#include "core/helpers.h"
 #include "drill/pair_chooser.h"
 
 #include <gtest/gtest.h>
@@ -12,9 +12,9 @@ Vocabulary plainPairs(int count)
     Vocabulary vocabulary;
     for (int i = 1; i <= count; ++i) {
         VocabularyEntry entry;
-        entry.Side[1] = QStringLiteral("slovo%1").arg(i);
-        entry.Side[2] = QStringLiteral("Wort%1").arg(i);
-        vocabulary.Entries.append(entry);
+        entry.side[1] = QStringLiteral("slovo%1").arg(i);
+        entry.side[2] = QStringLiteral("Wort%1").arg(i);
+        vocabulary.entries.append(entry);
     }
     return vocabulary;
 }
@@ -22,8 +22,8 @@ Vocabulary plainPairs(int count)
 Settings settingsFor(int cetnost, int primJazyk)
 {
     Settings settings;
-    settings.Cetnost = cetnost;
-    settings.PrimJazyk = primJazyk;
+    settings.pairChoice = PairChoice(cetnost);
+    settings.sideChoice = SideChoice(primJazyk);
     return settings;
 }
 
@@ -40,11 +40,11 @@ TEST(ChooseNextPair, ARunOfTenPlainPairsAtRandomGivesTheKnownSequence)
 {
     ResetRandomState();
     PairChooser chooser;
-    EXPECT_EQ(chooser.PreviousPosition(), -1);
+    EXPECT_EQ(chooser.previousPosition(), -1);
     const Vocabulary vocabulary = plainPairs(10);
     EXPECT_EQ(choose(chooser, vocabulary, settingsFor(2, 0), 8),
               (std::vector<int>{1, 9, 3, 7, 4, 2, 4, 5}));
-    EXPECT_EQ(chooser.PreviousPosition(), 5);
+    EXPECT_EQ(chooser.previousPosition(), 5);
 }
 
 TEST(ChooseOfferedSide, DrawsOnlyWhenTheSideIsRandom)
@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, EveryModeTest,
 std::vector<int> frequencies(const Vocabulary &vocabulary, const Settings &settings, int previous,
                              int draws)
 {
-    std::vector<int> counts(std::size_t(vocabulary.Count() + 1), 0);
+    std::vector<int> counts(std::size_t(vocabulary.count() + 1), 0);
     for (int i = 0; i < draws; ++i) {
         PairChooser chooser(previous);
         ++counts[std::size_t(chooser.ChooseNextPair(vocabulary, settings))];
@@ -125,10 +125,10 @@ TEST(ChooseNextPair, ByOfferCountsFollowsTheWeights)
 {
     ResetRandomState();
     Vocabulary vocabulary = plainPairs(3);
-    vocabulary.At(1).Offers[1] = 5;
-    vocabulary.At(2).Offers[1] = 2;
-    vocabulary.At(3).Offers[1] = 0;
-    vocabulary.At(1).Offers[2] = 100; // the other side's counter is not the key
+    vocabulary.at(1).offers[1] = 5;
+    vocabulary.at(2).offers[1] = 2;
+    vocabulary.at(3).offers[1] = 0;
+    vocabulary.at(1).offers[2] = 100; // the other side's counter is not the key
     const std::vector<int> counts = frequencies(vocabulary, settingsFor(0, 0), 3, 20000);
     EXPECT_EQ(counts[3], 0);
     EXPECT_NEAR(counts[1] / 20000.0, 0.2, 0.02);
@@ -139,9 +139,9 @@ TEST(ChooseNextPair, ByErrorCountsFollowsTheWeights)
 {
     ResetRandomState();
     Vocabulary vocabulary = plainPairs(3);
-    vocabulary.At(1).Errors[2] = 0;
-    vocabulary.At(2).Errors[2] = 3;
-    vocabulary.At(3).Errors[2] = 1;
+    vocabulary.at(1).errors[2] = 0;
+    vocabulary.at(2).errors[2] = 3;
+    vocabulary.at(3).errors[2] = 1;
     const std::vector<int> counts = frequencies(vocabulary, settingsFor(1, 1), 2, 20000);
     EXPECT_EQ(counts[2], 0);
     EXPECT_NEAR(counts[1] / 20000.0, 1.0 / 3, 0.02);
@@ -152,8 +152,8 @@ TEST(ChooseNextPair, RandomSideWeighsBothSidesCounters)
 {
     ResetRandomState();
     Vocabulary vocabulary = plainPairs(3);
-    vocabulary.At(1).Errors[1] = 1;
-    vocabulary.At(1).Errors[2] = 2; // key 3, weight 4
+    vocabulary.at(1).errors[1] = 1;
+    vocabulary.at(1).errors[2] = 2; // key 3, weight 4
     const std::vector<int> counts = frequencies(vocabulary, settingsFor(1, 2), 3, 20000);
     EXPECT_NEAR(counts[1] / 20000.0, 0.8, 0.02);
     EXPECT_NEAR(counts[2] / 20000.0, 0.2, 0.02);
@@ -164,28 +164,28 @@ TEST(ChooseNextPair, NegativeCountersNeverStopTheChoice)
     ResetRandomState();
     Vocabulary vocabulary = plainPairs(3);
     for (int i = 1; i <= 3; ++i)
-        vocabulary.At(i).Errors[1] = -5; // every weight below 0: all count as 0
+        vocabulary.at(i).errors[1] = -5; // every weight below 0: all count as 0
     std::vector<int> counts = frequencies(vocabulary, settingsFor(1, 0), 1, 2000);
     EXPECT_EQ(counts[1], 0);
     EXPECT_NEAR(counts[2], 1000, 150);
     EXPECT_NEAR(counts[3], 1000, 150);
 
     // Only the previous pair has weight: the others are still reached, equally.
-    vocabulary.At(1).Errors[1] = 4;
+    vocabulary.at(1).errors[1] = 4;
     counts = frequencies(vocabulary, settingsFor(1, 0), 1, 2000);
     EXPECT_EQ(counts[1], 0);
     EXPECT_NEAR(counts[2], 1000, 150);
 
     // A pair of weight 0 beside pairs with weight is never drawn.
-    vocabulary.At(2).Errors[1] = -1;
-    vocabulary.At(3).Errors[1] = 0;
+    vocabulary.at(2).errors[1] = -1;
+    vocabulary.at(3).errors[1] = 0;
     counts = frequencies(vocabulary, settingsFor(1, 0), 1, 500);
     EXPECT_EQ(counts[3], 500);
 
     // By offer counts, all keys negative: the largest key counts as 0, weights stay positive.
-    vocabulary.At(1).Offers[1] = -3;
-    vocabulary.At(2).Offers[1] = -1;
-    vocabulary.At(3).Offers[1] = -1;
+    vocabulary.at(1).offers[1] = -3;
+    vocabulary.at(2).offers[1] = -1;
+    vocabulary.at(3).offers[1] = -1;
     counts = frequencies(vocabulary, settingsFor(0, 0), 3, 20000);
     EXPECT_NEAR(counts[1] / 20000.0, 4.0 / 6, 0.02);
 }
@@ -194,10 +194,10 @@ TEST(ChooseNextPair, HugeCountersStillGiveAPair)
 {
     Vocabulary vocabulary = plainPairs(3);
     for (int i = 1; i <= 3; ++i) {
-        vocabulary.At(i).Offers[1] = 2147483647;
-        vocabulary.At(i).Offers[2] = 2147483647;
+        vocabulary.at(i).offers[1] = 2147483647;
+        vocabulary.at(i).offers[2] = 2147483647;
     }
-    vocabulary.At(2).Offers[1] = -2147483647 - 1;
+    vocabulary.at(2).offers[1] = -2147483647 - 1;
     PairChooser chooser(1);
     const int position = chooser.ChooseNextPair(vocabulary, settingsFor(0, 2));
     EXPECT_TRUE(position == 2 || position == 3);

@@ -7,19 +7,19 @@ namespace {
 VocabularyEntry pair(const char *side1, const char *side2, std::array<int, 4> counters)
 {
     VocabularyEntry entry;
-    entry.Side[1] = QString::fromUtf8(side1);
-    entry.Side[2] = QString::fromUtf8(side2);
-    entry.Offers[1] = counters[0];
-    entry.Offers[2] = counters[1];
-    entry.Errors[1] = counters[2];
-    entry.Errors[2] = counters[3];
+    entry.side[1] = QString::fromUtf8(side1);
+    entry.side[2] = QString::fromUtf8(side2);
+    entry.offers[1] = counters[0];
+    entry.offers[2] = counters[1];
+    entry.errors[1] = counters[2];
+    entry.errors[2] = counters[3];
     return entry;
 }
 
 Vocabulary example()
 {
     Vocabulary vocabulary;
-    vocabulary.Entries
+    vocabulary.entries
         = {pair("pes", "r Hund", {3, 1, 1, 0}), pair("okno", "s Fenster", {0, 4, 0, 2})};
     return vocabulary;
 }
@@ -52,7 +52,7 @@ TEST(Reports, ErrorReportMatchesTheExampleLineForLine)
 TEST(Reports, ZeroCountersNeverDivideByZero)
 {
     Vocabulary vocabulary;
-    vocabulary.Entries = {pair("a", "b", {0, 0, 5, 0})};
+    vocabulary.entries = {pair("a", "b", {0, 0, 5, 0})};
     EXPECT_EQ(BuildOfferReport(vocabulary).mid(2),
               (QStringList{"a                             0 [  0.00]",
                            "b                             0 [  0.00]"}));
@@ -64,7 +64,7 @@ TEST(Reports, ZeroCountersNeverDivideByZero)
 TEST(Reports, WideTextsAndNumbersPushTheColumnsRight)
 {
     Vocabulary vocabulary;
-    vocabulary.Entries = {
+    vocabulary.entries = {
         pair("1234567890123456789012345", "123456789012345678901234567890", {1234567, -3, 9, 12})};
     const QStringList offers = BuildOfferReport(vocabulary);
     EXPECT_EQ(offers[2], QStringLiteral("1234567890123456789012345") + "1234567 [100.00]");
@@ -78,7 +78,7 @@ TEST(Reports, OfferPercentagesAddUpToAHundred)
 {
     Vocabulary vocabulary;
     for (int i = 0; i < 7; ++i)
-        vocabulary.Entries.append(pair("x", "y", {i * 3 + 1, i, 0, 0}));
+        vocabulary.entries.append(pair("x", "y", {i * 3 + 1, i, 0, 0}));
     double sum = 0;
     for (const QString &line : BuildOfferReport(vocabulary).mid(2))
         sum += line.mid(line.indexOf('[') + 1, 6).toDouble();
@@ -89,17 +89,17 @@ TEST(Reports, ResetsZeroTheirCountersOnly)
 {
     Vocabulary vocabulary = example();
     ResetOffers(vocabulary);
-    EXPECT_EQ(vocabulary.At(1), pair("pes", "r Hund", {0, 0, 1, 0}));
-    EXPECT_EQ(vocabulary.At(2), pair("okno", "s Fenster", {0, 0, 0, 2}));
+    EXPECT_EQ(vocabulary.at(1), pair("pes", "r Hund", {0, 0, 1, 0}));
+    EXPECT_EQ(vocabulary.at(2), pair("okno", "s Fenster", {0, 0, 0, 2}));
 
     vocabulary = example();
     ResetErrors(vocabulary);
-    EXPECT_EQ(vocabulary.At(1), pair("pes", "r Hund", {3, 1, 0, 0}));
-    EXPECT_EQ(vocabulary.At(2), pair("okno", "s Fenster", {0, 4, 0, 0}));
+    EXPECT_EQ(vocabulary.at(1), pair("pes", "r Hund", {3, 1, 0, 0}));
+    EXPECT_EQ(vocabulary.at(2), pair("okno", "s Fenster", {0, 4, 0, 0}));
 
     vocabulary = example();
     ResetAllStatistics(vocabulary);
-    EXPECT_EQ(vocabulary.At(2), pair("okno", "s Fenster", {0, 0, 0, 0}));
+    EXPECT_EQ(vocabulary.at(2), pair("okno", "s Fenster", {0, 0, 0, 0}));
     for (const QString &line : BuildOfferReport(vocabulary).mid(2))
         EXPECT_TRUE(line.endsWith(QStringLiteral("[  0.00]")));
 }

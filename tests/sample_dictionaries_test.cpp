@@ -33,26 +33,26 @@ TEST_P(SampleDictionaryTest, EveryAlternativeIsAcceptedAsTheAnswer)
 {
     Vocabulary vocabulary;
     ReadVocabularyFile(QStringLiteral(MERKO_SOURCE_DIR "/dictionaries/") + GetParam(), vocabulary);
-    EXPECT_TRUE(vocabulary.Theme.startsWith(QLatin1Char('*')));
-    EXPECT_GT(vocabulary.Theme.size(), 5);
-    EXPECT_GE(vocabulary.Count(), 40);
+    EXPECT_TRUE(vocabulary.theme.startsWith(QLatin1Char('*')));
+    EXPECT_GT(vocabulary.theme.size(), 5);
+    EXPECT_GE(vocabulary.count(), 40);
     int withComment = 0;
     int withEndings = 0;
     int withSynonyms = 0;
-    for (const VocabularyEntry &entry : vocabulary.Entries) {
+    for (const VocabularyEntry &entry : vocabulary.entries) {
         for (int side = 1; side <= 2; ++side) {
-            const Alternatives alternatives = SplitAlternatives(entry.Side[side]);
-            ASSERT_GE(alternatives.count(), 1) << entry.Side[side].toStdString();
+            const Alternatives alternatives = SplitAlternatives(entry.side[side]);
+            ASSERT_GE(alternatives.count(), 1) << entry.side[side].toStdString();
             EXPECT_FALSE(alternatives.tooMany());
             for (const QString &alternative : alternatives.texts) {
                 EXPECT_TRUE(
-                    JudgeTypedAnswer(alternative, entry.Side[side], AssessmentMode::ExactMatch, 90)
+                    JudgeTypedAnswer(alternative, entry.side[side], AssessmentMode::ExactMatch, 90)
                         .correct())
-                    << alternative.toStdString() << " for " << entry.Side[side].toStdString();
+                    << alternative.toStdString() << " for " << entry.side[side].toStdString();
             }
-            withComment += !entry.Comment[side].isEmpty();
-            withEndings += entry.Side[side].contains(QLatin1Char('['));
-            withSynonyms += entry.Side[side].contains(QLatin1Char(','));
+            withComment += !entry.comment[side].isEmpty();
+            withEndings += entry.side[side].contains(QLatin1Char('['));
+            withSynonyms += entry.side[side].contains(QLatin1Char(','));
         }
     }
     EXPECT_GT(withComment, 0);

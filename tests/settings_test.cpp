@@ -1,4 +1,4 @@
-#include "app/file_error.h"
+#include "core/file_error.h"
 #include "settings/settings.h"
 #include "test_support.h"
 
@@ -17,7 +17,7 @@ protected:
     {
         WriteBytes(iniPath(), ini);
         Settings settings;
-        settings.ProcHodnoc = -77; // must be overwritten
+        settings.threshold = -77; // must be overwritten
         const QString path = ReadSettings(settings, dir.path());
         if (open)
             *open = path;
@@ -63,11 +63,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SettingsFileTest, WithoutAFileEveryOptionHasItsDefault)
 {
     Settings settings;
-    settings.Cetnost = 2;
-    settings.Slovnik = QStringLiteral("x");
+    settings.pairChoice = PairChoice::AtRandom;
+    settings.dictionaryPath = QStringLiteral("x");
     EXPECT_TRUE(ReadSettings(settings, dir.path()).isEmpty());
     EXPECT_EQ(settings, Settings());
-    EXPECT_EQ(settings.ProcHodnoc, 90);
+    EXPECT_EQ(settings.threshold, 90);
 }
 
 TEST_F(SettingsFileTest, ReadsKeysWithoutRegardToCaseAndClampsThem)
@@ -75,25 +75,25 @@ TEST_F(SettingsFileTest, ReadsKeysWithoutRegardToCaseAndClampsThem)
     const Settings s = read("; comment\r\n[other]\r\nCetnost=1\r\n[setup]\r\n"
                             "cetnost=7\r\nPRIMJAZYK = 1\r\nHodnoceni=5\r\nProcHodnoc=150\r\n"
                             "ProcZobraz=2\r\nObrazek=0\r\nKomentar=$1\r\n");
-    EXPECT_EQ(s.Cetnost, 2);
-    EXPECT_EQ(s.PrimJazyk, 1);
-    EXPECT_EQ(s.Hodnoceni, 1);
-    EXPECT_EQ(s.ProcHodnoc, 100);
-    EXPECT_TRUE(s.ProcZobraz);
-    EXPECT_FALSE(s.Obrazek);
-    EXPECT_TRUE(s.Komentar);
+    EXPECT_EQ(s.pairChoice, PairChoice::AtRandom);
+    EXPECT_EQ(s.sideChoice, SideChoice::Second);
+    EXPECT_EQ(s.assessment, AssessmentMode::PercentMatch);
+    EXPECT_EQ(s.threshold, 100);
+    EXPECT_TRUE(s.showCriterion);
+    EXPECT_FALSE(s.showPicture);
+    EXPECT_TRUE(s.commentAfterWrongAnswer);
 }
 
 TEST_F(SettingsFileTest, UnreadableValuesGiveTheirDefaults)
 {
-    EXPECT_EQ(read("[Setup]\nProcHodnoc=-5\n").ProcHodnoc, 0);
-    EXPECT_EQ(read("[Setup]\nProcHodnoc=abc\n").ProcHodnoc, 90);
-    EXPECT_EQ(read("[Setup]\nProcHodnoc=0x5A\n").ProcHodnoc, 90);
-    EXPECT_EQ(read("[Setup]\nProcHodnoc=\n").ProcHodnoc, 90);
-    EXPECT_EQ(read("[Setup]\nProcHodnoc=45\n").ProcHodnoc, 45);
-    EXPECT_EQ(read("[Setup]\nCetnost=-3\nPrimJazyk=x\n").Cetnost, 0);
-    EXPECT_FALSE(read("[Setup]\nObrazek=on\n").Obrazek);
-    EXPECT_EQ(read("ProcHodnoc=50\n[Setup]\n").ProcHodnoc, 90);
+    EXPECT_EQ(read("[Setup]\nProcHodnoc=-5\n").threshold, 0);
+    EXPECT_EQ(read("[Setup]\nProcHodnoc=abc\n").threshold, 90);
+    EXPECT_EQ(read("[Setup]\nProcHodnoc=0x5A\n").threshold, 90);
+    EXPECT_EQ(read("[Setup]\nProcHodnoc=\n").threshold, 90);
+    EXPECT_EQ(read("[Setup]\nProcHodnoc=45\n").threshold, 45);
+    EXPECT_EQ(read("[Setup]\nCetnost=-3\nPrimJazyk=x\n").pairChoice, PairChoice::ByOffers);
+    EXPECT_FALSE(read("[Setup]\nObrazek=on\n").showPicture);
+    EXPECT_EQ(read("ProcHodnoc=50\n[Setup]\n").threshold, 90);
 }
 
 TEST_F(SettingsFileTest, TheDictionaryIsOpenedOnlyWhenItExists)
@@ -103,11 +103,11 @@ TEST_F(SettingsFileTest, TheDictionaryIsOpenedOnlyWhenItExists)
     QString open;
     Settings s
         = read("[Setup]\r\nSlovnik=" + Cp1250(existing.toUtf8().constData()) + "\r\n", &open);
-    EXPECT_EQ(s.Slovnik, existing);
+    EXPECT_EQ(s.dictionaryPath, existing);
     EXPECT_EQ(open, existing);
 
     s = read("[Setup]\r\nSlovnik=/no/such/file.slv\r\n", &open);
-    EXPECT_EQ(s.Slovnik, QStringLiteral("/no/such/file.slv"));
+    EXPECT_EQ(s.dictionaryPath, QStringLiteral("/no/such/file.slv"));
     EXPECT_TRUE(open.isEmpty());
 
     s = read("[Setup]\r\nSlovnik=" + dir.path().toUtf8() + "\r\n", &open);
@@ -117,9 +117,9 @@ TEST_F(SettingsFileTest, TheDictionaryIsOpenedOnlyWhenItExists)
 TEST_F(SettingsFileTest, ANewFileGetsTheEightKeysInTheirOrder)
 {
     Settings settings;
-    settings.Slovnik = QString::fromUtf8("/home/u/čeština.slv");
-    settings.PrimJazyk = 2;
-    settings.ProcZobraz = true;
+    settings.dictionaryPath = QString::fromUtf8("/home/u/čeština.slv");
+    settings.sideChoice = SideChoice::AtRandom;
+    settings.showCriterion = true;
     WriteSettings(settings, dir.path());
     EXPECT_EQ(ReadBytes(iniPath()), Cp1250("[Setup]\r\nSlovnik=/home/u/čeština.slv\r\nCetnost=0\r\n"
                                            "PrimJazyk=2\r\nHodnoceni=0\r\nProcHodnoc=90\r\n"
@@ -135,8 +135,8 @@ TEST_F(SettingsFileTest, WritingReplacesKeysInPlaceAndKeepsEveryOtherLine)
                           "  procHODNOC = 50\r\nmine=keep me\r\nslovnik=old.slv\r\n\r\n"
                           "[Later]\nX=1\n");
     Settings settings;
-    settings.Slovnik = QStringLiteral("new.slv");
-    settings.ProcHodnoc = 75;
+    settings.dictionaryPath = QStringLiteral("new.slv");
+    settings.threshold = 75;
     WriteSettings(settings, dir.path());
     EXPECT_EQ(ReadBytes(iniPath()),
               QByteArray("; my notes\r\n[Window]\r\nLeft=10\r\n\r\n[SETUP]\r\n"

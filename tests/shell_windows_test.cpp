@@ -2,15 +2,15 @@
 #include "app/app_context.h"
 #include "app/application.h"
 #include "app/help_window.h"
-#include "drill/main_window.h"
+#include "drill/drill_window.h"
 #include "settings/settings.h"
-#include "settings/settings_window.h"
+#include "settings/settings_dialog.h"
 #include "statistics/report_window.h"
 #include "test_support.h"
-#include "vocabulary/current_window.h"
-#include "vocabulary/editor_window.h"
-#include "vocabulary/new_dictionary_window.h"
-#include "vocabulary/selection_window.h"
+#include "vocabulary/current_dictionary_dialog.h"
+#include "vocabulary/dictionary_editor.h"
+#include "vocabulary/new_dictionary_dialog.h"
+#include "vocabulary/dictionary_chooser.h"
 #include "window_support.h"
 
 #include <QAction>
@@ -41,7 +41,7 @@ protected:
                 .c_str());
         program.start();
     }
-    TForm1 &form() { return program.form(); }
+    DrillWindow &form() { return program.form(); }
     AppContext &context() { return program.app().context(); }
     void trigger(const char *action) { child<QAction>(form(), action)->trigger(); }
     QString reportFile() const { return program.path(QStringLiteral("Work.tmp")); }
@@ -49,7 +49,7 @@ protected:
     QString showReport(const char *action, QString *title)
     {
         QString shown;
-        program.whenOpen<TForm5>([&](TForm5 &report) {
+        program.whenOpen<ReportWindow>([&](ReportWindow &report) {
             shown = child<QPlainTextEdit>(report, "Memo1")->toPlainText();
             *title = report.windowTitle();
             child<QPushButton>(report, "Button1")->click();
@@ -65,14 +65,14 @@ TEST_F(ShellTest, TheNineWindowsExistWithTheirCaptions)
 {
     program.start();
     EXPECT_EQ(form().windowTitle(), U("Zkoušení slovíček:"));
-    EXPECT_EQ(form().findChild<TForm2 *>()->windowTitle(), U("nastavení:") + QString(35, ' '));
-    EXPECT_EQ(form().findChild<TForm3 *>()->windowTitle(), U("Editace slovníku:"));
-    EXPECT_EQ(form().findChild<TForm4 *>()->windowTitle(), U("Pořízení slovníku:"));
-    EXPECT_EQ(form().findChild<TAboutBox *>()->windowTitle(), U("O programu:"));
-    EXPECT_EQ(form().findChild<TForm5 *>()->windowTitle(), U("Četnost výběru slov: "));
-    EXPECT_EQ(form().findChild<TForm6 *>()->windowTitle(), U("    výběr slovníku:"));
-    EXPECT_EQ(form().findChild<TForm7 *>()->windowTitle(), U("  aktuální slovník:"));
-    EXPECT_EQ(form().findChild<TForm8 *>()->windowTitle(), U("nápověda:"));
+    EXPECT_EQ(program.app().settingsDialog().windowTitle(), U("nastavení:") + QString(35, ' '));
+    EXPECT_EQ(program.app().dictionaryEditor().windowTitle(), U("Editace slovníku:"));
+    EXPECT_EQ(program.app().newDictionaryDialog().windowTitle(), U("Pořízení slovníku:"));
+    EXPECT_EQ(program.app().aboutBox().windowTitle(), U("O programu:"));
+    EXPECT_EQ(program.app().reportWindow().windowTitle(), U("Četnost výběru slov: "));
+    EXPECT_EQ(program.app().dictionaryChooser().windowTitle(), U("    výběr slovníku:"));
+    EXPECT_EQ(program.app().currentDictionaryDialog().windowTitle(), U("  aktuální slovník:"));
+    EXPECT_EQ(program.app().helpWindow().windowTitle(), U("nápověda:"));
 }
 
 TEST_F(ShellTest, TheOfferReportIsWrittenAndShown)
@@ -110,17 +110,14 @@ TEST_F(ShellTest, WithoutADictionaryReportsAndResetsDoNothing)
     EXPECT_TRUE(program.prompts.asked.isEmpty());
     EXPECT_FALSE(QFile::exists(reportFile()));
 
-    context().drill.CorrectCount = 4;
-    context().drill.WrongCount = 2;
     trigger("Aktuln1");
-    EXPECT_EQ(context().drill.CorrectCount + context().drill.WrongCount, 0);
     EXPECT_EQ(child<QLineEdit>(form(), "Edit3")->text(), U("     0"));
 }
 
 TEST_F(ShellTest, ResetsAskTheirTwoLineQuestionAndOnlyYesResets)
 {
     startWithExample();
-    const VocabularyEntry before = context().vocabulary.At(1);
+    const VocabularyEntry before = context().vocabulary.at(1);
     program.prompts.answers = {false, false, false};
     trigger("etnosti2");
     trigger("Chybovosti2");
@@ -132,15 +129,15 @@ TEST_F(ShellTest, ResetsAskTheirTwoLineQuestionAndOnlyYesResets)
                              "Chcete to skutečně provést?"),
                            U("Tímto se vymaže dosavadní statistika četnosti nabídky a chybovosti "
                              "slov. \nChcete to skutečně provést?")}));
-    EXPECT_EQ(context().vocabulary.At(1), before);
+    EXPECT_EQ(context().vocabulary.at(1), before);
 
     program.prompts.answers = {true};
     trigger("etnosti2");
-    EXPECT_EQ(context().vocabulary.At(1).Offers[1], 0);
-    EXPECT_EQ(context().vocabulary.At(1).Errors[1], 1);
+    EXPECT_EQ(context().vocabulary.at(1).offers[1], 0);
+    EXPECT_EQ(context().vocabulary.at(1).errors[1], 1);
     program.prompts.answers = {true};
     trigger("Vechny1");
-    EXPECT_EQ(context().vocabulary.At(2).Errors[2], 0);
+    EXPECT_EQ(context().vocabulary.at(2).errors[2], 0);
     QString title;
     const QString shown = showReport("etnosti1", &title);
     EXPECT_EQ(shown.count(QStringLiteral("[  0.00]")), 4);
@@ -151,7 +148,7 @@ TEST_F(ShellTest, AReportThatCannotBeWrittenShowsTheErrorAndNoWindow)
     startWithExample();
     context().dataDirectory = program.path(QStringLiteral("missing"));
     bool opened = false;
-    program.whenOpen<TForm5>([&](TForm5 &report) {
+    program.whenOpen<ReportWindow>([&](ReportWindow &report) {
         opened = true;
         report.accept();
     });
@@ -179,11 +176,15 @@ TEST_F(ShellTest, TheSettingsAndTheReportLiveWhereTheUserMayWrite)
 TEST_F(ShellTest, TheAboutBoxAnimatesWhileActiveAndOpensItsLinks)
 {
     program.start();
-    auto *about = form().findChild<TAboutBox *>();
+    auto *about = &program.app().aboutBox();
     EXPECT_FALSE(about->isAnimating());
-    about->FormActivate();
-    EXPECT_TRUE(about->isAnimating());
-    about->FormDeactivate();
+    program.whenOpen<AboutBox>([&](AboutBox &box) {
+        box.activateWindow();
+        ProcessEvents();
+        EXPECT_TRUE(box.isAnimating());
+        box.accept();
+    });
+    about->exec();
     EXPECT_FALSE(about->isAnimating());
     EXPECT_EQ(child<QLabel>(*about, "ProductName")->text(), U("Merko"));
     EXPECT_EQ(child<QLabel>(*about, "Version")->text(), U("verze 1.5"));
@@ -212,9 +213,9 @@ TEST_F(ShellTest, EverySampleDictionaryLoadsWithoutAMessage)
     for (const QString &file : files) {
         // A copy: loading another dictionary writes the previous one back.
         ASSERT_TRUE(QFile::copy(samples.filePath(file), program.path(file)));
-        EXPECT_TRUE(form().runCommand([&] { form().LoadVocabulary(program.path(file)); }));
-        EXPECT_FALSE(context().vocabulary.Theme.isEmpty()) << file.toStdString();
-        EXPECT_GE(context().vocabulary.Count(), 40) << file.toStdString();
+        EXPECT_TRUE(program.app().runCommand([&] { program.app().openDictionary(program.path(file)); }));
+        EXPECT_FALSE(context().vocabulary.theme.isEmpty()) << file.toStdString();
+        EXPECT_GE(context().vocabulary.count(), 40) << file.toStdString();
         EXPECT_FALSE(child<QLineEdit>(form(), "Edit1")->text().isEmpty());
     }
     EXPECT_TRUE(program.prompts.asked.isEmpty());
@@ -229,8 +230,8 @@ TEST_F(ShellTest, AnInstalledProgramShowsItsSamplesToANewUser)
                       "*ukázka\r\na / b\r\n");
     program.start(QStringLiteral("bin/merko"));
     QDir::setCurrent(program.path(QStringLiteral("home")));
-    auto *selection = form().findChild<TForm6 *>();
-    selection->FormActivate();
+    auto *selection = &program.app().dictionaryChooser();
+    selection->refresh();
     const QString userFolder
         = QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
               .filePath(QStringLiteral("dictionaries"));
@@ -245,7 +246,7 @@ TEST_F(ShellTest, TheHelpTextHasItsSevenSectionsInOrder)
 {
     program.start();
     const QString help
-        = child<QPlainTextEdit>(*form().findChild<TForm8 *>(), "Memo1")->toPlainText();
+        = child<QPlainTextEdit>(*&program.app().helpWindow(), "Memo1")->toPlainText();
     const QStringList lines = help.split('\n');
     EXPECT_GE(lines.size(), 120);
     EXPECT_LE(lines.size(), 160);

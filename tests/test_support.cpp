@@ -1,6 +1,6 @@
 #include "test_support.h"
 
-#include "app/text_file.h"
+#include "core/text_file.h"
 
 #include <QFile>
 

@@ -1,5 +1,5 @@
-#include "app/file_error.h"
-#include "app/text_file.h"
+#include "core/file_error.h"
+#include "core/text_file.h"
 #include "test_support.h"
 #include "vocabulary/vocabulary_file.h"
 
@@ -44,11 +44,11 @@ TEST_P(ParseLineTest, GivesTheSidesCommentsAndCounters)
     if (c.kind != ParsedLine::PairLine)
         return;
     const VocabularyEntry &e = parsed.entry;
-    EXPECT_EQ(e.Side[1], U(c.side1));
-    EXPECT_EQ(e.Comment[1], U(c.comment1));
-    EXPECT_EQ(e.Side[2], U(c.side2));
-    EXPECT_EQ(e.Comment[2], U(c.comment2));
-    EXPECT_EQ((std::array<int, 4>{e.Offers[1], e.Offers[2], e.Errors[1], e.Errors[2]}), c.counters);
+    EXPECT_EQ(e.side[1], U(c.side1));
+    EXPECT_EQ(e.comment[1], U(c.comment1));
+    EXPECT_EQ(e.side[2], U(c.side2));
+    EXPECT_EQ(e.comment[2], U(c.comment2));
+    EXPECT_EQ((std::array<int, 4>{e.offers[1], e.offers[2], e.errors[1], e.errors[2]}), c.counters);
 }
 
 using K = ParsedLine::Kind;
@@ -187,25 +187,25 @@ TEST(TextRoutines, TrimAndPad)
 TEST(FormatVocabularyLine, WritesTheFixedColumns)
 {
     VocabularyEntry entry = ParseVocabularyLine(U("   kalt {kchalt} / studen[ý|á|é]"), false).entry;
-    entry.Offers[1] = 3;
-    entry.Errors[1] = 1;
+    entry.offers[1] = 3;
+    entry.errors[1] = 1;
     const QString expected = U("kalt {kchalt}") + QString(47, QLatin1Char(' ')) + U(" / ")
                              + U("studen[ý|á|é]") + QString(47, QLatin1Char(' '))
                              + U(" @    3,    0,    1,    0");
     EXPECT_EQ(FormatVocabularyLine(entry), expected);
     EXPECT_EQ(expected.size(), 148);
 
-    entry.Offers[2] = 123456;
-    entry.Errors[2] = -1;
+    entry.offers[2] = 123456;
+    entry.errors[2] = -1;
     EXPECT_TRUE(FormatVocabularyLine(entry).endsWith(U(" @    3,123456,    1,   -1")));
 }
 
 TEST(FormatVocabularyLine, TrimsControlCharactersAtTheEndsOfSidesAndComments)
 {
     VocabularyEntry entry;
-    entry.Side[1] = QStringLiteral("\t a \t");
-    entry.Comment[1] = QStringLiteral(" c\t");
-    entry.Side[2] = QStringLiteral("b ");
+    entry.side[1] = QStringLiteral("\t a \t");
+    entry.comment[1] = QStringLiteral(" c\t");
+    entry.side[2] = QStringLiteral("b ");
     const QString line = FormatVocabularyLine(entry);
     EXPECT_TRUE(line.startsWith(QStringLiteral("a {c}") + QString(55, QLatin1Char(' ')) + " / b "));
 }
@@ -229,12 +229,12 @@ TEST_F(VocabularyFileTest, ReadsTheThemeAndPairsAndWritesTheCanonicalForm)
                             "kalt {kchalt} / studen[ý|á|é]"));
     Vocabulary vocabulary;
     ReadVocabularyFile(file, vocabulary);
-    ASSERT_EQ(vocabulary.Count(), 3);
-    EXPECT_EQ(vocabulary.Theme, U("*čeština-němčina, lekce 1"));
-    EXPECT_EQ(vocabulary.At(1).Side[2], U("r Hund"));
-    EXPECT_EQ(vocabulary.At(1).Errors[1], 1);
-    EXPECT_EQ(vocabulary.At(2).Side[1], U("okno"));
-    EXPECT_EQ(vocabulary.At(3).Comment[1], U("kchalt"));
+    ASSERT_EQ(vocabulary.count(), 3);
+    EXPECT_EQ(vocabulary.theme, U("*čeština-němčina, lekce 1"));
+    EXPECT_EQ(vocabulary.at(1).side[2], U("r Hund"));
+    EXPECT_EQ(vocabulary.at(1).errors[1], 1);
+    EXPECT_EQ(vocabulary.at(2).side[1], U("okno"));
+    EXPECT_EQ(vocabulary.at(3).comment[1], U("kchalt"));
 
     WriteVocabularyFile(file, vocabulary);
     const auto pad = [](const char *text) {
@@ -250,7 +250,7 @@ TEST_F(VocabularyFileTest, ReadsTheThemeAndPairsAndWritesTheCanonicalForm)
     // A second round leaves the canonical form byte for byte.
     Vocabulary again;
     ReadVocabularyFile(file, again);
-    EXPECT_EQ(again.Entries, vocabulary.Entries);
+    EXPECT_EQ(again.entries, vocabulary.entries);
     WriteVocabularyFile(file, again);
     EXPECT_EQ(ReadBytes(file), expected);
 }
@@ -262,9 +262,9 @@ TEST_F(VocabularyFileTest, StopsAtCtrlZAndIgnoresAThemeOnALaterLine)
                                 "e / f\r\n"));
     Vocabulary vocabulary;
     ReadVocabularyFile(file, vocabulary);
-    EXPECT_EQ(vocabulary.Count(), 2);
-    EXPECT_TRUE(vocabulary.Theme.isEmpty());
-    EXPECT_EQ(vocabulary.At(2).Side[2], U("d"));
+    EXPECT_EQ(vocabulary.count(), 2);
+    EXPECT_TRUE(vocabulary.theme.isEmpty());
+    EXPECT_EQ(vocabulary.at(2).side[2], U("d"));
 }
 
 TEST_F(VocabularyFileTest, FilesWithoutPairsGiveCountZero)
@@ -273,8 +273,8 @@ TEST_F(VocabularyFileTest, FilesWithoutPairsGiveCountZero)
     WriteBytes(file, Cp1250("*jen téma\r\n   \r\n* další\r\nbez lomítka\r\n"));
     Vocabulary vocabulary;
     ReadVocabularyFile(file, vocabulary);
-    EXPECT_EQ(vocabulary.Count(), 0);
-    EXPECT_EQ(vocabulary.Theme, U("*jen téma"));
+    EXPECT_EQ(vocabulary.count(), 0);
+    EXPECT_EQ(vocabulary.theme, U("*jen téma"));
 }
 
 TEST_F(VocabularyFileTest, EveryByteValueSurvivesReadAndWriteBack)
@@ -299,8 +299,8 @@ TEST_F(VocabularyFileTest, EveryByteValueSurvivesReadAndWriteBack)
     WriteBytes(file, content);
     Vocabulary vocabulary;
     ReadVocabularyFile(file, vocabulary);
-    ASSERT_EQ(vocabulary.Count(), 4);
-    EXPECT_EQ(vocabulary.At(1).Side[1].size(), 34);
+    ASSERT_EQ(vocabulary.count(), 4);
+    EXPECT_EQ(vocabulary.at(1).side[1].size(), 34);
     WriteVocabularyFile(file, vocabulary);
     EXPECT_EQ(ReadBytes(file), content);
 }
@@ -312,9 +312,9 @@ TEST_F(VocabularyFileTest, LongLinesAreReadWhole)
     WriteBytes(file, "a" + padding + "/" + padding + "b" + padding + "@ 5,6,7,8\r\n");
     Vocabulary vocabulary;
     ReadVocabularyFile(file, vocabulary);
-    ASSERT_EQ(vocabulary.Count(), 1);
-    EXPECT_EQ(vocabulary.At(1).Side[2], U("b"));
-    EXPECT_EQ(vocabulary.At(1).Errors[2], 8);
+    ASSERT_EQ(vocabulary.count(), 1);
+    EXPECT_EQ(vocabulary.at(1).side[2], U("b"));
+    EXPECT_EQ(vocabulary.at(1).errors[2], 8);
 }
 
 TEST_F(VocabularyFileTest, AFileOfMoreThanCapacityPairsIsRefusedAndLeftAlone)
@@ -326,8 +326,8 @@ TEST_F(VocabularyFileTest, AFileOfMoreThanCapacityPairsIsRefusedAndLeftAlone)
     WriteBytes(file, content);
 
     Vocabulary vocabulary;
-    vocabulary.Entries.append(VocabularyEntry{});
-    vocabulary.Theme = QStringLiteral("*old");
+    vocabulary.entries.append(VocabularyEntry{});
+    vocabulary.theme = QStringLiteral("*old");
     try {
         ReadVocabularyFile(file, vocabulary);
         FAIL() << "a dictionary of 1001 pairs was accepted";
@@ -335,15 +335,15 @@ TEST_F(VocabularyFileTest, AFileOfMoreThanCapacityPairsIsRefusedAndLeftAlone)
         EXPECT_TRUE(error.message().contains(QStringLiteral("1000")));
         EXPECT_TRUE(error.message().contains(file));
     }
-    EXPECT_EQ(vocabulary.Count(), 1);
-    EXPECT_EQ(vocabulary.Theme, QStringLiteral("*old"));
+    EXPECT_EQ(vocabulary.count(), 1);
+    EXPECT_EQ(vocabulary.theme, QStringLiteral("*old"));
     EXPECT_EQ(ReadBytes(file), content);
 
     // Exactly the capacity is fine.
     content.truncate(content.lastIndexOf("a1000"));
     WriteBytes(file, content);
     ReadVocabularyFile(file, vocabulary);
-    EXPECT_EQ(vocabulary.Count(), Vocabulary::Capacity);
+    EXPECT_EQ(vocabulary.count(), Vocabulary::Capacity);
 }
 
 TEST_F(VocabularyFileTest, AHugeFileIsRefusedBeforeItIsRead)
@@ -365,14 +365,14 @@ TEST_F(VocabularyFileTest, AHugeFileIsRefusedBeforeItIsRead)
 TEST_F(VocabularyFileTest, AMissingFileThrowsTheSystemTextAndChangesNothing)
 {
     Vocabulary vocabulary;
-    vocabulary.Theme = QStringLiteral("*kept");
+    vocabulary.theme = QStringLiteral("*kept");
     try {
         ReadVocabularyFile(path("none.slv"), vocabulary);
         FAIL() << "no error for a missing file";
     } catch (const FileError &error) {
         EXPECT_EQ(error.message(), QStringLiteral("No such file or directory"));
     }
-    EXPECT_EQ(vocabulary.Theme, QStringLiteral("*kept"));
+    EXPECT_EQ(vocabulary.theme, QStringLiteral("*kept"));
 }
 
 TEST_F(VocabularyFileTest, WritingKeepsThePermissionBits)
@@ -396,7 +396,7 @@ TEST_F(VocabularyFileTest, WritingKeepsThePermissionBits)
 TEST_F(VocabularyFileTest, AWriteIntoAMissingDirectoryFailsWithTheSystemText)
 {
     Vocabulary vocabulary;
-    vocabulary.Entries.append(VocabularyEntry{});
+    vocabulary.entries.append(VocabularyEntry{});
     EXPECT_THROW(WriteVocabularyFile(path("no/such/dir.slv"), vocabulary), FileError);
 }
 

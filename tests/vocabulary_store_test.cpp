@@ -1,4 +1,4 @@
-#include "app/file_error.h"
+#include "core/file_error.h"
 #include "test_support.h"
 #include "vocabulary/vocabulary_file.h"
 #include "vocabulary/vocabulary_store.h"
@@ -25,8 +25,8 @@ TEST_F(VocabularyStoreTest, LoadingWritesTheCurrentBackAndResolvesTheNewPath)
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
     ReadCurrentVocabulary(vocabulary, QStringLiteral("a.slv"));
-    EXPECT_EQ(vocabulary.Path, path("a.slv"));
-    vocabulary.At(1).Offers[1] = 7;
+    EXPECT_EQ(vocabulary.path, path("a.slv"));
+    vocabulary.at(1).offers[1] = 7;
 
     // Same file name in another folder: each dictionary keeps its own file.
     QDir(dir.path()).mkdir(QStringLiteral("other"));
@@ -34,8 +34,8 @@ TEST_F(VocabularyStoreTest, LoadingWritesTheCurrentBackAndResolvesTheNewPath)
     QDir::setCurrent(path("other"));
     ReadCurrentVocabulary(vocabulary, QStringLiteral("a.slv"));
     QDir::setCurrent(previous);
-    EXPECT_EQ(vocabulary.Path, path("other/a.slv"));
-    EXPECT_EQ(vocabulary.At(1).Side[1], QStringLiteral("jiný"));
+    EXPECT_EQ(vocabulary.path, path("other/a.slv"));
+    EXPECT_EQ(vocabulary.at(1).side[1], QStringLiteral("jiný"));
     EXPECT_TRUE(ReadBytes(path("a.slv")).endsWith(" @    7,    0,    0,    0\r\n"));
     EXPECT_EQ(ReadBytes(path("other/a.slv")), Cp1250("jiný / anderer\r\n"))
         << "only read, not written";
@@ -44,10 +44,10 @@ TEST_F(VocabularyStoreTest, LoadingWritesTheCurrentBackAndResolvesTheNewPath)
 TEST_F(VocabularyStoreTest, SavingSkipsAnEmptyOrSetAsideDictionary)
 {
     Vocabulary vocabulary;
-    vocabulary.Path = path("never.slv");
+    vocabulary.path = path("never.slv");
     SaveVocabulary(vocabulary); // no pairs
-    vocabulary.Path.clear();
-    vocabulary.Entries.append(VocabularyEntry{});
+    vocabulary.path.clear();
+    vocabulary.entries.append(VocabularyEntry{});
     SaveVocabulary(vocabulary); // no path
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
@@ -55,14 +55,14 @@ TEST_F(VocabularyStoreTest, SavingSkipsAnEmptyOrSetAsideDictionary)
 TEST_F(VocabularyStoreTest, ACaptionNamesTheThemeAndTheCount)
 {
     Vocabulary vocabulary;
-    vocabulary.Entries.resize(8);
+    vocabulary.entries.resize(8);
     EXPECT_EQ(VocabularyCaption(vocabulary), QStringLiteral(" ????? (slov: 8)"));
-    vocabulary.Theme = QString::fromUtf8("*čeština-němčina, lekce 1");
+    vocabulary.theme = QString::fromUtf8("*čeština-němčina, lekce 1");
     EXPECT_EQ(VocabularyCaption(vocabulary),
               QString::fromUtf8(" čeština-němčina, lekce 1 (slov: 8)"));
-    vocabulary.Theme = QStringLiteral("*");
+    vocabulary.theme = QStringLiteral("*");
     EXPECT_EQ(VocabularyCaption(vocabulary), QStringLiteral("  (slov: 8)"));
-    vocabulary.Theme = QLatin1Char('*') + QString(150, QLatin1Char('x'));
+    vocabulary.theme = QLatin1Char('*') + QString(150, QLatin1Char('x'));
     EXPECT_EQ(VocabularyCaption(vocabulary),
               QLatin1Char(' ') + QString(100, QLatin1Char('x')) + QStringLiteral(" (slov: 8)"));
 }
@@ -72,25 +72,25 @@ TEST_F(VocabularyStoreTest, EditingTheCurrentFileSetsItAsideAndAFailedOpenGivesI
     WriteBytes(path("a.slv"), "pes / r Hund\r\n");
     Vocabulary vocabulary;
     ReadCurrentVocabulary(vocabulary, path("a.slv"));
-    vocabulary.At(1).Errors[1] = 3;
+    vocabulary.at(1).errors[1] = 3;
 
     QString opened;
     OpenForEditing(vocabulary, path("a.slv"), [&](const QString &p) { opened = p; });
     EXPECT_EQ(opened, path("a.slv"));
-    EXPECT_TRUE(vocabulary.Path.isEmpty());
+    EXPECT_TRUE(vocabulary.path.isEmpty());
     EXPECT_TRUE(ReadBytes(path("a.slv")).endsWith("    0,    0,    3,    0\r\n"));
 
-    vocabulary.Path = path("a.slv");
+    vocabulary.path = path("a.slv");
     EXPECT_THROW(OpenForEditing(vocabulary, path("a.slv"),
                                 [](const QString &) { throw FileError(QStringLiteral("Boom")); }),
                  FileError);
-    EXPECT_EQ(vocabulary.Path, path("a.slv"));
+    EXPECT_EQ(vocabulary.path, path("a.slv"));
 
     // Another file: the current dictionary is not touched.
     WriteBytes(path("b.slv"), "x / y\r\n");
     OpenForEditing(vocabulary, path("b.slv"), [&](const QString &p) { opened = p; });
     EXPECT_EQ(opened, path("b.slv"));
-    EXPECT_EQ(vocabulary.Path, path("a.slv"));
+    EXPECT_EQ(vocabulary.path, path("a.slv"));
 }
 
 TEST(EditorLines, ReadWithoutTrimmingAndWrittenAsTyped)

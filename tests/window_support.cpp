@@ -1,9 +1,9 @@
 #include "window_support.h"
 
 #include "app/application.h"
-#include "app/helpers.h"
-#include "app/text_file.h"
-#include "drill/main_window.h"
+#include "core/helpers.h"
+#include "core/text_file.h"
+#include "drill/drill_window.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -88,9 +88,9 @@ void RunningProgram::start(const QString &executable)
     ProcessEvents();
 }
 
-TForm1 &RunningProgram::form()
+DrillWindow &RunningProgram::form()
 {
-    return m_application->mainWindow();
+    return m_application->drillWindow();
 }
 
 void RunningProgram::whenModal(std::function<void()> action)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/prompts.h"
+#include "widgets/prompts.h"
 
 #include <QList>
 #include <QString>
@@ -16,7 +16,7 @@
 #include <string>
 
 class Application;
-class TForm1;
+class DrillWindow;
 class QWidget;
 
 // Answers every prompt as the test tells it and records what was asked.
@@ -59,7 +59,7 @@ public:
     // name is relative to the program directory.
     void start(const QString &executable = QStringLiteral("merko"));
 
-    TForm1 &form();
+    DrillWindow &form();
     Application &app() { return *m_application; }
     ScriptedPrompts prompts;
 

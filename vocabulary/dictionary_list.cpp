@@ -1,7 +1,7 @@
 #include "dictionary_list.h"
 
-#include "app/file_error.h"
-#include "app/text_file.h"
+#include "core/file_error.h"
+#include "core/text_file.h"
 #include "vocabulary_file.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "vocabulary_file.h"
 
-#include "app/file_error.h"
-#include "app/helpers.h"
-#include "app/text_file.h"
+#include "core/file_error.h"
+#include "core/helpers.h"
+#include "core/text_file.h"
 
 #include <limits>
 
@@ -72,7 +72,7 @@ qint32 readCounterField(const QString &field)
 void readStatistics(const QString &statistics, VocabularyEntry &entry)
 {
     qint32 *const counters[4]
-        = {&entry.Offers[1], &entry.Offers[2], &entry.Errors[1], &entry.Errors[2]};
+        = {&entry.offers[1], &entry.offers[2], &entry.errors[1], &entry.errors[2]};
     QString text = statistics.left(statisticsTextCapacity) + QLatin1Char(',');
     for (qint32 *counter : counters) {
         const qsizetype comma = text.indexOf(QLatin1Char(','));
@@ -144,16 +144,16 @@ ParsedLine ParseVocabularyLine(const QString &line, bool firstLine)
 
     parsed.kind = ParsedLine::PairLine;
     VocabularyEntry &entry = parsed.entry;
-    entry.Side[1] = TrimSpaces(text.left(slash));
+    entry.side[1] = TrimSpaces(text.left(slash));
     if (at < 0) {
-        entry.Side[2] = TrimSpaces(text.mid(slash + 1));
+        entry.side[2] = TrimSpaces(text.mid(slash + 1));
     } else {
         if (at > slash)
-            entry.Side[2] = TrimSpaces(text.mid(slash + 1, at - slash - 1));
+            entry.side[2] = TrimSpaces(text.mid(slash + 1, at - slash - 1));
         readStatistics(text.mid(at + 1), entry);
     }
-    separateComment(entry.Side[1], entry.Comment[1]);
-    separateComment(entry.Side[2], entry.Comment[2]);
+    separateComment(entry.side[1], entry.comment[1]);
+    separateComment(entry.side[2], entry.comment[2]);
     return parsed;
 }
 
@@ -161,21 +161,21 @@ void ReadVocabularyFile(const QString &path, Vocabulary &vocabulary)
 {
     const QStringList lines = ReadTextFileLines(path);
     Vocabulary read;
-    read.Path = vocabulary.Path;
-    read.Entries.reserve(Vocabulary::Capacity);
+    read.path = vocabulary.path;
+    read.entries.reserve(Vocabulary::Capacity);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         ParsedLine parsed = ParseVocabularyLine(lines.at(i), i == 0);
         if (parsed.kind == ParsedLine::ThemeLine) {
-            read.Theme = parsed.theme;
+            read.theme = parsed.theme;
         } else if (parsed.kind == ParsedLine::PairLine) {
-            if (read.Count() == Vocabulary::Capacity) {
+            if (read.count() == Vocabulary::Capacity) {
                 throw FileError(
                     QStringLiteral("Soubor %1 obsahuje více než %2 dvojic slov, program jich "
                                    "pojme nejvýše %2. Soubor nebyl načten a zůstal beze změny.")
                         .arg(path)
                         .arg(Vocabulary::Capacity));
             }
-            read.Entries.append(std::move(parsed.entry));
+            read.entries.append(std::move(parsed.entry));
         }
     }
     vocabulary = std::move(read);
@@ -183,9 +183,9 @@ void ReadVocabularyFile(const QString &path, Vocabulary &vocabulary)
 
 QString FormatVocabularyLine(const VocabularyEntry &entry)
 {
-    QString line = sidePart(entry.Side[1], entry.Comment[1]) + QLatin1String(" / ")
-                   + sidePart(entry.Side[2], entry.Comment[2]) + QLatin1String(" @");
-    const qint32 counters[4] = {entry.Offers[1], entry.Offers[2], entry.Errors[1], entry.Errors[2]};
+    QString line = sidePart(entry.side[1], entry.comment[1]) + QLatin1String(" / ")
+                   + sidePart(entry.side[2], entry.comment[2]) + QLatin1String(" @");
+    const qint32 counters[4] = {entry.offers[1], entry.offers[2], entry.errors[1], entry.errors[2]};
     for (int i = 0; i < 4; ++i) {
         if (i > 0)
             line += QLatin1Char(',');
@@ -197,10 +197,10 @@ QString FormatVocabularyLine(const VocabularyEntry &entry)
 QByteArray FormatVocabularyFile(const Vocabulary &vocabulary)
 {
     QStringList lines;
-    lines.reserve(vocabulary.Count() + 1);
-    if (!vocabulary.Theme.isEmpty())
-        lines.append(vocabulary.Theme);
-    for (const VocabularyEntry &entry : vocabulary.Entries)
+    lines.reserve(vocabulary.count() + 1);
+    if (!vocabulary.theme.isEmpty())
+        lines.append(vocabulary.theme);
+    for (const VocabularyEntry &entry : vocabulary.entries)
         lines.append(FormatVocabularyLine(entry));
     return JoinLines(lines);
 }

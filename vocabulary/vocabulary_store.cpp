@@ -2,15 +2,15 @@
 
 #include "vocabulary_file.h"
 
-#include "app/file_error.h"
+#include "core/file_error.h"
 
 #include <QFileInfo>
 
 void SaveVocabulary(const Vocabulary &vocabulary)
 {
-    if (vocabulary.Path.isEmpty() || vocabulary.Count() == 0)
+    if (vocabulary.path.isEmpty() || vocabulary.count() == 0)
         return;
-    WriteVocabularyFile(vocabulary.Path, vocabulary);
+    WriteVocabularyFile(vocabulary.path, vocabulary);
 }
 
 QString ResolvedPath(const QString &fileName)
@@ -31,29 +31,29 @@ void ReadCurrentVocabulary(Vocabulary &vocabulary, const QString &fileName)
     SaveVocabulary(vocabulary);
     const QString path = ResolvedPath(fileName);
     ReadVocabularyFile(path, vocabulary);
-    vocabulary.Path = path;
+    vocabulary.path = path;
 }
 
 QString VocabularyCaption(const Vocabulary &vocabulary)
 {
-    const QString name = vocabulary.Theme.isEmpty()
+    const QString name = vocabulary.theme.isEmpty()
                              ? QStringLiteral(" ?????")
-                             : QLatin1Char(' ') + vocabulary.Theme.mid(1, 100);
-    return name + QStringLiteral(" (slov: %1)").arg(vocabulary.Count());
+                             : QLatin1Char(' ') + vocabulary.theme.mid(1, 100);
+    return name + QStringLiteral(" (slov: %1)").arg(vocabulary.count());
 }
 
 void OpenForEditing(Vocabulary &vocabulary, const QString &chosen,
                     const std::function<void(const QString &path)> &open)
 {
-    const QString currentPath = vocabulary.Path;
+    const QString currentPath = vocabulary.path;
     if (!currentPath.isEmpty() && SameFile(chosen, currentPath)) {
         SaveVocabulary(vocabulary);
-        vocabulary.Path.clear();
+        vocabulary.path.clear();
     }
     try {
         open(ResolvedPath(chosen));
     } catch (const FileError &) {
-        vocabulary.Path = currentPath;
+        vocabulary.path = currentPath;
         throw;
     }
 }

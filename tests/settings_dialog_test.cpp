@@ -1,9 +1,9 @@
 #include "app/app_context.h"
 #include "app/application.h"
-#include "drill/main_window.h"
-#include "settings/settings_window.h"
+#include "drill/drill_window.h"
+#include "settings/settings_dialog.h"
 #include "test_support.h"
-#include "vocabulary/selection_window.h"
+#include "vocabulary/dictionary_chooser.h"
 #include "window_support.h"
 
 #include <QAction>
@@ -33,7 +33,7 @@ protected:
         if (settings)
             program.writeSettings(settings);
         program.start();
-        form2 = program.form().findChild<TForm2 *>();
+        form2 = &program.app().settingsDialog();
         ASSERT_NE(form2, nullptr);
     }
     QRadioButton *item(const char *group, int index)
@@ -48,7 +48,7 @@ protected:
     AppContext &context() { return program.app().context(); }
 
     RunningProgram program;
-    TForm2 *form2 = nullptr;
+    SettingsDialog *form2 = nullptr;
 };
 
 TEST_F(SettingsWindowTest, WithoutASettingsFileEverythingHasItsDefault)
@@ -66,7 +66,7 @@ TEST_F(SettingsWindowTest, WithoutASettingsFileEverythingHasItsDefault)
     EXPECT_FALSE(shown("SpinEdit1"));
     EXPECT_FALSE(shown("CheckBox1"));
     EXPECT_FALSE(panelShown());
-    EXPECT_EQ(context().drill.OfferedSide, 1);
+    EXPECT_EQ(context().drill.state().offeredSide, 1);
 }
 
 TEST_F(SettingsWindowTest, StoredPercentJudgingWithTheCriterionShowsEverything)
@@ -90,13 +90,13 @@ TEST_F(SettingsWindowTest, TheCriterionSwitchAloneShowsNothingUntilPercentJudgin
     EXPECT_FALSE(shown("CheckBox1"));
     EXPECT_FALSE(panelShown());
     item("RadioGroup3", 1)->click();
-    EXPECT_EQ(context().settings.Hodnoceni, 1);
+    EXPECT_EQ(context().settings.assessment, AssessmentMode::PercentMatch);
     EXPECT_TRUE(shown("Label1"));
     EXPECT_TRUE(shown("SpinEdit1"));
     EXPECT_TRUE(shown("CheckBox1"));
     EXPECT_TRUE(panelShown());
     box("CheckBox1")->click();
-    EXPECT_FALSE(context().settings.ProcZobraz);
+    EXPECT_FALSE(context().settings.showCriterion);
     EXPECT_FALSE(panelShown());
     item("RadioGroup3", 0)->click();
     EXPECT_FALSE(shown("CheckBox1"));
@@ -108,16 +108,16 @@ TEST_F(SettingsWindowTest, ChoosingTheOfferedSideActsAtOnce)
     start(("[Setup]\r\nPrimJazyk=2\r\nSlovnik=" + program.path("a.slv").toStdString() + "\r\n")
               .c_str());
     // The first draw of a run is 0: the first pair shows side 1.
-    EXPECT_EQ(context().drill.OfferedSide, 1);
+    EXPECT_EQ(context().drill.state().offeredSide, 1);
     item("RadioGroup2", 1)->click();
-    EXPECT_EQ(context().settings.PrimJazyk, 1);
-    EXPECT_EQ(context().drill.OfferedSide, 2) << "applies to the pair on screen too";
+    EXPECT_EQ(context().settings.sideChoice, SideChoice::Second);
+    EXPECT_EQ(context().drill.state().offeredSide, 2) << "applies to the pair on screen too";
     item("RadioGroup2", 2)->click();
-    EXPECT_EQ(context().drill.OfferedSide, 2);
+    EXPECT_EQ(context().drill.state().offeredSide, 2);
     item("RadioGroup2", 0)->click();
-    EXPECT_EQ(context().drill.OfferedSide, 1);
+    EXPECT_EQ(context().drill.state().offeredSide, 1);
     item("RadioGroup1", 2)->click();
-    EXPECT_EQ(context().settings.Cetnost, 2);
+    EXPECT_EQ(context().settings.pairChoice, PairChoice::AtRandom);
 }
 
 TEST_F(SettingsWindowTest, UntickingThePictureHidesItAtOnce)
@@ -131,7 +131,7 @@ TEST_F(SettingsWindowTest, UntickingThePictureHidesItAtOnce)
     QWidget *picture = child<QWidget>(program.form(), "RxGIFAnimator1");
     EXPECT_TRUE(picture->isVisible());
     box("CheckBox2")->click();
-    EXPECT_FALSE(context().settings.Obrazek);
+    EXPECT_FALSE(context().settings.showPicture);
     EXPECT_FALSE(picture->isVisible());
     box("CheckBox2")->click();
     EXPECT_FALSE(picture->isVisible()) << "ticking shows nothing at once";
@@ -148,7 +148,7 @@ TEST_F(SettingsWindowTest, TheThresholdIsBroughtIntoRangeWhenTheFieldIsLeft)
         QTest::keyClicks(field, QStringLiteral("150"));
         QTest::keyClick(field, Qt::Key_Tab);
         EXPECT_EQ(field->value(), 100);
-        EXPECT_EQ(context().settings.ProcHodnoc, 100);
+        EXPECT_EQ(context().settings.threshold, 100);
         field->setFocus();
         field->selectAll();
         QTest::keyClicks(field, QStringLiteral("-5"));
@@ -157,7 +157,7 @@ TEST_F(SettingsWindowTest, TheThresholdIsBroughtIntoRangeWhenTheFieldIsLeft)
     });
     child<QAction>(program.form(), "Volby1")->trigger();
     EXPECT_TRUE(checked);
-    EXPECT_EQ(context().settings.ProcHodnoc, 0);
+    EXPECT_EQ(context().settings.threshold, 0);
     EXPECT_EQ(spin()->value(), 0);
 }
 
@@ -169,7 +169,7 @@ TEST_F(SettingsWindowTest, ChangesStayForTheRunAndOnlySaveMakesThemLast)
         form2->close(); // the title bar acts like OK
     });
     child<QAction>(program.form(), "Volby1")->trigger();
-    EXPECT_TRUE(context().settings.Komentar);
+    EXPECT_TRUE(context().settings.commentAfterWrongAnswer);
     EXPECT_FALSE(QFile::exists(program.path(QStringLiteral("Merko.ini"))));
 
     child<QPushButton>(*form2, "Button2")->click();
@@ -188,7 +188,7 @@ TEST_F(SettingsWindowTest, AFailedSaveNamesTheFileAndKeepsTheValues)
     EXPECT_EQ(
         program.prompts.texts("error"),
         QStringList{U("Unable to write to ") + program.path(QStringLiteral("gone/Merko.ini"))});
-    EXPECT_TRUE(context().settings.Obrazek);
+    EXPECT_TRUE(context().settings.showPicture);
 }
 
 TEST_F(SettingsWindowTest, TheDotsButtonChoosesAndLoadsADictionary)
@@ -197,20 +197,20 @@ TEST_F(SettingsWindowTest, TheDotsButtonChoosesAndLoadsADictionary)
     start();
     QDir::setCurrent(program.path(QString()));
     program.whenModal([&] {
-        auto *selection = qobject_cast<TForm6 *>(QApplication::activeModalWidget());
+        auto *selection = qobject_cast<DictionaryChooser *>(QApplication::activeModalWidget());
         ASSERT_NE(selection, nullptr);
         child<QPushButton>(*selection, "Button1")->click();
     });
     child<QToolButton>(*form2, "SpeedButton1")->click();
     EXPECT_EQ(child<QLineEdit>(*form2, "Edit1")->text(), program.path(QStringLiteral("lekce.slv")));
-    EXPECT_EQ(context().vocabulary.Count(), 1);
+    EXPECT_EQ(context().vocabulary.count(), 1);
     EXPECT_EQ(child<QLabel>(program.form(), "Label11")->text(), U(" lekce (slov: 1)"));
 
     // A typed path is the setting at once.
     auto *edit1 = child<QLineEdit>(*form2, "Edit1");
     edit1->clear();
     QTest::keyClicks(edit1, QStringLiteral("x.slv"));
-    EXPECT_EQ(context().settings.Slovnik, QStringLiteral("x.slv"));
+    EXPECT_EQ(context().settings.dictionaryPath, QStringLiteral("x.slv"));
 }
 
 } // namespace

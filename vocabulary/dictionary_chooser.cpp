@@ -1,9 +1,8 @@
-#include "selection_window.h"
+#include "dictionary_chooser.h"
 
-#include "app/app_context.h"
-#include "app/file_error.h"
-#include "app/window_parts.h"
 #include "dictionary_list.h"
+#include "widgets/run_command.h"
+#include "widgets/window_parts.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -18,9 +17,11 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-TForm6::TForm6(AppContext &context, QWidget *parent)
+DictionaryChooser::DictionaryChooser(Prompts &prompts, const QString &programDirectory,
+                                     QWidget *parent)
     : QDialog(parent)
-    , m_context(context)
+    , m_prompts(prompts)
+    , m_programDirectory(programDirectory)
 {
     setObjectName(QStringLiteral("Form6"));
     setWindowTitle(QStringLiteral("    výběr slovníku:"));
@@ -37,10 +38,10 @@ TForm6::TForm6(AppContext &context, QWidget *parent)
     m_splitter->setStyleSheet(QStringLiteral("QSplitter::handle { background: red; }"));
     layout->addWidget(m_splitter);
 
-    m_directoryListBox1 = new QTreeView(m_splitter);
-    m_directoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
-    m_directoryListBox1->setHeaderHidden(true);
-    m_splitter->addWidget(m_directoryListBox1);
+    m_directoryTree = new QTreeView(m_splitter);
+    m_directoryTree->setObjectName(QStringLiteral("DirectoryListBox1"));
+    m_directoryTree->setHeaderHidden(true);
+    m_splitter->addWidget(m_directoryTree);
 
     auto *panel2 = new QWidget(m_splitter);
     panel2->setObjectName(QStringLiteral("Panel2"));
@@ -50,47 +51,47 @@ TForm6::TForm6(AppContext &context, QWidget *parent)
 
     auto *panelLayout = new QVBoxLayout(panel2);
     panelLayout->setContentsMargins(4, 4, 4, 4);
-    m_listBox1 = new QListWidget(panel2);
-    m_listBox1->setObjectName(QStringLiteral("ListBox1"));
-    panelLayout->addWidget(m_listBox1, 1);
+    m_dictionaryList = new QListWidget(panel2);
+    m_dictionaryList->setObjectName(QStringLiteral("ListBox1"));
+    panelLayout->addWidget(m_dictionaryList, 1);
 
     auto *bottom = new QHBoxLayout;
-    m_driveComboBox1 = new QComboBox(panel2);
-    m_driveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
-    bottom->addWidget(m_driveComboBox1, 1);
+    m_driveBox = new QComboBox(panel2);
+    m_driveBox->setObjectName(QStringLiteral("DriveComboBox1"));
+    bottom->addWidget(m_driveBox, 1);
     QPushButton *button1 = NamedButton(QStringLiteral("OK"), "Button1", panel2);
     bottom->addWidget(button1);
     panelLayout->addLayout(bottom);
 
-    m_fileListBox1 = new QListWidget(panel2);
-    m_fileListBox1->setObjectName(QStringLiteral("FileListBox1"));
-    m_fileListBox1->hide();
+    m_fileList = new QListWidget(panel2);
+    m_fileList->setObjectName(QStringLiteral("FileListBox1"));
+    m_fileList->hide();
 
-    connect(m_listBox1, &QListWidget::itemDoubleClicked, this, &TForm6::ListBox1DblClick);
-    connect(m_listBox1, &QListWidget::itemActivated, this, &TForm6::ListBox1DblClick);
-    connect(button1, &QPushButton::clicked, this, &TForm6::ListBox1DblClick);
-    connect(m_driveComboBox1, &QComboBox::activated, this,
-            [this](int index) { openDirectory(m_driveComboBox1->itemData(index).toString()); });
+    connect(m_dictionaryList, &QListWidget::itemDoubleClicked, this, &DictionaryChooser::chooseCurrentFile);
+    connect(m_dictionaryList, &QListWidget::itemActivated, this, &DictionaryChooser::chooseCurrentFile);
+    connect(button1, &QPushButton::clicked, this, &DictionaryChooser::chooseCurrentFile);
+    connect(m_driveBox, &QComboBox::activated, this,
+            [this](int index) { openDirectory(m_driveBox->itemData(index).toString()); });
 }
 
-void TForm6::createTree()
+void DictionaryChooser::createTree()
 {
     m_model = new QFileSystemModel(this);
     m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     m_model->setRootPath(QDir::rootPath());
-    m_directoryListBox1->setModel(m_model);
+    m_directoryTree->setModel(m_model);
     for (int column = 1; column < m_model->columnCount(); ++column)
-        m_directoryListBox1->hideColumn(column);
-    connect(m_directoryListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+        m_directoryTree->hideColumn(column);
+    connect(m_directoryTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) { directoryChosen(current); });
     // The tree reads folders in the background: keep the working directory in view.
     connect(m_model, &QFileSystemModel::directoryLoaded, this,
-            [this] { m_directoryListBox1->scrollTo(m_directoryListBox1->currentIndex()); });
+            [this] { m_directoryTree->scrollTo(m_directoryTree->currentIndex()); });
     fillDrives();
 }
 
 // Linux has no drive letters: the volumes stand in for them, the root and home first.
-void TForm6::fillDrives()
+void DictionaryChooser::fillDrives()
 {
     QStringList places{QDir::rootPath(), QDir::homePath()};
     for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
@@ -98,16 +99,16 @@ void TForm6::fillDrives()
             places.append(volume.rootPath());
     }
     for (const QString &place : places)
-        m_driveComboBox1->addItem(QDir::toNativeSeparators(place), place);
+        m_driveBox->addItem(QDir::toNativeSeparators(place), place);
 }
 
-void TForm6::showEvent(QShowEvent *event)
+void DictionaryChooser::showEvent(QShowEvent *event)
 {
-    FormActivate();
+    refresh();
     QDialog::showEvent(event);
 }
 
-void TForm6::FormActivate()
+void DictionaryChooser::refresh()
 {
     if (!m_model) {
         createTree();
@@ -117,40 +118,40 @@ void TForm6::FormActivate()
 }
 
 // The tree, the drive box and the list all show the working directory.
-void TForm6::showWorkingDirectory()
+void DictionaryChooser::showWorkingDirectory()
 {
     const QModelIndex index = m_model->index(QDir::currentPath());
     if (index.isValid()) {
-        const QSignalBlocker blocker(m_directoryListBox1->selectionModel());
-        m_directoryListBox1->setCurrentIndex(index);
-        m_directoryListBox1->scrollTo(index);
-        m_directoryListBox1->expand(index);
+        const QSignalBlocker blocker(m_directoryTree->selectionModel());
+        m_directoryTree->setCurrentIndex(index);
+        m_directoryTree->scrollTo(index);
+        m_directoryTree->expand(index);
     }
     showDriveOf(QDir::currentPath());
-    FileListBox1Change();
+    listDictionaries();
 }
 
 // A new user of an installed program starts in a folder without dictionaries: the first
 // opening then shows the sample dictionaries, copied where their statistics can be written.
-void TForm6::offerSampleDictionaries()
+void DictionaryChooser::offerSampleDictionaries()
 {
-    if (!ListDictionaryFiles(QDir::currentPath()).isEmpty() || m_context.programDirectory.isEmpty())
+    if (!ListDictionaryFiles(QDir::currentPath()).isEmpty() || m_programDirectory.isEmpty())
         return;
     const QString samples = PrepareSampleDictionaries(
-        InstalledSampleFolder(m_context.programDirectory),
+        InstalledSampleFolder(m_programDirectory),
         QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
             .filePath(QStringLiteral("dictionaries")));
     if (!samples.isEmpty())
         QDir::setCurrent(samples);
 }
 
-void TForm6::showDriveOf(const QString &path)
+void DictionaryChooser::showDriveOf(const QString &path)
 {
     // The volume whose root is the longest beginning of the path.
     int best = -1;
     qsizetype bestLength = -1;
-    for (int i = 0; i < m_driveComboBox1->count(); ++i) {
-        const QString root = m_driveComboBox1->itemData(i).toString();
+    for (int i = 0; i < m_driveBox->count(); ++i) {
+        const QString root = m_driveBox->itemData(i).toString();
         const bool contains
             = path == root || path.startsWith(root.endsWith('/') ? root : root + '/');
         if (contains && root.size() > bestLength) {
@@ -159,10 +160,10 @@ void TForm6::showDriveOf(const QString &path)
         }
     }
     if (best >= 0)
-        m_driveComboBox1->setCurrentIndex(best);
+        m_driveBox->setCurrentIndex(best);
 }
 
-void TForm6::openDirectory(const QString &path)
+void DictionaryChooser::openDirectory(const QString &path)
 {
     if (!QDir::setCurrent(path))
         return;
@@ -171,42 +172,39 @@ void TForm6::openDirectory(const QString &path)
     showWorkingDirectory();
 }
 
-void TForm6::directoryChosen(const QModelIndex &index)
+void DictionaryChooser::directoryChosen(const QModelIndex &index)
 {
     if (index.isValid())
         openDirectory(m_model->filePath(index));
 }
 
-void TForm6::FileListBox1Change()
+void DictionaryChooser::listDictionaries()
 {
-    m_listBox1->clear();
-    m_fileListBox1->clear();
+    m_dictionaryList->clear();
+    m_fileList->clear();
     const QDir directory = QDir::current();
     const QStringList files = ListDictionaryFiles(directory.path());
-    m_fileListBox1->addItems(files);
+    m_fileList->addItems(files);
     if (files.isEmpty())
         return;
-    try {
+    RunCommand(m_prompts, this, [&] {
         for (const QString &file : files) {
             const QString firstLine = ReadFirstLine(directory.filePath(file));
-            auto *item = new QListWidgetItem(DictionaryListItem(file, firstLine), m_listBox1);
+            auto *item = new QListWidgetItem(DictionaryListItem(file, firstLine), m_dictionaryList);
             item->setData(Qt::UserRole, file);
         }
-    } catch (const FileError &error) {
-        m_context.prompts.error(this, error.message());
-    }
-    if (m_listBox1->count() > 0)
-        m_listBox1->setCurrentRow(0);
+    });
+    if (m_dictionaryList->count() > 0)
+        m_dictionaryList->setCurrentRow(0);
 }
 
-void TForm6::ListBox1DblClick()
+void DictionaryChooser::chooseCurrentFile()
 {
-    const QListWidgetItem *item = m_listBox1->currentItem();
+    const QListWidgetItem *item = m_dictionaryList->currentItem();
     if (!item)
         return;
     // The full path, so that the setting finds the file whatever the working directory is
     // when it is next used.
-    m_context.settings.Slovnik
-        = QDir::current().absoluteFilePath(item->data(Qt::UserRole).toString());
+    m_selectedPath = QDir::current().absoluteFilePath(item->data(Qt::UserRole).toString());
     accept();
 }

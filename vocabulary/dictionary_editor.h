@@ -2,29 +2,30 @@
 
 #include <QDialog>
 
-struct AppContext;
+class Prompts;
 class QTableWidget;
 
 // The dictionary editor: the pairs of a file in a two-column grid, saved under a chosen name.
-class TForm3 : public QDialog
+class DictionaryEditor : public QDialog
 {
     Q_OBJECT
 public:
     static constexpr int GridRows = 500;
 
-    explicit TForm3(AppContext &context, QWidget *parent = nullptr);
+    explicit DictionaryEditor(Prompts &prompts, QWidget *parent = nullptr);
 
     // Fills the grid from the file; throws FileError when it cannot be read.
-    void OpenFile(const QString &path);
-    void Button1Click();
+    void openFile(const QString &path);
+    // "ulož": asks for a file name and writes the grid there.
+    void save();
 
 signals:
     // A dictionary file was written; it may be the current dictionary's.
     void fileSaved(const QString &path);
 
 private:
-    AppContext &m_context;
-    QTableWidget *m_stringGrid1;
+    Prompts &m_prompts;
+    QTableWidget *m_grid;
     QString m_editedTheme; // shown nowhere, written back by "ulož"
     QString m_directory;   // where the save dialog starts
 };

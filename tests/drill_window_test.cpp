@@ -1,10 +1,10 @@
 #include "app/app_context.h"
-#include "app/animated_picture.h"
+#include "widgets/animated_picture.h"
 #include "app/application.h"
-#include "drill/main_window.h"
-#include "settings/settings_window.h"
+#include "drill/drill_window.h"
+#include "settings/settings_dialog.h"
 #include "test_support.h"
-#include "vocabulary/selection_window.h"
+#include "vocabulary/dictionary_chooser.h"
 #include "window_support.h"
 
 #include <QAction>
@@ -39,7 +39,7 @@ protected:
         program.start();
     }
 
-    TForm1 &form() { return program.form(); }
+    DrillWindow &form() { return program.form(); }
     AppContext &context() { return program.app().context(); }
     QLineEdit *field(const char *name) { return child<QLineEdit>(form(), name); }
     QString text(const char *name) { return field(name)->text(); }
@@ -77,13 +77,13 @@ TEST_F(MainWindowTest, StartsWithoutSettingsFileEmptyAndSilent)
     next();
     EXPECT_EQ(program.prompts.texts("notice"),
               QStringList{U("Soubor slov dosud nebyl načten nebo je prázdný.")});
-    EXPECT_EQ(context().drill.CurrentPosition, 0);
+    EXPECT_EQ(context().drill.state().currentPosition, 0);
 
     // Enter, F1 and a double click before the first pair do nothing.
     QTest::keyClick(field("Edit2"), Qt::Key_Return);
     QTest::keyClick(field("Edit2"), Qt::Key_F1);
     QTest::mouseDClick(field("Edit2"), Qt::LeftButton);
-    EXPECT_EQ(context().drill.WrongCount, 0);
+    EXPECT_EQ(context().drill.state().wrongCount, 0);
     EXPECT_TRUE(text("Edit2").isEmpty());
     EXPECT_EQ(program.prompts.asked.size(), 1);
 }
@@ -93,10 +93,10 @@ TEST_F(MainWindowTest, StartsWithTheLastDictionaryAndOffersItsFirstPair)
     startWith("*čeština-němčina, lekce 1\r\npes / r Hund\r\n", "PrimJazyk=1\r\n");
     EXPECT_EQ(caption(), U(" čeština-němčina, lekce 1 (slov: 1)"));
     EXPECT_EQ(text("Edit1"), U("r Hund"));
-    EXPECT_EQ(context().drill.OfferedSide, 2);
+    EXPECT_EQ(context().drill.state().offeredSide, 2);
     EXPECT_EQ(form().focusWidget(), field("Edit2"));
-    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Silver);
-    EXPECT_EQ(context().vocabulary.Path, program.path(QStringLiteral("lekce.slv")));
+    EXPECT_EQ(form().panelColour(), PanelColour::Silver);
+    EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("lekce.slv")));
     EXPECT_TRUE(program.prompts.asked.isEmpty());
 }
 
@@ -105,7 +105,7 @@ TEST_F(MainWindowTest, AMissingLastDictionaryIsNotLoadedAndNotReported)
     program.writeSettings("[Setup]\r\nSlovnik=/no/such/lekce.slv\r\n");
     program.start();
     EXPECT_EQ(caption(), U(" žádný slovník dosud nebyl načten "));
-    EXPECT_EQ(context().settings.Slovnik, U("/no/such/lekce.slv"));
+    EXPECT_EQ(context().settings.dictionaryPath, U("/no/such/lekce.slv"));
     EXPECT_TRUE(program.prompts.asked.isEmpty());
 }
 
@@ -143,10 +143,10 @@ TEST_P(CounterSeriesTest, ShowsCountsPercentagesGaugeAndPicture)
     if (c.pictureEdge)
         EXPECT_EQ(picture()->size(), QSize(c.pictureEdge, c.pictureEdge));
 
-    const VocabularyEntry &entry = context().vocabulary.At(1);
-    EXPECT_EQ(entry.Offers[1], c.correct + c.wrong);
-    EXPECT_EQ(entry.Errors[1], c.wrong);
-    EXPECT_EQ(entry.Offers[2], 0);
+    const VocabularyEntry &entry = context().vocabulary.at(1);
+    EXPECT_EQ(entry.offers[1], c.correct + c.wrong);
+    EXPECT_EQ(entry.errors[1], c.wrong);
+    EXPECT_EQ(entry.offers[2], 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -172,7 +172,7 @@ TEST_F(MainWindowTest, ResetOfTheDrillCountersShowsZeros)
     EXPECT_EQ(text("Edit7"), U("  0.00"));
     EXPECT_EQ(gauge(), 0);
     EXPECT_FALSE(picture()->isVisible());
-    EXPECT_EQ(context().vocabulary.At(1).Errors[1], 1) << "the pair keeps its counters";
+    EXPECT_EQ(context().vocabulary.at(1).errors[1], 1) << "the pair keeps its counters";
 }
 
 TEST_F(MainWindowTest, PictureAppearsOnlyWithTheNextCountedAnswerAfterSwitchingItOn)
@@ -183,7 +183,7 @@ TEST_F(MainWindowTest, PictureAppearsOnlyWithTheNextCountedAnswerAfterSwitchingI
         answer(U(typed));
     }
     EXPECT_FALSE(picture()->isVisible());
-    context().settings.Obrazek = true; // as the settings window sets it
+    context().settings.showPicture = true; // as the settings window sets it
     EXPECT_FALSE(picture()->isVisible());
     next();
     answer(QStringLiteral("r Hund")); // 5 : 1, an error rate of 16.67 %
@@ -196,36 +196,36 @@ TEST_F(MainWindowTest, F1InTheAnswerFieldRevealsAndCountsWrong)
     startWith("jemný / zart, fein\r\n");
     QTest::keyClick(field("Edit2"), Qt::Key_F1);
     EXPECT_EQ(text("Edit2"), U("zart, fein"));
-    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Magenta);
+    EXPECT_EQ(form().panelColour(), PanelColour::Magenta);
     EXPECT_EQ(form().focusWidget(), button1());
-    EXPECT_EQ(context().drill.WrongCount, 1);
-    EXPECT_EQ(context().vocabulary.At(1).Offers[1], 1);
-    EXPECT_EQ(context().vocabulary.At(1).Errors[1], 1);
+    EXPECT_EQ(context().drill.state().wrongCount, 1);
+    EXPECT_EQ(context().vocabulary.at(1).offers[1], 1);
+    EXPECT_EQ(context().vocabulary.at(1).errors[1], 1);
 
     // Enter after a reveal judges nothing and only moves the focus back.
     field("Edit2")->setFocus();
     QTest::keyClick(field("Edit2"), Qt::Key_Return);
-    EXPECT_EQ(context().drill.WrongCount, 1);
-    EXPECT_EQ(context().drill.CorrectCount, 0);
+    EXPECT_EQ(context().drill.state().wrongCount, 1);
+    EXPECT_EQ(context().drill.state().correctCount, 0);
     EXPECT_EQ(form().focusWidget(), button1());
 
     // Every F1 in the field counts again.
     QTest::keyClick(field("Edit2"), Qt::Key_F1);
-    EXPECT_EQ(context().drill.WrongCount, 2);
+    EXPECT_EQ(context().drill.state().wrongCount, 2);
 }
 
 TEST_F(MainWindowTest, F1OnTheButtonRevealsWithoutCounting)
 {
     startWith("kalt {kchalt} / studen[ý|á|é]\r\n", "PrimJazyk=1\r\n");
     answer(QStringLiteral("x"));
-    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Red);
+    EXPECT_EQ(form().panelColour(), PanelColour::Red);
     EXPECT_FALSE(field("Edit12")->isVisible());
     QTest::keyClick(button1(), Qt::Key_F1);
     EXPECT_EQ(text("Edit2"), U("kalt ")) << "the side exactly as stored";
-    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Magenta);
+    EXPECT_EQ(form().panelColour(), PanelColour::Magenta);
     EXPECT_EQ(form().focusWidget(), button1());
-    EXPECT_EQ(context().drill.WrongCount, 1);
-    EXPECT_EQ(context().vocabulary.At(1).Offers[2], 1);
+    EXPECT_EQ(context().drill.state().wrongCount, 1);
+    EXPECT_EQ(context().vocabulary.at(1).offers[2], 1);
     EXPECT_FALSE(field("Edit12")->isVisible()) << "F1 on the button shows no comment";
 }
 
@@ -234,11 +234,11 @@ TEST_F(MainWindowTest, DoubleClickShowsTheAnswerWhichThenCountsAsCorrect)
     startWith("sedět / sitzen\r\n");
     QTest::mouseDClick(field("Edit2"), Qt::LeftButton);
     EXPECT_EQ(text("Edit2"), U("sitzen"));
-    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Silver);
-    EXPECT_EQ(context().drill.WrongCount, 0);
+    EXPECT_EQ(form().panelColour(), PanelColour::Silver);
+    EXPECT_EQ(context().drill.state().wrongCount, 0);
     QTest::keyClick(field("Edit2"), Qt::Key_Return);
-    EXPECT_EQ(context().drill.CorrectCount, 1);
-    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Lime);
+    EXPECT_EQ(context().drill.state().correctCount, 1);
+    EXPECT_EQ(form().panelColour(), PanelColour::Lime);
 }
 
 TEST_F(MainWindowTest, TypingOnTheButtonStartsANewAnswer)
@@ -250,13 +250,13 @@ TEST_F(MainWindowTest, TypingOnTheButtonStartsANewAnswer)
     EXPECT_EQ(text("Edit2"), U("K"));
     EXPECT_EQ(field("Edit2")->cursorPosition(), 1);
     EXPECT_EQ(form().focusWidget(), field("Edit2"));
-    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Silver);
+    EXPECT_EQ(form().panelColour(), PanelColour::Silver);
     QTest::keyClicks(field("Edit2"), QStringLiteral("atze"));
     QTest::keyClick(field("Edit2"), Qt::Key_Return);
     EXPECT_EQ(text("Edit2"), U("Katze"));
-    EXPECT_EQ(context().drill.WrongCount, 1);
-    EXPECT_EQ(context().drill.CorrectCount, 1);
-    EXPECT_EQ(context().vocabulary.At(1).Offers[1], 2);
+    EXPECT_EQ(context().drill.state().wrongCount, 1);
+    EXPECT_EQ(context().drill.state().correctCount, 1);
+    EXPECT_EQ(context().vocabulary.at(1).offers[1], 2);
 
     // A character that is no letter goes in as typed; keys that type nothing are ignored.
     QTest::keyClick(button1(), Qt::Key_Shift);
@@ -275,7 +275,7 @@ TEST_F(MainWindowTest, CommentsOfTheOfferedAndTheAnswerSide)
     EXPECT_TRUE(field("Edit11")->isVisible());
     EXPECT_EQ(text("Edit11"), U("kchalt"));
     answer(U("studená"));
-    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Lime);
+    EXPECT_EQ(form().panelColour(), PanelColour::Lime);
     EXPECT_FALSE(field("Edit12")->isVisible()) << "side 2 has no comment";
 }
 
@@ -292,7 +292,7 @@ TEST_F(MainWindowTest, TheAnswerCommentComesAfterARightAnswerOrWithKomentar)
     EXPECT_TRUE(field("Edit12")->isVisible());
     EXPECT_EQ(text("Edit12"), U("kchalt"));
 
-    context().settings.Komentar = true;
+    context().settings.commentAfterWrongAnswer = true;
     next();
     EXPECT_FALSE(field("Edit12")->isVisible());
     answer(QStringLiteral("warm"));
@@ -312,12 +312,12 @@ TEST_F(MainWindowTest, CriterionPanelShowsTheAcceptingCriterion)
               "PrimJazyk=0\r\nHodnoceni=1\r\nProcHodnoc=90\r\nProcZobraz=1\r\n");
     EXPECT_TRUE(child<QGroupBox>(form(), "GroupBox1")->isVisible());
     answer(QStringLiteral("nemocnica"));
-    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Red);
+    EXPECT_EQ(form().panelColour(), PanelColour::Red);
     EXPECT_TRUE(text("Edit9").isEmpty());
     next();
-    context().settings.ProcHodnoc = 80;
+    context().settings.threshold = 80;
     answer(QStringLiteral("nemocinca")); // a swapped pair and a wrong letter
-    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Lime);
+    EXPECT_EQ(form().panelColour(), PanelColour::Lime);
     EXPECT_EQ(text("Edit8"), U(" 80"));
     EXPECT_EQ(text("Edit9"), U(" 88.89"));
     EXPECT_EQ(text("Edit10"), U("  1"));
@@ -337,7 +337,7 @@ TEST_F(MainWindowTest, AnswersTypedWithCombiningAccentsAreJudgedComposed)
     field("Edit2")->setText(QString::fromUtf8("koc\xCC\x8C"
                                               "ka")); // c + combining caron
     QTest::keyClick(field("Edit2"), Qt::Key_Return);
-    EXPECT_EQ(form().panelColour(), TForm1::PanelColour::Lime);
+    EXPECT_EQ(form().panelColour(), PanelColour::Lime);
 }
 
 TEST_F(MainWindowTest, PassingPairsOverCountsNothing)
@@ -345,9 +345,9 @@ TEST_F(MainWindowTest, PassingPairsOverCountsNothing)
     startWith("a / b\r\nc / d\r\ne / f\r\n");
     for (int i = 0; i < 5; ++i)
         next();
-    EXPECT_EQ(context().drill.CorrectCount + context().drill.WrongCount, 0);
-    for (const VocabularyEntry &entry : context().vocabulary.Entries)
-        EXPECT_EQ(entry.Offers[1] + entry.Offers[2], 0);
+    EXPECT_EQ(context().drill.state().correctCount + context().drill.state().wrongCount, 0);
+    for (const VocabularyEntry &entry : context().vocabulary.entries)
+        EXPECT_EQ(entry.offers[1] + entry.offers[2], 0);
 }
 
 TEST_F(MainWindowTest, ReloadingTheCurrentDictionaryKeepsItsCounters)
@@ -355,17 +355,17 @@ TEST_F(MainWindowTest, ReloadingTheCurrentDictionaryKeepsItsCounters)
     startWith("pes / r Hund\r\n");
     answer(QStringLiteral("x"));
     program.prompts.answers = {false};
-    form().runCommand([&] { form().LoadVocabulary(program.path(QStringLiteral("lekce.slv"))); });
-    EXPECT_EQ(context().vocabulary.At(1).Errors[1], 1);
-    EXPECT_EQ(context().vocabulary.At(1).Offers[1], 1);
+    program.app().runCommand([&] { program.app().openDictionary(program.path(QStringLiteral("lekce.slv"))); });
+    EXPECT_EQ(context().vocabulary.at(1).errors[1], 1);
+    EXPECT_EQ(context().vocabulary.at(1).offers[1], 1);
     EXPECT_EQ(program.prompts.texts("confirm"),
               QStringList{U("Chcete vymazat aktuální statistiku?")});
-    EXPECT_EQ(context().drill.WrongCount, 1) << "No keeps the drill counters";
+    EXPECT_EQ(context().drill.state().wrongCount, 1) << "No keeps the drill counters";
     EXPECT_EQ(text("Edit1"), U("pes"));
 
     program.prompts.answers = {true};
-    form().runCommand([&] { form().LoadVocabulary(program.path(QStringLiteral("lekce.slv"))); });
-    EXPECT_EQ(context().drill.WrongCount, 0);
+    program.app().runCommand([&] { program.app().openDictionary(program.path(QStringLiteral("lekce.slv"))); });
+    EXPECT_EQ(context().drill.state().wrongCount, 0);
     EXPECT_EQ(text("Edit5"), U("     0"));
 }
 
@@ -373,11 +373,11 @@ TEST_F(MainWindowTest, LoadingAFileWithoutPairsLeavesNothingToDrill)
 {
     startWith("pes / r Hund\r\n");
     program.writeFile(QStringLiteral("prazdny.slv"), "*jen téma\r\n");
-    form().runCommand([&] { form().LoadVocabulary(program.path(QStringLiteral("prazdny.slv"))); });
+    program.app().runCommand([&] { program.app().openDictionary(program.path(QStringLiteral("prazdny.slv"))); });
     EXPECT_EQ(caption(), U(" jen téma (slov: 0)"));
-    EXPECT_EQ(context().drill.CurrentPosition, 0);
+    EXPECT_EQ(context().drill.state().currentPosition, 0);
     QTest::keyClick(field("Edit2"), Qt::Key_F1);
-    EXPECT_EQ(context().drill.WrongCount, 0);
+    EXPECT_EQ(context().drill.state().wrongCount, 0);
     next();
     EXPECT_EQ(program.prompts.texts("notice").size(), 1);
     // The previous dictionary was written back in the program's form.
@@ -387,10 +387,10 @@ TEST_F(MainWindowTest, LoadingAFileWithoutPairsLeavesNothingToDrill)
 TEST_F(MainWindowTest, AFailedLoadKeepsTheCurrentDictionary)
 {
     startWith("*téma\r\npes / r Hund\r\n");
-    const bool ran = form().runCommand([&] { form().LoadVocabulary(program.path("chybi.slv")); });
+    const bool ran = program.app().runCommand([&] { program.app().openDictionary(program.path("chybi.slv")); });
     EXPECT_FALSE(ran);
     EXPECT_EQ(program.prompts.texts("error"), QStringList{NoSuchFile()});
-    EXPECT_EQ(context().vocabulary.Path, program.path(QStringLiteral("lekce.slv")));
+    EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("lekce.slv")));
     EXPECT_EQ(caption(), U(" téma (slov: 1)"));
 }
 
@@ -400,16 +400,16 @@ TEST_F(MainWindowTest, F3ChoosesADictionaryInTheSelectionWindowAndLoadsIt)
     program.writeFile(QStringLiteral("druhy.slv"), "*druhý\r\nokno / s Fenster\r\n");
     QDir::setCurrent(program.path(QString()));
     program.whenModal([&] {
-        auto *selection = qobject_cast<TForm6 *>(QApplication::activeModalWidget());
+        auto *selection = qobject_cast<DictionaryChooser *>(QApplication::activeModalWidget());
         ASSERT_NE(selection, nullptr);
         auto *list = child<QListWidget>(*selection, "ListBox1");
         ASSERT_EQ(list->count(), 2);
         EXPECT_EQ(list->item(0)->text(), U("druhy.slv - druhý"));
         list->setCurrentRow(0);
-        selection->ListBox1DblClick();
+        selection->chooseCurrentFile();
     });
     QTest::keyClick(&form(), Qt::Key_F3);
-    EXPECT_EQ(context().settings.Slovnik, program.path(QStringLiteral("druhy.slv")));
+    EXPECT_EQ(context().settings.dictionaryPath, program.path(QStringLiteral("druhy.slv")));
     EXPECT_EQ(caption(), U(" druhý (slov: 1)"));
     EXPECT_EQ(text("Edit1"), U("okno"));
 }
@@ -431,12 +431,12 @@ TEST_F(MainWindowTest, AFailedWriteBackKeepsTheWindowOpen)
     program.writeSettings(
         ("[Setup]\r\nSlovnik=" + program.path("sub/lekce.slv").toStdString() + "\r\n").c_str());
     program.start();
-    ASSERT_EQ(context().vocabulary.Count(), 1);
+    ASSERT_EQ(context().vocabulary.count(), 1);
     QDir(program.path(QStringLiteral("sub"))).removeRecursively();
     EXPECT_FALSE(form().close());
     EXPECT_TRUE(form().isVisible());
     EXPECT_EQ(program.prompts.texts("error").size(), 1);
-    EXPECT_EQ(context().vocabulary.Count(), 1);
+    EXPECT_EQ(context().vocabulary.count(), 1);
 }
 
 TEST_F(MainWindowTest, AltXAsksBeforeEnding)
@@ -486,17 +486,23 @@ TEST(PictureSize, GrowsFromSixteenToSixtyFive)
 
 namespace {
 
-TEST_F(MainWindowTest, ThePictureAnimatesOnlyWhileTheWindowIsActive)
+TEST_F(MainWindowTest, ThePictureAnimatesOnlyWhileShownInTheActiveWindow)
 {
-    startWith("pes / r Hund\r\n");
+    startWith("pes / r Hund\r\n", "Obrazek=1\r\n");
     auto *animation = child<AnimatedPicture>(form(), "RxGIFAnimator1");
-    form().FormActivate();
+    QApplication::setActiveWindow(&form());
+    EXPECT_FALSE(animation->isRunning()) << "a hidden picture costs no timer";
+    answer(QStringLiteral("x"));
+    ASSERT_TRUE(animation->isVisible());
     EXPECT_TRUE(animation->isRunning());
-    form().FormDeactivate();
+    QApplication::setActiveWindow(nullptr);
     EXPECT_FALSE(animation->isRunning());
-    form().FormActivate();
+    QApplication::setActiveWindow(&form());
     EXPECT_TRUE(animation->isRunning());
-    EXPECT_EQ(context().vocabulary.At(1).Offers[1], 0) << "later activations load nothing";
+    trigger("Aktuln1");
+    EXPECT_FALSE(animation->isVisible());
+    EXPECT_FALSE(animation->isRunning());
+    EXPECT_EQ(context().vocabulary.at(1).offers[1], 1) << "later activations load nothing";
     EXPECT_EQ(animation->movie()->frameCount(), 16);
     EXPECT_EQ(animation->movie()->frameRect().size(), QSize(64, 64));
 }

@@ -2,23 +2,24 @@
 
 #include <QDialog>
 
-struct AppContext;
+class Prompts;
 class QLineEdit;
 class QTableWidget;
 
 // The new-dictionary window: a theme and a grid of Czech and foreign terms.
-class TForm4 : public QDialog
+class NewDictionaryDialog : public QDialog
 {
     Q_OBJECT
 public:
     static constexpr int GridRows = 500;
 
-    explicit TForm4(AppContext &context, QWidget *parent = nullptr);
+    explicit NewDictionaryDialog(Prompts &prompts, QWidget *parent = nullptr);
 
-    void FormActivate();
-    void Button1Click();
-    void Button2Click();
+    // "ulož": asks for a file name and writes the theme and the pairs there.
+    void save();
     bool isSaved() const { return m_saved; }
+    // Empties the grid below its headings; the theme stays. Done at every opening.
+    void clearGrid();
 
     // Closing asks to save what was typed and not saved.
     void done(int result) override;
@@ -31,9 +32,9 @@ signals:
     void fileSaved(const QString &path);
 
 private:
-    AppContext &m_context;
-    QLineEdit *m_edit1;
-    QTableWidget *m_stringGrid1;
+    Prompts &m_prompts;
+    QLineEdit *m_theme;
+    QTableWidget *m_grid;
     bool m_saved = true;
     bool m_filling = false;
 };

@@ -1,0 +1,269 @@
+#include "settings_dialog.h"
+
+#include "settings.h"
+#include "widgets/run_command.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// A spin field that lets any whole number be typed and brings it into range when the
+// field is left, instead of refusing the digit that leaves the range.
+class RangeCorrectingSpinBox : public QSpinBox
+{
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    QValidator::State validate(QString &input, int &) const override
+    {
+        static const QRegularExpression number(QStringLiteral("^\\s*[+-]?\\d*\\s*$"));
+        if (!number.match(input).hasMatch())
+            return QValidator::Invalid;
+        bool ok = false;
+        const int value = input.trimmed().toInt(&ok);
+        return ok && value >= minimum() && value <= maximum() ? QValidator::Acceptable
+                                                              : QValidator::Intermediate;
+    }
+
+    void fixup(QString &input) const override
+    {
+        bool ok = false;
+        const qlonglong value = input.trimmed().toLongLong(&ok);
+        const qlonglong corrected = ok ? std::clamp<qlonglong>(value, minimum(), maximum()) : 0;
+        input = QString::number(corrected);
+    }
+};
+
+} // namespace
+
+SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QString &dataDirectory,
+                               QWidget *parent)
+    : QDialog(parent)
+    , m_settings(settings)
+    , m_prompts(prompts)
+    , m_dataDirectory(dataDirectory)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("nastavení:") + QString(35, QLatin1Char(' ')));
+    setFixedSize(364, 362);
+    QFont formFont = font();
+    formFont.setPointSize(8);
+    formFont.setBold(true);
+    setFont(formFont);
+
+    m_pairChoice = radioGroup("RadioGroup1", QStringLiteral(" nabízet slova dle: "),
+                               {QStringLiteral("četnosti výběru"), QStringLiteral("chybovosti"),
+                                QStringLiteral("náhodně")},
+                               QRect(16, 16, 153, 81));
+    m_sideChoice = radioGroup(
+        "RadioGroup2", QStringLiteral(" nabízet slova : "),
+        {QStringLiteral("v češtině"), QStringLiteral("v jazyku"), QStringLiteral("náhodně")},
+        QRect(16, 112, 153, 81));
+    m_assessment = radioGroup("RadioGroup3", QStringLiteral(" posouzení správnosti: "),
+                               {QStringLiteral("přesná shoda"), QStringLiteral("procento shody")},
+                               QRect(184, 16, 161, 65));
+
+    m_thresholdLabel = new QLabel(QStringLiteral("považovat za   správné  při   shodě %% :"), this);
+    m_thresholdLabel->setObjectName(QStringLiteral("Label1"));
+    m_thresholdLabel->setGeometry(184, 96, 161, 36);
+    m_thresholdLabel->setAlignment(Qt::AlignCenter);
+    m_thresholdLabel->setWordWrap(true);
+    m_thresholdLabel->hide();
+
+    m_threshold = new RangeCorrectingSpinBox(this);
+    m_threshold->setObjectName(QStringLiteral("SpinEdit1"));
+    m_threshold->setGeometry(240, 136, 57, 22);
+    m_threshold->setRange(0, 100);
+    m_threshold->setValue(90);
+    m_threshold->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    m_threshold->hide();
+
+    const auto checkBox = [this](const char *name, const QString &text, const QRect &place) {
+        auto *box = new QCheckBox(text, this);
+        box->setObjectName(QLatin1String(name));
+        box->setGeometry(place);
+        return box;
+    };
+    m_showCriterion = checkBox("CheckBox1", QStringLiteral("zobrazovat proc. kriterium"),
+                           QRect(16, 200, 257, 17));
+    m_showCriterion->hide();
+    m_showPicture
+        = checkBox("CheckBox2", QStringLiteral("zobrazovat  obrázek"), QRect(16, 220, 265, 17));
+    m_commentAfterWrongAnswer = checkBox("CheckBox3", QStringLiteral("komentář zobrazit i při chybné odpovědi"),
+                           QRect(16, 240, 300, 17));
+
+    auto *label2 = new QLabel(QStringLiteral("slovník:"), this);
+    label2->setObjectName(QStringLiteral("Label2"));
+    label2->setGeometry(16, 270, 100, 16);
+    m_dictionaryPath = new QLineEdit(this);
+    m_dictionaryPath->setObjectName(QStringLiteral("Edit1"));
+    m_dictionaryPath->setGeometry(16, 288, 305, 22);
+    m_dictionaryPath->installEventFilter(this);
+
+    auto *speedButton1 = new QToolButton(this);
+    speedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    speedButton1->setText(QStringLiteral("..."));
+    QFont large = formFont;
+    large.setPointSize(11);
+    speedButton1->setFont(large);
+    speedButton1->setGeometry(320, 288, 23, 22);
+    speedButton1->setFocusPolicy(Qt::NoFocus);
+
+    auto *button2 = new QPushButton(QStringLiteral("ulož"), this);
+    button2->setObjectName(QStringLiteral("Button2"));
+    button2->setGeometry(208, 320, 57, 25);
+    button2->setAutoDefault(false);
+    auto *button1 = new QPushButton(QStringLiteral("OK"), this);
+    button1->setObjectName(QStringLiteral("Button1"));
+    button1->setGeometry(280, 320, 57, 25);
+    button1->setAutoDefault(false);
+
+    setTabOrder(m_pairChoice->checkedButton(), m_sideChoice->checkedButton());
+    setTabOrder(m_sideChoice->checkedButton(), m_assessment->checkedButton());
+    setTabOrder(m_assessment->checkedButton(), m_threshold);
+    setTabOrder(m_threshold, button1);
+    setTabOrder(button1, button2);
+    setTabOrder(button2, m_dictionaryPath);
+    setTabOrder(m_dictionaryPath, m_showCriterion);
+    setTabOrder(m_showCriterion, m_showPicture);
+    setTabOrder(m_showPicture, m_commentAfterWrongAnswer);
+
+    Settings &options = m_settings;
+    connect(m_pairChoice, &QButtonGroup::idToggled, this, [&options](int id, bool on) {
+        if (on)
+            options.pairChoice = PairChoice(id);
+    });
+    connect(m_sideChoice, &QButtonGroup::idToggled, this, [this, &options](int id, bool on) {
+        if (!on)
+            return;
+        options.sideChoice = SideChoice(id);
+        if (options.sideChoice != SideChoice::AtRandom)
+            emit offeredSideChosen(id + 1);
+    });
+    connect(m_assessment, &QButtonGroup::idToggled, this, [this, &options](int id, bool on) {
+        if (!on)
+            return;
+        options.assessment = AssessmentMode(id);
+        followAssessment();
+    });
+    connect(m_threshold, &QSpinBox::valueChanged, this,
+            [&options](int value) { options.threshold = value; });
+    connect(m_showCriterion, &QCheckBox::toggled, this, [this, &options](bool on) {
+        options.showCriterion = on;
+        followAssessment();
+    });
+    connect(m_showPicture, &QCheckBox::toggled, this, [this, &options](bool on) {
+        options.showPicture = on;
+        if (!on)
+            emit pictureSwitchedOff();
+    });
+    connect(m_commentAfterWrongAnswer, &QCheckBox::toggled, this,
+            [&options](bool on) { options.commentAfterWrongAnswer = on; });
+    connect(m_dictionaryPath, &QLineEdit::textEdited, this,
+            [&options](const QString &text) { options.dictionaryPath = text; });
+    connect(speedButton1, &QToolButton::clicked, this, &SettingsDialog::chooseDictionary);
+    connect(button2, &QPushButton::clicked, this, &SettingsDialog::saveSettings);
+    connect(button1, &QPushButton::clicked, this, &SettingsDialog::finish);
+
+    showSettings();
+}
+
+QButtonGroup *SettingsDialog::radioGroup(const char *name, const QString &title, const QStringList &items,
+                                 const QRect &place)
+{
+    auto *box = new QGroupBox(title, this);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(place);
+    auto *layout = new QVBoxLayout(box);
+    layout->setContentsMargins(8, 2, 4, 2);
+    layout->setSpacing(0);
+    auto *group = new QButtonGroup(box);
+    group->setObjectName(QLatin1String(name) + QStringLiteral("Items"));
+    for (int i = 0; i < items.size(); ++i) {
+        auto *button = new QRadioButton(items.at(i), box);
+        button->setObjectName(QLatin1String(name) + QStringLiteral("Item%1").arg(i));
+        layout->addWidget(button);
+        group->addButton(button, i);
+    }
+    group->button(0)->setChecked(true);
+    return group;
+}
+
+void SettingsDialog::showSettings()
+{
+    const QSignalBlocker blockPairChoice(m_pairChoice);
+    const QSignalBlocker blockSideChoice(m_sideChoice);
+    const QSignalBlocker blockAssessment(m_assessment);
+    const QSignalBlocker blockThreshold(m_threshold);
+    const QSignalBlocker blockCriterion(m_showCriterion);
+    const QSignalBlocker blockPicture(m_showPicture);
+    const QSignalBlocker blockComment(m_commentAfterWrongAnswer);
+    m_pairChoice->button(int(m_settings.pairChoice))->setChecked(true);
+    m_sideChoice->button(int(m_settings.sideChoice))->setChecked(true);
+    m_assessment->button(int(m_settings.assessment))->setChecked(true);
+    m_threshold->setValue(m_settings.threshold);
+    m_showCriterion->setChecked(m_settings.showCriterion);
+    m_showPicture->setChecked(m_settings.showPicture);
+    m_commentAfterWrongAnswer->setChecked(m_settings.commentAfterWrongAnswer);
+    m_dictionaryPath->setText(m_settings.dictionaryPath);
+    const bool percent = m_settings.assessment == AssessmentMode::PercentMatch;
+    m_thresholdLabel->setVisible(percent);
+    m_threshold->setVisible(percent);
+    m_showCriterion->setVisible(percent);
+}
+
+// The threshold and the criterion panel matter only for judging by percentage.
+void SettingsDialog::followAssessment()
+{
+    const bool percent = m_assessment->checkedId() != 0;
+    m_thresholdLabel->setVisible(percent);
+    m_threshold->setVisible(percent);
+    m_showCriterion->setVisible(percent);
+    emit criterionPanelVisibilityChanged(percent && m_showCriterion->isChecked());
+}
+
+void SettingsDialog::chooseDictionary()
+{
+    emit chooseDictionaryRequested();
+    // The chooser may have put a new name into the setting.
+    m_dictionaryPath->setText(m_settings.dictionaryPath);
+}
+
+void SettingsDialog::saveSettings()
+{
+    m_threshold->interpretText();
+    RunCommand(m_prompts, this, [this] { WriteSettings(m_settings, m_dataDirectory); });
+}
+
+void SettingsDialog::finish()
+{
+    m_threshold->interpretText();
+    accept();
+}
+
+void SettingsDialog::showEvent(QShowEvent *event)
+{
+    showSettings();
+    QDialog::showEvent(event);
+}
+
+bool SettingsDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_dictionaryPath && event->type() == QEvent::MouseButtonDblClick) {
+        chooseDictionary();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,67 @@
+#include "dictionary_editor.h"
+
+#include "core/text_file.h"
+#include "widgets/prompts.h"
+#include "widgets/run_command.h"
+#include "widgets/window_parts.h"
+#include "vocabulary_file.h"
+
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+DictionaryEditor::DictionaryEditor(Prompts &prompts, QWidget *parent)
+    : QDialog(parent)
+    , m_prompts(prompts)
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("Editace slovníku:"));
+    resize(651, 313);
+
+    QVBoxLayout *layout = FlatColumn(this);
+    QPushButton *button1 = NamedButton(QStringLiteral("ulož"), "Button1", this);
+    layout->addWidget(ButtonStrip("Panel1", 41, {button1}, this));
+
+    m_grid = new QTableWidget(GridRows, 2, this);
+    m_grid->setObjectName(QStringLiteral("StringGrid1"));
+    m_grid->horizontalHeader()->hide();
+    m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setDefaultSectionSize(18);
+    m_grid->setColumnWidth(0, 293);
+    m_grid->setColumnWidth(1, 296);
+    m_grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    layout->addWidget(m_grid);
+
+    connect(button1, &QPushButton::clicked, this, &DictionaryEditor::save);
+}
+
+void DictionaryEditor::openFile(const QString &path)
+{
+    const EditorContent content = ReadEditorContent(ReadTextFileLines(path));
+    m_grid->clearContents();
+    // A file of more pairs than the grid's rows gets the rows it needs: nothing is cut.
+    m_grid->setRowCount(std::max<int>(GridRows, int(content.rows.size())));
+    m_editedTheme = content.theme;
+    for (int row = 0; row < content.rows.size(); ++row) {
+        m_grid->setItem(row, 0, new QTableWidgetItem(content.rows.at(row).first));
+        m_grid->setItem(row, 1, new QTableWidgetItem(content.rows.at(row).second));
+    }
+    m_directory = QFileInfo(path).absolutePath();
+}
+
+void DictionaryEditor::save()
+{
+    const QString fileName = m_prompts.saveFileName(
+        this, m_directory, QStringLiteral("slovníky (*.slv)"), QStringLiteral("slv"));
+    if (fileName.isEmpty())
+        return;
+    EditorContent content;
+    content.theme = m_editedTheme;
+    for (int row = 0; row < m_grid->rowCount(); ++row)
+        content.rows.append({CellText(m_grid, row, 0), CellText(m_grid, row, 1)});
+    if (RunCommand(m_prompts, this,
+                   [&] { WriteFileSafely(fileName, JoinLines(FormatEditorLines(content))); }))
+        emit fileSaved(fileName);
+}

@@ -1,0 +1,123 @@
+#include "new_dictionary_dialog.h"
+
+#include "core/text_file.h"
+#include "widgets/prompts.h"
+#include "widgets/run_command.h"
+#include "widgets/window_parts.h"
+#include "vocabulary_file.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QTableWidgetItem *fixedItem(const QString &text)
+{
+    auto *item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setBackground(QColor(192, 192, 192));
+    return item;
+}
+
+} // namespace
+
+NewDictionaryDialog::NewDictionaryDialog(Prompts &prompts, QWidget *parent)
+    : QDialog(parent)
+    , m_prompts(prompts)
+{
+    setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("Pořízení slovníku:"));
+    resize(494, 351);
+    QFont bold = font();
+    bold.setBold(true);
+
+    QVBoxLayout *layout = FlatColumn(this);
+
+    auto *panel1 = new QWidget(this);
+    panel1->setObjectName(QStringLiteral("Panel1"));
+    panel1->setFixedHeight(41);
+    auto *topLayout = new QHBoxLayout(panel1);
+    auto *label1 = new QLabel(QStringLiteral("téma:"), panel1);
+    label1->setObjectName(QStringLiteral("Label1"));
+    label1->setFont(bold);
+    topLayout->addWidget(label1);
+    m_theme = new QLineEdit(panel1);
+    m_theme->setObjectName(QStringLiteral("Edit1"));
+    topLayout->addWidget(m_theme, 1);
+    layout->addWidget(panel1);
+
+    m_grid = new QTableWidget(GridRows, 3, this);
+    m_grid->setObjectName(QStringLiteral("StringGrid1"));
+    m_grid->horizontalHeader()->hide();
+    m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setDefaultSectionSize(20);
+    m_grid->setColumnWidth(0, 45);
+    m_grid->setColumnWidth(1, 210);
+    m_grid->setColumnWidth(2, 200);
+    layout->addWidget(m_grid, 1);
+
+    QPushButton *button1 = NamedButton(QStringLiteral("ulož"), "Button1", this);
+    QPushButton *button2 = NamedButton(QStringLiteral("OK"), "Button2", this);
+    layout->addWidget(ButtonStrip("Panel2", 36, {button1, button2}, this));
+
+    // Whatever is typed into the grid is unsaved; the theme field does not count.
+    connect(m_grid, &QTableWidget::itemChanged, this, [this] {
+        if (!m_filling)
+            m_saved = false;
+    });
+    connect(button1, &QPushButton::clicked, this, &NewDictionaryDialog::save);
+    connect(button2, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void NewDictionaryDialog::showEvent(QShowEvent *event)
+{
+    clearGrid();
+    QDialog::showEvent(event);
+}
+
+void NewDictionaryDialog::clearGrid()
+{
+    m_filling = true;
+    m_grid->clearContents();
+    m_grid->setRowCount(GridRows);
+    m_grid->setItem(0, 0, fixedItem(QString()));
+    m_grid->setItem(0, 1, fixedItem(QStringLiteral("    česky:")));
+    m_grid->setItem(0, 2, fixedItem(QStringLiteral("    cizí jazyk:")));
+    for (int row = 1; row < GridRows; ++row)
+        m_grid->setItem(row, 0, fixedItem(QString::number(row).rightJustified(6, ' ')));
+    m_filling = false;
+    m_saved = true;
+    m_grid->setCurrentCell(1, 1);
+}
+
+void NewDictionaryDialog::save()
+{
+    const QString fileName = m_prompts.saveFileName(
+        this, QDir::currentPath(), QStringLiteral("slovník (*.slv)"), QStringLiteral("slv"));
+    if (fileName.isEmpty())
+        return;
+    QList<EditorRow> rows;
+    for (int row = 1; row < m_grid->rowCount(); ++row)
+        rows.append({CellText(m_grid, row, 1), CellText(m_grid, row, 2)});
+    const bool written = RunCommand(m_prompts, this, [&] {
+        WriteFileSafely(fileName, JoinLines(FormatNewDictionaryLines(m_theme->text(), rows)));
+    });
+    if (written) {
+        emit fileSaved(fileName);
+        m_saved = true;
+    }
+}
+
+void NewDictionaryDialog::done(int result)
+{
+    if (!m_saved
+        && m_prompts.confirm(this, QStringLiteral("Data dosud nejsou uložena. Uložit?")))
+        save();
+    QDialog::done(result);
+}

@@ -1,0 +1,52 @@
+#include "animated_picture.h"
+
+#include <QMovie>
+
+AnimatedPicture::AnimatedPicture(const QString &resource, QWidget *parent)
+    : QLabel(parent)
+    , m_movie(new QMovie(resource, QByteArray(), this))
+{
+    setScaledContents(true);
+    setMovie(m_movie);
+    m_movie->jumpToFrame(0);
+}
+
+void AnimatedPicture::start()
+{
+    m_started = true;
+    follow();
+}
+
+void AnimatedPicture::stop()
+{
+    m_started = false;
+    follow();
+}
+
+bool AnimatedPicture::isRunning() const
+{
+    return m_movie->state() == QMovie::Running;
+}
+
+void AnimatedPicture::showEvent(QShowEvent *event)
+{
+    QLabel::showEvent(event);
+    follow();
+}
+
+void AnimatedPicture::hideEvent(QHideEvent *event)
+{
+    QLabel::hideEvent(event);
+    follow();
+}
+
+void AnimatedPicture::follow()
+{
+    const bool run = m_started && isVisible();
+    if (run && m_movie->state() == QMovie::Paused)
+        m_movie->setPaused(false);
+    else if (run && m_movie->state() == QMovie::NotRunning)
+        m_movie->start();
+    else if (!run && m_movie->state() == QMovie::Running)
+        m_movie->setPaused(true);
+}
