@@ -163,17 +163,3 @@ AssessmentResult JudgeTypedAnswer(const QString &typed, const QString &expectedS
     return JudgeAnswer(NormalizeAnswer(typed).left(CompareTextCapacity),
                        NormalizeAnswer(expectedSide).left(CompareTextCapacity), mode, threshold);
 }
-
-bool MatchesWithBlanks(const QString &answer, const QString &alternative,
-                       std::initializer_list<int> positions)
-{
-    QString a = answer;
-    QString v = alternative;
-    for (int position : positions) {
-        if (position >= 1 && position <= a.size())
-            a[position - 1] = QLatin1Char(' ');
-        if (position >= 1 && position <= v.size())
-            v[position - 1] = QLatin1Char(' ');
-    }
-    return a == v;
-}

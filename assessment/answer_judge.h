@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include <initializer_list>
 
 enum class AssessmentMode { ExactMatch = 0, PercentMatch = 1 };
 
@@ -36,7 +35,3 @@ AssessmentResult JudgeAnswer(const QString &answer, const QString &expected, Ass
 // Normalises and cuts both texts as typed and as stored, then judges them.
 AssessmentResult JudgeTypedAnswer(const QString &typed, const QString &expectedSide,
                                   AssessmentMode mode, int threshold);
-
-// The two texts compare equal once the given positions (from 1) of both are blanked.
-bool MatchesWithBlanks(const QString &answer, const QString &alternative,
-                       std::initializer_list<int> positions);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <initializer_list>
 
 namespace {
@@ -219,6 +221,9 @@ struct SeriesCase
     const char *failure;
     int gauge;
     int pictureEdge; // 0: hidden
+
+    // The case's name in test output, instead of its bytes.
+    friend void PrintTo(const SeriesCase &c, std::ostream *out) { *out << c.name; }
 };
 
 class CounterSeriesTest : public DrillSessionTest, public testing::WithParamInterface<SeriesCase>

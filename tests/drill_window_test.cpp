@@ -1,5 +1,6 @@
 #include "app/app_context.h"
 #include "widgets/animated_picture.h"
+#include "app/about_box.h"
 #include "app/application.h"
 #include "drill/drill_window.h"
 #include "settings/settings_dialog.h"
@@ -25,7 +26,7 @@
 
 namespace {
 
-class MainWindowTest : public testing::Test
+class DrillWindowTest : public testing::Test
 {
 protected:
     // Starts with one dictionary file as the last one chosen, under the given settings.
@@ -61,7 +62,7 @@ protected:
     RunningProgram program;
 };
 
-TEST_F(MainWindowTest, StartsWithoutSettingsFileEmptyAndSilent)
+TEST_F(DrillWindowTest, StartsWithoutSettingsFileEmptyAndSilent)
 {
     program.start();
     EXPECT_EQ(caption(), U(" žádný slovník dosud nebyl načten "));
@@ -88,7 +89,7 @@ TEST_F(MainWindowTest, StartsWithoutSettingsFileEmptyAndSilent)
     EXPECT_EQ(program.prompts.asked.size(), 1);
 }
 
-TEST_F(MainWindowTest, StartsWithTheLastDictionaryAndOffersItsFirstPair)
+TEST_F(DrillWindowTest, StartsWithTheLastDictionaryAndOffersItsFirstPair)
 {
     startWith("*čeština-němčina, lekce 1\r\npes / r Hund\r\n", "PrimJazyk=1\r\n");
     EXPECT_EQ(caption(), U(" čeština-němčina, lekce 1 (slov: 1)"));
@@ -100,7 +101,7 @@ TEST_F(MainWindowTest, StartsWithTheLastDictionaryAndOffersItsFirstPair)
     EXPECT_TRUE(program.prompts.asked.isEmpty());
 }
 
-TEST_F(MainWindowTest, AMissingLastDictionaryIsNotLoadedAndNotReported)
+TEST_F(DrillWindowTest, AMissingLastDictionaryIsNotLoadedAndNotReported)
 {
     program.writeSettings("[Setup]\r\nSlovnik=/no/such/lekce.slv\r\n");
     program.start();
@@ -109,7 +110,7 @@ TEST_F(MainWindowTest, AMissingLastDictionaryIsNotLoadedAndNotReported)
     EXPECT_TRUE(program.prompts.asked.isEmpty());
 }
 
-TEST_F(MainWindowTest, ShowsTheCountersAfterEveryCountedAnswer)
+TEST_F(DrillWindowTest, ShowsTheCountersAfterEveryCountedAnswer)
 {
     startWith("pes / r Hund\r\n", "Obrazek=1\r\n");
     EXPECT_TRUE(text("Edit3").isEmpty()) << "empty until the first answer is counted";
@@ -131,7 +132,27 @@ TEST_F(MainWindowTest, ShowsTheCountersAfterEveryCountedAnswer)
     EXPECT_EQ(picture()->size(), QSize(65, 65));
 }
 
-TEST_F(MainWindowTest, ResetOfTheDrillCountersShowsZeros)
+TEST_F(DrillWindowTest, TheAnswerFieldKeepsNoHistoryOfEarlierAnswers)
+{
+    startWith("pes / r Hund\r\nkočka / e Katze\r\n");
+    for (int i = 0; i < 3; ++i) {
+        answer(QStringLiteral("r Hund"));
+        next();
+    }
+    EXPECT_TRUE(text("Edit2").isEmpty());
+    EXPECT_FALSE(field("Edit2")->isUndoAvailable()) << "each answer would stay in memory";
+}
+
+TEST_F(DrillWindowTest, TheOtherWindowsAreBuiltWhenFirstOpened)
+{
+    startWith("pes / r Hund\r\n");
+    EXPECT_TRUE(form().findChildren<QDialog *>().isEmpty());
+    program.whenOpen<AboutBox>([](AboutBox &box) { box.accept(); });
+    trigger("Oaplikaci1");
+    EXPECT_EQ(form().findChildren<QDialog *>().size(), 1);
+}
+
+TEST_F(DrillWindowTest, ResetOfTheDrillCountersShowsZeros)
 {
     startWith("pes / r Hund\r\n", "Obrazek=1\r\n");
     answer(QStringLiteral("x"));
@@ -146,7 +167,7 @@ TEST_F(MainWindowTest, ResetOfTheDrillCountersShowsZeros)
     EXPECT_EQ(context().vocabulary.at(1).errors[1], 1) << "the pair keeps its counters";
 }
 
-TEST_F(MainWindowTest, PictureAppearsOnlyWithTheNextCountedAnswerAfterSwitchingItOn)
+TEST_F(DrillWindowTest, PictureAppearsOnlyWithTheNextCountedAnswerAfterSwitchingItOn)
 {
     startWith("pes / r Hund\r\n");
     for (const char *typed : {"r Hund", "r Hund", "r Hund", "r Hund", "x"}) {
@@ -162,7 +183,7 @@ TEST_F(MainWindowTest, PictureAppearsOnlyWithTheNextCountedAnswerAfterSwitchingI
     EXPECT_EQ(picture()->size(), QSize(31, 31));
 }
 
-TEST_F(MainWindowTest, F1InTheAnswerFieldRevealsAndCountsWrong)
+TEST_F(DrillWindowTest, F1InTheAnswerFieldRevealsAndCountsWrong)
 {
     startWith("jemný / zart, fein\r\n");
     QTest::keyClick(field("Edit2"), Qt::Key_F1);
@@ -185,7 +206,7 @@ TEST_F(MainWindowTest, F1InTheAnswerFieldRevealsAndCountsWrong)
     EXPECT_EQ(context().drill.state().wrongCount, 2);
 }
 
-TEST_F(MainWindowTest, F1OnTheButtonRevealsWithoutCounting)
+TEST_F(DrillWindowTest, F1OnTheButtonRevealsWithoutCounting)
 {
     startWith("kalt {kchalt} / studen[ý|á|é]\r\n", "PrimJazyk=1\r\n");
     answer(QStringLiteral("x"));
@@ -200,7 +221,7 @@ TEST_F(MainWindowTest, F1OnTheButtonRevealsWithoutCounting)
     EXPECT_FALSE(field("Edit12")->isVisible()) << "F1 on the button shows no comment";
 }
 
-TEST_F(MainWindowTest, DoubleClickShowsTheAnswerWhichThenCountsAsCorrect)
+TEST_F(DrillWindowTest, DoubleClickShowsTheAnswerWhichThenCountsAsCorrect)
 {
     startWith("sedět / sitzen\r\n");
     QTest::mouseDClick(field("Edit2"), Qt::LeftButton);
@@ -212,7 +233,7 @@ TEST_F(MainWindowTest, DoubleClickShowsTheAnswerWhichThenCountsAsCorrect)
     EXPECT_EQ(form().panelColour(), PanelColour::Lime);
 }
 
-TEST_F(MainWindowTest, TypingOnTheButtonStartsANewAnswer)
+TEST_F(DrillWindowTest, TypingOnTheButtonStartsANewAnswer)
 {
     startWith("kočka / Katze\r\n");
     answer(QStringLiteral("Hund"));
@@ -239,7 +260,7 @@ TEST_F(MainWindowTest, TypingOnTheButtonStartsANewAnswer)
     EXPECT_EQ(text("Edit2"), U("ž"));
 }
 
-TEST_F(MainWindowTest, CommentsOfTheOfferedAndTheAnswerSide)
+TEST_F(DrillWindowTest, CommentsOfTheOfferedAndTheAnswerSide)
 {
     startWith("kalt {kchalt} / studen[ý|á|é]\r\n");
     EXPECT_EQ(text("Edit1"), U("kalt ")) << "the side as stored, blank before the comment";
@@ -250,7 +271,7 @@ TEST_F(MainWindowTest, CommentsOfTheOfferedAndTheAnswerSide)
     EXPECT_FALSE(field("Edit12")->isVisible()) << "side 2 has no comment";
 }
 
-TEST_F(MainWindowTest, TheAnswerCommentComesAfterARightAnswerOrWithKomentar)
+TEST_F(DrillWindowTest, TheAnswerCommentComesAfterARightAnswerOrWithKomentar)
 {
     startWith("kalt {kchalt} / studen[ý|á|é]\r\n", "PrimJazyk=1\r\n");
     const QStringList variants{U("studený"), U("studená"), U("studené")};
@@ -277,7 +298,7 @@ TEST_F(MainWindowTest, TheAnswerCommentComesAfterARightAnswerOrWithKomentar)
     EXPECT_TRUE(field("Edit12")->isVisible());
 }
 
-TEST_F(MainWindowTest, CriterionPanelShowsTheAcceptingCriterion)
+TEST_F(DrillWindowTest, CriterionPanelShowsTheAcceptingCriterion)
 {
     startWith("s Krankenhaus / nemocnice\r\n",
               "PrimJazyk=0\r\nHodnoceni=1\r\nProcHodnoc=90\r\nProcZobraz=1\r\n");
@@ -302,7 +323,7 @@ TEST_F(MainWindowTest, CriterionPanelShowsTheAcceptingCriterion)
     EXPECT_EQ(child<QLabel>(form(), "Label12")->text(), U("prohozena dvě sousední písmena"));
 }
 
-TEST_F(MainWindowTest, ReloadingTheCurrentDictionaryKeepsItsCounters)
+TEST_F(DrillWindowTest, ReloadingTheCurrentDictionaryKeepsItsCounters)
 {
     startWith("pes / r Hund\r\n");
     answer(QStringLiteral("x"));
@@ -321,7 +342,7 @@ TEST_F(MainWindowTest, ReloadingTheCurrentDictionaryKeepsItsCounters)
     EXPECT_EQ(text("Edit5"), U("     0"));
 }
 
-TEST_F(MainWindowTest, LoadingAFileWithoutPairsLeavesNothingToDrill)
+TEST_F(DrillWindowTest, LoadingAFileWithoutPairsLeavesNothingToDrill)
 {
     startWith("pes / r Hund\r\n");
     program.writeFile(QStringLiteral("prazdny.slv"), "*jen téma\r\n");
@@ -336,7 +357,7 @@ TEST_F(MainWindowTest, LoadingAFileWithoutPairsLeavesNothingToDrill)
     EXPECT_EQ(ReadBytes(program.path(QStringLiteral("lekce.slv"))).size(), 150);
 }
 
-TEST_F(MainWindowTest, AFailedLoadKeepsTheCurrentDictionary)
+TEST_F(DrillWindowTest, AFailedLoadKeepsTheCurrentDictionary)
 {
     startWith("*téma\r\npes / r Hund\r\n");
     const bool ran = program.app().runCommand([&] { program.app().openDictionary(program.path("chybi.slv")); });
@@ -346,7 +367,7 @@ TEST_F(MainWindowTest, AFailedLoadKeepsTheCurrentDictionary)
     EXPECT_EQ(caption(), U(" téma (slov: 1)"));
 }
 
-TEST_F(MainWindowTest, F3ChoosesADictionaryInTheSelectionWindowAndLoadsIt)
+TEST_F(DrillWindowTest, F3ChoosesADictionaryInTheSelectionWindowAndLoadsIt)
 {
     startWith("pes / r Hund\r\n");
     program.writeFile(QStringLiteral("druhy.slv"), "*druhý\r\nokno / s Fenster\r\n");
@@ -366,7 +387,7 @@ TEST_F(MainWindowTest, F3ChoosesADictionaryInTheSelectionWindowAndLoadsIt)
     EXPECT_EQ(text("Edit1"), U("okno"));
 }
 
-TEST_F(MainWindowTest, ClosingWritesTheDictionaryBack)
+TEST_F(DrillWindowTest, ClosingWritesTheDictionaryBack)
 {
     startWith("pes / r Hund\r\n");
     answer(QStringLiteral("x"));
@@ -376,7 +397,7 @@ TEST_F(MainWindowTest, ClosingWritesTheDictionaryBack)
     EXPECT_TRUE(program.prompts.asked.isEmpty()) << "the title bar closes without a question";
 }
 
-TEST_F(MainWindowTest, AFailedWriteBackKeepsTheWindowOpen)
+TEST_F(DrillWindowTest, AFailedWriteBackKeepsTheWindowOpen)
 {
     QDir(program.path(QString())).mkdir(QStringLiteral("sub"));
     program.writeFile(QStringLiteral("sub/lekce.slv"), "pes / r Hund\r\n");
@@ -391,7 +412,7 @@ TEST_F(MainWindowTest, AFailedWriteBackKeepsTheWindowOpen)
     EXPECT_EQ(context().vocabulary.count(), 1);
 }
 
-TEST_F(MainWindowTest, AltXAsksBeforeEnding)
+TEST_F(DrillWindowTest, AltXAsksBeforeEnding)
 {
     startWith("pes / r Hund\r\n");
     program.prompts.answers = {false};
@@ -403,34 +424,11 @@ TEST_F(MainWindowTest, AltXAsksBeforeEnding)
     EXPECT_FALSE(form().isVisible());
 }
 
-TEST_F(MainWindowTest, TheMenuHasEveryItemWithItsAccessKeysAndShortcuts)
-{
-    program.start();
-    const std::pair<const char *, const char *> items[] = {{"Nati1", "&Načti"},
-                                                           {"Nov1", "&Nový"},
-                                                           {"Vbr1", "&Výběr ..."},
-                                                           {"Ukaaktuln1", "Ukaž aktuální"},
-                                                           {"Konec1", "&Konec"},
-                                                           {"etnosti1", "Č&etnosti"},
-                                                           {"Chybovosti1", "&Chybovosti"},
-                                                           {"etnosti2", "Č&etnosti"},
-                                                           {"Chybovosti2", "&Chybovosti"},
-                                                           {"Vechny1", "&Všechny"},
-                                                           {"Aktuln1", "&Aktuální"},
-                                                           {"Volby1", "&Volby"},
-                                                           {"Help2", "&Help"},
-                                                           {"Oaplikaci1", "&O aplikaci"}};
-    for (const auto &[name, text] : items)
-        EXPECT_EQ(child<QAction>(form(), name)->text(), U(text)) << name;
-    EXPECT_EQ(child<QAction>(form(), "Nati1")->shortcut(), QKeySequence(Qt::Key_F3));
-    EXPECT_EQ(child<QAction>(form(), "Konec1")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
-}
-
 } // namespace
 
 namespace {
 
-TEST_F(MainWindowTest, ThePictureAnimatesOnlyWhileShownInTheActiveWindow)
+TEST_F(DrillWindowTest, ThePictureAnimatesOnlyWhileShownInTheActiveWindow)
 {
     startWith("pes / r Hund\r\n", "Obrazek=1\r\n");
     auto *animation = child<AnimatedPicture>(form(), "RxGIFAnimator1");

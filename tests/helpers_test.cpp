@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <vector>
 
 TEST(RandomBelow, FreshStateGivesTheKnownSequences)
@@ -50,6 +52,9 @@ struct FixedCase
     const char *name;
     double value;
     const char *shown;
+
+    // The case's name in test output, instead of its bytes.
+    friend void PrintTo(const FixedCase &c, std::ostream *out) { *out << c.name; }
 };
 
 class FormatFixedTest : public testing::TestWithParam<FixedCase>

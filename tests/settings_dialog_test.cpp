@@ -25,7 +25,7 @@
 
 namespace {
 
-class SettingsWindowTest : public testing::Test
+class SettingsDialogTest : public testing::Test
 {
 protected:
     void start(const char *settings = nullptr)
@@ -51,7 +51,7 @@ protected:
     SettingsDialog *form2 = nullptr;
 };
 
-TEST_F(SettingsWindowTest, WithoutASettingsFileEverythingHasItsDefault)
+TEST_F(SettingsDialogTest, WithoutASettingsFileEverythingHasItsDefault)
 {
     start();
     EXPECT_EQ(form2->windowTitle(), U("nastavení:") + QString(35, ' '));
@@ -69,7 +69,7 @@ TEST_F(SettingsWindowTest, WithoutASettingsFileEverythingHasItsDefault)
     EXPECT_EQ(context().drill.state().offeredSide, 1);
 }
 
-TEST_F(SettingsWindowTest, StoredPercentJudgingWithTheCriterionShowsEverything)
+TEST_F(SettingsDialogTest, StoredPercentJudgingWithTheCriterionShowsEverything)
 {
     start("[Setup]\r\nHodnoceni=1\r\nProcHodnoc=85\r\nProcZobraz=1\r\nCetnost=1\r\nKomentar=1\r\n");
     EXPECT_TRUE(item("RadioGroup3", 1)->isChecked());
@@ -83,7 +83,7 @@ TEST_F(SettingsWindowTest, StoredPercentJudgingWithTheCriterionShowsEverything)
     EXPECT_TRUE(panelShown());
 }
 
-TEST_F(SettingsWindowTest, TheCriterionSwitchAloneShowsNothingUntilPercentJudging)
+TEST_F(SettingsDialogTest, TheCriterionSwitchAloneShowsNothingUntilPercentJudging)
 {
     start("[Setup]\r\nHodnoceni=0\r\nProcZobraz=1\r\n");
     EXPECT_FALSE(shown("Label1"));
@@ -102,7 +102,7 @@ TEST_F(SettingsWindowTest, TheCriterionSwitchAloneShowsNothingUntilPercentJudgin
     EXPECT_FALSE(shown("CheckBox1"));
 }
 
-TEST_F(SettingsWindowTest, ChoosingTheOfferedSideActsAtOnce)
+TEST_F(SettingsDialogTest, ChoosingTheOfferedSideActsAtOnce)
 {
     program.writeFile(QStringLiteral("a.slv"), "pes / r Hund\r\n");
     start(("[Setup]\r\nPrimJazyk=2\r\nSlovnik=" + program.path("a.slv").toStdString() + "\r\n")
@@ -120,7 +120,7 @@ TEST_F(SettingsWindowTest, ChoosingTheOfferedSideActsAtOnce)
     EXPECT_EQ(context().settings.pairChoice, PairChoice::AtRandom);
 }
 
-TEST_F(SettingsWindowTest, UntickingThePictureHidesItAtOnce)
+TEST_F(SettingsDialogTest, UntickingThePictureHidesItAtOnce)
 {
     program.writeFile(QStringLiteral("a.slv"), "pes / r Hund\r\n");
     start(("[Setup]\r\nObrazek=1\r\nSlovnik=" + program.path("a.slv").toStdString() + "\r\n")
@@ -137,7 +137,7 @@ TEST_F(SettingsWindowTest, UntickingThePictureHidesItAtOnce)
     EXPECT_FALSE(picture->isVisible()) << "ticking shows nothing at once";
 }
 
-TEST_F(SettingsWindowTest, TheThresholdIsBroughtIntoRangeWhenTheFieldIsLeft)
+TEST_F(SettingsDialogTest, TheThresholdIsBroughtIntoRangeWhenTheFieldIsLeft)
 {
     start("[Setup]\r\nHodnoceni=1\r\n");
     bool checked = false;
@@ -161,7 +161,7 @@ TEST_F(SettingsWindowTest, TheThresholdIsBroughtIntoRangeWhenTheFieldIsLeft)
     EXPECT_EQ(spin()->value(), 0);
 }
 
-TEST_F(SettingsWindowTest, ChangesStayForTheRunAndOnlySaveMakesThemLast)
+TEST_F(SettingsDialogTest, ChangesStayForTheRunAndOnlySaveMakesThemLast)
 {
     start();
     program.whenModal([&] {
@@ -179,7 +179,7 @@ TEST_F(SettingsWindowTest, ChangesStayForTheRunAndOnlySaveMakesThemLast)
     EXPECT_TRUE(program.prompts.asked.isEmpty());
 }
 
-TEST_F(SettingsWindowTest, AFailedSaveNamesTheFileAndKeepsTheValues)
+TEST_F(SettingsDialogTest, AFailedSaveNamesTheFileAndKeepsTheValues)
 {
     start();
     context().dataDirectory = program.path(QStringLiteral("gone"));
@@ -191,7 +191,7 @@ TEST_F(SettingsWindowTest, AFailedSaveNamesTheFileAndKeepsTheValues)
     EXPECT_TRUE(context().settings.showPicture);
 }
 
-TEST_F(SettingsWindowTest, TheDotsButtonChoosesAndLoadsADictionary)
+TEST_F(SettingsDialogTest, TheDotsButtonChoosesAndLoadsADictionary)
 {
     program.writeFile(QStringLiteral("lekce.slv"), "*lekce\r\nokno / s Fenster\r\n");
     start();

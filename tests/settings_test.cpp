@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 class SettingsFileTest : public testing::Test
@@ -38,6 +40,9 @@ struct IntegerCase
 {
     const char *text;
     int expected;
+
+    // The case's name in test output, instead of its bytes.
+    friend void PrintTo(const IntegerCase &c, std::ostream *out) { *out << c.text; }
 };
 
 class SettingsIntegerTest : public testing::TestWithParam<IntegerCase>

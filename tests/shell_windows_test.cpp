@@ -61,20 +61,6 @@ protected:
     RunningProgram program;
 };
 
-TEST_F(ShellTest, TheNineWindowsExistWithTheirCaptions)
-{
-    program.start();
-    EXPECT_EQ(form().windowTitle(), U("Zkoušení slovíček:"));
-    EXPECT_EQ(program.app().settingsDialog().windowTitle(), U("nastavení:") + QString(35, ' '));
-    EXPECT_EQ(program.app().dictionaryEditor().windowTitle(), U("Editace slovníku:"));
-    EXPECT_EQ(program.app().newDictionaryDialog().windowTitle(), U("Pořízení slovníku:"));
-    EXPECT_EQ(program.app().aboutBox().windowTitle(), U("O programu:"));
-    EXPECT_EQ(program.app().reportWindow().windowTitle(), U("Četnost výběru slov: "));
-    EXPECT_EQ(program.app().dictionaryChooser().windowTitle(), U("    výběr slovníku:"));
-    EXPECT_EQ(program.app().currentDictionaryDialog().windowTitle(), U("  aktuální slovník:"));
-    EXPECT_EQ(program.app().helpWindow().windowTitle(), U("nápověda:"));
-}
-
 TEST_F(ShellTest, TheOfferReportIsWrittenAndShown)
 {
     startWithExample();

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <csignal>
@@ -29,6 +31,9 @@ struct LineCase
     const char *comment2;
     std::array<int, 4> counters; // Offers[1], Offers[2], Errors[1], Errors[2]
     const char *theme = "";
+
+    // The case's name in test output, instead of its bytes.
+    friend void PrintTo(const LineCase &c, std::ostream *out) { *out << c.name; }
 };
 
 class ParseLineTest : public testing::TestWithParam<LineCase>
