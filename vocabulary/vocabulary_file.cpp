@@ -34,8 +34,9 @@ QString trimWhere(const QString &text, Predicate strip)
     return text.mid(begin, end - begin);
 }
 
-// One number of the statistics text. A clean signed integer gives its value; digits
-// followed by anything else give the value of those digits without the sign; no digit gives 0.
+// One number of the statistics text. A clean signed integer gives its value. Digits followed
+// by anything else, or too many for a counter, give the value of their leading digits without
+// the sign, as many as a counter holds; no digit gives 0.
 qint32 readCounterField(const QString &field)
 {
     qsizetype i = 0;
@@ -46,27 +47,29 @@ qint32 readCounterField(const QString &field)
         negative = field.at(i) == QLatin1Char('-');
         ++i;
     }
+    const qsizetype firstDigit = i;
+    while (i < field.size() && field.at(i) >= QLatin1Char('0') && field.at(i) <= QLatin1Char('9'))
+        ++i;
+    const QStringView digits = QStringView(field).mid(firstDigit, i - firstDigit);
+    const bool clean = i == field.size();
+
+    constexpr qint64 largest = std::numeric_limits<qint32>::max();
+    const qint64 limit = clean && negative ? largest + 1 : largest;
     qint64 value = 0;
-    bool clean = true;
-    for (; i < field.size(); ++i) {
-        const QChar c = field.at(i);
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
-            clean = false;
-            break;
-        }
+    bool fits = true;
+    for (QChar c : digits) {
         const qint64 next = value * 10 + (c.unicode() - '0');
-        const qint64 limit = negative ? -qint64(std::numeric_limits<qint32>::min())
-                                      : std::numeric_limits<qint32>::max();
         if (next > limit) {
-            // Too large for a counter: damaged, keep what was read so far.
-            clean = false;
+            fits = false;
             break;
         }
         value = next;
     }
-    if (clean && negative)
-        return qint32(-value);
-    return qint32(std::min<qint64>(value, std::numeric_limits<qint32>::max()));
+    if (clean && fits)
+        return qint32(negative ? -value : value);
+    if (value > largest) // a negative field may hold one digit more than a counter without sign
+        value /= 10;
+    return qint32(value);
 }
 
 void readStatistics(const QString &statistics, VocabularyEntry &entry)
