@@ -29,11 +29,41 @@ qint64 PairChooser::PairKey(const VocabularyEntry &entry, const Settings &settin
 
 int PairChooser::chooseUniformly(int count) const
 {
-    int position = 0;
-    do {
-        position = RandomBelow(count) + 1;
-    } while (position == m_previousPosition);
-    return position;
+    for (int draw = 0; draw < MaxRedraws; ++draw) {
+        const int position = RandomBelow(count) + 1;
+        if (position != m_previousPosition)
+            return position;
+    }
+    // Not reached in practice (1 in 2^64 at worst), but the choice must end.
+    const int position = RandomBelow(count - 1) + 1;
+    return position >= m_previousPosition ? position + 1 : position;
+}
+
+int PairChooser::positionOf(int count, qint64 drawn) const
+{
+    return int(std::lower_bound(m_sums.begin(), m_sums.begin() + count, drawn) - m_sums.begin())
+           + 1;
+}
+
+// Draws by the weights until the draw misses the previous pair. A previous pair that holds
+// nearly all the weight (a hand-edited counter) would keep the loop going for seconds: after
+// MaxRedraws draws that all hit it, one draw is made over the other pairs' stretches alone,
+// which keeps their proportions. A draw that hits the previous pair is told by its stretch,
+// without a search, so the bound costs microseconds.
+int PairChooser::drawWeighted(int count, qint64 total, qint64 previousWeight) const
+{
+    const bool previousHere = m_previousPosition >= 1 && m_previousPosition <= count;
+    const qint64 previousEnd = previousHere ? m_sums[std::size_t(m_previousPosition - 1)] : 0;
+    const qint64 previousStart = previousEnd - previousWeight;
+    for (int draw = 0; draw < MaxRedraws; ++draw) {
+        const qint64 drawn = qint64(RandomBelow(int(total))) + 1;
+        if (drawn <= previousStart || drawn > previousEnd)
+            return positionOf(count, drawn);
+    }
+    qint64 drawn = qint64(RandomBelow(int(total - previousWeight))) + 1;
+    if (drawn > previousStart)
+        drawn += previousWeight; // step over the previous pair's stretch
+    return positionOf(count, drawn);
 }
 
 int PairChooser::ChooseNextPair(const Vocabulary &vocabulary, const Settings &settings)
@@ -70,12 +100,7 @@ int PairChooser::ChooseNextPair(const Vocabulary &vocabulary, const Settings &se
             // every other pair is equally likely.
             position = chooseUniformly(count);
         } else {
-            do {
-                const qint64 drawn = qint64(RandomBelow(int(total))) + 1;
-                position = int(std::lower_bound(m_sums.begin(), m_sums.begin() + count, drawn)
-                               - m_sums.begin())
-                           + 1;
-            } while (position == m_previousPosition);
+            position = drawWeighted(count, total, previousWeight);
         }
     }
     m_previousPosition = position;

@@ -27,8 +27,16 @@ public:
     // The key of a pair in the weighted modes: its offers or errors for the offered side(s).
     static qint64 PairKey(const VocabularyEntry &entry, const Settings &settings);
 
+    // Draws that may hit the previous pair before the others are drawn among themselves: the
+    // loop of an ordinary dictionary ends long before (it takes 2 draws on average for two
+    // pairs of equal weight), so its sequence of choices stays as it always was.
+    static constexpr int MaxRedraws = 4096;
+
 private:
     int chooseUniformly(int count) const;
+    int drawWeighted(int count, qint64 total, qint64 previousWeight) const;
+    // The position whose stretch of the cumulative weights holds the drawn number.
+    int positionOf(int count, qint64 drawn) const;
 
     int m_previousPosition;
     std::array<qint64, Vocabulary::Capacity> m_sums{}; // reused, so a choice allocates nothing

@@ -1,8 +1,12 @@
 #include "core/helpers.h"
 #include "drill/pair_chooser.h"
 
+#include <QRandomGenerator>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -211,6 +215,92 @@ TEST(ChooseNextPair, ThePreviousPositionRunsOnIntoAnotherDictionary)
     const int last = choose(chooser, first, settingsFor(2, 0), 3).back();
     const Vocabulary second = plainPairs(last);
     EXPECT_NE(chooser.ChooseNextPair(second, settingsFor(2, 0)), last);
+}
+
+} // namespace
+
+namespace {
+
+// The choice as first written: draw by the weights until the draw misses the previous pair,
+// with a generator of its own that follows the program's rule.
+class UnboundedChooser
+{
+public:
+    int choose(const Vocabulary &vocabulary, const Settings &settings)
+    {
+        const int count = vocabulary.count();
+        std::vector<qint64> sums;
+        qint64 largest = 0;
+        for (const VocabularyEntry &entry : vocabulary.entries)
+            largest = std::max(largest, PairChooser::PairKey(entry, settings));
+        for (const VocabularyEntry &entry : vocabulary.entries) {
+            const qint64 key = PairChooser::PairKey(entry, settings);
+            const qint64 weight = settings.pairChoice == PairChoice::ByOffers ? largest - key + 1
+                                                                               : key + 1;
+            sums.push_back((sums.empty() ? 0 : sums.back()) + weight);
+        }
+        int position = 0;
+        do {
+            const qint64 drawn = below(int(sums.back())) + 1;
+            position = 1;
+            while (sums[std::size_t(position - 1)] < drawn)
+                ++position;
+        } while (position == m_previous && count > 1);
+        m_previous = position;
+        return position;
+    }
+
+private:
+    int below(int n)
+    {
+        m_state = m_state * 134775813u + 1u;
+        return int((std::uint64_t(m_state) * std::uint64_t(n)) >> 32);
+    }
+
+    std::uint32_t m_state = 0;
+    int m_previous = -1;
+};
+
+// Bounding the draws changes nothing for dictionaries whose draws end within the bound.
+TEST(ChooseNextPair, KeepsTheSequenceOfTheUnboundedDrawForOrdinaryCounters)
+{
+    QRandomGenerator random(11);
+    for (int round = 0; round < 200; ++round) {
+        Vocabulary vocabulary = plainPairs(2 + int(random.bounded(12)));
+        for (VocabularyEntry &entry : vocabulary.entries) {
+            for (int side : {1, 2}) {
+                entry.offers[side] = int(random.bounded(40));
+                entry.errors[side] = int(random.bounded(entry.offers[side] + 1));
+            }
+        }
+        const Settings settings = settingsFor(int(random.bounded(2)), int(random.bounded(3)));
+        ResetRandomState();
+        PairChooser chooser;
+        UnboundedChooser reference;
+        for (int i = 0; i < 50; ++i) {
+            const int expected = reference.choose(vocabulary, settings);
+            ASSERT_EQ(chooser.ChooseNextPair(vocabulary, settings), expected)
+                << "round " << round << ", choice " << i;
+            vocabulary.at(expected).offers[1] += int(random.bounded(2));
+        }
+    }
+}
+
+// A hand-edited counter can give the previous pair almost all the weight; the choice still
+// ends with another pair, after a bounded number of draws.
+TEST(ChooseNextPair, APreviousPairWithAlmostAllTheWeightStillGivesWayAtOnce)
+{
+    Vocabulary vocabulary = plainPairs(3);
+    vocabulary.at(1).errors[1] = 2147483000;
+    vocabulary.at(3).errors[1] = 1; // weight 2 against 1 for pair 2
+    ResetRandomState();
+    std::vector<int> counts(4, 0);
+    for (int i = 0; i < 3000; ++i) {
+        PairChooser chooser(1);
+        ++counts[std::size_t(chooser.ChooseNextPair(vocabulary, settingsFor(1, 0)))];
+    }
+    EXPECT_EQ(counts[1], 0);
+    EXPECT_NEAR(counts[3] / 3000.0, 2.0 / 3, 0.04) << "the others keep their proportions";
 }
 
 } // namespace
