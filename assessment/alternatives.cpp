@@ -1,55 +1,99 @@
 #include "alternatives.h"
 
 #include "core/helpers.h"
-#include "vocabulary/vocabulary_file.h"
 
-void AddAlternative(Alternatives &alternatives, const QString &text)
+namespace {
+
+// Removes every character with a code from 0 to 32 from both ends.
+QStringView trimmedWhite(QStringView text)
 {
-    if (text.isEmpty())
-        return;
-    ++alternatives.counted;
-    if (alternatives.counted <= Alternatives::Capacity)
-        alternatives.texts.append(text.left(Alternatives::TextCapacity));
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin).unicode() <= 32)
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= 32)
+        --end;
+    return text.mid(begin, end - begin);
 }
 
-void ExpandEndings(Alternatives &alternatives, const QString &piece)
+// Walks the alternatives of a side without building a list: each non-empty one, cut to its
+// capacity, goes to `visit` in a buffer that is reused; `visit` returns false to stop.
+class AlternativeWalker
 {
-    const qsizetype open = piece.indexOf(QLatin1Char('['));
-    if (open < 0) {
-        AddAlternative(alternatives, piece);
-        return;
-    }
-    const QString stem = TrimWhite(piece.left(open));
-    // The first ']' ends the group even when it stands before the '['.
-    qsizetype close = piece.indexOf(QLatin1Char(']'));
-    if (close < 0)
-        close = piece.size();
+public:
+    explicit AlternativeWalker(const std::function<bool(QStringView)> &visit)
+        : m_visit(visit)
+    {}
 
-    QString ending;
-    for (qsizetype i = open + 1; i < close; ++i) {
-        const QChar c = piece.at(i);
-        if (c == QLatin1Char('|')) {
-            AddAlternative(alternatives, stem + TrimWhite(ending));
-            ending.clear();
-        } else {
-            ending += c;
+    // A synonym, its first ending group expanded.
+    bool walkPiece(QStringView piece)
+    {
+        const qsizetype open = piece.indexOf(QLatin1Char('['));
+        if (open < 0)
+            return offer(piece, {});
+        const QStringView stem = trimmedWhite(piece.left(open));
+        // The first ']' ends the group even when it stands before the '['.
+        qsizetype close = piece.indexOf(QLatin1Char(']'));
+        if (close < 0)
+            close = piece.size();
+        qsizetype start = open + 1;
+        for (qsizetype i = start; i < close; ++i) {
+            if (piece.at(i) == QLatin1Char('|')) {
+                if (!offer(stem, trimmedWhite(piece.mid(start, i - start))))
+                    return false;
+                start = i + 1;
+            }
         }
+        return offer(stem, trimmedWhite(piece.mid(start, std::max<qsizetype>(close - start, 0))));
     }
-    AddAlternative(alternatives, stem + TrimWhite(ending));
+
+    // Synonyms separated by ',', each trimmed.
+    void walkSide(QStringView side)
+    {
+        qsizetype start = 0;
+        for (;;) {
+            const qsizetype comma = side.indexOf(QLatin1Char(','), start);
+            if (comma < 0)
+                break;
+            if (!walkPiece(trimmedWhite(side.mid(start, comma - start))))
+                return;
+            start = comma + 1;
+        }
+        walkPiece(trimmedWhite(side.mid(start)));
+    }
+
+private:
+    bool offer(QStringView stem, QStringView ending)
+    {
+        if (stem.isEmpty() && ending.isEmpty())
+            return true;
+        m_buffer.clear();
+        m_buffer.append(stem);
+        m_buffer.append(ending);
+        m_buffer.truncate(Alternatives::TextCapacity);
+        return m_visit(m_buffer);
+    }
+
+    const std::function<bool(QStringView)> &m_visit;
+    QString m_buffer;
+};
+
+} // namespace
+
+void ForEachAlternative(QStringView side, const std::function<bool(QStringView)> &visit)
+{
+    AlternativeWalker(visit).walkSide(side);
 }
 
 Alternatives SplitAlternatives(const QString &side)
 {
     Alternatives alternatives;
-    qsizetype start = 0;
-    for (;;) {
-        const qsizetype comma = side.indexOf(QLatin1Char(','), start);
-        if (comma < 0)
-            break;
-        ExpandEndings(alternatives, TrimWhite(side.mid(start, comma - start)));
-        start = comma + 1;
-    }
-    ExpandEndings(alternatives, TrimWhite(side.mid(start)));
+    ForEachAlternative(side, [&alternatives](QStringView text) {
+        ++alternatives.counted;
+        if (alternatives.counted <= Alternatives::Capacity)
+            alternatives.texts.append(text.toString());
+        return true;
+    });
     return alternatives;
 }
 

@@ -2,6 +2,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+
+#include <functional>
 
 // The acceptable texts of one side: synonyms separated by ',' and ending groups
 // "stem[e1|e2|...]", taken apart when the side is offered or judged.
@@ -21,10 +24,10 @@ struct Alternatives
 inline const QString TooManyAlternativesMessage
     = QStringLiteral("Maximální počet synonym je 30 - další budou ignorována!");
 
-// Adds a non-empty text; beyond the capacity it is only counted.
-void AddAlternative(Alternatives &alternatives, const QString &text);
-// Adds the alternatives of one trimmed synonym, expanding its first ending group.
-void ExpandEndings(Alternatives &alternatives, const QString &piece);
+// Calls `visit` with every non-empty alternative of a side, in order (synonyms left to right,
+// endings left to right), each cut to TextCapacity, until it returns false. The text it is
+// given lives only for the call.
+void ForEachAlternative(QStringView side, const std::function<bool(QStringView)> &visit);
 // All alternatives of a side text, in order: synonyms left to right, endings left to right.
 Alternatives SplitAlternatives(const QString &side);
 

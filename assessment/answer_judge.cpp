@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -35,7 +36,7 @@ private:
     AssessmentResult m_result;
 };
 
-bool tryEqualLengthCriteria(const QString &a, const QString &v, CriterionScorer &scorer)
+bool tryEqualLengthCriteria(QStringView a, QStringView v, CriterionScorer &scorer)
 {
     const qsizetype length = a.size();
 
@@ -71,20 +72,18 @@ bool tryEqualLengthCriteria(const QString &a, const QString &v, CriterionScorer 
     return scorer.ScoreCriterion(4, count4);
 }
 
-bool tryDifferentLengthCriteria(const QString &a, const QString &v, CriterionScorer &scorer)
+bool tryDifferentLengthCriteria(QStringView a, QStringView v, CriterionScorer &scorer)
 {
     const qsizetype answerLength = a.size();
 
-    // 5: the longest piece of the answer (never all of it, more than half) found in v.
-    qsizetype count5 = 0;
-    for (qsizetype m = answerLength - 1; m >= answerLength / 2 + 1 && count5 == 0; --m) {
-        for (qsizetype s = 0; s + m <= answerLength; ++s) {
-            if (v.contains(QStringView(a).mid(s, m))) {
-                count5 = m;
-                break;
-            }
-        }
-    }
+    // 5: the longest piece of the answer (never all of it, more than half) found in v. Every
+    // shorter piece of a common piece is common too, so this is the longest common substring
+    // of the two texts, capped below the answer's length.
+    // A text shorter than such a piece holds none: no search.
+    const qsizetype longestCommon
+        = v.size() > answerLength / 2 ? LongestCommonSubstring(a, v) : 0;
+    const qsizetype piece = std::min(longestCommon, answerLength - 1);
+    const qsizetype count5 = piece >= answerLength / 2 + 1 ? piece : 0;
     if (scorer.ScoreCriterion(5, count5))
         return true;
 
@@ -92,12 +91,10 @@ bool tryDifferentLengthCriteria(const QString &a, const QString &v, CriterionSco
     qsizetype count6 = 0;
     const qsizetype gap = std::abs(v.size() - answerLength);
     if (gap <= 3) {
-        const QString &longer = v.size() > answerLength ? v : a;
-        const QString &shorter = v.size() > answerLength ? a : v;
-        const QStringView x(longer);
+        const QStringView longer = v.size() > answerLength ? v : a;
+        const QStringView shorter = v.size() > answerLength ? a : v;
         for (qsizetype s = 0; s <= shorter.size(); ++s) {
-            if (x.left(s) == QStringView(shorter).left(s)
-                && x.mid(s + gap) == QStringView(shorter).mid(s)) {
+            if (longer.left(s) == shorter.left(s) && longer.mid(s + gap) == shorter.mid(s)) {
                 count6 = shorter.size();
                 break;
             }
@@ -107,6 +104,28 @@ bool tryDifferentLengthCriteria(const QString &a, const QString &v, CriterionSco
 }
 
 } // namespace
+
+qsizetype LongestCommonSubstring(QStringView a, QStringView b)
+{
+    // Dynamic programming over one row: run[j] is the length of the common run ending at
+    // a[i] and b[j]. The compared texts are short, so the row lives on the stack.
+    constexpr qsizetype stackRow = 64;
+    std::array<qsizetype, stackRow + 1> shortRow{};
+    std::vector<qsizetype> longRow;
+    qsizetype *run = shortRow.data();
+    if (b.size() > stackRow) {
+        longRow.assign(std::size_t(b.size() + 1), 0);
+        run = longRow.data();
+    }
+    qsizetype longest = 0;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        for (qsizetype j = b.size(); j >= 1; --j) {
+            run[j] = a.at(i) == b.at(j - 1) ? run[j - 1] + 1 : 0;
+            longest = std::max(longest, run[j]);
+        }
+    }
+    return longest;
+}
 
 QString CriterionText(int criterion)
 {
@@ -138,28 +157,69 @@ QString NormalizeAnswer(const QString &text)
     return normalized;
 }
 
+namespace {
+
+// Composition never reaches across a character below U+0900 that combines with nothing before
+// it: the normal form of a text cut before one is the normal form of the whole, cut there.
+bool startsAComposition(QChar c)
+{
+    return c.unicode() < 0x0900 && c.combiningClass() == 0;
+}
+
+} // namespace
+
+QString ComparedAnswer(const QString &typed)
+{
+    // Only the first characters are compared: a long pasted text is normalised only as far
+    // as it needs to be, beyond a margin for blanks and combining marks.
+    constexpr qsizetype margin = 2 * CompareTextCapacity + 8;
+    qsizetype cut = typed.size();
+    qsizetype counted = 0;
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        if (counted >= margin && startsAComposition(typed.at(i))) {
+            cut = i;
+            break;
+        }
+        if (typed.at(i) != QLatin1Char(' '))
+            ++counted;
+    }
+    QString compared
+        = NormalizeAnswer(typed.left(cut).normalized(QString::NormalizationForm_C));
+    if (compared.size() < CompareTextCapacity && cut < typed.size())
+        compared = NormalizeAnswer(typed.normalized(QString::NormalizationForm_C));
+    compared.truncate(CompareTextCapacity);
+    return compared;
+}
+
 AssessmentResult JudgeAnswer(const QString &answer, const QString &expected, AssessmentMode mode,
                              int threshold)
 {
-    const Alternatives alternatives = SplitAlternatives(expected);
-    for (const QString &alternative : alternatives.texts) {
-        if (answer == alternative)
-            return {0, 100.0};
+    // The first alternative that accepts the answer decides; only the first Capacity count.
+    AssessmentResult result;
+    int tried = 0;
+    ForEachAlternative(expected, [&](QStringView alternative) {
+        if (++tried > Alternatives::Capacity)
+            return false;
+        if (answer == alternative) {
+            result = {0, 100.0};
+            return false;
+        }
         if (mode == AssessmentMode::ExactMatch || alternative.size() < PercentMinLength)
-            continue;
+            return true;
         CriterionScorer scorer(answer.size(), alternative.size(), threshold);
         const bool accepted = answer.size() == alternative.size()
                                   ? tryEqualLengthCriteria(answer, alternative, scorer)
                                   : tryDifferentLengthCriteria(answer, alternative, scorer);
         if (accepted)
-            return scorer.result();
-    }
-    return {};
+            result = scorer.result();
+        return !accepted;
+    });
+    return result;
 }
 
 AssessmentResult JudgeTypedAnswer(const QString &typed, const QString &expectedSide,
                                   AssessmentMode mode, int threshold)
 {
-    return JudgeAnswer(NormalizeAnswer(typed).left(CompareTextCapacity),
+    return JudgeAnswer(ComparedAnswer(typed),
                        NormalizeAnswer(expectedSide).left(CompareTextCapacity), mode, threshold);
 }

@@ -27,11 +27,18 @@ QString CriterionText(int criterion);
 // Upper case for a to z only, every blank removed; other characters stay as they are.
 QString NormalizeAnswer(const QString &text);
 
+// The typed answer as it is compared: composed (NFC), normalised and cut to its first
+// CompareTextCapacity characters.
+QString ComparedAnswer(const QString &typed);
+
+// The length of the longest text that occurs in both.
+qsizetype LongestCommonSubstring(QStringView a, QStringView b);
+
 // Judges a normalised, cut answer against a normalised, cut expected side (separators and
 // ending groups included) at the threshold in percent.
 AssessmentResult JudgeAnswer(const QString &answer, const QString &expected, AssessmentMode mode,
                              int threshold);
 
-// Normalises and cuts both texts as typed and as stored, then judges them.
+// Judges an answer as typed against a side as stored: both normalised and cut first.
 AssessmentResult JudgeTypedAnswer(const QString &typed, const QString &expectedSide,
                                   AssessmentMode mode, int threshold);

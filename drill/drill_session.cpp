@@ -95,10 +95,9 @@ Verdict DrillSession::checkAnswer(const QString &typed)
     if (!hasPair())
         return verdict;
     if (!m_state.revealed) {
-        const AssessmentResult result = JudgeTypedAnswer(
-            typed.normalized(QString::NormalizationForm_C),
-            currentEntry().side[3 - m_state.offeredSide], m_settings.assessment,
-            m_settings.threshold);
+        const AssessmentResult result
+            = JudgeTypedAnswer(typed, currentEntry().side[3 - m_state.offeredSide],
+                               m_settings.assessment, m_settings.threshold);
         verdict.judged = true;
         verdict.correct = result.correct();
         verdict.criterion = result.criterion;

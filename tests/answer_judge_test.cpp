@@ -166,3 +166,95 @@ TEST(JudgeAnswer, EqualLengthCriteriaAgreeWithTheSearchOverBlankedPositions)
 }
 
 } // namespace
+
+namespace {
+
+// Criterion 5 as first written: the longest piece of the answer, shorter than the answer and
+// longer than half of it, that occurs in the alternative, found by trying every piece.
+qsizetype literalPieceCount(const QString &a, const QString &v)
+{
+    for (qsizetype m = a.size() - 1; m >= a.size() / 2 + 1; --m) {
+        for (qsizetype s = 0; s + m <= a.size(); ++s) {
+            if (v.contains(QStringView(a).mid(s, m)))
+                return m;
+        }
+    }
+    return 0;
+}
+
+// Criterion 6 as first written: the texts agree once one run of at most three characters is
+// taken out of the longer one.
+qsizetype literalGapCount(const QString &a, const QString &v)
+{
+    const QString &longer = v.size() > a.size() ? v : a;
+    const QString &shorter = v.size() > a.size() ? a : v;
+    const qsizetype gap = longer.size() - shorter.size();
+    if (gap > 3)
+        return 0;
+    for (qsizetype s = 0; s <= shorter.size(); ++s) {
+        if (QString(longer).remove(s, gap) == shorter)
+            return shorter.size();
+    }
+    return 0;
+}
+
+TEST(JudgeAnswer, DifferentLengthCriteriaAgreeWithTheLiteralSearches)
+{
+    QRandomGenerator random(5);
+    for (int round = 0; round < 3000; ++round) {
+        QString v;
+        const int length = 6 + int(random.bounded(20));
+        for (int i = 0; i < length; ++i)
+            v += QChar('A' + random.bounded(3));
+        QString a = v.mid(int(random.bounded(4)), int(random.bounded(length + 4)));
+        for (int i = int(random.bounded(4)); i > 0 && !a.isEmpty(); --i)
+            a[random.bounded(a.size())] = QChar('A' + random.bounded(4));
+        if (a.size() == v.size() || a.isEmpty() || a == v)
+            continue;
+        const double longer = double(std::max(a.size(), v.size()));
+        const double score5 = literalPieceCount(a, v) * 100.0 / longer;
+        const double score6 = literalGapCount(a, v) * 100.0 / longer;
+        for (int threshold : {30, 50, 67, 75, 80, 90}) {
+            int expected = NoCriterion;
+            if (threshold <= score5)
+                expected = 5;
+            else if (threshold <= score6)
+                expected = 6;
+            ASSERT_EQ(JudgeAnswer(a, v, AssessmentMode::PercentMatch, threshold).criterion,
+                      expected)
+                << a.toStdString() << " / " << v.toStdString() << " at " << threshold;
+        }
+    }
+}
+
+// Only the compared characters of a typed answer are normalised; the result must be that of
+// normalising the whole text, blanks and combining marks anywhere.
+TEST(ComparedAnswer, EqualsTheWholeTextNormalisedAndCut)
+{
+    const QString pieces[] = {QStringLiteral("a"), QStringLiteral(" "), QStringLiteral("Z"),
+                              QString::fromUtf8("\xCC\x8C"), QString::fromUtf8("\xCC\x81"),
+                              QString::fromUtf8("ž"), QString::fromUtf8("и\xCC\x86"),
+                              QString::fromUtf8("한"), QString::fromUtf8("\xE1\x85\xA1"),
+                              QStringLiteral("     ")};
+    QRandomGenerator random(3);
+    for (int round = 0; round < 2000; ++round) {
+        QString typed;
+        const int count = int(random.bounded(200));
+        for (int i = 0; i < count; ++i)
+            typed += pieces[random.bounded(int(std::size(pieces)))];
+        const QString whole = NormalizeAnswer(typed.normalized(QString::NormalizationForm_C))
+                                  .left(CompareTextCapacity);
+        ASSERT_EQ(ComparedAnswer(typed), whole) << typed.toStdString();
+    }
+}
+
+TEST(LongestCommonSubstring, FindsTheLongestSharedRun)
+{
+    EXPECT_EQ(LongestCommonSubstring(u"", u"abc"), 0);
+    EXPECT_EQ(LongestCommonSubstring(u"xabcy", u"zzabcz"), 3);
+    EXPECT_EQ(LongestCommonSubstring(u"abab", u"baba"), 3);
+    const QString longText(100, QLatin1Char('q'));
+    EXPECT_EQ(LongestCommonSubstring(longText, longText), 100) << "beyond the row on the stack";
+}
+
+} // namespace
