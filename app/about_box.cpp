@@ -1,6 +1,7 @@
 #include "about_box.h"
 
 #include "widgets/animated_picture.h"
+#include "widgets/window_parts.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -70,12 +71,11 @@ AboutBox::AboutBox(QWidget *parent)
     icon->setObjectName(QStringLiteral("ProgramIcon"));
     icon->setGeometry(8, 8, 65, 57);
     icon->setScaledContents(true);
-    icon->setPixmap(QPixmap(QStringLiteral(":/assets/merko.png")));
+    icon->setPixmap(QPixmap(QStringLiteral(":/assets/merko.png"), "PNG"));
 
     auto *productName = new QLabel(QStringLiteral("Merko"), panel1);
     productName->setObjectName(QStringLiteral("ProductName"));
-    QFont serif(QStringLiteral("Times New Roman"));
-    serif.setStyleHint(QFont::Serif);
+    QFont serif = SerifFont();
     serif.setPixelSize(19);
     serif.setBold(true);
     productName->setFont(serif);

@@ -23,6 +23,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QStandardPaths>
 #include <QTranslator>
 
@@ -32,7 +33,6 @@ Application::Application(Prompts &prompts, const QString &executablePath)
 {
     buildMenu();
     m_drillWindow->installEventFilter(this);
-    connect(m_drillWindow.get(), &DrillWindow::startUpRequested, this, &Application::startUp);
 }
 
 Application::~Application() = default;
@@ -108,6 +108,12 @@ void Application::buildMenu()
 }
 
 // ---- start-up, loading and the end ----
+
+void Application::start()
+{
+    m_drillWindow->show();
+    startUp();
+}
 
 void Application::startUp()
 {
@@ -388,13 +394,14 @@ int RunMerko(int argc, char *argv[], const std::function<void(DrillWindow &)> &b
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("merko"));
     QApplication::setApplicationDisplayName(QStringLiteral("Merko"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/merko.png")));
+    // The format is named, so that the image is not offered to every image reader first.
+    QApplication::setWindowIcon(QIcon(QPixmap(QStringLiteral(":/assets/merko.png"), "PNG")));
     InstallCzechTranslation(application);
 
     MessageBoxPrompts prompts;
     Application merko(prompts, QApplication::applicationFilePath());
     if (beforeShow)
         beforeShow(merko.drillWindow());
-    merko.drillWindow().show();
+    merko.start();
     return application.exec();
 }

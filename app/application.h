@@ -33,8 +33,10 @@ public:
     DrillWindow &drillWindow() { return *m_drillWindow; }
     AppContext &context() { return *m_context; }
 
-    // Reads the settings and loads the dictionary last chosen.
-    void startUp();
+    // Shows the main window and starts up at once: the settings are read and the dictionary
+    // last chosen is loaded before the window is first painted, so that it opens with its
+    // first pair. A message of the start-up appears over the shown window.
+    void start();
     // Makes the file the current dictionary and offers its first pair. Throws FileError.
     void openDictionary(const QString &fileName);
     // Runs a user command under the general error handler; true when it ran through.
@@ -70,6 +72,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void startUp();
     void buildMenu();
     QMenu *addMenu(QMenu *parent, const char *name, const QString &text);
     void addCommand(QMenu *menu, const char *name, const QString &text,

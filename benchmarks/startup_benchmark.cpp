@@ -1,6 +1,7 @@
-// Measures the program's start-up: from process start to the first pair on screen, with all
-// nine windows created, the settings read and a 1000-pair dictionary loaded, on the offscreen
-// platform; and the peak memory of the process. Usage: merko_startup_benchmark [runs]
+// Measures the program's start-up: from process start to the first pair on screen, with the
+// settings read and a 1000-pair dictionary loaded, on the offscreen platform; the peak memory
+// of the process; and, as the yardstick, the start of a bare Qt window on the same machine.
+// Usage: merko_startup_benchmark [runs]
 
 #include "vocabulary/vocabulary_file.h"
 
@@ -70,14 +71,20 @@ int main(int argc, char *argv[])
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
 
     QTemporaryDir folder;
-    const QString probe = QDir(folder.path()).filePath(QStringLiteral("merko_startup_probe"));
-    const QString built = QDir(QCoreApplication::applicationDirPath())
-                              .filePath(QStringLiteral("merko_startup_probe"));
-    if (!QFile::copy(built, probe)) {
-        std::fprintf(stderr, "cannot copy %s\n", qPrintable(built));
-        return 1;
-    }
-    QFile::setPermissions(probe, QFile::permissions(built));
+    // Copies of the probes, so that the program finds its settings beside itself.
+    const auto copyProbe = [&folder](const char *name) {
+        const QString copy = QDir(folder.path()).filePath(QLatin1String(name));
+        const QString built
+            = QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(name));
+        if (!QFile::copy(built, copy)) {
+            std::fprintf(stderr, "cannot copy %s\n", qPrintable(built));
+            std::exit(1);
+        }
+        QFile::setPermissions(copy, QFile::permissions(built));
+        return copy.toStdString();
+    };
+    const std::string probe = copyProbe("merko_startup_probe");
+    const std::string bareWindow = copyProbe("merko_bare_window_probe");
 
     Vocabulary vocabulary;
     vocabulary.theme = QString::fromUtf8("*čeština-němčina, velká lekce");
@@ -95,21 +102,36 @@ int main(int argc, char *argv[])
     settings.write("[Setup]\r\nSlovnik=" + dictionary.toLocal8Bit() + "\r\nHodnoceni=1\r\n");
     settings.close();
 
-    std::vector<double> times;
-    long peak = 0;
-    runOnce(probe.toStdString()); // warms the file cache
-    for (int i = 0; i < runs; ++i) {
-        const Run run = runOnce(probe.toStdString());
-        if (!run.ready) {
-            std::fprintf(stderr, "the program did not reach its first pair\n");
-            return 1;
+    // Runs a probe the given number of times; the median, the fastest and the slowest run.
+    struct Series
+    {
+        std::vector<double> times;
+        long peak = 0;
+        double median() const { return times[times.size() / 2]; }
+    };
+    const auto measure = [runs](const std::string &path) {
+        Series series;
+        runOnce(path); // warms the file cache
+        for (int i = 0; i < runs; ++i) {
+            const Run run = runOnce(path);
+            if (!run.ready) {
+                std::fprintf(stderr, "%s did not get ready\n", path.c_str());
+                std::exit(1);
+            }
+            series.times.push_back(run.milliseconds);
+            series.peak = std::max(series.peak, run.peakKilobytes);
         }
-        times.push_back(run.milliseconds);
-        peak = std::max(peak, run.peakKilobytes);
-    }
-    std::sort(times.begin(), times.end());
+        std::sort(series.times.begin(), series.times.end());
+        return series;
+    };
+    const Series program = measure(probe);
+    const Series bare = measure(bareWindow);
     std::printf("start-up to the first pair, %d runs: median %.1f ms, min %.1f ms, max %.1f ms\n",
-                runs, times[times.size() / 2], times.front(), times.back());
-    std::printf("peak memory: %.1f MB\n", double(peak) / 1024.0);
+                runs, program.median(), program.times.front(), program.times.back());
+    std::printf("bare Qt window, %d runs: median %.1f ms, min %.1f ms, max %.1f ms\n", runs,
+                bare.median(), bare.times.front(), bare.times.back());
+    std::printf("ratio of the medians: %.2f\n", program.median() / bare.median());
+    std::printf("peak memory: %.1f MB (bare window %.1f MB)\n", double(program.peak) / 1024.0,
+                double(bare.peak) / 1024.0);
     return 0;
 }

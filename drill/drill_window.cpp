@@ -5,6 +5,7 @@
 #include "widgets/animated_picture.h"
 #include "widgets/prompts.h"
 #include "widgets/virtual_keys.h"
+#include "widgets/window_parts.h"
 #include "assessment/answer_judge.h"
 #include "core/helpers.h"
 #include "assessment/alternatives.h"
@@ -18,7 +19,6 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 
 namespace {
 
@@ -165,8 +165,7 @@ void DrillWindow::buildControls()
     m_criterionPanel = named(new QGroupBox(QStringLiteral("kriteria pro proc. vyhodnocení:"), client),
                         "GroupBox1");
     m_criterionPanel->setGeometry(272, 176, 313, 73);
-    QFont courier(QStringLiteral("Courier New"));
-    courier.setStyleHint(QFont::Monospace);
+    QFont courier = FixedPitchFont();
     courier.setPointSize(8);
     m_criterionPanel->setFont(courier);
     setBackground(m_criterionPanel, QPalette::Window, aqua);
@@ -181,8 +180,7 @@ void DrillWindow::buildControls()
     m_criterionNumber = displayField(m_criterionPanel, "Edit10", QRect(228, 32, 65, 20), courier);
     m_criterionText = label(m_criterionPanel, "Label12", QString(), QRect(16, 55, 281, 14));
 
-    QFont counterFont(QStringLiteral("Times New Roman"));
-    counterFont.setStyleHint(QFont::Serif);
+    QFont counterFont = SerifFont();
     counterFont.setPointSize(8);
     label(client, "Label6", QStringLiteral("celkem:"), QRect(440, 32, 84, 20), right);
     label(client, "Label4", QStringLiteral("správně:"), QRect(440, 52, 84, 20), right);
@@ -377,33 +375,14 @@ void DrillWindow::answerDoubleClicked()
 
 // ---- activation ----
 
-void DrillWindow::requestStartUp()
-{
-    if (m_startUpRequested)
-        return;
-    m_startUpRequested = true;
-    emit startUpRequested();
-}
-
-void DrillWindow::showEvent(QShowEvent *event)
-{
-    QMainWindow::showEvent(event);
-    // Without a window manager the window may never become active: start up anyway, as
-    // soon as the event loop runs, when the first activation has not done it already.
-    if (!m_startUpRequested)
-        QTimer::singleShot(0, this, &DrillWindow::requestStartUp);
-}
-
 void DrillWindow::changeEvent(QEvent *event)
 {
     // The picture animates only while this window is active.
     if (event->type() == QEvent::ActivationChange) {
-        if (isActiveWindow()) {
+        if (isActiveWindow())
             m_picture->start();
-            requestStartUp();
-        } else {
+        else
             m_picture->stop();
-        }
     }
     QMainWindow::changeEvent(event);
 }

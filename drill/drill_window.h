@@ -35,20 +35,15 @@ public:
     PanelColour panelColour() const;
 
 signals:
-    // Emitted once, when the window is first active (or, without a window manager, as soon as
-    // the event loop runs after it was shown): the time to read the settings.
-    void startUpRequested();
     // A pair was put on screen; start-up measurements wait for the first one.
     void pairOffered();
 
 protected:
-    void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
-    void requestStartUp();
     void showPanelColour();
     void showAnswerComment(const QString &comment);
     void answerKeyPressed(int key);
@@ -59,7 +54,6 @@ private:
 
     DrillSession &m_session;
     Prompts &m_prompts;
-    bool m_startUpRequested = false;
 
     QLabel *m_dictionaryCaption = nullptr;
     QLineEdit *m_offeredText = nullptr;

@@ -84,7 +84,7 @@ void RunningProgram::writeSettings(const char *lines) const
 void RunningProgram::start(const QString &executable)
 {
     m_application = std::make_unique<Application>(prompts, path(executable));
-    form().show();
+    m_application->start();
     ProcessEvents();
 }
 

@@ -4,6 +4,7 @@
 #include "core/helpers.h"
 #include "core/text_file.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -23,7 +24,7 @@ bool isSpace(QChar c)
 }
 
 template<typename Predicate>
-QString trimWhere(const QString &text, Predicate strip)
+QStringView trimWhere(QStringView text, Predicate strip)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -37,7 +38,7 @@ QString trimWhere(const QString &text, Predicate strip)
 // One number of the statistics text. A clean signed integer gives its value. Digits followed
 // by anything else, or too many for a counter, give the value of their leading digits without
 // the sign, as many as a counter holds; no digit gives 0.
-qint32 readCounterField(const QString &field)
+qint32 readCounterField(QStringView field)
 {
     qsizetype i = 0;
     while (i < field.size() && isSpace(field.at(i)))
@@ -50,7 +51,7 @@ qint32 readCounterField(const QString &field)
     const qsizetype firstDigit = i;
     while (i < field.size() && field.at(i) >= QLatin1Char('0') && field.at(i) <= QLatin1Char('9'))
         ++i;
-    const QStringView digits = QStringView(field).mid(firstDigit, i - firstDigit);
+    const QStringView digits = field.mid(firstDigit, i - firstDigit);
     const bool clean = i == field.size();
 
     constexpr qint64 largest = std::numeric_limits<qint32>::max();
@@ -72,34 +73,37 @@ qint32 readCounterField(const QString &field)
     return qint32(value);
 }
 
-void readStatistics(const QString &statistics, VocabularyEntry &entry)
+void readStatistics(QStringView statistics, VocabularyEntry &entry)
 {
     qint32 *const counters[4]
         = {&entry.offers[1], &entry.offers[2], &entry.errors[1], &entry.errors[2]};
-    QString text = statistics.left(statisticsTextCapacity) + QLatin1Char(',');
+    QStringView rest = statistics.left(statisticsTextCapacity);
     for (qint32 *counter : counters) {
-        const qsizetype comma = text.indexOf(QLatin1Char(','));
+        const qsizetype comma = rest.indexOf(QLatin1Char(','));
+        *counter = readCounterField(comma < 0 ? rest : rest.left(comma));
         if (comma < 0)
             break;
-        *counter = readCounterField(text.left(comma));
-        text = TrimSpaces(text.mid(comma + 1).left(statisticsTextCapacity));
+        rest = trimWhere(rest.mid(comma + 1), isSpace);
     }
 }
 
 // Cuts the side to its capacity, then takes its brace comment out of it.
-void separateComment(QString &side, QString &comment)
+void separateComment(QStringView side, QString &text, QString &comment)
 {
-    side.truncate(Vocabulary::EntryTextCapacity);
-    comment.clear();
+    side = side.left(Vocabulary::EntryTextCapacity);
     const qsizetype open = side.indexOf(QLatin1Char('{'));
-    if (open < 0)
+    if (open < 0) {
+        text = side.toString();
+        comment.clear();
         return;
+    }
     // A '}' before the '{' does not close anything: look for the first one after it.
     qsizetype close = side.indexOf(QLatin1Char('}'), open + 1);
     if (close < 0)
         close = side.size();
-    comment = side.mid(open + 1, close - open - 1);
-    side = side.left(open) + side.mid(close + 1);
+    comment = side.mid(open + 1, close - open - 1).toString();
+    text = side.left(open).toString();
+    text.append(side.mid(std::min(close + 1, side.size())));
 }
 
 QString sidePart(const QString &side, const QString &comment)
@@ -114,12 +118,12 @@ QString sidePart(const QString &side, const QString &comment)
 
 QString TrimSpaces(const QString &text)
 {
-    return trimWhere(text, isSpace);
+    return trimWhere(text, isSpace).toString();
 }
 
 QString TrimWhite(const QString &text)
 {
-    return trimWhere(text, isWhite);
+    return trimWhere(text, isWhite).toString();
 }
 
 QString PadRight(const QString &text, int width)
@@ -130,13 +134,13 @@ QString PadRight(const QString &text, int width)
 ParsedLine ParseVocabularyLine(const QString &line, bool firstLine)
 {
     ParsedLine parsed;
-    const QString text = TrimSpaces(line);
+    const QStringView text = trimWhere(line, isSpace);
     if (text.isEmpty())
         return parsed;
     if (text.startsWith(QLatin1Char('*'))) {
         if (firstLine) {
             parsed.kind = ParsedLine::ThemeLine;
-            parsed.theme = text;
+            parsed.theme = text.toString();
         }
         return parsed;
     }
@@ -147,16 +151,16 @@ ParsedLine ParseVocabularyLine(const QString &line, bool firstLine)
 
     parsed.kind = ParsedLine::PairLine;
     VocabularyEntry &entry = parsed.entry;
-    entry.side[1] = TrimSpaces(text.left(slash));
+    QStringView secondSide;
     if (at < 0) {
-        entry.side[2] = TrimSpaces(text.mid(slash + 1));
+        secondSide = text.mid(slash + 1);
     } else {
         if (at > slash)
-            entry.side[2] = TrimSpaces(text.mid(slash + 1, at - slash - 1));
+            secondSide = text.mid(slash + 1, at - slash - 1);
         readStatistics(text.mid(at + 1), entry);
     }
-    separateComment(entry.side[1], entry.comment[1]);
-    separateComment(entry.side[2], entry.comment[2]);
+    separateComment(trimWhere(text.left(slash), isSpace), entry.side[1], entry.comment[1]);
+    separateComment(trimWhere(secondSide, isSpace), entry.side[2], entry.comment[2]);
     return parsed;
 }
 

@@ -4,7 +4,7 @@
 
 AnimatedPicture::AnimatedPicture(const QString &resource, QWidget *parent)
     : QLabel(parent)
-    , m_movie(new QMovie(resource, QByteArray(), this))
+    , m_movie(new QMovie(resource, QByteArrayLiteral("gif"), this))
 {
     setScaledContents(true);
     setMovie(m_movie);

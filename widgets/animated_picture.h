@@ -10,6 +10,7 @@ class AnimatedPicture : public QLabel
 {
     Q_OBJECT
 public:
+    // `resource` names a GIF animation.
     AnimatedPicture(const QString &resource, QWidget *parent);
 
     void start();

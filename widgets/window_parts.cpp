@@ -47,10 +47,40 @@ QString CellText(const QTableWidget *grid, int row, int column)
     return item ? item->text() : QString();
 }
 
+namespace {
+
+// The first of the families that is installed, else the system's font of that kind. Naming
+// only installed families spares the toolkit a search for a substitute, which costs more
+// than building the whole main window.
+QFont InstalledFont(const QStringList &preferred, QFontDatabase::SystemFont kind)
+{
+    QFont font = QFontDatabase::systemFont(kind);
+    const QStringList installed = QFontDatabase::families();
+    for (const QString &family : preferred) {
+        if (installed.contains(family)) {
+            font.setFamily(family);
+            break;
+        }
+    }
+    return font;
+}
+
+} // namespace
+
 QFont FixedPitchFont()
 {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setFamilies({QStringLiteral("Courier New"), font.family()});
+    return InstalledFont({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"),
+                          QStringLiteral("DejaVu Sans Mono")},
+                         QFontDatabase::FixedFont);
+}
+
+QFont SerifFont()
+{
+    QFont font = InstalledFont({QStringLiteral("Times New Roman"),
+                                QStringLiteral("Liberation Serif"),
+                                QStringLiteral("DejaVu Serif")},
+                               QFontDatabase::GeneralFont);
+    font.setStyleHint(QFont::Serif);
     return font;
 }
 

@@ -25,8 +25,10 @@ QWidget *ButtonStrip(const char *name, int height, const QList<QPushButton *> &b
 // The text of a grid cell; empty for a cell never filled.
 QString CellText(const QTableWidget *grid, int row, int column);
 
-// Courier New where installed, otherwise the system's fixed-pitch font.
+// Courier New where installed, otherwise a like font or the system's fixed-pitch font.
 QFont FixedPitchFont();
+// Times New Roman where installed, otherwise a like serif font or the system's font.
+QFont SerifFont();
 
 // A multi-line text field named "Memo1" with both scroll bars.
 QPlainTextEdit *Memo(QWidget *parent, const QFont &font, bool wrapLines);
