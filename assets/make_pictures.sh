@@ -82,4 +82,4 @@ convert -size 64x64 xc:none \
     -stroke black -strokewidth 2 -fill 'rgb(255,255,128)' -draw "roundrectangle 4,10 59,57 6,6" \
     -stroke none -fill 'rgb(220,20,20)' -draw "polygon 10,12 6,2 18,10" -draw "polygon 53,12 57,2 45,10" \
     -font DejaVu-Sans-Bold -pointsize 30 -fill 'rgb(200,0,0)' -gravity center -annotate +0+5 "M" \
-    merko.png
+    -depth 8 PNG32:merko.png

@@ -445,8 +445,8 @@ TEST_F(DrillWindowTest, ThePictureAnimatesOnlyWhileShownInTheActiveWindow)
     EXPECT_FALSE(animation->isVisible());
     EXPECT_FALSE(animation->isRunning());
     EXPECT_EQ(context().vocabulary.at(1).offers[1], 1) << "later activations load nothing";
-    EXPECT_EQ(animation->movie()->frameCount(), 16);
-    EXPECT_EQ(animation->movie()->frameRect().size(), QSize(64, 64));
+    EXPECT_EQ(animation->animation()->frameCount(), 16);
+    EXPECT_EQ(animation->animation()->frameRect().size(), QSize(64, 64));
 }
 
 TEST(CzechTranslation, StandardButtonsReadAnoAndNe)

@@ -4,11 +4,19 @@
 
 AnimatedPicture::AnimatedPicture(const QString &resource, QWidget *parent)
     : QLabel(parent)
-    , m_movie(new QMovie(resource, QByteArrayLiteral("gif"), this))
+    , m_resource(resource)
 {
     setScaledContents(true);
-    setMovie(m_movie);
-    m_movie->jumpToFrame(0);
+}
+
+QMovie *AnimatedPicture::animation()
+{
+    if (!m_movie) {
+        m_movie = new QMovie(m_resource, QByteArrayLiteral("gif"), this);
+        setMovie(m_movie);
+        m_movie->jumpToFrame(0);
+    }
+    return m_movie;
 }
 
 void AnimatedPicture::start()
@@ -25,11 +33,12 @@ void AnimatedPicture::stop()
 
 bool AnimatedPicture::isRunning() const
 {
-    return m_movie->state() == QMovie::Running;
+    return m_movie && m_movie->state() == QMovie::Running;
 }
 
 void AnimatedPicture::showEvent(QShowEvent *event)
 {
+    animation();
     QLabel::showEvent(event);
     follow();
 }
@@ -42,6 +51,8 @@ void AnimatedPicture::hideEvent(QHideEvent *event)
 
 void AnimatedPicture::follow()
 {
+    if (!m_movie)
+        return; // never shown yet: nothing to run
     const bool run = m_started && isVisible();
     if (run && m_movie->state() == QMovie::Paused)
         m_movie->setPaused(false);

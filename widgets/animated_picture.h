@@ -4,18 +4,19 @@
 
 class QMovie;
 
-// A looping animation drawn stretched to the control's size. It runs while it is started and
-// visible: a hidden picture costs no timer.
+// A looping GIF animation drawn stretched to the control's size. It runs while it is started
+// and visible; it is read when first shown, so a picture never shown costs nothing.
 class AnimatedPicture : public QLabel
 {
     Q_OBJECT
 public:
-    // `resource` names a GIF animation.
     AnimatedPicture(const QString &resource, QWidget *parent);
 
     void start();
     void stop();
     bool isRunning() const;
+    // The animation, read now if it was not yet.
+    QMovie *animation();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -24,6 +25,7 @@ protected:
 private:
     void follow();
 
-    QMovie *m_movie;
+    QString m_resource;
+    QMovie *m_movie = nullptr;
     bool m_started = false;
 };
