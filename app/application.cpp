@@ -89,15 +89,13 @@ void Application::buildMenu()
     separator(statistics, "N3");
     QMenu *reset = addMenu(statistics, "Vynulovat1", QStringLiteral("&Vynulovat"));
     QMenu *internal = addMenu(reset, "Intern1", QStringLiteral("&Interní"));
-    addCommand(internal, "etnosti2", QStringLiteral("Č&etnosti"),
-               &Application::resetOfferCounters, {});
+    addCommand(internal, "etnosti2", QStringLiteral("Č&etnosti"), &Application::resetOfferCounters,
+               {});
     addCommand(internal, "Chybovosti2", QStringLiteral("&Chybovosti"),
                &Application::resetErrorCounters, {});
     separator(internal, "N4");
-    addCommand(internal, "Vechny1", QStringLiteral("&Všechny"), &Application::resetAllCounters,
-               {});
-    addCommand(reset, "Aktuln1", QStringLiteral("&Aktuální"), &Application::resetDrillCounters,
-               {});
+    addCommand(internal, "Vechny1", QStringLiteral("&Všechny"), &Application::resetAllCounters, {});
+    addCommand(reset, "Aktuln1", QStringLiteral("&Aktuální"), &Application::resetDrillCounters, {});
 
     addCommand(nullptr, "Volby1", QStringLiteral("&Volby"), &Application::showSettings, {});
 
@@ -188,8 +186,7 @@ bool Application::eventFilter(QObject *watched, QEvent *event)
 
 void Application::quit()
 {
-    if (m_context->prompts.confirm(m_drillWindow.get(),
-                                   QStringLiteral("Chcete skutečně skončit?")))
+    if (m_context->prompts.confirm(m_drillWindow.get(), QStringLiteral("Chcete skutečně skončit?")))
         m_drillWindow->close();
 }
 
@@ -208,7 +205,8 @@ void Application::editDictionary()
     if (!chosen.isEmpty()) {
         settings.dictionaryPath = chosen;
         DictionaryEditor &editor = dictionaryEditor();
-        OpenForEditing(vocabulary, chosen, [&editor](const QString &path) { editor.openFile(path); });
+        OpenForEditing(vocabulary, chosen,
+                       [&editor](const QString &path) { editor.openFile(path); });
         editor.exec();
     }
     // The current dictionary was set aside for the editor: read it again, edited or not.
@@ -342,16 +340,15 @@ NewDictionaryDialog &Application::newDictionaryDialog()
 ReportWindow &Application::reportWindow()
 {
     if (!m_reportWindow)
-        m_reportWindow = new ReportWindow(m_context->prompts, m_context->dataDirectory,
-                                          m_drillWindow.get());
+        m_reportWindow
+            = new ReportWindow(m_context->prompts, m_context->dataDirectory, m_drillWindow.get());
     return *m_reportWindow;
 }
 
 DictionaryChooser &Application::dictionaryChooser()
 {
     if (!m_dictionaryChooser)
-        m_dictionaryChooser = new DictionaryChooser(m_context->prompts,
-                                                    m_context->programDirectory,
+        m_dictionaryChooser = new DictionaryChooser(m_context->prompts, m_context->programDirectory,
                                                     m_drillWindow.get());
     return *m_dictionaryChooser;
 }

@@ -80,8 +80,7 @@ bool tryDifferentLengthCriteria(QStringView a, QStringView v, CriterionScorer &s
     // shorter piece of a common piece is common too, so this is the longest common substring
     // of the two texts, capped below the answer's length.
     // A text shorter than such a piece holds none: no search.
-    const qsizetype longestCommon
-        = v.size() > answerLength / 2 ? LongestCommonSubstring(a, v) : 0;
+    const qsizetype longestCommon = v.size() > answerLength / 2 ? LongestCommonSubstring(a, v) : 0;
     const qsizetype piece = std::min(longestCommon, answerLength - 1);
     const qsizetype count5 = piece >= answerLength / 2 + 1 ? piece : 0;
     if (scorer.ScoreCriterion(5, count5))
@@ -183,8 +182,7 @@ QString ComparedAnswer(const QString &typed)
         if (typed.at(i) != QLatin1Char(' '))
             ++counted;
     }
-    QString compared
-        = NormalizeAnswer(typed.left(cut).normalized(QString::NormalizationForm_C));
+    QString compared = NormalizeAnswer(typed.left(cut).normalized(QString::NormalizationForm_C));
     if (compared.size() < CompareTextCapacity && cut < typed.size())
         compared = NormalizeAnswer(typed.normalized(QString::NormalizationForm_C));
     compared.truncate(CompareTextCapacity);

@@ -2,7 +2,6 @@
 
 #include <QString>
 
-
 enum class AssessmentMode { ExactMatch = 0, PercentMatch = 1 };
 
 inline constexpr int NoCriterion = -1;

@@ -168,8 +168,7 @@ CounterDisplay DrillSession::counters() const
     display.total = PadLeft(int(total & 0xFFFF), 6);
     display.correct = PadLeft(m_state.correctCount, 6);
     display.wrong = PadLeft(m_state.wrongCount, 6);
-    const double success
-        = total != 0 ? double(m_state.correctCount) * 100.0 / double(total) : 0.0;
+    const double success = total != 0 ? double(m_state.correctCount) * 100.0 / double(total) : 0.0;
     display.successPercent = FormatFixed(success);
 
     // The picture grows with the error rate from 10 % and stops growing at 32 %.

@@ -30,9 +30,9 @@ struct Verdict
 {
     bool judged = false; // false after a reveal: nothing was judged or counted
     bool correct = false;
-    int criterion = -1;  // 0 exact, 1 to 6 a typo criterion; only when correct
-    double achieved = 0; // the percentage the criterion reached; only when correct
-    int threshold = 0;   // the threshold in force for this answer
+    int criterion = -1;    // 0 exact, 1 to 6 a typo criterion; only when correct
+    double achieved = 0;   // the percentage the criterion reached; only when correct
+    int threshold = 0;     // the threshold in force for this answer
     QString answerComment; // the answer side's comment to show; empty: leave it as it is
 };
 
@@ -46,13 +46,13 @@ struct Revealed
 // The run's counters as the window shows them.
 struct CounterDisplay
 {
-    QString total;          // right-aligned to 6, shown modulo 65536
+    QString total; // right-aligned to 6, shown modulo 65536
     QString correct;
     QString wrong;
     QString successPercent; // "100.00"
     QString errorPercent;
-    int gauge = 0;          // the error rate, 0 to 100
-    int pictureEdge = 0;    // the picture's edge in pixels; 0: the picture is hidden
+    int gauge = 0;            // the error rate, 0 to 100
+    int pictureEdge = 0;      // the picture's edge in pixels; 0: the picture is hidden
     bool showPicture = false; // the picture is to be shown (not only resized)
 };
 

@@ -162,8 +162,8 @@ void DrillWindow::buildControls()
     m_picture->setGeometry(56, 176, 64, 64);
     m_picture->hide();
 
-    m_criterionPanel = named(new QGroupBox(QStringLiteral("kriteria pro proc. vyhodnocení:"), client),
-                        "GroupBox1");
+    m_criterionPanel = named(
+        new QGroupBox(QStringLiteral("kriteria pro proc. vyhodnocení:"), client), "GroupBox1");
     m_criterionPanel->setGeometry(272, 176, 313, 73);
     QFont courier = FixedPitchFont();
     courier.setPointSize(8);
@@ -198,16 +198,16 @@ void DrillWindow::buildControls()
     m_errorGauge->setRange(0, 100);
     m_errorGauge->setValue(0);
     m_errorGauge->setTextVisible(false);
-    m_errorGauge->setStyleSheet(QStringLiteral("QProgressBar { background: rgb(0, 255, 0); "
-                                           "border: 1px solid black; }"
-                                           "QProgressBar::chunk { background: rgb(255, 0, 0); }"));
+    m_errorGauge->setStyleSheet(
+        QStringLiteral("QProgressBar { background: rgb(0, 255, 0); "
+                       "border: 1px solid black; }"
+                       "QProgressBar::chunk { background: rgb(255, 0, 0); }"));
 
     // Disabled fields take no focus, so the chain runs button, answer, comments.
     setTabOrder(m_nextButton, m_answer);
     setTabOrder(m_answer, m_offeredComment);
     setTabOrder(m_offeredComment, m_answerComment);
 }
-
 
 PanelColour DrillWindow::panelColour() const
 {

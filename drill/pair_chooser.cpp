@@ -14,8 +14,8 @@ int ChooseOfferedSide(int currentSide, const Settings &settings)
 
 qint64 PairChooser::PairKey(const VocabularyEntry &entry, const Settings &settings)
 {
-    const qint32 *counters = settings.pairChoice == PairChoice::ByErrors ? entry.errors
-                                                                          : entry.offers;
+    const qint32 *counters
+        = settings.pairChoice == PairChoice::ByErrors ? entry.errors : entry.offers;
     switch (settings.sideChoice) {
     case SideChoice::First:
         return counters[1];

@@ -5,7 +5,7 @@
 
 #include <array>
 
-// The side of a new pair: drawn when PrimJazyk is 2, otherwise the current one unchanged.
+// The side of a new pair: drawn when the side is chosen at random, otherwise the current one.
 int ChooseOfferedSide(int currentSide, const Settings &settings);
 
 // Chooses the next pair by offer counts, by error counts or at random, never the pair

@@ -12,14 +12,14 @@ enum class SideChoice { First = 0, Second = 1, AtRandom = 2 };
 // The eight options of the program; the comments name their keys in the settings file.
 struct Settings
 {
-    QString dictionaryPath;                               // Slovnik: the file last chosen
-    PairChoice pairChoice = PairChoice::ByOffers;         // Cetnost
-    SideChoice sideChoice = SideChoice::First;            // PrimJazyk
+    QString dictionaryPath;                                 // Slovnik: the file last chosen
+    PairChoice pairChoice = PairChoice::ByOffers;           // Cetnost
+    SideChoice sideChoice = SideChoice::First;              // PrimJazyk
     AssessmentMode assessment = AssessmentMode::ExactMatch; // Hodnoceni
-    int threshold = 90;                                   // ProcHodnoc: percent for acceptance
-    bool showCriterion = false;                           // ProcZobraz: the criterion panel
-    bool showPicture = false;                             // Obrazek: the motivating picture
-    bool commentAfterWrongAnswer = false;                 // Komentar
+    int threshold = 90;                                     // ProcHodnoc: percent for acceptance
+    bool showCriterion = false;                             // ProcZobraz: the criterion panel
+    bool showPicture = false;                               // Obrazek: the motivating picture
+    bool commentAfterWrongAnswer = false;                   // Komentar
 
     friend bool operator==(const Settings &, const Settings &) = default;
 };

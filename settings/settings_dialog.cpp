@@ -64,16 +64,16 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
     setFont(formFont);
 
     m_pairChoice = radioGroup("RadioGroup1", QStringLiteral(" nabízet slova dle: "),
-                               {QStringLiteral("četnosti výběru"), QStringLiteral("chybovosti"),
-                                QStringLiteral("náhodně")},
-                               QRect(16, 16, 153, 81));
+                              {QStringLiteral("četnosti výběru"), QStringLiteral("chybovosti"),
+                               QStringLiteral("náhodně")},
+                              QRect(16, 16, 153, 81));
     m_sideChoice = radioGroup(
         "RadioGroup2", QStringLiteral(" nabízet slova : "),
         {QStringLiteral("v češtině"), QStringLiteral("v jazyku"), QStringLiteral("náhodně")},
         QRect(16, 112, 153, 81));
     m_assessment = radioGroup("RadioGroup3", QStringLiteral(" posouzení správnosti: "),
-                               {QStringLiteral("přesná shoda"), QStringLiteral("procento shody")},
-                               QRect(184, 16, 161, 65));
+                              {QStringLiteral("přesná shoda"), QStringLiteral("procento shody")},
+                              QRect(184, 16, 161, 65));
 
     m_thresholdLabel = new QLabel(QStringLiteral("považovat za   správné  při   shodě %% :"), this);
     m_thresholdLabel->setObjectName(QStringLiteral("Label1"));
@@ -97,12 +97,13 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
         return box;
     };
     m_showCriterion = checkBox("CheckBox1", QStringLiteral("zobrazovat proc. kriterium"),
-                           QRect(16, 200, 257, 17));
+                               QRect(16, 200, 257, 17));
     m_showCriterion->hide();
     m_showPicture
         = checkBox("CheckBox2", QStringLiteral("zobrazovat  obrázek"), QRect(16, 220, 265, 17));
-    m_commentAfterWrongAnswer = checkBox("CheckBox3", QStringLiteral("komentář zobrazit i při chybné odpovědi"),
-                           QRect(16, 240, 300, 17));
+    m_commentAfterWrongAnswer
+        = checkBox("CheckBox3", QStringLiteral("komentář zobrazit i při chybné odpovědi"),
+                   QRect(16, 240, 300, 17));
 
     auto *label2 = new QLabel(QStringLiteral("slovník:"), this);
     label2->setObjectName(QStringLiteral("Label2"));
@@ -180,8 +181,8 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
     showSettings();
 }
 
-QButtonGroup *SettingsDialog::radioGroup(const char *name, const QString &title, const QStringList &items,
-                                 const QRect &place)
+QButtonGroup *SettingsDialog::radioGroup(const char *name, const QString &title,
+                                         const QStringList &items, const QRect &place)
 {
     auto *box = new QGroupBox(title, this);
     box->setObjectName(QLatin1String(name));

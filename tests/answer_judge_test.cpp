@@ -231,10 +231,15 @@ TEST(JudgeAnswer, DifferentLengthCriteriaAgreeWithTheLiteralSearches)
 // normalising the whole text, blanks and combining marks anywhere.
 TEST(ComparedAnswer, EqualsTheWholeTextNormalisedAndCut)
 {
-    const QString pieces[] = {QStringLiteral("a"), QStringLiteral(" "), QStringLiteral("Z"),
-                              QString::fromUtf8("\xCC\x8C"), QString::fromUtf8("\xCC\x81"),
-                              QString::fromUtf8("ž"), QString::fromUtf8("и\xCC\x86"),
-                              QString::fromUtf8("한"), QString::fromUtf8("\xE1\x85\xA1"),
+    const QString pieces[] = {QStringLiteral("a"),
+                              QStringLiteral(" "),
+                              QStringLiteral("Z"),
+                              QString::fromUtf8("\xCC\x8C"),
+                              QString::fromUtf8("\xCC\x81"),
+                              QString::fromUtf8("ž"),
+                              QString::fromUtf8("и\xCC\x86"),
+                              QString::fromUtf8("한"),
+                              QString::fromUtf8("\xE1\x85\xA1"),
                               QStringLiteral("     ")};
     QRandomGenerator random(3);
     for (int round = 0; round < 2000; ++round) {

@@ -67,7 +67,8 @@ protected:
     }
     void closeSelectionWithoutChoice()
     {
-        program.whenOpen<DictionaryChooser>([](DictionaryChooser &selection) { selection.reject(); });
+        program.whenOpen<DictionaryChooser>(
+            [](DictionaryChooser &selection) { selection.reject(); });
     }
     QTableWidget *editorGrid()
     {

@@ -109,8 +109,9 @@ TEST_F(DrillSessionTest, TypedAnswersAreJudgedComposedAndUnderTheCurrentSettings
     load({"e Katze / kočka", "s Krankenhaus / nemocnice"});
     settings.sideChoice = SideChoice::First;
     session.offerNextPair();
-    EXPECT_TRUE(session.checkAnswer(QString::fromUtf8("koc\xCC\x8C"
-                                                      "ka"))
+    EXPECT_TRUE(session
+                    .checkAnswer(QString::fromUtf8("koc\xCC\x8C"
+                                                   "ka"))
                     .correct)
         << "c with a combining caron is č";
 
@@ -248,19 +249,19 @@ TEST_P(CounterSeriesTest, GivesCountsPercentagesGaugeAndPicture)
     EXPECT_EQ(counters.showPicture, c.pictureEdge != 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Series, CounterSeriesTest,
-    testing::Values(SeriesCase{"nothingYet", 0, 0, "  0.00", "  0.00", 0, 0},
-                    SeriesCase{"oneRight", 1, 0, "100.00", "  0.00", 0, 0},
-                    SeriesCase{"oneWrong", 0, 1, "  0.00", "100.00", 100, 65},
-                    SeriesCase{"oneRightOneWrong", 1, 1, " 50.00", " 50.00", 50, 65},
-                    SeriesCase{"twoToOne", 2, 1, " 66.67", " 33.33", 34, 65},
-                    SeriesCase{"oneToTwo", 1, 2, " 33.33", " 66.67", 67, 65},
-                    SeriesCase{"nineToOne", 9, 1, " 90.00", " 10.00", 10, 16},
-                    SeriesCase{"tenToOne", 10, 1, " 90.91", "  9.09", 10, 0},
-                    SeriesCase{"threeToOne", 3, 1, " 75.00", " 25.00", 25, 49},
-                    SeriesCase{"fiveToOne", 5, 1, " 83.33", " 16.67", 17, 31}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Series, CounterSeriesTest,
+                         testing::Values(SeriesCase{"nothingYet", 0, 0, "  0.00", "  0.00", 0, 0},
+                                         SeriesCase{"oneRight", 1, 0, "100.00", "  0.00", 0, 0},
+                                         SeriesCase{"oneWrong", 0, 1, "  0.00", "100.00", 100, 65},
+                                         SeriesCase{"oneRightOneWrong", 1, 1, " 50.00", " 50.00",
+                                                    50, 65},
+                                         SeriesCase{"twoToOne", 2, 1, " 66.67", " 33.33", 34, 65},
+                                         SeriesCase{"oneToTwo", 1, 2, " 33.33", " 66.67", 67, 65},
+                                         SeriesCase{"nineToOne", 9, 1, " 90.00", " 10.00", 10, 16},
+                                         SeriesCase{"tenToOne", 10, 1, " 90.91", "  9.09", 10, 0},
+                                         SeriesCase{"threeToOne", 3, 1, " 75.00", " 25.00", 25, 49},
+                                         SeriesCase{"fiveToOne", 5, 1, " 83.33", " 16.67", 17, 31}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(DrillSessionTest, ThePictureIsResizedButShownOnlyWhenSwitchedOn)
 {

@@ -328,7 +328,8 @@ TEST_F(DrillWindowTest, ReloadingTheCurrentDictionaryKeepsItsCounters)
     startWith("pes / r Hund\r\n");
     answer(QStringLiteral("x"));
     program.prompts.answers = {false};
-    program.app().runCommand([&] { program.app().openDictionary(program.path(QStringLiteral("lekce.slv"))); });
+    program.app().runCommand(
+        [&] { program.app().openDictionary(program.path(QStringLiteral("lekce.slv"))); });
     EXPECT_EQ(context().vocabulary.at(1).errors[1], 1);
     EXPECT_EQ(context().vocabulary.at(1).offers[1], 1);
     EXPECT_EQ(program.prompts.texts("confirm"),
@@ -337,7 +338,8 @@ TEST_F(DrillWindowTest, ReloadingTheCurrentDictionaryKeepsItsCounters)
     EXPECT_EQ(text("Edit1"), U("pes"));
 
     program.prompts.answers = {true};
-    program.app().runCommand([&] { program.app().openDictionary(program.path(QStringLiteral("lekce.slv"))); });
+    program.app().runCommand(
+        [&] { program.app().openDictionary(program.path(QStringLiteral("lekce.slv"))); });
     EXPECT_EQ(context().drill.state().wrongCount, 0);
     EXPECT_EQ(text("Edit5"), U("     0"));
 }
@@ -346,7 +348,8 @@ TEST_F(DrillWindowTest, LoadingAFileWithoutPairsLeavesNothingToDrill)
 {
     startWith("pes / r Hund\r\n");
     program.writeFile(QStringLiteral("prazdny.slv"), "*jen téma\r\n");
-    program.app().runCommand([&] { program.app().openDictionary(program.path(QStringLiteral("prazdny.slv"))); });
+    program.app().runCommand(
+        [&] { program.app().openDictionary(program.path(QStringLiteral("prazdny.slv"))); });
     EXPECT_EQ(caption(), U(" jen téma (slov: 0)"));
     EXPECT_EQ(context().drill.state().currentPosition, 0);
     QTest::keyClick(field("Edit2"), Qt::Key_F1);
@@ -360,7 +363,8 @@ TEST_F(DrillWindowTest, LoadingAFileWithoutPairsLeavesNothingToDrill)
 TEST_F(DrillWindowTest, AFailedLoadKeepsTheCurrentDictionary)
 {
     startWith("*téma\r\npes / r Hund\r\n");
-    const bool ran = program.app().runCommand([&] { program.app().openDictionary(program.path("chybi.slv")); });
+    const bool ran = program.app().runCommand(
+        [&] { program.app().openDictionary(program.path("chybi.slv")); });
     EXPECT_FALSE(ran);
     EXPECT_EQ(program.prompts.texts("error"), QStringList{NoSuchFile()});
     EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("lekce.slv")));

@@ -235,8 +235,8 @@ public:
             largest = std::max(largest, PairChooser::PairKey(entry, settings));
         for (const VocabularyEntry &entry : vocabulary.entries) {
             const qint64 key = PairChooser::PairKey(entry, settings);
-            const qint64 weight = settings.pairChoice == PairChoice::ByOffers ? largest - key + 1
-                                                                               : key + 1;
+            const qint64 weight
+                = settings.pairChoice == PairChoice::ByOffers ? largest - key + 1 : key + 1;
             sums.push_back((sums.empty() ? 0 : sums.back()) + weight);
         }
         int position = 0;

@@ -199,7 +199,8 @@ TEST_F(ShellTest, EverySampleDictionaryLoadsWithoutAMessage)
     for (const QString &file : files) {
         // A copy: loading another dictionary writes the previous one back.
         ASSERT_TRUE(QFile::copy(samples.filePath(file), program.path(file)));
-        EXPECT_TRUE(program.app().runCommand([&] { program.app().openDictionary(program.path(file)); }));
+        EXPECT_TRUE(
+            program.app().runCommand([&] { program.app().openDictionary(program.path(file)); }));
         EXPECT_FALSE(context().vocabulary.theme.isEmpty()) << file.toStdString();
         EXPECT_GE(context().vocabulary.count(), 40) << file.toStdString();
         EXPECT_FALSE(child<QLineEdit>(form(), "Edit1")->text().isEmpty());

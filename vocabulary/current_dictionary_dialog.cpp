@@ -29,9 +29,8 @@ int CurrentDictionaryDialog::showFile(const QString &path)
     if (path.isEmpty()) {
         m_prompts.notice(this, EmptyVocabularyMessage);
     } else {
-        RunCommand(m_prompts, this, [&] {
-            m_text->setPlainText(ReadTextFileLines(path).join(QLatin1Char('\n')));
-        });
+        RunCommand(m_prompts, this,
+                   [&] { m_text->setPlainText(ReadTextFileLines(path).join(QLatin1Char('\n'))); });
     }
     return exec();
 }

@@ -67,8 +67,10 @@ DictionaryChooser::DictionaryChooser(Prompts &prompts, const QString &programDir
     m_fileList->setObjectName(QStringLiteral("FileListBox1"));
     m_fileList->hide();
 
-    connect(m_dictionaryList, &QListWidget::itemDoubleClicked, this, &DictionaryChooser::chooseCurrentFile);
-    connect(m_dictionaryList, &QListWidget::itemActivated, this, &DictionaryChooser::chooseCurrentFile);
+    connect(m_dictionaryList, &QListWidget::itemDoubleClicked, this,
+            &DictionaryChooser::chooseCurrentFile);
+    connect(m_dictionaryList, &QListWidget::itemActivated, this,
+            &DictionaryChooser::chooseCurrentFile);
     connect(button1, &QPushButton::clicked, this, &DictionaryChooser::chooseCurrentFile);
     connect(m_driveBox, &QComboBox::activated, this,
             [this](int index) { openDirectory(m_driveBox->itemData(index).toString()); });

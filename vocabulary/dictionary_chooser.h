@@ -19,8 +19,7 @@ class DictionaryChooser : public QDialog
     Q_OBJECT
 public:
     // The program's directory tells where an installed program keeps its sample dictionaries.
-    DictionaryChooser(Prompts &prompts, const QString &programDirectory,
-                      QWidget *parent = nullptr);
+    DictionaryChooser(Prompts &prompts, const QString &programDirectory, QWidget *parent = nullptr);
 
     // The full path of the file chosen last.
     QString selectedPath() const { return m_selectedPath; }

@@ -116,8 +116,7 @@ void NewDictionaryDialog::save()
 
 void NewDictionaryDialog::done(int result)
 {
-    if (!m_saved
-        && m_prompts.confirm(this, QStringLiteral("Data dosud nejsou uložena. Uložit?")))
+    if (!m_saved && m_prompts.confirm(this, QStringLiteral("Data dosud nejsou uložena. Uložit?")))
         save();
     QDialog::done(result);
 }

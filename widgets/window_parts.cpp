@@ -77,8 +77,7 @@ QFont FixedPitchFont()
 QFont SerifFont()
 {
     QFont font = InstalledFont({QStringLiteral("Times New Roman"),
-                                QStringLiteral("Liberation Serif"),
-                                QStringLiteral("DejaVu Serif")},
+                                QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")},
                                QFontDatabase::GeneralFont);
     font.setStyleHint(QFont::Serif);
     return font;
