@@ -12,13 +12,17 @@
 #include "vocabulary/dictionary_chooser.h"
 #include "vocabulary/dictionary_editor.h"
 #include "vocabulary/new_dictionary_dialog.h"
+#include "vocabulary/vocabulary_file.h"
 #include "vocabulary/vocabulary_store.h"
 #include "widgets/prompts.h"
 #include "widgets/run_command.h"
 
+#include "core/file_error.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -33,6 +37,7 @@ Application::Application(Prompts &prompts, const QString &executablePath)
 {
     buildMenu();
     m_drillWindow->installEventFilter(this);
+    connect(m_drillWindow.get(), &DrillWindow::answerCounted, this, &Application::saveAnswers);
 }
 
 Application::~Application() = default;
@@ -140,7 +145,31 @@ void Application::applySettingsEffects()
 void Application::openDictionary(const QString &fileName)
 {
     AppContext &context = *m_context;
-    ReadCurrentVocabulary(context.vocabulary, fileName);
+    writeBackBeforeLeaving();
+    // Another copy of the program that has the file open is told of; both copies' answers
+    // are added together when they write it, so going on loses nothing.
+    const QString path = ResolvedPath(fileName);
+    const DictionaryLock::Result locked = m_lock.lock(path);
+    if (locked == DictionaryLock::Result::HeldElsewhere
+        && !context.prompts.confirm(m_drillWindow.get(),
+                                    QStringLiteral("Slovník %1 je už otevřen v jiné kopii "
+                                                   "programu Merko.\nPokud ho otevřete i zde, "
+                                                   "odpovědi z obou kopií se při ukládání "
+                                                   "sečtou. Otevřít ho?")
+                                        .arg(path)))
+        return;
+    try {
+        ReadCurrentVocabulary(context.vocabulary, fileName);
+    } catch (const FileError &) {
+        // The dictionary that stays current keeps its lock.
+        if (!context.vocabulary.path.isEmpty())
+            m_lock.lock(context.vocabulary.path);
+        throw;
+    }
+    if (locked != DictionaryLock::Result::Locked)
+        m_lock.unlock();
+    m_mergeTold = false;
+    m_saveFailureTold = false;
     if (context.vocabulary.count() > 0) {
         m_drillWindow->offerNextPair();
         const DrillState &drill = context.drill.state();
@@ -174,14 +203,114 @@ void Application::loadDictionary()
 
 bool Application::eventFilter(QObject *watched, QEvent *event)
 {
-    // The main window closes only once the dictionary is written back.
-    if (watched == m_drillWindow.get() && event->type() == QEvent::Close) {
-        if (!runCommand([this] { SaveVocabulary(m_context->vocabulary); })) {
-            event->ignore();
-            return true;
+    // The answers are written back before the main window closes; should that fail, the user
+    // decides, and can always close.
+    if (watched == m_drillWindow.get() && event->type() == QEvent::Close)
+        writeBackBeforeLeaving();
+    return QObject::eventFilter(watched, event);
+}
+
+QString Application::saveFailureText(const QString &reason) const
+{
+    return QStringLiteral("Slovník %1 se nepodařilo uložit: %2.\nOdpovědi od posledního "
+                          "uložení jsou zatím jen v paměti programu.")
+        .arg(m_context->vocabulary.path, reason);
+}
+
+void Application::writeBackBeforeLeaving()
+{
+    Vocabulary &vocabulary = m_context->vocabulary;
+    Prompts &prompts = m_context->prompts;
+    for (;;) {
+        try {
+            followWriteBack(SaveVocabulary(vocabulary));
+            return;
+        } catch (const FileError &error) {
+            switch (prompts.writeFailed(m_drillWindow.get(), saveFailureText(error.message()))) {
+            case WriteFailureChoice::Retry:
+                break;
+            case WriteFailureChoice::SaveElsewhere:
+                if (saveElsewhere())
+                    return;
+                break;
+            case WriteFailureChoice::Discard:
+                // The user gave the answers up: nothing is left to write.
+                vocabulary.markSaved();
+                return;
+            }
         }
     }
-    return QObject::eventFilter(watched, event);
+}
+
+bool Application::saveElsewhere()
+{
+    Vocabulary &vocabulary = m_context->vocabulary;
+    const QString target = m_context->prompts.saveFileName(
+        m_drillWindow.get(), QFileInfo(vocabulary.path).absolutePath(),
+        QStringLiteral("slovníky (*.slv)"), QStringLiteral("slv"));
+    if (target.isEmpty())
+        return false;
+    const bool written = runCommand([&] {
+        vocabulary.stamp = WriteFileSafely(target, FormatVocabularyFile(vocabulary));
+        vocabulary.path = ResolvedPath(target);
+        vocabulary.markSaved();
+    });
+    if (written)
+        m_lock.lock(vocabulary.path);
+    return written;
+}
+
+void Application::saveAnswers()
+{
+    try {
+        followWriteBack(SaveVocabulary(m_context->vocabulary));
+        m_saveFailureTold = false;
+    } catch (const FileError &error) {
+        // Told once: the next answers try again without a box each time.
+        if (!m_saveFailureTold) {
+            m_saveFailureTold = true;
+            m_context->prompts.error(m_drillWindow.get(),
+                                     saveFailureText(error.message())
+                                         + QStringLiteral(" Program to zkusí znovu po každé další "
+                                                          "odpovědi a při ukončení."));
+        }
+    }
+}
+
+void Application::followWriteBack(const WriteBack &result)
+{
+    if (!result.merged)
+        return;
+    DrillSession &drill = m_context->drill;
+    const bool hadPair = drill.hasPair();
+    drill.followMovedPairs(result.newPositions);
+    if (hadPair && !drill.hasPair())
+        m_drillWindow->clearPair();
+    m_drillWindow->showDictionaryCaption(VocabularyCaption(m_context->vocabulary));
+    if (m_mergeTold && result.lostPairs == 0)
+        return;
+    m_mergeTold = true;
+    QString text = QStringLiteral("Slovník %1 mezitím změnil jiný program nebo jiná kopie "
+                                  "Merka. Vaše odpovědi byly přičteny ke statistice, kterou "
+                                  "soubor obsahuje teď.")
+                       .arg(m_context->vocabulary.path);
+    if (result.lostPairs > 0)
+        text += QStringLiteral("\nDvojic, na které jste odpovídali a které už v souboru nejsou: "
+                               "%1; jejich odpovědi nebylo kam zapsat.")
+                    .arg(result.lostPairs);
+    m_context->prompts.notice(m_drillWindow.get(), text);
+}
+
+void Application::endSession()
+{
+    // The system ends the program: no one may be there to answer a question.
+    try {
+        SaveVocabulary(m_context->vocabulary);
+    } catch (const FileError &) {
+    }
+    m_context->vocabulary.markSaved();
+    m_drillWindow->close();
+    QCoreApplication::exit(0);
 }
 
 void Application::quit()
@@ -204,6 +333,8 @@ void Application::editDictionary()
     const QString chosen = chooseDictionary();
     if (!chosen.isEmpty()) {
         settings.dictionaryPath = chosen;
+        if (!vocabulary.path.isEmpty() && SameFile(chosen, vocabulary.path))
+            writeBackBeforeLeaving();
         DictionaryEditor &editor = dictionaryEditor();
         OpenForEditing(vocabulary, chosen,
                        [&editor](const QString &path) { editor.openFile(path); });
@@ -250,8 +381,10 @@ void Application::resetStatistics(const QString &question, void (*reset)(Vocabul
     if (m_context->vocabulary.count() == 0)
         return;
     if (m_context->prompts.confirm(m_drillWindow.get(),
-                                   question + QStringLiteral("\nChcete to skutečně provést?")))
+                                   question + QStringLiteral("\nChcete to skutečně provést?"))) {
         reset(m_context->vocabulary);
+        saveAnswers();
+    }
 }
 
 void Application::resetOfferCounters()

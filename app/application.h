@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vocabulary/vocabulary_store.h"
+
 #include <QObject>
 #include <QString>
 
@@ -41,6 +43,11 @@ public:
     void openDictionary(const QString &fileName);
     // Runs a user command under the general error handler; true when it ran through.
     bool runCommand(const std::function<void()> &command);
+    // The answers just counted go to the file at once.
+    void saveAnswers();
+    // The system asks the program to end (a signal, the end of the desktop session): the
+    // answers are written back without a question and the program ends.
+    void endSession();
 
     // The commands of the main menu.
     void loadDictionary();
@@ -84,8 +91,17 @@ private:
     // An editor wrote this file: when it is the current dictionary's, the dictionary is read
     // from it again instead of being written back over it later.
     void dictionaryFileSaved(const QString &path);
+    // Writes the answers back before the dictionary is left; on failure the user chooses to
+    // retry, to save elsewhere or to go on without saving, and is never kept from going on.
+    void writeBackBeforeLeaving();
+    bool saveElsewhere();
+    QString saveFailureText(const QString &reason) const;
+    void followWriteBack(const WriteBack &result);
 
     std::unique_ptr<AppContext> m_context;
+    DictionaryLock m_lock;
+    bool m_mergeTold = false;       // the user was told of a merge with this dictionary
+    bool m_saveFailureTold = false; // the user was told that answers cannot be saved
     std::unique_ptr<DrillWindow> m_drillWindow;
     // Children of the main window, created on first use.
     SettingsDialog *m_settingsDialog = nullptr;

@@ -3,9 +3,14 @@
 #include "file_error.h"
 
 #include <QFile>
+#include <QHashFunctions>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <cerrno>
+
+#include <sys/stat.h>
 
 namespace {
 constexpr char codePage[] = "windows-1250";
@@ -37,11 +42,39 @@ QByteArray EncodeCp1250(const QString &text)
     return bytes;
 }
 
-QByteArray ReadFileBytes(const QString &path)
+namespace {
+
+FileStamp stampOf(const struct stat &info)
+{
+    FileStamp stamp;
+    stamp.size = qint64(info.st_size);
+    stamp.modified = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    stamp.inode = quint64(info.st_ino);
+    return stamp;
+}
+
+} // namespace
+
+FileStamp CurrentStamp(const QString &path)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return stampOf(info);
+}
+
+quint64 ContentHash(const QByteArray &bytes)
+{
+    return quint64(qHashBits(bytes.constData(), std::size_t(bytes.size()), 0x4d65726b6f));
+}
+
+QByteArray ReadFileBytes(const QString &path, FileStamp *stamp)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw FileError(file.errorString());
+    struct stat info;
+    const bool known = ::fstat(file.handle(), &info) == 0;
     if (file.size() > MaxTextFileSize) {
         throw FileError(QStringLiteral("Soubor %1 je příliš velký (%2 MB). Program čte soubory "
                                        "nejvýše do %3 MB; soubor zůstal beze změny.")
@@ -52,6 +85,10 @@ QByteArray ReadFileBytes(const QString &path)
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw FileError(file.errorString());
+    if (stamp) {
+        *stamp = known ? stampOf(info) : FileStamp();
+        stamp->hash = ContentHash(bytes);
+    }
     return bytes;
 }
 
@@ -80,6 +117,29 @@ QStringList SplitLines(const QString &text)
     return lines;
 }
 
+QStringList SplitLinesWithEndings(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        const qsizetype newline = text.indexOf(QLatin1Char('\n'), start);
+        const qsizetype end = newline < 0 ? text.size() : newline + 1;
+        lines.append(text.mid(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
+QStringView WithoutEnding(const QString &line)
+{
+    QStringView text(line);
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('\r')) && line.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
+}
+
 QByteArray JoinLines(const QStringList &lines)
 {
     QString text;
@@ -90,18 +150,53 @@ QByteArray JoinLines(const QStringList &lines)
     return EncodeCp1250(text);
 }
 
-void WriteFileSafely(const QString &path, const QByteArray &bytes)
+QString FileErrorReason(int error, const QString &fallback)
+{
+    switch (error) {
+    case ENOSPC:
+        return QStringLiteral("na disku není dost místa");
+    case EDQUOT:
+        return QStringLiteral("byla překročena disková kvóta");
+    case EFBIG:
+        return QStringLiteral("soubor by překročil největší povolenou velikost");
+    case EROFS:
+        return QStringLiteral("disk je jen pro čtení");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("přístup byl odepřen");
+    case EIO:
+        return QStringLiteral("chyba vstupu nebo výstupu zařízení (není disk odpojen?)");
+    default:
+        break;
+    }
+    if (error != 0 && (fallback.isEmpty() || fallback == QFile().errorString()))
+        return qt_error_string(error);
+    return fallback;
+}
+
+FileStamp WriteFileSafely(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
+    // A file the user may write in a folder the user may not (a shared class folder) cannot
+    // get a temporary copy beside it: it is written in place, as its owner allowed.
+    file.setDirectWriteFallback(true);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly))
-        throw FileError(file.errorString());
+        throw FileError(FileErrorReason(errno, file.errorString()));
     // QSaveFile notices a failed write only while writing, not while its buffer is flushed
     // on commit, so the flush is checked here; otherwise a cut file could replace the old one.
+    // A write cut short reports no reason of its own: the system's is taken at once.
+    errno = 0;
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString message = file.errorString();
+        const int error = errno;
+        const QString message = FileErrorReason(error, file.errorString());
         file.cancelWriting();
         throw FileError(message);
     }
+    errno = 0;
     if (!file.commit())
-        throw FileError(file.errorString());
+        throw FileError(FileErrorReason(errno, file.errorString()));
+    FileStamp stamp = CurrentStamp(path);
+    stamp.hash = ContentHash(bytes);
+    return stamp;
 }

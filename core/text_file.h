@@ -13,17 +13,45 @@ QByteArray EncodeCp1250(const QString &text);
 // enough that a wrong file chosen by mistake cannot exhaust the memory.
 inline constexpr qint64 MaxTextFileSize = 16 * 1024 * 1024;
 
+// What a file was when it was read or written, to notice that another program changed it.
+struct FileStamp
+{
+    qint64 size = -1; // -1: no such file (or never read)
+    qint64 modified = 0; // nanoseconds since the epoch
+    quint64 inode = 0;
+    quint64 hash = 0; // of the content; 0 when only the file's attributes were looked at
+
+    // Size, time and file are the same: nothing has written the file in between.
+    bool sameAttributes(const FileStamp &other) const
+    {
+        return size == other.size && modified == other.modified && inode == other.inode;
+    }
+    friend bool operator==(const FileStamp &, const FileStamp &) = default;
+};
+// The file's attributes now, without its content; size -1 when there is no such file.
+FileStamp CurrentStamp(const QString &path);
+quint64 ContentHash(const QByteArray &bytes);
+
 // The whole file; throws FileError with the system's text when it cannot be opened or read,
-// and with a message of its own when it is larger than MaxTextFileSize.
-QByteArray ReadFileBytes(const QString &path);
+// and with a message of its own when it is larger than MaxTextFileSize. `stamp`, when given,
+// receives what the file was as it was read.
+QByteArray ReadFileBytes(const QString &path, FileStamp *stamp = nullptr);
 // The lines of windows-1250 text bytes up to the first Ctrl-Z, which ends a text file.
 QStringList TextLines(QByteArray bytes);
 // The lines of a windows-1250 text file up to its first Ctrl-Z; throws FileError.
 QStringList ReadTextFileLines(const QString &path);
 // The lines of a text: CR LF and bare LF both end a line, a last line needs no ending.
 QStringList SplitLines(const QString &text);
+// The same lines, each with the ending that followed it ("\r\n", "\n" or none for a last line).
+QStringList SplitLinesWithEndings(const QString &text);
+// A line without the ending that SplitLinesWithEndings left on it.
+QStringView WithoutEnding(const QString &line);
 // The lines, each followed by CR LF, encoded in windows-1250.
 QByteArray JoinLines(const QStringList &lines);
+// The reason of a failed file operation as the user is told it: the system's error code in
+// Czech where the toolkit's text would be vague ("unknown error" for a full disk).
+QString FileErrorReason(int error, const QString &fallback);
+
 // Replaces the file through a temporary copy, so a failure leaves the old file whole.
-// Throws FileError with the system's text on failure.
-void WriteFileSafely(const QString &path, const QByteArray &bytes);
+// Throws FileError with the system's text on failure. Returns what the file is now.
+FileStamp WriteFileSafely(const QString &path, const QByteArray &bytes);

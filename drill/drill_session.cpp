@@ -156,6 +156,13 @@ void DrillSession::resetCounters()
     m_state.wrongCount = 0;
 }
 
+void DrillSession::followMovedPairs(const QList<int> &newPositions)
+{
+    const int old = m_state.currentPosition;
+    m_state.currentPosition = old >= 1 && old <= newPositions.size() ? newPositions.at(old - 1)
+                                                                      : 0;
+}
+
 void DrillSession::setOfferedSide(int side)
 {
     m_state.offeredSide = side;

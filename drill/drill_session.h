@@ -94,6 +94,10 @@ public:
     void resetCounters();
     CounterDisplay counters() const;
 
+    // The pairs were read again from a file that another program changed: the pair on screen
+    // is followed to its new position (index: old position - 1), or left when it is gone.
+    void followMovedPairs(const QList<int> &newPositions);
+
     // The settings window picked a fixed side; it applies to the pair on screen as well.
     void setOfferedSide(int side);
 

@@ -317,6 +317,7 @@ void DrillWindow::checkAnswer()
     if (verdict.judged) {
         showPanelColour();
         showCounters();
+        emit answerCounted();
         if (verdict.correct) {
             m_criterionThreshold->setText(PadLeft(verdict.threshold, 3));
             m_criterionAchieved->setText(FormatFixed(verdict.achieved));
@@ -339,6 +340,7 @@ void DrillWindow::revealAndCount()
     showAnswerComment(revealed.answerComment);
     m_answer->setText(revealed.expected);
     showCounters();
+    emit answerCounted();
     m_nextButton->setFocus();
     showPanelColour();
 }

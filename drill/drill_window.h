@@ -37,6 +37,8 @@ public:
 signals:
     // A pair was put on screen; start-up measurements wait for the first one.
     void pairOffered();
+    // An answer was counted in the pair's and the run's counters.
+    void answerCounted();
 
 protected:
     void changeEvent(QEvent *event) override;

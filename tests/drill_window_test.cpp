@@ -344,20 +344,21 @@ TEST_F(DrillWindowTest, ReloadingTheCurrentDictionaryKeepsItsCounters)
     EXPECT_EQ(text("Edit5"), U("     0"));
 }
 
-TEST_F(DrillWindowTest, LoadingAFileWithoutPairsLeavesNothingToDrill)
+TEST_F(DrillWindowTest, AFileWithoutPairsIsRefusedAndTheCurrentDictionaryStays)
 {
-    startWith("pes / r Hund\r\n");
+    startWith("*téma\r\npes / r Hund\r\n");
     program.writeFile(QStringLiteral("prazdny.slv"), "*jen téma\r\n");
-    program.app().runCommand(
+    const bool loaded = program.app().runCommand(
         [&] { program.app().openDictionary(program.path(QStringLiteral("prazdny.slv"))); });
-    EXPECT_EQ(caption(), U(" jen téma (slov: 0)"));
-    EXPECT_EQ(context().drill.state().currentPosition, 0);
-    QTest::keyClick(field("Edit2"), Qt::Key_F1);
-    EXPECT_EQ(context().drill.state().wrongCount, 0);
-    next();
-    EXPECT_EQ(program.prompts.texts("notice").size(), 1);
-    // The previous dictionary was written back in the program's form.
-    EXPECT_EQ(ReadBytes(program.path(QStringLiteral("lekce.slv"))).size(), 150);
+    EXPECT_FALSE(loaded);
+    ASSERT_EQ(program.prompts.texts("error").size(), 1);
+    EXPECT_TRUE(program.prompts.texts("error").first().contains(U("není slovník")));
+    EXPECT_EQ(caption(), U(" téma (slov: 1)"));
+    EXPECT_EQ(text("Edit1"), U("pes"));
+    EXPECT_EQ(ReadBytes(program.path(QStringLiteral("prazdny.slv"))), Cp1250("*jen téma\r\n"));
+    // Nothing was answered: the current dictionary's file is not rewritten either.
+    EXPECT_EQ(ReadBytes(program.path(QStringLiteral("lekce.slv"))),
+              Cp1250("*téma\r\npes / r Hund\r\n"));
 }
 
 TEST_F(DrillWindowTest, AFailedLoadKeepsTheCurrentDictionary)
@@ -401,19 +402,50 @@ TEST_F(DrillWindowTest, ClosingWritesTheDictionaryBack)
     EXPECT_TRUE(program.prompts.asked.isEmpty()) << "the title bar closes without a question";
 }
 
-TEST_F(DrillWindowTest, AFailedWriteBackKeepsTheWindowOpen)
+class FailedWriteBackTest : public DrillWindowTest
 {
-    QDir(program.path(QString())).mkdir(QStringLiteral("sub"));
-    program.writeFile(QStringLiteral("sub/lekce.slv"), "pes / r Hund\r\n");
-    program.writeSettings(
-        ("[Setup]\r\nSlovnik=" + program.path("sub/lekce.slv").toStdString() + "\r\n").c_str());
-    program.start();
-    ASSERT_EQ(context().vocabulary.count(), 1);
-    QDir(program.path(QStringLiteral("sub"))).removeRecursively();
-    EXPECT_FALSE(form().close());
-    EXPECT_TRUE(form().isVisible());
-    EXPECT_EQ(program.prompts.texts("error").size(), 1);
-    EXPECT_EQ(context().vocabulary.count(), 1);
+protected:
+    // A dictionary whose folder disappears after one answer was saved: the next is not.
+    void startAndLoseTheFolder()
+    {
+        QDir(program.path(QString())).mkdir(QStringLiteral("sub"));
+        program.writeFile(QStringLiteral("sub/lekce.slv"), "pes / r Hund\r\n");
+        program.writeSettings(
+            ("[Setup]\r\nSlovnik=" + program.path("sub/lekce.slv").toStdString() + "\r\n")
+                .c_str());
+        program.start();
+        ASSERT_EQ(context().vocabulary.count(), 1);
+        answer(QStringLiteral("x"));
+        QDir(program.path(QStringLiteral("sub"))).removeRecursively();
+        next();
+        answer(QStringLiteral("r Hund"));
+        // Told once while drilling, not at every answer.
+        next();
+        answer(QStringLiteral("r Hund"));
+        ASSERT_EQ(program.prompts.texts("error").size(), 1);
+        EXPECT_TRUE(program.prompts.texts("error").first().contains(program.path("sub/lekce.slv")));
+    }
+};
+
+TEST_F(FailedWriteBackTest, RetryAndSaveElsewhereKeepEveryAnswer)
+{
+    startAndLoseTheFolder();
+    program.prompts.writeChoices = {WriteFailureChoice::Retry, WriteFailureChoice::SaveElsewhere};
+    program.prompts.saveNames = {program.path(QStringLiteral("zachrana.slv"))};
+    EXPECT_TRUE(form().close());
+    EXPECT_EQ(program.prompts.texts("writeFailed").size(), 2);
+    EXPECT_TRUE(program.prompts.texts("writeFailed").first().contains(program.path("sub/lekce.slv")));
+    EXPECT_TRUE(ReadBytes(program.path(QStringLiteral("zachrana.slv")))
+                    .endsWith(" @    3,    0,    1,    0\r\n"));
+}
+
+TEST_F(FailedWriteBackTest, ClosingWithoutSavingIsAlwaysPossible)
+{
+    startAndLoseTheFolder();
+    program.prompts.writeChoices = {WriteFailureChoice::Discard};
+    EXPECT_TRUE(form().close());
+    EXPECT_FALSE(form().isVisible());
+    EXPECT_EQ(program.prompts.texts("writeFailed").size(), 1);
 }
 
 TEST_F(DrillWindowTest, AltXAsksBeforeEnding)

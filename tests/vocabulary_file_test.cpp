@@ -254,11 +254,13 @@ TEST_F(VocabularyFileTest, ReadsTheThemeAndPairsAndWritesTheCanonicalForm)
     const auto pad = [](const char *text) {
         return PadRight(U(text), 60);
     };
+    // Pairs in the program's form; every other line the user wrote stays where it was.
     const QByteArray expected
-        = EncodeCp1250(U("*čeština-němčina, lekce 1\r\n") + pad("pes") + " / " + pad("r Hund")
-                       + " @    3,    1,    1,    0\r\n" + pad("okno") + " / " + pad("s Fenster")
-                       + " @    0,    0,    0,    0\r\n" + pad("kalt {kchalt}") + " / "
-                       + pad("studen[ý|á|é]") + " @    0,    0,    0,    0\r\n");
+        = EncodeCp1250(U("*čeština-němčina, lekce 1\r\n\r\n") + pad("pes") + " / "
+                       + pad("r Hund") + " @    3,    1,    1,    0\r\n* poznámka\r\nbez lomítka\r\n"
+                       + pad("okno") + " / " + pad("s Fenster") + " @    0,    0,    0,    0\r\n"
+                       + pad("kalt {kchalt}") + " / " + pad("studen[ý|á|é]")
+                       + " @    0,    0,    0,    0\r\n");
     EXPECT_EQ(ReadBytes(file), expected);
 
     // A second round leaves the canonical form byte for byte.
@@ -281,21 +283,36 @@ TEST_F(VocabularyFileTest, StopsAtCtrlZAndIgnoresAThemeOnALaterLine)
     EXPECT_EQ(vocabulary.at(2).side[2], U("d"));
 }
 
-TEST_F(VocabularyFileTest, FilesWithoutPairsGiveCountZero)
+// A file that is no dictionary is refused with a message naming it, and never written.
+TEST_F(VocabularyFileTest, AFileWithoutPairsOrWithBinaryContentIsRefused)
 {
-    const QString file = path("empty.slv");
-    WriteBytes(file, Cp1250("*jen téma\r\n   \r\n* další\r\nbez lomítka\r\n"));
-    Vocabulary vocabulary;
-    ReadVocabularyFile(file, vocabulary);
-    EXPECT_EQ(vocabulary.count(), 0);
-    EXPECT_EQ(vocabulary.theme, U("*jen téma"));
+    const std::pair<const char *, QByteArray> files[] = {
+        {"notes.slv", Cp1250("*jen téma\r\n   \r\n* další\r\nbez lomítka\r\n")},
+        {"empty.slv", QByteArray()},
+        {"binary.slv", QByteArray("pes / r Hund\r\n\0\x01\x02", 17)}};
+    for (const auto &[name, content] : files) {
+        const QString file = path(name);
+        WriteBytes(file, content);
+        Vocabulary vocabulary;
+        vocabulary.theme = QStringLiteral("*kept");
+        try {
+            ReadVocabularyFile(file, vocabulary);
+            ADD_FAILURE() << name << " was read as a dictionary";
+        } catch (const FileError &error) {
+            EXPECT_TRUE(error.message().startsWith(U("Soubor ") + file + U(" není slovník: ")))
+                << error.message().toStdString();
+        }
+        EXPECT_EQ(vocabulary.theme, QStringLiteral("*kept")) << "nothing half-read";
+        EXPECT_EQ(ReadBytes(file), content);
+    }
 }
 
 TEST_F(VocabularyFileTest, EveryByteValueSurvivesReadAndWriteBack)
 {
-    // The theme carries every byte but LF and Ctrl-Z; the sides carry the upper half.
+    // The theme carries every byte but LF, Ctrl-Z and NUL (which marks a binary file); the
+    // sides carry the upper half.
     QByteArray theme("*<");
-    for (int b = 0; b < 256; ++b) {
+    for (int b = 1; b < 256; ++b) {
         if (b != '\n' && b != 0x1a)
             theme.append(char(b));
     }

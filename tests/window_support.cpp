@@ -39,6 +39,12 @@ QString ScriptedPrompts::saveFileName(QWidget *, const QString &, const QString 
     return saveNames.isEmpty() ? QString() : saveNames.takeFirst();
 }
 
+WriteFailureChoice ScriptedPrompts::writeFailed(QWidget *, const QString &text)
+{
+    asked.append({QStringLiteral("writeFailed"), text});
+    return writeChoices.isEmpty() ? WriteFailureChoice::Discard : writeChoices.takeFirst();
+}
+
 QStringList ScriptedPrompts::texts(const QString &kind) const
 {
     QStringList result;

@@ -34,12 +34,15 @@ public:
     void error(QWidget *parent, const QString &text) override;
     QString saveFileName(QWidget *parent, const QString &directory, const QString &filter,
                          const QString &defaultSuffix) override;
+    WriteFailureChoice writeFailed(QWidget *parent, const QString &text) override;
 
     QList<Asked> asked;
     QList<bool> answers;     // for confirm, in order; No once they run out
     QStringList saveNames;   // for the save dialog, in order; cancelled once they run out
     QStringList saveFilters; // what each save dialog offered
     QStringList saveSuffixes;
+    // for a failed write-back, in order; Discard once they run out, so no test loops
+    QList<WriteFailureChoice> writeChoices;
 
     QStringList texts(const QString &kind) const;
 };

@@ -4,6 +4,8 @@
 #include "core/helpers.h"
 #include "core/text_file.h"
 
+#include <QCryptographicHash>
+
 #include <algorithm>
 #include <limits>
 
@@ -87,15 +89,17 @@ void readStatistics(QStringView statistics, VocabularyEntry &entry)
     }
 }
 
-// Cuts the side to its capacity, then takes its brace comment out of it.
-void separateComment(QStringView side, QString &text, QString &comment)
+// Cuts the side to its capacity, then takes its brace comment out of it. True when the side
+// was cut.
+bool separateComment(QStringView side, QString &text, QString &comment)
 {
+    const bool cut = side.size() > Vocabulary::EntryTextCapacity;
     side = side.left(Vocabulary::EntryTextCapacity);
     const qsizetype open = side.indexOf(QLatin1Char('{'));
     if (open < 0) {
         text = side.toString();
         comment.clear();
-        return;
+        return cut;
     }
     // A '}' before the '{' does not close anything: look for the first one after it.
     qsizetype close = side.indexOf(QLatin1Char('}'), open + 1);
@@ -104,6 +108,25 @@ void separateComment(QStringView side, QString &text, QString &comment)
     comment = side.mid(open + 1, close - open - 1).toString();
     text = side.left(open).toString();
     text.append(side.mid(std::min(close + 1, side.size())));
+    return cut;
+}
+
+QString counterFields(const VocabularyEntry &entry)
+{
+    QString fields;
+    const Counters counters = CountersOf(entry);
+    for (std::size_t i = 0; i < counters.size(); ++i) {
+        if (i > 0)
+            fields += QLatin1Char(',');
+        fields += PadNumber(counters[i], counterWidth);
+    }
+    return fields;
+}
+
+bool readsBackAs(const QString &line, const VocabularyEntry &entry)
+{
+    const ParsedLine parsed = ParseVocabularyLine(line, false);
+    return parsed.kind == ParsedLine::PairLine && parsed.entry == entry;
 }
 
 QString sidePart(const QString &side, const QString &comment)
@@ -131,7 +154,7 @@ QString PadRight(const QString &text, int width)
     return text.leftJustified(width, QLatin1Char(' '));
 }
 
-ParsedLine ParseVocabularyLine(const QString &line, bool firstLine)
+ParsedLine ParseVocabularyLine(QStringView line, bool firstLine)
 {
     ParsedLine parsed;
     const QStringView text = trimWhere(line, isSpace);
@@ -159,19 +182,34 @@ ParsedLine ParseVocabularyLine(const QString &line, bool firstLine)
             secondSide = text.mid(slash + 1, at - slash - 1);
         readStatistics(text.mid(at + 1), entry);
     }
-    separateComment(trimWhere(text.left(slash), isSpace), entry.side[1], entry.comment[1]);
-    separateComment(trimWhere(secondSide, isSpace), entry.side[2], entry.comment[2]);
+    const bool firstCut
+        = separateComment(trimWhere(text.left(slash), isSpace), entry.side[1], entry.comment[1]);
+    const bool secondCut
+        = separateComment(trimWhere(secondSide, isSpace), entry.side[2], entry.comment[2]);
+    parsed.truncated = firstCut || secondCut;
     return parsed;
 }
 
-void ReadVocabularyFile(const QString &path, Vocabulary &vocabulary)
+Vocabulary ParseVocabularyFile(const QByteArray &bytes, const QString &path)
 {
-    const QStringList lines = ReadTextFileLines(path);
+    const auto refuse = [&path](const QString &reason) {
+        return FileError(QStringLiteral("Soubor %1 není slovník: %2 Nebyl načten a zůstal beze "
+                                        "změny.")
+                             .arg(path, reason));
+    };
+    if (bytes.contains('\0'))
+        throw refuse(QStringLiteral("obsahuje binární data (bajty s hodnotou 0)."));
+
+    const qsizetype end = bytes.indexOf('\x1a');
+    const QStringList lines = SplitLinesWithEndings(DecodeCp1250(end < 0 ? bytes : bytes.left(end)));
     Vocabulary read;
-    read.path = vocabulary.path;
-    read.entries.reserve(Vocabulary::Capacity);
+    read.entries.reserve(std::min<qsizetype>(lines.size(), Vocabulary::Capacity));
+    FileShape &shape = read.shape;
+    shape.tail = end < 0 ? QByteArray() : bytes.mid(end);
+    QStringList kept;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        ParsedLine parsed = ParseVocabularyLine(lines.at(i), i == 0);
+        const QString &line = lines.at(i);
+        ParsedLine parsed = ParseVocabularyLine(WithoutEnding(line), i == 0);
         if (parsed.kind == ParsedLine::ThemeLine) {
             read.theme = parsed.theme;
         } else if (parsed.kind == ParsedLine::PairLine) {
@@ -182,34 +220,91 @@ void ReadVocabularyFile(const QString &path, Vocabulary &vocabulary)
                         .arg(path)
                         .arg(Vocabulary::Capacity));
             }
+            const QString text = WithoutEnding(line).toString();
+            const PairLineForm form = ChoosePairLineForm(text, parsed);
+            shape.forms.append(form);
+            shape.pairLines.append(form == PairLineForm::Program ? QString() : text);
+            shape.linesBefore.append(kept);
+            kept.clear();
             read.entries.append(std::move(parsed.entry));
+        } else {
+            kept.append(line);
         }
     }
+    shape.linesAfter = kept;
+    if (read.entries.isEmpty()) {
+        throw refuse(QStringLiteral("žádný jeho řádek neobsahuje dvojici slov oddělených "
+                                    "znakem '/'."));
+    }
+    read.markSaved();
+    return read;
+}
+
+void ReadVocabularyFile(const QString &path, Vocabulary &vocabulary)
+{
+    FileStamp stamp;
+    const QByteArray bytes = ReadFileBytes(path, &stamp);
+    Vocabulary read = ParseVocabularyFile(bytes, path);
+    read.path = vocabulary.path;
+    read.stamp = stamp;
     vocabulary = std::move(read);
 }
 
 QString FormatVocabularyLine(const VocabularyEntry &entry)
 {
-    QString line = sidePart(entry.side[1], entry.comment[1]) + QLatin1String(" / ")
-                   + sidePart(entry.side[2], entry.comment[2]) + QLatin1String(" @");
-    const qint32 counters[4] = {entry.offers[1], entry.offers[2], entry.errors[1], entry.errors[2]};
-    for (int i = 0; i < 4; ++i) {
-        if (i > 0)
-            line += QLatin1Char(',');
-        line += PadNumber(counters[i], counterWidth);
-    }
-    return line;
+    return sidePart(entry.side[1], entry.comment[1]) + QLatin1String(" / ")
+           + sidePart(entry.side[2], entry.comment[2]) + QLatin1String(" @") + counterFields(entry);
+}
+
+QString OwnTextVocabularyLine(const QString &lineAsRead, const VocabularyEntry &entry)
+{
+    // Everything before the statistics stays; a line without them gets them after a blank.
+    const qsizetype at = lineAsRead.indexOf(QLatin1Char('@'));
+    const QString text = at < 0 ? lineAsRead + QLatin1Char(' ') : lineAsRead.left(at);
+    return text + QLatin1Char('@') + counterFields(entry);
+}
+
+PairLineForm ChoosePairLineForm(const QString &line, const ParsedLine &parsed)
+{
+    if (!parsed.truncated && readsBackAs(FormatVocabularyLine(parsed.entry), parsed.entry))
+        return PairLineForm::Program;
+    if (readsBackAs(OwnTextVocabularyLine(line, parsed.entry), parsed.entry))
+        return PairLineForm::OwnText;
+    return PairLineForm::Unchanged;
 }
 
 QByteArray FormatVocabularyFile(const Vocabulary &vocabulary)
 {
-    QStringList lines;
-    lines.reserve(vocabulary.count() + 1);
+    const FileShape &shape = vocabulary.shape;
+    const QLatin1String newline("\r\n");
+    QString text;
+    text.reserve(vocabulary.count() * 150 + 200);
     if (!vocabulary.theme.isEmpty())
-        lines.append(vocabulary.theme);
-    for (const VocabularyEntry &entry : vocabulary.entries)
-        lines.append(FormatVocabularyLine(entry));
-    return JoinLines(lines);
+        text += vocabulary.theme + newline;
+    for (qsizetype i = 0; i < vocabulary.entries.size(); ++i) {
+        const VocabularyEntry &entry = vocabulary.entries.at(i);
+        if (i < shape.linesBefore.size()) {
+            for (const QString &line : shape.linesBefore.at(i))
+                text += line;
+        }
+        const PairLineForm form = i < shape.forms.size() ? shape.forms.at(i)
+                                                         : PairLineForm::Program;
+        switch (form) {
+        case PairLineForm::Program:
+            text += FormatVocabularyLine(entry);
+            break;
+        case PairLineForm::OwnText:
+            text += OwnTextVocabularyLine(shape.pairLines.at(i), entry);
+            break;
+        case PairLineForm::Unchanged:
+            text += shape.pairLines.at(i);
+            break;
+        }
+        text += newline;
+    }
+    for (const QString &line : shape.linesAfter)
+        text += line;
+    return EncodeCp1250(text) + shape.tail;
 }
 
 void WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary)

@@ -21,19 +21,32 @@ struct ParsedLine
     Kind kind = Ignored;
     QString theme;
     VocabularyEntry entry;
+    bool truncated = false; // a side was longer than its capacity and was cut
 };
 
 // One line of a dictionary file: ignored, the theme (only as the first line), or a pair.
-ParsedLine ParseVocabularyLine(const QString &line, bool firstLine);
+ParsedLine ParseVocabularyLine(QStringView line, bool firstLine);
 
-// Reads the file into `vocabulary` (entries and theme; the path is the caller's).
-// On any failure (file missing, read error, more pairs than the model holds) it throws
-// FileError and leaves `vocabulary` as it was, so nothing half-read can be written back.
+// The dictionary held by the bytes of a file: its theme, pairs and shape; the path and the
+// stamp are the caller's. Throws FileError, naming the file by `path`, for a file that is no
+// dictionary: binary content, no pair line at all, or more pairs than the model holds.
+Vocabulary ParseVocabularyFile(const QByteArray &bytes, const QString &path);
+
+// Reads the file into `vocabulary` (entries, theme, shape, stamp; the path is the caller's).
+// On any failure (file missing, read error, no dictionary) it throws FileError and leaves
+// `vocabulary` as it was, so nothing half-read can be written back.
 void ReadVocabularyFile(const QString &path, Vocabulary &vocabulary);
 
 // The line of one pair as the program writes it: 148 characters while the counters fit.
 QString FormatVocabularyLine(const VocabularyEntry &entry);
-// The theme and every pair, each line ended by CR LF, in windows-1250.
+// The line of a pair that keeps the text of its line as read, with the entry's counters.
+QString OwnTextVocabularyLine(const QString &lineAsRead, const VocabularyEntry &entry);
+// How the pair read from `line` as `entry` is written back so that it reads back the same
+// and loses no text: the program's form when it can, otherwise the line's own text.
+PairLineForm ChoosePairLineForm(const QString &line, const ParsedLine &parsed);
+
+// The whole file: the theme, every pair in its form, the kept lines in their places, each
+// line that the program writes ended by CR LF, in windows-1250, and the tail after Ctrl-Z.
 QByteArray FormatVocabularyFile(const Vocabulary &vocabulary);
 // Replaces the file safely with FormatVocabularyFile; throws FileError on failure.
 void WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary);

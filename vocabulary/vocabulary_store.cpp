@@ -4,13 +4,130 @@
 
 #include "core/file_error.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QLockFile>
 
-void SaveVocabulary(const Vocabulary &vocabulary)
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// A pair is known by its text: both sides with their comments.
+QString pairKey(const VocabularyEntry &entry)
 {
-    if (vocabulary.path.isEmpty() || vocabulary.count() == 0)
-        return;
-    WriteVocabularyFile(vocabulary.path, vocabulary);
+    return entry.side[1] + QChar(0x1f) + entry.comment[1] + QChar(0x1f) + entry.side[2]
+           + QChar(0x1f) + entry.comment[2];
+}
+
+qint32 addAnswers(qint32 theirs, qint64 delta)
+{
+    qint64 sum = qint64(theirs) + delta;
+    if (delta < 0 && sum < 0)
+        sum = 0;
+    return qint32(std::clamp<qint64>(sum, std::numeric_limits<qint32>::min(),
+                                     std::numeric_limits<qint32>::max()));
+}
+
+} // namespace
+
+QList<int> MergeAnswers(const Vocabulary &mine, Vocabulary &theirs, int *lostPairs)
+{
+    QHash<QString, QList<int>> places;
+    for (int i = 0; i < theirs.count(); ++i)
+        places[pairKey(theirs.entries.at(i))].append(i + 1);
+    QHash<QString, int> taken;
+    QList<int> newPositions(mine.count(), 0);
+    int lost = 0;
+    for (int i = 0; i < mine.count(); ++i) {
+        const VocabularyEntry &entry = mine.entries.at(i);
+        const QString key = pairKey(entry);
+        const QList<int> candidates = places.value(key);
+        const int occurrence = taken[key]++;
+        const Counters now = CountersOf(entry);
+        const Counters saved = i < mine.savedCounters.size() ? mine.savedCounters.at(i)
+                                                             : Counters{};
+        const bool answered = now != saved;
+        if (occurrence >= candidates.size()) {
+            lost += answered ? 1 : 0;
+            continue;
+        }
+        const int position = candidates.at(occurrence);
+        newPositions[i] = position;
+        if (!answered)
+            continue;
+        VocabularyEntry &target = theirs.at(position);
+        Counters merged = CountersOf(target);
+        for (std::size_t c = 0; c < merged.size(); ++c)
+            merged[c] = addAnswers(merged[c], qint64(now[c]) - saved[c]);
+        SetCounters(target, merged);
+    }
+    if (lostPairs)
+        *lostPairs = lost;
+    return newPositions;
+}
+
+WriteBack SaveVocabulary(Vocabulary &vocabulary)
+{
+    WriteBack result;
+    if (vocabulary.path.isEmpty() || vocabulary.count() == 0 || !vocabulary.hasUnsavedAnswers())
+        return result;
+    const QString path = vocabulary.path;
+    const FileStamp now = CurrentStamp(path);
+    if (vocabulary.stamp.size >= 0 && now.size >= 0 && !now.sameAttributes(vocabulary.stamp)) {
+        // Something wrote the file since: unless its content is still what was read, read
+        // it again and add this session's answers to what it holds now.
+        FileStamp readStamp;
+        const QByteArray bytes = ReadFileBytes(path, &readStamp);
+        if (readStamp.hash != vocabulary.stamp.hash) {
+            Vocabulary theirs = ParseVocabularyFile(bytes, path);
+            result.newPositions = MergeAnswers(vocabulary, theirs, &result.lostPairs);
+            result.merged = true;
+            theirs.path = path;
+            // The file's counters are what is saved; the answers added are still to be written.
+            theirs.stamp = readStamp;
+            vocabulary = std::move(theirs);
+        } else {
+            vocabulary.stamp = readStamp;
+        }
+    }
+    vocabulary.stamp = WriteFileSafely(path, FormatVocabularyFile(vocabulary));
+    vocabulary.markSaved();
+    result.written = true;
+    return result;
+}
+
+DictionaryLock::DictionaryLock() = default;
+DictionaryLock::~DictionaryLock() = default;
+
+QString LockFilePath(const QString &dictionaryPath)
+{
+    const QFileInfo file(dictionaryPath);
+    return file.dir().filePath(QLatin1Char('.') + file.fileName() + QStringLiteral(".lock"));
+}
+
+DictionaryLock::Result DictionaryLock::lock(const QString &dictionaryPath)
+{
+    if (m_lock && SameFile(m_path, dictionaryPath))
+        return Result::Locked;
+    auto lock = std::make_unique<QLockFile>(LockFilePath(dictionaryPath));
+    // Held for as long as the dictionary is open, so age says nothing: only a lock whose copy
+    // is no longer running counts as stale.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        m_lock = std::move(lock);
+        m_path = dictionaryPath;
+        return Result::Locked;
+    }
+    return lock->error() == QLockFile::LockFailedError ? Result::HeldElsewhere
+                                                       : Result::Impossible;
+}
+
+void DictionaryLock::unlock()
+{
+    m_lock.reset();
+    m_path.clear();
 }
 
 QString ResolvedPath(const QString &fileName)

@@ -5,10 +5,58 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
-// Writes the current dictionary back to its own file when one is current and holds pairs;
-// otherwise does nothing. Throws FileError when the write fails.
-void SaveVocabulary(const Vocabulary &vocabulary);
+class QLockFile;
+
+// What a write-back did.
+struct WriteBack
+{
+    bool written = false;
+    // Another program had changed the file: it was read again and this session's answers
+    // were added to its counters.
+    bool merged = false;
+    // Pairs answered in this session that the changed file no longer holds.
+    int lostPairs = 0;
+    // After a merge, for every old position (index position - 1) the new one, 0 when gone.
+    QList<int> newPositions;
+};
+
+// Writes this session's answers to the dictionary's own file, when there are any. When
+// another program changed the file since it was read or written, the file is read again and
+// the answers are added to its counters pair by pair first, so that nothing of either is lost.
+// Throws FileError when the file cannot be read again or written; the dictionary in memory
+// then keeps every answer.
+WriteBack SaveVocabulary(Vocabulary &vocabulary);
+
+// Adds the answers of `mine` (its counters less the saved ones) to the pairs of `theirs` with
+// the same text; the k-th of equal pairs goes to the k-th. A counter that an answer-less reset
+// would take below 0 stops at 0. Returns for each of my positions the new one (0: none); the
+// number of pairs with answers that found no place goes to `lostPairs`.
+QList<int> MergeAnswers(const Vocabulary &mine, Vocabulary &theirs, int *lostPairs);
+
+// Marks a dictionary as open in this copy of the program (a hidden lock file beside it), so
+// that another copy opening it can warn. Released when destroyed or when another is taken.
+class DictionaryLock
+{
+public:
+    enum class Result { Locked, HeldElsewhere, Impossible };
+
+    DictionaryLock();
+    ~DictionaryLock();
+
+    // Takes the lock of the file; a lock held before is released once this one is taken.
+    Result lock(const QString &dictionaryPath);
+    void unlock();
+    QString lockedPath() const { return m_path; }
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+    QString m_path;
+};
+
+// The lock file of a dictionary: hidden, beside it.
+QString LockFilePath(const QString &dictionaryPath);
 
 // Makes the named file the current dictionary: the current one is written back first, then
 // the file is read and its full name (resolved against the working directory now) becomes

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -26,6 +27,24 @@ void MessageBoxPrompts::notice(QWidget *parent, const QString &text)
 void MessageBoxPrompts::error(QWidget *parent, const QString &text)
 {
     QMessageBox::critical(parent, title(), text);
+}
+
+WriteFailureChoice MessageBoxPrompts::writeFailed(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, title(), text, QMessageBox::NoButton, parent);
+    QPushButton *retry = box.addButton(QStringLiteral("Zkusit znovu"), QMessageBox::AcceptRole);
+    QPushButton *elsewhere
+        = box.addButton(QStringLiteral("Uložit jinam..."), QMessageBox::ActionRole);
+    QPushButton *discard
+        = box.addButton(QStringLiteral("Zavřít bez uložení"), QMessageBox::DestructiveRole);
+    box.setDefaultButton(retry);
+    box.setEscapeButton(retry);
+    box.exec();
+    if (box.clickedButton() == elsewhere)
+        return WriteFailureChoice::SaveElsewhere;
+    if (box.clickedButton() == discard)
+        return WriteFailureChoice::Discard;
+    return WriteFailureChoice::Retry;
 }
 
 QString MessageBoxPrompts::saveFileName(QWidget *parent, const QString &directory,

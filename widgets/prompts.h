@@ -4,6 +4,9 @@
 
 class QWidget;
 
+// What the user chose when a dictionary could not be written back.
+enum class WriteFailureChoice { Retry, SaveElsewhere, Discard };
+
 // Every message, question and save dialog of the program goes through this interface, so
 // that tests can answer them; the program itself uses message boxes and the file dialog.
 class Prompts
@@ -21,6 +24,9 @@ public:
     virtual QString saveFileName(QWidget *parent, const QString &directory, const QString &filter,
                                  const QString &defaultSuffix)
         = 0;
+    // An error box for a failed write-back: "Zkusit znovu", "Uložit jinam...", "Zavřít bez
+    // uložení". Closing the box retries.
+    virtual WriteFailureChoice writeFailed(QWidget *parent, const QString &text) = 0;
 };
 
 class MessageBoxPrompts : public Prompts
@@ -31,4 +37,5 @@ public:
     void error(QWidget *parent, const QString &text) override;
     QString saveFileName(QWidget *parent, const QString &directory, const QString &filter,
                          const QString &defaultSuffix) override;
+    WriteFailureChoice writeFailed(QWidget *parent, const QString &text) override;
 };
