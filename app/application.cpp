@@ -3,6 +3,7 @@
 #include "about_box.h"
 #include "app_context.h"
 #include "help_window.h"
+#include "termination_watch.h"
 
 #include "drill/drill_window.h"
 #include "settings/settings_dialog.h"
@@ -28,6 +29,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QSessionManager>
 #include <QStandardPaths>
 #include <QTranslator>
 
@@ -301,13 +303,31 @@ void Application::followWriteBack(const WriteBack &result)
     m_context->prompts.notice(m_drillWindow.get(), text);
 }
 
+void Application::watchForTermination()
+{
+    IgnoreFileSizeSignal();
+    auto *watch = new TerminationWatch(this);
+    connect(watch, &TerminationWatch::terminationRequested, this, &Application::endSession);
+    if (auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        connect(gui, &QGuiApplication::commitDataRequest, this,
+                [this](QSessionManager &) { saveQuietly(); });
+    }
+}
+
+bool Application::saveQuietly()
+{
+    try {
+        SaveVocabulary(m_context->vocabulary);
+        return true;
+    } catch (const FileError &) {
+        return false;
+    }
+}
+
 void Application::endSession()
 {
     // The system ends the program: no one may be there to answer a question.
-    try {
-        SaveVocabulary(m_context->vocabulary);
-    } catch (const FileError &) {
-    }
+    saveQuietly();
     m_context->vocabulary.markSaved();
     m_drillWindow->close();
     QCoreApplication::exit(0);
@@ -530,6 +550,7 @@ int RunMerko(int argc, char *argv[], const std::function<void(DrillWindow &)> &b
 
     MessageBoxPrompts prompts;
     Application merko(prompts, QApplication::applicationFilePath());
+    merko.watchForTermination();
     if (beforeShow)
         beforeShow(merko.drillWindow());
     merko.start();

@@ -45,6 +45,11 @@ public:
     bool runCommand(const std::function<void()> &command);
     // The answers just counted go to the file at once.
     void saveAnswers();
+    // Ended by a signal (SIGTERM, SIGHUP) or by the end of the desktop session, the program
+    // saves the answers first; a write beyond the file size limit fails instead of killing it.
+    void watchForTermination();
+    // Writes the answers back without any question; false when that failed.
+    bool saveQuietly();
     // The system asks the program to end (a signal, the end of the desktop session): the
     // answers are written back without a question and the program ends.
     void endSession();

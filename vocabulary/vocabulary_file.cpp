@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -201,7 +202,8 @@ Vocabulary ParseVocabularyFile(const QByteArray &bytes, const QString &path)
         throw refuse(QStringLiteral("obsahuje binární data (bajty s hodnotou 0)."));
 
     const qsizetype end = bytes.indexOf('\x1a');
-    const QStringList lines = SplitLinesWithEndings(DecodeCp1250(end < 0 ? bytes : bytes.left(end)));
+    const QStringList lines
+        = SplitLinesWithEndings(DecodeCp1250(end < 0 ? bytes : bytes.left(end)));
     Vocabulary read;
     read.entries.reserve(std::min<qsizetype>(lines.size(), Vocabulary::Capacity));
     FileShape &shape = read.shape;
@@ -266,9 +268,21 @@ QString OwnTextVocabularyLine(const QString &lineAsRead, const VocabularyEntry &
 
 PairLineForm ChoosePairLineForm(const QString &line, const ParsedLine &parsed)
 {
-    if (!parsed.truncated && readsBackAs(FormatVocabularyLine(parsed.entry), parsed.entry))
+    // With the '@' before the '/', the counters come from the pair's own text (and the
+    // second side is lost in them): no line can hold counters of its own, so it stays.
+    const qsizetype at = line.indexOf(QLatin1Char('@'));
+    if (at >= 0 && at < line.indexOf(QLatin1Char('/')))
+        return PairLineForm::Unchanged;
+    // A form is good when it reads back as the pair, whatever counters it carries.
+    VocabularyEntry probe = parsed.entry;
+    SetCounters(probe, {11, 222, 3333, 44444});
+    const auto readsBack = [&](const std::function<QString(const VocabularyEntry &)> &format) {
+        return readsBackAs(format(parsed.entry), parsed.entry) && readsBackAs(format(probe), probe);
+    };
+    if (!parsed.truncated && readsBack(FormatVocabularyLine))
         return PairLineForm::Program;
-    if (readsBackAs(OwnTextVocabularyLine(line, parsed.entry), parsed.entry))
+    if (readsBack(
+            [&line](const VocabularyEntry &entry) { return OwnTextVocabularyLine(line, entry); }))
         return PairLineForm::OwnText;
     return PairLineForm::Unchanged;
 }
@@ -287,8 +301,8 @@ QByteArray FormatVocabularyFile(const Vocabulary &vocabulary)
             for (const QString &line : shape.linesBefore.at(i))
                 text += line;
         }
-        const PairLineForm form = i < shape.forms.size() ? shape.forms.at(i)
-                                                         : PairLineForm::Program;
+        const PairLineForm form
+            = i < shape.forms.size() ? shape.forms.at(i) : PairLineForm::Program;
         switch (form) {
         case PairLineForm::Program:
             text += FormatVocabularyLine(entry);
