@@ -188,8 +188,11 @@ TEST_F(DictionaryWindowsTest, EditingAnotherDictionaryLeavesTheCurrentOneAlone)
     });
     child<QAction>(form(), "Vbr1")->trigger();
 
+    // The counters and every line the editor does not show are kept; the row with one side
+    // stays, as the file had it; the new row comes after the last row of the file.
     EXPECT_EQ(ReadBytes(program.path(QStringLiteral("saved.slv"))),
-              Cp1250("*cizí\r\nkalt {kchalt}   /   studen[ý|á|é]\r\n nový    /   neu\r\n"));
+              Cp1250("*cizí\r\n\r\nkalt {kchalt}   /   studen[ý|á|é] @    4,    5,    6,    7\r\n"
+                     "* poznámka\r\nbez lomítka\r\njen   /   \r\n nový    /   neu\r\n"));
     EXPECT_EQ(program.prompts.saveFilters, QStringList{U("slovníky (*.slv)")});
     EXPECT_EQ(program.prompts.saveSuffixes, QStringList{U("slv")});
     EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("current.slv")));
@@ -228,8 +231,11 @@ TEST_F(DictionaryWindowsTest, EditingTheCurrentDictionarySavesItAndReloadsIt)
     EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("lekce.slv")));
     EXPECT_EQ(context().vocabulary.count(), 3);
     EXPECT_EQ(child<QLabel>(form(), "Label11")->text(), U(" lekce (slov: 3)"));
-    for (const VocabularyEntry &entry : context().vocabulary.entries)
-        EXPECT_EQ(entry.offers[1] + entry.errors[1], 0) << "saving from the editor resets them";
+    // Saving from the editor keeps the counters of the pairs of the file; the new one has none.
+    EXPECT_EQ(context().vocabulary.at(position).offers[1], 1);
+    EXPECT_EQ(context().vocabulary.at(position).errors[1], 1);
+    EXPECT_EQ(context().vocabulary.at(3).side[1], U("dům"));
+    EXPECT_EQ(context().vocabulary.at(3).offers[1], 0);
 }
 
 TEST_F(DictionaryWindowsTest, ClosingTheEditorWithoutSavingReloadsTheCounters)

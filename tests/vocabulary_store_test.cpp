@@ -1,5 +1,6 @@
 #include "core/file_error.h"
 #include "test_support.h"
+#include "vocabulary/editor_content.h"
 #include "vocabulary/vocabulary_file.h"
 #include "vocabulary/vocabulary_store.h"
 
@@ -93,25 +94,53 @@ TEST_F(VocabularyStoreTest, EditingTheCurrentFileSetsItAsideAndAFailedOpenGivesI
     EXPECT_EQ(vocabulary.path, path("a.slv"));
 }
 
-TEST(EditorLines, ReadWithoutTrimmingAndWrittenAsTyped)
+TEST(EditorContent, RowsAreReadWithoutTrimmingOrCuttingAndTheRestIsKept)
 {
-    const EditorContent content = ReadEditorContent(
-        {QString::fromUtf8("*téma"), QString(), QStringLiteral("  a {k} / b @ 1,2"),
-         QStringLiteral("*skip / me"), QStringLiteral("no slash"), QStringLiteral("x@y/z"),
-         QStringLiteral(" / "), QString(60, QLatin1Char('q')) + QStringLiteral("/w")});
-    EXPECT_EQ(content.theme, QString::fromUtf8("*téma"));
+    const QByteArray file = Cp1250("*téma\r\n\r\n  a {k} / b @ 1,2\r\n*skip / me\r\nno slash\n"
+                                   "x@y/z\r\n / \r\n")
+                            + QByteArray(60, 'q')
+                            + "/w\r\n* konec\r\n\x1a"
+                              "za koncem";
+    const EditorContent content = ReadEditorContent(file);
+    EXPECT_EQ(content.theme, U("*téma"));
     ASSERT_EQ(content.rows.size(), 3);
     EXPECT_EQ(content.rows[0], (EditorRow{QStringLiteral("a {k}"), QStringLiteral("b")}));
     EXPECT_EQ(content.rows[1], (EditorRow{QString(), QString()}));
-    EXPECT_EQ(content.rows[2].first.size(), 50);
+    EXPECT_EQ(content.rows[2].first, QString(60, QLatin1Char('q'))) << "never cut";
+    EXPECT_EQ(content.counters[0], (Counters{1, 2, 0, 0}));
+    EXPECT_EQ(content.linesBefore[1],
+              (QStringList{U("*skip / me\r\n"), U("no slash\n"), U("x@y/z\r\n")}));
 
+    // Saved as it was read: every unseen line in its place, the counters after their rows.
+    EXPECT_EQ(FormatEditorFile(content),
+              Cp1250("*téma\r\n\r\na {k}   /   b @    1,    2,    0,    0\r\n*skip / me\r\n"
+                     "no slash\nx@y/z\r\n   /   \r\n")
+                  + QByteArray(60, 'q')
+                  + "   /   w\r\n* konec\r\n\x1a"
+                    "za koncem");
+
+    // A corrected row keeps its counters; a new one comes after the last row read.
+    EditorContent edited = content;
+    edited.rows[0].second = QStringLiteral("B");
+    edited.rows.append({QStringLiteral("nový"), QStringLiteral("neu")});
+    const QByteArray saved = FormatEditorFile(edited);
+    EXPECT_TRUE(saved.contains("a {k}   /   B @    1,    2,    0,    0\r\n"));
+    EXPECT_TRUE(saved.contains("   /   w\r\n" + Cp1250("nový   /   neu\r\n* konec\r\n")));
+
+    // A row whose both sides the user emptied is gone; the lines before it stay.
+    EditorContent emptied = content;
+    emptied.rows[0] = {};
+    EXPECT_EQ(FormatEditorFile(emptied).left(30), Cp1250("*téma\r\n\r\n*skip / me\r\nno slash\n"));
+}
+
+TEST(EditorContent, NewRowsAreWrittenAsTyped)
+{
     EditorContent toWrite;
     toWrite.rows = {{QStringLiteral(" a "), QStringLiteral("b")},
                     {QStringLiteral("only"), QStringLiteral(" \t")},
                     {QString(60, QLatin1Char('q')), QStringLiteral("w")}};
-    EXPECT_EQ(FormatEditorLines(toWrite),
-              (QStringList{QStringLiteral(" a    /   b"),
-                           QString(60, QLatin1Char('q')) + QStringLiteral("   /   w")}));
+    EXPECT_EQ(FormatEditorFile(toWrite),
+              QByteArray(" a    /   b\r\n") + QByteArray(60, 'q') + "   /   w\r\n");
     EXPECT_EQ(FormatNewDictionaryLines(QStringLiteral("lekce 1"),
                                        {{QStringLiteral("pes"), QStringLiteral("der Hund")}}),
               (QStringList{QStringLiteral("* lekce 1"),

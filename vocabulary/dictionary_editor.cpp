@@ -4,7 +4,7 @@
 #include "widgets/prompts.h"
 #include "widgets/run_command.h"
 #include "widgets/window_parts.h"
-#include "vocabulary_file.h"
+#include "editor_content.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
@@ -39,11 +39,11 @@ DictionaryEditor::DictionaryEditor(Prompts &prompts, QWidget *parent)
 
 void DictionaryEditor::openFile(const QString &path)
 {
-    const EditorContent content = ReadEditorContent(ReadTextFileLines(path));
+    const EditorContent content = ReadEditorContent(ReadFileBytes(path));
     m_grid->clearContents();
     // A file of more pairs than the grid's rows gets the rows it needs: nothing is cut.
     m_grid->setRowCount(std::max<int>(GridRows, int(content.rows.size())));
-    m_editedTheme = content.theme;
+    m_opened = content;
     for (int row = 0; row < content.rows.size(); ++row) {
         m_grid->setItem(row, 0, new QTableWidgetItem(content.rows.at(row).first));
         m_grid->setItem(row, 1, new QTableWidgetItem(content.rows.at(row).second));
@@ -57,11 +57,11 @@ void DictionaryEditor::save()
         this, m_directory, QStringLiteral("slovníky (*.slv)"), QStringLiteral("slv"));
     if (fileName.isEmpty())
         return;
-    EditorContent content;
-    content.theme = m_editedTheme;
+    // The rows as edited; the theme, the counters and the unseen lines as the file had them.
+    EditorContent content = m_opened;
+    content.rows.clear();
     for (int row = 0; row < m_grid->rowCount(); ++row)
         content.rows.append({CellText(m_grid, row, 0), CellText(m_grid, row, 1)});
-    if (RunCommand(m_prompts, this,
-                   [&] { WriteFileSafely(fileName, JoinLines(FormatEditorLines(content))); }))
+    if (RunCommand(m_prompts, this, [&] { WriteFileSafely(fileName, FormatEditorFile(content)); }))
         emit fileSaved(fileName);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor_content.h"
+
 #include <QDialog>
 
 class Prompts;
@@ -26,6 +28,6 @@ signals:
 private:
     Prompts &m_prompts;
     QTableWidget *m_grid;
-    QString m_editedTheme; // shown nowhere, written back by "ulož"
-    QString m_directory;   // where the save dialog starts
+    EditorContent m_opened; // the file as read: theme, counters, unseen lines
+    QString m_directory;    // where the save dialog starts
 };

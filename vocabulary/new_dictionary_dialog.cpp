@@ -4,7 +4,7 @@
 #include "widgets/prompts.h"
 #include "widgets/run_command.h"
 #include "widgets/window_parts.h"
-#include "vocabulary_file.h"
+#include "editor_content.h"
 
 #include <QDir>
 #include <QHBoxLayout>

@@ -114,14 +114,7 @@ bool separateComment(QStringView side, QString &text, QString &comment)
 
 QString counterFields(const VocabularyEntry &entry)
 {
-    QString fields;
-    const Counters counters = CountersOf(entry);
-    for (std::size_t i = 0; i < counters.size(); ++i) {
-        if (i > 0)
-            fields += QLatin1Char(',');
-        fields += PadNumber(counters[i], counterWidth);
-    }
-    return fields;
+    return FormatCounters(CountersOf(entry));
 }
 
 bool readsBackAs(const QString &line, const VocabularyEntry &entry)
@@ -252,6 +245,17 @@ void ReadVocabularyFile(const QString &path, Vocabulary &vocabulary)
     vocabulary = std::move(read);
 }
 
+QString FormatCounters(const Counters &counters)
+{
+    QString fields;
+    for (std::size_t i = 0; i < counters.size(); ++i) {
+        if (i > 0)
+            fields += QLatin1Char(',');
+        fields += PadNumber(counters[i], counterWidth);
+    }
+    return fields;
+}
+
 QString FormatVocabularyLine(const VocabularyEntry &entry)
 {
     return sidePart(entry.side[1], entry.comment[1]) + QLatin1String(" / ")
@@ -324,62 +328,4 @@ QByteArray FormatVocabularyFile(const Vocabulary &vocabulary)
 void WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary)
 {
     WriteFileSafely(path, FormatVocabularyFile(vocabulary));
-}
-
-EditorContent ReadEditorContent(const QStringList &lines)
-{
-    EditorContent content;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        QString line = lines.at(i);
-        if (line.isEmpty())
-            continue;
-        if (line.startsWith(QLatin1Char('*'))) {
-            if (i == 0)
-                content.theme = line;
-            continue;
-        }
-        const qsizetype at = line.indexOf(QLatin1Char('@'));
-        if (at >= 0)
-            line = TrimSpaces(line.left(at));
-        const qsizetype slash = line.indexOf(QLatin1Char('/'));
-        if (slash < 0)
-            continue;
-        content.rows.append({TrimSpaces(line.left(slash)).left(Vocabulary::EntryTextCapacity),
-                             TrimSpaces(line.mid(slash + 1)).left(Vocabulary::EntryTextCapacity)});
-    }
-    return content;
-}
-
-namespace {
-bool bothFilled(const EditorRow &row)
-{
-    return !TrimWhite(row.first).isEmpty() && !TrimWhite(row.second).isEmpty();
-}
-} // namespace
-
-QStringList FormatEditorLines(const EditorContent &content)
-{
-    QStringList lines;
-    if (!content.theme.isEmpty())
-        lines.append(content.theme);
-    for (const EditorRow &row : content.rows) {
-        if (bothFilled(row))
-            lines.append(row.first + QStringLiteral("   /   ") + row.second);
-    }
-    return lines;
-}
-
-QStringList FormatNewDictionaryLines(const QString &theme, const QList<EditorRow> &rows)
-{
-    constexpr int sideWidth = 25;
-    QStringList lines;
-    if (!theme.isEmpty())
-        lines.append(QStringLiteral("* ") + theme);
-    for (const EditorRow &row : rows) {
-        if (bothFilled(row)) {
-            lines.append(PadRight(TrimWhite(row.first), sideWidth) + QLatin1Char('/')
-                         + PadRight(TrimWhite(row.second), sideWidth));
-        }
-    }
-    return lines;
 }

@@ -6,8 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <utility>
-
 // Removes blanks (code 32) from both ends; tabs and control characters stay.
 QString TrimSpaces(const QString &text);
 // Removes every character with a code from 0 to 32 from both ends.
@@ -39,6 +37,8 @@ void ReadVocabularyFile(const QString &path, Vocabulary &vocabulary);
 
 // The line of one pair as the program writes it: 148 characters while the counters fit.
 QString FormatVocabularyLine(const VocabularyEntry &entry);
+// The four counters as a pair line carries them after its '@'.
+QString FormatCounters(const Counters &counters);
 // The line of a pair that keeps the text of its line as read, with the entry's counters.
 QString OwnTextVocabularyLine(const QString &lineAsRead, const VocabularyEntry &entry);
 // How the pair read from `line` as `entry` is written back so that it reads back the same
@@ -50,20 +50,3 @@ PairLineForm ChoosePairLineForm(const QString &line, const ParsedLine &parsed);
 QByteArray FormatVocabularyFile(const Vocabulary &vocabulary);
 // Replaces the file safely with FormatVocabularyFile; throws FileError on failure.
 void WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary);
-
-// One row of the editing windows' grids: the first and the second side as typed.
-using EditorRow = std::pair<QString, QString>;
-
-// What the dictionary editor shows of a file: its theme line and its pairs, read without
-// trimming the lines first, statistics dropped, comments left inside the sides.
-struct EditorContent
-{
-    QString theme;
-    QList<EditorRow> rows;
-};
-EditorContent ReadEditorContent(const QStringList &lines);
-
-// The editor's lines: the theme, then "first   /   second" for every row with both sides.
-QStringList FormatEditorLines(const EditorContent &content);
-// The new-dictionary window's lines: "* theme", then both sides trimmed and padded to 25.
-QStringList FormatNewDictionaryLines(const QString &theme, const QList<EditorRow> &rows);

@@ -1,0 +1,89 @@
+#include "editor_content.h"
+
+#include "core/text_file.h"
+#include "vocabulary_file.h"
+
+namespace {
+
+bool bothFilled(const EditorRow &row)
+{
+    return !TrimWhite(row.first).isEmpty() && !TrimWhite(row.second).isEmpty();
+}
+
+} // namespace
+
+EditorContent ReadEditorContent(const QByteArray &bytes)
+{
+    EditorContent content;
+    const qsizetype end = bytes.indexOf('\x1a');
+    content.tail = end < 0 ? QByteArray() : bytes.mid(end);
+    const QStringList lines
+        = SplitLinesWithEndings(DecodeCp1250(end < 0 ? bytes : bytes.left(end)));
+    QStringList unseen;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = WithoutEnding(lines.at(i)).toString();
+        if (line.startsWith(QLatin1Char('*')) && i == 0) {
+            content.theme = line;
+            continue;
+        }
+        QString pair = line;
+        const qsizetype at = pair.indexOf(QLatin1Char('@'));
+        if (at >= 0)
+            pair = TrimSpaces(pair.left(at));
+        const qsizetype slash = pair.indexOf(QLatin1Char('/'));
+        if (line.isEmpty() || line.startsWith(QLatin1Char('*')) || slash < 0) {
+            unseen.append(lines.at(i));
+            continue;
+        }
+        content.rows.append({TrimSpaces(pair.left(slash)), TrimSpaces(pair.mid(slash + 1))});
+        content.readRows.append(content.rows.last());
+        content.counters.append(CountersOf(ParseVocabularyLine(line, false).entry));
+        content.linesBefore.append(unseen);
+        unseen.clear();
+    }
+    content.linesAfter = unseen;
+    return content;
+}
+
+QByteArray FormatEditorFile(const EditorContent &content)
+{
+    const QLatin1String newline("\r\n");
+    QString text;
+    if (!content.theme.isEmpty())
+        text += content.theme + newline;
+    const qsizetype read = content.linesBefore.size();
+    for (qsizetype i = 0; i < content.rows.size(); ++i) {
+        if (i < read) {
+            for (const QString &line : content.linesBefore.at(i))
+                text += line;
+        }
+        // A row of the file stays unless both its sides were emptied; a new row needs both.
+        const EditorRow &row = content.rows.at(i);
+        const bool unchanged = i < content.readRows.size() && row == content.readRows.at(i);
+        const bool blank = TrimWhite(row.first).isEmpty() && TrimWhite(row.second).isEmpty();
+        if (!unchanged && (i < read ? blank : !bothFilled(row)))
+            continue;
+        text += row.first + QStringLiteral("   /   ") + row.second;
+        if (i < content.counters.size() && content.counters.at(i) != Counters{})
+            text += QStringLiteral(" @") + FormatCounters(content.counters.at(i));
+        text += newline;
+    }
+    for (const QString &line : content.linesAfter)
+        text += line;
+    return EncodeCp1250(text) + content.tail;
+}
+
+QStringList FormatNewDictionaryLines(const QString &theme, const QList<EditorRow> &rows)
+{
+    constexpr int sideWidth = 25;
+    QStringList lines;
+    if (!theme.isEmpty())
+        lines.append(QStringLiteral("* ") + theme);
+    for (const EditorRow &row : rows) {
+        if (bothFilled(row)) {
+            lines.append(PadRight(TrimWhite(row.first), sideWidth) + QLatin1Char('/')
+                         + PadRight(TrimWhite(row.second), sideWidth));
+        }
+    }
+    return lines;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "vocabulary.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// One row of the editing windows' grids: the first and the second side as typed.
+struct EditorRow
+{
+    QString first;
+    QString second;
+
+    friend bool operator==(const EditorRow &, const EditorRow &) = default;
+};
+
+// What the dictionary editor shows of a file, and what it keeps unseen so that saving loses
+// nothing: the theme line, the pairs as rows (read without trimming the lines first, comments
+// left inside the sides, never cut), and for the rows read from the file their counters and
+// the lines that stood before them.
+struct EditorContent
+{
+    QString theme;
+    QList<EditorRow> rows;
+    QList<EditorRow> readRows;      // the rows as the file had them
+    QList<Counters> counters;       // per row read from the file
+    QList<QStringList> linesBefore; // per row read from the file: unseen lines, with endings
+    QStringList linesAfter;         // unseen lines after the last row read
+    QByteArray tail;                // the bytes from the first Ctrl-Z on
+};
+EditorContent ReadEditorContent(const QByteArray &bytes);
+
+// The editor's file: the theme, then "first   /   second" for every new row with both sides
+// and every row of the file not emptied, followed by " @" and the counters for a row of the
+// file that has any; the unseen lines stay where they were, new rows come after the last row
+// of the file.
+QByteArray FormatEditorFile(const EditorContent &content);
+
+// The new-dictionary window's lines: "* theme", then both sides trimmed and padded to 25.
+QStringList FormatNewDictionaryLines(const QString &theme, const QList<EditorRow> &rows);
