@@ -5,6 +5,8 @@
 #include "vocabulary/vocabulary_store.h"
 
 #include <QDir>
+
+#include <initializer_list>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -146,6 +148,70 @@ TEST(EditorContent, NewRowsAreWrittenAsTyped)
               (QStringList{QStringLiteral("* lekce 1"),
                            PadRight(QStringLiteral("pes"), 25) + QLatin1Char('/')
                                + PadRight(QStringLiteral("der Hund"), 25)}));
+}
+
+Vocabulary pairs(std::initializer_list<const char *> lines)
+{
+    QByteArray bytes;
+    for (const char *line : lines)
+        bytes += Cp1250(line) + "\r\n";
+    return ParseVocabularyFile(bytes, QStringLiteral("x.slv"));
+}
+
+// This session's answers are added to what another writer left, pair by pair by their text.
+TEST(MergeAnswers, AddsTheSessionsAnswersToThePairsOfTheSameText)
+{
+    Vocabulary mine = pairs({"pes / r Hund @ 1,0,0,0", "a / b", "a / b", "smazaný / gelöscht",
+                             "nula / null @ 5,5,5,5"});
+    mine.at(1).offers[1] += 2; // two answers, one wrong
+    mine.at(1).errors[1] += 1;
+    mine.at(3).offers[2] += 1; // the second of two equal pairs
+    mine.at(4).offers[1] += 1; // a pair the other writer removed
+    SetCounters(mine.at(5), {0, 0, 0, 0}); // reset in this session
+    Vocabulary theirs = pairs({"nový / neu", "a / b @ 9,9,9,9", "pes / r Hund @ 10,0,3,0",
+                               "a / b @ 1,1,1,1", "nula / null @ 7,5,5,2"});
+    int lost = -1;
+    const QList<int> positions = MergeAnswers(mine, theirs, &lost);
+    EXPECT_EQ(positions, (QList<int>{3, 2, 4, 0, 5}));
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(CountersOf(theirs.at(3)), (Counters{12, 0, 4, 0}));
+    EXPECT_EQ(CountersOf(theirs.at(2)), (Counters{9, 9, 9, 9})) << "the first equal pair";
+    EXPECT_EQ(CountersOf(theirs.at(4)), (Counters{1, 2, 1, 1}));
+    // The reset takes away what the file held when it was read; what was added since stays.
+    EXPECT_EQ(CountersOf(theirs.at(5)), (Counters{2, 0, 0, 0}));
+    EXPECT_EQ(CountersOf(theirs.at(1)), (Counters{0, 0, 0, 0}));
+}
+
+TEST_F(VocabularyStoreTest, OnlyAChangedContentIsMergedAndOnlyAnswersAreWritten)
+{
+    WriteBytes(path("a.slv"), "pes / r Hund\r\n");
+    Vocabulary vocabulary;
+    ReadCurrentVocabulary(vocabulary, path("a.slv"));
+    EXPECT_FALSE(SaveVocabulary(vocabulary).written) << "no answers, no write";
+    EXPECT_EQ(ReadBytes(path("a.slv")), "pes / r Hund\r\n");
+
+    // Written again with the same content (a touch, a copy back): not another writer's change.
+    WriteBytes(path("a.slv"), "pes / r Hund\r\n");
+    vocabulary.at(1).offers[1] = 1;
+    const WriteBack first = SaveVocabulary(vocabulary);
+    EXPECT_TRUE(first.written);
+    EXPECT_FALSE(first.merged);
+
+    WriteBytes(path("a.slv"), "pes / r Hund @ 5,0,0,0\r\nkůň / s Pferd\r\n");
+    vocabulary.at(1).offers[1] = 2;
+    const WriteBack second = SaveVocabulary(vocabulary);
+    EXPECT_TRUE(second.merged);
+    EXPECT_EQ(second.newPositions, QList<int>{1});
+    EXPECT_EQ(vocabulary.count(), 2);
+    EXPECT_EQ(vocabulary.at(1).offers[1], 6);
+    EXPECT_FALSE(vocabulary.hasUnsavedAnswers());
+
+    // Replaced by something that is no dictionary: not written over, the answers stay.
+    WriteBytes(path("a.slv"), "jen poznámky\r\n");
+    vocabulary.at(2).offers[2] = 1;
+    EXPECT_THROW(SaveVocabulary(vocabulary), FileError);
+    EXPECT_EQ(ReadBytes(path("a.slv")), "jen poznámky\r\n");
+    EXPECT_TRUE(vocabulary.hasUnsavedAnswers());
 }
 
 } // namespace
