@@ -1,15 +1,14 @@
 #include "vocabulary/vocabulary_file.h"
+#include "vocabulary/vocabulary_store.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-// Read and write back a full dictionary of 1000 pairs of 148-character lines with diacritics.
-static void BM_ReadAndWriteBackDictionary(benchmark::State &state)
+// A full dictionary of 1000 pairs of 148-character lines with diacritics.
+static Vocabulary fullDictionary()
 {
-    QTemporaryDir dir;
-    const QString path = QDir(dir.path()).filePath(QStringLiteral("velky.slv"));
     Vocabulary vocabulary;
     vocabulary.theme = QString::fromUtf8("*čeština-němčina, velká lekce");
     for (int i = 0; i < Vocabulary::Capacity; ++i) {
@@ -21,7 +20,15 @@ static void BM_ReadAndWriteBackDictionary(benchmark::State &state)
         entry.errors[2] = i % 7;
         vocabulary.entries.append(entry);
     }
-    WriteVocabularyFile(path, vocabulary);
+    return vocabulary;
+}
+
+// Read and write back a full dictionary.
+static void BM_ReadAndWriteBackDictionary(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("velky.slv"));
+    WriteVocabularyFile(path, fullDictionary());
 
     for (auto _ : state) {
         Vocabulary read;
@@ -31,6 +38,27 @@ static void BM_ReadAndWriteBackDictionary(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ReadAndWriteBackDictionary)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// What one answer costs on the interface thread beyond the drill itself: a full dictionary
+// written back with the file checked for another writer first.
+static void BM_SaveAfterAnswer(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("velky.slv"));
+    WriteVocabularyFile(path, fullDictionary());
+    Vocabulary vocabulary;
+    ReadCurrentVocabulary(vocabulary, path);
+    int position = 1;
+    for (auto _ : state) {
+        ++vocabulary.at(position).offers[1];
+        position = position % vocabulary.count() + 1;
+        benchmark::DoNotOptimize(SaveVocabulary(vocabulary).written);
+    }
+}
+BENCHMARK(BM_SaveAfterAnswer)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);

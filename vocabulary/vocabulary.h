@@ -43,7 +43,10 @@ struct FileShape
     QStringList pairLines;          // per pair: its line as read (kept for OwnText, Unchanged)
     QByteArray tail;                // the bytes from the first Ctrl-Z on
 
-    friend bool operator==(const FileShape &, const FileShape &) = default;
+    // The pair lines as last formatted and the counters they carry: a write-back after one
+    // answer formats one line, not all of them.
+    mutable QStringList formatted;
+    mutable QList<Counters> formattedFor;
 };
 
 // The one current dictionary: its pairs in file order, its theme line and its file.

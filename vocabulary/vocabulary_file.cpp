@@ -270,6 +270,38 @@ QString OwnTextVocabularyLine(const QString &lineAsRead, const VocabularyEntry &
     return text + QLatin1Char('@') + counterFields(entry);
 }
 
+namespace {
+
+// The program's form keeps this side as it is: no character that the form gives a meaning,
+// no blank or control character that trimming would take, and room within the capacity.
+bool programFormKeepsSide(const QString &side, const QString &comment, bool first)
+{
+    const auto plain = [first](const QString &text) {
+        for (QChar c : text) {
+            if (c.unicode() < 32 || c == QLatin1Char('@') || c == QLatin1Char('{')
+                || c == QLatin1Char('}') || (first && c == QLatin1Char('/')))
+                return false;
+        }
+        return true;
+    };
+    if (!plain(side) || !plain(comment))
+        return false;
+    const auto trimmed = [](QStringView text) {
+        return text.isEmpty()
+               || (text.front() != QLatin1Char(' ') && text.back() != QLatin1Char(' '));
+    };
+    if (first && side.startsWith(QLatin1Char('*')))
+        return false;
+    if (comment.isEmpty())
+        return trimmed(side) && side.size() <= Vocabulary::EntryTextCapacity;
+    // The reader leaves the blank before the brace on the side; the form writes one.
+    return side.size() >= 2 && side.endsWith(QLatin1Char(' '))
+           && trimmed(QStringView(side).chopped(1)) && trimmed(comment)
+           && side.size() + comment.size() + 2 <= Vocabulary::EntryTextCapacity;
+}
+
+} // namespace
+
 PairLineForm ChoosePairLineForm(const QString &line, const ParsedLine &parsed)
 {
     // With the '@' before the '/', the counters come from the pair's own text (and the
@@ -277,11 +309,22 @@ PairLineForm ChoosePairLineForm(const QString &line, const ParsedLine &parsed)
     const qsizetype at = line.indexOf(QLatin1Char('@'));
     if (at >= 0 && at < line.indexOf(QLatin1Char('/')))
         return PairLineForm::Unchanged;
-    // A form is good when it reads back as the pair, whatever counters it carries.
+    // Words after the '@' (an address in a side, a note) are the user's text, not counters.
+    if (at >= 0) {
+        for (QChar c : QStringView(line).mid(at + 1)) {
+            if (c.isLetter())
+                return PairLineForm::Unchanged;
+        }
+    }
+    const VocabularyEntry &entry = parsed.entry;
+    if (!parsed.truncated && programFormKeepsSide(entry.side[1], entry.comment[1], true)
+        && programFormKeepsSide(entry.side[2], entry.comment[2], false))
+        return PairLineForm::Program;
+    // Otherwise a form is good when it reads back as the pair, whatever counters it carries.
     VocabularyEntry probe = parsed.entry;
     SetCounters(probe, {11, 222, 3333, 44444});
     const auto readsBack = [&](const std::function<QString(const VocabularyEntry &)> &format) {
-        return readsBackAs(format(parsed.entry), parsed.entry) && readsBackAs(format(probe), probe);
+        return readsBackAs(format(probe), probe);
     };
     if (!parsed.truncated && readsBack(FormatVocabularyLine))
         return PairLineForm::Program;
@@ -307,17 +350,27 @@ QByteArray FormatVocabularyFile(const Vocabulary &vocabulary)
         }
         const PairLineForm form
             = i < shape.forms.size() ? shape.forms.at(i) : PairLineForm::Program;
-        switch (form) {
-        case PairLineForm::Program:
-            text += FormatVocabularyLine(entry);
-            break;
-        case PairLineForm::OwnText:
-            text += OwnTextVocabularyLine(shape.pairLines.at(i), entry);
-            break;
-        case PairLineForm::Unchanged:
-            text += shape.pairLines.at(i);
-            break;
+        if (shape.formatted.size() != vocabulary.entries.size()) {
+            shape.formatted = QStringList(vocabulary.entries.size());
+            shape.formattedFor = QList<Counters>(vocabulary.entries.size());
         }
+        const Counters counters = CountersOf(entry);
+        QString &line = shape.formatted[i];
+        if (line.isNull() || shape.formattedFor.at(i) != counters) {
+            switch (form) {
+            case PairLineForm::Program:
+                line = FormatVocabularyLine(entry);
+                break;
+            case PairLineForm::OwnText:
+                line = OwnTextVocabularyLine(shape.pairLines.at(i), entry);
+                break;
+            case PairLineForm::Unchanged:
+                line = shape.pairLines.at(i);
+                break;
+            }
+            shape.formattedFor[i] = counters;
+        }
+        text += line;
         text += newline;
     }
     for (const QString &line : shape.linesAfter)
