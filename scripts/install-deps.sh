@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need; safe to run again.
+# With the argument "sanitize" also clang with its sanitizer and fuzzer runtimes.
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
 )
+if [ "${1:-}" = sanitize ]; then
+    packages+=(clang libclang-rt-14-dev llvm)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

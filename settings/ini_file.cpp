@@ -30,6 +30,13 @@ bool sameName(const QString &a, const QString &b)
 
 } // namespace
 
+IniFile IniFile::fromBytes(const QByteArray &bytes)
+{
+    IniFile ini;
+    ini.m_lines = SplitLines(DecodeCp1250(bytes));
+    return ini;
+}
+
 IniFile IniFile::load(const QString &path)
 {
     IniFile ini;

@@ -13,6 +13,8 @@ class IniFile
 public:
     // A missing or unreadable file reads as an empty one.
     static IniFile load(const QString &path);
+    // The lines of a text file's bytes.
+    static IniFile fromBytes(const QByteArray &bytes);
 
     std::optional<QString> value(const QString &section, const QString &key) const;
     void setValue(const QString &section, const QString &key, const QString &value);

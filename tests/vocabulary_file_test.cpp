@@ -505,7 +505,8 @@ TEST_F(VocabularyFileTest, AFullDiskIsNamedAsTheReason)
         WriteBytes(file, "pes / r Hund\r\n");
         Vocabulary vocabulary;
         ReadVocabularyFile(file, vocabulary);
-        vocabulary.entries.resize(400, vocabulary.at(1)); // some 60 kB written
+        const VocabularyEntry pair = vocabulary.at(1);
+        vocabulary.entries.resize(400, pair); // some 60 kB written
         try {
             WriteVocabularyFile(file, vocabulary);
         } catch (const FileError &error) {
