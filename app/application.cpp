@@ -214,9 +214,13 @@ bool Application::eventFilter(QObject *watched, QEvent *event)
 
 QString Application::saveFailureText(const QString &reason) const
 {
+    // The system's reason continues the sentence.
+    QString because = reason;
+    if (!because.isEmpty() && because.at(1 < because.size() ? 1 : 0).isLower())
+        because[0] = because.at(0).toLower();
     return QStringLiteral("Slovník %1 se nepodařilo uložit: %2.\nOdpovědi od posledního "
                           "uložení jsou zatím jen v paměti programu.")
-        .arg(m_context->vocabulary.path, reason);
+        .arg(m_context->vocabulary.path, because);
 }
 
 void Application::writeBackBeforeLeaving()
