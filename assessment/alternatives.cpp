@@ -1,6 +1,7 @@
 #include "alternatives.h"
 
 #include "core/helpers.h"
+#include "core/text_file.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ private:
         m_buffer.clear();
         m_buffer.append(stem);
         m_buffer.append(ending);
-        m_buffer.truncate(Alternatives::TextCapacity);
+        m_buffer.truncate(LeftCharacters(m_buffer, Alternatives::TextCapacity).size());
         return m_visit(m_buffer);
     }
 

@@ -2,6 +2,8 @@
 
 #include "alternatives.h"
 
+#include "core/text_file.h"
+
 #include <algorithm>
 #include <array>
 #include <vector>
@@ -183,9 +185,9 @@ QString ComparedAnswer(const QString &typed)
             ++counted;
     }
     QString compared = NormalizeAnswer(typed.left(cut).normalized(QString::NormalizationForm_C));
-    if (compared.size() < CompareTextCapacity && cut < typed.size())
+    if (CharacterCount(compared) < CompareTextCapacity && cut < typed.size())
         compared = NormalizeAnswer(typed.normalized(QString::NormalizationForm_C));
-    compared.truncate(CompareTextCapacity);
+    compared.truncate(LeftCharacters(compared, CompareTextCapacity).size());
     return compared;
 }
 
@@ -218,6 +220,7 @@ AssessmentResult JudgeAnswer(const QString &answer, const QString &expected, Ass
 AssessmentResult JudgeTypedAnswer(const QString &typed, const QString &expectedSide,
                                   AssessmentMode mode, int threshold)
 {
+    const QString expected = NormalizeAnswer(expectedSide);
     return JudgeAnswer(ComparedAnswer(typed),
-                       NormalizeAnswer(expectedSide).left(CompareTextCapacity), mode, threshold);
+                       LeftCharacters(expected, CompareTextCapacity).toString(), mode, threshold);
 }

@@ -16,6 +16,87 @@ namespace {
 constexpr char codePage[] = "windows-1250";
 }
 
+namespace {
+
+const QByteArray byteOrderMark("\xEF\xBB\xBF");
+
+} // namespace
+
+namespace {
+
+bool validUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+} // namespace
+
+TextEncoding DetectEncoding(const QByteArray &bytes)
+{
+    // Bytes that are not UTF-8 after all are read as windows-1250, which keeps every one.
+    if (bytes.startsWith(byteOrderMark))
+        return validUtf8(QByteArrayView(bytes).sliced(3)) ? TextEncoding::Utf8WithBom
+                                                       : TextEncoding::Windows1250;
+    bool multiByte = false;
+    for (const char c : bytes) {
+        if (uchar(c) >= 0x80) {
+            multiByte = true;
+            break;
+        }
+    }
+    return multiByte && validUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Windows1250;
+}
+
+QString DecodeText(const QByteArray &bytes, TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Windows1250:
+        return DecodeCp1250(bytes);
+    case TextEncoding::Utf8:
+        return QString::fromUtf8(bytes);
+    case TextEncoding::Utf8WithBom:
+        break;
+    }
+    return QString::fromUtf8(bytes.startsWith(byteOrderMark) ? bytes.mid(3) : bytes);
+}
+
+QByteArray EncodeText(const QString &text, TextEncoding &encoding)
+{
+    if (encoding == TextEncoding::Windows1250) {
+        QStringEncoder encoder(codePage);
+        QByteArray bytes = encoder.encode(text);
+        if (!encoder.hasError())
+            return bytes;
+        // Nothing is replaced by '?': the file becomes UTF-8, marked as such.
+        encoding = TextEncoding::Utf8WithBom;
+    }
+    const QByteArray utf8 = text.toUtf8();
+    return encoding == TextEncoding::Utf8WithBom ? byteOrderMark + utf8 : utf8;
+}
+
+QStringView LeftCharacters(QStringView text, qsizetype count)
+{
+    qsizetype units = 0;
+    for (qsizetype characters = 0; characters < count && units < text.size(); ++characters) {
+        const bool pair = text.at(units).isHighSurrogate() && units + 1 < text.size()
+                          && text.at(units + 1).isLowSurrogate();
+        units += pair ? 2 : 1;
+    }
+    return text.left(units);
+}
+
+qsizetype CharacterCount(QStringView text)
+{
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!(text.at(i).isLowSurrogate() && i > 0 && text.at(i - 1).isHighSurrogate()))
+            ++count;
+    }
+    return count;
+}
+
 QString DecodeCp1250(const QByteArray &bytes)
 {
     QStringDecoder decoder(codePage);
@@ -26,20 +107,7 @@ QByteArray EncodeCp1250(const QString &text)
 {
     QStringEncoder encoder(codePage);
     QByteArray bytes = encoder.encode(text);
-    if (!encoder.hasError())
-        return bytes;
-
-    // Some character has no byte: encode one code point at a time and put '?' for those.
-    bytes.clear();
-    bytes.reserve(text.size());
-    for (qsizetype i = 0; i < text.size();) {
-        const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        QStringEncoder single(codePage);
-        const QByteArray piece = single.encode(QStringView(text).mid(i, length));
-        bytes += single.hasError() || piece.size() != 1 ? QByteArray(1, '?') : piece;
-        i += length;
-    }
-    return bytes;
+    return encoder.hasError() ? QByteArray() : bytes;
 }
 
 namespace {
@@ -97,7 +165,7 @@ QStringList TextLines(QByteArray bytes)
     const qsizetype end = bytes.indexOf('\x1a');
     if (end >= 0)
         bytes.truncate(end);
-    return SplitLines(DecodeCp1250(bytes));
+    return SplitLines(DecodeText(bytes, DetectEncoding(bytes)));
 }
 
 QStringList ReadTextFileLines(const QString &path)
@@ -147,7 +215,8 @@ QByteArray JoinLines(const QStringList &lines)
         text += line;
         text += QLatin1String("\r\n");
     }
-    return EncodeCp1250(text);
+    TextEncoding encoding = TextEncoding::Windows1250;
+    return EncodeText(text, encoding);
 }
 
 QString FileErrorReason(int error, const QString &fallback)

@@ -4,9 +4,28 @@
 #include <QString>
 #include <QStringList>
 
-// Every text file of the program (dictionaries, settings, reports) is windows-1250 on disk.
+// The program's text files (dictionaries, settings, reports) are windows-1250 on disk, as they
+// always were, or UTF-8 when they hold what windows-1250 cannot.
+enum class TextEncoding { Windows1250, Utf8, Utf8WithBom };
+
+// The encoding of a file's bytes: UTF-8 when they begin with its byte order mark, or when they
+// are valid UTF-8 and hold at least one character of several bytes; windows-1250 otherwise,
+// which takes every byte.
+TextEncoding DetectEncoding(const QByteArray &bytes);
+// The text of the bytes in that encoding, without a byte order mark.
+QString DecodeText(const QByteArray &bytes, TextEncoding encoding);
+// The bytes of the text in the encoding, in one pass. A text that windows-1250 cannot hold
+// is written in UTF-8 with a byte order mark instead, and `encoding` says so afterwards.
+QByteArray EncodeText(const QString &text, TextEncoding &encoding);
+
+// The first `count` characters of a text: a character outside the basic plane (two UTF-16
+// units) counts as one and is never cut in half.
+QStringView LeftCharacters(QStringView text, qsizetype count);
+// The number of characters, counted as LeftCharacters counts them.
+qsizetype CharacterCount(QStringView text);
+
 QString DecodeCp1250(const QByteArray &bytes);
-// Characters that windows-1250 cannot hold become '?' (never the Ctrl-Z that ends a dictionary).
+// Only for texts known to fit: a character without a byte makes the result empty.
 QByteArray EncodeCp1250(const QString &text);
 
 // The largest text file the program reads: far beyond any dictionary of 1000 pairs, small
@@ -36,9 +55,10 @@ quint64 ContentHash(const QByteArray &bytes);
 // and with a message of its own when it is larger than MaxTextFileSize. `stamp`, when given,
 // receives what the file was as it was read.
 QByteArray ReadFileBytes(const QString &path, FileStamp *stamp = nullptr);
-// The lines of windows-1250 text bytes up to the first Ctrl-Z, which ends a text file.
+// The lines of a text file's bytes, in the encoding they are in, up to the first Ctrl-Z,
+// which ends a text file.
 QStringList TextLines(QByteArray bytes);
-// The lines of a windows-1250 text file up to its first Ctrl-Z; throws FileError.
+// The lines of a text file up to its first Ctrl-Z; throws FileError.
 QStringList ReadTextFileLines(const QString &path);
 // The lines of a text: CR LF and bare LF both end a line, a last line needs no ending.
 QStringList SplitLines(const QString &text);
@@ -46,7 +66,8 @@ QStringList SplitLines(const QString &text);
 QStringList SplitLinesWithEndings(const QString &text);
 // A line without the ending that SplitLinesWithEndings left on it.
 QStringView WithoutEnding(const QString &line);
-// The lines, each followed by CR LF, encoded in windows-1250.
+// The lines, each followed by CR LF, in windows-1250 when every character fits, else in UTF-8
+// with a byte order mark.
 QByteArray JoinLines(const QStringList &lines);
 // The reason of a failed file operation as the user is told it: the system's error code in
 // Czech where the toolkit's text would be vague ("unknown error" for a full disk).

@@ -33,7 +33,7 @@ bool sameName(const QString &a, const QString &b)
 IniFile IniFile::fromBytes(const QByteArray &bytes)
 {
     IniFile ini;
-    ini.m_lines = SplitLines(DecodeCp1250(bytes));
+    ini.m_lines = SplitLines(DecodeText(bytes, DetectEncoding(bytes)));
     return ini;
 }
 
@@ -41,7 +41,7 @@ IniFile IniFile::load(const QString &path)
 {
     IniFile ini;
     try {
-        ini.m_lines = SplitLines(DecodeCp1250(ReadFileBytes(path)));
+        ini = fromBytes(ReadFileBytes(path));
     } catch (const FileError &) {
         // No file yet: every value takes its default, and a write creates the file.
     }

@@ -88,9 +88,66 @@ TEST(TextFile, EveryByteSurvivesDecodingAndEncoding)
     EXPECT_EQ(Cp1250("č").at(0), char(0xE8));
 }
 
-TEST(TextFile, CharactersWithoutAByteBecomeQuestionMarksNeverCtrlZ)
+// A text that windows-1250 cannot hold is never written with '?' for what does not fit: the
+// whole text becomes UTF-8, marked by its byte order mark.
+TEST(TextFile, TextBeyondWindows1250BecomesUtf8WithAByteOrderMark)
 {
-    EXPECT_EQ(EncodeCp1250(QString::fromUtf8("a中b€😀č")), QByteArray("a?b\x80?\xE8"));
+    TextEncoding encoding = TextEncoding::Windows1250;
+    EXPECT_EQ(EncodeText(QString::fromUtf8("čeština"), encoding), Cp1250("čeština"));
+    EXPECT_EQ(encoding, TextEncoding::Windows1250);
+    const QString mixed = QString::fromUtf8("a中b€😀č кошка");
+    EXPECT_EQ(EncodeText(mixed, encoding), "\xEF\xBB\xBF" + mixed.toUtf8());
+    EXPECT_EQ(encoding, TextEncoding::Utf8WithBom);
+    encoding = TextEncoding::Utf8;
+    EXPECT_EQ(EncodeText(U("č"), encoding), U("č").toUtf8()) << "a UTF-8 file stays UTF-8";
+    EXPECT_EQ(JoinLines({U("кошка")}), "\xEF\xBB\xBF" + U("кошка\r\n").toUtf8());
+}
+
+struct DetectionCase
+{
+    const char *name;
+    QByteArray bytes;
+    TextEncoding encoding;
+
+    friend void PrintTo(const DetectionCase &c, std::ostream *out) { *out << c.name; }
+};
+
+class DetectionTest : public testing::TestWithParam<DetectionCase>
+{
+};
+
+// Whatever the encoding found, decoding and encoding in it gives the bytes back.
+TEST_P(DetectionTest, FindsTheEncodingAndKeepsEveryByte)
+{
+    const DetectionCase &c = GetParam();
+    EXPECT_EQ(DetectEncoding(c.bytes), c.encoding);
+    TextEncoding encoding = c.encoding;
+    EXPECT_EQ(EncodeText(DecodeText(c.bytes, c.encoding), encoding), c.bytes);
+    EXPECT_EQ(encoding, c.encoding);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, DetectionTest,
+    testing::Values(
+        DetectionCase{"asciiOnly", "pes / Hund\r\n", TextEncoding::Windows1250},
+        DetectionCase{"czechInWindows1250", Cp1250("kůň / s Pferd"), TextEncoding::Windows1250},
+        DetectionCase{"utf8WithoutMark", U("кошка / kočka").toUtf8(), TextEncoding::Utf8},
+        DetectionCase{"utf8WithMark", "\xEF\xBB\xBF" + U("perro / pes").toUtf8(),
+                      TextEncoding::Utf8WithBom},
+        DetectionCase{"markAlone", "\xEF\xBB\xBF", TextEncoding::Utf8WithBom},
+        DetectionCase{"markBeforeWindows1250", "\xEF\xBB\xBF" + Cp1250("kůň"),
+                      TextEncoding::Windows1250},
+        // "ĹĽ" in windows-1250 is "ż" in UTF-8: such bytes are read as UTF-8, and kept.
+        DetectionCase{"windows1250ThatIsValidUtf8", Cp1250("ĹĽ / x"), TextEncoding::Utf8},
+        DetectionCase{"utf8CutInACharacter", U("kočk").toUtf8() + "\xC3", TextEncoding::Windows1250}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(TextFile, CapacitiesCountCharactersNotUnits)
+{
+    const QString smile = QString::fromUtf8("😀");
+    EXPECT_EQ(LeftCharacters(smile + smile + QStringLiteral("ab"), 3), smile + smile + QStringLiteral("a"));
+    EXPECT_EQ(LeftCharacters(smile, 0), QString());
+    EXPECT_EQ(CharacterCount(smile + U("ж")), 2);
 }
 
 TEST(TextFile, SplitsCrLfBareLfAndALastLineWithoutEnding)

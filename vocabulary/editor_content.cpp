@@ -17,8 +17,9 @@ EditorContent ReadEditorContent(const QByteArray &bytes)
     EditorContent content;
     const qsizetype end = bytes.indexOf('\x1a');
     content.tail = end < 0 ? QByteArray() : bytes.mid(end);
-    const QStringList lines
-        = SplitLinesWithEndings(DecodeCp1250(end < 0 ? bytes : bytes.left(end)));
+    const QByteArray textBytes = end < 0 ? bytes : bytes.left(end);
+    content.encoding = DetectEncoding(textBytes);
+    const QStringList lines = SplitLinesWithEndings(DecodeText(textBytes, content.encoding));
     QStringList unseen;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString line = WithoutEnding(lines.at(i)).toString();
@@ -45,7 +46,7 @@ EditorContent ReadEditorContent(const QByteArray &bytes)
     return content;
 }
 
-QByteArray FormatEditorFile(const EditorContent &content)
+QByteArray FormatEditorFile(const EditorContent &content, TextEncoding *used)
 {
     const QLatin1String newline("\r\n");
     QString text;
@@ -70,7 +71,11 @@ QByteArray FormatEditorFile(const EditorContent &content)
     }
     for (const QString &line : content.linesAfter)
         text += line;
-    return EncodeCp1250(text) + content.tail;
+    TextEncoding encoding = content.encoding;
+    const QByteArray bytes = EncodeText(text, encoding);
+    if (used)
+        *used = encoding;
+    return bytes + content.tail;
 }
 
 QStringList FormatNewDictionaryLines(const QString &theme, const QList<EditorRow> &rows)

@@ -29,6 +29,7 @@ struct EditorContent
     QList<QStringList> linesBefore; // per row read from the file: unseen lines, with endings
     QStringList linesAfter;         // unseen lines after the last row read
     QByteArray tail;                // the bytes from the first Ctrl-Z on
+    TextEncoding encoding = TextEncoding::Windows1250; // the file's, kept when saving
 };
 EditorContent ReadEditorContent(const QByteArray &bytes);
 
@@ -36,7 +37,9 @@ EditorContent ReadEditorContent(const QByteArray &bytes);
 // and every row of the file not emptied, followed by " @" and the counters for a row of the
 // file that has any; the unseen lines stay where they were, new rows come after the last row
 // of the file.
-QByteArray FormatEditorFile(const EditorContent &content);
+// In the file's encoding; UTF-8 with a byte order mark when the text no longer fits
+// windows-1250, and `used` (when given) says which encoding was written.
+QByteArray FormatEditorFile(const EditorContent &content, TextEncoding *used = nullptr);
 
 // The new-dictionary window's lines: "* theme", then both sides trimmed and padded to 25.
 QStringList FormatNewDictionaryLines(const QString &theme, const QList<EditorRow> &rows);

@@ -58,6 +58,8 @@ struct Vocabulary
     QList<VocabularyEntry> entries;
     QString theme;
     QString path; // empty: no dictionary is current
+    // The file's encoding, which a write-back keeps (unless the text no longer fits it).
+    TextEncoding encoding = TextEncoding::Windows1250;
 
     FileShape shape;
     // The counters as the file holds them (read or last written): this session's answers are

@@ -94,8 +94,9 @@ void readStatistics(QStringView statistics, VocabularyEntry &entry)
 // was cut.
 bool separateComment(QStringView side, QString &text, QString &comment)
 {
-    const bool cut = side.size() > Vocabulary::EntryTextCapacity;
-    side = side.left(Vocabulary::EntryTextCapacity);
+    const QStringView kept = LeftCharacters(side, Vocabulary::EntryTextCapacity);
+    const bool cut = kept.size() < side.size();
+    side = kept;
     const qsizetype open = side.indexOf(QLatin1Char('{'));
     if (open < 0) {
         text = side.toString();
@@ -195,9 +196,10 @@ Vocabulary ParseVocabularyFile(const QByteArray &bytes, const QString &path)
         throw refuse(QStringLiteral("obsahuje binární data (bajty s hodnotou 0)."));
 
     const qsizetype end = bytes.indexOf('\x1a');
-    const QStringList lines
-        = SplitLinesWithEndings(DecodeCp1250(end < 0 ? bytes : bytes.left(end)));
+    const QByteArray textBytes = end < 0 ? bytes : bytes.left(end);
     Vocabulary read;
+    read.encoding = DetectEncoding(textBytes);
+    const QStringList lines = SplitLinesWithEndings(DecodeText(textBytes, read.encoding));
     read.entries.reserve(std::min<qsizetype>(lines.size(), Vocabulary::Capacity));
     FileShape &shape = read.shape;
     shape.tail = end < 0 ? QByteArray() : bytes.mid(end);
@@ -334,7 +336,7 @@ PairLineForm ChoosePairLineForm(const QString &line, const ParsedLine &parsed)
     return PairLineForm::Unchanged;
 }
 
-QByteArray FormatVocabularyFile(const Vocabulary &vocabulary)
+QByteArray FormatVocabularyFile(const Vocabulary &vocabulary, TextEncoding *used)
 {
     const FileShape &shape = vocabulary.shape;
     const QLatin1String newline("\r\n");
@@ -375,7 +377,11 @@ QByteArray FormatVocabularyFile(const Vocabulary &vocabulary)
     }
     for (const QString &line : shape.linesAfter)
         text += line;
-    return EncodeCp1250(text) + shape.tail;
+    TextEncoding encoding = vocabulary.encoding;
+    const QByteArray bytes = EncodeText(text, encoding);
+    if (used)
+        *used = encoding;
+    return bytes + shape.tail;
 }
 
 void WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary)

@@ -46,7 +46,9 @@ QString OwnTextVocabularyLine(const QString &lineAsRead, const VocabularyEntry &
 PairLineForm ChoosePairLineForm(const QString &line, const ParsedLine &parsed);
 
 // The whole file: the theme, every pair in its form, the kept lines in their places, each
-// line that the program writes ended by CR LF, in windows-1250, and the tail after Ctrl-Z.
-QByteArray FormatVocabularyFile(const Vocabulary &vocabulary);
+// line that the program writes ended by CR LF, in the dictionary's encoding, and the tail
+// after Ctrl-Z. When the text no longer fits windows-1250 it is UTF-8 with a byte order mark,
+// and `used` (when given) says which encoding was written.
+QByteArray FormatVocabularyFile(const Vocabulary &vocabulary, TextEncoding *used = nullptr);
 // Replaces the file safely with FormatVocabularyFile; throws FileError on failure.
 void WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary);

@@ -92,7 +92,10 @@ WriteBack SaveVocabulary(Vocabulary &vocabulary)
             vocabulary.stamp = readStamp;
         }
     }
-    vocabulary.stamp = WriteFileSafely(path, FormatVocabularyFile(vocabulary));
+    TextEncoding used = vocabulary.encoding;
+    vocabulary.stamp = WriteFileSafely(path, FormatVocabularyFile(vocabulary, &used));
+    result.becameUtf8 = used != vocabulary.encoding;
+    vocabulary.encoding = used;
     vocabulary.markSaved();
     result.written = true;
     return result;

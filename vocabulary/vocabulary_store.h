@@ -18,6 +18,8 @@ struct WriteBack
     bool merged = false;
     // Pairs answered in this session that the changed file no longer holds.
     int lostPairs = 0;
+    // The text no longer fitted windows-1250: the file is UTF-8 now.
+    bool becameUtf8 = false;
     // After a merge, for every old position (index position - 1) the new one, 0 when gone.
     QList<int> newPositions;
 };
