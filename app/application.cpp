@@ -285,6 +285,8 @@ void Application::saveAnswers()
 
 void Application::followWriteBack(const WriteBack &result)
 {
+    if (result.becameUtf8)
+        m_context->prompts.notice(m_drillWindow.get(), BecameUtf8Message(m_context->vocabulary.path));
     if (!result.merged)
         return;
     DrillSession &drill = m_context->drill;

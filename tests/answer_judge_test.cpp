@@ -263,3 +263,63 @@ TEST(LongestCommonSubstring, FindsTheLongestSharedRun)
 }
 
 } // namespace
+
+namespace {
+
+// The same words written in another script, letter for letter (capitals: only a to z are
+// upper-cased, as ever).
+QString inScript(const QString &latin, char16_t firstCapital, char16_t skip = 0)
+{
+    QString mapped;
+    for (QChar c : latin) {
+        char16_t letter = char16_t(firstCapital + (c.unicode() - 'A'));
+        if (skip && letter >= skip)
+            ++letter; // a gap in the alphabet's block
+        mapped += c.isUpper() ? QChar(letter) : c;
+    }
+    return mapped;
+}
+
+// The criteria count the characters of any script as they count Latin letters.
+TEST(JudgeAnswer, CyrillicGreekAndSpanishTyposGetTheCriteriaOfLatinOnes)
+{
+    const std::pair<const char *, const char *> typos[] = {
+        {"KRANKENHAUS", "KRANKENHUAS"}, // neighbours swapped
+        {"KRANKENHAUS", "KRANKENHAUW"}, // one wrong
+        {"KRANKENHAUS", "KRANKWNHAUW"}, // two wrong
+        {"KRANKENHAUS", "KWANKWNHAUW"}, // three wrong
+        {"KRANKENHAUS", "KRANKENHA"},   // a piece
+        {"KRANKENHAUS", "KRANKHAUS"},   // two missing
+        {"KRANKENHAUS", "KRANKENHAUSES"}, // two extra
+        {"FENSTER, OKNO[A|E]", "OKNE"},
+        {"FENSTER, OKNO[A|E]", "OKNU"}};
+    for (const auto &[expected, typed] : typos) {
+        for (int threshold : {50, 75, 90}) {
+            const AssessmentResult latin = JudgeTypedAnswer(
+                QLatin1String(typed), QLatin1String(expected), AssessmentMode::PercentMatch,
+                threshold);
+            // Cyrillic capitals from А; Greek capitals from Α, skipping the unassigned U+03A2.
+            for (const auto &[first, skip] : {std::pair<char16_t, char16_t>{0x0410, 0},
+                                              std::pair<char16_t, char16_t>{0x0391, 0x03A2}}) {
+                const AssessmentResult other = JudgeTypedAnswer(
+                    inScript(QLatin1String(typed), first, skip),
+                    inScript(QLatin1String(expected), first, skip), AssessmentMode::PercentMatch,
+                    threshold);
+                EXPECT_EQ(other.criterion, latin.criterion) << expected << " / " << typed;
+                EXPECT_EQ(other.achieved, latin.achieved) << expected << " / " << typed;
+            }
+        }
+    }
+    // Spanish: letters with marks are letters like any other; their case matters, as in Czech.
+    const auto judge = [](const char *typed, const char *expected) {
+        return JudgeTypedAnswer(U(typed), U(expected), AssessmentMode::PercentMatch, 80).criterion;
+    };
+    EXPECT_EQ(judge("mañnaa", "mañana"), judge("maqnaa", "maqana"));
+    EXPECT_EQ(judge("corazon", "corazón"), 2) << "one letter without its mark";
+    EXPECT_EQ(judge("¿qué tal?", "¿qué tal?"), 0);
+    EXPECT_EQ(judge("CORAZÓN", "corazón"), 2) << "Ó is not ó, as Č is not č";
+    EXPECT_EQ(judge("ЗДРАВСТВУИТЕ", "здравствуйте"), NoCriterion) << "Cyrillic case matters";
+    EXPECT_EQ(judge("здравствуите", "здравствуйте"), 2);
+}
+
+} // namespace

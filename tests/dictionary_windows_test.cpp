@@ -466,4 +466,44 @@ TEST_F(DictionaryWindowsTest, SavingAnotherFileOverTheCurrentOneKeepsTheSavedPai
     EXPECT_TRUE(ReadBytes(program.path(QStringLiteral("current.slv"))).startsWith("okno "));
 }
 
+// A dictionary in UTF-8 shows its theme in the list and its text in the current-dictionary
+// window; Russian typed into the editor of a windows-1250 file makes that file UTF-8, said once.
+TEST_F(DictionaryWindowsTest, DictionariesInAnyLanguage)
+{
+    WriteBytes(program.path(QStringLiteral("rustina.slv")),
+               "\xEF\xBB\xBF" + U("*čeština-ruština\r\nkočka / кошка\r\n").toUtf8());
+    program.writeFile(QStringLiteral("nemcina.slv"), "*němčina\r\npes / r Hund @ 2,0,1,0\r\n");
+    start();
+    auto *chooser = &program.app().dictionaryChooser();
+    chooser->refresh();
+    EXPECT_TRUE(items(*chooser).contains(U("rustina.slv - čeština-ruština")));
+
+    loadCurrent("rustina.slv");
+    EXPECT_EQ(child<QLineEdit>(form(), "Edit1")->text(), U("kočka"));
+    QString shown;
+    program.whenOpen<CurrentDictionaryDialog>([&](CurrentDictionaryDialog &dialog) {
+        shown = child<QPlainTextEdit>(dialog, "Memo1")->toPlainText();
+        dialog.reject();
+    });
+    child<QAction>(form(), "Ukaaktuln1")->trigger();
+    EXPECT_EQ(shown, U("*čeština-ruština\nkočka / кошка"));
+
+    program.prompts.saveNames = {program.path(QStringLiteral("nemcina.slv"))};
+    chooseInSelection(QStringLiteral("nemcina.slv"));
+    program.whenOpen<DictionaryEditor>([](DictionaryEditor &editor) {
+        QTableWidget *grid = child<QTableWidget>(editor, "StringGrid1");
+        grid->setItem(1, 0, new QTableWidgetItem(U("kočka")));
+        grid->setItem(1, 1, new QTableWidgetItem(U("кошка")));
+        child<QPushButton>(editor, "Button1")->click();
+        editor.reject();
+    });
+    child<QAction>(form(), "Vbr1")->trigger();
+    EXPECT_EQ(ReadBytes(program.path(QStringLiteral("nemcina.slv"))),
+              "\xEF\xBB\xBF"
+                  + U("*němčina\r\npes   /   r Hund @    2,    0,    1,    0\r\nkočka   /   кошка\r\n")
+                        .toUtf8());
+    EXPECT_EQ(program.prompts.texts("notice").size(), 1);
+    EXPECT_TRUE(program.prompts.texts("notice").first().contains(U("UTF-8")));
+}
+
 } // namespace

@@ -119,6 +119,27 @@ TEST_F(SettingsFileTest, TheDictionaryIsOpenedOnlyWhenItExists)
     EXPECT_TRUE(open.isEmpty()) << "a directory is no dictionary";
 }
 
+// A folder named in Cyrillic is found again at the next start: the settings file becomes UTF-8
+// (with its byte order mark) only when it has to.
+TEST_F(SettingsFileTest, ADictionaryPathBeyondWindows1250IsFoundAgain)
+{
+    QDir(dir.path()).mkdir(U("словари"));
+    const QString dictionary = QDir(dir.path()).filePath(U("словари/урок.slv"));
+    WriteBytes(dictionary, "a / b\r\n");
+    Settings settings;
+    settings.dictionaryPath = dictionary;
+    WriteSettings(settings, dir.path());
+    EXPECT_TRUE(ReadBytes(iniPath()).startsWith("\xEF\xBB\xBF[Setup]\r\nSlovnik="));
+    Settings again;
+    EXPECT_EQ(ReadSettings(again, dir.path()), dictionary);
+    EXPECT_EQ(again.dictionaryPath, dictionary);
+
+    // Back to a path that windows-1250 holds: the file is windows-1250 again.
+    settings.dictionaryPath = U("/home/u/čeština.slv");
+    WriteSettings(settings, dir.path());
+    EXPECT_TRUE(ReadBytes(iniPath()).startsWith(Cp1250("[Setup]\r\nSlovnik=/home/u/čeština.slv")));
+}
+
 TEST_F(SettingsFileTest, ANewFileGetsTheEightKeysInTheirOrder)
 {
     Settings settings;

@@ -2,6 +2,7 @@
 #include "core/text_file.h"
 #include "test_support.h"
 #include "vocabulary/vocabulary_file.h"
+#include "vocabulary/vocabulary_store.h"
 
 #include <QDir>
 #include <QFile>
@@ -678,6 +679,53 @@ TEST(RoundTrip, GeneratedFilesReadBackTheSameAndWriteTheSameBytes)
         ASSERT_TRUE(written.endsWith(first.shape.tail));
     }
     EXPECT_GT(dictionaries, 1000) << "the generator should mostly make dictionaries";
+}
+
+// A dictionary in UTF-8 is read and written back in UTF-8, its byte order mark kept or absent
+// as it was; its capacities count characters, not bytes.
+TEST(Utf8Dictionary, IsWrittenBackInItsOwnEncoding)
+{
+    const QString side(50, QChar(0x0436)); // 50 Cyrillic letters, 100 bytes
+    for (const QByteArray &mark : {QByteArray(), QByteArray("\xEF\xBB\xBF")}) {
+        const QByteArray bytes = mark + U("*испанский\r\nel perro {m.} / pes\r\n").toUtf8()
+                                 + side.toUtf8() + U(" / dlouhé\r\n").toUtf8();
+        Vocabulary vocabulary = ParseVocabularyFile(bytes, QStringLiteral("x.slv"));
+        EXPECT_EQ(vocabulary.encoding,
+                  mark.isEmpty() ? TextEncoding::Utf8 : TextEncoding::Utf8WithBom);
+        EXPECT_EQ(vocabulary.theme, U("*испанский"));
+        EXPECT_EQ(vocabulary.at(2).side[1], side) << "50 characters are not cut";
+        EXPECT_EQ(vocabulary.shape.forms.at(1), PairLineForm::Program);
+        vocabulary.at(1).offers[2] = 3;
+        const QByteArray written = FormatVocabularyFile(vocabulary);
+        EXPECT_TRUE(written.startsWith(mark + U("*испанский\r\nel perro {m.}").toUtf8()));
+        EXPECT_TRUE(written.contains(
+            (side + QString(10, QLatin1Char(' ')) + U(" / dlouhé")).toUtf8()));
+        EXPECT_EQ(ParseVocabularyFile(written, QStringLiteral("x.slv")).entries, vocabulary.entries);
+    }
+}
+
+// Text that windows-1250 cannot hold makes the dictionary UTF-8, and the caller is told.
+TEST_F(VocabularyFileTest, AWindows1250DictionaryBecomesUtf8WhenItMust)
+{
+    const QString file = path("lekce.slv");
+    WriteBytes(file, Cp1250("*čeština\r\n* poznámka\r\nkočka / e Katze\r\n"));
+    Vocabulary vocabulary;
+    ReadCurrentVocabulary(vocabulary, file);
+    EXPECT_EQ(vocabulary.encoding, TextEncoding::Windows1250);
+    vocabulary.at(1).offers[1] = 1;
+    EXPECT_FALSE(SaveVocabulary(vocabulary).becameUtf8);
+    EXPECT_TRUE(ReadBytes(file).startsWith(Cp1250("*čeština\r\n* poznámka\r\n")));
+
+    vocabulary.theme = U("*čeština-ruština, кошка");
+    vocabulary.at(1).offers[1] = 2;
+    EXPECT_TRUE(SaveVocabulary(vocabulary).becameUtf8);
+    EXPECT_EQ(vocabulary.encoding, TextEncoding::Utf8WithBom);
+    const QByteArray written = ReadBytes(file);
+    EXPECT_TRUE(written.startsWith("\xEF\xBB\xBF" + U("*čeština-ruština, кошка\r\n* poznámka").toUtf8()));
+    Vocabulary again;
+    ReadVocabularyFile(file, again);
+    EXPECT_EQ(again.entries, vocabulary.entries);
+    EXPECT_EQ(again.theme, vocabulary.theme);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "widgets/run_command.h"
 #include "widgets/window_parts.h"
 #include "editor_content.h"
+#include "vocabulary_store.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
@@ -62,6 +63,12 @@ void DictionaryEditor::save()
     content.rows.clear();
     for (int row = 0; row < m_grid->rowCount(); ++row)
         content.rows.append({CellText(m_grid, row, 0), CellText(m_grid, row, 1)});
-    if (RunCommand(m_prompts, this, [&] { WriteFileSafely(fileName, FormatEditorFile(content)); }))
+    TextEncoding used = content.encoding;
+    if (RunCommand(m_prompts, this,
+                   [&] { WriteFileSafely(fileName, FormatEditorFile(content, &used)); })) {
+        // Text typed beyond windows-1250 made the file UTF-8: said once, when it happens.
+        if (used != content.encoding)
+            m_prompts.notice(this, BecameUtf8Message(fileName));
         emit fileSaved(fileName);
+    }
 }

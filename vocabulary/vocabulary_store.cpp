@@ -101,6 +101,13 @@ WriteBack SaveVocabulary(Vocabulary &vocabulary)
     return result;
 }
 
+QString BecameUtf8Message(const QString &path)
+{
+    return QStringLiteral("Slovník %1 obsahuje znaky, které kódování windows-1250 nemá; od teď "
+                          "je proto uložen v kódování UTF-8.")
+        .arg(path);
+}
+
 DictionaryLock::DictionaryLock() = default;
 DictionaryLock::~DictionaryLock() = default;
 

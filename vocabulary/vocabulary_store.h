@@ -31,6 +31,9 @@ struct WriteBack
 // then keeps every answer.
 WriteBack SaveVocabulary(Vocabulary &vocabulary);
 
+// Tells the user that a file is UTF-8 from now on, because of what it holds.
+QString BecameUtf8Message(const QString &path);
+
 // Adds the answers of `mine` (its counters less the saved ones) to the pairs of `theirs` with
 // the same text; the k-th of equal pairs goes to the k-th. A counter that an answer-less reset
 // would take below 0 stops at 0. Returns for each of my positions the new one (0: none); the
