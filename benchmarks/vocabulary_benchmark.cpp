@@ -42,6 +42,38 @@ BENCHMARK(BM_ReadAndWriteBackDictionary)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
+// Read and write back a full dictionary in UTF-8: Spanish and Russian on the two sides.
+static void BM_ReadAndWriteBackUtf8Dictionary(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("ruspan.slv"));
+    Vocabulary vocabulary;
+    vocabulary.theme = QString::fromUtf8("*španělština-ruština, velká lekce");
+    vocabulary.encoding = TextEncoding::Utf8WithBom;
+    for (int i = 0; i < Vocabulary::Capacity; ++i) {
+        VocabularyEntry entry;
+        entry.side[1] = QString::fromUtf8("¿Qué tal, señor %1? mañana").arg(i);
+        entry.comment[1] = QStringLiteral("ñ");
+        entry.side[2] = QString::fromUtf8("красив[ый|ая] дом %1, здесь").arg(i);
+        entry.offers[1] = i;
+        entry.errors[2] = i % 7;
+        vocabulary.entries.append(entry);
+    }
+    WriteVocabularyFile(path, vocabulary);
+
+    for (auto _ : state) {
+        Vocabulary read;
+        ReadVocabularyFile(path, read);
+        read.at(1).offers[1] += 1;
+        WriteVocabularyFile(path, read);
+        benchmark::DoNotOptimize(read.entries.data());
+    }
+}
+BENCHMARK(BM_ReadAndWriteBackUtf8Dictionary)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
 // What one answer costs on the interface thread beyond the drill itself: a full dictionary
 // written back with the file checked for another writer first.
 static void BM_SaveAfterAnswer(benchmark::State &state)

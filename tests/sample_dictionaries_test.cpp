@@ -1,5 +1,6 @@
 #include "assessment/alternatives.h"
 #include "assessment/answer_judge.h"
+#include "core/text_file.h"
 #include "test_support.h"
 #include "vocabulary/dictionary_list.h"
 #include "vocabulary/vocabulary_file.h"
@@ -65,6 +66,22 @@ INSTANTIATE_TEST_SUITE_P(
         QString name = info.param;
         return name.replace(QRegularExpression("[^A-Za-z0-9]"), "_").toStdString();
     });
+
+// The samples of languages beyond windows-1250 are UTF-8 with a byte order mark, and need it.
+TEST(SampleDictionaries, ForeignScriptsAreUtf8WithAByteOrderMark)
+{
+    for (const char *name : {"spanelstina.slv", "francouzstina.slv", "rustina.slv"}) {
+        const QString path
+            = QStringLiteral(MERKO_SOURCE_DIR "/dictionaries/") + QLatin1String(name);
+        const QByteArray bytes = ReadBytes(path);
+        EXPECT_EQ(DetectEncoding(bytes), TextEncoding::Utf8WithBom) << name;
+        EXPECT_TRUE(EncodeCp1250(DecodeText(bytes, TextEncoding::Utf8WithBom)).isEmpty())
+            << name << " would fit windows-1250";
+        Vocabulary vocabulary;
+        ReadVocabularyFile(path, vocabulary);
+        EXPECT_EQ(FormatVocabularyFile(vocabulary).left(3), QByteArray("\xEF\xBB\xBF"));
+    }
+}
 
 TEST(SampleDictionaries, AreCopiedWhereTheUserMayWriteWithoutOverwriting)
 {
