@@ -498,12 +498,34 @@ TEST_F(DictionaryWindowsTest, DictionariesInAnyLanguage)
         editor.reject();
     });
     child<QAction>(form(), "Vbr1")->trigger();
-    EXPECT_EQ(ReadBytes(program.path(QStringLiteral("nemcina.slv"))),
-              "\xEF\xBB\xBF"
-                  + U("*němčina\r\npes   /   r Hund @    2,    0,    1,    0\r\nkočka   /   кошка\r\n")
-                        .toUtf8());
+    EXPECT_EQ(
+        ReadBytes(program.path(QStringLiteral("nemcina.slv"))),
+        "\xEF\xBB\xBF"
+            + U("*němčina\r\npes   /   r Hund @    2,    0,    1,    0\r\nkočka   /   кошка\r\n")
+                  .toUtf8());
     EXPECT_EQ(program.prompts.texts("notice").size(), 1);
     EXPECT_TRUE(program.prompts.texts("notice").first().contains(U("UTF-8")));
+}
+
+// A new dictionary is windows-1250 when every character fits, UTF-8 with a byte order mark
+// otherwise.
+TEST_F(NewDictionaryTest, ANewDictionaryInRussianIsUtf8)
+{
+    start();
+    auto *window = &program.app().newDictionaryDialog();
+    window->clearGrid();
+    QTableWidget *grid = child<QTableWidget>(*window, "StringGrid1");
+    type(grid, 1, 1, U("kočka"));
+    type(grid, 1, 2, U("кошка"));
+    program.prompts.saveNames = {program.path(QStringLiteral("rustina.slv")),
+                                 program.path(QStringLiteral("cestina.slv"))};
+    window->save();
+    EXPECT_EQ(ReadBytes(program.path(QStringLiteral("rustina.slv"))),
+              "\xEF\xBB\xBF" + (padded("kočka", 25) + "/" + padded("кошка", 25) + "\r\n").toUtf8());
+    type(grid, 1, 2, U("kočička"));
+    window->save();
+    EXPECT_EQ(ReadBytes(program.path(QStringLiteral("cestina.slv"))),
+              Cp1250("kočka                    /kočička                  \r\n"));
 }
 
 } // namespace

@@ -75,6 +75,24 @@ TEST_F(ShellTest, TheOfferReportIsWrittenAndShown)
     EXPECT_EQ(ReadBytes(reportFile()), (lines.join("\r\n") + "\r\n").toLatin1());
 }
 
+// A report of a Russian dictionary is written in UTF-8 and shown as it is.
+TEST_F(ShellTest, AReportInAnotherScript)
+{
+    WriteBytes(program.path(QStringLiteral("rustina.slv")),
+               "\xEF\xBB\xBF" + U("kočka / кошка @ 1,3,0,0\r\n").toUtf8());
+    program.writeSettings(
+        ("[Setup]\r\nSlovnik=" + program.path(QStringLiteral("rustina.slv")).toStdString() + "\r\n")
+            .c_str());
+    program.start();
+    QString title;
+    const QString shown = showReport("etnosti1", &title);
+    EXPECT_TRUE(shown.contains(U("кошка                         3 [ 75.00]")))
+        << shown.toStdString();
+    const QByteArray written = ReadBytes(reportFile());
+    EXPECT_TRUE(written.startsWith("\xEF\xBB\xBF"));
+    EXPECT_TRUE(written.contains(U("кошка").toUtf8()));
+}
+
 TEST_F(ShellTest, TheErrorReportReplacesTheLastOne)
 {
     startWithExample();
