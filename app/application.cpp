@@ -17,6 +17,7 @@
 #include "vocabulary/vocabulary_store.h"
 #include "widgets/prompts.h"
 #include "widgets/run_command.h"
+#include "widgets/screen_place.h"
 
 #include "core/file_error.h"
 
@@ -64,8 +65,12 @@ void Application::addCommand(QMenu *menu, const char *name, const QString &text,
     QAction *action = menu ? menu->addAction(text) : m_drillWindow->menuBar()->addAction(text);
     action->setObjectName(QLatin1String(name));
     action->setShortcut(shortcut);
-    connect(action, &QAction::triggered, this,
-            [this, command] { runCommand([this, command] { (this->*command)(); }); });
+    // Whatever window or message the command opened, the drill has the keyboard afterwards.
+    connect(action, &QAction::triggered, this, [this, command] {
+        runCommand([this, command] { (this->*command)(); });
+        if (m_drillWindow->isVisible())
+            m_drillWindow->takeBackFocus();
+    });
 }
 
 void Application::buildMenu()
@@ -117,6 +122,8 @@ void Application::buildMenu()
 void Application::start()
 {
     m_drillWindow->show();
+    // With its frame known, the window is kept wholly inside the screen.
+    KeepOnScreen(m_drillWindow.get());
     startUp();
 }
 
@@ -189,6 +196,7 @@ void Application::openDictionary(const QString &fileName)
 QString Application::chooseDictionary()
 {
     DictionaryChooser &chooser = dictionaryChooser();
+    FitOnScreen(&chooser);
     if (chooser.exec() != QDialog::Accepted)
         return QString();
     return chooser.selectedPath();
@@ -286,7 +294,8 @@ void Application::saveAnswers()
 void Application::followWriteBack(const WriteBack &result)
 {
     if (result.becameUtf8)
-        m_context->prompts.notice(m_drillWindow.get(), BecameUtf8Message(m_context->vocabulary.path));
+        m_context->prompts.notice(m_drillWindow.get(),
+                                  BecameUtf8Message(m_context->vocabulary.path));
     if (!result.merged)
         return;
     DrillSession &drill = m_context->drill;
@@ -349,6 +358,7 @@ void Application::quit()
 
 void Application::newDictionary()
 {
+    FitOnScreen(&newDictionaryDialog());
     newDictionaryDialog().exec();
 }
 
@@ -362,6 +372,7 @@ void Application::editDictionary()
         if (!vocabulary.path.isEmpty() && SameFile(chosen, vocabulary.path))
             writeBackBeforeLeaving();
         DictionaryEditor &editor = dictionaryEditor();
+        FitOnScreen(&editor);
         OpenForEditing(vocabulary, chosen,
                        [&editor](const QString &path) { editor.openFile(path); });
         editor.exec();
@@ -440,18 +451,23 @@ void Application::resetDrillCounters()
 
 // ---- settings, help and about ----
 
+// The settings and the help window have places of their own, the about box the middle of
+// the screen; each stays inside the screen.
 void Application::showSettings()
 {
+    PlaceOnScreen(&settingsDialog(), QPoint(288, 66));
     settingsDialog().exec();
 }
 
 void Application::showHelp()
 {
+    PlaceOnScreen(&helpWindow(), QPoint(370, 192));
     helpWindow().exec();
 }
 
 void Application::showAbout()
 {
+    CentreOnScreen(&aboutBox());
     aboutBox().exec();
 }
 
@@ -549,7 +565,6 @@ int RunMerko(int argc, char *argv[], const std::function<void(DrillWindow &)> &b
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("merko"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Merko"));
     // The format is named, so that the image is not offered to every image reader first.
     QApplication::setWindowIcon(QIcon(QPixmap(QStringLiteral(":/assets/merko.png"), "PNG")));
     InstallCzechTranslation(application);

@@ -5,6 +5,7 @@
 #include "widgets/animated_picture.h"
 #include "widgets/prompts.h"
 #include "widgets/virtual_keys.h"
+#include "widgets/screen_place.h"
 #include "widgets/window_parts.h"
 #include "assessment/answer_judge.h"
 #include "core/helpers.h"
@@ -19,6 +20,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 
 namespace {
 
@@ -99,8 +101,8 @@ DrillWindow::DrillWindow(DrillSession &session, Prompts &prompts, QWidget *paren
     formFont.setBold(true);
     setFont(formFont);
     buildControls();
-    move(233, 151);
     resize(668, 322);
+    PlaceOnScreen(this, QPoint(233, 151));
 }
 
 void DrillWindow::buildControls()
@@ -108,7 +110,12 @@ void DrillWindow::buildControls()
     auto *client = named(new QWidget(this), "ClientArea");
     client->setMinimumSize(660, 262);
     setBackground(client, QPalette::Window, silver);
-    setCentralWidget(client);
+    // On a screen too small for the window (a large scale factor) the drill scrolls.
+    auto *scroll = named(new QScrollArea(this), "ClientScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(client);
+    setCentralWidget(scroll);
 
     m_dictionaryCaption
         = label(client, "Label11", NoVocabularyCaption, QRect(108, 2, 350, 16), Qt::AlignCenter);
@@ -207,6 +214,24 @@ void DrillWindow::buildControls()
     setTabOrder(m_nextButton, m_answer);
     setTabOrder(m_answer, m_offeredComment);
     setTabOrder(m_offeredComment, m_answerComment);
+}
+
+// As if moved there by the keyboard, so that the button shows that Enter presses it.
+void DrillWindow::focusNextButton()
+{
+    m_nextButton->setFocus(Qt::ShortcutFocusReason);
+    setAttribute(Qt::WA_KeyboardFocusChange);
+}
+
+void DrillWindow::takeBackFocus()
+{
+    activateWindow();
+    raise();
+    // Where the drill goes on: typing the answer, or pressing "další".
+    if (m_session.hasPair() && m_session.panelColour() == PanelColour::Silver)
+        m_answer->setFocus(Qt::OtherFocusReason);
+    else
+        focusNextButton();
 }
 
 PanelColour DrillWindow::panelColour() const
@@ -330,7 +355,7 @@ void DrillWindow::checkAnswer()
             m_criterionNumber->setText(QString());
         }
     }
-    m_nextButton->setFocus();
+    focusNextButton();
     showAnswerComment(verdict.answerComment);
 }
 
@@ -341,7 +366,7 @@ void DrillWindow::revealAndCount()
     m_answer->setText(revealed.expected);
     showCounters();
     emit answerCounted();
-    m_nextButton->setFocus();
+    focusNextButton();
     showPanelColour();
 }
 
@@ -351,7 +376,7 @@ bool DrillWindow::nextButtonKeyPressed(int key, const QString &text)
         if (!m_session.hasPair())
             return true;
         m_answer->setText(m_session.revealWithoutCounting());
-        m_nextButton->setFocus();
+        focusNextButton();
         showPanelColour();
         return true;
     }
@@ -392,7 +417,12 @@ void DrillWindow::changeEvent(QEvent *event)
 bool DrillWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_answer && event->type() == QEvent::KeyPress) {
-        const int key = VirtualKeyCode(*static_cast<QKeyEvent *>(event));
+        auto *keyEvent = static_cast<QKeyEvent *>(event);
+        // Alt with a letter that no menu takes types nothing.
+        if (keyEvent->modifiers().testFlag(Qt::AltModifier)
+            && !keyEvent->modifiers().testFlag(Qt::ControlModifier) && !keyEvent->text().isEmpty())
+            return true;
+        const int key = VirtualKeyCode(*keyEvent);
         answerKeyPressed(key);
         return key == VirtualKey::Enter || key == VirtualKey::F1;
     }

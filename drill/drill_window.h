@@ -32,6 +32,10 @@ public:
     void setCriterionPanelVisible(bool visible);
     void hidePicture();
 
+    // After another window or a message closed: this window is active again, the focus where
+    // the drill goes on.
+    void takeBackFocus();
+
     PanelColour panelColour() const;
 
 signals:
@@ -47,6 +51,7 @@ protected:
 private:
     void buildControls();
     void showPanelColour();
+    void focusNextButton();
     void showAnswerComment(const QString &comment);
     void answerKeyPressed(int key);
     bool nextButtonKeyPressed(int key, const QString &text);

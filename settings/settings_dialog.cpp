@@ -2,6 +2,7 @@
 
 #include "settings.h"
 #include "widgets/run_command.h"
+#include "widgets/window_parts.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -126,10 +127,12 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
     button2->setObjectName(QStringLiteral("Button2"));
     button2->setGeometry(208, 320, 57, 25);
     button2->setAutoDefault(false);
+    PressOnEnter(button2);
     auto *button1 = new QPushButton(QStringLiteral("OK"), this);
     button1->setObjectName(QStringLiteral("Button1"));
     button1->setGeometry(280, 320, 57, 25);
     button1->setAutoDefault(false);
+    PressOnEnter(button1);
 
     setTabOrder(m_pairChoice->checkedButton(), m_sideChoice->checkedButton());
     setTabOrder(m_sideChoice->checkedButton(), m_assessment->checkedButton());

@@ -2,6 +2,7 @@
 
 #include "core/text_file.h"
 #include "widgets/run_command.h"
+#include "widgets/screen_place.h"
 #include "widgets/window_parts.h"
 #include "reports.h"
 
@@ -29,6 +30,8 @@ ReportWindow::ReportWindow(Prompts &prompts, const QString &dataDirectory, QWidg
     fixed.setPixelSize(13);
     fixed.setBold(true);
     m_text = Memo(this, fixed, true);
+    m_text->setReadOnly(true);
+    m_okButton = button1;
     layout->addWidget(m_text);
 
     connect(button1, &QPushButton::clicked, this, &QDialog::accept);
@@ -43,6 +46,7 @@ void ReportWindow::showReport(const QStringList &lines, const QString &title)
 {
     WriteFileSafely(reportPath(), JoinLines(lines));
     setWindowTitle(title);
+    FitOnScreen(this);
     exec();
 }
 
@@ -53,4 +57,5 @@ void ReportWindow::showEvent(QShowEvent *event)
         m_text->setPlainText(ReadTextFileLines(reportPath()).join(QLatin1Char('\n')));
     });
     QDialog::showEvent(event);
+    m_okButton->setFocus(Qt::TabFocusReason);
 }

@@ -5,6 +5,7 @@
 
 class Prompts;
 class QPlainTextEdit;
+class QPushButton;
 
 // The statistics report window: shows the report file in a fixed-pitch font.
 class ReportWindow : public QDialog
@@ -27,4 +28,5 @@ private:
     Prompts &m_prompts;
     const QString &m_dataDirectory;
     QPlainTextEdit *m_text;
+    QPushButton *m_okButton;
 };

@@ -30,9 +30,10 @@ void ScriptedPrompts::error(QWidget *, const QString &text)
     asked.append({QStringLiteral("error"), text});
 }
 
-QString ScriptedPrompts::saveFileName(QWidget *, const QString &, const QString &filter,
+QString ScriptedPrompts::saveFileName(QWidget *, const QString &start, const QString &filter,
                                       const QString &defaultSuffix)
 {
+    saveStarts.append(start);
     asked.append({QStringLiteral("save"), filter});
     saveFilters.append(filter);
     saveSuffixes.append(defaultSuffix);

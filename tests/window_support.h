@@ -32,7 +32,7 @@ public:
     bool confirm(QWidget *parent, const QString &text) override;
     void notice(QWidget *parent, const QString &text) override;
     void error(QWidget *parent, const QString &text) override;
-    QString saveFileName(QWidget *parent, const QString &directory, const QString &filter,
+    QString saveFileName(QWidget *parent, const QString &start, const QString &filter,
                          const QString &defaultSuffix) override;
     WriteFailureChoice writeFailed(QWidget *parent, const QString &text) override;
 
@@ -41,6 +41,7 @@ public:
     QStringList saveNames;   // for the save dialog, in order; cancelled once they run out
     QStringList saveFilters; // what each save dialog offered
     QStringList saveSuffixes;
+    QStringList saveStarts; // where each save dialog started
     // for a failed write-back, in order; Discard once they run out, so no test loops
     QList<WriteFailureChoice> writeChoices;
 

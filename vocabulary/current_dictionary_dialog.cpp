@@ -4,9 +4,12 @@
 #include "vocabulary_store.h"
 #include "widgets/prompts.h"
 #include "widgets/run_command.h"
+#include "widgets/screen_place.h"
 #include "widgets/window_parts.h"
 
+#include <QFontMetrics>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 CurrentDictionaryDialog::CurrentDictionaryDialog(Prompts &prompts, QWidget *parent)
@@ -21,10 +24,14 @@ CurrentDictionaryDialog::CurrentDictionaryDialog(Prompts &prompts, QWidget *pare
     m_text = Memo(this, fixed, false);
     m_text->setPlainText(QStringLiteral("\n"));
     FlatColumn(this)->addWidget(m_text);
+    // Wide enough for a whole line as the program writes it, counters included.
+    const int line = QFontMetrics(fixed).horizontalAdvance(QString(150, QLatin1Char('0')));
+    resize(line + m_text->verticalScrollBar()->sizeHint().width() + 24, 233);
 }
 
 int CurrentDictionaryDialog::showFile(const QString &path)
 {
+    FitOnScreen(this);
     // Without a file the window still opens, with what it showed last.
     if (path.isEmpty()) {
         m_prompts.notice(this, EmptyVocabularyMessage);

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QPushButton>
@@ -25,7 +27,8 @@ DictionaryChooser::DictionaryChooser(Prompts &prompts, const QString &programDir
 {
     setObjectName(QStringLiteral("Form6"));
     setWindowTitle(QStringLiteral("    výběr slovníku:"));
-    resize(467, 352);
+    // Wider than the window first was, so that the folder tree shows whole names.
+    resize(640, 380);
     QPalette silver = palette();
     silver.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(silver);
@@ -41,16 +44,23 @@ DictionaryChooser::DictionaryChooser(Prompts &prompts, const QString &programDir
     m_directoryTree = new QTreeView(m_splitter);
     m_directoryTree->setObjectName(QStringLiteral("DirectoryListBox1"));
     m_directoryTree->setHeaderHidden(true);
+    // Deep folders scroll sideways instead of cutting their names.
+    m_directoryTree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_directoryTree->header()->setStretchLastSection(false);
     m_splitter->addWidget(m_directoryTree);
 
     auto *panel2 = new QWidget(m_splitter);
     panel2->setObjectName(QStringLiteral("Panel2"));
     m_splitter->addWidget(panel2);
-    m_splitter->setSizes({129, 338});
+    m_splitter->setSizes({240, 400});
     m_splitter->setStretchFactor(1, 1);
 
     auto *panelLayout = new QVBoxLayout(panel2);
     panelLayout->setContentsMargins(4, 4, 4, 4);
+    m_folder = new QLabel(panel2);
+    m_folder->setObjectName(QStringLiteral("FolderLabel"));
+    m_folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    panelLayout->addWidget(m_folder);
     m_dictionaryList = new QListWidget(panel2);
     m_dictionaryList->setObjectName(QStringLiteral("ListBox1"));
     panelLayout->addWidget(m_dictionaryList, 1);
@@ -72,6 +82,9 @@ DictionaryChooser::DictionaryChooser(Prompts &prompts, const QString &programDir
     connect(m_dictionaryList, &QListWidget::itemActivated, this,
             &DictionaryChooser::chooseCurrentFile);
     connect(button1, &QPushButton::clicked, this, &DictionaryChooser::chooseCurrentFile);
+    // The arrows on the closed box would switch the drive at once and empty the list: a drive
+    // is chosen from the opened list (Alt+Down, F4 or a click).
+    m_driveBox->installEventFilter(this);
     connect(m_driveBox, &QComboBox::activated, this,
             [this](int index) { openDirectory(m_driveBox->itemData(index).toString()); });
 }
@@ -108,6 +121,22 @@ void DictionaryChooser::showEvent(QShowEvent *event)
 {
     refresh();
     QDialog::showEvent(event);
+    m_dictionaryList->setFocus(Qt::TabFocusReason);
+}
+
+bool DictionaryChooser::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_driveBox && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool arrow = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down
+                           || key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown
+                           || key->key() == Qt::Key_Home || key->key() == Qt::Key_End;
+        if (arrow && !key->modifiers().testFlag(Qt::AltModifier))
+            return true;
+    }
+    if (watched == m_driveBox && event->type() == QEvent::Wheel)
+        return true;
+    return QDialog::eventFilter(watched, event);
 }
 
 void DictionaryChooser::refresh()
@@ -130,6 +159,7 @@ void DictionaryChooser::showWorkingDirectory()
         m_directoryTree->expand(index);
     }
     showDriveOf(QDir::currentPath());
+    m_folder->setText(QDir::toNativeSeparators(QDir::currentPath()));
     listDictionaries();
 }
 

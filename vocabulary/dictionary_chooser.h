@@ -5,6 +5,7 @@
 
 class Prompts;
 class QComboBox;
+class QLabel;
 class QFileSystemModel;
 class QListWidget;
 class QModelIndex;
@@ -33,6 +34,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void listDictionaries();
@@ -52,4 +54,5 @@ private:
     QListWidget *m_dictionaryList;
     QListWidget *m_fileList;
     QComboBox *m_driveBox;
+    QLabel *m_folder; // the working directory's path
 };

@@ -3,6 +3,7 @@
 #include "core/text_file.h"
 #include "widgets/prompts.h"
 #include "widgets/run_command.h"
+#include "widgets/edit_grid.h"
 #include "widgets/window_parts.h"
 #include "editor_content.h"
 #include "vocabulary_store.h"
@@ -25,7 +26,7 @@ DictionaryEditor::DictionaryEditor(Prompts &prompts, QWidget *parent)
     QPushButton *button1 = NamedButton(QStringLiteral("ulož"), "Button1", this);
     layout->addWidget(ButtonStrip("Panel1", 41, {button1}, this));
 
-    m_grid = new QTableWidget(GridRows, 2, this);
+    m_grid = new EditGrid(GridRows, 2, this);
     m_grid->setObjectName(QStringLiteral("StringGrid1"));
     m_grid->horizontalHeader()->hide();
     m_grid->verticalHeader()->hide();
@@ -35,6 +36,8 @@ DictionaryEditor::DictionaryEditor(Prompts &prompts, QWidget *parent)
     m_grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
     layout->addWidget(m_grid);
 
+    SaveShortcut(button1);
+    setTabOrder(m_grid, button1); // out of the grid, to "ulož"
     connect(button1, &QPushButton::clicked, this, &DictionaryEditor::save);
 }
 
@@ -49,13 +52,14 @@ void DictionaryEditor::openFile(const QString &path)
         m_grid->setItem(row, 0, new QTableWidgetItem(content.rows.at(row).first));
         m_grid->setItem(row, 1, new QTableWidgetItem(content.rows.at(row).second));
     }
-    m_directory = QFileInfo(path).absolutePath();
+    m_openedPath = QFileInfo(path).absoluteFilePath();
 }
 
 void DictionaryEditor::save()
 {
+    // The dialog offers the file that was opened.
     const QString fileName = m_prompts.saveFileName(
-        this, m_directory, QStringLiteral("slovníky (*.slv)"), QStringLiteral("slv"));
+        this, m_openedPath, QStringLiteral("slovníky (*.slv)"), QStringLiteral("slv"));
     if (fileName.isEmpty())
         return;
     // The rows as edited; the theme, the counters and the unseen lines as the file had them.

@@ -29,5 +29,5 @@ private:
     Prompts &m_prompts;
     QTableWidget *m_grid;
     EditorContent m_opened; // the file as read: theme, counters, unseen lines
-    QString m_directory;    // where the save dialog starts
+    QString m_openedPath;   // where the save dialog starts
 };

@@ -3,6 +3,7 @@
 #include "core/text_file.h"
 #include "widgets/prompts.h"
 #include "widgets/run_command.h"
+#include "widgets/edit_grid.h"
 #include "widgets/window_parts.h"
 #include "editor_content.h"
 
@@ -52,7 +53,7 @@ NewDictionaryDialog::NewDictionaryDialog(Prompts &prompts, QWidget *parent)
     topLayout->addWidget(m_theme, 1);
     layout->addWidget(panel1);
 
-    m_grid = new QTableWidget(GridRows, 3, this);
+    m_grid = new EditGrid(GridRows, 3, this);
     m_grid->setObjectName(QStringLiteral("StringGrid1"));
     m_grid->horizontalHeader()->hide();
     m_grid->verticalHeader()->hide();
@@ -71,6 +72,7 @@ NewDictionaryDialog::NewDictionaryDialog(Prompts &prompts, QWidget *parent)
         if (!m_filling)
             m_saved = false;
     });
+    SaveShortcut(button1);
     connect(button1, &QPushButton::clicked, this, &NewDictionaryDialog::save);
     connect(button2, &QPushButton::clicked, this, &QDialog::accept);
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -9,7 +10,7 @@ namespace {
 
 QString title()
 {
-    return QApplication::applicationDisplayName();
+    return QStringLiteral("Merko");
 }
 
 } // namespace
@@ -47,12 +48,15 @@ WriteFailureChoice MessageBoxPrompts::writeFailed(QWidget *parent, const QString
     return WriteFailureChoice::Retry;
 }
 
-QString MessageBoxPrompts::saveFileName(QWidget *parent, const QString &directory,
+QString MessageBoxPrompts::saveFileName(QWidget *parent, const QString &start,
                                         const QString &filter, const QString &defaultSuffix)
 {
-    QFileDialog dialog(parent, QString(), directory, filter);
+    const QFileInfo startAt(start);
+    QFileDialog dialog(parent, QString(), startAt.isDir() ? start : startAt.absolutePath(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
+    if (!startAt.isDir())
+        dialog.selectFile(startAt.fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();

@@ -20,8 +20,9 @@ public:
     virtual void notice(QWidget *parent, const QString &text) = 0;
     // An error message with OK.
     virtual void error(QWidget *parent, const QString &text) = 0;
-    // The file name chosen in a save dialog, or empty when the user cancelled.
-    virtual QString saveFileName(QWidget *parent, const QString &directory, const QString &filter,
+    // The file name chosen in a save dialog, or empty when the user cancelled. The dialog
+    // starts at `start`: a folder, or a file whose name it offers.
+    virtual QString saveFileName(QWidget *parent, const QString &start, const QString &filter,
                                  const QString &defaultSuffix)
         = 0;
     // An error box for a failed write-back: "Zkusit znovu", "Uložit jinam...", "Zavřít bez
@@ -35,7 +36,7 @@ public:
     bool confirm(QWidget *parent, const QString &text) override;
     void notice(QWidget *parent, const QString &text) override;
     void error(QWidget *parent, const QString &text) override;
-    QString saveFileName(QWidget *parent, const QString &directory, const QString &filter,
+    QString saveFileName(QWidget *parent, const QString &start, const QString &filter,
                          const QString &defaultSuffix) override;
     WriteFailureChoice writeFailed(QWidget *parent, const QString &text) override;
 };

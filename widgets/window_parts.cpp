@@ -1,7 +1,9 @@
 #include "window_parts.h"
 
+#include <QAction>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -15,6 +17,43 @@ QVBoxLayout *FlatColumn(QWidget *window)
     return layout;
 }
 
+namespace {
+
+class EnterPresses : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                static_cast<QPushButton *>(watched)->click();
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void PressOnEnter(QPushButton *button)
+{
+    button->installEventFilter(new EnterPresses(button));
+}
+
+void SaveShortcut(QPushButton *button)
+{
+    auto *action = new QAction(button);
+    action->setShortcut(QKeySequence::Save);
+    action->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(action, &QAction::triggered, button, &QPushButton::click);
+    button->window()->addAction(action);
+}
+
 QPushButton *NamedButton(const QString &text, const char *name, QWidget *parent, bool bold)
 {
     auto *button = new QPushButton(text, parent);
@@ -23,6 +62,7 @@ QPushButton *NamedButton(const QString &text, const char *name, QWidget *parent,
     font.setBold(bold);
     button->setFont(font);
     button->setAutoDefault(false);
+    PressOnEnter(button);
     return button;
 }
 

@@ -15,8 +15,13 @@ class QWidget;
 // A column layout that fills the window edge to edge.
 QVBoxLayout *FlatColumn(QWidget *window);
 
-// A push button with its name; bold when asked; Enter in a dialog does not press it.
+// A push button with its name; bold when asked. Enter presses it when it has the focus, and
+// only then: Enter elsewhere in its dialog (a grid, a field) is not taken for it.
 QPushButton *NamedButton(const QString &text, const char *name, QWidget *parent, bool bold = true);
+// Enter (and the keypad's Enter) press the button when it has the focus, as Space does.
+void PressOnEnter(QPushButton *button);
+// Ctrl+S anywhere in the button's window presses it.
+void SaveShortcut(QPushButton *button);
 
 // A strip of the given height holding the buttons at its right edge.
 QWidget *ButtonStrip(const char *name, int height, const QList<QPushButton *> &buttons,
