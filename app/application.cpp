@@ -12,6 +12,7 @@
 #include "vocabulary/current_dictionary_dialog.h"
 #include "vocabulary/dictionary_chooser.h"
 #include "vocabulary/dictionary_editor.h"
+#include "vocabulary/exchange.h"
 #include "vocabulary/new_dictionary_dialog.h"
 #include "vocabulary/vocabulary_file.h"
 #include "vocabulary/vocabulary_store.h"
@@ -24,6 +25,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -83,6 +85,10 @@ void Application::buildMenu()
     QMenu *file = addMenu(nullptr, "Soubor1", QStringLiteral("&Soubor"));
     addCommand(file, "Nati1", QStringLiteral("&Načti"), &Application::loadDictionary,
                QKeySequence(Qt::Key_F3));
+    addCommand(file, "Importovat1", QStringLiteral("&Importovat..."),
+               &Application::importDictionary, {});
+    addCommand(file, "Exportovat1", QStringLiteral("E&xportovat..."),
+               &Application::exportDictionary, {});
     separator(file, "N1");
     QMenu *edit = addMenu(file, "Edituj1", QStringLiteral("&Edituj"));
     addCommand(edit, "Nov1", QStringLiteral("&Nový"), &Application::newDictionary, {});
@@ -352,6 +358,70 @@ void Application::quit()
 {
     if (m_context->prompts.confirm(m_drillWindow.get(), QStringLiteral("Chcete skutečně skončit?")))
         m_drillWindow->close();
+}
+
+// ---- vocabulary of other programs ----
+
+void Application::importDictionary()
+{
+    Prompts &prompts = m_context->prompts;
+    const QString source = prompts.openFileName(
+        m_drillWindow.get(), QDir::currentPath(),
+        QStringLiteral("slovíčka jiných programů (*.kvtml *.tsv *.csv *.txt);;všechny soubory (*)"));
+    if (source.isEmpty())
+        return;
+    const ImportResult result = ImportVocabulary(ReadFileBytes(source));
+    if (result.pairs.isEmpty()) {
+        prompts.error(m_drillWindow.get(),
+                      QStringLiteral("Ze souboru %1 nešlo převzít žádnou dvojici.\n").arg(source)
+                          + result.skipped.mid(0, 10).join(QLatin1Char('\n')));
+        return;
+    }
+    if (result.pairs.size() > Vocabulary::Capacity
+        && !prompts.confirm(m_drillWindow.get(),
+                            QStringLiteral("Soubor obsahuje %1 dvojic, slovník jich pojme nejvýše "
+                                           "%2. Zapsat prvních %2? Zbylých %3 bude vynecháno.")
+                                .arg(result.pairs.size())
+                                .arg(Vocabulary::Capacity)
+                                .arg(result.pairs.size() - Vocabulary::Capacity)))
+        return;
+    const QFileInfo sourceFile(source);
+    const QString target = prompts.saveFileName(
+        m_drillWindow.get(),
+        sourceFile.dir().filePath(sourceFile.completeBaseName() + QStringLiteral(".slv")),
+        QStringLiteral("slovníky (*.slv)"), QStringLiteral("slv"));
+    if (target.isEmpty())
+        return;
+    if (SameFile(target, source))
+        throw FileError(QStringLiteral("Soubor %1, ze kterého se slovíčka berou, se nepřepisuje; "
+                                       "zvolte pro slovník jiné jméno.")
+                            .arg(source));
+    // Windows-1250 when every character fits, UTF-8 with its byte order mark otherwise.
+    const Vocabulary imported = DictionaryFromImport(result);
+    WriteFileSafely(target, FormatVocabularyFile(imported));
+    m_context->settings.dictionaryPath = ResolvedPath(target);
+    openDictionary(target);
+    prompts.notice(m_drillWindow.get(), ImportSummary(result, imported.count()));
+}
+
+void Application::exportDictionary()
+{
+    const Vocabulary &vocabulary = m_context->vocabulary;
+    if (vocabulary.path.isEmpty() || vocabulary.count() == 0) {
+        m_context->prompts.notice(m_drillWindow.get(), EmptyVocabularyMessage);
+        return;
+    }
+    const QFileInfo current(vocabulary.path);
+    const QString target = m_context->prompts.saveFileName(
+        m_drillWindow.get(),
+        current.dir().filePath(current.completeBaseName() + QStringLiteral(".kvtml")),
+        QStringLiteral("KVTML (*.kvtml);;text oddělený tabulátory (*.tsv *.txt)"),
+        QStringLiteral("kvtml"));
+    if (target.isEmpty())
+        return;
+    const bool kvtml = !target.endsWith(QLatin1String(".tsv"), Qt::CaseInsensitive)
+                       && !target.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
+    WriteFileSafely(target, kvtml ? ExportKvtml(vocabulary) : ExportDelimited(vocabulary));
 }
 
 // ---- dictionary windows ----

@@ -56,6 +56,8 @@ public:
 
     // The commands of the main menu.
     void loadDictionary();
+    void importDictionary();
+    void exportDictionary();
     void newDictionary();
     void editDictionary();
     void showCurrentDictionary();

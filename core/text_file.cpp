@@ -67,7 +67,9 @@ QByteArray EncodeText(const QString &text, TextEncoding &encoding)
     if (encoding == TextEncoding::Windows1250) {
         QStringEncoder encoder(codePage);
         QByteArray bytes = encoder.encode(text);
-        if (!encoder.hasError())
+        // Bytes that would be read as UTF-8 next time (windows-1250 text that happens to be
+        // valid UTF-8) are not written either: that text would come back changed.
+        if (!encoder.hasError() && DetectEncoding(bytes) == TextEncoding::Windows1250)
             return bytes;
         // Nothing is replaced by '?': the file becomes UTF-8, marked as such.
         encoding = TextEncoding::Utf8WithBom;

@@ -14,8 +14,9 @@ enum class TextEncoding { Windows1250, Utf8, Utf8WithBom };
 TextEncoding DetectEncoding(const QByteArray &bytes);
 // The text of the bytes in that encoding, without a byte order mark.
 QString DecodeText(const QByteArray &bytes, TextEncoding encoding);
-// The bytes of the text in the encoding, in one pass. A text that windows-1250 cannot hold
-// is written in UTF-8 with a byte order mark instead, and `encoding` says so afterwards.
+// The bytes of the text in the encoding, in one pass. A text that windows-1250 cannot hold, or
+// whose windows-1250 bytes would be read as UTF-8, is written in UTF-8 with a byte order mark
+// instead, and `encoding` says so afterwards.
 QByteArray EncodeText(const QString &text, TextEncoding &encoding);
 
 // The first `count` characters of a text: a character outside the basic plane (two UTF-16

@@ -101,6 +101,10 @@ TEST(TextFile, TextBeyondWindows1250BecomesUtf8WithAByteOrderMark)
     encoding = TextEncoding::Utf8;
     EXPECT_EQ(EncodeText(U("č"), encoding), U("č").toUtf8()) << "a UTF-8 file stays UTF-8";
     EXPECT_EQ(JoinLines({U("кошка")}), "\xEF\xBB\xBF" + U("кошка\r\n").toUtf8());
+    // Windows-1250 bytes that would read back as UTF-8 ("ĹĽ" is "ż" there) are not written.
+    encoding = TextEncoding::Windows1250;
+    EXPECT_EQ(EncodeText(U("ĹĽ"), encoding), "\xEF\xBB\xBF" + U("ĹĽ").toUtf8());
+    EXPECT_EQ(encoding, TextEncoding::Utf8WithBom);
 }
 
 struct DetectionCase

@@ -40,6 +40,12 @@ QString ScriptedPrompts::saveFileName(QWidget *, const QString &start, const QSt
     return saveNames.isEmpty() ? QString() : saveNames.takeFirst();
 }
 
+QString ScriptedPrompts::openFileName(QWidget *, const QString &, const QString &filter)
+{
+    asked.append({QStringLiteral("open"), filter});
+    return openNames.isEmpty() ? QString() : openNames.takeFirst();
+}
+
 WriteFailureChoice ScriptedPrompts::writeFailed(QWidget *, const QString &text)
 {
     asked.append({QStringLiteral("writeFailed"), text});

@@ -35,6 +35,7 @@ public:
     QString saveFileName(QWidget *parent, const QString &start, const QString &filter,
                          const QString &defaultSuffix) override;
     WriteFailureChoice writeFailed(QWidget *parent, const QString &text) override;
+    QString openFileName(QWidget *parent, const QString &directory, const QString &filter) override;
 
     QList<Asked> asked;
     QList<bool> answers;     // for confirm, in order; No once they run out
@@ -42,6 +43,7 @@ public:
     QStringList saveFilters; // what each save dialog offered
     QStringList saveSuffixes;
     QStringList saveStarts; // where each save dialog started
+    QStringList openNames;  // for the open dialog, in order; cancelled once they run out
     // for a failed write-back, in order; Discard once they run out, so no test loops
     QList<WriteFailureChoice> writeChoices;
 

@@ -30,6 +30,17 @@ void MessageBoxPrompts::error(QWidget *parent, const QString &text)
     QMessageBox::critical(parent, title(), text);
 }
 
+QString MessageBoxPrompts::openFileName(QWidget *parent, const QString &directory,
+                                        const QString &filter)
+{
+    QFileDialog dialog(parent, QString(), directory, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
 WriteFailureChoice MessageBoxPrompts::writeFailed(QWidget *parent, const QString &text)
 {
     QMessageBox box(QMessageBox::Critical, title(), text, QMessageBox::NoButton, parent);

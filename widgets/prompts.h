@@ -25,6 +25,9 @@ public:
     virtual QString saveFileName(QWidget *parent, const QString &start, const QString &filter,
                                  const QString &defaultSuffix)
         = 0;
+    // The file chosen in an open dialog, or empty when the user cancelled.
+    virtual QString openFileName(QWidget *parent, const QString &directory, const QString &filter)
+        = 0;
     // An error box for a failed write-back: "Zkusit znovu", "Uložit jinam...", "Zavřít bez
     // uložení". Closing the box retries.
     virtual WriteFailureChoice writeFailed(QWidget *parent, const QString &text) = 0;
@@ -39,4 +42,6 @@ public:
     QString saveFileName(QWidget *parent, const QString &start, const QString &filter,
                          const QString &defaultSuffix) override;
     WriteFailureChoice writeFailed(QWidget *parent, const QString &text) override;
+    QString openFileName(QWidget *parent, const QString &directory,
+                         const QString &filter) override;
 };

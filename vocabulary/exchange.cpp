@@ -1,0 +1,458 @@
+#include "exchange.h"
+
+#include "core/file_error.h"
+#include "core/text_file.h"
+#include "vocabulary_file.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+// Takes a pair into the result when a dictionary line can hold it as it is; otherwise says why
+// not. Nothing is changed on the way but blanks at the ends.
+void acceptPair(const QString &where, QString first, QString second, QString firstComment,
+                QString secondComment, ImportResult &result)
+{
+    first = TrimWhite(first);
+    second = TrimWhite(second);
+    firstComment = TrimWhite(firstComment);
+    secondComment = TrimWhite(secondComment);
+    const auto skip = [&](const QString &reason) {
+        result.skipped.append(where + QStringLiteral(": ") + reason);
+    };
+    if (first.isEmpty() || second.isEmpty()) {
+        skip(QStringLiteral("jedna strana je prázdná"));
+        return;
+    }
+    const QString all = first + firstComment + second + secondComment;
+    if (all.contains(QLatin1Char('@')) || first.contains(QLatin1Char('/'))
+        || firstComment.contains(QLatin1Char('/'))) {
+        skip(QStringLiteral("obsahuje '/' nebo '@', které řádek slovníku nepojme"));
+        return;
+    }
+    if (all.contains(QLatin1Char('{')) || all.contains(QLatin1Char('}'))) {
+        skip(QStringLiteral("obsahuje složenou závorku, kterou slovník vyhrazuje komentářům"));
+        return;
+    }
+    const auto length = [](const QString &side, const QString &comment) {
+        return CharacterCount(side) + (comment.isEmpty() ? 0 : CharacterCount(comment) + 3);
+    };
+    if (length(first, firstComment) > Vocabulary::EntryTextCapacity
+        || length(second, secondComment) > Vocabulary::EntryTextCapacity) {
+        skip(QStringLiteral("strana i s komentářem je delší než %1 znaků")
+                 .arg(Vocabulary::EntryTextCapacity));
+        return;
+    }
+    if (all.contains(QLatin1Char('\n')) || all.contains(QLatin1Char('\r'))) {
+        skip(QStringLiteral("obsahuje konec řádku"));
+        return;
+    }
+    // Read back the way a dictionary line is read, so that the pair is exactly what the
+    // written dictionary will hold.
+    const auto part = [](const QString &side, const QString &comment) {
+        return comment.isEmpty() ? side : side + QStringLiteral(" {") + comment + QLatin1Char('}');
+    };
+    const ParsedLine parsed
+        = ParseVocabularyLine(part(first, firstComment) + QStringLiteral(" / ")
+                                  + part(second, secondComment),
+                              false);
+    if (parsed.kind != ParsedLine::PairLine || TrimWhite(parsed.entry.side[1]) != first
+        || TrimWhite(parsed.entry.side[2]) != second) {
+        skip(QStringLiteral("řádek slovníku by ho nepřečetl tak, jak je"));
+        return;
+    }
+    result.pairs.append(parsed.entry);
+}
+
+// ---- KVTML ----
+
+struct KvtmlTranslation
+{
+    int id = 0;
+    QString text;
+    QString comment;
+};
+
+} // namespace
+
+ImportResult ImportKvtml(const QByteArray &bytes)
+{
+    ImportResult result;
+    QXmlStreamReader xml(bytes);
+    QStringList path;
+    QList<KvtmlTranslation> translations;
+    int entries = 0;
+    qint64 entryLine = 0;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            const QString name = xml.name().toString();
+            path.append(name);
+            if (name == QLatin1String("entry") && path.size() == 3) {
+                translations.clear();
+                entryLine = xml.lineNumber();
+            } else if (name == QLatin1String("translation") && path.size() == 4) {
+                translations.append({xml.attributes().value(QLatin1String("id")).toInt(), {}, {}});
+            } else if (path.size() == 5 && path.at(3) == QLatin1String("translation")
+                       && !translations.isEmpty()
+                       && (name == QLatin1String("text") || name == QLatin1String("comment"))) {
+                const QString text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+                (name == QLatin1String("text") ? translations.last().text
+                                               : translations.last().comment)
+                    = text;
+                path.removeLast();
+            } else if (path == QStringList{QStringLiteral("kvtml"), QStringLiteral("information"),
+                                           QStringLiteral("title")}) {
+                result.title = TrimWhite(xml.readElementText(QXmlStreamReader::IncludeChildElements));
+                path.removeLast();
+            }
+        } else if (token == QXmlStreamReader::EndElement) {
+            if (path.size() == 3 && path.at(2) == QLatin1String("entry")) {
+                ++entries;
+                std::stable_sort(translations.begin(), translations.end(),
+                                 [](const auto &a, const auto &b) { return a.id < b.id; });
+                const QString where = QStringLiteral("položka na řádku %1").arg(entryLine);
+                if (translations.size() < 2)
+                    result.skipped.append(where + QStringLiteral(": nemá dva překlady"));
+                else
+                    acceptPair(where, translations.at(0).text, translations.at(1).text,
+                               translations.at(0).comment, translations.at(1).comment, result);
+            }
+            if (!path.isEmpty())
+                path.removeLast();
+        }
+    }
+    if (xml.hasError()) {
+        throw FileError(QStringLiteral("Soubor není platný KVTML: chyba na řádku %1: %2.")
+                            .arg(xml.lineNumber())
+                            .arg(xml.errorString()));
+    }
+    if (entries == 0)
+        throw FileError(QStringLiteral("Soubor KVTML neobsahuje žádnou položku."));
+    return result;
+}
+
+namespace {
+
+// ---- separated text ----
+
+QString plainText(QString field)
+{
+    static const QRegularExpression lineBreaks(QStringLiteral("<\\s*(br|/p|/div|/li)\\s*/?>"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
+    static const QRegularExpression numeric(QStringLiteral("&#(x?)([0-9a-fA-F]+);"));
+    static const QRegularExpression blanks(QStringLiteral("[ \\t]{2,}"));
+    field.replace(lineBreaks, QStringLiteral(" "));
+    field.remove(tags);
+    QString decoded;
+    qsizetype last = 0;
+    for (auto match = numeric.globalMatch(field); match.hasNext();) {
+        const QRegularExpressionMatch m = match.next();
+        decoded += field.mid(last, m.capturedStart() - last);
+        bool ok = false;
+        const uint code = m.captured(2).toUInt(&ok, m.captured(1).isEmpty() ? 10 : 16);
+        decoded += ok ? QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1)
+                      : m.captured();
+        last = m.capturedEnd();
+    }
+    decoded += field.mid(last);
+    static const std::pair<const char *, const char *> entities[]
+        = {{"&nbsp;", " "}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}};
+    for (const auto &[entity, text] : entities)
+        decoded.replace(QLatin1String(entity), QLatin1String(text));
+    decoded.replace(QLatin1String("&amp;"), QLatin1String("&"));
+    decoded.replace(QChar(0xA0), QLatin1Char(' '));
+    decoded.replace(blanks, QStringLiteral(" "));
+    return decoded;
+}
+
+bool looksLikeHtml(const QString &field)
+{
+    static const QRegularExpression html(
+        QStringLiteral("</?[a-zA-Z][^>]*>|&(nbsp|amp|lt|gt|quot|#[0-9]+);"));
+    return html.match(field).hasMatch();
+}
+
+struct Record
+{
+    int line = 0;
+    QStringList fields;
+};
+
+// The records of the text, fields in double quotes holding separators, doubled quotes and
+// line breaks.
+QList<Record> records(const QString &text, QChar separator)
+{
+    QList<Record> result;
+    Record record;
+    QString field;
+    bool quoted = false;
+    bool fieldStarted = false;
+    int line = 1;
+    record.line = line;
+    const auto endField = [&] {
+        record.fields.append(field);
+        field.clear();
+        fieldStarted = false;
+    };
+    const auto endRecord = [&] {
+        endField();
+        if (record.fields.size() > 1 || !TrimWhite(record.fields.first()).isEmpty())
+            result.append(record);
+        record = Record();
+        record.line = line;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == QLatin1Char('"')) {
+                if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
+                    field += c;
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                if (c == QLatin1Char('\n'))
+                    ++line;
+                field += c;
+            }
+        } else if (c == QLatin1Char('"') && !fieldStarted) {
+            quoted = true;
+            fieldStarted = true;
+        } else if (c == separator) {
+            endField();
+        } else if (c == QLatin1Char('\n')) {
+            if (field.endsWith(QLatin1Char('\r')))
+                field.chop(1);
+            ++line;
+            endRecord();
+        } else {
+            field += c;
+            fieldStarted = true;
+        }
+    }
+    if (fieldStarted || !field.isEmpty() || !record.fields.isEmpty())
+        endRecord();
+    return result;
+}
+
+QChar detectSeparator(const QString &text)
+{
+    int tabs = 0, semicolons = 0, commas = 0;
+    bool quoted = false;
+    for (QChar c : QStringView(text).left(64 * 1024)) {
+        if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (!quoted && c == QLatin1Char('\t'))
+            ++tabs;
+        else if (!quoted && c == QLatin1Char(';'))
+            ++semicolons;
+        else if (!quoted && c == QLatin1Char(','))
+            ++commas;
+    }
+    if (tabs > 0)
+        return QLatin1Char('\t');
+    return semicolons > 0 && semicolons >= commas ? QLatin1Char(';') : QLatin1Char(',');
+}
+
+} // namespace
+
+ImportResult ImportDelimited(const QByteArray &bytes)
+{
+    ImportResult result;
+    QString text = DecodeText(bytes, DetectEncoding(bytes));
+    // Header lines of the form "#name:value" come first.
+    std::optional<QChar> separator;
+    std::optional<bool> html;
+    int firstComment = -1, secondComment = -1;
+    int headerLines = 0;
+    static const std::map<QString, QChar> separators
+        = {{QStringLiteral("tab"), QLatin1Char('\t')}, {QStringLiteral("comma"), QLatin1Char(',')},
+           {QStringLiteral("semicolon"), QLatin1Char(';')}, {QStringLiteral("pipe"), QLatin1Char('|')},
+           {QStringLiteral("space"), QLatin1Char(' ')}};
+    while (text.startsWith(QLatin1Char('#'))) {
+        const qsizetype end = text.indexOf(QLatin1Char('\n'));
+        const QString line = TrimWhite(end < 0 ? text : text.left(end));
+        text = end < 0 ? QString() : text.mid(end + 1);
+        ++headerLines;
+        const qsizetype colon = line.indexOf(QLatin1Char(':'));
+        if (colon < 0)
+            continue;
+        const QString name = line.mid(1, colon - 1).trimmed().toLower();
+        const QString value = line.mid(colon + 1).trimmed();
+        if (name == QLatin1String("separator")) {
+            const auto known = separators.find(value.toLower());
+            if (known != separators.end())
+                separator = known->second;
+            else if (value.size() == 1)
+                separator = value.at(0);
+        } else if (name == QLatin1String("html")) {
+            html = value.toLower() == QLatin1String("true");
+        } else if (name == QLatin1String("columns")) {
+            // Named after the separator, which may come later: tabs, else the separator found.
+            const QStringList names
+                = value.split(value.contains(QLatin1Char('\t')) ? QLatin1Char('\t')
+                                                                : detectSeparator(value));
+            for (qsizetype i = 0; i < names.size(); ++i) {
+                const QString column = names.at(i).trimmed().toLower();
+                if (column == QLatin1String("comment 1"))
+                    firstComment = int(i);
+                else if (column == QLatin1String("comment 2"))
+                    secondComment = int(i);
+            }
+        }
+    }
+    const QChar used = separator.value_or(detectSeparator(text));
+    int records = 0;
+    for (const Record &record : ::records(text, used)) {
+        ++records;
+        const QString where = QStringLiteral("řádek %1").arg(record.line + headerLines);
+        if (record.fields.size() < 2) {
+            result.skipped.append(where + QStringLiteral(": chybí druhé pole"));
+            continue;
+        }
+        QStringList fields = record.fields;
+        for (QString &field : fields) {
+            if (html.value_or(looksLikeHtml(field)))
+                field = plainText(field);
+        }
+        const auto column = [&fields](int index) {
+            return index >= 0 && index < fields.size() ? fields.at(index) : QString();
+        };
+        acceptPair(where, fields.at(0), fields.at(1), column(firstComment), column(secondComment),
+                   result);
+    }
+    if (records == 0)
+        throw FileError(QStringLiteral("Soubor neobsahuje žádnou dvojici slov."));
+    return result;
+}
+
+ImportResult ImportVocabulary(const QByteArray &bytes)
+{
+    if (TrimWhite(DecodeText(bytes, DetectEncoding(bytes))).isEmpty())
+        throw FileError(QStringLiteral("Soubor je prázdný."));
+    const QByteArray start = bytes.left(512).trimmed();
+    const bool xml = start.startsWith("<?xml") || start.contains("<kvtml")
+                     || start.startsWith("\xEF\xBB\xBF<?xml");
+    return xml ? ImportKvtml(bytes) : ImportDelimited(bytes);
+}
+
+Vocabulary DictionaryFromImport(const ImportResult &result)
+{
+    Vocabulary vocabulary;
+    if (!result.title.isEmpty())
+        vocabulary.theme = QLatin1Char('*') + result.title;
+    vocabulary.entries = result.pairs.mid(0, Vocabulary::Capacity);
+    return vocabulary;
+}
+
+namespace {
+
+QString sideText(const VocabularyEntry &entry, int side)
+{
+    return TrimWhite(entry.side[side]);
+}
+
+QString themeTitle(const Vocabulary &vocabulary)
+{
+    return TrimWhite(vocabulary.theme.mid(vocabulary.theme.startsWith(QLatin1Char('*')) ? 1 : 0));
+}
+
+} // namespace
+
+QByteArray ExportKvtml(const Vocabulary &vocabulary)
+{
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeDTD(QStringLiteral(
+        "<!DOCTYPE kvtml PUBLIC \"kvtml2.dtd\" \"http://edu.kde.org/kvtml/kvtml2.dtd\">"));
+    xml.writeStartElement(QStringLiteral("kvtml"));
+    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("2.0"));
+    xml.writeStartElement(QStringLiteral("information"));
+    xml.writeTextElement(QStringLiteral("generator"), QStringLiteral("Merko"));
+    xml.writeTextElement(QStringLiteral("title"), themeTitle(vocabulary));
+    xml.writeEndElement();
+    xml.writeStartElement(QStringLiteral("identifiers"));
+    for (int id = 0; id < 2; ++id) {
+        xml.writeStartElement(QStringLiteral("identifier"));
+        xml.writeAttribute(QStringLiteral("id"), QString::number(id));
+        xml.writeTextElement(QStringLiteral("name"),
+                             id == 0 ? QStringLiteral("strana 1") : QStringLiteral("strana 2"));
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+    xml.writeStartElement(QStringLiteral("entries"));
+    for (int i = 0; i < vocabulary.count(); ++i) {
+        const VocabularyEntry &entry = vocabulary.entries.at(i);
+        xml.writeStartElement(QStringLiteral("entry"));
+        xml.writeAttribute(QStringLiteral("id"), QString::number(i));
+        for (int side = 1; side <= 2; ++side) {
+            xml.writeStartElement(QStringLiteral("translation"));
+            xml.writeAttribute(QStringLiteral("id"), QString::number(side - 1));
+            xml.writeTextElement(QStringLiteral("text"), sideText(entry, side));
+            if (!entry.comment[side].isEmpty())
+                xml.writeTextElement(QStringLiteral("comment"), TrimWhite(entry.comment[side]));
+            xml.writeEndElement();
+        }
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    return bytes;
+}
+
+QByteArray ExportDelimited(const Vocabulary &vocabulary)
+{
+    const auto field = [](const QString &text) {
+        const bool quote = text.contains(QLatin1Char('\t')) || text.contains(QLatin1Char('"'))
+                           || text.contains(QLatin1Char('\n')) || text.startsWith(QLatin1Char('#'));
+        if (!quote)
+            return text;
+        QString quoted = text;
+        quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        return QLatin1Char('"') + quoted + QLatin1Char('"');
+    };
+    QString text = QStringLiteral("#separator:tab\n#html:false\n"
+                                  "#columns:Side 1\tSide 2\tComment 1\tComment 2\n");
+    for (const VocabularyEntry &entry : vocabulary.entries) {
+        text += field(sideText(entry, 1)) + QLatin1Char('\t') + field(sideText(entry, 2))
+                + QLatin1Char('\t') + field(TrimWhite(entry.comment[1])) + QLatin1Char('\t')
+                + field(TrimWhite(entry.comment[2])) + QLatin1Char('\n');
+    }
+    return text.toUtf8();
+}
+
+QString ImportSummary(const ImportResult &result, int written)
+{
+    const int skipped = int(result.skipped.size());
+    QString text = QStringLiteral("Načteno %1 dvojic").arg(written);
+    if (skipped > 0) {
+        const QString lines = skipped == 1   ? QStringLiteral("1 řádek přeskočen")
+                              : skipped <= 4 ? QStringLiteral("%1 řádky přeskočeny").arg(skipped)
+                                             : QStringLiteral("%1 řádků přeskočeno").arg(skipped);
+        constexpr int shown = 10;
+        text += QStringLiteral(", ") + lines + QStringLiteral(":\n")
+                + result.skipped.mid(0, shown).join(QLatin1Char('\n'));
+        if (skipped > shown)
+            text += QStringLiteral("\n... a %1 dalších.").arg(skipped - shown);
+    } else {
+        text += QLatin1Char('.');
+    }
+    const int leftOut = int(result.pairs.size()) - written;
+    if (leftOut > 0)
+        text += QStringLiteral("\nSlovník pojme nejvýše %1 dvojic: %2 dalších nebylo zapsáno.")
+                    .arg(Vocabulary::Capacity)
+                    .arg(leftOut);
+    return text;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "vocabulary.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Vocabulary brought in from other flash-card programs and spreadsheets, and taken out to
+// them: KVTML 2.0 (the XML vocabulary format of the KDE flash-card programs) and tab- or
+// comma-separated text.
+
+// What an import found: the pairs that a dictionary can hold, and why the others were left out.
+struct ImportResult
+{
+    QString title;
+    QList<VocabularyEntry> pairs;
+    QStringList skipped; // one line per entry or line left out, with its reason
+};
+
+// Reads a KVTML file: the first two translations of each entry become the two sides, their
+// comments the comments, the document's title the theme. Throws FileError for malformed XML
+// (with its line number) and for a file with no entry.
+ImportResult ImportKvtml(const QByteArray &bytes);
+// Reads tab-, semicolon- or comma-separated text (the separator found or named in a
+// "#separator:" line): the first two fields become the sides; fields in double quotes may hold
+// separators, doubled quotes and line breaks; HTML in fields becomes plain text. Columns named
+// "Comment 1" and "Comment 2" in a "#columns:" line become the comments. Throws FileError for a
+// file with no pair.
+ImportResult ImportDelimited(const QByteArray &bytes);
+// Either of them, by the file's content.
+ImportResult ImportVocabulary(const QByteArray &bytes);
+
+// The dictionary an import makes, without statistics; its theme is the title.
+Vocabulary DictionaryFromImport(const ImportResult &result);
+
+// The dictionary as KVTML 2.0 (UTF-8): two identifiers, the theme as title, one entry per pair
+// with its comments.
+QByteArray ExportKvtml(const Vocabulary &vocabulary);
+// The dictionary as tab-separated UTF-8 text with header lines: side 1, side 2, comment 1,
+// comment 2.
+QByteArray ExportDelimited(const Vocabulary &vocabulary);
+
+// "Načteno 70 dvojic, 2 řádky přeskočeny: ..." for the user.
+QString ImportSummary(const ImportResult &result, int written);
