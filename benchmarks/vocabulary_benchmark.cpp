@@ -1,3 +1,4 @@
+#include "vocabulary/exchange.h"
 #include "vocabulary/vocabulary_file.h"
 #include "vocabulary/vocabulary_store.h"
 
@@ -91,6 +92,26 @@ static void BM_SaveAfterAnswer(benchmark::State &state)
     }
 }
 BENCHMARK(BM_SaveAfterAnswer)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// Importing a KVTML file of 1000 entries and writing the dictionary it makes.
+static void BM_ImportKvtmlAndWriteDictionary(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("import.slv"));
+    Vocabulary source = fullDictionary();
+    for (VocabularyEntry &entry : source.entries)
+        SetCounters(entry, {});
+    const QByteArray kvtml = ExportKvtml(source);
+    for (auto _ : state) {
+        const Vocabulary imported = DictionaryFromImport(ImportVocabulary(kvtml));
+        WriteVocabularyFile(path, imported);
+        benchmark::DoNotOptimize(imported.entries.data());
+    }
+}
+BENCHMARK(BM_ImportKvtmlAndWriteDictionary)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);

@@ -528,4 +528,44 @@ TEST_F(NewDictionaryTest, ANewDictionaryInRussianIsUtf8)
               Cp1250("kočka                    /kočička                  \r\n"));
 }
 
+// Vocabulary of another program comes in through a new dictionary, which becomes current; the
+// file it came from is never written. The current dictionary goes out the same way.
+TEST_F(DictionaryWindowsTest, ImportAndExport)
+{
+    const QByteArray csv = U("pes;der Hund\nkočka;die Katze\nsám;\n").toUtf8();
+    WriteBytes(program.path(QStringLiteral("slovicka.csv")), csv);
+    start();
+    program.prompts.openNames = {program.path(QStringLiteral("slovicka.csv"))};
+    program.prompts.saveNames = {program.path(QStringLiteral("slovicka.slv"))};
+    child<QAction>(form(), "Importovat1")->trigger();
+    EXPECT_EQ(program.prompts.saveStarts,
+              QStringList{program.path(QStringLiteral("slovicka.slv"))});
+    EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("slovicka.slv")));
+    EXPECT_EQ(context().vocabulary.count(), 2);
+    EXPECT_EQ(
+        program.prompts.texts("notice"),
+        QStringList{U("Načteno 2 dvojic, 1 řádek přeskočen:\nřádek 3: jedna strana je prázdná")});
+    EXPECT_EQ(ReadBytes(program.path(QStringLiteral("slovicka.csv"))), csv);
+    EXPECT_EQ(child<QAction>(form(), "Importovat1")->text(), U("&Importovat..."));
+    EXPECT_EQ(child<QAction>(form(), "Exportovat1")->text(), U("E&xportovat..."));
+
+    // Written over the file it comes from: refused.
+    program.prompts.openNames = {program.path(QStringLiteral("slovicka.csv"))};
+    program.prompts.saveNames = {program.path(QStringLiteral("slovicka.csv"))};
+    child<QAction>(form(), "Importovat1")->trigger();
+    EXPECT_EQ(program.prompts.texts("error").size(), 1);
+    EXPECT_EQ(ReadBytes(program.path(QStringLiteral("slovicka.csv"))), csv);
+
+    program.prompts.saveNames
+        = {program.path(QStringLiteral("ven.tsv")), program.path(QStringLiteral("ven.kvtml"))};
+    child<QAction>(form(), "Exportovat1")->trigger();
+    child<QAction>(form(), "Exportovat1")->trigger();
+    EXPECT_EQ(ReadBytes(program.path(QStringLiteral("ven.tsv"))),
+              U("#separator:tab\n#html:false\n#columns:Side 1\tSide 2\tComment 1\tComment 2\n"
+                "pes\tder Hund\t\t\nkočka\tdie Katze\t\t\n")
+                  .toUtf8());
+    EXPECT_TRUE(
+        ReadBytes(program.path(QStringLiteral("ven.kvtml"))).contains("<kvtml version=\"2.0\">"));
+}
+
 } // namespace

@@ -1,0 +1,164 @@
+#include "core/file_error.h"
+#include "test_support.h"
+#include "vocabulary/exchange.h"
+#include "vocabulary/vocabulary_file.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+Vocabulary sample()
+{
+    return ParseVocabularyFile(U("*čeština-němčina, lekce 1\r\n"
+                                 "jemný / zart, fein\r\n"
+                                 "kalt {kchalt} / studen[ý|á|é]\r\n"
+                                 "kočka / кошка {ruský} @ 3,1,1,0\r\n"
+                                 "a / x/y\r\n")
+                                   .toUtf8(),
+                               QStringLiteral("x.slv"));
+}
+
+// Exported and imported again, a dictionary gives the same pairs (without statistics).
+TEST(Exchange, ExportThenImportGivesTheSamePairs)
+{
+    Vocabulary original = sample();
+    for (VocabularyEntry &entry : original.entries)
+        SetCounters(entry, {});
+    for (const bool kvtml : {true, false}) {
+        const QByteArray exported = kvtml ? ExportKvtml(original) : ExportDelimited(original);
+        const ImportResult imported = ImportVocabulary(exported);
+        const Vocabulary back = DictionaryFromImport(imported);
+        // Text columns carry no title; KVTML carries the theme.
+        EXPECT_EQ(back.theme, kvtml ? original.theme : QString()) << kvtml;
+        EXPECT_EQ(back.entries, original.entries) << kvtml;
+        EXPECT_TRUE(imported.skipped.isEmpty()) << kvtml;
+    }
+}
+
+TEST(Exchange, AKvtmlFileWithIdentifiersLessonsAndComments)
+{
+    const QByteArray kvtml = U(R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE kvtml PUBLIC "kvtml2.dtd" "http://edu.kde.org/kvtml/kvtml2.dtd">
+<kvtml version="2.0">
+  <information><generator>Parley</generator><title>Zvířata</title></information>
+  <identifiers>
+    <identifier id="0"><name>Čeština</name><locale>cs</locale></identifier>
+    <identifier id="1"><name>Deutsch</name><locale>de</locale></identifier>
+    <identifier id="2"><name>English</name><locale>en</locale></identifier>
+  </identifiers>
+  <entries>
+    <entry id="0">
+      <translation id="1"><text>der Hund</text><comment>pl. Hunde</comment></translation>
+      <translation id="0"><text>pes</text></translation>
+      <translation id="2"><text>dog</text></translation>
+    </entry>
+    <entry id="1">
+      <translation id="0"><text>kočka</text></translation>
+      <translation id="1"><text></text></translation>
+    </entry>
+    <entry id="2">
+      <translation id="0"><text>kůň</text></translation>
+      <translation id="1"><text>das Pferd</text></translation>
+    </entry>
+  </entries>
+  <lessons><container><name>Lekce 1</name><entry id="0"/><entry id="2"/></container></lessons>
+</kvtml>
+)")
+                                 .toUtf8();
+    const ImportResult result = ImportVocabulary(kvtml);
+    EXPECT_EQ(result.title, U("Zvířata"));
+    ASSERT_EQ(result.pairs.size(), 2);
+    EXPECT_EQ(result.pairs[0].side[1], U("pes"));
+    EXPECT_EQ(result.pairs[0].side[2], U("der Hund "));
+    EXPECT_EQ(result.pairs[0].comment[2], U("pl. Hunde"));
+    EXPECT_EQ(result.pairs[1].side[2], U("das Pferd"));
+    ASSERT_EQ(result.skipped.size(), 1);
+    EXPECT_EQ(result.skipped.first(), U("položka na řádku 16: jedna strana je prázdná"));
+    EXPECT_EQ(ImportSummary(result, 2),
+              U("Načteno 2 dvojic, 1 řádek přeskočen:\npoložka na řádku 16: jedna strana je "
+                "prázdná"));
+}
+
+TEST(Exchange, ATabSeparatedExportWithHeaderLinesAndHtml)
+{
+    const QByteArray text = U("#separator:tab\n#html:true\n#columns:Front\tBack\tTags\n"
+                              "<b>pes</b>\tder&nbsp;Hund<br>r&nbsp;Hund\tzvířata\n"
+                              "salt &amp; pepper\t<div>sůl a&nbsp;pepř</div>\t\n")
+                                .toUtf8();
+    const ImportResult result = ImportVocabulary(text);
+    ASSERT_EQ(result.pairs.size(), 2);
+    EXPECT_EQ(result.pairs[0].side[1], U("pes"));
+    EXPECT_EQ(result.pairs[0].side[2], U("der Hund r Hund"));
+    EXPECT_EQ(result.pairs[1].side[1], U("salt & pepper"));
+    EXPECT_EQ(result.pairs[1].side[2], U("sůl a pepř"));
+    EXPECT_TRUE(result.skipped.isEmpty());
+}
+
+TEST(Exchange, ACsvWithQuotedCommasDoubledQuotesAndALineBreakInQuotes)
+{
+    const QByteArray csv = U("\"pes, hafan\",dog\n"
+                             "\"řekl \"\"ahoj\"\"\",said hello\n"
+                             "\"dva\nřádky\",two lines\n"
+                             "kůň,horse\n")
+                               .toUtf8();
+    const ImportResult result = ImportVocabulary(csv);
+    ASSERT_EQ(result.pairs.size(), 3);
+    EXPECT_EQ(result.pairs[0].side[1], U("pes, hafan"));
+    EXPECT_EQ(result.pairs[1].side[1], U("řekl \"ahoj\""));
+    EXPECT_EQ(result.pairs[2].side[1], U("kůň"));
+    ASSERT_EQ(result.skipped.size(), 1);
+    EXPECT_EQ(result.skipped.first(), U("řádek 3: obsahuje konec řádku"));
+}
+
+TEST(Exchange, AWindows1250SemicolonFileFromASpreadsheet)
+{
+    const ImportResult result
+        = ImportVocabulary(Cp1250("kůň;Pferd\r\nžába;Frosch\r\ndům;Haus, Gebäude\r\n"));
+    ASSERT_EQ(result.pairs.size(), 3);
+    EXPECT_EQ(result.pairs[1].side[1], U("žába"));
+    EXPECT_EQ(result.pairs[2].side[2], U("Haus, Gebäude")) << "the comma belongs to the side";
+}
+
+// What a dictionary line cannot hold is left out and said, never dropped or changed silently.
+TEST(Exchange, WhatCannotBeCarriedOverIsSaid)
+{
+    const QByteArray text = U("a/b\tx\ne-mail\tname@example.org\npes {hafan}\tHund\n").toUtf8()
+                            + QByteArray(60, 'k') + "\tdlouhé\nsám\n\tprázdná\n";
+    const ImportResult result = ImportDelimited(text);
+    EXPECT_TRUE(result.pairs.isEmpty());
+    EXPECT_EQ(result.skipped,
+              (QStringList{U("řádek 1: obsahuje '/' nebo '@', které řádek slovníku nepojme"),
+                           U("řádek 2: obsahuje '/' nebo '@', které řádek slovníku nepojme"),
+                           U("řádek 3: obsahuje složenou závorku, kterou slovník vyhrazuje "
+                             "komentářům"),
+                           U("řádek 4: strana i s komentářem je delší než 50 znaků"),
+                           U("řádek 5: chybí druhé pole"), U("řádek 6: jedna strana je prázdná")}));
+
+    // More than a dictionary holds: the first 1000 are written, the rest said.
+    QByteArray many;
+    for (int i = 0; i < 1003; ++i)
+        many += "slovo" + QByteArray::number(i) + "\tWort\n";
+    const ImportResult big = ImportVocabulary(many);
+    EXPECT_EQ(big.pairs.size(), 1003);
+    EXPECT_EQ(DictionaryFromImport(big).count(), 1000);
+    EXPECT_TRUE(ImportSummary(big, 1000).endsWith(U("3 dalších nebylo zapsáno.")));
+
+    for (const QByteArray &empty : {QByteArray(), QByteArray("\r\n  \r\n")}) {
+        try {
+            ImportVocabulary(empty);
+            ADD_FAILURE() << "an empty file was imported";
+        } catch (const FileError &error) {
+            EXPECT_EQ(error.message(), U("Soubor je prázdný."));
+        }
+    }
+    try {
+        ImportVocabulary("<?xml version=\"1.0\"?>\n<kvtml version=\"2.0\">\n<entries><entry>"
+                         "</entries>\n</kvtml>\n");
+        ADD_FAILURE() << "malformed XML was imported";
+    } catch (const FileError &error) {
+        EXPECT_TRUE(error.message().startsWith(U("Soubor není platný KVTML: chyba na řádku 3")))
+            << error.message().toStdString();
+    }
+}
+
+} // namespace
