@@ -38,7 +38,7 @@ TextEncoding DetectEncoding(const QByteArray &bytes)
     // Bytes that are not UTF-8 after all are read as windows-1250, which keeps every one.
     if (bytes.startsWith(byteOrderMark))
         return validUtf8(QByteArrayView(bytes).sliced(3)) ? TextEncoding::Utf8WithBom
-                                                       : TextEncoding::Windows1250;
+                                                          : TextEncoding::Windows1250;
     bool multiByte = false;
     for (const char c : bytes) {
         if (uchar(c) >= 0x80) {
@@ -160,6 +160,26 @@ QByteArray ReadFileBytes(const QString &path, FileStamp *stamp)
         stamp->hash = ContentHash(bytes);
     }
     return bytes;
+}
+
+TextFileParts SplitTextFile(const QByteArray &bytes)
+{
+    TextFileParts parts;
+    const qsizetype end = bytes.indexOf('\x1a');
+    const QByteArray text = end < 0 ? bytes : bytes.left(end);
+    parts.tail = end < 0 ? QByteArray() : bytes.mid(end);
+    parts.encoding = DetectEncoding(text);
+    parts.lines = SplitLinesWithEndings(DecodeText(text, parts.encoding));
+    return parts;
+}
+
+QByteArray JoinTextFile(const QString &text, const QByteArray &tail, TextEncoding encoding,
+                        TextEncoding *used)
+{
+    const QByteArray bytes = EncodeText(text, encoding);
+    if (used)
+        *used = encoding;
+    return bytes + tail;
 }
 
 QStringList TextLines(QByteArray bytes)

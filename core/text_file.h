@@ -36,7 +36,7 @@ inline constexpr qint64 MaxTextFileSize = 16 * 1024 * 1024;
 // What a file was when it was read or written, to notice that another program changed it.
 struct FileStamp
 {
-    qint64 size = -1; // -1: no such file (or never read)
+    qint64 size = -1;    // -1: no such file (or never read)
     qint64 modified = 0; // nanoseconds since the epoch
     quint64 inode = 0;
     quint64 hash = 0; // of the content; 0 when only the file's attributes were looked at
@@ -56,6 +56,20 @@ quint64 ContentHash(const QByteArray &bytes);
 // and with a message of its own when it is larger than MaxTextFileSize. `stamp`, when given,
 // receives what the file was as it was read.
 QByteArray ReadFileBytes(const QString &path, FileStamp *stamp = nullptr);
+// A text file taken apart so that it can be put together again byte for byte: its lines up to
+// the first Ctrl-Z, decoded, each with its ending; the bytes from the Ctrl-Z on; the encoding.
+struct TextFileParts
+{
+    QStringList lines;
+    QByteArray tail;
+    TextEncoding encoding = TextEncoding::Windows1250;
+};
+TextFileParts SplitTextFile(const QByteArray &bytes);
+// The text in the encoding (UTF-8 with its mark when it no longer fits windows-1250, which
+// `used` reports when given), followed by the tail.
+QByteArray JoinTextFile(const QString &text, const QByteArray &tail, TextEncoding encoding,
+                        TextEncoding *used = nullptr);
+
 // The lines of a text file's bytes, in the encoding they are in, up to the first Ctrl-Z,
 // which ends a text file.
 QStringList TextLines(QByteArray bytes);

@@ -15,11 +15,10 @@ bool bothFilled(const EditorRow &row)
 EditorContent ReadEditorContent(const QByteArray &bytes)
 {
     EditorContent content;
-    const qsizetype end = bytes.indexOf('\x1a');
-    content.tail = end < 0 ? QByteArray() : bytes.mid(end);
-    const QByteArray textBytes = end < 0 ? bytes : bytes.left(end);
-    content.encoding = DetectEncoding(textBytes);
-    const QStringList lines = SplitLinesWithEndings(DecodeText(textBytes, content.encoding));
+    const TextFileParts parts = SplitTextFile(bytes);
+    content.tail = parts.tail;
+    content.encoding = parts.encoding;
+    const QStringList &lines = parts.lines;
     QStringList unseen;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString line = WithoutEnding(lines.at(i)).toString();
@@ -71,11 +70,7 @@ QByteArray FormatEditorFile(const EditorContent &content, TextEncoding *used)
     }
     for (const QString &line : content.linesAfter)
         text += line;
-    TextEncoding encoding = content.encoding;
-    const QByteArray bytes = EncodeText(text, encoding);
-    if (used)
-        *used = encoding;
-    return bytes + content.tail;
+    return JoinTextFile(text, content.tail, content.encoding, used);
 }
 
 QStringList FormatNewDictionaryLines(const QString &theme, const QList<EditorRow> &rows)

@@ -195,14 +195,13 @@ Vocabulary ParseVocabularyFile(const QByteArray &bytes, const QString &path)
     if (bytes.contains('\0'))
         throw refuse(QStringLiteral("obsahuje binární data (bajty s hodnotou 0)."));
 
-    const qsizetype end = bytes.indexOf('\x1a');
-    const QByteArray textBytes = end < 0 ? bytes : bytes.left(end);
+    TextFileParts parts = SplitTextFile(bytes);
+    const QStringList &lines = parts.lines;
     Vocabulary read;
-    read.encoding = DetectEncoding(textBytes);
-    const QStringList lines = SplitLinesWithEndings(DecodeText(textBytes, read.encoding));
+    read.encoding = parts.encoding;
     read.entries.reserve(std::min<qsizetype>(lines.size(), Vocabulary::Capacity));
     FileShape &shape = read.shape;
-    shape.tail = end < 0 ? QByteArray() : bytes.mid(end);
+    shape.tail = parts.tail;
     QStringList kept;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString &line = lines.at(i);
@@ -377,11 +376,7 @@ QByteArray FormatVocabularyFile(const Vocabulary &vocabulary, TextEncoding *used
     }
     for (const QString &line : shape.linesAfter)
         text += line;
-    TextEncoding encoding = vocabulary.encoding;
-    const QByteArray bytes = EncodeText(text, encoding);
-    if (used)
-        *used = encoding;
-    return bytes + shape.tail;
+    return JoinTextFile(text, shape.tail, vocabulary.encoding, used);
 }
 
 void WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary)
