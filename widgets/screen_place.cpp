@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <QVariant>
 #include <QWidget>
 
 #include <algorithm>
@@ -82,8 +83,12 @@ void PlaceOnScreen(QWidget *window, const QPoint &place)
 {
     window->move(place);
     KeepOnScreen(window);
-    if (!window->findChild<ScreenKeeper *>(QString(), Qt::FindDirectChildrenOnly))
+    // One keeper a window, however often it is placed.
+    static const char kept[] = "keptOnScreen";
+    if (!window->property(kept).toBool()) {
+        window->setProperty(kept, true);
         window->installEventFilter(new ScreenKeeper(window));
+    }
 }
 
 void CentreOnScreen(QWidget *window)
