@@ -75,6 +75,10 @@ QByteArray EncodeText(const QString &text, TextEncoding &encoding)
         encoding = TextEncoding::Utf8WithBom;
     }
     const QByteArray utf8 = text.toUtf8();
+    // A text that begins with the byte order mark's character would lose it to the reader,
+    // which takes it for the mark: a mark of its own goes in front.
+    if (encoding == TextEncoding::Utf8 && utf8.startsWith(byteOrderMark))
+        encoding = TextEncoding::Utf8WithBom;
     return encoding == TextEncoding::Utf8WithBom ? byteOrderMark + utf8 : utf8;
 }
 

@@ -100,6 +100,11 @@ TEST(TextFile, TextBeyondWindows1250BecomesUtf8WithAByteOrderMark)
     EXPECT_EQ(encoding, TextEncoding::Utf8WithBom);
     encoding = TextEncoding::Utf8;
     EXPECT_EQ(EncodeText(U("č"), encoding), U("č").toUtf8()) << "a UTF-8 file stays UTF-8";
+    // A text beginning with U+FEFF gets a mark of its own, or the reader would take its first
+    // character for the mark.
+    const QString feff = QString(QChar(0xFEFF)) + QStringLiteral("(/");
+    EXPECT_EQ(EncodeText(feff, encoding), "\xEF\xBB\xBF" + feff.toUtf8());
+    EXPECT_EQ(encoding, TextEncoding::Utf8WithBom);
     EXPECT_EQ(JoinLines({U("кошка")}), "\xEF\xBB\xBF" + U("кошка\r\n").toUtf8());
     // Windows-1250 bytes that would read back as UTF-8 ("ĹĽ" is "ż" there) are not written.
     encoding = TextEncoding::Windows1250;

@@ -71,7 +71,7 @@ void DictionaryEditor::save()
     if (RunCommand(m_prompts, this,
                    [&] { WriteFileSafely(fileName, FormatEditorFile(content, &used)); })) {
         // Text typed beyond windows-1250 made the file UTF-8: said once, when it happens.
-        if (used != content.encoding)
+        if (content.encoding == TextEncoding::Windows1250 && used != content.encoding)
             m_prompts.notice(this, BecameUtf8Message(fileName));
         emit fileSaved(fileName);
     }

@@ -94,7 +94,8 @@ WriteBack SaveVocabulary(Vocabulary &vocabulary)
     }
     TextEncoding used = vocabulary.encoding;
     vocabulary.stamp = WriteFileSafely(path, FormatVocabularyFile(vocabulary, &used));
-    result.becameUtf8 = used != vocabulary.encoding;
+    result.becameUtf8 = vocabulary.encoding == TextEncoding::Windows1250
+                        && used != TextEncoding::Windows1250;
     vocabulary.encoding = used;
     vocabulary.markSaved();
     result.written = true;
