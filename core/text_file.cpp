@@ -51,15 +51,13 @@ TextEncoding DetectEncoding(const QByteArray &bytes)
 
 QString DecodeText(const QByteArray &bytes, TextEncoding encoding)
 {
-    switch (encoding) {
-    case TextEncoding::Windows1250:
+    if (encoding == TextEncoding::Windows1250)
         return DecodeCp1250(bytes);
-    case TextEncoding::Utf8:
-        return QString::fromUtf8(bytes);
-    case TextEncoding::Utf8WithBom:
-        break;
-    }
-    return QString::fromUtf8(bytes.startsWith(byteOrderMark) ? bytes.mid(3) : bytes);
+    // The file's own mark is taken off here, once; a U+FEFF after it is text and stays.
+    const bool marked = encoding == TextEncoding::Utf8WithBom && bytes.startsWith(byteOrderMark);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom
+                                                     | QStringConverter::Flag::Stateless);
+    return decoder.decode(QByteArrayView(bytes).sliced(marked ? 3 : 0));
 }
 
 QByteArray EncodeText(const QString &text, TextEncoding &encoding)

@@ -105,6 +105,8 @@ TEST(TextFile, TextBeyondWindows1250BecomesUtf8WithAByteOrderMark)
     const QString feff = QString(QChar(0xFEFF)) + QStringLiteral("(/");
     EXPECT_EQ(EncodeText(feff, encoding), "\xEF\xBB\xBF" + feff.toUtf8());
     EXPECT_EQ(encoding, TextEncoding::Utf8WithBom);
+    EXPECT_EQ(DecodeText("\xEF\xBB\xBF" + feff.toUtf8(), TextEncoding::Utf8WithBom), feff)
+        << "the file's mark is taken off once, the text's U+FEFF stays";
     EXPECT_EQ(JoinLines({U("кошка")}), "\xEF\xBB\xBF" + U("кошка\r\n").toUtf8());
     // Windows-1250 bytes that would read back as UTF-8 ("ĹĽ" is "ż" there) are not written.
     encoding = TextEncoding::Windows1250;
