@@ -367,7 +367,8 @@ void Application::importDictionary()
     Prompts &prompts = m_context->prompts;
     const QString source = prompts.openFileName(
         m_drillWindow.get(), QDir::currentPath(),
-        QStringLiteral("slovíčka jiných programů (*.kvtml *.tsv *.csv *.txt);;všechny soubory (*)"));
+        QStringLiteral(
+            "slovíčka jiných programů (*.kvtml *.tsv *.csv *.txt);;všechny soubory (*)"));
     if (source.isEmpty())
         return;
     const ImportResult result = ImportVocabulary(ReadFileBytes(source));

@@ -159,8 +159,7 @@ void DrillSession::resetCounters()
 void DrillSession::followMovedPairs(const QList<int> &newPositions)
 {
     const int old = m_state.currentPosition;
-    m_state.currentPosition = old >= 1 && old <= newPositions.size() ? newPositions.at(old - 1)
-                                                                      : 0;
+    m_state.currentPosition = old >= 1 && old <= newPositions.size() ? newPositions.at(old - 1) : 0;
 }
 
 void DrillSession::setOfferedSide(int side)

@@ -283,28 +283,27 @@ QString inScript(const QString &latin, char16_t firstCapital, char16_t skip = 0)
 // The criteria count the characters of any script as they count Latin letters.
 TEST(JudgeAnswer, CyrillicGreekAndSpanishTyposGetTheCriteriaOfLatinOnes)
 {
-    const std::pair<const char *, const char *> typos[] = {
-        {"KRANKENHAUS", "KRANKENHUAS"}, // neighbours swapped
-        {"KRANKENHAUS", "KRANKENHAUW"}, // one wrong
-        {"KRANKENHAUS", "KRANKWNHAUW"}, // two wrong
-        {"KRANKENHAUS", "KWANKWNHAUW"}, // three wrong
-        {"KRANKENHAUS", "KRANKENHA"},   // a piece
-        {"KRANKENHAUS", "KRANKHAUS"},   // two missing
-        {"KRANKENHAUS", "KRANKENHAUSES"}, // two extra
-        {"FENSTER, OKNO[A|E]", "OKNE"},
-        {"FENSTER, OKNO[A|E]", "OKNU"}};
+    const std::pair<const char *, const char *> typos[]
+        = {{"KRANKENHAUS", "KRANKENHUAS"},   // neighbours swapped
+           {"KRANKENHAUS", "KRANKENHAUW"},   // one wrong
+           {"KRANKENHAUS", "KRANKWNHAUW"},   // two wrong
+           {"KRANKENHAUS", "KWANKWNHAUW"},   // three wrong
+           {"KRANKENHAUS", "KRANKENHA"},     // a piece
+           {"KRANKENHAUS", "KRANKHAUS"},     // two missing
+           {"KRANKENHAUS", "KRANKENHAUSES"}, // two extra
+           {"FENSTER, OKNO[A|E]", "OKNE"},   {"FENSTER, OKNO[A|E]", "OKNU"}};
     for (const auto &[expected, typed] : typos) {
         for (int threshold : {50, 75, 90}) {
-            const AssessmentResult latin = JudgeTypedAnswer(
-                QLatin1String(typed), QLatin1String(expected), AssessmentMode::PercentMatch,
-                threshold);
+            const AssessmentResult latin
+                = JudgeTypedAnswer(QLatin1String(typed), QLatin1String(expected),
+                                   AssessmentMode::PercentMatch, threshold);
             // Cyrillic capitals from А; Greek capitals from Α, skipping the unassigned U+03A2.
             for (const auto &[first, skip] : {std::pair<char16_t, char16_t>{0x0410, 0},
                                               std::pair<char16_t, char16_t>{0x0391, 0x03A2}}) {
-                const AssessmentResult other = JudgeTypedAnswer(
-                    inScript(QLatin1String(typed), first, skip),
-                    inScript(QLatin1String(expected), first, skip), AssessmentMode::PercentMatch,
-                    threshold);
+                const AssessmentResult other
+                    = JudgeTypedAnswer(inScript(QLatin1String(typed), first, skip),
+                                       inScript(QLatin1String(expected), first, skip),
+                                       AssessmentMode::PercentMatch, threshold);
                 EXPECT_EQ(other.criterion, latin.criterion) << expected << " / " << typed;
                 EXPECT_EQ(other.achieved, latin.achieved) << expected << " / " << typed;
             }

@@ -411,8 +411,7 @@ protected:
         QDir(program.path(QString())).mkdir(QStringLiteral("sub"));
         program.writeFile(QStringLiteral("sub/lekce.slv"), "pes / r Hund\r\n");
         program.writeSettings(
-            ("[Setup]\r\nSlovnik=" + program.path("sub/lekce.slv").toStdString() + "\r\n")
-                .c_str());
+            ("[Setup]\r\nSlovnik=" + program.path("sub/lekce.slv").toStdString() + "\r\n").c_str());
         program.start();
         ASSERT_EQ(context().vocabulary.count(), 1);
         answer(QStringLiteral("x"));
@@ -434,7 +433,8 @@ TEST_F(FailedWriteBackTest, RetryAndSaveElsewhereKeepEveryAnswer)
     program.prompts.saveNames = {program.path(QStringLiteral("zachrana.slv"))};
     EXPECT_TRUE(form().close());
     EXPECT_EQ(program.prompts.texts("writeFailed").size(), 2);
-    EXPECT_TRUE(program.prompts.texts("writeFailed").first().contains(program.path("sub/lekce.slv")));
+    EXPECT_TRUE(
+        program.prompts.texts("writeFailed").first().contains(program.path("sub/lekce.slv")));
     EXPECT_TRUE(ReadBytes(program.path(QStringLiteral("zachrana.slv")))
                     .endsWith(" @    3,    0,    1,    0\r\n"));
 }

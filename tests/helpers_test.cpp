@@ -150,13 +150,15 @@ INSTANTIATE_TEST_SUITE_P(
                       TextEncoding::Windows1250},
         // "ĹĽ" in windows-1250 is "ż" in UTF-8: such bytes are read as UTF-8, and kept.
         DetectionCase{"windows1250ThatIsValidUtf8", Cp1250("ĹĽ / x"), TextEncoding::Utf8},
-        DetectionCase{"utf8CutInACharacter", U("kočk").toUtf8() + "\xC3", TextEncoding::Windows1250}),
+        DetectionCase{"utf8CutInACharacter", U("kočk").toUtf8() + "\xC3",
+                      TextEncoding::Windows1250}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(TextFile, CapacitiesCountCharactersNotUnits)
 {
     const QString smile = QString::fromUtf8("😀");
-    EXPECT_EQ(LeftCharacters(smile + smile + QStringLiteral("ab"), 3), smile + smile + QStringLiteral("a"));
+    EXPECT_EQ(LeftCharacters(smile + smile + QStringLiteral("ab"), 3),
+              smile + smile + QStringLiteral("a"));
     EXPECT_EQ(LeftCharacters(smile, 0), QString());
     EXPECT_EQ(CharacterCount(smile + U("ж")), 2);
 }

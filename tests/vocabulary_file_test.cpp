@@ -698,9 +698,10 @@ TEST(Utf8Dictionary, IsWrittenBackInItsOwnEncoding)
         vocabulary.at(1).offers[2] = 3;
         const QByteArray written = FormatVocabularyFile(vocabulary);
         EXPECT_TRUE(written.startsWith(mark + U("*испанский\r\nel perro {m.}").toUtf8()));
-        EXPECT_TRUE(written.contains(
-            (side + QString(10, QLatin1Char(' ')) + U(" / dlouhé")).toUtf8()));
-        EXPECT_EQ(ParseVocabularyFile(written, QStringLiteral("x.slv")).entries, vocabulary.entries);
+        EXPECT_TRUE(
+            written.contains((side + QString(10, QLatin1Char(' ')) + U(" / dlouhé")).toUtf8()));
+        EXPECT_EQ(ParseVocabularyFile(written, QStringLiteral("x.slv")).entries,
+                  vocabulary.entries);
     }
 }
 
@@ -721,7 +722,8 @@ TEST_F(VocabularyFileTest, AWindows1250DictionaryBecomesUtf8WhenItMust)
     EXPECT_TRUE(SaveVocabulary(vocabulary).becameUtf8);
     EXPECT_EQ(vocabulary.encoding, TextEncoding::Utf8WithBom);
     const QByteArray written = ReadBytes(file);
-    EXPECT_TRUE(written.startsWith("\xEF\xBB\xBF" + U("*čeština-ruština, кошка\r\n* poznámka").toUtf8()));
+    EXPECT_TRUE(
+        written.startsWith("\xEF\xBB\xBF" + U("*čeština-ruština, кошка\r\n* poznámka").toUtf8()));
     Vocabulary again;
     ReadVocabularyFile(file, again);
     EXPECT_EQ(again.entries, vocabulary.entries);

@@ -165,8 +165,8 @@ TEST(MergeAnswers, AddsTheSessionsAnswersToThePairsOfTheSameText)
                              "nula / null @ 5,5,5,5"});
     mine.at(1).offers[1] += 2; // two answers, one wrong
     mine.at(1).errors[1] += 1;
-    mine.at(3).offers[2] += 1; // the second of two equal pairs
-    mine.at(4).offers[1] += 1; // a pair the other writer removed
+    mine.at(3).offers[2] += 1;             // the second of two equal pairs
+    mine.at(4).offers[1] += 1;             // a pair the other writer removed
     SetCounters(mine.at(5), {0, 0, 0, 0}); // reset in this session
     Vocabulary theirs = pairs({"nový / neu", "a / b @ 9,9,9,9", "pes / r Hund @ 10,0,3,0",
                                "a / b @ 1,1,1,1", "nula / null @ 7,5,5,2"});

@@ -58,10 +58,8 @@ void acceptPair(const QString &where, QString first, QString second, QString fir
     const auto part = [](const QString &side, const QString &comment) {
         return comment.isEmpty() ? side : side + QStringLiteral(" {") + comment + QLatin1Char('}');
     };
-    const ParsedLine parsed
-        = ParseVocabularyLine(part(first, firstComment) + QStringLiteral(" / ")
-                                  + part(second, secondComment),
-                              false);
+    const ParsedLine parsed = ParseVocabularyLine(
+        part(first, firstComment) + QStringLiteral(" / ") + part(second, secondComment), false);
     if (parsed.kind != ParsedLine::PairLine || TrimWhite(parsed.entry.side[1]) != first
         || TrimWhite(parsed.entry.side[2]) != second) {
         skip(QStringLiteral("řádek slovníku by ho nepřečetl tak, jak je"));
@@ -107,9 +105,11 @@ ImportResult ImportKvtml(const QByteArray &bytes)
                                                : translations.last().comment)
                     = text;
                 path.removeLast();
-            } else if (path == QStringList{QStringLiteral("kvtml"), QStringLiteral("information"),
-                                           QStringLiteral("title")}) {
-                result.title = TrimWhite(xml.readElementText(QXmlStreamReader::IncludeChildElements));
+            } else if (path
+                       == QStringList{QStringLiteral("kvtml"), QStringLiteral("information"),
+                                      QStringLiteral("title")}) {
+                result.title
+                    = TrimWhite(xml.readElementText(QXmlStreamReader::IncludeChildElements));
                 path.removeLast();
             }
         } else if (token == QXmlStreamReader::EndElement) {
@@ -158,8 +158,8 @@ QString plainText(QString field)
         decoded += field.mid(last, m.capturedStart() - last);
         bool ok = false;
         const uint code = m.captured(2).toUInt(&ok, m.captured(1).isEmpty() ? 10 : 16);
-        decoded += ok ? QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1)
-                      : m.captured();
+        decoded
+            += ok ? QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1) : m.captured();
         last = m.capturedEnd();
     }
     decoded += field.mid(last);
@@ -275,8 +275,10 @@ ImportResult ImportDelimited(const QByteArray &bytes)
     int firstComment = -1, secondComment = -1;
     int headerLines = 0;
     static const std::map<QString, QChar> separators
-        = {{QStringLiteral("tab"), QLatin1Char('\t')}, {QStringLiteral("comma"), QLatin1Char(',')},
-           {QStringLiteral("semicolon"), QLatin1Char(';')}, {QStringLiteral("pipe"), QLatin1Char('|')},
+        = {{QStringLiteral("tab"), QLatin1Char('\t')},
+           {QStringLiteral("comma"), QLatin1Char(',')},
+           {QStringLiteral("semicolon"), QLatin1Char(';')},
+           {QStringLiteral("pipe"), QLatin1Char('|')},
            {QStringLiteral("space"), QLatin1Char(' ')}};
     while (text.startsWith(QLatin1Char('#'))) {
         const qsizetype end = text.indexOf(QLatin1Char('\n'));
@@ -298,9 +300,8 @@ ImportResult ImportDelimited(const QByteArray &bytes)
             html = value.toLower() == QLatin1String("true");
         } else if (name == QLatin1String("columns")) {
             // Named after the separator, which may come later: tabs, else the separator found.
-            const QStringList names
-                = value.split(value.contains(QLatin1Char('\t')) ? QLatin1Char('\t')
-                                                                : detectSeparator(value));
+            const QStringList names = value.split(
+                value.contains(QLatin1Char('\t')) ? QLatin1Char('\t') : detectSeparator(value));
             for (qsizetype i = 0; i < names.size(); ++i) {
                 const QString column = names.at(i).trimmed().toLower();
                 if (column == QLatin1String("comment 1"))
