@@ -13,16 +13,9 @@
 #include <sys/stat.h>
 
 namespace {
+
 constexpr char codePage[] = "windows-1250";
-}
-
-namespace {
-
 const QByteArray byteOrderMark("\xEF\xBB\xBF");
-
-} // namespace
-
-namespace {
 
 bool validUtf8(QByteArrayView bytes)
 {
@@ -164,14 +157,24 @@ QByteArray ReadFileBytes(const QString &path, FileStamp *stamp)
     return bytes;
 }
 
+namespace {
+
+// The text ends at the first Ctrl-Z; the mark and whatever follows it go to the tail unread.
+QString decodedText(const QByteArray &bytes, TextEncoding &encoding, QByteArray &tail)
+{
+    const qsizetype end = bytes.indexOf('\x1a');
+    const QByteArray text = end < 0 ? bytes : bytes.left(end);
+    tail = end < 0 ? QByteArray() : bytes.mid(end);
+    encoding = DetectEncoding(text);
+    return DecodeText(text, encoding);
+}
+
+} // namespace
+
 TextFileParts SplitTextFile(const QByteArray &bytes)
 {
     TextFileParts parts;
-    const qsizetype end = bytes.indexOf('\x1a');
-    const QByteArray text = end < 0 ? bytes : bytes.left(end);
-    parts.tail = end < 0 ? QByteArray() : bytes.mid(end);
-    parts.encoding = DetectEncoding(text);
-    parts.lines = SplitLinesWithEndings(DecodeText(text, parts.encoding));
+    parts.lines = SplitLinesWithEndings(decodedText(bytes, parts.encoding, parts.tail));
     return parts;
 }
 
@@ -184,12 +187,11 @@ QByteArray JoinTextFile(const QString &text, const QByteArray &tail, TextEncodin
     return bytes + tail;
 }
 
-QStringList TextLines(QByteArray bytes)
+QStringList TextLines(const QByteArray &bytes)
 {
-    const qsizetype end = bytes.indexOf('\x1a');
-    if (end >= 0)
-        bytes.truncate(end);
-    return SplitLines(DecodeText(bytes, DetectEncoding(bytes)));
+    TextEncoding encoding;
+    QByteArray tail;
+    return SplitLines(decodedText(bytes, encoding, tail));
 }
 
 QStringList ReadTextFileLines(const QString &path)

@@ -72,7 +72,7 @@ QByteArray JoinTextFile(const QString &text, const QByteArray &tail, TextEncodin
 
 // The lines of a text file's bytes, in the encoding they are in, up to the first Ctrl-Z,
 // which ends a text file.
-QStringList TextLines(QByteArray bytes);
+QStringList TextLines(const QByteArray &bytes);
 // The lines of a text file up to its first Ctrl-Z; throws FileError.
 QStringList ReadTextFileLines(const QString &path);
 // The lines of a text: CR LF and bare LF both end a line, a last line needs no ending.

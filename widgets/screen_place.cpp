@@ -17,10 +17,6 @@ QRect availableArea(const QWidget *window)
     return screen ? screen->availableGeometry() : QRect();
 }
 
-} // namespace
-
-namespace {
-
 // The frame the window manager puts around a window: known once it is shown, guessed before.
 QSize frameOf(const QWidget *window)
 {
