@@ -205,7 +205,8 @@ Vocabulary ParseVocabularyFile(const QByteArray &bytes, const QString &path)
     QStringList kept;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString &line = lines.at(i);
-        ParsedLine parsed = ParseVocabularyLine(WithoutEnding(line), i == 0);
+        const QStringView body = WithoutEnding(line);
+        ParsedLine parsed = ParseVocabularyLine(body, i == 0);
         if (parsed.kind == ParsedLine::ThemeLine) {
             read.theme = parsed.theme;
         } else if (parsed.kind == ParsedLine::PairLine) {
@@ -216,7 +217,7 @@ Vocabulary ParseVocabularyFile(const QByteArray &bytes, const QString &path)
                         .arg(path)
                         .arg(Vocabulary::Capacity));
             }
-            const QString text = WithoutEnding(line).toString();
+            const QString text = body.toString();
             const PairLineForm form = ChoosePairLineForm(text, parsed);
             shape.forms.append(form);
             shape.pairLines.append(form == PairLineForm::Program ? QString() : text);
@@ -343,6 +344,10 @@ QByteArray FormatVocabularyFile(const Vocabulary &vocabulary, TextEncoding *used
     text.reserve(vocabulary.count() * 150 + 200);
     if (!vocabulary.theme.isEmpty())
         text += vocabulary.theme + newline;
+    if (shape.formatted.size() != vocabulary.entries.size()) {
+        shape.formatted = QStringList(vocabulary.entries.size());
+        shape.formattedFor = QList<Counters>(vocabulary.entries.size());
+    }
     for (qsizetype i = 0; i < vocabulary.entries.size(); ++i) {
         const VocabularyEntry &entry = vocabulary.entries.at(i);
         if (i < shape.linesBefore.size()) {
@@ -351,10 +356,6 @@ QByteArray FormatVocabularyFile(const Vocabulary &vocabulary, TextEncoding *used
         }
         const PairLineForm form
             = i < shape.forms.size() ? shape.forms.at(i) : PairLineForm::Program;
-        if (shape.formatted.size() != vocabulary.entries.size()) {
-            shape.formatted = QStringList(vocabulary.entries.size());
-            shape.formattedFor = QList<Counters>(vocabulary.entries.size());
-        }
         const Counters counters = CountersOf(entry);
         QString &line = shape.formatted[i];
         if (line.isNull() || shape.formattedFor.at(i) != counters) {
