@@ -1,15 +1,16 @@
 #include "drill_window.h"
 
 #include "drill_session.h"
+
+#include "assessment/alternatives.h"
+#include "assessment/answer_judge.h"
+#include "core/helpers.h"
 #include "vocabulary/vocabulary_store.h"
 #include "widgets/animated_picture.h"
 #include "widgets/prompts.h"
-#include "widgets/virtual_keys.h"
 #include "widgets/screen_place.h"
+#include "widgets/virtual_keys.h"
 #include "widgets/window_parts.h"
-#include "assessment/answer_judge.h"
-#include "core/helpers.h"
-#include "assessment/alternatives.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -432,8 +433,9 @@ bool DrillWindow::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched == m_nextButton && event->type() == QEvent::KeyPress) {
         auto *keyEvent = static_cast<QKeyEvent *>(event);
+        const int key = VirtualKeyCode(*keyEvent);
         // Enter presses the focused button; Tab and the arrows move the focus.
-        if (VirtualKeyCode(*keyEvent) == VirtualKey::Enter) {
+        if (key == VirtualKey::Enter) {
             m_nextButton->click();
             return true;
         }
@@ -446,7 +448,7 @@ bool DrillWindow::eventFilter(QObject *watched, QEvent *event)
         case Qt::Key_Down:
             return false;
         default:
-            return nextButtonKeyPressed(VirtualKeyCode(*keyEvent), keyEvent->text());
+            return nextButtonKeyPressed(key, keyEvent->text());
         }
     }
     return QMainWindow::eventFilter(watched, event);
