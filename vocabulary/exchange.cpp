@@ -263,12 +263,9 @@ QChar detectSeparator(const QString &text)
     return semicolons > 0 && semicolons >= commas ? QLatin1Char(';') : QLatin1Char(',');
 }
 
-} // namespace
-
-ImportResult ImportDelimited(const QByteArray &bytes)
+ImportResult importDelimitedText(QString text)
 {
     ImportResult result;
-    QString text = DecodeText(bytes, DetectEncoding(bytes));
     // Header lines of the form "#name:value" come first.
     std::optional<QChar> separator;
     std::optional<bool> html;
@@ -336,14 +333,28 @@ ImportResult ImportDelimited(const QByteArray &bytes)
     return result;
 }
 
+QString decoded(const QByteArray &bytes)
+{
+    return DecodeText(bytes, DetectEncoding(bytes));
+}
+
+} // namespace
+
+ImportResult ImportDelimited(const QByteArray &bytes)
+{
+    return importDelimitedText(decoded(bytes));
+}
+
 ImportResult ImportVocabulary(const QByteArray &bytes)
 {
-    if (TrimWhite(DecodeText(bytes, DetectEncoding(bytes))).isEmpty())
+    // Decoded once: the text that is checked for content is the text that is imported.
+    QString text = decoded(bytes);
+    if (TrimWhite(text).isEmpty())
         throw FileError(QStringLiteral("Soubor je prázdný."));
     const QByteArray start = bytes.left(512).trimmed();
     const bool xml = start.startsWith("<?xml") || start.contains("<kvtml")
                      || start.startsWith("\xEF\xBB\xBF<?xml");
-    return xml ? ImportKvtml(bytes) : ImportDelimited(bytes);
+    return xml ? ImportKvtml(bytes) : importDelimitedText(std::move(text));
 }
 
 Vocabulary DictionaryFromImport(const ImportResult &result)
