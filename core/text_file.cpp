@@ -53,6 +53,11 @@ QString DecodeText(const QByteArray &bytes, TextEncoding encoding)
     return decoder.decode(QByteArrayView(bytes).sliced(marked ? 3 : 0));
 }
 
+QString DecodeDetectedText(const QByteArray &bytes)
+{
+    return DecodeText(bytes, DetectEncoding(bytes));
+}
+
 QByteArray EncodeText(const QString &text, TextEncoding &encoding)
 {
     if (encoding == TextEncoding::Windows1250) {

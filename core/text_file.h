@@ -14,6 +14,8 @@ enum class TextEncoding { Windows1250, Utf8, Utf8WithBom };
 TextEncoding DetectEncoding(const QByteArray &bytes);
 // The text of the bytes in that encoding, without a byte order mark.
 QString DecodeText(const QByteArray &bytes, TextEncoding encoding);
+// The text of the bytes in the encoding they are detected in.
+QString DecodeDetectedText(const QByteArray &bytes);
 // The bytes of the text in the encoding, in one pass. A text that windows-1250 cannot hold, or
 // whose windows-1250 bytes would be read as UTF-8, is written in UTF-8 with a byte order mark
 // instead, and `encoding` says so afterwards.

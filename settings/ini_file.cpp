@@ -33,7 +33,7 @@ bool sameName(const QString &a, const QString &b)
 IniFile IniFile::fromBytes(const QByteArray &bytes)
 {
     IniFile ini;
-    ini.m_lines = SplitLines(DecodeText(bytes, DetectEncoding(bytes)));
+    ini.m_lines = SplitLines(DecodeDetectedText(bytes));
     return ini;
 }
 

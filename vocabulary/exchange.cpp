@@ -333,22 +333,17 @@ ImportResult importDelimitedText(QString text)
     return result;
 }
 
-QString decoded(const QByteArray &bytes)
-{
-    return DecodeText(bytes, DetectEncoding(bytes));
-}
-
 } // namespace
 
 ImportResult ImportDelimited(const QByteArray &bytes)
 {
-    return importDelimitedText(decoded(bytes));
+    return importDelimitedText(DecodeDetectedText(bytes));
 }
 
 ImportResult ImportVocabulary(const QByteArray &bytes)
 {
     // Decoded once: the text that is checked for content is the text that is imported.
-    QString text = decoded(bytes);
+    QString text = DecodeDetectedText(bytes);
     if (TrimWhite(text).isEmpty())
         throw FileError(QStringLiteral("Soubor je prázdný."));
     const QByteArray start = bytes.left(512).trimmed();
