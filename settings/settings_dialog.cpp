@@ -222,20 +222,23 @@ void SettingsDialog::showSettings()
     m_showPicture->setChecked(m_settings.showPicture);
     m_commentAfterWrongAnswer->setChecked(m_settings.commentAfterWrongAnswer);
     m_dictionaryPath->setText(m_settings.dictionaryPath);
+    showPercentControls();
+}
+
+// The threshold and the criterion panel matter only for judging by percentage.
+void SettingsDialog::showPercentControls()
+{
     const bool percent = m_settings.assessment == AssessmentMode::PercentMatch;
     m_thresholdLabel->setVisible(percent);
     m_threshold->setVisible(percent);
     m_showCriterion->setVisible(percent);
 }
 
-// The threshold and the criterion panel matter only for judging by percentage.
+// Called once the setting has taken the changed choice.
 void SettingsDialog::followAssessment()
 {
-    const bool percent = m_assessment->checkedId() != 0;
-    m_thresholdLabel->setVisible(percent);
-    m_threshold->setVisible(percent);
-    m_showCriterion->setVisible(percent);
-    emit criterionPanelVisibilityChanged(percent && m_showCriterion->isChecked());
+    showPercentControls();
+    emit criterionPanelVisibilityChanged(CriterionPanelVisible(m_settings));
 }
 
 void SettingsDialog::chooseDictionary()

@@ -39,6 +39,7 @@ private:
                              const QRect &place);
     // Puts the options into the controls without the effects of a change.
     void showSettings();
+    void showPercentControls();
     void followAssessment();
     void chooseDictionary();
     void finish();
