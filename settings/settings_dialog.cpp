@@ -123,16 +123,10 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
     speedButton1->setGeometry(320, 288, 23, 22);
     speedButton1->setFocusPolicy(Qt::NoFocus);
 
-    auto *button2 = new QPushButton(QStringLiteral("ulož"), this);
-    button2->setObjectName(QStringLiteral("Button2"));
+    QPushButton *button2 = NamedButton(QStringLiteral("ulož"), "Button2", this);
     button2->setGeometry(208, 320, 57, 25);
-    button2->setAutoDefault(false);
-    PressOnEnter(button2);
-    auto *button1 = new QPushButton(QStringLiteral("OK"), this);
-    button1->setObjectName(QStringLiteral("Button1"));
+    QPushButton *button1 = NamedButton(QStringLiteral("OK"), "Button1", this);
     button1->setGeometry(280, 320, 57, 25);
-    button1->setAutoDefault(false);
-    PressOnEnter(button1);
 
     setTabOrder(m_pairChoice->checkedButton(), m_sideChoice->checkedButton());
     setTabOrder(m_sideChoice->checkedButton(), m_assessment->checkedButton());
