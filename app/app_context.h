@@ -2,7 +2,7 @@
 
 #include "drill/drill_session.h"
 #include "settings/settings.h"
-#include "vocabulary/vocabulary.h"
+#include "vocabulary/current_dictionary.h"
 #include "widgets/prompts.h"
 
 #include <QString>
@@ -21,7 +21,7 @@ struct AppContext
     QString programDirectory; // set at start-up
     QString dataDirectory;    // where the settings and the report file are kept
 
-    Vocabulary vocabulary;
+    CurrentDictionary dictionary;
     Settings settings;
-    DrillSession drill{vocabulary, settings};
+    DrillSession drill{dictionary, settings};
 };

@@ -14,13 +14,13 @@
 #include "vocabulary/dictionary_editor.h"
 #include "vocabulary/exchange.h"
 #include "vocabulary/new_dictionary_dialog.h"
-#include "vocabulary/vocabulary_file.h"
 #include "vocabulary/vocabulary_store.h"
 #include "widgets/prompts.h"
 #include "widgets/run_command.h"
 #include "widgets/screen_place.h"
 
-#include "core/file_error.h"
+#include "core/paths.h"
+#include "core/text_file.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,7 +42,7 @@ Application::Application(Prompts &prompts, const QString &executablePath)
 {
     buildMenu();
     m_drillWindow->installEventFilter(this);
-    connect(m_drillWindow.get(), &DrillWindow::answerCounted, this, &Application::saveAnswers);
+    connect(&m_context->drill, &DrillSession::answerSaved, this, &Application::tellWriteBack);
 }
 
 Application::~Application() = default;
@@ -141,62 +141,32 @@ void Application::startUp()
         = ChooseDataDirectory(context.programDirectory,
                               QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     const QString open = ReadSettings(context.settings, context.dataDirectory);
-    applySettingsEffects();
+    context.drill.applySettings();
     if (!open.isEmpty())
         runCommand([this, open] { openDictionary(open); });
-}
-
-// What the settings window does when its options change, done once for the options read.
-void Application::applySettingsEffects()
-{
-    const Settings &settings = m_context->settings;
-    if (settings.sideChoice != SideChoice::AtRandom)
-        m_context->drill.setOfferedSide(int(settings.sideChoice) + 1);
-    m_drillWindow->setCriterionPanelVisible(CriterionPanelVisible(settings));
-    if (!settings.showPicture)
-        m_drillWindow->hidePicture();
 }
 
 void Application::openDictionary(const QString &fileName)
 {
     AppContext &context = *m_context;
     writeBackBeforeLeaving();
-    // Another copy of the program that has the file open is told of; both copies' answers
-    // are added together when they write it, so going on loses nothing.
-    const QString path = ResolvedPath(fileName);
-    const DictionaryLock::Result locked = m_lock.lock(path);
-    if (locked == DictionaryLock::Result::HeldElsewhere
-        && !context.prompts.confirm(m_drillWindow.get(),
-                                    QStringLiteral("Slovník %1 je už otevřen v jiné kopii "
-                                                   "programu Merko.\nPokud ho otevřete i zde, "
-                                                   "odpovědi z obou kopií se při ukládání "
-                                                   "sečtou. Otevřít ho?")
-                                        .arg(path)))
-        return;
-    try {
-        ReadCurrentVocabulary(context.vocabulary, fileName);
-    } catch (const FileError &) {
-        // The dictionary that stays current keeps its lock.
-        if (!context.vocabulary.path.isEmpty())
-            m_lock.lock(context.vocabulary.path);
-        throw;
+    using Sharing = CurrentDictionary::Sharing;
+    if (!context.dictionary.open(fileName, Sharing::RespectOtherCopies).done()) {
+        // Another copy of the program has the file open; both copies' answers are added
+        // together when they write it, so going on loses nothing.
+        if (!context.prompts.confirm(m_drillWindow.get(),
+                                     QStringLiteral("Slovník %1 je už otevřen v jiné kopii "
+                                                    "programu Merko.\nPokud ho otevřete i zde, "
+                                                    "odpovědi z obou kopií se při ukládání "
+                                                    "sečtou. Otevřít ho?")
+                                         .arg(ResolvedPath(fileName))))
+            return;
+        context.dictionary.open(fileName, Sharing::ShareWithOtherCopies);
     }
-    if (locked != DictionaryLock::Result::Locked)
-        m_lock.unlock();
-    m_mergeTold = false;
-    m_saveFailureTold = false;
-    if (context.vocabulary.count() > 0) {
-        m_drillWindow->offerNextPair();
-        const DrillState &drill = context.drill.state();
-        if (qint64(drill.correctCount) + drill.wrongCount > 0
-            && context.prompts.confirm(m_drillWindow.get(),
-                                       QStringLiteral("Chcete vymazat aktuální statistiku?")))
-            resetDrillCounters();
-    } else {
-        // No pair of the new dictionary is on screen: nothing can be answered or counted.
-        m_drillWindow->clearPair();
-    }
-    m_drillWindow->showDictionaryCaption(VocabularyCaption(context.vocabulary));
+    if (context.drill.hasCountedAnswers()
+        && context.prompts.confirm(m_drillWindow.get(),
+                                   QStringLiteral("Chcete vymazat aktuální statistiku?")))
+        resetDrillCounters();
 }
 
 QString Application::chooseDictionary()
@@ -208,13 +178,19 @@ QString Application::chooseDictionary()
     return chooser.selectedPath();
 }
 
-void Application::loadDictionary()
+QString Application::chooseAndOpenDictionary()
 {
     const QString chosen = chooseDictionary();
-    if (chosen.isEmpty())
-        return;
-    m_context->settings.dictionaryPath = chosen;
-    openDictionary(chosen);
+    if (!chosen.isEmpty()) {
+        m_context->settings.dictionaryPath = chosen;
+        runCommand([this, chosen] { openDictionary(chosen); });
+    }
+    return chosen;
+}
+
+void Application::loadDictionary()
+{
+    chooseAndOpenDictionary();
 }
 
 bool Application::eventFilter(QObject *watched, QEvent *event)
@@ -234,94 +210,64 @@ QString Application::saveFailureText(const QString &reason) const
         because[0] = because.at(0).toLower();
     return QStringLiteral("Slovník %1 se nepodařilo uložit: %2.\nOdpovědi od posledního "
                           "uložení jsou zatím jen v paměti programu.")
-        .arg(m_context->vocabulary.path, because);
+        .arg(m_context->dictionary.path(), because);
 }
 
 void Application::writeBackBeforeLeaving()
 {
-    Vocabulary &vocabulary = m_context->vocabulary;
-    Prompts &prompts = m_context->prompts;
+    CurrentDictionary &dictionary = m_context->dictionary;
     for (;;) {
-        try {
-            followWriteBack(SaveVocabulary(vocabulary));
+        const DictionaryResult result = dictionary.writeBackBeforeLeaving();
+        if (result.done()) {
+            tellWriteBack(result);
             return;
-        } catch (const FileError &error) {
-            switch (prompts.writeFailed(m_drillWindow.get(), saveFailureText(error.message()))) {
-            case WriteFailureChoice::Retry:
-                break;
-            case WriteFailureChoice::SaveElsewhere:
-                if (saveElsewhere())
-                    return;
-                break;
-            case WriteFailureChoice::Discard:
-                // The user gave the answers up: nothing is left to write.
-                vocabulary.markSaved();
+        }
+        switch (m_context->prompts.writeFailed(m_drillWindow.get(),
+                                               saveFailureText(result.reason))) {
+        case WriteFailureChoice::Retry:
+            break;
+        case WriteFailureChoice::SaveElsewhere:
+            if (saveElsewhere())
                 return;
-            }
+            break;
+        case WriteFailureChoice::Discard:
+            dictionary.discardAnswers();
+            return;
         }
     }
 }
 
 bool Application::saveElsewhere()
 {
-    Vocabulary &vocabulary = m_context->vocabulary;
+    CurrentDictionary &dictionary = m_context->dictionary;
     const QString target = m_context->prompts.saveFileName(
-        m_drillWindow.get(), QFileInfo(vocabulary.path).absolutePath(),
+        m_drillWindow.get(), QFileInfo(dictionary.path()).absolutePath(),
         QStringLiteral("slovníky (*.slv)"), QStringLiteral("slv"));
-    if (target.isEmpty())
-        return false;
-    const bool written = runCommand([&] {
-        vocabulary.stamp = WriteFileSafely(target, FormatVocabularyFile(vocabulary));
-        vocabulary.path = ResolvedPath(target);
-        vocabulary.markSaved();
-    });
-    if (written)
-        m_lock.lock(vocabulary.path);
-    return written;
+    return !target.isEmpty() && runCommand([&] { dictionary.saveElsewhere(target); });
 }
 
-void Application::saveAnswers()
+void Application::tellWriteBack(const DictionaryResult &result)
 {
-    try {
-        followWriteBack(SaveVocabulary(m_context->vocabulary));
-        m_saveFailureTold = false;
-    } catch (const FileError &error) {
-        // Told once: the next answers try again without a box each time.
-        if (!m_saveFailureTold) {
-            m_saveFailureTold = true;
-            m_context->prompts.error(m_drillWindow.get(),
-                                     saveFailureText(error.message())
-                                         + QStringLiteral(" Program to zkusí znovu po každé další "
-                                                          "odpovědi a při ukončení."));
-        }
-    }
-}
-
-void Application::followWriteBack(const WriteBack &result)
-{
+    Prompts &prompts = m_context->prompts;
+    const QString &path = m_context->dictionary.path();
+    if (result.tellFailure)
+        prompts.error(m_drillWindow.get(),
+                      saveFailureText(result.reason)
+                          + QStringLiteral(" Program to zkusí znovu po každé další odpovědi a "
+                                           "při ukončení."));
     if (result.becameUtf8)
-        m_context->prompts.notice(m_drillWindow.get(),
-                                  BecameUtf8Message(m_context->vocabulary.path));
-    if (!result.merged)
+        prompts.notice(m_drillWindow.get(), BecameUtf8Message(path));
+    if (!result.tellMerge)
         return;
-    DrillSession &drill = m_context->drill;
-    const bool hadPair = drill.hasPair();
-    drill.followMovedPairs(result.newPositions);
-    if (hadPair && !drill.hasPair())
-        m_drillWindow->clearPair();
-    m_drillWindow->showDictionaryCaption(VocabularyCaption(m_context->vocabulary));
-    if (m_mergeTold && result.lostPairs == 0)
-        return;
-    m_mergeTold = true;
     QString text = QStringLiteral("Slovník %1 mezitím změnil jiný program nebo jiná kopie "
                                   "Merka. Vaše odpovědi byly přičteny ke statistice, kterou "
                                   "soubor obsahuje teď.")
-                       .arg(m_context->vocabulary.path);
+                       .arg(path);
     if (result.lostPairs > 0)
         text += QStringLiteral("\nDvojic, na které jste odpovídali a které už v souboru nejsou: "
                                "%1; jejich odpovědi nebylo kam zapsat.")
                     .arg(result.lostPairs);
-    m_context->prompts.notice(m_drillWindow.get(), text);
+    prompts.notice(m_drillWindow.get(), text);
 }
 
 void Application::watchForTermination()
@@ -331,25 +277,15 @@ void Application::watchForTermination()
     connect(watch, &TerminationWatch::terminationRequested, this, &Application::endSession);
     if (auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         connect(gui, &QGuiApplication::commitDataRequest, this,
-                [this](QSessionManager &) { saveQuietly(); });
-    }
-}
-
-bool Application::saveQuietly()
-{
-    try {
-        SaveVocabulary(m_context->vocabulary);
-        return true;
-    } catch (const FileError &) {
-        return false;
+                [this](QSessionManager &) { m_context->dictionary.writeBackBeforeLeaving(); });
     }
 }
 
 void Application::endSession()
 {
     // The system ends the program: no one may be there to answer a question.
-    saveQuietly();
-    m_context->vocabulary.markSaved();
+    m_context->dictionary.writeBackBeforeLeaving();
+    m_context->dictionary.discardAnswers();
     m_drillWindow->close();
     QCoreApplication::exit(0);
 }
@@ -393,36 +329,27 @@ void Application::importDictionary()
         QStringLiteral("slovníky (*.slv)"), QStringLiteral("slv"));
     if (target.isEmpty())
         return;
-    if (SameFile(target, source))
-        throw FileError(QStringLiteral("Soubor %1, ze kterého se slovíčka berou, se nepřepisuje; "
-                                       "zvolte pro slovník jiné jméno.")
-                            .arg(source));
-    // Windows-1250 when every character fits, UTF-8 with its byte order mark otherwise.
-    const Vocabulary imported = DictionaryFromImport(result);
-    WriteFileSafely(target, FormatVocabularyFile(imported));
+    const int written = m_context->dictionary.importInto(source, target, result);
     m_context->settings.dictionaryPath = ResolvedPath(target);
     openDictionary(target);
-    prompts.notice(m_drillWindow.get(), ImportSummary(result, imported.count()));
+    prompts.notice(m_drillWindow.get(), ImportSummary(result, written));
 }
 
 void Application::exportDictionary()
 {
-    const Vocabulary &vocabulary = m_context->vocabulary;
-    if (vocabulary.path.isEmpty() || vocabulary.count() == 0) {
+    const CurrentDictionary &dictionary = m_context->dictionary;
+    if (dictionary.path().isEmpty() || dictionary.vocabulary().count() == 0) {
         m_context->prompts.notice(m_drillWindow.get(), EmptyVocabularyMessage);
         return;
     }
-    const QFileInfo current(vocabulary.path);
+    const QFileInfo current(dictionary.path());
     const QString target = m_context->prompts.saveFileName(
         m_drillWindow.get(),
         current.dir().filePath(current.completeBaseName() + QStringLiteral(".kvtml")),
         QStringLiteral("KVTML (*.kvtml);;text oddělený tabulátory (*.tsv *.txt)"),
         QStringLiteral("kvtml"));
-    if (target.isEmpty())
-        return;
-    const bool kvtml = !target.endsWith(QLatin1String(".tsv"), Qt::CaseInsensitive)
-                       && !target.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
-    WriteFileSafely(target, kvtml ? ExportKvtml(vocabulary) : ExportDelimited(vocabulary));
+    if (!target.isEmpty())
+        dictionary.exportTo(target);
 }
 
 // ---- dictionary windows ----
@@ -435,63 +362,63 @@ void Application::newDictionary()
 
 void Application::editDictionary()
 {
-    Vocabulary &vocabulary = m_context->vocabulary;
+    CurrentDictionary &dictionary = m_context->dictionary;
     Settings &settings = m_context->settings;
     const QString chosen = chooseDictionary();
     if (!chosen.isEmpty()) {
         settings.dictionaryPath = chosen;
-        if (!vocabulary.path.isEmpty() && SameFile(chosen, vocabulary.path))
+        if (dictionary.isFileOf(chosen))
             writeBackBeforeLeaving();
+        const QString setAside = dictionary.setAsideFor(chosen);
         DictionaryEditor &editor = dictionaryEditor();
         FitOnScreen(&editor);
-        OpenForEditing(vocabulary, chosen,
-                       [&editor](const QString &path) { editor.openFile(path); });
+        if (!runCommand([&] { editor.openFile(ResolvedPath(chosen)); })) {
+            dictionary.takeBack(setAside);
+            return;
+        }
         editor.exec();
     }
     // The current dictionary was set aside for the editor: read it again, edited or not.
-    if (vocabulary.path.isEmpty() && !settings.dictionaryPath.isEmpty())
+    if (dictionary.path().isEmpty() && !settings.dictionaryPath.isEmpty())
         openDictionary(settings.dictionaryPath);
 }
 
 void Application::dictionaryFileSaved(const QString &path)
 {
-    Vocabulary &vocabulary = m_context->vocabulary;
-    if (vocabulary.path.isEmpty() || !SameFile(path, vocabulary.path))
-        return;
+    CurrentDictionary &dictionary = m_context->dictionary;
     // Set aside first: the write-back that loading begins with would overwrite the new file.
-    const QString current = vocabulary.path;
-    vocabulary.path.clear();
-    if (!runCommand([this, current] { openDictionary(current); }))
-        vocabulary.path = current;
+    const QString current = dictionary.setAsideFor(path);
+    if (!current.isEmpty() && !runCommand([this, current] { openDictionary(current); }))
+        dictionary.takeBack(current);
 }
 
 void Application::showCurrentDictionary()
 {
-    currentDictionaryDialog().showFile(m_context->vocabulary.path);
+    currentDictionaryDialog().showFile(m_context->dictionary.vocabulary().path);
 }
 
 // ---- statistics ----
 
 void Application::showOfferReport()
 {
-    if (m_context->vocabulary.count() > 0)
-        reportWindow().showReport(BuildOfferReport(m_context->vocabulary), OfferReportTitle);
+    if (m_context->dictionary.vocabulary().count() > 0)
+        reportWindow().showReport(BuildOfferReport(m_context->dictionary.vocabulary()), OfferReportTitle);
 }
 
 void Application::showErrorReport()
 {
-    if (m_context->vocabulary.count() > 0)
-        reportWindow().showReport(BuildErrorReport(m_context->vocabulary), ErrorReportTitle);
+    if (m_context->dictionary.vocabulary().count() > 0)
+        reportWindow().showReport(BuildErrorReport(m_context->dictionary.vocabulary()), ErrorReportTitle);
 }
 
 void Application::resetStatistics(const QString &question, void (*reset)(Vocabulary &))
 {
-    if (m_context->vocabulary.count() == 0)
+    if (m_context->dictionary.vocabulary().count() == 0)
         return;
     if (m_context->prompts.confirm(m_drillWindow.get(),
                                    question + QStringLiteral("\nChcete to skutečně provést?"))) {
-        reset(m_context->vocabulary);
-        saveAnswers();
+        reset(m_context->dictionary.vocabulary());
+        tellWriteBack(m_context->dictionary.writeBackAnswers());
     }
 }
 
@@ -517,7 +444,6 @@ void Application::resetAllCounters()
 void Application::resetDrillCounters()
 {
     m_context->drill.resetCounters();
-    m_drillWindow->showCounters();
 }
 
 // ---- settings, help and about ----
@@ -548,17 +474,11 @@ SettingsDialog &Application::settingsDialog()
 {
     if (!m_settingsDialog) {
         AppContext &context = *m_context;
-        m_settingsDialog = new SettingsDialog(context.settings, context.prompts,
-                                              context.dataDirectory, m_drillWindow.get());
-        DrillWindow *window = m_drillWindow.get();
-        connect(m_settingsDialog, &SettingsDialog::offeredSideChosen, this,
-                [&context](int side) { context.drill.setOfferedSide(side); });
-        connect(m_settingsDialog, &SettingsDialog::criterionPanelVisibilityChanged, window,
-                &DrillWindow::setCriterionPanelVisible);
-        connect(m_settingsDialog, &SettingsDialog::pictureSwitchedOff, window,
-                &DrillWindow::hidePicture);
-        connect(m_settingsDialog, &SettingsDialog::chooseDictionaryRequested, this,
-                [this] { runCommand([this] { loadDictionary(); }); });
+        m_settingsDialog = new SettingsDialog(
+            context.settings, context.prompts, context.dataDirectory,
+            [this] { return chooseAndOpenDictionary(); }, m_drillWindow.get());
+        connect(m_settingsDialog, &SettingsDialog::settingsChanged, &context.drill,
+                &DrillSession::applySettings);
     }
     return *m_settingsDialog;
 }

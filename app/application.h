@@ -1,7 +1,5 @@
 #pragma once
 
-#include "vocabulary/vocabulary_store.h"
-
 #include <QObject>
 #include <QString>
 
@@ -21,6 +19,7 @@ class QMenu;
 class ReportWindow;
 class SettingsDialog;
 struct AppContext;
+struct DictionaryResult;
 struct Vocabulary;
 
 // The running program: it owns the shared state and the main window, builds the main menu,
@@ -43,13 +42,9 @@ public:
     void openDictionary(const QString &fileName);
     // Runs a user command under the general error handler; true when it ran through.
     bool runCommand(const std::function<void()> &command);
-    // The answers just counted go to the file at once.
-    void saveAnswers();
     // Ended by a signal (SIGTERM, SIGHUP) or by the end of the desktop session, the program
     // saves the answers first; a write beyond the file size limit fails instead of killing it.
     void watchForTermination();
-    // Writes the answers back without any question; false when that failed.
-    bool saveQuietly();
     // The system asks the program to end (a signal, the end of the desktop session): the
     // answers are written back without a question and the program ends.
     void endSession();
@@ -93,8 +88,9 @@ private:
                     void (Application::*command)(), const QKeySequence &shortcut);
     // The chosen file, or empty when the user cancelled the chooser.
     QString chooseDictionary();
+    // The chooser's file is opened and remembered in the settings; the file, or empty.
+    QString chooseAndOpenDictionary();
     void resetStatistics(const QString &question, void (*reset)(Vocabulary &));
-    void applySettingsEffects();
     // An editor wrote this file: when it is the current dictionary's, the dictionary is read
     // from it again instead of being written back over it later.
     void dictionaryFileSaved(const QString &path);
@@ -103,12 +99,10 @@ private:
     void writeBackBeforeLeaving();
     bool saveElsewhere();
     QString saveFailureText(const QString &reason) const;
-    void followWriteBack(const WriteBack &result);
+    // Tells the user what a write-back did that is news: a failure, UTF-8, a merge.
+    void tellWriteBack(const DictionaryResult &result);
 
     std::unique_ptr<AppContext> m_context;
-    DictionaryLock m_lock;
-    bool m_mergeTold = false;       // the user was told of a merge with this dictionary
-    bool m_saveFailureTold = false; // the user was told that answers cannot be saved
     std::unique_ptr<DrillWindow> m_drillWindow;
     // Children of the main window, created on first use.
     SettingsDialog *m_settingsDialog = nullptr;

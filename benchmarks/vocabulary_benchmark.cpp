@@ -83,7 +83,8 @@ static void BM_SaveAfterAnswer(benchmark::State &state)
     const QString path = QDir(dir.path()).filePath(QStringLiteral("velky.slv"));
     WriteVocabularyFile(path, fullDictionary());
     Vocabulary vocabulary;
-    ReadCurrentVocabulary(vocabulary, path);
+    ReadVocabularyFile(path, vocabulary);
+    vocabulary.path = path;
     int position = 1;
     for (auto _ : state) {
         ++vocabulary.at(position).offers[1];

@@ -4,7 +4,9 @@
 #include "assessment/answer_judge.h"
 #include "core/helpers.h"
 #include "settings/settings.h"
+#include "vocabulary/current_dictionary.h"
 #include "vocabulary/vocabulary.h"
+#include "vocabulary/vocabulary_store.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,51 +28,97 @@ int PictureSize(double errorRate)
     return int(std::floor(13.0 * (75.0 * errorRate - 200.0) / 440.0));
 }
 
-DrillSession::DrillSession(Vocabulary &vocabulary, const Settings &settings)
-    : m_vocabulary(vocabulary)
+DrillSession::DrillSession(CurrentDictionary &dictionary, const Settings &settings,
+                           QObject *parent)
+    : QObject(parent)
+    , m_dictionary(dictionary)
     , m_settings(settings)
-{}
+{
+    connect(&dictionary, &CurrentDictionary::opened, this, &DrillSession::dictionaryOpened);
+    connect(&dictionary, &CurrentDictionary::pairsMoved, this, &DrillSession::followMovedPairs);
+}
+
+Vocabulary &DrillSession::vocabulary()
+{
+    return m_dictionary.vocabulary();
+}
+
+const Vocabulary &DrillSession::vocabulary() const
+{
+    return m_dictionary.vocabulary();
+}
 
 bool DrillSession::canOffer() const
 {
-    return m_vocabulary.count() > 0;
+    return vocabulary().count() > 0;
 }
 
 bool DrillSession::hasPair() const
 {
-    return m_state.currentPosition >= 1 && m_state.currentPosition <= m_vocabulary.count();
+    return m_state.currentPosition >= 1 && m_state.currentPosition <= vocabulary().count();
 }
 
 VocabularyEntry &DrillSession::currentEntry()
 {
-    return m_vocabulary.at(m_state.currentPosition);
+    return vocabulary().at(m_state.currentPosition);
 }
 
 const VocabularyEntry &DrillSession::currentEntry() const
 {
-    return m_vocabulary.at(m_state.currentPosition);
+    return vocabulary().at(m_state.currentPosition);
 }
 
 OfferedPair DrillSession::offerNextPair()
 {
     // The order of the draws is fixed: side, pair, then the variant shown.
     m_state.offeredSide = ChooseOfferedSide(m_state.offeredSide, m_settings);
-    m_state.currentPosition = m_chooser.ChooseNextPair(m_vocabulary, m_settings);
+    m_state.currentPosition = m_chooser.ChooseNextPair(vocabulary(), m_settings);
     const VocabularyEntry &entry = currentEntry();
     const OfferedText offered = PickOfferedText(entry.side[m_state.offeredSide]);
     m_state.revealed = false;
-    m_panelColour = PanelColour::Silver;
-    return {offered.text, entry.comment[m_state.offeredSide], offered.tooMany};
+    m_answerState = AnswerState::Unanswered;
+    m_offered = {offered.text, entry.comment[m_state.offeredSide], offered.tooMany};
+    m_answerComment.clear();
+    emit changed();
+    emit pairOffered(offered.tooMany);
+    return m_offered;
 }
 
 void DrillSession::leavePair()
 {
     m_state.currentPosition = 0;
+    m_offered = {};
+    m_answerComment.clear();
+    emit pairLeft();
 }
 
-QString DrillSession::answerComment() const
+// A new dictionary: its first pair is offered at once; without one, nothing can be answered.
+void DrillSession::dictionaryOpened()
 {
-    return currentEntry().comment[3 - m_state.offeredSide];
+    if (canOffer()) {
+        offerNextPair();
+        return;
+    }
+    leavePair();
+    emit changed();
+}
+
+void DrillSession::followMovedPairs(const QList<int> &newPositions)
+{
+    const int old = m_state.currentPosition;
+    const bool hadPair = hasPair();
+    m_state.currentPosition = old >= 1 && old <= newPositions.size() ? newPositions.at(old - 1) : 0;
+    if (hadPair && !hasPair())
+        leavePair();
+    emit changed();
+}
+
+// The answer side's comment is shown when there is one; otherwise the field keeps what it has.
+void DrillSession::showAnswerComment()
+{
+    const QString comment = currentEntry().comment[expectedSide()];
+    if (!comment.isEmpty())
+        m_answerComment = comment;
 }
 
 void DrillSession::recordAnswer(bool correct)
@@ -80,46 +128,83 @@ void DrillSession::recordAnswer(bool correct)
     if (!correct)
         increment(entry.errors[m_state.offeredSide]);
     increment(correct ? m_state.correctCount : m_state.wrongCount);
+    refreshCounters();
+}
+
+void DrillSession::refreshCounters()
+{
+    m_countersShown = true;
+    // Switched off, the picture keeps its visibility: it was hidden when switched off.
+    if (counters().pictureEdge == 0)
+        m_pictureShown = false;
+    else if (m_settings.showPicture)
+        m_pictureShown = true;
+}
+
+// The answer just counted goes to the file at once; the window shows it before it is told.
+void DrillSession::saveAnswer()
+{
+    const DictionaryResult result = m_dictionary.writeBackAnswers();
+    emit changed();
+    emit answerSaved(result);
 }
 
 void DrillSession::answerEdited()
 {
-    m_panelColour = PanelColour::Silver;
+    m_answerState = AnswerState::Unanswered;
+    emit changed();
 }
 
 Verdict DrillSession::checkAnswer(const QString &typed)
 {
-    m_panelColour = PanelColour::Silver;
+    m_answerState = AnswerState::Unanswered;
     Verdict verdict;
     verdict.threshold = m_settings.threshold;
-    if (!hasPair())
+    if (!hasPair()) {
+        emit changed();
         return verdict;
-    if (!m_state.revealed) {
+    }
+    const bool judged = !m_state.revealed;
+    if (judged) {
         const AssessmentResult result
-            = JudgeTypedAnswer(typed, currentEntry().side[3 - m_state.offeredSide],
-                               m_settings.assessment, m_settings.threshold);
+            = JudgeTypedAnswer(typed, currentEntry().side[expectedSide()], m_settings.assessment,
+                               m_settings.threshold);
         verdict.judged = true;
         verdict.correct = result.correct();
         verdict.criterion = result.criterion;
         verdict.achieved = result.achieved;
-        m_panelColour = result.correct() ? PanelColour::Lime : PanelColour::Red;
+        m_answerState = result.correct() ? AnswerState::Correct : AnswerState::Wrong;
+        m_lastVerdict = verdict;
+        if (verdict.correct)
+            m_lastAcceptedCriterion = verdict.criterion;
         recordAnswer(result.correct());
     }
     // After a reveal nothing was judged: the comment then comes only when always wanted.
-    if (verdict.correct || m_settings.commentAfterWrongAnswer)
-        verdict.answerComment = answerComment();
+    if (verdict.correct || m_settings.commentAfterWrongAnswer) {
+        verdict.answerComment = currentEntry().comment[expectedSide()];
+        showAnswerComment();
+    }
+    if (judged)
+        saveAnswer();
+    else
+        emit changed();
     return verdict;
 }
 
 Revealed DrillSession::revealAndCount()
 {
-    m_panelColour = PanelColour::Silver;
-    if (!hasPair())
+    m_answerState = AnswerState::Unanswered;
+    if (!hasPair()) {
+        emit changed();
         return {};
-    const Revealed revealed{currentEntry().side[3 - m_state.offeredSide], answerComment()};
+    }
+    const VocabularyEntry &entry = currentEntry();
+    const Revealed revealed{entry.side[expectedSide()], entry.comment[expectedSide()]};
+    showAnswerComment();
     m_state.revealed = true;
+    m_answerState = AnswerState::Revealed;
     recordAnswer(false);
-    m_panelColour = PanelColour::Magenta;
+    saveAnswer();
     return revealed;
 }
 
@@ -128,15 +213,19 @@ QString DrillSession::revealWithoutCounting()
     if (!hasPair())
         return {};
     m_state.revealed = true;
-    m_panelColour = PanelColour::Magenta;
-    return currentEntry().side[3 - m_state.offeredSide];
+    m_answerState = AnswerState::Revealed;
+    emit changed();
+    return currentEntry().side[expectedSide()];
 }
 
-Revealed DrillSession::showExpectedSide() const
+Revealed DrillSession::showExpectedSide()
 {
     if (!hasPair())
         return {};
-    return {currentEntry().side[3 - m_state.offeredSide], answerComment()};
+    const VocabularyEntry &entry = currentEntry();
+    showAnswerComment();
+    emit changed();
+    return {entry.side[expectedSide()], entry.comment[expectedSide()]};
 }
 
 QString DrillSession::startNewAnswer(const QString &keyText)
@@ -146,7 +235,8 @@ QString DrillSession::startNewAnswer(const QString &keyText)
         typed = typed.toUpper();
     if (typed.isEmpty() || !typed.at(0).isPrint())
         return {};
-    m_panelColour = PanelColour::Silver;
+    m_answerState = AnswerState::Unanswered;
+    emit changed();
     return typed;
 }
 
@@ -154,17 +244,32 @@ void DrillSession::resetCounters()
 {
     m_state.correctCount = 0;
     m_state.wrongCount = 0;
+    refreshCounters();
+    emit changed();
 }
 
-void DrillSession::followMovedPairs(const QList<int> &newPositions)
+bool DrillSession::hasCountedAnswers() const
 {
-    const int old = m_state.currentPosition;
-    m_state.currentPosition = old >= 1 && old <= newPositions.size() ? newPositions.at(old - 1) : 0;
+    return qint64(m_state.correctCount) + m_state.wrongCount > 0;
 }
 
-void DrillSession::setOfferedSide(int side)
+void DrillSession::applySettings()
 {
-    m_state.offeredSide = side;
+    if (const std::optional<int> side = FixedOfferedSide(m_settings))
+        m_state.offeredSide = *side;
+    if (!m_settings.showPicture)
+        m_pictureShown = false;
+    emit changed();
+}
+
+bool DrillSession::criterionPanelVisible() const
+{
+    return CriterionPanelVisible(m_settings);
+}
+
+QString DrillSession::dictionaryCaption() const
+{
+    return canOffer() ? VocabularyCaption(vocabulary()) : NoVocabularyCaption;
 }
 
 CounterDisplay DrillSession::counters() const
@@ -181,7 +286,6 @@ CounterDisplay DrillSession::counters() const
     const double errorRate = 100.0 - success;
     if (m_state.wrongCount != 0 && errorRate >= 10.0) {
         display.pictureEdge = PictureSize(std::min(errorRate, 32.0));
-        display.showPicture = m_settings.showPicture;
     }
 
     if (total == 0) {

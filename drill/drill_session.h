@@ -2,7 +2,11 @@
 
 #include "pair_chooser.h"
 
+#include <QObject>
 #include <QString>
+
+class CurrentDictionary;
+struct DictionaryResult;
 
 // The state of the drill for this run; nothing of it is stored in any file.
 struct DrillState
@@ -14,8 +18,9 @@ struct DrillState
     bool revealed = false;   // the expected answer has been shown
 };
 
-// The colour of the frame around the answer field: the state of the answer on screen.
-enum class PanelColour { Silver, Lime, Red, Magenta };
+// The state of the answer on screen: being typed (or none yet), judged right or wrong, or
+// replaced by the expected side.
+enum class AnswerState { Unanswered, Correct, Wrong, Revealed };
 
 // What a newly offered pair puts on screen.
 struct OfferedPair
@@ -53,19 +58,20 @@ struct CounterDisplay
     QString errorPercent;
     int gauge = 0;            // the error rate, 0 to 100
     int pictureEdge = 0;      // the picture's edge in pixels; 0: the picture is hidden
-    bool showPicture = false; // the picture is to be shown (not only resized)
 };
 
 // One drill over the current dictionary: offering a pair, judging, revealing and counting
-// answers, and everything the drill window shows of it. The window is a view of this class.
+// answers, and everything the drill window shows of it. The window is a view of this class:
+// every change of what it shows is announced by changed(), whoever caused it.
 //
-// The answer on screen is in one of these states: no pair yet; awaiting an answer (silver);
-// judged correct (lime) or wrong (red); revealed (magenta). A reveal blocks judging until
-// the next pair is offered.
-class DrillSession
+// A reveal blocks judging until the next pair is offered. A counted answer is written back to
+// the dictionary's file at once.
+class DrillSession : public QObject
 {
+    Q_OBJECT
 public:
-    DrillSession(Vocabulary &vocabulary, const Settings &settings);
+    DrillSession(CurrentDictionary &dictionary, const Settings &settings,
+                 QObject *parent = nullptr);
 
     // There is a pair to offer: the dictionary holds at least one.
     bool canOffer() const;
@@ -73,8 +79,6 @@ public:
     OfferedPair offerNextPair();
     // A pair of the current dictionary is on screen and can be answered.
     bool hasPair() const;
-    // No pair of the current dictionary is on screen (a dictionary without pairs was loaded).
-    void leavePair();
 
     // Enter in the answer field: judges and counts the typed answer, unless it was revealed.
     Verdict checkAnswer(const QString &typed);
@@ -82,8 +86,8 @@ public:
     Revealed revealAndCount();
     // F1 on the next-pair button: the expected side, nothing counted, no comment.
     QString revealWithoutCounting();
-    // A double click in the answer field: the expected side, nothing changes.
-    Revealed showExpectedSide() const;
+    // A double click in the answer field: the expected side and its comment, nothing counted.
+    Revealed showExpectedSide();
     // Any key in the answer field: the answer is being edited again.
     void answerEdited();
     // A key typed on the next-pair button starts a new answer with its character; returns
@@ -92,30 +96,67 @@ public:
 
     // The run's counters back to 0; the pairs keep theirs.
     void resetCounters();
+    // Some answer of this run is counted.
+    bool hasCountedAnswers() const;
+    // The settings changed (or were read): a fixed side applies to the pair on screen as
+    // well, and a picture switched off is hidden.
+    void applySettings();
+
+    // What the window shows.
+    const OfferedPair &offered() const { return m_offered; }
+    // The answer side's comment on show; empty: none.
+    const QString &answerComment() const { return m_answerComment; }
+    AnswerState answerState() const { return m_answerState; }
+    int expectedSide() const { return 3 - m_state.offeredSide; }
+    // The counters are on show once an answer was counted or the run's counters were reset.
+    bool countersShown() const { return m_countersShown; }
     CounterDisplay counters() const;
+    bool pictureShown() const { return m_pictureShown; }
+    // The last judged answer: the criterion panel's figures, empty after a wrong one.
+    const Verdict &lastVerdict() const { return m_lastVerdict; }
+    // The criterion that accepted an answer last; -1 before the first.
+    int lastAcceptedCriterion() const { return m_lastAcceptedCriterion; }
+    bool criterionPanelVisible() const;
+    // The theme and the number of pairs of the dictionary, or that none was loaded yet.
+    QString dictionaryCaption() const;
 
-    // The pairs were read again from a file that another program changed: the pair on screen
-    // is followed to its new position (index: old position - 1), or left when it is gone.
-    void followMovedPairs(const QList<int> &newPositions);
-
-    // The settings window picked a fixed side; it applies to the pair on screen as well.
-    void setOfferedSide(int side);
-
-    PanelColour panelColour() const { return m_panelColour; }
     const DrillState &state() const { return m_state; }
     const PairChooser &chooser() const { return m_chooser; }
 
+signals:
+    // What the window shows has changed.
+    void changed();
+    // A new pair is on screen: the answer field starts empty.
+    void pairOffered(bool tooManyAlternatives);
+    // No pair of the current dictionary is on screen any more: the answer field is emptied.
+    void pairLeft();
+    // An answer (or a reset of the pairs' counters) was written back to the file.
+    void answerSaved(const DictionaryResult &result);
+
 private:
+    Vocabulary &vocabulary();
+    const Vocabulary &vocabulary() const;
     VocabularyEntry &currentEntry();
     const VocabularyEntry &currentEntry() const;
-    QString answerComment() const;
+    void showAnswerComment();
     void recordAnswer(bool correct);
+    void refreshCounters();
+    void saveAnswer();
+    void dictionaryOpened();
+    void followMovedPairs(const QList<int> &newPositions);
+    void leavePair();
 
-    Vocabulary &m_vocabulary;
+    CurrentDictionary &m_dictionary;
     const Settings &m_settings;
     DrillState m_state;
     PairChooser m_chooser;
-    PanelColour m_panelColour = PanelColour::Silver;
+    OfferedPair m_offered;
+    QString m_answerComment;
+    AnswerState m_answerState = AnswerState::Unanswered;
+    bool m_countersShown = false;
+    bool m_pictureShown = false;
+    Verdict m_lastVerdict;
+    int m_lastAcceptedCriterion = -1;
 };
 
 // The edge in pixels of the motivating picture at an error rate of v percent (10 to 32):

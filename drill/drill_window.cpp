@@ -101,12 +101,24 @@ DrillWindow::DrillWindow(DrillSession &session, Prompts &prompts, QWidget *paren
     formFont.setPointSize(8);
     formFont.setBold(true);
     setFont(formFont);
-    buildControls();
+    QWidget *client = createClientArea();
+    createCaptionAndBadge(client);
+    createAnswerControls(client);
+    createCriterionPanel(client);
+    createCounters(client);
+    // Disabled fields take no focus, so the chain runs button, answer, comments.
+    setTabOrder(m_nextButton, m_answer);
+    setTabOrder(m_answer, m_offeredComment);
+    setTabOrder(m_offeredComment, m_answerComment);
     resize(668, 322);
     PlaceOnScreen(this, QPoint(233, 151));
+
+    connect(&session, &DrillSession::changed, this, &DrillWindow::showSession);
+    connect(&session, &DrillSession::pairOffered, this, &DrillWindow::showOfferedPair);
+    connect(&session, &DrillSession::pairLeft, this, &DrillWindow::emptyAnswer);
 }
 
-void DrillWindow::buildControls()
+QWidget *DrillWindow::createClientArea()
 {
     auto *client = named(new QWidget(this), "ClientArea");
     client->setMinimumSize(660, 262);
@@ -117,7 +129,11 @@ void DrillWindow::buildControls()
     scroll->setWidgetResizable(true);
     scroll->setWidget(client);
     setCentralWidget(scroll);
+    return client;
+}
 
+void DrillWindow::createCaptionAndBadge(QWidget *client)
+{
     m_dictionaryCaption
         = label(client, "Label11", NoVocabularyCaption, QRect(108, 2, 350, 16), Qt::AlignCenter);
     QPalette redText = m_dictionaryCaption->palette();
@@ -125,15 +141,18 @@ void DrillWindow::buildControls()
     m_dictionaryCaption->setPalette(redText);
 
     label(client, "Label13", QStringLiteral("slova:"), QRect(528, 14, 60, 16));
-    auto *shape = named(new EllipseShape(client), "Shape1");
-    shape->setGeometry(590, 4, 41, 25);
+    auto *badge = named(new EllipseShape(client), "Shape1");
+    badge->setGeometry(590, 4, 41, 25);
     QLabel *version
         = label(client, "Label10", QStringLiteral("v.1.5"), QRect(590, 4, 41, 25), Qt::AlignCenter);
     version->setPalette(redText);
     QFont small = version->font();
     small.setPointSize(7);
     version->setFont(small);
+}
 
+void DrillWindow::createAnswerControls(QWidget *client)
+{
     label(client, "Label1", QStringLiteral("testovaný výraz:"), QRect(0, 28, 124, 18),
           Qt::AlignRight | Qt::AlignVCenter);
     QFont answerFont = font();
@@ -169,7 +188,10 @@ void DrillWindow::buildControls()
                       "RxGIFAnimator1");
     m_picture->setGeometry(56, 176, 64, 64);
     m_picture->hide();
+}
 
+void DrillWindow::createCriterionPanel(QWidget *client)
+{
     m_criterionPanel = named(
         new QGroupBox(QStringLiteral("kriteria pro proc. vyhodnocení:"), client), "GroupBox1");
     m_criterionPanel->setGeometry(272, 176, 313, 73);
@@ -187,9 +209,13 @@ void DrillWindow::buildControls()
     m_criterionAchieved = displayField(m_criterionPanel, "Edit9", QRect(121, 32, 65, 20), courier);
     m_criterionNumber = displayField(m_criterionPanel, "Edit10", QRect(228, 32, 65, 20), courier);
     m_criterionText = label(m_criterionPanel, "Label12", QString(), QRect(16, 55, 281, 14));
+}
 
+void DrillWindow::createCounters(QWidget *client)
+{
     QFont counterFont = SerifFont();
     counterFont.setPointSize(8);
+    const auto right = Qt::AlignRight | Qt::AlignVCenter;
     label(client, "Label6", QStringLiteral("celkem:"), QRect(440, 32, 84, 20), right);
     label(client, "Label4", QStringLiteral("správně:"), QRect(440, 52, 84, 20), right);
     label(client, "Label5", QStringLiteral("chybně:"), QRect(440, 72, 84, 20), right);
@@ -210,11 +236,6 @@ void DrillWindow::buildControls()
         QStringLiteral("QProgressBar { background: rgb(0, 255, 0); "
                        "border: 1px solid black; }"
                        "QProgressBar::chunk { background: rgb(255, 0, 0); }"));
-
-    // Disabled fields take no focus, so the chain runs button, answer, comments.
-    setTabOrder(m_nextButton, m_answer);
-    setTabOrder(m_answer, m_offeredComment);
-    setTabOrder(m_offeredComment, m_answerComment);
 }
 
 // As if moved there by the keyboard, so that the button shows that Enter presses it.
@@ -229,7 +250,7 @@ void DrillWindow::takeBackFocus()
     activateWindow();
     raise();
     // Where the drill goes on: typing the answer, or pressing "další".
-    if (m_session.hasPair() && m_session.panelColour() == PanelColour::Silver)
+    if (m_session.hasPair() && m_session.answerState() == AnswerState::Unanswered)
         m_answer->setFocus(Qt::OtherFocusReason);
     else
         focusNextButton();
@@ -237,13 +258,68 @@ void DrillWindow::takeBackFocus()
 
 PanelColour DrillWindow::panelColour() const
 {
-    return m_session.panelColour();
+    switch (m_session.answerState()) {
+    case AnswerState::Correct:
+        return PanelColour::Lime;
+    case AnswerState::Wrong:
+        return PanelColour::Red;
+    case AnswerState::Revealed:
+        return PanelColour::Magenta;
+    case AnswerState::Unanswered:
+        break;
+    }
+    return PanelColour::Silver;
 }
 
-void DrillWindow::showPanelColour()
+void DrillWindow::showSession()
 {
+    m_dictionaryCaption->setText(m_session.dictionaryCaption());
+    m_offeredText->setText(m_session.offered().text);
+    m_offeredText->setCursorPosition(0);
+    showComment(m_offeredComment, m_session.offered().comment, m_shownOfferedComment);
+    showComment(m_answerComment, m_session.answerComment(), m_shownAnswerComment);
     static const QColor colours[] = {silver, lime, red, magenta};
-    setBackground(m_answerPanel, QPalette::Window, colours[int(m_session.panelColour())]);
+    setBackground(m_answerPanel, QPalette::Window, colours[int(panelColour())]);
+    m_criterionPanel->setVisible(m_session.criterionPanelVisible());
+    showCriterion();
+    showCounters();
+}
+
+void DrillWindow::showComment(QLineEdit *field, const QString &comment, QString &shown)
+{
+    if (comment != shown) {
+        field->setText(comment);
+        shown = comment;
+    }
+    field->setVisible(!comment.isEmpty());
+}
+
+void DrillWindow::showCriterion()
+{
+    const Verdict &verdict = m_session.lastVerdict();
+    const bool accepted = verdict.judged && verdict.correct;
+    m_criterionThreshold->setText(accepted ? PadLeft(verdict.threshold, 3) : QString());
+    m_criterionAchieved->setText(accepted ? FormatFixed(verdict.achieved) : QString());
+    m_criterionNumber->setText(accepted ? PadLeft(verdict.criterion, 3) : QString());
+    const int criterion = m_session.lastAcceptedCriterion();
+    m_criterionPanel->setToolTip(criterion >= 0 ? CriterionText(criterion) : criteriaHint);
+    m_criterionText->setText(criterion >= 0 ? CriterionText(criterion) : QString());
+}
+
+void DrillWindow::showCounters()
+{
+    m_picture->setVisible(m_session.pictureShown());
+    if (!m_session.countersShown())
+        return;
+    const CounterDisplay counters = m_session.counters();
+    m_totalCount->setText(counters.total);
+    m_correctCount->setText(counters.correct);
+    m_wrongCount->setText(counters.wrong);
+    m_successPercent->setText(counters.successPercent);
+    if (counters.pictureEdge > 0)
+        m_picture->resize(counters.pictureEdge, counters.pictureEdge);
+    m_errorPercent->setText(counters.errorPercent);
+    m_errorGauge->setValue(counters.gauge);
 }
 
 void DrillWindow::offerNextPair()
@@ -252,82 +328,29 @@ void DrillWindow::offerNextPair()
         m_prompts.notice(this, EmptyVocabularyMessage);
         return;
     }
-    m_offeredComment->setText(QString());
-    m_offeredComment->hide();
-    m_answerComment->setText(QString());
-    m_answerComment->hide();
-    const OfferedPair offered = m_session.offerNextPair();
-    m_offeredText->setText(offered.text);
-    m_offeredText->setCursorPosition(0);
-    if (offered.tooManyAlternatives)
+    m_session.offerNextPair();
+}
+
+// The session put a new pair on screen, whoever asked for it.
+void DrillWindow::showOfferedPair(bool tooManyAlternatives)
+{
+    if (tooManyAlternatives)
         m_prompts.notice(this, TooManyAlternativesMessage);
-    if (!offered.comment.isEmpty()) {
-        m_offeredComment->setText(offered.comment);
-        m_offeredComment->show();
-    }
-    // setText, unlike clear(), leaves no undo step behind: the answer field of a long run
-    // keeps no history of every answer.
-    m_answer->setText(QString());
-    showPanelColour();
+    emptyAnswer();
     m_answer->setFocus();
     emit pairOffered();
 }
 
-void DrillWindow::showCounters()
+// setText, unlike clear(), leaves no undo step behind: the answer field of a long run keeps no
+// history of every answer.
+void DrillWindow::emptyAnswer()
 {
-    const CounterDisplay counters = m_session.counters();
-    m_totalCount->setText(counters.total);
-    m_correctCount->setText(counters.correct);
-    m_wrongCount->setText(counters.wrong);
-    m_successPercent->setText(counters.successPercent);
-    // Switched off, the picture keeps its visibility: it was hidden when switched off.
-    if (counters.pictureEdge == 0) {
-        m_picture->hide();
-    } else {
-        m_picture->resize(counters.pictureEdge, counters.pictureEdge);
-        if (counters.showPicture)
-            m_picture->show();
-    }
-    m_errorPercent->setText(counters.errorPercent);
-    m_errorGauge->setValue(counters.gauge);
-}
-
-void DrillWindow::clearPair()
-{
-    m_session.leavePair();
-    m_offeredText->setText(QString());
     m_answer->setText(QString());
-    m_offeredComment->hide();
-    m_answerComment->hide();
-}
-
-void DrillWindow::showDictionaryCaption(const QString &caption)
-{
-    m_dictionaryCaption->setText(caption);
-}
-
-void DrillWindow::setCriterionPanelVisible(bool visible)
-{
-    m_criterionPanel->setVisible(visible);
-}
-
-void DrillWindow::hidePicture()
-{
-    m_picture->hide();
-}
-
-void DrillWindow::showAnswerComment(const QString &comment)
-{
-    if (!comment.isEmpty()) {
-        m_answerComment->setText(comment);
-        m_answerComment->show();
-    }
 }
 
 void DrillWindow::answerKeyPressed(int key)
 {
     m_session.answerEdited();
-    showPanelColour();
     // Before the first pair there is nothing to judge, reveal or count.
     if (!m_session.hasPair())
         return;
@@ -339,36 +362,14 @@ void DrillWindow::answerKeyPressed(int key)
 
 void DrillWindow::checkAnswer()
 {
-    const Verdict verdict = m_session.checkAnswer(m_answer->text());
-    if (verdict.judged) {
-        showPanelColour();
-        showCounters();
-        emit answerCounted();
-        if (verdict.correct) {
-            m_criterionThreshold->setText(PadLeft(verdict.threshold, 3));
-            m_criterionAchieved->setText(FormatFixed(verdict.achieved));
-            m_criterionNumber->setText(PadLeft(verdict.criterion, 3));
-            m_criterionPanel->setToolTip(CriterionText(verdict.criterion));
-            m_criterionText->setText(m_criterionPanel->toolTip());
-        } else {
-            m_criterionThreshold->setText(QString());
-            m_criterionAchieved->setText(QString());
-            m_criterionNumber->setText(QString());
-        }
-    }
+    m_session.checkAnswer(m_answer->text());
     focusNextButton();
-    showAnswerComment(verdict.answerComment);
 }
 
 void DrillWindow::revealAndCount()
 {
-    const Revealed revealed = m_session.revealAndCount();
-    showAnswerComment(revealed.answerComment);
-    m_answer->setText(revealed.expected);
-    showCounters();
-    emit answerCounted();
+    m_answer->setText(m_session.revealAndCount().expected);
     focusNextButton();
-    showPanelColour();
 }
 
 bool DrillWindow::nextButtonKeyPressed(int key, const QString &text)
@@ -378,14 +379,12 @@ bool DrillWindow::nextButtonKeyPressed(int key, const QString &text)
             return true;
         m_answer->setText(m_session.revealWithoutCounting());
         focusNextButton();
-        showPanelColour();
         return true;
     }
     // A key that types a character starts a new answer to the same pair with it.
     const QString typed = m_session.startNewAnswer(text);
     if (typed.isEmpty())
         return false;
-    showPanelColour();
     m_answer->setText(typed);
     m_answer->setFocus();
     m_answer->setCursorPosition(int(typed.size()));
@@ -396,9 +395,7 @@ void DrillWindow::answerDoubleClicked()
 {
     if (!m_session.hasPair())
         return;
-    const Revealed shown = m_session.showExpectedSide();
-    m_answer->setText(shown.expected);
-    showAnswerComment(shown.answerComment);
+    m_answer->setText(m_session.showExpectedSide().expected);
 }
 
 // ---- activation ----

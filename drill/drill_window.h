@@ -11,11 +11,13 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-enum class PanelColour;
-struct CounterDisplay;
+
+// The colour of the frame around the answer field: the state of the answer on screen.
+enum class PanelColour { Silver, Lime, Red, Magenta };
 
 // The main window: a view of the drill. It turns keys and clicks into calls of the drill
-// session and shows what they return; the main menu is filled in by the application.
+// session and shows the session whenever it changes; the main menu is filled in by the
+// application.
 class DrillWindow : public QMainWindow
 {
     Q_OBJECT
@@ -24,13 +26,6 @@ public:
 
     // "další": the next pair, or a message when the dictionary has none.
     void offerNextPair();
-    // The run's counters as they stand now.
-    void showCounters();
-    // No pair of the current dictionary is on screen any more.
-    void clearPair();
-    void showDictionaryCaption(const QString &caption);
-    void setCriterionPanelVisible(bool visible);
-    void hidePicture();
 
     // After another window or a message closed: this window is active again, the focus where
     // the drill goes on.
@@ -41,18 +36,25 @@ public:
 signals:
     // A pair was put on screen; start-up measurements wait for the first one.
     void pairOffered();
-    // An answer was counted in the pair's and the run's counters.
-    void answerCounted();
 
 protected:
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildControls();
-    void showPanelColour();
+    QWidget *createClientArea();
+    void createCaptionAndBadge(QWidget *client);
+    void createAnswerControls(QWidget *client);
+    void createCriterionPanel(QWidget *client);
+    void createCounters(QWidget *client);
+    // Everything the session shows, as it stands now.
+    void showSession();
+    void showCounters();
+    void showCriterion();
+    void showComment(QLineEdit *field, const QString &comment, QString &shown);
+    void showOfferedPair(bool tooManyAlternatives);
+    void emptyAnswer();
     void focusNextButton();
-    void showAnswerComment(const QString &comment);
     void answerKeyPressed(int key);
     bool nextButtonKeyPressed(int key, const QString &text);
     void answerDoubleClicked();
@@ -81,4 +83,8 @@ private:
     QLineEdit *m_criterionNumber = nullptr;
     QLabel *m_criterionText = nullptr;
     QProgressBar *m_errorGauge = nullptr;
+    // The comments last put on show: what the user typed into a comment field stays until
+    // the comment changes.
+    QString m_shownOfferedComment;
+    QString m_shownAnswerComment;
 };

@@ -1,6 +1,5 @@
 #include "settings.h"
 
-#include "core/file_error.h"
 #include "core/text_file.h"
 #include "ini_file.h"
 
@@ -10,6 +9,13 @@
 
 #include <algorithm>
 #include <limits>
+
+std::optional<int> FixedOfferedSide(const Settings &settings)
+{
+    if (settings.sideChoice == SideChoice::AtRandom)
+        return std::nullopt;
+    return int(settings.sideChoice) + 1;
+}
 
 bool CriterionPanelVisible(const Settings &settings)
 {
@@ -118,9 +124,5 @@ void WriteSettings(const Settings &settings, const QString &programDirectory)
     ini.setValue(section, QStringLiteral("ProcZobraz"), flag(settings.showCriterion));
     ini.setValue(section, QStringLiteral("Obrazek"), flag(settings.showPicture));
     ini.setValue(section, QStringLiteral("Komentar"), flag(settings.commentAfterWrongAnswer));
-    try {
-        WriteFileSafely(path, JoinLines(ini.lines()));
-    } catch (const FileError &) {
-        throw FileError(QStringLiteral("Unable to write to ") + path);
-    }
+    WriteFileSafely(path, JoinLines(ini.lines()), QStringLiteral("Unable to write to ") + path);
 }

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // How the next pair is chosen (key "Cetnost").
 enum class PairChoice { ByOffers = 0, ByErrors = 1, AtRandom = 2 };
 // Which side of a pair is offered (key "PrimJazyk"): the first, the second, or drawn per pair.
@@ -23,6 +25,9 @@ struct Settings
 
     friend bool operator==(const Settings &, const Settings &) = default;
 };
+
+// The side (1 or 2) that every pair is offered with, or none when it is drawn for each pair.
+std::optional<int> FixedOfferedSide(const Settings &settings);
 
 // The criterion panel is shown exactly when answers are judged by percentage and the user
 // asked to see the criterion.

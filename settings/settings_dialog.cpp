@@ -50,11 +50,12 @@ protected:
 } // namespace
 
 SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QString &dataDirectory,
-                               QWidget *parent)
+                               ChooseDictionary chooseDictionary, QWidget *parent)
     : QDialog(parent)
     , m_settings(settings)
     , m_prompts(prompts)
     , m_dataDirectory(dataDirectory)
+    , m_chooseDictionary(std::move(chooseDictionary))
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("nastavení:") + QString(35, QLatin1Char(' ')));
@@ -64,6 +65,17 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
     formFont.setBold(true);
     setFont(formFont);
 
+    createChoices();
+    createPercentControls();
+    createCheckBoxes();
+    createDictionaryField(formFont);
+    createButtonsAndTabOrder();
+    connectChoices();
+    showSettings();
+}
+
+void SettingsDialog::createChoices()
+{
     m_pairChoice = radioGroup("RadioGroup1", QStringLiteral(" nabízet slova dle: "),
                               {QStringLiteral("četnosti výběru"), QStringLiteral("chybovosti"),
                                QStringLiteral("náhodně")},
@@ -75,7 +87,10 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
     m_assessment = radioGroup("RadioGroup3", QStringLiteral(" posouzení správnosti: "),
                               {QStringLiteral("přesná shoda"), QStringLiteral("procento shody")},
                               QRect(184, 16, 161, 65));
+}
 
+void SettingsDialog::createPercentControls()
+{
     m_thresholdLabel = new QLabel(QStringLiteral("považovat za   správné  při   shodě %% :"), this);
     m_thresholdLabel->setObjectName(QStringLiteral("Label1"));
     m_thresholdLabel->setGeometry(184, 96, 161, 36);
@@ -90,7 +105,10 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
     m_threshold->setValue(90);
     m_threshold->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     m_threshold->hide();
+}
 
+void SettingsDialog::createCheckBoxes()
+{
     const auto checkBox = [this](const char *name, const QString &text, const QRect &place) {
         auto *box = new QCheckBox(text, this);
         box->setObjectName(QLatin1String(name));
@@ -105,39 +123,52 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
     m_commentAfterWrongAnswer
         = checkBox("CheckBox3", QStringLiteral("komentář zobrazit i při chybné odpovědi"),
                    QRect(16, 240, 300, 17));
+}
 
-    auto *label2 = new QLabel(QStringLiteral("slovník:"), this);
-    label2->setObjectName(QStringLiteral("Label2"));
-    label2->setGeometry(16, 270, 100, 16);
+void SettingsDialog::createDictionaryField(const QFont &formFont)
+{
+    auto *pathLabel = new QLabel(QStringLiteral("slovník:"), this);
+    pathLabel->setObjectName(QStringLiteral("Label2"));
+    pathLabel->setGeometry(16, 270, 100, 16);
     m_dictionaryPath = new QLineEdit(this);
     m_dictionaryPath->setObjectName(QStringLiteral("Edit1"));
     m_dictionaryPath->setGeometry(16, 288, 305, 22);
     m_dictionaryPath->installEventFilter(this);
 
-    auto *speedButton1 = new QToolButton(this);
-    speedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    speedButton1->setText(QStringLiteral("..."));
+    auto *chooseButton = new QToolButton(this);
+    chooseButton->setObjectName(QStringLiteral("SpeedButton1"));
+    chooseButton->setText(QStringLiteral("..."));
     QFont large = formFont;
     large.setPointSize(11);
-    speedButton1->setFont(large);
-    speedButton1->setGeometry(320, 288, 23, 22);
-    speedButton1->setFocusPolicy(Qt::NoFocus);
+    chooseButton->setFont(large);
+    chooseButton->setGeometry(320, 288, 23, 22);
+    chooseButton->setFocusPolicy(Qt::NoFocus);
+    connect(chooseButton, &QToolButton::clicked, this, &SettingsDialog::chooseDictionary);
+}
 
-    QPushButton *button2 = NamedButton(QStringLiteral("ulož"), "Button2", this);
-    button2->setGeometry(208, 320, 57, 25);
-    QPushButton *button1 = NamedButton(QStringLiteral("OK"), "Button1", this);
-    button1->setGeometry(280, 320, 57, 25);
+void SettingsDialog::createButtonsAndTabOrder()
+{
+    m_saveButton = NamedButton(QStringLiteral("ulož"), "Button2", this);
+    m_saveButton->setGeometry(208, 320, 57, 25);
+    m_okButton = NamedButton(QStringLiteral("OK"), "Button1", this);
+    m_okButton->setGeometry(280, 320, 57, 25);
+    connect(m_saveButton, &QPushButton::clicked, this, &SettingsDialog::saveSettings);
+    connect(m_okButton, &QPushButton::clicked, this, &SettingsDialog::finish);
 
     setTabOrder(m_pairChoice->checkedButton(), m_sideChoice->checkedButton());
     setTabOrder(m_sideChoice->checkedButton(), m_assessment->checkedButton());
     setTabOrder(m_assessment->checkedButton(), m_threshold);
-    setTabOrder(m_threshold, button1);
-    setTabOrder(button1, button2);
-    setTabOrder(button2, m_dictionaryPath);
+    setTabOrder(m_threshold, m_okButton);
+    setTabOrder(m_okButton, m_saveButton);
+    setTabOrder(m_saveButton, m_dictionaryPath);
     setTabOrder(m_dictionaryPath, m_showCriterion);
     setTabOrder(m_showCriterion, m_showPicture);
     setTabOrder(m_showPicture, m_commentAfterWrongAnswer);
+}
 
+// Each control edits its option at once; one with an effect elsewhere says so.
+void SettingsDialog::connectChoices()
+{
     Settings &options = m_settings;
     connect(m_pairChoice, &QButtonGroup::idToggled, this, [&options](int id, bool on) {
         if (on)
@@ -147,8 +178,7 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
         if (!on)
             return;
         options.sideChoice = SideChoice(id);
-        if (options.sideChoice != SideChoice::AtRandom)
-            emit offeredSideChosen(id + 1);
+        emit settingsChanged();
     });
     connect(m_assessment, &QButtonGroup::idToggled, this, [this, &options](int id, bool on) {
         if (!on)
@@ -164,18 +194,12 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
     });
     connect(m_showPicture, &QCheckBox::toggled, this, [this, &options](bool on) {
         options.showPicture = on;
-        if (!on)
-            emit pictureSwitchedOff();
+        emit settingsChanged();
     });
     connect(m_commentAfterWrongAnswer, &QCheckBox::toggled, this,
             [&options](bool on) { options.commentAfterWrongAnswer = on; });
     connect(m_dictionaryPath, &QLineEdit::textEdited, this,
             [&options](const QString &text) { options.dictionaryPath = text; });
-    connect(speedButton1, &QToolButton::clicked, this, &SettingsDialog::chooseDictionary);
-    connect(button2, &QPushButton::clicked, this, &SettingsDialog::saveSettings);
-    connect(button1, &QPushButton::clicked, this, &SettingsDialog::finish);
-
-    showSettings();
 }
 
 QButtonGroup *SettingsDialog::radioGroup(const char *name, const QString &title,
@@ -232,14 +256,14 @@ void SettingsDialog::showPercentControls()
 void SettingsDialog::followAssessment()
 {
     showPercentControls();
-    emit criterionPanelVisibilityChanged(CriterionPanelVisible(m_settings));
+    emit settingsChanged();
 }
 
 void SettingsDialog::chooseDictionary()
 {
-    emit chooseDictionaryRequested();
-    // The chooser may have put a new name into the setting.
-    m_dictionaryPath->setText(m_settings.dictionaryPath);
+    const QString chosen = m_chooseDictionary();
+    if (!chosen.isEmpty())
+        m_dictionaryPath->setText(chosen);
 }
 
 void SettingsDialog::saveSettings()

@@ -2,39 +2,48 @@
 
 #include <QDialog>
 
+#include <functional>
+
 struct Settings;
 class Prompts;
 class QButtonGroup;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QSpinBox;
 
 // The settings window: every option in one control, in force as soon as it changes. It edits
-// the settings record and tells the rest of the program what it changed through its signals.
+// the settings record and tells the rest of the program that it changed.
 class SettingsDialog : public QDialog
 {
     Q_OBJECT
 public:
+    // Lets the user choose a dictionary and opens it; the chosen file, or empty.
+    using ChooseDictionary = std::function<QString()>;
+
     SettingsDialog(Settings &settings, Prompts &prompts, const QString &dataDirectory,
-                   QWidget *parent = nullptr);
+                   ChooseDictionary chooseDictionary, QWidget *parent = nullptr);
 
     // "ulož": writes the settings file.
     void saveSettings();
 
 signals:
-    // "v češtině" or "v jazyku" was picked: the side (1 or 2) to offer from now on.
-    void offeredSideChosen(int side);
-    void criterionPanelVisibilityChanged(bool visible);
-    void pictureSwitchedOff();
-    // "..." or a double click on the path field: the main menu's load command.
-    void chooseDictionaryRequested();
+    // An option with an effect elsewhere (the side, the judging, the criterion panel, the
+    // picture) has really changed.
+    void settingsChanged();
 
 protected:
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void createChoices();
+    void createPercentControls();
+    void createCheckBoxes();
+    void createDictionaryField(const QFont &formFont);
+    void createButtonsAndTabOrder();
+    void connectChoices();
     QButtonGroup *radioGroup(const char *name, const QString &title, const QStringList &items,
                              const QRect &place);
     // Puts the options into the controls without the effects of a change.
@@ -47,6 +56,7 @@ private:
     Settings &m_settings;
     Prompts &m_prompts;
     const QString &m_dataDirectory;
+    ChooseDictionary m_chooseDictionary;
     QButtonGroup *m_pairChoice;
     QButtonGroup *m_sideChoice;
     QButtonGroup *m_assessment;
@@ -56,4 +66,6 @@ private:
     QCheckBox *m_showPicture;
     QCheckBox *m_commentAfterWrongAnswer;
     QLineEdit *m_dictionaryPath;
+    QPushButton *m_okButton;
+    QPushButton *m_saveButton;
 };

@@ -195,8 +195,8 @@ TEST_F(DictionaryWindowsTest, EditingAnotherDictionaryLeavesTheCurrentOneAlone)
                      "* poznámka\r\nbez lomítka\r\njen   /   \r\n nový    /   neu\r\n"));
     EXPECT_EQ(program.prompts.saveFilters, QStringList{U("slovníky (*.slv)")});
     EXPECT_EQ(program.prompts.saveSuffixes, QStringList{U("slv")});
-    EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("current.slv")));
-    EXPECT_EQ(context().vocabulary.theme, U("*můj"));
+    EXPECT_EQ(context().dictionary.vocabulary().path, program.path(QStringLiteral("current.slv")));
+    EXPECT_EQ(context().dictionary.vocabulary().theme, U("*můj"));
     EXPECT_EQ(ReadBytes(program.path(QStringLiteral("current.slv"))), currentBytes);
 }
 
@@ -218,7 +218,7 @@ TEST_F(DictionaryWindowsTest, EditingTheCurrentDictionarySavesItAndReloadsIt)
         const QByteArray onDisk = ReadBytes(program.path(QStringLiteral("lekce.slv")));
         EXPECT_TRUE(onDisk.contains(position == 1 ? " @    1,    0,    1,    0\r\nokno"
                                                   : " @    1,    0,    1,    0\r\n"));
-        EXPECT_TRUE(context().vocabulary.path.isEmpty()) << "set aside while editing";
+        EXPECT_TRUE(context().dictionary.vocabulary().path.isEmpty()) << "set aside while editing";
         QTableWidget *grid = child<QTableWidget>(editor, "StringGrid1");
         EXPECT_EQ(grid->item(0, 1)->text(), U("r Hund"));
         grid->setItem(2, 0, new QTableWidgetItem(U("dům")));
@@ -228,14 +228,14 @@ TEST_F(DictionaryWindowsTest, EditingTheCurrentDictionarySavesItAndReloadsIt)
     });
     child<QAction>(form(), "Vbr1")->trigger();
 
-    EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("lekce.slv")));
-    EXPECT_EQ(context().vocabulary.count(), 3);
+    EXPECT_EQ(context().dictionary.vocabulary().path, program.path(QStringLiteral("lekce.slv")));
+    EXPECT_EQ(context().dictionary.vocabulary().count(), 3);
     EXPECT_EQ(child<QLabel>(form(), "Label11")->text(), U(" lekce (slov: 3)"));
     // Saving from the editor keeps the counters of the pairs of the file; the new one has none.
-    EXPECT_EQ(context().vocabulary.at(position).offers[1], 1);
-    EXPECT_EQ(context().vocabulary.at(position).errors[1], 1);
-    EXPECT_EQ(context().vocabulary.at(3).side[1], U("dům"));
-    EXPECT_EQ(context().vocabulary.at(3).offers[1], 0);
+    EXPECT_EQ(context().dictionary.vocabulary().at(position).offers[1], 1);
+    EXPECT_EQ(context().dictionary.vocabulary().at(position).errors[1], 1);
+    EXPECT_EQ(context().dictionary.vocabulary().at(3).side[1], U("dům"));
+    EXPECT_EQ(context().dictionary.vocabulary().at(3).offers[1], 0);
 }
 
 TEST_F(DictionaryWindowsTest, ClosingTheEditorWithoutSavingReloadsTheCounters)
@@ -246,8 +246,8 @@ TEST_F(DictionaryWindowsTest, ClosingTheEditorWithoutSavingReloadsTheCounters)
     chooseInSelection(QStringLiteral("lekce.slv"));
     program.whenOpen<DictionaryEditor>([](DictionaryEditor &editor) { editor.reject(); });
     child<QAction>(form(), "Vbr1")->trigger();
-    EXPECT_EQ(context().vocabulary.at(1).offers[1], 5);
-    EXPECT_EQ(context().vocabulary.at(1).errors[1], 2);
+    EXPECT_EQ(context().dictionary.vocabulary().at(1).offers[1], 5);
+    EXPECT_EQ(context().dictionary.vocabulary().at(1).errors[1], 2);
     EXPECT_TRUE(program.prompts.texts("save").isEmpty());
 }
 
@@ -258,7 +258,7 @@ TEST_F(DictionaryWindowsTest, EditingWhileNothingIsCurrentMakesTheDictionaryCurr
     chooseInSelection(QStringLiteral("lekce.slv"));
     program.whenOpen<DictionaryEditor>([](DictionaryEditor &editor) { editor.reject(); });
     child<QAction>(form(), "Vbr1")->trigger();
-    EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("lekce.slv")));
+    EXPECT_EQ(context().dictionary.vocabulary().path, program.path(QStringLiteral("lekce.slv")));
     EXPECT_EQ(child<QLineEdit>(form(), "Edit1")->text(), U("pes"));
 }
 
@@ -269,7 +269,7 @@ TEST_F(DictionaryWindowsTest, ClosingTheSelectionWithoutAChoiceStillLoadsThePath
     // Nothing loaded and nothing named: nothing happens.
     closeSelectionWithoutChoice();
     child<QAction>(form(), "Vbr1")->trigger();
-    EXPECT_TRUE(context().vocabulary.path.isEmpty());
+    EXPECT_TRUE(context().dictionary.vocabulary().path.isEmpty());
     EXPECT_TRUE(program.prompts.asked.isEmpty());
 
     // A name whose file is missing gives the system's error text.
@@ -282,7 +282,7 @@ TEST_F(DictionaryWindowsTest, ClosingTheSelectionWithoutAChoiceStillLoadsThePath
     context().settings.dictionaryPath = program.path(QStringLiteral("lekce.slv"));
     closeSelectionWithoutChoice();
     child<QAction>(form(), "Vbr1")->trigger();
-    EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("lekce.slv")));
+    EXPECT_EQ(context().dictionary.vocabulary().path, program.path(QStringLiteral("lekce.slv")));
 }
 
 TEST_F(DictionaryWindowsTest, TheEditorGrowsToHoldEveryPair)
@@ -437,8 +437,8 @@ TEST_F(NewDictionaryTest, SavingOverTheCurrentDictionaryMakesTheSavedFileCurrent
     type(grid, 1, 1, QStringLiteral("novy"));
     type(grid, 1, 2, QStringLiteral("neu"));
     window->save();
-    EXPECT_EQ(context().vocabulary.at(1).side[1], QStringLiteral("novy"));
-    EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("lekce.slv")));
+    EXPECT_EQ(context().dictionary.vocabulary().at(1).side[1], QStringLiteral("novy"));
+    EXPECT_EQ(context().dictionary.vocabulary().path, program.path(QStringLiteral("lekce.slv")));
 
     ASSERT_TRUE(form().close());
     Vocabulary onDisk;
@@ -461,7 +461,7 @@ TEST_F(DictionaryWindowsTest, SavingAnotherFileOverTheCurrentOneKeepsTheSavedPai
         editor.reject();
     });
     child<QAction>(form(), "Vbr1")->trigger();
-    EXPECT_EQ(context().vocabulary.at(1).side[1], QStringLiteral("okno"));
+    EXPECT_EQ(context().dictionary.vocabulary().at(1).side[1], QStringLiteral("okno"));
     ASSERT_TRUE(form().close());
     EXPECT_TRUE(ReadBytes(program.path(QStringLiteral("current.slv"))).startsWith("okno "));
 }
@@ -540,8 +540,8 @@ TEST_F(DictionaryWindowsTest, ImportAndExport)
     child<QAction>(form(), "Importovat1")->trigger();
     EXPECT_EQ(program.prompts.saveStarts,
               QStringList{program.path(QStringLiteral("slovicka.slv"))});
-    EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("slovicka.slv")));
-    EXPECT_EQ(context().vocabulary.count(), 2);
+    EXPECT_EQ(context().dictionary.vocabulary().path, program.path(QStringLiteral("slovicka.slv")));
+    EXPECT_EQ(context().dictionary.vocabulary().count(), 2);
     EXPECT_EQ(
         program.prompts.texts("notice"),
         QStringList{U("Načteno 2 dvojic, 1 řádek přeskočen:\nřádek 3: jedna strana je prázdná")});

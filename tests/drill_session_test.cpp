@@ -2,7 +2,10 @@
 #include "drill/drill_session.h"
 #include "settings/settings.h"
 #include "test_support.h"
+#include "vocabulary/current_dictionary.h"
 #include "vocabulary/vocabulary_file.h"
+
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -30,9 +33,17 @@ protected:
     }
     const VocabularyEntry &pair(int position) const { return vocabulary.at(position); }
 
-    Vocabulary vocabulary;
+    // Offers the given side from now on, as the settings window does.
+    void offerSide(int side)
+    {
+        settings.sideChoice = SideChoice(side - 1);
+        session.applySettings();
+    }
+
+    CurrentDictionary dictionary;
+    Vocabulary &vocabulary = dictionary.vocabulary();
     Settings settings;
-    DrillSession session{vocabulary, settings};
+    DrillSession session{dictionary, settings};
 };
 
 TEST_F(DrillSessionTest, BeforeTheFirstPairNothingCanBeAnsweredOrRevealed)
@@ -57,9 +68,9 @@ TEST_F(DrillSessionTest, OfferingShowsTheSideWithItsCommentAndCountsNothing)
     EXPECT_EQ(offered.comment, U("kchalt"));
     EXPECT_FALSE(offered.tooManyAlternatives);
     EXPECT_EQ(session.state().currentPosition, 1);
-    EXPECT_EQ(session.panelColour(), PanelColour::Silver);
+    EXPECT_EQ(session.answerState(), AnswerState::Unanswered);
 
-    session.setOfferedSide(2);
+    offerSide(2);
     const OfferedPair other = session.offerNextPair();
     EXPECT_TRUE((QStringList{U("studený"), U("studená"), U("studené")}).contains(other.text));
     EXPECT_TRUE(other.comment.isEmpty());
@@ -79,14 +90,14 @@ TEST_F(DrillSessionTest, AJudgedAnswerCountsInThePairAndInTheRun)
     const Verdict wrong = answerNext(QStringLiteral("Hund"));
     EXPECT_TRUE(wrong.judged);
     EXPECT_FALSE(wrong.correct);
-    EXPECT_EQ(session.panelColour(), PanelColour::Red);
+    EXPECT_EQ(session.answerState(), AnswerState::Wrong);
 
     // A wrong answer corrected and entered again counts twice.
     const Verdict right = session.checkAnswer(QStringLiteral("Katze"));
     EXPECT_TRUE(right.correct);
     EXPECT_EQ(right.criterion, 0);
     EXPECT_EQ(right.achieved, 100.0);
-    EXPECT_EQ(session.panelColour(), PanelColour::Lime);
+    EXPECT_EQ(session.answerState(), AnswerState::Correct);
     EXPECT_EQ(session.state().correctCount, 1);
     EXPECT_EQ(session.state().wrongCount, 1);
     EXPECT_EQ(pair(1).offers[1], 2);
@@ -134,7 +145,7 @@ TEST_F(DrillSessionTest, RevealingInTheAnswerFieldCountsWrongEveryTime)
     session.offerNextPair();
     const Revealed revealed = session.revealAndCount();
     EXPECT_EQ(revealed.expected, U("zart, fein")) << "the side exactly as stored";
-    EXPECT_EQ(session.panelColour(), PanelColour::Magenta);
+    EXPECT_EQ(session.answerState(), AnswerState::Revealed);
     EXPECT_EQ(session.state().wrongCount, 1);
     EXPECT_EQ(pair(1).offers[1], 1);
     EXPECT_EQ(pair(1).errors[1], 1);
@@ -143,7 +154,7 @@ TEST_F(DrillSessionTest, RevealingInTheAnswerFieldCountsWrongEveryTime)
     const Verdict verdict = session.checkAnswer(QStringLiteral("zart"));
     EXPECT_FALSE(verdict.judged);
     EXPECT_EQ(session.state().correctCount, 0);
-    EXPECT_EQ(session.panelColour(), PanelColour::Silver);
+    EXPECT_EQ(session.answerState(), AnswerState::Unanswered);
 
     session.revealAndCount();
     EXPECT_EQ(session.state().wrongCount, 2);
@@ -154,10 +165,10 @@ TEST_F(DrillSessionTest, RevealingInTheAnswerFieldCountsWrongEveryTime)
 TEST_F(DrillSessionTest, RevealingOnTheButtonCountsNothingAndShowsNoComment)
 {
     load({"kalt {kchalt} / studen[ý|á|é]"});
-    session.setOfferedSide(2);
+    offerSide(2);
     answerNext(QStringLiteral("x"));
     EXPECT_EQ(session.revealWithoutCounting(), U("kalt "));
-    EXPECT_EQ(session.panelColour(), PanelColour::Magenta);
+    EXPECT_EQ(session.answerState(), AnswerState::Revealed);
     EXPECT_EQ(session.state().wrongCount, 1);
     EXPECT_EQ(pair(1).offers[2], 1);
     EXPECT_FALSE(session.checkAnswer(QStringLiteral("kalt")).judged);
@@ -169,7 +180,7 @@ TEST_F(DrillSessionTest, TheExpectedSideShownByDoubleClickIsJudgedLikeATypedAnsw
     session.offerNextPair();
     const Revealed shown = session.showExpectedSide();
     EXPECT_EQ(shown.expected, U("sitzen"));
-    EXPECT_EQ(session.panelColour(), PanelColour::Silver);
+    EXPECT_EQ(session.answerState(), AnswerState::Unanswered);
     EXPECT_EQ(session.state().wrongCount, 0);
     EXPECT_TRUE(session.checkAnswer(shown.expected).correct);
     EXPECT_EQ(session.state().correctCount, 1);
@@ -178,7 +189,7 @@ TEST_F(DrillSessionTest, TheExpectedSideShownByDoubleClickIsJudgedLikeATypedAnsw
 TEST_F(DrillSessionTest, TheAnswerCommentComesAfterARightAnswerARevealOrAlways)
 {
     load({"kalt {kchalt} / studen[ý|á|é]"});
-    session.setOfferedSide(2);
+    offerSide(2);
     EXPECT_TRUE(answerNext(QStringLiteral("warm")).answerComment.isEmpty());
     EXPECT_EQ(answerNext(QStringLiteral("kalt")).answerComment, U("kchalt"));
     session.offerNextPair();
@@ -193,7 +204,7 @@ TEST_F(DrillSessionTest, TheAnswerCommentComesAfterARightAnswerARevealOrAlways)
         << "nothing judged after a reveal, but the comment is always wanted";
 
     // Side 2 has no comment to show when side 1 is offered.
-    session.setOfferedSide(1);
+    offerSide(1);
     EXPECT_TRUE(answerNext(QStringLiteral("studený")).answerComment.isEmpty());
 }
 
@@ -202,7 +213,7 @@ TEST_F(DrillSessionTest, AKeyOnTheButtonStartsANewAnswerWithItsCharacter)
     load({"kočka / Katze"});
     answerNext(QStringLiteral("Hund"));
     EXPECT_EQ(session.startNewAnswer(QStringLiteral("k")), QStringLiteral("K"));
-    EXPECT_EQ(session.panelColour(), PanelColour::Silver);
+    EXPECT_EQ(session.answerState(), AnswerState::Unanswered);
     EXPECT_EQ(session.startNewAnswer(QStringLiteral("7")), QStringLiteral("7"));
     EXPECT_EQ(session.startNewAnswer(U("ž")), U("ž")) << "only ASCII letters become capitals";
     EXPECT_EQ(session.startNewAnswer(QString::fromUtf8("z\xCC\x8C")), U("ž"));
@@ -210,7 +221,7 @@ TEST_F(DrillSessionTest, AKeyOnTheButtonStartsANewAnswerWithItsCharacter)
     session.checkAnswer(QStringLiteral("x"));
     EXPECT_TRUE(session.startNewAnswer(QString()).isEmpty()) << "a key that types nothing";
     EXPECT_TRUE(session.startNewAnswer(QStringLiteral("\x1b")).isEmpty()) << "Escape";
-    EXPECT_EQ(session.panelColour(), PanelColour::Red) << "ignored keys change nothing";
+    EXPECT_EQ(session.answerState(), AnswerState::Wrong) << "ignored keys change nothing";
 }
 
 struct SeriesCase
@@ -246,7 +257,7 @@ TEST_P(CounterSeriesTest, GivesCountsPercentagesGaugeAndPicture)
     EXPECT_EQ(counters.errorPercent, QString::fromLatin1(c.failure));
     EXPECT_EQ(counters.gauge, c.gauge);
     EXPECT_EQ(counters.pictureEdge, c.pictureEdge);
-    EXPECT_EQ(counters.showPicture, c.pictureEdge != 0);
+    EXPECT_EQ(session.pictureShown(), c.pictureEdge != 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Series, CounterSeriesTest,
@@ -263,14 +274,20 @@ INSTANTIATE_TEST_SUITE_P(Series, CounterSeriesTest,
                                          SeriesCase{"fiveToOne", 5, 1, " 83.33", " 16.67", 17, 31}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(DrillSessionTest, ThePictureIsResizedButShownOnlyWhenSwitchedOn)
+TEST_F(DrillSessionTest, ThePictureIsShownAtTheNextCountWhenSwitchedOnAndHiddenAtOnceWhenOff)
 {
     load({"pes / r Hund"});
     answerNext(QStringLiteral("x"));
     EXPECT_EQ(session.counters().pictureEdge, 65);
-    EXPECT_FALSE(session.counters().showPicture);
+    EXPECT_FALSE(session.pictureShown());
     settings.showPicture = true;
-    EXPECT_TRUE(session.counters().showPicture);
+    session.applySettings();
+    EXPECT_FALSE(session.pictureShown()) << "switching it on shows nothing at once";
+    session.checkAnswer(QStringLiteral("y"));
+    EXPECT_TRUE(session.pictureShown());
+    settings.showPicture = false;
+    session.applySettings();
+    EXPECT_FALSE(session.pictureShown());
 }
 
 TEST_F(DrillSessionTest, ResettingTheRunKeepsThePairsCounters)
@@ -304,8 +321,11 @@ TEST_F(DrillSessionTest, APairLeftBehindCannotBeAnswered)
 {
     load({"pes / r Hund"});
     session.offerNextPair();
-    session.leavePair();
+    QSignalSpy left(&session, &DrillSession::pairLeft);
+    emit dictionary.pairsMoved(QList<int>{0}); // another writer removed it
+    EXPECT_EQ(left.count(), 1);
     EXPECT_FALSE(session.hasPair());
+    EXPECT_TRUE(session.offered().text.isEmpty());
     EXPECT_FALSE(session.checkAnswer(QStringLiteral("r Hund")).judged);
     EXPECT_EQ(pair(1).offers[1], 0);
 }
@@ -314,7 +334,7 @@ TEST_F(DrillSessionTest, AFixedSideAppliesToThePairOnScreenAndARandomSideIsDrawn
 {
     load({"pes / r Hund", "kočka / e Katze"});
     session.offerNextPair();
-    session.setOfferedSide(2);
+    offerSide(2);
     EXPECT_EQ(session.revealWithoutCounting(), U("pes"));
 
     // The first draw of a run is 0: with a random side the first pair shows side 1.

@@ -97,7 +97,7 @@ TEST_F(DrillWindowTest, StartsWithTheLastDictionaryAndOffersItsFirstPair)
     EXPECT_EQ(context().drill.state().offeredSide, 2);
     EXPECT_EQ(form().focusWidget(), field("Edit2"));
     EXPECT_EQ(form().panelColour(), PanelColour::Silver);
-    EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("lekce.slv")));
+    EXPECT_EQ(context().dictionary.vocabulary().path, program.path(QStringLiteral("lekce.slv")));
     EXPECT_TRUE(program.prompts.asked.isEmpty());
 }
 
@@ -164,7 +164,7 @@ TEST_F(DrillWindowTest, ResetOfTheDrillCountersShowsZeros)
     EXPECT_EQ(text("Edit7"), U("  0.00"));
     EXPECT_EQ(gauge(), 0);
     EXPECT_FALSE(picture()->isVisible());
-    EXPECT_EQ(context().vocabulary.at(1).errors[1], 1) << "the pair keeps its counters";
+    EXPECT_EQ(context().dictionary.vocabulary().at(1).errors[1], 1) << "the pair keeps its counters";
 }
 
 TEST_F(DrillWindowTest, PictureAppearsOnlyWithTheNextCountedAnswerAfterSwitchingItOn)
@@ -191,8 +191,8 @@ TEST_F(DrillWindowTest, F1InTheAnswerFieldRevealsAndCountsWrong)
     EXPECT_EQ(form().panelColour(), PanelColour::Magenta);
     EXPECT_EQ(form().focusWidget(), button1());
     EXPECT_EQ(context().drill.state().wrongCount, 1);
-    EXPECT_EQ(context().vocabulary.at(1).offers[1], 1);
-    EXPECT_EQ(context().vocabulary.at(1).errors[1], 1);
+    EXPECT_EQ(context().dictionary.vocabulary().at(1).offers[1], 1);
+    EXPECT_EQ(context().dictionary.vocabulary().at(1).errors[1], 1);
 
     // Enter after a reveal judges nothing and only moves the focus back.
     field("Edit2")->setFocus();
@@ -217,7 +217,7 @@ TEST_F(DrillWindowTest, F1OnTheButtonRevealsWithoutCounting)
     EXPECT_EQ(form().panelColour(), PanelColour::Magenta);
     EXPECT_EQ(form().focusWidget(), button1());
     EXPECT_EQ(context().drill.state().wrongCount, 1);
-    EXPECT_EQ(context().vocabulary.at(1).offers[2], 1);
+    EXPECT_EQ(context().dictionary.vocabulary().at(1).offers[2], 1);
     EXPECT_FALSE(field("Edit12")->isVisible()) << "F1 on the button shows no comment";
 }
 
@@ -248,7 +248,7 @@ TEST_F(DrillWindowTest, TypingOnTheButtonStartsANewAnswer)
     EXPECT_EQ(text("Edit2"), U("Katze"));
     EXPECT_EQ(context().drill.state().wrongCount, 1);
     EXPECT_EQ(context().drill.state().correctCount, 1);
-    EXPECT_EQ(context().vocabulary.at(1).offers[1], 2);
+    EXPECT_EQ(context().dictionary.vocabulary().at(1).offers[1], 2);
 
     // A character that is no letter goes in as typed; keys that type nothing are ignored.
     QTest::keyClick(button1(), Qt::Key_Shift);
@@ -330,8 +330,8 @@ TEST_F(DrillWindowTest, ReloadingTheCurrentDictionaryKeepsItsCounters)
     program.prompts.answers = {false};
     program.app().runCommand(
         [&] { program.app().openDictionary(program.path(QStringLiteral("lekce.slv"))); });
-    EXPECT_EQ(context().vocabulary.at(1).errors[1], 1);
-    EXPECT_EQ(context().vocabulary.at(1).offers[1], 1);
+    EXPECT_EQ(context().dictionary.vocabulary().at(1).errors[1], 1);
+    EXPECT_EQ(context().dictionary.vocabulary().at(1).offers[1], 1);
     EXPECT_EQ(program.prompts.texts("confirm"),
               QStringList{U("Chcete vymazat aktuální statistiku?")});
     EXPECT_EQ(context().drill.state().wrongCount, 1) << "No keeps the drill counters";
@@ -368,7 +368,7 @@ TEST_F(DrillWindowTest, AFailedLoadKeepsTheCurrentDictionary)
         [&] { program.app().openDictionary(program.path("chybi.slv")); });
     EXPECT_FALSE(ran);
     EXPECT_EQ(program.prompts.texts("error"), QStringList{NoSuchFile()});
-    EXPECT_EQ(context().vocabulary.path, program.path(QStringLiteral("lekce.slv")));
+    EXPECT_EQ(context().dictionary.vocabulary().path, program.path(QStringLiteral("lekce.slv")));
     EXPECT_EQ(caption(), U(" téma (slov: 1)"));
 }
 
@@ -413,7 +413,7 @@ protected:
         program.writeSettings(
             ("[Setup]\r\nSlovnik=" + program.path("sub/lekce.slv").toStdString() + "\r\n").c_str());
         program.start();
-        ASSERT_EQ(context().vocabulary.count(), 1);
+        ASSERT_EQ(context().dictionary.vocabulary().count(), 1);
         answer(QStringLiteral("x"));
         QDir(program.path(QStringLiteral("sub"))).removeRecursively();
         next();
@@ -480,7 +480,7 @@ TEST_F(DrillWindowTest, ThePictureAnimatesOnlyWhileShownInTheActiveWindow)
     trigger("Aktuln1");
     EXPECT_FALSE(animation->isVisible());
     EXPECT_FALSE(animation->isRunning());
-    EXPECT_EQ(context().vocabulary.at(1).offers[1], 1) << "later activations load nothing";
+    EXPECT_EQ(context().dictionary.vocabulary().at(1).offers[1], 1) << "later activations load nothing";
     EXPECT_EQ(animation->animation()->frameCount(), 16);
     EXPECT_EQ(animation->animation()->frameRect().size(), QSize(64, 64));
 }

@@ -203,7 +203,7 @@ TEST_F(SettingsDialogTest, TheDotsButtonChoosesAndLoadsADictionary)
     });
     child<QToolButton>(*form2, "SpeedButton1")->click();
     EXPECT_EQ(child<QLineEdit>(*form2, "Edit1")->text(), program.path(QStringLiteral("lekce.slv")));
-    EXPECT_EQ(context().vocabulary.count(), 1);
+    EXPECT_EQ(context().dictionary.vocabulary().count(), 1);
     EXPECT_EQ(child<QLabel>(program.form(), "Label11")->text(), U(" lekce (slov: 1)"));
 
     // A typed path is the setting at once.

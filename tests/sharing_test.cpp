@@ -60,13 +60,13 @@ TEST_F(SharingTest, TwoCopiesWarnAndCountEveryAnswerOfBoth)
 {
     RunningProgram first;
     start(first);
-    ASSERT_EQ(first.app().context().vocabulary.count(), 2);
+    ASSERT_EQ(first.app().context().dictionary.vocabulary().count(), 2);
     RunningProgram second;
     second.prompts.answers = {true}; // open it all the same
     start(second);
     ASSERT_EQ(second.prompts.texts("confirm").size(), 1);
     EXPECT_TRUE(second.prompts.texts("confirm").first().contains(U("jiné kopii")));
-    ASSERT_EQ(second.app().context().vocabulary.count(), 2);
+    ASSERT_EQ(second.app().context().dictionary.vocabulary().count(), 2);
 
     for (RunningProgram *program : {&first, &second, &first, &second, &first})
         answerWrongly(*program);
@@ -99,11 +99,11 @@ TEST_F(SharingTest, AnotherProgramsEditIsKeptAndTheAnswersAddedToIt)
     EXPECT_EQ(program.prompts.texts("notice").size(), 1);
     EXPECT_TRUE(program.prompts.texts("notice").first().contains(U("jiný program")));
     AppContext &context = program.app().context();
-    EXPECT_EQ(context.vocabulary.count(), 3) << "the drill goes on with the file";
+    EXPECT_EQ(context.dictionary.vocabulary().count(), 3) << "the drill goes on with the file";
     // The pair on screen is followed into the file as it is now.
     const DrillState &drill = context.drill.state();
     ASSERT_TRUE(context.drill.hasPair());
-    EXPECT_EQ(context.vocabulary.at(drill.currentPosition).side[drill.offeredSide], onScreen);
+    EXPECT_EQ(context.dictionary.vocabulary().at(drill.currentPosition).side[drill.offeredSide], onScreen);
     QTest::keyClick(answer, Qt::Key_F1);
     EXPECT_EQ(offers(fileNow()), 22);
 }

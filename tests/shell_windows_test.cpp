@@ -121,7 +121,7 @@ TEST_F(ShellTest, WithoutADictionaryReportsAndResetsDoNothing)
 TEST_F(ShellTest, ResetsAskTheirTwoLineQuestionAndOnlyYesResets)
 {
     startWithExample();
-    const VocabularyEntry before = context().vocabulary.at(1);
+    const VocabularyEntry before = context().dictionary.vocabulary().at(1);
     program.prompts.answers = {false, false, false};
     trigger("etnosti2");
     trigger("Chybovosti2");
@@ -133,15 +133,15 @@ TEST_F(ShellTest, ResetsAskTheirTwoLineQuestionAndOnlyYesResets)
                              "Chcete to skutečně provést?"),
                            U("Tímto se vymaže dosavadní statistika četnosti nabídky a chybovosti "
                              "slov. \nChcete to skutečně provést?")}));
-    EXPECT_EQ(context().vocabulary.at(1), before);
+    EXPECT_EQ(context().dictionary.vocabulary().at(1), before);
 
     program.prompts.answers = {true};
     trigger("etnosti2");
-    EXPECT_EQ(context().vocabulary.at(1).offers[1], 0);
-    EXPECT_EQ(context().vocabulary.at(1).errors[1], 1);
+    EXPECT_EQ(context().dictionary.vocabulary().at(1).offers[1], 0);
+    EXPECT_EQ(context().dictionary.vocabulary().at(1).errors[1], 1);
     program.prompts.answers = {true};
     trigger("Vechny1");
-    EXPECT_EQ(context().vocabulary.at(2).errors[2], 0);
+    EXPECT_EQ(context().dictionary.vocabulary().at(2).errors[2], 0);
     QString title;
     const QString shown = showReport("etnosti1", &title);
     EXPECT_EQ(shown.count(QStringLiteral("[  0.00]")), 4);
@@ -219,8 +219,8 @@ TEST_F(ShellTest, EverySampleDictionaryLoadsWithoutAMessage)
         ASSERT_TRUE(QFile::copy(samples.filePath(file), program.path(file)));
         EXPECT_TRUE(
             program.app().runCommand([&] { program.app().openDictionary(program.path(file)); }));
-        EXPECT_FALSE(context().vocabulary.theme.isEmpty()) << file.toStdString();
-        EXPECT_GE(context().vocabulary.count(), 40) << file.toStdString();
+        EXPECT_FALSE(context().dictionary.vocabulary().theme.isEmpty()) << file.toStdString();
+        EXPECT_GE(context().dictionary.vocabulary().count(), 40) << file.toStdString();
         EXPECT_FALSE(child<QLineEdit>(form(), "Edit1")->text().isEmpty());
     }
     EXPECT_TRUE(program.prompts.asked.isEmpty());

@@ -711,7 +711,8 @@ TEST_F(VocabularyFileTest, AWindows1250DictionaryBecomesUtf8WhenItMust)
     const QString file = path("lekce.slv");
     WriteBytes(file, Cp1250("*čeština\r\n* poznámka\r\nkočka / e Katze\r\n"));
     Vocabulary vocabulary;
-    ReadCurrentVocabulary(vocabulary, file);
+    ReadVocabularyFile(file, vocabulary);
+    vocabulary.path = file;
     EXPECT_EQ(vocabulary.encoding, TextEncoding::Windows1250);
     vocabulary.at(1).offers[1] = 1;
     EXPECT_FALSE(SaveVocabulary(vocabulary).becameUtf8);

@@ -20,30 +20,6 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(VocabularyStoreTest, LoadingWritesTheCurrentBackAndResolvesTheNewPath)
-{
-    WriteBytes(path("a.slv"), "pes / r Hund\r\n");
-    WriteBytes(path("b.slv"), "*b\r\nokno / s Fenster\r\n");
-    Vocabulary vocabulary;
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    ReadCurrentVocabulary(vocabulary, QStringLiteral("a.slv"));
-    EXPECT_EQ(vocabulary.path, path("a.slv"));
-    vocabulary.at(1).offers[1] = 7;
-
-    // Same file name in another folder: each dictionary keeps its own file.
-    QDir(dir.path()).mkdir(QStringLiteral("other"));
-    WriteBytes(path("other/a.slv"), Cp1250("jiný / anderer\r\n"));
-    QDir::setCurrent(path("other"));
-    ReadCurrentVocabulary(vocabulary, QStringLiteral("a.slv"));
-    QDir::setCurrent(previous);
-    EXPECT_EQ(vocabulary.path, path("other/a.slv"));
-    EXPECT_EQ(vocabulary.at(1).side[1], QStringLiteral("jiný"));
-    EXPECT_TRUE(ReadBytes(path("a.slv")).endsWith(" @    7,    0,    0,    0\r\n"));
-    EXPECT_EQ(ReadBytes(path("other/a.slv")), Cp1250("jiný / anderer\r\n"))
-        << "only read, not written";
-}
-
 TEST_F(VocabularyStoreTest, SavingSkipsAnEmptyOrSetAsideDictionary)
 {
     Vocabulary vocabulary;
@@ -68,32 +44,6 @@ TEST_F(VocabularyStoreTest, ACaptionNamesTheThemeAndTheCount)
     vocabulary.theme = QLatin1Char('*') + QString(150, QLatin1Char('x'));
     EXPECT_EQ(VocabularyCaption(vocabulary),
               QLatin1Char(' ') + QString(100, QLatin1Char('x')) + QStringLiteral(" (slov: 8)"));
-}
-
-TEST_F(VocabularyStoreTest, EditingTheCurrentFileSetsItAsideAndAFailedOpenGivesItBack)
-{
-    WriteBytes(path("a.slv"), "pes / r Hund\r\n");
-    Vocabulary vocabulary;
-    ReadCurrentVocabulary(vocabulary, path("a.slv"));
-    vocabulary.at(1).errors[1] = 3;
-
-    QString opened;
-    OpenForEditing(vocabulary, path("a.slv"), [&](const QString &p) { opened = p; });
-    EXPECT_EQ(opened, path("a.slv"));
-    EXPECT_TRUE(vocabulary.path.isEmpty());
-    EXPECT_TRUE(ReadBytes(path("a.slv")).endsWith("    0,    0,    3,    0\r\n"));
-
-    vocabulary.path = path("a.slv");
-    EXPECT_THROW(OpenForEditing(vocabulary, path("a.slv"),
-                                [](const QString &) { throw FileError(QStringLiteral("Boom")); }),
-                 FileError);
-    EXPECT_EQ(vocabulary.path, path("a.slv"));
-
-    // Another file: the current dictionary is not touched.
-    WriteBytes(path("b.slv"), "x / y\r\n");
-    OpenForEditing(vocabulary, path("b.slv"), [&](const QString &p) { opened = p; });
-    EXPECT_EQ(opened, path("b.slv"));
-    EXPECT_EQ(vocabulary.path, path("a.slv"));
 }
 
 TEST(EditorContent, RowsAreReadWithoutTrimmingOrCuttingAndTheRestIsKept)
@@ -186,7 +136,8 @@ TEST_F(VocabularyStoreTest, OnlyAChangedContentIsMergedAndOnlyAnswersAreWritten)
 {
     WriteBytes(path("a.slv"), "pes / r Hund\r\n");
     Vocabulary vocabulary;
-    ReadCurrentVocabulary(vocabulary, path("a.slv"));
+    ReadVocabularyFile(path("a.slv"), vocabulary);
+    vocabulary.path = path("a.slv");
     EXPECT_FALSE(SaveVocabulary(vocabulary).written) << "no answers, no write";
     EXPECT_EQ(ReadBytes(path("a.slv")), "pes / r Hund\r\n");
 

@@ -1,6 +1,5 @@
 #include "dictionary_editor.h"
 
-#include "core/text_file.h"
 #include "widgets/prompts.h"
 #include "widgets/run_command.h"
 #include "widgets/edit_grid.h"
@@ -23,8 +22,8 @@ DictionaryEditor::DictionaryEditor(Prompts &prompts, QWidget *parent)
     resize(651, 313);
 
     QVBoxLayout *layout = FlatColumn(this);
-    QPushButton *button1 = NamedButton(QStringLiteral("ulož"), "Button1", this);
-    layout->addWidget(ButtonStrip("Panel1", 41, {button1}, this));
+    QPushButton *saveButton = NamedButton(QStringLiteral("ulož"), "Button1", this);
+    layout->addWidget(ButtonStrip("Panel1", 41, {saveButton}, this));
 
     m_grid = new EditGrid(GridRows, 2, this);
     m_grid->setObjectName(QStringLiteral("StringGrid1"));
@@ -36,9 +35,9 @@ DictionaryEditor::DictionaryEditor(Prompts &prompts, QWidget *parent)
     m_grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
     layout->addWidget(m_grid);
 
-    SaveShortcut(button1);
-    setTabOrder(m_grid, button1); // out of the grid, to "ulož"
-    connect(button1, &QPushButton::clicked, this, &DictionaryEditor::save);
+    SaveShortcut(saveButton);
+    setTabOrder(m_grid, saveButton); // out of the grid, to "ulož"
+    connect(saveButton, &QPushButton::clicked, this, &DictionaryEditor::save);
 }
 
 void DictionaryEditor::openFile(const QString &path)
@@ -67,11 +66,10 @@ void DictionaryEditor::save()
     content.rows.clear();
     for (int row = 0; row < m_grid->rowCount(); ++row)
         content.rows.append({CellText(m_grid, row, 0), CellText(m_grid, row, 1)});
-    TextEncoding used = content.encoding;
-    if (RunCommand(m_prompts, this,
-                   [&] { WriteFileSafely(fileName, FormatEditorFile(content, &used)); })) {
+    bool becameUtf8 = false;
+    if (RunCommand(m_prompts, this, [&] { becameUtf8 = WriteEditorFile(fileName, content); })) {
         // Text typed beyond windows-1250 made the file UTF-8: said once, when it happens.
-        if (content.encoding == TextEncoding::Windows1250 && used != content.encoding)
+        if (becameUtf8)
             m_prompts.notice(this, BecameUtf8Message(fileName));
         emit fileSaved(fileName);
     }

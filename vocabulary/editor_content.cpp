@@ -73,6 +73,13 @@ QByteArray FormatEditorFile(const EditorContent &content, TextEncoding *used)
     return JoinTextFile(text, content.tail, content.encoding, used);
 }
 
+bool WriteEditorFile(const QString &path, const EditorContent &content)
+{
+    TextEncoding used = content.encoding;
+    WriteFileSafely(path, FormatEditorFile(content, &used));
+    return content.encoding == TextEncoding::Windows1250 && used != content.encoding;
+}
+
 QStringList FormatNewDictionaryLines(const QString &theme, const QList<EditorRow> &rows)
 {
     constexpr int sideWidth = 25;
@@ -86,4 +93,9 @@ QStringList FormatNewDictionaryLines(const QString &theme, const QList<EditorRow
         }
     }
     return lines;
+}
+
+void WriteNewDictionary(const QString &path, const QString &theme, const QList<EditorRow> &rows)
+{
+    WriteFileSafely(path, JoinLines(FormatNewDictionaryLines(theme, rows)));
 }

@@ -41,5 +41,11 @@ EditorContent ReadEditorContent(const QByteArray &bytes);
 // windows-1250, and `used` (when given) says which encoding was written.
 QByteArray FormatEditorFile(const EditorContent &content, TextEncoding *used = nullptr);
 
+// Writes the editor's file safely; true when its text made a windows-1250 file UTF-8, which
+// the user is told. Throws FileError.
+bool WriteEditorFile(const QString &path, const EditorContent &content);
+
 // The new-dictionary window's lines: "* theme", then both sides trimmed and padded to 25.
 QStringList FormatNewDictionaryLines(const QString &theme, const QList<EditorRow> &rows);
+// Writes the new-dictionary window's file safely; throws FileError.
+void WriteNewDictionary(const QString &path, const QString &theme, const QList<EditorRow> &rows);

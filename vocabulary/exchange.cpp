@@ -440,6 +440,13 @@ QByteArray ExportDelimited(const Vocabulary &vocabulary)
     return text.toUtf8();
 }
 
+QByteArray ExportForFile(const Vocabulary &vocabulary, const QString &target)
+{
+    const bool delimited = target.endsWith(QLatin1String(".tsv"), Qt::CaseInsensitive)
+                           || target.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
+    return delimited ? ExportDelimited(vocabulary) : ExportKvtml(vocabulary);
+}
+
 QString ImportSummary(const ImportResult &result, int written)
 {
     const int skipped = int(result.skipped.size());

@@ -42,5 +42,9 @@ QByteArray ExportKvtml(const Vocabulary &vocabulary);
 // comment 2.
 QByteArray ExportDelimited(const Vocabulary &vocabulary);
 
+// The dictionary in the format its target's name asks for: tab-separated text for a name
+// ending in ".tsv" or ".txt", KVTML otherwise.
+QByteArray ExportForFile(const Vocabulary &vocabulary, const QString &target);
+
 // "Načteno 70 dvojic, 2 řádky přeskočeny: ..." for the user.
 QString ImportSummary(const ImportResult &result, int written);

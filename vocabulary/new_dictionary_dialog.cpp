@@ -1,6 +1,5 @@
 #include "new_dictionary_dialog.h"
 
-#include "core/text_file.h"
 #include "widgets/prompts.h"
 #include "widgets/run_command.h"
 #include "widgets/edit_grid.h"
@@ -40,18 +39,18 @@ NewDictionaryDialog::NewDictionaryDialog(Prompts &prompts, QWidget *parent)
 
     QVBoxLayout *layout = FlatColumn(this);
 
-    auto *panel1 = new QWidget(this);
-    panel1->setObjectName(QStringLiteral("Panel1"));
-    panel1->setFixedHeight(41);
-    auto *topLayout = new QHBoxLayout(panel1);
-    auto *label1 = new QLabel(QStringLiteral("téma:"), panel1);
-    label1->setObjectName(QStringLiteral("Label1"));
-    label1->setFont(bold);
-    topLayout->addWidget(label1);
-    m_theme = new QLineEdit(panel1);
+    auto *themePanel = new QWidget(this);
+    themePanel->setObjectName(QStringLiteral("Panel1"));
+    themePanel->setFixedHeight(41);
+    auto *topLayout = new QHBoxLayout(themePanel);
+    auto *themeLabel = new QLabel(QStringLiteral("téma:"), themePanel);
+    themeLabel->setObjectName(QStringLiteral("Label1"));
+    themeLabel->setFont(bold);
+    topLayout->addWidget(themeLabel);
+    m_theme = new QLineEdit(themePanel);
     m_theme->setObjectName(QStringLiteral("Edit1"));
     topLayout->addWidget(m_theme, 1);
-    layout->addWidget(panel1);
+    layout->addWidget(themePanel);
 
     m_grid = new EditGrid(GridRows, 3, this);
     m_grid->setObjectName(QStringLiteral("StringGrid1"));
@@ -63,18 +62,18 @@ NewDictionaryDialog::NewDictionaryDialog(Prompts &prompts, QWidget *parent)
     m_grid->setColumnWidth(2, 200);
     layout->addWidget(m_grid, 1);
 
-    QPushButton *button1 = NamedButton(QStringLiteral("ulož"), "Button1", this);
-    QPushButton *button2 = NamedButton(QStringLiteral("OK"), "Button2", this);
-    layout->addWidget(ButtonStrip("Panel2", 36, {button1, button2}, this));
+    QPushButton *saveButton = NamedButton(QStringLiteral("ulož"), "Button1", this);
+    QPushButton *okButton = NamedButton(QStringLiteral("OK"), "Button2", this);
+    layout->addWidget(ButtonStrip("Panel2", 36, {saveButton, okButton}, this));
 
     // Whatever is typed into the grid is unsaved; the theme field does not count.
     connect(m_grid, &QTableWidget::itemChanged, this, [this] {
         if (!m_filling)
             m_saved = false;
     });
-    SaveShortcut(button1);
-    connect(button1, &QPushButton::clicked, this, &NewDictionaryDialog::save);
-    connect(button2, &QPushButton::clicked, this, &QDialog::accept);
+    SaveShortcut(saveButton);
+    connect(saveButton, &QPushButton::clicked, this, &NewDictionaryDialog::save);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void NewDictionaryDialog::showEvent(QShowEvent *event)
@@ -107,9 +106,8 @@ void NewDictionaryDialog::save()
     QList<EditorRow> rows;
     for (int row = 1; row < m_grid->rowCount(); ++row)
         rows.append({CellText(m_grid, row, 1), CellText(m_grid, row, 2)});
-    const bool written = RunCommand(m_prompts, this, [&] {
-        WriteFileSafely(fileName, JoinLines(FormatNewDictionaryLines(m_theme->text(), rows)));
-    });
+    const bool written = RunCommand(m_prompts, this,
+                                    [&] { WriteNewDictionary(fileName, m_theme->text(), rows); });
     if (written) {
         emit fileSaved(fileName);
         m_saved = true;

@@ -380,7 +380,7 @@ QByteArray FormatVocabularyFile(const Vocabulary &vocabulary, TextEncoding *used
     return JoinTextFile(text, shape.tail, vocabulary.encoding, used);
 }
 
-void WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary)
+FileStamp WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary)
 {
-    WriteFileSafely(path, FormatVocabularyFile(vocabulary));
+    return WriteFileSafely(path, FormatVocabularyFile(vocabulary));
 }

@@ -50,5 +50,6 @@ PairLineForm ChoosePairLineForm(const QString &line, const ParsedLine &parsed);
 // after Ctrl-Z. When the text no longer fits windows-1250 it is UTF-8 with a byte order mark,
 // and `used` (when given) says which encoding was written.
 QByteArray FormatVocabularyFile(const Vocabulary &vocabulary, TextEncoding *used = nullptr);
-// Replaces the file safely with FormatVocabularyFile; throws FileError on failure.
-void WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary);
+// Replaces the file safely with FormatVocabularyFile; throws FileError on failure. Returns
+// what the file is now.
+FileStamp WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary);

@@ -3,6 +3,7 @@
 #include "vocabulary_file.h"
 
 #include "core/file_error.h"
+#include "core/paths.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -111,6 +112,8 @@ QString BecameUtf8Message(const QString &path)
 
 DictionaryLock::DictionaryLock() = default;
 DictionaryLock::~DictionaryLock() = default;
+DictionaryLock::DictionaryLock(DictionaryLock &&) noexcept = default;
+DictionaryLock &DictionaryLock::operator=(DictionaryLock &&) noexcept = default;
 
 QString LockFilePath(const QString &dictionaryPath)
 {
@@ -120,7 +123,7 @@ QString LockFilePath(const QString &dictionaryPath)
 
 DictionaryLock::Result DictionaryLock::lock(const QString &dictionaryPath)
 {
-    if (m_lock && SameFile(m_path, dictionaryPath))
+    if (holds(dictionaryPath))
         return Result::Locked;
     auto lock = std::make_unique<QLockFile>(LockFilePath(dictionaryPath));
     // Held for as long as the dictionary is open, so age says nothing: only a lock whose copy
@@ -135,31 +138,15 @@ DictionaryLock::Result DictionaryLock::lock(const QString &dictionaryPath)
                                                        : Result::Impossible;
 }
 
+bool DictionaryLock::holds(const QString &dictionaryPath) const
+{
+    return m_lock && SameFile(m_path, dictionaryPath);
+}
+
 void DictionaryLock::unlock()
 {
     m_lock.reset();
     m_path.clear();
-}
-
-QString ResolvedPath(const QString &fileName)
-{
-    return QFileInfo(fileName).absoluteFilePath();
-}
-
-bool SameFile(const QString &a, const QString &b)
-{
-    const QString canonicalA = QFileInfo(a).canonicalFilePath();
-    if (!canonicalA.isEmpty())
-        return canonicalA == QFileInfo(b).canonicalFilePath();
-    return ResolvedPath(a) == ResolvedPath(b);
-}
-
-void ReadCurrentVocabulary(Vocabulary &vocabulary, const QString &fileName)
-{
-    SaveVocabulary(vocabulary);
-    const QString path = ResolvedPath(fileName);
-    ReadVocabularyFile(path, vocabulary);
-    vocabulary.path = path;
 }
 
 QString VocabularyCaption(const Vocabulary &vocabulary)
@@ -168,20 +155,4 @@ QString VocabularyCaption(const Vocabulary &vocabulary)
                              ? QStringLiteral(" ?????")
                              : QLatin1Char(' ') + vocabulary.theme.mid(1, 100);
     return name + QStringLiteral(" (slov: %1)").arg(vocabulary.count());
-}
-
-void OpenForEditing(Vocabulary &vocabulary, const QString &chosen,
-                    const std::function<void(const QString &path)> &open)
-{
-    const QString currentPath = vocabulary.path;
-    if (!currentPath.isEmpty() && SameFile(chosen, currentPath)) {
-        SaveVocabulary(vocabulary);
-        vocabulary.path.clear();
-    }
-    try {
-        open(ResolvedPath(chosen));
-    } catch (const FileError &) {
-        vocabulary.path = currentPath;
-        throw;
-    }
 }

@@ -4,7 +4,6 @@
 
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 class QLockFile;
@@ -49,11 +48,14 @@ public:
 
     DictionaryLock();
     ~DictionaryLock();
+    DictionaryLock(DictionaryLock &&) noexcept;
+    DictionaryLock &operator=(DictionaryLock &&) noexcept;
 
     // Takes the lock of the file; a lock held before is released once this one is taken.
     Result lock(const QString &dictionaryPath);
     void unlock();
-    QString lockedPath() const { return m_path; }
+    // This lock is the file's.
+    bool holds(const QString &dictionaryPath) const;
 
 private:
     std::unique_ptr<QLockFile> m_lock;
@@ -63,12 +65,6 @@ private:
 // The lock file of a dictionary: hidden, beside it.
 QString LockFilePath(const QString &dictionaryPath);
 
-// Makes the named file the current dictionary: the current one is written back first, then
-// the file is read and its full name (resolved against the working directory now) becomes
-// the path. Throws FileError when the write-back or the read fails; the current dictionary
-// then stays as it was (written back, when that succeeded).
-void ReadCurrentVocabulary(Vocabulary &vocabulary, const QString &fileName);
-
 // The main window's caption of the dictionary: the theme (without its '*', at most 100
 // characters) or " ?????", then the number of pairs.
 QString VocabularyCaption(const Vocabulary &vocabulary);
@@ -76,15 +72,3 @@ QString VocabularyCaption(const Vocabulary &vocabulary);
 inline const QString EmptyVocabularyMessage
     = QStringLiteral("Soubor slov dosud nebyl načten nebo je prázdný.");
 inline const QString NoVocabularyCaption = QStringLiteral(" žádný slovník dosud nebyl načten ");
-
-// The full name of a file name as the working directory resolves it now.
-QString ResolvedPath(const QString &fileName);
-// Both names lead to the same file (links followed where the files exist).
-bool SameFile(const QString &a, const QString &b);
-
-// Opens the chosen file for editing through `open`, which throws FileError when it cannot.
-// When the file is the current dictionary's, that dictionary is written back and set aside
-// (its path emptied) first, so that it is read again after the editor; should `open` then
-// fail, it gets its path back and its statistics still reach its file.
-void OpenForEditing(Vocabulary &vocabulary, const QString &chosen,
-                    const std::function<void(const QString &path)> &open);

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// The full name of a file name as the working directory resolves it now.
+QString ResolvedPath(const QString &fileName);
+// Both names lead to the same file (links followed where the files exist).
+bool SameFile(const QString &a, const QString &b);

@@ -1,0 +1,130 @@
+#include "current_dictionary.h"
+
+#include "exchange.h"
+#include "vocabulary_file.h"
+
+#include "core/file_error.h"
+#include "core/paths.h"
+#include "core/text_file.h"
+
+#include <utility>
+
+CurrentDictionary::CurrentDictionary(QObject *parent)
+    : QObject(parent)
+{}
+
+CurrentDictionary::~CurrentDictionary() = default;
+
+bool CurrentDictionary::isFileOf(const QString &fileName) const
+{
+    return !m_vocabulary.path.isEmpty() && SameFile(fileName, m_vocabulary.path);
+}
+
+DictionaryResult CurrentDictionary::open(const QString &fileName, Sharing sharing)
+{
+    SaveVocabulary(m_vocabulary);
+    const QString path = ResolvedPath(fileName);
+    // The new file's lock is taken aside and kept only once the file has been read, so that
+    // a dictionary that stays current keeps its own.
+    const bool alreadyLocked = m_lock.holds(path);
+    DictionaryLock lock;
+    const DictionaryLock::Result locked
+        = alreadyLocked ? DictionaryLock::Result::Locked : lock.lock(path);
+    if (locked == DictionaryLock::Result::HeldElsewhere
+        && sharing == Sharing::RespectOtherCopies)
+        return {DictionaryResult::Status::HeldElsewhere};
+    ReadVocabularyFile(path, m_vocabulary);
+    m_vocabulary.path = path;
+    if (locked == DictionaryLock::Result::Locked) {
+        if (!alreadyLocked)
+            m_lock = std::move(lock);
+    } else {
+        m_lock.unlock();
+    }
+    m_mergeTold = false;
+    m_saveFailureTold = false;
+    emit opened();
+    return {};
+}
+
+// A write-back that fails is not the failure of a command: the answers stay in memory, and
+// whoever asked decides what the user is told and offered.
+DictionaryResult CurrentDictionary::tryWriteBack()
+{
+    DictionaryResult result;
+    try {
+        const WriteBack written = SaveVocabulary(m_vocabulary);
+        result.becameUtf8 = written.becameUtf8;
+        if (written.merged) {
+            result.merged = true;
+            result.lostPairs = written.lostPairs;
+            result.tellMerge = !m_mergeTold || written.lostPairs > 0;
+            m_mergeTold = true;
+            emit pairsMoved(written.newPositions);
+        }
+    } catch (const FileError &error) {
+        result.status = DictionaryResult::Status::Failed;
+        result.reason = error.message();
+    }
+    return result;
+}
+
+DictionaryResult CurrentDictionary::writeBackAnswers()
+{
+    DictionaryResult result = tryWriteBack();
+    result.tellFailure = !result.done() && !m_saveFailureTold;
+    m_saveFailureTold = !result.done();
+    return result;
+}
+
+DictionaryResult CurrentDictionary::writeBackBeforeLeaving()
+{
+    return tryWriteBack();
+}
+
+void CurrentDictionary::discardAnswers()
+{
+    m_vocabulary.markSaved();
+}
+
+void CurrentDictionary::saveElsewhere(const QString &target)
+{
+    m_vocabulary.stamp = WriteVocabularyFile(target, m_vocabulary);
+    m_vocabulary.path = ResolvedPath(target);
+    m_vocabulary.markSaved();
+    m_lock.lock(m_vocabulary.path);
+}
+
+QString CurrentDictionary::setAsideFor(const QString &fileName)
+{
+    if (!isFileOf(fileName))
+        return {};
+    SaveVocabulary(m_vocabulary);
+    return std::exchange(m_vocabulary.path, QString());
+}
+
+void CurrentDictionary::takeBack(const QString &path)
+{
+    m_vocabulary.path = path;
+}
+
+int CurrentDictionary::importInto(const QString &source, const QString &target,
+                                  const ImportResult &imported)
+{
+    if (SameFile(target, source))
+        throw FileError(QStringLiteral("Soubor %1, ze kterého se slovíčka berou, se nepřepisuje; "
+                                       "zvolte pro slovník jiné jméno.")
+                            .arg(source));
+    // The answers belong to the file as it is now, not to the pairs that replace it.
+    if (isFileOf(target))
+        SaveVocabulary(m_vocabulary);
+    // Windows-1250 when every character fits, UTF-8 with its byte order mark otherwise.
+    const Vocabulary dictionary = DictionaryFromImport(imported);
+    WriteVocabularyFile(target, dictionary);
+    return dictionary.count();
+}
+
+void CurrentDictionary::exportTo(const QString &target) const
+{
+    WriteFileSafely(target, ExportForFile(m_vocabulary, target));
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "vocabulary.h"
+#include "vocabulary_store.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+struct ImportResult;
+
+// What an operation on the current dictionary did, for the application to tell the user.
+struct DictionaryResult
+{
+    enum class Status { Done, HeldElsewhere, Failed };
+
+    Status status = Status::Done;
+    QString reason;          // Failed: why, as the user is told it
+    bool merged = false;     // another writer had changed the file: the answers were added to it
+    int lostPairs = 0;       // answered pairs that the changed file no longer holds
+    bool becameUtf8 = false; // the text no longer fitted windows-1250: the file is UTF-8 now
+    bool tellMerge = false;  // the merge is news to the user: the first, or one that lost pairs
+    bool tellFailure = false; // the failure is news: answers after it do not repeat it
+
+    bool done() const { return status == Status::Done; }
+};
+
+// The one current dictionary of the run: its pairs, its file, the lock that tells other copies
+// of the program that it is open here, and what the user has already been told of it. Its
+// operations keep every answer safe and return what happened; they never show anything.
+class CurrentDictionary : public QObject
+{
+    Q_OBJECT
+public:
+    // Whether another copy of the program holding the file keeps this one from opening it.
+    enum class Sharing { RespectOtherCopies, ShareWithOtherCopies };
+
+    explicit CurrentDictionary(QObject *parent = nullptr);
+    ~CurrentDictionary() override;
+
+    const Vocabulary &vocabulary() const { return m_vocabulary; }
+    // The drill counts answers into the pairs.
+    Vocabulary &vocabulary() { return m_vocabulary; }
+    // The dictionary's file; empty before the first one and while it is set aside.
+    const QString &path() const { return m_vocabulary.path; }
+    // The name leads to this dictionary's file.
+    bool isFileOf(const QString &fileName) const;
+
+    // Makes the file current: unsaved answers are written back, then the file is read and its
+    // full name (resolved against the working directory now) becomes the path. HeldElsewhere,
+    // with nothing changed, when another copy has the file open and that is respected. Throws
+    // FileError when the write-back or the read fails; the dictionary then stays as it was.
+    DictionaryResult open(const QString &fileName, Sharing sharing);
+
+    // After an answer or a reset: the answers go to the file at once. A failure is news to the
+    // user only until a write-back succeeds again.
+    DictionaryResult writeBackAnswers();
+    // Before the dictionary is left: every failure is the user's to decide on.
+    DictionaryResult writeBackBeforeLeaving();
+    // The user gives up the answers that could not be written.
+    void discardAnswers();
+    // Writes the dictionary to another file, which becomes its file. Throws FileError.
+    void saveElsewhere(const QString &target);
+
+    // The editor opens `fileName`. When it is this dictionary's file, the answers are written
+    // back (throws FileError) and the dictionary is set aside, without a file, so that nothing
+    // is written over the editor's work; the path set aside is returned (empty: untouched).
+    QString setAsideFor(const QString &fileName);
+    // The dictionary set aside gets its file back without reading it (the editor failed).
+    void takeBack(const QString &path);
+
+    // Writes the pairs read by an import into `target`, a new dictionary without statistics,
+    // and returns how many were written. The source is never written; when the target is this
+    // dictionary's file, its answers are written back first. Throws FileError.
+    int importInto(const QString &source, const QString &target, const ImportResult &imported);
+    // Writes the dictionary in another program's format, chosen by the target's name.
+    // Throws FileError.
+    void exportTo(const QString &target) const;
+
+signals:
+    // Another file became the dictionary.
+    void opened();
+    // The file was read again after another writer changed it: for every old position
+    // (index: position - 1) the new one, 0 when the pair is gone.
+    void pairsMoved(const QList<int> &newPositions);
+
+private:
+    DictionaryResult tryWriteBack();
+
+    Vocabulary m_vocabulary;
+    DictionaryLock m_lock;
+    bool m_mergeTold = false;       // the user was told of a merge with this dictionary
+    bool m_saveFailureTold = false; // the user was told that answers cannot be saved
+};
