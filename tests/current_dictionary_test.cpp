@@ -1,0 +1,162 @@
+#include "core/file_error.h"
+#include "test_support.h"
+#include "vocabulary/current_dictionary.h"
+#include "vocabulary/exchange.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Sharing = CurrentDictionary::Sharing;
+using Status = DictionaryResult::Status;
+
+// The current dictionary's rules of files, with a second copy of the program where it matters.
+class CurrentDictionaryTest : public testing::Test
+{
+protected:
+    void SetUp() override { WriteBytes(path("a.slv"), "pes / r Hund\r\nkocka / e Katze\r\n"); }
+    QString path(const char *name) const { return QDir(dir.path()).filePath(QLatin1String(name)); }
+    // One wrong answer to the pair at the position, offered with side 1.
+    void answerWrongly(int position)
+    {
+        VocabularyEntry &entry = dictionary.vocabulary().at(position);
+        ++entry.offers[1];
+        ++entry.errors[1];
+    }
+
+    QTemporaryDir dir;
+    CurrentDictionary dictionary;
+};
+
+TEST_F(CurrentDictionaryTest, OpeningWritesTheCurrentBackAndReadsTheNewFileByItsFullName)
+{
+    QDir(dir.path()).mkdir(QStringLiteral("other"));
+    WriteBytes(path("other/a.slv"), "jiny / anderer\r\n");
+    QSignalSpy opened(&dictionary, &CurrentDictionary::opened);
+    ASSERT_TRUE(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).done());
+    answerWrongly(1);
+
+    // The same name in another folder: each dictionary keeps its own file.
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(path("other"));
+    dictionary.open(QStringLiteral("a.slv"), Sharing::RespectOtherCopies);
+    QDir::setCurrent(previous);
+    EXPECT_EQ(dictionary.path(), path("other/a.slv"));
+    EXPECT_EQ(dictionary.vocabulary().at(1).side[1], QStringLiteral("jiny"));
+    EXPECT_TRUE(ReadBytes(path("a.slv")).contains(" @    1,    0,    1,    0\r\n"));
+    EXPECT_EQ(ReadBytes(path("other/a.slv")), "jiny / anderer\r\n") << "only read";
+    EXPECT_EQ(opened.count(), 2);
+
+    // A file that cannot be read changes nothing.
+    EXPECT_THROW(dictionary.open(path("chybi.slv"), Sharing::RespectOtherCopies), FileError);
+    EXPECT_EQ(dictionary.path(), path("other/a.slv"));
+    EXPECT_EQ(opened.count(), 2);
+}
+
+TEST_F(CurrentDictionaryTest, AFileOpenInAnotherCopyIsOpenedOnlyWhenSharingIsAgreed)
+{
+    WriteBytes(path("b.slv"), "okno / s Fenster\r\n");
+    dictionary.open(path("b.slv"), Sharing::RespectOtherCopies);
+    CurrentDictionary other;
+    other.open(path("a.slv"), Sharing::RespectOtherCopies);
+
+    EXPECT_EQ(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).status,
+              Status::HeldElsewhere);
+    EXPECT_EQ(dictionary.path(), path("b.slv")) << "nothing changed";
+    EXPECT_TRUE(dictionary.open(path("a.slv"), Sharing::ShareWithOtherCopies).done());
+    EXPECT_EQ(dictionary.path(), path("a.slv"));
+
+    // A file that failed to open leaves the current dictionary its lock.
+    CurrentDictionary third;
+    third.open(path("b.slv"), Sharing::RespectOtherCopies);
+    EXPECT_THROW(third.open(path("chybi.slv"), Sharing::RespectOtherCopies), FileError);
+    EXPECT_EQ(CurrentDictionary().open(path("b.slv"), Sharing::RespectOtherCopies).status,
+              Status::HeldElsewhere);
+}
+
+TEST_F(CurrentDictionaryTest, AMergeIsToldOnceUnlessItLosesAnsweredPairs)
+{
+    dictionary.open(path("a.slv"), Sharing::RespectOtherCopies);
+    QSignalSpy moved(&dictionary, &CurrentDictionary::pairsMoved);
+    answerWrongly(2);
+    WriteBytes(path("a.slv"), "pes / r Hund @ 5,0,0,0\r\n"); // another writer dropped "kocka"
+    const DictionaryResult lost = dictionary.writeBackAnswers();
+    EXPECT_TRUE(lost.merged);
+    EXPECT_EQ(lost.lostPairs, 1);
+    EXPECT_TRUE(lost.tellMerge);
+    ASSERT_EQ(moved.count(), 1);
+    EXPECT_EQ(moved.first().first().value<QList<int>>(), (QList<int>{1, 0}));
+
+    answerWrongly(1);
+    WriteBytes(path("a.slv"), "pes / r Hund @ 6,0,0,0\r\nokno / s Fenster\r\n");
+    const DictionaryResult again = dictionary.writeBackAnswers();
+    EXPECT_TRUE(again.merged);
+    EXPECT_FALSE(again.tellMerge) << "told already, nothing lost";
+    EXPECT_EQ(dictionary.vocabulary().at(1).offers[1], 7);
+}
+
+TEST_F(CurrentDictionaryTest, AFailureIsNewsOnceAndSavingElsewhereTakesTheFileAndTheLock)
+{
+    dictionary.open(path("a.slv"), Sharing::RespectOtherCopies);
+    answerWrongly(1);
+    WriteBytes(path("a.slv"), "jen poznamky\r\n"); // no dictionary any more: not written over
+    const DictionaryResult first = dictionary.writeBackAnswers();
+    EXPECT_EQ(first.status, Status::Failed);
+    EXPECT_FALSE(first.reason.isEmpty());
+    EXPECT_TRUE(first.tellFailure);
+    EXPECT_FALSE(dictionary.writeBackAnswers().tellFailure);
+    EXPECT_FALSE(dictionary.writeBackBeforeLeaving().done());
+
+    dictionary.saveElsewhere(path("b.slv"));
+    EXPECT_EQ(dictionary.path(), path("b.slv"));
+    answerWrongly(2);
+    EXPECT_TRUE(dictionary.writeBackAnswers().done());
+    EXPECT_TRUE(ReadBytes(path("b.slv")).contains(" @    1,    0,    1,    0\r\n"));
+    EXPECT_TRUE(ReadBytes(path("b.slv")).endsWith(" @    1,    0,    1,    0\r\n"));
+    EXPECT_EQ(ReadBytes(path("a.slv")), "jen poznamky\r\n");
+    EXPECT_EQ(CurrentDictionary().open(path("b.slv"), Sharing::RespectOtherCopies).status,
+              Status::HeldElsewhere);
+}
+
+TEST_F(CurrentDictionaryTest, TheEditorsFileIsSetAsideAfterItsAnswersAndGivenBack)
+{
+    dictionary.open(path("a.slv"), Sharing::RespectOtherCopies);
+    answerWrongly(1);
+    EXPECT_TRUE(dictionary.setAsideFor(path("b.slv")).isEmpty()) << "another file";
+    EXPECT_EQ(dictionary.path(), path("a.slv"));
+
+    const QString aside = dictionary.setAsideFor(path("a.slv"));
+    EXPECT_EQ(aside, path("a.slv"));
+    EXPECT_TRUE(dictionary.path().isEmpty());
+    EXPECT_TRUE(ReadBytes(path("a.slv")).contains(" @    1,    0,    1,    0\r\n"));
+    // The editor writes the file; nothing of the drill is written over it.
+    WriteBytes(path("a.slv"), "novy / neu\r\n");
+    answerWrongly(1);
+    dictionary.writeBackAnswers();
+    EXPECT_EQ(ReadBytes(path("a.slv")), "novy / neu\r\n");
+
+    dictionary.takeBack(aside);
+    EXPECT_EQ(dictionary.path(), path("a.slv"));
+}
+
+TEST_F(CurrentDictionaryTest, AnImportKeepsItsSourceAndTheAnswersOfTheFileItReplaces)
+{
+    dictionary.open(path("a.slv"), Sharing::RespectOtherCopies);
+    answerWrongly(1);
+    WriteBytes(path("words.tsv"), "pes\tr Hund\nokno\ts Fenster\n");
+    const ImportResult imported = ImportVocabulary(ReadBytes(path("words.tsv")));
+    EXPECT_THROW(dictionary.importInto(path("words.tsv"), path("words.tsv"), imported), FileError);
+    EXPECT_EQ(ReadBytes(path("words.tsv")), "pes\tr Hund\nokno\ts Fenster\n");
+
+    EXPECT_EQ(dictionary.importInto(path("words.tsv"), path("a.slv"), imported), 2);
+    dictionary.open(path("a.slv"), Sharing::RespectOtherCopies);
+    EXPECT_EQ(dictionary.vocabulary().count(), 2);
+    EXPECT_EQ(dictionary.vocabulary().at(1).offers[1], 0)
+        << "the replaced file's answers are not added to the imported pairs";
+}
+
+} // namespace

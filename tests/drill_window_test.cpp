@@ -29,15 +29,9 @@ namespace {
 class DrillWindowTest : public testing::Test
 {
 protected:
-    // Starts with one dictionary file as the last one chosen, under the given settings.
     void startWith(const char *dictionary, const char *settings = "")
     {
-        program.writeFile(QStringLiteral("lekce.slv"), dictionary);
-        program.writeSettings((QByteArray("[Setup]\r\nSlovnik=")
-                               + program.path(QStringLiteral("lekce.slv")).toUtf8() + "\r\n"
-                               + settings)
-                                  .constData());
-        program.start();
+        program.startWith(dictionary, settings);
     }
 
     DrillWindow &form() { return program.form(); }
@@ -183,119 +177,119 @@ TEST_F(DrillWindowTest, PictureAppearsOnlyWithTheNextCountedAnswerAfterSwitching
     EXPECT_EQ(picture()->size(), QSize(31, 31));
 }
 
-TEST_F(DrillWindowTest, F1InTheAnswerFieldRevealsAndCountsWrong)
+// What the user does in the drill window, step by step.
+struct Step
 {
-    startWith("jemný / zart, fein\r\n");
-    QTest::keyClick(field("Edit2"), Qt::Key_F1);
-    EXPECT_EQ(text("Edit2"), U("zart, fein"));
-    EXPECT_EQ(form().panelColour(), PanelColour::Magenta);
-    EXPECT_EQ(form().focusWidget(), button1());
-    EXPECT_EQ(context().drill.state().wrongCount, 1);
-    EXPECT_EQ(context().dictionary.vocabulary().at(1).offers[1], 1);
-    EXPECT_EQ(context().dictionary.vocabulary().at(1).errors[1], 1);
+    enum Kind { Answer, KeyInAnswer, KeyOnButton, DoubleClick, Next } kind;
+    const char *text = nullptr; // the answer typed and entered, or the key's character
+    Qt::Key key = Qt::Key_unknown;
+};
 
-    // Enter after a reveal judges nothing and only moves the focus back.
-    field("Edit2")->setFocus();
-    QTest::keyClick(field("Edit2"), Qt::Key_Return);
-    EXPECT_EQ(context().drill.state().wrongCount, 1);
-    EXPECT_EQ(context().drill.state().correctCount, 0);
-    EXPECT_EQ(form().focusWidget(), button1());
+// One key or click sequence on a fresh drill, and what the window then shows and counts.
+struct WiringCase
+{
+    const char *name;
+    const char *dictionary;
+    const char *settings;
+    QList<Step> steps;
+    const char *answerField;
+    PanelColour panel;
+    bool focusOnButton;
+    int wrong;
+    int correct;
+    bool answerCommentShown;
 
-    // Every F1 in the field counts again.
-    QTest::keyClick(field("Edit2"), Qt::Key_F1);
-    EXPECT_EQ(context().drill.state().wrongCount, 2);
+    friend void PrintTo(const WiringCase &c, std::ostream *out) { *out << c.name; }
+};
+
+class DrillWiringTest : public DrillWindowTest, public testing::WithParamInterface<WiringCase>
+{
+protected:
+    void perform(const Step &step)
+    {
+        switch (step.kind) {
+        case Step::Answer:
+            answer(U(step.text));
+            break;
+        case Step::KeyInAnswer:
+            QTest::keyClick(field("Edit2"), step.key);
+            break;
+        case Step::KeyOnButton:
+            if (step.text) {
+                QKeyEvent typed(QEvent::KeyPress, step.key, Qt::NoModifier, U(step.text));
+                QApplication::sendEvent(button1(), &typed);
+            } else {
+                QTest::keyClick(button1(), step.key);
+            }
+            break;
+        case Step::DoubleClick:
+            QTest::mouseDClick(field("Edit2"), Qt::LeftButton);
+            break;
+        case Step::Next:
+            next();
+            break;
+        }
+    }
+};
+
+TEST_P(DrillWiringTest, ShowsAndCountsWhatTheSessionSays)
+{
+    const WiringCase &c = GetParam();
+    startWith(c.dictionary, c.settings);
+    for (const Step &step : c.steps)
+        perform(step);
+    EXPECT_EQ(text("Edit2"), U(c.answerField));
+    EXPECT_EQ(form().panelColour(), c.panel);
+    EXPECT_EQ(form().focusWidget() == button1(), c.focusOnButton);
+    EXPECT_EQ(context().drill.state().wrongCount, c.wrong);
+    EXPECT_EQ(context().drill.state().correctCount, c.correct);
+    EXPECT_EQ(field("Edit12")->isVisible(), c.answerCommentShown);
+    EXPECT_EQ(field("Edit12")->isVisible() ? text("Edit12") : QString(),
+              c.answerCommentShown ? U("kchalt") : QString());
 }
 
-TEST_F(DrillWindowTest, F1OnTheButtonRevealsWithoutCounting)
+const char *const kalt = "kalt {kchalt} / studen[ý|á|é]\r\n";
+const char *const side2 = "PrimJazyk=1\r\n";
+const Step f1InAnswer{Step::KeyInAnswer, nullptr, Qt::Key_F1};
+const Step enterInAnswer{Step::KeyInAnswer, nullptr, Qt::Key_Return};
+const Step f1OnButton{Step::KeyOnButton, nullptr, Qt::Key_F1};
+const Step doubleClick{Step::DoubleClick};
+const Step nextPair{Step::Next};
+Step typed(const char *answer)
 {
-    startWith("kalt {kchalt} / studen[ý|á|é]\r\n", "PrimJazyk=1\r\n");
-    answer(QStringLiteral("x"));
-    EXPECT_EQ(form().panelColour(), PanelColour::Red);
-    EXPECT_FALSE(field("Edit12")->isVisible());
-    QTest::keyClick(button1(), Qt::Key_F1);
-    EXPECT_EQ(text("Edit2"), U("kalt ")) << "the side exactly as stored";
-    EXPECT_EQ(form().panelColour(), PanelColour::Magenta);
-    EXPECT_EQ(form().focusWidget(), button1());
-    EXPECT_EQ(context().drill.state().wrongCount, 1);
-    EXPECT_EQ(context().dictionary.vocabulary().at(1).offers[2], 1);
-    EXPECT_FALSE(field("Edit12")->isVisible()) << "F1 on the button shows no comment";
+    return {Step::Answer, answer};
 }
 
-TEST_F(DrillWindowTest, DoubleClickShowsTheAnswerWhichThenCountsAsCorrect)
-{
-    startWith("sedět / sitzen\r\n");
-    QTest::mouseDClick(field("Edit2"), Qt::LeftButton);
-    EXPECT_EQ(text("Edit2"), U("sitzen"));
-    EXPECT_EQ(form().panelColour(), PanelColour::Silver);
-    EXPECT_EQ(context().drill.state().wrongCount, 0);
-    QTest::keyClick(field("Edit2"), Qt::Key_Return);
-    EXPECT_EQ(context().drill.state().correctCount, 1);
-    EXPECT_EQ(form().panelColour(), PanelColour::Lime);
-}
+using PC = PanelColour;
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Keys, DrillWiringTest, testing::Values(
+    WiringCase{"F1InTheAnswerCountsWrong", "jemný / zart, fein\r\n", "", {f1InAnswer}, "zart, fein", PC::Magenta, true, 1, 0, false},
+    WiringCase{"EnterAfterARevealJudgesNothing", "jemný / zart, fein\r\n", "", {f1InAnswer, enterInAnswer}, "zart, fein", PC::Silver, true, 1, 0, false},
+    WiringCase{"EveryF1InTheAnswerCounts", "jemný / zart, fein\r\n", "", {f1InAnswer, f1InAnswer}, "zart, fein", PC::Magenta, true, 2, 0, false},
+    WiringCase{"F1OnTheButtonCountsNothing", kalt, side2, {typed("x"), f1OnButton}, "kalt ", PC::Magenta, true, 1, 0, false},
+    WiringCase{"DoubleClickShowsTheAnswer", "sedět / sitzen\r\n", "", {doubleClick}, "sitzen", PC::Silver, false, 0, 0, false},
+    WiringCase{"DoubleClickThenEnterIsRight", "sedět / sitzen\r\n", "", {doubleClick, enterInAnswer}, "sitzen", PC::Lime, true, 0, 1, false},
+    WiringCase{"ALetterOnTheButtonStartsAnAnswer", "kočka / Katze\r\n", "", {typed("Hund"), {Step::KeyOnButton, nullptr, Qt::Key_K}}, "K", PC::Silver, false, 1, 0, false},
+    WiringCase{"ACharacterBeyondAsciiOnTheButton", "kočka / Katze\r\n", "", {typed("Hund"), {Step::KeyOnButton, "ž", Qt::Key(0)}}, "ž", PC::Silver, false, 1, 0, false},
+    WiringCase{"EscapeOnTheButtonTypesNothing", "kočka / Katze\r\n", "", {typed("Hund"), {Step::KeyOnButton, nullptr, Qt::Key_Escape}}, "Hund", PC::Red, true, 1, 0, false},
+    WiringCase{"ARightAnswerShowsItsComment", kalt, side2, {typed("kalt")}, "kalt", PC::Lime, true, 0, 1, true},
+    WiringCase{"AWrongAnswerShowsNoComment", kalt, side2, {typed("warm")}, "warm", PC::Red, true, 1, 0, false},
+    WiringCase{"AWrongAnswerWithKomentar", kalt, "PrimJazyk=1\r\nKomentar=1\r\n", {typed("warm")}, "warm", PC::Red, true, 1, 0, true},
+    WiringCase{"TheNextPairHidesTheComment", kalt, side2, {typed("kalt"), nextPair}, "", PC::Silver, false, 0, 1, false},
+    WiringCase{"F1ShowsTheComment", kalt, side2, {f1InAnswer}, "kalt ", PC::Magenta, true, 1, 0, true},
+    WiringCase{"DoubleClickShowsTheComment", kalt, side2, {doubleClick}, "kalt ", PC::Silver, false, 0, 0, true},
+    WiringCase{"TheOfferedSidesCommentIsNoAnswerComment", kalt, "", {typed("studená")}, "studená", PC::Lime, true, 0, 1, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+// clang-format on
 
-TEST_F(DrillWindowTest, TypingOnTheButtonStartsANewAnswer)
+TEST_F(DrillWindowTest, TheOfferedSideShowsItsComment)
 {
-    startWith("kočka / Katze\r\n");
-    answer(QStringLiteral("Hund"));
-    EXPECT_EQ(form().focusWidget(), button1());
-    QTest::keyClick(button1(), Qt::Key_K);
-    EXPECT_EQ(text("Edit2"), U("K"));
-    EXPECT_EQ(field("Edit2")->cursorPosition(), 1);
-    EXPECT_EQ(form().focusWidget(), field("Edit2"));
-    EXPECT_EQ(form().panelColour(), PanelColour::Silver);
-    QTest::keyClicks(field("Edit2"), QStringLiteral("atze"));
-    QTest::keyClick(field("Edit2"), Qt::Key_Return);
-    EXPECT_EQ(text("Edit2"), U("Katze"));
-    EXPECT_EQ(context().drill.state().wrongCount, 1);
-    EXPECT_EQ(context().drill.state().correctCount, 1);
-    EXPECT_EQ(context().dictionary.vocabulary().at(1).offers[1], 2);
-
-    // A character that is no letter goes in as typed; keys that type nothing are ignored.
-    QTest::keyClick(button1(), Qt::Key_Shift);
-    EXPECT_EQ(text("Edit2"), U("Katze"));
-    QTest::keyClick(button1(), Qt::Key_Escape);
-    EXPECT_EQ(text("Edit2"), U("Katze"));
-    QKeyEvent caron(QEvent::KeyPress, 0, Qt::NoModifier, U("ž"));
-    QApplication::sendEvent(button1(), &caron);
-    EXPECT_EQ(text("Edit2"), U("ž"));
-}
-
-TEST_F(DrillWindowTest, CommentsOfTheOfferedAndTheAnswerSide)
-{
-    startWith("kalt {kchalt} / studen[ý|á|é]\r\n");
+    startWith(kalt);
     EXPECT_EQ(text("Edit1"), U("kalt ")) << "the side as stored, blank before the comment";
     EXPECT_TRUE(field("Edit11")->isVisible());
     EXPECT_EQ(text("Edit11"), U("kchalt"));
-    answer(U("studená"));
-    EXPECT_EQ(form().panelColour(), PanelColour::Lime);
-    EXPECT_FALSE(field("Edit12")->isVisible()) << "side 2 has no comment";
-}
-
-TEST_F(DrillWindowTest, TheAnswerCommentComesAfterARightAnswerOrWithKomentar)
-{
-    startWith("kalt {kchalt} / studen[ý|á|é]\r\n", "PrimJazyk=1\r\n");
-    const QStringList variants{U("studený"), U("studená"), U("studené")};
-    EXPECT_TRUE(variants.contains(text("Edit1")));
-    EXPECT_FALSE(field("Edit11")->isVisible());
-    answer(QStringLiteral("warm"));
-    EXPECT_FALSE(field("Edit12")->isVisible());
     next();
-    answer(QStringLiteral("kalt"));
-    EXPECT_TRUE(field("Edit12")->isVisible());
-    EXPECT_EQ(text("Edit12"), U("kchalt"));
-
-    context().settings.commentAfterWrongAnswer = true;
-    next();
-    EXPECT_FALSE(field("Edit12")->isVisible());
-    answer(QStringLiteral("warm"));
-    EXPECT_TRUE(field("Edit12")->isVisible());
-
-    next();
-    QTest::keyClick(field("Edit2"), Qt::Key_F1);
-    EXPECT_TRUE(field("Edit12")->isVisible());
-    next();
-    QTest::mouseDClick(field("Edit2"), Qt::LeftButton);
-    EXPECT_TRUE(field("Edit12")->isVisible());
+    EXPECT_TRUE(field("Edit11")->isVisible()) << "shown again with the next pair";
 }
 
 TEST_F(DrillWindowTest, CriterionPanelShowsTheAcceptingCriterion)
@@ -409,10 +403,7 @@ protected:
     void startAndLoseTheFolder()
     {
         QDir(program.path(QString())).mkdir(QStringLiteral("sub"));
-        program.writeFile(QStringLiteral("sub/lekce.slv"), "pes / r Hund\r\n");
-        program.writeSettings(
-            ("[Setup]\r\nSlovnik=" + program.path("sub/lekce.slv").toStdString() + "\r\n").c_str());
-        program.start();
+        program.startWith("pes / r Hund\r\n", "", QStringLiteral("sub/lekce.slv"));
         ASSERT_EQ(context().dictionary.vocabulary().count(), 1);
         answer(QStringLiteral("x"));
         QDir(program.path(QStringLiteral("sub"))).removeRecursively();

@@ -35,6 +35,26 @@ TEST(Exchange, ExportThenImportGivesTheSamePairs)
     }
 }
 
+// The export's format follows the name the user gave the file.
+TEST(Exchange, TheExportFormatFollowsTheFileName)
+{
+    const Vocabulary vocabulary = sample();
+    // clang-format off
+    const struct { const char *name; bool delimited; } cases[] = {
+        {"slova.tsv", true},
+        {"slova.TXT", true},
+        {"slova.kvtml", false},
+        {"slova", false},
+        {"slova.tsv.kvtml", false},
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+        const QByteArray bytes = ExportForFile(vocabulary, QLatin1String(c.name));
+        EXPECT_EQ(bytes, c.delimited ? ExportDelimited(vocabulary) : ExportKvtml(vocabulary))
+            << c.name;
+    }
+}
+
 TEST(Exchange, AKvtmlFileWithIdentifiersLessonsAndComments)
 {
     const QByteArray kvtml = U(R"(<?xml version="1.0" encoding="UTF-8"?>

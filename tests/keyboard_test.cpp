@@ -38,10 +38,7 @@ class KeyboardTest : public testing::Test
 protected:
     void start(const char *dictionary = "*lekce\r\npes / r Hund\r\nkočka / e Katze\r\n")
     {
-        program.writeFile(QStringLiteral("lekce.slv"), dictionary);
-        program.writeSettings(
-            ("[Setup]\r\nSlovnik=" + program.path("lekce.slv").toStdString() + "\r\n").c_str());
-        program.start();
+        program.startWith(dictionary);
         QDir::setCurrent(program.path(QString()));
         QApplication::setActiveWindow(&form());
     }

@@ -25,12 +25,7 @@ protected:
                                         "pes / r Hund\r\nkočka / e Katze\r\n"));
     }
     QString dictionary() const { return QDir(shared.path()).filePath(QStringLiteral("lekce.slv")); }
-    void start(RunningProgram &program)
-    {
-        program.writeSettings(
-            ("[Setup]\r\nSlovnik=" + dictionary().toStdString() + "\r\n").c_str());
-        program.start();
-    }
+    void start(RunningProgram &program) { program.startNaming(dictionary()); }
     // Answers the pair on screen wrongly and goes on to the next one.
     static void answerWrongly(RunningProgram &program)
     {

@@ -34,12 +34,8 @@ class ShellTest : public testing::Test
 protected:
     void startWithExample()
     {
-        program.writeFile(QStringLiteral("a.slv"),
-                          "pes / r Hund @3,1,1,0\r\nokno / s Fenster @0,4,0,2\r\n");
-        program.writeSettings(
-            ("[Setup]\r\nSlovnik=" + program.path(QStringLiteral("a.slv")).toStdString() + "\r\n")
-                .c_str());
-        program.start();
+        program.startWith("pes / r Hund @3,1,1,0\r\nokno / s Fenster @0,4,0,2\r\n", "",
+                          QStringLiteral("a.slv"));
     }
     DrillWindow &form() { return program.form(); }
     AppContext &context() { return program.app().context(); }
@@ -80,10 +76,7 @@ TEST_F(ShellTest, AReportInAnotherScript)
 {
     WriteBytes(program.path(QStringLiteral("rustina.slv")),
                "\xEF\xBB\xBF" + U("kočka / кошка @ 1,3,0,0\r\n").toUtf8());
-    program.writeSettings(
-        ("[Setup]\r\nSlovnik=" + program.path(QStringLiteral("rustina.slv")).toStdString() + "\r\n")
-            .c_str());
-    program.start();
+    program.startNaming(program.path(QStringLiteral("rustina.slv")));
     QString title;
     const QString shown = showReport("etnosti1", &title);
     EXPECT_TRUE(shown.contains(U("кошка                         3 [ 75.00]")))

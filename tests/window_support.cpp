@@ -101,6 +101,21 @@ void RunningProgram::start(const QString &executable)
     ProcessEvents();
 }
 
+void RunningProgram::startNaming(const QString &dictionaryPath, const char *moreSettings)
+{
+    writeSettings((QByteArray("[Setup]\r\nSlovnik=") + dictionaryPath.toUtf8() + "\r\n"
+                   + moreSettings)
+                      .constData());
+    start();
+}
+
+void RunningProgram::startWith(const char *dictionary, const char *moreSettings,
+                               const QString &name)
+{
+    writeFile(name, dictionary);
+    startNaming(path(name), moreSettings);
+}
+
 DrillWindow &RunningProgram::form()
 {
     return m_application->drillWindow();

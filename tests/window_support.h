@@ -64,6 +64,13 @@ public:
     // Creates the windows and shows the main window, which starts up. The executable's
     // name is relative to the program directory.
     void start(const QString &executable = QStringLiteral("merko"));
+    // Settings that name the dictionary as the last one chosen, followed by `moreSettings`
+    // (ini lines), then start.
+    void startNaming(const QString &dictionaryPath, const char *moreSettings = "");
+    // Writes the dictionary (windows-1250, given in UTF-8) into the program directory, then
+    // starts with it as the last one chosen.
+    void startWith(const char *dictionary, const char *moreSettings = "",
+                   const QString &name = QStringLiteral("lekce.slv"));
 
     DrillWindow &form();
     Application &app() { return *m_application; }

@@ -31,8 +31,11 @@ DictionaryResult CurrentDictionary::open(const QString &fileName, Sharing sharin
     const DictionaryLock::Result locked
         = alreadyLocked ? DictionaryLock::Result::Locked : lock.lock(path);
     if (locked == DictionaryLock::Result::HeldElsewhere
-        && sharing == Sharing::RespectOtherCopies)
-        return {DictionaryResult::Status::HeldElsewhere};
+        && sharing == Sharing::RespectOtherCopies) {
+        DictionaryResult held;
+        held.status = DictionaryResult::Status::HeldElsewhere;
+        return held;
+    }
     ReadVocabularyFile(path, m_vocabulary);
     m_vocabulary.path = path;
     if (locked == DictionaryLock::Result::Locked) {
