@@ -22,19 +22,12 @@
 #include "core/paths.h"
 #include "core/text_file.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCloseEvent>
 #include <QDir>
+#include <QEvent>
+#include <QGuiApplication>
 #include <QFileInfo>
-#include <QIcon>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QMenuBar>
-#include <QPixmap>
 #include <QSessionManager>
 #include <QStandardPaths>
-#include <QTranslator>
 
 Application::Application(Prompts &prompts, const QString &executablePath)
     : m_context(std::make_unique<AppContext>(prompts, executablePath))
@@ -50,77 +43,6 @@ Application::~Application() = default;
 bool Application::runCommand(const std::function<void()> &command)
 {
     return RunCommand(m_context->prompts, m_drillWindow.get(), command);
-}
-
-// ---- the main menu ----
-
-QMenu *Application::addMenu(QMenu *parent, const char *name, const QString &text)
-{
-    QMenu *menu = parent ? parent->addMenu(text) : m_drillWindow->menuBar()->addMenu(text);
-    menu->setObjectName(QLatin1String(name));
-    return menu;
-}
-
-void Application::addCommand(QMenu *menu, const char *name, const QString &text,
-                             void (Application::*command)(), const QKeySequence &shortcut)
-{
-    QAction *action = menu ? menu->addAction(text) : m_drillWindow->menuBar()->addAction(text);
-    action->setObjectName(QLatin1String(name));
-    action->setShortcut(shortcut);
-    // Whatever window or message the command opened, the drill has the keyboard afterwards.
-    connect(action, &QAction::triggered, this, [this, command] {
-        runCommand([this, command] { (this->*command)(); });
-        if (m_drillWindow->isVisible())
-            m_drillWindow->takeBackFocus();
-    });
-}
-
-void Application::buildMenu()
-{
-    m_drillWindow->menuBar()->setObjectName(QStringLiteral("MainMenu1"));
-    const auto separator = [](QMenu *menu, const char *name) {
-        menu->addSeparator()->setObjectName(QLatin1String(name));
-    };
-
-    QMenu *file = addMenu(nullptr, "Soubor1", QStringLiteral("&Soubor"));
-    addCommand(file, "Nati1", QStringLiteral("&Načti"), &Application::loadDictionary,
-               QKeySequence(Qt::Key_F3));
-    addCommand(file, "Importovat1", QStringLiteral("&Importovat..."),
-               &Application::importDictionary, {});
-    addCommand(file, "Exportovat1", QStringLiteral("E&xportovat..."),
-               &Application::exportDictionary, {});
-    separator(file, "N1");
-    QMenu *edit = addMenu(file, "Edituj1", QStringLiteral("&Edituj"));
-    addCommand(edit, "Nov1", QStringLiteral("&Nový"), &Application::newDictionary, {});
-    addCommand(edit, "Vbr1", QStringLiteral("&Výběr ..."), &Application::editDictionary, {});
-    addCommand(file, "Ukaaktuln1", QStringLiteral("Ukaž aktuální"),
-               &Application::showCurrentDictionary, {});
-    separator(file, "N5");
-    addCommand(file, "Konec1", QStringLiteral("&Konec"), &Application::quit,
-               QKeySequence(Qt::ALT | Qt::Key_X));
-
-    QMenu *statistics = addMenu(nullptr, "Statistika1", QStringLiteral("S&tatistika"));
-    addCommand(statistics, "etnosti1", QStringLiteral("Č&etnosti"), &Application::showOfferReport,
-               {});
-    addCommand(statistics, "Chybovosti1", QStringLiteral("&Chybovosti"),
-               &Application::showErrorReport, {});
-    separator(statistics, "N3");
-    QMenu *reset = addMenu(statistics, "Vynulovat1", QStringLiteral("&Vynulovat"));
-    QMenu *internal = addMenu(reset, "Intern1", QStringLiteral("&Interní"));
-    addCommand(internal, "etnosti2", QStringLiteral("Č&etnosti"), &Application::resetOfferCounters,
-               {});
-    addCommand(internal, "Chybovosti2", QStringLiteral("&Chybovosti"),
-               &Application::resetErrorCounters, {});
-    separator(internal, "N4");
-    addCommand(internal, "Vechny1", QStringLiteral("&Všechny"), &Application::resetAllCounters, {});
-    addCommand(reset, "Aktuln1", QStringLiteral("&Aktuální"), &Application::resetDrillCounters, {});
-
-    addCommand(nullptr, "Volby1", QStringLiteral("&Volby"), &Application::showSettings, {});
-
-    QMenu *help = addMenu(nullptr, "Help1", QStringLiteral("&Help"));
-    addCommand(help, "Help2", QStringLiteral("&Help"), &Application::showHelp, {});
-    separator(help, "N2");
-    addCommand(help, "Oaplikaci1", QStringLiteral("&O aplikaci"), &Application::showAbout, {});
 }
 
 // ---- start-up, loading and the end ----
@@ -466,105 +388,4 @@ void Application::showAbout()
 {
     CentreOnScreen(&aboutBox());
     aboutBox().exec();
-}
-
-// ---- the other windows, built on first use ----
-
-SettingsDialog &Application::settingsDialog()
-{
-    if (!m_settingsDialog) {
-        AppContext &context = *m_context;
-        m_settingsDialog = new SettingsDialog(
-            context.settings, context.prompts, context.dataDirectory,
-            [this] { return chooseAndOpenDictionary(); }, m_drillWindow.get());
-        connect(m_settingsDialog, &SettingsDialog::settingsChanged, &context.drill,
-                &DrillSession::applySettings);
-    }
-    return *m_settingsDialog;
-}
-
-DictionaryEditor &Application::dictionaryEditor()
-{
-    if (!m_dictionaryEditor) {
-        m_dictionaryEditor = new DictionaryEditor(m_context->prompts, m_drillWindow.get());
-        connect(m_dictionaryEditor, &DictionaryEditor::fileSaved, this,
-                &Application::dictionaryFileSaved);
-    }
-    return *m_dictionaryEditor;
-}
-
-NewDictionaryDialog &Application::newDictionaryDialog()
-{
-    if (!m_newDictionaryDialog) {
-        m_newDictionaryDialog = new NewDictionaryDialog(m_context->prompts, m_drillWindow.get());
-        connect(m_newDictionaryDialog, &NewDictionaryDialog::fileSaved, this,
-                &Application::dictionaryFileSaved);
-    }
-    return *m_newDictionaryDialog;
-}
-
-ReportWindow &Application::reportWindow()
-{
-    if (!m_reportWindow)
-        m_reportWindow
-            = new ReportWindow(m_context->prompts, m_context->dataDirectory, m_drillWindow.get());
-    return *m_reportWindow;
-}
-
-DictionaryChooser &Application::dictionaryChooser()
-{
-    if (!m_dictionaryChooser)
-        m_dictionaryChooser = new DictionaryChooser(m_context->prompts, m_context->programDirectory,
-                                                    m_drillWindow.get());
-    return *m_dictionaryChooser;
-}
-
-CurrentDictionaryDialog &Application::currentDictionaryDialog()
-{
-    if (!m_currentDictionaryDialog)
-        m_currentDictionaryDialog
-            = new CurrentDictionaryDialog(m_context->prompts, m_drillWindow.get());
-    return *m_currentDictionaryDialog;
-}
-
-HelpWindow &Application::helpWindow()
-{
-    if (!m_helpWindow)
-        m_helpWindow = new HelpWindow(m_drillWindow.get());
-    return *m_helpWindow;
-}
-
-AboutBox &Application::aboutBox()
-{
-    if (!m_aboutBox)
-        m_aboutBox = new AboutBox(m_drillWindow.get());
-    return *m_aboutBox;
-}
-
-// ---- running the program ----
-
-void InstallCzechTranslation(QApplication &application)
-{
-    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
-    auto *translator = new QTranslator(&application);
-    if (translator->load(QLocale(QLocale::Czech), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(translator);
-}
-
-int RunMerko(int argc, char *argv[], const std::function<void(DrillWindow &)> &beforeShow)
-{
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("merko"));
-    // The format is named, so that the image is not offered to every image reader first.
-    QApplication::setWindowIcon(QIcon(QPixmap(QStringLiteral(":/assets/merko.png"), "PNG")));
-    InstallCzechTranslation(application);
-
-    MessageBoxPrompts prompts;
-    Application merko(prompts, QApplication::applicationFilePath());
-    merko.watchForTermination();
-    if (beforeShow)
-        beforeShow(merko.drillWindow());
-    merko.start();
-    return application.exec();
 }
