@@ -61,19 +61,19 @@ AboutBox::AboutBox(QWidget *parent)
     m_animation->setObjectName(QStringLiteral("RxGIFAnimator1"));
     m_animation->setGeometry(168, 8, 93, 110);
 
-    auto *panel1 = new QFrame(this);
-    panel1->setObjectName(QStringLiteral("Panel1"));
-    panel1->setGeometry(8, 8, 145, 177);
-    panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel1->setLineWidth(2);
+    auto *framePanel = new QFrame(this);
+    framePanel->setObjectName(QStringLiteral("Panel1"));
+    framePanel->setGeometry(8, 8, 145, 177);
+    framePanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    framePanel->setLineWidth(2);
 
-    auto *icon = new QLabel(panel1);
+    auto *icon = new QLabel(framePanel);
     icon->setObjectName(QStringLiteral("ProgramIcon"));
     icon->setGeometry(8, 8, 65, 57);
     icon->setScaledContents(true);
     icon->setPixmap(QPixmap(QStringLiteral(":/assets/merko.png"), "PNG"));
 
-    auto *productName = new QLabel(QStringLiteral("Merko"), panel1);
+    auto *productName = new QLabel(QStringLiteral("Merko"), framePanel);
     productName->setObjectName(QStringLiteral("ProductName"));
     QFont serif = SerifFont();
     serif.setPixelSize(19);
@@ -81,20 +81,20 @@ AboutBox::AboutBox(QWidget *parent)
     productName->setFont(serif);
     productName->setGeometry(74, 14, 68, 24);
 
-    auto *version = new QLabel(QStringLiteral("verze 1.5"), panel1);
+    auto *version = new QLabel(QStringLiteral("verze 1.5"), framePanel);
     version->setObjectName(QStringLiteral("Version"));
     version->setAlignment(Qt::AlignCenter);
     version->setGeometry(74, 40, 68, 16);
 
-    auto *comments = new QLabel(QStringLiteral("Program pro zkoušení slovíček"), panel1);
+    auto *comments = new QLabel(QStringLiteral("Program pro zkoušení slovíček"), framePanel);
     comments->setObjectName(QStringLiteral("Comments"));
     comments->setWordWrap(true);
     comments->setGeometry(8, 84, 130, 44);
 
-    auto *web = new LinkLabel(QStringLiteral("na stránky autora"), ProjectWebPage, panel1);
+    auto *web = new LinkLabel(QStringLiteral("na stránky autora"), ProjectWebPage, framePanel);
     web->setObjectName(QStringLiteral("ProUrlLabel1"));
     web->setGeometry(8, 134, 130, 16);
-    auto *mail = new LinkLabel(QStringLiteral("pošta autora"), ProjectMail, panel1);
+    auto *mail = new LinkLabel(QStringLiteral("pošta autora"), ProjectMail, framePanel);
     mail->setObjectName(QStringLiteral("ProUrlLabel2"));
     mail->setGeometry(8, 152, 130, 16);
 

@@ -23,18 +23,17 @@ ReportWindow::ReportWindow(Prompts &prompts, const QString &dataDirectory, QWidg
     resize(441, 370);
 
     QVBoxLayout *layout = FlatColumn(this);
-    QPushButton *button1 = NamedButton(QStringLiteral("OK"), "Button1", this, false);
-    layout->addWidget(ButtonStrip("Panel1", 41, {button1}, this));
+    m_okButton = NamedButton(QStringLiteral("OK"), "Button1", this, false);
+    layout->addWidget(ButtonStrip("Panel1", 41, {m_okButton}, this));
 
     QFont fixed = FixedPitchFont();
     fixed.setPixelSize(13);
     fixed.setBold(true);
     m_text = Memo(this, fixed, true);
     m_text->setReadOnly(true);
-    m_okButton = button1;
     layout->addWidget(m_text);
 
-    connect(button1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 QString ReportWindow::reportPath() const

@@ -40,7 +40,15 @@ DictionaryChooser::DictionaryChooser(Prompts &prompts, const QString &programDir
     m_splitter->setHandleWidth(2);
     m_splitter->setStyleSheet(QStringLiteral("QSplitter::handle { background: red; }"));
     layout->addWidget(m_splitter);
+    createDirectoryTree();
+    createFilePanel();
+    m_splitter->setSizes({240, 400});
+    m_splitter->setStretchFactor(1, 1);
+    connectControls();
+}
 
+void DictionaryChooser::createDirectoryTree()
+{
     m_directoryTree = new QTreeView(m_splitter);
     m_directoryTree->setObjectName(QStringLiteral("DirectoryListBox1"));
     m_directoryTree->setHeaderHidden(true);
@@ -48,40 +56,45 @@ DictionaryChooser::DictionaryChooser(Prompts &prompts, const QString &programDir
     m_directoryTree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_directoryTree->header()->setStretchLastSection(false);
     m_splitter->addWidget(m_directoryTree);
+}
 
-    auto *panel2 = new QWidget(m_splitter);
-    panel2->setObjectName(QStringLiteral("Panel2"));
-    m_splitter->addWidget(panel2);
-    m_splitter->setSizes({240, 400});
-    m_splitter->setStretchFactor(1, 1);
+// The folder's path, its dictionaries, the drive box and "OK".
+void DictionaryChooser::createFilePanel()
+{
+    auto *filePanel = new QWidget(m_splitter);
+    filePanel->setObjectName(QStringLiteral("Panel2"));
+    m_splitter->addWidget(filePanel);
 
-    auto *panelLayout = new QVBoxLayout(panel2);
+    auto *panelLayout = new QVBoxLayout(filePanel);
     panelLayout->setContentsMargins(4, 4, 4, 4);
-    m_folder = new QLabel(panel2);
+    m_folder = new QLabel(filePanel);
     m_folder->setObjectName(QStringLiteral("FolderLabel"));
     m_folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
     panelLayout->addWidget(m_folder);
-    m_dictionaryList = new QListWidget(panel2);
+    m_dictionaryList = new QListWidget(filePanel);
     m_dictionaryList->setObjectName(QStringLiteral("ListBox1"));
     panelLayout->addWidget(m_dictionaryList, 1);
 
     auto *bottom = new QHBoxLayout;
-    m_driveBox = new QComboBox(panel2);
+    m_driveBox = new QComboBox(filePanel);
     m_driveBox->setObjectName(QStringLiteral("DriveComboBox1"));
     bottom->addWidget(m_driveBox, 1);
-    QPushButton *button1 = NamedButton(QStringLiteral("OK"), "Button1", panel2);
-    bottom->addWidget(button1);
+    m_okButton = NamedButton(QStringLiteral("OK"), "Button1", filePanel);
+    bottom->addWidget(m_okButton);
     panelLayout->addLayout(bottom);
 
-    m_fileList = new QListWidget(panel2);
+    m_fileList = new QListWidget(filePanel);
     m_fileList->setObjectName(QStringLiteral("FileListBox1"));
     m_fileList->hide();
+}
 
+void DictionaryChooser::connectControls()
+{
     connect(m_dictionaryList, &QListWidget::itemDoubleClicked, this,
             &DictionaryChooser::chooseCurrentFile);
     connect(m_dictionaryList, &QListWidget::itemActivated, this,
             &DictionaryChooser::chooseCurrentFile);
-    connect(button1, &QPushButton::clicked, this, &DictionaryChooser::chooseCurrentFile);
+    connect(m_okButton, &QPushButton::clicked, this, &DictionaryChooser::chooseCurrentFile);
     // The arrows on the closed box would switch the drive at once and empty the list: a drive
     // is chosen from the opened list (Alt+Down, F4 or a click).
     m_driveBox->installEventFilter(this);

@@ -9,6 +9,7 @@ class QLabel;
 class QFileSystemModel;
 class QListWidget;
 class QModelIndex;
+class QPushButton;
 class QSplitter;
 class QTreeView;
 
@@ -38,6 +39,10 @@ protected:
 
 private:
     void listDictionaries();
+    void createDirectoryTree();
+    void createFilePanel();
+    void connectControls();
+    // The folder model, built when the window is first shown.
     void createTree();
     void fillDrives();
     void offerSampleDictionaries();
@@ -49,6 +54,7 @@ private:
     const QString &m_programDirectory;
     QString m_selectedPath;
     QSplitter *m_splitter;
+    QPushButton *m_okButton;
     QTreeView *m_directoryTree;
     QFileSystemModel *m_model = nullptr; // created when the window is first shown
     QListWidget *m_dictionaryList;

@@ -263,70 +263,88 @@ QChar detectSeparator(const QString &text)
     return semicolons > 0 && semicolons >= commas ? QLatin1Char(';') : QLatin1Char(',');
 }
 
-ImportResult importDelimitedText(QString text)
+// What the header lines ("#name:value", before the first record) of a separated-text file say.
+struct DelimitedHeader
 {
-    ImportResult result;
-    // Header lines of the form "#name:value" come first.
     std::optional<QChar> separator;
     std::optional<bool> html;
-    int firstComment = -1, secondComment = -1;
-    int headerLines = 0;
+    int firstComment = -1; // the columns of the comments, -1: none
+    int secondComment = -1;
+    int lines = 0;
+};
+
+void readHeaderLine(const QString &line, DelimitedHeader &header)
+{
     static const std::map<QString, QChar> separators
         = {{QStringLiteral("tab"), QLatin1Char('\t')},
            {QStringLiteral("comma"), QLatin1Char(',')},
            {QStringLiteral("semicolon"), QLatin1Char(';')},
            {QStringLiteral("pipe"), QLatin1Char('|')},
            {QStringLiteral("space"), QLatin1Char(' ')}};
+    const qsizetype colon = line.indexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return;
+    const QString name = line.mid(1, colon - 1).trimmed().toLower();
+    const QString value = line.mid(colon + 1).trimmed();
+    if (name == QLatin1String("separator")) {
+        const auto known = separators.find(value.toLower());
+        if (known != separators.end())
+            header.separator = known->second;
+        else if (value.size() == 1)
+            header.separator = value.at(0);
+    } else if (name == QLatin1String("html")) {
+        header.html = value.toLower() == QLatin1String("true");
+    } else if (name == QLatin1String("columns")) {
+        // Named after the separator, which may come later: tabs, else the separator found.
+        const QStringList names = value.split(
+            value.contains(QLatin1Char('\t')) ? QLatin1Char('\t') : detectSeparator(value));
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const QString column = names.at(i).trimmed().toLower();
+            if (column == QLatin1String("comment 1"))
+                header.firstComment = int(i);
+            else if (column == QLatin1String("comment 2"))
+                header.secondComment = int(i);
+        }
+    }
+}
+
+// Takes the header lines off the text.
+DelimitedHeader readHeader(QString &text)
+{
+    DelimitedHeader header;
     while (text.startsWith(QLatin1Char('#'))) {
         const qsizetype end = text.indexOf(QLatin1Char('\n'));
         const QString line = TrimWhite(end < 0 ? text : text.left(end));
         text = end < 0 ? QString() : text.mid(end + 1);
-        ++headerLines;
-        const qsizetype colon = line.indexOf(QLatin1Char(':'));
-        if (colon < 0)
-            continue;
-        const QString name = line.mid(1, colon - 1).trimmed().toLower();
-        const QString value = line.mid(colon + 1).trimmed();
-        if (name == QLatin1String("separator")) {
-            const auto known = separators.find(value.toLower());
-            if (known != separators.end())
-                separator = known->second;
-            else if (value.size() == 1)
-                separator = value.at(0);
-        } else if (name == QLatin1String("html")) {
-            html = value.toLower() == QLatin1String("true");
-        } else if (name == QLatin1String("columns")) {
-            // Named after the separator, which may come later: tabs, else the separator found.
-            const QStringList names = value.split(
-                value.contains(QLatin1Char('\t')) ? QLatin1Char('\t') : detectSeparator(value));
-            for (qsizetype i = 0; i < names.size(); ++i) {
-                const QString column = names.at(i).trimmed().toLower();
-                if (column == QLatin1String("comment 1"))
-                    firstComment = int(i);
-                else if (column == QLatin1String("comment 2"))
-                    secondComment = int(i);
-            }
-        }
+        ++header.lines;
+        readHeaderLine(line, header);
     }
-    const QChar used = separator.value_or(detectSeparator(text));
+    return header;
+}
+
+ImportResult importDelimitedText(QString text)
+{
+    ImportResult result;
+    const DelimitedHeader header = readHeader(text);
+    const QChar used = header.separator.value_or(detectSeparator(text));
     int records = 0;
     for (const Record &record : ::records(text, used)) {
         ++records;
-        const QString where = QStringLiteral("řádek %1").arg(record.line + headerLines);
+        const QString where = QStringLiteral("řádek %1").arg(record.line + header.lines);
         if (record.fields.size() < 2) {
             result.skipped.append(where + QStringLiteral(": chybí druhé pole"));
             continue;
         }
         QStringList fields = record.fields;
         for (QString &field : fields) {
-            if (html.value_or(looksLikeHtml(field)))
+            if (header.html.value_or(looksLikeHtml(field)))
                 field = plainText(field);
         }
         const auto column = [&fields](int index) {
             return index >= 0 && index < fields.size() ? fields.at(index) : QString();
         };
-        acceptPair(where, fields.at(0), fields.at(1), column(firstComment), column(secondComment),
-                   result);
+        acceptPair(where, fields.at(0), fields.at(1), column(header.firstComment),
+                   column(header.secondComment), result);
     }
     if (records == 0)
         throw FileError(QStringLiteral("Soubor neobsahuje žádnou dvojici slov."));
