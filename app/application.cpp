@@ -144,8 +144,8 @@ void Application::writeBackBeforeLeaving()
             tellWriteBack(result);
             return;
         }
-        switch (m_context->prompts.writeFailed(m_drillWindow.get(),
-                                               saveFailureText(result.reason))) {
+        switch (
+            m_context->prompts.writeFailed(m_drillWindow.get(), saveFailureText(result.reason))) {
         case WriteFailureChoice::Retry:
             break;
         case WriteFailureChoice::SaveElsewhere:
@@ -324,13 +324,15 @@ void Application::showCurrentDictionary()
 void Application::showOfferReport()
 {
     if (m_context->dictionary.vocabulary().count() > 0)
-        reportWindow().showReport(BuildOfferReport(m_context->dictionary.vocabulary()), OfferReportTitle);
+        reportWindow().showReport(BuildOfferReport(m_context->dictionary.vocabulary()),
+                                  OfferReportTitle);
 }
 
 void Application::showErrorReport()
 {
     if (m_context->dictionary.vocabulary().count() > 0)
-        reportWindow().showReport(BuildErrorReport(m_context->dictionary.vocabulary()), ErrorReportTitle);
+        reportWindow().showReport(BuildErrorReport(m_context->dictionary.vocabulary()),
+                                  ErrorReportTitle);
 }
 
 void Application::resetStatistics(const QString &question, void (*reset)(Vocabulary &))

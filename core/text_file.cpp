@@ -21,6 +21,51 @@ FileStamp stampOf(const struct stat &info)
     return stamp;
 }
 
+quint64 contentHash(const QByteArray &bytes)
+{
+    return quint64(qHashBits(bytes.constData(), std::size_t(bytes.size()), 0x4d65726b6f));
+}
+
+// The same lines, each with the ending that followed it ("\r\n", "\n" or none for a last line).
+QStringList splitLinesWithEndings(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        const qsizetype newline = text.indexOf(QLatin1Char('\n'), start);
+        const qsizetype end = newline < 0 ? text.size() : newline + 1;
+        lines.append(text.mid(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
+// The reason of a failed file operation as the user is told it: the system's error code in
+// Czech where the toolkit's text would be vague ("unknown error" for a full disk).
+QString fileErrorReason(int error, const QString &fallback)
+{
+    switch (error) {
+    case ENOSPC:
+        return QStringLiteral("na disku není dost místa");
+    case EDQUOT:
+        return QStringLiteral("byla překročena disková kvóta");
+    case EFBIG:
+        return QStringLiteral("soubor by překročil největší povolenou velikost");
+    case EROFS:
+        return QStringLiteral("disk je jen pro čtení");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("přístup byl odepřen");
+    case EIO:
+        return QStringLiteral("chyba vstupu nebo výstupu zařízení (není disk odpojen?)");
+    default:
+        break;
+    }
+    if (error != 0 && (fallback.isEmpty() || fallback == QFile().errorString()))
+        return qt_error_string(error);
+    return fallback;
+}
+
 } // namespace
 
 FileStamp CurrentStamp(const QString &path)
@@ -29,11 +74,6 @@ FileStamp CurrentStamp(const QString &path)
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return {};
     return stampOf(info);
-}
-
-quint64 ContentHash(const QByteArray &bytes)
-{
-    return quint64(qHashBits(bytes.constData(), std::size_t(bytes.size()), 0x4d65726b6f));
 }
 
 QByteArray ReadFileBytes(const QString &path, FileStamp *stamp)
@@ -55,7 +95,7 @@ QByteArray ReadFileBytes(const QString &path, FileStamp *stamp)
         throw FileError(file.errorString());
     if (stamp) {
         *stamp = known ? stampOf(info) : FileStamp();
-        stamp->hash = ContentHash(bytes);
+        stamp->hash = contentHash(bytes);
     }
     return bytes;
 }
@@ -77,7 +117,7 @@ QString decodedText(const QByteArray &bytes, TextEncoding &encoding, QByteArray 
 TextFileParts SplitTextFile(const QByteArray &bytes)
 {
     TextFileParts parts;
-    parts.lines = SplitLinesWithEndings(decodedText(bytes, parts.encoding, parts.tail));
+    parts.lines = splitLinesWithEndings(decodedText(bytes, parts.encoding, parts.tail));
     return parts;
 }
 
@@ -114,19 +154,6 @@ QStringList SplitLines(const QString &text)
     return lines;
 }
 
-QStringList SplitLinesWithEndings(const QString &text)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    while (start < text.size()) {
-        const qsizetype newline = text.indexOf(QLatin1Char('\n'), start);
-        const qsizetype end = newline < 0 ? text.size() : newline + 1;
-        lines.append(text.mid(start, end - start));
-        start = end;
-    }
-    return lines;
-}
-
 QStringView WithoutEnding(const QString &line)
 {
     QStringView text(line);
@@ -148,34 +175,10 @@ QByteArray JoinLines(const QStringList &lines)
     return EncodeText(text, encoding);
 }
 
-QString FileErrorReason(int error, const QString &fallback)
-{
-    switch (error) {
-    case ENOSPC:
-        return QStringLiteral("na disku není dost místa");
-    case EDQUOT:
-        return QStringLiteral("byla překročena disková kvóta");
-    case EFBIG:
-        return QStringLiteral("soubor by překročil největší povolenou velikost");
-    case EROFS:
-        return QStringLiteral("disk je jen pro čtení");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("přístup byl odepřen");
-    case EIO:
-        return QStringLiteral("chyba vstupu nebo výstupu zařízení (není disk odpojen?)");
-    default:
-        break;
-    }
-    if (error != 0 && (fallback.isEmpty() || fallback == QFile().errorString()))
-        return qt_error_string(error);
-    return fallback;
-}
-
 FileStamp WriteFileSafely(const QString &path, const QByteArray &bytes, const QString &failureText)
 {
     const auto failure = [&failureText](int error, const QString &toolkitText) {
-        return failureText.isEmpty() ? FileErrorReason(error, toolkitText) : failureText;
+        return failureText.isEmpty() ? fileErrorReason(error, toolkitText) : failureText;
     };
     QSaveFile file(path);
     // A file the user may write in a folder the user may not (a shared class folder) cannot
@@ -198,6 +201,6 @@ FileStamp WriteFileSafely(const QString &path, const QByteArray &bytes, const QS
     if (!file.commit())
         throw FileError(failure(errno, file.errorString()));
     FileStamp stamp = CurrentStamp(path);
-    stamp.hash = ContentHash(bytes);
+    stamp.hash = contentHash(bytes);
     return stamp;
 }

@@ -27,7 +27,6 @@ struct FileStamp
 };
 // The file's attributes now, without its content; size -1 when there is no such file.
 FileStamp CurrentStamp(const QString &path);
-quint64 ContentHash(const QByteArray &bytes);
 
 // The whole file; throws FileError with the system's text when it cannot be opened or read,
 // and with a message of its own when it is larger than MaxTextFileSize. `stamp`, when given,
@@ -54,16 +53,11 @@ QStringList TextLines(const QByteArray &bytes);
 QStringList ReadTextFileLines(const QString &path);
 // The lines of a text: CR LF and bare LF both end a line, a last line needs no ending.
 QStringList SplitLines(const QString &text);
-// The same lines, each with the ending that followed it ("\r\n", "\n" or none for a last line).
-QStringList SplitLinesWithEndings(const QString &text);
-// A line without the ending that SplitLinesWithEndings left on it.
+// A line of a text file taken apart (SplitTextFile) without its ending.
 QStringView WithoutEnding(const QString &line);
 // The lines, each followed by CR LF, in windows-1250 when every character fits, else in UTF-8
 // with a byte order mark.
 QByteArray JoinLines(const QStringList &lines);
-// The reason of a failed file operation as the user is told it: the system's error code in
-// Czech where the toolkit's text would be vague ("unknown error" for a full disk).
-QString FileErrorReason(int error, const QString &fallback);
 
 // Replaces the file through a temporary copy, so a failure leaves the old file whole.
 // Throws FileError on failure, with the system's text or `failureText` when one is given.

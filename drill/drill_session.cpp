@@ -28,8 +28,7 @@ int PictureSize(double errorRate)
     return int(std::floor(13.0 * (75.0 * errorRate - 200.0) / 440.0));
 }
 
-DrillSession::DrillSession(CurrentDictionary &dictionary, const Settings &settings,
-                           QObject *parent)
+DrillSession::DrillSession(CurrentDictionary &dictionary, const Settings &settings, QObject *parent)
     : QObject(parent)
     , m_dictionary(dictionary)
     , m_settings(settings)

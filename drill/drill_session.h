@@ -56,8 +56,8 @@ struct CounterDisplay
     QString wrong;
     QString successPercent; // "100.00"
     QString errorPercent;
-    int gauge = 0;            // the error rate, 0 to 100
-    int pictureEdge = 0;      // the picture's edge in pixels; 0: the picture is hidden
+    int gauge = 0;       // the error rate, 0 to 100
+    int pictureEdge = 0; // the picture's edge in pixels; 0: the picture is hidden
 };
 
 // One drill over the current dictionary: offering a pair, judging, revealing and counting

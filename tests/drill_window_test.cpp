@@ -158,7 +158,8 @@ TEST_F(DrillWindowTest, ResetOfTheDrillCountersShowsZeros)
     EXPECT_EQ(text("Edit7"), U("  0.00"));
     EXPECT_EQ(gauge(), 0);
     EXPECT_FALSE(picture()->isVisible());
-    EXPECT_EQ(context().dictionary.vocabulary().at(1).errors[1], 1) << "the pair keeps its counters";
+    EXPECT_EQ(context().dictionary.vocabulary().at(1).errors[1], 1)
+        << "the pair keeps its counters";
 }
 
 TEST_F(DrillWindowTest, PictureAppearsOnlyWithTheNextCountedAnswerAfterSwitchingItOn)
@@ -471,7 +472,8 @@ TEST_F(DrillWindowTest, ThePictureAnimatesOnlyWhileShownInTheActiveWindow)
     trigger("Aktuln1");
     EXPECT_FALSE(animation->isVisible());
     EXPECT_FALSE(animation->isRunning());
-    EXPECT_EQ(context().dictionary.vocabulary().at(1).offers[1], 1) << "later activations load nothing";
+    EXPECT_EQ(context().dictionary.vocabulary().at(1).offers[1], 1)
+        << "later activations load nothing";
     EXPECT_EQ(animation->animation()->frameCount(), 16);
     EXPECT_EQ(animation->animation()->frameRect().size(), QSize(64, 64));
 }

@@ -98,7 +98,8 @@ TEST_F(SharingTest, AnotherProgramsEditIsKeptAndTheAnswersAddedToIt)
     // The pair on screen is followed into the file as it is now.
     const DrillState &drill = context.drill.state();
     ASSERT_TRUE(context.drill.hasPair());
-    EXPECT_EQ(context.dictionary.vocabulary().at(drill.currentPosition).side[drill.offeredSide], onScreen);
+    EXPECT_EQ(context.dictionary.vocabulary().at(drill.currentPosition).side[drill.offeredSide],
+              onScreen);
     QTest::keyClick(answer, Qt::Key_F1);
     EXPECT_EQ(offers(fileNow()), 22);
 }

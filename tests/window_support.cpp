@@ -103,9 +103,9 @@ void RunningProgram::start(const QString &executable)
 
 void RunningProgram::startNaming(const QString &dictionaryPath, const char *moreSettings)
 {
-    writeSettings((QByteArray("[Setup]\r\nSlovnik=") + dictionaryPath.toUtf8() + "\r\n"
-                   + moreSettings)
-                      .constData());
+    writeSettings(
+        (QByteArray("[Setup]\r\nSlovnik=") + dictionaryPath.toUtf8() + "\r\n" + moreSettings)
+            .constData());
     start();
 }
 

@@ -30,8 +30,7 @@ DictionaryResult CurrentDictionary::open(const QString &fileName, Sharing sharin
     DictionaryLock lock;
     const DictionaryLock::Result locked
         = alreadyLocked ? DictionaryLock::Result::Locked : lock.lock(path);
-    if (locked == DictionaryLock::Result::HeldElsewhere
-        && sharing == Sharing::RespectOtherCopies) {
+    if (locked == DictionaryLock::Result::HeldElsewhere && sharing == Sharing::RespectOtherCopies) {
         DictionaryResult held;
         held.status = DictionaryResult::Status::HeldElsewhere;
         return held;

@@ -15,11 +15,11 @@ struct DictionaryResult
     enum class Status { Done, HeldElsewhere, Failed };
 
     Status status = Status::Done;
-    QString reason;          // Failed: why, as the user is told it
-    bool merged = false;     // another writer had changed the file: the answers were added to it
-    int lostPairs = 0;       // answered pairs that the changed file no longer holds
-    bool becameUtf8 = false; // the text no longer fitted windows-1250: the file is UTF-8 now
-    bool tellMerge = false;  // the merge is news to the user: the first, or one that lost pairs
+    QString reason;           // Failed: why, as the user is told it
+    bool merged = false;      // another writer had changed the file: the answers were added to it
+    int lostPairs = 0;        // answered pairs that the changed file no longer holds
+    bool becameUtf8 = false;  // the text no longer fitted windows-1250: the file is UTF-8 now
+    bool tellMerge = false;   // the merge is news to the user: the first, or one that lost pairs
     bool tellFailure = false; // the failure is news: answers after it do not repeat it
 
     bool done() const { return status == Status::Done; }

@@ -77,9 +77,10 @@ struct KvtmlTranslation
     QString comment;
 };
 
-} // namespace
-
-ImportResult ImportKvtml(const QByteArray &bytes)
+// Reads a KVTML file: the first two translations of each entry become the two sides, their
+// comments the comments, the document's title the theme. Throws FileError for malformed XML
+// (with its line number) and for a file with no entry.
+ImportResult importKvtml(const QByteArray &bytes)
 {
     ImportResult result;
     QXmlStreamReader xml(bytes);
@@ -137,8 +138,6 @@ ImportResult ImportKvtml(const QByteArray &bytes)
         throw FileError(QStringLiteral("Soubor KVTML neobsahuje žádnou položku."));
     return result;
 }
-
-namespace {
 
 // ---- separated text ----
 
@@ -367,7 +366,7 @@ ImportResult ImportVocabulary(const QByteArray &bytes)
     const QByteArray start = bytes.left(512).trimmed();
     const bool xml = start.startsWith("<?xml") || start.contains("<kvtml")
                      || start.startsWith("\xEF\xBB\xBF<?xml");
-    return xml ? ImportKvtml(bytes) : importDelimitedText(std::move(text));
+    return xml ? importKvtml(bytes) : importDelimitedText(std::move(text));
 }
 
 Vocabulary DictionaryFromImport(const ImportResult &result)

@@ -19,17 +19,15 @@ struct ImportResult
     QStringList skipped; // one line per entry or line left out, with its reason
 };
 
-// Reads a KVTML file: the first two translations of each entry become the two sides, their
-// comments the comments, the document's title the theme. Throws FileError for malformed XML
-// (with its line number) and for a file with no entry.
-ImportResult ImportKvtml(const QByteArray &bytes);
 // Reads tab-, semicolon- or comma-separated text (the separator found or named in a
 // "#separator:" line): the first two fields become the sides; fields in double quotes may hold
 // separators, doubled quotes and line breaks; HTML in fields becomes plain text. Columns named
 // "Comment 1" and "Comment 2" in a "#columns:" line become the comments. Throws FileError for a
 // file with no pair.
 ImportResult ImportDelimited(const QByteArray &bytes);
-// Either of them, by the file's content.
+// A KVTML file (the first two translations of each entry become the sides, their comments
+// the comments, the title the theme; malformed XML throws FileError with its line number) or
+// separated text, by the file's content.
 ImportResult ImportVocabulary(const QByteArray &bytes);
 
 // The dictionary an import makes, without statistics; its theme is the title.

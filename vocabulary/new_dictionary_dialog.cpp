@@ -106,8 +106,8 @@ void NewDictionaryDialog::save()
     QList<EditorRow> rows;
     for (int row = 1; row < m_grid->rowCount(); ++row)
         rows.append({CellText(m_grid, row, 1), CellText(m_grid, row, 2)});
-    const bool written = RunCommand(m_prompts, this,
-                                    [&] { WriteNewDictionary(fileName, m_theme->text(), rows); });
+    const bool written
+        = RunCommand(m_prompts, this, [&] { WriteNewDictionary(fileName, m_theme->text(), rows); });
     if (written) {
         emit fileSaved(fileName);
         m_saved = true;

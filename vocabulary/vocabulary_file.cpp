@@ -132,6 +132,8 @@ QString sidePart(const QString &side, const QString &comment)
     return PadRight(part, sidePartWidth);
 }
 
+PairLineForm choosePairLineForm(const QString &line, const ParsedLine &parsed);
+
 } // namespace
 
 QString TrimSpaces(const QString &text)
@@ -218,7 +220,7 @@ Vocabulary ParseVocabularyFile(const QByteArray &bytes, const QString &path)
                         .arg(Vocabulary::Capacity));
             }
             const QString text = body.toString();
-            const PairLineForm form = ChoosePairLineForm(text, parsed);
+            const PairLineForm form = choosePairLineForm(text, parsed);
             shape.forms.append(form);
             shape.pairLines.append(form == PairLineForm::Program ? QString() : text);
             shape.linesBefore.append(kept);
@@ -264,15 +266,16 @@ QString FormatVocabularyLine(const VocabularyEntry &entry)
            + sidePart(entry.side[2], entry.comment[2]) + QLatin1String(" @") + counterFields(entry);
 }
 
-QString OwnTextVocabularyLine(const QString &lineAsRead, const VocabularyEntry &entry)
+namespace {
+
+// The line of a pair that keeps the text of its line as read, with the entry's counters.
+QString ownTextVocabularyLine(const QString &lineAsRead, const VocabularyEntry &entry)
 {
     // Everything before the statistics stays; a line without them gets them after a blank.
     const qsizetype at = lineAsRead.indexOf(QLatin1Char('@'));
     const QString text = at < 0 ? lineAsRead + QLatin1Char(' ') : lineAsRead.left(at);
     return text + QLatin1Char('@') + counterFields(entry);
 }
-
-namespace {
 
 // The program's form keeps this side as it is: no character that the form gives a meaning,
 // no blank or control character that trimming would take, and room within the capacity.
@@ -302,9 +305,9 @@ bool programFormKeepsSide(const QString &side, const QString &comment, bool firs
            && side.size() + comment.size() + 2 <= Vocabulary::EntryTextCapacity;
 }
 
-} // namespace
-
-PairLineForm ChoosePairLineForm(const QString &line, const ParsedLine &parsed)
+// How the pair read from `line` as `entry` is written back so that it reads back the same
+// and loses no text: the program's form when it can, otherwise the line's own text.
+PairLineForm choosePairLineForm(const QString &line, const ParsedLine &parsed)
 {
     // With the '@' before the '/', the counters come from the pair's own text (and the
     // second side is lost in them): no line can hold counters of its own, so it stays.
@@ -331,10 +334,12 @@ PairLineForm ChoosePairLineForm(const QString &line, const ParsedLine &parsed)
     if (!parsed.truncated && readsBack(FormatVocabularyLine))
         return PairLineForm::Program;
     if (readsBack(
-            [&line](const VocabularyEntry &entry) { return OwnTextVocabularyLine(line, entry); }))
+            [&line](const VocabularyEntry &entry) { return ownTextVocabularyLine(line, entry); }))
         return PairLineForm::OwnText;
     return PairLineForm::Unchanged;
 }
+
+} // namespace
 
 QByteArray FormatVocabularyFile(const Vocabulary &vocabulary, TextEncoding *used)
 {
@@ -364,7 +369,7 @@ QByteArray FormatVocabularyFile(const Vocabulary &vocabulary, TextEncoding *used
                 line = FormatVocabularyLine(entry);
                 break;
             case PairLineForm::OwnText:
-                line = OwnTextVocabularyLine(shape.pairLines.at(i), entry);
+                line = ownTextVocabularyLine(shape.pairLines.at(i), entry);
                 break;
             case PairLineForm::Unchanged:
                 line = shape.pairLines.at(i);

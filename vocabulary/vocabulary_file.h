@@ -39,11 +39,6 @@ void ReadVocabularyFile(const QString &path, Vocabulary &vocabulary);
 QString FormatVocabularyLine(const VocabularyEntry &entry);
 // The four counters as a pair line carries them after its '@'.
 QString FormatCounters(const Counters &counters);
-// The line of a pair that keeps the text of its line as read, with the entry's counters.
-QString OwnTextVocabularyLine(const QString &lineAsRead, const VocabularyEntry &entry);
-// How the pair read from `line` as `entry` is written back so that it reads back the same
-// and loses no text: the program's form when it can, otherwise the line's own text.
-PairLineForm ChoosePairLineForm(const QString &line, const ParsedLine &parsed);
 
 // The whole file: the theme, every pair in its form, the kept lines in their places, each
 // line that the program writes ended by CR LF, in the dictionary's encoding, and the tail

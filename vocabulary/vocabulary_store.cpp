@@ -47,8 +47,8 @@ QList<int> MergeAnswers(const Vocabulary &mine, Vocabulary &theirs, int *lostPai
         const QList<int> candidates = places.value(key);
         const int occurrence = taken[key]++;
         const Counters now = CountersOf(entry);
-        const Counters saved = i < mine.savedCounters.size() ? mine.savedCounters.at(i)
-                                                             : Counters{};
+        const Counters saved
+            = i < mine.savedCounters.size() ? mine.savedCounters.at(i) : Counters{};
         const bool answered = now != saved;
         if (occurrence >= candidates.size()) {
             lost += answered ? 1 : 0;
@@ -95,8 +95,8 @@ WriteBack SaveVocabulary(Vocabulary &vocabulary)
     }
     TextEncoding used = vocabulary.encoding;
     vocabulary.stamp = WriteFileSafely(path, FormatVocabularyFile(vocabulary, &used));
-    result.becameUtf8 = vocabulary.encoding == TextEncoding::Windows1250
-                        && used != TextEncoding::Windows1250;
+    result.becameUtf8
+        = vocabulary.encoding == TextEncoding::Windows1250 && used != TextEncoding::Windows1250;
     vocabulary.encoding = used;
     vocabulary.markSaved();
     result.written = true;
@@ -134,8 +134,7 @@ DictionaryLock::Result DictionaryLock::lock(const QString &dictionaryPath)
         m_path = dictionaryPath;
         return Result::Locked;
     }
-    return lock->error() == QLockFile::LockFailedError ? Result::HeldElsewhere
-                                                       : Result::Impossible;
+    return lock->error() == QLockFile::LockFailedError ? Result::HeldElsewhere : Result::Impossible;
 }
 
 bool DictionaryLock::holds(const QString &dictionaryPath) const

@@ -38,12 +38,13 @@ protected:
     }
 };
 
-} // namespace
-
-void PressOnEnter(QPushButton *button)
+// Enter (and the keypad's Enter) press the button when it has the focus, as Space does.
+void pressOnEnter(QPushButton *button)
 {
     button->installEventFilter(new EnterPresses(button));
 }
+
+} // namespace
 
 void SaveShortcut(QPushButton *button)
 {
@@ -62,7 +63,7 @@ QPushButton *NamedButton(const QString &text, const char *name, QWidget *parent,
     font.setBold(bold);
     button->setFont(font);
     button->setAutoDefault(false);
-    PressOnEnter(button);
+    pressOnEnter(button);
     return button;
 }
 

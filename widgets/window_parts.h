@@ -18,8 +18,6 @@ QVBoxLayout *FlatColumn(QWidget *window);
 // A push button with its name; bold when asked. Enter presses it when it has the focus, and
 // only then: Enter elsewhere in its dialog (a grid, a field) is not taken for it.
 QPushButton *NamedButton(const QString &text, const char *name, QWidget *parent, bool bold = true);
-// Enter (and the keypad's Enter) press the button when it has the focus, as Space does.
-void PressOnEnter(QPushButton *button);
 // Ctrl+S anywhere in the button's window presses it.
 void SaveShortcut(QPushButton *button);
 
