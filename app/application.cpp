@@ -20,7 +20,6 @@
 #include "widgets/screen_place.h"
 
 #include "core/paths.h"
-#include "core/text_file.h"
 
 #include <QDir>
 #include <QEvent>
@@ -229,7 +228,7 @@ void Application::importDictionary()
             "slovíčka jiných programů (*.kvtml *.tsv *.csv *.txt);;všechny soubory (*)"));
     if (source.isEmpty())
         return;
-    const ImportResult result = ImportVocabulary(ReadFileBytes(source));
+    const ImportResult result = ImportVocabularyFile(source);
     if (result.pairs.isEmpty()) {
         prompts.error(m_drillWindow.get(),
                       QStringLiteral("Ze souboru %1 nešlo převzít žádnou dvojici.\n").arg(source)

@@ -1,12 +1,10 @@
 #include "report_window.h"
 
-#include "core/text_file.h"
 #include "widgets/run_command.h"
 #include "widgets/screen_place.h"
 #include "widgets/window_parts.h"
 #include "reports.h"
 
-#include <QDir>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -36,14 +34,9 @@ ReportWindow::ReportWindow(Prompts &prompts, const QString &dataDirectory, QWidg
     connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-QString ReportWindow::reportPath() const
-{
-    return QDir(m_dataDirectory).filePath(QLatin1String(ReportFileName));
-}
-
 void ReportWindow::showReport(const QStringList &lines, const QString &title)
 {
-    WriteFileSafely(reportPath(), JoinLines(lines));
+    WriteReportFile(m_dataDirectory, lines);
     setWindowTitle(title);
     FitOnScreen(this);
     exec();
@@ -52,9 +45,7 @@ void ReportWindow::showReport(const QStringList &lines, const QString &title)
 void ReportWindow::showEvent(QShowEvent *event)
 {
     // The window shows the report file, as written or as changed since.
-    RunCommand(m_prompts, this, [this] {
-        m_text->setPlainText(ReadTextFileLines(reportPath()).join(QLatin1Char('\n')));
-    });
+    RunCommand(m_prompts, this, [this] { m_text->setPlainText(ReadReportFile(m_dataDirectory)); });
     QDialog::showEvent(event);
     m_okButton->setFocus(Qt::TabFocusReason);
 }

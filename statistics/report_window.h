@@ -19,8 +19,6 @@ public:
     // when the report file cannot be written; the window is then not shown.
     void showReport(const QStringList &lines, const QString &title);
 
-    QString reportPath() const;
-
 protected:
     void showEvent(QShowEvent *event) override;
 

@@ -1,7 +1,10 @@
 #include "reports.h"
 
 #include "core/helpers.h"
+#include "core/text_file.h"
 #include "vocabulary/vocabulary_file.h"
+
+#include <QDir>
 
 namespace {
 
@@ -79,4 +82,19 @@ void ResetAllStatistics(Vocabulary &vocabulary)
 {
     ResetOffers(vocabulary);
     ResetErrors(vocabulary);
+}
+
+QString ReportFilePath(const QString &dataDirectory)
+{
+    return QDir(dataDirectory).filePath(QLatin1String(ReportFileName));
+}
+
+void WriteReportFile(const QString &dataDirectory, const QStringList &lines)
+{
+    WriteFileSafely(ReportFilePath(dataDirectory), JoinLines(lines));
+}
+
+QString ReadReportFile(const QString &dataDirectory)
+{
+    return ReadTextFileLines(ReportFilePath(dataDirectory)).join(QLatin1Char('\n'));
 }

@@ -13,6 +13,13 @@ QStringList BuildOfferReport(const Vocabulary &vocabulary);
 // Each side's offers, wrong answers and error rate, two lines per pair.
 QStringList BuildErrorReport(const Vocabulary &vocabulary);
 
+// The report file "Work.tmp" in the folder of the program's data.
+QString ReportFilePath(const QString &dataDirectory);
+// Overwrites the report file with the report's lines; throws FileError.
+void WriteReportFile(const QString &dataDirectory, const QStringList &lines);
+// The report file's text as it is now (written, or changed since); throws FileError.
+QString ReadReportFile(const QString &dataDirectory);
+
 void ResetOffers(Vocabulary &vocabulary);
 void ResetErrors(Vocabulary &vocabulary);
 void ResetAllStatistics(Vocabulary &vocabulary);

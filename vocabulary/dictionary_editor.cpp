@@ -42,7 +42,7 @@ DictionaryEditor::DictionaryEditor(Prompts &prompts, QWidget *parent)
 
 void DictionaryEditor::openFile(const QString &path)
 {
-    const EditorContent content = ReadEditorContent(ReadFileBytes(path));
+    const EditorContent content = ReadEditorFile(path);
     m_grid->clearContents();
     // A file of more pairs than the grid's rows gets the rows it needs: nothing is cut.
     m_grid->setRowCount(std::max<int>(GridRows, int(content.rows.size())));

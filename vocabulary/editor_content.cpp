@@ -73,6 +73,11 @@ QByteArray FormatEditorFile(const EditorContent &content, TextEncoding *used)
     return JoinTextFile(text, content.tail, content.encoding, used);
 }
 
+EditorContent ReadEditorFile(const QString &path)
+{
+    return ReadEditorContent(ReadFileBytes(path));
+}
+
 bool WriteEditorFile(const QString &path, const EditorContent &content)
 {
     TextEncoding used = content.encoding;

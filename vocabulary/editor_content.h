@@ -32,6 +32,8 @@ struct EditorContent
     TextEncoding encoding = TextEncoding::Windows1250; // the file's, kept when saving
 };
 EditorContent ReadEditorContent(const QByteArray &bytes);
+// The editor's content of a file; throws FileError.
+EditorContent ReadEditorFile(const QString &path);
 
 // The editor's file: the theme, then "first   /   second" for every new row with both sides
 // and every row of the file not emptied, followed by " @" and the counters for a row of the

@@ -369,6 +369,11 @@ ImportResult ImportVocabulary(const QByteArray &bytes)
     return xml ? importKvtml(bytes) : importDelimitedText(std::move(text));
 }
 
+ImportResult ImportVocabularyFile(const QString &path)
+{
+    return ImportVocabulary(ReadFileBytes(path));
+}
+
 Vocabulary DictionaryFromImport(const ImportResult &result)
 {
     Vocabulary vocabulary;

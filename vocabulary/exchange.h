@@ -29,6 +29,8 @@ ImportResult ImportDelimited(const QByteArray &bytes);
 // the comments, the title the theme; malformed XML throws FileError with its line number) or
 // separated text, by the file's content.
 ImportResult ImportVocabulary(const QByteArray &bytes);
+// The same of a file; throws FileError also when it cannot be read.
+ImportResult ImportVocabularyFile(const QString &path);
 
 // The dictionary an import makes, without statistics; its theme is the title.
 Vocabulary DictionaryFromImport(const ImportResult &result);
