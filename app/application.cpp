@@ -178,6 +178,8 @@ void Application::tellWriteBack(const DictionaryResult &result)
                                            "při ukončení."));
     if (result.becameUtf8)
         prompts.notice(m_drillWindow.get(), BecameUtf8Message(path));
+    for (const QString &pair : result.unstoredPairs)
+        prompts.notice(m_drillWindow.get(), UnstoredAnswersMessage(pair));
     if (!result.tellMerge)
         return;
     QString text = QStringLiteral("Slovník %1 mezitím změnil jiný program nebo jiná kopie "

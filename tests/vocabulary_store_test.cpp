@@ -79,10 +79,15 @@ TEST(EditorContent, RowsAreReadWithoutTrimmingOrCuttingAndTheRestIsKept)
     EXPECT_TRUE(saved.contains("a {k}   /   B @    1,    2,    0,    0\r\n"));
     EXPECT_TRUE(saved.contains("   /   w\r\n" + Cp1250("nový   /   neu\r\n* konec\r\n")));
 
-    // A row whose both sides the user emptied is gone; the lines before it stay.
-    EditorContent emptied = content;
-    emptied.rows[0] = {};
-    EXPECT_EQ(FormatEditorFile(emptied).left(30), Cp1250("*téma\r\n\r\n*skip / me\r\nno slash\n"));
+    // A row whose sides (or one side) the user emptied is gone; the lines before it stay.
+    for (const EditorRow &row : {EditorRow{}, EditorRow{QString(), QStringLiteral("b")},
+                                 EditorRow{QStringLiteral("a {k}"), QStringLiteral(" ")}}) {
+        EditorContent emptied = content;
+        emptied.rows[0] = row;
+        EXPECT_EQ(FormatEditorFile(emptied).left(30),
+                  Cp1250("*téma\r\n\r\n*skip / me\r\nno slash\n"))
+            << row.first.toStdString() << '/' << row.second.toStdString();
+    }
 }
 
 TEST(EditorContent, NewRowsAreWrittenAsTyped)
@@ -163,6 +168,34 @@ TEST_F(VocabularyStoreTest, OnlyAChangedContentIsMergedAndOnlyAnswersAreWritten)
     EXPECT_THROW(SaveVocabulary(vocabulary), FileError);
     EXPECT_EQ(ReadBytes(path("a.slv")), "jen poznámky\r\n");
     EXPECT_TRUE(vocabulary.hasUnsavedAnswers());
+}
+
+} // namespace
+
+namespace {
+
+// An answer on a pair reaches its line unless the line cannot hold counters; then the user
+// learns which pair it is.
+TEST(UnstoredPairs, DamagedCountersHoldAnswersWordsAfterTheAtDoNot)
+{
+    // clang-format off
+    const struct { const char *line; bool stored; } cases[] = {
+        {"ucho / s Ohr @a,7,,3", true},
+        {"pes / dog @ 3, 1, x, 0", true},
+        {"pes / dog @ 3,1,0,0", true},
+        {"pes / dog @ u Nováků", false},
+        {"dům @3 / s Haus", false},
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+        Vocabulary vocabulary = ParseVocabularyFile(Cp1250(c.line), QStringLiteral("x.slv"));
+        const qint32 before = vocabulary.at(1).offers[1];
+        vocabulary.at(1).offers[1] += 1;
+        EXPECT_EQ(UnstoredPairs(vocabulary).isEmpty(), c.stored) << c.line;
+        const Vocabulary back = ParseVocabularyFile(FormatVocabularyFile(vocabulary),
+                                                    QStringLiteral("x.slv"));
+        EXPECT_EQ(back.at(1).offers[1], c.stored ? before + 1 : before) << c.line;
+    }
 }
 
 } // namespace

@@ -45,6 +45,7 @@ DictionaryResult CurrentDictionary::open(const QString &fileName, Sharing sharin
     }
     m_mergeTold = false;
     m_saveFailureTold = false;
+    m_unstoredTold.clear();
     emit opened();
     return {};
 }
@@ -57,6 +58,12 @@ DictionaryResult CurrentDictionary::tryWriteBack()
     try {
         const WriteBack written = SaveVocabulary(m_vocabulary);
         result.becameUtf8 = written.becameUtf8;
+        for (const QString &pair : written.unstoredPairs) {
+            if (!m_unstoredTold.contains(pair)) {
+                m_unstoredTold.append(pair);
+                result.unstoredPairs.append(pair);
+            }
+        }
         if (written.merged) {
             result.merged = true;
             result.lostPairs = written.lostPairs;

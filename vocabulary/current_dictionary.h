@@ -21,6 +21,8 @@ struct DictionaryResult
     bool becameUtf8 = false;  // the text no longer fitted windows-1250: the file is UTF-8 now
     bool tellMerge = false;   // the merge is news to the user: the first, or one that lost pairs
     bool tellFailure = false; // the failure is news: answers after it do not repeat it
+    // Pairs whose answers cannot be stored in their lines, each told once.
+    QStringList unstoredPairs;
 
     bool done() const { return status == Status::Done; }
 };
@@ -91,4 +93,5 @@ private:
     DictionaryLock m_lock;
     bool m_mergeTold = false;       // the user was told of a merge with this dictionary
     bool m_saveFailureTold = false; // the user was told that answers cannot be saved
+    QStringList m_unstoredTold;     // pairs whose answers the user knows are not stored
 };

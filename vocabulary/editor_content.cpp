@@ -57,11 +57,11 @@ QByteArray FormatEditorFile(const EditorContent &content, TextEncoding *used)
             for (const QString &line : content.linesBefore.at(i))
                 text += line;
         }
-        // A row of the file stays unless both its sides were emptied; a new row needs both.
+        // A row is written as the file had it, or when both its sides are filled: emptying a
+        // side deletes the pair.
         const EditorRow &row = content.rows.at(i);
         const bool unchanged = i < content.readRows.size() && row == content.readRows.at(i);
-        const bool blank = TrimWhite(row.first).isEmpty() && TrimWhite(row.second).isEmpty();
-        if (!unchanged && (i < read ? blank : !bothFilled(row)))
+        if (!unchanged && !bothFilled(row))
             continue;
         text += row.first + QStringLiteral("   /   ") + row.second;
         if (i < content.counters.size() && content.counters.at(i) != Counters{})

@@ -314,12 +314,13 @@ PairLineForm choosePairLineForm(const QString &line, const ParsedLine &parsed)
     const qsizetype at = line.indexOf(QLatin1Char('@'));
     if (at >= 0 && at < line.indexOf(QLatin1Char('/')))
         return PairLineForm::Unchanged;
-    // Words after the '@' (an address in a side, a note) are the user's text, not counters.
+    // Words after the '@' without a comma (an address in a side, a note) are the user's text;
+    // with a comma they are counters, damaged ones, and read as such.
     if (at >= 0) {
-        for (QChar c : QStringView(line).mid(at + 1)) {
-            if (c.isLetter())
-                return PairLineForm::Unchanged;
-        }
+        const QStringView after = QStringView(line).mid(at + 1);
+        if (!after.contains(QLatin1Char(','))
+            && std::any_of(after.begin(), after.end(), [](QChar c) { return c.isLetter(); }))
+            return PairLineForm::Unchanged;
     }
     const VocabularyEntry &entry = parsed.entry;
     if (!parsed.truncated && programFormKeepsSide(entry.side[1], entry.comment[1], true)

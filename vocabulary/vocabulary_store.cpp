@@ -69,6 +69,21 @@ QList<int> MergeAnswers(const Vocabulary &mine, Vocabulary &theirs, int *lostPai
     return newPositions;
 }
 
+QStringList UnstoredPairs(const Vocabulary &vocabulary)
+{
+    QStringList pairs;
+    const FileShape &shape = vocabulary.shape;
+    for (int i = 0; i < vocabulary.count() && i < shape.forms.size(); ++i) {
+        const VocabularyEntry &entry = vocabulary.entries.at(i);
+        const Counters saved = i < vocabulary.savedCounters.size() ? vocabulary.savedCounters.at(i)
+                                                                   : Counters{};
+        if (shape.forms.at(i) == PairLineForm::Unchanged && CountersOf(entry) != saved)
+            pairs.append(TrimWhite(entry.side[1]) + QStringLiteral(" / ")
+                         + TrimWhite(entry.side[2]));
+    }
+    return pairs;
+}
+
 WriteBack SaveVocabulary(Vocabulary &vocabulary)
 {
     WriteBack result;
@@ -93,6 +108,7 @@ WriteBack SaveVocabulary(Vocabulary &vocabulary)
             vocabulary.stamp = readStamp;
         }
     }
+    result.unstoredPairs = UnstoredPairs(vocabulary);
     TextEncoding used = vocabulary.encoding;
     vocabulary.stamp = WriteFileSafely(path, FormatVocabularyFile(vocabulary, &used));
     result.becameUtf8
@@ -101,6 +117,14 @@ WriteBack SaveVocabulary(Vocabulary &vocabulary)
     vocabulary.markSaved();
     result.written = true;
     return result;
+}
+
+QString UnstoredAnswersMessage(const QString &pair)
+{
+    return QStringLiteral("Odpovědi na dvojici „%1“ program počítá, ale do slovníku je uložit "
+                          "nemůže: její řádek nemá místo pro statistiku (znak '@' stojí před "
+                          "'/', nebo za ním je text bez čárek). Opravte řádek v editoru.")
+        .arg(pair);
 }
 
 QString BecameUtf8Message(const QString &path)

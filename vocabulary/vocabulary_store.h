@@ -21,6 +21,9 @@ struct WriteBack
     bool becameUtf8 = false;
     // After a merge, for every old position (index position - 1) the new one, 0 when gone.
     QList<int> newPositions;
+    // Answered pairs ("side 1 / side 2") whose lines cannot hold counters: their answers
+    // count in this session but are not stored.
+    QStringList unstoredPairs;
 };
 
 // Writes this session's answers to the dictionary's own file, when there are any. When
@@ -30,6 +33,12 @@ struct WriteBack
 // then keeps every answer.
 WriteBack SaveVocabulary(Vocabulary &vocabulary);
 
+// The answered pairs whose lines cannot hold counters ('@' before '/', or text after it that
+// is no counters): their answers are not stored in the file.
+QStringList UnstoredPairs(const Vocabulary &vocabulary);
+
+// Tells the user that the answers on a pair are not stored, and why.
+QString UnstoredAnswersMessage(const QString &pair);
 // Tells the user that a file is UTF-8 from now on, because of what it holds.
 QString BecameUtf8Message(const QString &path);
 
