@@ -61,7 +61,9 @@ void Application::startUp()
     context.dataDirectory
         = ChooseDataDirectory(context.programDirectory,
                               QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
-    const QString open = ReadSettings(context.settings, context.dataDirectory);
+    // A settings file that cannot be read is told of; the program goes on with the defaults.
+    QString open;
+    runCommand([&] { open = ReadSettings(context.settings, context.dataDirectory); });
     context.drill.applySettings();
     if (!open.isEmpty())
         runCommand([this, open] { openDictionary(open); });

@@ -66,6 +66,14 @@ QString fileErrorReason(int error, const QString &fallback)
     return fallback;
 }
 
+// The message of a failed file operation: the reason, or the caller's text around it.
+QString failureMessage(const QString &failureText, const QString &reason)
+{
+    if (failureText.isEmpty())
+        return reason;
+    return failureText.contains(QLatin1String("%1")) ? failureText.arg(reason) : failureText;
+}
+
 } // namespace
 
 FileStamp CurrentStamp(const QString &path)
@@ -76,23 +84,24 @@ FileStamp CurrentStamp(const QString &path)
     return stampOf(info);
 }
 
-QByteArray ReadFileBytes(const QString &path, FileStamp *stamp)
+QByteArray ReadFileBytes(const QString &path, FileStamp *stamp, const QString &failureText)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw FileError(file.errorString());
+        throw FileError(failureMessage(failureText, file.errorString()));
     struct stat info;
     const bool known = ::fstat(file.handle(), &info) == 0;
     if (file.size() > MaxTextFileSize) {
-        throw FileError(QStringLiteral("Soubor %1 je příliš velký (%2 MB). Program čte soubory "
-                                       "nejvýše do %3 MB; soubor zůstal beze změny.")
-                            .arg(path)
-                            .arg(file.size() / (1024 * 1024))
-                            .arg(MaxTextFileSize / (1024 * 1024)));
+        throw FileError(failureMessage(
+            failureText, QStringLiteral("Soubor %1 je příliš velký (%2 MB). Program čte soubory "
+                                        "nejvýše do %3 MB; soubor zůstal beze změny.")
+                             .arg(path)
+                             .arg(file.size() / (1024 * 1024))
+                             .arg(MaxTextFileSize / (1024 * 1024))));
     }
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw FileError(file.errorString());
+        throw FileError(failureMessage(failureText, file.errorString()));
     if (stamp) {
         *stamp = known ? stampOf(info) : FileStamp();
         stamp->hash = contentHash(bytes);
@@ -178,7 +187,7 @@ QByteArray JoinLines(const QStringList &lines)
 FileStamp WriteFileSafely(const QString &path, const QByteArray &bytes, const QString &failureText)
 {
     const auto failure = [&failureText](int error, const QString &toolkitText) {
-        return failureText.isEmpty() ? fileErrorReason(error, toolkitText) : failureText;
+        return failureMessage(failureText, fileErrorReason(error, toolkitText));
     };
     QSaveFile file(path);
     // A file the user may write in a folder the user may not (a shared class folder) cannot

@@ -31,7 +31,9 @@ FileStamp CurrentStamp(const QString &path);
 // The whole file; throws FileError with the system's text when it cannot be opened or read,
 // and with a message of its own when it is larger than MaxTextFileSize. `stamp`, when given,
 // receives what the file was as it was read.
-QByteArray ReadFileBytes(const QString &path, FileStamp *stamp = nullptr);
+// A `failureText` given replaces the message; a "%1" in it stands for the reason.
+QByteArray ReadFileBytes(const QString &path, FileStamp *stamp = nullptr,
+                         const QString &failureText = QString());
 // A text file taken apart so that it can be put together again byte for byte: its lines up to
 // the first Ctrl-Z, decoded, each with its ending; the bytes from the Ctrl-Z on; the encoding.
 struct TextFileParts
@@ -60,7 +62,8 @@ QStringView WithoutEnding(const QString &line);
 QByteArray JoinLines(const QStringList &lines);
 
 // Replaces the file through a temporary copy, so a failure leaves the old file whole.
-// Throws FileError on failure, with the system's text or `failureText` when one is given.
+// Throws FileError on failure, with the system's text, or with `failureText` when one is given
+// (a "%1" in it stands for the system's text).
 // Returns what the file is now.
 FileStamp WriteFileSafely(const QString &path, const QByteArray &bytes,
                           const QString &failureText = QString());

@@ -1,7 +1,8 @@
 #include "ini_file.h"
 
-#include "core/file_error.h"
 #include "core/text_file.h"
+
+#include <QFileInfo>
 
 namespace {
 
@@ -39,13 +40,14 @@ IniFile IniFile::fromBytes(const QByteArray &bytes)
 
 IniFile IniFile::load(const QString &path)
 {
-    IniFile ini;
-    try {
-        ini = fromBytes(ReadFileBytes(path));
-    } catch (const FileError &) {
-        // No file yet: every value takes its default, and a write creates the file.
-    }
-    return ini;
+    // No file yet: every value takes its default, and a write creates the file. A file that
+    // is there but cannot be read is another matter: it must not be written over.
+    if (!QFileInfo::exists(path))
+        return IniFile();
+    return fromBytes(ReadFileBytes(path, nullptr,
+                                   QStringLiteral("Soubor nastavení %1 nelze přečíst: %2. "
+                                                  "Program ho nechá, jak je.")
+                                       .arg(path, QStringLiteral("%1"))));
 }
 
 IniFile::Range IniFile::findSection(const QString &section) const

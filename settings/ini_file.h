@@ -11,7 +11,7 @@
 class IniFile
 {
 public:
-    // A missing or unreadable file reads as an empty one.
+    // A missing file reads as an empty one; one that cannot be read throws FileError.
     static IniFile load(const QString &path);
     // The lines of a text file's bytes.
     static IniFile fromBytes(const QByteArray &bytes);

@@ -82,6 +82,7 @@ int ReadSettingsInteger(const QString &text, int defaultValue)
 
 QString ReadSettings(Settings &settings, const QString &programDirectory)
 {
+    settings = Settings();
     const IniFile ini = IniFile::load(SettingsFilePath(programDirectory));
     const QString section = QLatin1String(SettingsSection);
     const auto integer = [&](const char *key, int defaultValue) {

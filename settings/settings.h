@@ -51,6 +51,8 @@ int ReadSettingsInteger(const QString &text, int defaultValue);
 
 // Fills `settings` from the settings file in the directory and returns the dictionary to
 // open at start-up: the dictionary path when it names an existing file, otherwise empty.
+// Throws FileError, with `settings` at their defaults, for a file that cannot be read.
 QString ReadSettings(Settings &settings, const QString &programDirectory);
-// Writes the eight keys; throws FileError "Unable to write to <full path>" on failure.
+// Writes the eight keys; throws FileError "Unable to write to <full path>" on failure, and
+// leaves a file that cannot be read alone (FileError).
 void WriteSettings(const Settings &settings, const QString &programDirectory);

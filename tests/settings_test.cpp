@@ -3,10 +3,13 @@
 #include "test_support.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 
 namespace {
@@ -187,6 +190,38 @@ TEST_F(SettingsFileTest, AFailedWriteNamesTheFullPath)
         FAIL() << "writing into a missing directory succeeded";
     } catch (const FileError &error) {
         EXPECT_EQ(error.message(), QStringLiteral("Unable to write to ") + missing + "/Merko.ini");
+    }
+}
+
+// Only a missing settings file is an empty one: a file that is there but cannot be read is
+// told of and never written over with the eight keys alone.
+TEST_F(SettingsFileTest, AFileThatCannotBeReadIsToldOfAndLeftAlone)
+{
+    const QByteArray huge = "[Setup]\r\nCetnost=1\r\n" + QByteArray(17 * 1024 * 1024, ';');
+    // clang-format off
+    const struct { const char *name; std::function<void()> make; } cases[] = {
+        {"a folder", [&] { QDir(dir.path()).mkdir(QStringLiteral("Merko.ini")); }},
+        {"over the size limit", [&] { WriteBytes(iniPath(), huge); }},
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+        c.make();
+        Settings settings;
+        settings.pairChoice = PairChoice::AtRandom;
+        try {
+            ReadSettings(settings, dir.path());
+            ADD_FAILURE() << c.name << ": read";
+        } catch (const FileError &error) {
+            EXPECT_TRUE(error.message().contains(iniPath())) << c.name;
+        }
+        EXPECT_EQ(settings, Settings()) << c.name;
+        EXPECT_THROW(WriteSettings(Settings(), dir.path()), FileError) << c.name;
+        if (QFileInfo(iniPath()).isFile())
+            EXPECT_EQ(ReadBytes(iniPath()), huge) << c.name;
+        else
+            EXPECT_TRUE(QFileInfo(iniPath()).isDir()) << c.name;
+        QDir(iniPath()).removeRecursively();
+        QFile::remove(iniPath());
     }
 }
 
