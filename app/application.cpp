@@ -239,13 +239,16 @@ void Application::importDictionary()
                           + result.skipped.mid(0, 10).join(QLatin1Char('\n')));
         return;
     }
-    if (result.pairs.size() > Vocabulary::Capacity
+    const int over = int(result.pairs.size()) - Vocabulary::Capacity;
+    if (over > 0
         && !prompts.confirm(m_drillWindow.get(),
                             QStringLiteral("Soubor obsahuje %1 dvojic, slovník jich pojme nejvýše "
-                                           "%2. Zapsat prvních %2? Zbylých %3 bude vynecháno.")
-                                .arg(result.pairs.size())
-                                .arg(Vocabulary::Capacity)
-                                .arg(result.pairs.size() - Vocabulary::Capacity)))
+                                           "%2. Zapsat prvních %2? ")
+                                    .arg(result.pairs.size())
+                                    .arg(Vocabulary::Capacity)
+                                + CzechCount(over, "zbylá bude vynechána", "zbylé budou vynechány",
+                                             "zbylých bude vynecháno")
+                                + QLatin1Char('.')))
         return;
     const QFileInfo sourceFile(source);
     const QString target = prompts.saveFileName(

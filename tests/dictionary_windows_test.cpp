@@ -544,7 +544,7 @@ TEST_F(DictionaryWindowsTest, ImportAndExport)
     EXPECT_EQ(context().dictionary.vocabulary().count(), 2);
     EXPECT_EQ(
         program.prompts.texts("notice"),
-        QStringList{U("Načteno 2 dvojic, 1 řádek přeskočen:\nřádek 3: jedna strana je prázdná")});
+        QStringList{U("Načteno 2 dvojice, 1 řádek přeskočen:\nřádek 3: jedna strana je prázdná")});
     EXPECT_EQ(ReadBytes(program.path(QStringLiteral("slovicka.csv"))), csv);
     EXPECT_EQ(child<QAction>(form(), "Importovat1")->text(), U("&Importovat..."));
     EXPECT_EQ(child<QAction>(form(), "Exportovat1")->text(), U("E&xportovat..."));
@@ -561,7 +561,7 @@ TEST_F(DictionaryWindowsTest, ImportAndExport)
     child<QAction>(form(), "Exportovat1")->trigger();
     child<QAction>(form(), "Exportovat1")->trigger();
     EXPECT_EQ(ReadBytes(program.path(QStringLiteral("ven.tsv"))),
-              U("#separator:tab\n#html:false\n#columns:Side 1\tSide 2\tComment 1\tComment 2\n"
+              U("#separator:tab\n#html:false\n#columns:strana 1\tstrana 2\tkomentář 1\tkomentář 2\n"
                 "pes\tder Hund\t\t\nkočka\tdie Katze\t\t\n")
                   .toUtf8());
     EXPECT_TRUE(

@@ -3,6 +3,9 @@
 #include "vocabulary/exchange.h"
 #include "vocabulary/vocabulary_file.h"
 
+#include <QDir>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -95,7 +98,7 @@ TEST(Exchange, AKvtmlFileWithIdentifiersLessonsAndComments)
     ASSERT_EQ(result.skipped.size(), 1);
     EXPECT_EQ(result.skipped.first(), U("položka na řádku 16: jedna strana je prázdná"));
     EXPECT_EQ(ImportSummary(result, 2),
-              U("Načteno 2 dvojic, 1 řádek přeskočen:\npoložka na řádku 16: jedna strana je "
+              U("Načteno 2 dvojice, 1 položka přeskočena:\npoložka na řádku 16: jedna strana je "
                 "prázdná"));
 }
 
@@ -161,7 +164,7 @@ TEST(Exchange, WhatCannotBeCarriedOverIsSaid)
     const ImportResult big = ImportVocabulary(many);
     EXPECT_EQ(big.pairs.size(), 1003);
     EXPECT_EQ(DictionaryFromImport(big).count(), 1000);
-    EXPECT_TRUE(ImportSummary(big, 1000).endsWith(U("3 dalších nebylo zapsáno.")));
+    EXPECT_TRUE(ImportSummary(big, 1000).endsWith(U("3 další nebyly zapsány.")));
 
     for (const QByteArray &empty : {QByteArray(), QByteArray("\r\n  \r\n")}) {
         try {
@@ -178,7 +181,60 @@ TEST(Exchange, WhatCannotBeCarriedOverIsSaid)
     } catch (const FileError &error) {
         EXPECT_TRUE(error.message().startsWith(U("Soubor není platný KVTML: chyba na řádku 3")))
             << error.message().toStdString();
+        EXPECT_FALSE(error.message().endsWith(QStringLiteral(".."))) << "one full stop";
     }
+}
+
+TEST(Exchange, CountsAreSaidWithTheCzechPluralForms)
+{
+    // clang-format off
+    const struct { int count; const char *said; } cases[] = {
+        {0, "0 dvojic"}, {1, "1 dvojice"}, {2, "2 dvojice"}, {4, "4 dvojice"}, {5, "5 dvojic"},
+        {21, "21 dvojic"},
+    };
+    // clang-format on
+    for (const auto &c : cases)
+        EXPECT_EQ(CzechCount(c.count, "dvojice", "dvojice", "dvojic"), U(c.said)) << c.count;
+}
+
+// What is no text is refused before anything is read; text with a page break or a stray
+// control character is still text.
+TEST(Exchange, AFileThatIsNoTextIsRefused)
+{
+    QByteArray random;
+    for (int i = 0; i < 4096; ++i)
+        random += char((i * 7919 + 13) % 251);
+    // clang-format off
+    const struct { const char *name; QByteArray bytes; bool binary; } cases[] = {
+        {"nul", QByteArray("pes\tdog\n\0\n", 10), true},
+        {"random", random, true},
+        {"pageBreak", "pes\tdog\n\f\nkocka\tcat\n", false},
+        {"oneStrayControl", "pes\tdog\x01\nkocka\tcat\nokno\tWindow\n", false},
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+        EXPECT_EQ(LooksBinary(c.bytes), c.binary) << c.name;
+        if (c.binary)
+            EXPECT_THROW(ImportVocabulary(c.bytes), FileError) << c.name;
+    }
+}
+
+// A theme is one line, from the title or, without one, from the file's name.
+TEST(Exchange, TheThemeIsOneLineAndComesFromTheNameWithoutATitle)
+{
+    const ImportResult kvtml = ImportVocabulary(
+        U("<?xml version=\"1.0\"?><kvtml version=\"2.0\"><information><title>Hraniční "
+          "případy\nnavíc / extra\t!</title></information><entries><entry id=\"0\">"
+          "<translation id=\"0\"><text>a</text></translation><translation id=\"1\">"
+          "<text>b</text></translation></entry></entries></kvtml>")
+            .toUtf8());
+    EXPECT_EQ(kvtml.title, U("Hraniční případy navíc / extra !"));
+    EXPECT_EQ(DictionaryFromImport(kvtml).count(), 1);
+
+    QTemporaryDir dir;
+    const QString file = QDir(dir.path()).filePath(QStringLiteral("slovíčka lekce 3.tsv"));
+    WriteBytes(file, "pes\tdog\n");
+    EXPECT_EQ(ImportVocabularyFile(file).title, U("slovíčka lekce 3"));
 }
 
 } // namespace

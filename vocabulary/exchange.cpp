@@ -4,6 +4,7 @@
 #include "core/text_file.h"
 #include "vocabulary_file.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
@@ -70,6 +71,17 @@ void acceptPair(const QString &where, QString first, QString second, QString fir
 
 // ---- KVTML ----
 
+// A theme is one line: line breaks and tabs in a title become blanks.
+QString oneLine(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    for (QChar &c : text) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'))
+            c = QLatin1Char(' ');
+    }
+    return TrimWhite(text);
+}
+
 struct KvtmlTranslation
 {
     int id = 0;
@@ -83,6 +95,7 @@ struct KvtmlTranslation
 ImportResult importKvtml(const QByteArray &bytes)
 {
     ImportResult result;
+    result.kvtml = true;
     QXmlStreamReader xml(bytes);
     QStringList path;
     QList<KvtmlTranslation> translations;
@@ -109,8 +122,7 @@ ImportResult importKvtml(const QByteArray &bytes)
             } else if (path
                        == QStringList{QStringLiteral("kvtml"), QStringLiteral("information"),
                                       QStringLiteral("title")}) {
-                result.title
-                    = TrimWhite(xml.readElementText(QXmlStreamReader::IncludeChildElements));
+                result.title = oneLine(xml.readElementText(QXmlStreamReader::IncludeChildElements));
                 path.removeLast();
             }
         } else if (token == QXmlStreamReader::EndElement) {
@@ -130,9 +142,13 @@ ImportResult importKvtml(const QByteArray &bytes)
         }
     }
     if (xml.hasError()) {
+        // The parser's own text may end with its full stop.
+        QString reason = xml.errorString();
+        while (reason.endsWith(QLatin1Char('.')))
+            reason.chop(1);
         throw FileError(QStringLiteral("Soubor není platný KVTML: chyba na řádku %1: %2.")
                             .arg(xml.lineNumber())
-                            .arg(xml.errorString()));
+                            .arg(reason));
     }
     if (entries == 0)
         throw FileError(QStringLiteral("Soubor KVTML neobsahuje žádnou položku."));
@@ -299,9 +315,9 @@ void readHeaderLine(const QString &line, DelimitedHeader &header)
             value.contains(QLatin1Char('\t')) ? QLatin1Char('\t') : detectSeparator(value));
         for (qsizetype i = 0; i < names.size(); ++i) {
             const QString column = names.at(i).trimmed().toLower();
-            if (column == QLatin1String("comment 1"))
+            if (column == QLatin1String("comment 1") || column == QStringLiteral("komentář 1"))
                 header.firstComment = int(i);
-            else if (column == QLatin1String("comment 2"))
+            else if (column == QLatin1String("comment 2") || column == QStringLiteral("komentář 2"))
                 header.secondComment = int(i);
         }
     }
@@ -359,6 +375,9 @@ ImportResult ImportDelimited(const QByteArray &bytes)
 
 ImportResult ImportVocabulary(const QByteArray &bytes)
 {
+    if (LooksBinary(bytes))
+        throw FileError(QStringLiteral("Soubor není textový (obsahuje binární data); slovíčka "
+                                       "z něj převzít nelze."));
     // Decoded once: the text that is checked for content is the text that is imported.
     QString text = DecodeDetectedText(bytes);
     if (TrimWhite(text).isEmpty())
@@ -371,7 +390,24 @@ ImportResult ImportVocabulary(const QByteArray &bytes)
 
 ImportResult ImportVocabularyFile(const QString &path)
 {
-    return ImportVocabulary(ReadFileBytes(path));
+    ImportResult result = ImportVocabulary(ReadFileBytes(path));
+    if (result.title.isEmpty())
+        result.title = oneLine(QFileInfo(path).completeBaseName());
+    return result;
+}
+
+bool LooksBinary(const QByteArray &bytes)
+{
+    // Text has no NUL, and few control characters besides the line ends, tabs and page breaks.
+    if (bytes.contains('\0'))
+        return true;
+    qsizetype controls = 0;
+    for (const char c : bytes) {
+        const uchar u = uchar(c);
+        if (u < 32 && u != '\t' && u != '\n' && u != '\r' && u != '\f' && u != '\v' && u != 0x1a)
+            ++controls;
+    }
+    return controls > 2 && controls * 20 > bytes.size();
 }
 
 Vocabulary DictionaryFromImport(const ImportResult &result)
@@ -453,7 +489,7 @@ QByteArray ExportDelimited(const Vocabulary &vocabulary)
         return QLatin1Char('"') + quoted + QLatin1Char('"');
     };
     QString text = QStringLiteral("#separator:tab\n#html:false\n"
-                                  "#columns:Side 1\tSide 2\tComment 1\tComment 2\n");
+                                  "#columns:strana 1\tstrana 2\tkomentář 1\tkomentář 2\n");
     for (const VocabularyEntry &entry : vocabulary.entries) {
         text += field(sideText(entry, 1)) + QLatin1Char('\t') + field(sideText(entry, 2))
                 + QLatin1Char('\t') + field(TrimWhite(entry.comment[1])) + QLatin1Char('\t')
@@ -469,26 +505,35 @@ QByteArray ExportForFile(const Vocabulary &vocabulary, const QString &target)
     return delimited ? ExportDelimited(vocabulary) : ExportKvtml(vocabulary);
 }
 
+QString CzechCount(int count, const char *one, const char *few, const char *many)
+{
+    const char *word = count == 1 ? one : count >= 2 && count <= 4 ? few : many;
+    return QString::number(count) + QLatin1Char(' ') + QString::fromUtf8(word);
+}
+
 QString ImportSummary(const ImportResult &result, int written)
 {
     const int skipped = int(result.skipped.size());
-    QString text = QStringLiteral("Načteno %1 dvojic").arg(written);
+    QString text = QStringLiteral("Načteno ") + CzechCount(written, "dvojice", "dvojice", "dvojic");
     if (skipped > 0) {
-        const QString lines = skipped == 1   ? QStringLiteral("1 řádek přeskočen")
-                              : skipped <= 4 ? QStringLiteral("%1 řádky přeskočeny").arg(skipped)
-                                             : QStringLiteral("%1 řádků přeskočeno").arg(skipped);
+        const QString left = result.kvtml ? CzechCount(skipped, "položka přeskočena",
+                                                       "položky přeskočeny", "položek přeskočeno")
+                                          : CzechCount(skipped, "řádek přeskočen",
+                                                       "řádky přeskočeny", "řádků přeskočeno");
         constexpr int shown = 10;
-        text += QStringLiteral(", ") + lines + QStringLiteral(":\n")
+        text += QStringLiteral(", ") + left + QStringLiteral(":\n")
                 + result.skipped.mid(0, shown).join(QLatin1Char('\n'));
         if (skipped > shown)
-            text += QStringLiteral("\n... a %1 dalších.").arg(skipped - shown);
+            text += QStringLiteral("\n... a ")
+                    + CzechCount(skipped - shown, "další", "další", "dalších") + QLatin1Char('.');
     } else {
         text += QLatin1Char('.');
     }
     const int leftOut = int(result.pairs.size()) - written;
     if (leftOut > 0)
-        text += QStringLiteral("\nSlovník pojme nejvýše %1 dvojic: %2 dalších nebylo zapsáno.")
-                    .arg(Vocabulary::Capacity)
-                    .arg(leftOut);
+        text += QStringLiteral("\nSlovník pojme nejvýše %1 dvojic: ").arg(Vocabulary::Capacity)
+                + CzechCount(leftOut, "další nebyla zapsána", "další nebyly zapsány",
+                             "dalších nebylo zapsáno")
+                + QLatin1Char('.');
     return text;
 }

@@ -14,9 +14,10 @@
 // What an import found: the pairs that a dictionary can hold, and why the others were left out.
 struct ImportResult
 {
-    QString title;
+    QString title; // one line: line breaks and tabs are blanks
     QList<VocabularyEntry> pairs;
     QStringList skipped; // one line per entry or line left out, with its reason
+    bool kvtml = false;  // the file's entries are KVTML items, not lines
 };
 
 // Reads tab-, semicolon- or comma-separated text (the separator found or named in a
@@ -29,7 +30,8 @@ ImportResult ImportDelimited(const QByteArray &bytes);
 // the comments, the title the theme; malformed XML throws FileError with its line number) or
 // separated text, by the file's content.
 ImportResult ImportVocabulary(const QByteArray &bytes);
-// The same of a file; throws FileError also when it cannot be read.
+// The same of a file; throws FileError also when it cannot be read. A file without a title
+// takes its name (without the suffix) as the title.
 ImportResult ImportVocabularyFile(const QString &path);
 
 // The dictionary an import makes, without statistics; its theme is the title.
@@ -45,6 +47,13 @@ QByteArray ExportDelimited(const Vocabulary &vocabulary);
 // The dictionary in the format its target's name asks for: tab-separated text for a name
 // ending in ".tsv" or ".txt", KVTML otherwise.
 QByteArray ExportForFile(const Vocabulary &vocabulary, const QString &target);
+
+// True for bytes that are no text file: a NUL byte, or more than one in twenty a control
+// character other than line ends, tabs and page breaks.
+bool LooksBinary(const QByteArray &bytes);
+
+// The count with the Czech word its number asks for: 1 dvojice, 2 dvojice, 5 dvojic.
+QString CzechCount(int count, const char *one, const char *few, const char *many);
 
 // "Načteno 70 dvojic, 2 řádky přeskočeny: ..." for the user.
 QString ImportSummary(const ImportResult &result, int written);

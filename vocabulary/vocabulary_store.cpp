@@ -75,8 +75,8 @@ QStringList UnstoredPairs(const Vocabulary &vocabulary)
     const FileShape &shape = vocabulary.shape;
     for (int i = 0; i < vocabulary.count() && i < shape.forms.size(); ++i) {
         const VocabularyEntry &entry = vocabulary.entries.at(i);
-        const Counters saved = i < vocabulary.savedCounters.size() ? vocabulary.savedCounters.at(i)
-                                                                   : Counters{};
+        const Counters saved
+            = i < vocabulary.savedCounters.size() ? vocabulary.savedCounters.at(i) : Counters{};
         if (shape.forms.at(i) == PairLineForm::Unchanged && CountersOf(entry) != saved)
             pairs.append(TrimWhite(entry.side[1]) + QStringLiteral(" / ")
                          + TrimWhite(entry.side[2]));
