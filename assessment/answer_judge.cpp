@@ -6,9 +6,71 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
+
+using Text = std::u32string_view;
+
+// A text as its characters, so that a character outside the basic plane (two UTF-16 units)
+// counts once. Compared texts are short: they live on the stack.
+class Characters
+{
+public:
+    explicit Characters(QStringView text)
+    {
+        char32_t *out = m_fixed.data();
+        if (text.size() > qsizetype(m_fixed.size())) {
+            m_more.resize(std::size_t(text.size()));
+            out = m_more.data();
+        }
+        m_data = out;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text.at(i);
+            if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+                *out++ = QChar::surrogateToUcs4(c, text.at(i + 1));
+                ++i;
+            } else {
+                *out++ = c.unicode();
+            }
+        }
+        m_size = std::size_t(out - m_data);
+    }
+    Characters(const Characters &) = delete;
+    Characters &operator=(const Characters &) = delete;
+
+    Text view() const { return Text(m_data, m_size); }
+
+private:
+    std::array<char32_t, 64> m_fixed;
+    std::u32string m_more;
+    const char32_t *m_data = nullptr;
+    std::size_t m_size = 0;
+};
+
+qsizetype longestCommonSubstring(Text a, Text b)
+{
+    // Dynamic programming over one row: run[j] is the length of the common run ending at
+    // a[i] and b[j]. The compared texts are short, so the row lives on the stack.
+    constexpr std::size_t stackRow = 64;
+    std::array<qsizetype, stackRow + 1> shortRow{};
+    std::vector<qsizetype> longRow;
+    qsizetype *run = shortRow.data();
+    if (b.size() > stackRow) {
+        longRow.assign(b.size() + 1, 0);
+        run = longRow.data();
+    }
+    qsizetype longest = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        for (std::size_t j = b.size(); j >= 1; --j) {
+            run[j] = a[i] == b[j - 1] ? run[j - 1] + 1 : 0;
+            longest = std::max(longest, run[j]);
+        }
+    }
+    return longest;
+}
 
 // Scores one criterion for an answer and an alternative and remembers the first acceptance.
 class CriterionScorer
@@ -38,14 +100,14 @@ private:
     AssessmentResult m_result;
 };
 
-bool tryEqualLengthCriteria(QStringView a, QStringView v, CriterionScorer &scorer)
+bool tryEqualLengthCriteria(Text a, Text v, CriterionScorer &scorer)
 {
-    const qsizetype length = a.size();
+    const qsizetype length = qsizetype(a.size());
 
     // 1: swapped neighbours; nothing else of the texts is compared.
     qsizetype swaps = 0;
     for (qsizetype i = 0; i + 1 < length; ++i) {
-        if (a.at(i) == v.at(i + 1) && a.at(i + 1) == v.at(i) && a.at(i) != a.at(i + 1))
+        if (a[i] == v[i + 1] && a[i + 1] == v[i] && a[i] != a[i + 1])
             ++swaps;
     }
     if (scorer.ScoreCriterion(1, swaps >= 1 ? length - swaps : 0))
@@ -55,7 +117,7 @@ bool tryEqualLengthCriteria(QStringView a, QStringView v, CriterionScorer &score
     // differ in at most that many positions, so counting the differences is enough.
     qsizetype differences = 0;
     for (qsizetype i = 0; i < length; ++i) {
-        if (a.at(i) != v.at(i))
+        if (a[i] != v[i])
             ++differences;
     }
     const bool found2 = differences <= 1;
@@ -74,15 +136,17 @@ bool tryEqualLengthCriteria(QStringView a, QStringView v, CriterionScorer &score
     return scorer.ScoreCriterion(4, count4);
 }
 
-bool tryDifferentLengthCriteria(QStringView a, QStringView v, CriterionScorer &scorer)
+bool tryDifferentLengthCriteria(Text a, Text v, CriterionScorer &scorer)
 {
-    const qsizetype answerLength = a.size();
+    const qsizetype answerLength = qsizetype(a.size());
+    const qsizetype alternativeLength = qsizetype(v.size());
 
     // 5: the longest piece of the answer (never all of it, more than half) found in v. Every
     // shorter piece of a common piece is common too, so this is the longest common substring
     // of the two texts, capped below the answer's length.
     // A text shorter than such a piece holds none: no search.
-    const qsizetype longestCommon = v.size() > answerLength / 2 ? LongestCommonSubstring(a, v) : 0;
+    const qsizetype longestCommon
+        = alternativeLength > answerLength / 2 ? longestCommonSubstring(a, v) : 0;
     const qsizetype piece = std::min(longestCommon, answerLength - 1);
     const qsizetype count5 = piece >= answerLength / 2 + 1 ? piece : 0;
     if (scorer.ScoreCriterion(5, count5))
@@ -90,13 +154,14 @@ bool tryDifferentLengthCriteria(QStringView a, QStringView v, CriterionScorer &s
 
     // 6: up to three characters missing or extra, all in one place.
     qsizetype count6 = 0;
-    const qsizetype gap = std::abs(v.size() - answerLength);
+    const std::size_t gap = std::size_t(std::abs(alternativeLength - answerLength));
     if (gap <= 3) {
-        const QStringView longer = v.size() > answerLength ? v : a;
-        const QStringView shorter = v.size() > answerLength ? a : v;
-        for (qsizetype s = 0; s <= shorter.size(); ++s) {
-            if (longer.left(s) == shorter.left(s) && longer.mid(s + gap) == shorter.mid(s)) {
-                count6 = shorter.size();
+        const Text longer = v.size() > a.size() ? v : a;
+        const Text shorter = v.size() > a.size() ? a : v;
+        for (std::size_t s = 0; s <= shorter.size(); ++s) {
+            if (longer.substr(0, s) == shorter.substr(0, s)
+                && longer.substr(s + gap) == shorter.substr(s)) {
+                count6 = qsizetype(shorter.size());
                 break;
             }
         }
@@ -108,24 +173,9 @@ bool tryDifferentLengthCriteria(QStringView a, QStringView v, CriterionScorer &s
 
 qsizetype LongestCommonSubstring(QStringView a, QStringView b)
 {
-    // Dynamic programming over one row: run[j] is the length of the common run ending at
-    // a[i] and b[j]. The compared texts are short, so the row lives on the stack.
-    constexpr qsizetype stackRow = 64;
-    std::array<qsizetype, stackRow + 1> shortRow{};
-    std::vector<qsizetype> longRow;
-    qsizetype *run = shortRow.data();
-    if (b.size() > stackRow) {
-        longRow.assign(std::size_t(b.size() + 1), 0);
-        run = longRow.data();
-    }
-    qsizetype longest = 0;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        for (qsizetype j = b.size(); j >= 1; --j) {
-            run[j] = a.at(i) == b.at(j - 1) ? run[j - 1] + 1 : 0;
-            longest = std::max(longest, run[j]);
-        }
-    }
-    return longest;
+    const Characters first(a);
+    const Characters second(b);
+    return longestCommonSubstring(first.view(), second.view());
 }
 
 QString CriterionText(int criterion)
@@ -195,7 +245,10 @@ AssessmentResult JudgeAnswer(const QString &answer, const QString &expected, Ass
                              int threshold)
 {
     // The first alternative that accepts the answer decides; only the first Capacity count.
+    // Lengths and positions are those of characters, not of UTF-16 units.
     AssessmentResult result;
+    const Characters answerCharacters(answer);
+    const Text a = answerCharacters.view();
     int tried = 0;
     ForEachAlternative(expected, [&](QStringView alternative) {
         if (++tried > Alternatives::Capacity)
@@ -204,12 +257,15 @@ AssessmentResult JudgeAnswer(const QString &answer, const QString &expected, Ass
             result = {0, 100.0};
             return false;
         }
-        if (mode == AssessmentMode::ExactMatch || alternative.size() < PercentMinLength)
+        if (mode == AssessmentMode::ExactMatch)
             return true;
-        CriterionScorer scorer(answer.size(), alternative.size(), threshold);
-        const bool accepted = answer.size() == alternative.size()
-                                  ? tryEqualLengthCriteria(answer, alternative, scorer)
-                                  : tryDifferentLengthCriteria(answer, alternative, scorer);
+        const Characters alternativeCharacters(alternative);
+        const Text v = alternativeCharacters.view();
+        if (v.size() < std::size_t(PercentMinLength))
+            return true;
+        CriterionScorer scorer(qsizetype(a.size()), qsizetype(v.size()), threshold);
+        const bool accepted = a.size() == v.size() ? tryEqualLengthCriteria(a, v, scorer)
+                                                   : tryDifferentLengthCriteria(a, v, scorer);
         if (accepted)
             result = scorer.result();
         return !accepted;
@@ -220,7 +276,9 @@ AssessmentResult JudgeAnswer(const QString &answer, const QString &expected, Ass
 AssessmentResult JudgeTypedAnswer(const QString &typed, const QString &expectedSide,
                                   AssessmentMode mode, int threshold)
 {
-    const QString expected = NormalizeAnswer(expectedSide);
+    // The side is composed as the typed answer is, so that a character typed exactly as stored
+    // (a compatibility ideograph, a decomposed accent) is the same on both.
+    const QString expected = NormalizeAnswer(expectedSide.normalized(QString::NormalizationForm_C));
     return JudgeAnswer(ComparedAnswer(typed),
                        LeftCharacters(expected, CompareTextCapacity).toString(), mode, threshold);
 }

@@ -165,10 +165,12 @@ QStringList SplitLines(const QString &text)
 
 QStringView WithoutEnding(const QString &line)
 {
+    // A line ends at its LF, or at a CR before it; a CR that ends the last line of the text
+    // (before the end of the file or a Ctrl-Z) is its ending too.
     QStringView text(line);
     if (text.endsWith(QLatin1Char('\n')))
         text.chop(1);
-    if (text.endsWith(QLatin1Char('\r')) && line.endsWith(QLatin1Char('\n')))
+    if (text.endsWith(QLatin1Char('\r')))
         text.chop(1);
     return text;
 }

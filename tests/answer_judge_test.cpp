@@ -86,7 +86,15 @@ INSTANTIATE_TEST_SUITE_P(
         JudgeCase{"emptyBoth", "", "", exact, 90, wrong, ""},
         JudgeCase{"earlierCriterionWinsOverLaterExact", "abcdeX", "abcdef, abcdeX", percent, 80, 2,
                   " 83.33"},
-        JudgeCase{"exactWinsWithinOneAlternative", "abcdef", "abcdef", percent, 100, 0, "100.00"}),
+        JudgeCase{"exactWinsWithinOneAlternative", "abcdef", "abcdef", percent, 100, 0, "100.00"},
+        // clang-format off
+        // Characters outside the basic plane count once, in the criteria and the minimum length.
+        JudgeCase{"outsideTheBasicPlaneCountsOnce", "😀œñàõ", "😀œñàõb", percent, 80, 6, " 83.33"},
+        JudgeCase{"oneWrongBesideAnEmoji", "abcdeX", "abcde😀", percent, 80, 2, " 83.33"},
+        JudgeCase{"fiveEmojisAreFiveCharacters", "😀😀😀😀x", "😀😀😀😀😀", percent, 0, wrong, ""},
+        // Both texts are composed the same way: a compatibility ideograph typed as stored.
+        JudgeCase{"compatibilityIdeographTypedExactly", "\xEF\xA4\x87", "\xEF\xA4\x87", exact, 90, 0, "100.00"}),
+    // clang-format on
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(NormalizeAnswer, UpperCasesOnlyAsciiAndRemovesOnlyBlanks)

@@ -204,6 +204,26 @@ TEST(TextRoutines, TrimAndPad)
     EXPECT_EQ(TrimWhite(QStringLiteral(" \t\r\x01 a b \x1f")), QStringLiteral("a b"));
     EXPECT_EQ(PadRight(QStringLiteral("ab"), 5), QStringLiteral("ab   "));
     EXPECT_EQ(PadRight(QStringLiteral("abcdef"), 3), QStringLiteral("abcdef"));
+    EXPECT_EQ(PadRight(U("😀a"), 4), U("😀a  ")) << "a character outside the basic plane is one";
+}
+
+// A CR that ends the text, before the end of the file or a Ctrl-Z, is a line ending.
+TEST(TextRoutines, ALoneCrAtTheEndOfTheTextEndsTheLine)
+{
+    // clang-format off
+    const struct { const char *name; QByteArray bytes; } cases[] = {
+        {"endOfFile", "pes / dog\r"},
+        {"beforeCtrlZ", "pes / dog\r\x1a" "za koncem"},
+        {"afterAnEarlierLine", "kocka / cat\r\npes / dog\r"},
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+        const Vocabulary vocabulary = ParseVocabularyFile(c.bytes, QStringLiteral("x.slv"));
+        EXPECT_EQ(vocabulary.entries.last().side[2], QStringLiteral("dog")) << c.name;
+        const QByteArray written = FormatVocabularyFile(vocabulary);
+        EXPECT_EQ(ParseVocabularyFile(written, QStringLiteral("x.slv")).entries, vocabulary.entries)
+            << c.name;
+    }
 }
 
 TEST(FormatVocabularyLine, WritesTheFixedColumns)

@@ -148,7 +148,9 @@ QString TrimWhite(const QString &text)
 
 QString PadRight(const QString &text, int width)
 {
-    return text.leftJustified(width, QLatin1Char(' '));
+    // Characters are counted, not UTF-16 units: one outside the basic plane is one.
+    const qsizetype characters = CharacterCount(text);
+    return characters >= width ? text : text + QString(width - characters, QLatin1Char(' '));
 }
 
 ParsedLine ParseVocabularyLine(QStringView line, bool firstLine)
