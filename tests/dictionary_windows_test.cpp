@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -136,6 +137,28 @@ TEST_F(DictionaryWindowsTest, TheDriveBoxOffersTheRootAndHomeFirst)
     ASSERT_GE(drives->count(), 2);
     EXPECT_EQ(drives->itemData(0).toString(), QDir::rootPath());
     EXPECT_EQ(drives->itemData(1).toString(), QDir::homePath());
+}
+
+// The folder tree reads folders in the background; when it has settled, the working folder,
+// deep below many others, is in view.
+TEST_F(DictionaryWindowsTest, TheTreeShowsTheWorkingFolderDeepBelowOthers)
+{
+    start();
+    QDir root(program.path(QString()));
+    for (int i = 0; i < 40; ++i)
+        root.mkpath(QStringLiteral("a%1/b").arg(i, 2, 10, QLatin1Char('0')));
+    root.mkpath(QStringLiteral("z/y/x/w/slovniky"));
+    QDir::setCurrent(program.path(QStringLiteral("z/y/x/w/slovniky")));
+    bool inView = false;
+    program.whenOpen<DictionaryChooser>([&](DictionaryChooser &chooser) {
+        auto *tree = child<QTreeView>(chooser, "DirectoryListBox1");
+        QTest::qWait(500);
+        const QRect shown = tree->visualRect(tree->currentIndex());
+        inView = shown.isValid() && shown.top() >= 0 && shown.bottom() < tree->viewport()->height();
+        chooser.reject();
+    });
+    child<QAction>(form(), "Nati1")->trigger();
+    EXPECT_TRUE(inView);
 }
 
 TEST_F(DictionaryWindowsTest, TheCurrentDictionaryWindowShowsTheFileOrSaysThereIsNone)

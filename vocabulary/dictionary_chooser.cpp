@@ -16,6 +16,7 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -112,9 +113,21 @@ void DictionaryChooser::createTree()
         m_directoryTree->hideColumn(column);
     connect(m_directoryTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) { directoryChosen(current); });
-    // The tree reads folders in the background: keep the working directory in view.
-    connect(m_model, &QFileSystemModel::directoryLoaded, this,
-            [this] { m_directoryTree->scrollTo(m_directoryTree->currentIndex()); });
+    // The tree reads and sorts folders in the background, and every folder read moves the rows
+    // below it: once the tree has settled, the working directory is scrolled into view.
+    m_keepInView = new QTimer(this);
+    m_keepInView->setSingleShot(true);
+    m_keepInView->setInterval(0);
+    connect(m_keepInView, &QTimer::timeout, this, [this] {
+        m_directoryTree->scrollTo(m_directoryTree->currentIndex(),
+                                  QAbstractItemView::PositionAtCenter);
+    });
+    const auto keepInView = [this] {
+        m_keepInView->start();
+    };
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, keepInView);
+    connect(m_model, &QFileSystemModel::layoutChanged, this, keepInView);
+    connect(m_model, &QFileSystemModel::rowsInserted, this, keepInView);
     fillDrives();
 }
 

@@ -11,6 +11,7 @@ class QListWidget;
 class QModelIndex;
 class QPushButton;
 class QSplitter;
+class QTimer;
 class QTreeView;
 
 // The dictionary selection window: volumes, a directory tree that sets the working
@@ -57,6 +58,7 @@ private:
     QPushButton *m_okButton;
     QTreeView *m_directoryTree;
     QFileSystemModel *m_model = nullptr; // created when the window is first shown
+    QTimer *m_keepInView = nullptr;      // scrolls the working directory into view
     QListWidget *m_dictionaryList;
     QListWidget *m_fileList;
     QComboBox *m_driveBox;
