@@ -185,6 +185,42 @@ TEST(Exchange, WhatCannotBeCarriedOverIsSaid)
     }
 }
 
+// The limits of what an import takes, one row each.
+TEST(Exchange, AnImportTakesSidesUpToFiftyCharactersTrimmed)
+{
+    const QByteArray fifty(50, 'x');
+    // clang-format off
+    const struct { const char *name; QByteArray line; const char *first; } cases[] = {
+        {"firstOfFifty", fifty + "\tb\n", "x"},
+        {"firstOfFiftyOne", fifty + "x\tb\n", nullptr},
+        {"secondOfFifty", "a\t" + fifty + "\n", "a"},
+        {"secondOfFiftyOne", "a\t" + fifty + "x\n", nullptr},
+        {"blanksAndTabsAroundTheFirst", "#separator:semicolon\n \t pes \t;dog\n", "pes"},
+        {"sideAndCommentOfFifty", "#columns:a\tb\tComment 1\n" + QByteArray(40, 'x') + "\tb\t" + QByteArray(7, 'k') + "\n", "x"},
+        {"sideAndCommentOfFiftyOne", "#columns:a\tb\tComment 1\n" + QByteArray(40, 'x') + "\tb\t" + QByteArray(8, 'k') + "\n", nullptr},
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+        const ImportResult result = ImportDelimited(c.line);
+        ASSERT_EQ(result.pairs.size(), c.first ? 1 : 0) << c.name;
+        if (c.first)
+            EXPECT_TRUE(result.pairs.first().side[1].startsWith(U(c.first))) << c.name;
+        if (c.first && QByteArray(c.name) == "blanksAndTabsAroundTheFirst")
+            EXPECT_EQ(result.pairs.first().side[1], QStringLiteral("pes"));
+    }
+}
+
+// A first side that a separated-text reader would take for a header line is quoted.
+TEST(Exchange, AFirstSideBeginningWithAHashSurvivesTheTabSeparatedExport)
+{
+    Vocabulary vocabulary;
+    vocabulary.entries.append(ParseVocabularyLine(QStringLiteral("#1 / first"), false).entry);
+    vocabulary.entries.append(ParseVocabularyLine(QStringLiteral("pes / dog"), false).entry);
+    const ImportResult back = ImportDelimited(ExportDelimited(vocabulary));
+    ASSERT_EQ(back.pairs.size(), 2);
+    EXPECT_EQ(back.pairs.first().side[1], QStringLiteral("#1"));
+}
+
 TEST(Exchange, CountsAreSaidWithTheCzechPluralForms)
 {
     // clang-format off
