@@ -28,10 +28,16 @@
 #include <QSessionManager>
 #include <QStandardPaths>
 
-Application::Application(Prompts &prompts, const QString &executablePath)
+Application::Application(Prompts &prompts, const QString &executablePath,
+                         const QString &journalFolder)
     : m_context(std::make_unique<AppContext>(prompts, executablePath))
     , m_drillWindow(std::make_unique<DrillWindow>(m_context->drill, prompts))
 {
+    m_context->dictionary.setJournalFolder(
+        !journalFolder.isEmpty()
+            ? journalFolder
+            : QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+                  .filePath(QStringLiteral("journal")));
     buildMenu();
     m_drillWindow->installEventFilter(this);
     connect(&m_context->drill, &DrillSession::answerSaved, this, &Application::tellWriteBack);
@@ -61,12 +67,36 @@ void Application::startUp()
     context.dataDirectory
         = ChooseDataDirectory(context.programDirectory,
                               QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    finishInterruptedWrites();
     // A settings file that cannot be read is told of; the program goes on with the defaults.
     QString open;
     runCommand([&] { open = ReadSettings(context.settings, context.dataDirectory); });
     context.drill.applySettings();
     if (!open.isEmpty())
         runCommand([this, open] { openDictionary(open); });
+}
+
+void Application::finishInterruptedWrites()
+{
+    const WriteJournal &journal = m_context->dictionary.journal();
+    for (const QString &entry : journal.pending()) {
+        runCommand([&] {
+            const JournalRecovery recovery = journal.recover(entry);
+            if (recovery.outcome == JournalRecovery::Outcome::Finished)
+                m_context->prompts.notice(
+                    m_drillWindow.get(),
+                    QStringLiteral("Ukládání slovníku %1 přerušilo minule ukončení programu. "
+                                   "Program ho teď dokončil; žádná odpověď se neztratila.")
+                        .arg(recovery.path));
+            else if (recovery.outcome == JournalRecovery::Outcome::SetAside)
+                m_context->prompts.notice(
+                    m_drillWindow.get(),
+                    QStringLiteral("Ukládání slovníku %1 přerušilo minule ukončení programu "
+                                   "a soubor se mezitím změnil. Aby se nic nepřepsalo, "
+                                   "slovník s posledními odpověďmi je uložen jako %2.")
+                        .arg(recovery.path, recovery.setAsidePath));
+        });
+    }
 }
 
 void Application::openDictionary(const QString &fileName)

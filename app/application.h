@@ -28,7 +28,10 @@ class Application : public QObject
 {
     Q_OBJECT
 public:
-    Application(Prompts &prompts, const QString &executablePath);
+    // `journalFolder`: where a write-back keeps its new content until the file holds it; the
+    // user's data folder unless given.
+    Application(Prompts &prompts, const QString &executablePath,
+                const QString &journalFolder = QString());
     ~Application() override;
 
     DrillWindow &drillWindow() { return *m_drillWindow; }
@@ -82,6 +85,8 @@ protected:
 
 private:
     void startUp();
+    // Writes that a killed run left half done are finished, or their content kept aside.
+    void finishInterruptedWrites();
     void buildMenu();
     QMenu *addMenu(QMenu *parent, const char *name, const QString &text);
     void addCommand(QMenu *menu, const char *name, const QString &text,

@@ -97,6 +97,28 @@ BENCHMARK(BM_SaveAfterAnswer)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
+// The same as the program does it: the new content kept in the journal until the file holds it.
+static void BM_SaveAfterAnswerJournaled(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("velky.slv"));
+    WriteVocabularyFile(path, fullDictionary());
+    Vocabulary vocabulary;
+    ReadVocabularyFile(path, vocabulary);
+    vocabulary.path = path;
+    const WriteJournal journal(QDir(dir.path()).filePath(QStringLiteral("journal")));
+    int position = 1;
+    for (auto _ : state) {
+        ++vocabulary.at(position).offers[1];
+        position = position % vocabulary.count() + 1;
+        benchmark::DoNotOptimize(SaveVocabulary(vocabulary, journal).written);
+    }
+}
+BENCHMARK(BM_SaveAfterAnswerJournaled)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
 // Importing a KVTML file of 1000 entries and writing the dictionary it makes.
 static void BM_ImportKvtmlAndWriteDictionary(benchmark::State &state)
 {

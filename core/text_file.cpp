@@ -3,10 +3,15 @@
 #include "file_error.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHashFunctions>
 #include <QSaveFile>
 
 #include <cerrno>
+#include <functional>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <sys/stat.h>
 
@@ -186,18 +191,66 @@ QByteArray JoinLines(const QStringList &lines)
     return EncodeText(text, encoding);
 }
 
-FileStamp WriteFileSafely(const QString &path, const QByteArray &bytes, const QString &failureText)
+namespace {
+
+using Failure = std::function<QString(int error, const QString &toolkitText)>;
+
+// A file the user may write in a folder the user may not (a shared class folder) cannot get a
+// temporary copy beside it: it is written in place, as its owner allowed, without truncating
+// it first. The space is taken before the first byte is overwritten, so that a full disk
+// leaves the old content whole; only a kill can cut the write short, and the caller's
+// journal, kept just before the first byte is written, finishes it.
+FileStamp writeInPlace(const QString &path, const QByteArray &bytes, const Failure &failure,
+                       const std::function<void()> &beforeWritingInPlace)
 {
-    const auto failure = [&failureText](int error, const QString &toolkitText) {
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadWrite))
+        throw FileError(failure(errno, file.errorString()));
+    const int handle = file.handle();
+    if (!bytes.isEmpty()) {
+        const int reserved = ::posix_fallocate(handle, 0, off_t(bytes.size()));
+        if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL)
+            throw FileError(failure(reserved, QString()));
+    }
+    if (beforeWritingInPlace)
+        beforeWritingInPlace();
+    errno = 0;
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw FileError(failure(errno, file.errorString()));
+    errno = 0;
+    if (::ftruncate(handle, off_t(bytes.size())) != 0 || ::fsync(handle) != 0)
+        throw FileError(failure(errno, QString()));
+    file.close();
+    FileStamp stamp = CurrentStamp(path);
+    stamp.hash = contentHash(bytes);
+    return stamp;
+}
+
+// The folder refuses a new file, but the file itself may be written.
+bool folderRefusesNewFiles(int error, const QString &path)
+{
+    return (error == EACCES || error == EPERM) && QFileInfo(path).isFile()
+           && QFileInfo(path).isWritable();
+}
+
+} // namespace
+
+FileStamp WriteFileSafely(const QString &path, const QByteArray &bytes, const QString &failureText,
+                          const std::function<void()> &beforeWritingInPlace)
+{
+    const Failure failure = [&failureText](int error, const QString &toolkitText) {
         return failureMessage(failureText, fileErrorReason(error, toolkitText));
     };
     QSaveFile file(path);
-    // A file the user may write in a folder the user may not (a shared class folder) cannot
-    // get a temporary copy beside it: it is written in place, as its owner allowed.
-    file.setDirectWriteFallback(true);
+    file.setDirectWriteFallback(false);
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError(failure(errno, file.errorString()));
+    if (!file.open(QIODevice::WriteOnly)) {
+        const int error = errno;
+        if (folderRefusesNewFiles(error, path))
+            return writeInPlace(path, bytes, failure, beforeWritingInPlace);
+        throw FileError(failure(error, file.errorString()));
+    }
     // QSaveFile notices a failed write only while writing, not while its buffer is flushed
     // on commit, so the flush is checked here; otherwise a cut file could replace the old one.
     // A write cut short reports no reason of its own: the system's is taken at once.

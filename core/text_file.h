@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The largest text file the program reads: far beyond any dictionary of 1000 pairs, small
 // enough that a wrong file chosen by mistake cannot exhaust the memory.
 inline constexpr qint64 MaxTextFileSize = 16 * 1024 * 1024;
@@ -63,7 +65,10 @@ QByteArray JoinLines(const QStringList &lines);
 
 // Replaces the file through a temporary copy, so a failure leaves the old file whole.
 // Throws FileError on failure, with the system's text, or with `failureText` when one is given
-// (a "%1" in it stands for the system's text).
-// Returns what the file is now.
+// (a "%1" in it stands for the system's text). Returns what the file is now.
+// A file that the user may write in a folder the user may not is written in place, after its
+// space is taken (a full disk leaves it whole); `beforeWritingInPlace` is called first, so
+// that the caller can keep the new content where a kill half-way cannot reach it.
 FileStamp WriteFileSafely(const QString &path, const QByteArray &bytes,
-                          const QString &failureText = QString());
+                          const QString &failureText = QString(),
+                          const std::function<void()> &beforeWritingInPlace = {});

@@ -2,6 +2,8 @@
 #include "widgets/animated_picture.h"
 #include "app/about_box.h"
 #include "app/application.h"
+#include "core/text_file.h"
+#include "core/write_journal.h"
 #include "drill/drill_window.h"
 #include "settings/settings_dialog.h"
 #include "test_support.h"
@@ -93,6 +95,24 @@ TEST_F(DrillWindowTest, StartsWithTheLastDictionaryAndOffersItsFirstPair)
     EXPECT_EQ(form().panelColour(), PanelColour::Silver);
     EXPECT_EQ(context().dictionary.vocabulary().path, program.path(QStringLiteral("lekce.slv")));
     EXPECT_TRUE(program.prompts.asked.isEmpty());
+}
+
+// A kill between the temporary copy and its rename left the newest answer beside the file.
+TEST_F(DrillWindowTest, AWriteBackAKillCutShortIsFinishedAtTheNextStart)
+{
+    const QString file = program.path(QStringLiteral("lekce.slv"));
+    const QByteArray answered = "pes / r Hund @ 4,0,1,0\r\n";
+    WriteBytes(file, "pes / r Hund\r\n");
+    FileStamp stamp;
+    ReadFileBytes(file, &stamp);
+    WriteJournal(program.path(QStringLiteral("journal")))
+        .begin(file, answered, stamp.hash, 14, false);
+    WriteBytes(file + QStringLiteral(".Qw3Er5"), answered);
+    program.startNaming(file);
+    ASSERT_EQ(program.prompts.texts("notice").size(), 1);
+    EXPECT_TRUE(program.prompts.texts("notice").first().contains(U("dokončil")));
+    EXPECT_EQ(context().dictionary.vocabulary().at(1).offers[1], 4);
+    EXPECT_FALSE(QFile::exists(file + QStringLiteral(".Qw3Er5")));
 }
 
 TEST_F(DrillWindowTest, AMissingLastDictionaryIsNotLoadedAndNotReported)

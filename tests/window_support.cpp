@@ -96,7 +96,8 @@ void RunningProgram::writeSettings(const char *lines) const
 
 void RunningProgram::start(const QString &executable)
 {
-    m_application = std::make_unique<Application>(prompts, path(executable));
+    m_application
+        = std::make_unique<Application>(prompts, path(executable), path(QStringLiteral("journal")));
     m_application->start();
     ProcessEvents();
 }

@@ -22,7 +22,7 @@ bool CurrentDictionary::isFileOf(const QString &fileName) const
 
 DictionaryResult CurrentDictionary::open(const QString &fileName, Sharing sharing)
 {
-    SaveVocabulary(m_vocabulary);
+    SaveVocabulary(m_vocabulary, m_journal);
     const QString path = ResolvedPath(fileName);
     // The new file's lock is taken aside and kept only once the file has been read, so that
     // a dictionary that stays current keeps its own.
@@ -56,7 +56,7 @@ DictionaryResult CurrentDictionary::tryWriteBack()
 {
     DictionaryResult result;
     try {
-        const WriteBack written = SaveVocabulary(m_vocabulary);
+        const WriteBack written = SaveVocabulary(m_vocabulary, m_journal);
         result.becameUtf8 = written.becameUtf8;
         for (const QString &pair : written.unstoredPairs) {
             if (!m_unstoredTold.contains(pair)) {
@@ -108,7 +108,7 @@ QString CurrentDictionary::setAsideFor(const QString &fileName)
 {
     if (!isFileOf(fileName))
         return {};
-    SaveVocabulary(m_vocabulary);
+    SaveVocabulary(m_vocabulary, m_journal);
     return std::exchange(m_vocabulary.path, QString());
 }
 
@@ -126,7 +126,7 @@ int CurrentDictionary::importInto(const QString &source, const QString &target,
                             .arg(source));
     // The answers belong to the file as it is now, not to the pairs that replace it.
     if (isFileOf(target))
-        SaveVocabulary(m_vocabulary);
+        SaveVocabulary(m_vocabulary, m_journal);
     // Windows-1250 when every character fits, UTF-8 with its byte order mark otherwise.
     const Vocabulary dictionary = DictionaryFromImport(imported);
     WriteVocabularyFile(target, dictionary);

@@ -40,6 +40,10 @@ public:
     explicit CurrentDictionary(QObject *parent = nullptr);
     ~CurrentDictionary() override;
 
+    // Write-backs keep their new content in this folder until the file holds it.
+    void setJournalFolder(const QString &folder) { m_journal = WriteJournal(folder); }
+    const WriteJournal &journal() const { return m_journal; }
+
     const Vocabulary &vocabulary() const { return m_vocabulary; }
     // The drill counts answers into the pairs.
     Vocabulary &vocabulary() { return m_vocabulary; }
@@ -91,6 +95,7 @@ private:
 
     Vocabulary m_vocabulary;
     DictionaryLock m_lock;
+    WriteJournal m_journal;
     bool m_mergeTold = false;       // the user was told of a merge with this dictionary
     bool m_saveFailureTold = false; // the user was told that answers cannot be saved
     QStringList m_unstoredTold;     // pairs whose answers the user knows are not stored

@@ -84,7 +84,7 @@ QStringList UnstoredPairs(const Vocabulary &vocabulary)
     return pairs;
 }
 
-WriteBack SaveVocabulary(Vocabulary &vocabulary)
+WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal)
 {
     WriteBack result;
     if (vocabulary.path.isEmpty() || vocabulary.count() == 0 || !vocabulary.hasUnsavedAnswers())
@@ -110,7 +110,8 @@ WriteBack SaveVocabulary(Vocabulary &vocabulary)
     }
     result.unstoredPairs = UnstoredPairs(vocabulary);
     TextEncoding used = vocabulary.encoding;
-    vocabulary.stamp = WriteFileSafely(path, FormatVocabularyFile(vocabulary, &used));
+    vocabulary.stamp
+        = journal.write(path, FormatVocabularyFile(vocabulary, &used), vocabulary.stamp.hash);
     result.becameUtf8
         = vocabulary.encoding == TextEncoding::Windows1250 && used != TextEncoding::Windows1250;
     vocabulary.encoding = used;

@@ -2,6 +2,8 @@
 
 #include "vocabulary.h"
 
+#include "core/write_journal.h"
+
 #include <QString>
 
 #include <memory>
@@ -31,7 +33,8 @@ struct WriteBack
 // the answers are added to its counters pair by pair first, so that nothing of either is lost.
 // Throws FileError when the file cannot be read again or written; the dictionary in memory
 // then keeps every answer.
-WriteBack SaveVocabulary(Vocabulary &vocabulary);
+// The new content waits in `journal` until the file holds it.
+WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal = WriteJournal());
 
 // The answered pairs whose lines cannot hold counters ('@' before '/', or text after it that
 // is no counters): their answers are not stored in the file.
