@@ -52,15 +52,15 @@ bool Application::runCommand(const std::function<void()> &command)
 
 // ---- start-up, loading and the end ----
 
-void Application::start()
+void Application::start(const QString &file)
 {
     m_drillWindow->show();
     // With its frame known, the window is kept wholly inside the screen.
     KeepOnScreen(m_drillWindow.get());
-    startUp();
+    startUp(file);
 }
 
-void Application::startUp()
+void Application::startUp(const QString &file)
 {
     AppContext &context = *m_context;
     context.programDirectory = ProgramDirectory(context.executablePath);
@@ -72,8 +72,23 @@ void Application::startUp()
     QString open;
     runCommand([&] { open = ReadSettings(context.settings, context.dataDirectory); });
     context.drill.applySettings();
+    if (!file.isEmpty() && openNamedFile(file))
+        return;
     if (!open.isEmpty())
         runCommand([this, open] { openDictionary(open); });
+}
+
+bool Application::openNamedFile(const QString &file)
+{
+    if (IsImportableFile(file)) {
+        bool imported = false;
+        runCommand([&] { imported = importFrom(file); });
+        return imported;
+    }
+    const bool opened = runCommand([this, file] { openDictionary(file); });
+    if (opened)
+        m_context->settings.dictionaryPath = ResolvedPath(file);
+    return opened;
 }
 
 void Application::finishInterruptedWrites()
@@ -260,14 +275,19 @@ void Application::importDictionary()
         m_drillWindow.get(), QDir::currentPath(),
         QStringLiteral(
             "slovíčka jiných programů (*.kvtml *.tsv *.csv *.txt);;všechny soubory (*)"));
-    if (source.isEmpty())
-        return;
+    if (!source.isEmpty())
+        importFrom(source);
+}
+
+bool Application::importFrom(const QString &source)
+{
+    Prompts &prompts = m_context->prompts;
     const ImportResult result = ImportVocabularyFile(source);
     if (result.pairs.isEmpty()) {
         prompts.error(m_drillWindow.get(),
                       QStringLiteral("Ze souboru %1 nešlo převzít žádnou dvojici.\n").arg(source)
                           + result.skipped.mid(0, 10).join(QLatin1Char('\n')));
-        return;
+        return false;
     }
     const int over = int(result.pairs.size()) - Vocabulary::Capacity;
     if (over > 0
@@ -279,18 +299,19 @@ void Application::importDictionary()
                                 + CzechCount(over, "zbylá bude vynechána", "zbylé budou vynechány",
                                              "zbylých bude vynecháno")
                                 + QLatin1Char('.')))
-        return;
+        return false;
     const QFileInfo sourceFile(source);
     const QString target = prompts.saveFileName(
         m_drillWindow.get(),
         sourceFile.dir().filePath(sourceFile.completeBaseName() + QStringLiteral(".slv")),
         QStringLiteral("slovníky (*.slv)"), QStringLiteral("slv"));
     if (target.isEmpty())
-        return;
+        return false;
     const int written = m_context->dictionary.importInto(source, target, result);
     m_context->settings.dictionaryPath = ResolvedPath(target);
     openDictionary(target);
     prompts.notice(m_drillWindow.get(), ImportSummary(result, written));
+    return true;
 }
 
 void Application::exportDictionary()

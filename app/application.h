@@ -14,7 +14,7 @@ class DrillWindow;
 class HelpWindow;
 class NewDictionaryDialog;
 class Prompts;
-class QApplication;
+class QCoreApplication;
 class QMenu;
 class ReportWindow;
 class SettingsDialog;
@@ -40,7 +40,9 @@ public:
     // Shows the main window and starts up at once: the settings are read and the dictionary
     // last chosen is loaded before the window is first painted, so that it opens with its
     // first pair. A message of the start-up appears over the shown window.
-    void start();
+    // `file`, named on the command line, is opened (or imported) instead of the dictionary
+    // last chosen; should that fail, the one last chosen is.
+    void start(const QString &file = QString());
     // Makes the file the current dictionary and offers its first pair. Throws FileError.
     void openDictionary(const QString &fileName);
     // Runs a user command under the general error handler; true when it ran through.
@@ -84,7 +86,12 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void startUp();
+    void startUp(const QString &file);
+    // A file named on the command line: a dictionary is opened and remembered, a file of
+    // another program imported. False when it could not be.
+    bool openNamedFile(const QString &file);
+    // The import of the chosen file of another program; false when the user gave it up.
+    bool importFrom(const QString &source);
     // Writes that a killed run left half done are finished, or their content kept aside.
     void finishInterruptedWrites();
     void buildMenu();
@@ -121,7 +128,7 @@ private:
 };
 
 // Czech texts for the toolkit's own buttons and dialogs, whatever the system's locale.
-void InstallCzechTranslation(QApplication &application);
+void InstallCzechTranslation(QCoreApplication &application);
 
 // Runs the program: creates the main window, shows it and runs the event loop.
 // `beforeShow` lets a measuring harness watch the main window; the program passes nothing.

@@ -115,6 +115,36 @@ TEST_F(DrillWindowTest, AWriteBackAKillCutShortIsFinishedAtTheNextStart)
     EXPECT_FALSE(QFile::exists(file + QStringLiteral(".Qw3Er5")));
 }
 
+// `merko SOUBOR`: the file named is opened and remembered instead of the last one chosen;
+// one that cannot be opened is reported, and the last one chosen opens instead.
+TEST_F(DrillWindowTest, AFileNamedOnTheCommandLineIsOpenedInsteadOfTheLastOne)
+{
+    // clang-format off
+    const struct { const char *named; const char *opened; const char *remembered; const char *told; } cases[] = {
+        {"druhy.slv", "druhy.slv", "druhy.slv", nullptr},
+        {"chybi.slv", "lekce.slv", "lekce.slv", "error"},
+        {"slova.tsv", "slova.slv", "slova.slv", "notice"},
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+        RunningProgram run;
+        run.writeFile(QStringLiteral("lekce.slv"), "pes / r Hund\r\n");
+        run.writeFile(QStringLiteral("druhy.slv"), "*druhý\r\nokno / s Fenster\r\n");
+        run.writeFile(QStringLiteral("slova.tsv"), "kocka\tcat\n");
+        run.writeSettings(
+            ("[Setup]\r\nSlovnik=" + run.path("lekce.slv").toStdString() + "\r\n").c_str());
+        run.prompts.saveNames = {run.path(QStringLiteral("slova.slv"))};
+        run.start(QStringLiteral("merko"), run.path(QLatin1String(c.named)));
+        AppContext &context = run.app().context();
+        EXPECT_EQ(context.dictionary.path(), run.path(QLatin1String(c.opened))) << c.named;
+        EXPECT_EQ(context.settings.dictionaryPath, run.path(QLatin1String(c.remembered)))
+            << c.named;
+        EXPECT_EQ(run.prompts.asked.isEmpty(), c.told == nullptr) << c.named;
+        if (c.told)
+            EXPECT_EQ(run.prompts.asked.last().kind, QLatin1String(c.told)) << c.named;
+    }
+}
+
 TEST_F(DrillWindowTest, AMissingLastDictionaryIsNotLoadedAndNotReported)
 {
     program.writeSettings("[Setup]\r\nSlovnik=/no/such/lekce.slv\r\n");

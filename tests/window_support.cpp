@@ -94,11 +94,11 @@ void RunningProgram::writeSettings(const char *lines) const
     writeFile(QStringLiteral("Merko.ini"), lines);
 }
 
-void RunningProgram::start(const QString &executable)
+void RunningProgram::start(const QString &executable, const QString &commandLineFile)
 {
     m_application
         = std::make_unique<Application>(prompts, path(executable), path(QStringLiteral("journal")));
-    m_application->start();
+    m_application->start(commandLineFile);
     ProcessEvents();
 }
 

@@ -63,7 +63,8 @@ public:
     void writeSettings(const char *lines) const;
     // Creates the windows and shows the main window, which starts up. The executable's
     // name is relative to the program directory.
-    void start(const QString &executable = QStringLiteral("merko"));
+    void start(const QString &executable = QStringLiteral("merko"),
+               const QString &commandLineFile = QString());
     // Settings that name the dictionary as the last one chosen, followed by `moreSettings`
     // (ini lines), then start.
     void startNaming(const QString &dictionaryPath, const char *moreSettings = "");

@@ -396,6 +396,13 @@ ImportResult ImportVocabularyFile(const QString &path)
     return result;
 }
 
+bool IsImportableFile(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("kvtml") || suffix == QLatin1String("csv")
+           || suffix == QLatin1String("tsv") || suffix == QLatin1String("txt");
+}
+
 bool LooksBinary(const QByteArray &bytes)
 {
     // Text has no NUL, and few control characters besides the line ends, tabs and page breaks.

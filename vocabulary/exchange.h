@@ -48,6 +48,9 @@ QByteArray ExportDelimited(const Vocabulary &vocabulary);
 // ending in ".tsv" or ".txt", KVTML otherwise.
 QByteArray ExportForFile(const Vocabulary &vocabulary, const QString &target);
 
+// A file of another program that the import takes: KVTML or separated text, by its suffix.
+bool IsImportableFile(const QString &path);
+
 // True for bytes that are no text file: a NUL byte, or more than one in twenty a control
 // character other than line ends, tabs and page breaks.
 bool LooksBinary(const QByteArray &bytes);
