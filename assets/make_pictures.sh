@@ -4,6 +4,7 @@
 #   devil.gif  the motivating picture: 16 frames of 64 x 64, a red devil that blinks
 #   cards.gif  the about box animation: a word card that turns over, 93 x 110
 #   merko.png  the program icon, 64 x 64
+#   icons/     the desktop icons at 48, 64, 128 and 256 px from icons/merko.svg
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 work=$(mktemp -d)
@@ -83,3 +84,10 @@ convert -size 64x64 xc:none \
     -stroke none -fill 'rgb(220,20,20)' -draw "polygon 10,12 6,2 18,10" -draw "polygon 53,12 57,2 45,10" \
     -font DejaVu-Sans-Bold -pointsize 30 -fill 'rgb(200,0,0)' -gravity center -annotate +0+5 "M" \
     -depth 8 PNG32:merko.png
+
+# --- the desktop icons: icons/merko.svg (drawn by hand) rendered at the hicolor sizes
+# (rsvg-convert, Debian librsvg2-bin)
+for size in 48 64 128 256; do
+    mkdir -p "icons/${size}x${size}"
+    rsvg-convert -w "$size" -h "$size" icons/merko.svg -o "icons/${size}x${size}/merko.png"
+done

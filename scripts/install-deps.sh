@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need; safe to run again.
-# With the argument "sanitize" also clang with its sanitizer and fuzzer runtimes.
+# With the argument "sanitize" also clang with its sanitizer and fuzzer runtimes; with
+# "package" the desktop file, AppStream and package checkers and dpkg-shlibdeps.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,9 @@ packages=(
 )
 if [ "${1:-}" = sanitize ]; then
     packages+=(clang libclang-rt-14-dev llvm)
+fi
+if [ "${1:-}" = package ]; then
+    packages+=(desktop-file-utils appstream shared-mime-info lintian dpkg-dev file)
 fi
 
 missing=()
