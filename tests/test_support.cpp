@@ -1,10 +1,17 @@
 #include "test_support.h"
 
+#include "core/file_error.h"
 #include "core/text_file.h"
 
 #include <QFile>
 
+#include <cstdio>
 #include <stdexcept>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 QByteArray ReadBytes(const QString &path)
 {
@@ -29,4 +36,29 @@ QByteArray Cp1250(const char *utf8)
 void PrintTo(const QString &text, std::ostream *out)
 {
     *out << '"' << text.toStdString() << '"';
+}
+
+int InChild(const std::function<int()> &body)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        int code = 99;
+        try {
+            code = body();
+        } catch (const FileError &error) {
+            std::fprintf(stderr, "%s\n", qPrintable(error.message()));
+        } catch (...) {
+        }
+        _exit(code);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+}
+
+bool MountTinyDisk(const QString &folder)
+{
+    return unshare(CLONE_NEWNS) == 0
+           && mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
+           && mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=16k") == 0;
 }

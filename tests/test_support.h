@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <ostream>
 
 // Bytes on disk, for tests that check exactly what a writer produced.
@@ -16,6 +17,13 @@ inline QString U(const char *utf8)
 {
     return QString::fromUtf8(utf8);
 }
+
+// Runs `body` in a child process and gives its exit code; 77 means the child could not set up
+// what it needed (the test is then skipped), 99 that it threw.
+int InChild(const std::function<int()> &body);
+// In a child process: a file system of 16 kB of its own at the folder, in a mount namespace
+// of its own, for a disk that fills up. False where that is not allowed.
+bool MountTinyDisk(const QString &folder);
 
 // Lets GoogleTest print QString values in failure messages.
 void PrintTo(const QString &text, std::ostream *out);

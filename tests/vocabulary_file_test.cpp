@@ -502,34 +502,13 @@ TEST_F(VocabularyFileTest, AWriteThatFailsPartWayLeavesTheOldFileWhole)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.slv")});
 }
 
-// Runs `body` in a child process and gives its exit code; 77 means the child could not set
-// up what it needed (the test is then skipped).
-int inChild(const std::function<int()> &body)
-{
-    const pid_t child = fork();
-    if (child == 0) {
-        int code = 99;
-        try {
-            code = body();
-        } catch (const FileError &error) {
-            std::fprintf(stderr, "%s\n", qPrintable(error.message()));
-        } catch (...) {
-        }
-        _exit(code);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
-}
-
 // A full disk: a small file system of its own in a mount namespace of its own.
 TEST_F(VocabularyFileTest, AFullDiskIsNamedAsTheReason)
 {
     const QString folder = path("small");
     QDir().mkpath(folder);
-    const int code = inChild([&] {
-        if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr)
-            || mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=16k"))
+    const int code = InChild([&] {
+        if (!MountTinyDisk(folder))
             return 77;
         const QString file = QDir(folder).filePath(QStringLiteral("lekce.slv"));
         WriteBytes(file, "pes / r Hund\r\n");
@@ -564,7 +543,7 @@ TEST_F(VocabularyFileTest, AFileInAFolderTheUserMayNotWriteIsWrittenInPlace)
     ::chmod(QFile::encodeName(file).constData(), 0666);
     ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(link).constData()), 0);
     ::chmod(QFile::encodeName(folder).constData(), 0555);
-    const int code = inChild([&] {
+    const int code = InChild([&] {
         // As root, permission bits bind only once the process is someone else.
         if (geteuid() == 0 && setuid(65534) != 0)
             return 77;

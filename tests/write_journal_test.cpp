@@ -10,10 +10,7 @@
 
 #include <functional>
 
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -137,17 +134,6 @@ TEST_F(WriteJournalTest, AnEntryCutShortIsGivenUpAndTheFileLeftAlone)
     EXPECT_TRUE(journal.pending().isEmpty());
 }
 
-// Runs `body` in a child process and gives its exit code (77: the test cannot run here).
-int inChild(const std::function<int()> &body)
-{
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(body());
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
-}
-
 // A file in a folder the user may not write is written in place; a disk that fills up then
 // leaves the old file whole, and nothing waits in the journal.
 TEST_F(WriteJournalTest, AFullDiskDuringAWriteInPlaceLeavesTheOldFileWhole)
@@ -155,9 +141,8 @@ TEST_F(WriteJournalTest, AFullDiskDuringAWriteInPlaceLeavesTheOldFileWhole)
     const QString folder = path("class");
     QDir().mkpath(folder);
     ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
-    const int code = inChild([&] {
-        if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr)
-            || mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=16k"))
+    const int code = InChild([&] {
+        if (!MountTinyDisk(folder))
             return 77;
         const QString file = QDir(folder).filePath(QStringLiteral("lekce.slv"));
         WriteBytes(file, old);
