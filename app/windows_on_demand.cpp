@@ -31,7 +31,8 @@ SettingsDialog &Application::settingsDialog()
 DictionaryEditor &Application::dictionaryEditor()
 {
     if (!m_dictionaryEditor) {
-        m_dictionaryEditor = new DictionaryEditor(m_context->prompts, m_drillWindow.get());
+        m_dictionaryEditor = new DictionaryEditor(
+            m_context->prompts, m_context->dictionary.journal(), m_drillWindow.get());
         connect(m_dictionaryEditor, &DictionaryEditor::fileSaved, this,
                 &Application::dictionaryFileSaved);
     }
@@ -41,7 +42,8 @@ DictionaryEditor &Application::dictionaryEditor()
 NewDictionaryDialog &Application::newDictionaryDialog()
 {
     if (!m_newDictionaryDialog) {
-        m_newDictionaryDialog = new NewDictionaryDialog(m_context->prompts, m_drillWindow.get());
+        m_newDictionaryDialog = new NewDictionaryDialog(
+            m_context->prompts, m_context->dictionary.journal(), m_drillWindow.get());
         connect(m_newDictionaryDialog, &NewDictionaryDialog::fileSaved, this,
                 &Application::dictionaryFileSaved);
     }

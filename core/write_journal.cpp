@@ -127,6 +127,16 @@ FileStamp WriteJournal::write(const QString &path, const QByteArray &bytes,
     return stamp;
 }
 
+FileStamp WriteJournal::write(const QString &path, const QByteArray &bytes) const
+{
+    if (m_folder.isEmpty())
+        return WriteFileSafely(path, bytes);
+    FileStamp now;
+    if (QFileInfo(path).isFile())
+        ReadFileBytes(path, &now);
+    return write(path, bytes, now.hash);
+}
+
 QStringList WriteJournal::pending() const
 {
     if (m_folder.isEmpty())
@@ -153,10 +163,12 @@ JournalRecovery WriteJournal::recover(const QString &entryFile) const
     const QByteArray current = exists ? ReadFileBytes(entry.path, &stamp) : QByteArray();
     // Killed before its temporary copy replaced the file, or half-way through writing it in
     // place (its space was taken first: it has the larger of the two sizes).
+    // A new file that a kill kept from its place is still missing.
     const bool asLeft
         = exists
-          && (stamp.hash == entry.expectedHash
-              || (entry.inPlace && stamp.size == std::max(entry.oldSize, entry.bytes.size())));
+              ? stamp.hash == entry.expectedHash
+                    || (entry.inPlace && stamp.size == std::max(entry.oldSize, entry.bytes.size()))
+              : entry.oldSize < 0;
     if (exists && current == entry.bytes) {
         result.outcome = JournalRecovery::Outcome::AlreadyDone;
     } else if (asLeft) {

@@ -35,6 +35,8 @@ public:
     // writer believes the file holds now. Throws FileError; the journal is then given up,
     // unless the file itself was left half written in place.
     FileStamp write(const QString &path, const QByteArray &bytes, quint64 expectedHash) const;
+    // The same, expecting the file as it is now (a file not there yet: none).
+    FileStamp write(const QString &path, const QByteArray &bytes) const;
 
     // The steps of a write, for tests that stop a write where a kill would: the new content
     // kept (synced when the file is to be written in place), and given up.

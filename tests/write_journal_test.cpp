@@ -40,6 +40,7 @@ struct KillCase
 {
     const char *name;
     bool inPlace;
+    bool newFile; // there was no file before the write
     // Puts the dictionary (and what lies beside it) as the kill left it.
     std::function<void(const QString &file, const QByteArray &old, const QByteArray &fresh)> leave;
     Outcome outcome;
@@ -47,33 +48,38 @@ struct KillCase
 };
 
 const KillCase killCases[] = {
-    {"beforeTheRename", false,
+    {"beforeTheRename", false, false,
      [](const QString &file, const QByteArray &, const QByteArray &fresh) {
          WriteBytes(file + QStringLiteral(".Ab12Cd"), fresh);
      },
      Outcome::Finished, true},
-    {"whileWritingTheTemporaryCopy", false,
+    {"whileWritingTheTemporaryCopy", false, false,
      [](const QString &file, const QByteArray &, const QByteArray &fresh) {
          WriteBytes(file + QStringLiteral(".x9Y8z7"), fresh.left(10));
      },
      Outcome::Finished, true},
-    {"halfWayInPlace", true,
+    {"halfWayInPlace", true, false,
      [](const QString &file, const QByteArray &old, const QByteArray &fresh) {
          // The space was taken first: the new beginning, the old rest, the larger size.
          WriteBytes(file, fresh.left(20) + old.mid(20) + QByteArray(fresh.size() - old.size(), 0));
      },
      Outcome::Finished, true},
-    {"afterTheRename", false,
+    {"afterTheRename", false, false,
      [](const QString &file, const QByteArray &, const QByteArray &fresh) {
          WriteBytes(file, fresh);
      },
      Outcome::AlreadyDone, true},
-    {"thenAnotherProgramChangedTheFile", false,
+    {"thenAnotherProgramChangedTheFile", false, false,
      [](const QString &file, const QByteArray &, const QByteArray &) {
          WriteBytes(file, "zmeneno / changed\r\n");
      },
      Outcome::SetAside, false},
-    {"thenTheFileWasRemoved", false,
+    {"aNewFileBeforeTheRename", false, true,
+     [](const QString &file, const QByteArray &, const QByteArray &fresh) {
+         WriteBytes(file + QStringLiteral(".Zz9Yy8"), fresh);
+     },
+     Outcome::Finished, true},
+    {"thenTheFileWasRemoved", false, false,
      [](const QString &file, const QByteArray &, const QByteArray &) { QFile::remove(file); },
      Outcome::SetAside, false},
 };
@@ -86,9 +92,13 @@ TEST_P(KilledWriteTest, IsFinishedOrKeptAsideAndItsTemporaryCopiesGo)
 {
     const KillCase &c = GetParam();
     const QString file = path("lekce.slv");
-    WriteBytes(file, old);
     WriteBytes(path("lekce.slv.backup"), "the user's own copy\r\n");
-    journal.begin(file, fresh, hashOf(file), old.size(), c.inPlace);
+    if (c.newFile) {
+        journal.begin(file, fresh, 0, -1, c.inPlace);
+    } else {
+        WriteBytes(file, old);
+        journal.begin(file, fresh, hashOf(file), old.size(), c.inPlace);
+    }
     c.leave(file, old, fresh);
 
     const QStringList pending = journal.pending();

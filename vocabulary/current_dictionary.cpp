@@ -98,7 +98,7 @@ void CurrentDictionary::discardAnswers()
 
 void CurrentDictionary::saveElsewhere(const QString &target)
 {
-    m_vocabulary.stamp = WriteVocabularyFile(target, m_vocabulary);
+    m_vocabulary.stamp = WriteVocabularyFile(target, m_vocabulary, m_journal);
     m_vocabulary.path = ResolvedPath(target);
     m_vocabulary.markSaved();
     m_lock.lock(m_vocabulary.path);
@@ -129,7 +129,7 @@ int CurrentDictionary::importInto(const QString &source, const QString &target,
         SaveVocabulary(m_vocabulary, m_journal);
     // Windows-1250 when every character fits, UTF-8 with its byte order mark otherwise.
     const Vocabulary dictionary = DictionaryFromImport(imported);
-    WriteVocabularyFile(target, dictionary);
+    WriteVocabularyFile(target, dictionary, m_journal);
     return dictionary.count();
 }
 

@@ -13,9 +13,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-DictionaryEditor::DictionaryEditor(Prompts &prompts, QWidget *parent)
+DictionaryEditor::DictionaryEditor(Prompts &prompts, const WriteJournal &journal, QWidget *parent)
     : QDialog(parent)
     , m_prompts(prompts)
+    , m_journal(journal)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Editace slovníku:"));
@@ -67,7 +68,8 @@ void DictionaryEditor::save()
     for (int row = 0; row < m_grid->rowCount(); ++row)
         content.rows.append({CellText(m_grid, row, 0), CellText(m_grid, row, 1)});
     bool becameUtf8 = false;
-    if (RunCommand(m_prompts, this, [&] { becameUtf8 = WriteEditorFile(fileName, content); })) {
+    if (RunCommand(m_prompts, this,
+                   [&] { becameUtf8 = WriteEditorFile(fileName, content, m_journal); })) {
         // Text typed beyond windows-1250 made the file UTF-8: said once, when it happens.
         if (becameUtf8)
             m_prompts.notice(this, BecameUtf8Message(fileName));

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class Prompts;
+class WriteJournal;
 class QTableWidget;
 
 // The dictionary editor: the pairs of a file in a two-column grid, saved under a chosen name.
@@ -14,7 +15,8 @@ class DictionaryEditor : public QDialog
 public:
     static constexpr int GridRows = 500;
 
-    explicit DictionaryEditor(Prompts &prompts, QWidget *parent = nullptr);
+    // Files are written through the journal, so that a kill half-way loses nothing.
+    DictionaryEditor(Prompts &prompts, const WriteJournal &journal, QWidget *parent = nullptr);
 
     // Fills the grid from the file; throws FileError when it cannot be read.
     void openFile(const QString &path);
@@ -27,6 +29,7 @@ signals:
 
 private:
     Prompts &m_prompts;
+    const WriteJournal &m_journal;
     QTableWidget *m_grid;
     EditorContent m_opened; // the file as read: theme, counters, unseen lines
     QString m_openedPath;   // where the save dialog starts

@@ -78,10 +78,10 @@ EditorContent ReadEditorFile(const QString &path)
     return ReadEditorContent(ReadFileBytes(path));
 }
 
-bool WriteEditorFile(const QString &path, const EditorContent &content)
+bool WriteEditorFile(const QString &path, const EditorContent &content, const WriteJournal &journal)
 {
     TextEncoding used = content.encoding;
-    WriteFileSafely(path, FormatEditorFile(content, &used));
+    journal.write(path, FormatEditorFile(content, &used));
     return content.encoding == TextEncoding::Windows1250 && used != content.encoding;
 }
 
@@ -100,7 +100,8 @@ QStringList FormatNewDictionaryLines(const QString &theme, const QList<EditorRow
     return lines;
 }
 
-void WriteNewDictionary(const QString &path, const QString &theme, const QList<EditorRow> &rows)
+void WriteNewDictionary(const QString &path, const QString &theme, const QList<EditorRow> &rows,
+                        const WriteJournal &journal)
 {
-    WriteFileSafely(path, JoinLines(FormatNewDictionaryLines(theme, rows)));
+    journal.write(path, JoinLines(FormatNewDictionaryLines(theme, rows)));
 }

@@ -2,6 +2,8 @@
 
 #include "vocabulary.h"
 
+#include "core/write_journal.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -43,11 +45,14 @@ EditorContent ReadEditorFile(const QString &path);
 // windows-1250, and `used` (when given) says which encoding was written.
 QByteArray FormatEditorFile(const EditorContent &content, TextEncoding *used = nullptr);
 
-// Writes the editor's file safely; true when its text made a windows-1250 file UTF-8, which
-// the user is told. Throws FileError.
-bool WriteEditorFile(const QString &path, const EditorContent &content);
+// Writes the editor's file safely (through the journal, when given); true when its text made a
+// windows-1250 file UTF-8, which the user is told. Throws FileError.
+bool WriteEditorFile(const QString &path, const EditorContent &content,
+                     const WriteJournal &journal = WriteJournal());
 
 // The new-dictionary window's lines: "* theme", then both sides trimmed and padded to 25.
 QStringList FormatNewDictionaryLines(const QString &theme, const QList<EditorRow> &rows);
-// Writes the new-dictionary window's file safely; throws FileError.
-void WriteNewDictionary(const QString &path, const QString &theme, const QList<EditorRow> &rows);
+// Writes the new-dictionary window's file safely (through the journal, when given); throws
+// FileError.
+void WriteNewDictionary(const QString &path, const QString &theme, const QList<EditorRow> &rows,
+                        const WriteJournal &journal = WriteJournal());

@@ -27,9 +27,11 @@ QTableWidgetItem *fixedItem(const QString &text)
 
 } // namespace
 
-NewDictionaryDialog::NewDictionaryDialog(Prompts &prompts, QWidget *parent)
+NewDictionaryDialog::NewDictionaryDialog(Prompts &prompts, const WriteJournal &journal,
+                                         QWidget *parent)
     : QDialog(parent)
     , m_prompts(prompts)
+    , m_journal(journal)
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Pořízení slovníku:"));
@@ -106,8 +108,8 @@ void NewDictionaryDialog::save()
     QList<EditorRow> rows;
     for (int row = 1; row < m_grid->rowCount(); ++row)
         rows.append({CellText(m_grid, row, 1), CellText(m_grid, row, 2)});
-    const bool written
-        = RunCommand(m_prompts, this, [&] { WriteNewDictionary(fileName, m_theme->text(), rows); });
+    const bool written = RunCommand(
+        m_prompts, this, [&] { WriteNewDictionary(fileName, m_theme->text(), rows, m_journal); });
     if (written) {
         emit fileSaved(fileName);
         m_saved = true;

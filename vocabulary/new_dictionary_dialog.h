@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class Prompts;
+class WriteJournal;
 class QLineEdit;
 class QTableWidget;
 
@@ -13,7 +14,8 @@ class NewDictionaryDialog : public QDialog
 public:
     static constexpr int GridRows = 500;
 
-    explicit NewDictionaryDialog(Prompts &prompts, QWidget *parent = nullptr);
+    // Files are written through the journal, so that a kill half-way loses nothing.
+    NewDictionaryDialog(Prompts &prompts, const WriteJournal &journal, QWidget *parent = nullptr);
 
     // "ulož": asks for a file name and writes the theme and the pairs there.
     void save();
@@ -33,6 +35,7 @@ signals:
 
 private:
     Prompts &m_prompts;
+    const WriteJournal &m_journal;
     QLineEdit *m_theme;
     QTableWidget *m_grid;
     bool m_saved = true;

@@ -388,7 +388,8 @@ QByteArray FormatVocabularyFile(const Vocabulary &vocabulary, TextEncoding *used
     return JoinTextFile(text, shape.tail, vocabulary.encoding, used);
 }
 
-FileStamp WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary)
+FileStamp WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary,
+                              const WriteJournal &journal)
 {
-    return WriteFileSafely(path, FormatVocabularyFile(vocabulary));
+    return journal.write(path, FormatVocabularyFile(vocabulary));
 }

@@ -2,6 +2,8 @@
 
 #include "vocabulary.h"
 
+#include "core/write_journal.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -47,4 +49,5 @@ QString FormatCounters(const Counters &counters);
 QByteArray FormatVocabularyFile(const Vocabulary &vocabulary, TextEncoding *used = nullptr);
 // Replaces the file safely with FormatVocabularyFile; throws FileError on failure. Returns
 // what the file is now.
-FileStamp WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary);
+FileStamp WriteVocabularyFile(const QString &path, const Vocabulary &vocabulary,
+                              const WriteJournal &journal = WriteJournal());
