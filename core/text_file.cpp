@@ -197,7 +197,7 @@ using Failure = std::function<QString(int error, const QString &toolkitText)>;
 
 // A file the user may write in a folder the user may not (a shared class folder) cannot get a
 // temporary copy beside it: it is written in place, as its owner allowed, without truncating
-// it first. The space is taken before the first byte is overwritten, so that a full disk
+// it first. The space is reserved before the first byte is overwritten, so that a full disk
 // leaves the old content whole; only a kill can cut the write short, and the caller's
 // journal, kept just before the first byte is written, finishes it.
 FileStamp writeInPlace(const QString &path, const QByteArray &bytes, const Failure &failure,
@@ -208,11 +208,11 @@ FileStamp writeInPlace(const QString &path, const QByteArray &bytes, const Failu
     if (!file.open(QIODevice::ReadWrite))
         throw FileError(failure(errno, file.errorString()));
     const int handle = file.handle();
-    if (!bytes.isEmpty()) {
-        const int reserved = ::posix_fallocate(handle, 0, off_t(bytes.size()));
-        if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL)
-            throw FileError(failure(reserved, QString()));
-    }
+    // The space is reserved without changing the file: a kill right after it leaves the file
+    // exactly as it was. A file system that cannot reserve is written without.
+    if (!bytes.isEmpty() && ::fallocate(handle, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) != 0
+        && errno != EOPNOTSUPP && errno != ENOSYS)
+        throw FileError(failure(errno, QString()));
     if (beforeWritingInPlace)
         beforeWritingInPlace();
     errno = 0;

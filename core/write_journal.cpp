@@ -162,13 +162,13 @@ JournalRecovery WriteJournal::recover(const QString &entryFile) const
     const bool exists = QFileInfo(entry.path).isFile();
     const QByteArray current = exists ? ReadFileBytes(entry.path, &stamp) : QByteArray();
     // Killed before its temporary copy replaced the file, or half-way through writing it in
-    // place (its space was taken first: it has the larger of the two sizes).
-    // A new file that a kill kept from its place is still missing.
+    // place (the new content written over the old from the start: its size lies between the
+    // two). A new file that a kill kept from its place is still missing.
+    const qint64 newSize = entry.bytes.size();
+    const bool halfWritten = entry.inPlace && stamp.size >= std::min(entry.oldSize, newSize)
+                             && stamp.size <= std::max(entry.oldSize, newSize);
     const bool asLeft
-        = exists
-              ? stamp.hash == entry.expectedHash
-                    || (entry.inPlace && stamp.size == std::max(entry.oldSize, entry.bytes.size()))
-              : entry.oldSize < 0;
+        = exists ? stamp.hash == entry.expectedHash || halfWritten : entry.oldSize < 0;
     if (exists && current == entry.bytes) {
         result.outcome = JournalRecovery::Outcome::AlreadyDone;
     } else if (asLeft) {

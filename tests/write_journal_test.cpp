@@ -60,8 +60,8 @@ const KillCase killCases[] = {
      Outcome::Finished, true},
     {"halfWayInPlace", true, false,
      [](const QString &file, const QByteArray &old, const QByteArray &fresh) {
-         // The space was taken first: the new beginning, the old rest, the larger size.
-         WriteBytes(file, fresh.left(20) + old.mid(20) + QByteArray(fresh.size() - old.size(), 0));
+         // The new beginning written over the old content.
+         WriteBytes(file, fresh.left(20) + old.mid(20));
      },
      Outcome::Finished, true},
     {"afterTheRename", false, false,
