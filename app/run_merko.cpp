@@ -28,7 +28,7 @@ namespace {
 // What the command line asks for.
 struct CommandLine
 {
-    QString file;         // the file to open, or empty
+    QString file;                  // the file to open, or empty
     std::optional<int> exitStatus; // answered (--help, --version, a wrong option): end at once
 };
 
