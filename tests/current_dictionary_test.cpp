@@ -164,7 +164,8 @@ TEST_F(CurrentDictionaryTest, APairWhoseLineCannotHoldAnswersIsToldOnce)
     WriteBytes(path("a.slv"), "pes / dog @ u Novaku\r\nkocka / cat\r\n");
     dictionary.open(path("a.slv"), Sharing::RespectOtherCopies);
     answerWrongly(1);
-    EXPECT_EQ(dictionary.writeBackAnswers().unstoredPairs, QStringList{QStringLiteral("pes / dog")});
+    EXPECT_EQ(dictionary.writeBackAnswers().unstoredPairs,
+              QStringList{QStringLiteral("pes / dog")});
     answerWrongly(1);
     answerWrongly(2);
     EXPECT_TRUE(dictionary.writeBackAnswers().unstoredPairs.isEmpty());

@@ -42,6 +42,5 @@ public:
     QString saveFileName(QWidget *parent, const QString &start, const QString &filter,
                          const QString &defaultSuffix) override;
     WriteFailureChoice writeFailed(QWidget *parent, const QString &text) override;
-    QString openFileName(QWidget *parent, const QString &directory,
-                         const QString &filter) override;
+    QString openFileName(QWidget *parent, const QString &directory, const QString &filter) override;
 };
