@@ -112,6 +112,11 @@ void DrillSession::followMovedPairs(const QList<int> &newPositions)
     emit changed();
 }
 
+const QString &DrillSession::expectedText() const
+{
+    return currentEntry().side[expectedSide()];
+}
+
 // The answer side's comment is shown when there is one; otherwise the field keeps what it has.
 void DrillSession::showAnswerComment()
 {
@@ -166,8 +171,7 @@ Verdict DrillSession::checkAnswer(const QString &typed)
     const bool judged = !m_state.revealed;
     if (judged) {
         const AssessmentResult result
-            = JudgeTypedAnswer(typed, currentEntry().side[expectedSide()], m_settings.assessment,
-                               m_settings.threshold);
+            = JudgeTypedAnswer(typed, expectedText(), m_settings.assessment, m_settings.threshold);
         verdict.judged = true;
         verdict.correct = result.correct();
         verdict.criterion = result.criterion;
@@ -179,10 +183,8 @@ Verdict DrillSession::checkAnswer(const QString &typed)
         recordAnswer(result.correct());
     }
     // After a reveal nothing was judged: the comment then comes only when always wanted.
-    if (verdict.correct || m_settings.commentAfterWrongAnswer) {
-        verdict.answerComment = currentEntry().comment[expectedSide()];
+    if (verdict.correct || m_settings.commentAfterWrongAnswer)
         showAnswerComment();
-    }
     if (judged)
         saveAnswer();
     else
@@ -190,21 +192,20 @@ Verdict DrillSession::checkAnswer(const QString &typed)
     return verdict;
 }
 
-Revealed DrillSession::revealAndCount()
+QString DrillSession::revealAndCount()
 {
     m_answerState = AnswerState::Unanswered;
     if (!hasPair()) {
         emit changed();
         return {};
     }
-    const VocabularyEntry &entry = currentEntry();
-    const Revealed revealed{entry.side[expectedSide()], entry.comment[expectedSide()]};
+    const QString expected = expectedText();
     showAnswerComment();
     m_state.revealed = true;
     m_answerState = AnswerState::Revealed;
     recordAnswer(false);
     saveAnswer();
-    return revealed;
+    return expected;
 }
 
 QString DrillSession::revealWithoutCounting()
@@ -214,17 +215,16 @@ QString DrillSession::revealWithoutCounting()
     m_state.revealed = true;
     m_answerState = AnswerState::Revealed;
     emit changed();
-    return currentEntry().side[expectedSide()];
+    return expectedText();
 }
 
-Revealed DrillSession::showExpectedSide()
+QString DrillSession::showExpectedSide()
 {
     if (!hasPair())
         return {};
-    const VocabularyEntry &entry = currentEntry();
     showAnswerComment();
     emit changed();
-    return {entry.side[expectedSide()], entry.comment[expectedSide()]};
+    return expectedText();
 }
 
 QString DrillSession::startNewAnswer(const QString &keyText)

@@ -35,17 +35,9 @@ struct Verdict
 {
     bool judged = false; // false after a reveal: nothing was judged or counted
     bool correct = false;
-    int criterion = -1;    // 0 exact, 1 to 6 a typo criterion; only when correct
-    double achieved = 0;   // the percentage the criterion reached; only when correct
-    int threshold = 0;     // the threshold in force for this answer
-    QString answerComment; // the answer side's comment to show; empty: leave it as it is
-};
-
-// The expected side shown in the answer field, with the comment to show beside it.
-struct Revealed
-{
-    QString expected;      // the side exactly as stored, synonyms and endings included
-    QString answerComment; // empty: leave the comment field as it is
+    int criterion = -1;  // 0 exact, 1 to 6 a typo criterion; only when correct
+    double achieved = 0; // the percentage the criterion reached; only when correct
+    int threshold = 0;   // the threshold in force for this answer
 };
 
 // The run's counters as the window shows them.
@@ -82,12 +74,14 @@ public:
 
     // Enter in the answer field: judges and counts the typed answer, unless it was revealed.
     Verdict checkAnswer(const QString &typed);
+    // The expected side is the side exactly as stored, synonyms and endings included; its
+    // comment goes on show (answerComment()) where the rules say so.
     // F1 in the answer field: the expected side, counted as a wrong answer.
-    Revealed revealAndCount();
+    QString revealAndCount();
     // F1 on the next-pair button: the expected side, nothing counted, no comment.
     QString revealWithoutCounting();
     // A double click in the answer field: the expected side and its comment, nothing counted.
-    Revealed showExpectedSide();
+    QString showExpectedSide();
     // Any key in the answer field: the answer is being edited again.
     void answerEdited();
     // A key typed on the next-pair button starts a new answer with its character; returns
@@ -138,6 +132,7 @@ private:
     const Vocabulary &vocabulary() const;
     VocabularyEntry &currentEntry();
     const VocabularyEntry &currentEntry() const;
+    const QString &expectedText() const;
     void showAnswerComment();
     void recordAnswer(bool correct);
     void refreshCounters();

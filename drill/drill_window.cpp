@@ -302,8 +302,9 @@ void DrillWindow::showCriterion()
     m_criterionAchieved->setText(accepted ? FormatFixed(verdict.achieved) : QString());
     m_criterionNumber->setText(accepted ? PadLeft(verdict.criterion, 3) : QString());
     const int criterion = m_session.lastAcceptedCriterion();
-    m_criterionPanel->setToolTip(criterion >= 0 ? CriterionText(criterion) : criteriaHint);
-    m_criterionText->setText(criterion >= 0 ? CriterionText(criterion) : QString());
+    const QString text = criterion >= 0 ? CriterionText(criterion) : QString();
+    m_criterionPanel->setToolTip(criterion >= 0 ? text : criteriaHint);
+    m_criterionText->setText(text);
 }
 
 void DrillWindow::showCounters()
@@ -368,7 +369,7 @@ void DrillWindow::checkAnswer()
 
 void DrillWindow::revealAndCount()
 {
-    m_answer->setText(m_session.revealAndCount().expected);
+    m_answer->setText(m_session.revealAndCount());
     focusNextButton();
 }
 
@@ -395,7 +396,7 @@ void DrillWindow::answerDoubleClicked()
 {
     if (!m_session.hasPair())
         return;
-    m_answer->setText(m_session.showExpectedSide().expected);
+    m_answer->setText(m_session.showExpectedSide());
 }
 
 // ---- activation ----
