@@ -67,8 +67,9 @@ QByteArray JoinLines(const QStringList &lines);
 // Throws FileError on failure, with the system's text, or with `failureText` when one is given
 // (a "%1" in it stands for the system's text). Returns what the file is now.
 // A file that the user may write in a folder the user may not is written in place, after its
-// space is taken (a full disk leaves it whole); `beforeWritingInPlace` is called first, so
-// that the caller can keep the new content where a kill half-way cannot reach it.
+// space is reserved (a full disk leaves it whole); `beforeWritingInPlace` is called just before
+// its first byte is overwritten, so that the caller can keep the new content where a kill
+// half-way cannot reach it.
 FileStamp WriteFileSafely(const QString &path, const QByteArray &bytes,
                           const QString &failureText = QString(),
                           const std::function<void()> &beforeWritingInPlace = {});

@@ -35,7 +35,7 @@ QByteArray formatEntry(const Entry &entry)
            + QByteArray::number(entry.bytes.size()) + '\n' + entry.bytes;
 }
 
-// False for what is no entry of ours (or one cut short, which a safe rewrite never leaves).
+// False for what is no entry of ours, or one that a kill cut short (its length says so).
 bool parseEntry(const QByteArray &data, Entry &entry)
 {
     if (!data.startsWith(magic))

@@ -94,7 +94,6 @@ QString ReadSettings(Settings &settings, const QString &programDirectory)
         return std::clamp(integer(key, defaultValue), 0, largest);
     };
 
-    settings = Settings();
     settings.dictionaryPath = ini.value(section, QStringLiteral("Slovnik")).value_or(QString());
     settings.pairChoice = PairChoice(clamped("Cetnost", 0, 2));
     settings.sideChoice = SideChoice(clamped("PrimJazyk", 0, 2));
