@@ -1,20 +1,28 @@
 #pragma once
 
 #include "drill/drill_session.h"
+#include "history/review_history.h"
 #include "settings/settings.h"
 #include "vocabulary/current_dictionary.h"
 #include "widgets/prompts.h"
 
+#include <QDir>
 #include <QString>
 
-// What exists once for the whole run: the current dictionary, the options and the drill over
-// them. The application owns it and hands each window only the parts it works on.
+// What exists once for the whole run: the current dictionary, the options, the answer history
+// and the drill over them. The application owns it and hands each window only the parts it
+// works on.
 struct AppContext
 {
-    explicit AppContext(Prompts &prompts, QString executablePath)
+    // `userDataFolder`: the write journal and the answer history are kept there.
+    AppContext(Prompts &prompts, QString executablePath, const QString &userDataFolder)
         : prompts(prompts)
         , executablePath(std::move(executablePath))
-    {}
+        , history(HistoryFilePath(userDataFolder))
+    {
+        dictionary.setJournalFolder(QDir(userDataFolder).filePath(QStringLiteral("journal")));
+        drill.keepHistory(history, SystemClock());
+    }
 
     Prompts &prompts;
     QString executablePath;   // where the program runs from; the settings lie beside it
@@ -23,5 +31,6 @@ struct AppContext
 
     CurrentDictionary dictionary;
     Settings settings;
+    ReviewHistory history; // opened when first needed
     DrillSession drill{dictionary, settings};
 };

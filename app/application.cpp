@@ -27,20 +27,23 @@
 #include <QFileInfo>
 #include <QSessionManager>
 #include <QStandardPaths>
+#include <QTimer>
 
-Application::Application(Prompts &prompts, const QString &executablePath,
-                         const QString &journalFolder)
-    : m_context(std::make_unique<AppContext>(prompts, executablePath))
+#include <utility>
+
+Application::Application(Prompts &prompts, const QString &executablePath, const QString &dataFolder)
+    : m_context(std::make_unique<AppContext>(
+        prompts, executablePath,
+        !dataFolder.isEmpty() ? dataFolder
+                              : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)))
     , m_drillWindow(std::make_unique<DrillWindow>(m_context->drill, prompts))
 {
-    m_context->dictionary.setJournalFolder(
-        !journalFolder.isEmpty()
-            ? journalFolder
-            : QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
-                  .filePath(QStringLiteral("journal")));
     buildMenu();
     m_drillWindow->installEventFilter(this);
     connect(&m_context->drill, &DrillSession::answerSaved, this, &Application::tellWriteBack);
+    connect(&m_context->history, &ReviewHistory::troubled, this, [this](const QString &message) {
+        m_context->prompts.notice(m_drillWindow.get(), message);
+    });
 }
 
 Application::~Application() = default;
@@ -58,6 +61,32 @@ void Application::start(const QString &file)
     // With its frame known, the window is kept wholly inside the screen.
     KeepOnScreen(m_drillWindow.get());
     startUp(file);
+    // The history is opened once the window is drawn.
+    QTimer::singleShot(0, this, &Application::catchUpWithHistory);
+}
+
+void Application::catchUpWithHistory()
+{
+    // Writes finished at start-up hold the answers that waited for them.
+    for (const QString &path : std::exchange(m_finishedWrites, {}))
+        m_context->history.settleAll(path);
+    m_historyReady = true;
+    restoreUnsavedAnswers();
+}
+
+void Application::restoreUnsavedAnswers()
+{
+    if (!m_historyReady)
+        return;
+    const int restored = m_context->drill.restoreUnsavedAnswers();
+    if (restored > 0)
+        m_context->prompts.notice(
+            m_drillWindow.get(),
+            QStringLiteral("Některé odpovědi ve slovníku %1 se minule nestihly uložit (program "
+                           "byl ukončen, nebo byl plný disk). Program je teď doplnil z historie "
+                           "odpovědí do statistiky slovníku. Počet doplněných odpovědí: %2.")
+                .arg(m_context->dictionary.path())
+                .arg(restored));
 }
 
 void Application::startUp(const QString &file)
@@ -97,6 +126,8 @@ void Application::finishInterruptedWrites()
     for (const QString &entry : journal.pending()) {
         runCommand([&] {
             const JournalRecovery recovery = journal.recover(entry);
+            if (recovery.outcome != JournalRecovery::Outcome::SetAside && !recovery.path.isEmpty())
+                m_finishedWrites.append(recovery.path);
             if (recovery.outcome == JournalRecovery::Outcome::Finished)
                 m_context->prompts.notice(
                     m_drillWindow.get(),
@@ -131,6 +162,7 @@ void Application::openDictionary(const QString &fileName)
             return;
         context.dictionary.open(fileName, Sharing::ShareWithOtherCopies);
     }
+    restoreUnsavedAnswers();
     if (context.drill.hasCountedAnswers()
         && context.prompts.confirm(m_drillWindow.get(),
                                    QStringLiteral("Chcete vymazat aktuální statistiku?")))

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -28,10 +29,10 @@ class Application : public QObject
 {
     Q_OBJECT
 public:
-    // `journalFolder`: where a write-back keeps its new content until the file holds it; the
-    // user's data folder unless given.
+    // `dataFolder`: where the answer history and the write journal (the new content of a
+    // write-back until the file holds it) are kept; the user's data folder unless given.
     Application(Prompts &prompts, const QString &executablePath,
-                const QString &journalFolder = QString());
+                const QString &dataFolder = QString());
     ~Application() override;
 
     DrillWindow &drillWindow() { return *m_drillWindow; }
@@ -94,6 +95,12 @@ private:
     bool importFrom(const QString &source);
     // Writes that a killed run left half done are finished, or their content kept aside.
     void finishInterruptedWrites();
+    // After the first paint: the answers of the finished writes are settled in the history,
+    // and those that the dictionary did not get are restored.
+    void catchUpWithHistory();
+    // Answers of the history that the current dictionary's file did not get are added to it,
+    // and the user told.
+    void restoreUnsavedAnswers();
     void buildMenu();
     QMenu *addMenu(QMenu *parent, const char *name, const QString &text);
     void addCommand(QMenu *menu, const char *name, const QString &text,
@@ -115,6 +122,8 @@ private:
     void tellWriteBack(const DictionaryResult &result);
 
     std::unique_ptr<AppContext> m_context;
+    QStringList m_finishedWrites; // files whose interrupted writes the start-up finished
+    bool m_historyReady = false;  // the start-up is over: the history may be opened
     std::unique_ptr<DrillWindow> m_drillWindow;
     // Children of the main window, created on first use.
     SettingsDialog *m_settingsDialog = nullptr;

@@ -105,11 +105,15 @@ void WriteJournal::end(const QString &path) const
     QFile::remove(entryPath(path));
 }
 
-FileStamp WriteJournal::write(const QString &path, const QByteArray &bytes,
-                              quint64 expectedHash) const
+FileStamp WriteJournal::write(const QString &path, const QByteArray &bytes, quint64 expectedHash,
+                              const std::function<void()> &written) const
 {
-    if (m_folder.isEmpty())
-        return WriteFileSafely(path, bytes);
+    if (m_folder.isEmpty()) {
+        const FileStamp stamp = WriteFileSafely(path, bytes);
+        if (written)
+            written();
+        return stamp;
+    }
     const qint64 oldSize = CurrentStamp(path).size;
     begin(path, bytes, expectedHash, oldSize, false);
     // Given up when the write fails, unless it failed half-way in place: then only the
@@ -124,6 +128,8 @@ FileStamp WriteJournal::write(const QString &path, const QByteArray &bytes,
         halfWayInPlace = true;
     });
     halfWayInPlace = false;
+    if (written)
+        written();
     return stamp;
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // What the finishing of a write that a killed program left half done came to.
 struct JournalRecovery
 {
@@ -33,8 +35,11 @@ public:
 
     // Writes the file as WriteFileSafely does; `expectedHash` is the content hash of what the
     // writer believes the file holds now. Throws FileError; the journal is then given up,
-    // unless the file itself was left half written in place.
-    FileStamp write(const QString &path, const QByteArray &bytes, quint64 expectedHash) const;
+    // unless the file itself was left half written in place. `written` runs once the file
+    // holds the new content and before the journal lets it go, so that whatever it records
+    // is either done or found finished by recover().
+    FileStamp write(const QString &path, const QByteArray &bytes, quint64 expectedHash,
+                    const std::function<void()> &written = {}) const;
     // The same, expecting the file as it is now (a file not there yet: none).
     FileStamp write(const QString &path, const QByteArray &bytes) const;
 

@@ -3,6 +3,7 @@
 #include "assessment/alternatives.h"
 #include "assessment/answer_judge.h"
 #include "core/helpers.h"
+#include "history/review_history.h"
 #include "settings/settings.h"
 #include "vocabulary/current_dictionary.h"
 #include "vocabulary/vocabulary.h"
@@ -19,6 +20,21 @@ void increment(qint32 &counter)
 {
     if (counter < std::numeric_limits<qint32>::max())
         ++counter;
+}
+
+// A pair as the history knows it.
+PairText pairTextOf(const VocabularyEntry &entry)
+{
+    return {entry.side[1], entry.comment[1], entry.side[2], entry.comment[2]};
+}
+
+// The grade an answer earns: exact is good, accepted by a typo criterion hard, wrong (or
+// revealed) again.
+Grade gradeOf(const Verdict &verdict)
+{
+    if (!verdict.correct)
+        return Grade::Again;
+    return verdict.criterion == 0 ? Grade::Good : Grade::Hard;
 }
 
 } // namespace
@@ -67,11 +83,120 @@ const VocabularyEntry &DrillSession::currentEntry() const
     return vocabulary().at(m_state.currentPosition);
 }
 
+void DrillSession::keepHistory(ReviewHistory &history, Clock clock)
+{
+    m_history = &history;
+    m_clock = std::move(clock);
+    connect(&m_dictionary, &CurrentDictionary::answersSettled, &history, &ReviewHistory::settle);
+}
+
+ScheduleOptions DrillSession::scheduleOptions() const
+{
+    return {DesiredRetention(m_settings), m_settings.newPerDay, FixedOfferedSide(m_settings)};
+}
+
+bool DrillSession::loadCards()
+{
+    if (m_cardsLoaded)
+        return true;
+    if (!m_history || !m_history->ensureOpen())
+        return false;
+    QList<PairText> pairs;
+    pairs.reserve(vocabulary().count());
+    for (const VocabularyEntry &entry : vocabulary().entries)
+        pairs.append(pairTextOf(entry));
+    const QHash<CardKey, Card> known = m_history->cardsOf(pairs);
+    m_cards = QList<PairCards>(pairs.size(), PairCards{});
+    for (qsizetype i = 0; i < pairs.size(); ++i) {
+        for (int side = 1; side <= 2; ++side) {
+            const auto card = known.constFind({pairs.at(i), side});
+            if (card != known.cend())
+                m_cards[i][std::size_t(side - 1)] = *card;
+        }
+    }
+    m_cardsLoaded = true;
+    return true;
+}
+
+bool DrillSession::chooseBySchedule()
+{
+    if (m_settings.pairChoice != PairChoice::BySchedule || !loadCards())
+        return false;
+    const qint64 now = m_clock();
+    const ScheduledChoice choice = m_scheduler.choose(
+        m_cards, now, LocalDayOf(now).startMs, scheduleOptions(), m_chooser.previousPosition());
+    m_scheduler.offered(choice);
+    m_chooser.setPreviousPosition(choice.position);
+    m_state.offeredSide = choice.side;
+    m_state.currentPosition = choice.position;
+    return true;
+}
+
+std::optional<ScheduleCounts> DrillSession::scheduleCounts() const
+{
+    if (m_settings.pairChoice != PairChoice::BySchedule || !m_cardsLoaded)
+        return std::nullopt;
+    const LocalDay today = LocalDayOf(m_clock());
+    return ReviewScheduler::counts(m_cards, today.startMs, today.endMs, scheduleOptions());
+}
+
+// Committed before the dictionary is written back: an answer that the file never gets is
+// found unsettled and added to it when the dictionary is next opened.
+void DrillSession::recordInHistory(Grade grade, const QString &typed)
+{
+    if (!m_history)
+        return;
+    const qint64 now = m_clock();
+    const int side = m_state.offeredSide;
+    const AnswerRecord answer{now,   {pairTextOf(currentEntry()), side},       grade,
+                              typed, std::max<qint64>(now - m_offeredAtMs, 0), m_dictionary.path()};
+    const std::optional<Card> card = m_history->record(answer, DesiredRetention(m_settings));
+    if (card && m_cardsLoaded && m_state.currentPosition <= m_cards.size())
+        m_cards[m_state.currentPosition - 1][std::size_t(side - 1)] = *card;
+    m_scheduler.answered({m_state.currentPosition, side}, grade);
+}
+
+int DrillSession::restoreUnsavedAnswers()
+{
+    if (!m_history || !m_dictionary.holdsLock())
+        return 0;
+    const QList<UnsettledAnswer> answers = m_history->unsettledAnswers(m_dictionary.path());
+    if (answers.isEmpty())
+        return 0;
+    QHash<PairText, int> positions;
+    for (int position = vocabulary().count(); position >= 1; --position)
+        positions.insert(pairTextOf(vocabulary().at(position)), position); // the first of equals
+    QList<qint64> ids;
+    int restored = 0;
+    for (const UnsettledAnswer &answer : answers) {
+        ids.append(answer.id);
+        const int position = positions.value(answer.card.pair, 0);
+        if (position == 0)
+            continue; // the pair is no longer in the file
+        VocabularyEntry &entry = vocabulary().at(position);
+        increment(entry.offers[answer.card.offeredSide]);
+        if (answer.grade == Grade::Again)
+            increment(entry.errors[answer.card.offeredSide]);
+        ++restored;
+    }
+    // Settled with this run's next write-back of the file, and not before.
+    m_history->adopt(ids);
+    if (restored > 0)
+        saveAnswer();
+    else
+        m_history->settle(m_dictionary.path());
+    return restored;
+}
+
 OfferedPair DrillSession::offerNextPair()
 {
     // The order of the draws is fixed: side, pair, then the variant shown.
-    m_state.offeredSide = ChooseOfferedSide(m_state.offeredSide, m_settings);
-    m_state.currentPosition = m_chooser.ChooseNextPair(vocabulary(), m_settings);
+    if (!chooseBySchedule()) {
+        m_state.offeredSide = ChooseOfferedSide(m_state.offeredSide, m_settings);
+        m_state.currentPosition = m_chooser.ChooseNextPair(vocabulary(), m_settings);
+    }
+    if (m_clock)
+        m_offeredAtMs = m_clock();
     const VocabularyEntry &entry = currentEntry();
     const OfferedText offered = PickOfferedText(entry.side[m_state.offeredSide]);
     m_state.revealed = false;
@@ -94,6 +219,8 @@ void DrillSession::leavePair()
 // A new dictionary: its first pair is offered at once; without one, nothing can be answered.
 void DrillSession::dictionaryOpened()
 {
+    m_cardsLoaded = false;
+    m_scheduler.clear();
     if (canOffer()) {
         offerNextPair();
         return;
@@ -104,6 +231,10 @@ void DrillSession::dictionaryOpened()
 
 void DrillSession::followMovedPairs(const QList<int> &newPositions)
 {
+    m_cardsLoaded = false; // the pairs are in new places
+    m_scheduler.follow(newPositions);
+    if (m_settings.pairChoice == PairChoice::BySchedule)
+        loadCards();
     const int old = m_state.currentPosition;
     const bool hadPair = hasPair();
     m_state.currentPosition = old >= 1 && old <= newPositions.size() ? newPositions.at(old - 1) : 0;
@@ -181,6 +312,7 @@ Verdict DrillSession::checkAnswer(const QString &typed)
         if (verdict.correct)
             m_lastAcceptedCriterion = verdict.criterion;
         recordAnswer(result.correct());
+        recordInHistory(gradeOf(verdict), typed);
     }
     // After a reveal nothing was judged: the comment then comes only when always wanted.
     if (verdict.correct || m_settings.commentAfterWrongAnswer)
@@ -192,7 +324,7 @@ Verdict DrillSession::checkAnswer(const QString &typed)
     return verdict;
 }
 
-QString DrillSession::revealAndCount()
+QString DrillSession::revealAndCount(const QString &typed)
 {
     m_answerState = AnswerState::Unanswered;
     if (!hasPair()) {
@@ -204,6 +336,7 @@ QString DrillSession::revealAndCount()
     m_state.revealed = true;
     m_answerState = AnswerState::Revealed;
     recordAnswer(false);
+    recordInHistory(Grade::Again, typed);
     saveAnswer();
     return expected;
 }
@@ -254,6 +387,9 @@ bool DrillSession::hasCountedAnswers() const
 
 void DrillSession::applySettings()
 {
+    // The schedule's counts are on show at once.
+    if (m_settings.pairChoice == PairChoice::BySchedule)
+        loadCards();
     if (const std::optional<int> side = FixedOfferedSide(m_settings))
         m_state.offeredSide = *side;
     if (!m_settings.showPicture)

@@ -2,10 +2,16 @@
 
 #include "pair_chooser.h"
 
+#include "history/clock.h"
+#include "history/review_schedule.h"
+
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 class CurrentDictionary;
+class ReviewHistory;
 struct DictionaryResult;
 
 // The state of the drill for this run; nothing of it is stored in any file.
@@ -57,13 +63,20 @@ struct CounterDisplay
 // every change of what it shows is announced by changed(), whoever caused it.
 //
 // A reveal blocks judging until the next pair is offered. A counted answer is written back to
-// the dictionary's file at once.
+// the dictionary's file at once; with a history kept, it is recorded there first.
 class DrillSession : public QObject
 {
     Q_OBJECT
 public:
     DrillSession(CurrentDictionary &dictionary, const Settings &settings,
                  QObject *parent = nullptr);
+
+    // Every counted answer is recorded in the history, which the review schedule chooses by.
+    void keepHistory(ReviewHistory &history, Clock clock);
+    // Answers that the history holds but the dictionary's file did not get (the program was
+    // killed, the disk was full) are added to its counters and written back, once; returns
+    // how many. Only when no other copy of the program had the file open.
+    int restoreUnsavedAnswers();
 
     // There is a pair to offer: the dictionary holds at least one.
     bool canOffer() const;
@@ -76,8 +89,9 @@ public:
     Verdict checkAnswer(const QString &typed);
     // The expected side is the side exactly as stored, synonyms and endings included; its
     // comment goes on show (answerComment()) where the rules say so.
-    // F1 in the answer field: the expected side, counted as a wrong answer.
-    QString revealAndCount();
+    // F1 in the answer field: the expected side, counted as a wrong answer; `typed` is what
+    // the field held.
+    QString revealAndCount(const QString &typed = QString());
     // F1 on the next-pair button: the expected side, nothing counted, no comment.
     QString revealWithoutCounting();
     // A double click in the answer field: the expected side and its comment, nothing counted.
@@ -111,6 +125,8 @@ public:
     // The criterion that accepted an answer last; -1 before the first.
     int lastAcceptedCriterion() const { return m_lastAcceptedCriterion; }
     bool criterionPanelVisible() const;
+    // With the review schedule in use: the cards due today and the new ones still allowed.
+    std::optional<ScheduleCounts> scheduleCounts() const;
     // The theme and the number of pairs of the dictionary, or that none was loaded yet.
     QString dictionaryCaption() const;
 
@@ -140,6 +156,11 @@ private:
     void dictionaryOpened();
     void followMovedPairs(const QList<int> &newPositions);
     void leavePair();
+    // The pair and side by the review schedule; false when it has no history to go by.
+    bool chooseBySchedule();
+    bool loadCards();
+    ScheduleOptions scheduleOptions() const;
+    void recordInHistory(Grade grade, const QString &typed);
 
     CurrentDictionary &m_dictionary;
     const Settings &m_settings;
@@ -152,6 +173,13 @@ private:
     bool m_pictureShown = false;
     Verdict m_lastVerdict;
     int m_lastAcceptedCriterion = -1;
+
+    ReviewHistory *m_history = nullptr;
+    Clock m_clock;
+    qint64 m_offeredAtMs = 0;
+    ReviewScheduler m_scheduler;
+    QList<PairCards> m_cards; // of the current dictionary, once loaded
+    bool m_cardsLoaded = false;
 };
 
 // The edge in pixels of the motivating picture at an error rate of v percent (10 to 32):

@@ -226,6 +226,10 @@ void DrillWindow::createCounters(QWidget *client)
     m_successPercent = displayField(client, "Edit6", QRect(590, 52, 54, 20), counterFont);
     m_errorPercent = displayField(client, "Edit7", QRect(590, 72, 54, 20), counterFont);
 
+    // The review schedule's day, below the counters where no other mode shows anything.
+    m_scheduleCounts = label(client, "ScheduleCounts", QString(), QRect(464, 100, 184, 40), right);
+    m_scheduleCounts->hide();
+
     m_errorGauge = named(new QProgressBar(client), "Gauge2");
     m_errorGauge->setGeometry(600, 176, 25, 57);
     m_errorGauge->setOrientation(Qt::Vertical);
@@ -283,6 +287,12 @@ void DrillWindow::showSession()
     m_criterionPanel->setVisible(m_session.criterionPanelVisible());
     showCriterion();
     showCounters();
+    const std::optional<ScheduleCounts> schedule = m_session.scheduleCounts();
+    if (schedule)
+        m_scheduleCounts->setText(QStringLiteral("k opakování dnes: %1\nnových: %2")
+                                      .arg(schedule->due)
+                                      .arg(schedule->fresh));
+    m_scheduleCounts->setVisible(schedule.has_value());
 }
 
 void DrillWindow::showComment(QLineEdit *field, const QString &comment, QString &shown)
@@ -369,7 +379,7 @@ void DrillWindow::checkAnswer()
 
 void DrillWindow::revealAndCount()
 {
-    m_answer->setText(m_session.revealAndCount());
+    m_answer->setText(m_session.revealAndCount(m_answer->text()));
     focusNextButton();
 }
 

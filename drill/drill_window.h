@@ -82,6 +82,7 @@ private:
     QLineEdit *m_criterionAchieved = nullptr;
     QLineEdit *m_criterionNumber = nullptr;
     QLabel *m_criterionText = nullptr;
+    QLabel *m_scheduleCounts = nullptr;
     QProgressBar *m_errorGauge = nullptr;
     // The comments last put on show: what the user typed into a comment field stays until
     // the comment changes.

@@ -76,7 +76,8 @@ int PairChooser::ChooseNextPair(const Vocabulary &vocabulary, const Settings &se
     } else if (settings.pairChoice == PairChoice::AtRandom) {
         position = chooseUniformly(count);
     } else {
-        const bool byOffers = settings.pairChoice == PairChoice::ByOffers;
+        // Without its history the review schedule chooses by offer counts.
+        const bool byOffers = settings.pairChoice != PairChoice::ByErrors;
         qint64 largest = 0;
         if (byOffers) {
             largest = std::numeric_limits<qint64>::min();

@@ -23,6 +23,8 @@ public:
     int ChooseNextPair(const Vocabulary &vocabulary, const Settings &settings);
 
     int previousPosition() const { return m_previousPosition; }
+    // Another way of choosing offered this pair.
+    void setPreviousPosition(int position) { m_previousPosition = position; }
 
     // The key of a pair in the weighted modes: its offers or errors for the offered side(s).
     static qint64 PairKey(const VocabularyEntry &entry, const Settings &settings);

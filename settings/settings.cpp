@@ -17,6 +17,11 @@ std::optional<int> FixedOfferedSide(const Settings &settings)
     return int(settings.sideChoice) + 1;
 }
 
+double DesiredRetention(const Settings &settings)
+{
+    return std::clamp(settings.desiredRetention, MinimumRetention, MaximumRetention) / 100.0;
+}
+
 bool CriterionPanelVisible(const Settings &settings)
 {
     return settings.assessment == AssessmentMode::PercentMatch && settings.showCriterion;
@@ -95,13 +100,20 @@ QString ReadSettings(Settings &settings, const QString &programDirectory)
     };
 
     settings.dictionaryPath = ini.value(section, QStringLiteral("Slovnik")).value_or(QString());
-    settings.pairChoice = PairChoice(clamped("Cetnost", 0, 2));
+    // The review schedule is 3; any other value above 2 still means "at random".
+    const int pairChoice = integer("Cetnost", 0);
+    settings.pairChoice = pairChoice == int(PairChoice::BySchedule)
+                              ? PairChoice::BySchedule
+                              : PairChoice(std::clamp(pairChoice, 0, 2));
     settings.sideChoice = SideChoice(clamped("PrimJazyk", 0, 2));
     settings.assessment = AssessmentMode(clamped("Hodnoceni", 0, 1));
     settings.threshold = clamped("ProcHodnoc", 90, 100);
     settings.showCriterion = integer("ProcZobraz", 0) != 0;
     settings.showPicture = integer("Obrazek", 0) != 0;
     settings.commentAfterWrongAnswer = integer("Komentar", 0) != 0;
+    settings.desiredRetention
+        = std::clamp(integer("Retence", 90), MinimumRetention, MaximumRetention);
+    settings.newPerDay = clamped("NovychDenne", 20, MaximumNewPerDay);
 
     if (!settings.dictionaryPath.isEmpty() && !QFileInfo(settings.dictionaryPath).isFile())
         return QString();
@@ -124,5 +136,13 @@ void WriteSettings(const Settings &settings, const QString &programDirectory)
     ini.setValue(section, QStringLiteral("ProcZobraz"), flag(settings.showCriterion));
     ini.setValue(section, QStringLiteral("Obrazek"), flag(settings.showPicture));
     ini.setValue(section, QStringLiteral("Komentar"), flag(settings.commentAfterWrongAnswer));
+    // The schedule's keys stay out of a file that never needed them.
+    const Settings defaults;
+    const auto scheduleValue = [&](const char *key, int value, int defaultValue) {
+        if (value != defaultValue || ini.value(section, QLatin1String(key)))
+            ini.setValue(section, QLatin1String(key), QString::number(value));
+    };
+    scheduleValue("Retence", settings.desiredRetention, defaults.desiredRetention);
+    scheduleValue("NovychDenne", settings.newPerDay, defaults.newPerDay);
     WriteFileSafely(path, JoinLines(ini.lines()), QStringLiteral("Unable to write to ") + path);
 }

@@ -6,12 +6,13 @@
 
 #include <optional>
 
-// How the next pair is chosen (key "Cetnost").
-enum class PairChoice { ByOffers = 0, ByErrors = 1, AtRandom = 2 };
+// How the next pair is chosen (key "Cetnost"): by offer counts, by error counts, at random,
+// or by the review schedule of the answer history.
+enum class PairChoice { ByOffers = 0, ByErrors = 1, AtRandom = 2, BySchedule = 3 };
 // Which side of a pair is offered (key "PrimJazyk"): the first, the second, or drawn per pair.
 enum class SideChoice { First = 0, Second = 1, AtRandom = 2 };
 
-// The eight options of the program; the comments name their keys in the settings file.
+// The options of the program; the comments name their keys in the settings file.
 struct Settings
 {
     QString dictionaryPath;                                 // Slovnik: the file last chosen
@@ -22,6 +23,10 @@ struct Settings
     bool showCriterion = false;                             // ProcZobraz: the criterion panel
     bool showPicture = false;                               // Obrazek: the motivating picture
     bool commentAfterWrongAnswer = false;                   // Komentar
+    // The review schedule: the recall aimed at, in percent (70 to 97), and how many cards
+    // never answered may come each day.
+    int desiredRetention = 90; // Retence
+    int newPerDay = 20;        // NovychDenne
 
     friend bool operator==(const Settings &, const Settings &) = default;
 };
@@ -29,12 +34,18 @@ struct Settings
 // The side (1 or 2) that every pair is offered with, or none when it is drawn for each pair.
 std::optional<int> FixedOfferedSide(const Settings &settings);
 
+// The recall that the review schedule aims at, 0.70 to 0.97.
+double DesiredRetention(const Settings &settings);
+
 // The criterion panel is shown exactly when answers are judged by percentage and the user
 // asked to see the criterion.
 bool CriterionPanelVisible(const Settings &settings);
 
 inline constexpr char SettingsFileName[] = "Merko.ini";
 inline constexpr char SettingsSection[] = "Setup";
+inline constexpr int MinimumRetention = 70;
+inline constexpr int MaximumRetention = 97;
+inline constexpr int MaximumNewPerDay = 9999;
 
 // The directory of the program's executable, given its full path.
 QString ProgramDirectory(const QString &executablePath);
@@ -53,6 +64,7 @@ int ReadSettingsInteger(const QString &text, int defaultValue);
 // open at start-up: the dictionary path when it names an existing file, otherwise empty.
 // Throws FileError, with `settings` at their defaults, for a file that cannot be read.
 QString ReadSettings(Settings &settings, const QString &programDirectory);
-// Writes the eight keys; throws FileError "Unable to write to <full path>" on failure, and
+// Writes the eight keys, and those of the review schedule once they are not at their defaults
+// or the file has them; throws FileError "Unable to write to <full path>" on failure, and
 // leaves a file that cannot be read alone (FileError).
 void WriteSettings(const Settings &settings, const QString &programDirectory);

@@ -17,6 +17,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <tuple>
+#include <utility>
+
 namespace {
 
 // A spin field that lets any whole number be typed and brings it into range when the
@@ -59,7 +62,7 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("nastavení:") + QString(35, QLatin1Char(' ')));
-    setFixedSize(364, 362);
+    setFixedSize(364, 378);
     QFont formFont = font();
     formFont.setPointSize(8);
     formFont.setBold(true);
@@ -67,6 +70,7 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
 
     createChoices();
     createPercentControls();
+    createScheduleControls();
     createCheckBoxes();
     createDictionaryField(formFont);
     createButtonsAndTabOrder();
@@ -78,12 +82,12 @@ void SettingsDialog::createChoices()
 {
     m_pairChoice = radioGroup("RadioGroup1", QStringLiteral(" nabízet slova dle: "),
                               {QStringLiteral("četnosti výběru"), QStringLiteral("chybovosti"),
-                               QStringLiteral("náhodně")},
-                              QRect(16, 16, 153, 81));
+                               QStringLiteral("náhodně"), QStringLiteral("podle opakování")},
+                              QRect(16, 16, 153, 97));
     m_sideChoice = radioGroup(
         "RadioGroup2", QStringLiteral(" nabízet slova : "),
         {QStringLiteral("v češtině"), QStringLiteral("v jazyku"), QStringLiteral("náhodně")},
-        QRect(16, 112, 153, 81));
+        QRect(16, 120, 153, 81));
     m_assessment = radioGroup("RadioGroup3", QStringLiteral(" posouzení správnosti: "),
                               {QStringLiteral("přesná shoda"), QStringLiteral("procento shody")},
                               QRect(184, 16, 161, 65));
@@ -107,6 +111,30 @@ void SettingsDialog::createPercentControls()
     m_threshold->hide();
 }
 
+// The review schedule's two numbers, shown while the next pair is chosen by it.
+void SettingsDialog::createScheduleControls()
+{
+    const auto row = [this](const char *labelName, const QString &text, const char *spinName,
+                            int top, int minimum, int maximum) {
+        auto *caption = new QLabel(text, this);
+        caption->setObjectName(QLatin1String(labelName));
+        caption->setGeometry(184, top, 108, 22);
+        auto *spin = new RangeCorrectingSpinBox(this);
+        spin->setObjectName(QLatin1String(spinName));
+        spin->setGeometry(292, top, 53, 22);
+        spin->setRange(minimum, maximum);
+        spin->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+        caption->setBuddy(spin);
+        return std::pair{caption, spin};
+    };
+    std::tie(m_retentionLabel, m_retention)
+        = row("RetentionLabel", QStringLiteral("&udržet v paměti %:"), "RetentionSpin", 166,
+              MinimumRetention, MaximumRetention);
+    std::tie(m_newPerDayLabel, m_newPerDay)
+        = row("NewPerDayLabel", QStringLiteral("&nových za den:"), "NewPerDaySpin", 192, 0,
+              MaximumNewPerDay);
+}
+
 void SettingsDialog::createCheckBoxes()
 {
     const auto checkBox = [this](const char *name, const QString &text, const QRect &place) {
@@ -116,23 +144,23 @@ void SettingsDialog::createCheckBoxes()
         return box;
     };
     m_showCriterion = checkBox("CheckBox1", QStringLiteral("zobrazovat proc. kriterium"),
-                               QRect(16, 200, 257, 17));
+                               QRect(16, 216, 257, 17));
     m_showCriterion->hide();
     m_showPicture
-        = checkBox("CheckBox2", QStringLiteral("zobrazovat  obrázek"), QRect(16, 220, 265, 17));
+        = checkBox("CheckBox2", QStringLiteral("zobrazovat  obrázek"), QRect(16, 236, 265, 17));
     m_commentAfterWrongAnswer
         = checkBox("CheckBox3", QStringLiteral("komentář zobrazit i při chybné odpovědi"),
-                   QRect(16, 240, 300, 17));
+                   QRect(16, 256, 300, 17));
 }
 
 void SettingsDialog::createDictionaryField(const QFont &formFont)
 {
     auto *pathLabel = new QLabel(QStringLiteral("slovník:"), this);
     pathLabel->setObjectName(QStringLiteral("Label2"));
-    pathLabel->setGeometry(16, 270, 100, 16);
+    pathLabel->setGeometry(16, 286, 100, 16);
     m_dictionaryPath = new QLineEdit(this);
     m_dictionaryPath->setObjectName(QStringLiteral("Edit1"));
-    m_dictionaryPath->setGeometry(16, 288, 305, 22);
+    m_dictionaryPath->setGeometry(16, 304, 305, 22);
     m_dictionaryPath->installEventFilter(this);
 
     auto *chooseButton = new QToolButton(this);
@@ -141,7 +169,7 @@ void SettingsDialog::createDictionaryField(const QFont &formFont)
     QFont large = formFont;
     large.setPointSize(11);
     chooseButton->setFont(large);
-    chooseButton->setGeometry(320, 288, 23, 22);
+    chooseButton->setGeometry(320, 304, 23, 22);
     chooseButton->setFocusPolicy(Qt::NoFocus);
     connect(chooseButton, &QToolButton::clicked, this, &SettingsDialog::chooseDictionary);
 }
@@ -149,16 +177,18 @@ void SettingsDialog::createDictionaryField(const QFont &formFont)
 void SettingsDialog::createButtonsAndTabOrder()
 {
     m_saveButton = NamedButton(QStringLiteral("ulož"), "Button2", this);
-    m_saveButton->setGeometry(208, 320, 57, 25);
+    m_saveButton->setGeometry(208, 336, 57, 25);
     m_okButton = NamedButton(QStringLiteral("OK"), "Button1", this);
-    m_okButton->setGeometry(280, 320, 57, 25);
+    m_okButton->setGeometry(280, 336, 57, 25);
     connect(m_saveButton, &QPushButton::clicked, this, &SettingsDialog::saveSettings);
     connect(m_okButton, &QPushButton::clicked, this, &SettingsDialog::finish);
 
     setTabOrder(m_pairChoice->checkedButton(), m_sideChoice->checkedButton());
     setTabOrder(m_sideChoice->checkedButton(), m_assessment->checkedButton());
     setTabOrder(m_assessment->checkedButton(), m_threshold);
-    setTabOrder(m_threshold, m_okButton);
+    setTabOrder(m_threshold, m_retention);
+    setTabOrder(m_retention, m_newPerDay);
+    setTabOrder(m_newPerDay, m_okButton);
     setTabOrder(m_okButton, m_saveButton);
     setTabOrder(m_saveButton, m_dictionaryPath);
     setTabOrder(m_dictionaryPath, m_showCriterion);
@@ -170,9 +200,20 @@ void SettingsDialog::createButtonsAndTabOrder()
 void SettingsDialog::connectChoices()
 {
     Settings &options = m_settings;
-    connect(m_pairChoice, &QButtonGroup::idToggled, this, [&options](int id, bool on) {
-        if (on)
-            options.pairChoice = PairChoice(id);
+    connect(m_pairChoice, &QButtonGroup::idToggled, this, [this, &options](int id, bool on) {
+        if (!on)
+            return;
+        options.pairChoice = PairChoice(id);
+        showScheduleControls();
+        emit settingsChanged();
+    });
+    connect(m_retention, &QSpinBox::valueChanged, this, [this, &options](int value) {
+        options.desiredRetention = value;
+        emit settingsChanged();
+    });
+    connect(m_newPerDay, &QSpinBox::valueChanged, this, [this, &options](int value) {
+        options.newPerDay = value;
+        emit settingsChanged();
     });
     connect(m_sideChoice, &QButtonGroup::idToggled, this, [this, &options](int id, bool on) {
         if (!on)
@@ -229,6 +270,8 @@ void SettingsDialog::showSettings()
     const QSignalBlocker blockSideChoice(m_sideChoice);
     const QSignalBlocker blockAssessment(m_assessment);
     const QSignalBlocker blockThreshold(m_threshold);
+    const QSignalBlocker blockRetention(m_retention);
+    const QSignalBlocker blockNewPerDay(m_newPerDay);
     const QSignalBlocker blockCriterion(m_showCriterion);
     const QSignalBlocker blockPicture(m_showPicture);
     const QSignalBlocker blockComment(m_commentAfterWrongAnswer);
@@ -236,11 +279,23 @@ void SettingsDialog::showSettings()
     m_sideChoice->button(int(m_settings.sideChoice))->setChecked(true);
     m_assessment->button(int(m_settings.assessment))->setChecked(true);
     m_threshold->setValue(m_settings.threshold);
+    m_retention->setValue(m_settings.desiredRetention);
+    m_newPerDay->setValue(m_settings.newPerDay);
     m_showCriterion->setChecked(m_settings.showCriterion);
     m_showPicture->setChecked(m_settings.showPicture);
     m_commentAfterWrongAnswer->setChecked(m_settings.commentAfterWrongAnswer);
     m_dictionaryPath->setText(m_settings.dictionaryPath);
     showPercentControls();
+    showScheduleControls();
+}
+
+void SettingsDialog::showScheduleControls()
+{
+    const bool schedule = m_settings.pairChoice == PairChoice::BySchedule;
+    for (QWidget *control :
+         {static_cast<QWidget *>(m_retentionLabel), static_cast<QWidget *>(m_retention),
+          static_cast<QWidget *>(m_newPerDayLabel), static_cast<QWidget *>(m_newPerDay)})
+        control->setVisible(schedule);
 }
 
 // The threshold and the criterion panel matter only for judging by percentage.
@@ -269,12 +324,16 @@ void SettingsDialog::chooseDictionary()
 void SettingsDialog::saveSettings()
 {
     m_threshold->interpretText();
+    m_retention->interpretText();
+    m_newPerDay->interpretText();
     RunCommand(m_prompts, this, [this] { WriteSettings(m_settings, m_dataDirectory); });
 }
 
 void SettingsDialog::finish()
 {
     m_threshold->interpretText();
+    m_retention->interpretText();
+    m_newPerDay->interpretText();
     accept();
 }
 

@@ -30,7 +30,7 @@ public:
 
 signals:
     // An option with an effect elsewhere (the side, the judging, the criterion panel, the
-    // picture) has really changed.
+    // picture, the review schedule) has really changed.
     void settingsChanged();
 
 protected:
@@ -40,6 +40,7 @@ protected:
 private:
     void createChoices();
     void createPercentControls();
+    void createScheduleControls();
     void createCheckBoxes();
     void createDictionaryField(const QFont &formFont);
     void createButtonsAndTabOrder();
@@ -49,6 +50,7 @@ private:
     // Puts the options into the controls without the effects of a change.
     void showSettings();
     void showPercentControls();
+    void showScheduleControls();
     void followAssessment();
     void chooseDictionary();
     void finish();
@@ -62,6 +64,10 @@ private:
     QButtonGroup *m_assessment;
     QLabel *m_thresholdLabel;
     QSpinBox *m_threshold;
+    QLabel *m_retentionLabel;
+    QSpinBox *m_retention;
+    QLabel *m_newPerDayLabel;
+    QSpinBox *m_newPerDay;
     QCheckBox *m_showCriterion;
     QCheckBox *m_showPicture;
     QCheckBox *m_commentAfterWrongAnswer;

@@ -53,8 +53,7 @@ int main(int argc, char *argv[])
     const bool kill = std::strcmp(argv[3], "kill") == 0;
 
     SilentPrompts prompts;
-    Application merko(prompts, QDir(folder).filePath(QStringLiteral("merko")),
-                      QDir(folder).filePath(QStringLiteral("journal")));
+    Application merko(prompts, QDir(folder).filePath(QStringLiteral("merko")), folder);
     merko.watchForTermination();
     merko.start();
     DrillWindow &window = merko.drillWindow();

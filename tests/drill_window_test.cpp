@@ -105,7 +105,7 @@ TEST_F(DrillWindowTest, AWriteBackAKillCutShortIsFinishedAtTheNextStart)
     WriteBytes(file, "pes / r Hund\r\n");
     FileStamp stamp;
     ReadFileBytes(file, &stamp);
-    WriteJournal(program.path(QStringLiteral("journal")))
+    WriteJournal(program.path(QStringLiteral("data/journal")))
         .begin(file, answered, stamp.hash, 14, false);
     WriteBytes(file + QStringLiteral(".Qw3Er5"), answered);
     program.startNaming(file);

@@ -20,9 +20,20 @@ bool CurrentDictionary::isFileOf(const QString &fileName) const
     return !m_vocabulary.path.isEmpty() && SameFile(fileName, m_vocabulary.path);
 }
 
+bool CurrentDictionary::holdsLock() const
+{
+    return !m_vocabulary.path.isEmpty() && m_lock.holds(m_vocabulary.path);
+}
+
+WriteBack CurrentDictionary::saveAnswers()
+{
+    const QString path = m_vocabulary.path;
+    return SaveVocabulary(m_vocabulary, m_journal, [this, path] { emit answersSettled(path); });
+}
+
 DictionaryResult CurrentDictionary::open(const QString &fileName, Sharing sharing)
 {
-    SaveVocabulary(m_vocabulary, m_journal);
+    saveAnswers();
     const QString path = ResolvedPath(fileName);
     // The new file's lock is taken aside and kept only once the file has been read, so that
     // a dictionary that stays current keeps its own.
@@ -56,7 +67,7 @@ DictionaryResult CurrentDictionary::tryWriteBack()
 {
     DictionaryResult result;
     try {
-        const WriteBack written = SaveVocabulary(m_vocabulary, m_journal);
+        const WriteBack written = saveAnswers();
         result.becameUtf8 = written.becameUtf8;
         for (const QString &pair : written.unstoredPairs) {
             if (!m_unstoredTold.contains(pair)) {
@@ -94,11 +105,13 @@ DictionaryResult CurrentDictionary::writeBackBeforeLeaving()
 void CurrentDictionary::discardAnswers()
 {
     m_vocabulary.markSaved();
+    emit answersSettled(m_vocabulary.path);
 }
 
 void CurrentDictionary::saveElsewhere(const QString &target)
 {
     m_vocabulary.stamp = WriteVocabularyFile(target, m_vocabulary, m_journal);
+    emit answersSettled(m_vocabulary.path);
     m_vocabulary.path = ResolvedPath(target);
     m_vocabulary.markSaved();
     m_lock.lock(m_vocabulary.path);
@@ -108,7 +121,7 @@ QString CurrentDictionary::setAsideFor(const QString &fileName)
 {
     if (!isFileOf(fileName))
         return {};
-    SaveVocabulary(m_vocabulary, m_journal);
+    saveAnswers();
     return std::exchange(m_vocabulary.path, QString());
 }
 
@@ -126,7 +139,7 @@ int CurrentDictionary::importInto(const QString &source, const QString &target,
                             .arg(source));
     // The answers belong to the file as it is now, not to the pairs that replace it.
     if (isFileOf(target))
-        SaveVocabulary(m_vocabulary, m_journal);
+        saveAnswers();
     // Windows-1250 when every character fits, UTF-8 with its byte order mark otherwise.
     const Vocabulary dictionary = DictionaryFromImport(imported);
     WriteVocabularyFile(target, dictionary, m_journal);

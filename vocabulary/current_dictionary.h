@@ -51,6 +51,8 @@ public:
     const QString &path() const { return m_vocabulary.path; }
     // The name leads to this dictionary's file.
     bool isFileOf(const QString &fileName) const;
+    // No other copy of the program had the file open when it was opened here.
+    bool holdsLock() const;
 
     // Makes the file current: unsaved answers are written back, then the file is read and its
     // full name (resolved against the working directory now) becomes the path. HeldElsewhere,
@@ -89,9 +91,14 @@ signals:
     // The file was read again after another writer changed it: for every old position
     // (index: position - 1) the new one, 0 when the pair is gone.
     void pairsMoved(const QList<int> &newPositions);
+    // Every answer counted on the dictionary of that file so far is in a file now, or was
+    // given up by the user. Sent while the write's journal entry still exists.
+    void answersSettled(const QString &path);
 
 private:
     DictionaryResult tryWriteBack();
+    // Writes the answers back to the file; throws FileError.
+    WriteBack saveAnswers();
 
     Vocabulary m_vocabulary;
     DictionaryLock m_lock;

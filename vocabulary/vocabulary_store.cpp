@@ -84,7 +84,8 @@ QStringList UnstoredPairs(const Vocabulary &vocabulary)
     return pairs;
 }
 
-WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal)
+WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal,
+                         const std::function<void()> &stored)
 {
     WriteBack result;
     if (vocabulary.path.isEmpty() || vocabulary.count() == 0 || !vocabulary.hasUnsavedAnswers())
@@ -110,8 +111,8 @@ WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal)
     }
     result.unstoredPairs = UnstoredPairs(vocabulary);
     TextEncoding used = vocabulary.encoding;
-    vocabulary.stamp
-        = journal.write(path, FormatVocabularyFile(vocabulary, &used), vocabulary.stamp.hash);
+    vocabulary.stamp = journal.write(path, FormatVocabularyFile(vocabulary, &used),
+                                     vocabulary.stamp.hash, stored);
     result.becameUtf8
         = vocabulary.encoding == TextEncoding::Windows1250 && used != TextEncoding::Windows1250;
     vocabulary.encoding = used;

@@ -33,8 +33,10 @@ struct WriteBack
 // the answers are added to its counters pair by pair first, so that nothing of either is lost.
 // Throws FileError when the file cannot be read again or written; the dictionary in memory
 // then keeps every answer.
-// The new content waits in `journal` until the file holds it.
-WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal = WriteJournal());
+// The new content waits in `journal` until the file holds it; `stored` runs once the file
+// holds the answers, before the journal lets the content go.
+WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal = WriteJournal(),
+                         const std::function<void()> &stored = {});
 
 // The answered pairs whose lines cannot hold counters ('@' before '/', or text after it that
 // is no counters): their answers are not stored in the file.
