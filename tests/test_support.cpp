@@ -56,9 +56,29 @@ int InChild(const std::function<int()> &body)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
 }
 
-bool MountTinyDisk(const QString &folder)
+namespace {
+
+bool ownMountNamespace()
 {
     return unshare(CLONE_NEWNS) == 0
-           && mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
-           && mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=16k") == 0;
+           && mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+} // namespace
+
+bool MountTinyDisk(const QString &folder, const char *size)
+{
+    const QByteArray options = QByteArray("size=") + size;
+    return ownMountNamespace()
+           && mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options.constData())
+                  == 0;
+}
+
+bool MountReadOnly(const QString &folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    return ownMountNamespace()
+           && mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) == 0
+           && mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr)
+                  == 0;
 }

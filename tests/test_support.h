@@ -21,9 +21,12 @@ inline QString U(const char *utf8)
 // Runs `body` in a child process and gives its exit code; 77 means the child could not set up
 // what it needed (the test is then skipped), 99 that it threw.
 int InChild(const std::function<int()> &body);
-// In a child process: a file system of 16 kB of its own at the folder, in a mount namespace
-// of its own, for a disk that fills up. False where that is not allowed.
-bool MountTinyDisk(const QString &folder);
+// In a child process: a file system of `size` (16 kB unless given) of its own at the folder, in
+// a mount namespace of its own, for a disk that fills up. False where that is not allowed.
+bool MountTinyDisk(const QString &folder, const char *size = "16k");
+// In a child process: the folder as it is, but read-only, in a mount namespace of its own
+// (root writes wherever permission bits forbid it, but not on a read-only mount).
+bool MountReadOnly(const QString &folder);
 
 // Lets GoogleTest print QString values in failure messages.
 void PrintTo(const QString &text, std::ostream *out);

@@ -1,0 +1,373 @@
+#include "drill/drill_session.h"
+#include "history/review_history.h"
+#include "settings/settings.h"
+#include "test_support.h"
+#include "vocabulary/current_dictionary.h"
+#include "vocabulary/vocabulary_file.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QUuid>
+#include <QVariant>
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// One value that a query of the database at `path` gives, read through a connection of its
+// own, as another program would.
+QVariant queryValue(const QString &path, const QString &statement)
+{
+    const QString name = QUuid::createUuid().toString();
+    QVariant value;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (db.open()) {
+            QSqlQuery query(db);
+            if (query.exec(statement) && query.next())
+                value = query.value(0);
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return value;
+}
+
+const PairText Dog{QStringLiteral("pes"), QString(), QStringLiteral("r Hund"), QString()};
+const PairText Cat{QStringLiteral("kočka "), QStringLiteral("zvíře"), QStringLiteral("e Katze"),
+                   QString()};
+
+class ReviewHistoryTest : public testing::Test
+{
+protected:
+    QString path(const char *name) const { return QDir(dir.path()).filePath(QLatin1String(name)); }
+    QString database() const { return HistoryFilePath(dir.path()); }
+    static AnswerRecord answer(const PairText &pair, int side, Grade grade, qint64 atMs,
+                               const QString &dictionary = QStringLiteral("/d/lekce.slv"))
+    {
+        return {atMs, {pair, side}, grade, QStringLiteral("typed"), 1500, dictionary};
+    }
+    QVariant value(const char *statement) const
+    {
+        return queryValue(database(), QLatin1String(statement));
+    }
+    // Keeps what the history tells the user, in order, in messages.
+    void listen(ReviewHistory &history)
+    {
+        QObject::connect(&history, &ReviewHistory::troubled,
+                         [this](const QString &text) { messages.append(text); });
+    }
+
+    QTemporaryDir dir;
+    QStringList messages;
+};
+
+TEST_F(ReviewHistoryTest, EachAnswerAddsARowAndUpdatesItsCardInOneStep)
+{
+    ReviewHistory history(database());
+    std::optional<Card> expected;
+    for (const auto &[day, grade] :
+         {std::pair{0, Grade::Good}, {3, Grade::Hard}, {14, Grade::Again}}) {
+        const qint64 at = day * MsPerDay;
+        expected = ReviewCard(expected, grade, at, 0.9);
+        EXPECT_EQ(history.record(answer(Dog, 1, grade, at), 0.9), expected);
+    }
+    history.record(answer(Dog, 2, Grade::Good, 0), 0.9); // the other direction is its own card
+    history.record(answer(Cat, 1, Grade::Good, 0), 0.9);
+
+    // Another copy of the program reads the same cards, identified by the pairs' texts.
+    ReviewHistory other(database());
+    const QHash<CardKey, Card> cards = other.cardsOf({Dog});
+    ASSERT_EQ(cards.size(), 2);
+    EXPECT_EQ(cards.value({Dog, 1}), *expected);
+    EXPECT_EQ(cards.value({Dog, 2}).reviews, 1);
+    EXPECT_EQ(other.cardsOf({Cat}).value({Cat, 1}).reviews, 1) << "a comment is part of the pair";
+    EXPECT_EQ(other.answerCount(), 5);
+    EXPECT_EQ(value("SELECT group_concat(grade || ':' || direction || ':' || typed || ':' || "
+                    "duration_ms || ':' || dictionary || ':' || settled, '|') FROM reviews "
+                    "WHERE side1 = 'pes'"),
+              QStringLiteral("3:1:typed:1500:/d/lekce.slv:0|2:1:typed:1500:/d/lekce.slv:0|"
+                             "1:1:typed:1500:/d/lekce.slv:0|3:2:typed:1500:/d/lekce.slv:0"));
+    EXPECT_EQ(value("PRAGMA journal_mode"), QStringLiteral("wal"));
+}
+
+TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
+{
+    {
+        ReviewHistory history(database());
+        ASSERT_TRUE(history.ensureOpen());
+        history.record(answer(Dog, 1, Grade::Good, 0), 0.9);
+    }
+    EXPECT_EQ(value("PRAGMA user_version").toInt(), ReviewHistory::SchemaVersion);
+    {
+        ReviewHistory again(database());
+        EXPECT_EQ(again.answerCount(), 1) << "opening again keeps what is there";
+    }
+
+    // A database written by a later version of the program is neither used nor changed.
+    queryValue(database(), QStringLiteral("PRAGMA user_version = 99"));
+    const QByteArray before = ReadBytes(database());
+    ReviewHistory later(database());
+    listen(later);
+    EXPECT_FALSE(later.record(answer(Dog, 1, Grade::Good, MsPerDay), 0.9));
+    EXPECT_FALSE(later.record(answer(Dog, 1, Grade::Good, MsPerDay), 0.9));
+    ASSERT_EQ(messages.size(), 1) << "told once";
+    EXPECT_TRUE(messages.first().contains(QStringLiteral("novější verze")));
+    EXPECT_EQ(ReadBytes(database()), before);
+}
+
+TEST_F(ReviewHistoryTest, ADamagedDatabaseIsSetAsideAndANewOneStarted)
+{
+    const QByteArray damaged = QByteArray("SQLite format 3") + QByteArray(5000, '\x17');
+    WriteBytes(database(), damaged);
+    ReviewHistory history(database());
+    listen(history);
+    EXPECT_TRUE(history.record(answer(Dog, 1, Grade::Good, 0), 0.9)) << "a new one works";
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.first().contains(QStringLiteral("poškozená")));
+    const QStringList aside
+        = QDir(dir.path()).entryList({QStringLiteral("history-poskozena-*.sqlite")});
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(ReadBytes(path(qPrintable(aside.first()))), damaged) << "kept as it was";
+    EXPECT_TRUE(messages.first().contains(aside.first()));
+    EXPECT_EQ(history.answerCount(), 1);
+}
+
+// The history in a child process whose folder became read-only or is a disk that fills up:
+// the answers fail, the user is told once, and what was there before stays.
+TEST_F(ReviewHistoryTest, AReadOnlyOrFullDiskIsToldOnceAndKeepsWhatWasThere)
+{
+    {
+        ReviewHistory history(database());
+        history.record(answer(Dog, 1, Grade::Good, 0), 0.9);
+    }
+    const int readOnly = InChild([&] {
+        if (!MountReadOnly(dir.path()))
+            return 77;
+        ReviewHistory history(database());
+        listen(history);
+        const bool failed = !history.record(answer(Cat, 1, Grade::Good, 0), 0.9)
+                            && !history.record(answer(Cat, 1, Grade::Good, 1), 0.9);
+        return failed && messages.size() == 1
+                       && messages.first().contains(QStringLiteral("nelze použít"))
+                   ? 0
+                   : 1;
+    });
+    if (readOnly == 77)
+        GTEST_SKIP() << "mounts are not allowed here";
+    EXPECT_EQ(readOnly, 0);
+    EXPECT_EQ(ReviewHistory(database()).answerCount(), 1);
+
+    const QString tiny = path("tiny");
+    QDir().mkpath(tiny);
+    const int full = InChild([&] {
+        if (!MountTinyDisk(tiny, "128k"))
+            return 77;
+        ReviewHistory history(HistoryFilePath(tiny));
+        listen(history);
+        AnswerRecord long_ = answer(Dog, 1, Grade::Good, 0);
+        long_.typed = QString(4000, QLatin1Char('x'));
+        int recorded = 0;
+        while (recorded < 1000 && history.record(long_, 0.9))
+            ++recorded;
+        const bool toldOnce = !history.record(long_, 0.9) && messages.size() == 1;
+        // What was committed before the disk filled up is all there.
+        return recorded > 0 && recorded < 1000 && toldOnce
+                       && queryValue(HistoryFilePath(tiny),
+                                     QStringLiteral("SELECT count(*) FROM reviews"))
+                                  .toInt()
+                              == recorded
+                   ? 0
+                   : 1;
+    });
+    EXPECT_EQ(full, 0);
+}
+
+TEST_F(ReviewHistoryTest, TwoCopiesAnsweringAtOnceLoseNothing)
+{
+    ReviewHistory(database()).ensureOpen();
+    constexpr int Answers = 150;
+    pid_t children[2];
+    for (int copy = 0; copy < 2; ++copy) {
+        children[copy] = fork();
+        if (children[copy] == 0) {
+            int recorded = 0;
+            {
+                ReviewHistory history(database());
+                for (int i = 0; i < Answers; ++i)
+                    recorded += history.record(answer(Dog, 1, Grade::Good, i), 0.9) ? 1 : 0;
+            }
+            _exit(recorded == Answers ? 0 : 1);
+        }
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    ReviewHistory history(database());
+    EXPECT_EQ(history.answerCount(), 2 * Answers);
+    EXPECT_EQ(history.cardsOf({Dog}).value({Dog, 1}).reviews, 2 * Answers)
+        << "every answer built on the card as the other copy left it";
+}
+
+TEST_F(ReviewHistoryTest, AnswersAreSettledByTheirOwnRunOrAllAtOnce)
+{
+    const QString lesson = QStringLiteral("/d/lekce.slv");
+    ReviewHistory mine(database());
+    ReviewHistory other(database());
+    mine.record(answer(Dog, 1, Grade::Good, 0, lesson), 0.9);
+    mine.record(answer(Cat, 1, Grade::Again, 1, lesson), 0.9);
+    other.record(answer(Dog, 2, Grade::Good, 2, lesson), 0.9);
+    other.record(answer(Dog, 1, Grade::Good, 3, QStringLiteral("/d/jiny.slv")), 0.9);
+
+    const QList<UnsettledAnswer> waiting = mine.unsettledAnswers(lesson);
+    ASSERT_EQ(waiting.size(), 3);
+    EXPECT_EQ(waiting.at(1).card, (CardKey{Cat, 1}));
+    EXPECT_EQ(waiting.at(1).grade, Grade::Again);
+
+    mine.settle(lesson);
+    ASSERT_EQ(mine.unsettledAnswers(lesson).size(), 1) << "the other run's answer waits";
+    mine.adopt({mine.unsettledAnswers(lesson).first().id});
+    mine.settle(lesson);
+    EXPECT_TRUE(mine.unsettledAnswers(lesson).isEmpty());
+
+    other.settleAll(QStringLiteral("/d/jiny.slv"));
+    EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE settled = 0").toInt(), 0);
+}
+
+// The drill over a dictionary in a temporary folder, with its history and a clock of the test.
+class DrillHistoryTest : public ReviewHistoryTest
+{
+protected:
+    void open(const char *lines)
+    {
+        WriteBytes(path("lekce.slv"), Cp1250(lines));
+        dictionary.setJournalFolder(path("journal"));
+        drill.keepHistory(history, [this] { return now; });
+        dictionary.open(path("lekce.slv"), CurrentDictionary::Sharing::RespectOtherCopies);
+    }
+    Vocabulary fileNow() const
+    {
+        Vocabulary read;
+        ReadVocabularyFile(path("lekce.slv"), read);
+        return read;
+    }
+
+    qint64 now = 1000 * MsPerDay;
+    CurrentDictionary dictionary;
+    Settings settings;
+    ReviewHistory history{HistoryFilePath(dir.path())};
+    DrillSession drill{dictionary, settings};
+};
+
+struct GradeCase
+{
+    const char *name;
+    const char *typed; // null: F1 reveals the answer
+    AssessmentMode assessment;
+    Grade grade;
+    int errors;
+};
+
+class GradeTest : public DrillHistoryTest, public testing::WithParamInterface<GradeCase>
+{
+};
+
+TEST_P(GradeTest, TheJudgeGradesTheAnswerAndTheRowIsSettledOnceTheFileHoldsIt)
+{
+    const GradeCase &row = GetParam();
+    settings.assessment = row.assessment;
+    settings.threshold = 50;
+    open("nemocnice / s Krankenhaus\r\n");
+    now += 2500; // from the offer to Enter
+    if (row.typed)
+        drill.checkAnswer(QString::fromUtf8(row.typed));
+    else
+        drill.revealAndCount(QStringLiteral("s K"));
+    EXPECT_EQ(value("SELECT group_concat(grade || ':' || typed || ':' || duration_ms || ':' || "
+                    "direction || ':' || (dictionary = '"
+                    + path("lekce.slv").toUtf8() + "') || ':' || settled) FROM reviews")
+                  .toString(),
+              QStringLiteral("%1:%2:2500:1:1:1")
+                  .arg(int(row.grade))
+                  .arg(QString::fromUtf8(row.typed ? row.typed : "s K")));
+    EXPECT_EQ(fileNow().at(1).errors[1], row.errors);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Judge, GradeTest,
+    testing::Values(
+        GradeCase{"exact_is_good", "s Krankenhaus", AssessmentMode::ExactMatch, Grade::Good, 0},
+        GradeCase{"a_typo_accepted_is_hard", "s Krankenhuas", AssessmentMode::PercentMatch, Grade::Hard,
+                  0},
+        GradeCase{"wrong_is_again", "e Katze", AssessmentMode::PercentMatch, Grade::Again, 1},
+        GradeCase{"revealed_is_again", nullptr, AssessmentMode::ExactMatch, Grade::Again, 1}),
+    [](const testing::TestParamInfo<GradeCase> &info) { return std::string(info.param.name); });
+
+TEST_F(DrillHistoryTest, AnAnswerTheFileDidNotGetIsAddedOnceAtTheNextOpen)
+{
+    // A run killed after the history got its answers, before the file did.
+    {
+        ReviewHistory killed(HistoryFilePath(dir.path()));
+        killed.record(answer(Dog, 1, Grade::Again, now, path("lekce.slv")), 0.9);
+        killed.record(answer(Dog, 2, Grade::Good, now, path("lekce.slv")), 0.9);
+        killed.record(answer({QStringLiteral("kůň"), {}, QStringLiteral("s Pferd"), {}}, 1,
+                             Grade::Good, now, path("lekce.slv")),
+                      0.9);
+    }
+    open("pes / r Hund\r\nkočka / e Katze\r\n");
+    EXPECT_EQ(drill.restoreUnsavedAnswers(), 2) << "the third pair is no longer in the file";
+    const Counters restored{1, 1, 1, 0};
+    EXPECT_EQ(CountersOf(fileNow().at(1)), restored);
+    EXPECT_EQ(drill.restoreUnsavedAnswers(), 0) << "never twice";
+    dictionary.open(path("lekce.slv"), CurrentDictionary::Sharing::RespectOtherCopies);
+    EXPECT_EQ(drill.restoreUnsavedAnswers(), 0);
+    EXPECT_EQ(CountersOf(fileNow().at(1)), restored);
+}
+
+TEST_F(DrillHistoryTest, AnswersWaitWhileAnotherCopyHasTheFileOrAreSettledByAFinishedWrite)
+{
+    ReviewHistory killed(HistoryFilePath(dir.path()));
+    killed.record(answer(Dog, 1, Grade::Again, now, path("lekce.slv")), 0.9);
+    WriteBytes(path("lekce.slv"), "pes / r Hund\r\n");
+    DictionaryLock elsewhere;
+    ASSERT_EQ(elsewhere.lock(path("lekce.slv")), DictionaryLock::Result::Locked);
+    drill.keepHistory(history, [this] { return now; });
+    dictionary.open(path("lekce.slv"), CurrentDictionary::Sharing::ShareWithOtherCopies);
+    EXPECT_EQ(drill.restoreUnsavedAnswers(), 0) << "the other copy may still write it";
+    EXPECT_EQ(history.unsettledAnswers(path("lekce.slv")).size(), 1);
+
+    // The start-up finished the killed run's write: the file holds the answer already.
+    history.settleAll(path("lekce.slv"));
+    elsewhere.unlock();
+    dictionary.open(path("lekce.slv"), CurrentDictionary::Sharing::RespectOtherCopies);
+    EXPECT_EQ(drill.restoreUnsavedAnswers(), 0);
+    EXPECT_EQ(CountersOf(fileNow().at(1)), (Counters{0, 0, 0, 0}));
+}
+
+TEST_F(DrillHistoryTest, TheScheduleOffersTheDueCardAndCountsTheDay)
+{
+    history.record(answer(Cat, 1, Grade::Good, now - 30 * MsPerDay), 0.9);
+    history.record(answer(Dog, 1, Grade::Good, now - MsPerDay / 2), 0.9);
+    settings.pairChoice = PairChoice::BySchedule;
+    open("pes / r Hund\r\nkočka {zvíře} / e Katze\r\nkůň / s Pferd\r\n");
+    EXPECT_EQ(drill.state().currentPosition, 2) << "overdue for weeks";
+    EXPECT_EQ(drill.scheduleCounts(), (ScheduleCounts{1, 1}));
+    drill.checkAnswer(QStringLiteral("e Katze"));
+    EXPECT_EQ(drill.scheduleCounts(), (ScheduleCounts{0, 1}));
+    drill.offerNextPair();
+    EXPECT_EQ(drill.state().currentPosition, 3) << "then the new pair";
+
+    // Without its history the schedule falls back to offer counts.
+    settings.pairChoice = PairChoice::ByOffers;
+    EXPECT_FALSE(drill.scheduleCounts());
+}
+
+} // namespace
