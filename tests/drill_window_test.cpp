@@ -4,6 +4,7 @@
 #include "app/application.h"
 #include "core/text_file.h"
 #include "core/write_journal.h"
+#include "history/review_history.h"
 #include "drill/drill_window.h"
 #include "settings/settings_dialog.h"
 #include "test_support.h"
@@ -113,6 +114,46 @@ TEST_F(DrillWindowTest, AWriteBackAKillCutShortIsFinishedAtTheNextStart)
     EXPECT_TRUE(program.prompts.texts("notice").first().contains(U("dokončil")));
     EXPECT_EQ(context().dictionary.vocabulary().at(1).offers[1], 4);
     EXPECT_FALSE(QFile::exists(file + QStringLiteral(".Qw3Er5")));
+}
+
+// A run killed after the history got an answer but before the dictionary did: the next start
+// adds it to the dictionary, once the window is drawn, and says so.
+TEST_F(DrillWindowTest, AnAnswerTheDictionaryMissedIsRestoredAtTheNextStart)
+{
+    const QString file = program.path(QStringLiteral("lekce.slv"));
+    ReviewHistory(program.path(QStringLiteral("data/history.sqlite")))
+        .record({0,
+                 {{QStringLiteral("pes"), {}, QStringLiteral("r Hund"), {}}, 1},
+                 Grade::Again,
+                 QStringLiteral("x"),
+                 900,
+                 file},
+                0.9);
+    program.startWith("pes / r Hund\r\n");
+    ASSERT_EQ(program.prompts.texts("notice").size(), 1);
+    EXPECT_TRUE(program.prompts.texts("notice").first().contains(U("doplnil")));
+    EXPECT_TRUE(ReadBytes(file).endsWith(" @    1,    0,    1,    0\r\n"));
+}
+
+// A drill by the review schedule records every answer in the history of the user's data
+// folder, settled once the dictionary holds it.
+TEST_F(DrillWindowTest, ADrillByTheScheduleRecordsEachAnswer)
+{
+    program.startWith("pes / r Hund\r\n", "Cetnost=3\r\n");
+    auto *answer = child<QLineEdit>(form(), "Edit2");
+    QTest::keyClicks(answer, QStringLiteral("r Hund"));
+    QTest::keyClick(answer, Qt::Key_Return);
+    QTest::keyClick(child<QPushButton>(form(), "Button1"), Qt::Key_Return);
+    QTest::keyClicks(answer, QStringLiteral("x"));
+    QTest::keyClick(answer, Qt::Key_Return);
+    ReviewHistory history(program.path(QStringLiteral("data/history.sqlite")));
+    EXPECT_EQ(history.answerCount(), 2);
+    EXPECT_TRUE(history.unsettledAnswers(program.path(QStringLiteral("lekce.slv"))).isEmpty());
+    EXPECT_EQ(history.cardsOf({{QStringLiteral("pes"), {}, QStringLiteral("r Hund"), {}}})
+                  .value({{QStringLiteral("pes"), {}, QStringLiteral("r Hund"), {}}, 1})
+                  .lapses,
+              1);
+    EXPECT_TRUE(child<QLabel>(form(), "ScheduleCounts")->isVisible());
 }
 
 // `merko SOUBOR`: the file named is opened and remembered instead of the last one chosen;

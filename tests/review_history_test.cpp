@@ -305,8 +305,8 @@ INSTANTIATE_TEST_SUITE_P(
     Judge, GradeTest,
     testing::Values(
         GradeCase{"exact_is_good", "s Krankenhaus", AssessmentMode::ExactMatch, Grade::Good, 0},
-        GradeCase{"a_typo_accepted_is_hard", "s Krankenhuas", AssessmentMode::PercentMatch, Grade::Hard,
-                  0},
+        GradeCase{"a_typo_accepted_is_hard", "s Krankenhuas", AssessmentMode::PercentMatch,
+                  Grade::Hard, 0},
         GradeCase{"wrong_is_again", "e Katze", AssessmentMode::PercentMatch, Grade::Again, 1},
         GradeCase{"revealed_is_again", nullptr, AssessmentMode::ExactMatch, Grade::Again, 1}),
     [](const testing::TestParamInfo<GradeCase> &info) { return std::string(info.param.name); });

@@ -120,6 +120,29 @@ TEST_F(SettingsDialogTest, ChoosingTheOfferedSideActsAtOnce)
     EXPECT_EQ(context().settings.pairChoice, PairChoice::AtRandom);
 }
 
+// Choosing by the review schedule shows its two numbers, and the drill window its day at once.
+TEST_F(SettingsDialogTest, TheReviewScheduleShowsItsNumbersAndTheDrillItsDay)
+{
+    program.writeFile(QStringLiteral("a.slv"), "pes / r Hund\r\nkočka / e Katze\r\n");
+    start(("[Setup]\r\nSlovnik=" + program.path("a.slv").toStdString() + "\r\n").c_str());
+    auto *counts = child<QLabel>(program.form(), "ScheduleCounts");
+    EXPECT_FALSE(shown("RetentionSpin"));
+    EXPECT_FALSE(counts->isVisible());
+    item("RadioGroup1", 3)->click();
+    EXPECT_EQ(context().settings.pairChoice, PairChoice::BySchedule);
+    EXPECT_TRUE(shown("RetentionSpin"));
+    EXPECT_TRUE(shown("NewPerDaySpin"));
+    EXPECT_TRUE(counts->isVisible());
+    EXPECT_EQ(counts->text(), U("k opakování dnes: 0\nnových: 2"));
+    child<QSpinBox>(*form2, "NewPerDaySpin")->setValue(1);
+    EXPECT_EQ(counts->text(), U("k opakování dnes: 0\nnových: 1"));
+    child<QSpinBox>(*form2, "RetentionSpin")->setValue(80);
+    EXPECT_EQ(context().settings.desiredRetention, 80);
+    item("RadioGroup1", 0)->click();
+    EXPECT_FALSE(shown("RetentionSpin"));
+    EXPECT_FALSE(counts->isVisible());
+}
+
 TEST_F(SettingsDialogTest, UntickingThePictureHidesItAtOnce)
 {
     program.writeFile(QStringLiteral("a.slv"), "pes / r Hund\r\n");

@@ -104,6 +104,37 @@ TEST_F(SettingsFileTest, UnreadableValuesGiveTheirDefaults)
     EXPECT_EQ(read("ProcHodnoc=50\n[Setup]\n").threshold, 90);
 }
 
+// The review schedule is 3; its two numbers are kept in their ranges, and stay out of a file
+// until they differ from their defaults (or the file has them already).
+TEST_F(SettingsFileTest, TheReviewScheduleAndItsNumbersAreReadAndWrittenOnlyWhenUsed)
+{
+    EXPECT_EQ(read("[Setup]\nCetnost=3\n").pairChoice, PairChoice::BySchedule);
+    EXPECT_EQ(read("[Setup]\nCetnost=4\n").pairChoice, PairChoice::AtRandom);
+    const Settings low = read("[Setup]\nRetence=50\nNovychDenne=-4\n");
+    EXPECT_EQ(low.desiredRetention, 70);
+    EXPECT_EQ(low.newPerDay, 0);
+    const Settings high = read("[Setup]\nRetence=99\nNovychDenne=123456\n");
+    EXPECT_EQ(high.desiredRetention, 97);
+    EXPECT_EQ(high.newPerDay, MaximumNewPerDay);
+    EXPECT_EQ(read("[Setup]\nRetence=x\n").desiredRetention, 90);
+
+    QFile::remove(iniPath());
+    Settings settings;
+    settings.pairChoice = PairChoice::BySchedule;
+    WriteSettings(settings, dir.path());
+    EXPECT_FALSE(ReadBytes(iniPath()).contains("Retence")) << "defaults stay out";
+    settings.desiredRetention = 85;
+    WriteSettings(settings, dir.path());
+    EXPECT_TRUE(ReadBytes(iniPath()).endsWith("Komentar=0\r\nRetence=85\r\n"));
+    settings.desiredRetention = 90;
+    WriteSettings(settings, dir.path());
+    EXPECT_TRUE(ReadBytes(iniPath()).endsWith("Komentar=0\r\nRetence=90\r\n"))
+        << "a key the file has is kept up to date";
+    Settings back;
+    ReadSettings(back, dir.path());
+    EXPECT_EQ(back, settings);
+}
+
 TEST_F(SettingsFileTest, TheDictionaryIsOpenedOnlyWhenItExists)
 {
     const QString existing = QDir(dir.path()).filePath(QStringLiteral("lekce č.slv"));
