@@ -45,7 +45,7 @@ inline constexpr char SettingsFileName[] = "Merko.ini";
 inline constexpr char SettingsSection[] = "Setup";
 inline constexpr int MinimumRetention = 70;
 inline constexpr int MaximumRetention = 97;
-inline constexpr int MaximumNewPerDay = 9999;
+inline constexpr int MaximumNewPerDay = 999;
 
 // The directory of the program's executable, given its full path.
 QString ProgramDirectory(const QString &executablePath);

@@ -118,10 +118,10 @@ void SettingsDialog::createScheduleControls()
                             int top, int minimum, int maximum) {
         auto *caption = new QLabel(text, this);
         caption->setObjectName(QLatin1String(labelName));
-        caption->setGeometry(184, top, 108, 22);
+        caption->setGeometry(180, top, 116, 22);
         auto *spin = new RangeCorrectingSpinBox(this);
         spin->setObjectName(QLatin1String(spinName));
-        spin->setGeometry(292, top, 53, 22);
+        spin->setGeometry(297, top, 48, 22);
         spin->setRange(minimum, maximum);
         spin->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
         caption->setBuddy(spin);
