@@ -61,12 +61,16 @@ void Application::start(const QString &file)
     // With its frame known, the window is kept wholly inside the screen.
     KeepOnScreen(m_drillWindow.get());
     startUp(file);
-    // The history is opened once the window is drawn.
-    QTimer::singleShot(0, this, &Application::catchUpWithHistory);
+    // The history is opened once the window has been drawn (eventFilter), or after a second
+    // should it never be.
+    m_awaitingFirstPaint = true;
+    QTimer::singleShot(1000, this, &Application::catchUpWithHistory);
 }
 
 void Application::catchUpWithHistory()
 {
+    if (m_historyReady)
+        return;
     // Writes finished at start-up hold the answers that waited for them.
     for (const QString &path : std::exchange(m_finishedWrites, {}))
         m_context->history.settleAll(path);
@@ -199,6 +203,14 @@ bool Application::eventFilter(QObject *watched, QEvent *event)
     // decides, and can always close.
     if (watched == m_drillWindow.get() && event->type() == QEvent::Close)
         writeBackBeforeLeaving();
+    // The window and its fields are painted in this one pass: the history waits until it has
+    // ended and what it posted (the fields' own paints come after this one) has run.
+    if (watched == m_drillWindow.get() && event->type() == QEvent::Paint && m_awaitingFirstPaint) {
+        m_awaitingFirstPaint = false;
+        QTimer::singleShot(0, this, [this] {
+            QTimer::singleShot(0, this, &Application::catchUpWithHistory);
+        });
+    }
     return QObject::eventFilter(watched, event);
 }
 

@@ -124,6 +124,7 @@ private:
     std::unique_ptr<AppContext> m_context;
     QStringList m_finishedWrites; // files whose interrupted writes the start-up finished
     bool m_historyReady = false;  // the start-up is over: the history may be opened
+    bool m_awaitingFirstPaint = false;
     std::unique_ptr<DrillWindow> m_drillWindow;
     // Children of the main window, created on first use.
     SettingsDialog *m_settingsDialog = nullptr;

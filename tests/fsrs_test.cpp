@@ -25,6 +25,11 @@ struct Sequence
     std::vector<Step> steps;
 };
 
+void PrintTo(const Sequence &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
 class FsrsSequenceTest : public testing::TestWithParam<Sequence>
 {
 };

@@ -276,6 +276,11 @@ struct GradeCase
     int errors;
 };
 
+void PrintTo(const GradeCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
 class GradeTest : public DrillHistoryTest, public testing::WithParamInterface<GradeCase>
 {
 };

@@ -50,6 +50,11 @@ struct ChoiceCase
     ScheduledChoice expected;
 };
 
+void PrintTo(const ChoiceCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
 class ScheduledChoiceTest : public testing::TestWithParam<ChoiceCase>
 {
 };
