@@ -180,7 +180,7 @@ int DrillSession::restoreUnsavedAnswers()
         ++restored;
     }
     // Settled with this run's next write-back of the file, and not before.
-    m_history->adopt(ids);
+    m_history->adopt(m_dictionary.path(), ids);
     if (restored > 0)
         saveAnswer();
     else

@@ -345,6 +345,7 @@ std::optional<Card> ReviewHistory::recordAnswer(const AnswerRecord &answer, doub
         return std::nullopt;
     }
     m_told = false;
+    m_unsettled.insert(answer.dictionary);
     return after;
 }
 
@@ -399,7 +400,7 @@ QList<UnsettledAnswer> ReviewHistory::unsettledAnswers(const QString &dictionary
     });
 }
 
-void ReviewHistory::adopt(const QList<qint64> &ids)
+void ReviewHistory::adopt(const QString &dictionary, const QList<qint64> &ids)
 {
     guarded([&] {
         if (ids.isEmpty() || !ensureOpen() || !execute(QStringLiteral("BEGIN IMMEDIATE")))
@@ -415,23 +416,35 @@ void ReviewHistory::adopt(const QList<qint64> &ids)
                 return;
             }
         }
-        execute(QStringLiteral("COMMIT"));
+        if (execute(QStringLiteral("COMMIT")))
+            m_unsettled.insert(dictionary);
     });
 }
 
 void ReviewHistory::settle(const QString &dictionary)
 {
-    // Not open: this run has answered nothing that could wait here.
-    if (!m_open)
+    // A settling that failed before is tried again with this one; a dictionary without
+    // answers of this run has nothing to settle.
+    if (m_unsettled.contains(dictionary))
+        m_toSettle.insert(dictionary);
+    if (m_toSettle.isEmpty())
         return;
     guarded([&] {
+        if (!ensureOpen())
+            return;
         QSqlQuery query(QSqlDatabase::database(m_connection, false));
         query.prepare(QStringLiteral("UPDATE reviews SET settled = 1"
                                      " WHERE settled = 0 AND dictionary = ? AND session = ?"));
-        query.addBindValue(textValue(dictionary));
-        query.addBindValue(m_session);
-        if (!query.exec())
-            failWith(query.lastError());
+        for (const QString &waiting : QSet<QString>(m_toSettle)) {
+            query.addBindValue(textValue(waiting));
+            query.addBindValue(m_session);
+            if (!query.exec()) {
+                failWith(query.lastError());
+                return;
+            }
+            m_toSettle.remove(waiting);
+            m_unsettled.remove(waiting);
+        }
     });
 }
 
@@ -455,8 +468,9 @@ qint64 ReviewHistory::answerCount()
         if (!ensureOpen())
             return 0;
         QSqlQuery query(QSqlDatabase::database(m_connection, false));
-        if (!query.exec(QStringLiteral("SELECT count(*) FROM reviews")) || !query.next())
-            return failWith(query.lastError()), 0;
-        return query.value(0).toLongLong();
+        if (query.exec(QStringLiteral("SELECT count(*) FROM reviews")) && query.next())
+            return query.value(0).toLongLong();
+        failWith(query.lastError());
+        return qint64(0);
     });
 }

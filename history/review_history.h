@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -84,9 +85,11 @@ public:
 
     // The answers of a dictionary that were not settled, oldest first.
     QList<UnsettledAnswer> unsettledAnswers(const QString &dictionary);
-    // These answers are this run's from now on: its next settling of their file settles them.
-    void adopt(const QList<qint64> &ids);
-    // This run's answers on the dictionary are in its file, or were given up.
+    // These answers on the dictionary are this run's from now on: its next settling of their
+    // file settles them.
+    void adopt(const QString &dictionary, const QList<qint64> &ids);
+    // This run's answers on the dictionary are in its file, or were given up. Should the
+    // history fail to take that, it is tried again with the next settling.
     void settle(const QString &dictionary);
     // Every answer on the dictionary is in its file: a write that a killed run left unfinished
     // has been completed.
@@ -129,6 +132,10 @@ private:
     bool m_told = false;       // the user knows that the history cannot be used
     bool m_keepClosed = false; // a later version's database: never written
     std::optional<Failure> m_failure;
+    // Dictionaries with answers of this run that may not be settled yet.
+    QSet<QString> m_unsettled;
+    // Dictionaries whose files hold this run's answers, still to be marked so.
+    QSet<QString> m_toSettle;
 };
 
 // The user's history database: history.sqlite in `dataFolder`.

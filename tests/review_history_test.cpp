@@ -234,11 +234,31 @@ TEST_F(ReviewHistoryTest, AnswersAreSettledByTheirOwnRunOrAllAtOnce)
 
     mine.settle(lesson);
     ASSERT_EQ(mine.unsettledAnswers(lesson).size(), 1) << "the other run's answer waits";
-    mine.adopt({mine.unsettledAnswers(lesson).first().id});
+    mine.adopt(lesson, {mine.unsettledAnswers(lesson).first().id});
     mine.settle(lesson);
     EXPECT_TRUE(mine.unsettledAnswers(lesson).isEmpty());
 
     other.settleAll(QStringLiteral("/d/jiny.slv"));
+    EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE settled = 0").toInt(), 0);
+}
+
+// The file holds the answer, but the history cannot take note of it at once: it is tried again
+// with the next settling, so that the answer is not added to the file a second time later.
+TEST_F(ReviewHistoryTest, ASettlingThatFailsIsTriedAgainWithTheNext)
+{
+    ReviewHistory history(database());
+    listen(history);
+    history.record(answer(Dog, 1, Grade::Good, 0, QStringLiteral("/d/a.slv")), 0.9);
+    history.settle(QStringLiteral("/d/jiny.slv")); // no answers there: nothing to do
+    queryValue(database(), QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE OF settled ON "
+                                          "reviews BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    history.settle(QStringLiteral("/d/a.slv"));
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE settled = 0").toInt(), 1);
+
+    queryValue(database(), QStringLiteral("DROP TRIGGER refuse"));
+    history.record(answer(Cat, 1, Grade::Good, 1, QStringLiteral("/d/b.slv")), 0.9);
+    history.settle(QStringLiteral("/d/b.slv"));
     EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE settled = 0").toInt(), 0);
 }
 
