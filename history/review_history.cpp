@@ -52,6 +52,13 @@ const QList<QStringList> &migrations()
                            " PRIMARY KEY (side1, comment1, side2, comment2, direction))"
                            " WITHOUT ROWID"),
         },
+        // The progress window's questions: a dictionary's answers by time, and whether a card
+        // was answered with a dictionary.
+        {
+            QStringLiteral("CREATE INDEX reviews_dictionary_time ON reviews(dictionary, at_ms)"),
+            QStringLiteral("CREATE INDEX reviews_card ON reviews(side1, comment1, side2, "
+                           "comment2, direction, dictionary)"),
+        },
     };
     return steps;
 }
@@ -459,6 +466,13 @@ void ReviewHistory::settleAll(const QString &dictionary)
         query.addBindValue(textValue(dictionary));
         if (!query.exec())
             failWith(query.lastError());
+    });
+}
+
+QSqlDatabase ReviewHistory::database()
+{
+    return guarded([&] {
+        return ensureOpen() ? QSqlDatabase::database(m_connection, false) : QSqlDatabase();
     });
 }
 

@@ -10,6 +10,7 @@
 
 #include <optional>
 
+class QSqlDatabase;
 class QSqlError;
 
 // A pair as the history knows it: both sides with their comments, as the merge of answers
@@ -68,7 +69,7 @@ class ReviewHistory : public QObject
     Q_OBJECT
 public:
     // The schema this program writes; a database of a later one is left alone.
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = 2;
 
     explicit ReviewHistory(QString path, QObject *parent = nullptr);
     ~ReviewHistory() override;
@@ -97,6 +98,9 @@ public:
 
     // How many answers the history holds.
     qint64 answerCount();
+    // The open database for questions of its own (the progress window); invalid when the
+    // history cannot be used.
+    QSqlDatabase database();
 
 signals:
     // The history cannot be used, or was damaged and replaced: what the user is told, once

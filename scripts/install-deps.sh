@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-translations-l10n libgl-dev libqt6sql6-sqlite
+    qt6-base-dev qt6-translations-l10n libgl-dev libqt6sql6-sqlite qt6-charts-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
 )

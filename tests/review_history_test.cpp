@@ -109,6 +109,16 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
         ReviewHistory again(database());
         EXPECT_EQ(again.answerCount(), 1) << "opening again keeps what is there";
     }
+    // A database of the first version gets the indexes of the second, and keeps its answers.
+    queryValue(database(), QStringLiteral("DROP INDEX reviews_dictionary_time"));
+    queryValue(database(), QStringLiteral("DROP INDEX reviews_card"));
+    queryValue(database(), QStringLiteral("PRAGMA user_version = 1"));
+    EXPECT_EQ(ReviewHistory(database()).answerCount(), 1);
+    EXPECT_EQ(value("PRAGMA user_version").toInt(), 2);
+    EXPECT_EQ(value("SELECT count(*) FROM sqlite_master WHERE name IN "
+                    "('reviews_dictionary_time', 'reviews_card')")
+                  .toInt(),
+              2);
 
     // A database written by a later version of the program is neither used nor changed.
     queryValue(database(), QStringLiteral("PRAGMA user_version = 99"));

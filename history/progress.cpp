@@ -1,0 +1,290 @@
+#include "progress.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <algorithm>
+
+namespace {
+
+// SQLite's local calendar day of a review, as the C library's local time gives it.
+const QString LocalDay = QStringLiteral("date(r.at_ms / 1000, 'unixepoch', 'localtime')");
+
+// Runs a statement with its values bound in order; false when it failed.
+bool run(QSqlQuery &query, const QString &statement, const QVariantList &values)
+{
+    query.setForwardOnly(true);
+    if (!query.prepare(statement))
+        return false;
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    return query.exec();
+}
+
+QString csvField(const QString &text)
+{
+    if (!text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char(','))
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+} // namespace
+
+HistoryProgress::HistoryProgress(QSqlDatabase database, QString dictionary, qint64 nowMs)
+    : m_database(std::move(database))
+    , m_dictionary(std::move(dictionary))
+    , m_nowMs(nowMs)
+    , m_today(QDateTime::fromMSecsSinceEpoch(nowMs).date())
+{}
+
+QString HistoryProgress::reviewScope() const
+{
+    return m_dictionary.isEmpty() ? QStringLiteral("1") : QStringLiteral("r.dictionary = ?");
+}
+
+// A card belongs to a dictionary once it was answered there.
+QString HistoryProgress::cardScope() const
+{
+    return m_dictionary.isEmpty()
+               ? QStringLiteral("1")
+               : QStringLiteral("EXISTS (SELECT 1 FROM reviews r WHERE r.side1 = c.side1 AND "
+                                "r.comment1 = c.comment1 AND r.side2 = c.side2 AND "
+                                "r.comment2 = c.comment2 AND r.direction = c.direction AND "
+                                "r.dictionary = ?)");
+}
+
+qint64 HistoryProgress::dayStartMs(int daysBack) const
+{
+    return m_today.addDays(-daysBack).startOfDay().toMSecsSinceEpoch();
+}
+
+bool HistoryProgress::hasAnswers() const
+{
+    QSqlQuery query(m_database);
+    QVariantList values;
+    if (!m_dictionary.isEmpty())
+        values.append(m_dictionary);
+    return run(query,
+               QStringLiteral("SELECT EXISTS (SELECT 1 FROM reviews r WHERE %1)").arg(reviewScope()),
+               values)
+           && query.next() && query.value(0).toBool();
+}
+
+QList<DayAnswers> HistoryProgress::answersPerDay(int days) const
+{
+    QList<DayAnswers> result;
+    for (int back = days - 1; back >= 0; --back)
+        result.append({m_today.addDays(-back)});
+    QVariantList values{dayStartMs(days - 1)};
+    if (!m_dictionary.isEmpty())
+        values.append(m_dictionary);
+    QSqlQuery query(m_database);
+    if (!run(query,
+             QStringLiteral("SELECT %1 AS day, sum(r.grade >= 3), sum(r.grade = 2), "
+                            "sum(r.grade = 1) FROM reviews r WHERE r.at_ms >= ? AND %2 "
+                            "GROUP BY day")
+                 .arg(LocalDay, reviewScope()),
+             values))
+        return result;
+    while (query.next()) {
+        const qint64 index = m_today.addDays(-(days - 1)).daysTo(
+            QDate::fromString(query.value(0).toString(), Qt::ISODate));
+        if (index < 0 || index >= days)
+            continue;
+        DayAnswers &day = result[index];
+        day.exact = query.value(1).toInt();
+        day.typo = query.value(2).toInt();
+        day.wrong = query.value(3).toInt();
+    }
+    return result;
+}
+
+QList<DayShare> HistoryProgress::firstAnswerShares(int days) const
+{
+    QList<DayShare> result;
+    QVariantList values{dayStartMs(days - 1)};
+    if (!m_dictionary.isEmpty())
+        values.append(m_dictionary);
+    QSqlQuery query(m_database);
+    if (!run(query,
+             QStringLiteral("SELECT day, avg(grade > 1), count(*) FROM (SELECT %1 AS day, "
+                            "r.grade AS grade, row_number() OVER (PARTITION BY r.side1, "
+                            "r.comment1, r.side2, r.comment2, r.direction, %1 ORDER BY r.at_ms, "
+                            "r.id) AS n FROM reviews r WHERE r.at_ms >= ? AND %2) WHERE n = 1 "
+                            "GROUP BY day ORDER BY day")
+                 .arg(LocalDay, reviewScope()),
+             values))
+        return result;
+    while (query.next())
+        result.append({QDate::fromString(query.value(0).toString(), Qt::ISODate),
+                       query.value(1).toDouble(), query.value(2).toInt()});
+    return result;
+}
+
+QList<int> HistoryProgress::dueForecast(int days) const
+{
+    QList<int> result(days, 0);
+    QVariantList values{dayStartMs(-days)};
+    if (!m_dictionary.isEmpty())
+        values.append(m_dictionary);
+    QSqlQuery query(m_database);
+    if (!run(query,
+             QStringLiteral("SELECT date(c.due_ms / 1000, 'unixepoch', 'localtime') AS day, "
+                            "count(*) FROM cards c WHERE c.due_ms < ? AND %1 GROUP BY day")
+                 .arg(cardScope()),
+             values))
+        return result;
+    while (query.next()) {
+        const qint64 index
+            = m_today.daysTo(QDate::fromString(query.value(0).toString(), Qt::ISODate));
+        result[int(std::clamp<qint64>(index, 0, days - 1))] += query.value(1).toInt();
+    }
+    return result;
+}
+
+MemoryBuckets HistoryProgress::memoryBuckets(int dictionaryCards) const
+{
+    MemoryBuckets buckets;
+    QVariantList values;
+    if (!m_dictionary.isEmpty())
+        values.append(m_dictionary);
+    QSqlQuery query(m_database);
+    if (!run(query,
+             QStringLiteral("SELECT count(*), total(c.stability < 1), "
+                            "total(c.stability >= 1 AND c.stability < 7), "
+                            "total(c.stability >= 7 AND c.stability < 28), "
+                            "total(c.stability >= 28) FROM cards c WHERE %1")
+                 .arg(cardScope()),
+             values)
+        || !query.next())
+        return buckets;
+    buckets.fresh = std::max(0, dictionaryCards - query.value(0).toInt());
+    buckets.underDay = query.value(1).toInt();
+    buckets.week = query.value(2).toInt();
+    buckets.month = query.value(3).toInt();
+    buckets.longer = query.value(4).toInt();
+    return buckets;
+}
+
+QList<HardCard> HistoryProgress::hardestCards(HardOrder order, int limit) const
+{
+    QList<HardCard> cards;
+    QVariantList values;
+    if (!m_dictionary.isEmpty())
+        values.append(m_dictionary);
+    // By lapses the database sorts; recall is reckoned here, over the cards of the scope.
+    const QString orderAndLimit = order == HardOrder::ByLapses
+                                      ? QStringLiteral(" ORDER BY c.lapses DESC, c.reviews DESC "
+                                                       "LIMIT %1")
+                                            .arg(limit)
+                                      : QString();
+    QSqlQuery query(m_database);
+    if (!run(query,
+             QStringLiteral("SELECT c.side1, c.side2, c.direction, c.lapses, c.reviews, "
+                            "c.stability, c.last_review_ms FROM cards c WHERE %1")
+                     .arg(cardScope())
+                 + orderAndLimit,
+             values))
+        return cards;
+    while (query.next()) {
+        Card card;
+        card.memory.stability = query.value(5).toDouble();
+        card.lastReviewMs = query.value(6).toLongLong();
+        cards.append({query.value(0).toString(), query.value(1).toString(), query.value(2).toInt(),
+                      query.value(3).toInt(), query.value(4).toInt(),
+                      CardRetrievability(card, m_nowMs)});
+    }
+    if (order == HardOrder::ByRetrievability) {
+        const auto weaker = [](const HardCard &a, const HardCard &b) {
+            return a.retrievability < b.retrievability;
+        };
+        const qsizetype kept = std::min<qsizetype>(limit, cards.size());
+        std::partial_sort(cards.begin(), cards.begin() + kept, cards.end(), weaker);
+        cards.resize(kept);
+    }
+    return cards;
+}
+
+ProgressFigures HistoryProgress::figures() const
+{
+    ProgressFigures figures;
+    QVariantList values{LongestAnswerMs, dayStartMs(0), dayStartMs(0), LongestAnswerMs};
+    if (!m_dictionary.isEmpty())
+        values.append(m_dictionary);
+    QSqlQuery query(m_database);
+    if (run(query,
+            QStringLiteral("SELECT count(*), total(min(r.duration_ms, ?)), "
+                           "total(r.at_ms >= ?), total(CASE WHEN r.at_ms >= ? THEN "
+                           "min(r.duration_ms, ?) ELSE 0 END) FROM reviews r WHERE %1")
+                .arg(reviewScope()),
+            values)
+        && query.next()) {
+        figures.answersInAll = query.value(0).toLongLong();
+        figures.msInAll = qint64(query.value(1).toDouble());
+        figures.answersToday = query.value(2).toInt();
+        figures.msToday = qint64(query.value(3).toDouble());
+    }
+    // The streak runs back from today, or from yesterday while today has no answer yet.
+    QVariantList scope;
+    if (!m_dictionary.isEmpty())
+        scope.append(m_dictionary);
+    QSqlQuery days(m_database);
+    if (!run(days,
+             QStringLiteral("SELECT DISTINCT %1 AS day FROM reviews r WHERE %2 ORDER BY day DESC")
+                 .arg(LocalDay, reviewScope()),
+             scope))
+        return figures;
+    QDate expected = m_today;
+    bool latest = true;
+    while (days.next()) {
+        const QDate day = QDate::fromString(days.value(0).toString(), Qt::ISODate);
+        if (day > m_today)
+            continue; // answered while the clock was ahead
+        if (latest && day == m_today.addDays(-1))
+            expected = day; // not practised today yet
+        latest = false;
+        if (day != expected)
+            break;
+        ++figures.streakDays;
+        expected = expected.addDays(-1);
+    }
+    return figures;
+}
+
+QByteArray HistoryProgress::answersCsv() const
+{
+    QStringList lines{QStringLiteral("čas,slovník,strana 1,komentář 1,strana 2,komentář 2,"
+                                     "nabídnutá strana,známka,napsáno,doba (ms)")};
+    QVariantList values;
+    if (!m_dictionary.isEmpty())
+        values.append(m_dictionary);
+    QSqlQuery query(m_database);
+    if (run(query,
+            QStringLiteral("SELECT r.at_ms, r.dictionary, r.side1, r.comment1, r.side2, "
+                           "r.comment2, r.direction, r.grade, r.typed, r.duration_ms "
+                           "FROM reviews r WHERE %1 ORDER BY r.at_ms, r.id")
+                .arg(reviewScope()),
+            values)) {
+        static const QString grades[] = {QString(), QStringLiteral("znovu"),
+                                         QStringLiteral("s obtížemi"), QStringLiteral("dobře"),
+                                         QStringLiteral("snadno")};
+        while (query.next()) {
+            const int grade = std::clamp(query.value(7).toInt(), 0, 4);
+            QStringList fields{QDateTime::fromMSecsSinceEpoch(query.value(0).toLongLong())
+                                   .toString(Qt::ISODate)};
+            for (int column = 1; column <= 6; ++column)
+                fields.append(csvField(query.value(column).toString()));
+            fields.append(grades[grade]);
+            fields.append(csvField(query.value(8).toString()));
+            fields.append(query.value(9).toString());
+            lines.append(fields.join(QLatin1Char(',')));
+        }
+    }
+    // With its byte order mark, so that a spreadsheet reads the accents as UTF-8.
+    return "\xEF\xBB\xBF" + (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+}
