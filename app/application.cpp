@@ -6,6 +6,7 @@
 #include "termination_watch.h"
 
 #include "drill/drill_window.h"
+#include "history/progress_window.h"
 #include "settings/settings_dialog.h"
 #include "statistics/report_window.h"
 #include "statistics/reports.h"
@@ -362,6 +363,12 @@ void Application::showOfferReport()
     if (m_context->dictionary.vocabulary().count() > 0)
         reportWindow().showReport(BuildOfferReport(m_context->dictionary.vocabulary()),
                                   OfferReportTitle);
+}
+
+void Application::showProgress()
+{
+    FitOnScreen(&progressWindow());
+    progressWindow().exec();
 }
 
 void Application::showErrorReport()

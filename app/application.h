@@ -14,6 +14,7 @@ class DictionaryEditor;
 class DrillWindow;
 class HelpWindow;
 class NewDictionaryDialog;
+class ProgressWindow;
 class Prompts;
 class QCoreApplication;
 class QMenu;
@@ -65,6 +66,7 @@ public:
     void quit();
     void showOfferReport();
     void showErrorReport();
+    void showProgress();
     void resetOfferCounters();
     void resetErrorCounters();
     void resetAllCounters();
@@ -80,6 +82,7 @@ public:
     ReportWindow &reportWindow();
     DictionaryChooser &dictionaryChooser();
     CurrentDictionaryDialog &currentDictionaryDialog();
+    ProgressWindow &progressWindow();
     HelpWindow &helpWindow();
     AboutBox &aboutBox();
 
@@ -133,6 +136,7 @@ private:
     ReportWindow *m_reportWindow = nullptr;
     DictionaryChooser *m_dictionaryChooser = nullptr;
     CurrentDictionaryDialog *m_currentDictionaryDialog = nullptr;
+    ProgressWindow *m_progressWindow = nullptr;
     HelpWindow *m_helpWindow = nullptr;
     AboutBox *m_aboutBox = nullptr;
 };

@@ -58,6 +58,7 @@ void Application::buildMenu()
                {});
     addCommand(statistics, "Chybovosti1", QStringLiteral("&Chybovosti"),
                &Application::showErrorReport, {});
+    addCommand(statistics, "Pokrok1", QStringLiteral("&Pokrok..."), &Application::showProgress, {});
     separator(statistics, "N3");
     QMenu *reset = addMenu(statistics, "Vynulovat1", QStringLiteral("&Vynulovat"));
     QMenu *internal = addMenu(reset, "Intern1", QStringLiteral("&Interní"));

@@ -5,6 +5,7 @@
 #include "help_window.h"
 
 #include "drill/drill_window.h"
+#include "history/progress_window.h"
 #include "settings/settings_dialog.h"
 #include "statistics/report_window.h"
 #include "vocabulary/current_dictionary_dialog.h"
@@ -72,6 +73,15 @@ CurrentDictionaryDialog &Application::currentDictionaryDialog()
         m_currentDictionaryDialog
             = new CurrentDictionaryDialog(m_context->prompts, m_drillWindow.get());
     return *m_currentDictionaryDialog;
+}
+
+ProgressWindow &Application::progressWindow()
+{
+    if (!m_progressWindow)
+        m_progressWindow
+            = new ProgressWindow(m_context->history, m_context->dictionary, m_context->settings,
+                                 m_context->prompts, SystemClock(), m_drillWindow.get());
+    return *m_progressWindow;
 }
 
 HelpWindow &Application::helpWindow()

@@ -1,9 +1,7 @@
 #include "history/review_history.h"
 #include "history/review_schedule.h"
+#include "history_fill.h"
 
-#include <QDir>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QVariant>
 
@@ -11,62 +9,7 @@
 
 #include <random>
 
-namespace {
-
-constexpr qint64 Now = 20000 * MsPerDay;
-
-PairText pairNumber(int i)
-{
-    return {QStringLiteral("slovo %1").arg(i), QString(), QStringLiteral("Wort %1").arg(i),
-            QString()};
-}
-
-// A history of `reviews` answers on `pairs` pairs (both directions), written straight into the
-// tables in one transaction, as years of drilling would leave it.
-void fillHistory(const QString &path, int pairs, int reviews)
-{
-    ReviewHistory(path).ensureOpen(); // the schema
-    {
-        QSqlDatabase db
-            = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
-        db.setDatabaseName(path);
-        db.open();
-        QSqlQuery query(db);
-        query.exec(QStringLiteral("BEGIN"));
-        query.prepare(QStringLiteral("INSERT INTO reviews (at_ms, side1, comment1, side2, comment2,"
-                                     " direction, grade, typed, duration_ms, dictionary, session,"
-                                     " settled) VALUES (?, ?, '', ?, '', ?, ?, 'odpoved', 2400,"
-                                     " '/home/u/lekce.slv', 'run', 1)"));
-        std::mt19937 random(7);
-        for (int i = 0; i < reviews; ++i) {
-            const PairText pair = pairNumber(int(random() % unsigned(pairs)));
-            query.addBindValue(Now - qint64(reviews - i) * 60000);
-            query.addBindValue(pair.side1);
-            query.addBindValue(pair.side2);
-            query.addBindValue(int(random() % 2) + 1);
-            query.addBindValue(int(random() % 3) + 1);
-            query.exec();
-        }
-        query.prepare(QStringLiteral("INSERT INTO cards VALUES (?, '', ?, '', ?, ?, 5, ?, ?, 0, 10,"
-                                     " 1)"));
-        for (int i = 0; i < pairs; ++i) {
-            for (int side = 1; side <= 2; ++side) {
-                const PairText pair = pairNumber(i);
-                const double stability = 1 + int(random() % 100);
-                const qint64 last = Now - qint64(random() % 100) * MsPerDay;
-                for (const QVariant &value : {QVariant(pair.side1), QVariant(pair.side2),
-                                              QVariant(side), QVariant(stability), QVariant(last),
-                                              QVariant(last + qint64(stability) * MsPerDay)})
-                    query.addBindValue(value);
-                query.exec();
-            }
-        }
-        query.exec(QStringLiteral("COMMIT"));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("fill"));
-}
-
-} // namespace
+constexpr qint64 Now = HistoryFillNow;
 
 // One counted answer: its row and its card's new state, committed (wall time, as the user
 // waits for it), in a history of 100,000 answers.
@@ -74,14 +17,14 @@ static void BM_RecordAnswer(benchmark::State &state)
 {
     QTemporaryDir dir;
     const QString path = HistoryFilePath(dir.path());
-    fillHistory(path, 1000, 100000);
+    FillHistory(path, 1000, 100000);
     ReviewHistory history(path);
     history.ensureOpen();
     qint64 at = Now;
     int pair = 0;
     for (auto _ : state) {
         at += 5000;
-        const AnswerRecord answer{at,          {pairNumber(pair++ % 1000), 1},
+        const AnswerRecord answer{at,          {PairNumber(pair++ % 1000), 1},
                                   Grade::Good, QStringLiteral("Wort"),
                                   2500,        QStringLiteral("/home/u/lekce.slv")};
         benchmark::DoNotOptimize(history.record(answer, 0.9));
@@ -132,10 +75,10 @@ static void BM_LoadCardsOfThousandPairs(benchmark::State &state)
 {
     QTemporaryDir dir;
     const QString path = HistoryFilePath(dir.path());
-    fillHistory(path, 3000, 100000);
+    FillHistory(path, 3000, 100000);
     QList<PairText> dictionary;
     for (int i = 0; i < 1000; ++i)
-        dictionary.append(pairNumber(i * 3));
+        dictionary.append(PairNumber(i * 3));
     for (auto _ : state) {
         ReviewHistory history(path);
         const QHash<CardKey, Card> cards = history.cardsOf(dictionary);

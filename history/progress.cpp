@@ -35,6 +35,15 @@ QString csvField(const QString &text)
 
 } // namespace
 
+QString FormatDuration(qint64 ms)
+{
+    const qint64 seconds = std::max<qint64>(ms, 0) / 1000;
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
 HistoryProgress::HistoryProgress(QSqlDatabase database, QString dictionary, qint64 nowMs)
     : m_database(std::move(database))
     , m_dictionary(std::move(dictionary))
@@ -70,7 +79,8 @@ bool HistoryProgress::hasAnswers() const
     if (!m_dictionary.isEmpty())
         values.append(m_dictionary);
     return run(query,
-               QStringLiteral("SELECT EXISTS (SELECT 1 FROM reviews r WHERE %1)").arg(reviewScope()),
+               QStringLiteral("SELECT EXISTS (SELECT 1 FROM reviews r WHERE %1)")
+                   .arg(reviewScope()),
                values)
            && query.next() && query.value(0).toBool();
 }
@@ -92,8 +102,8 @@ QList<DayAnswers> HistoryProgress::answersPerDay(int days) const
              values))
         return result;
     while (query.next()) {
-        const qint64 index = m_today.addDays(-(days - 1)).daysTo(
-            QDate::fromString(query.value(0).toString(), Qt::ISODate));
+        const qint64 index = m_today.addDays(-(days - 1))
+                                 .daysTo(QDate::fromString(query.value(0).toString(), Qt::ISODate));
         if (index < 0 || index >= days)
             continue;
         DayAnswers &day = result[index];
@@ -111,11 +121,14 @@ QList<DayShare> HistoryProgress::firstAnswerShares(int days) const
     if (!m_dictionary.isEmpty())
         values.append(m_dictionary);
     QSqlQuery query(m_database);
+    // The rows of the period are taken first by time, and only theirs get a local day.
     if (!run(query,
-             QStringLiteral("SELECT day, avg(grade > 1), count(*) FROM (SELECT %1 AS day, "
-                            "r.grade AS grade, row_number() OVER (PARTITION BY r.side1, "
-                            "r.comment1, r.side2, r.comment2, r.direction, %1 ORDER BY r.at_ms, "
-                            "r.id) AS n FROM reviews r WHERE r.at_ms >= ? AND %2) WHERE n = 1 "
+             QStringLiteral("WITH recent AS MATERIALIZED (SELECT r.side1, r.comment1, r.side2, "
+                            "r.comment2, r.direction, r.at_ms, r.id, r.grade, %1 AS day "
+                            "FROM reviews r WHERE r.at_ms >= ? AND %2) "
+                            "SELECT day, avg(grade > 1), count(*) FROM (SELECT day, grade, "
+                            "row_number() OVER (PARTITION BY side1, comment1, side2, comment2, "
+                            "direction, day ORDER BY at_ms, id) AS n FROM recent) WHERE n = 1 "
                             "GROUP BY day ORDER BY day")
                  .arg(LocalDay, reviewScope()),
              values))
@@ -229,30 +242,21 @@ ProgressFigures HistoryProgress::figures() const
         figures.answersToday = query.value(2).toInt();
         figures.msToday = qint64(query.value(3).toDouble());
     }
-    // The streak runs back from today, or from yesterday while today has no answer yet.
-    QVariantList scope;
-    if (!m_dictionary.isEmpty())
-        scope.append(m_dictionary);
-    QSqlQuery days(m_database);
-    if (!run(days,
-             QStringLiteral("SELECT DISTINCT %1 AS day FROM reviews r WHERE %2 ORDER BY day DESC")
-                 .arg(LocalDay, reviewScope()),
-             scope))
-        return figures;
-    QDate expected = m_today;
-    bool latest = true;
-    while (days.next()) {
-        const QDate day = QDate::fromString(days.value(0).toString(), Qt::ISODate);
-        if (day > m_today)
-            continue; // answered while the clock was ahead
-        if (latest && day == m_today.addDays(-1))
-            expected = day; // not practised today yet
-        latest = false;
-        if (day != expected)
-            break;
+    // The streak runs back from today, or from yesterday while today has no answer yet: one
+    // indexed look a day, instead of reckoning the local day of every answer ever given.
+    QSqlQuery day(m_database);
+    day.prepare(QStringLiteral("SELECT EXISTS (SELECT 1 FROM reviews r WHERE r.at_ms >= ? AND "
+                               "r.at_ms < ? AND %1)")
+                    .arg(reviewScope()));
+    const auto practised = [&](int daysBack) {
+        day.addBindValue(dayStartMs(daysBack));
+        day.addBindValue(dayStartMs(daysBack - 1));
+        if (!m_dictionary.isEmpty())
+            day.addBindValue(m_dictionary);
+        return day.exec() && day.next() && day.value(0).toBool();
+    };
+    for (int back = practised(0) ? 0 : 1; practised(back); ++back)
         ++figures.streakDays;
-        expected = expected.addDays(-1);
-    }
     return figures;
 }
 
@@ -270,13 +274,13 @@ QByteArray HistoryProgress::answersCsv() const
                            "FROM reviews r WHERE %1 ORDER BY r.at_ms, r.id")
                 .arg(reviewScope()),
             values)) {
-        static const QString grades[] = {QString(), QStringLiteral("znovu"),
-                                         QStringLiteral("s obtížemi"), QStringLiteral("dobře"),
-                                         QStringLiteral("snadno")};
+        static const QString grades[]
+            = {QString(), QStringLiteral("znovu"), QStringLiteral("s obtížemi"),
+               QStringLiteral("dobře"), QStringLiteral("snadno")};
         while (query.next()) {
             const int grade = std::clamp(query.value(7).toInt(), 0, 4);
-            QStringList fields{QDateTime::fromMSecsSinceEpoch(query.value(0).toLongLong())
-                                   .toString(Qt::ISODate)};
+            QStringList fields{
+                QDateTime::fromMSecsSinceEpoch(query.value(0).toLongLong()).toString(Qt::ISODate)};
             for (int column = 1; column <= 6; ++column)
                 fields.append(csvField(query.value(column).toString()));
             fields.append(grades[grade]);

@@ -64,6 +64,9 @@ struct ProgressFigures
     friend bool operator==(const ProgressFigures &, const ProgressFigures &) = default;
 };
 
+// "1:05:09": a time in milliseconds as hours, minutes and seconds.
+QString FormatDuration(qint64 ms);
+
 // How the hardest cards are ordered.
 enum class HardOrder { ByLapses, ByRetrievability };
 

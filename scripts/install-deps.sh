@@ -6,7 +6,8 @@ set -euo pipefail
 
 packages=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-translations-l10n libgl-dev libqt6sql6-sqlite qt6-charts-dev
+    qt6-base-dev qt6-translations-l10n libgl-dev libqt6sql6-sqlite
+    qt6-charts-dev libqt6opengl6-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
 )

@@ -52,9 +52,9 @@ protected:
                                      "comment2, direction, grade, typed, duration_ms, "
                                      "dictionary, session, settled) VALUES (?, ?, '', 'x', '', 1, "
                                      "?, 'typed, \"quoted\"', ?, ?, 's', 1)"));
-        for (const QVariant &value : {QVariant(at(local)), QVariant(QString::fromUtf8(side1)),
-                                      QVariant(grade), QVariant(durationMs),
-                                      QVariant(QLatin1String(dictionary))})
+        for (const QVariant &value :
+             {QVariant(at(local)), QVariant(QString::fromUtf8(side1)), QVariant(grade),
+              QVariant(durationMs), QVariant(QLatin1String(dictionary))})
             query.addBindValue(value);
         ASSERT_TRUE(query.exec());
     }
@@ -64,9 +64,9 @@ protected:
         QSqlQuery query(history.database());
         query.prepare(QStringLiteral("INSERT INTO cards VALUES (?, '', 'x', '', 1, ?, 5, ?, ?, "
                                      "0, 3, ?)"));
-        for (const QVariant &value : {QVariant(QString::fromUtf8(side1)), QVariant(stability),
-                                      QVariant(at(lastLocal)), QVariant(at(dueLocal)),
-                                      QVariant(lapses)})
+        for (const QVariant &value :
+             {QVariant(QString::fromUtf8(side1)), QVariant(stability), QVariant(at(lastLocal)),
+              QVariant(at(dueLocal)), QVariant(lapses)})
             query.addBindValue(value);
         ASSERT_TRUE(query.exec());
     }
@@ -93,10 +93,11 @@ TEST_F(ProgressTest, AnEmptyHistoryHasNothingToShow)
     EXPECT_EQ(empty.dueForecast(14), QList<int>(14, 0));
     EXPECT_EQ(empty.memoryBuckets(10), (MemoryBuckets{10, 0, 0, 0, 0}));
     EXPECT_EQ(empty.figures(), ProgressFigures());
-    EXPECT_EQ(empty.answersCsv(), "\xEF\xBB\xBF" + QStringLiteral(
-                                      "čas,slovník,strana 1,komentář 1,strana 2,komentář 2,"
-                                      "nabídnutá strana,známka,napsáno,doba (ms)\r\n")
-                                      .toUtf8());
+    EXPECT_EQ(empty.answersCsv(),
+              "\xEF\xBB\xBF"
+                  + QStringLiteral("čas,slovník,strana 1,komentář 1,strana 2,komentář 2,"
+                                   "nabídnutá strana,známka,napsáno,doba (ms)\r\n")
+                        .toUtf8());
 }
 
 TEST_F(ProgressTest, AnswersFallOnTheirLocalDaysAcrossMidnightAndTheChangeOfTime)
@@ -168,9 +169,9 @@ TEST_F(ProgressTest, TheForecastTheMemoryBucketsAndTheHardestCards)
             names.append(card.side1);
         return names;
     };
-    EXPECT_EQ(sides(all.hardestCards(HardOrder::ByLapses, 3)),
-              (QStringList{QStringLiteral("dávno"), QStringLiteral("za měsíc"),
-                           QStringLiteral("dnes")}));
+    EXPECT_EQ(
+        sides(all.hardestCards(HardOrder::ByLapses, 3)),
+        (QStringList{QStringLiteral("dávno"), QStringLiteral("za měsíc"), QStringLiteral("dnes")}));
     const QList<HardCard> weakest = all.hardestCards(HardOrder::ByRetrievability, 2);
     EXPECT_EQ(sides(weakest), (QStringList{QStringLiteral("dávno"), QStringLiteral("dnes")}));
     EXPECT_NEAR(weakest.first().retrievability, 0.455411, 1e-6) << "36 days at a stability of 0.5";

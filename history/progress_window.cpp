@@ -1,0 +1,494 @@
+#include "progress_window.h"
+
+#include "history/review_history.h"
+#include "settings/settings.h"
+#include "vocabulary/current_dictionary.h"
+#include "widgets/prompts.h"
+#include "widgets/run_command.h"
+
+#include "core/text_file.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QBarSeries>
+#include <QBuffer>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateTimeAxis>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStackedBarSeries>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int ForecastDays = 14;
+constexpr int HardestShown = 100;
+const int Periods[] = {30, 90, 365};
+
+const QColor Exact(0, 160, 0);
+const QColor Typo(230, 160, 0);
+const QColor Wrong(210, 0, 0);
+
+// A chart that starts empty, with its legend below.
+QChart *newChart(const QString &title)
+{
+    auto *chart = new QChart;
+    chart->setTitle(title);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setAnimationOptions(QChart::NoAnimation);
+    return chart;
+}
+
+void clearChart(QChart *chart)
+{
+    chart->removeAllSeries();
+    for (QAbstractAxis *axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+}
+
+QValueAxis *countAxis(QChart *chart, QAbstractSeries *series, double largest)
+{
+    auto *axis = new QValueAxis;
+    axis->setRange(0, std::max(largest, 1.0));
+    axis->setLabelFormat(QStringLiteral("%d"));
+    axis->applyNiceNumbers();
+    chart->addAxis(axis, Qt::AlignLeft);
+    series->attachAxis(axis);
+    return axis;
+}
+
+QBarSet *barSet(const QString &label, const QColor &colour)
+{
+    auto *set = new QBarSet(label);
+    set->setColor(colour);
+    set->setBorderColor(colour);
+    return set;
+}
+
+QString dayLabel(const QDate &day)
+{
+    return day.toString(QStringLiteral("d.M."));
+}
+
+} // namespace
+
+ProgressWindow::ProgressWindow(ReviewHistory &history, const CurrentDictionary &dictionary,
+                               const Settings &settings, Prompts &prompts, Clock clock,
+                               QWidget *parent)
+    : QDialog(parent)
+    , m_history(history)
+    , m_dictionary(dictionary)
+    , m_settings(settings)
+    , m_prompts(prompts)
+    , m_clock(std::move(clock))
+{
+    setObjectName(QStringLiteral("ProgressWindow"));
+    setWindowTitle(QStringLiteral("Pokrok"));
+    resize(760, 560);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(createControls());
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("ProgressPages"));
+    layout->addWidget(m_pages, 1);
+    m_answers = addChartPage("AnswersPage", QStringLiteral("&Odpovědi"));
+    m_shares = addChartPage("SharesPage", QStringLiteral("Ú&spěšnost"));
+    m_forecast = addChartPage("ForecastPage", QStringLiteral("&Předpověď"));
+    m_memory = addChartPage("MemoryPage", QStringLiteral("Pa&měť"));
+    m_pages->addTab(createHardestPage(), QStringLiteral("&Nejtěžší"));
+    m_figures = new QLabel(this);
+    m_figures->setObjectName(QStringLiteral("ProgressFigures"));
+    m_figures->setWordWrap(true);
+    layout->addWidget(m_figures);
+    layout->addWidget(createButtons());
+    addPageKeys();
+}
+
+QWidget *ProgressWindow::createControls()
+{
+    auto *controls = new QWidget(this);
+    auto *row = new QHBoxLayout(controls);
+    row->setContentsMargins(0, 0, 0, 0);
+    const auto combo = [&](const char *name, const QString &label, const QStringList &items) {
+        auto *box = new QComboBox(controls);
+        box->setObjectName(QLatin1String(name));
+        box->addItems(items);
+        auto *caption = new QLabel(label, controls);
+        caption->setBuddy(box);
+        row->addWidget(caption);
+        row->addWidget(box);
+        connect(box, &QComboBox::currentIndexChanged, this, &ProgressWindow::refresh);
+        return box;
+    };
+    m_scope = combo("ProgressScope", QStringLiteral("&Rozsah:"),
+                    {QStringLiteral("aktuální slovník"), QStringLiteral("celá historie")});
+    m_period
+        = combo("ProgressPeriod", QStringLiteral("O&bdobí:"),
+                {QStringLiteral("30 dní"), QStringLiteral("90 dní"), QStringLiteral("365 dní")});
+    row->addStretch(1);
+    return controls;
+}
+
+ProgressWindow::ChartPage ProgressWindow::addChartPage(const char *name, const QString &title)
+{
+    ChartPage page;
+    page.stack = new QStackedWidget(m_pages);
+    page.stack->setObjectName(QLatin1String(name));
+    page.chart = newChart(QString());
+    auto *view = new QChartView(page.chart, page.stack);
+    view->setRenderHint(QPainter::Antialiasing);
+    page.empty = new QLabel(page.stack);
+    page.empty->setAlignment(Qt::AlignCenter);
+    page.empty->setWordWrap(true);
+    page.stack->addWidget(view);
+    page.stack->addWidget(page.empty);
+    m_pages->addTab(page.stack, title);
+    return page;
+}
+
+QWidget *ProgressWindow::createHardestPage()
+{
+    auto *page = new QWidget(m_pages);
+    auto *layout = new QVBoxLayout(page);
+    auto *row = new QHBoxLayout;
+    m_order = new QComboBox(page);
+    m_order->setObjectName(QStringLiteral("HardestOrder"));
+    m_order->addItems({QStringLiteral("počtu zapomenutí"), QStringLiteral("vybavení nyní")});
+    auto *caption = new QLabel(QStringLiteral("Ř&adit podle:"), page);
+    caption->setBuddy(m_order);
+    row->addWidget(caption);
+    row->addWidget(m_order);
+    row->addStretch(1);
+    layout->addLayout(row);
+    connect(m_order, &QComboBox::currentIndexChanged, this, &ProgressWindow::refresh);
+
+    m_hardestStack = new QStackedWidget(page);
+    m_hardest = new QTableWidget(0, 6, m_hardestStack);
+    m_hardest->setObjectName(QStringLiteral("HardestCards"));
+    m_hardest->setHorizontalHeaderLabels(
+        {QStringLiteral("strana 1"), QStringLiteral("strana 2"), QStringLiteral("nabízena"),
+         QStringLiteral("zapomenuto"), QStringLiteral("odpovědí"), QStringLiteral("vybavení %")});
+    m_hardest->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_hardest->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_hardest->setTabKeyNavigation(false); // Tab leads out of the table
+    m_hardest->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    for (const int side : {0, 1})
+        m_hardest->horizontalHeader()->setSectionResizeMode(side, QHeaderView::Stretch);
+    m_hardest->verticalHeader()->hide();
+    m_hardestEmpty = new QLabel(m_hardestStack);
+    m_hardestEmpty->setAlignment(Qt::AlignCenter);
+    m_hardestEmpty->setWordWrap(true);
+    m_hardestStack->addWidget(m_hardest);
+    m_hardestStack->addWidget(m_hardestEmpty);
+    layout->addWidget(m_hardestStack, 1);
+    page->setObjectName(QStringLiteral("HardestPage"));
+    return page;
+}
+
+QWidget *ProgressWindow::createButtons()
+{
+    auto *buttons = new QWidget(this);
+    auto *row = new QHBoxLayout(buttons);
+    row->setContentsMargins(0, 0, 0, 0);
+    const auto button = [&](const char *name, const QString &text) {
+        auto *pushButton = new QPushButton(text, buttons);
+        pushButton->setObjectName(QLatin1String(name));
+        pushButton->setAutoDefault(false);
+        row->addWidget(pushButton);
+        return pushButton;
+    };
+    connect(button("SavePicture", QStringLiteral("Uložit &obrázek...")), &QPushButton::clicked,
+            this, &ProgressWindow::savePicture);
+    connect(button("SaveAnswers", QStringLiteral("Uložit &historii (CSV)...")),
+            &QPushButton::clicked, this, &ProgressWindow::saveAnswers);
+    row->addStretch(1);
+    connect(button("CloseProgress", QStringLiteral("&Zavřít")), &QPushButton::clicked, this,
+            &QDialog::reject);
+    return buttons;
+}
+
+// Ctrl+Tab and Ctrl+PgDn move to the next page, with Shift or PgUp back, wherever the focus is.
+void ProgressWindow::addPageKeys()
+{
+    const auto step = [this](int by) {
+        m_pages->setCurrentIndex((m_pages->currentIndex() + by + m_pages->count())
+                                 % m_pages->count());
+    };
+    for (const auto &[keys, by] : {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+                                   {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+                                   {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+                                   {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}}) {
+        auto *shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, [step, by = by] { step(by); });
+    }
+}
+
+void ProgressWindow::showEvent(QShowEvent *event)
+{
+    refresh();
+    QDialog::showEvent(event);
+}
+
+QString ProgressWindow::scopeDictionary() const
+{
+    return m_scope->currentIndex() == 0 ? m_dictionary.path() : QString();
+}
+
+void ProgressWindow::refresh()
+{
+    // Without a dictionary the current one's scope holds nothing: the whole history is shown.
+    m_scope->setEnabled(!m_dictionary.path().isEmpty());
+    if (m_dictionary.path().isEmpty() && m_scope->currentIndex() == 0) {
+        m_scope->setCurrentIndex(1); // refreshes again
+        return;
+    }
+    const QSqlDatabase database = m_history.database();
+    if (!database.isValid()) {
+        showEmpty(QStringLiteral("Historii odpovědí nelze otevřít, a tak není co ukázat."));
+        m_figures->clear();
+        return;
+    }
+    const HistoryProgress progress(database, scopeDictionary(), m_clock());
+    if (!progress.hasAnswers()) {
+        showEmpty(m_scope->currentIndex() == 0
+                      ? QStringLiteral("Na tento slovník zatím historie nemá žádnou odpověď.\n"
+                                       "Odpovědi se do ní zapisují od této verze programu; "
+                                       "obrázky se naplní, jakmile budete odpovídat.")
+                      : QStringLiteral("Historie odpovědí je zatím prázdná.\nOdpovědi se do ní "
+                                       "zapisují od této verze programu; obrázky se naplní, "
+                                       "jakmile budete odpovídat."));
+        showFigures(progress);
+        return;
+    }
+    for (ChartPage *page : {&m_answers, &m_shares, &m_forecast, &m_memory})
+        page->stack->setCurrentIndex(0);
+    m_hardestStack->setCurrentIndex(0);
+    drawAnswers(progress);
+    drawShares(progress);
+    drawForecast(progress);
+    drawMemory(progress);
+    fillHardest(progress);
+    showFigures(progress);
+}
+
+void ProgressWindow::showEmpty(const QString &why)
+{
+    for (ChartPage *page : {&m_answers, &m_shares, &m_forecast, &m_memory}) {
+        page->empty->setText(why);
+        page->stack->setCurrentIndex(1);
+    }
+    m_hardestEmpty->setText(why);
+    m_hardestStack->setCurrentIndex(1);
+}
+
+void ProgressWindow::drawAnswers(const HistoryProgress &progress)
+{
+    QChart *chart = m_answers.chart;
+    clearChart(chart);
+    const int days = Periods[std::max(m_period->currentIndex(), 0)];
+    chart->setTitle(QStringLiteral("Odpovědi za den, posledních %1 dní").arg(days));
+    QBarSet *exact = barSet(QStringLiteral("přesně"), Exact);
+    QBarSet *typo = barSet(QStringLiteral("s překlepem"), Typo);
+    QBarSet *wrong = barSet(QStringLiteral("chybně nebo ukázáno"), Wrong);
+    QStringList labels;
+    int largest = 0;
+    for (const DayAnswers &day : progress.answersPerDay(days)) {
+        exact->append(day.exact);
+        typo->append(day.typo);
+        wrong->append(day.wrong);
+        largest = std::max(largest, day.exact + day.typo + day.wrong);
+        labels.append(dayLabel(day.day));
+    }
+    auto *series = new QStackedBarSeries;
+    series->append({exact, typo, wrong});
+    chart->addSeries(series);
+    // The bars stand on one category a day; the dates are shown by a time axis under them,
+    // each day from its midnight to the next, as a label a day would not fit.
+    auto *axis = new QBarCategoryAxis;
+    axis->append(labels);
+    chart->addAxis(axis, Qt::AlignBottom);
+    series->attachAxis(axis);
+    axis->setVisible(false);
+    const QDate today = QDateTime::fromMSecsSinceEpoch(m_clock()).date();
+    auto *time = new QDateTimeAxis;
+    time->setFormat(QStringLiteral("d.M."));
+    time->setRange(today.addDays(-(days - 1)).startOfDay(), today.addDays(1).startOfDay());
+    time->setTickCount(days == 30 ? 7 : days == 90 ? 10 : 13);
+    chart->addAxis(time, Qt::AlignBottom);
+    countAxis(chart, series, largest);
+}
+
+void ProgressWindow::drawShares(const HistoryProgress &progress)
+{
+    QChart *chart = m_shares.chart;
+    clearChart(chart);
+    const int days = Periods[std::max(m_period->currentIndex(), 0)];
+    chart->setTitle(QStringLiteral("Správné první odpovědi dne (%)"));
+    auto *shares = new QLineSeries;
+    shares->setName(QStringLiteral("správně napoprvé"));
+    shares->setPointsVisible(true);
+    for (const DayShare &day : progress.firstAnswerShares(days))
+        shares->append(double(day.day.startOfDay().toMSecsSinceEpoch()), 100.0 * day.share);
+    const QDate today = QDateTime::fromMSecsSinceEpoch(m_clock()).date();
+    const double first = double(today.addDays(-(days - 1)).startOfDay().toMSecsSinceEpoch());
+    const double last = double(today.startOfDay().toMSecsSinceEpoch());
+    auto *retention = new QLineSeries;
+    retention->setName(QStringLiteral("požadované vybavení"));
+    retention->append(first, m_settings.desiredRetention);
+    retention->append(last, m_settings.desiredRetention);
+    retention->setPen(QPen(Qt::gray, 1, Qt::DashLine));
+    chart->addSeries(shares);
+    chart->addSeries(retention);
+    auto *time = new QDateTimeAxis;
+    time->setFormat(QStringLiteral("d.M."));
+    time->setRange(QDateTime::fromMSecsSinceEpoch(qint64(first)),
+                   QDateTime::fromMSecsSinceEpoch(qint64(last)));
+    chart->addAxis(time, Qt::AlignBottom);
+    auto *percent = new QValueAxis;
+    percent->setRange(0, 100);
+    percent->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(percent, Qt::AlignLeft);
+    for (QLineSeries *series : {shares, retention}) {
+        series->attachAxis(time);
+        series->attachAxis(percent);
+    }
+}
+
+void ProgressWindow::drawForecast(const HistoryProgress &progress)
+{
+    QChart *chart = m_forecast.chart;
+    clearChart(chart);
+    chart->setTitle(QStringLiteral("Karty k opakování v příštích %1 dnech").arg(ForecastDays));
+    QBarSet *due = barSet(QStringLiteral("k opakování (dnes i ty po termínu)"), QColor(0, 90, 200));
+    const QDate today = QDateTime::fromMSecsSinceEpoch(m_clock()).date();
+    QStringList labels;
+    int largest = 0;
+    const QList<int> forecast = progress.dueForecast(ForecastDays);
+    for (int day = 0; day < forecast.size(); ++day) {
+        due->append(forecast.at(day));
+        largest = std::max(largest, forecast.at(day));
+        labels.append(day == 0   ? QStringLiteral("dnes")
+                      : day == 1 ? QStringLiteral("zítra")
+                                 : dayLabel(today.addDays(day)));
+    }
+    auto *series = new QBarSeries;
+    series->append(due);
+    chart->addSeries(series);
+    auto *axis = new QBarCategoryAxis;
+    axis->append(labels);
+    QFont small = axis->labelsFont();
+    small.setPointSizeF(small.pointSizeF() * 0.8); // fourteen dates in a row
+    axis->setLabelsFont(small);
+    chart->addAxis(axis, Qt::AlignBottom);
+    series->attachAxis(axis);
+    countAxis(chart, series, largest);
+}
+
+void ProgressWindow::drawMemory(const HistoryProgress &progress)
+{
+    QChart *chart = m_memory.chart;
+    clearChart(chart);
+    chart->setTitle(QStringLiteral("Karty podle toho, jak dlouho je udržíte v paměti"));
+    const bool dictionaryScope = !scopeDictionary().isEmpty();
+    const MemoryBuckets buckets
+        = progress.memoryBuckets(dictionaryScope ? 2 * m_dictionary.vocabulary().count() : 0);
+    QStringList labels{QStringLiteral("pod 1 den"), QStringLiteral("1–7 dní"),
+                       QStringLiteral("1–4 týdny"), QStringLiteral("déle")};
+    QList<int> counts{buckets.underDay, buckets.week, buckets.month, buckets.longer};
+    // New cards are known only for a dictionary, whose pairs are all there.
+    if (dictionaryScope) {
+        labels.prepend(QStringLiteral("nové"));
+        counts.prepend(buckets.fresh);
+    }
+    QBarSet *cards = barSet(QStringLiteral("karty (dvojice v jednom směru)"), QColor(120, 60, 180));
+    int largest = 0;
+    for (const int count : counts) {
+        cards->append(count);
+        largest = std::max(largest, count);
+    }
+    auto *series = new QBarSeries;
+    series->append(cards);
+    chart->addSeries(series);
+    auto *axis = new QBarCategoryAxis;
+    axis->append(labels);
+    chart->addAxis(axis, Qt::AlignBottom);
+    series->attachAxis(axis);
+    countAxis(chart, series, largest);
+}
+
+void ProgressWindow::fillHardest(const HistoryProgress &progress)
+{
+    const HardOrder order
+        = m_order->currentIndex() == 0 ? HardOrder::ByLapses : HardOrder::ByRetrievability;
+    const QList<HardCard> cards = progress.hardestCards(order, HardestShown);
+    m_hardest->setRowCount(int(cards.size()));
+    for (int row = 0; row < cards.size(); ++row) {
+        const HardCard &card = cards.at(row);
+        const QStringList texts{card.side1.trimmed(),
+                                card.side2.trimmed(),
+                                QStringLiteral("strana %1").arg(card.offeredSide),
+                                QString::number(card.lapses),
+                                QString::number(card.reviews),
+                                QString::number(100.0 * card.retrievability, 'f', 0)};
+        for (int column = 0; column < texts.size(); ++column) {
+            auto *item = new QTableWidgetItem(texts.at(column));
+            if (column >= 3)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            m_hardest->setItem(row, column, item);
+        }
+    }
+}
+
+void ProgressWindow::showFigures(const HistoryProgress &progress)
+{
+    const ProgressFigures figures = progress.figures();
+    m_figures->setText(QStringLiteral("Dní v řadě s procvičováním: %1   ·   dnes odpovědí: %2, "
+                                      "čas %3   ·   celkem odpovědí: %4, čas %5")
+                           .arg(figures.streakDays)
+                           .arg(figures.answersToday)
+                           .arg(FormatDuration(figures.msToday))
+                           .arg(figures.answersInAll)
+                           .arg(FormatDuration(figures.msInAll)));
+}
+
+void ProgressWindow::savePicture()
+{
+    const QString path
+        = m_prompts.saveFileName(this, QStringLiteral("pokrok.png"),
+                                 QStringLiteral("Obrázky PNG (*.png)"), QStringLiteral("png"));
+    if (path.isEmpty())
+        return;
+    RunCommand(m_prompts, this, [&] {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        m_pages->currentWidget()->grab().save(&buffer, "PNG");
+        WriteFileSafely(path, bytes);
+    });
+}
+
+void ProgressWindow::saveAnswers()
+{
+    const QSqlDatabase database = m_history.database();
+    if (!database.isValid())
+        return;
+    const QString path
+        = m_prompts.saveFileName(this, QStringLiteral("historie.csv"),
+                                 QStringLiteral("Text CSV (*.csv)"), QStringLiteral("csv"));
+    if (path.isEmpty())
+        return;
+    RunCommand(m_prompts, this, [&] {
+        WriteFileSafely(path, HistoryProgress(database, scopeDictionary(), m_clock()).answersCsv());
+    });
+}
