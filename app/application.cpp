@@ -18,6 +18,7 @@
 #include "vocabulary/vocabulary_store.h"
 #include "widgets/prompts.h"
 #include "widgets/run_command.h"
+#include "widgets/speaker.h"
 #include "widgets/screen_place.h"
 
 #include "core/paths.h"
@@ -42,6 +43,10 @@ Application::Application(Prompts &prompts, const QString &executablePath, const 
     buildMenu();
     m_drillWindow->installEventFilter(this);
     connect(&m_context->drill, &DrillSession::answerSaved, this, &Application::tellWriteBack);
+    connect(&m_context->drill, &DrillSession::speak, this,
+            [this](const QString &text, const QString &language) {
+                speaker().say(text, language);
+            });
     connect(&m_context->history, &ReviewHistory::troubled, this, [this](const QString &message) {
         m_context->prompts.notice(m_drillWindow.get(), message);
     });

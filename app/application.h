@@ -19,6 +19,7 @@ class Prompts;
 class QCoreApplication;
 class QMenu;
 class ReportWindow;
+class Speaker;
 class SettingsDialog;
 struct AppContext;
 struct DictionaryResult;
@@ -63,6 +64,7 @@ public:
     void newDictionary();
     void editDictionary();
     void showCurrentDictionary();
+    void chooseLanguages();
     void quit();
     void showOfferReport();
     void showErrorReport();
@@ -84,6 +86,7 @@ public:
     CurrentDictionaryDialog &currentDictionaryDialog();
     ProgressWindow &progressWindow();
     HelpWindow &helpWindow();
+    Speaker &speaker();
     AboutBox &aboutBox();
 
 protected:
@@ -138,6 +141,7 @@ private:
     CurrentDictionaryDialog *m_currentDictionaryDialog = nullptr;
     ProgressWindow *m_progressWindow = nullptr;
     HelpWindow *m_helpWindow = nullptr;
+    Speaker *m_speaker = nullptr; // created when the first word is to be said
     AboutBox *m_aboutBox = nullptr;
 };
 

@@ -4,6 +4,7 @@
 
 #include "drill/drill_window.h"
 #include "vocabulary/exchange.h"
+#include "vocabulary/languages_dialog.h"
 #include "vocabulary/vocabulary_store.h"
 #include "widgets/prompts.h"
 
@@ -12,7 +13,19 @@
 #include <QDir>
 #include <QFileInfo>
 
-// Vocabulary of other programs: the import into a new dictionary and the export.
+// Vocabulary of other programs: the import into a new dictionary and the export; and the
+// languages of the dictionary's sides, which the import may bring along.
+
+void Application::chooseLanguages()
+{
+    CurrentDictionary &dictionary = m_context->dictionary;
+    if (dictionary.path().isEmpty() || dictionary.vocabulary().count() == 0)
+        return;
+    LanguagesDialog dialog(m_drillWindow.get());
+    dialog.setLanguages(LanguagesOf(dictionary.vocabulary()));
+    if (dialog.exec() == QDialog::Accepted)
+        dictionary.storeLanguages(dialog.languages());
+}
 
 void Application::importDictionary()
 {

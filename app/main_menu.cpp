@@ -49,6 +49,8 @@ void Application::buildMenu()
     addCommand(edit, "Vbr1", QStringLiteral("&Výběr ..."), &Application::editDictionary, {});
     addCommand(file, "Ukaaktuln1", QStringLiteral("Ukaž aktuální"),
                &Application::showCurrentDictionary, {});
+    addCommand(file, "Jazyky1", QStringLiteral("&Jazyky slovníku..."),
+               &Application::chooseLanguages, {});
     separator(file, "N5");
     addCommand(file, "Konec1", QStringLiteral("&Konec"), &Application::quit,
                QKeySequence(Qt::ALT | Qt::Key_X));

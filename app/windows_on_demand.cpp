@@ -12,6 +12,7 @@
 #include "vocabulary/dictionary_chooser.h"
 #include "vocabulary/dictionary_editor.h"
 #include "vocabulary/new_dictionary_dialog.h"
+#include "widgets/speaker.h"
 
 // The other windows, each built and connected the first time it is asked for, as children of
 // the main window.
@@ -82,6 +83,17 @@ ProgressWindow &Application::progressWindow()
             = new ProgressWindow(m_context->history, m_context->dictionary, m_context->settings,
                                  m_context->prompts, SystemClock(), m_drillWindow.get());
     return *m_progressWindow;
+}
+
+Speaker &Application::speaker()
+{
+    if (!m_speaker) {
+        m_speaker = new Speaker(this);
+        connect(m_speaker, &Speaker::problem, this, [this](const QString &message) {
+            m_context->prompts.notice(m_drillWindow.get(), message);
+        });
+    }
+    return *m_speaker;
 }
 
 HelpWindow &Application::helpWindow()

@@ -6,6 +6,7 @@
 #include "history/review_history.h"
 #include "settings/settings.h"
 #include "vocabulary/current_dictionary.h"
+#include "vocabulary/languages.h"
 #include "vocabulary/vocabulary.h"
 #include "vocabulary/vocabulary_store.h"
 
@@ -205,7 +206,27 @@ OfferedPair DrillSession::offerNextPair()
     m_answerComment.clear();
     emit changed();
     emit pairOffered(offered.tooMany);
+    if (m_settings.speakOffered)
+        say(m_state.offeredSide, m_offered.text); // the alternative shown is the one said
     return m_offered;
+}
+
+void DrillSession::say(int side, const QString &text)
+{
+    QString said = text;
+    if (said.isEmpty()) {
+        const Alternatives alternatives = SplitAlternatives(currentEntry().side[side]);
+        said = alternatives.texts.value(0, currentEntry().side[side]);
+    }
+    said = said.trimmed();
+    if (!said.isEmpty())
+        emit speak(said, LanguagesOf(vocabulary()).side[side]);
+}
+
+void DrillSession::sayOfferedAgain()
+{
+    if (hasPair())
+        say(m_state.offeredSide, m_offered.text);
 }
 
 void DrillSession::leavePair()
@@ -321,6 +342,8 @@ Verdict DrillSession::checkAnswer(const QString &typed)
         saveAnswer();
     else
         emit changed();
+    if (judged && !verdict.correct && m_settings.speakAnswer)
+        say(expectedSide());
     return verdict;
 }
 
@@ -338,6 +361,8 @@ QString DrillSession::revealAndCount(const QString &typed)
     recordAnswer(false);
     recordInHistory(Grade::Again, typed);
     saveAnswer();
+    if (m_settings.speakAnswer)
+        say(expectedSide());
     return expected;
 }
 
@@ -348,6 +373,8 @@ QString DrillSession::revealWithoutCounting()
     m_state.revealed = true;
     m_answerState = AnswerState::Revealed;
     emit changed();
+    if (m_settings.speakAnswer)
+        say(expectedSide());
     return expectedText();
 }
 

@@ -102,6 +102,9 @@ public:
     // that character (ASCII letters as capitals), or empty for a key that types nothing.
     QString startNewAnswer(const QString &keyText);
 
+    // F4: the offered word is said again, in its side's language.
+    void sayOfferedAgain();
+
     // The run's counters back to 0; the pairs keep theirs.
     void resetCounters();
     // Some answer of this run is counted.
@@ -142,6 +145,9 @@ signals:
     void pairLeft();
     // An answer (or a reset of the pairs' counters) was written back to the file.
     void answerSaved(const DictionaryResult &result);
+    // A text to be said in a language (an ISO code; empty: unknown), as the settings ask:
+    // the offered word when a pair is offered, the right answer after a wrong one or a reveal.
+    void speak(const QString &text, const QString &language);
 
 private:
     Vocabulary &vocabulary();
@@ -161,6 +167,8 @@ private:
     bool loadCards();
     ScheduleOptions scheduleOptions() const;
     void recordInHistory(Grade grade, const QString &typed);
+    // Says a side of the pair on screen: the text given, or its first alternative.
+    void say(int side, const QString &text = QString());
 
     CurrentDictionary &m_dictionary;
     const Settings &m_settings;

@@ -22,6 +22,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShortcut>
 
 namespace {
 
@@ -116,6 +117,10 @@ DrillWindow::DrillWindow(DrillSession &session, Prompts &prompts, QWidget *paren
     connect(&session, &DrillSession::changed, this, &DrillWindow::showSession);
     connect(&session, &DrillSession::pairOffered, this, &DrillWindow::showOfferedPair);
     connect(&session, &DrillSession::pairLeft, this, &DrillWindow::emptyAnswer);
+    // F4 says the offered word again, wherever the focus is in the window.
+    auto *sayAgain = new QShortcut(QKeySequence(Qt::Key_F4), this);
+    sayAgain->setObjectName(QStringLiteral("SayAgain"));
+    connect(sayAgain, &QShortcut::activated, &session, &DrillSession::sayOfferedAgain);
 }
 
 QWidget *DrillWindow::createClientArea()

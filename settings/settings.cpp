@@ -114,6 +114,8 @@ QString ReadSettings(Settings &settings, const QString &programDirectory)
     settings.desiredRetention
         = std::clamp(integer("Retence", 90), MinimumRetention, MaximumRetention);
     settings.newPerDay = clamped("NovychDenne", 20, MaximumNewPerDay);
+    settings.speakOffered = integer("Vyslovovat", 0) != 0;
+    settings.speakAnswer = integer("VyslovitOdpoved", 0) != 0;
 
     if (!settings.dictionaryPath.isEmpty() && !QFileInfo(settings.dictionaryPath).isFile())
         return QString();
@@ -136,13 +138,15 @@ void WriteSettings(const Settings &settings, const QString &programDirectory)
     ini.setValue(section, QStringLiteral("ProcZobraz"), flag(settings.showCriterion));
     ini.setValue(section, QStringLiteral("Obrazek"), flag(settings.showPicture));
     ini.setValue(section, QStringLiteral("Komentar"), flag(settings.commentAfterWrongAnswer));
-    // The schedule's keys stay out of a file that never needed them.
+    // The keys of the schedule and of speech stay out of a file that never needed them.
     const Settings defaults;
-    const auto scheduleValue = [&](const char *key, int value, int defaultValue) {
+    const auto laterValue = [&](const char *key, int value, int defaultValue) {
         if (value != defaultValue || ini.value(section, QLatin1String(key)))
             ini.setValue(section, QLatin1String(key), QString::number(value));
     };
-    scheduleValue("Retence", settings.desiredRetention, defaults.desiredRetention);
-    scheduleValue("NovychDenne", settings.newPerDay, defaults.newPerDay);
+    laterValue("Retence", settings.desiredRetention, defaults.desiredRetention);
+    laterValue("NovychDenne", settings.newPerDay, defaults.newPerDay);
+    laterValue("Vyslovovat", settings.speakOffered, defaults.speakOffered);
+    laterValue("VyslovitOdpoved", settings.speakAnswer, defaults.speakAnswer);
     WriteFileSafely(path, JoinLines(ini.lines()), QStringLiteral("Unable to write to ") + path);
 }

@@ -27,6 +27,9 @@ struct Settings
     // never answered may come each day.
     int desiredRetention = 90; // Retence
     int newPerDay = 20;        // NovychDenne
+    // Speech: the offered word, and the right answer after a wrong one or a reveal.
+    bool speakOffered = false; // Vyslovovat
+    bool speakAnswer = false;  // VyslovitOdpoved
 
     friend bool operator==(const Settings &, const Settings &) = default;
 };
@@ -64,7 +67,7 @@ int ReadSettingsInteger(const QString &text, int defaultValue);
 // open at start-up: the dictionary path when it names an existing file, otherwise empty.
 // Throws FileError, with `settings` at their defaults, for a file that cannot be read.
 QString ReadSettings(Settings &settings, const QString &programDirectory);
-// Writes the eight keys, and those of the review schedule once they are not at their defaults
-// or the file has them; throws FileError "Unable to write to <full path>" on failure, and
+// Writes the eight keys, and those of the review schedule and of speech once they are not at
+// their defaults or the file has them; throws FileError "Unable to write to <full path>" on failure, and
 // leaves a file that cannot be read alone (FileError).
 void WriteSettings(const Settings &settings, const QString &programDirectory);

@@ -62,7 +62,7 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("nastavení:") + QString(35, QLatin1Char(' ')));
-    setFixedSize(364, 378);
+    setFixedSize(364, 418);
     QFont formFont = font();
     formFont.setPointSize(8);
     formFont.setBold(true);
@@ -151,16 +151,20 @@ void SettingsDialog::createCheckBoxes()
     m_commentAfterWrongAnswer
         = checkBox("CheckBox3", QStringLiteral("komentář zobrazit i při chybné odpovědi"),
                    QRect(16, 256, 300, 17));
+    m_speakOffered = checkBox("CheckBox4", QStringLiteral("vyslovovat nabízené slovo (F4 znovu)"),
+                              QRect(16, 276, 320, 17));
+    m_speakAnswer = checkBox("CheckBox5", QStringLiteral("vyslovit správnou odpověď po chybě"),
+                             QRect(16, 296, 320, 17));
 }
 
 void SettingsDialog::createDictionaryField(const QFont &formFont)
 {
     auto *pathLabel = new QLabel(QStringLiteral("slovník:"), this);
     pathLabel->setObjectName(QStringLiteral("Label2"));
-    pathLabel->setGeometry(16, 286, 100, 16);
+    pathLabel->setGeometry(16, 326, 100, 16);
     m_dictionaryPath = new QLineEdit(this);
     m_dictionaryPath->setObjectName(QStringLiteral("Edit1"));
-    m_dictionaryPath->setGeometry(16, 304, 305, 22);
+    m_dictionaryPath->setGeometry(16, 344, 305, 22);
     m_dictionaryPath->installEventFilter(this);
 
     auto *chooseButton = new QToolButton(this);
@@ -169,7 +173,7 @@ void SettingsDialog::createDictionaryField(const QFont &formFont)
     QFont large = formFont;
     large.setPointSize(11);
     chooseButton->setFont(large);
-    chooseButton->setGeometry(320, 304, 23, 22);
+    chooseButton->setGeometry(320, 344, 23, 22);
     chooseButton->setFocusPolicy(Qt::NoFocus);
     connect(chooseButton, &QToolButton::clicked, this, &SettingsDialog::chooseDictionary);
 }
@@ -177,9 +181,9 @@ void SettingsDialog::createDictionaryField(const QFont &formFont)
 void SettingsDialog::createButtonsAndTabOrder()
 {
     m_saveButton = NamedButton(QStringLiteral("ulož"), "Button2", this);
-    m_saveButton->setGeometry(208, 336, 57, 25);
+    m_saveButton->setGeometry(208, 376, 57, 25);
     m_okButton = NamedButton(QStringLiteral("OK"), "Button1", this);
-    m_okButton->setGeometry(280, 336, 57, 25);
+    m_okButton->setGeometry(280, 376, 57, 25);
     connect(m_saveButton, &QPushButton::clicked, this, &SettingsDialog::saveSettings);
     connect(m_okButton, &QPushButton::clicked, this, &SettingsDialog::finish);
 
@@ -194,6 +198,8 @@ void SettingsDialog::createButtonsAndTabOrder()
     setTabOrder(m_dictionaryPath, m_showCriterion);
     setTabOrder(m_showCriterion, m_showPicture);
     setTabOrder(m_showPicture, m_commentAfterWrongAnswer);
+    setTabOrder(m_commentAfterWrongAnswer, m_speakOffered);
+    setTabOrder(m_speakOffered, m_speakAnswer);
 }
 
 // Each control edits its option at once; one with an effect elsewhere says so.
@@ -239,6 +245,10 @@ void SettingsDialog::connectChoices()
     });
     connect(m_commentAfterWrongAnswer, &QCheckBox::toggled, this,
             [&options](bool on) { options.commentAfterWrongAnswer = on; });
+    connect(m_speakOffered, &QCheckBox::toggled, this,
+            [&options](bool on) { options.speakOffered = on; });
+    connect(m_speakAnswer, &QCheckBox::toggled, this,
+            [&options](bool on) { options.speakAnswer = on; });
     connect(m_dictionaryPath, &QLineEdit::textEdited, this,
             [&options](const QString &text) { options.dictionaryPath = text; });
 }
@@ -275,6 +285,8 @@ void SettingsDialog::showSettings()
     const QSignalBlocker blockCriterion(m_showCriterion);
     const QSignalBlocker blockPicture(m_showPicture);
     const QSignalBlocker blockComment(m_commentAfterWrongAnswer);
+    const QSignalBlocker blockSpeakOffered(m_speakOffered);
+    const QSignalBlocker blockSpeakAnswer(m_speakAnswer);
     m_pairChoice->button(int(m_settings.pairChoice))->setChecked(true);
     m_sideChoice->button(int(m_settings.sideChoice))->setChecked(true);
     m_assessment->button(int(m_settings.assessment))->setChecked(true);
@@ -284,6 +296,8 @@ void SettingsDialog::showSettings()
     m_showCriterion->setChecked(m_settings.showCriterion);
     m_showPicture->setChecked(m_settings.showPicture);
     m_commentAfterWrongAnswer->setChecked(m_settings.commentAfterWrongAnswer);
+    m_speakOffered->setChecked(m_settings.speakOffered);
+    m_speakAnswer->setChecked(m_settings.speakAnswer);
     m_dictionaryPath->setText(m_settings.dictionaryPath);
     showPercentControls();
     showScheduleControls();

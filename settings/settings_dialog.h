@@ -71,6 +71,8 @@ private:
     QCheckBox *m_showCriterion;
     QCheckBox *m_showPicture;
     QCheckBox *m_commentAfterWrongAnswer;
+    QCheckBox *m_speakOffered;
+    QCheckBox *m_speakAnswer;
     QLineEdit *m_dictionaryPath;
     QPushButton *m_okButton;
     QPushButton *m_saveButton;

@@ -1,6 +1,7 @@
 #include "current_dictionary.h"
 
 #include "exchange.h"
+#include "languages.h"
 #include "vocabulary_file.h"
 
 #include "core/file_error.h"
@@ -144,6 +145,22 @@ int CurrentDictionary::importInto(const QString &source, const QString &target,
     const Vocabulary dictionary = DictionaryFromImport(imported);
     WriteVocabularyFile(target, dictionary, m_journal);
     return dictionary.count();
+}
+
+void CurrentDictionary::storeLanguages(const SideLanguages &languages)
+{
+    if (m_vocabulary.path.isEmpty() || m_vocabulary.count() == 0)
+        return;
+    saveAnswers();
+    const QString &path = m_vocabulary.path;
+    if (!CurrentStamp(path).sameAttributes(m_vocabulary.stamp))
+        throw FileError(QStringLiteral("Slovník %1 mezitím změnil jiný program; jazyky se "
+                                       "neuložily, zkuste to prosím znovu.")
+                            .arg(path));
+    Vocabulary changed = m_vocabulary;
+    StoreLanguages(changed, languages);
+    changed.stamp = m_journal.write(path, FormatVocabularyFile(changed), m_vocabulary.stamp.hash);
+    m_vocabulary = std::move(changed);
 }
 
 void CurrentDictionary::exportTo(const QString &target) const

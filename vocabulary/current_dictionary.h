@@ -8,6 +8,7 @@
 #include <QString>
 
 struct ImportResult;
+struct SideLanguages;
 
 // What an operation on the current dictionary did, for the application to tell the user.
 struct DictionaryResult
@@ -81,6 +82,9 @@ public:
     // and returns how many were written. The source is never written; when the target is this
     // dictionary's file, its answers are written back first. Throws FileError.
     int importInto(const QString &source, const QString &target, const ImportResult &imported);
+    // Stores the languages of the two sides in the dictionary's file (its answers are written
+    // back first). Throws FileError, also when another program changed the file meanwhile.
+    void storeLanguages(const SideLanguages &languages);
     // Writes the dictionary in another program's format, chosen by the target's name.
     // Throws FileError.
     void exportTo(const QString &target) const;

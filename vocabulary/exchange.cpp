@@ -99,6 +99,7 @@ ImportResult importKvtml(const QByteArray &bytes)
     QXmlStreamReader xml(bytes);
     QStringList path;
     QList<KvtmlTranslation> translations;
+    int identifier = -1;
     int entries = 0;
     qint64 entryLine = 0;
     while (!xml.atEnd()) {
@@ -118,6 +119,17 @@ ImportResult importKvtml(const QByteArray &bytes)
                 (name == QLatin1String("text") ? translations.last().text
                                                : translations.last().comment)
                     = text;
+                path.removeLast();
+            } else if (name == QLatin1String("identifier") && path.size() == 3) {
+                identifier = xml.attributes().value(QLatin1String("id")).toInt();
+            } else if (path.size() == 4 && path.at(2) == QLatin1String("identifier")
+                       && name == QLatin1String("locale")) {
+                // "de", "en_US", "pt-BR": the language is what comes first.
+                const QString language = xml.readElementText().trimmed().section(
+                    QRegularExpression(QStringLiteral("[_-]")), 0, 0).toLower();
+                static const QRegularExpression code(QStringLiteral("^[a-z]{2,3}$"));
+                if ((identifier == 0 || identifier == 1) && code.match(language).hasMatch())
+                    result.languages.side[identifier + 1] = language;
                 path.removeLast();
             } else if (path
                        == QStringList{QStringLiteral("kvtml"), QStringLiteral("information"),
@@ -423,6 +435,8 @@ Vocabulary DictionaryFromImport(const ImportResult &result)
     if (!result.title.isEmpty())
         vocabulary.theme = QLatin1Char('*') + result.title;
     vocabulary.entries = result.pairs.mid(0, Vocabulary::Capacity);
+    if (!result.languages.side[1].isEmpty() || !result.languages.side[2].isEmpty())
+        StoreLanguages(vocabulary, result.languages);
     return vocabulary;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "languages.h"
+
 #include "vocabulary.h"
 
 #include <QByteArray>
@@ -18,6 +20,7 @@ struct ImportResult
     QList<VocabularyEntry> pairs;
     QStringList skipped; // one line per entry or line left out, with its reason
     bool kvtml = false;  // the file's entries are KVTML items, not lines
+    SideLanguages languages; // the sides' languages the file names (KVTML locales)
 };
 
 // Reads tab-, semicolon- or comma-separated text (the separator found or named in a

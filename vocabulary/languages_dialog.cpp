@@ -1,0 +1,61 @@
+#include "languages_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QPushButton>
+
+namespace {
+
+QString choiceText(const QString &code)
+{
+    for (const auto &[known, name] : KnownLanguages()) {
+        if (known == code)
+            return QStringLiteral("%1 (%2)").arg(name, code);
+    }
+    return code;
+}
+
+} // namespace
+
+LanguagesDialog::LanguagesDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("LanguagesDialog"));
+    setWindowTitle(QStringLiteral("Jazyky slovníku"));
+    auto *form = new QFormLayout(this);
+    QStringList choices;
+    for (const auto &[code, name] : KnownLanguages())
+        choices.append(QStringLiteral("%1 (%2)").arg(name, code));
+    for (int side = 1; side <= 2; ++side) {
+        auto *box = new QComboBox(this);
+        box->setObjectName(side == 1 ? QStringLiteral("FirstLanguage")
+                                     : QStringLiteral("SecondLanguage"));
+        box->setEditable(true);
+        box->addItems(choices);
+        box->setMinimumContentsLength(24);
+        form->addRow(side == 1 ? QStringLiteral("&První strana (před lomítkem):")
+                               : QStringLiteral("&Druhá strana (za lomítkem):"),
+                     box);
+        m_side[side] = box;
+    }
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Zrušit"));
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+void LanguagesDialog::setLanguages(const SideLanguages &languages)
+{
+    for (int side = 1; side <= 2; ++side)
+        m_side[side]->setCurrentText(choiceText(languages.side[side]));
+}
+
+SideLanguages LanguagesDialog::languages() const
+{
+    SideLanguages languages;
+    for (int side = 1; side <= 2; ++side)
+        languages.side[side] = LanguageCodeOf(m_side[side]->currentText());
+    return languages;
+}

@@ -1,0 +1,141 @@
+#include "speaker.h"
+
+#include "vocabulary/languages.h"
+
+#include <QLocale>
+#include <QTextToSpeech>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+// An engine still "speaking" after this long is taken for stuck.
+constexpr int StuckAfterMs = 5000;
+
+const QString NoService = QStringLiteral(
+    "Slova nelze vyslovit: služba speech-dispatcher neodpovídá nebo chybí. Nainstalujte balíčky "
+    "speech-dispatcher, speech-dispatcher-espeak-ng a qt6-speech-speechd-plugin.");
+
+} // namespace
+
+// The engine's side, on the speaker's thread.
+class SpeechEngine : public QObject
+{
+    Q_OBJECT
+public:
+    void say(const QString &text, const QString &language);
+
+signals:
+    void problem(const QString &message);
+    void handedOver(const QString &text, const QString &language);
+
+private:
+    bool ready();
+    void stateChanged(QTextToSpeech::State state);
+
+    std::unique_ptr<QTextToSpeech> m_speech;
+    bool m_broken = false;
+    QTimer *m_stuck = nullptr;
+};
+
+bool SpeechEngine::ready()
+{
+    if (m_broken)
+        return false;
+    if (m_speech)
+        return true;
+    if (!QTextToSpeech::availableEngines().contains(QLatin1String("speechd"))) {
+        m_broken = true;
+        emit problem(NoService);
+        return false;
+    }
+    m_speech = std::make_unique<QTextToSpeech>(QStringLiteral("speechd"));
+    // Without a service the engine knows no language at all.
+    if (m_speech->availableLocales().isEmpty()) {
+        m_broken = true;
+        m_speech.reset();
+        emit problem(NoService);
+        return false;
+    }
+    m_stuck = new QTimer(this);
+    m_stuck->setSingleShot(true);
+    m_stuck->setInterval(StuckAfterMs);
+    connect(m_stuck, &QTimer::timeout, this, [this] {
+        if (m_speech && m_speech->state() == QTextToSpeech::Speaking) {
+            m_speech->stop();
+            emit problem(QStringLiteral("Hlasový výstup déle než 5 sekund neodpovídá; slova se "
+                                        "teď nevysloví."));
+        }
+    });
+    connect(m_speech.get(), &QTextToSpeech::stateChanged, this, &SpeechEngine::stateChanged);
+    return true;
+}
+
+void SpeechEngine::stateChanged(QTextToSpeech::State state)
+{
+    if (state != QTextToSpeech::Speaking)
+        m_stuck->stop();
+    if (state == QTextToSpeech::Error)
+        emit problem(QStringLiteral("Hlasový výstup ohlásil chybu; slova se teď nevysloví."));
+}
+
+void SpeechEngine::say(const QString &text, const QString &language)
+{
+    if (language.isEmpty() || !ready())
+        return;
+    const QLocale::Language wanted = QLocale(language).language();
+    const QList<QLocale> locales = m_speech->availableLocales();
+    const auto voice = std::find_if(locales.begin(), locales.end(), [&](const QLocale &locale) {
+        return locale.language() == wanted;
+    });
+    const QString missing
+        = QStringLiteral("Pro %1 není nainstalován hlas.").arg(LanguageAccusative(language));
+    if (wanted == QLocale::C || voice == locales.end()) {
+        emit problem(missing);
+        return;
+    }
+    m_speech->stop();
+    if (m_speech->locale().language() != wanted)
+        m_speech->setLocale(*voice);
+    // Never in a wrong voice: the engine must really have taken the language.
+    if (m_speech->locale().language() != wanted) {
+        emit problem(missing);
+        return;
+    }
+    m_speech->say(text);
+    m_stuck->start();
+    emit handedOver(text, language);
+}
+
+Speaker::Speaker(QObject *parent)
+    : QObject(parent)
+{
+    m_engine = new SpeechEngine;
+    m_engine->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::finished, m_engine, &QObject::deleteLater);
+    connect(m_engine, &SpeechEngine::problem, this, [this](const QString &message) {
+        if (m_told.contains(message))
+            return;
+        m_told.append(message);
+        emit problem(message);
+    });
+    connect(m_engine, &SpeechEngine::handedOver, this, &Speaker::handedOver);
+    m_thread.setObjectName(QStringLiteral("speech"));
+    m_thread.start();
+}
+
+Speaker::~Speaker()
+{
+    m_thread.quit();
+    m_thread.wait();
+}
+
+void Speaker::say(const QString &text, const QString &language)
+{
+    QMetaObject::invokeMethod(
+        m_engine, [engine = m_engine, text, language] { engine->say(text, language); },
+        Qt::QueuedConnection);
+}
+
+#include "speaker.moc"
