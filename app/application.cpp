@@ -43,10 +43,9 @@ Application::Application(Prompts &prompts, const QString &executablePath, const 
     buildMenu();
     m_drillWindow->installEventFilter(this);
     connect(&m_context->drill, &DrillSession::answerSaved, this, &Application::tellWriteBack);
-    connect(&m_context->drill, &DrillSession::speak, this,
-            [this](const QString &text, const QString &language) {
-                speaker().say(text, language);
-            });
+    connect(
+        &m_context->drill, &DrillSession::speak, this,
+        [this](const QString &text, const QString &language) { speaker().say(text, language); });
     connect(&m_context->history, &ReviewHistory::troubled, this, [this](const QString &message) {
         m_context->prompts.notice(m_drillWindow.get(), message);
     });
@@ -213,9 +212,8 @@ bool Application::eventFilter(QObject *watched, QEvent *event)
     // ended and what it posted (the fields' own paints come after this one) has run.
     if (watched == m_drillWindow.get() && event->type() == QEvent::Paint && m_awaitingFirstPaint) {
         m_awaitingFirstPaint = false;
-        QTimer::singleShot(0, this, [this] {
-            QTimer::singleShot(0, this, &Application::catchUpWithHistory);
-        });
+        QTimer::singleShot(
+            0, this, [this] { QTimer::singleShot(0, this, &Application::catchUpWithHistory); });
     }
     return QObject::eventFilter(watched, event);
 }

@@ -8,6 +8,8 @@ packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-translations-l10n libgl-dev libqt6sql6-sqlite
     qt6-charts-dev libqt6opengl6-dev
+    qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin
+    speech-dispatcher speech-dispatcher-espeak-ng
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
 )

@@ -21,7 +21,8 @@ struct GuessCase
 };
 
 class GuessLanguagesTest : public testing::TestWithParam<GuessCase>
-{};
+{
+};
 
 TEST_P(GuessLanguagesTest, TheThemesCzechNamesGiveTheCodes)
 {
@@ -115,7 +116,9 @@ TEST_F(LanguagesFileTest, AKvtmlImportTakesTheLanguagesOfItsIdentifiers)
                "<translation id=\"1\"><text>r Hund</text></translation></entry></entries>"
                "</kvtml>");
     dictionary.importInto(path("a.kvtml"), path("b.slv"), ImportVocabularyFile(path("a.kvtml")));
-    EXPECT_TRUE(ReadBytes(path("b.slv")).startsWith("*Zv\xED\xF8" "ata\r\n* jazyky: cs de\r\n"));
+    EXPECT_TRUE(ReadBytes(path("b.slv"))
+                    .startsWith("*Zv\xED\xF8"
+                                "ata\r\n* jazyky: cs de\r\n"));
 }
 
 // What the drill says, and in which language, as the settings ask.

@@ -60,9 +60,8 @@ public:
         m_server.setProcessEnvironment(environment);
         m_server.start(QStringLiteral("speech-dispatcher"),
                        {QStringLiteral("-s"), QStringLiteral("-t"), QStringLiteral("0"),
-                        QStringLiteral("-C"), path(QStringLiteral("conf")),
-                        QStringLiteral("-c"), QStringLiteral("unix_socket"),
-                        QStringLiteral("-S"), socket});
+                        QStringLiteral("-C"), path(QStringLiteral("conf")), QStringLiteral("-c"),
+                        QStringLiteral("unix_socket"), QStringLiteral("-S"), socket});
         qputenv("SPEECHD_ADDRESS", ("unix_socket:" + socket).toUtf8());
         const bool up = waitFor([&] { return QFile::exists(socket); });
         if (!up)

@@ -73,7 +73,8 @@ std::optional<std::pair<qsizetype, qsizetype>> findLanguagesLine(const FileShape
 QString lineEnding(const QString &line)
 {
     qsizetype end = line.size();
-    while (end > 0 && (line.at(end - 1) == QLatin1Char('\n') || line.at(end - 1) == QLatin1Char('\r')))
+    while (end > 0
+           && (line.at(end - 1) == QLatin1Char('\n') || line.at(end - 1) == QLatin1Char('\r')))
         --end;
     return line.mid(end);
 }
