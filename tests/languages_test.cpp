@@ -20,6 +20,11 @@ struct GuessCase
     const char *second;
 };
 
+void PrintTo(const GuessCase &row, std::ostream *out)
+{
+    *out << row.theme;
+}
+
 class GuessLanguagesTest : public testing::TestWithParam<GuessCase>
 {
 };

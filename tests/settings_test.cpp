@@ -135,6 +135,20 @@ TEST_F(SettingsFileTest, TheReviewScheduleAndItsNumbersAreReadAndWrittenOnlyWhen
     EXPECT_EQ(back, settings);
 }
 
+TEST_F(SettingsFileTest, TheSpeechSwitchesAreReadAndWrittenOnlyWhenUsed)
+{
+    const Settings on = read("[Setup]\nVyslovovat=1\nVyslovitOdpoved=1\n");
+    EXPECT_TRUE(on.speakOffered);
+    EXPECT_TRUE(on.speakAnswer);
+    QFile::remove(iniPath());
+    Settings settings;
+    WriteSettings(settings, dir.path());
+    EXPECT_FALSE(ReadBytes(iniPath()).contains("Vyslov")) << "defaults stay out";
+    settings.speakAnswer = true;
+    WriteSettings(settings, dir.path());
+    EXPECT_TRUE(ReadBytes(iniPath()).endsWith("Komentar=0\r\nVyslovitOdpoved=1\r\n"));
+}
+
 TEST_F(SettingsFileTest, TheDictionaryIsOpenedOnlyWhenItExists)
 {
     const QString existing = QDir(dir.path()).filePath(QStringLiteral("lekce č.slv"));

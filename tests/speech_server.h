@@ -61,7 +61,10 @@ public:
         m_server.start(QStringLiteral("speech-dispatcher"),
                        {QStringLiteral("-s"), QStringLiteral("-t"), QStringLiteral("0"),
                         QStringLiteral("-C"), path(QStringLiteral("conf")), QStringLiteral("-c"),
-                        QStringLiteral("unix_socket"), QStringLiteral("-S"), socket});
+                        QStringLiteral("unix_socket"), QStringLiteral("-S"), socket,
+                        // a pid file of its own: with the shared one a second server would
+                        // not start
+                        QStringLiteral("-P"), path(QStringLiteral("pid"))});
         qputenv("SPEECHD_ADDRESS", ("unix_socket:" + socket).toUtf8());
         const bool up = waitFor([&] { return QFile::exists(socket); });
         if (!up)
