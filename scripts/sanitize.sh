@@ -11,7 +11,7 @@ cmake -S "$root" -B "$root/build-sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$root/build-sanitize" -j"$(nproc)"
 cd "$root/build-sanitize"
 export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:suppressions=$root/tests/fuzz/lsan.supp"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$root/tests/fuzz/lsan.supp"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --output-on-failure -LE benchmark
