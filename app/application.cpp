@@ -18,7 +18,7 @@
 #include "vocabulary/vocabulary_store.h"
 #include "widgets/prompts.h"
 #include "widgets/run_command.h"
-#include "widgets/speaker.h"
+#include "drill/speaker.h"
 #include "widgets/screen_place.h"
 
 #include "core/paths.h"

@@ -12,7 +12,7 @@
 #include "vocabulary/dictionary_chooser.h"
 #include "vocabulary/dictionary_editor.h"
 #include "vocabulary/new_dictionary_dialog.h"
-#include "widgets/speaker.h"
+#include "drill/speaker.h"
 
 // The other windows, each built and connected the first time it is asked for, as children of
 // the main window.

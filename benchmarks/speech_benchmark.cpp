@@ -1,5 +1,5 @@
 #include "tests/speech_server.h"
-#include "widgets/speaker.h"
+#include "drill/speaker.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 #include "drill/drill_window.h"
 #include "speech_server.h"
 #include "test_support.h"
-#include "widgets/speaker.h"
+#include "drill/speaker.h"
 #include "window_support.h"
 
 #include <QLineEdit>
