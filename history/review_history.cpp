@@ -217,6 +217,18 @@ bool ReviewHistory::execute(const QString &statement)
     return failWith(query.lastError());
 }
 
+// BEGIN IMMEDIATE takes the write lock at once, so that two copies never both hold a read
+// that each must turn into a write. A body or commit that fails is rolled back.
+bool ReviewHistory::inTransaction(const std::function<bool()> &body)
+{
+    if (!execute(QStringLiteral("BEGIN IMMEDIATE")))
+        return false;
+    if (body() && execute(QStringLiteral("COMMIT")))
+        return true;
+    QSqlQuery(QSqlDatabase::database(m_connection, false)).exec(QStringLiteral("ROLLBACK"));
+    return false;
+}
+
 bool ReviewHistory::ensureOpen()
 {
     if (m_open)
@@ -275,18 +287,15 @@ bool ReviewHistory::migrate()
     }
     if (found == SchemaVersion)
         return true;
-    if (!execute(QStringLiteral("BEGIN IMMEDIATE")))
-        return false;
-    for (int step = found; step < SchemaVersion; ++step) {
-        for (const QString &statement : migrations().at(step)) {
-            if (!execute(statement)) {
-                QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-                return false;
+    return inTransaction([&] {
+        for (int step = found; step < SchemaVersion; ++step) {
+            for (const QString &statement : migrations().at(step)) {
+                if (!execute(statement))
+                    return false;
             }
         }
-    }
-    return execute(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion))
-           && execute(QStringLiteral("COMMIT"));
+        return execute(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion));
+    });
 }
 
 std::optional<Card> ReviewHistory::record(const AnswerRecord &answer, double desiredRetention)
@@ -298,59 +307,50 @@ std::optional<Card> ReviewHistory::recordAnswer(const AnswerRecord &answer, doub
 {
     if (!ensureOpen())
         return std::nullopt;
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    std::optional<Card> after;
     // Read, reckon and write under one write lock, so that two copies answering the same card
     // each build on the other's answer.
-    if (!execute(QStringLiteral("BEGIN IMMEDIATE")))
+    const bool recorded = inTransaction([&] {
+        QSqlQuery query(QSqlDatabase::database(m_connection, false));
+        query.prepare(QStringLiteral("SELECT stability, difficulty, last_review_ms, due_ms,"
+                                     " introduced_ms, reviews, lapses FROM cards WHERE side1 = ?"
+                                     " AND comment1 = ? AND side2 = ? AND comment2 = ?"
+                                     " AND direction = ?"));
+        bindCard(query, answer.card);
+        if (!query.exec())
+            return failWith(query.lastError());
+        std::optional<Card> before;
+        if (query.next())
+            before = cardAt(query, 0);
+        query.finish();
+        after = ReviewCard(before, answer.grade, answer.atMs, desiredRetention);
+        query.prepare(QStringLiteral("INSERT OR REPLACE INTO cards (side1, comment1, side2,"
+                                     " comment2, direction, stability, difficulty,"
+                                     " last_review_ms, due_ms, introduced_ms, reviews, lapses)"
+                                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        bindCard(query, answer.card);
+        for (const QVariant &value :
+             {QVariant(after->memory.stability), QVariant(after->memory.difficulty),
+              QVariant(after->lastReviewMs), QVariant(after->dueMs), QVariant(after->introducedMs),
+              QVariant(after->reviews), QVariant(after->lapses)})
+            query.addBindValue(value);
+        if (!query.exec())
+            return failWith(query.lastError());
+        query.prepare(QStringLiteral("INSERT INTO reviews (at_ms, side1, comment1, side2,"
+                                     " comment2, direction, grade, typed, duration_ms,"
+                                     " dictionary, session) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                                     " ?)"));
+        query.addBindValue(answer.atMs);
+        bindCard(query, answer.card);
+        query.addBindValue(int(answer.grade));
+        query.addBindValue(textValue(answer.typed));
+        query.addBindValue(answer.durationMs);
+        query.addBindValue(textValue(answer.dictionary));
+        query.addBindValue(m_session);
+        return query.exec() || failWith(query.lastError());
+    });
+    if (!recorded)
         return std::nullopt;
-    QSqlQuery query(db);
-    const auto failed = [&] {
-        const QSqlError error = query.lastError();
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        failWith(error);
-        return std::nullopt;
-    };
-    query.prepare(QStringLiteral("SELECT stability, difficulty, last_review_ms, due_ms,"
-                                 " introduced_ms, reviews, lapses FROM cards WHERE side1 = ?"
-                                 " AND comment1 = ? AND side2 = ? AND comment2 = ?"
-                                 " AND direction = ?"));
-    bindCard(query, answer.card);
-    if (!query.exec())
-        return failed();
-    std::optional<Card> before;
-    if (query.next())
-        before = cardAt(query, 0);
-    query.finish();
-    const Card after = ReviewCard(before, answer.grade, answer.atMs, desiredRetention);
-    query.prepare(QStringLiteral("INSERT OR REPLACE INTO cards (side1, comment1, side2, comment2,"
-                                 " direction, stability, difficulty, last_review_ms, due_ms,"
-                                 " introduced_ms, reviews, lapses)"
-                                 " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    bindCard(query, answer.card);
-    for (const QVariant &value :
-         {QVariant(after.memory.stability), QVariant(after.memory.difficulty),
-          QVariant(after.lastReviewMs), QVariant(after.dueMs), QVariant(after.introducedMs),
-          QVariant(after.reviews), QVariant(after.lapses)})
-        query.addBindValue(value);
-    if (!query.exec())
-        return failed();
-    query.prepare(QStringLiteral("INSERT INTO reviews (at_ms, side1, comment1, side2, comment2,"
-                                 " direction, grade, typed, duration_ms, dictionary, session)"
-                                 " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    query.addBindValue(answer.atMs);
-    bindCard(query, answer.card);
-    query.addBindValue(int(answer.grade));
-    query.addBindValue(textValue(answer.typed));
-    query.addBindValue(answer.durationMs);
-    query.addBindValue(textValue(answer.dictionary));
-    query.addBindValue(m_session);
-    if (!query.exec())
-        return failed();
-    query.finish();
-    if (!execute(QStringLiteral("COMMIT"))) {
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        return std::nullopt;
-    }
     m_told = false;
     m_unsettled.insert(answer.dictionary);
     return after;
@@ -410,20 +410,20 @@ QList<UnsettledAnswer> ReviewHistory::unsettledAnswers(const QString &dictionary
 void ReviewHistory::adopt(const QString &dictionary, const QList<qint64> &ids)
 {
     guarded([&] {
-        if (ids.isEmpty() || !ensureOpen() || !execute(QStringLiteral("BEGIN IMMEDIATE")))
+        if (ids.isEmpty() || !ensureOpen())
             return;
-        QSqlQuery query(QSqlDatabase::database(m_connection, false));
-        query.prepare(QStringLiteral("UPDATE reviews SET session = ? WHERE id = ?"));
-        for (const qint64 id : ids) {
-            query.addBindValue(m_session);
-            query.addBindValue(id);
-            if (!query.exec()) {
-                failWith(query.lastError());
-                execute(QStringLiteral("ROLLBACK"));
-                return;
+        const bool adopted = inTransaction([&] {
+            QSqlQuery query(QSqlDatabase::database(m_connection, false));
+            query.prepare(QStringLiteral("UPDATE reviews SET session = ? WHERE id = ?"));
+            for (const qint64 id : ids) {
+                query.addBindValue(m_session);
+                query.addBindValue(id);
+                if (!query.exec())
+                    return failWith(query.lastError());
             }
-        }
-        if (execute(QStringLiteral("COMMIT")))
+            return true;
+        });
+        if (adopted)
             m_unsettled.insert(dictionary);
     });
 }

@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QSqlDatabase;
@@ -127,6 +128,7 @@ private:
     void reportFailure();
     void tell(const QString &message);
     bool execute(const QString &statement);
+    bool inTransaction(const std::function<bool()> &body);
     QString setAside();
 
     QString m_path;
