@@ -67,6 +67,15 @@ QString HistoryProgress::cardScope() const
                                 "r.dictionary = ?)");
 }
 
+// The values of a statement's placeholders, followed by the dictionary's when its scope
+// condition (always the last) has one.
+QVariantList HistoryProgress::scoped(QVariantList values) const
+{
+    if (!m_dictionary.isEmpty())
+        values.append(m_dictionary);
+    return values;
+}
+
 qint64 HistoryProgress::dayStartMs(int daysBack) const
 {
     return m_today.addDays(-daysBack).startOfDay().toMSecsSinceEpoch();
@@ -75,9 +84,7 @@ qint64 HistoryProgress::dayStartMs(int daysBack) const
 bool HistoryProgress::hasAnswers() const
 {
     QSqlQuery query(m_database);
-    QVariantList values;
-    if (!m_dictionary.isEmpty())
-        values.append(m_dictionary);
+    const QVariantList values = scoped({});
     return run(query,
                QStringLiteral("SELECT EXISTS (SELECT 1 FROM reviews r WHERE %1)")
                    .arg(reviewScope()),
@@ -90,9 +97,7 @@ QList<DayAnswers> HistoryProgress::answersPerDay(int days) const
     QList<DayAnswers> result;
     for (int back = days - 1; back >= 0; --back)
         result.append({m_today.addDays(-back)});
-    QVariantList values{dayStartMs(days - 1)};
-    if (!m_dictionary.isEmpty())
-        values.append(m_dictionary);
+    const QVariantList values = scoped({dayStartMs(days - 1)});
     QSqlQuery query(m_database);
     if (!run(query,
              QStringLiteral("SELECT %1 AS day, sum(r.grade >= 3), sum(r.grade = 2), "
@@ -117,9 +122,7 @@ QList<DayAnswers> HistoryProgress::answersPerDay(int days) const
 QList<DayShare> HistoryProgress::firstAnswerShares(int days) const
 {
     QList<DayShare> result;
-    QVariantList values{dayStartMs(days - 1)};
-    if (!m_dictionary.isEmpty())
-        values.append(m_dictionary);
+    const QVariantList values = scoped({dayStartMs(days - 1)});
     QSqlQuery query(m_database);
     // The rows of the period are taken first by time, and only theirs get a local day.
     if (!run(query,
@@ -142,9 +145,7 @@ QList<DayShare> HistoryProgress::firstAnswerShares(int days) const
 QList<int> HistoryProgress::dueForecast(int days) const
 {
     QList<int> result(days, 0);
-    QVariantList values{dayStartMs(-days)};
-    if (!m_dictionary.isEmpty())
-        values.append(m_dictionary);
+    const QVariantList values = scoped({dayStartMs(-days)});
     QSqlQuery query(m_database);
     if (!run(query,
              QStringLiteral("SELECT date(c.due_ms / 1000, 'unixepoch', 'localtime') AS day, "
@@ -163,9 +164,7 @@ QList<int> HistoryProgress::dueForecast(int days) const
 MemoryBuckets HistoryProgress::memoryBuckets(int dictionaryCards) const
 {
     MemoryBuckets buckets;
-    QVariantList values;
-    if (!m_dictionary.isEmpty())
-        values.append(m_dictionary);
+    const QVariantList values = scoped({});
     QSqlQuery query(m_database);
     if (!run(query,
              QStringLiteral("SELECT count(*), total(c.stability < 1), "
@@ -187,9 +186,7 @@ MemoryBuckets HistoryProgress::memoryBuckets(int dictionaryCards) const
 QList<HardCard> HistoryProgress::hardestCards(HardOrder order, int limit) const
 {
     QList<HardCard> cards;
-    QVariantList values;
-    if (!m_dictionary.isEmpty())
-        values.append(m_dictionary);
+    const QVariantList values = scoped({});
     // By lapses the database sorts; recall is reckoned here, over the cards of the scope.
     const QString orderAndLimit = order == HardOrder::ByLapses
                                       ? QStringLiteral(" ORDER BY c.lapses DESC, c.reviews DESC "
@@ -226,9 +223,8 @@ QList<HardCard> HistoryProgress::hardestCards(HardOrder order, int limit) const
 ProgressFigures HistoryProgress::figures() const
 {
     ProgressFigures figures;
-    QVariantList values{LongestAnswerMs, dayStartMs(0), dayStartMs(0), LongestAnswerMs};
-    if (!m_dictionary.isEmpty())
-        values.append(m_dictionary);
+    const QVariantList values
+        = scoped({LongestAnswerMs, dayStartMs(0), dayStartMs(0), LongestAnswerMs});
     QSqlQuery query(m_database);
     if (run(query,
             QStringLiteral("SELECT count(*), total(min(r.duration_ms, ?)), "
@@ -249,10 +245,8 @@ ProgressFigures HistoryProgress::figures() const
                                "r.at_ms < ? AND %1)")
                     .arg(reviewScope()));
     const auto practised = [&](int daysBack) {
-        day.addBindValue(dayStartMs(daysBack));
-        day.addBindValue(dayStartMs(daysBack - 1));
-        if (!m_dictionary.isEmpty())
-            day.addBindValue(m_dictionary);
+        for (const QVariant &value : scoped({dayStartMs(daysBack), dayStartMs(daysBack - 1)}))
+            day.addBindValue(value);
         return day.exec() && day.next() && day.value(0).toBool();
     };
     for (int back = practised(0) ? 0 : 1; practised(back); ++back)
@@ -264,9 +258,7 @@ QByteArray HistoryProgress::answersCsv() const
 {
     QStringList lines{QStringLiteral("čas,slovník,strana 1,komentář 1,strana 2,komentář 2,"
                                      "nabídnutá strana,známka,napsáno,doba (ms)")};
-    QVariantList values;
-    if (!m_dictionary.isEmpty())
-        values.append(m_dictionary);
+    const QVariantList values = scoped({});
     QSqlQuery query(m_database);
     if (run(query,
             QStringLiteral("SELECT r.at_ms, r.dictionary, r.side1, r.comment1, r.side2, "

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariant>
 
 // Answers of one day: exact, accepted by a typo criterion, wrong or revealed.
 struct DayAnswers
@@ -82,6 +83,8 @@ public:
     // `dictionary` empty: the whole history.
     HistoryProgress(QSqlDatabase database, QString dictionary, qint64 nowMs);
 
+    // The local day of the moment given.
+    QDate today() const { return m_today; }
     bool hasAnswers() const;
     // The last `days` days, today last, every day present.
     QList<DayAnswers> answersPerDay(int days) const;
@@ -101,6 +104,7 @@ private:
     // The condition that keeps to the scope, for reviews (alias r) and for cards (alias c).
     QString reviewScope() const;
     QString cardScope() const;
+    QVariantList scoped(QVariantList values) const;
     qint64 dayStartMs(int daysBack) const;
 
     QSqlDatabase m_database;
