@@ -76,6 +76,26 @@ QBarSet *barSet(const QString &label, const QColor &colour)
     return set;
 }
 
+// One set of bars over named categories, counted on the left; the categories' axis.
+QBarCategoryAxis *barChart(QChart *chart, QBarSet *bars, const QStringList &labels,
+                           const QList<int> &counts)
+{
+    int largest = 0;
+    for (const int count : counts) {
+        bars->append(count);
+        largest = std::max(largest, count);
+    }
+    auto *series = new QBarSeries;
+    series->append(bars);
+    chart->addSeries(series);
+    auto *axis = new QBarCategoryAxis;
+    axis->append(labels);
+    chart->addAxis(axis, Qt::AlignBottom);
+    series->attachAxis(axis);
+    countAxis(chart, series, largest);
+    return axis;
+}
+
 QString dayLabel(const QDate &day)
 {
     return day.toString(QStringLiteral("d.M."));
@@ -240,6 +260,11 @@ void ProgressWindow::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
+int ProgressWindow::periodDays() const
+{
+    return Periods[std::max(m_period->currentIndex(), 0)];
+}
+
 QString ProgressWindow::scopeDictionary() const
 {
     return m_scope->currentIndex() == 0 ? m_dictionary.path() : QString();
@@ -296,7 +321,7 @@ void ProgressWindow::drawAnswers(const HistoryProgress &progress)
 {
     QChart *chart = m_answers.chart;
     clearChart(chart);
-    const int days = Periods[std::max(m_period->currentIndex(), 0)];
+    const int days = periodDays();
     chart->setTitle(QStringLiteral("Odpovědi za den, posledních %1 dní").arg(days));
     QBarSet *exact = barSet(QStringLiteral("přesně"), Exact);
     QBarSet *typo = barSet(QStringLiteral("s překlepem"), Typo);
@@ -320,7 +345,7 @@ void ProgressWindow::drawAnswers(const HistoryProgress &progress)
     chart->addAxis(axis, Qt::AlignBottom);
     series->attachAxis(axis);
     axis->setVisible(false);
-    const QDate today = QDateTime::fromMSecsSinceEpoch(m_clock()).date();
+    const QDate today = progress.today();
     auto *time = new QDateTimeAxis;
     time->setFormat(QStringLiteral("d.M."));
     time->setRange(today.addDays(-(days - 1)).startOfDay(), today.addDays(1).startOfDay());
@@ -333,14 +358,14 @@ void ProgressWindow::drawShares(const HistoryProgress &progress)
 {
     QChart *chart = m_shares.chart;
     clearChart(chart);
-    const int days = Periods[std::max(m_period->currentIndex(), 0)];
+    const int days = periodDays();
     chart->setTitle(QStringLiteral("Správné první odpovědi dne (%)"));
     auto *shares = new QLineSeries;
     shares->setName(QStringLiteral("správně napoprvé"));
     shares->setPointsVisible(true);
     for (const DayShare &day : progress.firstAnswerShares(days))
         shares->append(double(day.day.startOfDay().toMSecsSinceEpoch()), 100.0 * day.share);
-    const QDate today = QDateTime::fromMSecsSinceEpoch(m_clock()).date();
+    const QDate today = progress.today();
     const double first = double(today.addDays(-(days - 1)).startOfDay().toMSecsSinceEpoch());
     const double last = double(today.startOfDay().toMSecsSinceEpoch());
     auto *retention = new QLineSeries;
@@ -370,29 +395,17 @@ void ProgressWindow::drawForecast(const HistoryProgress &progress)
     QChart *chart = m_forecast.chart;
     clearChart(chart);
     chart->setTitle(QStringLiteral("Karty k opakování v příštích %1 dnech").arg(ForecastDays));
-    QBarSet *due = barSet(QStringLiteral("k opakování (dnes i ty po termínu)"), QColor(0, 90, 200));
-    const QDate today = QDateTime::fromMSecsSinceEpoch(m_clock()).date();
     QStringList labels;
-    int largest = 0;
-    const QList<int> forecast = progress.dueForecast(ForecastDays);
-    for (int day = 0; day < forecast.size(); ++day) {
-        due->append(forecast.at(day));
-        largest = std::max(largest, forecast.at(day));
+    for (int day = 0; day < ForecastDays; ++day)
         labels.append(day == 0   ? QStringLiteral("dnes")
                       : day == 1 ? QStringLiteral("zítra")
-                                 : dayLabel(today.addDays(day)));
-    }
-    auto *series = new QBarSeries;
-    series->append(due);
-    chart->addSeries(series);
-    auto *axis = new QBarCategoryAxis;
-    axis->append(labels);
+                                 : dayLabel(progress.today().addDays(day)));
+    QBarCategoryAxis *axis = barChart(
+        chart, barSet(QStringLiteral("k opakování (dnes i ty po termínu)"), QColor(0, 90, 200)),
+        labels, progress.dueForecast(ForecastDays));
     QFont small = axis->labelsFont();
     small.setPointSizeF(small.pointSizeF() * 0.8); // fourteen dates in a row
     axis->setLabelsFont(small);
-    chart->addAxis(axis, Qt::AlignBottom);
-    series->attachAxis(axis);
-    countAxis(chart, series, largest);
 }
 
 void ProgressWindow::drawMemory(const HistoryProgress &progress)
@@ -411,20 +424,8 @@ void ProgressWindow::drawMemory(const HistoryProgress &progress)
         labels.prepend(QStringLiteral("nové"));
         counts.prepend(buckets.fresh);
     }
-    QBarSet *cards = barSet(QStringLiteral("karty (dvojice v jednom směru)"), QColor(120, 60, 180));
-    int largest = 0;
-    for (const int count : counts) {
-        cards->append(count);
-        largest = std::max(largest, count);
-    }
-    auto *series = new QBarSeries;
-    series->append(cards);
-    chart->addSeries(series);
-    auto *axis = new QBarCategoryAxis;
-    axis->append(labels);
-    chart->addAxis(axis, Qt::AlignBottom);
-    series->attachAxis(axis);
-    countAxis(chart, series, largest);
+    barChart(chart, barSet(QStringLiteral("karty (dvojice v jednom směru)"), QColor(120, 60, 180)),
+             labels, counts);
 }
 
 void ProgressWindow::fillHardest(const HistoryProgress &progress)

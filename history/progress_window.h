@@ -56,6 +56,7 @@ private:
     void fillHardest(const HistoryProgress &progress);
     void showFigures(const HistoryProgress &progress);
     QString scopeDictionary() const;
+    int periodDays() const;
     void savePicture();
     void saveAnswers();
 
