@@ -125,10 +125,10 @@ ImportResult importKvtml(const QByteArray &bytes)
             } else if (path.size() == 4 && path.at(2) == QLatin1String("identifier")
                        && name == QLatin1String("locale")) {
                 // "de", "en_US", "pt-BR": the language is what comes first.
-                const QString language = xml.readElementText().trimmed().section(
-                    QRegularExpression(QStringLiteral("[_-]")), 0, 0).toLower();
-                static const QRegularExpression code(QStringLiteral("^[a-z]{2,3}$"));
-                if ((identifier == 0 || identifier == 1) && code.match(language).hasMatch())
+                static const QRegularExpression region(QStringLiteral("[_-]"));
+                const QString language
+                    = LanguageCodeOf(xml.readElementText().section(region, 0, 0));
+                if ((identifier == 0 || identifier == 1) && !language.isEmpty())
                     result.languages.side[identifier + 1] = language;
                 path.removeLast();
             } else if (path

@@ -18,8 +18,8 @@ struct ImportResult
 {
     QString title; // one line: line breaks and tabs are blanks
     QList<VocabularyEntry> pairs;
-    QStringList skipped; // one line per entry or line left out, with its reason
-    bool kvtml = false;  // the file's entries are KVTML items, not lines
+    QStringList skipped;     // one line per entry or line left out, with its reason
+    bool kvtml = false;      // the file's entries are KVTML items, not lines
     SideLanguages languages; // the sides' languages the file names (KVTML locales)
 };
 
