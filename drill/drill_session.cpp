@@ -23,6 +23,14 @@ void increment(qint32 &counter)
         ++counter;
 }
 
+// One answer in a pair's counters: offered with `side`, and an error unless it was right.
+void countInPair(VocabularyEntry &entry, int side, bool correct)
+{
+    increment(entry.offers[side]);
+    if (!correct)
+        increment(entry.errors[side]);
+}
+
 // A pair as the history knows it.
 PairText pairTextOf(const VocabularyEntry &entry)
 {
@@ -174,10 +182,8 @@ int DrillSession::restoreUnsavedAnswers()
         const int position = positions.value(answer.card.pair, 0);
         if (position == 0)
             continue; // the pair is no longer in the file
-        VocabularyEntry &entry = vocabulary().at(position);
-        increment(entry.offers[answer.card.offeredSide]);
-        if (answer.grade == Grade::Again)
-            increment(entry.errors[answer.card.offeredSide]);
+        countInPair(vocabulary().at(position), answer.card.offeredSide,
+                    answer.grade != Grade::Again);
         ++restored;
     }
     // Settled with this run's next write-back of the file, and not before.
@@ -279,10 +285,7 @@ void DrillSession::showAnswerComment()
 
 void DrillSession::recordAnswer(bool correct)
 {
-    VocabularyEntry &entry = currentEntry();
-    increment(entry.offers[m_state.offeredSide]);
-    if (!correct)
-        increment(entry.errors[m_state.offeredSide]);
+    countInPair(currentEntry(), m_state.offeredSide, correct);
     increment(correct ? m_state.correctCount : m_state.wrongCount);
     refreshCounters();
 }
