@@ -417,8 +417,9 @@ bool DrillSession::hasCountedAnswers() const
 
 void DrillSession::applySettings()
 {
-    // The schedule's counts are on show at once.
-    if (m_settings.pairChoice == PairChoice::BySchedule)
+    // The schedule's counts are on show at once; without pairs there are no cards to read
+    // (at start-up the settings come before the dictionary, whose opening reads them).
+    if (m_settings.pairChoice == PairChoice::BySchedule && canOffer())
         loadCards();
     if (const std::optional<int> side = FixedOfferedSide(m_settings))
         m_state.offeredSide = *side;
