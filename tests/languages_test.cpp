@@ -103,12 +103,17 @@ TEST_F(LanguagesFileTest, TheLineFollowsTheThemeAndEveryWriteKeepsIt)
 
 TEST_F(LanguagesFileTest, WithoutAThemeTheLineFollowsTheFirstPairAndIsNoTheme)
 {
-    open("pes / r Hund\nkočka / e Katze\n");
-    dictionary.storeLanguages(languages("cs", "de"));
-    dictionary.open(path("a.slv"), CurrentDictionary::Sharing::RespectOtherCopies);
-    EXPECT_TRUE(dictionary.vocabulary().theme.isEmpty());
-    EXPECT_EQ(StoredLanguages(dictionary.vocabulary()), languages("cs", "de"));
-    EXPECT_EQ(dictionary.vocabulary().count(), 2);
+    for (const QByteArray &pairs : {QByteArray("pes / r Hund\nkočka / e Katze\n"),
+                                    QByteArray("pes / r Hund\n")}) { // after the last pair
+        open(pairs);
+        dictionary.storeLanguages(languages("cs", "en"));
+        dictionary.storeLanguages(languages("cs", "de"));
+        dictionary.open(path("a.slv"), CurrentDictionary::Sharing::RespectOtherCopies);
+        EXPECT_TRUE(dictionary.vocabulary().theme.isEmpty());
+        EXPECT_EQ(StoredLanguages(dictionary.vocabulary()), languages("cs", "de"));
+        EXPECT_EQ(dictionary.vocabulary().count(), pairs.count('/'));
+        EXPECT_EQ(ReadBytes(path("a.slv")).count("jazyky"), 1) << "replaced, not added";
+    }
 }
 
 TEST_F(LanguagesFileTest, AKvtmlImportTakesTheLanguagesOfItsIdentifiers)

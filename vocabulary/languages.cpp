@@ -1,8 +1,11 @@
 #include "languages.h"
 
+#include "core/text_file.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <type_traits>
 
 namespace {
 
@@ -57,26 +60,26 @@ const QRegularExpression &languagesPattern()
     return pattern;
 }
 
-// The kept line of the dictionary that names the languages: (list index, line index).
-std::optional<std::pair<qsizetype, qsizetype>> findLanguagesLine(const FileShape &shape)
+// The kept line of the dictionary that names the languages, before a pair or after the last
+// one; none when it has none. Taken from a mutable shape, it may be changed in place.
+template<typename Shape>
+auto findLanguagesLine(Shape &shape)
+    -> std::conditional_t<std::is_const_v<Shape>, const QString *, QString *>
 {
-    for (qsizetype list = 0; list < shape.linesBefore.size(); ++list) {
-        const QStringList &lines = shape.linesBefore.at(list);
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            if (languagesPattern().match(lines.at(i).trimmed()).hasMatch())
-                return std::pair{list, i};
+    const auto names = [](const QString &line) {
+        return languagesPattern().match(line.trimmed()).hasMatch();
+    };
+    for (auto &lines : shape.linesBefore) {
+        for (auto &line : lines) {
+            if (names(line))
+                return &line;
         }
     }
-    return std::nullopt;
-}
-
-QString lineEnding(const QString &line)
-{
-    qsizetype end = line.size();
-    while (end > 0
-           && (line.at(end - 1) == QLatin1Char('\n') || line.at(end - 1) == QLatin1Char('\r')))
-        --end;
-    return line.mid(end);
+    for (auto &line : shape.linesAfter) {
+        if (names(line))
+            return &line;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -110,11 +113,10 @@ QString LanguagesLine(const SideLanguages &languages)
 
 std::optional<SideLanguages> StoredLanguages(const Vocabulary &vocabulary)
 {
-    const auto place = findLanguagesLine(vocabulary.shape);
-    if (!place)
+    const QString *line = findLanguagesLine(vocabulary.shape);
+    if (!line)
         return std::nullopt;
-    const QRegularExpressionMatch match = languagesPattern().match(
-        vocabulary.shape.linesBefore.at(place->first).at(place->second).trimmed());
+    const QRegularExpressionMatch match = languagesPattern().match(line->trimmed());
     SideLanguages languages;
     languages.side[1] = match.captured(1).toLower();
     languages.side[2] = match.captured(2).toLower();
@@ -129,9 +131,9 @@ SideLanguages LanguagesOf(const Vocabulary &vocabulary)
 void StoreLanguages(Vocabulary &vocabulary, const SideLanguages &languages)
 {
     FileShape &shape = vocabulary.shape;
-    if (const auto place = findLanguagesLine(shape)) {
-        QString &line = shape.linesBefore[place->first][place->second];
-        line = LanguagesLine(languages) + lineEnding(line);
+    if (QString *line = findLanguagesLine(shape)) {
+        // The line keeps its ending, as the reader took it apart.
+        *line = LanguagesLine(languages) + line->mid(WithoutEnding(*line).size());
         return;
     }
     // Right after the theme; without one, after the first pair, for a first line beginning
