@@ -49,6 +49,9 @@ Application::Application(Prompts &prompts, const QString &executablePath, const 
     connect(&m_context->history, &ReviewHistory::troubled, this, [this](const QString &message) {
         m_context->prompts.notice(m_drillWindow.get(), message);
     });
+    // Answers that could not be taken over while the history was locked are taken now.
+    connect(&m_context->history, &ReviewHistory::caughtUp, this,
+            &Application::restoreUnsavedAnswers);
 }
 
 Application::~Application() = default;
@@ -206,8 +209,10 @@ bool Application::eventFilter(QObject *watched, QEvent *event)
 {
     // The answers are written back before the main window closes; should that fail, the user
     // decides, and can always close.
-    if (watched == m_drillWindow.get() && event->type() == QEvent::Close)
+    if (watched == m_drillWindow.get() && event->type() == QEvent::Close) {
         writeBackBeforeLeaving();
+        finishHistory();
+    }
     // The window and its fields are painted in this one pass: the history waits until it has
     // ended and what it posted (the fields' own paints come after this one) has run.
     if (watched == m_drillWindow.get() && event->type() == QEvent::Paint && m_awaitingFirstPaint) {
@@ -301,11 +306,27 @@ void Application::watchForTermination()
 
 void Application::endSession()
 {
-    // The system ends the program: no one may be there to answer a question.
+    // The system ends the program: no one may be there to answer a question. Answers that
+    // cannot be written stay unsettled in the history, which restores them at the next start.
+    m_ending = true;
     m_context->dictionary.writeBackBeforeLeaving();
-    m_context->dictionary.discardAnswers();
+    m_context->dictionary.leaveAnswersToHistory();
     m_drillWindow->close();
     QCoreApplication::exit(0);
+}
+
+void Application::finishHistory()
+{
+    ReviewHistory &history = m_context->history;
+    const int left = history.finish(m_ending ? 500 : 2000);
+    if (left > 0 && !m_ending)
+        m_context->prompts.notice(
+            m_drillWindow.get(),
+            QStringLiteral("Historii odpovědí %1 má zamčenou jiný program, a tak se do ní "
+                           "nezapsalo posledních odpovědí: %2. Ve statistice slovníku uloženy "
+                           "jsou; v historii a plánu opakování chybějí.")
+                .arg(history.path())
+                .arg(left));
 }
 
 void Application::quit()

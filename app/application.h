@@ -122,6 +122,8 @@ private:
     // Writes the answers back before the dictionary is left; on failure the user chooses to
     // retry, to save elsewhere or to go on without saving, and is never kept from going on.
     void writeBackBeforeLeaving();
+    // At the end: the history writes what waited for its lock, or the user is told.
+    void finishHistory();
     bool saveElsewhere();
     QString saveFailureText(const QString &reason) const;
     // Tells the user what a write-back did that is news: a failure, UTF-8, a merge.
@@ -131,6 +133,7 @@ private:
     QStringList m_finishedWrites; // files whose interrupted writes the start-up finished
     bool m_historyReady = false;  // the start-up is over: the history may be opened
     bool m_awaitingFirstPaint = false;
+    bool m_ending = false; // the system ends the program: nobody is asked anything
     std::unique_ptr<DrillWindow> m_drillWindow;
     // Children of the main window, created on first use.
     SettingsDialog *m_settingsDialog = nullptr;

@@ -114,7 +114,11 @@ bool DrillSession::loadCards()
     pairs.reserve(vocabulary().count());
     for (const VocabularyEntry &entry : vocabulary().entries)
         pairs.append(pairTextOf(entry));
-    const QHash<CardKey, Card> known = m_history->cardsOf(pairs);
+    // Cards that cannot be read are not "nothing learnt": the next offer tries again.
+    const std::optional<QHash<CardKey, Card>> read = m_history->cardsOf(pairs);
+    if (!read)
+        return false;
+    const QHash<CardKey, Card> &known = *read;
     m_cards = QList<PairCards>(pairs.size(), PairCards{});
     for (qsizetype i = 0; i < pairs.size(); ++i) {
         for (int side = 1; side <= 2; ++side) {
@@ -160,8 +164,11 @@ void DrillSession::recordInHistory(Grade grade, const QString &typed)
     const AnswerRecord answer{now,   {pairTextOf(currentEntry()), side},       grade,
                               typed, std::max<qint64>(now - m_offeredAtMs, 0), m_dictionary.path()};
     const std::optional<Card> card = m_history->record(answer, DesiredRetention(m_settings));
-    if (card && m_cardsLoaded && m_state.currentPosition <= m_cards.size())
-        m_cards[m_state.currentPosition - 1][std::size_t(side - 1)] = *card;
+    // An answer that waits for the history's lock moves its card here all the same.
+    if (m_cardsLoaded && m_state.currentPosition <= m_cards.size()) {
+        std::optional<Card> &known = m_cards[m_state.currentPosition - 1][std::size_t(side - 1)];
+        known = card ? *card : ReviewCard(known, grade, now, DesiredRetention(m_settings));
+    }
     m_scheduler.answered({m_state.currentPosition, side}, grade);
 }
 
@@ -169,16 +176,17 @@ int DrillSession::restoreUnsavedAnswers()
 {
     if (!m_history || !m_dictionary.holdsLock())
         return 0;
-    const QList<UnsettledAnswer> answers = m_history->unsettledAnswers(m_dictionary.path());
-    if (answers.isEmpty())
+    // Taken over before they are counted: answers that cannot be taken now are not counted,
+    // and are found again the next time.
+    const std::optional<QList<UnsettledAnswer>> answers
+        = m_history->claimUnsettled(m_dictionary.path());
+    if (!answers || answers->isEmpty())
         return 0;
     QHash<PairText, int> positions;
     for (int position = vocabulary().count(); position >= 1; --position)
         positions.insert(pairTextOf(vocabulary().at(position)), position); // the first of equals
-    QList<qint64> ids;
     int restored = 0;
-    for (const UnsettledAnswer &answer : answers) {
-        ids.append(answer.id);
+    for (const UnsettledAnswer &answer : *answers) {
         const int position = positions.value(answer.card.pair, 0);
         if (position == 0)
             continue; // the pair is no longer in the file
@@ -187,7 +195,6 @@ int DrillSession::restoreUnsavedAnswers()
         ++restored;
     }
     // Settled with this run's next write-back of the file, and not before.
-    m_history->adopt(m_dictionary.path(), ids);
     if (restored > 0)
         saveAnswer();
     else

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -11,6 +13,10 @@
 #include <QSet>
 #include <QVariant>
 
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <algorithm>
 #include <initializer_list>
 #include <type_traits>
 #include <utility>
@@ -20,6 +26,9 @@ namespace {
 // SQLite's primary result codes that mean the file is no database or a damaged one.
 constexpr int SqliteCorrupt = 11;
 constexpr int SqliteNotADatabase = 26;
+// Another connection holds the lock.
+constexpr int SqliteBusy = 5;
+constexpr int SqliteLocked = 6;
 
 // Each step brings the schema from its index to the next version.
 const QList<QStringList> &migrations()
@@ -123,7 +132,11 @@ ReviewHistory::ReviewHistory(QString path, QObject *parent)
     , m_path(std::move(path))
     , m_connection(QStringLiteral("history-") + QUuid::createUuid().toString(QUuid::Id128))
     , m_session(QUuid::createUuid().toString(QUuid::Id128))
-{}
+{
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(500);
+    connect(&m_retry, &QTimer::timeout, this, &ReviewHistory::retry);
+}
 
 ReviewHistory::~ReviewHistory()
 {
@@ -151,8 +164,13 @@ void ReviewHistory::tell(const QString &message)
 // reportFailure(), which every public operation calls last.
 bool ReviewHistory::failWith(const QSqlError &error)
 {
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    if (code == SqliteBusy || code == SqliteLocked) {
+        m_locked = true;
+        return false;
+    }
     if (!m_failure)
-        m_failure = Failure{reasonOf(error), error.nativeErrorCode().toInt() & 0xff};
+        m_failure = Failure{reasonOf(error), code};
     m_open = false;
     return false;
 }
@@ -256,17 +274,19 @@ bool ReviewHistory::openDatabase()
         return false;
     }
     QDir().mkpath(QFileInfo(m_path).absolutePath());
+    close(); // a connection left by an opening that found the lock held
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(m_path);
-    // Another copy of the program may be writing: wait for it rather than fail.
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    // Another copy of the program may be writing: wait for it a moment, never longer.
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(LockWaitMs));
     if (!db.open())
         return failWith(db.lastError());
     if (!execute(QStringLiteral("PRAGMA journal_mode=WAL"))
         || !execute(QStringLiteral("PRAGMA synchronous=NORMAL")) || !migrate())
         return false;
     m_open = true;
-    return true;
+    applySettlingNotes();
+    return m_open;
 }
 
 bool ReviewHistory::migrate()
@@ -300,14 +320,93 @@ bool ReviewHistory::migrate()
 
 std::optional<Card> ReviewHistory::record(const AnswerRecord &answer, double desiredRetention)
 {
-    return guarded([&] { return recordAnswer(answer, desiredRetention); });
+    std::optional<Card> after;
+    m_unsettled.insert(answer.dictionary);
+    guarded([&] {
+        enqueue({PendingWrite::Kind::Answer, answer, desiredRetention, QString()}, &after);
+    });
+    return after;
 }
 
-std::optional<Card> ReviewHistory::recordAnswer(const AnswerRecord &answer, double desiredRetention)
+void ReviewHistory::enqueue(PendingWrite write, std::optional<Card> *after)
+{
+    m_pending.append(std::move(write));
+    // While the lock is known to be held, the retry comes; nothing waits for it now.
+    if (m_retry.isActive())
+        return;
+    drain(after);
+}
+
+bool ReviewHistory::drain(std::optional<Card> *lastAnswer)
+{
+    // A message of a failure can run the event loop, and with it the retry: one drain at once.
+    if (m_draining)
+        return false;
+    m_draining = true;
+    const auto done = qScopeGuard([this] { m_draining = false; });
+    while (!m_pending.isEmpty()) {
+        const PendingWrite write = m_pending.first();
+        const bool answer = write.kind == PendingWrite::Kind::Answer;
+        std::optional<Card> after;
+        m_locked = false;
+        const Outcome outcome = run(write, &after);
+        if (outcome == Outcome::Locked) {
+            retryLater();
+            noteWaitingSettlings();
+            return false;
+        }
+        // A settling that fails is kept for the next attempt: an answer that the file holds
+        // must never be taken for one it is missing. An answer that fails was told of.
+        if (outcome == Outcome::Failed && !answer) {
+            noteWaitingSettlings();
+            return false;
+        }
+        m_pending.removeFirst();
+        if (answer && m_pending.isEmpty() && lastAnswer)
+            *lastAnswer = after;
+    }
+    noteWaitingSettlings();
+    return true;
+}
+
+void ReviewHistory::retryLater()
+{
+    m_waitedForLock = true;
+    m_retry.start();
+}
+
+void ReviewHistory::retry()
+{
+    bool free = false;
+    guarded([&] {
+        if (!drain())
+            return;
+        // Nothing waits, but someone does (a taking over of answers): is the lock free now?
+        m_locked = false;
+        if (ensureOpen() && execute(QStringLiteral("BEGIN IMMEDIATE"))) {
+            execute(QStringLiteral("ROLLBACK"));
+            free = true;
+        } else if (m_locked) {
+            retryLater();
+        }
+    });
+    if (free && std::exchange(m_waitedForLock, false))
+        emit caughtUp();
+}
+
+ReviewHistory::Outcome ReviewHistory::run(const PendingWrite &write, std::optional<Card> *after)
+{
+    if (write.kind == PendingWrite::Kind::Answer)
+        return recordAnswer(write.answer, write.desiredRetention, after);
+    return settleNow(write);
+}
+
+ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
+                                                   double desiredRetention,
+                                                   std::optional<Card> *after)
 {
     if (!ensureOpen())
-        return std::nullopt;
-    std::optional<Card> after;
+        return m_locked ? Outcome::Locked : Outcome::Failed;
     // Read, reckon and write under one write lock, so that two copies answering the same card
     // each build on the other's answer.
     const bool recorded = inTransaction([&] {
@@ -323,16 +422,17 @@ std::optional<Card> ReviewHistory::recordAnswer(const AnswerRecord &answer, doub
         if (query.next())
             before = cardAt(query, 0);
         query.finish();
-        after = ReviewCard(before, answer.grade, answer.atMs, desiredRetention);
+        *after = ReviewCard(before, answer.grade, answer.atMs, desiredRetention);
+        const Card &card = **after;
         query.prepare(QStringLiteral("INSERT OR REPLACE INTO cards (side1, comment1, side2,"
                                      " comment2, direction, stability, difficulty,"
                                      " last_review_ms, due_ms, introduced_ms, reviews, lapses)"
                                      " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         bindCard(query, answer.card);
         for (const QVariant &value :
-             {QVariant(after->memory.stability), QVariant(after->memory.difficulty),
-              QVariant(after->lastReviewMs), QVariant(after->dueMs), QVariant(after->introducedMs),
-              QVariant(after->reviews), QVariant(after->lapses)})
+             {QVariant(card.memory.stability), QVariant(card.memory.difficulty),
+              QVariant(card.lastReviewMs), QVariant(card.dueMs), QVariant(card.introducedMs),
+              QVariant(card.reviews), QVariant(card.lapses)})
             query.addBindValue(value);
         if (!query.exec())
             return failWith(query.lastError());
@@ -349,19 +449,41 @@ std::optional<Card> ReviewHistory::recordAnswer(const AnswerRecord &answer, doub
         query.addBindValue(m_session);
         return query.exec() || failWith(query.lastError());
     });
-    if (!recorded)
-        return std::nullopt;
+    if (!recorded) {
+        after->reset();
+        return m_locked ? Outcome::Locked : Outcome::Failed;
+    }
     m_told = false;
-    m_unsettled.insert(answer.dictionary);
-    return after;
+    return Outcome::Done;
 }
 
-QHash<CardKey, Card> ReviewHistory::cardsOf(const QList<PairText> &pairs)
+ReviewHistory::Outcome ReviewHistory::settleNow(const PendingWrite &write)
 {
-    return guarded([&] {
-        QHash<CardKey, Card> cards;
+    if (!ensureOpen())
+        return m_locked ? Outcome::Locked : Outcome::Failed;
+    const bool all = write.kind == PendingWrite::Kind::SettleAll;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(all ? QStringLiteral("UPDATE reviews SET settled = 1"
+                                       " WHERE settled = 0 AND dictionary = ?")
+                      : QStringLiteral("UPDATE reviews SET settled = 1"
+                                       " WHERE settled = 0 AND dictionary = ? AND session = ?"));
+    query.addBindValue(textValue(write.dictionary));
+    if (!all)
+        query.addBindValue(m_session);
+    if (!query.exec()) {
+        failWith(query.lastError());
+        return m_locked ? Outcome::Locked : Outcome::Failed;
+    }
+    if (!all)
+        m_unsettled.remove(write.dictionary);
+    return Outcome::Done;
+}
+
+std::optional<QHash<CardKey, Card>> ReviewHistory::cardsOf(const QList<PairText> &pairs)
+{
+    return guarded([&]() -> std::optional<QHash<CardKey, Card>> {
         if (!ensureOpen())
-            return cards;
+            return std::nullopt;
         QSet<CardKey> wanted;
         wanted.reserve(pairs.size() * 2);
         for (const PairText &pair : pairs) {
@@ -374,12 +496,17 @@ QHash<CardKey, Card> ReviewHistory::cardsOf(const QList<PairText> &pairs)
                                        " stability, difficulty, last_review_ms, due_ms,"
                                        " introduced_ms, reviews, lapses FROM cards"))) {
             failWith(query.lastError());
-            return cards;
+            return std::nullopt;
         }
+        QHash<CardKey, Card> cards;
         while (query.next()) {
             CardKey key = cardKeyAt(query, 0);
             if (wanted.contains(key))
                 cards.insert(std::move(key), cardAt(query, 5));
+        }
+        if (query.lastError().isValid()) {
+            failWith(query.lastError());
+            return std::nullopt;
         }
         return cards;
     });
@@ -407,66 +534,165 @@ QList<UnsettledAnswer> ReviewHistory::unsettledAnswers(const QString &dictionary
     });
 }
 
-void ReviewHistory::adopt(const QString &dictionary, const QList<qint64> &ids)
+// Read and taken over in one transaction: what is counted is exactly what this run settles.
+std::optional<QList<UnsettledAnswer>> ReviewHistory::claimUnsettled(const QString &dictionary)
 {
+    std::optional<QList<UnsettledAnswer>> claimed;
     guarded([&] {
-        if (ids.isEmpty() || !ensureOpen())
+        // Writes that wait come first; until they are done, nothing is taken.
+        if (!m_pending.isEmpty()) {
+            m_waitedForLock = true;
             return;
-        const bool adopted = inTransaction([&] {
+        }
+        m_locked = false;
+        if (!ensureOpen()) {
+            if (m_locked)
+                retryLater();
+            return;
+        }
+        QList<UnsettledAnswer> answers;
+        const bool taken = inTransaction([&] {
             QSqlQuery query(QSqlDatabase::database(m_connection, false));
-            query.prepare(QStringLiteral("UPDATE reviews SET session = ? WHERE id = ?"));
-            for (const qint64 id : ids) {
-                query.addBindValue(m_session);
-                query.addBindValue(id);
+            query.prepare(QStringLiteral("SELECT id, side1, comment1, side2, comment2, direction,"
+                                         " grade FROM reviews WHERE settled = 0 AND dictionary = ?"
+                                         " AND session <> ? ORDER BY id"));
+            query.addBindValue(textValue(dictionary));
+            query.addBindValue(m_session);
+            if (!query.exec())
+                return failWith(query.lastError());
+            while (query.next())
+                answers.append({query.value(0).toLongLong(), cardKeyAt(query, 1),
+                                Grade(query.value(6).toInt())});
+            query.finish();
+            query.prepare(QStringLiteral("UPDATE reviews SET session = ? WHERE settled = 0"
+                                         " AND dictionary = ? AND session <> ?"));
+            query.addBindValue(m_session);
+            query.addBindValue(textValue(dictionary));
+            query.addBindValue(m_session);
+            return query.exec() || failWith(query.lastError());
+        });
+        if (taken) {
+            m_retry.stop(); // the lock is free, and nothing waits
+            if (!answers.isEmpty())
+                m_unsettled.insert(dictionary);
+            claimed = std::move(answers);
+        } else if (m_locked) {
+            retryLater();
+        }
+    });
+    return claimed;
+}
+
+void ReviewHistory::settle(const QString &dictionary)
+{
+    // A dictionary without answers of this run has nothing to settle; a settling that waits
+    // is tried again with this one.
+    if (!m_unsettled.contains(dictionary) && m_pending.isEmpty())
+        return;
+    // A later settling of the same dictionary covers an earlier one.
+    m_pending.removeIf([&](const PendingWrite &write) {
+        return write.kind == PendingWrite::Kind::Settle && write.dictionary == dictionary;
+    });
+    if (m_unsettled.contains(dictionary))
+        guarded([&] { enqueue({PendingWrite::Kind::Settle, {}, 0, dictionary}); });
+    else if (!m_retry.isActive())
+        guarded([&] { drain(); });
+}
+
+void ReviewHistory::settleAll(const QString &dictionary)
+{
+    guarded([&] { enqueue({PendingWrite::Kind::SettleAll, {}, 0, dictionary}); });
+}
+
+int ReviewHistory::waitingAnswers() const
+{
+    return int(std::count_if(m_pending.cbegin(), m_pending.cend(), [](const PendingWrite &write) {
+        return write.kind == PendingWrite::Kind::Answer;
+    }));
+}
+
+int ReviewHistory::finish(int budgetMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    m_retry.stop();
+    while (!guarded([&] { return drain(); })) {
+        m_retry.stop();
+        if (waited.elapsed() >= budgetMs || !m_locked)
+            break;
+        QThread::msleep(50);
+    }
+    if (m_locked && !m_pending.isEmpty())
+        m_retry.start();
+    return waitingAnswers();
+}
+
+// ---- notes of settlings that wait ----
+
+QString ReviewHistory::settlingNotePrefix() const
+{
+    return QFileInfo(m_path).fileName() + QStringLiteral(".settled-");
+}
+
+// One note file per state of the waiting settlings, never changed once written, so that a
+// copy that applies another's note never loses a line that copy adds later.
+void ReviewHistory::noteWaitingSettlings()
+{
+    QStringList dictionaries;
+    for (const PendingWrite &write : m_pending) {
+        if (write.kind != PendingWrite::Kind::Answer)
+            dictionaries.append(QString::number(int(write.kind)) + QLatin1Char(' ')
+                                + write.dictionary);
+    }
+    const QStringList older = std::exchange(m_notes, {});
+    if (!dictionaries.isEmpty()) {
+        const QString note = QFileInfo(m_path).dir().filePath(
+            settlingNotePrefix() + m_session + QLatin1Char('-') + QString::number(++m_noteNumber));
+        QSaveFile file(note);
+        const QByteArray content = dictionaries.join(QLatin1Char('\n')).toUtf8() + '\n';
+        if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size()
+            && file.commit())
+            m_notes.append(note);
+    }
+    for (const QString &note : older)
+        QFile::remove(note);
+}
+
+// The settlings that a run noted and did not live to write (its own, or a copy's still
+// running: applying them early is right, their files hold the answers).
+void ReviewHistory::applySettlingNotes()
+{
+    const QDir folder = QFileInfo(m_path).dir();
+    const QString prefix = settlingNotePrefix();
+    for (const QString &name : folder.entryList({prefix + QLatin1Char('*')}, QDir::Files)) {
+        const QString session = name.mid(prefix.size()).section(QLatin1Char('-'), 0, 0);
+        QFile note(folder.filePath(name));
+        if (session == m_session || !note.open(QIODevice::ReadOnly))
+            continue;
+        const QStringList lines = QString::fromUtf8(note.readAll()).split(QLatin1Char('\n'));
+        note.close();
+        const bool applied = inTransaction([&] {
+            QSqlQuery query(QSqlDatabase::database(m_connection, false));
+            for (const QString &line : lines) {
+                const bool all = line.startsWith(QString::number(int(PendingWrite::Kind::SettleAll))
+                                                 + QLatin1Char(' '));
+                const QString dictionary = line.section(QLatin1Char(' '), 1);
+                if (dictionary.isEmpty())
+                    continue;
+                query.prepare(QStringLiteral("UPDATE reviews SET settled = 1 WHERE settled = 0"
+                                             " AND dictionary = ? AND (session = ? OR ?)"));
+                query.addBindValue(dictionary);
+                query.addBindValue(session);
+                query.addBindValue(all ? 1 : 0);
                 if (!query.exec())
                     return failWith(query.lastError());
             }
             return true;
         });
-        if (adopted)
-            m_unsettled.insert(dictionary);
-    });
-}
-
-void ReviewHistory::settle(const QString &dictionary)
-{
-    // A settling that failed before is tried again with this one; a dictionary without
-    // answers of this run has nothing to settle.
-    if (m_unsettled.contains(dictionary))
-        m_toSettle.insert(dictionary);
-    if (m_toSettle.isEmpty())
-        return;
-    guarded([&] {
-        if (!ensureOpen())
+        if (!applied)
             return;
-        QSqlQuery query(QSqlDatabase::database(m_connection, false));
-        query.prepare(QStringLiteral("UPDATE reviews SET settled = 1"
-                                     " WHERE settled = 0 AND dictionary = ? AND session = ?"));
-        for (const QString &waiting : QSet<QString>(m_toSettle)) {
-            query.addBindValue(textValue(waiting));
-            query.addBindValue(m_session);
-            if (!query.exec()) {
-                failWith(query.lastError());
-                return;
-            }
-            m_toSettle.remove(waiting);
-            m_unsettled.remove(waiting);
-        }
-    });
-}
-
-void ReviewHistory::settleAll(const QString &dictionary)
-{
-    guarded([&] {
-        if (!ensureOpen())
-            return;
-        QSqlQuery query(QSqlDatabase::database(m_connection, false));
-        query.prepare(
-            QStringLiteral("UPDATE reviews SET settled = 1 WHERE settled = 0 AND dictionary = ?"));
-        query.addBindValue(textValue(dictionary));
-        if (!query.exec())
-            failWith(query.lastError());
-    });
+        QFile::remove(note.fileName());
+    }
 }
 
 QSqlDatabase ReviewHistory::database()

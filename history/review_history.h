@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -62,6 +63,11 @@ struct UnsettledAnswer
 // reported once (troubled()) and the drill goes on without it, and a damaged one is set aside
 // under a dated name and a new one started.
 //
+// No answer waits for it: while another program holds the database's lock (longer than a
+// blink), the answers and settlings wait in memory, in their order, and are written once the
+// lock is free. A settling that waits is also noted in a small file beside the database, so
+// that a run killed meanwhile has its settling applied by the next one.
+//
 // The history is also the journal of the dictionaries' counters: an answer is committed here
 // before its dictionary is written, and settled once the file holds it (or the user gave it
 // up). An unsettled answer is one whose write did not complete.
@@ -71,6 +77,8 @@ class ReviewHistory : public QObject
 public:
     // The schema this program writes; a database of a later one is left alone.
     static constexpr int SchemaVersion = 2;
+    // How long a write waits for another program's lock before it is left to wait in memory.
+    static constexpr int LockWaitMs = 20;
 
     explicit ReviewHistory(QString path, QObject *parent = nullptr);
     ~ReviewHistory() override;
@@ -80,22 +88,31 @@ public:
     bool ensureOpen();
     bool isOpen() const { return m_open; }
 
-    // Adds the answer and updates its card; the card after the answer, or none on failure.
+    // Adds the answer and updates its card; the card after the answer, or none when it was not
+    // recorded now (it waits for the lock, or the history cannot be used).
     std::optional<Card> record(const AnswerRecord &answer, double desiredRetention);
-    // The cards of these pairs (both directions) that have been answered.
-    QHash<CardKey, Card> cardsOf(const QList<PairText> &pairs);
+    // The cards of these pairs (both directions) that have been answered; none when they
+    // cannot be read.
+    std::optional<QHash<CardKey, Card>> cardsOf(const QList<PairText> &pairs);
 
     // The answers of a dictionary that were not settled, oldest first.
     QList<UnsettledAnswer> unsettledAnswers(const QString &dictionary);
-    // These answers on the dictionary are this run's from now on: its next settling of their
-    // file settles them.
-    void adopt(const QString &dictionary, const QList<qint64> &ids);
+    // Takes over the unsettled answers of other runs on the dictionary, oldest first: they are
+    // this run's from now on, and its next settling of the file settles them. None when they
+    // cannot be taken now (writes wait for the lock, the history fails): nothing is taken.
+    std::optional<QList<UnsettledAnswer>> claimUnsettled(const QString &dictionary);
     // This run's answers on the dictionary are in its file, or were given up. Should the
-    // history fail to take that, it is tried again with the next settling.
+    // history fail to take that, it is tried again with the next write.
     void settle(const QString &dictionary);
     // Every answer on the dictionary is in its file: a write that a killed run left unfinished
     // has been completed.
     void settleAll(const QString &dictionary);
+
+    // Answers that wait for the lock.
+    int waitingAnswers() const;
+    // Waits up to `budgetMs` for the lock so that what waits is written (at the end of the
+    // run); returns how many answers still wait.
+    int finish(int budgetMs);
 
     // How many answers the history holds.
     qint64 answerCount();
@@ -107,6 +124,9 @@ signals:
     // The history cannot be used, or was damaged and replaced: what the user is told, once
     // until it works again.
     void troubled(const QString &message);
+    // The lock that kept writes (or a taking over of answers) waiting is free, and everything
+    // that waited is written.
+    void caughtUp();
 
 private:
     struct Failure
@@ -114,12 +134,36 @@ private:
         QString reason;
         int code = 0; // SQLite's primary result code
     };
+    // A write in its turn: an answer, or a settling of a dictionary's answers (this run's, or
+    // all of them).
+    struct PendingWrite
+    {
+        enum class Kind { Answer, Settle, SettleAll };
+        Kind kind = Kind::Answer;
+        AnswerRecord answer;
+        double desiredRetention = 0.9;
+        QString dictionary;
+    };
+    enum class Outcome { Done, Locked, Failed };
 
     bool openDatabase();
     bool migrate();
-    std::optional<Card> recordAnswer(const AnswerRecord &answer, double desiredRetention);
+    Outcome recordAnswer(const AnswerRecord &answer, double desiredRetention,
+                         std::optional<Card> *after);
+    Outcome settleNow(const PendingWrite &write);
+    Outcome run(const PendingWrite &write, std::optional<Card> *after);
+    // Runs the waiting writes in order until one must wait for the lock; true when none waits.
+    bool drain(std::optional<Card> *lastAnswer = nullptr);
+    void enqueue(PendingWrite write, std::optional<Card> *after = nullptr);
+    void retryLater();
+    void retry();
+    // The settlings that wait are noted beside the database (or the note removed).
+    void noteWaitingSettlings();
+    void applySettlingNotes();
+    QString settlingNotePrefix() const;
     void close();
-    // A statement failed: the database is closed and the failure told by reportFailure().
+    // A statement failed: the database is closed and the failure told by reportFailure(); a
+    // lock held by another program is only remembered.
     bool failWith(const QSqlError &error);
     // Runs an operation and deals with its failure once its queries are gone.
     template<typename Operation>
@@ -137,11 +181,16 @@ private:
     bool m_open = false;
     bool m_told = false;       // the user knows that the history cannot be used
     bool m_keepClosed = false; // a later version's database: never written
+    bool m_locked = false;     // the last statement found the lock held by another program
+    bool m_waitedForLock = false;
+    bool m_draining = false;
     std::optional<Failure> m_failure;
+    QList<PendingWrite> m_pending; // oldest first
+    QTimer m_retry;
+    QStringList m_notes; // this run's notes of waiting settlings
+    int m_noteNumber = 0;
     // Dictionaries with answers of this run that may not be settled yet.
     QSet<QString> m_unsettled;
-    // Dictionaries whose files hold this run's answers, still to be marked so.
-    QSet<QString> m_toSettle;
 };
 
 // The user's history database: history.sqlite in `dataFolder`.

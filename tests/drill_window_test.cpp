@@ -150,6 +150,7 @@ TEST_F(DrillWindowTest, ADrillByTheScheduleRecordsEachAnswer)
     EXPECT_EQ(history.answerCount(), 2);
     EXPECT_TRUE(history.unsettledAnswers(program.path(QStringLiteral("lekce.slv"))).isEmpty());
     EXPECT_EQ(history.cardsOf({{QStringLiteral("pes"), {}, QStringLiteral("r Hund"), {}}})
+                  .value_or(QHash<CardKey, Card>())
                   .value({{QStringLiteral("pes"), {}, QStringLiteral("r Hund"), {}}, 1})
                   .lapses,
               1);
@@ -529,6 +530,24 @@ TEST_F(FailedWriteBackTest, ClosingWithoutSavingIsAlwaysPossible)
     EXPECT_TRUE(form().close());
     EXPECT_FALSE(form().isVisible());
     EXPECT_EQ(program.prompts.texts("writeFailed").size(), 1);
+    EXPECT_TRUE(ReviewHistory(program.path(QStringLiteral("data/history.sqlite")))
+                    .unsettledAnswers(program.path(QStringLiteral("sub/lekce.slv")))
+                    .isEmpty())
+        << "given up by the user";
+}
+
+// The system ends the program (a logout) while the answers cannot be written: nobody is
+// asked, and they stay unsettled in the history, which restores them at the next start.
+TEST_F(FailedWriteBackTest, AnswersLeftAtTheEndOfTheSessionWaitForTheNextStart)
+{
+    startAndLoseTheFolder();
+    program.app().endSession();
+    EXPECT_FALSE(form().isVisible());
+    EXPECT_TRUE(program.prompts.texts("writeFailed").isEmpty());
+    EXPECT_EQ(ReviewHistory(program.path(QStringLiteral("data/history.sqlite")))
+                  .unsettledAnswers(program.path(QStringLiteral("sub/lekce.slv")))
+                  .size(),
+              2);
 }
 
 TEST_F(DrillWindowTest, AltXAsksBeforeEnding)

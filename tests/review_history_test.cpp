@@ -39,6 +39,32 @@ QVariant queryValue(const QString &path, const QString &statement)
     return value;
 }
 
+// Another program's connection that holds the history's write lock while it lives.
+class LockHolder
+{
+public:
+    explicit LockHolder(const QString &path)
+        : m_name(QUuid::createUuid().toString())
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(path);
+        held = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    }
+    ~LockHolder()
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_name, false);
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    bool held = false;
+
+private:
+    QString m_name;
+};
+
 const PairText Dog{QStringLiteral("pes"), QString(), QStringLiteral("r Hund"), QString()};
 const PairText Cat{QStringLiteral("kočka "), QStringLiteral("zvíře"), QStringLiteral("e Katze"),
                    QString()};
@@ -83,11 +109,11 @@ TEST_F(ReviewHistoryTest, EachAnswerAddsARowAndUpdatesItsCardInOneStep)
 
     // Another copy of the program reads the same cards, identified by the pairs' texts.
     ReviewHistory other(database());
-    const QHash<CardKey, Card> cards = other.cardsOf({Dog});
+    const QHash<CardKey, Card> cards = other.cardsOf({Dog}).value();
     ASSERT_EQ(cards.size(), 2);
     EXPECT_EQ(cards.value({Dog, 1}), *expected);
     EXPECT_EQ(cards.value({Dog, 2}).reviews, 1);
-    EXPECT_EQ(other.cardsOf({Cat}).value({Cat, 1}).reviews, 1) << "a comment is part of the pair";
+    EXPECT_EQ(other.cardsOf({Cat})->value({Cat, 1}).reviews, 1) << "a comment is part of the pair";
     EXPECT_EQ(other.answerCount(), 5);
     EXPECT_EQ(value("SELECT group_concat(grade || ':' || direction || ':' || typed || ':' || "
                     "duration_ms || ':' || dictionary || ':' || settled, '|') FROM reviews "
@@ -207,13 +233,15 @@ TEST_F(ReviewHistoryTest, TwoCopiesAnsweringAtOnceLoseNothing)
     for (int copy = 0; copy < 2; ++copy) {
         children[copy] = fork();
         if (children[copy] == 0) {
-            int recorded = 0;
+            int waiting = 0;
             {
+                // An answer that meets the other copy's lock waits for it, never lost.
                 ReviewHistory history(database());
                 for (int i = 0; i < Answers; ++i)
-                    recorded += history.record(answer(Dog, 1, Grade::Good, i), 0.9) ? 1 : 0;
+                    history.record(answer(Dog, 1, Grade::Good, i), 0.9);
+                waiting = history.finish(20000);
             }
-            _exit(recorded == Answers ? 0 : 1);
+            _exit(waiting == 0 ? 0 : 1);
         }
     }
     for (const pid_t child : children) {
@@ -223,7 +251,7 @@ TEST_F(ReviewHistoryTest, TwoCopiesAnsweringAtOnceLoseNothing)
     }
     ReviewHistory history(database());
     EXPECT_EQ(history.answerCount(), 2 * Answers);
-    EXPECT_EQ(history.cardsOf({Dog}).value({Dog, 1}).reviews, 2 * Answers)
+    EXPECT_EQ(history.cardsOf({Dog})->value({Dog, 1}).reviews, 2 * Answers)
         << "every answer built on the card as the other copy left it";
 }
 
@@ -244,7 +272,11 @@ TEST_F(ReviewHistoryTest, AnswersAreSettledByTheirOwnRunOrAllAtOnce)
 
     mine.settle(lesson);
     ASSERT_EQ(mine.unsettledAnswers(lesson).size(), 1) << "the other run's answer waits";
-    mine.adopt(lesson, {mine.unsettledAnswers(lesson).first().id});
+    const auto claimed = mine.claimUnsettled(lesson);
+    ASSERT_TRUE(claimed);
+    ASSERT_EQ(claimed->size(), 1);
+    EXPECT_EQ(claimed->first().card, (CardKey{Dog, 2}));
+    EXPECT_EQ(mine.claimUnsettled(lesson)->size(), 0) << "this run's own are not taken again";
     mine.settle(lesson);
     EXPECT_TRUE(mine.unsettledAnswers(lesson).isEmpty());
 
@@ -270,6 +302,24 @@ TEST_F(ReviewHistoryTest, ASettlingThatFailsIsTriedAgainWithTheNext)
     history.record(answer(Cat, 1, Grade::Good, 1, QStringLiteral("/d/b.slv")), 0.9);
     history.settle(QStringLiteral("/d/b.slv"));
     EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE settled = 0").toInt(), 0);
+}
+
+// A run killed while its settling waited for the lock: the next run applies the settling it
+// noted, so that the answer the file holds is not added to it again.
+TEST_F(ReviewHistoryTest, ASettlingThatWaitsForTheLockOutlivesAKill)
+{
+    const QString lesson = QStringLiteral("/d/lekce.slv");
+    {
+        ReviewHistory killed(database());
+        killed.record(answer(Dog, 1, Grade::Good, 0, lesson), 0.9);
+        LockHolder lock(database());
+        ASSERT_TRUE(lock.held);
+        killed.settle(lesson);
+        EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE settled = 0").toInt(), 1);
+    } // gone without finishing, as a kill leaves it
+    ReviewHistory next(database());
+    EXPECT_EQ(next.claimUnsettled(lesson).value_or(QList<UnsettledAnswer>{{}}).size(), 0);
+    EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral("history.sqlite.settled-*")}).isEmpty());
 }
 
 // The drill over a dictionary in a temporary folder, with its history and a clock of the test.
@@ -385,6 +435,57 @@ TEST_F(DrillHistoryTest, AnswersWaitWhileAnotherCopyHasTheFileOrAreSettledByAFin
     dictionary.open(path("lekce.slv"), CurrentDictionary::Sharing::RespectOtherCopies);
     EXPECT_EQ(drill.restoreUnsavedAnswers(), 0);
     EXPECT_EQ(CountersOf(fileNow().at(1)), (Counters{0, 0, 0, 0}));
+}
+
+// Another program holds the history's lock: the answers reach the file at once and wait in
+// memory for the history, which takes them, settled, once the lock is free.
+TEST_F(DrillHistoryTest, ALockHeldElsewhereKeepsNoAnswerFromTheFileAndLosesNone)
+{
+    open("pes / r Hund\r\nkočka / e Katze\r\n");
+    ASSERT_TRUE(history.ensureOpen());
+    std::optional<LockHolder> lock(std::in_place, database());
+    ASSERT_TRUE(lock->held);
+    for (int i = 0; i < 3; ++i) {
+        drill.checkAnswer(QStringLiteral("x"));
+        drill.offerNextPair();
+    }
+    const Vocabulary file = fileNow();
+    EXPECT_EQ(file.at(1).errors[1] + file.at(2).errors[1], 3) << "every answer is in the file";
+    EXPECT_EQ(history.waitingAnswers(), 3);
+    lock.reset();
+    EXPECT_EQ(history.finish(5000), 0);
+    EXPECT_EQ(value("SELECT count(*) || ':' || sum(settled) FROM reviews").toString(),
+              QStringLiteral("3:3"));
+}
+
+// Answers of a killed run are counted only once they are taken over: while the lock is held,
+// nothing is counted, and they are taken when it is free.
+TEST_F(DrillHistoryTest, AnswersThatCannotBeTakenOverAreNotCounted)
+{
+    ReviewHistory(HistoryFilePath(dir.path()))
+        .record(answer(Dog, 1, Grade::Again, now, path("lekce.slv")), 0.9);
+    open("pes / r Hund\r\n");
+    std::optional<LockHolder> lock(std::in_place, database());
+    ASSERT_TRUE(lock->held);
+    EXPECT_EQ(drill.restoreUnsavedAnswers(), 0);
+    EXPECT_EQ(CountersOf(fileNow().at(1)), (Counters{0, 0, 0, 0}));
+    lock.reset();
+    EXPECT_EQ(drill.restoreUnsavedAnswers(), 1);
+    EXPECT_EQ(CountersOf(fileNow().at(1)), (Counters{1, 0, 1, 0}));
+    EXPECT_EQ(value("SELECT sum(settled) FROM reviews").toInt(), 1);
+}
+
+// Cards that cannot be read are not taken for cards never answered.
+TEST_F(DrillHistoryTest, CardsThatCannotBeReadAreNotTakenForNewOnes)
+{
+    history.record(answer(Cat, 1, Grade::Good, now - 30 * MsPerDay), 0.9);
+    queryValue(database(), QStringLiteral("ALTER TABLE cards RENAME TO cards_away"));
+    settings.pairChoice = PairChoice::BySchedule;
+    open("pes / r Hund\r\nkočka {zvíře} / e Katze\r\n");
+    EXPECT_FALSE(drill.scheduleCounts()) << "no counts from cards that were not read";
+    queryValue(database(), QStringLiteral("ALTER TABLE cards_away RENAME TO cards"));
+    drill.offerNextPair();
+    EXPECT_EQ(drill.state().currentPosition, 2) << "read once they can be";
 }
 
 TEST_F(DrillHistoryTest, TheScheduleOffersTheDueCardAndCountsTheDay)

@@ -109,6 +109,11 @@ void CurrentDictionary::discardAnswers()
     emit answersSettled(m_vocabulary.path);
 }
 
+void CurrentDictionary::leaveAnswersToHistory()
+{
+    m_vocabulary.markSaved();
+}
+
 void CurrentDictionary::saveElsewhere(const QString &target)
 {
     m_vocabulary.stamp = WriteVocabularyFile(target, m_vocabulary, m_journal);

@@ -68,6 +68,9 @@ public:
     DictionaryResult writeBackBeforeLeaving();
     // The user gives up the answers that could not be written.
     void discardAnswers();
+    // The system ends the program and the answers could not be written: they are not asked
+    // about again, and stay unsettled in the history, which restores them at the next start.
+    void leaveAnswersToHistory();
     // Writes the dictionary to another file, which becomes its file. Throws FileError.
     void saveElsewhere(const QString &target);
 
