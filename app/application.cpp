@@ -43,6 +43,8 @@ Application::Application(Prompts &prompts, const QString &executablePath, const 
     buildMenu();
     m_drillWindow->installEventFilter(this);
     connect(&m_context->drill, &DrillSession::answerSaved, this, &Application::tellWriteBack);
+    connect(&m_context->dictionary, &CurrentDictionary::writtenBack, this,
+            &Application::tellWriteBack);
     connect(
         &m_context->drill, &DrillSession::speak, this,
         [this](const QString &text, const QString &language) { speaker().say(text, language); });
@@ -276,6 +278,13 @@ void Application::tellWriteBack(const DictionaryResult &result)
                       saveFailureText(result.reason)
                           + QStringLiteral(" Program to zkusí znovu po každé další odpovědi a "
                                            "při ukončení."));
+    if (!result.journalUnkept.isEmpty())
+        prompts.notice(
+            m_drillWindow.get(),
+            QStringLiteral("Do složky %1 nelze zapsat deník ukládání (%2). Slovník %3 "
+                           "se ukládá dál; chybí jen dodatečná pojistka pro případ, "
+                           "že by byl program ukončen uprostřed ukládání.")
+                .arg(m_context->dictionary.journal().folder(), result.journalUnkept, path));
     if (result.becameUtf8)
         prompts.notice(m_drillWindow.get(), BecameUtf8Message(path));
     for (const QString &pair : result.unstoredPairs)

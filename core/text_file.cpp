@@ -45,9 +45,9 @@ QStringList splitLinesWithEndings(const QString &text)
     return lines;
 }
 
-// The reason of a failed file operation as the user is told it: the system's error code in
-// Czech where the toolkit's text would be vague ("unknown error" for a full disk).
-QString fileErrorReason(int error, const QString &fallback)
+} // namespace
+
+QString FileErrorReason(int error, const QString &fallback)
 {
     switch (error) {
     case ENOSPC:
@@ -70,6 +70,8 @@ QString fileErrorReason(int error, const QString &fallback)
         return qt_error_string(error);
     return fallback;
 }
+
+namespace {
 
 // The message of a failed file operation: the reason, or the caller's text around it.
 QString failureMessage(const QString &failureText, const QString &reason)
@@ -240,7 +242,7 @@ FileStamp WriteFileSafely(const QString &path, const QByteArray &bytes, const QS
                           const std::function<void()> &beforeWritingInPlace)
 {
     const Failure failure = [&failureText](int error, const QString &toolkitText) {
-        return failureMessage(failureText, fileErrorReason(error, toolkitText));
+        return failureMessage(failureText, FileErrorReason(error, toolkitText));
     };
     QSaveFile file(path);
     file.setDirectWriteFallback(false);

@@ -63,6 +63,10 @@ QStringView WithoutEnding(const QString &line);
 // with a byte order mark.
 QByteArray JoinLines(const QStringList &lines);
 
+// The reason of a failed file operation as the user is told it: the system's error code in
+// Czech where the toolkit's text would be vague ("unknown error" for a full disk).
+QString FileErrorReason(int error, const QString &toolkitText);
+
 // Replaces the file through a temporary copy, so a failure leaves the old file whole.
 // Throws FileError on failure, with the system's text, or with `failureText` when one is given
 // (a "%1" in it stands for the system's text). Returns what the file is now.

@@ -11,14 +11,19 @@
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <optional>
+#include <cerrno>
 
 #include <unistd.h>
 
 namespace {
 
-const QByteArray magic("MERKO-JOURNAL 1\n");
+// Version 2 keeps the old content of a file written in place, to recognise it half written.
+const QByteArray magic("MERKO-JOURNAL 2\n");
+const QByteArray firstMagic("MERKO-JOURNAL 1\n");
 
-// One entry: the file, what it held, whether it is written in place, and its new content.
+// One entry: the file, what it held, whether it is written in place, and its new content
+// (followed, for a write in place, by the old one).
 struct Entry
 {
     QString path;
@@ -26,23 +31,27 @@ struct Entry
     qint64 oldSize = -1;
     bool inPlace = false;
     QByteArray bytes;
+    std::optional<QByteArray> oldBytes; // none in an entry of the first version
 };
 
 QByteArray formatEntry(const Entry &entry)
 {
+    const QByteArray old = entry.oldBytes.value_or(QByteArray());
     return magic + entry.path.toUtf8().toBase64() + '\n' + QByteArray::number(entry.expectedHash)
            + '\n' + QByteArray::number(entry.oldSize) + '\n' + (entry.inPlace ? "1\n" : "0\n")
-           + QByteArray::number(entry.bytes.size()) + '\n' + entry.bytes;
+           + QByteArray::number(entry.bytes.size()) + '\n' + QByteArray::number(old.size()) + '\n'
+           + entry.bytes + old;
 }
 
 // False for what is no entry of ours, or one that a kill cut short (its length says so).
 bool parseEntry(const QByteArray &data, Entry &entry)
 {
-    if (!data.startsWith(magic))
+    const bool first = data.startsWith(firstMagic);
+    if (!first && !data.startsWith(magic))
         return false;
     qsizetype at = magic.size();
     QByteArrayList fields;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < (first ? 5 : 6); ++i) {
         const qsizetype end = data.indexOf('\n', at);
         if (end < 0)
             return false;
@@ -55,10 +64,28 @@ bool parseEntry(const QByteArray &data, Entry &entry)
     entry.oldSize = fields.at(2).toLongLong(&sizeRead);
     entry.inPlace = fields.at(3) == "1";
     const qsizetype length = fields.at(4).toLongLong(&lengthRead);
-    entry.bytes = data.mid(at);
+    bool oldLengthRead = true;
+    const qsizetype oldLength = first ? 0 : fields.at(5).toLongLong(&oldLengthRead);
     // An entry cut short by a kill was written before its file was touched: it is no use.
-    return hashRead && sizeRead && lengthRead && entry.bytes.size() == length
-           && !entry.path.isEmpty();
+    if (!hashRead || !sizeRead || !lengthRead || !oldLengthRead || length < 0 || oldLength < 0
+        || data.size() - at != length + oldLength || entry.path.isEmpty())
+        return false;
+    entry.bytes = data.mid(at, length);
+    if (!first)
+        entry.oldBytes = data.mid(at + length);
+    return true;
+}
+
+// A write in place puts the new content over the old from the start and cuts the file to its
+// size last: a kill leaves the new content up to some point, then the old one's rest.
+bool leftHalfWrittenInPlace(const QByteArray &current, const QByteArray &oldBytes,
+                            const QByteArray &newBytes)
+{
+    const qsizetype limit = std::min(current.size(), newBytes.size());
+    qsizetype common = 0;
+    while (common < limit && current.at(common) == newBytes.at(common))
+        ++common;
+    return current.mid(common) == oldBytes.mid(common);
 }
 
 // Where new content that could not be put into its file is kept, with the time in its name.
@@ -88,16 +115,25 @@ void WriteJournal::begin(const QString &path, const QByteArray &bytes, quint64 e
                          qint64 oldSize, bool inPlace) const
 {
     QDir().mkpath(m_folder);
-    const QByteArray data = formatEntry({path, expectedHash, oldSize, inPlace, bytes});
+    // The old content of a file about to be written in place, which is untouched yet.
+    std::optional<QByteArray> oldBytes;
+    if (inPlace)
+        oldBytes = QFileInfo(path).isFile() ? ReadFileBytes(path) : QByteArray();
+    const QByteArray data = formatEntry({path, expectedHash, oldSize, inPlace, bytes, oldBytes});
     // Written straight into place: an entry cut short tells its own length, and its file has
     // not been touched yet.
     QFile file(entryPath(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size()
-        || !file.flush())
-        throw FileError(file.errorString());
+    errno = 0;
+    bool kept = file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+                && file.write(data) == data.size() && file.flush();
     // Before a file is written in place, its new content must outlast a crash of the system too.
-    if (inPlace && ::fsync(file.handle()) != 0)
-        throw FileError(file.errorString());
+    if (kept && inPlace)
+        kept = ::fsync(file.handle()) == 0;
+    if (!kept) {
+        const QString reason = FileErrorReason(errno, file.errorString());
+        file.remove(); // an entry cut short is of no use
+        throw FileError(reason);
+    }
 }
 
 void WriteJournal::end(const QString &path) const
@@ -106,7 +142,7 @@ void WriteJournal::end(const QString &path) const
 }
 
 FileStamp WriteJournal::write(const QString &path, const QByteArray &bytes, quint64 expectedHash,
-                              const std::function<void()> &written) const
+                              const std::function<void()> &written, QString *unkept) const
 {
     if (m_folder.isEmpty()) {
         const FileStamp stamp = WriteFileSafely(path, bytes);
@@ -115,7 +151,22 @@ FileStamp WriteJournal::write(const QString &path, const QByteArray &bytes, quin
         return stamp;
     }
     const qint64 oldSize = CurrentStamp(path).size;
-    begin(path, bytes, expectedHash, oldSize, false);
+    try {
+        begin(path, bytes, expectedHash, oldSize, false);
+    } catch (const FileError &error) {
+        // The journal is an extra safety: the temporary copy keeps the old file whole without
+        // it. Only a write in place, which a kill can cut short, is not done without it.
+        if (unkept)
+            *unkept = error.message();
+        const FileStamp stamp = WriteFileSafely(path, bytes, QString(), [&] {
+            throw FileError(QStringLiteral("soubor lze zapsat jen přímo na jeho místo, a to bez "
+                                           "deníku zápisů (%1) není bezpečné")
+                                .arg(error.message()));
+        });
+        if (written)
+            written();
+        return stamp;
+    }
     // Given up when the write fails, unless it failed half-way in place: then only the
     // journal still holds what the file was to hold.
     bool halfWayInPlace = false;
@@ -168,11 +219,14 @@ JournalRecovery WriteJournal::recover(const QString &entryFile) const
     const bool exists = QFileInfo(entry.path).isFile();
     const QByteArray current = exists ? ReadFileBytes(entry.path, &stamp) : QByteArray();
     // Killed before its temporary copy replaced the file, or half-way through writing it in
-    // place (the new content written over the old from the start: its size lies between the
-    // two). A new file that a kill kept from its place is still missing.
+    // place, as its content shows (an entry of the first version knew only the old size).
+    // A new file that a kill kept from its place is still missing.
     const qint64 newSize = entry.bytes.size();
-    const bool halfWritten = entry.inPlace && stamp.size >= std::min(entry.oldSize, newSize)
-                             && stamp.size <= std::max(entry.oldSize, newSize);
+    const bool halfWritten
+        = entry.inPlace
+          && (entry.oldBytes ? leftHalfWrittenInPlace(current, *entry.oldBytes, entry.bytes)
+                             : stamp.size >= std::min(entry.oldSize, newSize)
+                                   && stamp.size <= std::max(entry.oldSize, newSize));
     const bool asLeft
         = exists ? stamp.hash == entry.expectedHash || halfWritten : entry.oldSize < 0;
     if (exists && current == entry.bytes) {

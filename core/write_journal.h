@@ -38,8 +38,12 @@ public:
     // unless the file itself was left half written in place. `written` runs once the file
     // holds the new content and before the journal lets it go, so that whatever it records
     // is either done or found finished by recover().
+    // When the journal itself cannot be written (its folder is read-only or full), the file
+    // is written all the same through its temporary copy, which needs no journal, and
+    // `unkept`, when given, receives why; a file that could only be written in place is not
+    // written then.
     FileStamp write(const QString &path, const QByteArray &bytes, quint64 expectedHash,
-                    const std::function<void()> &written = {}) const;
+                    const std::function<void()> &written = {}, QString *unkept = nullptr) const;
     // The same, expecting the file as it is now (a file not there yet: none).
     FileStamp write(const QString &path, const QByteArray &bytes) const;
 

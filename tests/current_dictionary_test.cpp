@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QSignalSpy>
+
+#include <functional>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -170,6 +172,65 @@ TEST_F(CurrentDictionaryTest, APairWhoseLineCannotHoldAnswersIsToldOnce)
     answerWrongly(2);
     EXPECT_TRUE(dictionary.writeBackAnswers().unstoredPairs.isEmpty());
     EXPECT_TRUE(ReadBytes(path("a.slv")).startsWith("pes / dog @ u Novaku\r\n"));
+}
+
+// Another program changed the file before an operation that writes the answers back first:
+// the merge moves the drill's pairs and is told, whichever operation it came with.
+TEST_F(CurrentDictionaryTest, EveryWriteBackFollowsAMergeAndTellsIt)
+{
+    using Operation = std::function<void()>;
+    const std::pair<const char *, Operation> operations[] = {
+        {"set aside for the editor",
+         [this] {
+             dictionary.setAsideFor(path("a.slv"));
+         }},
+        {"languages stored",
+         [this] {
+             dictionary.storeLanguages({});
+         }},
+        {"another file opened",
+         [this] {
+             WriteBytes(path("b.slv"), "okno / s Fenster\r\n");
+             dictionary.open(path("b.slv"), Sharing::RespectOtherCopies);
+         }},
+    };
+    for (const auto &[name, operation] : operations) {
+        SCOPED_TRACE(name);
+        WriteBytes(path("a.slv"), "pes / r Hund\r\nkocka / e Katze\r\n");
+        dictionary.open(path("a.slv"), Sharing::RespectOtherCopies);
+        answerWrongly(2);
+        WriteBytes(path("a.slv"), "novy / neu\r\npes / r Hund\r\nkocka / e Katze\r\n");
+        QSignalSpy moved(&dictionary, &CurrentDictionary::pairsMoved);
+        QSignalSpy told(&dictionary, &CurrentDictionary::writtenBack);
+        try {
+            operation();
+        } catch (const FileError &) {
+        }
+        ASSERT_EQ(moved.count(), 1);
+        EXPECT_EQ(moved.first().first().value<QList<int>>(), (QList<int>{2, 3}));
+        ASSERT_EQ(told.count(), 1);
+        EXPECT_TRUE(told.first().first().value<DictionaryResult>().tellMerge);
+        const QByteArray written = ReadBytes(path("a.slv"));
+        EXPECT_TRUE(written.contains(" @    1,    0,    1,    0\r\n")) << written.constData();
+        EXPECT_TRUE(written.startsWith("novy")) << "merged into the file as it is now";
+    }
+}
+
+// The write journal's folder cannot be written: the dictionary is saved all the same, and
+// that the journal is off is news once.
+TEST_F(CurrentDictionaryTest, AJournalThatCannotBeKeptKeepsNoAnswerFromTheFile)
+{
+    WriteBytes(path("journal"), "a file where the journal's folder should be");
+    dictionary.setJournalFolder(path("journal"));
+    dictionary.open(path("a.slv"), Sharing::RespectOtherCopies);
+    for (const bool news : {true, false}) {
+        answerWrongly(1);
+        const DictionaryResult result = dictionary.writeBackAnswers();
+        EXPECT_TRUE(result.done());
+        EXPECT_EQ(!result.journalUnkept.isEmpty(), news);
+    }
+    EXPECT_TRUE(
+        ReadBytes(path("a.slv")).split('\n').value(0).endsWith(" @    2,    0,    2,    0\r"));
 }
 
 } // namespace

@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -486,6 +489,40 @@ TEST_F(DrillHistoryTest, CardsThatCannotBeReadAreNotTakenForNewOnes)
     queryValue(database(), QStringLiteral("ALTER TABLE cards_away RENAME TO cards"));
     drill.offerNextPair();
     EXPECT_EQ(drill.state().currentPosition, 2) << "read once they can be";
+}
+
+// The process may not write files beyond half the dictionary's size (nor the journal, nor
+// the history beyond its first pages): each failed write names the limit, and once the limit
+// is raised every answer is written.
+TEST_F(DrillHistoryTest, AFileSizeLimitIsNamedAndLosesNoAnswer)
+{
+    QByteArray lines;
+    for (int i = 0; i < 400; ++i)
+        lines += "slovo" + QByteArray::number(i) + " / Wort" + QByteArray::number(i) + "\r\n";
+    open(lines.constData());
+    ASSERT_TRUE(history.ensureOpen());
+    const qint64 size = QFileInfo(path("lekce.slv")).size();
+    const int code = InChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{rlim_t(size / 2), RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        for (int i = 0; i < 3; ++i) {
+            drill.checkAnswer(QStringLiteral("x"));
+            if (dictionary.writeBackAnswers().reason
+                != U("soubor by překročil největší povolenou velikost"))
+                return 1;
+            drill.offerNextPair();
+        }
+        limit.rlim_cur = RLIM_INFINITY;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        if (!dictionary.writeBackBeforeLeaving().done())
+            return 2;
+        int errors = 0;
+        for (const VocabularyEntry &entry : fileNow().entries)
+            errors += entry.errors[1] + entry.errors[2];
+        return errors == 3 ? 0 : 3;
+    });
+    EXPECT_EQ(code, 0);
 }
 
 TEST_F(DrillHistoryTest, TheScheduleOffersTheDueCardAndCountsTheDay)

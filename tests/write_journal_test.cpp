@@ -64,6 +64,11 @@ const KillCase killCases[] = {
          WriteBytes(file, fresh.left(20) + old.mid(20));
      },
      Outcome::Finished, true},
+    {"inPlaceThenTheUserEditedItToASizeBetween", true, false,
+     [](const QString &file, const QByteArray &old, const QByteArray &) {
+         WriteBytes(file, old + "kun / s Pferd\r\n");
+     },
+     Outcome::SetAside, false},
     {"afterTheRename", false, false,
      [](const QString &file, const QByteArray &, const QByteArray &fresh) {
          WriteBytes(file, fresh);

@@ -26,15 +26,9 @@ bool CurrentDictionary::holdsLock() const
     return !m_vocabulary.path.isEmpty() && m_lock.holds(m_vocabulary.path);
 }
 
-WriteBack CurrentDictionary::saveAnswers()
-{
-    const QString path = m_vocabulary.path;
-    return SaveVocabulary(m_vocabulary, m_journal, [this, path] { emit answersSettled(path); });
-}
-
 DictionaryResult CurrentDictionary::open(const QString &fileName, Sharing sharing)
 {
-    saveAnswers();
+    writeBackFirst();
     const QString path = ResolvedPath(fileName);
     // The new file's lock is taken aside and kept only once the file has been read, so that
     // a dictionary that stays current keeps its own.
@@ -68,7 +62,15 @@ DictionaryResult CurrentDictionary::tryWriteBack()
 {
     DictionaryResult result;
     try {
-        const WriteBack written = saveAnswers();
+        const QString path = m_vocabulary.path;
+        const WriteBack written
+            = SaveVocabulary(m_vocabulary, m_journal, [this, path] { emit answersSettled(path); });
+        if (written.written && written.journalUnkept.isEmpty())
+            m_journalTroubleTold = false;
+        if (!written.journalUnkept.isEmpty() && !m_journalTroubleTold) {
+            m_journalTroubleTold = true;
+            result.journalUnkept = written.journalUnkept;
+        }
         result.becameUtf8 = written.becameUtf8;
         for (const QString &pair : written.unstoredPairs) {
             if (!m_unstoredTold.contains(pair)) {
@@ -88,6 +90,16 @@ DictionaryResult CurrentDictionary::tryWriteBack()
         result.reason = error.message();
     }
     return result;
+}
+
+void CurrentDictionary::writeBackFirst()
+{
+    const DictionaryResult result = tryWriteBack();
+    if (!result.done())
+        throw FileError(result.reason);
+    if (result.becameUtf8 || result.tellMerge || !result.unstoredPairs.isEmpty()
+        || !result.journalUnkept.isEmpty())
+        emit writtenBack(result);
 }
 
 DictionaryResult CurrentDictionary::writeBackAnswers()
@@ -127,7 +139,7 @@ QString CurrentDictionary::setAsideFor(const QString &fileName)
 {
     if (!isFileOf(fileName))
         return {};
-    saveAnswers();
+    writeBackFirst();
     return std::exchange(m_vocabulary.path, QString());
 }
 
@@ -145,7 +157,7 @@ int CurrentDictionary::importInto(const QString &source, const QString &target,
                             .arg(source));
     // The answers belong to the file as it is now, not to the pairs that replace it.
     if (isFileOf(target))
-        saveAnswers();
+        writeBackFirst();
     // Windows-1250 when every character fits, UTF-8 with its byte order mark otherwise.
     const Vocabulary dictionary = DictionaryFromImport(imported);
     WriteVocabularyFile(target, dictionary, m_journal);
@@ -156,7 +168,7 @@ void CurrentDictionary::storeLanguages(const SideLanguages &languages)
 {
     if (m_vocabulary.path.isEmpty() || m_vocabulary.count() == 0)
         return;
-    saveAnswers();
+    writeBackFirst();
     const QString &path = m_vocabulary.path;
     if (!CurrentStamp(path).sameAttributes(m_vocabulary.stamp))
         throw FileError(QStringLiteral("Slovník %1 mezitím změnil jiný program; jazyky se "

@@ -24,6 +24,9 @@ struct DictionaryResult
     bool tellFailure = false; // the failure is news: answers after it do not repeat it
     // Pairs whose answers cannot be stored in their lines, each told once.
     QStringList unstoredPairs;
+    // The write journal cannot be kept, so a kill while writing is not made good at the next
+    // start: why, told once until it works again.
+    QString journalUnkept;
 
     bool done() const { return status == Status::Done; }
 };
@@ -101,16 +104,22 @@ signals:
     // Every answer counted on the dictionary of that file so far is in a file now, or was
     // given up by the user. Sent while the write's journal entry still exists.
     void answersSettled(const QString &path);
+    // A write-back that another operation began with did something the user is to be told
+    // (a merge, UTF-8, answers that cannot be stored, no journal).
+    void writtenBack(const DictionaryResult &result);
 
 private:
+    // The one write-back of the answers; a merge moves the pairs (pairsMoved).
     DictionaryResult tryWriteBack();
-    // Writes the answers back to the file; throws FileError.
-    WriteBack saveAnswers();
+    // The write-back that an operation begins with: throws FileError when it fails, and
+    // tells what is news through writtenBack().
+    void writeBackFirst();
 
     Vocabulary m_vocabulary;
     DictionaryLock m_lock;
     WriteJournal m_journal;
-    bool m_mergeTold = false;       // the user was told of a merge with this dictionary
-    bool m_saveFailureTold = false; // the user was told that answers cannot be saved
-    QStringList m_unstoredTold;     // pairs whose answers the user knows are not stored
+    bool m_mergeTold = false;          // the user was told of a merge with this dictionary
+    bool m_saveFailureTold = false;    // the user was told that answers cannot be saved
+    bool m_journalTroubleTold = false; // the user was told that the journal cannot be kept
+    QStringList m_unstoredTold;        // pairs whose answers the user knows are not stored
 };

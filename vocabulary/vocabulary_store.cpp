@@ -112,7 +112,7 @@ WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal,
     result.unstoredPairs = UnstoredPairs(vocabulary);
     TextEncoding used = vocabulary.encoding;
     vocabulary.stamp = journal.write(path, FormatVocabularyFile(vocabulary, &used),
-                                     vocabulary.stamp.hash, stored);
+                                     vocabulary.stamp.hash, stored, &result.journalUnkept);
     result.becameUtf8
         = vocabulary.encoding == TextEncoding::Windows1250 && used != TextEncoding::Windows1250;
     vocabulary.encoding = used;

@@ -26,6 +26,9 @@ struct WriteBack
     // Answered pairs ("side 1 / side 2") whose lines cannot hold counters: their answers
     // count in this session but are not stored.
     QStringList unstoredPairs;
+    // The write journal could not be kept (its folder is read-only or full): why. The file
+    // was written without it.
+    QString journalUnkept;
 };
 
 // Writes this session's answers to the dictionary's own file, when there are any. When
