@@ -111,9 +111,10 @@ void SpeechEngine::say(const QString &text, const QString &language)
 Speaker::Speaker(QObject *parent)
     : QObject(parent)
 {
+    m_thread = std::make_unique<QThread>();
     m_engine = new SpeechEngine;
-    m_engine->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::finished, m_engine, &QObject::deleteLater);
+    m_engine->moveToThread(m_thread.get());
+    connect(m_thread.get(), &QThread::finished, m_engine, &QObject::deleteLater);
     connect(m_engine, &SpeechEngine::problem, this, [this](const QString &message) {
         if (m_told.contains(message))
             return;
@@ -121,14 +122,19 @@ Speaker::Speaker(QObject *parent)
         emit problem(message);
     });
     connect(m_engine, &SpeechEngine::handedOver, this, &Speaker::handedOver);
-    m_thread.setObjectName(QStringLiteral("speech"));
-    m_thread.start();
+    m_thread->setObjectName(QStringLiteral("speech"));
+    m_thread->start();
 }
 
 Speaker::~Speaker()
 {
-    m_thread.quit();
-    m_thread.wait();
+    m_engine->disconnect(this);
+    m_thread->quit();
+    // A speech service that takes a request and never answers keeps the thread in its call,
+    // where nothing can stop it: the thread and its engine are let go, so that the program
+    // ends all the same; the end of the process takes them.
+    if (!m_thread->wait(QDeadlineTimer(StopWaitMs)))
+        static_cast<void>(m_thread.release());
 }
 
 void Speaker::say(const QString &text, const QString &language)

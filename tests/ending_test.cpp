@@ -5,7 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+
+#include <cstring>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -25,9 +32,11 @@ protected:
     QString dictionary() const { return QDir(folder.path()).filePath(QStringLiteral("lekce.slv")); }
 
     // Runs the program, types the answers and ends it as asked; true when it said it answered.
-    bool run(int answers, const char *ending, QProcess::ExitStatus *status)
+    bool run(int answers, const char *ending, QProcess::ExitStatus *status,
+             const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
     {
         QProcess probe;
+        probe.setProcessEnvironment(environment);
         probe.start(QStringLiteral(MERKO_DRILL_PROBE),
                     {folder.path(), QString::number(answers), QLatin1String(ending)});
         if (!probe.waitForFinished(30000))
@@ -68,6 +77,34 @@ TEST_F(EndingTest, TerminatedItEndsCleanlyWithEverythingSaved)
     EXPECT_EQ(status, QProcess::NormalExit);
     EXPECT_EQ(offersInFile(), 3);
     EXPECT_FALSE(QFile::exists(LockFilePath(dictionary()))) << "the lock is given back";
+}
+
+// Speech on, and a speech service that takes the connection and never answers (as one whose
+// sound output hangs): the program still ends when it is told to.
+TEST_F(EndingTest, ASpeechServiceThatNeverAnswersDoesNotKeepTheProgramRunning)
+{
+    WriteBytes(dictionary(), Cp1250("*čeština-němčina\r\npes / r Hund\r\nkočka / e Katze\r\n"));
+    WriteBytes(QDir(folder.path()).filePath(QStringLiteral("Merko.ini")),
+               "[Setup]\r\nSlovnik=" + dictionary().toLocal8Bit()
+                   + "\r\nVyslovovat=1\r\nVyslovitOdpoved=1\r\n");
+    const QByteArray socketPath = QDir(folder.path()).filePath(QStringLiteral("silent")).toUtf8();
+    const int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(silent, 0);
+    const auto closeSocket = qScopeGuard([silent] { ::close(silent); });
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(std::size_t(socketPath.size()), sizeof address.sun_path);
+    std::memcpy(address.sun_path, socketPath.constData(), std::size_t(socketPath.size()));
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(silent, 8), 0); // connections wait, never accepted, never answered
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("SPEECHD_ADDRESS"),
+                       QStringLiteral("unix_socket:") + QString::fromUtf8(socketPath));
+    QProcess::ExitStatus status = QProcess::CrashExit;
+    ASSERT_TRUE(run(3, "term", &status, environment)) << "the program did not end";
+    EXPECT_EQ(status, QProcess::NormalExit);
+    EXPECT_EQ(offersInFile(), 3);
 }
 
 } // namespace

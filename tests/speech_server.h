@@ -26,6 +26,11 @@ public:
     {
         m_server.kill();
         m_server.waitForFinished(3000);
+        // Later tests find the speech service the program would find.
+        if (m_previousAddress.isNull())
+            qunsetenv("SPEECHD_ADDRESS");
+        else
+            qputenv("SPEECHD_ADDRESS", m_previousAddress);
     }
 
     static bool available()
@@ -65,6 +70,9 @@ public:
                         // a pid file of its own: with the shared one a second server would
                         // not start
                         QStringLiteral("-P"), path(QStringLiteral("pid"))});
+        m_previousAddress = qgetenv("SPEECHD_ADDRESS");
+        if (!qEnvironmentVariableIsSet("SPEECHD_ADDRESS"))
+            m_previousAddress = QByteArray();
         qputenv("SPEECHD_ADDRESS", ("unix_socket:" + socket).toUtf8());
         const bool up = waitFor([&] { return QFile::exists(socket); });
         if (!up)
@@ -108,4 +116,5 @@ private:
 
     QString m_folder;
     QProcess m_server;
+    QByteArray m_previousAddress; // null: none was set
 };
