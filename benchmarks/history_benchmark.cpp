@@ -58,8 +58,8 @@ static void BM_ChooseAmongTwoThousandCards(benchmark::State &state)
     const ScheduleOptions options{0.9, 20, std::nullopt};
     int previous = 0;
     for (auto _ : state) {
-        const ScheduledChoice choice
-            = scheduler.choose(cards, Now, Now - MsPerDay / 2, options, previous);
+        const ScheduledChoice choice = scheduler.choose(
+            cards, Now, LocalDay{Now - MsPerDay / 2, Now + MsPerDay / 2}, options, previous);
         previous = choice.position;
         benchmark::DoNotOptimize(previous);
     }

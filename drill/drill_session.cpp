@@ -137,7 +137,7 @@ bool DrillSession::chooseBySchedule()
         return false;
     const qint64 now = m_clock();
     const ScheduledChoice choice = m_scheduler.choose(
-        m_cards, now, LocalDayOf(now).startMs, scheduleOptions(), m_chooser.previousPosition());
+        m_cards, now, LocalDayOf(now), scheduleOptions(), m_chooser.previousPosition());
     m_scheduler.offered(choice);
     m_chooser.setPreviousPosition(choice.position);
     m_state.offeredSide = choice.side;
@@ -149,8 +149,7 @@ std::optional<ScheduleCounts> DrillSession::scheduleCounts() const
 {
     if (m_settings.pairChoice != PairChoice::BySchedule || !m_cardsLoaded)
         return std::nullopt;
-    const LocalDay today = LocalDayOf(m_clock());
-    return ReviewScheduler::counts(m_cards, today.startMs, today.endMs, scheduleOptions());
+    return ReviewScheduler::counts(m_cards, LocalDayOf(m_clock()), scheduleOptions());
 }
 
 // Committed before the dictionary is written back: an answer that the file never gets is

@@ -144,9 +144,14 @@ double CardRetrievability(const Card &card, qint64 nowMs)
                                 card.memory.stability);
 }
 
+qint64 CardDueAtPerStability(const Card &card, double intervalPerStability)
+{
+    const double days
+        = std::min(card.memory.stability * intervalPerStability, double(Fsrs::MaximumIntervalDays));
+    return card.lastReviewMs + qint64(days * MsPerDay);
+}
+
 qint64 CardDueAt(const Card &card, double desiredRetention)
 {
-    const double days = std::min(Fsrs::DaysUntilRetention(card.memory.stability, desiredRetention),
-                                 double(Fsrs::MaximumIntervalDays));
-    return card.lastReviewMs + qint64(days * MsPerDay);
+    return CardDueAtPerStability(card, Fsrs::IntervalPerStability(desiredRetention));
 }

@@ -74,5 +74,11 @@ Card ReviewCard(const std::optional<Card> &card, Grade grade, qint64 nowMs,
                 double desiredRetention);
 // The probability of recall of a card at `nowMs`.
 double CardRetrievability(const Card &card, qint64 nowMs);
-// When the card's recall falls to `desiredRetention` (the interval not rounded).
+// When recall of the card falls to the desired retention: the one meaning of "due" that the
+// choice of the next card, the day's counts and the forecast share (a card is due today when
+// this moment comes before the day ends). The retention in force now counts, so a changed
+// setting moves every card at once; the stored due time is only the interval given then.
 qint64 CardDueAt(const Card &card, double desiredRetention);
+// The same with Fsrs::IntervalPerStability(desiredRetention) worked out once, for a pass over
+// many cards.
+qint64 CardDueAtPerStability(const Card &card, double intervalPerStability);

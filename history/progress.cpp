@@ -1,7 +1,10 @@
 #include "progress.h"
 
+#include "core/file_error.h"
+
 #include <QDateTime>
 #include <QHash>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -11,17 +14,6 @@ namespace {
 
 // SQLite's local calendar day of a review, as the C library's local time gives it.
 const QString LocalDay = QStringLiteral("date(r.at_ms / 1000, 'unixepoch', 'localtime')");
-
-// Runs a statement with its values bound in order; false when it failed.
-bool run(QSqlQuery &query, const QString &statement, const QVariantList &values)
-{
-    query.setForwardOnly(true);
-    if (!query.prepare(statement))
-        return false;
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    return query.exec();
-}
 
 QString csvField(const QString &text)
 {
@@ -44,12 +36,31 @@ QString FormatDuration(qint64 ms)
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-HistoryProgress::HistoryProgress(QSqlDatabase database, QString dictionary, qint64 nowMs)
+HistoryProgress::HistoryProgress(QSqlDatabase database, QString dictionary, qint64 nowMs,
+                                 double desiredRetention)
     : m_database(std::move(database))
     , m_dictionary(std::move(dictionary))
     , m_nowMs(nowMs)
+    , m_intervalPerStability(Fsrs::IntervalPerStability(desiredRetention))
     , m_today(QDateTime::fromMSecsSinceEpoch(nowMs).date())
 {}
+
+bool HistoryProgress::run(QSqlQuery &query, const QString &statement,
+                          const QVariantList &values) const
+{
+    query.setForwardOnly(true);
+    bool ran = query.prepare(statement);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    ran = ran && query.exec();
+    if (!ran && m_failure.isEmpty()) {
+        const QSqlError error = query.lastError();
+        m_failure = error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
+        if (m_failure.isEmpty())
+            m_failure = QStringLiteral("neznámá chyba databáze");
+    }
+    return ran;
+}
 
 QString HistoryProgress::reviewScope() const
 {
@@ -145,11 +156,15 @@ QList<DayShare> HistoryProgress::firstAnswerShares(int days) const
 QList<int> HistoryProgress::dueForecast(int days) const
 {
     QList<int> result(days, 0);
-    const QVariantList values = scoped({dayStartMs(-days)});
+    const QVariantList values
+        = scoped({m_intervalPerStability, double(Fsrs::MaximumIntervalDays), dayStartMs(-days)});
     QSqlQuery query(m_database);
+    // Due as the drill takes it (CardDueAt): when recall falls to the retention set now.
     if (!run(query,
-             QStringLiteral("SELECT date(c.due_ms / 1000, 'unixepoch', 'localtime') AS day, "
-                            "count(*) FROM cards c WHERE c.due_ms < ? AND %1 GROUP BY day")
+             QStringLiteral("SELECT date(due / 1000, 'unixepoch', 'localtime') AS day, count(*) "
+                            "FROM (SELECT c.last_review_ms + CAST(min(c.stability * ?, ?) * %1 "
+                            "AS INTEGER) AS due FROM cards c WHERE %2) WHERE due < ? GROUP BY day")
+                 .arg(MsPerDay)
                  .arg(cardScope()),
              values))
         return result;
@@ -273,14 +288,22 @@ QByteArray HistoryProgress::answersCsv() const
             const int grade = std::clamp(query.value(7).toInt(), 0, 4);
             QStringList fields{
                 QDateTime::fromMSecsSinceEpoch(query.value(0).toLongLong()).toString(Qt::ISODate)};
-            for (int column = 1; column <= 6; ++column)
-                fields.append(csvField(query.value(column).toString()));
+            fields.append(csvField(query.value(1).toString()));
+            // The sides and comments as the user reads them, without the blanks that part them
+            // in the file.
+            for (int column = 2; column <= 5; ++column)
+                fields.append(csvField(query.value(column).toString().trimmed()));
+            fields.append(query.value(6).toString());
             fields.append(grades[grade]);
             fields.append(csvField(query.value(8).toString()));
             fields.append(query.value(9).toString());
             lines.append(fields.join(QLatin1Char(',')));
         }
     }
+    if (!m_failure.isEmpty())
+        throw FileError(QStringLiteral("Historii odpovědí nelze přečíst (%1); soubor CSV se "
+                                       "neuložil.")
+                            .arg(m_failure));
     // With its byte order mark, so that a spreadsheet reads the accents as UTF-8.
     return "\xEF\xBB\xBF" + (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
 }

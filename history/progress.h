@@ -9,6 +9,8 @@
 #include <QString>
 #include <QVariant>
 
+class QSqlQuery;
+
 // Answers of one day: exact, accepted by a typo criterion, wrong or revealed.
 struct DayAnswers
 {
@@ -80,8 +82,12 @@ public:
     // The time an answer counts with at most: one left on screen over lunch is no work.
     static constexpr qint64 LongestAnswerMs = 5 * 60 * 1000;
 
-    // `dictionary` empty: the whole history.
-    HistoryProgress(QSqlDatabase database, QString dictionary, qint64 nowMs);
+    // `dictionary` empty: the whole history. `desiredRetention`: the one in force, which says
+    // when a card is due.
+    HistoryProgress(QSqlDatabase database, QString dictionary, qint64 nowMs,
+                    double desiredRetention = 0.9);
+    // Why a question failed, empty while none did: a failure is never shown as "no data".
+    const QString &failure() const { return m_failure; }
 
     // The local day of the moment given.
     QDate today() const { return m_today; }
@@ -97,7 +103,8 @@ public:
     MemoryBuckets memoryBuckets(int dictionaryCards) const;
     QList<HardCard> hardestCards(HardOrder order, int limit) const;
     ProgressFigures figures() const;
-    // Every answer, one a row under a header line, for a spreadsheet (UTF-8).
+    // Every answer, one a row under a header line, for a spreadsheet (UTF-8). Throws
+    // FileError when the history cannot be read.
     QByteArray answersCsv() const;
 
 private:
@@ -106,9 +113,14 @@ private:
     QString cardScope() const;
     QVariantList scoped(QVariantList values) const;
     qint64 dayStartMs(int daysBack) const;
+    // Runs a statement with its values bound in order; false (and the failure kept) when it
+    // failed.
+    bool run(QSqlQuery &query, const QString &statement, const QVariantList &values) const;
 
     QSqlDatabase m_database;
     QString m_dictionary;
     qint64 m_nowMs;
+    double m_intervalPerStability;
     QDate m_today;
+    mutable QString m_failure;
 };

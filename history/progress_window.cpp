@@ -9,6 +9,7 @@
 #include "core/text_file.h"
 
 #include <QBarCategoryAxis>
+#include <QCategoryAxis>
 #include <QBarSet>
 #include <QBarSeries>
 #include <QBuffer>
@@ -227,7 +228,7 @@ QWidget *ProgressWindow::createButtons()
         row->addWidget(pushButton);
         return pushButton;
     };
-    connect(button("SavePicture", QStringLiteral("Uložit &obrázek...")), &QPushButton::clicked,
+    connect(button("SavePicture", QStringLiteral("Uložit obráze&k...")), &QPushButton::clicked,
             this, &ProgressWindow::savePicture);
     connect(button("SaveAnswers", QStringLiteral("Uložit &historii (CSV)...")),
             &QPushButton::clicked, this, &ProgressWindow::saveAnswers);
@@ -284,8 +285,14 @@ void ProgressWindow::refresh()
         m_figures->clear();
         return;
     }
-    const HistoryProgress progress(database, scopeDictionary(), m_clock());
-    if (!progress.hasAnswers()) {
+    const HistoryProgress progress(database, scopeDictionary(), m_clock(),
+                                   DesiredRetention(m_settings));
+    const bool hasAnswers = progress.hasAnswers();
+    if (!progress.failure().isEmpty()) {
+        showFailure(progress);
+        return;
+    }
+    if (!hasAnswers) {
         showEmpty(m_scope->currentIndex() == 0
                       ? QStringLiteral("Na tento slovník zatím historie nemá žádnou odpověď.\n"
                                        "Odpovědi se do ní zapisují od této verze programu; "
@@ -305,6 +312,15 @@ void ProgressWindow::refresh()
     drawMemory(progress);
     fillHardest(progress);
     showFigures(progress);
+    // A question that failed on the way leaves no chart that reads as "nothing there".
+    if (!progress.failure().isEmpty())
+        showFailure(progress);
+}
+
+void ProgressWindow::showFailure(const HistoryProgress &progress)
+{
+    showEmpty(QStringLiteral("Historii odpovědí nelze přečíst: %1.").arg(progress.failure()));
+    m_figures->clear();
 }
 
 void ProgressWindow::showEmpty(const QString &why)
@@ -363,22 +379,26 @@ void ProgressWindow::drawShares(const HistoryProgress &progress)
     auto *shares = new QLineSeries;
     shares->setName(QStringLiteral("správně napoprvé"));
     shares->setPointsVisible(true);
-    for (const DayShare &day : progress.firstAnswerShares(days))
-        shares->append(double(day.day.startOfDay().toMSecsSinceEpoch()), 100.0 * day.share);
+    // Days are counted, not timed: a day is one step on the axis whatever its length (23 or
+    // 25 hours on a change of time), and every label stands on a whole day, today the last.
     const QDate today = progress.today();
-    const double first = double(today.addDays(-(days - 1)).startOfDay().toMSecsSinceEpoch());
-    const double last = double(today.startOfDay().toMSecsSinceEpoch());
+    const QDate first = today.addDays(-(days - 1));
+    for (const DayShare &day : progress.firstAnswerShares(days))
+        shares->append(double(first.daysTo(day.day)), 100.0 * day.share);
     auto *retention = new QLineSeries;
-    retention->setName(QStringLiteral("požadované vybavení"));
-    retention->append(first, m_settings.desiredRetention);
-    retention->append(last, m_settings.desiredRetention);
+    retention->setName(QStringLiteral("udržet v paměti %1 %").arg(m_settings.desiredRetention));
+    retention->append(0, m_settings.desiredRetention);
+    retention->append(days - 1, m_settings.desiredRetention);
     retention->setPen(QPen(Qt::gray, 1, Qt::DashLine));
     chart->addSeries(shares);
     chart->addSeries(retention);
-    auto *time = new QDateTimeAxis;
-    time->setFormat(QStringLiteral("d.M."));
-    time->setRange(QDateTime::fromMSecsSinceEpoch(qint64(first)),
-                   QDateTime::fromMSecsSinceEpoch(qint64(last)));
+    auto *time = new QCategoryAxis;
+    time->setObjectName(QStringLiteral("SharesDays"));
+    time->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    time->setRange(0, days - 1);
+    const int step = (days + 5) / 6;
+    for (int day = days - 1; day >= 0; day -= step)
+        time->append(dayLabel(first.addDays(day)), day);
     chart->addAxis(time, Qt::AlignBottom);
     auto *percent = new QValueAxis;
     percent->setRange(0, 100);
@@ -482,14 +502,19 @@ void ProgressWindow::savePicture()
 void ProgressWindow::saveAnswers()
 {
     const QSqlDatabase database = m_history.database();
-    if (!database.isValid())
+    if (!database.isValid()) {
+        m_prompts.error(this, QStringLiteral("Historii odpovědí nelze otevřít, a tak ji nelze "
+                                             "uložit."));
         return;
+    }
     const QString path
         = m_prompts.saveFileName(this, QStringLiteral("historie.csv"),
                                  QStringLiteral("Text CSV (*.csv)"), QStringLiteral("csv"));
     if (path.isEmpty())
         return;
     RunCommand(m_prompts, this, [&] {
-        WriteFileSafely(path, HistoryProgress(database, scopeDictionary(), m_clock()).answersCsv());
+        WriteFileSafely(path, HistoryProgress(database, scopeDictionary(), m_clock(),
+                                              DesiredRetention(m_settings))
+                                  .answersCsv());
     });
 }

@@ -49,6 +49,8 @@ private:
     QWidget *createButtons();
     void addPageKeys();
     void showEmpty(const QString &why);
+    // Every page tells why the history could not be read.
+    void showFailure(const HistoryProgress &progress);
     void drawAnswers(const HistoryProgress &progress);
     void drawShares(const HistoryProgress &progress);
     void drawForecast(const HistoryProgress &progress);

@@ -21,12 +21,11 @@ bool ReviewScheduler::isWaiting(int position, int side) const
     return false;
 }
 
-// One pass over the cards, without a pow() or an allocation: recall falls as the elapsed
-// time grows against the stability, so comparing elapsed / stability ranks the cards by
-// their retrievability, and a card is due once its elapsed days pass stability times the
-// factor of the desired retention.
+// One pass over the cards, without a pow(): recall falls as the elapsed time grows against
+// the stability, so comparing elapsed / stability ranks the cards by their retrievability.
+// A card due before the day ends comes before new ones, the longest due first.
 ScheduledChoice ReviewScheduler::choose(const QList<PairCards> &cards, qint64 nowMs,
-                                        qint64 dayStartMs, const ScheduleOptions &options,
+                                        const LocalDay &today, const ScheduleOptions &options,
                                         int previousPosition)
 {
     const int count = int(cards.size());
@@ -43,12 +42,12 @@ ScheduledChoice ReviewScheduler::choose(const QList<PairCards> &cards, qint64 no
     const double perStability = Fsrs::IntervalPerStability(options.desiredRetention);
     int introducedToday = 0;
     std::optional<ScheduledChoice> overdue, fresh, weakest, waiting;
-    double mostOverdue = 0;
+    qint64 earliestDue = 0;
     double weakestRatio = -std::numeric_limits<double>::infinity();
     for (int position = 1; position <= count; ++position) {
         for (int side = firstSide; side <= lastSide; ++side) {
             const std::optional<Card> &card = cards.at(position - 1)[std::size_t(side - 1)];
-            if (card && card->introducedMs >= dayStartMs)
+            if (card && card->introducedMs >= today.startMs)
                 ++introducedToday;
             if (!allowed(position))
                 continue;
@@ -63,13 +62,13 @@ ScheduledChoice ReviewScheduler::choose(const QList<PairCards> &cards, qint64 no
                     waiting = here;
                 continue;
             }
-            const double elapsedDays = double(nowMs - card->lastReviewMs) / MsPerDay;
-            const double late = elapsedDays - card->memory.stability * perStability;
-            if (late > 0 && (!overdue || late > mostOverdue)) {
+            const qint64 due = CardDueAtPerStability(*card, perStability);
+            if (due < today.endMs && (!overdue || due < earliestDue)) {
                 overdue = here;
-                mostOverdue = late;
+                earliestDue = due;
             }
-            const double ratio = elapsedDays / card->memory.stability;
+            const double ratio
+                = double(nowMs - card->lastReviewMs) / MsPerDay / card->memory.stability;
             if (ratio > weakestRatio) {
                 weakest = here;
                 weakestRatio = ratio;
@@ -120,8 +119,8 @@ void ReviewScheduler::follow(const QList<int> &newPositions)
     m_relearn = moved;
 }
 
-ScheduleCounts ReviewScheduler::counts(const QList<PairCards> &cards, qint64 dayStartMs,
-                                       qint64 dayEndMs, const ScheduleOptions &options)
+ScheduleCounts ReviewScheduler::counts(const QList<PairCards> &cards, const LocalDay &today,
+                                       const ScheduleOptions &options)
 {
     const auto [firstSide, lastSide] = sidesOf(options);
     const double perStability = Fsrs::IntervalPerStability(options.desiredRetention);
@@ -135,10 +134,9 @@ ScheduleCounts ReviewScheduler::counts(const QList<PairCards> &cards, qint64 day
                 ++unseen;
                 continue;
             }
-            if (card->introducedMs >= dayStartMs)
+            if (card->introducedMs >= today.startMs)
                 ++introducedToday;
-            const double dueDays = card->memory.stability * perStability;
-            if (double(card->lastReviewMs) + dueDays * MsPerDay < double(dayEndMs))
+            if (CardDueAtPerStability(*card, perStability) < today.endMs)
                 ++counts.due;
         }
     }

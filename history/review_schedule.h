@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clock.h"
 #include "fsrs.h"
 
 #include <QList>
@@ -37,17 +38,17 @@ struct ScheduleCounts
 };
 
 // Chooses the next card by the memory model: a card answered wrong in this session once three
-// other cards were offered since; then the most overdue card whose recall has fallen below the
-// desired retention; then new cards in file order up to the day's limit; when nothing is due,
-// the card most likely forgotten (practice ahead). The pair offered just before is not offered
+// other cards were offered since; then the cards due today (CardDueAt before the local day
+// ends), the longest due first; then new cards in file order up to the day's limit; when nothing is
+// due, the card most likely forgotten (practice ahead). The pair offered just before is not offered
 // again while another one exists.
 class ReviewScheduler
 {
 public:
     static constexpr int RelearnGap = 3;
 
-    // `dayStartMs`: the start of the user's local day, for the limit of new cards.
-    ScheduledChoice choose(const QList<PairCards> &cards, qint64 nowMs, qint64 dayStartMs,
+    // `today`: the user's local day, for what is due today and the limit of new cards.
+    ScheduledChoice choose(const QList<PairCards> &cards, qint64 nowMs, const LocalDay &today,
                            const ScheduleOptions &options, int previousPosition);
     // The chosen card is on screen: the cards waiting to come back see one more offer.
     void offered(const ScheduledChoice &card);
@@ -58,7 +59,8 @@ public:
     // A merge moved the pairs: for every old position (index position - 1) the new one, 0 gone.
     void follow(const QList<int> &newPositions);
 
-    static ScheduleCounts counts(const QList<PairCards> &cards, qint64 dayStartMs, qint64 dayEndMs,
+    // What choose() takes for due today, and the new cards it may still offer.
+    static ScheduleCounts counts(const QList<PairCards> &cards, const LocalDay &today,
                                  const ScheduleOptions &options);
 
 private:

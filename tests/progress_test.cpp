@@ -1,3 +1,4 @@
+#include "core/file_error.h"
 #include "history/progress.h"
 #include "history/review_history.h"
 #include "test_support.h"
@@ -179,12 +180,23 @@ TEST_F(ProgressTest, TheForecastTheMemoryBucketsAndTheHardestCards)
 
 TEST_F(ProgressTest, TheCsvHasOneAnswerARowQuotedWhereItMust)
 {
-    review("2026-12-07 10:00", "pes, velký", 2);
+    review("2026-12-07 10:00", "pes, velký ", 2); // the blank before a comment is no part of it
     const QString csv = QString::fromUtf8(progress("2026-12-07 12:00").answersCsv());
     const QStringList lines = csv.split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 3);
     EXPECT_EQ(lines.at(1), QStringLiteral("2026-12-07T10:00:00,/d/a.slv,\"pes, velký\",,x,,1,"
                                           "s obtížemi,\"typed, \"\"quoted\"\"\",2000"));
+}
+
+// A history whose questions fail says so: no empty chart, no CSV of a header alone.
+TEST_F(ProgressTest, AFailedQuestionIsToldNotTakenForNoData)
+{
+    review("2026-12-07 10:00", "pes", 3);
+    QSqlQuery(history.database()).exec(QStringLiteral("ALTER TABLE reviews RENAME TO away"));
+    const HistoryProgress broken = progress("2026-12-07 12:00");
+    EXPECT_FALSE(broken.hasAnswers());
+    EXPECT_TRUE(broken.failure().contains(QStringLiteral("reviews"))) << "SQLite's reason";
+    EXPECT_THROW(broken.answersCsv(), FileError);
 }
 
 } // namespace

@@ -1,10 +1,21 @@
+#include "app/app_context.h"
 #include "app/application.h"
 #include "drill/drill_window.h"
 #include "history/progress_window.h"
 #include "test_support.h"
 #include "window_support.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QBarSet>
+#include <QCategoryAxis>
+#include <QChartView>
+#include <QComboBox>
+#include <QFile>
+#include <QLineSeries>
+#include <QSqlQuery>
+#include <QStackedBarSeries>
+#include <QTableWidget>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +25,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -49,20 +62,82 @@ protected:
     RunningProgram program;
 };
 
-TEST_F(ProgressWindowTest, EveryPageIsReachedFromTheKeyboardAndBothExportsWrite)
+// The series a chart page draws.
+QList<QAbstractSeries *> seriesOf(ProgressWindow &window, const char *page)
+{
+    return child<QStackedWidget>(window, page)->findChild<QChartView *>()->chart()->series();
+}
+
+// Every access key of the window's tabs, buttons and labels, in order.
+QString accessKeys(ProgressWindow &window)
+{
+    QStringList texts;
+    for (int tab = 0; tab < window.pages()->count(); ++tab)
+        texts.append(window.pages()->tabText(tab));
+    for (auto *button : window.findChildren<QAbstractButton *>())
+        texts.append(button->text());
+    for (auto *label : window.findChildren<QLabel *>())
+        texts.append(label->text());
+    QString keys;
+    for (const QString &text : texts) {
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        if (at >= 0 && at + 1 < text.size() && text.at(at + 1) != QLatin1Char('&'))
+            keys.append(text.at(at + 1).toLower());
+    }
+    return keys;
+}
+
+TEST_F(ProgressWindowTest, EveryPageIsReachedFromTheKeyboardAndShowsTheAnswers)
 {
     program.startWith("pes / r Hund\r\nkočka / e Katze\r\n");
     answer(QStringLiteral("r Hund"));
     answer(QStringLiteral("x"));
-    program.prompts.saveNames = {program.path(QStringLiteral("strana.png")),
-                                 program.path(QStringLiteral("historie.csv"))};
     QWidget *progress = nullptr;
     open([&](ProgressWindow &window) {
         progress = &window;
+        const QString keys = accessKeys(window);
+        for (const QChar key : keys)
+            EXPECT_EQ(keys.count(key), 1) << "access key " << QString(key).toStdString();
+
+        // Today's bar holds one exact and one wrong answer, on a day axis of 30 days.
+        const auto *bars = qobject_cast<QStackedBarSeries *>(seriesOf(window, "AnswersPage")[0]);
+        ASSERT_TRUE(bars);
+        ASSERT_EQ(bars->barSets().size(), 3);
+        EXPECT_EQ(bars->barSets()[0]->count(), 30);
+        EXPECT_EQ(bars->barSets()[0]->at(29), 1) << "exact today";
+        EXPECT_EQ(bars->barSets()[2]->at(29), 1) << "wrong today";
+
+        // Half of today's first answers were right; the days are whole steps, today last.
+        const auto *shares = qobject_cast<QLineSeries *>(seriesOf(window, "SharesPage")[0]);
+        ASSERT_TRUE(shares);
+        ASSERT_EQ(shares->count(), 1);
+        EXPECT_EQ(shares->at(0), QPointF(29, 50));
+        auto *days = qobject_cast<QCategoryAxis *>(child<QStackedWidget>(window, "SharesPage")
+                                                       ->findChild<QChartView *>()
+                                                       ->chart()
+                                                       ->axes(Qt::Horizontal)
+                                                       .value(0));
+        ASSERT_TRUE(days);
+        EXPECT_EQ(days->categoriesLabels().first(),
+                  QDate::currentDate().toString(QStringLiteral("d.M.")));
+        for (const QString &label : days->categoriesLabels())
+            EXPECT_EQ(std::fmod(days->endValue(label), 1.0), 0.0) << "a whole day";
+
+        // The hardest card is the one answered wrongly.
+        auto *hardest = child<QTableWidget>(window, "HardestCards");
+        ASSERT_GE(hardest->rowCount(), 1);
+        EXPECT_EQ(hardest->item(0, 0)->text(), QStringLiteral("kočka"));
+
+        // A longer period draws more days; the whole history holds the same two answers.
+        child<QComboBox>(window, "ProgressPeriod")->setCurrentIndex(1);
+        bars = qobject_cast<QStackedBarSeries *>(seriesOf(window, "AnswersPage")[0]);
+        EXPECT_EQ(bars->barSets()[0]->count(), 90);
+        child<QComboBox>(window, "ProgressScope")->setCurrentIndex(1);
+        EXPECT_TRUE(child<QLabel>(window, "ProgressFigures")
+                        ->text()
+                        .contains(QStringLiteral("celkem odpovědí: 2")));
+
         QTabWidget *pages = window.pages();
-        EXPECT_EQ(pages->currentIndex(), 0);
-        for (const char *page : {"AnswersPage", "SharesPage", "ForecastPage", "MemoryPage"})
-            EXPECT_EQ(face(window, page), 0) << page;
         // clang-format off
         const struct { Qt::Key key; Qt::KeyboardModifiers modifiers; int page; } steps[] = {
             {Qt::Key_Tab, Qt::ControlModifier, 1},
@@ -77,31 +152,54 @@ TEST_F(ProgressWindowTest, EveryPageIsReachedFromTheKeyboardAndBothExportsWrite)
             QTest::keyClick(QApplication::focusWidget(), step.key, step.modifiers);
             EXPECT_EQ(pages->currentIndex(), step.page);
         }
-        child<QPushButton>(window, "SavePicture")->click();
-        child<QPushButton>(window, "SaveAnswers")->click();
-        EXPECT_TRUE(child<QLabel>(window, "ProgressFigures")
-                        ->text()
-                        .contains(QStringLiteral("celkem odpovědí: 2")));
     });
     EXPECT_FALSE(progress->isVisible()) << "Esc closes it";
+}
+
+TEST_F(ProgressWindowTest, BothExportsWriteWhatTheHistoryHolds)
+{
+    program.startWith("pes / r Hund\r\nkočka / e Katze\r\n");
+    answer(QStringLiteral("r Hund"));
+    answer(QStringLiteral("x"));
+    program.prompts.saveNames = {program.path(QStringLiteral("strana.png")),
+                                 program.path(QStringLiteral("historie.csv"))};
+    open([&](ProgressWindow &window) {
+        child<QPushButton>(window, "SavePicture")->click();
+        child<QPushButton>(window, "SaveAnswers")->click();
+    });
     EXPECT_TRUE(ReadBytes(program.path(QStringLiteral("strana.png"))).startsWith("\x89PNG"));
     const QByteArray csv = ReadBytes(program.path(QStringLiteral("historie.csv")));
     EXPECT_EQ(csv.count("\r\n"), 3) << "a header and the two answers";
     EXPECT_TRUE(program.prompts.texts("error").isEmpty());
 }
 
-TEST_F(ProgressWindowTest, AnEmptyHistorySaysWhyInsteadOfEmptyAxes)
+// Each scope says why it has nothing; a history that cannot be read says that instead.
+TEST_F(ProgressWindowTest, AnEmptyOrBrokenHistorySaysWhyInsteadOfEmptyAxes)
 {
     program.startWith("pes / r Hund\r\n");
+    const auto why = [](ProgressWindow &window, const char *page) {
+        return child<QStackedWidget>(window, page)->findChild<QLabel *>()->text();
+    };
     open([&](ProgressWindow &window) {
         for (const char *page : {"AnswersPage", "SharesPage", "ForecastPage", "MemoryPage"}) {
             EXPECT_EQ(face(window, page), 1) << page;
-            EXPECT_TRUE(child<QStackedWidget>(window, page)
-                            ->findChild<QLabel *>()
-                            ->text()
-                            .contains(QStringLiteral("zatím")));
+            EXPECT_TRUE(why(window, page).startsWith(U("Na tento slovník zatím"))) << page;
         }
+        child<QComboBox>(window, "ProgressScope")->setCurrentIndex(1);
+        EXPECT_TRUE(why(window, "AnswersPage").startsWith(U("Historie odpovědí je zatím")));
     });
+    answer(QStringLiteral("r Hund"));
+    QSqlQuery(program.app().context().history.database())
+        .exec(QStringLiteral("ALTER TABLE reviews RENAME TO away"));
+    program.prompts.saveNames = {program.path(QStringLiteral("historie.csv"))};
+    open([&](ProgressWindow &window) {
+        EXPECT_EQ(face(window, "MemoryPage"), 1);
+        EXPECT_TRUE(why(window, "MemoryPage").contains(U("nelze přečíst")));
+        child<QPushButton>(window, "SaveAnswers")->click();
+    });
+    EXPECT_FALSE(QFile::exists(program.path(QStringLiteral("historie.csv"))));
+    ASSERT_EQ(program.prompts.texts("error").size(), 1);
+    EXPECT_TRUE(program.prompts.texts("error").first().contains(U("nelze přečíst")));
 }
 
 } // namespace

@@ -8,6 +8,7 @@ namespace {
 
 constexpr qint64 Now = 1000 * MsPerDay; // a day starting at midnight, for simplicity
 constexpr qint64 DayStart = Now;
+constexpr LocalDay Today{DayStart, DayStart + MsPerDay};
 
 // A card last answered `daysAgo` days before now with the stability given; one introduced
 // today counts against the day's new cards.
@@ -63,9 +64,8 @@ TEST_P(ScheduledChoiceTest, ChoosesTheCardTheOrderGives)
 {
     const ChoiceCase &row = GetParam();
     ReviewScheduler scheduler;
-    EXPECT_EQ(
-        scheduler.choose(cardsOf(row.pairs), Now, DayStart, row.options, row.previousPosition),
-        row.expected);
+    EXPECT_EQ(scheduler.choose(cardsOf(row.pairs), Now, Today, row.options, row.previousPosition),
+              row.expected);
 }
 
 // At 90 % a card is due once the days since its review pass its stability; at 80 % three
@@ -133,7 +133,7 @@ TEST(ReviewSchedulerTest, AWrongAnswerComesBackAfterThreeOtherOffers)
     int previous = 0;
     qint64 now = Now;
     for (int offer = 0; offer < 6; ++offer) {
-        const ScheduledChoice choice = scheduler.choose(cards, now, DayStart, firstSide, previous);
+        const ScheduledChoice choice = scheduler.choose(cards, now, Today, firstSide, previous);
         scheduler.offered(choice);
         offered.push_back(choice.position);
         const Grade grade = offered.size() == 1 ? Grade::Again : Grade::Good;
@@ -151,12 +151,12 @@ TEST(ReviewSchedulerTest, ADueCardWaitingToComeBackIsNotTakenEarly)
     QList<PairCards> cards = cardsOf({{CardSpec{30, 1}, New}, {CardSpec{40, 1}, New}});
     ReviewScheduler scheduler;
     scheduler.answered({2, 1}, Grade::Again);
-    EXPECT_EQ(scheduler.choose(cards, Now, DayStart, firstSide, 0), (ScheduledChoice{1, 1}));
+    EXPECT_EQ(scheduler.choose(cards, Now, Today, firstSide, 0), (ScheduledChoice{1, 1}));
     // A merge moved pair 2 to position 1: it still waits there.
     scheduler.follow({0, 1});
     cards.removeFirst();
     cards.append(cardsOf({{New, New}}));
-    EXPECT_EQ(scheduler.choose(cards, Now, DayStart, firstSide, 0), (ScheduledChoice{2, 1}));
+    EXPECT_EQ(scheduler.choose(cards, Now, Today, firstSide, 0), (ScheduledChoice{2, 1}));
 }
 
 TEST(ReviewSchedulerTest, CountsTheCardsDueTodayAndTheNewOnesLeft)
@@ -167,14 +167,22 @@ TEST(ReviewSchedulerTest, CountsTheCardsDueTodayAndTheNewOnesLeft)
         {New, New},
         {CardSpec{1, 1}, CardSpec{0.5, 2}}, // due since midnight; due on the next day
     });
-    const qint64 dayEnd = DayStart + MsPerDay;
-    EXPECT_EQ(ReviewScheduler::counts(cards, DayStart, dayEnd, {0.9, 20, std::nullopt}),
+    EXPECT_EQ(ReviewScheduler::counts(cards, Today, {0.9, 20, std::nullopt}),
               (ScheduleCounts{3, 3}));
-    EXPECT_EQ(ReviewScheduler::counts(cards, DayStart, dayEnd, {0.9, 20, 1}),
-              (ScheduleCounts{2, 1}));
-    EXPECT_EQ(ReviewScheduler::counts(cards, DayStart, dayEnd, {0.9, 2, std::nullopt}),
-              (ScheduleCounts{3, 1}))
+    EXPECT_EQ(ReviewScheduler::counts(cards, Today, {0.9, 20, 1}), (ScheduleCounts{2, 1}));
+    EXPECT_EQ(ReviewScheduler::counts(cards, Today, {0.9, 2, std::nullopt}), (ScheduleCounts{3, 1}))
         << "one of two new cards was used today";
+}
+
+// In the morning a card due at noon still has its recall above the retention, yet it is
+// counted as due today: so it is offered before the new cards, as the count promises.
+TEST(ReviewSchedulerTest, ACardCountedDueTodayComesBeforeNewCards)
+{
+    const QList<PairCards> cards = cardsOf({{New, New}, {CardSpec{0.5, 1}, New}});
+    const qint64 morning = DayStart + 8 * 60 * 60 * 1000;
+    EXPECT_EQ(ReviewScheduler::counts(cards, Today, firstSide), (ScheduleCounts{1, 1}));
+    ReviewScheduler scheduler;
+    EXPECT_EQ(scheduler.choose(cards, morning, Today, firstSide, 0), (ScheduledChoice{2, 1}));
 }
 
 } // namespace
