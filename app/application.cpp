@@ -21,6 +21,7 @@
 #include "drill/speaker.h"
 #include "widgets/screen_place.h"
 
+#include "core/file_error.h"
 #include "core/paths.h"
 
 #include <QDir>
@@ -128,7 +129,15 @@ bool Application::openNamedFile(const QString &file)
         runCommand([&] { imported = importFrom(file); });
         return imported;
     }
-    const bool opened = runCommand([this, file] { openDictionary(file); });
+    // The message names the file: the system's reason alone would not say which one.
+    const bool opened = runCommand([this, file] {
+        try {
+            openDictionary(file);
+        } catch (const FileError &error) {
+            throw FileError(QStringLiteral("Slovník %1 zadaný při spuštění nelze otevřít: %2.")
+                                .arg(ResolvedPath(file), continuingSentence(error.message())));
+        }
+    });
     if (opened)
         m_context->settings.dictionaryPath = ResolvedPath(file);
     return opened;
@@ -225,12 +234,21 @@ bool Application::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-QString Application::saveFailureText(const QString &reason) const
+// The system's reason as it continues a sentence: lower case unless it is an abbreviation,
+// without its own full stop.
+QString Application::continuingSentence(const QString &reason)
 {
-    // The system's reason continues the sentence.
     QString because = reason;
     if (!because.isEmpty() && because.at(1 < because.size() ? 1 : 0).isLower())
         because[0] = because.at(0).toLower();
+    while (because.endsWith(QLatin1Char('.')))
+        because.chop(1);
+    return because;
+}
+
+QString Application::saveFailureText(const QString &reason) const
+{
+    const QString because = continuingSentence(reason);
     return QStringLiteral("Slovník %1 se nepodařilo uložit: %2.\nOdpovědi od posledního "
                           "uložení jsou zatím jen v paměti programu.")
         .arg(m_context->dictionary.path(), because);

@@ -126,6 +126,7 @@ private:
     void finishHistory();
     bool saveElsewhere();
     QString saveFailureText(const QString &reason) const;
+    static QString continuingSentence(const QString &reason);
     // Tells the user what a write-back did that is news: a failure, UTF-8, a merge.
     void tellWriteBack(const DictionaryResult &result);
 

@@ -47,7 +47,7 @@ void Application::buildMenu()
     QMenu *edit = addMenu(file, "Edituj1", QStringLiteral("&Edituj"));
     addCommand(edit, "Nov1", QStringLiteral("&Nový"), &Application::newDictionary, {});
     addCommand(edit, "Vbr1", QStringLiteral("&Výběr ..."), &Application::editDictionary, {});
-    addCommand(file, "Ukaaktuln1", QStringLiteral("Ukaž aktuální"),
+    addCommand(file, "Ukaaktuln1", QStringLiteral("&Ukaž aktuální"),
                &Application::showCurrentDictionary, {});
     addCommand(file, "Jazyky1", QStringLiteral("&Jazyky slovníku..."),
                &Application::chooseLanguages, {});

@@ -167,15 +167,15 @@ void SettingsDialog::createDictionaryField(const QFont &formFont)
     m_dictionaryPath->setGeometry(16, 344, 305, 22);
     m_dictionaryPath->installEventFilter(this);
 
-    auto *chooseButton = new QToolButton(this);
-    chooseButton->setObjectName(QStringLiteral("SpeedButton1"));
-    chooseButton->setText(QStringLiteral("..."));
+    m_chooseButton = new QToolButton(this);
+    m_chooseButton->setObjectName(QStringLiteral("SpeedButton1"));
+    m_chooseButton->setText(QStringLiteral("..."));
     QFont large = formFont;
     large.setPointSize(11);
-    chooseButton->setFont(large);
-    chooseButton->setGeometry(320, 344, 23, 22);
-    chooseButton->setFocusPolicy(Qt::NoFocus);
-    connect(chooseButton, &QToolButton::clicked, this, &SettingsDialog::chooseDictionary);
+    m_chooseButton->setFont(large);
+    m_chooseButton->setGeometry(320, 344, 23, 22);
+    m_chooseButton->setFocusPolicy(Qt::TabFocus); // reached by Tab from the field
+    connect(m_chooseButton, &QToolButton::clicked, this, &SettingsDialog::chooseDictionary);
 }
 
 void SettingsDialog::createButtonsAndTabOrder()
@@ -195,7 +195,8 @@ void SettingsDialog::createButtonsAndTabOrder()
     setTabOrder(m_newPerDay, m_okButton);
     setTabOrder(m_okButton, m_saveButton);
     setTabOrder(m_saveButton, m_dictionaryPath);
-    setTabOrder(m_dictionaryPath, m_showCriterion);
+    setTabOrder(m_dictionaryPath, m_chooseButton);
+    setTabOrder(m_chooseButton, m_showCriterion);
     setTabOrder(m_showCriterion, m_showPicture);
     setTabOrder(m_showPicture, m_commentAfterWrongAnswer);
     setTabOrder(m_commentAfterWrongAnswer, m_speakOffered);

@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
+class QToolButton;
 
 // The settings window: every option in one control, in force as soon as it changes. It edits
 // the settings record and tells the rest of the program that it changed.
@@ -74,6 +75,7 @@ private:
     QCheckBox *m_speakOffered;
     QCheckBox *m_speakAnswer;
     QLineEdit *m_dictionaryPath;
+    QToolButton *m_chooseButton = nullptr; // chooses the dictionary in the chooser
     QPushButton *m_okButton;
     QPushButton *m_saveButton;
 };

@@ -165,6 +165,7 @@ TEST_F(DrillWindowTest, AFileNamedOnTheCommandLineIsOpenedInsteadOfTheLastOne)
     const struct { const char *named; const char *opened; const char *remembered; const char *told; } cases[] = {
         {"druhy.slv", "druhy.slv", "druhy.slv", nullptr},
         {"chybi.slv", "lekce.slv", "lekce.slv", "error"},
+        {"slozka", "lekce.slv", "lekce.slv", "error"},
         {"slova.tsv", "slova.slv", "slova.slv", "notice"},
     };
     // clang-format on
@@ -173,6 +174,7 @@ TEST_F(DrillWindowTest, AFileNamedOnTheCommandLineIsOpenedInsteadOfTheLastOne)
         run.writeFile(QStringLiteral("lekce.slv"), "pes / r Hund\r\n");
         run.writeFile(QStringLiteral("druhy.slv"), "*druhý\r\nokno / s Fenster\r\n");
         run.writeFile(QStringLiteral("slova.tsv"), "kocka\tcat\n");
+        QDir().mkpath(run.path(QStringLiteral("slozka")));
         run.writeSettings(
             ("[Setup]\r\nSlovnik=" + run.path("lekce.slv").toStdString() + "\r\n").c_str());
         run.prompts.saveNames = {run.path(QStringLiteral("slova.slv"))};
@@ -184,6 +186,9 @@ TEST_F(DrillWindowTest, AFileNamedOnTheCommandLineIsOpenedInsteadOfTheLastOne)
         EXPECT_EQ(run.prompts.asked.isEmpty(), c.told == nullptr) << c.named;
         if (c.told)
             EXPECT_EQ(run.prompts.asked.last().kind, QLatin1String(c.told)) << c.named;
+        if (c.told && QLatin1String(c.told) == QLatin1String("error"))
+            EXPECT_TRUE(run.prompts.asked.last().text.contains(run.path(QLatin1String(c.named))))
+                << "the file is named: " << c.named;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "core/file_error.h"
 #include "test_support.h"
 #include "vocabulary/exchange.h"
+#include "vocabulary/languages.h"
 #include "vocabulary/vocabulary_file.h"
 
 #include <QDir>
@@ -27,6 +28,11 @@ TEST(Exchange, ExportThenImportGivesTheSamePairs)
     Vocabulary original = sample();
     for (VocabularyEntry &entry : original.entries)
         SetCounters(entry, {});
+    // The languages kept in the dictionary's own line, not the theme's, go along.
+    StoreLanguages(original, {{QString(), QStringLiteral("cs"), QStringLiteral("ru")}});
+    const QByteArray kvtmlBytes = ExportKvtml(original);
+    EXPECT_TRUE(kvtmlBytes.contains(U("<name>ruština</name>").toUtf8()));
+    EXPECT_EQ(ImportVocabulary(kvtmlBytes).languages, LanguagesOf(original));
     for (const bool kvtml : {true, false}) {
         const QByteArray exported = kvtml ? ExportKvtml(original) : ExportDelimited(original);
         const ImportResult imported = ImportVocabulary(exported);

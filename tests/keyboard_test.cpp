@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -190,6 +191,39 @@ TEST_F(KeyboardTest, TheChooserShowsItsFolderAndKeepsTheDriveOnArrows)
     EXPECT_EQ(QDir::currentPath(), QDir(program.path(QString())).absolutePath());
     EXPECT_EQ(child<QTreeView>(chooser, "DirectoryListBox1")->header()->sectionResizeMode(0),
               QHeaderView::ResizeToContents);
+}
+
+// Every command of the main menu has an access key of its own in its menu, or a shortcut;
+// in the settings, Tab leads from the dictionary's field to its "..." button.
+TEST_F(KeyboardTest, EveryCommandHasAKeyAndTabReachesEveryButton)
+{
+    start();
+    for (auto *menu : form().findChildren<QMenu *>()) {
+        QString keys;
+        for (QAction *action : menu->actions()) {
+            if (action->isSeparator())
+                continue;
+            const qsizetype at = action->text().indexOf(QLatin1Char('&'));
+            if (at >= 0 && at + 1 < action->text().size()) {
+                const QChar key = action->text().at(at + 1).toLower();
+                EXPECT_FALSE(keys.contains(key)) << action->text().toStdString();
+                keys.append(key);
+            } else {
+                EXPECT_FALSE(action->shortcut().isEmpty())
+                    << "no key for " << action->text().toStdString();
+            }
+        }
+    }
+    bool reached = false;
+    program.whenOpen<SettingsDialog>([&](SettingsDialog &dialog) {
+        QApplication::setActiveWindow(&dialog);
+        child<QLineEdit>(dialog, "Edit1")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached = QApplication::focusWidget() == child<QWidget>(dialog, "SpeedButton1");
+        dialog.reject();
+    });
+    trigger("Volby1");
+    EXPECT_TRUE(reached);
 }
 
 TEST_F(KeyboardTest, WindowsOpenAtTheirPlacesInsideTheScreen)

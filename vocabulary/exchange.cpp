@@ -1,5 +1,7 @@
 #include "exchange.h"
 
+#include "languages.h"
+
 #include "core/file_error.h"
 #include "core/text_file.h"
 #include "vocabulary_file.h"
@@ -89,6 +91,40 @@ struct KvtmlTranslation
     QString comment;
 };
 
+// The language of an identifier's locale: of "de", "en_US", "pt-BR" what comes first.
+void readKvtmlLocale(QXmlStreamReader &xml, int identifier, ImportResult &result)
+{
+    static const QRegularExpression region(QStringLiteral("[_-]"));
+    const QString language = LanguageCodeOf(xml.readElementText().section(region, 0, 0));
+    if ((identifier == 0 || identifier == 1) && !language.isEmpty())
+        result.languages.side[identifier + 1] = language;
+}
+
+// An entry read whole: its first two translations by id become a pair.
+void acceptKvtmlEntry(QList<KvtmlTranslation> &translations, qint64 line, ImportResult &result)
+{
+    std::stable_sort(translations.begin(), translations.end(),
+                     [](const auto &a, const auto &b) { return a.id < b.id; });
+    const QString where = QStringLiteral("položka na řádku %1").arg(line);
+    if (translations.size() < 2)
+        result.skipped.append(where + QStringLiteral(": nemá dva překlady"));
+    else
+        acceptPair(where, translations.at(0).text, translations.at(1).text,
+                   translations.at(0).comment, translations.at(1).comment, result);
+}
+
+// Malformed XML, told with its line.
+[[noreturn]] void failKvtml(const QXmlStreamReader &xml)
+{
+    // The parser's own text may end with its full stop.
+    QString reason = xml.errorString();
+    while (reason.endsWith(QLatin1Char('.')))
+        reason.chop(1);
+    throw FileError(QStringLiteral("Soubor není platný KVTML: chyba na řádku %1: %2.")
+                        .arg(xml.lineNumber())
+                        .arg(reason));
+}
+
 // Reads a KVTML file: the first two translations of each entry become the two sides, their
 // comments the comments, the document's title the theme. Throws FileError for malformed XML
 // (with its line number) and for a file with no entry.
@@ -124,12 +160,7 @@ ImportResult importKvtml(const QByteArray &bytes)
                 identifier = xml.attributes().value(QLatin1String("id")).toInt();
             } else if (path.size() == 4 && path.at(2) == QLatin1String("identifier")
                        && name == QLatin1String("locale")) {
-                // "de", "en_US", "pt-BR": the language is what comes first.
-                static const QRegularExpression region(QStringLiteral("[_-]"));
-                const QString language
-                    = LanguageCodeOf(xml.readElementText().section(region, 0, 0));
-                if ((identifier == 0 || identifier == 1) && !language.isEmpty())
-                    result.languages.side[identifier + 1] = language;
+                readKvtmlLocale(xml, identifier, result);
                 path.removeLast();
             } else if (path
                        == QStringList{QStringLiteral("kvtml"), QStringLiteral("information"),
@@ -140,28 +171,14 @@ ImportResult importKvtml(const QByteArray &bytes)
         } else if (token == QXmlStreamReader::EndElement) {
             if (path.size() == 3 && path.at(2) == QLatin1String("entry")) {
                 ++entries;
-                std::stable_sort(translations.begin(), translations.end(),
-                                 [](const auto &a, const auto &b) { return a.id < b.id; });
-                const QString where = QStringLiteral("položka na řádku %1").arg(entryLine);
-                if (translations.size() < 2)
-                    result.skipped.append(where + QStringLiteral(": nemá dva překlady"));
-                else
-                    acceptPair(where, translations.at(0).text, translations.at(1).text,
-                               translations.at(0).comment, translations.at(1).comment, result);
+                acceptKvtmlEntry(translations, entryLine, result);
             }
             if (!path.isEmpty())
                 path.removeLast();
         }
     }
-    if (xml.hasError()) {
-        // The parser's own text may end with its full stop.
-        QString reason = xml.errorString();
-        while (reason.endsWith(QLatin1Char('.')))
-            reason.chop(1);
-        throw FileError(QStringLiteral("Soubor není platný KVTML: chyba na řádku %1: %2.")
-                            .arg(xml.lineNumber())
-                            .arg(reason));
-    }
+    if (xml.hasError())
+        failKvtml(xml);
     if (entries == 0)
         throw FileError(QStringLiteral("Soubor KVTML neobsahuje žádnou položku."));
     return result;
@@ -469,11 +486,20 @@ QByteArray ExportKvtml(const Vocabulary &vocabulary)
     xml.writeTextElement(QStringLiteral("title"), themeTitle(vocabulary));
     xml.writeEndElement();
     xml.writeStartElement(QStringLiteral("identifiers"));
+    // Each side as its language, by name and locale, where the dictionary knows it.
+    const SideLanguages languages = LanguagesOf(vocabulary);
+    QHash<QString, QString> names;
+    for (const auto &[code, name] : KnownLanguages())
+        names.insert(code, name);
     for (int id = 0; id < 2; ++id) {
+        const QString &language = languages.side[id + 1];
         xml.writeStartElement(QStringLiteral("identifier"));
         xml.writeAttribute(QStringLiteral("id"), QString::number(id));
-        xml.writeTextElement(QStringLiteral("name"),
-                             id == 0 ? QStringLiteral("strana 1") : QStringLiteral("strana 2"));
+        xml.writeTextElement(QStringLiteral("name"), language.isEmpty()
+                                                         ? QStringLiteral("strana %1").arg(id + 1)
+                                                         : names.value(language, language));
+        if (!language.isEmpty())
+            xml.writeTextElement(QStringLiteral("locale"), language);
         xml.writeEndElement();
     }
     xml.writeEndElement();
