@@ -5,6 +5,7 @@
 #include "vocabulary/current_dictionary.h"
 #include "vocabulary/vocabulary_file.h"
 
+#include <QSet>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -353,6 +354,15 @@ TEST_F(DrillSessionTest, AFixedSideAppliesToThePairOnScreenAndARandomSideIsDrawn
     settings.pairChoice = PairChoice::AtRandom;
     session.offerNextPair();
     EXPECT_EQ(session.state().offeredSide, 1);
+    // Then each pair draws its side: both come, and the text shown is the side drawn.
+    QSet<int> sides;
+    for (int offer = 0; offer < 20; ++offer) {
+        session.offerNextPair();
+        const int side = session.state().offeredSide;
+        sides.insert(side);
+        EXPECT_EQ(session.offered().text, pair(session.state().currentPosition).side[side]);
+    }
+    EXPECT_EQ(sides, (QSet<int>{1, 2}));
 }
 
 TEST(PictureSize, GrowsFromSixteenToSixtyFive)

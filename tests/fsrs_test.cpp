@@ -64,6 +64,16 @@ INSTANTIATE_TEST_SUITE_P(
                   {3, G::Good, 11.326707, 4.868057, 11},
                   {20, G::Again, 2.501851, 7.226127, 3},
                   {20.2, G::Good, 2.818917, 7.193396, 3}}},
+        // a good answer again the same day at a stability where the same-day formula would
+        // lower it (by 0.907): it stays
+        Sequence{"good_again_the_same_day_keeps_the_stability",
+                 {{0, G::Good, 3.2602, 4.884632, 3},
+                  {3, G::Good, 11.326707, 4.868057, 11},
+                  {3.2, G::Good, 11.326707, 4.851596, 11}}},
+        // forgotten after 100 days: the long-term term (0.451834) is larger than the
+        // short-term one, S / e^(w17 w18), which caps it
+        Sequence{"forgotten_long_after_is_capped_by_the_short_term",
+                 {{0, G::Again, 0.2172, 7.0114, 1}, {100, G::Again, 0.16897, 8.362964, 1}}},
         // the hard penalty and the easy bonus
         Sequence{"hard_hard_easy",
                  {{0, G::Hard, 1.1771, 6.243133, 1},

@@ -41,11 +41,12 @@ TEST(ProgramDirectory, IsTheDirectoryOfTheExecutable)
 
 struct IntegerCase
 {
+    const char *name;
     const char *text;
     int expected;
 
     // The case's name in test output, instead of its bytes.
-    friend void PrintTo(const IntegerCase &c, std::ostream *out) { *out << c.text; }
+    friend void PrintTo(const IntegerCase &c, std::ostream *out) { *out << c.name; }
 };
 
 class SettingsIntegerTest : public testing::TestWithParam<IntegerCase>
@@ -57,16 +58,32 @@ TEST_P(SettingsIntegerTest, ReadsDecimalAndHexOrGivesTheDefault)
     EXPECT_EQ(ReadSettingsInteger(QString::fromLatin1(GetParam().text), -99), GetParam().expected);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Values, SettingsIntegerTest,
-    testing::Values(IntegerCase{"90", 90}, IntegerCase{"  +7", 7}, IntegerCase{"-5", -5},
-                    IntegerCase{"0x5A", 90}, IntegerCase{"0X5a", 90}, IntegerCase{"$10", 16},
-                    IntegerCase{"-$10", -16}, IntegerCase{"$FFFFFFFF", -1}, IntegerCase{"", -99},
-                    IntegerCase{"abc", -99}, IntegerCase{"12a", -99}, IntegerCase{"1 2", -99},
-                    IntegerCase{"0x", -99}, IntegerCase{"$", -99}, IntegerCase{"-", -99},
-                    IntegerCase{"1e3", -99}, IntegerCase{"2147483647", 2147483647},
-                    IntegerCase{"-2147483648", -2147483647 - 1}, IntegerCase{"2147483648", -99},
-                    IntegerCase{"$1FFFFFFFF", -99}));
+    testing::Values(
+        IntegerCase{"decimal", "90", 90},
+        IntegerCase{"blanksAndPlus", "  +7", 7},
+        IntegerCase{"negative", "-5", -5},
+        IntegerCase{"hexWith0x", "0x5A", 90},
+        IntegerCase{"hexWith0XMixedCase", "0X5a", 90},
+        IntegerCase{"hexWithDollar", "$10", 16},
+        IntegerCase{"negativeHexWithDollar", "-$10", -16},
+        IntegerCase{"dollarAllBitsIsMinusOne", "$FFFFFFFF", -1},
+        IntegerCase{"empty", "", -99},
+        IntegerCase{"letters", "abc", -99},
+        IntegerCase{"trailingLetter", "12a", -99},
+        IntegerCase{"innerBlank", "1 2", -99},
+        IntegerCase{"hexWithoutDigits", "0x", -99},
+        IntegerCase{"dollarWithoutDigits", "$", -99},
+        IntegerCase{"signAlone", "-", -99},
+        IntegerCase{"exponent", "1e3", -99},
+        IntegerCase{"largest", "2147483647", 2147483647},
+        IntegerCase{"smallest", "-2147483648", -2147483647 - 1},
+        IntegerCase{"beyondTheLargest", "2147483648", -99},
+        IntegerCase{"dollarBeyond32Bits", "$1FFFFFFFF", -99}),
+    [](const testing::TestParamInfo<IntegerCase> &info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST_F(SettingsFileTest, WithoutAFileEveryOptionHasItsDefault)
 {

@@ -45,6 +45,9 @@ struct KillCase
     std::function<void(const QString &file, const QByteArray &old, const QByteArray &fresh)> leave;
     Outcome outcome;
     bool fileHoldsTheNewContent;
+
+    // The case's name in test output, instead of its bytes.
+    friend void PrintTo(const KillCase &c, std::ostream *out) { *out << c.name; }
 };
 
 const KillCase killCases[] = {
