@@ -140,6 +140,7 @@ ReviewHistory::ReviewHistory(QString path, QObject *parent)
 
 ReviewHistory::~ReviewHistory()
 {
+    m_checkpointer.reset();
     close();
 }
 
@@ -212,6 +213,7 @@ void ReviewHistory::reportFailure()
 // user's history is ever deleted. Returns the new name, or empty when it cannot be moved.
 QString ReviewHistory::setAside()
 {
+    m_checkpointer.reset(); // its connection is to the file set aside
     close();
     const QFileInfo info(m_path);
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
@@ -281,9 +283,13 @@ bool ReviewHistory::openDatabase()
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(LockWaitMs));
     if (!db.open())
         return failWith(db.lastError());
+    // Checkpoints, which sync the files, run on a thread of their own (WalCheckpointer).
     if (!execute(QStringLiteral("PRAGMA journal_mode=WAL"))
-        || !execute(QStringLiteral("PRAGMA synchronous=NORMAL")) || !migrate())
+        || !execute(QStringLiteral("PRAGMA synchronous=NORMAL"))
+        || !execute(QStringLiteral("PRAGMA wal_autocheckpoint=0")) || !migrate())
         return false;
+    if (!m_checkpointer)
+        m_checkpointer = std::make_unique<WalCheckpointer>(m_path);
     m_open = true;
     applySettlingNotes();
     return m_open;
@@ -454,6 +460,11 @@ ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
         return m_locked ? Outcome::Locked : Outcome::Failed;
     }
     m_told = false;
+    // A few pages an answer: a checkpoint every hundred keeps the log small.
+    if (++m_sinceCheckpoint >= 100 && m_checkpointer) {
+        m_sinceCheckpoint = 0;
+        m_checkpointer->request();
+    }
     return Outcome::Done;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fsrs.h"
+#include "wal_checkpointer.h"
 
 #include <QHash>
 #include <QList>
@@ -10,6 +11,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QSqlDatabase;
@@ -116,6 +118,8 @@ public:
 
     // How many answers the history holds.
     qint64 answerCount();
+    // Checkpoints of the write-ahead log done on their thread (for the measuring harness).
+    int checkpointsDone() const { return m_checkpointer ? m_checkpointer->done() : 0; }
     // The open database for questions of its own (the progress window); invalid when the
     // history cannot be used.
     QSqlDatabase database();
@@ -191,6 +195,8 @@ private:
     int m_noteNumber = 0;
     // Dictionaries with answers of this run that may not be settled yet.
     QSet<QString> m_unsettled;
+    std::unique_ptr<WalCheckpointer> m_checkpointer; // once the database is open
+    int m_sinceCheckpoint = 0;                       // answers written since the last request
 };
 
 // The user's history database: history.sqlite in `dataFolder`.
