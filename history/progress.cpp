@@ -156,8 +156,9 @@ QList<DayShare> HistoryProgress::firstAnswerShares(int days) const
 QList<int> HistoryProgress::dueForecast(int days) const
 {
     QList<int> result(days, 0);
-    const QVariantList values
-        = scoped({m_intervalPerStability, double(Fsrs::MaximumIntervalDays), dayStartMs(-days)});
+    // The values in the order of their places: the due time's, the scope's, the horizon's.
+    QVariantList values = scoped({m_intervalPerStability, double(Fsrs::MaximumIntervalDays)});
+    values.append(dayStartMs(-days));
     QSqlQuery query(m_database);
     // Due as the drill takes it (CardDueAt): when recall falls to the retention set now.
     if (!run(query,

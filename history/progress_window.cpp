@@ -396,8 +396,9 @@ void ProgressWindow::drawShares(const HistoryProgress &progress)
     time->setObjectName(QStringLiteral("SharesDays"));
     time->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     time->setRange(0, days - 1);
+    // Every step-th day back from today, appended in their order as the axis requires.
     const int step = (days + 5) / 6;
-    for (int day = days - 1; day >= 0; day -= step)
+    for (int day = (days - 1) % step; day < days; day += step)
         time->append(dayLabel(first.addDays(day)), day);
     chart->addAxis(time, Qt::AlignBottom);
     auto *percent = new QValueAxis;

@@ -160,6 +160,17 @@ TEST_F(ProgressTest, TheForecastTheMemoryBucketsAndTheHardestCards)
     expected[0] = 2;
     expected[3] = 1;
     EXPECT_EQ(all.dueForecast(14), expected);
+    // One dictionary's cards; and the retention in force moves them (80 %: 3 times later).
+    review("2026-12-04 10:00", "dnes", 3, "/d/c.slv");
+    QList<int> one(14, 0);
+    one[0] = 1;
+    EXPECT_EQ(progress("2026-12-07 12:00", "/d/c.slv").dueForecast(14), one);
+    QList<int> later(14, 0);
+    later[6] = 1;
+    EXPECT_EQ(
+        HistoryProgress(history.database(), QStringLiteral("/d/c.slv"), at("2026-12-07 12:00"), 0.8)
+            .dueForecast(14),
+        later);
     EXPECT_EQ(all.memoryBuckets(0), (MemoryBuckets{0, 1, 1, 1, 1}));
     EXPECT_EQ(progress("2026-12-07 12:00", "/d/b.slv").memoryBuckets(10),
               (MemoryBuckets{9, 0, 0, 0, 1}));

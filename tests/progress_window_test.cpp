@@ -118,10 +118,14 @@ TEST_F(ProgressWindowTest, EveryPageIsReachedFromTheKeyboardAndShowsTheAnswers)
                                                        ->axes(Qt::Horizontal)
                                                        .value(0));
         ASSERT_TRUE(days);
-        EXPECT_EQ(days->categoriesLabels().first(),
-                  QDate::currentDate().toString(QStringLiteral("d.M.")));
-        for (const QString &label : days->categoriesLabels())
-            EXPECT_EQ(std::fmod(days->endValue(label), 1.0), 0.0) << "a whole day";
+        const QStringList labels = days->categoriesLabels();
+        ASSERT_EQ(labels.size(), 6);
+        EXPECT_EQ(labels.last(), QDate::currentDate().toString(QStringLiteral("d.M.")));
+        EXPECT_EQ(days->endValue(labels.last()), 29.0);
+        EXPECT_EQ(labels.first(),
+                  QDate::currentDate().addDays(-25).toString(QStringLiteral("d.M.")));
+        for (const QString &label : labels)
+            EXPECT_EQ(std::fmod(days->endValue(label), 5.0), 4.0) << "every fifth whole day";
 
         // The hardest card is the one answered wrongly.
         auto *hardest = child<QTableWidget>(window, "HardestCards");
