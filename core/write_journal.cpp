@@ -114,7 +114,9 @@ QString WriteJournal::entryPath(const QString &path) const
 void WriteJournal::begin(const QString &path, const QByteArray &bytes, quint64 expectedHash,
                          qint64 oldSize, bool inPlace) const
 {
-    QDir().mkpath(m_folder);
+    errno = 0;
+    if (!QDir().mkpath(m_folder))
+        throw FileError(FileErrorReason(errno, QStringLiteral("složku nelze vytvořit")));
     // The old content of a file about to be written in place, which is untouched yet.
     std::optional<QByteArray> oldBytes;
     if (inPlace)
