@@ -112,6 +112,8 @@ TEST_F(ProgressWindowTest, EveryPageIsReachedFromTheKeyboardAndShowsTheAnswers)
         ASSERT_TRUE(shares);
         ASSERT_EQ(shares->count(), 1);
         EXPECT_EQ(shares->at(0), QPointF(29, 50));
+        EXPECT_EQ(seriesOf(window, "SharesPage").value(1)->name(), U("udržet v paměti 90 %"))
+            << "named as the setting";
         auto *days = qobject_cast<QCategoryAxis *>(child<QStackedWidget>(window, "SharesPage")
                                                        ->findChild<QChartView *>()
                                                        ->chart()
