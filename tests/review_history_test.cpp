@@ -500,7 +500,8 @@ TEST_F(DrillHistoryTest, AFileSizeLimitIsNamedAndLosesNoAnswer)
     for (int i = 0; i < 400; ++i)
         lines += "slovo" + QByteArray::number(i) + " / Wort" + QByteArray::number(i) + "\r\n";
     open(lines.constData());
-    ASSERT_TRUE(history.ensureOpen());
+    // The database exists, opened and closed again, so that no thread of it runs at the fork.
+    ASSERT_TRUE(ReviewHistory(HistoryFilePath(dir.path())).ensureOpen());
     const qint64 size = QFileInfo(path("lekce.slv")).size();
     const int code = InChild([&] {
         std::signal(SIGXFSZ, SIG_IGN);
