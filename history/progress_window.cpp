@@ -15,7 +15,6 @@
 #include <QBuffer>
 #include <QChartView>
 #include <QComboBox>
-#include <QDateTimeAxis>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -354,20 +353,32 @@ void ProgressWindow::drawAnswers(const HistoryProgress &progress)
     auto *series = new QStackedBarSeries;
     series->append({exact, typo, wrong});
     chart->addSeries(series);
-    // The bars stand on one category a day; the dates are shown by a time axis under them,
-    // each day from its midnight to the next, as a label a day would not fit.
+    // The bars stand on one category a day; as a label a day would not fit, some days are
+    // named by an axis of day numbers under them, whose day i is the middle of bar i.
     auto *axis = new QBarCategoryAxis;
     axis->append(labels);
     chart->addAxis(axis, Qt::AlignBottom);
     series->attachAxis(axis);
     axis->setVisible(false);
-    const QDate today = progress.today();
-    auto *time = new QDateTimeAxis;
-    time->setFormat(QStringLiteral("d.M."));
-    time->setRange(today.addDays(-(days - 1)).startOfDay(), today.addDays(1).startOfDay());
-    time->setTickCount(days == 30 ? 7 : days == 90 ? 10 : 13);
-    chart->addAxis(time, Qt::AlignBottom);
+    QCategoryAxis *named = dayAxis(progress.today(), days);
+    named->setRange(-0.5, days - 0.5);
+    chart->addAxis(named, Qt::AlignBottom);
     countAxis(chart, series, largest);
+}
+
+// Days are counted, not timed: a day is one step on the axis whatever its length (23 or 25
+// hours on a change of time), and every label stands on a whole day, today the last.
+QCategoryAxis *ProgressWindow::dayAxis(const QDate &today, int days)
+{
+    auto *axis = new QCategoryAxis;
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axis->setRange(0, days - 1);
+    const QDate first = today.addDays(-(days - 1));
+    // Every step-th day back from today, appended in their order as the axis requires.
+    const int step = (days + 5) / 6;
+    for (int day = (days - 1) % step; day < days; day += step)
+        axis->append(dayLabel(first.addDays(day)), day);
+    return axis;
 }
 
 void ProgressWindow::drawShares(const HistoryProgress &progress)
@@ -379,8 +390,6 @@ void ProgressWindow::drawShares(const HistoryProgress &progress)
     auto *shares = new QLineSeries;
     shares->setName(QStringLiteral("správně napoprvé"));
     shares->setPointsVisible(true);
-    // Days are counted, not timed: a day is one step on the axis whatever its length (23 or
-    // 25 hours on a change of time), and every label stands on a whole day, today the last.
     const QDate today = progress.today();
     const QDate first = today.addDays(-(days - 1));
     for (const DayShare &day : progress.firstAnswerShares(days))
@@ -392,14 +401,7 @@ void ProgressWindow::drawShares(const HistoryProgress &progress)
     retention->setPen(QPen(Qt::gray, 1, Qt::DashLine));
     chart->addSeries(shares);
     chart->addSeries(retention);
-    auto *time = new QCategoryAxis;
-    time->setObjectName(QStringLiteral("SharesDays"));
-    time->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    time->setRange(0, days - 1);
-    // Every step-th day back from today, appended in their order as the axis requires.
-    const int step = (days + 5) / 6;
-    for (int day = (days - 1) % step; day < days; day += step)
-        time->append(dayLabel(first.addDays(day)), day);
+    QCategoryAxis *time = dayAxis(today, days);
     chart->addAxis(time, Qt::AlignBottom);
     auto *percent = new QValueAxis;
     percent->setRange(0, 100);

@@ -7,6 +7,7 @@
 
 class CurrentDictionary;
 class Prompts;
+class QCategoryAxis;
 class QChart;
 class QComboBox;
 class QLabel;
@@ -49,6 +50,9 @@ private:
     QWidget *createButtons();
     void addPageKeys();
     void showEmpty(const QString &why);
+    // An axis of the last `days` days by their numbers (0 the first, today the last), some
+    // of them named.
+    static QCategoryAxis *dayAxis(const QDate &today, int days);
     // Every page tells why the history could not be read.
     void showFailure(const HistoryProgress &progress);
     void drawAnswers(const HistoryProgress &progress);

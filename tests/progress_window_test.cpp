@@ -114,20 +114,26 @@ TEST_F(ProgressWindowTest, EveryPageIsReachedFromTheKeyboardAndShowsTheAnswers)
         EXPECT_EQ(shares->at(0), QPointF(29, 50));
         EXPECT_EQ(seriesOf(window, "SharesPage").value(1)->name(), U("udržet v paměti 90 %"))
             << "named as the setting";
-        auto *days = qobject_cast<QCategoryAxis *>(child<QStackedWidget>(window, "SharesPage")
-                                                       ->findChild<QChartView *>()
-                                                       ->chart()
-                                                       ->axes(Qt::Horizontal)
-                                                       .value(0));
-        ASSERT_TRUE(days);
-        const QStringList labels = days->categoriesLabels();
-        ASSERT_EQ(labels.size(), 6);
-        EXPECT_EQ(labels.last(), QDate::currentDate().toString(QStringLiteral("d.M.")));
-        EXPECT_EQ(days->endValue(labels.last()), 29.0);
-        EXPECT_EQ(labels.first(),
-                  QDate::currentDate().addDays(-25).toString(QStringLiteral("d.M.")));
-        for (const QString &label : labels)
-            EXPECT_EQ(std::fmod(days->endValue(label), 5.0), 4.0) << "every fifth whole day";
+        // Both pages name every fifth whole day, today the last.
+        for (const char *page : {"AnswersPage", "SharesPage"}) {
+            QCategoryAxis *days = nullptr;
+            for (QAbstractAxis *axis : child<QStackedWidget>(window, page)
+                                           ->findChild<QChartView *>()
+                                           ->chart()
+                                           ->axes(Qt::Horizontal)) {
+                if (auto *named = qobject_cast<QCategoryAxis *>(axis))
+                    days = named;
+            }
+            ASSERT_TRUE(days) << page;
+            const QStringList labels = days->categoriesLabels();
+            ASSERT_EQ(labels.size(), 6) << page;
+            EXPECT_EQ(labels.last(), QDate::currentDate().toString(QStringLiteral("d.M.")));
+            EXPECT_EQ(days->endValue(labels.last()), 29.0);
+            EXPECT_EQ(labels.first(),
+                      QDate::currentDate().addDays(-25).toString(QStringLiteral("d.M.")));
+            for (const QString &label : labels)
+                EXPECT_EQ(std::fmod(days->endValue(label), 5.0), 4.0) << page;
+        }
 
         // The hardest card is the one answered wrongly.
         auto *hardest = child<QTableWidget>(window, "HardestCards");
