@@ -2,19 +2,18 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QScopeGuard>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUuid>
-#include <QSet>
-#include <QVariant>
-
-#include <QElapsedTimer>
 #include <QThread>
+#include <QUuid>
+#include <QVariant>
 
 #include <algorithm>
 #include <initializer_list>
@@ -412,7 +411,7 @@ ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
                                                    std::optional<Card> *after)
 {
     if (!ensureOpen())
-        return m_locked ? Outcome::Locked : Outcome::Failed;
+        return failureOutcome();
     // Read, reckon and write under one write lock, so that two copies answering the same card
     // each build on the other's answer.
     const bool recorded = inTransaction([&] {
@@ -457,7 +456,7 @@ ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
     });
     if (!recorded) {
         after->reset();
-        return m_locked ? Outcome::Locked : Outcome::Failed;
+        return failureOutcome();
     }
     m_told = false;
     // A few pages an answer: a checkpoint every hundred keeps the log small.
@@ -471,23 +470,24 @@ ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
 ReviewHistory::Outcome ReviewHistory::settleNow(const PendingWrite &write)
 {
     if (!ensureOpen())
-        return m_locked ? Outcome::Locked : Outcome::Failed;
+        return failureOutcome();
     const bool all = write.kind == PendingWrite::Kind::SettleAll;
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(all ? QStringLiteral("UPDATE reviews SET settled = 1"
-                                       " WHERE settled = 0 AND dictionary = ?")
-                      : QStringLiteral("UPDATE reviews SET settled = 1"
-                                       " WHERE settled = 0 AND dictionary = ? AND session = ?"));
-    query.addBindValue(textValue(write.dictionary));
-    if (!all)
-        query.addBindValue(m_session);
-    if (!query.exec()) {
-        failWith(query.lastError());
-        return m_locked ? Outcome::Locked : Outcome::Failed;
-    }
+    if (!markSettled(write.dictionary, m_session, all))
+        return failureOutcome();
     if (!all)
         m_unsettled.remove(write.dictionary);
     return Outcome::Done;
+}
+
+bool ReviewHistory::markSettled(const QString &dictionary, const QString &session, bool all)
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(QStringLiteral("UPDATE reviews SET settled = 1 WHERE settled = 0"
+                                 " AND dictionary = ? AND (session = ? OR ?)"));
+    query.addBindValue(textValue(dictionary));
+    query.addBindValue(session);
+    query.addBindValue(all ? 1 : 0);
+    return query.exec() || failWith(query.lastError());
 }
 
 std::optional<QHash<CardKey, Card>> ReviewHistory::cardsOf(const QList<PairText> &pairs)
@@ -683,20 +683,12 @@ void ReviewHistory::applySettlingNotes()
         const QStringList lines = QString::fromUtf8(note.readAll()).split(QLatin1Char('\n'));
         note.close();
         const bool applied = inTransaction([&] {
-            QSqlQuery query(QSqlDatabase::database(m_connection, false));
             for (const QString &line : lines) {
                 const bool all = line.startsWith(QString::number(int(PendingWrite::Kind::SettleAll))
                                                  + QLatin1Char(' '));
                 const QString dictionary = line.section(QLatin1Char(' '), 1);
-                if (dictionary.isEmpty())
-                    continue;
-                query.prepare(QStringLiteral("UPDATE reviews SET settled = 1 WHERE settled = 0"
-                                             " AND dictionary = ? AND (session = ? OR ?)"));
-                query.addBindValue(dictionary);
-                query.addBindValue(session);
-                query.addBindValue(all ? 1 : 0);
-                if (!query.exec())
-                    return failWith(query.lastError());
+                if (!dictionary.isEmpty() && !markSettled(dictionary, session, all))
+                    return false;
             }
             return true;
         });

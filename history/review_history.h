@@ -155,6 +155,10 @@ private:
     Outcome recordAnswer(const AnswerRecord &answer, double desiredRetention,
                          std::optional<Card> *after);
     Outcome settleNow(const PendingWrite &write);
+    // Marks the unsettled answers on the dictionary settled: those of `session`, or all.
+    bool markSettled(const QString &dictionary, const QString &session, bool all);
+    // What a write that just failed came to: the lock held elsewhere, or a failure.
+    Outcome failureOutcome() const { return m_locked ? Outcome::Locked : Outcome::Failed; }
     Outcome run(const PendingWrite &write, std::optional<Card> *after);
     // Runs the waiting writes in order until one must wait for the lock; true when none waits.
     bool drain(std::optional<Card> *lastAnswer = nullptr);
