@@ -97,9 +97,7 @@ void CurrentDictionary::writeBackFirst()
     const DictionaryResult result = tryWriteBack();
     if (!result.done())
         throw FileError(result.reason);
-    if (result.becameUtf8 || result.tellMerge || !result.unstoredPairs.isEmpty()
-        || !result.journalUnkept.isEmpty())
-        emit writtenBack(result);
+    emit writtenBack(result);
 }
 
 DictionaryResult CurrentDictionary::writeBackAnswers()

@@ -104,15 +104,16 @@ signals:
     // Every answer counted on the dictionary of that file so far is in a file now, or was
     // given up by the user. Sent while the write's journal entry still exists.
     void answersSettled(const QString &path);
-    // A write-back that another operation began with did something the user is to be told
-    // (a merge, UTF-8, answers that cannot be stored, no journal).
+    // The write-back that another operation began with is done (perhaps with nothing to
+    // write): what it did, whose news (a merge, UTF-8, answers that cannot be stored, no
+    // journal) the user is to be told.
     void writtenBack(const DictionaryResult &result);
 
 private:
     // The one write-back of the answers; a merge moves the pairs (pairsMoved).
     DictionaryResult tryWriteBack();
     // The write-back that an operation begins with: throws FileError when it fails, and
-    // tells what is news through writtenBack().
+    // tells what it did through writtenBack().
     void writeBackFirst();
 
     Vocabulary m_vocabulary;
