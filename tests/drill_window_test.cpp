@@ -24,6 +24,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -547,6 +548,10 @@ TEST_F(FailedWriteBackTest, AnswersLeftAtTheEndOfTheSessionWaitForTheNextStart)
 {
     startAndLoseTheFolder();
     program.app().endSession();
+    // The end asked the event loops to stop: one run of the application's loop takes that
+    // back, so that the dialogs of later tests in this process still open.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
     EXPECT_FALSE(form().isVisible());
     EXPECT_TRUE(program.prompts.texts("writeFailed").isEmpty());
     EXPECT_EQ(ReviewHistory(program.path(QStringLiteral("data/history.sqlite")))
