@@ -1,22 +1,23 @@
 // A slow disk for the measuring harness, preloaded into its process: every sync of a file
-// takes MERKO_SLOW_SYNC_MS (200 unless set) and every write MERKO_SLOW_WRITE_MS (none unless
-// set) more. A write only reaches the page cache, which a slow disk does not slow down; a sync
-// waits for the disk.
+// takes MERKO_SLOW_SYNC_MS (200 unless set) more. A write only reaches the page cache, which
+// a slow disk does not slow down; a sync waits for the disk.
 #include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
-#include <sys/types.h>
-
 namespace {
 
-void pauseFor(const char *variable, int fallback)
+// Waits as the slow disk would, then syncs through the C library's function of that name.
+int slowSync(const char *name, int fd)
 {
-    const char *value = std::getenv(variable);
-    const int ms = value ? std::atoi(value) : fallback;
+    using Sync = int (*)(int);
+    const auto real = reinterpret_cast<Sync>(dlsym(RTLD_NEXT, name));
+    const char *value = std::getenv("MERKO_SLOW_SYNC_MS");
+    const int ms = value ? std::atoi(value) : 200;
     if (ms > 0)
         usleep(useconds_t(ms) * 1000);
+    return real(fd);
 }
 
 } // namespace
@@ -25,30 +26,12 @@ extern "C" {
 
 int fsync(int fd)
 {
-    static int (*real)(int);
-    if (!real)
-        real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
-    pauseFor("MERKO_SLOW_SYNC_MS", 200);
-    return real(fd);
+    return slowSync("fsync", fd);
 }
 
 int fdatasync(int fd)
 {
-    static int (*real)(int);
-    if (!real)
-        real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fdatasync"));
-    pauseFor("MERKO_SLOW_SYNC_MS", 200);
-    return real(fd);
-}
-
-ssize_t pwrite64(int fd, const void *buffer, size_t count, off_t offset)
-{
-    static ssize_t (*real)(int, const void *, size_t, off_t);
-    if (!real)
-        real = reinterpret_cast<ssize_t (*)(int, const void *, size_t, off_t)>(
-            dlsym(RTLD_NEXT, "pwrite64"));
-    pauseFor("MERKO_SLOW_WRITE_MS", 0);
-    return real(fd, buffer, count, offset);
+    return slowSync("fdatasync", fd);
 }
 
 } // extern "C"
