@@ -1,4 +1,5 @@
 #include "progress.h"
+#include "review_history.h"
 
 #include "core/file_error.h"
 
@@ -54,8 +55,7 @@ bool HistoryProgress::run(QSqlQuery &query, const QString &statement,
         query.addBindValue(value);
     ran = ran && query.exec();
     if (!ran && m_failure.isEmpty()) {
-        const QSqlError error = query.lastError();
-        m_failure = error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
+        m_failure = SqlFailureReason(query.lastError());
         if (m_failure.isEmpty())
             m_failure = QStringLiteral("neznámá chyba databáze");
     }

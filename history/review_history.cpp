@@ -71,11 +71,6 @@ const QList<QStringList> &migrations()
     return steps;
 }
 
-QString reasonOf(const QSqlError &error)
-{
-    return error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
-}
-
 // A text as SQL stores it: an empty one is '', never NULL.
 QVariant textValue(const QString &text)
 {
@@ -119,6 +114,11 @@ size_t qHash(const PairText &pair, size_t seed)
 size_t qHash(const CardKey &key, size_t seed)
 {
     return qHashMulti(seed, key.pair, key.offeredSide);
+}
+
+QString SqlFailureReason(const QSqlError &error)
+{
+    return error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
 }
 
 QString HistoryFilePath(const QString &dataFolder)
@@ -170,7 +170,7 @@ bool ReviewHistory::failWith(const QSqlError &error)
         return false;
     }
     if (!m_failure)
-        m_failure = Failure{reasonOf(error), code};
+        m_failure = Failure{SqlFailureReason(error), code};
     m_open = false;
     return false;
 }

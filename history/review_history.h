@@ -203,5 +203,8 @@ private:
     int m_sinceCheckpoint = 0;                       // answers written since the last request
 };
 
+// Why a statement failed, as SQLite says it (the driver's text when SQLite says nothing).
+QString SqlFailureReason(const QSqlError &error);
+
 // The user's history database: history.sqlite in `dataFolder`.
 QString HistoryFilePath(const QString &dataFolder);
