@@ -1,54 +1,18 @@
 #include "answer_judge.h"
 
 #include "alternatives.h"
+#include "characters.h"
 
 #include "core/text_file.h"
 
 #include <algorithm>
 #include <array>
-#include <string>
 #include <string_view>
 #include <vector>
 
 namespace {
 
 using Text = std::u32string_view;
-
-// A text as its characters, so that a character outside the basic plane (two UTF-16 units)
-// counts once. Compared texts are short: they live on the stack.
-class Characters
-{
-public:
-    explicit Characters(QStringView text)
-    {
-        char32_t *out = m_fixed.data();
-        if (text.size() > qsizetype(m_fixed.size())) {
-            m_more.resize(std::size_t(text.size()));
-            out = m_more.data();
-        }
-        m_data = out;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const QChar c = text.at(i);
-            if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-                *out++ = QChar::surrogateToUcs4(c, text.at(i + 1));
-                ++i;
-            } else {
-                *out++ = c.unicode();
-            }
-        }
-        m_size = std::size_t(out - m_data);
-    }
-    Characters(const Characters &) = delete;
-    Characters &operator=(const Characters &) = delete;
-
-    Text view() const { return Text(m_data, m_size); }
-
-private:
-    std::array<char32_t, 64> m_fixed;
-    std::u32string m_more;
-    const char32_t *m_data = nullptr;
-    std::size_t m_size = 0;
-};
 
 qsizetype longestCommonSubstring(Text a, Text b)
 {
@@ -85,6 +49,7 @@ public:
     bool ScoreCriterion(int criterion, qsizetype count)
     {
         m_result.achieved = m_longer > 0 ? double(count) * 100.0 / double(m_longer) : 0.0;
+        m_best = std::max(m_best, m_result.achieved);
         if (m_threshold <= m_result.achieved) {
             m_result.criterion = criterion;
             return true;
@@ -93,11 +58,14 @@ public:
     }
 
     const AssessmentResult &result() const { return m_result; }
+    // The highest percentage of the criteria scored so far.
+    double best() const { return m_best; }
 
 private:
     qsizetype m_longer;
     int m_threshold;
     AssessmentResult m_result;
+    double m_best = 0;
 };
 
 bool tryEqualLengthCriteria(Text a, Text v, CriterionScorer &scorer)
@@ -271,6 +239,25 @@ AssessmentResult JudgeAnswer(const QString &answer, const QString &expected, Ass
         return !accepted;
     });
     return result;
+}
+
+std::optional<double> BestCriterionPercentage(const QString &answer, const QString &alternative)
+{
+    if (answer == alternative)
+        return 100.0;
+    const Characters answerCharacters(answer);
+    const Characters alternativeCharacters(alternative);
+    const Text a = answerCharacters.view();
+    const Text v = alternativeCharacters.view();
+    if (v.size() < std::size_t(PercentMinLength))
+        return std::nullopt;
+    // A threshold no percentage reaches: every criterion is tried and scored.
+    CriterionScorer scorer(qsizetype(a.size()), qsizetype(v.size()), 101);
+    if (a.size() == v.size())
+        tryEqualLengthCriteria(a, v, scorer);
+    else
+        tryDifferentLengthCriteria(a, v, scorer);
+    return scorer.best();
 }
 
 AssessmentResult JudgeTypedAnswer(const QString &typed, const QString &expectedSide,

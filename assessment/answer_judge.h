@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 enum class AssessmentMode { ExactMatch = 0, PercentMatch = 1 };
 
 inline constexpr int NoCriterion = -1;
@@ -37,6 +39,11 @@ qsizetype LongestCommonSubstring(QStringView a, QStringView b);
 // ending groups included) at the threshold in percent.
 AssessmentResult JudgeAnswer(const QString &answer, const QString &expected, AssessmentMode mode,
                              int threshold);
+
+// How close a normalised, cut answer comes to one alternative of the expected side under the
+// percentage criteria: 100 when equal, otherwise the highest percentage any criterion reaches.
+// None for an alternative shorter than PercentMinLength, against which only equality counts.
+std::optional<double> BestCriterionPercentage(const QString &answer, const QString &alternative);
 
 // Judges an answer as typed against a side as stored: both normalised and cut first.
 AssessmentResult JudgeTypedAnswer(const QString &typed, const QString &expectedSide,

@@ -1,0 +1,121 @@
+#include "assessment/answer_difference.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+namespace {
+
+// A marked text in a short notation: [wrong], ^ a gap, ~surplus~, _lacking_.
+QString notation(const MarkedText &text)
+{
+    QString written;
+    for (const MarkedPiece &piece : text.pieces) {
+        switch (piece.mark) {
+        case DifferenceMark::Same:
+            written += piece.text;
+            break;
+        case DifferenceMark::Wrong:
+            written += QLatin1Char('[') + piece.text + QLatin1Char(']');
+            break;
+        case DifferenceMark::Gap:
+            written += QLatin1Char('^');
+            break;
+        case DifferenceMark::Surplus:
+            written += QLatin1Char('~') + piece.text + QLatin1Char('~');
+            break;
+        case DifferenceMark::Lacking:
+            written += QLatin1Char('_') + piece.text + QLatin1Char('_');
+            break;
+        }
+    }
+    return written;
+}
+
+struct DifferenceCase
+{
+    const char *name;
+    const char *typed;
+    const char *side;
+    int edits;
+    const char *typedView;
+    const char *typedSays;
+    const char *expectedView;
+    const char *expectedSays;
+
+    friend void PrintTo(const DifferenceCase &c, std::ostream *out) { *out << c.name; }
+};
+
+class DescribeDifferenceTest : public testing::TestWithParam<DifferenceCase>
+{
+};
+
+TEST_P(DescribeDifferenceTest, MarksTheAnswerAndTheClosestAlternative)
+{
+    const DifferenceCase &c = GetParam();
+    const std::optional<AnswerDifference> difference = DescribeDifference(
+        QString::fromUtf8(c.typed), QString::fromUtf8(c.side), AssessmentMode::ExactMatch);
+    ASSERT_TRUE(difference.has_value());
+    EXPECT_EQ(difference->edits, c.edits);
+    EXPECT_EQ(notation(difference->typed), QString::fromUtf8(c.typedView));
+    EXPECT_EQ(difference->typed.description, QString::fromUtf8(c.typedSays));
+    EXPECT_EQ(notation(difference->expected), QString::fromUtf8(c.expectedView));
+    EXPECT_EQ(difference->expected.description, QString::fromUtf8(c.expectedSays));
+    EXPECT_FALSE(difference->achieved.has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Alignments, DescribeDifferenceTest,
+    testing::Values(
+        // clang-format off
+        DifferenceCase{"swap", "Krankenhuas", "Krankenhaus", 1, "Krankenh[ua]s", "písmena 'ua' jsou prohozená", "Krankenh[au]s", "místo 'ua' je 'au'"},
+        DifferenceCase{"wrongLetter", "Krankenhaux", "Krankenhaus", 1, "Krankenhau[x]", "písmeno 'x' je špatně", "Krankenhau[s]", "místo 'x' je 's'"},
+        DifferenceCase{"missingAtEnd", "Lehre", "Lehrer", 1, "Lehre^", "chybí písmeno za 'Lehre'", "Lehre_r_", "chybí 'r' za 'Lehre'"},
+        DifferenceCase{"missingAtStart", "aus", "Haus", 1, "^aus", "chybí písmeno na začátku", "_H_aus", "chybí 'H' na začátku"},
+        DifferenceCase{"twoMissing", "Krankhaus", "Krankenhaus", 2, "Krank^^haus", "chybí 2 písmena za 'Krank'", "Krank_en_haus", "chybí 'en' za 'Krank'"},
+        DifferenceCase{"nothingTyped", "", "Haus", 4, "^^^^", "chybí 4 písmena na začátku", "_Haus_", "chybí 'Haus' na začátku"},
+        DifferenceCase{"surplus", "Krankenhauss", "Krankenhaus", 1, "Krankenhau~s~s", "písmeno 's' je navíc", "Krankenhau~s~s", "písmeno 's' je navíc"},
+        DifferenceCase{"caseAndBlanksAsJudged", "das  hous", "Das Haus", 1, "das  h[o]us", "písmeno 'o' je špatně", "Das H[a]us", "místo 'o' je 'a'"},
+        DifferenceCase{"accentKeepsItsCase", "KOČKA", "kočka", 1, "KO[Č]KA", "písmeno 'Č' je špatně", "ko[č]ka", "místo 'Č' je 'č'"},
+        DifferenceCase{"blankInTheSide", "der Hnd", "der Hund", 1, "der H^nd", "chybí písmeno za 'der H'", "der H_u_nd", "chybí 'u' za 'der H'"},
+        DifferenceCase{"closestEnding", "studrné", "studen[ý|á|é]", 1, "stud[r]né", "písmeno 'r' je špatně", "stud[e]né", "místo 'r' je 'e'"},
+        DifferenceCase{"firstOfEqualEndings", "studenu", "studen[ý|á|é]", 1, "studen[u]", "písmeno 'u' je špatně", "studen[ý]", "místo 'u' je 'ý'"},
+        DifferenceCase{"closestSynonym", "wiese", "klug, weise", 1, "w[ie]se", "písmena 'ie' jsou prohozená", "w[ei]se", "místo 'ie' je 'ei'"},
+        DifferenceCase{"emojiIsOneLetter", "🐶 kočka", "🐱 kočka", 1, "[🐶] kočka", "písmeno '🐶' je špatně", "[🐱] kočka", "místo '🐶' je '🐱'"},
+        DifferenceCase{"decomposedAccent", "koc\xcc\x8cky", "kočka", 1, "kočk[y]", "písmeno 'y' je špatně", "kočk[a]", "místo 'y' je 'a'"},
+        DifferenceCase{"onlyComparedLettersMarked", "abcdefghijklmnopqrstuvwxyz0123456789ABCDEFG", "abcdefghijklmnopqrstuvwxq", 1, "abcdefghijklmnopqrstuvwx[y]z0123456789A…", "písmeno 'y' je špatně", "abcdefghijklmnopqrstuvwx[q]", "místo 'y' je 'q'"},
+        DifferenceCase{"sideCutAsJudged", "der Eisschrank", "der Kühlschrank, der Eisschrank", 3, "der Eisschr~ank~", "písmena 'ank' jsou navíc", "der Eisschr~ank~", "písmena 'ank' jsou navíc"} // clang-format on
+        ),
+    [](const testing::TestParamInfo<DifferenceCase> &info) { return info.param.name; });
+
+TEST(DescribeDifference, GivesNothingForASideWithoutAlternatives)
+{
+    EXPECT_FALSE(DescribeDifference(QStringLiteral("abc"), QStringLiteral(" , "),
+                                    AssessmentMode::PercentMatch));
+}
+
+struct ClosenessCase
+{
+    const char *typed;
+    const char *side;
+    int threshold;
+    const char *says;
+};
+
+TEST(DescribeDifference, SaysHowCloseTheClosestAlternativeCame)
+{
+    const ClosenessCase cases[] = {
+        {"Krankenhau", "Krankenhaus", 95, "shoda 90.91 % — potřeba 95 %"},
+        {"Krenkenhoux", "Krankenhaus", 75, "shoda 72.73 % — potřeba 75 %"},
+        {"Krnkenhas", "Krankenhaus", 90, "shoda 54.55 % — potřeba 90 %"},
+        {"Hnd", "klug, Hund", 90, "kratší než 6 písmen: potřeba úplná shoda"},
+    };
+    for (const ClosenessCase &c : cases) {
+        const std::optional<AnswerDifference> difference = DescribeDifference(
+            QString::fromUtf8(c.typed), QString::fromUtf8(c.side), AssessmentMode::PercentMatch);
+        ASSERT_TRUE(difference.has_value()) << c.typed;
+        EXPECT_EQ(ClosenessText(*difference, c.threshold), QString::fromUtf8(c.says)) << c.typed;
+    }
+}
+
+} // namespace
