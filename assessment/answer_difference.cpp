@@ -8,23 +8,15 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
 namespace {
 
 using Text = std::u32string_view;
-
-enum class Step { Same, Wrong, Swapped, Surplus, Missing };
-
-// One step of an alignment: the typed character it takes (-1: none, a letter is missing) and
-// the expected one (-1: none, the typed letter is surplus). A swapped pair is two steps.
-struct AlignedStep
-{
-    Step step;
-    int typed;
-    int expected;
-};
+using Step = AlignedStep::Kind;
 
 // Edit distances where a swap of two neighbours costs one edit, like a wrong, missing or
 // surplus letter. The table is kept for the alignment of the closest alternative.
@@ -35,22 +27,34 @@ public:
     {
         m_typed = typed;
         m_expected = expected;
-        m_columns = expected.size() + 1;
-        m_cells.resize((typed.size() + 1) * m_columns);
-        for (std::size_t j = 0; j <= expected.size(); ++j)
-            at(0, j) = int(j);
-        for (std::size_t i = 1; i <= typed.size(); ++i) {
-            at(i, 0) = int(i);
-            for (std::size_t j = 1; j <= expected.size(); ++j) {
-                const int substitution
-                    = at(i - 1, j - 1) + (typed[i - 1] == expected[j - 1] ? 0 : 1);
-                int best = std::min({substitution, at(i - 1, j) + 1, at(i, j - 1) + 1});
-                if (swappedAt(i, j))
-                    best = std::min(best, at(i - 2, j - 2) + 1);
-                at(i, j) = best;
+        const std::size_t rows = typed.size();
+        const std::size_t columns = expected.size();
+        m_columns = columns + 1;
+        m_cells.resize((rows + 1) * m_columns);
+        int *cells = m_cells.data();
+        for (std::size_t j = 0; j <= columns; ++j)
+            cells[j] = int(j);
+        for (std::size_t i = 1; i <= rows; ++i) {
+            int *row = cells + i * m_columns;
+            const int *above = row - m_columns;
+            const int *twoAbove = i >= 2 ? above - m_columns : nullptr;
+            const char32_t letter = typed[i - 1];
+            const char32_t previous = i >= 2 ? typed[i - 2] : 0;
+            // Only the step from the left waits for the cell before: everything else of a
+            // cell is worked out first, so that the row is not one long chain.
+            int left = int(i);
+            row[0] = left;
+            for (std::size_t j = 1; j <= columns; ++j) {
+                const char32_t wanted = expected[j - 1];
+                int best = std::min(above[j - 1] + (letter == wanted ? 0 : 1), above[j] + 1);
+                if (twoAbove && j >= 2 && letter == expected[j - 2] && previous == wanted
+                    && letter != previous)
+                    best = std::min(best, twoAbove[j - 2] + 1);
+                left = std::min(best, left + 1);
+                row[j] = left;
             }
         }
-        return at(typed.size(), expected.size());
+        return cells[rows * m_columns + columns];
     }
 
     // The steps from the start, read back from the end of the table. Of equal paths the one
@@ -98,6 +102,76 @@ private:
     std::vector<int> m_cells;
 };
 
+// The same distance in Hyyrö's bit-vector form, for an answer of at most 64 characters: one
+// pass over the alternative, a column of the table held as bits of its steps up and down.
+class AnswerBits
+{
+public:
+    static constexpr std::size_t MaximumLength = 64;
+
+    explicit AnswerBits(Text answer)
+        : m_length(answer.size())
+    {
+        for (std::size_t i = 0; i < answer.size() && i < MaximumLength; ++i) {
+            const std::uint64_t bit = std::uint64_t(1) << i;
+            if (answer[i] < m_latin.size()) {
+                m_latin[answer[i]] |= bit;
+                continue;
+            }
+            auto known = std::find_if(m_other.begin(), m_other.end(),
+                                      [&](const auto &entry) { return entry.first == answer[i]; });
+            if (known == m_other.end())
+                m_other.emplace_back(answer[i], bit);
+            else
+                known->second |= bit;
+        }
+    }
+
+    int distance(Text alternative) const
+    {
+        if (m_length == 0)
+            return int(alternative.size());
+        const std::uint64_t last = std::uint64_t(1) << (m_length - 1);
+        std::uint64_t up = m_length == 64 ? ~std::uint64_t(0) : (last << 1) - 1;
+        std::uint64_t down = 0;
+        std::uint64_t diagonal = 0;
+        std::uint64_t previousMatches = 0;
+        int distance = int(m_length);
+        for (const char32_t letter : alternative) {
+            const std::uint64_t matches = positions(letter);
+            const std::uint64_t swapped = ((~diagonal & matches) << 1) & previousMatches;
+            diagonal = (((matches & up) + up) ^ up) | matches | down | swapped;
+            std::uint64_t right = down | ~(diagonal | up);
+            const std::uint64_t rightDown = diagonal & up;
+            if (right & last)
+                ++distance;
+            if (rightDown & last)
+                --distance;
+            right = (right << 1) | 1;
+            up = (rightDown << 1) | ~(diagonal | right);
+            down = right & diagonal;
+            previousMatches = matches;
+        }
+        return distance;
+    }
+
+private:
+    std::uint64_t positions(char32_t letter) const
+    {
+        if (letter < m_latin.size())
+            return m_latin[letter];
+        for (const auto &[known, bits] : m_other) {
+            if (known == letter)
+                return bits;
+        }
+        return 0;
+    }
+
+    std::size_t m_length;
+    std::array<std::uint64_t, 256> m_latin{};
+    std::vector<std::pair<char32_t, std::uint64_t>> m_other;
+};
+
 // A text as the user sees it, and where in it each compared character stands: every character
 // but the blank is compared, up to the judge's limit.
 struct ShownText
@@ -105,10 +179,10 @@ struct ShownText
     QString text;
     std::vector<std::pair<qsizetype, qsizetype>> compared; // [start, end) in text
 
-    QString character(int index) const
+    QStringView character(int index) const
     {
         const auto [start, end] = compared.at(std::size_t(index));
-        return text.mid(start, end - start);
+        return QStringView(text).mid(start, end - start);
     }
 };
 
@@ -130,10 +204,18 @@ ShownText shownText(const QString &text, qsizetype limit)
 ShownText shownAs(const QString &text, const QString &compared)
 {
     ShownText shown = shownText(text, CharacterCount(compared));
-    QString letters;
-    for (qsizetype k = 0; k < qsizetype(shown.compared.size()); ++k)
-        letters += shown.character(int(k));
-    if (NormalizeAnswer(letters) != compared)
+    // The letters shown, each normalised as the judge does, are the compared text.
+    qsizetype at = 0;
+    bool same = true;
+    for (const auto &[start, end] : shown.compared) {
+        for (qsizetype i = start; i < end && same; ++i, ++at) {
+            QChar letter = text.at(i);
+            if (letter >= QLatin1Char('a') && letter <= QLatin1Char('z'))
+                letter = QChar(letter.unicode() - 'a' + 'A');
+            same = at < compared.size() && compared.at(at) == letter;
+        }
+    }
+    if (!same || at != compared.size())
         shown = shownText(compared, CharacterCount(compared));
     // What the judge did not compare is shown only in part.
     constexpr qsizetype tailShown = 12;
@@ -145,40 +227,54 @@ ShownText shownAs(const QString &text, const QString &compared)
     return shown;
 }
 
-QString letters(int count)
+// The sentences for a screen reader, written straight into the description.
+void writeLetters(QString &out, int count)
 {
-    if (count == 1)
-        return QStringLiteral("písmeno");
-    if (count <= 4)
-        return QStringLiteral("%1 písmena").arg(count);
-    return QStringLiteral("%1 písmen").arg(count);
+    if (count == 1) {
+        out += QStringLiteral("písmeno");
+        return;
+    }
+    out += QString::number(count);
+    out += count <= 4 ? QStringLiteral(" písmena") : QStringLiteral(" písmen");
 }
 
-QString quoted(const QString &text)
+void writeQuoted(QString &out, QStringView text)
 {
-    return QLatin1Char('\'') + text + QLatin1Char('\'');
+    out += QLatin1Char('\'');
+    out += text;
+    out += QLatin1Char('\'');
 }
 
-QString missingSentence(const QString &what, const QString &before)
+// "chybí <what> za '<before>'", or "na začátku" when nothing stands before.
+template<typename WriteWhat>
+void writeMissing(QString &out, WriteWhat writeWhat, QStringView before)
 {
-    const QString place = before.trimmed();
-    return QStringLiteral("chybí ") + what
-           + (place.isEmpty() ? QStringLiteral(" na začátku")
-                              : QStringLiteral(" za ") + quoted(place));
+    out += QStringLiteral("chybí ");
+    writeWhat();
+    const QStringView place = before.trimmed();
+    if (place.isEmpty()) {
+        out += QStringLiteral(" na začátku");
+        return;
+    }
+    out += QStringLiteral(" za ");
+    writeQuoted(out, place);
 }
 
-QString letterSentence(const QString &letters, const QString &state)
+// "písmeno 'x' je <state>", or "písmena 'xy' jsou <state>".
+void writeLetterState(QString &out, QStringView letters, QStringView state)
 {
-    return CharacterCount(letters) == 1
-               ? QStringLiteral("písmeno %1 je %2").arg(quoted(letters), state)
-               : QStringLiteral("písmena %1 jsou %2").arg(quoted(letters), state);
+    const bool one = CharacterCount(letters) == 1;
+    out += one ? QStringLiteral("písmeno ") : QStringLiteral("písmena ");
+    writeQuoted(out, letters);
+    out += one ? QStringLiteral(" je ") : QStringLiteral(" jsou ");
+    out += state;
 }
 
 // Builds a marked text piece by piece; pieces of one mark in a row become one.
 class MarkedTextBuilder
 {
 public:
-    void add(DifferenceMark mark, const QString &text)
+    void add(DifferenceMark mark, QStringView text)
     {
         if (text.isEmpty() && mark != DifferenceMark::Gap)
             return;
@@ -186,13 +282,14 @@ public:
             && m_text.pieces.last().mark == mark)
             m_text.pieces.last().text += text;
         else
-            m_text.pieces.append({mark, text});
+            m_text.pieces.append({mark, text.toString()});
     }
-    void say(const QString &sentence)
+    // The description, ready for one more sentence.
+    QString &sentence()
     {
         if (!m_text.description.isEmpty())
             m_text.description += QStringLiteral(", ");
-        m_text.description += sentence;
+        return m_text.description;
     }
     MarkedText take() { return std::move(m_text); }
 
@@ -207,58 +304,65 @@ struct Run
     QString typed;
     QString expected;
     int count = 0;
-    QString before; // the view's text before the run
+    qsizetype before = 0; // where the run begins in the view's text
 };
 
 // The answer as typed: its letters marked, a gap where letters are missing.
 MarkedText typedView(const std::vector<AlignedStep> &steps, const ShownText &typed)
 {
     MarkedTextBuilder builder;
-    QString shownSoFar;
     qsizetype shownUpTo = 0;
     Run run;
     const auto endRun = [&] {
         switch (run.step) {
         case Step::Wrong:
-            builder.say(letterSentence(run.typed, QStringLiteral("špatně")));
+            writeLetterState(builder.sentence(), run.typed, u"špatně");
             break;
-        case Step::Swapped:
-            builder.say(QStringLiteral("písmena %1 jsou prohozená").arg(quoted(run.typed)));
+        case Step::Swapped: {
+            QString &out = builder.sentence();
+            out += QStringLiteral("písmena ");
+            writeQuoted(out, run.typed);
+            out += QStringLiteral(" jsou prohozená");
             break;
+        }
         case Step::Surplus:
-            builder.say(letterSentence(run.typed, QStringLiteral("navíc")));
+            writeLetterState(builder.sentence(), run.typed, u"navíc");
             break;
-        case Step::Missing:
-            builder.say(missingSentence(letters(run.count), run.before));
+        case Step::Missing: {
+            QString &out = builder.sentence();
+            writeMissing(
+                out, [&] { writeLetters(out, run.count); },
+                QStringView(typed.text).left(run.before));
             break;
+        }
         case Step::Same:
             break;
         }
         run = Run{};
     };
     for (const AlignedStep &step : steps) {
-        if (step.step != run.step)
+        if (step.kind != run.step)
             endRun();
         if (run.count == 0)
-            run = {step.step, {}, {}, 0, shownSoFar};
+            run = {step.kind, {}, {}, 0, shownUpTo};
         ++run.count;
         if (step.typed < 0) {
-            builder.add(DifferenceMark::Gap, QString());
+            builder.add(DifferenceMark::Gap, QStringView());
             continue;
         }
         const auto [start, end] = typed.compared.at(std::size_t(step.typed));
-        const QString between = typed.text.mid(shownUpTo, start - shownUpTo);
-        const QString letter = typed.text.mid(start, end - start);
-        builder.add(DifferenceMark::Same, between);
+        const QStringView letter = QStringView(typed.text).mid(start, end - start);
+        builder.add(DifferenceMark::Same,
+                    QStringView(typed.text).mid(shownUpTo, start - shownUpTo));
         static constexpr std::array marks{DifferenceMark::Same, DifferenceMark::Wrong,
                                           DifferenceMark::Wrong, DifferenceMark::Surplus};
-        builder.add(marks.at(std::size_t(step.step)), letter);
-        run.typed += letter;
-        shownSoFar += between + letter;
+        builder.add(marks.at(std::size_t(step.kind)), letter);
+        if (step.kind != Step::Same)
+            run.typed += letter;
         shownUpTo = end;
     }
     endRun();
-    builder.add(DifferenceMark::Same, typed.text.mid(shownUpTo));
+    builder.add(DifferenceMark::Same, QStringView(typed.text).mid(shownUpTo));
     return builder.take();
 }
 
@@ -268,53 +372,60 @@ MarkedText expectedView(const std::vector<AlignedStep> &steps, const ShownText &
                         const ShownText &expected)
 {
     MarkedTextBuilder builder;
-    QString shownSoFar; // of the expected text alone
     qsizetype shownUpTo = 0;
     Run run;
     const auto endRun = [&] {
         switch (run.step) {
         case Step::Wrong:
-        case Step::Swapped:
-            builder.say(
-                QStringLiteral("místo %1 je %2").arg(quoted(run.typed), quoted(run.expected)));
+        case Step::Swapped: {
+            QString &out = builder.sentence();
+            out += QStringLiteral("místo ");
+            writeQuoted(out, run.typed);
+            out += QStringLiteral(" je ");
+            writeQuoted(out, run.expected);
             break;
+        }
         case Step::Surplus:
-            builder.say(letterSentence(run.typed, QStringLiteral("navíc")));
+            writeLetterState(builder.sentence(), run.typed, u"navíc");
             break;
-        case Step::Missing:
-            builder.say(missingSentence(quoted(run.expected), run.before));
+        case Step::Missing: {
+            QString &out = builder.sentence();
+            writeMissing(
+                out, [&] { writeQuoted(out, run.expected); },
+                QStringView(expected.text).left(run.before));
             break;
+        }
         case Step::Same:
             break;
         }
         run = Run{};
     };
     for (const AlignedStep &step : steps) {
-        if (step.step != run.step)
+        if (step.kind != run.step)
             endRun();
         if (run.count == 0)
-            run = {step.step, {}, {}, 0, shownSoFar};
+            run = {step.kind, {}, {}, 0, shownUpTo};
         ++run.count;
-        if (step.typed >= 0)
+        if (step.kind != Step::Same && step.typed >= 0)
             run.typed += typed.character(step.typed);
         if (step.expected < 0) {
             builder.add(DifferenceMark::Surplus, typed.character(step.typed));
             continue;
         }
         const auto [start, end] = expected.compared.at(std::size_t(step.expected));
-        const QString between = expected.text.mid(shownUpTo, start - shownUpTo);
-        const QString letter = expected.text.mid(start, end - start);
-        builder.add(DifferenceMark::Same, between);
+        const QStringView letter = QStringView(expected.text).mid(start, end - start);
+        builder.add(DifferenceMark::Same,
+                    QStringView(expected.text).mid(shownUpTo, start - shownUpTo));
         static constexpr std::array marks{DifferenceMark::Same, DifferenceMark::Wrong,
                                           DifferenceMark::Wrong, DifferenceMark::Surplus,
                                           DifferenceMark::Lacking};
-        builder.add(marks.at(std::size_t(step.step)), letter);
-        run.expected += letter;
-        shownSoFar += between + letter;
+        builder.add(marks.at(std::size_t(step.kind)), letter);
+        if (step.kind != Step::Same)
+            run.expected += letter;
         shownUpTo = end;
     }
     endRun();
-    builder.add(DifferenceMark::Same, expected.text.mid(shownUpTo));
+    builder.add(DifferenceMark::Same, QStringView(expected.text).mid(shownUpTo));
     return builder.take();
 }
 
@@ -326,6 +437,32 @@ QString cutAsCompared(const QString &side)
 }
 
 } // namespace
+
+Alignment AlignWithClosest(QStringView answer, const QStringList &alternatives)
+{
+    // The distances alone first, the table only for the closest alternative.
+    const Characters answerCharacters(answer);
+    const Text typed = answerCharacters.view();
+    const bool fitsInBits = typed.size() <= AnswerBits::MaximumLength;
+    const AnswerBits bits(typed);
+    EditTable table;
+    Alignment alignment;
+    for (qsizetype k = 0; k < alternatives.size(); ++k) {
+        const Characters alternative(alternatives.at(k));
+        const int edits = fitsInBits ? bits.distance(alternative.view())
+                                     : table.fill(typed, alternative.view());
+        if (alignment.closest < 0 || edits < alignment.edits) {
+            alignment.closest = int(k);
+            alignment.edits = edits;
+        }
+    }
+    if (alignment.closest < 0)
+        return alignment;
+    const Characters closest(alternatives.at(alignment.closest));
+    table.fill(typed, closest.view());
+    alignment.steps = table.steps();
+    return alignment;
+}
 
 std::optional<AnswerDifference> DescribeDifference(const QString &typed, const QString &side,
                                                    AssessmentMode mode)
@@ -354,31 +491,17 @@ std::optional<AnswerDifference> DescribeDifference(const QString &typed, const Q
         return written.size() < Alternatives::Capacity;
     });
 
-    const Characters answerCharacters(answer);
-    EditTable table;
-    int closest = 0;
-    int fewest = -1;
-    for (qsizetype k = 0; k < alternatives.size(); ++k) {
-        const Characters alternative(alternatives.at(k));
-        const int edits = table.fill(answerCharacters.view(), alternative.view());
-        if (fewest < 0 || edits < fewest) {
-            fewest = edits;
-            closest = int(k);
-        }
-    }
-    const QString &alternative = alternatives.at(closest);
-    const Characters alternativeCharacters(alternative);
-    table.fill(answerCharacters.view(), alternativeCharacters.view());
-    const std::vector<AlignedStep> steps = table.steps();
-
+    const Alignment alignment = AlignWithClosest(answer, alternatives);
+    const QString &alternative = alternatives.at(alignment.closest);
     const ShownText typedShown = shownAs(composedTyped, answer);
     const ShownText expectedShown = shownAs(
-        written.size() == alternatives.size() ? written.at(closest) : alternative, alternative);
+        written.size() == alternatives.size() ? written.at(alignment.closest) : alternative,
+        alternative);
 
     AnswerDifference difference;
-    difference.edits = fewest;
-    difference.typed = typedView(steps, typedShown);
-    difference.expected = expectedView(steps, typedShown, expectedShown);
+    difference.edits = alignment.edits;
+    difference.typed = typedView(alignment.steps, typedShown);
+    difference.expected = expectedView(alignment.steps, typedShown, expectedShown);
     if (mode == AssessmentMode::PercentMatch)
         difference.achieved = BestCriterionPercentage(answer, alternative);
     return difference;

@@ -4,8 +4,11 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <QStringView>
 
 #include <optional>
+#include <vector>
 
 // How a piece of a compared text is marked.
 enum class DifferenceMark {
@@ -30,6 +33,28 @@ struct MarkedText
     QList<MarkedPiece> pieces;
     QString description;
 };
+
+// One step of an alignment: the answer's character it takes (-1: none, a letter is missing)
+// and the alternative's (-1: none, the answer's letter is surplus). A swapped pair is two steps.
+struct AlignedStep
+{
+    enum Kind { Same, Wrong, Swapped, Surplus, Missing };
+    Kind kind;
+    int typed;
+    int expected;
+};
+
+struct Alignment
+{
+    int closest = -1; // the index of the closest alternative; -1 when there is none
+    int edits = 0;
+    std::vector<AlignedStep> steps;
+};
+
+// Aligns an answer with the closest of the alternatives, character by character (a character
+// outside the basic plane is one): the fewest letters wrong, missing or surplus, a swap of two
+// neighbours counting once; of equal alternatives the first.
+Alignment AlignWithClosest(QStringView answer, const QStringList &alternatives);
 
 // Where an answer differs from the expected side, as the judge compares them (case, blanks and
 // composition as it compares them, only the characters it compares).

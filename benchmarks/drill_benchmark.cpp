@@ -1,3 +1,4 @@
+#include "assessment/answer_difference.h"
 #include "assessment/answer_judge.h"
 #include "core/helpers.h"
 #include "drill/pair_chooser.h"
@@ -60,6 +61,39 @@ static void BM_JudgeAnswerPastedText(benchmark::State &state)
     judgeTypedWithoutAcceptance(state, pasted, QString::fromUtf8("žluťoučký kůň úpěl ďábelské"));
 }
 BENCHMARK(BM_JudgeAnswerPastedText)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The alignment behind the line under a wrong answer: a 50-character answer against five
+// 50-character alternatives, each differing from it in a few places, the closest one aligned.
+static void BM_AlignWithClosestFiftyCharacters(benchmark::State &state)
+{
+    const QString answer = QString::fromUtf8("Přílišžluťoučkýkůňúpělďábelskéódyanavícjehotakbáli");
+    QStringList alternatives;
+    for (int k = 0; k < 5; ++k) {
+        QString alternative = answer;
+        alternative[5 + 9 * k] = QLatin1Char('x');
+        alternative.remove(40 - 7 * k, 1);
+        alternative.insert(12 + 6 * k, QLatin1Char('y'));
+        alternatives.append(alternative);
+    }
+    for (auto _ : state) {
+        const Alignment alignment = AlignWithClosest(answer, alternatives);
+        benchmark::DoNotOptimize(alignment);
+    }
+}
+BENCHMARK(BM_AlignWithClosestFiftyCharacters)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The whole line as the drill builds it: both 50-character texts as typed, five synonyms in the
+// side, compared as the judge compares them.
+static void BM_DescribeDifferenceFiveSynonyms(benchmark::State &state)
+{
+    const QString typed = QString::fromUtf8("die Krankenschwestr, der Krnkenpfleger, das Spital");
+    const QString side = QString::fromUtf8("Klinik, Spital, Lazarett, Hospital, Krankenhäusern");
+    for (auto _ : state) {
+        const auto difference = DescribeDifference(typed, side, AssessmentMode::PercentMatch);
+        benchmark::DoNotOptimize(difference);
+    }
+}
+BENCHMARK(BM_DescribeDifferenceFiveSynonyms)->Repetitions(5)->ReportAggregatesOnly(true);
 
 static Vocabulary thousandPairs()
 {

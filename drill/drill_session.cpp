@@ -48,6 +48,13 @@ Grade gradeOf(const Verdict &verdict)
 
 } // namespace
 
+QString AnswerNote::spoken() const
+{
+    if (marked.description.isEmpty() || remark.isEmpty())
+        return marked.description + remark;
+    return marked.description + QStringLiteral("; ") + remark;
+}
+
 int PictureSize(double errorRate)
 {
     return int(std::floor(13.0 * (75.0 * errorRate - 200.0) / 440.0));
@@ -136,8 +143,11 @@ bool DrillSession::chooseBySchedule()
     if (m_settings.pairChoice != PairChoice::BySchedule || !loadCards())
         return false;
     const qint64 now = m_clock();
-    const ScheduledChoice choice = m_scheduler.choose(
-        m_cards, now, LocalDayOf(now), scheduleOptions(), m_chooser.previousPosition());
+    const LocalDay today = LocalDayOf(now);
+    const ScheduleCounts left = ReviewScheduler::counts(m_cards, today, scheduleOptions());
+    noteDayDone(left.due == 0 && left.fresh == 0);
+    const ScheduledChoice choice = m_scheduler.choose(m_cards, now, today, scheduleOptions(),
+                                                      m_chooser.previousPosition());
     m_scheduler.offered(choice);
     m_chooser.setPreviousPosition(choice.position);
     m_state.offeredSide = choice.side;
@@ -203,6 +213,8 @@ int DrillSession::restoreUnsavedAnswers()
 
 OfferedPair DrillSession::offerNextPair()
 {
+    clearAnswerNote();
+    m_wrongAnswer.reset();
     // The order of the draws is fixed: side, pair, then the variant shown.
     if (!chooseBySchedule()) {
         m_state.offeredSide = ChooseOfferedSide(m_state.offeredSide, m_settings);
@@ -241,8 +253,38 @@ void DrillSession::sayOfferedAgain()
         say(m_state.offeredSide, m_offered.text);
 }
 
+void DrillSession::noteDayDone(bool nothingLeft)
+{
+    const qint64 today = LocalDayOf(m_clock()).startMs;
+    if (!nothingLeft || !m_settings.showDifference || m_dayDoneToldOn == today)
+        return;
+    m_answerNote.remark = DayDoneRemark;
+    m_dayDoneToldOn = today;
+}
+
+void DrillSession::noteDifference(const QString &typed, bool showExpected)
+{
+    clearAnswerNote();
+    if (!m_settings.showDifference)
+        return;
+    const std::optional<AnswerDifference> difference
+        = DescribeDifference(typed, expectedText(), m_settings.assessment);
+    if (!difference)
+        return;
+    m_answerNote.marked = showExpected ? difference->expected : difference->typed;
+    if (m_settings.assessment == AssessmentMode::PercentMatch)
+        m_answerNote.remark = ClosenessText(*difference, m_settings.threshold);
+}
+
+void DrillSession::clearAnswerNote()
+{
+    m_answerNote = {};
+}
+
 void DrillSession::leavePair()
 {
+    clearAnswerNote();
+    m_wrongAnswer.reset();
     m_state.currentPosition = 0;
     m_offered = {};
     m_answerComment.clear();
@@ -253,6 +295,7 @@ void DrillSession::leavePair()
 void DrillSession::dictionaryOpened()
 {
     m_cardsLoaded = false;
+    m_dayDoneToldOn = -1; // said once for each dictionary
     m_scheduler.clear();
     if (canOffer()) {
         offerNextPair();
@@ -317,6 +360,10 @@ void DrillSession::saveAnswer()
 void DrillSession::answerEdited()
 {
     m_answerState = AnswerState::Unanswered;
+    m_wrongAnswer.reset();
+    // A new pair's remark stays until the answer is judged.
+    if (!m_answerNote.marked.pieces.isEmpty())
+        clearAnswerNote();
     emit changed();
 }
 
@@ -339,8 +386,13 @@ Verdict DrillSession::checkAnswer(const QString &typed)
         verdict.achieved = result.achieved;
         m_answerState = result.correct() ? AnswerState::Correct : AnswerState::Wrong;
         m_lastVerdict = verdict;
-        if (verdict.correct)
+        if (verdict.correct) {
             m_lastAcceptedCriterion = verdict.criterion;
+            clearAnswerNote();
+        } else {
+            m_wrongAnswer = typed;
+            noteDifference(typed, false);
+        }
         recordAnswer(result.correct());
         recordInHistory(gradeOf(verdict), typed);
     }
@@ -365,6 +417,11 @@ QString DrillSession::revealAndCount(const QString &typed)
     }
     const QString expected = expectedText();
     showAnswerComment();
+    // Nothing typed, nothing to compare.
+    if (ComparedAnswer(typed).isEmpty())
+        clearAnswerNote();
+    else
+        noteDifference(typed, true);
     m_state.revealed = true;
     m_answerState = AnswerState::Revealed;
     recordAnswer(false);
@@ -381,6 +438,8 @@ QString DrillSession::revealWithoutCounting()
         return {};
     m_state.revealed = true;
     m_answerState = AnswerState::Revealed;
+    if (m_wrongAnswer)
+        noteDifference(*m_wrongAnswer, true);
     emit changed();
     if (m_settings.speakAnswer)
         say(expectedSide());
@@ -392,6 +451,8 @@ QString DrillSession::showExpectedSide()
     if (!hasPair())
         return {};
     showAnswerComment();
+    if (m_wrongAnswer)
+        noteDifference(*m_wrongAnswer, true);
     emit changed();
     return expectedText();
 }
@@ -404,6 +465,8 @@ QString DrillSession::startNewAnswer(const QString &keyText)
     if (typed.isEmpty() || !typed.at(0).isPrint())
         return {};
     m_answerState = AnswerState::Unanswered;
+    m_wrongAnswer.reset();
+    clearAnswerNote();
     emit changed();
     return typed;
 }
@@ -431,6 +494,8 @@ void DrillSession::applySettings()
         m_state.offeredSide = *side;
     if (!m_settings.showPicture)
         m_pictureShown = false;
+    if (!m_settings.showDifference)
+        clearAnswerNote();
     emit changed();
 }
 

@@ -2,6 +2,8 @@
 
 #include "pair_chooser.h"
 
+#include "assessment/answer_difference.h"
+
 #include "history/clock.h"
 #include "history/review_schedule.h"
 
@@ -57,6 +59,21 @@ struct CounterDisplay
     int gauge = 0;       // the error rate, 0 to 100
     int pictureEdge = 0; // the picture's edge in pixels; 0: the picture is hidden
 };
+
+// What the line under the answer shows, when the user asked for it: where the answer on screen
+// differs from the expected side, how close it came, or that the day's schedule is done.
+struct AnswerNote
+{
+    MarkedText marked; // the answer, or after a reveal the expected side, differences marked
+    QString remark;
+
+    bool isEmpty() const { return marked.pieces.isEmpty() && remark.isEmpty(); }
+    // The line in words, for a screen reader.
+    QString spoken() const;
+};
+
+inline const QString DayDoneRemark
+    = QStringLiteral("Na dnes je hotovo: nic k opakování, nová slova zase zítra.");
 
 // One drill over the current dictionary: offering a pair, judging, revealing and counting
 // answers, and everything the drill window shows of it. The window is a view of this class:
@@ -128,6 +145,7 @@ public:
     // The criterion that accepted an answer last; -1 before the first.
     int lastAcceptedCriterion() const { return m_lastAcceptedCriterion; }
     bool criterionPanelVisible() const;
+    const AnswerNote &answerNote() const { return m_answerNote; }
     // With the review schedule in use: the cards due today and the new ones still allowed.
     std::optional<ScheduleCounts> scheduleCounts() const;
     // The theme and the number of pairs of the dictionary, or that none was loaded yet.
@@ -169,6 +187,12 @@ private:
     void recordInHistory(Grade grade, const QString &typed);
     // Says a side of the pair on screen: the text given, or its first alternative.
     void say(int side, const QString &text = QString());
+    // The line under the answer: the typed answer marked where it differs from the expected
+    // side, or the expected side marked where the answer differed from it.
+    void noteDifference(const QString &typed, bool showExpected);
+    void clearAnswerNote();
+    // In the scheduled mode with nothing due and no new card left today: said once a day.
+    void noteDayDone(bool nothingLeft);
 
     CurrentDictionary &m_dictionary;
     const Settings &m_settings;
@@ -181,6 +205,10 @@ private:
     bool m_pictureShown = false;
     Verdict m_lastVerdict;
     int m_lastAcceptedCriterion = -1;
+    AnswerNote m_answerNote;
+    // The answer to the pair on screen that was judged wrong, until the answer is edited.
+    std::optional<QString> m_wrongAnswer;
+    qint64 m_dayDoneToldOn = -1; // the start of the local day it was said on
 
     ReviewHistory *m_history = nullptr;
     Clock m_clock;

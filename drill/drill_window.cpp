@@ -80,6 +80,44 @@ QLineEdit *displayField(QWidget *parent, const char *name, const QRect &place, c
     return field;
 }
 
+// The line under the answer as rich text: differing letters in red, a missing letter as a red
+// caret, surplus letters struck through, letters the answer left out underlined.
+QString noteHtml(const AnswerNote &note)
+{
+    QString html = QStringLiteral("<span style=\"white-space:pre\">");
+    for (const MarkedPiece &piece : note.marked.pieces) {
+        const QString text = piece.text.toHtmlEscaped();
+        switch (piece.mark) {
+        case DifferenceMark::Same:
+            html += text;
+            break;
+        case DifferenceMark::Wrong:
+            html += QStringLiteral("<span style=\"color:#ff0000\">%1</span>").arg(text);
+            break;
+        case DifferenceMark::Gap:
+            html += QStringLiteral("<span style=\"color:#ff0000\">\u2038</span>");
+            break;
+        case DifferenceMark::Surplus:
+            html += QStringLiteral(
+                        "<span style=\"color:#ff0000; text-decoration:line-through\">%1</span>")
+                        .arg(text);
+            break;
+        case DifferenceMark::Lacking:
+            html += QStringLiteral(
+                        "<span style=\"color:#ff0000; text-decoration:underline\">%1</span>")
+                        .arg(text);
+            break;
+        }
+    }
+    if (!note.remark.isEmpty()) {
+        if (!note.marked.pieces.isEmpty())
+            html += QStringLiteral("   ");
+        html += QStringLiteral("<span style=\"font-size:8pt\">%1</span>")
+                    .arg(note.remark.toHtmlEscaped());
+    }
+    return html + QStringLiteral("</span>");
+}
+
 QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &place,
               Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
 {
@@ -183,6 +221,12 @@ void DrillWindow::createAnswerControls(QWidget *client)
     m_answerComment->setGeometry(144, 122, 305, 24);
     setBackground(m_answerComment, QPalette::Base, lightYellow);
     m_answerComment->hide();
+
+    // Where the answer differs, shown only when the user asked for it.
+    m_answerNote = label(client, "AnswerNote", QString(), QRect(56, 148, 592, 24));
+    m_answerNote->setTextFormat(Qt::RichText);
+    m_answerNote->setFont(answerFont);
+    m_answerNote->hide();
 
     m_nextButton = named(new QPushButton(QStringLiteral("další"), client), "Button1");
     m_nextButton->setGeometry(160, 176, 73, 33);
@@ -291,6 +335,7 @@ void DrillWindow::showSession()
     setBackground(m_answerPanel, QPalette::Window, colours[int(panelColour())]);
     m_criterionPanel->setVisible(m_session.criterionPanelVisible());
     showCriterion();
+    showAnswerNote();
     showCounters();
     const std::optional<ScheduleCounts> schedule = m_session.scheduleCounts();
     if (schedule)
@@ -320,6 +365,14 @@ void DrillWindow::showCriterion()
     const QString text = criterion >= 0 ? CriterionText(criterion) : QString();
     m_criterionPanel->setToolTip(criterion >= 0 ? text : criteriaHint);
     m_criterionText->setText(text);
+}
+
+void DrillWindow::showAnswerNote()
+{
+    const AnswerNote &note = m_session.answerNote();
+    m_answerNote->setText(noteHtml(note));
+    m_answerNote->setAccessibleName(note.spoken());
+    m_answerNote->setVisible(!note.isEmpty());
 }
 
 void DrillWindow::showCounters()

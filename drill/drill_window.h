@@ -51,6 +51,7 @@ private:
     void showSession();
     void showCounters();
     void showCriterion();
+    void showAnswerNote();
     void showComment(QLineEdit *field, const QString &comment, QString &shown);
     void showOfferedPair(bool tooManyAlternatives);
     void emptyAnswer();
@@ -83,6 +84,7 @@ private:
     QLineEdit *m_criterionNumber = nullptr;
     QLabel *m_criterionText = nullptr;
     QLabel *m_scheduleCounts = nullptr;
+    QLabel *m_answerNote = nullptr;
     QProgressBar *m_errorGauge = nullptr;
     // The comments last put on show: what the user typed into a comment field stays until
     // the comment changes.

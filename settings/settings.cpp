@@ -116,6 +116,7 @@ QString ReadSettings(Settings &settings, const QString &programDirectory)
     settings.newPerDay = clamped("NovychDenne", 20, MaximumNewPerDay);
     settings.speakOffered = integer("Vyslovovat", 0) != 0;
     settings.speakAnswer = integer("VyslovitOdpoved", 0) != 0;
+    settings.showDifference = integer("UkazatRozdil", 0) != 0;
 
     if (!settings.dictionaryPath.isEmpty() && !QFileInfo(settings.dictionaryPath).isFile())
         return QString();
@@ -138,7 +139,7 @@ void WriteSettings(const Settings &settings, const QString &programDirectory)
     ini.setValue(section, QStringLiteral("ProcZobraz"), flag(settings.showCriterion));
     ini.setValue(section, QStringLiteral("Obrazek"), flag(settings.showPicture));
     ini.setValue(section, QStringLiteral("Komentar"), flag(settings.commentAfterWrongAnswer));
-    // The keys of the schedule and of speech stay out of a file that never needed them.
+    // The keys added later stay out of a file that never needed them.
     const Settings defaults;
     const auto laterValue = [&](const char *key, int value, int defaultValue) {
         if (value != defaultValue || ini.value(section, QLatin1String(key)))
@@ -148,5 +149,6 @@ void WriteSettings(const Settings &settings, const QString &programDirectory)
     laterValue("NovychDenne", settings.newPerDay, defaults.newPerDay);
     laterValue("Vyslovovat", settings.speakOffered, defaults.speakOffered);
     laterValue("VyslovitOdpoved", settings.speakAnswer, defaults.speakAnswer);
+    laterValue("UkazatRozdil", settings.showDifference, defaults.showDifference);
     WriteFileSafely(path, JoinLines(ini.lines()), QStringLiteral("Unable to write to ") + path);
 }

@@ -30,6 +30,8 @@ struct Settings
     // Speech: the offered word, and the right answer after a wrong one or a reveal.
     bool speakOffered = false; // Vyslovovat
     bool speakAnswer = false;  // VyslovitOdpoved
+    // After a wrong answer, a line shows where it differs from the expected side.
+    bool showDifference = false; // UkazatRozdil
 
     friend bool operator==(const Settings &, const Settings &) = default;
 };
@@ -67,7 +69,7 @@ int ReadSettingsInteger(const QString &text, int defaultValue);
 // open at start-up: the dictionary path when it names an existing file, otherwise empty.
 // Throws FileError, with `settings` at their defaults, for a file that cannot be read.
 QString ReadSettings(Settings &settings, const QString &programDirectory);
-// Writes the eight keys, and those of the review schedule and of speech once they are not at
-// their defaults or the file has them; throws FileError "Unable to write to <full path>" on
+// Writes the eight keys, and those of the review schedule, of speech and of the difference line
+// once they are not at their defaults or the file has them; throws FileError "Unable to write to <full path>" on
 // failure, and leaves a file that cannot be read alone (FileError).
 void WriteSettings(const Settings &settings, const QString &programDirectory);

@@ -62,7 +62,7 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("nastavení:") + QString(35, QLatin1Char(' ')));
-    setFixedSize(364, 418);
+    setFixedSize(364, 438);
     QFont formFont = font();
     formFont.setPointSize(8);
     formFont.setBold(true);
@@ -155,16 +155,18 @@ void SettingsDialog::createCheckBoxes()
                               QRect(16, 276, 320, 17));
     m_speakAnswer = checkBox("CheckBox5", QStringLiteral("vyslovit správnou odpověď po chybě"),
                              QRect(16, 296, 320, 17));
+    m_showDifference = checkBox("CheckBox6", QStringLiteral("ukázat, kde se odpověď liší"),
+                                QRect(16, 316, 320, 17));
 }
 
 void SettingsDialog::createDictionaryField(const QFont &formFont)
 {
     auto *pathLabel = new QLabel(QStringLiteral("slovník:"), this);
     pathLabel->setObjectName(QStringLiteral("Label2"));
-    pathLabel->setGeometry(16, 326, 100, 16);
+    pathLabel->setGeometry(16, 346, 100, 16);
     m_dictionaryPath = new QLineEdit(this);
     m_dictionaryPath->setObjectName(QStringLiteral("Edit1"));
-    m_dictionaryPath->setGeometry(16, 344, 305, 22);
+    m_dictionaryPath->setGeometry(16, 364, 305, 22);
     m_dictionaryPath->installEventFilter(this);
 
     m_chooseButton = new QToolButton(this);
@@ -173,7 +175,7 @@ void SettingsDialog::createDictionaryField(const QFont &formFont)
     QFont large = formFont;
     large.setPointSize(11);
     m_chooseButton->setFont(large);
-    m_chooseButton->setGeometry(320, 344, 23, 22);
+    m_chooseButton->setGeometry(320, 364, 23, 22);
     m_chooseButton->setFocusPolicy(Qt::TabFocus); // reached by Tab from the field
     connect(m_chooseButton, &QToolButton::clicked, this, &SettingsDialog::chooseDictionary);
 }
@@ -181,9 +183,9 @@ void SettingsDialog::createDictionaryField(const QFont &formFont)
 void SettingsDialog::createButtonsAndTabOrder()
 {
     m_saveButton = NamedButton(QStringLiteral("ulož"), "Button2", this);
-    m_saveButton->setGeometry(208, 376, 57, 25);
+    m_saveButton->setGeometry(208, 396, 57, 25);
     m_okButton = NamedButton(QStringLiteral("OK"), "Button1", this);
-    m_okButton->setGeometry(280, 376, 57, 25);
+    m_okButton->setGeometry(280, 396, 57, 25);
     connect(m_saveButton, &QPushButton::clicked, this, &SettingsDialog::saveSettings);
     connect(m_okButton, &QPushButton::clicked, this, &SettingsDialog::finish);
 
@@ -201,6 +203,7 @@ void SettingsDialog::createButtonsAndTabOrder()
     setTabOrder(m_showPicture, m_commentAfterWrongAnswer);
     setTabOrder(m_commentAfterWrongAnswer, m_speakOffered);
     setTabOrder(m_speakOffered, m_speakAnswer);
+    setTabOrder(m_speakAnswer, m_showDifference);
 }
 
 // Each control edits its option at once; one with an effect elsewhere says so.
@@ -250,6 +253,10 @@ void SettingsDialog::connectChoices()
             [&options](bool on) { options.speakOffered = on; });
     connect(m_speakAnswer, &QCheckBox::toggled, this,
             [&options](bool on) { options.speakAnswer = on; });
+    connect(m_showDifference, &QCheckBox::toggled, this, [this, &options](bool on) {
+        options.showDifference = on;
+        emit settingsChanged();
+    });
     connect(m_dictionaryPath, &QLineEdit::textEdited, this,
             [&options](const QString &text) { options.dictionaryPath = text; });
 }
@@ -288,6 +295,7 @@ void SettingsDialog::showSettings()
     const QSignalBlocker blockComment(m_commentAfterWrongAnswer);
     const QSignalBlocker blockSpeakOffered(m_speakOffered);
     const QSignalBlocker blockSpeakAnswer(m_speakAnswer);
+    const QSignalBlocker blockShowDifference(m_showDifference);
     m_pairChoice->button(int(m_settings.pairChoice))->setChecked(true);
     m_sideChoice->button(int(m_settings.sideChoice))->setChecked(true);
     m_assessment->button(int(m_settings.assessment))->setChecked(true);
@@ -299,6 +307,7 @@ void SettingsDialog::showSettings()
     m_commentAfterWrongAnswer->setChecked(m_settings.commentAfterWrongAnswer);
     m_speakOffered->setChecked(m_settings.speakOffered);
     m_speakAnswer->setChecked(m_settings.speakAnswer);
+    m_showDifference->setChecked(m_settings.showDifference);
     m_dictionaryPath->setText(m_settings.dictionaryPath);
     showPercentControls();
     showScheduleControls();

@@ -74,6 +74,7 @@ private:
     QCheckBox *m_commentAfterWrongAnswer;
     QCheckBox *m_speakOffered;
     QCheckBox *m_speakAnswer;
+    QCheckBox *m_showDifference;
     QLineEdit *m_dictionaryPath;
     QToolButton *m_chooseButton = nullptr; // chooses the dictionary in the chooser
     QPushButton *m_okButton;

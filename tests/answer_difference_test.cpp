@@ -1,5 +1,7 @@
 #include "assessment/answer_difference.h"
 
+#include <QRandomGenerator>
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -116,6 +118,70 @@ TEST(DescribeDifference, SaysHowCloseTheClosestAlternativeCame)
         ASSERT_TRUE(difference.has_value()) << c.typed;
         EXPECT_EQ(ClosenessText(*difference, c.threshold), QString::fromUtf8(c.says)) << c.typed;
     }
+}
+
+} // namespace
+
+namespace {
+
+// The edits an alignment's steps make: a swapped pair is two steps and one edit.
+int editsOfSteps(const Alignment &alignment)
+{
+    int edits = 0;
+    int swapped = 0;
+    for (const AlignedStep &step : alignment.steps) {
+        if (step.kind == AlignedStep::Swapped)
+            ++swapped;
+        else if (step.kind != AlignedStep::Same)
+            ++edits;
+    }
+    return edits + swapped / 2;
+}
+
+// The distance that picks the closest alternative and the table that aligns it are two ways of
+// counting; on random texts of few letters, with repeats and swaps, they agree, and the steps
+// spell both texts.
+TEST(AlignWithClosest, TheDistanceAndTheStepsAgreeOnRandomTexts)
+{
+    QRandomGenerator random(20261207);
+    const QString letters = QStringLiteral("abcč🐱");
+    const auto randomText = [&](int longest) {
+        QString text;
+        const int length = int(random.bounded(longest + 1));
+        for (int i = 0; i < length; ++i) {
+            const int k = int(random.bounded(4));
+            text += k == 3 ? letters.mid(4, 2) : letters.mid(k, 1);
+        }
+        return text;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const QString answer = randomText(round % 2 ? 12 : 70);
+        const QString alternative = randomText(12);
+        const Alignment alignment = AlignWithClosest(answer, {alternative});
+        ASSERT_EQ(alignment.closest, 0);
+        ASSERT_EQ(alignment.edits, editsOfSteps(alignment))
+            << answer.toStdString() << " / " << alternative.toStdString();
+        QList<uint> typed;
+        QList<uint> expected;
+        for (const AlignedStep &step : alignment.steps) {
+            if (step.typed >= 0)
+                typed.append(answer.toUcs4().at(step.typed));
+            if (step.expected >= 0)
+                expected.append(alternative.toUcs4().at(step.expected));
+        }
+        ASSERT_EQ(typed, answer.toUcs4());
+        ASSERT_EQ(expected, alternative.toUcs4());
+    }
+}
+
+TEST(AlignWithClosest, TakesTheFewestEditsAndTheFirstOfEquals)
+{
+    const QStringList alternatives{QStringLiteral("KLUG"), QStringLiteral("WEISE"),
+                                   QStringLiteral("WIESEN"), QStringLiteral("WEISS")};
+    const Alignment alignment = AlignWithClosest(QStringLiteral("WIESE"), alternatives);
+    EXPECT_EQ(alignment.closest, 1) << "a swap is one edit, as is the letter WIESEN lacks";
+    EXPECT_EQ(alignment.edits, 1);
+    EXPECT_EQ(AlignWithClosest(QStringLiteral("X"), {}).closest, -1);
 }
 
 } // namespace

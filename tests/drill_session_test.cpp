@@ -186,6 +186,73 @@ TEST_F(DrillSessionTest, TheExpectedSideShownByDoubleClickIsJudgedLikeATypedAnsw
     EXPECT_EQ(session.state().correctCount, 1);
 }
 
+struct NoteStep
+{
+    const char *action;
+    const char *typed;
+    const char *spoken; // the line under the answer in words; empty: hidden
+};
+
+TEST_F(DrillSessionTest, TheLineUnderTheAnswerFollowsTheAnswer)
+{
+    load({"nemocnice / Krankenhaus"});
+    settings.showDifference = true;
+    session.offerNextPair();
+    const NoteStep steps[] = {
+        // clang-format off
+        {"enter", "Krankenhuas", "písmena 'ua' jsou prohozená"},
+        {"button F1", "", "místo 'ua' je 'au'"},
+        {"next", "", ""},
+        {"enter", "Krankenhaus", ""},
+        {"enter", "Krankenhau", "chybí písmeno za 'Krankenhau'"},
+        {"double click", "", "chybí 's' za 'Krankenhau'"},
+        {"edit", "", ""},
+        {"double click", "", ""},
+        {"enter", "Krankenhau", "chybí písmeno za 'Krankenhau'"},
+        {"key", "x", ""},
+        {"button F1", "", ""},
+        {"next", "", ""},
+        {"field F1", "Krankenhaux", "místo 'x' je 's'"},
+        {"next", "", ""},
+        {"field F1", "  ", ""},
+        {"next", "", ""},
+        {"percent", "", ""},
+        {"enter", "Krankenhau", "chybí písmeno za 'Krankenhau'; shoda 90.91 % — potřeba 95 %"},
+        {"off", "", ""},
+        {"enter", "Krankenhau", ""},
+        // clang-format on
+    };
+    for (const NoteStep &step : steps) {
+        const QString action = QString::fromLatin1(step.action);
+        const QString typed = U(step.typed);
+        if (action == QStringLiteral("enter"))
+            session.checkAnswer(typed);
+        else if (action == QStringLiteral("button F1"))
+            session.revealWithoutCounting();
+        else if (action == QStringLiteral("field F1"))
+            session.revealAndCount(typed);
+        else if (action == QStringLiteral("double click"))
+            session.showExpectedSide();
+        else if (action == QStringLiteral("edit"))
+            session.answerEdited();
+        else if (action == QStringLiteral("key"))
+            session.startNewAnswer(typed);
+        else if (action == QStringLiteral("next"))
+            session.offerNextPair();
+        else if (action == QStringLiteral("percent")) {
+            settings.assessment = AssessmentMode::PercentMatch;
+            settings.threshold = 95;
+            session.applySettings();
+        } else if (action == QStringLiteral("off")) {
+            settings.showDifference = false;
+            session.applySettings();
+        }
+        EXPECT_EQ(session.answerNote().spoken(), U(step.spoken))
+            << step.action << " " << step.typed;
+        EXPECT_EQ(session.answerNote().isEmpty(), *step.spoken == 0) << step.action;
+    }
+}
+
 TEST_F(DrillSessionTest, TheAnswerCommentComesAfterARightAnswerARevealOrAlways)
 {
     load({"kalt {kchalt} / studen[ý|á|é]"});

@@ -16,6 +16,7 @@
 #include <QMovie>
 #include <QKeyEvent>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -414,6 +415,35 @@ TEST_F(DrillWindowTest, CriterionPanelShowsTheAcceptingCriterion)
     EXPECT_TRUE(text("Edit8").isEmpty());
     EXPECT_TRUE(text("Edit10").isEmpty());
     EXPECT_EQ(child<QLabel>(form(), "Label12")->text(), U("prohozena dvě sousední písmena"));
+}
+
+// The line under the answer shows what the session notes, only once it is switched on in the
+// settings window; the answer field's keys clear it.
+TEST_F(DrillWindowTest, TheLineUnderTheAnswerFollowsTheSessionWhenSwitchedOn)
+{
+    startWith("nemocnice / Krankenhaus\r\n", "PrimJazyk=0\r\n");
+    auto *line = child<QLabel>(form(), "AnswerNote");
+    answer(QStringLiteral("Krankenhau"));
+    EXPECT_FALSE(line->isVisible()) << "off by default";
+    QCheckBox *showDifference = child<QCheckBox>(program.app().settingsDialog(), "CheckBox6");
+    EXPECT_EQ(showDifference->text(), U("ukázat, kde se odpověď liší"));
+    showDifference->click();
+    next();
+    answer(QStringLiteral("Krankenhau"));
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_EQ(line->accessibleName(), U("chybí písmeno za 'Krankenhau'"));
+    EXPECT_TRUE(line->text().contains(QStringLiteral("color:#ff0000")));
+    QTest::keyClick(button1(), Qt::Key_F1);
+    EXPECT_EQ(line->accessibleName(), U("chybí 's' za 'Krankenhau'"));
+    next();
+    EXPECT_FALSE(line->isVisible()) << "a new pair";
+    answer(QStringLiteral("Krankenhaux"));
+    EXPECT_TRUE(line->isVisible());
+    QTest::keyClick(field("Edit2"), Qt::Key_Backspace);
+    EXPECT_FALSE(line->isVisible()) << "a key in the answer field";
+    answer(QStringLiteral("Krankenhaux"));
+    showDifference->click();
+    EXPECT_FALSE(line->isVisible()) << "switched off";
 }
 
 TEST_F(DrillWindowTest, ReloadingTheCurrentDictionaryKeepsItsCounters)

@@ -526,6 +526,28 @@ TEST_F(DrillHistoryTest, AFileSizeLimitIsNamedAndLosesNoAnswer)
     EXPECT_EQ(code, 0);
 }
 
+// With nothing due and no new card left, the line under the answer says the day is done, once,
+// and the drill goes on ahead of the schedule.
+TEST_F(DrillHistoryTest, ADayWithNothingLeftIsSaidOnce)
+{
+    history.record(answer(Dog, 1, Grade::Good, now - 30 * MsPerDay), 0.9);
+    settings.pairChoice = PairChoice::BySchedule;
+    settings.sideChoice = SideChoice::First;
+    settings.showDifference = true;
+    open("pes / r Hund\r\n");
+    EXPECT_TRUE(drill.answerNote().isEmpty()) << "a card is due";
+    EXPECT_TRUE(drill.checkAnswer(QStringLiteral("r Hund")).correct);
+    drill.offerNextPair();
+    EXPECT_EQ(drill.answerNote().remark, DayDoneRemark);
+    EXPECT_TRUE(drill.hasPair()) << "practice goes on";
+    drill.answerEdited();
+    EXPECT_EQ(drill.answerNote().remark, DayDoneRemark) << "kept while the answer is typed";
+    drill.checkAnswer(QStringLiteral("r Hund"));
+    EXPECT_TRUE(drill.answerNote().isEmpty());
+    drill.offerNextPair();
+    EXPECT_TRUE(drill.answerNote().isEmpty()) << "said once";
+}
+
 TEST_F(DrillHistoryTest, TheScheduleOffersTheDueCardAndCountsTheDay)
 {
     history.record(answer(Cat, 1, Grade::Good, now - 30 * MsPerDay), 0.9);

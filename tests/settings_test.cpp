@@ -152,18 +152,23 @@ TEST_F(SettingsFileTest, TheReviewScheduleAndItsNumbersAreReadAndWrittenOnlyWhen
     EXPECT_EQ(back, settings);
 }
 
-TEST_F(SettingsFileTest, TheSpeechSwitchesAreReadAndWrittenOnlyWhenUsed)
+TEST_F(SettingsFileTest, TheLaterSwitchesAreReadAndWrittenOnlyWhenUsed)
 {
-    const Settings on = read("[Setup]\nVyslovovat=1\nVyslovitOdpoved=1\n");
+    const Settings on = read("[Setup]\nVyslovovat=1\nVyslovitOdpoved=1\nUkazatRozdil=1\n");
     EXPECT_TRUE(on.speakOffered);
     EXPECT_TRUE(on.speakAnswer);
+    EXPECT_TRUE(on.showDifference);
     QFile::remove(iniPath());
     Settings settings;
     WriteSettings(settings, dir.path());
     EXPECT_FALSE(ReadBytes(iniPath()).contains("Vyslov")) << "defaults stay out";
+    EXPECT_FALSE(ReadBytes(iniPath()).contains("Ukazat")) << "defaults stay out";
     settings.speakAnswer = true;
     WriteSettings(settings, dir.path());
     EXPECT_TRUE(ReadBytes(iniPath()).endsWith("Komentar=0\r\nVyslovitOdpoved=1\r\n"));
+    settings.showDifference = true;
+    WriteSettings(settings, dir.path());
+    EXPECT_TRUE(ReadBytes(iniPath()).endsWith("VyslovitOdpoved=1\r\nUkazatRozdil=1\r\n"));
 }
 
 TEST_F(SettingsFileTest, TheDictionaryIsOpenedOnlyWhenItExists)
