@@ -88,7 +88,6 @@ public:
     }
 
 private:
-    int &at(std::size_t i, std::size_t j) { return m_cells[i * m_columns + j]; }
     int at(std::size_t i, std::size_t j) const { return m_cells[i * m_columns + j]; }
     bool swappedAt(std::size_t i, std::size_t j) const
     {

@@ -1,7 +1,9 @@
-// Alternatives and judging: any side and any answer are taken apart and judged without harm,
-// an answer equal to an alternative is accepted exactly, and the percentage stays in range.
+// Alternatives, judging and the difference line: any side and any answer are taken apart,
+// judged and compared without harm, an answer equal to an alternative is accepted exactly, and the
+// percentage stays in range.
 
 #include "assessment/alternatives.h"
+#include "assessment/answer_difference.h"
 #include "assessment/answer_judge.h"
 
 #include <cstdint>
@@ -36,6 +38,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             = JudgeTypedAnswer(alternative, side, AssessmentMode::ExactMatch, 100);
         if (!exact.correct())
             std::abort();
+    }
+    // Where the answer differs: no difference exactly when it is an exact answer, and no
+    // percentage of the closest alternative that would have been accepted.
+    const std::optional<AnswerDifference> difference
+        = DescribeDifference(typed, side, AssessmentMode::PercentMatch);
+    if (difference) {
+        const bool exact = JudgeTypedAnswer(typed, side, AssessmentMode::ExactMatch, 100).correct();
+        if ((difference->edits == 0) != exact)
+            std::abort();
+        for (int threshold : {50, 90, 100}) {
+            if (!JudgeTypedAnswer(typed, side, AssessmentMode::PercentMatch, threshold).correct()
+                && difference->achieved && *difference->achieved >= threshold)
+                std::abort();
+        }
     }
     PickOfferedText(side);
     return 0;
