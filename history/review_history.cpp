@@ -1,5 +1,7 @@
 #include "review_history.h"
 
+#include "log_exchange.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -66,6 +68,18 @@ const QList<QStringList> &migrations()
             QStringLiteral("CREATE INDEX reviews_dictionary_time ON reviews(dictionary, at_ms)"),
             QStringLiteral("CREATE INDEX reviews_card ON reviews(side1, comment1, side2, "
                            "comment2, direction, dictionary)"),
+        },
+        // Answers shared with the user's other computers through their logs: the computer that
+        // gave an answer and its number in that computer's log (none: this computer's answer,
+        // not numbered yet), and how far each log has been read.
+        {
+            QStringLiteral("ALTER TABLE reviews ADD COLUMN computer TEXT"),
+            QStringLiteral("ALTER TABLE reviews ADD COLUMN seq INTEGER"),
+            QStringLiteral("CREATE UNIQUE INDEX reviews_logged ON reviews(computer, seq)"
+                           " WHERE seq IS NOT NULL"),
+            QStringLiteral("CREATE INDEX reviews_unlogged ON reviews(id) WHERE seq IS NULL"),
+            QStringLiteral("CREATE TABLE logs (computer TEXT PRIMARY KEY,"
+                           " offset INTEGER NOT NULL, last_seq INTEGER NOT NULL)"),
         },
     };
     return steps;
@@ -452,7 +466,26 @@ ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
         query.addBindValue(answer.durationMs);
         query.addBindValue(textValue(answer.dictionary));
         query.addBindValue(m_session);
-        return query.exec() || failWith(query.lastError());
+        if (!query.exec())
+            return failWith(query.lastError());
+        // An answer older than the card's last one (another computer's clock is ahead): the
+        // card is computed again from all its answers in time order.
+        if (!before || before->lastReviewMs <= answer.atMs)
+            return true;
+        query.finish();
+        QString reason;
+        if (!ReplayCards(QSqlDatabase::database(m_connection, false), {answer.card},
+                         desiredRetention, &reason))
+            return failWith(QSqlDatabase::database(m_connection, false).lastError());
+        query.prepare(QStringLiteral("SELECT stability, difficulty, last_review_ms, due_ms,"
+                                     " introduced_ms, reviews, lapses FROM cards WHERE side1 = ?"
+                                     " AND comment1 = ? AND side2 = ? AND comment2 = ?"
+                                     " AND direction = ?"));
+        bindCard(query, answer.card);
+        if (!query.exec() || !query.next())
+            return failWith(query.lastError());
+        *after = cardAt(query, 0);
+        return true;
     });
     if (!recorded) {
         after->reset();

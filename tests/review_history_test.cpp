@@ -138,16 +138,22 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
         ReviewHistory again(database());
         EXPECT_EQ(again.answerCount(), 1) << "opening again keeps what is there";
     }
-    // A database of the first version gets the indexes of the second, and keeps its answers.
-    queryValue(database(), QStringLiteral("DROP INDEX reviews_dictionary_time"));
-    queryValue(database(), QStringLiteral("DROP INDEX reviews_card"));
-    queryValue(database(), QStringLiteral("PRAGMA user_version = 1"));
+    // A database of the first version gets what the later ones added, and keeps its answers.
+    for (const char *statement :
+         {"DROP INDEX reviews_dictionary_time", "DROP INDEX reviews_card",
+          "DROP INDEX reviews_logged", "DROP INDEX reviews_unlogged", "DROP TABLE logs",
+          "ALTER TABLE reviews DROP COLUMN computer", "ALTER TABLE reviews DROP COLUMN seq",
+          "PRAGMA user_version = 1"})
+        queryValue(database(), QString::fromLatin1(statement));
     EXPECT_EQ(ReviewHistory(database()).answerCount(), 1);
-    EXPECT_EQ(value("PRAGMA user_version").toInt(), 2);
+    EXPECT_EQ(value("PRAGMA user_version").toInt(), 3);
     EXPECT_EQ(value("SELECT count(*) FROM sqlite_master WHERE name IN "
-                    "('reviews_dictionary_time', 'reviews_card')")
+                    "('reviews_dictionary_time', 'reviews_card', 'reviews_logged', "
+                    "'reviews_unlogged', 'logs')")
                   .toInt(),
-              2);
+              5);
+    EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE computer IS NULL AND seq IS NULL").toInt(),
+              1);
 
     // A database written by a later version of the program is neither used nor changed.
     queryValue(database(), QStringLiteral("PRAGMA user_version = 99"));

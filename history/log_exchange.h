@@ -1,0 +1,45 @@
+#pragma once
+
+#include "answer_log.h"
+
+#include <QSet>
+#include <QSqlDatabase>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// The answers of the user's computers exchanged through their logs, on an open history
+// database (of the current schema) and its connection. A card's memory state is a function of
+// all its answers in time order, whoever gave them, so that two computers that hold the same
+// answers hold the same cards.
+
+// How far a computer's log has been read.
+struct LogProgress
+{
+    qint64 offset = 0;
+    qint64 lastSeq = 0;
+};
+std::optional<LogProgress> ReadLogProgress(QSqlDatabase db, const QString &computer,
+                                           QString *reason);
+
+// Takes the answers read from a computer's log, each once by its number, settled (their own
+// computer has counted them), and remembers how far the log was read; the cards they touch
+// are computed again. Returns how many were new, or none on failure (nothing is taken).
+// `localDictionary` turns a dictionary as the log names it into this computer's path.
+std::optional<int>
+ImportLoggedAnswers(QSqlDatabase db, const QString &computer, const AnswerLogPart &part,
+                    const std::function<QString(const QString &)> &localDictionary,
+                    double desiredRetention, QString *reason);
+
+// Numbers this computer's answers that have no number yet, after every number given before
+// and after `lastInLog` (the log's last record), and returns those after `lastInLog`, in order,
+// to be appended to the log. `loggedDictionary` turns a path into the name the log gives it.
+std::optional<QList<LoggedAnswer>>
+AnswersForOwnLog(QSqlDatabase db, const QString &computer, qint64 lastInLog,
+                 const std::function<QString(const QString &)> &loggedDictionary, QString *reason);
+
+// Computes the cards again from all their answers, in time order (of one time: by computer and
+// number, then as recorded).
+bool ReplayCards(QSqlDatabase db, const QSet<CardKey> &cards, double desiredRetention,
+                 QString *reason);

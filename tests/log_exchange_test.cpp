@@ -1,0 +1,241 @@
+#include "history/log_exchange.h"
+#include "test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+const PairText Dog{U("pes"), QString(), U("der Hund"), QString()};
+const PairText Cat{U("kočka"), U("zvíře"), U("die Katze"), QString()};
+
+// One of the user's computers: its own data folder and history, and its own view of the
+// synchronised folder, which a sync tool fills with the other computers' logs.
+class Computer
+{
+public:
+    Computer(const QString &root, const char *name)
+        : m_folder(QDir(root).filePath(QLatin1String(name)))
+        , m_history(HistoryFilePath(m_folder + QStringLiteral("/data")))
+    {
+        QString reason;
+        m_id = ComputerId(m_folder + QStringLiteral("/data"), &reason);
+        m_writer = std::make_unique<AnswerLogWriter>(logPath(m_id), m_id);
+        EXPECT_TRUE(m_history.ensureOpen());
+    }
+
+    const QString &id() const { return m_id; }
+    QString logs() const { return m_folder + QStringLiteral("/sync/merko/odpovedi"); }
+    QString logPath(const QString &computer) const
+    {
+        return logs() + QLatin1Char('/') + computer + QStringLiteral(".log");
+    }
+    QSqlDatabase database() { return m_history.database(); }
+
+    void answer(const PairText &pair, int side, Grade grade, qint64 atMs)
+    {
+        m_history.record({atMs,
+                          {pair, side},
+                          grade,
+                          QStringLiteral("x"),
+                          900,
+                          m_folder + QStringLiteral("/sync/lekce.slv")},
+                         0.9);
+    }
+    // Appends the answers not in its log yet.
+    void writeLog()
+    {
+        QString reason;
+        const auto answers = AnswersForOwnLog(
+            database(), m_id, m_writer->lastSeq(),
+            [this](const QString &path) { return QDir(m_folder + "/sync").relativeFilePath(path); },
+            &reason);
+        ASSERT_TRUE(answers) << reason.toStdString();
+        ASSERT_TRUE(m_writer->append(*answers, &reason)) << reason.toStdString();
+    }
+    // Reads on in every other computer's log in its view of the folder.
+    void readLogs()
+    {
+        for (const QFileInfo &log : QDir(logs()).entryInfoList({QStringLiteral("*.log")})) {
+            const QString computer = log.completeBaseName();
+            if (computer == m_id)
+                continue;
+            QString reason;
+            const auto progress = ReadLogProgress(database(), computer, &reason);
+            ASSERT_TRUE(progress) << reason.toStdString();
+            const AnswerLogPart part
+                = ReadAnswerLogFile(log.filePath(), progress->offset, progress->lastSeq);
+            ASSERT_TRUE(ImportLoggedAnswers(
+                database(), computer, part,
+                [this](const QString &name) { return m_folder + "/sync/" + name; }, 0.9, &reason))
+                << reason.toStdString();
+        }
+    }
+    // The cards, and every answer once: what two computers that agree hold alike.
+    QStringList state()
+    {
+        QStringList rows;
+        QSqlQuery query(database());
+        query.exec(QStringLiteral("SELECT side1, comment1, side2, comment2, direction, stability,"
+                                  " difficulty, last_review_ms, introduced_ms, reviews, lapses"
+                                  " FROM cards ORDER BY side1, direction"));
+        while (query.next()) {
+            QStringList row;
+            for (int k = 0; k < 11; ++k)
+                row.append(query.value(k).toString());
+            rows.append(row.join(QLatin1Char('|')));
+        }
+        query.exec(QStringLiteral("SELECT at_ms, grade, side1, direction FROM reviews"
+                                  " ORDER BY at_ms, side1, direction"));
+        while (query.next())
+            rows.append(QStringLiteral("%1 %2 %3 %4")
+                            .arg(query.value(0).toString(), query.value(1).toString(),
+                                 query.value(2).toString(), query.value(3).toString()));
+        return rows;
+    }
+
+private:
+    QString m_folder;
+    ReviewHistory m_history;
+    QString m_id;
+    std::unique_ptr<AnswerLogWriter> m_writer;
+};
+
+QString shortest(double value)
+{
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+// How a sync tool brings one computer's log to another.
+enum class Delivery { Whole, CutShortThenWhole, RenamedIntoPlace };
+
+void deliver(Computer &from, Computer &to, Delivery how)
+{
+    const QByteArray bytes = ReadBytes(from.logPath(from.id()));
+    const QString target = to.logPath(from.id());
+    QDir().mkpath(to.logs());
+    switch (how) {
+    case Delivery::Whole:
+        WriteBytes(target, bytes);
+        break;
+    case Delivery::CutShortThenWhole:
+        WriteBytes(target, bytes.first(bytes.size() * 2 / 3));
+        to.readLogs();
+        WriteBytes(target, bytes);
+        break;
+    case Delivery::RenamedIntoPlace:
+        WriteBytes(target + QStringLiteral(".tmp"), bytes);
+        QFile::remove(target);
+        QFile::rename(target + QStringLiteral(".tmp"), target);
+        break;
+    }
+    to.readLogs();
+}
+
+struct ExchangeCase
+{
+    const char *name;
+    Delivery delivery;
+};
+
+class LogExchangeTest : public testing::TestWithParam<ExchangeCase>
+{
+};
+
+// Three computers answer offline, on the same cards too, one of them with a clock behind the
+// others; their logs then reach each other in every order. All end with every answer once and
+// the same cards, those that all the answers give in time order.
+TEST_P(LogExchangeTest, ComputersThatReadTheSameLogsHoldTheSameCards)
+{
+    std::array<int, 3> order{0, 1, 2};
+    do {
+        QTemporaryDir root;
+        std::array<std::unique_ptr<Computer>, 3> computers;
+        for (int k = 0; k < 3; ++k)
+            computers[std::size_t(k)] = std::make_unique<Computer>(root.path(), k == 0   ? "a"
+                                                                                : k == 1 ? "b"
+                                                                                         : "c");
+        Computer &a = *computers[0];
+        Computer &b = *computers[1];
+        Computer &c = *computers[2];
+        const qint64 day = 1000 * MsPerDay;
+        a.answer(Dog, 1, Grade::Good, day);
+        b.answer(Dog, 1, Grade::Again, day + MsPerDay);
+        a.answer(Dog, 1, Grade::Good, day + 3 * MsPerDay);
+        c.answer(Dog, 1, Grade::Hard, day + 2 * MsPerDay); // after a's, though recorded later
+        c.answer(Cat, 2, Grade::Easy, day);
+        b.answer(Cat, 2, Grade::Good, day + 5 * MsPerDay);
+        for (auto &computer : computers)
+            computer->writeLog();
+        for (const int from : order) {
+            for (int to = 0; to < 3; ++to) {
+                if (to != from)
+                    deliver(*computers[std::size_t(from)], *computers[std::size_t(to)],
+                            GetParam().delivery);
+            }
+        }
+        // Each log read again changes nothing.
+        for (auto &computer : computers)
+            computer->readLogs();
+
+        const QStringList state = a.state();
+        EXPECT_EQ(state.size(), 2 + 6) << "two cards, six answers";
+        EXPECT_EQ(b.state(), state);
+        EXPECT_EQ(c.state(), state);
+        // The dog's card is what its four answers give in time order.
+        std::optional<Card> dog;
+        for (const auto &[grade, at] : {std::pair{Grade::Good, day},
+                                        {Grade::Again, day + MsPerDay},
+                                        {Grade::Hard, day + 2 * MsPerDay},
+                                        {Grade::Good, day + 3 * MsPerDay}})
+            dog = ReviewCard(dog, grade, at, 0.9);
+        EXPECT_TRUE(state.contains(QStringLiteral("pes||der Hund||1|%1|%2|%3|%4|4|1")
+                                       .arg(shortest(dog->memory.stability))
+                                       .arg(shortest(dog->memory.difficulty))
+                                       .arg(dog->lastReviewMs)
+                                       .arg(dog->introducedMs)))
+            << state.join('\n').toStdString();
+    } while (std::next_permutation(order.begin(), order.end()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Deliveries, LogExchangeTest,
+                         testing::Values(ExchangeCase{"whole", Delivery::Whole},
+                                         ExchangeCase{"cutShort", Delivery::CutShortThenWhole},
+                                         ExchangeCase{"renamed", Delivery::RenamedIntoPlace}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// A computer numbers its answers after what its log already holds, also when its history was
+// lost and begun anew, and takes its own answers back from its log.
+TEST(OwnLog, NumbersFollowTheLogAndALostHistoryIsTakenBackFromIt)
+{
+    QTemporaryDir root;
+    {
+        Computer a(root.path(), "a");
+        a.answer(Dog, 1, Grade::Good, MsPerDay);
+        a.answer(Cat, 1, Grade::Again, 2 * MsPerDay);
+        a.writeLog();
+        a.writeLog(); // nothing new: nothing appended
+        EXPECT_EQ(ReadAnswerLogFile(a.logPath(a.id()), 0, 0).answers.size(), 2);
+    }
+    QFile::remove(QDir(root.path()).filePath(QStringLiteral("a/data/history.sqlite")));
+    Computer a(root.path(), "a");
+    a.answer(Dog, 1, Grade::Good, 3 * MsPerDay);
+    a.writeLog();
+    const AnswerLogPart log = ReadAnswerLogFile(a.logPath(a.id()), 0, 0);
+    ASSERT_EQ(log.answers.size(), 3);
+    EXPECT_EQ(log.answers.last().seq, 3) << "numbered after the log, not from 1 again";
+    QString reason;
+    ASSERT_TRUE(ImportLoggedAnswers(
+        a.database(), a.id(), log, [](const QString &name) { return name; }, 0.9, &reason));
+    EXPECT_EQ(a.state().size(), 2 + 3) << "the lost answers are back, none twice";
+}
+
+} // namespace
