@@ -5,6 +5,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -64,6 +65,55 @@ bool inTransaction(QSqlDatabase db, QString *reason, Body body)
 }
 
 const QString timeOrder = QStringLiteral("at_ms, computer, seq, id");
+
+// The stored cards among these: one by one for a few, in one pass for many.
+std::optional<QHash<CardKey, Card>> storedCards(QSqlDatabase db, const QList<CardKey> &keys,
+                                                QString *reason)
+{
+    QHash<CardKey, Card> cards;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    const QString columns = QStringLiteral("stability, difficulty, last_review_ms, due_ms,"
+                                           " introduced_ms, reviews, lapses");
+    const auto cardAt = [&query](int first) {
+        return Card{{query.value(first).toDouble(), query.value(first + 1).toDouble()},
+                    query.value(first + 2).toLongLong(),
+                    query.value(first + 3).toLongLong(),
+                    query.value(first + 4).toLongLong(),
+                    query.value(first + 5).toInt(),
+                    query.value(first + 6).toInt()};
+    };
+    if (keys.size() <= cardsQueriedOneByOne) {
+        for (const CardKey &key : keys) {
+            query.prepare(QStringLiteral("SELECT ") + columns
+                          + QStringLiteral(" FROM cards WHERE side1 = ? AND comment1 = ? AND"
+                                           " side2 = ? AND comment2 = ? AND direction = ?"));
+            bindKey(query, key);
+            if (!query.exec()) {
+                failed(query, reason);
+                return std::nullopt;
+            }
+            if (query.next())
+                cards.insert(key, cardAt(0));
+            query.finish();
+        }
+        return cards;
+    }
+    const QSet<CardKey> wanted(keys.begin(), keys.end());
+    if (!query.exec(QStringLiteral("SELECT side1, comment1, side2, comment2, direction, ") + columns
+                    + QStringLiteral(" FROM cards"))) {
+        failed(query, reason);
+        return std::nullopt;
+    }
+    while (query.next()) {
+        const CardKey key{{query.value(0).toString(), query.value(1).toString(),
+                           query.value(2).toString(), query.value(3).toString()},
+                          query.value(4).toInt()};
+        if (wanted.contains(key))
+            cards.insert(key, cardAt(5));
+    }
+    return cards;
+}
 
 } // namespace
 
@@ -143,44 +193,91 @@ bool ReplayCards(QSqlDatabase db, const QSet<CardKey> &cards, double desiredRete
     return true;
 }
 
-std::optional<int>
-ImportLoggedAnswers(QSqlDatabase db, const QString &computer, const AnswerLogPart &part,
-                    const std::function<QString(const QString &)> &localDictionary,
-                    double desiredRetention, QString *reason)
+std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
+                              const std::function<QString(const QString &)> &localDictionary,
+                              double desiredRetention, QString *reason)
 {
+    struct Fresh
+    {
+        qint64 atMs;
+        QString computer;
+        qint64 seq;
+        Grade grade;
+    };
+    QHash<CardKey, QList<Fresh>> touched;
     int added = 0;
     const bool done = inTransaction(db, reason, [&] {
         QSqlQuery query(db);
-        query.prepare(QStringLiteral("INSERT OR IGNORE INTO reviews (at_ms, side1, comment1,"
-                                     " side2, comment2, direction, grade, typed, duration_ms,"
-                                     " dictionary, session, settled, computer, seq)"
-                                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', 1, ?, ?)"));
-        QSet<CardKey> touched;
-        for (const LoggedAnswer &logged : part.answers) {
-            const AnswerRecord &answer = logged.answer;
-            query.addBindValue(answer.atMs);
-            bindKey(query, answer.card);
-            query.addBindValue(int(answer.grade));
-            query.addBindValue(text(answer.typed));
-            query.addBindValue(answer.durationMs);
-            query.addBindValue(text(localDictionary(answer.dictionary)));
-            query.addBindValue(computer);
-            query.addBindValue(logged.seq);
+        query.setForwardOnly(true);
+        for (const LogRead &log : logs) {
+            // A log read again from its start repeats what is known: each number once.
+            QSet<qint64> known;
+            if (!log.part.answers.isEmpty()) {
+                query.prepare(QStringLiteral("SELECT seq FROM reviews WHERE computer = ? AND seq"
+                                             " BETWEEN ? AND ?"));
+                query.addBindValue(log.computer);
+                query.addBindValue(log.part.answers.first().seq);
+                query.addBindValue(log.part.answers.last().seq);
+                if (!query.exec())
+                    return failed(query, reason);
+                while (query.next())
+                    known.insert(query.value(0).toLongLong());
+                query.finish();
+            }
+            query.prepare(QStringLiteral("INSERT INTO reviews (at_ms, side1, comment1, side2,"
+                                         " comment2, direction, grade, typed, duration_ms,"
+                                         " dictionary, session, settled, computer, seq)"
+                                         " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', 1, ?, ?)"));
+            for (const LoggedAnswer &logged : log.part.answers) {
+                if (known.contains(logged.seq))
+                    continue;
+                known.insert(logged.seq);
+                const AnswerRecord &answer = logged.answer;
+                query.addBindValue(answer.atMs);
+                bindKey(query, answer.card);
+                query.addBindValue(int(answer.grade));
+                query.addBindValue(text(answer.typed));
+                query.addBindValue(answer.durationMs);
+                query.addBindValue(text(localDictionary(answer.dictionary)));
+                query.addBindValue(log.computer);
+                query.addBindValue(logged.seq);
+                if (!query.exec())
+                    return failed(query, reason);
+                ++added;
+                touched[answer.card].append({answer.atMs, log.computer, logged.seq, answer.grade});
+            }
+            query.prepare(QStringLiteral("INSERT OR REPLACE INTO logs (computer, offset,"
+                                         " last_seq) VALUES (?, ?, ?)"));
+            query.addBindValue(log.computer);
+            query.addBindValue(log.part.endOffset);
+            query.addBindValue(log.part.lastSeq);
             if (!query.exec())
                 return failed(query, reason);
-            if (query.numRowsAffected() == 1) {
-                ++added;
-                touched.insert(answer.card);
-            }
         }
-        query.prepare(QStringLiteral("INSERT OR REPLACE INTO logs (computer, offset, last_seq)"
-                                     " VALUES (?, ?, ?)"));
-        query.addBindValue(computer);
-        query.addBindValue(part.endOffset);
-        query.addBindValue(part.lastSeq);
-        if (!query.exec())
-            return failed(query, reason);
-        return ReplayCards(db, touched, desiredRetention, reason);
+        // A card whose new answers all come after its last one goes on from where it is; one
+        // that got an answer from before is computed again from all of them.
+        const std::optional<QHash<CardKey, Card>> stored = storedCards(db, touched.keys(), reason);
+        if (!stored)
+            return false;
+        QSet<CardKey> replayed;
+        for (auto entry = touched.begin(); entry != touched.end(); ++entry) {
+            QList<Fresh> &fresh = entry.value();
+            std::sort(fresh.begin(), fresh.end(), [](const Fresh &x, const Fresh &y) {
+                return std::tie(x.atMs, x.computer, x.seq) < std::tie(y.atMs, y.computer, y.seq);
+            });
+            const auto found = stored->constFind(entry.key());
+            std::optional<Card> card
+                = found == stored->cend() ? std::nullopt : std::optional(*found);
+            if (card && card->lastReviewMs >= fresh.first().atMs) {
+                replayed.insert(entry.key());
+                continue;
+            }
+            for (const Fresh &answer : fresh)
+                card = ReviewCard(card, answer.grade, answer.atMs, desiredRetention);
+            if (!storeCard(db, entry.key(), *card, reason))
+                return false;
+        }
+        return ReplayCards(db, replayed, desiredRetention, reason);
     });
     return done ? std::optional(added) : std::nullopt;
 }

@@ -23,14 +23,21 @@ struct LogProgress
 std::optional<LogProgress> ReadLogProgress(QSqlDatabase db, const QString &computer,
                                            QString *reason);
 
-// Takes the answers read from a computer's log, each once by its number, settled (their own
-// computer has counted them), and remembers how far the log was read; the cards they touch
-// are computed again. Returns how many were new, or none on failure (nothing is taken).
-// `localDictionary` turns a dictionary as the log names it into this computer's path.
-std::optional<int>
-ImportLoggedAnswers(QSqlDatabase db, const QString &computer, const AnswerLogPart &part,
-                    const std::function<QString(const QString &)> &localDictionary,
-                    double desiredRetention, QString *reason);
+// What was read of one computer's log.
+struct LogRead
+{
+    QString computer;
+    AnswerLogPart part;
+};
+
+// Takes the answers read from computers' logs, each once by computer and number, settled
+// (their own computer has counted them), and remembers how far each log was read, all in one
+// transaction; the cards they touch are brought up to date. Returns how many were new, or none
+// on failure (nothing is taken). `localDictionary` turns a dictionary as a log names it into
+// this computer's path.
+std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
+                              const std::function<QString(const QString &)> &localDictionary,
+                              double desiredRetention, QString *reason);
 
 // Numbers this computer's answers that have no number yet, after every number given before
 // and after `lastInLog` (the log's last record), and returns those after `lastInLog`, in order,

@@ -80,6 +80,9 @@ const QList<QStringList> &migrations()
             QStringLiteral("CREATE INDEX reviews_unlogged ON reviews(id) WHERE seq IS NULL"),
             QStringLiteral("CREATE TABLE logs (computer TEXT PRIMARY KEY,"
                            " offset INTEGER NOT NULL, last_seq INTEGER NOT NULL)"),
+            // A card's answers in time order, all that computing the card needs.
+            QStringLiteral("CREATE INDEX reviews_card_time ON reviews(side1, comment1, side2,"
+                           " comment2, direction, at_ms, computer, seq, id, grade)"),
         },
     };
     return steps;
@@ -299,7 +302,9 @@ bool ReviewHistory::openDatabase()
     // Checkpoints, which sync the files, run on a thread of their own (WalCheckpointer).
     if (!execute(QStringLiteral("PRAGMA journal_mode=WAL"))
         || !execute(QStringLiteral("PRAGMA synchronous=NORMAL"))
-        || !execute(QStringLiteral("PRAGMA wal_autocheckpoint=0")) || !migrate())
+        || !execute(QStringLiteral("PRAGMA wal_autocheckpoint=0"))
+        // Room for the pages of the answers' indexes when other computers' answers come in.
+        || !execute(QStringLiteral("PRAGMA cache_size=-16000")) || !migrate())
         return false;
     if (!m_checkpointer)
         m_checkpointer = std::make_unique<WalCheckpointer>(m_path);

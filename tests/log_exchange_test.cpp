@@ -64,20 +64,21 @@ public:
     // Reads on in every other computer's log in its view of the folder.
     void readLogs()
     {
+        QList<LogRead> read;
+        QString reason;
         for (const QFileInfo &log : QDir(logs()).entryInfoList({QStringLiteral("*.log")})) {
             const QString computer = log.completeBaseName();
             if (computer == m_id)
                 continue;
-            QString reason;
             const auto progress = ReadLogProgress(database(), computer, &reason);
             ASSERT_TRUE(progress) << reason.toStdString();
-            const AnswerLogPart part
-                = ReadAnswerLogFile(log.filePath(), progress->offset, progress->lastSeq);
-            ASSERT_TRUE(ImportLoggedAnswers(
-                database(), computer, part,
-                [this](const QString &name) { return m_folder + "/sync/" + name; }, 0.9, &reason))
-                << reason.toStdString();
+            read.append(
+                {computer, ReadAnswerLogFile(log.filePath(), progress->offset, progress->lastSeq)});
         }
+        ASSERT_TRUE(ImportLogs(
+            database(), read, [this](const QString &name) { return m_folder + "/sync/" + name; },
+            0.9, &reason))
+            << reason.toStdString();
     }
     // The cards, and every answer once: what two computers that agree hold alike.
     QStringList state()
@@ -233,8 +234,8 @@ TEST(OwnLog, NumbersFollowTheLogAndALostHistoryIsTakenBackFromIt)
     ASSERT_EQ(log.answers.size(), 3);
     EXPECT_EQ(log.answers.last().seq, 3) << "numbered after the log, not from 1 again";
     QString reason;
-    ASSERT_TRUE(ImportLoggedAnswers(
-        a.database(), a.id(), log, [](const QString &name) { return name; }, 0.9, &reason));
+    ASSERT_TRUE(ImportLogs(
+        a.database(), {{a.id(), log}}, [](const QString &name) { return name; }, 0.9, &reason));
     EXPECT_EQ(a.state().size(), 2 + 3) << "the lost answers are back, none twice";
 }
 

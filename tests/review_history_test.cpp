@@ -141,7 +141,8 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
     // A database of the first version gets what the later ones added, and keeps its answers.
     for (const char *statement :
          {"DROP INDEX reviews_dictionary_time", "DROP INDEX reviews_card",
-          "DROP INDEX reviews_logged", "DROP INDEX reviews_unlogged", "DROP TABLE logs",
+          "DROP INDEX reviews_logged", "DROP INDEX reviews_unlogged",
+          "DROP INDEX reviews_card_time", "DROP TABLE logs",
           "ALTER TABLE reviews DROP COLUMN computer", "ALTER TABLE reviews DROP COLUMN seq",
           "PRAGMA user_version = 1"})
         queryValue(database(), QString::fromLatin1(statement));
@@ -149,9 +150,9 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
     EXPECT_EQ(value("PRAGMA user_version").toInt(), 3);
     EXPECT_EQ(value("SELECT count(*) FROM sqlite_master WHERE name IN "
                     "('reviews_dictionary_time', 'reviews_card', 'reviews_logged', "
-                    "'reviews_unlogged', 'logs')")
+                    "'reviews_unlogged', 'reviews_card_time', 'logs')")
                   .toInt(),
-              5);
+              6);
     EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE computer IS NULL AND seq IS NULL").toInt(),
               1);
 

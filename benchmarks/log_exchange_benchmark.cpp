@@ -1,0 +1,116 @@
+#include "history/log_exchange.h"
+#include "history_fill.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+namespace {
+
+constexpr int Logs = 10;
+constexpr int AnswersInAll = 100000;
+
+QString logPath(const QTemporaryDir &dir, int computer)
+{
+    return QDir(dir.path())
+        .filePath(QStringLiteral("odpovedi/%1.log").arg(computer, 16, 10, QLatin1Char('0')));
+}
+
+// Appends `count` answers numbered from `firstSeq` on 1000 pairs to a computer's log.
+void appendAnswers(const QString &path, int computer, qint64 firstSeq, int count)
+{
+    std::mt19937 random(unsigned(computer * 7919 + firstSeq));
+    QList<LoggedAnswer> answers;
+    for (int i = 0; i < count; ++i) {
+        const qint64 seq = firstSeq + i;
+        const AnswerRecord answer{HistoryFillNow - (AnswersInAll - seq) * 60000 + computer,
+                                  {PairNumber(int(random() % 1000)), int(random() % 2) + 1},
+                                  Grade(int(random() % 4) + 1),
+                                  QStringLiteral("odpoved"),
+                                  2400,
+                                  QStringLiteral("nemcina/lekce.slv")};
+        answers.append({seq, answer});
+    }
+    QString reason;
+    AnswerLogWriter(path, QString::number(computer)).append(answers, &reason);
+}
+
+// Reads logs on from where they were left and takes their new answers.
+int readOn(ReviewHistory &history, const QStringList &paths)
+{
+    QString reason;
+    QList<LogRead> logs;
+    for (const QString &path : paths) {
+        const QString computer = QFileInfo(path).completeBaseName();
+        const auto progress = ReadLogProgress(history.database(), computer, &reason);
+        logs.append({computer, ReadAnswerLogFile(path, progress->offset, progress->lastSeq)});
+    }
+    return *ImportLogs(
+        history.database(), logs, [](const QString &name) { return name; }, 0.9, &reason);
+}
+
+QStringList allLogs(const QTemporaryDir &dir)
+{
+    QStringList paths;
+    for (int computer = 0; computer < Logs; ++computer)
+        paths.append(logPath(dir, computer));
+    return paths;
+}
+
+} // namespace
+
+// The first read of ten computers' logs, 100,000 answers in all, into a new history: every
+// answer taken and every card computed from them (wall time; the program does it off the
+// window's thread).
+static void BM_FirstReadOfTenLogs(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    for (int computer = 0; computer < Logs; ++computer)
+        appendAnswers(logPath(dir, computer), computer, 1, AnswersInAll / Logs);
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString path
+            = QDir(dir.path()).filePath(QStringLiteral("history%1.sqlite").arg(round++));
+        ReviewHistory history(path);
+        history.ensureOpen();
+        state.ResumeTiming();
+        if (readOn(history, allLogs(dir)) != AnswersInAll)
+            state.SkipWithError("not every answer was taken");
+    }
+}
+BENCHMARK(BM_FirstReadOfTenLogs)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+// A log that grew by 100 answers, read on into a history that holds 100,000.
+static void BM_ReadNewTailOfHundred(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    for (int computer = 0; computer < Logs; ++computer)
+        appendAnswers(logPath(dir, computer), computer, 1, AnswersInAll / Logs);
+    ReviewHistory history(QDir(dir.path()).filePath(QStringLiteral("history.sqlite")));
+    history.ensureOpen();
+    readOn(history, allLogs(dir));
+    qint64 next = AnswersInAll / Logs + 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        appendAnswers(logPath(dir, 3), 3, next, 100);
+        next += 100;
+        state.ResumeTiming();
+        if (readOn(history, {logPath(dir, 3)}) != 100)
+            state.SkipWithError("not every answer was taken");
+    }
+}
+BENCHMARK(BM_ReadNewTailOfHundred)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
