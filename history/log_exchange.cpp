@@ -1,5 +1,7 @@
 #include "log_exchange.h"
 
+#include "history_rows.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -12,39 +14,16 @@ namespace {
 // Above this many cards one ordered pass over all answers is cheaper than a query a card.
 constexpr qsizetype cardsQueriedOneByOne = 64;
 
-QVariant text(const QString &value)
-{
-    return value.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(value);
-}
-
 bool failed(const QSqlQuery &query, QString *reason)
 {
-    *reason = query.lastError().databaseText().isEmpty() ? query.lastError().driverText()
-                                                         : query.lastError().databaseText();
+    *reason = SqlFailureReason(query.lastError());
     return false;
-}
-
-void bindKey(QSqlQuery &query, const CardKey &key)
-{
-    for (const QString *value :
-         {&key.pair.side1, &key.pair.comment1, &key.pair.side2, &key.pair.comment2})
-        query.addBindValue(text(*value));
-    query.addBindValue(key.offeredSide);
 }
 
 bool storeCard(QSqlDatabase db, const CardKey &key, const Card &card, QString *reason)
 {
     QSqlQuery query(db);
-    query.prepare(QStringLiteral("INSERT OR REPLACE INTO cards (side1, comment1, side2, comment2,"
-                                 " direction, stability, difficulty, last_review_ms, due_ms,"
-                                 " introduced_ms, reviews, lapses)"
-                                 " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    bindKey(query, key);
-    for (const QVariant &value :
-         {QVariant(card.memory.stability), QVariant(card.memory.difficulty),
-          QVariant(card.lastReviewMs), QVariant(card.dueMs), QVariant(card.introducedMs),
-          QVariant(card.reviews), QVariant(card.lapses)})
-        query.addBindValue(value);
+    PrepareStoreCard(query, key, card);
     return query.exec() || failed(query, reason);
 }
 
@@ -73,44 +52,32 @@ std::optional<QHash<CardKey, Card>> storedCards(QSqlDatabase db, const QList<Car
     QHash<CardKey, Card> cards;
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    const QString columns = QStringLiteral("stability, difficulty, last_review_ms, due_ms,"
-                                           " introduced_ms, reviews, lapses");
-    const auto cardAt = [&query](int first) {
-        return Card{{query.value(first).toDouble(), query.value(first + 1).toDouble()},
-                    query.value(first + 2).toLongLong(),
-                    query.value(first + 3).toLongLong(),
-                    query.value(first + 4).toLongLong(),
-                    query.value(first + 5).toInt(),
-                    query.value(first + 6).toInt()};
-    };
     if (keys.size() <= cardsQueriedOneByOne) {
         for (const CardKey &key : keys) {
-            query.prepare(QStringLiteral("SELECT ") + columns
+            query.prepare(QStringLiteral("SELECT ") + CardColumns
                           + QStringLiteral(" FROM cards WHERE side1 = ? AND comment1 = ? AND"
                                            " side2 = ? AND comment2 = ? AND direction = ?"));
-            bindKey(query, key);
+            BindCardKey(query, key);
             if (!query.exec()) {
                 failed(query, reason);
                 return std::nullopt;
             }
             if (query.next())
-                cards.insert(key, cardAt(0));
+                cards.insert(key, CardAt(query, 0));
             query.finish();
         }
         return cards;
     }
     const QSet<CardKey> wanted(keys.begin(), keys.end());
-    if (!query.exec(QStringLiteral("SELECT side1, comment1, side2, comment2, direction, ") + columns
-                    + QStringLiteral(" FROM cards"))) {
+    if (!query.exec(QStringLiteral("SELECT side1, comment1, side2, comment2, direction, ")
+                    + CardColumns + QStringLiteral(" FROM cards"))) {
         failed(query, reason);
         return std::nullopt;
     }
     while (query.next()) {
-        const CardKey key{{query.value(0).toString(), query.value(1).toString(),
-                           query.value(2).toString(), query.value(3).toString()},
-                          query.value(4).toInt()};
+        const CardKey key = CardKeyAt(query, 0);
         if (wanted.contains(key))
-            cards.insert(key, cardAt(5));
+            cards.insert(key, CardAt(query, 5));
     }
     return cards;
 }
@@ -143,7 +110,7 @@ bool ReplayCards(QSqlDatabase db, const QSet<CardKey> &cards, double desiredRete
                                          " comment1 = ? AND side2 = ? AND comment2 = ? AND"
                                          " direction = ? ORDER BY ")
                           + timeOrder);
-            bindKey(query, key);
+            BindCardKey(query, key);
             if (!query.exec())
                 return failed(query, reason);
             std::optional<Card> card;
@@ -169,9 +136,7 @@ bool ReplayCards(QSqlDatabase db, const QSet<CardKey> &cards, double desiredRete
             replayed.append({*current, *card});
     };
     while (query.next()) {
-        const CardKey key{{query.value(0).toString(), query.value(1).toString(),
-                           query.value(2).toString(), query.value(3).toString()},
-                          query.value(4).toInt()};
+        const CardKey key = CardKeyAt(query, 0);
         if (!current || !(key == *current)) {
             close();
             card.reset();
@@ -234,11 +199,11 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
                 known.insert(logged.seq);
                 const AnswerRecord &answer = logged.answer;
                 query.addBindValue(answer.atMs);
-                bindKey(query, answer.card);
+                BindCardKey(query, answer.card);
                 query.addBindValue(int(answer.grade));
-                query.addBindValue(text(answer.typed));
+                query.addBindValue(SqlText(answer.typed));
                 query.addBindValue(answer.durationMs);
-                query.addBindValue(text(localDictionary(answer.dictionary)));
+                query.addBindValue(SqlText(localDictionary(answer.dictionary)));
                 query.addBindValue(log.computer);
                 query.addBindValue(logged.seq);
                 if (!query.exec())

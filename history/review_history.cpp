@@ -1,5 +1,6 @@
 #include "review_history.h"
 
+#include "history_rows.h"
 #include "log_exchange.h"
 
 #include <QDateTime>
@@ -86,39 +87,6 @@ const QList<QStringList> &migrations()
         },
     };
     return steps;
-}
-
-// A text as SQL stores it: an empty one is '', never NULL.
-QVariant textValue(const QString &text)
-{
-    return text.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(text);
-}
-
-void bindCard(QSqlQuery &query, const CardKey &key)
-{
-    query.addBindValue(textValue(key.pair.side1));
-    query.addBindValue(textValue(key.pair.comment1));
-    query.addBindValue(textValue(key.pair.side2));
-    query.addBindValue(textValue(key.pair.comment2));
-    query.addBindValue(key.offeredSide);
-}
-
-CardKey cardKeyAt(const QSqlQuery &query, int first)
-{
-    return {{query.value(first).toString(), query.value(first + 1).toString(),
-             query.value(first + 2).toString(), query.value(first + 3).toString()},
-            query.value(first + 4).toInt()};
-}
-
-// The card whose memory state starts at column `first`.
-Card cardAt(const QSqlQuery &query, int first)
-{
-    return Card{{query.value(first).toDouble(), query.value(first + 1).toDouble()},
-                query.value(first + 2).toLongLong(),
-                query.value(first + 3).toLongLong(),
-                query.value(first + 4).toLongLong(),
-                query.value(first + 5).toInt(),
-                query.value(first + 6).toInt()};
 }
 
 } // namespace
@@ -431,33 +399,25 @@ ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
 {
     if (!ensureOpen())
         return failureOutcome();
+    static const QString cardQuery = QStringLiteral("SELECT ") + CardColumns
+                                     + QStringLiteral(" FROM cards WHERE side1 = ? AND"
+                                                      " comment1 = ? AND side2 = ? AND"
+                                                      " comment2 = ? AND direction = ?");
     // Read, reckon and write under one write lock, so that two copies answering the same card
     // each build on the other's answer.
     const bool recorded = inTransaction([&] {
         QSqlQuery query(QSqlDatabase::database(m_connection, false));
-        query.prepare(QStringLiteral("SELECT stability, difficulty, last_review_ms, due_ms,"
-                                     " introduced_ms, reviews, lapses FROM cards WHERE side1 = ?"
-                                     " AND comment1 = ? AND side2 = ? AND comment2 = ?"
-                                     " AND direction = ?"));
-        bindCard(query, answer.card);
+        query.prepare(cardQuery);
+        BindCardKey(query, answer.card);
         if (!query.exec())
             return failWith(query.lastError());
         std::optional<Card> before;
         if (query.next())
-            before = cardAt(query, 0);
+            before = CardAt(query, 0);
         query.finish();
         *after = ReviewCard(before, answer.grade, answer.atMs, desiredRetention);
         const Card &card = **after;
-        query.prepare(QStringLiteral("INSERT OR REPLACE INTO cards (side1, comment1, side2,"
-                                     " comment2, direction, stability, difficulty,"
-                                     " last_review_ms, due_ms, introduced_ms, reviews, lapses)"
-                                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-        bindCard(query, answer.card);
-        for (const QVariant &value :
-             {QVariant(card.memory.stability), QVariant(card.memory.difficulty),
-              QVariant(card.lastReviewMs), QVariant(card.dueMs), QVariant(card.introducedMs),
-              QVariant(card.reviews), QVariant(card.lapses)})
-            query.addBindValue(value);
+        PrepareStoreCard(query, answer.card, card);
         if (!query.exec())
             return failWith(query.lastError());
         query.prepare(QStringLiteral("INSERT INTO reviews (at_ms, side1, comment1, side2,"
@@ -465,11 +425,11 @@ ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
                                      " dictionary, session) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
                                      " ?)"));
         query.addBindValue(answer.atMs);
-        bindCard(query, answer.card);
+        BindCardKey(query, answer.card);
         query.addBindValue(int(answer.grade));
-        query.addBindValue(textValue(answer.typed));
+        query.addBindValue(SqlText(answer.typed));
         query.addBindValue(answer.durationMs);
-        query.addBindValue(textValue(answer.dictionary));
+        query.addBindValue(SqlText(answer.dictionary));
         query.addBindValue(m_session);
         if (!query.exec())
             return failWith(query.lastError());
@@ -482,14 +442,11 @@ ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
         if (!ReplayCards(QSqlDatabase::database(m_connection, false), {answer.card},
                          desiredRetention, &reason))
             return failWith(QSqlDatabase::database(m_connection, false).lastError());
-        query.prepare(QStringLiteral("SELECT stability, difficulty, last_review_ms, due_ms,"
-                                     " introduced_ms, reviews, lapses FROM cards WHERE side1 = ?"
-                                     " AND comment1 = ? AND side2 = ? AND comment2 = ?"
-                                     " AND direction = ?"));
-        bindCard(query, answer.card);
+        query.prepare(cardQuery);
+        BindCardKey(query, answer.card);
         if (!query.exec() || !query.next())
             return failWith(query.lastError());
-        *after = cardAt(query, 0);
+        *after = CardAt(query, 0);
         return true;
     });
     if (!recorded) {
@@ -522,7 +479,7 @@ bool ReviewHistory::markSettled(const QString &dictionary, const QString &sessio
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.prepare(QStringLiteral("UPDATE reviews SET settled = 1 WHERE settled = 0"
                                  " AND dictionary = ? AND (session = ? OR ?)"));
-    query.addBindValue(textValue(dictionary));
+    query.addBindValue(SqlText(dictionary));
     query.addBindValue(session);
     query.addBindValue(all ? 1 : 0);
     return query.exec() || failWith(query.lastError());
@@ -549,9 +506,9 @@ std::optional<QHash<CardKey, Card>> ReviewHistory::cardsOf(const QList<PairText>
         }
         QHash<CardKey, Card> cards;
         while (query.next()) {
-            CardKey key = cardKeyAt(query, 0);
+            CardKey key = CardKeyAt(query, 0);
             if (wanted.contains(key))
-                cards.insert(std::move(key), cardAt(query, 5));
+                cards.insert(std::move(key), CardAt(query, 5));
         }
         if (query.lastError().isValid()) {
             failWith(query.lastError());
@@ -571,14 +528,14 @@ QList<UnsettledAnswer> ReviewHistory::unsettledAnswers(const QString &dictionary
         query.prepare(QStringLiteral("SELECT id, side1, comment1, side2, comment2, direction,"
                                      " grade FROM reviews WHERE settled = 0 AND dictionary = ?"
                                      " ORDER BY id"));
-        query.addBindValue(textValue(dictionary));
+        query.addBindValue(SqlText(dictionary));
         if (!query.exec()) {
             failWith(query.lastError());
             return answers;
         }
         while (query.next())
             answers.append(
-                {query.value(0).toLongLong(), cardKeyAt(query, 1), Grade(query.value(6).toInt())});
+                {query.value(0).toLongLong(), CardKeyAt(query, 1), Grade(query.value(6).toInt())});
         return answers;
     });
 }
@@ -605,18 +562,18 @@ std::optional<QList<UnsettledAnswer>> ReviewHistory::claimUnsettled(const QStrin
             query.prepare(QStringLiteral("SELECT id, side1, comment1, side2, comment2, direction,"
                                          " grade FROM reviews WHERE settled = 0 AND dictionary = ?"
                                          " AND session <> ? ORDER BY id"));
-            query.addBindValue(textValue(dictionary));
+            query.addBindValue(SqlText(dictionary));
             query.addBindValue(m_session);
             if (!query.exec())
                 return failWith(query.lastError());
             while (query.next())
-                answers.append({query.value(0).toLongLong(), cardKeyAt(query, 1),
+                answers.append({query.value(0).toLongLong(), CardKeyAt(query, 1),
                                 Grade(query.value(6).toInt())});
             query.finish();
             query.prepare(QStringLiteral("UPDATE reviews SET session = ? WHERE settled = 0"
                                          " AND dictionary = ? AND session <> ?"));
             query.addBindValue(m_session);
-            query.addBindValue(textValue(dictionary));
+            query.addBindValue(SqlText(dictionary));
             query.addBindValue(m_session);
             return query.exec() || failWith(query.lastError());
         });

@@ -1,0 +1,45 @@
+#include "history_rows.h"
+
+QVariant SqlText(const QString &text)
+{
+    return text.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(text);
+}
+
+void BindCardKey(QSqlQuery &query, const CardKey &key)
+{
+    query.addBindValue(SqlText(key.pair.side1));
+    query.addBindValue(SqlText(key.pair.comment1));
+    query.addBindValue(SqlText(key.pair.side2));
+    query.addBindValue(SqlText(key.pair.comment2));
+    query.addBindValue(key.offeredSide);
+}
+
+CardKey CardKeyAt(const QSqlQuery &query, int first)
+{
+    return {{query.value(first).toString(), query.value(first + 1).toString(),
+             query.value(first + 2).toString(), query.value(first + 3).toString()},
+            query.value(first + 4).toInt()};
+}
+
+Card CardAt(const QSqlQuery &query, int first)
+{
+    return Card{{query.value(first).toDouble(), query.value(first + 1).toDouble()},
+                query.value(first + 2).toLongLong(),
+                query.value(first + 3).toLongLong(),
+                query.value(first + 4).toLongLong(),
+                query.value(first + 5).toInt(),
+                query.value(first + 6).toInt()};
+}
+
+void PrepareStoreCard(QSqlQuery &query, const CardKey &key, const Card &card)
+{
+    query.prepare(QStringLiteral("INSERT OR REPLACE INTO cards (side1, comment1, side2, comment2,"
+                                 " direction, ")
+                  + CardColumns + QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    BindCardKey(query, key);
+    for (const QVariant &value :
+         {QVariant(card.memory.stability), QVariant(card.memory.difficulty),
+          QVariant(card.lastReviewMs), QVariant(card.dueMs), QVariant(card.introducedMs),
+          QVariant(card.reviews), QVariant(card.lapses)})
+        query.addBindValue(value);
+}
