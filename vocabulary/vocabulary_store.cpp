@@ -16,12 +16,6 @@
 namespace {
 
 // A pair is known by its text: both sides with their comments.
-QString pairKey(const VocabularyEntry &entry)
-{
-    return entry.side[1] + QChar(0x1f) + entry.comment[1] + QChar(0x1f) + entry.side[2]
-           + QChar(0x1f) + entry.comment[2];
-}
-
 qint32 addAnswers(qint32 theirs, qint64 delta)
 {
     qint64 sum = qint64(theirs) + delta;
@@ -33,17 +27,23 @@ qint32 addAnswers(qint32 theirs, qint64 delta)
 
 } // namespace
 
+QString PairKey(const VocabularyEntry &entry)
+{
+    return entry.side[1] + QChar(0x1f) + entry.comment[1] + QChar(0x1f) + entry.side[2]
+           + QChar(0x1f) + entry.comment[2];
+}
+
 QList<int> MergeAnswers(const Vocabulary &mine, Vocabulary &theirs, int *lostPairs)
 {
     QHash<QString, QList<int>> places;
     for (int i = 0; i < theirs.count(); ++i)
-        places[pairKey(theirs.entries.at(i))].append(i + 1);
+        places[PairKey(theirs.entries.at(i))].append(i + 1);
     QHash<QString, int> taken;
     QList<int> newPositions(mine.count(), 0);
     int lost = 0;
     for (int i = 0; i < mine.count(); ++i) {
         const VocabularyEntry &entry = mine.entries.at(i);
-        const QString key = pairKey(entry);
+        const QString key = PairKey(entry);
         const QList<int> candidates = places.value(key);
         const int occurrence = taken[key]++;
         const Counters now = CountersOf(entry);

@@ -50,6 +50,9 @@ QString UnstoredAnswersMessage(const QString &pair);
 // Tells the user that a file is UTF-8 from now on, because of what it holds.
 QString BecameUtf8Message(const QString &path);
 
+// A pair's identity: its sides and comments.
+QString PairKey(const VocabularyEntry &entry);
+
 // Adds the answers of `mine` (its counters less the saved ones) to the pairs of `theirs` with
 // the same text; the k-th of equal pairs goes to the k-th. A counter that an answer-less reset
 // would take below 0 stops at 0. Returns for each of my positions the new one (0: none); the

@@ -1,0 +1,102 @@
+#include "conflict_copies.h"
+
+#include "vocabulary_store.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// A name taken apart at its last dot: "lekce" and ".slv"; a name without one has no suffix.
+std::pair<QString, QString> stemAndSuffix(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0)
+        return {name, QString()};
+    return {name.left(dot), name.mid(dot)};
+}
+
+void countOne(qint32 &counter)
+{
+    if (counter < std::numeric_limits<qint32>::max())
+        ++counter;
+}
+
+} // namespace
+
+bool IsConflictCopyName(const QString &copyName, const QString &originalName)
+{
+    const auto [stem, suffix] = stemAndSuffix(originalName);
+    const QString start = QRegularExpression::escape(stem);
+    const QString end = QRegularExpression::escape(suffix);
+    static const QString syncthing = QStringLiteral("\\.sync-conflict-\\d{8}-\\d{6}-[A-Z0-9]{7}");
+    static const QString copied = QStringLiteral(
+        " \\((?:[^()]*'s )?conflicted copy \\d{4}-\\d{2}-\\d{2}(?: \\d{6})?\\)(?: \\(\\d+\\))?");
+    const QRegularExpression pattern(QStringLiteral("^") + start + QStringLiteral("(?:") + syncthing
+                                     + QLatin1Char('|') + copied + QStringLiteral(")") + end
+                                     + QStringLiteral("$"));
+    return pattern.match(copyName).hasMatch();
+}
+
+QStringList ConflictCopies(const QString &dictionaryPath)
+{
+    const QFileInfo dictionary(dictionaryPath);
+    const auto [stem, suffix] = stemAndSuffix(dictionary.fileName());
+    QStringList copies;
+    const QDir folder = dictionary.absoluteDir();
+    for (const QString &name :
+         folder.entryList({stem + QLatin1Char('*')}, QDir::Files, QDir::Name)) {
+        if (IsConflictCopyName(name, dictionary.fileName()))
+            copies.append(folder.filePath(name));
+    }
+    return copies;
+}
+
+VersionMerge MergeConflictCopy(
+    Vocabulary &dictionary, const IncludedAnswers &dictionaryIncludes, const Vocabulary &copy,
+    const IncludedAnswers &copyIncludes,
+    const std::function<QList<CountedAnswer>(const QString &computer, qint64 after, qint64 upTo)>
+        &answersOf)
+{
+    VersionMerge merge;
+    merge.included = dictionaryIncludes;
+    QHash<QString, int> positions; // the first pair of each text
+    for (int position = dictionary.count(); position >= 1; --position)
+        positions.insert(PairKey(dictionary.at(position)), position);
+
+    // What the copy counted beyond the dictionary, on the pairs the dictionary has.
+    for (auto computer = copyIncludes.cbegin(); computer != copyIncludes.cend(); ++computer) {
+        const qint64 had = dictionaryIncludes.value(computer.key(), 0);
+        if (computer.value() <= had)
+            continue;
+        merge.included.insert(computer.key(), computer.value());
+        for (const CountedAnswer &answer : answersOf(computer.key(), had, computer.value())) {
+            const int position = positions.value(PairKey(answer.pair), 0);
+            if (position == 0)
+                continue; // a pair the dictionary lacks comes with the copy's own counters
+            VocabularyEntry &entry = dictionary.at(position);
+            countOne(entry.offers[answer.offeredSide]);
+            if (answer.wrong)
+                countOne(entry.errors[answer.offeredSide]);
+            ++merge.answersAdded;
+        }
+    }
+    // Pairs added, or edited, on the other computer.
+    for (const VocabularyEntry &entry : copy.entries) {
+        const QString key = PairKey(entry);
+        if (positions.contains(key))
+            continue;
+        if (dictionary.count() >= Vocabulary::Capacity) {
+            ++merge.pairsLeft;
+            continue;
+        }
+        dictionary.entries.append(entry);
+        positions.insert(key, dictionary.count());
+        ++merge.pairsAdded;
+    }
+    return merge;
+}
