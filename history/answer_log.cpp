@@ -18,6 +18,8 @@ namespace {
 const QByteArray headerStart = QByteArrayLiteral("MERKO-ODPOVEDI ");
 constexpr char answerKind = 'A';
 constexpr int answerFields = 13; // kind, seq, ten values, check
+constexpr char versionKind = 'W';
+constexpr int versionFields = 5; // kind, dictionary, hash, included answers, check
 constexpr int checkLength = 8;
 // A log is read in pieces of this size; a line longer than a piece is no record.
 constexpr qint64 pieceBytes = 4 * 1024 * 1024;
@@ -96,29 +98,31 @@ std::optional<qint64> number(QByteArrayView field)
     return ok ? std::optional(value) : std::nullopt;
 }
 
-enum class LineKind { Answer, Unknown, Damaged };
+enum class LineKind { Answer, Version, Unknown, Damaged };
 
-// One line without its end: an answer, a whole record of a later kind, or no record.
-LineKind readLine(QByteArrayView line, LoggedAnswer &logged)
+struct Record
 {
-    const qsizetype lastTab = line.lastIndexOf('\t');
-    if (lastTab < 0 || line.size() - lastTab - 1 != checkLength
-        || checkOf(line.first(lastTab)) != line.sliced(lastTab + 1))
-        return LineKind::Damaged;
-    if (line.isEmpty() || line[0] != answerKind)
-        return LineKind::Unknown;
-    std::array<QByteArrayView, answerFields> fields;
-    qsizetype count = 0;
-    for (qsizetype start = 0; start <= line.size();) {
+    LoggedAnswer answer;
+    LoggedVersion version;
+};
+
+// The fields of a line, its check included; more than `most` are not taken apart.
+QList<QByteArrayView> fieldsOf(QByteArrayView line, qsizetype most)
+{
+    QList<QByteArrayView> fields;
+    for (qsizetype start = 0; start <= line.size() && fields.size() <= most;) {
         qsizetype tab = line.indexOf('\t', start);
         if (tab < 0)
             tab = line.size();
-        if (count == answerFields)
-            return LineKind::Damaged;
-        fields[std::size_t(count++)] = line.sliced(start, tab - start);
+        fields.append(line.sliced(start, tab - start));
         start = tab + 1;
     }
-    if (count != answerFields || fields[0].size() != 1)
+    return fields;
+}
+
+LineKind readAnswer(const QList<QByteArrayView> &fields, LoggedAnswer &logged)
+{
+    if (fields.size() != answerFields)
         return LineKind::Damaged;
     const auto seq = number(fields[1]);
     const auto at = number(fields[2]);
@@ -144,6 +148,43 @@ LineKind readLine(QByteArrayView line, LoggedAnswer &logged)
     answer.typed = texts[4];
     answer.dictionary = texts[5];
     return LineKind::Answer;
+}
+
+LineKind readVersion(const QList<QByteArrayView> &fields, LoggedVersion &version)
+{
+    if (fields.size() != versionFields)
+        return LineKind::Damaged;
+    const std::optional<QString> dictionary = unescaped(fields[1]);
+    if (!dictionary || fields[2].size() != 40)
+        return LineKind::Damaged;
+    version.dictionary = *dictionary;
+    version.hash = fields[2].toByteArray();
+    version.included.clear();
+    if (fields[3].isEmpty())
+        return LineKind::Version;
+    for (const QByteArray &item : fields[3].toByteArray().split(',')) {
+        const qsizetype colon = item.lastIndexOf(':');
+        const auto seq = colon > 0 ? number(QByteArrayView(item).sliced(colon + 1)) : std::nullopt;
+        if (!seq)
+            return LineKind::Damaged;
+        version.included.insert(QString::fromUtf8(item.first(colon)), *seq);
+    }
+    return LineKind::Version;
+}
+
+// One line without its end: an answer, a version, a whole record of a later kind, or no record.
+LineKind readLine(QByteArrayView line, Record &record)
+{
+    const qsizetype lastTab = line.lastIndexOf('\t');
+    if (lastTab < 0 || line.size() - lastTab - 1 != checkLength
+        || checkOf(line.first(lastTab)) != line.sliced(lastTab + 1))
+        return LineKind::Damaged;
+    const QList<QByteArrayView> fields = fieldsOf(line, answerFields);
+    if (fields[0] == QByteArrayView("A"))
+        return readAnswer(fields, record.answer);
+    if (fields[0] == QByteArrayView("W"))
+        return readVersion(fields, record.version);
+    return LineKind::Unknown;
 }
 
 // Whether a header line is one of a log this version reads.
@@ -179,13 +220,16 @@ AnswerLogPart readLines(QByteArrayView bytes, bool fromStart, qint64 afterSeq)
             if (part.notALog || part.laterFormat)
                 return part;
         } else {
-            LoggedAnswer logged;
-            switch (readLine(line, logged)) {
+            Record record;
+            switch (readLine(line, record)) {
             case LineKind::Answer:
-                if (logged.seq > part.lastSeq) {
-                    part.lastSeq = logged.seq;
-                    part.answers.append(std::move(logged));
+                if (record.answer.seq > part.lastSeq) {
+                    part.lastSeq = record.answer.seq;
+                    part.answers.append(std::move(record.answer));
                 }
+                break;
+            case LineKind::Version:
+                part.versions.append(std::move(record.version));
                 break;
             case LineKind::Damaged:
                 ++part.damaged;
@@ -215,6 +259,38 @@ QByteArray AnswerLogHeader(const QString &computer)
     return headerStart + QByteArray::number(AnswerLogVersion) + ' ' + computer.toUtf8() + '\n';
 }
 
+namespace {
+
+QByteArray checked(QByteArray line)
+{
+    const QByteArray check = checkOf(line);
+    line += '\t';
+    line += check;
+    line += '\n';
+    return line;
+}
+
+} // namespace
+
+QByteArray EncodeLoggedVersion(const LoggedVersion &version)
+{
+    QByteArray line;
+    line += versionKind;
+    line += '\t';
+    line += escaped(version.dictionary);
+    line += '\t';
+    line += version.hash;
+    line += '\t';
+    QStringList computers = version.included.keys();
+    computers.sort();
+    for (const QString &computer : computers) {
+        if (computer != computers.first())
+            line += ',';
+        line += computer.toUtf8() + ':' + QByteArray::number(version.included.value(computer));
+    }
+    return checked(line);
+}
+
 QByteArray EncodeLoggedAnswer(const LoggedAnswer &logged)
 {
     const AnswerRecord &answer = logged.answer;
@@ -232,11 +308,7 @@ QByteArray EncodeLoggedAnswer(const LoggedAnswer &logged)
         line += '\t';
         line += escaped(*text);
     }
-    const QByteArray check = checkOf(line);
-    line += '\t';
-    line += check;
-    line += '\n';
-    return line;
+    return checked(line);
 }
 
 AnswerLogPart ReadAnswerLog(QByteArrayView bytes, qint64 offset, qint64 afterSeq)
@@ -261,6 +333,7 @@ AnswerLogPart ReadAnswerLogFile(const QString &path, qint64 offset, qint64 after
         const QByteArray piece = file.read(pieceBytes);
         AnswerLogPart part = readLines(piece, whole.endOffset == 0, whole.lastSeq);
         whole.answers += std::move(part.answers);
+        whole.versions += std::move(part.versions);
         whole.damaged += part.damaged;
         whole.lastSeq = part.lastSeq;
         whole.laterFormat = part.laterFormat;

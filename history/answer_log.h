@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -14,11 +15,16 @@
 //   A <seq> <at ms> <offered side> <grade> <duration ms> <side 1> <comment 1> <side 2>
 //     <comment 2> <typed> <dictionary> <check>
 //
+//   W <dictionary> <SHA-1 of the file> <computer>:<seq>,<computer>:<seq>... <check>
+//
 // one record a line, fields separated by tabs, in UTF-8; a backslash, tab, carriage return or
 // line feed inside a text is written \\, \t, \r, \n. The sequence numbers grow by one from 1.
 // The check is the first eight hexadecimal digits of the SHA-1 of the line before its last tab:
 // a record cut short (a sync in progress, a crash) has no line end yet and waits, a damaged one
 // fails its check and is skipped. A record of a kind this version does not know is skipped too.
+// An answer record (A) is one counted answer; a version record (W) says what a version of a
+// dictionary file that the computer wrote has counted: for every computer, all its answers on
+// the dictionary up to that number.
 inline constexpr int AnswerLogVersion = 1;
 
 struct LoggedAnswer
@@ -30,18 +36,30 @@ struct LoggedAnswer
 };
 bool operator==(const LoggedAnswer &a, const LoggedAnswer &b);
 
+// A version of a dictionary file that a computer wrote, and the answers it has counted.
+struct LoggedVersion
+{
+    QString dictionary; // named as in an answer record
+    QByteArray hash;    // the SHA-1 of the file's bytes, in hexadecimal
+    QHash<QString, qint64> included;
+
+    friend bool operator==(const LoggedVersion &, const LoggedVersion &) = default;
+};
+
 QByteArray AnswerLogHeader(const QString &computer);
+QByteArray EncodeLoggedVersion(const LoggedVersion &version);
 QByteArray EncodeLoggedAnswer(const LoggedAnswer &logged);
 
 // What a read of a log from some offset found.
 struct AnswerLogPart
 {
     QList<LoggedAnswer> answers; // in the log's order, each sequence number once
-    qint64 endOffset = 0;        // after the last whole line: where the next read begins
-    qint64 lastSeq = 0;          // the highest sequence number seen
-    int damaged = 0;             // whole lines that are no record of this format: skipped
-    bool laterFormat = false;    // a log of a later version: nothing is taken from it
-    bool notALog = false;        // the file does not begin as a log
+    QList<LoggedVersion> versions;
+    qint64 endOffset = 0;     // after the last whole line: where the next read begins
+    qint64 lastSeq = 0;       // the highest sequence number seen
+    int damaged = 0;          // whole lines that are no record of this format: skipped
+    bool laterFormat = false; // a log of a later version: nothing is taken from it
+    bool notALog = false;     // the file does not begin as a log
 };
 
 // Reads the whole records of a log's bytes from `offset` (0: from its header), taking only

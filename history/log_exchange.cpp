@@ -211,6 +211,26 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
                 ++added;
                 touched[answer.card].append({answer.atMs, log.computer, logged.seq, answer.grade});
             }
+            // A version that two computers wrote alike has counted what either says.
+            for (const LoggedVersion &version : log.part.versions) {
+                query.prepare(QStringLiteral("INSERT OR IGNORE INTO versions (hash, dictionary)"
+                                             " VALUES (?, ?)"));
+                query.addBindValue(QString::fromLatin1(version.hash));
+                query.addBindValue(SqlText(localDictionary(version.dictionary)));
+                if (!query.exec())
+                    return failed(query, reason);
+                query.prepare(QStringLiteral("INSERT INTO version_includes (hash, computer, seq)"
+                                             " VALUES (?, ?, ?) ON CONFLICT (hash, computer)"
+                                             " DO UPDATE SET seq = max(seq, excluded.seq)"));
+                for (auto included = version.included.cbegin(); included != version.included.cend();
+                     ++included) {
+                    query.addBindValue(QString::fromLatin1(version.hash));
+                    query.addBindValue(included.key());
+                    query.addBindValue(included.value());
+                    if (!query.exec())
+                        return failed(query, reason);
+                }
+            }
             query.prepare(QStringLiteral("INSERT OR REPLACE INTO logs (computer, offset,"
                                          " last_seq) VALUES (?, ?, ?)"));
             query.addBindValue(log.computer);
@@ -302,4 +322,28 @@ AnswersForOwnLog(QSqlDatabase db, const QString &computer, qint64 lastInLog,
         answers.append({query.value(0).toLongLong(), answer});
     }
     return answers;
+}
+
+std::optional<QHash<QString, qint64>> VersionIncludes(QSqlDatabase db, const QByteArray &hash,
+                                                      bool *known, QString *reason)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT count(*) FROM versions WHERE hash = ?"));
+    query.addBindValue(QString::fromLatin1(hash));
+    if (!query.exec() || !query.next()) {
+        failed(query, reason);
+        return std::nullopt;
+    }
+    *known = query.value(0).toInt() > 0;
+    query.finish();
+    QHash<QString, qint64> included;
+    query.prepare(QStringLiteral("SELECT computer, seq FROM version_includes WHERE hash = ?"));
+    query.addBindValue(QString::fromLatin1(hash));
+    if (!query.exec()) {
+        failed(query, reason);
+        return std::nullopt;
+    }
+    while (query.next())
+        included.insert(query.value(0).toString(), query.value(1).toLongLong());
+    return included;
 }

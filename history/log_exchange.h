@@ -50,3 +50,8 @@ AnswersForOwnLog(QSqlDatabase db, const QString &computer, qint64 lastInLog,
 // number, then as recorded).
 bool ReplayCards(QSqlDatabase db, const QSet<CardKey> &cards, double desiredRetention,
                  QString *reason);
+
+// What a version of a dictionary file has counted of each computer's answers, as the versions
+// logged by the computers that wrote it say; `known` is false when no log names the version.
+std::optional<QHash<QString, qint64>> VersionIncludes(QSqlDatabase db, const QByteArray &hash,
+                                                      bool *known, QString *reason);

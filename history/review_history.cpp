@@ -81,6 +81,13 @@ const QList<QStringList> &migrations()
             QStringLiteral("CREATE INDEX reviews_unlogged ON reviews(id) WHERE seq IS NULL"),
             QStringLiteral("CREATE TABLE logs (computer TEXT PRIMARY KEY,"
                            " offset INTEGER NOT NULL, last_seq INTEGER NOT NULL)"),
+            // The versions of dictionary files that computers wrote, and what each has counted
+            // of each computer's answers.
+            QStringLiteral("CREATE TABLE versions (hash TEXT PRIMARY KEY,"
+                           " dictionary TEXT NOT NULL) WITHOUT ROWID"),
+            QStringLiteral("CREATE TABLE version_includes (hash TEXT NOT NULL,"
+                           " computer TEXT NOT NULL, seq INTEGER NOT NULL,"
+                           " PRIMARY KEY (hash, computer)) WITHOUT ROWID"),
             // A card's answers in time order, all that computing the card needs.
             QStringLiteral("CREATE INDEX reviews_card_time ON reviews(side1, comment1, side2,"
                            " comment2, direction, at_ms, computer, seq, id, grade)"),

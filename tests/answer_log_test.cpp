@@ -91,7 +91,7 @@ QByteArray laterVersion(QByteArray log)
 QByteArray laterKind(QByteArray log)
 {
     // A whole record of a kind this version does not know, with its check right.
-    const QByteArray line = "W\t4\tsomething new";
+    const QByteArray line = "X\t4\tsomething new";
     return log + line + '\t'
            + QCryptographicHash::hash(line, QCryptographicHash::Sha1).toHex().left(8) + '\n';
 }
@@ -118,6 +118,25 @@ TEST(AnswerLog, DamagedRepeatedAndUnknownRecordsAreSkipped)
         EXPECT_EQ(part.laterFormat, c.laterFormat) << c.name;
         EXPECT_EQ(part.notALog, c.notALog) << c.name;
     }
+}
+
+// A version record says what a version of a dictionary has counted; one that says it badly
+// is skipped as damaged.
+TEST(AnswerLog, VersionRecordsAreReadBetweenTheAnswers)
+{
+    const LoggedVersion version{
+        U("němčina/lekce\t1.slv"),
+        QByteArray(40, 'a'),
+        {{QStringLiteral("0123456789abcdef"), 2}, {QStringLiteral("fedcba9876543210"), 7}}};
+    QByteArray log = logOf(threeAnswers().first(2)) + EncodeLoggedVersion(version)
+                     + EncodeLoggedAnswer(threeAnswers().at(2))
+                     + EncodeLoggedVersion({U("x.slv"), QByteArray(40, 'b'), {}});
+    const AnswerLogPart part = ReadAnswerLog(log, 0, 0);
+    EXPECT_EQ(part.answers, threeAnswers());
+    EXPECT_EQ(part.versions,
+              (QList<LoggedVersion>{version, {U("x.slv"), QByteArray(40, 'b'), {}}}));
+    const QByteArray bad = EncodeLoggedVersion({U("x.slv"), QByteArray(12, 'b'), {}});
+    EXPECT_EQ(ReadAnswerLog(log + bad, 0, 0).damaged, 1) << "a hash of the wrong length";
 }
 
 class AnswerLogFileTest : public testing::Test

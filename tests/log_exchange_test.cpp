@@ -239,4 +239,28 @@ TEST(OwnLog, NumbersFollowTheLogAndALostHistoryIsTakenBackFromIt)
     EXPECT_EQ(a.state().size(), 2 + 3) << "the lost answers are back, none twice";
 }
 
+// The versions of a dictionary that computers logged are kept by their hash; one that two
+// computers wrote alike has counted what either says.
+TEST(LoggedVersions, AreKeptByHashAndTwoClaimsOfOneVersionAgree)
+{
+    QTemporaryDir root;
+    Computer a(root.path(), "a");
+    const QByteArray hash(40, 'c');
+    AnswerLogPart first;
+    first.versions = {{U("lekce.slv"), hash, {{U("b"), 4}, {U("c"), 9}}}};
+    AnswerLogPart second;
+    second.versions = {{U("lekce.slv"), hash, {{U("b"), 6}}}};
+    QString reason;
+    ASSERT_TRUE(ImportLogs(
+        a.database(), {{U("b"), first}, {U("c"), second}}, [](const QString &name) { return name; },
+        0.9, &reason));
+    bool known = false;
+    EXPECT_EQ(VersionIncludes(a.database(), hash, &known, &reason),
+              (QHash<QString, qint64>{{U("b"), 6}, {U("c"), 9}}));
+    EXPECT_TRUE(known);
+    EXPECT_EQ(VersionIncludes(a.database(), QByteArray(40, 'd'), &known, &reason),
+              (QHash<QString, qint64>{}));
+    EXPECT_FALSE(known);
+}
+
 } // namespace
