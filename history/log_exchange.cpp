@@ -2,6 +2,8 @@
 
 #include "history_rows.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -346,4 +348,79 @@ std::optional<QHash<QString, qint64>> VersionIncludes(QSqlDatabase db, const QBy
     while (query.next())
         included.insert(query.value(0).toString(), query.value(1).toLongLong());
     return included;
+}
+
+QString SyncPlace::logFolder() const
+{
+    return QDir(folder).filePath(QStringLiteral("merko/odpovedi"));
+}
+
+QString SyncPlace::ownLog() const
+{
+    return QDir(logFolder()).filePath(computer + QStringLiteral(".log"));
+}
+
+QString SyncPlace::loggedDictionary(const QString &path) const
+{
+    const QString relative = QDir(folder).relativeFilePath(path);
+    return relative.startsWith(QStringLiteral("../")) || QDir::isAbsolutePath(relative) ? path
+                                                                                        : relative;
+}
+
+QString SyncPlace::localDictionary(const QString &logged) const
+{
+    return QDir::isAbsolutePath(logged) ? logged : QDir(folder).filePath(logged);
+}
+
+FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, double desiredRetention)
+{
+    FolderExchange exchange;
+    QString reason;
+    AnswerLogWriter writer(place.ownLog(), place.computer);
+    const auto own = AnswersForOwnLog(
+        db, place.computer, writer.lastSeq(),
+        [&place](const QString &path) { return place.loggedDictionary(path); }, &reason);
+    if (!own)
+        exchange.troubles.append(QStringLiteral("Historii odpovědí nelze číst: %1").arg(reason));
+    else if (!writer.append(*own, &reason))
+        exchange.troubles.append(
+            QStringLiteral("Do souboru %1 nelze zapsat: %2").arg(place.ownLog(), reason));
+
+    QList<LogRead> logs;
+    for (const QFileInfo &log :
+         QDir(place.logFolder()).entryInfoList({QStringLiteral("*.log")}, QDir::Files)) {
+        const QString computer = log.completeBaseName();
+        const auto progress = ReadLogProgress(db, computer, &reason);
+        if (!progress) {
+            exchange.troubles.append(
+                QStringLiteral("Historii odpovědí nelze číst: %1").arg(reason));
+            return exchange;
+        }
+        AnswerLogPart part = ReadAnswerLogFile(log.filePath(), progress->offset, progress->lastSeq);
+        if (part.laterFormat)
+            exchange.troubles.append(
+                QStringLiteral("Soubor %1 zapsala novější verze programu; jeho odpovědi se "
+                               "nečtou.")
+                    .arg(log.filePath()));
+        else if (part.notALog)
+            exchange.troubles.append(
+                QStringLiteral("Soubor %1 není záznamem odpovědí; nečte se.").arg(log.filePath()));
+        else if (part.damaged > 0)
+            exchange.troubles.append(
+                QStringLiteral("V souboru %1 je poškozených záznamů: %2; ostatní se čtou.")
+                    .arg(log.filePath())
+                    .arg(part.damaged));
+        if (computer != place.computer)
+            ++exchange.computers;
+        logs.append({computer, std::move(part)});
+    }
+    const auto taken = ImportLogs(
+        db, logs, [&place](const QString &logged) { return place.localDictionary(logged); },
+        desiredRetention, &reason);
+    if (!taken)
+        exchange.troubles.append(
+            QStringLiteral("Odpovědi z ostatních počítačů nelze uložit: %1").arg(reason));
+    else
+        exchange.taken = *taken;
+    return exchange;
 }

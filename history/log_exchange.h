@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -55,3 +56,30 @@ bool ReplayCards(QSqlDatabase db, const QSet<CardKey> &cards, double desiredRete
 // logged by the computers that wrote it say; `known` is false when no log names the version.
 std::optional<QHash<QString, qint64>> VersionIncludes(QSqlDatabase db, const QByteArray &hash,
                                                       bool *known, QString *reason);
+
+// What one exchange with the synchronised folder did.
+struct FolderExchange
+{
+    int taken = 0;        // answers of other computers new to this one
+    int computers = 0;    // logs of other computers in the folder
+    QStringList troubles; // what went wrong, one sentence each, naming the file
+};
+
+// Where this computer meets its others: the synchronised folder and this computer's id. The
+// logs are in merko/odpovedi/<computer id>.log; a dictionary inside the folder is named by its
+// path relative to it, one outside by its full path.
+struct SyncPlace
+{
+    QString folder;
+    QString computer;
+
+    QString logFolder() const;
+    QString ownLog() const;
+    QString loggedDictionary(const QString &path) const;
+    QString localDictionary(const QString &logged) const;
+};
+
+// One exchange: this computer's new answers appended to its log, then every log in the folder
+// read on from where it was left (its own too, which brings back answers a lost history had)
+// and taken into the history.
+FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, double desiredRetention);

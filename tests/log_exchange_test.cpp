@@ -28,12 +28,11 @@ public:
     {
         QString reason;
         m_id = ComputerId(m_folder + QStringLiteral("/data"), &reason);
-        m_writer = std::make_unique<AnswerLogWriter>(logPath(m_id), m_id);
         EXPECT_TRUE(m_history.ensureOpen());
     }
 
     const QString &id() const { return m_id; }
-    QString logs() const { return m_folder + QStringLiteral("/sync/merko/odpovedi"); }
+    QString logs() const { return place().logFolder(); }
     QString logPath(const QString &computer) const
     {
         return logs() + QLatin1Char('/') + computer + QStringLiteral(".log");
@@ -50,36 +49,13 @@ public:
                           m_folder + QStringLiteral("/sync/lekce.slv")},
                          0.9);
     }
-    // Appends the answers not in its log yet.
-    void writeLog()
+    // Appends its new answers to its log and reads every log in its view of the folder.
+    void exchange()
     {
-        QString reason;
-        const auto answers = AnswersForOwnLog(
-            database(), m_id, m_writer->lastSeq(),
-            [this](const QString &path) { return QDir(m_folder + "/sync").relativeFilePath(path); },
-            &reason);
-        ASSERT_TRUE(answers) << reason.toStdString();
-        ASSERT_TRUE(m_writer->append(*answers, &reason)) << reason.toStdString();
+        const FolderExchange exchange = ExchangeWithFolder(database(), place(), 0.9);
+        EXPECT_TRUE(exchange.troubles.isEmpty()) << exchange.troubles.join('\n').toStdString();
     }
-    // Reads on in every other computer's log in its view of the folder.
-    void readLogs()
-    {
-        QList<LogRead> read;
-        QString reason;
-        for (const QFileInfo &log : QDir(logs()).entryInfoList({QStringLiteral("*.log")})) {
-            const QString computer = log.completeBaseName();
-            if (computer == m_id)
-                continue;
-            const auto progress = ReadLogProgress(database(), computer, &reason);
-            ASSERT_TRUE(progress) << reason.toStdString();
-            read.append(
-                {computer, ReadAnswerLogFile(log.filePath(), progress->offset, progress->lastSeq)});
-        }
-        ASSERT_TRUE(ImportLogs(
-            database(), read, [this](const QString &name) { return m_folder + "/sync/" + name; },
-            0.9, &reason))
-            << reason.toStdString();
-    }
+    SyncPlace place() const { return {m_folder + QStringLiteral("/sync"), m_id}; }
     // The cards, and every answer once: what two computers that agree hold alike.
     QStringList state()
     {
@@ -107,7 +83,6 @@ private:
     QString m_folder;
     ReviewHistory m_history;
     QString m_id;
-    std::unique_ptr<AnswerLogWriter> m_writer;
 };
 
 QString shortest(double value)
@@ -129,7 +104,7 @@ void deliver(Computer &from, Computer &to, Delivery how)
         break;
     case Delivery::CutShortThenWhole:
         WriteBytes(target, bytes.first(bytes.size() * 2 / 3));
-        to.readLogs();
+        to.exchange();
         WriteBytes(target, bytes);
         break;
     case Delivery::RenamedIntoPlace:
@@ -138,7 +113,7 @@ void deliver(Computer &from, Computer &to, Delivery how)
         QFile::rename(target + QStringLiteral(".tmp"), target);
         break;
     }
-    to.readLogs();
+    to.exchange();
 }
 
 struct ExchangeCase
@@ -175,7 +150,7 @@ TEST_P(LogExchangeTest, ComputersThatReadTheSameLogsHoldTheSameCards)
         c.answer(Cat, 2, Grade::Easy, day);
         b.answer(Cat, 2, Grade::Good, day + 5 * MsPerDay);
         for (auto &computer : computers)
-            computer->writeLog();
+            computer->exchange();
         for (const int from : order) {
             for (int to = 0; to < 3; ++to) {
                 if (to != from)
@@ -185,7 +160,7 @@ TEST_P(LogExchangeTest, ComputersThatReadTheSameLogsHoldTheSameCards)
         }
         // Each log read again changes nothing.
         for (auto &computer : computers)
-            computer->readLogs();
+            computer->exchange();
 
         const QStringList state = a.state();
         EXPECT_EQ(state.size(), 2 + 6) << "two cards, six answers";
@@ -222,21 +197,63 @@ TEST(OwnLog, NumbersFollowTheLogAndALostHistoryIsTakenBackFromIt)
         Computer a(root.path(), "a");
         a.answer(Dog, 1, Grade::Good, MsPerDay);
         a.answer(Cat, 1, Grade::Again, 2 * MsPerDay);
-        a.writeLog();
-        a.writeLog(); // nothing new: nothing appended
+        a.exchange();
+        a.exchange(); // nothing new: nothing appended
         EXPECT_EQ(ReadAnswerLogFile(a.logPath(a.id()), 0, 0).answers.size(), 2);
     }
     QFile::remove(QDir(root.path()).filePath(QStringLiteral("a/data/history.sqlite")));
     Computer a(root.path(), "a");
     a.answer(Dog, 1, Grade::Good, 3 * MsPerDay);
-    a.writeLog();
+    a.exchange();
     const AnswerLogPart log = ReadAnswerLogFile(a.logPath(a.id()), 0, 0);
     ASSERT_EQ(log.answers.size(), 3);
     EXPECT_EQ(log.answers.last().seq, 3) << "numbered after the log, not from 1 again";
-    QString reason;
-    ASSERT_TRUE(ImportLogs(
-        a.database(), {{a.id(), log}}, [](const QString &name) { return name; }, 0.9, &reason));
-    EXPECT_EQ(a.state().size(), 2 + 3) << "the lost answers are back, none twice";
+    EXPECT_EQ(a.state().size(), 2 + 3) << "the lost answers are back from the log, none twice";
+}
+
+struct TroubleCase
+{
+    const char *name;
+    void (*spoil)(const Computer &computer);
+    const char *told; // a part of what the exchange tells
+};
+
+// A log of a later version, a file that is no log, damaged records and a folder where the log
+// cannot be written: each is told, naming the file, and the rest is read.
+TEST(FolderExchange, TellsWhatItCannotReadOrWriteAndReadsTheRest)
+{
+    const TroubleCase cases[] = {
+        {"later version",
+         [](const Computer &c) {
+             WriteBytes(c.logPath(U("bbbbbbbbbbbbbbbb")), "MERKO-ODPOVEDI 2 b\n");
+         },
+         "novější verze"},
+        {"no log",
+         [](const Computer &c) { WriteBytes(c.logPath(U("bbbbbbbbbbbbbbbb")), "<html>\n"); },
+         "není záznamem odpovědí"},
+        {"damaged",
+         [](const Computer &c) {
+             WriteBytes(c.logPath(U("bbbbbbbbbbbbbbbb")), "MERKO-ODPOVEDI 1 b\nA\t1\tx\n");
+         },
+         "poškozených záznamů: 1"},
+        {"folder unwritable",
+         [](const Computer &c) {
+             QDir(c.logs()).removeRecursively();
+             WriteBytes(c.logs(), "a file where the folder should be");
+         },
+         "nelze zapsat"},
+    };
+    for (const TroubleCase &c : cases) {
+        QTemporaryDir root;
+        Computer a(root.path(), "a");
+        QDir().mkpath(a.logs());
+        a.answer(Dog, 1, Grade::Good, MsPerDay);
+        c.spoil(a);
+        const FolderExchange exchange = ExchangeWithFolder(a.database(), a.place(), 0.9);
+        ASSERT_EQ(exchange.troubles.size(), 1) << c.name;
+        EXPECT_TRUE(exchange.troubles.first().contains(U(c.told)))
+            << exchange.troubles.first().toStdString();
+    }
 }
 
 // The versions of a dictionary that computers logged are kept by their hash; one that two
