@@ -1,0 +1,166 @@
+#include "folder_sync.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileSystemWatcher>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QThread>
+#include <QTimer>
+#include <QUuid>
+
+class FolderSync::Worker : public QObject
+{
+    Q_OBJECT
+public:
+    Worker(QString historyPath, SyncPlace place, double desiredRetention)
+        : m_historyPath(std::move(historyPath))
+        , m_place(std::move(place))
+        , m_retention(desiredRetention)
+        , m_connection(QStringLiteral("sync-") + QUuid::createUuid().toString(QUuid::Id128))
+    {}
+
+    ~Worker() override
+    {
+        if (!QSqlDatabase::contains(m_connection))
+            return;
+        QSqlDatabase::database(m_connection, false).close();
+        QSqlDatabase::removeDatabase(m_connection);
+    }
+
+    // On the thread: the timers and the watcher are its own.
+    void begin()
+    {
+        m_settle = new QTimer(this);
+        m_settle->setSingleShot(true);
+        m_settle->setInterval(SettleMs);
+        connect(m_settle, &QTimer::timeout, this, &Worker::exchange);
+        m_retry = new QTimer(this);
+        m_retry->setSingleShot(true);
+        m_retry->setInterval(RetryMs);
+        connect(m_retry, &QTimer::timeout, this, &Worker::exchange);
+        m_watcher = new QFileSystemWatcher(this);
+        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &Worker::soon);
+        connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &Worker::soon);
+    }
+
+    void soon()
+    {
+        if (!m_settle->isActive())
+            m_settle->start();
+    }
+
+signals:
+    void exchanged(int taken, int computers);
+    void troubled(const QString &message);
+
+private:
+    bool open()
+    {
+        if (QSqlDatabase::contains(m_connection)
+            && QSqlDatabase::database(m_connection, false).isOpen())
+            return true;
+        QSqlDatabase db = QSqlDatabase::contains(m_connection)
+                              ? QSqlDatabase::database(m_connection, false)
+                              : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+        db.setDatabaseName(m_historyPath);
+        // Off the drill's thread a copy that holds the lock may be waited for a while.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        if (!db.open())
+            return false;
+        QSqlQuery query(db);
+        query.exec(QStringLiteral("PRAGMA cache_size=-16000"));
+        // Only a history of this version's schema is written; the drill's history makes it.
+        return query.exec(QStringLiteral("PRAGMA user_version")) && query.next()
+               && query.value(0).toInt() == ReviewHistory::SchemaVersion;
+    }
+
+    void exchange()
+    {
+        m_settle->stop();
+        m_retry->stop();
+        if (!open()) {
+            m_retry->start();
+            return;
+        }
+        const FolderExchange done
+            = ExchangeWithFolder(QSqlDatabase::database(m_connection, false), m_place, m_retention);
+        for (const QString &trouble : done.troubles) {
+            if (!m_told.contains(trouble))
+                emit troubled(trouble);
+            m_told.insert(trouble);
+        }
+        if (!done.troubles.isEmpty() || !QDir(m_place.logFolder()).exists())
+            m_retry->start();
+        watch();
+        emit exchanged(done.taken, done.computers);
+    }
+
+    // The log folder and every log in it; while there is no log folder, the folder itself.
+    void watch()
+    {
+        QStringList wanted;
+        const QDir logs(m_place.logFolder());
+        if (logs.exists()) {
+            wanted.append(logs.path());
+            for (const QString &name : logs.entryList({QStringLiteral("*.log")}, QDir::Files)) {
+                if (logs.filePath(name) != m_place.ownLog())
+                    wanted.append(logs.filePath(name));
+            }
+        } else if (QDir(m_place.folder).exists()) {
+            wanted.append(m_place.folder);
+        }
+        const QStringList watched = m_watcher->files() + m_watcher->directories();
+        for (const QString &path : watched) {
+            if (!wanted.contains(path))
+                m_watcher->removePath(path);
+        }
+        for (const QString &path : wanted) {
+            if (!watched.contains(path))
+                m_watcher->addPath(path);
+        }
+    }
+
+    QString m_historyPath;
+    SyncPlace m_place;
+    double m_retention;
+    QString m_connection;
+    QTimer *m_settle = nullptr;
+    QTimer *m_retry = nullptr;
+    QFileSystemWatcher *m_watcher = nullptr;
+    QSet<QString> m_told;
+};
+
+FolderSync::FolderSync(QString historyPath, SyncPlace place, double desiredRetention,
+                       QObject *parent)
+    : QObject(parent)
+    , m_place(place)
+    , m_thread(std::make_unique<QThread>())
+    , m_worker(new Worker(std::move(historyPath), std::move(place), desiredRetention))
+{
+    m_thread->setObjectName(QStringLiteral("synchronised folder"));
+    m_worker->moveToThread(m_thread.get());
+    connect(m_worker, &Worker::exchanged, this, &FolderSync::exchanged);
+    connect(m_worker, &Worker::troubled, this, &FolderSync::troubled);
+    // The worker, its watcher and its connection end on their own thread, when it ends.
+    connect(m_thread.get(), &QThread::finished, m_worker, &QObject::deleteLater);
+    m_thread->start();
+    QMetaObject::invokeMethod(m_worker, &Worker::begin);
+}
+
+FolderSync::~FolderSync()
+{
+    m_thread->quit();
+    if (m_thread->wait(QDeadlineTimer(StopWaitMs)))
+        return;
+    // Stuck in a folder that does not answer: let go rather than keep the program from ending.
+    static_cast<void>(m_thread.release());
+}
+
+void FolderSync::exchangeSoon()
+{
+    QMetaObject::invokeMethod(m_worker, &Worker::soon);
+}
+
+#include "folder_sync.moc"

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "log_exchange.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QThread;
+
+// Keeps this computer's history and the synchronised folder in step, on a thread of its own with
+// a connection of its own, so that neither a slow folder nor a first read of many answers is
+// something the drill waits for: an exchange when asked (at start, after an answer), whenever a
+// log in the folder changes, and again a while after one that could not reach the folder (an
+// unmounted disk). What goes wrong is told once.
+class FolderSync : public QObject
+{
+    Q_OBJECT
+public:
+    // Stopping waits this long for an exchange in a folder that does not answer; a thread still
+    // in it after that is left to the end of the process.
+    static constexpr int StopWaitMs = 3000;
+    // A folder that could not be reached is tried again after this long.
+    static constexpr int RetryMs = 30000;
+    // Changes that come close together are taken in one exchange.
+    static constexpr int SettleMs = 200;
+
+    FolderSync(QString historyPath, SyncPlace place, double desiredRetention,
+               QObject *parent = nullptr);
+    ~FolderSync() override;
+
+    const SyncPlace &place() const { return m_place; }
+    // An exchange soon.
+    void exchangeSoon();
+
+signals:
+    // An exchange is done: the cards of the answers taken may have changed.
+    void exchanged(int taken, int computers);
+    void troubled(const QString &message);
+
+private:
+    class Worker;
+
+    SyncPlace m_place;
+    std::unique_ptr<QThread> m_thread;
+    Worker *m_worker = nullptr; // lives on the thread, deleted there
+};

@@ -1,0 +1,61 @@
+#include "history/folder_sync.h"
+#include "test_support.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Waits for exchanges of a computer until one took answers.
+int waitForAnswers(QSignalSpy &exchanged)
+{
+    for (int round = 0; round < 20; ++round) {
+        if (exchanged.isEmpty() && !exchanged.wait(5000))
+            return 0;
+        const int taken = exchanged.takeFirst().at(0).toInt();
+        if (taken > 0)
+            return taken;
+    }
+    return 0;
+}
+
+// Two computers, each its history and its exchange on a thread, share a folder: what one
+// answers reaches the other when its log appears or grows, without being asked for.
+TEST(FolderSync, AnswersReachTheOtherComputerWhenItsLogChanges)
+{
+    QTemporaryDir root;
+    const auto folder = [&](const char *name) {
+        return QDir(root.path()).filePath(U(name));
+    };
+    QDir().mkpath(folder("sync"));
+    ReviewHistory a(HistoryFilePath(folder("a")));
+    ReviewHistory b(HistoryFilePath(folder("b")));
+    ASSERT_TRUE(a.ensureOpen());
+    ASSERT_TRUE(b.ensureOpen());
+    QString reason;
+    FolderSync syncA(a.path(), {folder("sync"), ComputerId(folder("a"), &reason)}, 0.9);
+    FolderSync syncB(b.path(), {folder("sync"), ComputerId(folder("b"), &reason)}, 0.9);
+    QSignalSpy exchangedA(&syncA, &FolderSync::exchanged);
+    QSignalSpy exchangedB(&syncB, &FolderSync::exchanged);
+    QSignalSpy troubledB(&syncB, &FolderSync::troubled);
+    syncB.exchangeSoon();
+    ASSERT_TRUE(exchangedB.wait(5000));
+    exchangedB.clear();
+
+    const CardKey dog{{U("pes"), QString(), U("der Hund"), QString()}, 1};
+    a.record({1000 * MsPerDay, dog, Grade::Good, U("der Hund"), 900, folder("sync/lekce.slv")},
+             0.9);
+    syncA.exchangeSoon();
+    EXPECT_EQ(waitForAnswers(exchangedB), 1) << "the new log is found";
+    a.record({1001 * MsPerDay, dog, Grade::Again, U("x"), 900, folder("sync/lekce.slv")}, 0.9);
+    syncA.exchangeSoon();
+    EXPECT_EQ(waitForAnswers(exchangedB), 1) << "the log that grew is read on";
+    EXPECT_EQ(b.answerCount(), 2);
+    EXPECT_EQ(b.cardsOf({dog.pair})->value(dog), a.cardsOf({dog.pair})->value(dog));
+    EXPECT_TRUE(troubledB.isEmpty());
+}
+
+} // namespace
