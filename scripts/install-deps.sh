@@ -12,6 +12,7 @@ packages=(
     speech-dispatcher speech-dispatcher-espeak-ng
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
+    syncthing
 )
 if [ "${1:-}" = sanitize ]; then
     packages+=(clang libclang-rt-14-dev llvm)
