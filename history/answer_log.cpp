@@ -390,7 +390,23 @@ qint64 AnswerLogWriter::lastSeq() const
 
 bool AnswerLogWriter::append(const QList<LoggedAnswer> &answers, QString *reason)
 {
-    if (answers.isEmpty())
+    QByteArray records;
+    for (const LoggedAnswer &answer : answers)
+        records += EncodeLoggedAnswer(answer);
+    return appendRecords(records, reason);
+}
+
+bool AnswerLogWriter::append(const QList<LoggedVersion> &versions, QString *reason)
+{
+    QByteArray records;
+    for (const LoggedVersion &version : versions)
+        records += EncodeLoggedVersion(version);
+    return appendRecords(records, reason);
+}
+
+bool AnswerLogWriter::appendRecords(const QByteArray &records, QString *reason)
+{
+    if (records.isEmpty())
         return true;
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     QFile file(m_path);
@@ -409,8 +425,7 @@ bool AnswerLogWriter::append(const QList<LoggedAnswer> &answers, QString *reason
         if (last != '\n')
             bytes += '\n';
     }
-    for (const LoggedAnswer &answer : answers)
-        bytes += EncodeLoggedAnswer(answer);
+    bytes += records;
     errno = 0;
     if (file.write(bytes) != bytes.size() || !file.flush()) {
         *reason = FileErrorReason(errno, file.errorString());

@@ -82,8 +82,11 @@ public:
     // Appends the answers after a header when the file is new, and after a line end when a
     // record was cut short; false, with the reason, when the file cannot be written.
     bool append(const QList<LoggedAnswer> &answers, QString *reason);
+    bool append(const QList<LoggedVersion> &versions, QString *reason);
 
 private:
+    bool appendRecords(const QByteArray &records, QString *reason);
+
     QString m_path;
     QString m_computer;
 };

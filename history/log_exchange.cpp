@@ -372,6 +372,74 @@ QString SyncPlace::localDictionary(const QString &logged) const
     return QDir::isAbsolutePath(logged) ? logged : QDir(folder).filePath(logged);
 }
 
+namespace {
+
+// The versions this computer wrote that its log does not name yet, each with what it has
+// counted: what the versions it was made from had (none for a version no log names), and this
+// computer's answers up to the last one it counted.
+bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &writer,
+                    QString *reason)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT hash, dictionary, bases, last_review FROM own_versions"
+                                   " WHERE logged = 0")))
+        return failed(query, reason);
+    struct Pending
+    {
+        QString hash;
+        QString dictionary;
+        QStringList bases;
+        qint64 lastReview;
+    };
+    QList<Pending> pending;
+    while (query.next())
+        pending.append({query.value(0).toString(), query.value(1).toString(),
+                        query.value(2).toString().split(QLatin1Char(','), Qt::SkipEmptyParts),
+                        query.value(3).toLongLong()});
+    query.finish();
+    if (pending.isEmpty())
+        return true;
+    QList<LoggedVersion> versions;
+    for (const Pending &version : pending) {
+        QHash<QString, qint64> included;
+        for (const QString &base : version.bases) {
+            bool known = false;
+            const auto baseIncludes = VersionIncludes(db, base.toLatin1(), &known, reason);
+            if (!baseIncludes)
+                return false;
+            for (auto entry = baseIncludes->cbegin(); entry != baseIncludes->cend(); ++entry)
+                included[entry.key()] = std::max(included.value(entry.key()), entry.value());
+        }
+        query.prepare(QStringLiteral("SELECT max(seq) FROM reviews WHERE computer = ? AND"
+                                     " dictionary = ? AND id <= ?"));
+        query.addBindValue(place.computer);
+        query.addBindValue(version.dictionary);
+        query.addBindValue(version.lastReview);
+        if (!query.exec() || !query.next())
+            return failed(query, reason);
+        const qint64 own = query.value(0).toLongLong();
+        query.finish();
+        if (own > 0)
+            included[place.computer] = std::max(included.value(place.computer), own);
+        versions.append(
+            {place.loggedDictionary(version.dictionary), version.hash.toLatin1(), included});
+    }
+    if (!writer.append(versions, reason))
+        return false;
+    return inTransaction(db, reason, [&] {
+        query.prepare(QStringLiteral("UPDATE own_versions SET logged = 1 WHERE hash = ?"));
+        for (const Pending &version : pending) {
+            query.addBindValue(version.hash);
+            if (!query.exec())
+                return failed(query, reason);
+        }
+        return true;
+    });
+}
+
+} // namespace
+
 FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, double desiredRetention)
 {
     FolderExchange exchange;
@@ -383,6 +451,9 @@ FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, doubl
     if (!own)
         exchange.troubles.append(QStringLiteral("Historii odpovědí nelze číst: %1").arg(reason));
     else if (!writer.append(*own, &reason))
+        exchange.troubles.append(
+            QStringLiteral("Do souboru %1 nelze zapsat: %2").arg(place.ownLog(), reason));
+    else if (!logOwnVersions(db, place, writer, &reason))
         exchange.troubles.append(
             QStringLiteral("Do souboru %1 nelze zapsat: %2").arg(place.ownLog(), reason));
 

@@ -88,6 +88,12 @@ const QList<QStringList> &migrations()
             QStringLiteral("CREATE TABLE version_includes (hash TEXT NOT NULL,"
                            " computer TEXT NOT NULL, seq INTEGER NOT NULL,"
                            " PRIMARY KEY (hash, computer)) WITHOUT ROWID"),
+            // The versions this computer wrote: the versions they were made from, and the last
+            // answer given here that each has counted; logged once in this computer's log.
+            QStringLiteral("CREATE TABLE own_versions (hash TEXT PRIMARY KEY,"
+                           " dictionary TEXT NOT NULL, bases TEXT NOT NULL,"
+                           " last_review INTEGER NOT NULL, logged INTEGER NOT NULL DEFAULT 0)"
+                           " WITHOUT ROWID"),
             // A card's answers in time order, all that computing the card needs.
             QStringLiteral("CREATE INDEX reviews_card_time ON reviews(side1, comment1, side2,"
                            " comment2, direction, at_ms, computer, seq, id, grade)"),
@@ -322,7 +328,7 @@ std::optional<Card> ReviewHistory::record(const AnswerRecord &answer, double des
     std::optional<Card> after;
     m_unsettled.insert(answer.dictionary);
     guarded([&] {
-        enqueue({PendingWrite::Kind::Answer, answer, desiredRetention, QString()}, &after);
+        enqueue({PendingWrite::Kind::Answer, answer, desiredRetention, QString(), {}, {}}, &after);
     });
     return after;
 }
@@ -397,6 +403,8 @@ ReviewHistory::Outcome ReviewHistory::run(const PendingWrite &write, std::option
 {
     if (write.kind == PendingWrite::Kind::Answer)
         return recordAnswer(write.answer, write.desiredRetention, after);
+    if (write.kind == PendingWrite::Kind::Version)
+        return versionNow(write);
     return settleNow(write);
 }
 
@@ -607,14 +615,44 @@ void ReviewHistory::settle(const QString &dictionary)
         return write.kind == PendingWrite::Kind::Settle && write.dictionary == dictionary;
     });
     if (m_unsettled.contains(dictionary))
-        guarded([&] { enqueue({PendingWrite::Kind::Settle, {}, 0, dictionary}); });
+        guarded([&] { enqueue({PendingWrite::Kind::Settle, {}, 0, dictionary, {}, {}}); });
     else if (!m_retry.isActive())
         guarded([&] { drain(); });
 }
 
 void ReviewHistory::settleAll(const QString &dictionary)
 {
-    guarded([&] { enqueue({PendingWrite::Kind::SettleAll, {}, 0, dictionary}); });
+    guarded([&] { enqueue({PendingWrite::Kind::SettleAll, {}, 0, dictionary, {}, {}}); });
+}
+
+void ReviewHistory::noteVersion(const QString &dictionary, const QByteArray &hash,
+                                const QList<QByteArray> &bases)
+{
+    guarded([&] { enqueue({PendingWrite::Kind::Version, {}, 0, dictionary, hash, bases}); });
+}
+
+// The version has counted every answer given here on the dictionary that its file holds: the
+// settled ones and this run's.
+ReviewHistory::Outcome ReviewHistory::versionNow(const PendingWrite &write)
+{
+    if (!ensureOpen())
+        return failureOutcome();
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(QStringLiteral("INSERT OR REPLACE INTO own_versions (hash, dictionary, bases,"
+                                 " last_review) SELECT ?, ?, ?, coalesce(max(id), 0) FROM reviews"
+                                 " WHERE dictionary = ? AND session <> '' AND (settled = 1 OR"
+                                 " session = ?)"));
+    QByteArrayList bases(write.bases.begin(), write.bases.end());
+    query.addBindValue(QString::fromLatin1(write.hash));
+    query.addBindValue(SqlText(write.dictionary));
+    query.addBindValue(QString::fromLatin1(bases.join(',')));
+    query.addBindValue(SqlText(write.dictionary));
+    query.addBindValue(m_session);
+    if (!query.exec()) {
+        failWith(query.lastError());
+        return failureOutcome();
+    }
+    return Outcome::Done;
 }
 
 int ReviewHistory::waitingAnswers() const
@@ -653,7 +691,7 @@ void ReviewHistory::noteWaitingSettlings()
 {
     QStringList dictionaries;
     for (const PendingWrite &write : m_pending) {
-        if (write.kind != PendingWrite::Kind::Answer)
+        if (write.kind == PendingWrite::Kind::Settle || write.kind == PendingWrite::Kind::SettleAll)
             dictionaries.append(QString::number(int(write.kind)) + QLatin1Char(' ')
                                 + write.dictionary);
     }

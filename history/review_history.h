@@ -109,6 +109,11 @@ public:
     // Every answer on the dictionary is in its file: a write that a killed run left unfinished
     // has been completed.
     void settleAll(const QString &dictionary);
+    // This computer wrote a version of the dictionary's file (its bytes' SHA-1 in hexadecimal),
+    // made from the versions `bases` (the one it read, or two it merged): with a synchronised
+    // folder the version goes to this computer's log with what it has counted.
+    void noteVersion(const QString &dictionary, const QByteArray &hash,
+                     const QList<QByteArray> &bases);
 
     // Answers that wait for the lock.
     int waitingAnswers() const;
@@ -142,11 +147,13 @@ private:
     // all of them).
     struct PendingWrite
     {
-        enum class Kind { Answer, Settle, SettleAll };
+        enum class Kind { Answer, Settle, SettleAll, Version };
         Kind kind = Kind::Answer;
         AnswerRecord answer;
         double desiredRetention = 0.9;
         QString dictionary;
+        QByteArray hash; // a version's
+        QList<QByteArray> bases;
     };
     enum class Outcome { Done, Locked, Failed };
 
@@ -155,6 +162,7 @@ private:
     Outcome recordAnswer(const AnswerRecord &answer, double desiredRetention,
                          std::optional<Card> *after);
     Outcome settleNow(const PendingWrite &write);
+    Outcome versionNow(const PendingWrite &write);
     // Marks the unsettled answers on the dictionary settled: those of `session`, or all.
     bool markSettled(const QString &dictionary, const QString &session, bool all);
     // What a write that just failed came to: the lock held elsewhere, or a failure.

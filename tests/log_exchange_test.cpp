@@ -56,6 +56,10 @@ public:
         EXPECT_TRUE(exchange.troubles.isEmpty()) << exchange.troubles.join('\n').toStdString();
     }
     SyncPlace place() const { return {m_folder + QStringLiteral("/sync"), m_id}; }
+    void noteVersion(const QByteArray &hash, const QList<QByteArray> &bases)
+    {
+        m_history.noteVersion(m_folder + QStringLiteral("/sync/lekce.slv"), hash, bases);
+    }
     // The cards, and every answer once: what two computers that agree hold alike.
     QStringList state()
     {
@@ -254,6 +258,35 @@ TEST(FolderExchange, TellsWhatItCannotReadOrWriteAndReadsTheRest)
         EXPECT_TRUE(exchange.troubles.first().contains(U(c.told)))
             << exchange.troubles.first().toStdString();
     }
+}
+
+// A version of the dictionary written here goes to the log once, with what it has counted:
+// what the version it was made from had, and this computer's answers on it so far.
+TEST(LoggedVersions, AVersionWrittenHereSaysWhatItHasCounted)
+{
+    QTemporaryDir root;
+    Computer a(root.path(), "a");
+    Computer b(root.path(), "b");
+    const QByteArray first(40, '1');
+    const QByteArray second(40, '2');
+    a.answer(Dog, 1, Grade::Good, MsPerDay);
+    a.answer(Cat, 1, Grade::Good, 2 * MsPerDay);
+    a.noteVersion(first, {QByteArray(40, '0')});
+    a.exchange();
+    deliver(a, b, Delivery::Whole);
+    QString reason;
+    bool known = false;
+    EXPECT_EQ(VersionIncludes(b.database(), first, &known, &reason),
+              (QHash<QString, qint64>{{a.id(), 2}}));
+    b.answer(Dog, 1, Grade::Again, 3 * MsPerDay);
+    b.noteVersion(second, {first});
+    b.exchange();
+    deliver(b, a, Delivery::Whole);
+    EXPECT_EQ(VersionIncludes(a.database(), second, &known, &reason),
+              (QHash<QString, qint64>{{a.id(), 2}, {b.id(), 1}}));
+    EXPECT_TRUE(known);
+    a.exchange();
+    EXPECT_EQ(ReadAnswerLogFile(a.logPath(a.id()), 0, 0).versions.size(), 1) << "logged once";
 }
 
 // The versions of a dictionary that computers logged are kept by their hash; one that two

@@ -143,7 +143,7 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
          {"DROP INDEX reviews_dictionary_time", "DROP INDEX reviews_card",
           "DROP INDEX reviews_logged", "DROP INDEX reviews_unlogged",
           "DROP INDEX reviews_card_time", "DROP TABLE logs", "DROP TABLE versions",
-          "DROP TABLE version_includes",
+          "DROP TABLE version_includes", "DROP TABLE own_versions",
           "ALTER TABLE reviews DROP COLUMN computer", "ALTER TABLE reviews DROP COLUMN seq",
           "PRAGMA user_version = 1"})
         queryValue(database(), QString::fromLatin1(statement));
@@ -152,9 +152,9 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
     EXPECT_EQ(value("SELECT count(*) FROM sqlite_master WHERE name IN "
                     "('reviews_dictionary_time', 'reviews_card', 'reviews_logged', "
                     "'reviews_unlogged', 'reviews_card_time', 'logs', 'versions', "
-                    "'version_includes')")
+                    "'version_includes', 'own_versions')")
                   .toInt(),
-              8);
+              9);
     EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE computer IS NULL AND seq IS NULL").toInt(),
               1);
 
