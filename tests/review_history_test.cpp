@@ -215,7 +215,7 @@ TEST_F(ReviewHistoryTest, AReadOnlyOrFullDiskIsToldOnceAndKeepsWhatWasThere)
     const QString tiny = path("tiny");
     QDir().mkpath(tiny);
     const int full = InChild([&] {
-        if (!MountTinyDisk(tiny, "128k"))
+        if (!MountTinyDisk(tiny, "256k"))
             return 77;
         ReviewHistory history(HistoryFilePath(tiny));
         listen(history);
