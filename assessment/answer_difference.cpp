@@ -306,97 +306,61 @@ struct Run
     qsizetype before = 0; // where the run begins in the view's text
 };
 
-// The answer as typed: its letters marked, a gap where letters are missing.
-MarkedText typedView(const std::vector<AlignedStep> &steps, const ShownText &typed)
-{
-    MarkedTextBuilder builder;
-    qsizetype shownUpTo = 0;
-    Run run;
-    const auto endRun = [&] {
-        switch (run.step) {
-        case Step::Wrong:
-            writeLetterState(builder.sentence(), run.typed, u"špatně");
-            break;
-        case Step::Swapped: {
-            QString &out = builder.sentence();
-            out += QStringLiteral("písmena ");
-            writeQuoted(out, run.typed);
-            out += QStringLiteral(" jsou prohozená");
-            break;
-        }
-        case Step::Surplus:
-            writeLetterState(builder.sentence(), run.typed, u"navíc");
-            break;
-        case Step::Missing: {
-            QString &out = builder.sentence();
-            writeMissing(
-                out, [&] { writeLetters(out, run.count); },
-                QStringView(typed.text).left(run.before));
-            break;
-        }
-        case Step::Same:
-            break;
-        }
-        run = Run{};
-    };
-    for (const AlignedStep &step : steps) {
-        if (step.kind != run.step)
-            endRun();
-        if (run.count == 0)
-            run = {step.kind, {}, {}, 0, shownUpTo};
-        ++run.count;
-        if (step.typed < 0) {
-            builder.add(DifferenceMark::Gap, QStringView());
-            continue;
-        }
-        const auto [start, end] = typed.compared.at(std::size_t(step.typed));
-        const QStringView letter = QStringView(typed.text).mid(start, end - start);
-        builder.add(DifferenceMark::Same,
-                    QStringView(typed.text).mid(shownUpTo, start - shownUpTo));
-        static constexpr std::array marks{DifferenceMark::Same, DifferenceMark::Wrong,
-                                          DifferenceMark::Wrong, DifferenceMark::Surplus};
-        builder.add(marks.at(std::size_t(step.kind)), letter);
-        if (step.kind != Step::Same)
-            run.typed += letter;
-        shownUpTo = end;
-    }
-    endRun();
-    builder.add(DifferenceMark::Same, QStringView(typed.text).mid(shownUpTo));
-    return builder.take();
-}
+// Which text a marked view shows.
+enum class View {
+    Typed,    // the answer as typed: its letters marked, a gap where letters are missing
+    Expected, // the closest alternative: the letters the answer got wrong or left out marked,
+              // the answer's surplus letters struck through where they stood
+};
 
-// The expected alternative: the letters the answer got wrong or left out marked, the answer's
-// surplus letters struck through where they stood.
-MarkedText expectedView(const std::vector<AlignedStep> &steps, const ShownText &typed,
-                        const ShownText &expected)
+// Says a run of steps in words; the typed view never names an expected letter.
+void sayRun(QString &out, const Run &run, View view, QStringView before)
 {
-    MarkedTextBuilder builder;
-    qsizetype shownUpTo = 0;
-    Run run;
-    const auto endRun = [&] {
-        switch (run.step) {
-        case Step::Wrong:
-        case Step::Swapped: {
-            QString &out = builder.sentence();
+    switch (run.step) {
+    case Step::Wrong:
+    case Step::Swapped:
+        if (view == View::Expected) {
             out += QStringLiteral("místo ");
             writeQuoted(out, run.typed);
             out += QStringLiteral(" je ");
             writeQuoted(out, run.expected);
-            break;
+        } else if (run.step == Step::Wrong) {
+            writeLetterState(out, run.typed, u"špatně");
+        } else {
+            out += QStringLiteral("písmena ");
+            writeQuoted(out, run.typed);
+            out += QStringLiteral(" jsou prohozená");
         }
-        case Step::Surplus:
-            writeLetterState(builder.sentence(), run.typed, u"navíc");
-            break;
-        case Step::Missing: {
-            QString &out = builder.sentence();
-            writeMissing(
-                out, [&] { writeQuoted(out, run.expected); },
-                QStringView(expected.text).left(run.before));
-            break;
-        }
-        case Step::Same:
-            break;
-        }
+        break;
+    case Step::Surplus:
+        writeLetterState(out, run.typed, u"navíc");
+        break;
+    case Step::Missing:
+        writeMissing(
+            out,
+            [&] {
+                if (view == View::Typed)
+                    writeLetters(out, run.count);
+                else
+                    writeQuoted(out, run.expected);
+            },
+            before);
+        break;
+    case Step::Same:
+        break;
+    }
+}
+
+MarkedText markedView(const std::vector<AlignedStep> &steps, const ShownText &typed,
+                      const ShownText &expected, View view)
+{
+    const ShownText &shown = view == View::Typed ? typed : expected;
+    MarkedTextBuilder builder;
+    qsizetype shownUpTo = 0;
+    Run run;
+    const auto endRun = [&] {
+        if (run.step != Step::Same)
+            sayRun(builder.sentence(), run, view, QStringView(shown.text).left(run.before));
         run = Run{};
     };
     for (const AlignedStep &step : steps) {
@@ -407,24 +371,29 @@ MarkedText expectedView(const std::vector<AlignedStep> &steps, const ShownText &
         ++run.count;
         if (step.kind != Step::Same && step.typed >= 0)
             run.typed += typed.character(step.typed);
-        if (step.expected < 0) {
-            builder.add(DifferenceMark::Surplus, typed.character(step.typed));
+        if (step.kind != Step::Same && step.expected >= 0)
+            run.expected += expected.character(step.expected);
+        const int index = view == View::Typed ? step.typed : step.expected;
+        if (index < 0) {
+            // A step without a letter of this view: a gap in the answer, or the answer's
+            // surplus letter in the alternative.
+            if (view == View::Typed)
+                builder.add(DifferenceMark::Gap, QStringView());
+            else
+                builder.add(DifferenceMark::Surplus, typed.character(step.typed));
             continue;
         }
-        const auto [start, end] = expected.compared.at(std::size_t(step.expected));
-        const QStringView letter = QStringView(expected.text).mid(start, end - start);
+        const auto [start, end] = shown.compared.at(std::size_t(index));
         builder.add(DifferenceMark::Same,
-                    QStringView(expected.text).mid(shownUpTo, start - shownUpTo));
+                    QStringView(shown.text).mid(shownUpTo, start - shownUpTo));
         static constexpr std::array marks{DifferenceMark::Same, DifferenceMark::Wrong,
                                           DifferenceMark::Wrong, DifferenceMark::Surplus,
                                           DifferenceMark::Lacking};
-        builder.add(marks.at(std::size_t(step.kind)), letter);
-        if (step.kind != Step::Same)
-            run.expected += letter;
+        builder.add(marks.at(std::size_t(step.kind)), shown.character(index));
         shownUpTo = end;
     }
     endRun();
-    builder.add(DifferenceMark::Same, QStringView(expected.text).mid(shownUpTo));
+    builder.add(DifferenceMark::Same, QStringView(shown.text).mid(shownUpTo));
     return builder.take();
 }
 
@@ -499,8 +468,8 @@ std::optional<AnswerDifference> DescribeDifference(const QString &typed, const Q
 
     AnswerDifference difference;
     difference.edits = alignment.edits;
-    difference.typed = typedView(alignment.steps, typedShown);
-    difference.expected = expectedView(alignment.steps, typedShown, expectedShown);
+    difference.typed = markedView(alignment.steps, typedShown, expectedShown, View::Typed);
+    difference.expected = markedView(alignment.steps, typedShown, expectedShown, View::Expected);
     if (mode == AssessmentMode::PercentMatch)
         difference.achieved = BestCriterionPercentage(answer, alternative);
     return difference;
