@@ -146,8 +146,8 @@ bool DrillSession::chooseBySchedule()
     const LocalDay today = LocalDayOf(now);
     const ScheduleCounts left = ReviewScheduler::counts(m_cards, today, scheduleOptions());
     noteDayDone(left.due == 0 && left.fresh == 0);
-    const ScheduledChoice choice = m_scheduler.choose(m_cards, now, today, scheduleOptions(),
-                                                      m_chooser.previousPosition());
+    const ScheduledChoice choice
+        = m_scheduler.choose(m_cards, now, today, scheduleOptions(), m_chooser.previousPosition());
     m_scheduler.offered(choice);
     m_chooser.setPreviousPosition(choice.position);
     m_state.offeredSide = choice.side;

@@ -70,6 +70,6 @@ int ReadSettingsInteger(const QString &text, int defaultValue);
 // Throws FileError, with `settings` at their defaults, for a file that cannot be read.
 QString ReadSettings(Settings &settings, const QString &programDirectory);
 // Writes the eight keys, and those of the review schedule, of speech and of the difference line
-// once they are not at their defaults or the file has them; throws FileError "Unable to write to <full path>" on
-// failure, and leaves a file that cannot be read alone (FileError).
+// once they are not at their defaults or the file has them; throws FileError "Unable to write to
+// <full path>" on failure, and leaves a file that cannot be read alone (FileError).
 void WriteSettings(const Settings &settings, const QString &programDirectory);

@@ -28,8 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (const LoggedVersion &version : whole.versions)
         again += EncodeLoggedVersion(version);
     const AnswerLogPart reread = ReadAnswerLog(again, 0, 0);
-    if (reread.answers != whole.answers || reread.versions != whole.versions
-        || reread.damaged != 0)
+    if (reread.answers != whole.answers || reread.versions != whole.versions || reread.damaged != 0)
         std::abort();
     return 0;
 }
