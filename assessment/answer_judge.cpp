@@ -137,6 +137,18 @@ bool tryDifferentLengthCriteria(Text a, Text v, CriterionScorer &scorer)
     return scorer.ScoreCriterion(6, count6);
 }
 
+// Tries the criteria for an answer and an alternative of at least PercentMinLength
+// characters, those of equal or of different lengths, up to the first that accepts.
+CriterionScorer scoreCriteria(Text a, Text v, int threshold)
+{
+    CriterionScorer scorer(qsizetype(a.size()), qsizetype(v.size()), threshold);
+    if (a.size() == v.size())
+        tryEqualLengthCriteria(a, v, scorer);
+    else
+        tryDifferentLengthCriteria(a, v, scorer);
+    return scorer;
+}
+
 } // namespace
 
 qsizetype LongestCommonSubstring(QStringView a, QStringView b)
@@ -231,9 +243,8 @@ AssessmentResult JudgeAnswer(const QString &answer, const QString &expected, Ass
         const Text v = alternativeCharacters.view();
         if (v.size() < std::size_t(PercentMinLength))
             return true;
-        CriterionScorer scorer(qsizetype(a.size()), qsizetype(v.size()), threshold);
-        const bool accepted = a.size() == v.size() ? tryEqualLengthCriteria(a, v, scorer)
-                                                   : tryDifferentLengthCriteria(a, v, scorer);
+        const CriterionScorer scorer = scoreCriteria(a, v, threshold);
+        const bool accepted = scorer.result().correct();
         if (accepted)
             result = scorer.result();
         return !accepted;
@@ -252,12 +263,7 @@ std::optional<double> BestCriterionPercentage(const QString &answer, const QStri
     if (v.size() < std::size_t(PercentMinLength))
         return std::nullopt;
     // A threshold no percentage reaches: every criterion is tried and scored.
-    CriterionScorer scorer(qsizetype(a.size()), qsizetype(v.size()), 101);
-    if (a.size() == v.size())
-        tryEqualLengthCriteria(a, v, scorer);
-    else
-        tryDifferentLengthCriteria(a, v, scorer);
-    return scorer.best();
+    return scoreCriteria(a, v, 101).best();
 }
 
 AssessmentResult JudgeTypedAnswer(const QString &typed, const QString &expectedSide,
