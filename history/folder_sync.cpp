@@ -72,8 +72,13 @@ private:
         QSqlQuery query(db);
         query.exec(QStringLiteral("PRAGMA cache_size=-16000"));
         // Only a history of this version's schema is written; the drill's history makes it.
-        return query.exec(QStringLiteral("PRAGMA user_version")) && query.next()
-               && query.value(0).toInt() == ReviewHistory::SchemaVersion;
+        // Another one is closed again, so that the next exchange looks at it anew.
+        const bool current = query.exec(QStringLiteral("PRAGMA user_version")) && query.next()
+                             && query.value(0).toInt() == ReviewHistory::SchemaVersion;
+        query.finish();
+        if (!current)
+            db.close();
+        return current;
     }
 
     void exchange()

@@ -58,4 +58,26 @@ TEST(FolderSync, AnswersReachTheOtherComputerWhenItsLogChanges)
     EXPECT_TRUE(troubledB.isEmpty());
 }
 
+// A history that a later version of the program wrote is never written, however often an
+// exchange is asked for.
+TEST(FolderSync, AHistoryOfAnotherSchemaIsLeftAlone)
+{
+    QTemporaryDir root;
+    const QString data = QDir(root.path()).filePath(QStringLiteral("a"));
+    ASSERT_TRUE(ReviewHistory(HistoryFilePath(data)).ensureOpen());
+    queryValue(HistoryFilePath(data), QStringLiteral("PRAGMA user_version = 99"));
+    const QByteArray before = ReadBytes(HistoryFilePath(data));
+    QString reason;
+    QDir().mkpath(QDir(root.path()).filePath(QStringLiteral("sync")));
+    FolderSync sync(HistoryFilePath(data),
+                    {QDir(root.path()).filePath(QStringLiteral("sync")), ComputerId(data, &reason)},
+                    0.9);
+    QSignalSpy exchanged(&sync, &FolderSync::exchanged);
+    for (int round = 0; round < 2; ++round) {
+        sync.exchangeSoon();
+        EXPECT_FALSE(exchanged.wait(1000)) << round;
+    }
+    EXPECT_EQ(ReadBytes(HistoryFilePath(data)), before);
+}
+
 } // namespace

@@ -23,25 +23,6 @@
 
 namespace {
 
-// One value that a query of the database at `path` gives, read through a connection of its
-// own, as another program would.
-QVariant queryValue(const QString &path, const QString &statement)
-{
-    const QString name = QUuid::createUuid().toString();
-    QVariant value;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        if (db.open()) {
-            QSqlQuery query(db);
-            if (query.exec(statement) && query.next())
-                value = query.value(0);
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return value;
-}
-
 // Another program's connection that holds the history's write lock while it lives.
 class LockHolder
 {

@@ -4,6 +4,9 @@
 #include "core/text_file.h"
 
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QUuid>
 
 #include <cstdio>
 #include <stdexcept>
@@ -81,4 +84,21 @@ bool MountReadOnly(const QString &folder)
            && mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) == 0
            && mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr)
                   == 0;
+}
+
+QVariant queryValue(const QString &path, const QString &statement)
+{
+    const QString name = QUuid::createUuid().toString();
+    QVariant value;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (db.open()) {
+            QSqlQuery query(db);
+            if (query.exec(statement) && query.next())
+                value = query.value(0);
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return value;
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVariant>
 
 #include <functional>
 #include <ostream>
@@ -30,3 +31,7 @@ bool MountReadOnly(const QString &folder);
 
 // Lets GoogleTest print QString values in failure messages.
 void PrintTo(const QString &text, std::ostream *out);
+
+// One value that a query of the database at `path` gives, read through a connection of its
+// own, as another program would.
+QVariant queryValue(const QString &path, const QString &statement);
