@@ -43,3 +43,13 @@ void PrepareStoreCard(QSqlQuery &query, const CardKey &key, const Card &card)
           QVariant(card.reviews), QVariant(card.lapses)})
         query.addBindValue(value);
 }
+
+void PrepareReadCard(QSqlQuery &query, const CardKey &key)
+{
+    static const QString statement = QStringLiteral("SELECT ") + CardColumns
+                                     + QStringLiteral(" FROM cards WHERE side1 = ? AND"
+                                                      " comment1 = ? AND side2 = ? AND"
+                                                      " comment2 = ? AND direction = ?");
+    query.prepare(statement);
+    BindCardKey(query, key);
+}

@@ -18,6 +18,8 @@ CardKey CardKeyAt(const QSqlQuery &query, int first);
 Card CardAt(const QSqlQuery &query, int first);
 inline const QString CardColumns = QStringLiteral(
     "stability, difficulty, last_review_ms, due_ms, introduced_ms, reviews, lapses");
+// Prepares the statement that reads one card's state (CardColumns) and binds its key.
+void PrepareReadCard(QSqlQuery &query, const CardKey &key);
 
 // Prepares the statement that stores a card's state and binds it; the caller runs it.
 void PrepareStoreCard(QSqlQuery &query, const CardKey &key, const Card &card);

@@ -56,10 +56,7 @@ std::optional<QHash<CardKey, Card>> storedCards(QSqlDatabase db, const QList<Car
     query.setForwardOnly(true);
     if (keys.size() <= cardsQueriedOneByOne) {
         for (const CardKey &key : keys) {
-            query.prepare(QStringLiteral("SELECT ") + CardColumns
-                          + QStringLiteral(" FROM cards WHERE side1 = ? AND comment1 = ? AND"
-                                           " side2 = ? AND comment2 = ? AND direction = ?"));
-            BindCardKey(query, key);
+            PrepareReadCard(query, key);
             if (!query.exec()) {
                 failed(query, reason);
                 return std::nullopt;

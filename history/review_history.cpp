@@ -414,16 +414,11 @@ ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
 {
     if (!ensureOpen())
         return failureOutcome();
-    static const QString cardQuery = QStringLiteral("SELECT ") + CardColumns
-                                     + QStringLiteral(" FROM cards WHERE side1 = ? AND"
-                                                      " comment1 = ? AND side2 = ? AND"
-                                                      " comment2 = ? AND direction = ?");
     // Read, reckon and write under one write lock, so that two copies answering the same card
     // each build on the other's answer.
     const bool recorded = inTransaction([&] {
         QSqlQuery query(QSqlDatabase::database(m_connection, false));
-        query.prepare(cardQuery);
-        BindCardKey(query, answer.card);
+        PrepareReadCard(query, answer.card);
         if (!query.exec())
             return failWith(query.lastError());
         std::optional<Card> before;
@@ -457,8 +452,7 @@ ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
         if (!ReplayCards(QSqlDatabase::database(m_connection, false), {answer.card},
                          desiredRetention, &reason))
             return failWith(QSqlDatabase::database(m_connection, false).lastError());
-        query.prepare(cardQuery);
-        BindCardKey(query, answer.card);
+        PrepareReadCard(query, answer.card);
         if (!query.exec() || !query.next())
             return failWith(query.lastError());
         *after = CardAt(query, 0);
