@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -18,19 +19,27 @@
 
 namespace {
 
-// A port on the loopback that nothing listens on now.
+// A port on the loopback that nothing listens on now, and that no earlier call gave: a port
+// given back by the system once must not serve two listeners of one test.
 int freeLoopbackPort()
 {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof(address);
-    bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address));
-    getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
+    static QSet<int> given;
+    for (;;) {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = 0;
+        socklen_t length = sizeof(address);
+        bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address));
+        getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+        close(fd);
+        const int port = ntohs(address.sin_port);
+        if (!given.contains(port)) {
+            given.insert(port);
+            return port;
+        }
+    }
 }
 
 // One Syncthing instance of a test: its own home, listening on the loopback only, with every
@@ -121,7 +130,9 @@ public:
         environment.insert(QStringLiteral("STNODEFAULTFOLDER"), QStringLiteral("1"));
         environment.insert(QStringLiteral("HOME"), m_home);
         m_process->setProcessEnvironment(environment);
+        // Its log goes to a file: a pipe nobody reads while it waits would stop it once full.
         m_process->setProcessChannelMode(QProcess::MergedChannels);
+        m_process->setStandardOutputFile(m_home + QStringLiteral("/log.txt"));
         m_process->start(QStringLiteral("syncthing"),
                          {QStringLiteral("serve"), QStringLiteral("--home=") + m_home,
                           QStringLiteral("--no-browser"), QStringLiteral("--no-restart"),
@@ -129,7 +140,10 @@ public:
         m_process->waitForStarted(10000);
     }
 
-    QString log() const { return m_process ? QString::fromUtf8(m_process->readAll()) : QString(); }
+    QString log() const
+    {
+        return QString::fromUtf8(ReadBytes(m_home + QStringLiteral("/log.txt")));
+    }
 
 private:
     QString m_home;
@@ -184,12 +198,16 @@ TEST(SyncedFolder, TwoComputersShareTheirAnswersThroughSyncthing)
               first.folder() + QStringLiteral("/lekce.slv")},
              0.9);
     syncA.exchangeSoon();
-    EXPECT_TRUE(waitForAnswers(exchangedB, b, 1)) << "a's answer reaches b";
+    EXPECT_TRUE(waitForAnswers(exchangedB, b, 1))
+        << "a's answer reaches b\n"
+        << first.log().toStdString() << second.log().toStdString();
     b.record({1002 * MsPerDay, dog, Grade::Again, U("x"), 900,
               second.folder() + QStringLiteral("/lekce.slv")},
              0.9);
     syncB.exchangeSoon();
-    EXPECT_TRUE(waitForAnswers(exchangedA, a, 2)) << "b's answer reaches a";
+    EXPECT_TRUE(waitForAnswers(exchangedA, a, 2))
+        << "b's answer reaches a\n"
+        << first.log().toStdString() << second.log().toStdString();
     EXPECT_EQ(a.cardsOf({dog.pair})->value(dog), b.cardsOf({dog.pair})->value(dog));
 
     // Neither instance spoke to anything but the loopback.
