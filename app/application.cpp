@@ -6,6 +6,7 @@
 #include "termination_watch.h"
 
 #include "drill/drill_window.h"
+#include "history/folder_sync.h"
 #include "history/progress_window.h"
 #include "settings/settings_dialog.h"
 #include "statistics/report_window.h"
@@ -55,6 +56,20 @@ Application::Application(Prompts &prompts, const QString &executablePath, const 
     // Answers that could not be taken over while the history was locked are taken now.
     connect(&m_context->history, &ReviewHistory::caughtUp, this,
             &Application::restoreUnsavedAnswers);
+    // With a synchronised folder, every answer and every version of a shared dictionary goes
+    // to this computer's log soon.
+    connect(&m_context->drill, &DrillSession::answerSaved, this, &Application::syncSoon);
+    connect(&m_context->dictionary, &CurrentDictionary::versionWritten, this,
+            [this](const QString &path, const QByteArray &version, const QList<QByteArray> &bases) {
+                if (m_folderSync && isSynchronised(path)) {
+                    m_context->history.noteVersion(path, version, bases);
+                    syncSoon();
+                }
+            });
+    connect(&m_context->dictionary, &CurrentDictionary::opened, this, [this] {
+        watchDictionaryFolder();
+        syncSoon();
+    });
 }
 
 Application::~Application() = default;
@@ -87,6 +102,7 @@ void Application::catchUpWithHistory()
         m_context->history.settleAll(path);
     m_historyReady = true;
     restoreUnsavedAnswers();
+    startSync();
 }
 
 void Application::restoreUnsavedAnswers()
@@ -346,6 +362,8 @@ void Application::finishHistory()
 {
     ReviewHistory &history = m_context->history;
     const int left = history.finish(m_ending ? 500 : 2000);
+    // The last answers go to this computer's log before the user may go to another one.
+    m_folderSync.reset();
     if (left > 0 && !m_ending)
         m_context->prompts.notice(
             m_drillWindow.get(),

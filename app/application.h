@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,8 @@ class CurrentDictionaryDialog;
 class DictionaryChooser;
 class DictionaryEditor;
 class DrillWindow;
+class FolderSync;
+class QFileSystemWatcher;
 class HelpWindow;
 class NewDictionaryDialog;
 class ProgressWindow;
@@ -76,6 +79,8 @@ public:
     void showSettings();
     void showHelp();
     void showAbout();
+    // "Synchronizace..." of the settings: the folder shared with the user's other computers.
+    void chooseSyncFolder();
 
     // The other windows, each built the first time it is asked for.
     SettingsDialog &settingsDialog();
@@ -130,6 +135,21 @@ private:
     // Tells the user what a write-back did that is news: a failure, UTF-8, a merge.
     void tellWriteBack(const DictionaryResult &result);
 
+    // The exchange with the synchronised folder of the settings starts (again), or stops.
+    void startSync();
+    void syncSoon();
+    // The dictionary's file is in the synchronised folder.
+    bool isSynchronised(const QString &path) const;
+    // The folder of the current dictionary is watched for conflict copies while it is shared.
+    void watchDictionaryFolder();
+    // An exchange is done: the cards are read again and conflict copies merged.
+    void afterExchange(int taken);
+    // The conflict copies that a sync tool left beside the current dictionary are merged into
+    // it once the logs say what each version counted, removed, and the user told.
+    void mergeConflictCopies();
+    // One copy; false when it waits for the logs or could not be merged.
+    bool mergeConflictCopy(const QString &copyPath, QHash<QString, qint64> &dictionaryIncludes);
+
     std::unique_ptr<AppContext> m_context;
     QStringList m_finishedWrites; // files whose interrupted writes the start-up finished
     bool m_historyReady = false;  // the start-up is over: the history may be opened
@@ -147,6 +167,9 @@ private:
     HelpWindow *m_helpWindow = nullptr;
     Speaker *m_speaker = nullptr; // created when the first word is to be said
     AboutBox *m_aboutBox = nullptr;
+    std::unique_ptr<FolderSync> m_folderSync; // while a synchronised folder is named
+    QFileSystemWatcher *m_dictionaryFolderWatch = nullptr;
+    QStringList m_copiesTold; // conflict copies that could not be read, told once
 };
 
 // Czech texts for the toolkit's own buttons and dialogs, whatever the system's locale.

@@ -5,6 +5,7 @@
 #include "help_window.h"
 
 #include "drill/drill_window.h"
+#include "history/folder_sync.h"
 #include "history/progress_window.h"
 #include "settings/settings_dialog.h"
 #include "statistics/report_window.h"
@@ -26,6 +27,8 @@ SettingsDialog &Application::settingsDialog()
             [this] { return chooseAndOpenDictionary(); }, m_drillWindow.get());
         connect(m_settingsDialog, &SettingsDialog::settingsChanged, &context.drill,
                 &DrillSession::applySettings);
+        connect(m_settingsDialog, &SettingsDialog::synchronisationRequested, this,
+                &Application::chooseSyncFolder);
     }
     return *m_settingsDialog;
 }
@@ -79,9 +82,13 @@ CurrentDictionaryDialog &Application::currentDictionaryDialog()
 ProgressWindow &Application::progressWindow()
 {
     if (!m_progressWindow)
+    {
         m_progressWindow
             = new ProgressWindow(m_context->history, m_context->dictionary, m_context->settings,
                                  m_context->prompts, SystemClock(), m_drillWindow.get());
+        if (m_folderSync)
+            m_progressWindow->setComputer(m_folderSync->place().computer);
+    }
     return *m_progressWindow;
 }
 

@@ -2,6 +2,7 @@
 
 #include "file_error.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QHashFunctions>
@@ -26,9 +27,10 @@ FileStamp stampOf(const struct stat &info)
     return stamp;
 }
 
-quint64 contentHash(const QByteArray &bytes)
+void stampContent(FileStamp &stamp, const QByteArray &bytes)
 {
-    return quint64(qHashBits(bytes.constData(), std::size_t(bytes.size()), 0x4d65726b6f));
+    stamp.hash = quint64(qHashBits(bytes.constData(), std::size_t(bytes.size()), 0x4d65726b6f));
+    stamp.version = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
 }
 
 // The same lines, each with the ending that followed it ("\r\n", "\n" or none for a last line).
@@ -111,7 +113,7 @@ QByteArray ReadFileBytes(const QString &path, FileStamp *stamp, const QString &f
         throw FileError(failureMessage(failureText, file.errorString()));
     if (stamp) {
         *stamp = known ? stampOf(info) : FileStamp();
-        stamp->hash = contentHash(bytes);
+        stampContent(*stamp, bytes);
     }
     return bytes;
 }
@@ -225,7 +227,7 @@ FileStamp writeInPlace(const QString &path, const QByteArray &bytes, const Failu
         throw FileError(failure(errno, QString()));
     file.close();
     FileStamp stamp = CurrentStamp(path);
-    stamp.hash = contentHash(bytes);
+    stampContent(stamp, bytes);
     return stamp;
 }
 
@@ -267,6 +269,6 @@ FileStamp WriteFileSafely(const QString &path, const QByteArray &bytes, const QS
     if (!file.commit())
         throw FileError(failure(errno, file.errorString()));
     FileStamp stamp = CurrentStamp(path);
-    stamp.hash = contentHash(bytes);
+    stampContent(stamp, bytes);
     return stamp;
 }

@@ -19,6 +19,9 @@ struct FileStamp
     qint64 modified = 0; // nanoseconds since the epoch
     quint64 inode = 0;
     quint64 hash = 0; // of the content; 0 when only the file's attributes were looked at
+    // The content's SHA-1 in hexadecimal, with `hash`: the same on every computer, so that a
+    // version of a file can be named in what the computers exchange.
+    QByteArray version;
 
     // Size, time and file are the same: nothing has written the file in between.
     bool sameAttributes(const FileStamp &other) const

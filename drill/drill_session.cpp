@@ -292,6 +292,14 @@ void DrillSession::leavePair()
 }
 
 // A new dictionary: its first pair is offered at once; without one, nothing can be answered.
+void DrillSession::historyChanged()
+{
+    m_cardsLoaded = false;
+    if (m_settings.pairChoice == PairChoice::BySchedule)
+        loadCards();
+    emit changed();
+}
+
 void DrillSession::dictionaryOpened()
 {
     m_cardsLoaded = false;

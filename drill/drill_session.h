@@ -94,6 +94,8 @@ public:
     // killed, the disk was full) are added to its counters and written back, once; returns
     // how many. Only when no other copy of the program had the file open.
     int restoreUnsavedAnswers();
+    // Answers given on other computers came into the history: the cards are read again.
+    void historyChanged();
 
     // There is a pair to offer: the dictionary holds at least one.
     bool canOffer() const;

@@ -45,6 +45,15 @@ public:
         connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &Worker::soon);
     }
 
+    // The last exchange of the run, so that the answers of this session reach the log before
+    // the user goes to another computer; then the thread ends.
+    void last()
+    {
+        if (m_settle)
+            exchange();
+        QThread::currentThread()->quit();
+    }
+
     void soon()
     {
         if (!m_settle->isActive())
@@ -156,7 +165,7 @@ FolderSync::FolderSync(QString historyPath, SyncPlace place, double desiredReten
 
 FolderSync::~FolderSync()
 {
-    m_thread->quit();
+    QMetaObject::invokeMethod(m_worker, &Worker::last);
     if (m_thread->wait(QDeadlineTimer(StopWaitMs)))
         return;
     // Stuck in a folder that does not answer: let go rather than keep the program from ending.

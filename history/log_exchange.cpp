@@ -2,6 +2,8 @@
 
 #include "history_rows.h"
 
+#include "core/text_file.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
@@ -9,6 +11,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <cerrno>
 #include <tuple>
 
 namespace {
@@ -345,6 +348,47 @@ std::optional<QHash<QString, qint64>> VersionIncludes(QSqlDatabase db, const QBy
     while (query.next())
         included.insert(query.value(0).toString(), query.value(1).toLongLong());
     return included;
+}
+
+std::optional<QList<AnswerRecord>> LoggedAnswersOn(QSqlDatabase db, const QString &dictionary,
+                                                   const QString &computer, qint64 after,
+                                                   qint64 upTo, QString *reason)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT side1, comment1, side2, comment2, direction, grade,"
+                                 " at_ms FROM reviews WHERE computer = ? AND seq > ? AND"
+                                 " seq <= ? AND dictionary = ? ORDER BY seq"));
+    query.addBindValue(computer);
+    query.addBindValue(after);
+    query.addBindValue(upTo);
+    query.addBindValue(SqlText(dictionary));
+    if (!query.exec()) {
+        failed(query, reason);
+        return std::nullopt;
+    }
+    QList<AnswerRecord> answers;
+    while (query.next()) {
+        AnswerRecord answer;
+        answer.card = CardKeyAt(query, 0);
+        answer.grade = Grade(query.value(5).toInt());
+        answer.atMs = query.value(6).toLongLong();
+        answer.dictionary = dictionary;
+        answers.append(answer);
+    }
+    return answers;
+}
+
+QString SyncFolderProblem(const QString &folder)
+{
+    if (!QFileInfo(folder).isDir())
+        return QStringLiteral("Složka %1 neexistuje.").arg(folder);
+    const SyncPlace place{folder, QString()};
+    errno = 0;
+    if (!QDir().mkpath(place.logFolder()))
+        return QStringLiteral("Ve složce %1 nelze založit složku pro odpovědi (%2): %3")
+            .arg(folder, place.logFolder(), FileErrorReason(errno, QString()));
+    return QString();
 }
 
 QString SyncPlace::logFolder() const

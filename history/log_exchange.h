@@ -57,6 +57,12 @@ bool ReplayCards(QSqlDatabase db, const QSet<CardKey> &cards, double desiredRete
 std::optional<QHash<QString, qint64>> VersionIncludes(QSqlDatabase db, const QByteArray &hash,
                                                       bool *known, QString *reason);
 
+// One computer's answers on a dictionary (its path on this computer) numbered after `after`,
+// up to `upTo`, in their order: what one version of the file counted and another did not.
+std::optional<QList<AnswerRecord>> LoggedAnswersOn(QSqlDatabase db, const QString &dictionary,
+                                                   const QString &computer, qint64 after,
+                                                   qint64 upTo, QString *reason);
+
 // What one exchange with the synchronised folder did.
 struct FolderExchange
 {
@@ -78,6 +84,10 @@ struct SyncPlace
     QString loggedDictionary(const QString &path) const;
     QString localDictionary(const QString &logged) const;
 };
+
+// Why the folder cannot be the synchronised folder (it is no folder, the log folder cannot be
+// made in it), or empty when it can; the log folder is made.
+QString SyncFolderProblem(const QString &folder);
 
 // One exchange: this computer's new answers appended to its log, then every log in the folder
 // read on from where it was left (its own too, which brings back answers a lost history had)

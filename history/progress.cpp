@@ -38,9 +38,10 @@ QString FormatDuration(qint64 ms)
 }
 
 HistoryProgress::HistoryProgress(QSqlDatabase database, QString dictionary, qint64 nowMs,
-                                 double desiredRetention)
+                                 double desiredRetention, QString computer)
     : m_database(std::move(database))
     , m_dictionary(std::move(dictionary))
+    , m_computer(std::move(computer))
     , m_nowMs(nowMs)
     , m_intervalPerStability(Fsrs::IntervalPerStability(desiredRetention))
     , m_today(QDateTime::fromMSecsSinceEpoch(nowMs).date())
@@ -239,13 +240,15 @@ QList<HardCard> HistoryProgress::hardestCards(HardOrder order, int limit) const
 ProgressFigures HistoryProgress::figures() const
 {
     ProgressFigures figures;
-    const QVariantList values
-        = scoped({LongestAnswerMs, dayStartMs(0), dayStartMs(0), LongestAnswerMs});
+    const QVariantList values = scoped(
+        {LongestAnswerMs, dayStartMs(0), dayStartMs(0), LongestAnswerMs,
+         m_computer.isEmpty() ? QStringLiteral("") : m_computer});
     QSqlQuery query(m_database);
     if (run(query,
             QStringLiteral("SELECT count(*), total(min(r.duration_ms, ?)), "
                            "total(r.at_ms >= ?), total(CASE WHEN r.at_ms >= ? THEN "
-                           "min(r.duration_ms, ?) ELSE 0 END) FROM reviews r WHERE %1")
+                           "min(r.duration_ms, ?) ELSE 0 END), "
+                           "count(DISTINCT coalesce(r.computer, ?)) FROM reviews r WHERE %1")
                 .arg(reviewScope()),
             values)
         && query.next()) {
@@ -253,6 +256,7 @@ ProgressFigures HistoryProgress::figures() const
         figures.msInAll = qint64(query.value(1).toDouble());
         figures.answersToday = query.value(2).toInt();
         figures.msToday = qint64(query.value(3).toDouble());
+        figures.computers = query.value(4).toInt();
     }
     // The streak runs back from today, or from yesterday while today has no answer yet: one
     // indexed look a day, instead of reckoning the local day of every answer ever given.

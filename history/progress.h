@@ -63,6 +63,7 @@ struct ProgressFigures
     qint64 msToday = 0;
     qint64 answersInAll = 0;
     qint64 msInAll = 0;
+    int computers = 0; // that gave the answers
 
     friend bool operator==(const ProgressFigures &, const ProgressFigures &) = default;
 };
@@ -84,8 +85,10 @@ public:
 
     // `dictionary` empty: the whole history. `desiredRetention`: the one in force, which says
     // when a card is due.
+    // `computer`: this computer's id in the synchronised folder, whose answers not yet
+    // numbered are its too; empty without one.
     HistoryProgress(QSqlDatabase database, QString dictionary, qint64 nowMs,
-                    double desiredRetention = 0.9);
+                    double desiredRetention = 0.9, QString computer = QString());
     // Why a question failed, empty while none did: a failure is never shown as "no data".
     const QString &failure() const { return m_failure; }
 
@@ -119,6 +122,7 @@ private:
 
     QSqlDatabase m_database;
     QString m_dictionary;
+    QString m_computer;
     qint64 m_nowMs;
     double m_intervalPerStability;
     QDate m_today;

@@ -285,7 +285,7 @@ void ProgressWindow::refresh()
         return;
     }
     const HistoryProgress progress(database, scopeDictionary(), m_clock(),
-                                   DesiredRetention(m_settings));
+                                   DesiredRetention(m_settings), m_computer);
     const bool hasAnswers = progress.hasAnswers();
     if (!progress.failure().isEmpty()) {
         showFailure(progress);
@@ -477,13 +477,17 @@ void ProgressWindow::fillHardest(const HistoryProgress &progress)
 void ProgressWindow::showFigures(const HistoryProgress &progress)
 {
     const ProgressFigures figures = progress.figures();
-    m_figures->setText(QStringLiteral("Dní v řadě s procvičováním: %1   ·   dnes odpovědí: %2, "
-                                      "čas %3   ·   celkem odpovědí: %4, čas %5")
-                           .arg(figures.streakDays)
-                           .arg(figures.answersToday)
-                           .arg(FormatDuration(figures.msToday))
-                           .arg(figures.answersInAll)
-                           .arg(FormatDuration(figures.msInAll)));
+    QString text = QStringLiteral("Dní v řadě s procvičováním: %1   ·   dnes odpovědí: %2, "
+                                  "čas %3   ·   celkem odpovědí: %4, čas %5")
+                       .arg(figures.streakDays)
+                       .arg(figures.answersToday)
+                       .arg(FormatDuration(figures.msToday))
+                       .arg(figures.answersInAll)
+                       .arg(FormatDuration(figures.msInAll));
+    // Answers of the user's other computers are named once there are any.
+    if (figures.computers > 1)
+        text += QStringLiteral("   ·   z počítačů: %1").arg(figures.computers);
+    m_figures->setText(text);
 }
 
 void ProgressWindow::savePicture()

@@ -31,6 +31,9 @@ public:
 
     // Reads the history again and redraws every page.
     void refresh();
+    // This computer's id in the synchronised folder (empty: none), for the count of the
+    // computers that gave the answers.
+    void setComputer(const QString &computer) { m_computer = computer; }
     QTabWidget *pages() const { return m_pages; }
 
 protected:
@@ -71,6 +74,7 @@ private:
     const Settings &m_settings;
     Prompts &m_prompts;
     Clock m_clock;
+    QString m_computer;
     QComboBox *m_scope = nullptr;
     QComboBox *m_period = nullptr;
     QComboBox *m_order = nullptr;

@@ -117,6 +117,7 @@ QString ReadSettings(Settings &settings, const QString &programDirectory)
     settings.speakOffered = integer("Vyslovovat", 0) != 0;
     settings.speakAnswer = integer("VyslovitOdpoved", 0) != 0;
     settings.showDifference = integer("UkazatRozdil", 0) != 0;
+    settings.syncFolder = ini.value(section, QStringLiteral("SyncSlozka")).value_or(QString());
 
     if (!settings.dictionaryPath.isEmpty() && !QFileInfo(settings.dictionaryPath).isFile())
         return QString();
@@ -150,5 +151,18 @@ void WriteSettings(const Settings &settings, const QString &programDirectory)
     laterValue("Vyslovovat", settings.speakOffered, defaults.speakOffered);
     laterValue("VyslovitOdpoved", settings.speakAnswer, defaults.speakAnswer);
     laterValue("UkazatRozdil", settings.showDifference, defaults.showDifference);
+    if (!settings.syncFolder.isEmpty() || ini.value(section, QStringLiteral("SyncSlozka")))
+        ini.setValue(section, QStringLiteral("SyncSlozka"), settings.syncFolder);
+    WriteFileSafely(path, JoinLines(ini.lines()), QStringLiteral("Unable to write to ") + path);
+}
+
+void WriteSyncFolder(const QString &folder, const QString &programDirectory)
+{
+    const QString path = SettingsFilePath(programDirectory);
+    IniFile ini = IniFile::load(path);
+    const QString section = QLatin1String(SettingsSection);
+    if (folder.isEmpty() && !ini.value(section, QStringLiteral("SyncSlozka")))
+        return;
+    ini.setValue(section, QStringLiteral("SyncSlozka"), folder);
     WriteFileSafely(path, JoinLines(ini.lines()), QStringLiteral("Unable to write to ") + path);
 }

@@ -32,6 +32,8 @@ struct Settings
     bool speakAnswer = false;  // VyslovitOdpoved
     // After a wrong answer, a line shows where it differs from the expected side.
     bool showDifference = false; // UkazatRozdil
+    // A folder that a sync tool shares between the user's computers; empty: none.
+    QString syncFolder; // SyncSlozka
 
     friend bool operator==(const Settings &, const Settings &) = default;
 };
@@ -73,3 +75,6 @@ QString ReadSettings(Settings &settings, const QString &programDirectory);
 // once they are not at their defaults or the file has them; throws FileError "Unable to write to
 // <full path>" on failure, and leaves a file that cannot be read alone (FileError).
 void WriteSettings(const Settings &settings, const QString &programDirectory);
+// Writes the synchronised folder alone, at once: a computer's choice, not one of the options
+// that "ulož" keeps. An empty one is written only over one the file has. Throws FileError.
+void WriteSyncFolder(const QString &folder, const QString &programDirectory);

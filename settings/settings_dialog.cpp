@@ -186,6 +186,9 @@ void SettingsDialog::createButtonsAndTabOrder()
     m_saveButton->setGeometry(208, 396, 57, 25);
     m_okButton = NamedButton(QStringLiteral("OK"), "Button1", this);
     m_okButton->setGeometry(280, 396, 57, 25);
+    m_syncButton = NamedButton(QStringLiteral("S&ynchronizace..."), "Button3", this);
+    m_syncButton->setGeometry(16, 396, 110, 25);
+    connect(m_syncButton, &QPushButton::clicked, this, &SettingsDialog::synchronisationRequested);
     connect(m_saveButton, &QPushButton::clicked, this, &SettingsDialog::saveSettings);
     connect(m_okButton, &QPushButton::clicked, this, &SettingsDialog::finish);
 
@@ -204,6 +207,7 @@ void SettingsDialog::createButtonsAndTabOrder()
     setTabOrder(m_commentAfterWrongAnswer, m_speakOffered);
     setTabOrder(m_speakOffered, m_speakAnswer);
     setTabOrder(m_speakAnswer, m_showDifference);
+    setTabOrder(m_showDifference, m_syncButton);
 }
 
 // Each control edits its option at once; one with an effect elsewhere says so.

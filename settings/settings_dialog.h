@@ -33,6 +33,8 @@ signals:
     // An option with an effect elsewhere (the side, the judging, the criterion panel, the
     // picture, the review schedule) has really changed.
     void settingsChanged();
+    // "Synchronizace...": the user wants to name the folder shared with other computers.
+    void synchronisationRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -72,6 +74,7 @@ private:
     QCheckBox *m_showCriterion;
     QCheckBox *m_showPicture;
     QCheckBox *m_commentAfterWrongAnswer;
+    QPushButton *m_syncButton;
     QCheckBox *m_speakOffered;
     QCheckBox *m_speakAnswer;
     QCheckBox *m_showDifference;

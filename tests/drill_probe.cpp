@@ -34,6 +34,7 @@ public:
         return {};
     }
     QString openFileName(QWidget *, const QString &, const QString &) override { return {}; }
+    QString folderName(QWidget *, const QString &) override { return {}; }
     WriteFailureChoice writeFailed(QWidget *, const QString &) override
     {
         return WriteFailureChoice::Discard;

@@ -171,6 +171,28 @@ TEST_F(SettingsFileTest, TheLaterSwitchesAreReadAndWrittenOnlyWhenUsed)
     EXPECT_TRUE(ReadBytes(iniPath()).endsWith("VyslovitOdpoved=1\r\nUkazatRozdil=1\r\n"));
 }
 
+TEST_F(SettingsFileTest, TheSynchronisedFolderIsWrittenOnlyOnceNamed)
+{
+    EXPECT_EQ(read("[Setup]\nSyncSlozka=/mnt/sdilene\n").syncFolder, QStringLiteral("/mnt/sdilene"));
+    QFile::remove(iniPath());
+    WriteSyncFolder(QString(), dir.path());
+    EXPECT_FALSE(QFile::exists(iniPath())) << "no folder, nothing written";
+    WriteSettings(Settings(), dir.path());
+    const QByteArray without = ReadBytes(iniPath());
+    WriteSyncFolder(QString(), dir.path());
+    EXPECT_EQ(ReadBytes(iniPath()), without);
+    WriteSyncFolder(U("/home/jana/Sdílené"), dir.path());
+    EXPECT_EQ(ReadBytes(iniPath()), without + "SyncSlozka=/home/jana/Sd\xedlen\xe9\r\n")
+        << "the one key, nothing else of the file";
+    Settings back;
+    ReadSettings(back, dir.path());
+    EXPECT_EQ(back.syncFolder, U("/home/jana/Sdílené"));
+    WriteSettings(back, dir.path());
+    EXPECT_EQ(ReadBytes(iniPath()), without + "SyncSlozka=/home/jana/Sd\xedlen\xe9\r\n");
+    WriteSyncFolder(QString(), dir.path());
+    EXPECT_EQ(ReadBytes(iniPath()), without + "SyncSlozka=\r\n") << "switched off";
+}
+
 TEST_F(SettingsFileTest, TheDictionaryIsOpenedOnlyWhenItExists)
 {
     const QString existing = QDir(dir.path()).filePath(QStringLiteral("lekce č.slv"));

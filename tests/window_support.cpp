@@ -46,6 +46,12 @@ QString ScriptedPrompts::openFileName(QWidget *, const QString &, const QString 
     return openNames.isEmpty() ? QString() : openNames.takeFirst();
 }
 
+QString ScriptedPrompts::folderName(QWidget *, const QString &start)
+{
+    asked.append({QStringLiteral("folder"), start});
+    return folderNames.isEmpty() ? QString() : folderNames.takeFirst();
+}
+
 WriteFailureChoice ScriptedPrompts::writeFailed(QWidget *, const QString &text)
 {
     asked.append({QStringLiteral("writeFailed"), text});

@@ -36,6 +36,7 @@ public:
                          const QString &defaultSuffix) override;
     WriteFailureChoice writeFailed(QWidget *parent, const QString &text) override;
     QString openFileName(QWidget *parent, const QString &directory, const QString &filter) override;
+    QString folderName(QWidget *parent, const QString &start) override;
 
     QList<Asked> asked;
     QList<bool> answers;     // for confirm, in order; No once they run out
@@ -44,6 +45,7 @@ public:
     QStringList saveSuffixes;
     QStringList saveStarts; // where each save dialog started
     QStringList openNames;  // for the open dialog, in order; cancelled once they run out
+    QStringList folderNames; // for the folder dialog, in order; cancelled once they run out
     // for a failed write-back, in order; Discard once they run out, so no test loops
     QList<WriteFailureChoice> writeChoices;
 

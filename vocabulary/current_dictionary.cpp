@@ -8,6 +8,7 @@
 #include "core/paths.h"
 #include "core/text_file.h"
 
+#include <numeric>
 #include <utility>
 
 CurrentDictionary::CurrentDictionary(QObject *parent)
@@ -72,6 +73,8 @@ DictionaryResult CurrentDictionary::tryWriteBack()
             result.journalUnkept = written.journalUnkept;
         }
         result.becameUtf8 = written.becameUtf8;
+        if (written.written)
+            emit versionWritten(path, m_vocabulary.stamp.version, {written.baseVersion});
         for (const QString &pair : written.unstoredPairs) {
             if (!m_unstoredTold.contains(pair)) {
                 m_unstoredTold.append(pair);
@@ -175,7 +178,38 @@ void CurrentDictionary::storeLanguages(const SideLanguages &languages)
     Vocabulary changed = m_vocabulary;
     StoreLanguages(changed, languages);
     changed.stamp = m_journal.write(path, FormatVocabularyFile(changed), m_vocabulary.stamp.hash);
+    const QByteArray base = m_vocabulary.stamp.version;
     m_vocabulary = std::move(changed);
+    emit versionWritten(path, m_vocabulary.stamp.version, {base});
+}
+
+VersionMerge CurrentDictionary::mergeConflictCopy(
+    const Vocabulary &copy, const QByteArray &copyVersion,
+    const IncludedAnswers &dictionaryIncludes, const IncludedAnswers &copyIncludes,
+    const std::function<QList<CountedAnswer>(const QString &, qint64, qint64)> &answersOf)
+{
+    writeBackFirst();
+    const QString &path = m_vocabulary.path;
+    if (!CurrentStamp(path).sameAttributes(m_vocabulary.stamp))
+        throw FileError(QStringLiteral("Slovník %1 mezitím změnil jiný program; kopie se "
+                                       "sloučí příště.")
+                            .arg(path));
+    Vocabulary merged = m_vocabulary;
+    const VersionMerge merge
+        = MergeConflictCopy(merged, dictionaryIncludes, copy, copyIncludes, answersOf);
+    TextEncoding used = merged.encoding;
+    merged.stamp = m_journal.write(path, FormatVocabularyFile(merged, &used), m_vocabulary.stamp.hash);
+    merged.encoding = used;
+    merged.markSaved();
+    const QByteArray base = m_vocabulary.stamp.version;
+    const int before = m_vocabulary.count();
+    m_vocabulary = std::move(merged);
+    emit versionWritten(path, m_vocabulary.stamp.version, {base, copyVersion});
+    // The pairs keep their places, with the counters of both; those of the copy follow them.
+    QList<int> positions(before);
+    std::iota(positions.begin(), positions.end(), 1);
+    emit pairsMoved(positions);
+    return merge;
 }
 
 void CurrentDictionary::exportTo(const QString &target) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conflict_copies.h"
 #include "vocabulary.h"
 #include "vocabulary_store.h"
 
@@ -91,6 +92,15 @@ public:
     // Stores the languages of the two sides in the dictionary's file (its answers are written
     // back first). Throws FileError, also when another program changed the file meanwhile.
     void storeLanguages(const SideLanguages &languages);
+    // Merges a conflict copy of the file (another computer's version, `copyVersion`) into the
+    // dictionary and writes it; the answers are written back first. `dictionaryIncludes` and
+    // `copyIncludes` say what each version has counted, `answersOf` gives the answers that
+    // one of them lacks. The copy's file is left to the caller. Throws FileError, with the
+    // dictionary as it was.
+    VersionMerge mergeConflictCopy(
+        const Vocabulary &copy, const QByteArray &copyVersion,
+        const IncludedAnswers &dictionaryIncludes, const IncludedAnswers &copyIncludes,
+        const std::function<QList<CountedAnswer>(const QString &, qint64, qint64)> &answersOf);
     // Writes the dictionary in another program's format, chosen by the target's name.
     // Throws FileError.
     void exportTo(const QString &target) const;
@@ -108,6 +118,10 @@ signals:
     // write): what it did, whose news (a merge, UTF-8, answers that cannot be stored, no
     // journal) the user is to be told.
     void writtenBack(const DictionaryResult &result);
+    // The program wrote a version of the dictionary's file (its content's SHA-1 in
+    // hexadecimal), made from the versions `bases`.
+    void versionWritten(const QString &path, const QByteArray &version,
+                        const QList<QByteArray> &bases);
 
 private:
     // The one write-back of the answers; a merge moves the pairs (pairsMoved).

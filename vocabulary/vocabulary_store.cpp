@@ -110,6 +110,7 @@ WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal,
         }
     }
     result.unstoredPairs = UnstoredPairs(vocabulary);
+    result.baseVersion = vocabulary.stamp.version;
     TextEncoding used = vocabulary.encoding;
     vocabulary.stamp = journal.write(path, FormatVocabularyFile(vocabulary, &used),
                                      vocabulary.stamp.hash, stored, &result.journalUnkept);

@@ -29,6 +29,9 @@ struct WriteBack
     // The write journal could not be kept (its folder is read-only or full): why. The file
     // was written without it.
     QString journalUnkept;
+    // The version of the file that the written one was made from (the one read, or the other
+    // writer's that the answers were added to).
+    QByteArray baseVersion;
 };
 
 // Writes this session's answers to the dictionary's own file, when there are any. When

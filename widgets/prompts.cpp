@@ -30,6 +30,11 @@ void MessageBoxPrompts::error(QWidget *parent, const QString &text)
     QMessageBox::critical(parent, title(), text);
 }
 
+QString MessageBoxPrompts::folderName(QWidget *parent, const QString &start)
+{
+    return QFileDialog::getExistingDirectory(parent, QString(), start);
+}
+
 QString MessageBoxPrompts::openFileName(QWidget *parent, const QString &directory,
                                         const QString &filter)
 {

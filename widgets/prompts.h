@@ -28,6 +28,8 @@ public:
     // The file chosen in an open dialog, or empty when the user cancelled.
     virtual QString openFileName(QWidget *parent, const QString &directory, const QString &filter)
         = 0;
+    // The folder chosen in a folder dialog that starts at `start`, or empty when cancelled.
+    virtual QString folderName(QWidget *parent, const QString &start) = 0;
     // An error box for a failed write-back: "Zkusit znovu", "Uložit jinam...", "Zavřít bez
     // uložení". Closing the box retries.
     virtual WriteFailureChoice writeFailed(QWidget *parent, const QString &text) = 0;
@@ -43,4 +45,5 @@ public:
                          const QString &defaultSuffix) override;
     WriteFailureChoice writeFailed(QWidget *parent, const QString &text) override;
     QString openFileName(QWidget *parent, const QString &directory, const QString &filter) override;
+    QString folderName(QWidget *parent, const QString &start) override;
 };

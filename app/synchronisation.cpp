@@ -1,0 +1,232 @@
+// The synchronised folder: its choice, the exchange of answers with the user's other
+// computers, and the merge of the conflict copies of a dictionary changed on two of them.
+
+#include "application.h"
+
+#include "app_context.h"
+
+#include "drill/drill_window.h"
+#include "history/answer_log.h"
+#include "history/folder_sync.h"
+#include "history/log_exchange.h"
+#include "history/progress_window.h"
+#include "settings/settings_dialog.h"
+#include "settings/sync_folder_dialog.h"
+#include "vocabulary/conflict_copies.h"
+#include "vocabulary/vocabulary_file.h"
+#include "widgets/prompts.h"
+
+#include "core/file_error.h"
+#include "core/text_file.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QTimer>
+
+namespace {
+
+// A version of a dictionary that no log names yet is waited for this long after its file was
+// written: the log that names it comes with the file, a little later. After that, it counts
+// as having counted no answers of any computer beyond its own counters.
+constexpr qint64 UnloggedVersionWaitMs = 2 * 60 * 1000;
+
+bool waitsForItsLog(bool known, const QString &path)
+{
+    return !known
+           && QFileInfo(path).lastModified().msecsTo(QDateTime::currentDateTime())
+                  < UnloggedVersionWaitMs;
+}
+
+} // namespace
+
+void Application::chooseSyncFolder()
+{
+    AppContext &context = *m_context;
+    QWidget *parent = m_settingsDialog && m_settingsDialog->isVisible()
+                          ? static_cast<QWidget *>(m_settingsDialog)
+                          : m_drillWindow.get();
+    SyncFolderDialog dialog(context.prompts, context.settings.syncFolder, parent);
+    if (dialog.exec() != QDialog::Accepted || dialog.folder() == context.settings.syncFolder)
+        return;
+    if (!runCommand([&] { WriteSyncFolder(dialog.folder(), context.dataDirectory); }))
+        return;
+    context.settings.syncFolder = dialog.folder();
+    startSync();
+}
+
+void Application::startSync()
+{
+    m_folderSync.reset();
+    AppContext &context = *m_context;
+    if (m_historyReady && !context.settings.syncFolder.isEmpty()) {
+        // The history's schema is made by the drill's connection before the exchange's own
+        // connection looks at it.
+        context.history.ensureOpen();
+        QString reason;
+        const QString computer = ComputerId(QFileInfo(context.history.path()).path(), &reason);
+        if (computer.isEmpty()) {
+            context.prompts.notice(m_drillWindow.get(),
+                                   QStringLiteral("Synchronizace neběží: %1").arg(reason));
+        } else {
+            m_folderSync = std::make_unique<FolderSync>(
+                context.history.path(), SyncPlace{context.settings.syncFolder, computer},
+                DesiredRetention(context.settings));
+            connect(m_folderSync.get(), &FolderSync::exchanged, this,
+                    [this](int taken, int) { afterExchange(taken); });
+            connect(m_folderSync.get(), &FolderSync::troubled, this,
+                    [this](const QString &message) {
+                        m_context->prompts.notice(m_drillWindow.get(), message);
+                    });
+            m_folderSync->exchangeSoon();
+        }
+    }
+    if (m_progressWindow)
+        m_progressWindow->setComputer(m_folderSync ? m_folderSync->place().computer : QString());
+    watchDictionaryFolder();
+}
+
+void Application::syncSoon()
+{
+    if (m_folderSync)
+        m_folderSync->exchangeSoon();
+}
+
+bool Application::isSynchronised(const QString &path) const
+{
+    const QString &folder = m_context->settings.syncFolder;
+    return !folder.isEmpty() && !path.isEmpty()
+           && SyncPlace{folder, QString()}.loggedDictionary(path) != path;
+}
+
+void Application::watchDictionaryFolder()
+{
+    delete std::exchange(m_dictionaryFolderWatch, nullptr);
+    const QString path = m_context->dictionary.path();
+    if (!m_folderSync || !isSynchronised(path))
+        return;
+    m_dictionaryFolderWatch = new QFileSystemWatcher({QFileInfo(path).path()}, this);
+    connect(m_dictionaryFolderWatch, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (!ConflictCopies(m_context->dictionary.path()).isEmpty())
+            syncSoon();
+    });
+}
+
+void Application::afterExchange(int taken)
+{
+    if (taken > 0)
+        m_context->drill.historyChanged();
+    mergeConflictCopies();
+}
+
+void Application::mergeConflictCopies()
+{
+    CurrentDictionary &dictionary = m_context->dictionary;
+    const QString path = dictionary.path();
+    if (!m_folderSync || !isSynchronised(path) || !dictionary.holdsLock())
+        return;
+    QStringList copies = ConflictCopies(path);
+    copies.removeIf([this](const QString &copy) { return m_copiesTold.contains(copy); });
+    if (copies.isEmpty())
+        return;
+    // The answers not in the file yet go there first, so that the version merged is one that
+    // this computer's log names.
+    if (dictionary.vocabulary().hasUnsavedAnswers()) {
+        tellWriteBack(dictionary.writeBackAnswers());
+        syncSoon();
+        return;
+    }
+    QString reason;
+    bool known = false;
+    auto included = VersionIncludes(m_context->history.database(),
+                                    dictionary.vocabulary().stamp.version, &known, &reason);
+    if (!included)
+        return;
+    if (waitsForItsLog(known, path)) {
+        QTimer::singleShot(UnloggedVersionWaitMs, this, &Application::syncSoon);
+        return;
+    }
+    for (const QString &copy : copies) {
+        if (!mergeConflictCopy(copy, *included))
+            break;
+    }
+}
+
+bool Application::mergeConflictCopy(const QString &copyPath,
+                                    QHash<QString, qint64> &dictionaryIncludes)
+{
+    CurrentDictionary &dictionary = m_context->dictionary;
+    const QString path = dictionary.path();
+    const auto tellOnce = [&](const QString &text) {
+        m_copiesTold.append(copyPath);
+        m_context->prompts.notice(m_drillWindow.get(), text);
+    };
+    Vocabulary copy;
+    FileStamp stamp;
+    try {
+        copy = ParseVocabularyFile(ReadFileBytes(copyPath, &stamp), copyPath);
+    } catch (const FileError &error) {
+        tellOnce(QStringLiteral("Kopii %1, kterou synchronizační program uložil vedle slovníku "
+                                "%2, se nepodařilo přečíst, a tak zůstává, kde je: %3")
+                     .arg(copyPath, path, error.message()));
+        return true;
+    }
+    QSqlDatabase db = m_context->history.database();
+    QString reason;
+    bool copyKnown = false;
+    const auto copyIncludes = VersionIncludes(db, stamp.version, &copyKnown, &reason);
+    if (!copyIncludes)
+        return false;
+    if (waitsForItsLog(copyKnown, copyPath)) {
+        QTimer::singleShot(UnloggedVersionWaitMs, this, &Application::syncSoon);
+        return true;
+    }
+    const auto answersOf = [&](const QString &computer, qint64 after, qint64 upTo) {
+        const auto answers = LoggedAnswersOn(db, path, computer, after, upTo, &reason);
+        if (!answers)
+            throw FileError(QStringLiteral("Historii odpovědí nelze číst: %1").arg(reason));
+        QList<CountedAnswer> counted;
+        for (const AnswerRecord &answer : *answers) {
+            VocabularyEntry pair;
+            pair.side[1] = answer.card.pair.side1;
+            pair.comment[1] = answer.card.pair.comment1;
+            pair.side[2] = answer.card.pair.side2;
+            pair.comment[2] = answer.card.pair.comment2;
+            counted.append({pair, answer.card.offeredSide, answer.grade == Grade::Again});
+        }
+        return counted;
+    };
+    VersionMerge merge;
+    try {
+        merge = dictionary.mergeConflictCopy(copy, stamp.version, dictionaryIncludes,
+                                             *copyIncludes, answersOf);
+    } catch (const FileError &error) {
+        tellOnce(QStringLiteral("Kopii %1 slovníku %2 se nepodařilo do slovníku sloučit, a tak "
+                                "zůstává, kde je: %3")
+                     .arg(copyPath, path, error.message()));
+        return false;
+    }
+    dictionaryIncludes = merge.included;
+    syncSoon();
+    QString text = QStringLiteral("Slovník %1 se změnil na dvou počítačích zároveň a "
+                                  "synchronizační program uložil druhou verzi jako %2. Obě "
+                                  "verze jsou teď sloučeny: přidaných dvojic %3, doplněných "
+                                  "odpovědí %4.")
+                       .arg(path, copyPath)
+                       .arg(merge.pairsAdded)
+                       .arg(merge.answersAdded);
+    if (merge.pairsLeft > 0) {
+        text += QStringLiteral(" Dvojic, které se do slovníku nevešly: %1; kopie proto zůstává.")
+                    .arg(merge.pairsLeft);
+        tellOnce(text);
+        return true;
+    }
+    if (!QFile::remove(copyPath)) {
+        tellOnce(text + QStringLiteral(" Kopii se nepodařilo smazat; smažte ji prosím sami."));
+        return true;
+    }
+    m_context->prompts.notice(m_drillWindow.get(), text + QStringLiteral(" Kopie je smazána."));
+    return true;
+}
