@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -148,7 +147,7 @@ private:
     // it once the logs say what each version counted, removed, and the user told.
     void mergeConflictCopies();
     // One copy; false when it waits for the logs or could not be merged.
-    bool mergeConflictCopy(const QString &copyPath, QHash<QString, qint64> &dictionaryIncludes);
+    bool mergeConflictCopy(const QString &copyPath);
 
     std::unique_ptr<AppContext> m_context;
     QStringList m_finishedWrites; // files whose interrupted writes the start-up finished

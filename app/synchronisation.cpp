@@ -138,24 +138,13 @@ void Application::mergeConflictCopies()
         syncSoon();
         return;
     }
-    QString reason;
-    bool known = false;
-    auto included = VersionIncludes(m_context->history.database(),
-                                    dictionary.vocabulary().stamp.version, &known, &reason);
-    if (!included)
-        return;
-    if (waitsForItsLog(known, path)) {
-        QTimer::singleShot(UnloggedVersionWaitMs, this, &Application::syncSoon);
-        return;
-    }
     for (const QString &copy : copies) {
-        if (!mergeConflictCopy(copy, *included))
+        if (!mergeConflictCopy(copy))
             break;
     }
 }
 
-bool Application::mergeConflictCopy(const QString &copyPath,
-                                    QHash<QString, qint64> &dictionaryIncludes)
+bool Application::mergeConflictCopy(const QString &copyPath)
 {
     CurrentDictionary &dictionary = m_context->dictionary;
     const QString path = dictionary.path();
@@ -175,14 +164,18 @@ bool Application::mergeConflictCopy(const QString &copyPath,
     }
     QSqlDatabase db = m_context->history.database();
     QString reason;
-    bool copyKnown = false;
-    const auto copyIncludes = VersionIncludes(db, stamp.version, &copyKnown, &reason);
-    if (!copyIncludes)
+    const QByteArray version = dictionary.vocabulary().stamp.version;
+    const auto dictionaryWriters = CountedByWriters(db, version, &reason);
+    const auto copyWriters = CountedByWriters(db, stamp.version, &reason);
+    if (!dictionaryWriters || !copyWriters)
         return false;
-    if (waitsForItsLog(copyKnown, copyPath)) {
+    if (waitsForItsLog(!dictionaryWriters->isEmpty(), path)
+        || waitsForItsLog(!copyWriters->isEmpty(), copyPath)) {
         QTimer::singleShot(UnloggedVersionWaitMs, this, &Application::syncSoon);
-        return true;
+        return false;
     }
+    const CountedByVersions counted
+        = ChooseCounted(*dictionaryWriters, *copyWriters, version == stamp.version);
     const auto answersOf = [&](const QString &computer, qint64 after, qint64 upTo) {
         const auto answers = LoggedAnswersOn(db, path, computer, after, upTo, &reason);
         if (!answers)
@@ -200,15 +193,14 @@ bool Application::mergeConflictCopy(const QString &copyPath,
     };
     VersionMerge merge;
     try {
-        merge = dictionary.mergeConflictCopy(copy, stamp.version, dictionaryIncludes,
-                                             *copyIncludes, answersOf);
+        merge = dictionary.mergeConflictCopy(copy, stamp.version, counted.dictionary, counted.copy,
+                                             answersOf);
     } catch (const FileError &error) {
         tellOnce(QStringLiteral("Kopii %1 slovníku %2 se nepodařilo do slovníku sloučit, a tak "
                                 "zůstává, kde je: %3")
                      .arg(copyPath, path, error.message()));
         return false;
     }
-    dictionaryIncludes = merge.included;
     syncSoon();
     QString text = QStringLiteral("Slovník %1 se změnil na dvou počítačích zároveň a "
                                   "synchronizační program uložil druhou verzi jako %2. Obě "

@@ -81,8 +81,7 @@ CurrentDictionaryDialog &Application::currentDictionaryDialog()
 
 ProgressWindow &Application::progressWindow()
 {
-    if (!m_progressWindow)
-    {
+    if (!m_progressWindow) {
         m_progressWindow
             = new ProgressWindow(m_context->history, m_context->dictionary, m_context->settings,
                                  m_context->prompts, SystemClock(), m_drillWindow.get());

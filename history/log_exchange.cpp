@@ -213,20 +213,23 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
                 ++added;
                 touched[answer.card].append({answer.atMs, log.computer, logged.seq, answer.grade});
             }
-            // A version that two computers wrote alike has counted what either says.
+            // What a version has counted, as the computer that wrote it says.
             for (const LoggedVersion &version : log.part.versions) {
-                query.prepare(QStringLiteral("INSERT OR IGNORE INTO versions (hash, dictionary)"
-                                             " VALUES (?, ?)"));
+                query.prepare(QStringLiteral("INSERT OR IGNORE INTO versions (hash, writer,"
+                                             " dictionary) VALUES (?, ?, ?)"));
                 query.addBindValue(QString::fromLatin1(version.hash));
+                query.addBindValue(log.computer);
                 query.addBindValue(SqlText(localDictionary(version.dictionary)));
                 if (!query.exec())
                     return failed(query, reason);
-                query.prepare(QStringLiteral("INSERT INTO version_includes (hash, computer, seq)"
-                                             " VALUES (?, ?, ?) ON CONFLICT (hash, computer)"
-                                             " DO UPDATE SET seq = max(seq, excluded.seq)"));
+                query.prepare(QStringLiteral("INSERT INTO version_includes (hash, writer,"
+                                             " computer, seq) VALUES (?, ?, ?, ?) ON CONFLICT"
+                                             " (hash, writer, computer) DO UPDATE SET seq ="
+                                             " max(seq, excluded.seq)"));
                 for (auto included = version.included.cbegin(); included != version.included.cend();
                      ++included) {
                     query.addBindValue(QString::fromLatin1(version.hash));
+                    query.addBindValue(log.computer);
                     query.addBindValue(included.key());
                     query.addBindValue(included.value());
                     if (!query.exec())
@@ -326,28 +329,26 @@ AnswersForOwnLog(QSqlDatabase db, const QString &computer, qint64 lastInLog,
     return answers;
 }
 
-std::optional<QHash<QString, qint64>> VersionIncludes(QSqlDatabase db, const QByteArray &hash,
-                                                      bool *known, QString *reason)
+std::optional<VersionWriters> CountedByWriters(QSqlDatabase db, const QByteArray &hash,
+                                               QString *reason)
 {
     QSqlQuery query(db);
-    query.prepare(QStringLiteral("SELECT count(*) FROM versions WHERE hash = ?"));
-    query.addBindValue(QString::fromLatin1(hash));
-    if (!query.exec() || !query.next()) {
-        failed(query, reason);
-        return std::nullopt;
-    }
-    *known = query.value(0).toInt() > 0;
-    query.finish();
-    QHash<QString, qint64> included;
-    query.prepare(QStringLiteral("SELECT computer, seq FROM version_includes WHERE hash = ?"));
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT v.writer, i.computer, i.seq FROM versions v LEFT JOIN"
+                                 " version_includes i ON i.hash = v.hash AND i.writer = v.writer"
+                                 " WHERE v.hash = ?"));
     query.addBindValue(QString::fromLatin1(hash));
     if (!query.exec()) {
         failed(query, reason);
         return std::nullopt;
     }
-    while (query.next())
-        included.insert(query.value(0).toString(), query.value(1).toLongLong());
-    return included;
+    VersionWriters writers;
+    while (query.next()) {
+        QHash<QString, qint64> &counted = writers[query.value(0).toString()];
+        if (!query.isNull(1))
+            counted.insert(query.value(1).toString(), query.value(2).toLongLong());
+    }
+    return writers;
 }
 
 std::optional<QList<AnswerRecord>> LoggedAnswersOn(QSqlDatabase db, const QString &dictionary,
@@ -443,14 +444,18 @@ bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &wr
         return true;
     QList<LoggedVersion> versions;
     for (const Pending &version : pending) {
+        // Of a base that several computers wrote alike, the most any of them counted: what
+        // this version is said to hold is never less than it holds, so no answer is added to
+        // it twice.
         QHash<QString, qint64> included;
         for (const QString &base : version.bases) {
-            bool known = false;
-            const auto baseIncludes = VersionIncludes(db, base.toLatin1(), &known, reason);
-            if (!baseIncludes)
+            const auto writers = CountedByWriters(db, base.toLatin1(), reason);
+            if (!writers)
                 return false;
-            for (auto entry = baseIncludes->cbegin(); entry != baseIncludes->cend(); ++entry)
-                included[entry.key()] = std::max(included.value(entry.key()), entry.value());
+            for (const QHash<QString, qint64> &counted : *writers) {
+                for (auto entry = counted.cbegin(); entry != counted.cend(); ++entry)
+                    included[entry.key()] = std::max(included.value(entry.key()), entry.value());
+            }
         }
         query.prepare(QStringLiteral("SELECT max(seq) FROM reviews WHERE computer = ? AND"
                                      " dictionary = ? AND id <= ?"));

@@ -52,10 +52,13 @@ AnswersForOwnLog(QSqlDatabase db, const QString &computer, qint64 lastInLog,
 bool ReplayCards(QSqlDatabase db, const QSet<CardKey> &cards, double desiredRetention,
                  QString *reason);
 
-// What a version of a dictionary file has counted of each computer's answers, as the versions
-// logged by the computers that wrote it say; `known` is false when no log names the version.
-std::optional<QHash<QString, qint64>> VersionIncludes(QSqlDatabase db, const QByteArray &hash,
-                                                      bool *known, QString *reason);
+// What a version of a dictionary file has counted of each computer's answers (by computer,
+// the number of its last answer counted), for each computer that wrote it and logged it: two
+// computers that answered alike write the same bytes having counted different answers. Empty
+// when no log names the version yet.
+using VersionWriters = QHash<QString, QHash<QString, qint64>>;
+std::optional<VersionWriters> CountedByWriters(QSqlDatabase db, const QByteArray &hash,
+                                               QString *reason);
 
 // One computer's answers on a dictionary (its path on this computer) numbered after `after`,
 // up to `upTo`, in their order: what one version of the file counted and another did not.

@@ -240,9 +240,9 @@ QList<HardCard> HistoryProgress::hardestCards(HardOrder order, int limit) const
 ProgressFigures HistoryProgress::figures() const
 {
     ProgressFigures figures;
-    const QVariantList values = scoped(
-        {LongestAnswerMs, dayStartMs(0), dayStartMs(0), LongestAnswerMs,
-         m_computer.isEmpty() ? QStringLiteral("") : m_computer});
+    const QVariantList values
+        = scoped({LongestAnswerMs, dayStartMs(0), dayStartMs(0), LongestAnswerMs,
+                  m_computer.isEmpty() ? QStringLiteral("") : m_computer});
     QSqlQuery query(m_database);
     if (run(query,
             QStringLiteral("SELECT count(*), total(min(r.duration_ms, ?)), "

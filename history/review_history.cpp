@@ -98,6 +98,20 @@ const QList<QStringList> &migrations()
             QStringLiteral("CREATE INDEX reviews_card_time ON reviews(side1, comment1, side2,"
                            " comment2, direction, at_ms, computer, seq, id, grade)"),
         },
+        // Two computers that answered alike write the same bytes having counted different
+        // answers: what a version has counted is kept for each computer that wrote it. The
+        // logs are read again from their start to say it (their answers are taken once all
+        // the same).
+        {
+            QStringLiteral("DROP TABLE versions"),
+            QStringLiteral("DROP TABLE version_includes"),
+            QStringLiteral("CREATE TABLE versions (hash TEXT NOT NULL, writer TEXT NOT NULL,"
+                           " dictionary TEXT NOT NULL, PRIMARY KEY (hash, writer)) WITHOUT ROWID"),
+            QStringLiteral("CREATE TABLE version_includes (hash TEXT NOT NULL,"
+                           " writer TEXT NOT NULL, computer TEXT NOT NULL, seq INTEGER NOT NULL,"
+                           " PRIMARY KEY (hash, writer, computer)) WITHOUT ROWID"),
+            QStringLiteral("UPDATE logs SET offset = 0, last_seq = 0"),
+        },
     };
     return steps;
 }

@@ -78,7 +78,7 @@ class ReviewHistory : public QObject
     Q_OBJECT
 public:
     // The schema this program writes; a database of a later one is left alone.
-    static constexpr int SchemaVersion = 3;
+    static constexpr int SchemaVersion = 4;
     // How long a write waits for another program's lock before it is left to wait in memory.
     static constexpr int LockWaitMs = 20;
 

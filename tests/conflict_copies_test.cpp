@@ -100,3 +100,59 @@ TEST(ConflictCopies, MergingCountsEveryAnswerOnceAndKeepsEveryPair)
 }
 
 } // namespace
+
+// What each version counted, chosen from what their writers logged.
+TEST(ConflictCopies, WhatEachVersionCountedComesFromItsWriters)
+{
+    using Writers = QHash<QString, IncludedAnswers>;
+    const IncludedAnswers homeOnly{{U("home"), 3}};
+    const IncludedAnswers schoolOnly{{U("school"), 2}};
+    const IncludedAnswers both{{U("home"), 3}, {U("school"), 2}};
+    const struct
+    {
+        const char *name;
+        Writers dictionary;
+        Writers copy;
+        bool alike;
+        IncludedAnswers expectedDictionary;
+        IncludedAnswers expectedCopy;
+    } cases[] = {
+        {"one writer each",
+         {{U("school"), schoolOnly}},
+         {{U("home"), homeOnly}},
+         false,
+         schoolOnly,
+         homeOnly},
+        {"alike, one from each writer",
+         {{U("school"), schoolOnly}, {U("home"), homeOnly}},
+         {},
+         true,
+         homeOnly,
+         schoolOnly},
+        {"alike, one writer: nothing between them",
+         {{U("home"), homeOnly}},
+         {},
+         true,
+         homeOnly,
+         homeOnly},
+        {"the file written alike by two: the most",
+         {{U("a"), homeOnly}, {U("b"), schoolOnly}},
+         {{U("home"), both}},
+         false,
+         both,
+         both},
+        {"the copy written alike by two: the least",
+         {},
+         {{U("a"), both}, {U("b"), homeOnly}},
+         false,
+         {},
+         homeOnly},
+        {"no log names either", {}, {}, false, {}, {}},
+    };
+    for (const auto &c : cases) {
+        const Writers copy = c.alike ? c.dictionary : c.copy;
+        const CountedByVersions counted = ChooseCounted(c.dictionary, copy, c.alike);
+        EXPECT_EQ(counted.dictionary, c.expectedDictionary) << c.name;
+        EXPECT_EQ(counted.copy, c.expectedCopy) << c.name;
+    }
+}

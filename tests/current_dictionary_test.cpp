@@ -2,6 +2,9 @@
 #include "test_support.h"
 #include "vocabulary/current_dictionary.h"
 #include "vocabulary/exchange.h"
+#include "vocabulary/vocabulary_file.h"
+
+#include <QCryptographicHash>
 
 #include <QDir>
 #include <QSignalSpy>
@@ -57,6 +60,60 @@ TEST_F(CurrentDictionaryTest, OpeningWritesTheCurrentBackAndReadsTheNewFileByIts
     EXPECT_THROW(dictionary.open(path("chybi.slv"), Sharing::RespectOtherCopies), FileError);
     EXPECT_EQ(dictionary.path(), path("other/a.slv"));
     EXPECT_EQ(opened.count(), 2);
+}
+
+// Every version written names its content and the version it was made from; a conflict copy
+// merged makes a version of both, with the dictionary's pairs in their places.
+TEST_F(CurrentDictionaryTest, VersionsWrittenNameTheirContentAndTheirBases)
+{
+    QSignalSpy written(&dictionary, &CurrentDictionary::versionWritten);
+    QSignalSpy moved(&dictionary, &CurrentDictionary::pairsMoved);
+    ASSERT_TRUE(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).done());
+    const QByteArray read = dictionary.vocabulary().stamp.version;
+    const auto sha1 = [](const QByteArray &bytes) {
+        return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
+    };
+    EXPECT_EQ(read, sha1(ReadBytes(path("a.slv"))));
+    answerWrongly(1);
+    ASSERT_TRUE(dictionary.writeBackAnswers().done());
+    ASSERT_EQ(written.size(), 1);
+    const QByteArray answered = sha1(ReadBytes(path("a.slv")));
+    EXPECT_EQ(written.at(0).at(1).toByteArray(), answered);
+    EXPECT_EQ(written.at(0).at(2).value<QList<QByteArray>>(), QList<QByteArray>{read});
+
+    Vocabulary copy = ParseVocabularyFile("pes / r Hund\r\nmys / e Maus\r\n", path("kopie.slv"));
+    ++copy.entries[0].offers[2];
+    const QByteArray copyVersion(40, 'c');
+    const auto answersOf = [](const QString &computer, qint64 after, qint64 upTo) {
+        EXPECT_EQ(computer, QStringLiteral("home"));
+        EXPECT_EQ(after, 0);
+        EXPECT_EQ(upTo, 1);
+        VocabularyEntry dog;
+        dog.side[1] = U("pes");
+        dog.side[2] = U("r Hund");
+        return QList<CountedAnswer>{{dog, 2, false}};
+    };
+    const VersionMerge merge = dictionary.mergeConflictCopy(copy, copyVersion, {{U("school"), 1}},
+                                                            {{U("home"), 1}}, answersOf);
+    EXPECT_EQ(merge.pairsAdded, 1);
+    EXPECT_EQ(merge.answersAdded, 1);
+    const Vocabulary merged = ParseVocabularyFile(ReadBytes(path("a.slv")), path("a.slv"));
+    ASSERT_EQ(merged.count(), 3);
+    EXPECT_EQ(CountersOf(merged.at(1)), (Counters{1, 1, 1, 0})) << "the answer the copy counted";
+    EXPECT_EQ(merged.at(3).side[1], U("mys")) << "the pair the copy added, after the others";
+    ASSERT_EQ(written.size(), 2);
+    EXPECT_EQ(written.at(1).at(2).value<QList<QByteArray>>(),
+              (QList<QByteArray>{answered, copyVersion}));
+    ASSERT_EQ(moved.size(), 1);
+    EXPECT_EQ(moved.at(0).at(0).value<QList<int>>(), (QList<int>{1, 2})) << "nothing moves";
+    EXPECT_FALSE(dictionary.vocabulary().hasUnsavedAnswers());
+
+    // Another program wrote the file meanwhile: nothing is merged, nothing written.
+    WriteBytes(path("a.slv"), "jiny / anderer\r\n");
+    EXPECT_THROW(dictionary.mergeConflictCopy(copy, copyVersion, {}, {{U("home"), 1}}, answersOf),
+                 FileError);
+    EXPECT_EQ(ReadBytes(path("a.slv")), "jiny / anderer\r\n");
+    EXPECT_EQ(dictionary.vocabulary().count(), 3);
 }
 
 TEST_F(CurrentDictionaryTest, AFileOpenInAnotherCopyIsOpenedOnlyWhenSharingIsAgreed)

@@ -275,23 +275,21 @@ TEST(LoggedVersions, AVersionWrittenHereSaysWhatItHasCounted)
     a.exchange();
     deliver(a, b, Delivery::Whole);
     QString reason;
-    bool known = false;
-    EXPECT_EQ(VersionIncludes(b.database(), first, &known, &reason),
-              (QHash<QString, qint64>{{a.id(), 2}}));
+    EXPECT_EQ(CountedByWriters(b.database(), first, &reason),
+              (VersionWriters{{a.id(), {{a.id(), 2}}}}));
     b.answer(Dog, 1, Grade::Again, 3 * MsPerDay);
     b.noteVersion(second, {first});
     b.exchange();
     deliver(b, a, Delivery::Whole);
-    EXPECT_EQ(VersionIncludes(a.database(), second, &known, &reason),
-              (QHash<QString, qint64>{{a.id(), 2}, {b.id(), 1}}));
-    EXPECT_TRUE(known);
+    EXPECT_EQ(CountedByWriters(a.database(), second, &reason),
+              (VersionWriters{{b.id(), {{a.id(), 2}, {b.id(), 1}}}}));
     a.exchange();
     EXPECT_EQ(ReadAnswerLogFile(a.logPath(a.id()), 0, 0).versions.size(), 1) << "logged once";
 }
 
-// The versions of a dictionary that computers logged are kept by their hash; one that two
-// computers wrote alike has counted what either says.
-TEST(LoggedVersions, AreKeptByHashAndTwoClaimsOfOneVersionAgree)
+// The versions of a dictionary that computers logged are kept by their hash and writer: two
+// computers that wrote the same bytes may have counted different answers.
+TEST(LoggedVersions, AreKeptByHashAndWriter)
 {
     QTemporaryDir root;
     Computer a(root.path(), "a");
@@ -304,13 +302,54 @@ TEST(LoggedVersions, AreKeptByHashAndTwoClaimsOfOneVersionAgree)
     ASSERT_TRUE(ImportLogs(
         a.database(), {{U("b"), first}, {U("c"), second}}, [](const QString &name) { return name; },
         0.9, &reason));
-    bool known = false;
-    EXPECT_EQ(VersionIncludes(a.database(), hash, &known, &reason),
-              (QHash<QString, qint64>{{U("b"), 6}, {U("c"), 9}}));
-    EXPECT_TRUE(known);
-    EXPECT_EQ(VersionIncludes(a.database(), QByteArray(40, 'd'), &known, &reason),
-              (QHash<QString, qint64>{}));
-    EXPECT_FALSE(known);
+    EXPECT_EQ(CountedByWriters(a.database(), hash, &reason),
+              (VersionWriters{{U("b"), {{U("b"), 4}, {U("c"), 9}}}, {U("c"), {{U("b"), 6}}}}));
+    EXPECT_EQ(CountedByWriters(a.database(), QByteArray(40, 'd'), &reason), VersionWriters{})
+        << "a version no log names";
 }
 
 } // namespace
+
+// The answers one version of the dictionary counted and another did not: one computer's, on
+// that dictionary, between two of its numbers.
+TEST(LoggedVersions, TheAnswersBetweenTwoNumbersAreFound)
+{
+    QTemporaryDir root;
+    Computer a(root.path(), "a");
+    a.answer(Dog, 1, Grade::Good, MsPerDay);
+    a.answer(Cat, 2, Grade::Again, 2 * MsPerDay);
+    a.answer(Dog, 2, Grade::Hard, 3 * MsPerDay);
+    a.exchange(); // numbers them 1, 2, 3
+    QString reason;
+    const auto answers = LoggedAnswersOn(
+        a.database(), root.path() + QStringLiteral("/a/sync/lekce.slv"), a.id(), 1, 2, &reason);
+    ASSERT_TRUE(answers) << reason.toStdString();
+    ASSERT_EQ(answers->size(), 1);
+    EXPECT_EQ(answers->first().card, (CardKey{Cat, 2}));
+    EXPECT_EQ(answers->first().grade, Grade::Again);
+    EXPECT_TRUE(LoggedAnswersOn(a.database(), QStringLiteral("/jiny.slv"), a.id(), 0, 3, &reason)
+                    ->isEmpty())
+        << "another dictionary's";
+}
+
+// A folder is the synchronised folder only when the answers can be kept in it.
+TEST(SyncFolder, IsAcceptedOnlyWhereTheAnswersCanBeKept)
+{
+    QTemporaryDir root;
+    const QString file = root.path() + QStringLiteral("/soubor");
+    WriteBytes(file, "x");
+    EXPECT_EQ(SyncFolderProblem(root.path() + QStringLiteral("/nikde")),
+              QStringLiteral("Složka %1/nikde neexistuje.").arg(root.path()));
+    EXPECT_EQ(SyncFolderProblem(file), QStringLiteral("Složka %1 neexistuje.").arg(file));
+    const QString readOnly = root.path() + QStringLiteral("/jen-ke-cteni");
+    QDir().mkpath(readOnly);
+    const int status = InChild([&] {
+        if (!MountReadOnly(readOnly))
+            return 2;
+        return SyncFolderProblem(readOnly).contains(QStringLiteral("jen pro čtení")) ? 0 : 1;
+    });
+    if (status != 2)
+        EXPECT_EQ(status, 0) << "a read-only folder is refused with the system's reason";
+    EXPECT_TRUE(SyncFolderProblem(root.path()).isEmpty());
+    EXPECT_TRUE(QFileInfo(root.path() + QStringLiteral("/merko/odpovedi")).isDir());
+}

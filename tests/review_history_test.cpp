@@ -129,7 +129,7 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
           "PRAGMA user_version = 1"})
         queryValue(database(), QString::fromLatin1(statement));
     EXPECT_EQ(ReviewHistory(database()).answerCount(), 1);
-    EXPECT_EQ(value("PRAGMA user_version").toInt(), 3);
+    EXPECT_EQ(value("PRAGMA user_version").toInt(), ReviewHistory::SchemaVersion);
     EXPECT_EQ(value("SELECT count(*) FROM sqlite_master WHERE name IN "
                     "('reviews_dictionary_time', 'reviews_card', 'reviews_logged', "
                     "'reviews_unlogged', 'reviews_card_time', 'logs', 'versions', "
@@ -138,6 +138,12 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
               9);
     EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE computer IS NULL AND seq IS NULL").toInt(),
               1);
+    // The versions of the third schema did not say who wrote them: the logs are read again.
+    queryValue(database(), QStringLiteral("INSERT INTO logs VALUES ('b', 500, 7)"));
+    queryValue(database(), QStringLiteral("PRAGMA user_version = 3"));
+    EXPECT_EQ(ReviewHistory(database()).answerCount(), 1);
+    EXPECT_EQ(value("SELECT offset || ':' || last_seq FROM logs"), QStringLiteral("0:0"));
+    EXPECT_EQ(value("SELECT count(*) FROM pragma_table_info('versions') WHERE name = 'writer'"), 1);
 
     // A database written by a later version of the program is neither used nor changed.
     queryValue(database(), QStringLiteral("PRAGMA user_version = 99"));

@@ -173,7 +173,8 @@ TEST_F(SettingsFileTest, TheLaterSwitchesAreReadAndWrittenOnlyWhenUsed)
 
 TEST_F(SettingsFileTest, TheSynchronisedFolderIsWrittenOnlyOnceNamed)
 {
-    EXPECT_EQ(read("[Setup]\nSyncSlozka=/mnt/sdilene\n").syncFolder, QStringLiteral("/mnt/sdilene"));
+    EXPECT_EQ(read("[Setup]\nSyncSlozka=/mnt/sdilene\n").syncFolder,
+              QStringLiteral("/mnt/sdilene"));
     QFile::remove(iniPath());
     WriteSyncFolder(QString(), dir.path());
     EXPECT_FALSE(QFile::exists(iniPath())) << "no folder, nothing written";

@@ -123,6 +123,12 @@ void RunningProgram::startWith(const char *dictionary, const char *moreSettings,
     startNaming(path(name), moreSettings);
 }
 
+void RunningProgram::stop()
+{
+    form().close();
+    m_application.reset();
+}
+
 DrillWindow &RunningProgram::form()
 {
     return m_application->drillWindow();

@@ -43,8 +43,8 @@ public:
     QStringList saveNames;   // for the save dialog, in order; cancelled once they run out
     QStringList saveFilters; // what each save dialog offered
     QStringList saveSuffixes;
-    QStringList saveStarts; // where each save dialog started
-    QStringList openNames;  // for the open dialog, in order; cancelled once they run out
+    QStringList saveStarts;  // where each save dialog started
+    QStringList openNames;   // for the open dialog, in order; cancelled once they run out
     QStringList folderNames; // for the folder dialog, in order; cancelled once they run out
     // for a failed write-back, in order; Discard once they run out, so no test loops
     QList<WriteFailureChoice> writeChoices;
@@ -77,6 +77,8 @@ public:
 
     DrillWindow &form();
     Application &app() { return *m_application; }
+    // The user closes the main window, and the program ends.
+    void stop();
     ScriptedPrompts prompts;
 
     // Runs `action` as soon as a modal dialog is open; the test's own step. A watch that

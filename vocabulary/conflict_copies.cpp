@@ -56,6 +56,40 @@ QStringList ConflictCopies(const QString &dictionaryPath)
     return copies;
 }
 
+namespace {
+
+// Each computer's answers that every writer, or any one, says the version has counted.
+IncludedAnswers countedByAll(const QHash<QString, IncludedAnswers> &writers, bool least)
+{
+    IncludedAnswers counted;
+    bool first = true;
+    for (const IncludedAnswers &writer : writers) {
+        if (least && !first) {
+            for (auto entry = counted.begin(); entry != counted.end(); ++entry)
+                entry.value() = std::min(entry.value(), writer.value(entry.key(), 0));
+        } else {
+            for (auto entry = writer.cbegin(); entry != writer.cend(); ++entry)
+                counted[entry.key()] = std::max(counted.value(entry.key(), 0), entry.value());
+        }
+        first = false;
+    }
+    counted.removeIf([](const auto &entry) { return entry.value() == 0; });
+    return counted;
+}
+
+} // namespace
+
+CountedByVersions ChooseCounted(const QHash<QString, IncludedAnswers> &dictionaryWriters,
+                                const QHash<QString, IncludedAnswers> &copyWriters, bool alike)
+{
+    if (alike && dictionaryWriters.size() >= 2) {
+        QStringList writers = dictionaryWriters.keys();
+        writers.sort();
+        return {dictionaryWriters.value(writers.at(0)), dictionaryWriters.value(writers.at(1))};
+    }
+    return {countedByAll(dictionaryWriters, false), countedByAll(copyWriters, true)};
+}
+
 VersionMerge MergeConflictCopy(
     Vocabulary &dictionary, const IncludedAnswers &dictionaryIncludes, const Vocabulary &copy,
     const IncludedAnswers &copyIncludes,

@@ -21,6 +21,19 @@ QStringList ConflictCopies(const QString &dictionaryPath);
 // of its file has counted: a version holds every answer of that computer up to that number.
 using IncludedAnswers = QHash<QString, qint64>;
 
+// What two versions of a dictionary, the file's and a conflict copy's, have counted, from what
+// each computer that wrote one of them logged (by writer). Versions alike (the same bytes)
+// that two computers wrote are one from each. Of a version that several computers wrote, the
+// file's is taken to hold the most any of them counted, the copy's the least, so that no
+// answer is counted twice.
+struct CountedByVersions
+{
+    IncludedAnswers dictionary;
+    IncludedAnswers copy;
+};
+CountedByVersions ChooseCounted(const QHash<QString, IncludedAnswers> &dictionaryWriters,
+                                const QHash<QString, IncludedAnswers> &copyWriters, bool alike);
+
 // One counted answer on a pair, as a log tells it.
 struct CountedAnswer
 {

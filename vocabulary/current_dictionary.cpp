@@ -198,7 +198,8 @@ VersionMerge CurrentDictionary::mergeConflictCopy(
     const VersionMerge merge
         = MergeConflictCopy(merged, dictionaryIncludes, copy, copyIncludes, answersOf);
     TextEncoding used = merged.encoding;
-    merged.stamp = m_journal.write(path, FormatVocabularyFile(merged, &used), m_vocabulary.stamp.hash);
+    merged.stamp
+        = m_journal.write(path, FormatVocabularyFile(merged, &used), m_vocabulary.stamp.hash);
     merged.encoding = used;
     merged.markSaved();
     const QByteArray base = m_vocabulary.stamp.version;
