@@ -7,6 +7,7 @@
 #include "widgets/prompts.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QString>
 
 // What exists once for the whole run: the current dictionary, the options, the answer history
@@ -22,6 +23,13 @@ struct AppContext
     {
         dictionary.setJournalFolder(QDir(userDataFolder).filePath(QStringLiteral("journal")));
         drill.keepHistory(history, SystemClock());
+    }
+
+    // The locks of the dictionaries in the synchronised folder are kept in the data folder.
+    void keepSyncedLocks()
+    {
+        dictionary.keepSyncedLocksIn(
+            settings.syncFolder, QFileInfo(history.path()).dir().filePath(QStringLiteral("locks")));
     }
 
     Prompts &prompts;

@@ -131,6 +131,7 @@ void Application::startUp(const QString &file)
     // A settings file that cannot be read is told of; the program goes on with the defaults.
     QString open;
     runCommand([&] { open = ReadSettings(context.settings, context.dataDirectory); });
+    context.keepSyncedLocks();
     context.drill.applySettings();
     if (!file.isEmpty() && openNamedFile(file))
         return;

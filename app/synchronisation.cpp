@@ -54,6 +54,7 @@ void Application::chooseSyncFolder()
     if (!runCommand([&] { WriteSyncFolder(dialog.folder(), context.dataDirectory); }))
         return;
     context.settings.syncFolder = dialog.folder();
+    context.keepSyncedLocks();
     startSync();
 }
 

@@ -88,6 +88,8 @@ TEST_F(SyncedProgramTest, AnswersGoFromOneComputerToTheOther)
     RunningProgram home;
     start(home);
     answerWrongly(home);
+    EXPECT_FALSE(QFile::exists(shared(QStringLiteral(".lekce.slv.lock"))))
+        << "no lock for the sync tool to carry to the other computer";
     const QString homeId = computerId(home);
     home.stop();
     const QString homeLog = shared(QStringLiteral("merko/odpovedi/") + homeId + ".log");

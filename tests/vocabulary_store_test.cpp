@@ -5,6 +5,7 @@
 #include "vocabulary/vocabulary_store.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <initializer_list>
 #include <QTemporaryDir>
@@ -44,6 +45,38 @@ TEST_F(VocabularyStoreTest, ACaptionNamesTheThemeAndTheCount)
     vocabulary.theme = QLatin1Char('*') + QString(150, QLatin1Char('x'));
     EXPECT_EQ(VocabularyCaption(vocabulary),
               QLatin1Char(' ') + QString(100, QLatin1Char('x')) + QStringLiteral(" (slov: 8)"));
+}
+
+// A dictionary's lock is beside it, unless a sync tool would carry it to another computer.
+TEST(DictionaryLockFile, StaysOnThisComputerForASynchronisedDictionary)
+{
+    const struct
+    {
+        const char *dictionary;
+        const char *syncFolder;
+        const char *localFolder;
+        bool local;
+    } cases[] = {
+        {"/home/jana/lekce.slv", "", "/data/locks", false},
+        {"/home/jana/lekce.slv", "/home/jana/sync", "/data/locks", false},
+        {"/home/jana/sync2/lekce.slv", "/home/jana/sync", "/data/locks", false},
+        {"/home/jana/sync/lekce.slv", "/home/jana/sync", "/data/locks", true},
+        {"/home/jana/sync/nemcina/lekce.slv", "/home/jana/sync/", "/data/locks", true},
+        {"/home/jana/sync/lekce.slv", "/home/jana/sync", "", false},
+    };
+    for (const auto &c : cases) {
+        const QString lock = LockFilePath(QLatin1String(c.dictionary), QLatin1String(c.syncFolder),
+                                          QLatin1String(c.localFolder));
+        if (c.local)
+            EXPECT_TRUE(lock.startsWith(QStringLiteral("/data/locks/"))) << lock.toStdString();
+        else
+            EXPECT_EQ(lock, QFileInfo(QLatin1String(c.dictionary)).path() + QStringLiteral("/.")
+                                + QFileInfo(QLatin1String(c.dictionary)).fileName()
+                                + QStringLiteral(".lock"));
+    }
+    EXPECT_NE(LockFilePath("/s/a/lekce.slv", "/s", "/l"),
+              LockFilePath("/s/b/lekce.slv", "/s", "/l"))
+        << "one lock a dictionary";
 }
 
 TEST(EditorContent, RowsAreReadWithoutTrimmingOrCuttingAndTheRestIsKept)

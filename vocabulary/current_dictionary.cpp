@@ -35,6 +35,7 @@ DictionaryResult CurrentDictionary::open(const QString &fileName, Sharing sharin
     // a dictionary that stays current keeps its own.
     const bool alreadyLocked = m_lock.holds(path);
     DictionaryLock lock;
+    lock.keepSyncedLocksIn(m_syncFolder, m_localLocks);
     const DictionaryLock::Result locked
         = alreadyLocked ? DictionaryLock::Result::Locked : lock.lock(path);
     if (locked == DictionaryLock::Result::HeldElsewhere && sharing == Sharing::RespectOtherCopies) {

@@ -48,6 +48,13 @@ public:
     // Write-backs keep their new content in this folder until the file holds it.
     void setJournalFolder(const QString &folder) { m_journal = WriteJournal(folder); }
     const WriteJournal &journal() const { return m_journal; }
+    // Dictionaries in the folder that a sync tool shares keep their locks in `localFolder`.
+    void keepSyncedLocksIn(const QString &syncFolder, const QString &localFolder)
+    {
+        m_syncFolder = syncFolder;
+        m_localLocks = localFolder;
+        m_lock.keepSyncedLocksIn(syncFolder, localFolder);
+    }
 
     const Vocabulary &vocabulary() const { return m_vocabulary; }
     // The drill counts answers into the pairs.
@@ -132,6 +139,8 @@ private:
 
     Vocabulary m_vocabulary;
     DictionaryLock m_lock;
+    QString m_syncFolder;
+    QString m_localLocks;
     WriteJournal m_journal;
     bool m_mergeTold = false;          // the user was told of a merge with this dictionary
     bool m_saveFailureTold = false;    // the user was told that answers cannot be saved

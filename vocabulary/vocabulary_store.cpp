@@ -5,6 +5,7 @@
 #include "core/file_error.h"
 #include "core/paths.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -142,17 +143,37 @@ DictionaryLock::~DictionaryLock() = default;
 DictionaryLock::DictionaryLock(DictionaryLock &&) noexcept = default;
 DictionaryLock &DictionaryLock::operator=(DictionaryLock &&) noexcept = default;
 
-QString LockFilePath(const QString &dictionaryPath)
+QString LockFilePath(const QString &dictionaryPath, const QString &syncFolder,
+                     const QString &localFolder)
 {
     const QFileInfo file(dictionaryPath);
-    return file.dir().filePath(QLatin1Char('.') + file.fileName() + QStringLiteral(".lock"));
+    const QString inSyncFolder = syncFolder.isEmpty()
+                                     ? QString()
+                                     : QDir(syncFolder).relativeFilePath(file.absoluteFilePath());
+    if (localFolder.isEmpty() || inSyncFolder.isEmpty()
+        || inSyncFolder.startsWith(QStringLiteral("../")) || QDir::isAbsolutePath(inSyncFolder))
+        return file.dir().filePath(QLatin1Char('.') + file.fileName() + QStringLiteral(".lock"));
+    const QByteArray name
+        = QCryptographicHash::hash(file.absoluteFilePath().toUtf8(), QCryptographicHash::Sha1)
+              .toHex()
+              .left(16);
+    return QDir(localFolder).filePath(QString::fromLatin1(name) + QStringLiteral(".lock"));
+}
+
+void DictionaryLock::keepSyncedLocksIn(const QString &syncFolder, const QString &localFolder)
+{
+    m_syncFolder = syncFolder;
+    m_localFolder = localFolder;
 }
 
 DictionaryLock::Result DictionaryLock::lock(const QString &dictionaryPath)
 {
     if (holds(dictionaryPath))
         return Result::Locked;
-    auto lock = std::make_unique<QLockFile>(LockFilePath(dictionaryPath));
+    const QString lockPath = LockFilePath(dictionaryPath, m_syncFolder, m_localFolder);
+    if (!m_localFolder.isEmpty() && lockPath.startsWith(m_localFolder + QLatin1Char('/')))
+        QDir().mkpath(m_localFolder);
+    auto lock = std::make_unique<QLockFile>(lockPath);
     // Held for as long as the dictionary is open, so age says nothing: only a lock whose copy
     // is no longer running counts as stale.
     lock->setStaleLockTime(0);

@@ -79,14 +79,22 @@ public:
     void unlock();
     // This lock is the file's.
     bool holds(const QString &dictionaryPath) const;
+    // Dictionaries in the folder that a sync tool shares have their locks in `localFolder`.
+    void keepSyncedLocksIn(const QString &syncFolder, const QString &localFolder);
 
 private:
     std::unique_ptr<QLockFile> m_lock;
     QString m_path;
+    QString m_syncFolder;
+    QString m_localFolder;
 };
 
-// The lock file of a dictionary: hidden, beside it.
-QString LockFilePath(const QString &dictionaryPath);
+// The lock file of a dictionary: hidden, beside it. A dictionary in the synchronised folder
+// has it in the local folder instead, named by the dictionary's full path: a lock copied to
+// another computer would keep the program there from the file for as long as it stayed open
+// here, and the sync tool cannot lock across computers anyway.
+QString LockFilePath(const QString &dictionaryPath, const QString &syncFolder = QString(),
+                     const QString &localFolder = QString());
 
 // The main window's caption of the dictionary: the theme (without its '*', at most 100
 // characters) or " ?????", then the number of pairs.
