@@ -5,6 +5,7 @@
 #include "history/progress_window.h"
 #include "settings/settings_dialog.h"
 #include "settings/sync_folder_dialog.h"
+#include "syncthing_instance.h"
 #include "test_support.h"
 #include "vocabulary/vocabulary_file.h"
 #include "window_support.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,6 +27,47 @@ namespace {
 
 const char Lesson[] = "pes / der Hund\r\nkočka / die Katze\r\n";
 
+// The program with the dictionary, drilled by the schedule, and the synchronised folder.
+void StartSynced(RunningProgram &computer, const QString &dictionary, const QString &folder)
+{
+    computer.startNaming(dictionary,
+                         ("Cetnost=3\r\nSyncSlozka=" + folder.toUtf8() + "\r\n").constData());
+}
+
+QString ComputerIdOf(RunningProgram &computer)
+{
+    return QString::fromLatin1(
+        ReadBytes(computer.path(QStringLiteral("data/computer-id"))).trimmed());
+}
+
+QString HistoryOf(RunningProgram &computer)
+{
+    return computer.path(QStringLiteral("data/history.sqlite"));
+}
+
+// The cards of a history, in an order, for two histories to be compared.
+QString CardsOf(RunningProgram &computer)
+{
+    return queryValue(HistoryOf(computer),
+                      QStringLiteral("SELECT group_concat(side1 || direction || stability ||"
+                                     " difficulty || due_ms, ';') FROM (SELECT * FROM cards"
+                                     " ORDER BY side1, direction)"))
+        .toString();
+}
+
+// Offers and errors of a dictionary's pairs, as its file holds them.
+std::pair<int, int> Counted(const QString &dictionary)
+{
+    const Vocabulary vocabulary = ParseVocabularyFile(ReadBytes(dictionary), dictionary);
+    int offers = 0;
+    int errors = 0;
+    for (const VocabularyEntry &entry : vocabulary.entries) {
+        offers += entry.offers[1] + entry.offers[2];
+        errors += entry.errors[1] + entry.errors[2];
+    }
+    return {offers, errors};
+}
+
 // Two computers of one user, each the program with its own data folder, and the folder a sync
 // tool shares between them (here one folder, used by one computer at a time).
 class SyncedProgramTest : public testing::Test
@@ -32,48 +75,13 @@ class SyncedProgramTest : public testing::Test
 protected:
     QString shared(const QString &name) const { return QDir(m_shared.path()).filePath(name); }
     QString lesson() const { return shared(QStringLiteral("lekce.slv")); }
+    std::pair<int, int> counted() const { return Counted(lesson()); }
 
     void start(RunningProgram &computer)
     {
-        computer.startNaming(
-            lesson(), ("Cetnost=3\r\nSyncSlozka=" + m_shared.path().toUtf8() + "\r\n").constData());
-        ASSERT_TRUE(waitFor([&] { return !computerId(computer).isEmpty(); }))
+        StartSynced(computer, lesson(), m_shared.path());
+        ASSERT_TRUE(WaitFor([&] { return !ComputerIdOf(computer).isEmpty(); }))
             << "the exchange starts after the first paint";
-    }
-    static QString computerId(RunningProgram &computer)
-    {
-        return QString::fromLatin1(
-            ReadBytes(computer.path(QStringLiteral("data/computer-id"))).trimmed());
-    }
-    // A wrong answer to whatever is offered, and on to the next pair.
-    static void answerWrongly(RunningProgram &computer)
-    {
-        auto *field = child<QLineEdit>(computer.form(), "Edit2");
-        QTest::keyClicks(field, QStringLiteral("x"));
-        QTest::keyClick(field, Qt::Key_Return);
-        QTest::keyClick(child<QPushButton>(computer.form(), "Button1"), Qt::Key_Return);
-    }
-    static bool waitFor(const std::function<bool()> &condition)
-    {
-        for (int round = 0; round < 200 && !condition(); ++round)
-            QTest::qWait(50);
-        return condition();
-    }
-    static QString history(RunningProgram &computer)
-    {
-        return computer.path(QStringLiteral("data/history.sqlite"));
-    }
-    // Offers and errors of the lesson's pairs, as its file holds them.
-    std::pair<int, int> counted() const
-    {
-        const Vocabulary vocabulary = ParseVocabularyFile(ReadBytes(lesson()), lesson());
-        int offers = 0;
-        int errors = 0;
-        for (const VocabularyEntry &entry : vocabulary.entries) {
-            offers += entry.offers[1] + entry.offers[2];
-            errors += entry.errors[1] + entry.errors[2];
-        }
-        return {offers, errors};
     }
 
     QTemporaryDir m_shared;
@@ -87,25 +95,21 @@ TEST_F(SyncedProgramTest, AnswersGoFromOneComputerToTheOther)
     WriteBytes(lesson(), Cp1250(Lesson));
     RunningProgram home;
     start(home);
-    answerWrongly(home);
+    home.answer(QStringLiteral("x"));
     EXPECT_FALSE(QFile::exists(shared(QStringLiteral(".lekce.slv.lock"))))
         << "no lock for the sync tool to carry to the other computer";
-    const QString homeId = computerId(home);
+    const QString homeId = ComputerIdOf(home);
     home.stop();
     const QString homeLog = shared(QStringLiteral("merko/odpovedi/") + homeId + ".log");
     EXPECT_EQ(ReadAnswerLogFile(homeLog, 0, 0).answers.size(), 1) << "the last exchange at exit";
 
     RunningProgram school;
     start(school);
-    const QString cards = QStringLiteral(
-        "SELECT group_concat(side1 || direction || stability || difficulty || due_ms, ';')"
-        " FROM (SELECT * FROM cards ORDER BY side1, direction)");
-    EXPECT_TRUE(waitFor([&] {
-        return queryValue(history(school), cards) == queryValue(history(home), cards);
-    })) << queryValue(history(school), cards).toString().toStdString();
+    EXPECT_TRUE(WaitFor([&] { return CardsOf(school) == CardsOf(home); }))
+        << CardsOf(school).toStdString();
     EXPECT_EQ(counted(), std::make_pair(1, 1));
 
-    answerWrongly(school);
+    school.answer(QStringLiteral("x"));
     QString figures;
     school.whenOpen<ProgressWindow>([&](ProgressWindow &window) {
         figures = child<QLabel>(window, "ProgressFigures")->text();
@@ -123,7 +127,7 @@ TEST_F(SyncedProgramTest, AConflictCopyIsMergedOnceItsAnswersAreKnown)
     WriteBytes(lesson(), original);
     RunningProgram home;
     start(home);
-    answerWrongly(home);
+    home.answer(QStringLiteral("x"));
     home.stop();
     const QByteArray homeVersion = ReadBytes(lesson());
 
@@ -131,7 +135,7 @@ TEST_F(SyncedProgramTest, AConflictCopyIsMergedOnceItsAnswersAreKnown)
     {
         RunningProgram school;
         start(school);
-        answerWrongly(school);
+        school.answer(QStringLiteral("x"));
         school.stop();
     }
     EXPECT_EQ(counted(), std::make_pair(1, 1));
@@ -139,7 +143,7 @@ TEST_F(SyncedProgramTest, AConflictCopyIsMergedOnceItsAnswersAreKnown)
     WriteBytes(copy, homeVersion);
 
     start(home);
-    EXPECT_TRUE(waitFor([&] { return !QFile::exists(copy); })) << "merged and removed";
+    EXPECT_TRUE(WaitFor([&] { return !QFile::exists(copy); })) << "merged and removed";
     EXPECT_EQ(counted(), std::make_pair(2, 2)) << "both answers, each once";
     ASSERT_EQ(home.prompts.texts(QStringLiteral("notice")).size(), 1);
     EXPECT_TRUE(home.prompts.texts(QStringLiteral("notice"))
@@ -175,11 +179,72 @@ TEST_F(SyncedProgramTest, TheFolderIsNamedInTheSettings)
     name(m_shared.path());
     EXPECT_TRUE(ReadBytes(computer.path(QStringLiteral("Merko.ini")))
                     .endsWith("SyncSlozka=" + m_shared.path().toUtf8() + "\r\n"));
-    EXPECT_TRUE(waitFor([&] { return !computerId(computer).isEmpty(); }));
-    answerWrongly(computer);
-    const QString log = shared(QStringLiteral("merko/odpovedi/") + computerId(computer) + ".log");
-    EXPECT_TRUE(waitFor([&] { return ReadAnswerLogFile(log, 0, 0).answers.size() == 1; }))
+    EXPECT_TRUE(WaitFor([&] { return !ComputerIdOf(computer).isEmpty(); }));
+    computer.answer(QStringLiteral("x"));
+    const QString log = shared(QStringLiteral("merko/odpovedi/") + ComputerIdOf(computer) + ".log");
+    EXPECT_TRUE(WaitFor([&] { return ReadAnswerLogFile(log, 0, 0).answers.size() == 1; }))
         << "answers go to the log while the program runs";
+}
+
+// Two copies of the program drill one dictionary, on two computers whose folders two real
+// Syncthing instances on the loopback share: both histories and the dictionary hold every
+// answer once, and both computers hold the same cards.
+TEST(SyncedProgramThroughSyncthing, TwoComputersDrillOneDictionary)
+{
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("syncthing")).isEmpty())
+        << "syncthing is installed by scripts/install-deps.sh";
+    QTemporaryDir root;
+    SyncthingInstance first(root.path() + QStringLiteral("/st-home"));
+    SyncthingInstance second(root.path() + QStringLiteral("/st-school"));
+    ASSERT_TRUE(first.configure(second));
+    ASSERT_TRUE(second.configure(first));
+    first.start();
+    second.start();
+    const QString atHome = first.folder() + QStringLiteral("/lekce.slv");
+    const QString atSchool = second.folder() + QStringLiteral("/lekce.slv");
+    const auto synced = [&] {
+        return WaitFor(
+            [&] { return QFile::exists(atSchool) && ReadBytes(atHome) == ReadBytes(atSchool); },
+            90000);
+    };
+    const auto logs = [](const SyncthingInstance &instance) {
+        return QDir(instance.folder() + QStringLiteral("/merko/odpovedi"))
+            .entryList({QStringLiteral("*.log")}, QDir::Files)
+            .size();
+    };
+    WriteBytes(atHome, Cp1250(Lesson));
+    ASSERT_TRUE(synced()) << first.log().toStdString() << second.log().toStdString();
+
+    RunningProgram home;
+    StartSynced(home, atHome, first.folder());
+    ASSERT_TRUE(WaitFor([&] { return !ComputerIdOf(home).isEmpty(); }));
+    home.answer(QStringLiteral("x"));
+    home.stop();
+    ASSERT_TRUE(synced());
+    ASSERT_TRUE(WaitFor([&] { return logs(second) == 1; }, 90000));
+
+    RunningProgram school;
+    StartSynced(school, atSchool, second.folder());
+    EXPECT_TRUE(WaitFor([&] {
+        return queryValue(HistoryOf(school), QStringLiteral("SELECT count(*) FROM reviews")) == 1;
+    })) << "the home's answer is taken at the start";
+    school.answer(QStringLiteral("x"));
+    school.stop();
+    EXPECT_EQ(Counted(atSchool), std::make_pair(2, 2));
+    ASSERT_TRUE(synced());
+    ASSERT_TRUE(WaitFor([&] { return logs(first) == 2; }, 90000));
+
+    StartSynced(home, atHome, first.folder());
+    EXPECT_TRUE(WaitFor([&] { return CardsOf(home) == CardsOf(school); }, 30000))
+        << CardsOf(home).toStdString() << "\n"
+        << CardsOf(school).toStdString();
+    for (RunningProgram *computer : {&home, &school})
+        EXPECT_EQ(queryValue(HistoryOf(*computer), QStringLiteral("SELECT count(*) FROM reviews")),
+                  2);
+    EXPECT_EQ(Counted(atHome), std::make_pair(2, 2));
+    home.stop();
+    for (const QString &log : {first.log(), second.log()})
+        EXPECT_TRUE(OnLoopbackOnly(log)) << log.toStdString();
 }
 
 } // namespace

@@ -6,9 +6,12 @@
 #include "drill/drill_window.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -127,6 +130,24 @@ void RunningProgram::stop()
 {
     form().close();
     m_application.reset();
+}
+
+void RunningProgram::answer(const QString &typed)
+{
+    auto *field = child<QLineEdit>(form(), "Edit2");
+    QTest::keyClicks(field, typed);
+    QTest::keyClick(field, Qt::Key_Return);
+    QTest::keyClick(child<QPushButton>(form(), "Button1"), Qt::Key_Return);
+}
+
+bool WaitFor(const std::function<bool()> &condition, int ms)
+{
+    for (QDeadlineTimer deadline(ms); !condition();) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(50);
+    }
+    return true;
 }
 
 DrillWindow &RunningProgram::form()

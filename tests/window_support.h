@@ -79,6 +79,8 @@ public:
     Application &app() { return *m_application; }
     // The user closes the main window, and the program ends.
     void stop();
+    // Types the answer to what is offered, Enter, and on to the next pair.
+    void answer(const QString &typed);
     ScriptedPrompts prompts;
 
     // Runs `action` as soon as a modal dialog is open; the test's own step. A watch that
@@ -116,6 +118,8 @@ public slots:
 };
 
 void ProcessEvents();
+// Runs the event loop until the condition holds, for at most `ms`; whether it holds.
+bool WaitFor(const std::function<bool()> &condition, int ms = 10000);
 
 // The control of that name and class; a test that names a missing one fails loudly.
 template<typename T>
