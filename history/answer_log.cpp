@@ -330,7 +330,7 @@ AnswerLogPart ReadAnswerLogFile(const QString &path, qint64 offset, qint64 after
     if (file.size() < offset)
         whole.endOffset = 0; // replaced by a shorter file: its records are known by number
     while (file.seek(whole.endOffset)) {
-        const QByteArray piece = file.read(pieceBytes);
+        const QByteArray piece = file.read(std::min(pieceBytes, file.size() - whole.endOffset));
         AnswerLogPart part = readLines(piece, whole.endOffset == 0, whole.lastSeq);
         whole.answers += std::move(part.answers);
         whole.versions += std::move(part.versions);

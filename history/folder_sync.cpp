@@ -80,6 +80,9 @@ private:
             return false;
         QSqlQuery query(db);
         query.exec(QStringLiteral("PRAGMA cache_size=-16000"));
+        // As the drill's connection: a commit waits for no disk flush, the log is flushed at
+        // its checkpoints.
+        query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
         // Only a history of this version's schema is written; the drill's history makes it.
         // Another one is closed again, so that the next exchange looks at it anew.
         const bool current = query.exec(QStringLiteral("PRAGMA user_version")) && query.next()

@@ -31,12 +31,17 @@ Card CardAt(const QSqlQuery &query, int first)
                 query.value(first + 6).toInt()};
 }
 
-void PrepareStoreCard(QSqlQuery &query, const CardKey &key, const Card &card)
+const QString ReadCardStatement = QStringLiteral("SELECT ") + CardColumns
+                                  + QStringLiteral(" FROM cards WHERE side1 = ? AND comment1 = ?"
+                                                   " AND side2 = ? AND comment2 = ? AND"
+                                                   " direction = ?");
+
+const QString StoreCardStatement
+    = QStringLiteral("INSERT OR REPLACE INTO cards (side1, comment1, side2, comment2, direction, ")
+      + CardColumns + QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+
+void BindCardState(QSqlQuery &query, const Card &card)
 {
-    query.prepare(QStringLiteral("INSERT OR REPLACE INTO cards (side1, comment1, side2, comment2,"
-                                 " direction, ")
-                  + CardColumns + QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    BindCardKey(query, key);
     for (const QVariant &value :
          {QVariant(card.memory.stability), QVariant(card.memory.difficulty),
           QVariant(card.lastReviewMs), QVariant(card.dueMs), QVariant(card.introducedMs),
@@ -44,12 +49,15 @@ void PrepareStoreCard(QSqlQuery &query, const CardKey &key, const Card &card)
         query.addBindValue(value);
 }
 
+void PrepareStoreCard(QSqlQuery &query, const CardKey &key, const Card &card)
+{
+    query.prepare(StoreCardStatement);
+    BindCardKey(query, key);
+    BindCardState(query, card);
+}
+
 void PrepareReadCard(QSqlQuery &query, const CardKey &key)
 {
-    static const QString statement = QStringLiteral("SELECT ") + CardColumns
-                                     + QStringLiteral(" FROM cards WHERE side1 = ? AND"
-                                                      " comment1 = ? AND side2 = ? AND"
-                                                      " comment2 = ? AND direction = ?");
-    query.prepare(statement);
+    query.prepare(ReadCardStatement);
     BindCardKey(query, key);
 }

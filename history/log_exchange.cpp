@@ -17,7 +17,7 @@
 namespace {
 
 // Above this many cards one ordered pass over all answers is cheaper than a query a card.
-constexpr qsizetype cardsQueriedOneByOne = 64;
+constexpr qsizetype cardsQueriedOneByOne = 512;
 
 bool failed(const QSqlQuery &query, QString *reason)
 {
@@ -25,12 +25,28 @@ bool failed(const QSqlQuery &query, QString *reason)
     return false;
 }
 
-bool storeCard(QSqlDatabase db, const CardKey &key, const Card &card, QString *reason)
+// Stores cards with one statement prepared once.
+class CardStore
 {
-    QSqlQuery query(db);
-    PrepareStoreCard(query, key, card);
-    return query.exec() || failed(query, reason);
-}
+public:
+    explicit CardStore(QSqlDatabase db)
+        : m_query(db)
+    {
+        m_prepared = m_query.prepare(StoreCardStatement);
+    }
+    bool store(const CardKey &key, const Card &card, QString *reason)
+    {
+        if (!m_prepared)
+            return failed(m_query, reason);
+        BindCardKey(m_query, key);
+        BindCardState(m_query, card);
+        return m_query.exec() || failed(m_query, reason);
+    }
+
+private:
+    QSqlQuery m_query;
+    bool m_prepared = false;
+};
 
 // Runs `body` in a transaction of its own, rolled back when it fails.
 template<typename Body>
@@ -58,8 +74,9 @@ std::optional<QHash<CardKey, Card>> storedCards(QSqlDatabase db, const QList<Car
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (keys.size() <= cardsQueriedOneByOne) {
+        query.prepare(ReadCardStatement);
         for (const CardKey &key : keys) {
-            PrepareReadCard(query, key);
+            BindCardKey(query, key);
             if (!query.exec()) {
                 failed(query, reason);
                 return std::nullopt;
@@ -106,12 +123,13 @@ bool ReplayCards(QSqlDatabase db, const QSet<CardKey> &cards, double desiredRete
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
+    CardStore store(db);
     if (cards.size() <= cardsQueriedOneByOne) {
+        query.prepare(QStringLiteral("SELECT grade, at_ms FROM reviews WHERE side1 = ? AND"
+                                     " comment1 = ? AND side2 = ? AND comment2 = ? AND"
+                                     " direction = ? ORDER BY ")
+                      + timeOrder);
         for (const CardKey &key : cards) {
-            query.prepare(QStringLiteral("SELECT grade, at_ms FROM reviews WHERE side1 = ? AND"
-                                         " comment1 = ? AND side2 = ? AND comment2 = ? AND"
-                                         " direction = ? ORDER BY ")
-                          + timeOrder);
             BindCardKey(query, key);
             if (!query.exec())
                 return failed(query, reason);
@@ -120,7 +138,7 @@ bool ReplayCards(QSqlDatabase db, const QSet<CardKey> &cards, double desiredRete
                 card = ReviewCard(card, Grade(query.value(0).toInt()), query.value(1).toLongLong(),
                                   desiredRetention);
             query.finish();
-            if (card && !storeCard(db, key, *card, reason))
+            if (card && !store.store(key, *card, reason))
                 return false;
         }
         return true;
@@ -154,7 +172,7 @@ bool ReplayCards(QSqlDatabase db, const QSet<CardKey> &cards, double desiredRete
     close();
     query.finish();
     for (const auto &[key, replayedCard] : replayed) {
-        if (!storeCard(db, key, replayedCard, reason))
+        if (!store.store(key, replayedCard, reason))
             return false;
     }
     return true;
@@ -173,9 +191,21 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
     };
     QHash<CardKey, QList<Fresh>> touched;
     int added = 0;
+    qsizetype arriving = 0;
+    for (const LogRead &log : logs)
+        arriving += log.part.answers.size();
+    const bool bulk = arriving >= BulkAnswers;
     const bool done = inTransaction(db, reason, [&] {
         QSqlQuery query(db);
         query.setForwardOnly(true);
+        // Many answers at once (a first read): the indexes by card and by time are made anew
+        // after them, which is much quicker than keeping them in order answer by answer.
+        if (bulk) {
+            for (const SqlIndex &index : ReviewIndexes) {
+                if (!query.exec(QStringLiteral("DROP INDEX ") + index.name))
+                    return failed(query, reason);
+            }
+        }
         for (const LogRead &log : logs) {
             // A log read again from its start repeats what is known: each number once.
             QSet<qint64> known;
@@ -244,12 +274,19 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
             if (!query.exec())
                 return failed(query, reason);
         }
+        if (bulk) {
+            for (const SqlIndex &index : ReviewIndexes) {
+                if (!query.exec(index.statement))
+                    return failed(query, reason);
+            }
+        }
         // A card whose new answers all come after its last one goes on from where it is; one
         // that got an answer from before is computed again from all of them.
         const std::optional<QHash<CardKey, Card>> stored = storedCards(db, touched.keys(), reason);
         if (!stored)
             return false;
         QSet<CardKey> replayed;
+        CardStore store(db);
         for (auto entry = touched.begin(); entry != touched.end(); ++entry) {
             QList<Fresh> &fresh = entry.value();
             std::sort(fresh.begin(), fresh.end(), [](const Fresh &x, const Fresh &y) {
@@ -264,7 +301,7 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
             }
             for (const Fresh &answer : fresh)
                 card = ReviewCard(card, answer.grade, answer.atMs, desiredRetention);
-            if (!storeCard(db, entry.key(), *card, reason))
+            if (!store.store(entry.key(), *card, reason))
                 return false;
         }
         return ReplayCards(db, replayed, desiredRetention, reason);

@@ -51,7 +51,7 @@ const QList<QStringList> &migrations()
                            " settled INTEGER NOT NULL DEFAULT 0)"),
             QStringLiteral("CREATE INDEX reviews_unsettled ON reviews(dictionary)"
                            " WHERE settled = 0"),
-            QStringLiteral("CREATE INDEX reviews_time ON reviews(at_ms)"),
+            ReviewIndexes[0].statement,
             QStringLiteral("CREATE TABLE cards ("
                            " side1 TEXT NOT NULL, comment1 TEXT NOT NULL,"
                            " side2 TEXT NOT NULL, comment2 TEXT NOT NULL,"
@@ -66,9 +66,8 @@ const QList<QStringList> &migrations()
         // The progress window's questions: a dictionary's answers by time, and whether a card
         // was answered with a dictionary.
         {
-            QStringLiteral("CREATE INDEX reviews_dictionary_time ON reviews(dictionary, at_ms)"),
-            QStringLiteral("CREATE INDEX reviews_card ON reviews(side1, comment1, side2, "
-                           "comment2, direction, dictionary)"),
+            ReviewIndexes[1].statement,
+            ReviewIndexes[2].statement,
         },
         // Answers shared with the user's other computers through their logs: the computer that
         // gave an answer and its number in that computer's log (none: this computer's answer,
@@ -95,8 +94,7 @@ const QList<QStringList> &migrations()
                            " last_review INTEGER NOT NULL, logged INTEGER NOT NULL DEFAULT 0)"
                            " WITHOUT ROWID"),
             // A card's answers in time order, all that computing the card needs.
-            QStringLiteral("CREATE INDEX reviews_card_time ON reviews(side1, comment1, side2,"
-                           " comment2, direction, at_ms, computer, seq, id, grade)"),
+            ReviewIndexes[3].statement,
         },
         // Two computers that answered alike write the same bytes having counted different
         // answers: what a version has counted is kept for each computer that wrote it. The

@@ -1,3 +1,4 @@
+#include "history/history_rows.h"
 #include "history/log_exchange.h"
 #include "test_support.h"
 
@@ -352,4 +353,44 @@ TEST(SyncFolder, IsAcceptedOnlyWhereTheAnswersCanBeKept)
         EXPECT_EQ(status, 0) << "a read-only folder is refused with the system's reason";
     EXPECT_TRUE(SyncFolderProblem(root.path()).isEmpty());
     EXPECT_TRUE(QFileInfo(root.path() + QStringLiteral("/merko/odpovedi")).isDir());
+}
+
+// A first read of many answers makes the indexes anew after them: the same cards as answers
+// read a few at a time, and every index there again.
+TEST(ImportLogs, ManyAnswersAtOnceEndAsFewAtATime)
+{
+    QTemporaryDir root;
+    Computer once(root.path(), "once");
+    Computer inParts(root.path(), "parts");
+    QList<LoggedAnswer> answers;
+    for (int i = 0; i < int(BulkAnswers) + 500; ++i) {
+        const PairText pair{QStringLiteral("slovo %1").arg(i % 70), QString(), U("Wort"),
+                            QString()};
+        answers.append({i + 1,
+                        {(i % 13) * MsPerDay / 24 + i * 60000,
+                         {pair, i % 2 + 1},
+                         Grade(i % 4 + 1),
+                         U("x"),
+                         900,
+                         U("lekce.slv")}});
+    }
+    const auto name = [](const QString &logged) {
+        return logged;
+    };
+    QString reason;
+    AnswerLogPart all;
+    all.answers = answers;
+    ASSERT_EQ(ImportLogs(once.database(), {{U("b"), all}}, name, 0.9, &reason), answers.size());
+    for (qsizetype from = 0; from < answers.size(); from += 1000) {
+        AnswerLogPart part;
+        part.answers = answers.mid(from, 1000);
+        ASSERT_TRUE(ImportLogs(inParts.database(), {{U("b"), part}}, name, 0.9, &reason));
+    }
+    EXPECT_EQ(once.state(), inParts.state());
+    QSqlQuery query(once.database());
+    ASSERT_TRUE(query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index'"
+                                          " AND name IN ('reviews_time', 'reviews_dictionary_time',"
+                                          " 'reviews_card', 'reviews_card_time')")));
+    ASSERT_TRUE(query.next());
+    EXPECT_EQ(query.value(0).toInt(), 4);
 }
