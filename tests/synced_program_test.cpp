@@ -120,7 +120,8 @@ TEST_F(SyncedProgramTest, AnswersGoFromOneComputerToTheOther)
 }
 
 // Both computers answered on the lesson before they met: the sync tool keeps the other
-// version as a conflict copy, which the program merges, each answer counted once, and removes.
+// version as a conflict copy, which the program merges as soon as it appears, each answer
+// counted once, and removes.
 TEST_F(SyncedProgramTest, AConflictCopyIsMergedOnceItsAnswersAreKnown)
 {
     const QByteArray original = Cp1250(Lesson);
@@ -139,10 +140,11 @@ TEST_F(SyncedProgramTest, AConflictCopyIsMergedOnceItsAnswersAreKnown)
         school.stop();
     }
     EXPECT_EQ(counted(), std::make_pair(1, 1));
-    const QString copy = shared(QStringLiteral("lekce.sync-conflict-20261207-101500-ABCDEFG.slv"));
-    WriteBytes(copy, homeVersion);
 
+    // The copy arrives while the lesson is open.
     start(home);
+    const QString copy = shared(QStringLiteral("lekce (conflicted copy 2026-12-07 101500).slv"));
+    WriteBytes(copy, homeVersion);
     EXPECT_TRUE(WaitFor([&] { return !QFile::exists(copy); })) << "merged and removed";
     EXPECT_EQ(counted(), std::make_pair(2, 2)) << "both answers, each once";
     ASSERT_EQ(home.prompts.texts(QStringLiteral("notice")).size(), 1);
@@ -152,12 +154,31 @@ TEST_F(SyncedProgramTest, AConflictCopyIsMergedOnceItsAnswersAreKnown)
     home.stop();
 }
 
+// A conflict copy that cannot be read stays where it is, and the user is told once which it is.
+TEST_F(SyncedProgramTest, AConflictCopyThatCannotBeReadIsLeftAndNamed)
+{
+    WriteBytes(lesson(), Cp1250(Lesson));
+    RunningProgram home;
+    start(home);
+    const QString copy = shared(QStringLiteral("lekce.sync-conflict-20261207-101500-ABCDEFG.slv"));
+    WriteBytes(copy, QByteArray("pes / der Hund\0\r\n", 17));
+    EXPECT_TRUE(WaitFor([&] { return !home.prompts.texts(QStringLiteral("notice")).isEmpty(); }));
+    home.answer(QStringLiteral("x"));
+    QTest::qWait(500);
+    ASSERT_EQ(home.prompts.texts(QStringLiteral("notice")).size(), 1) << "told once";
+    EXPECT_TRUE(home.prompts.texts(QStringLiteral("notice")).first().contains(copy));
+    EXPECT_TRUE(QFile::exists(copy));
+    EXPECT_EQ(counted(), std::make_pair(1, 1));
+    home.stop();
+}
+
 // The folder is named in the settings, checked, and kept in the settings file at once.
 TEST_F(SyncedProgramTest, TheFolderIsNamedInTheSettings)
 {
     RunningProgram computer;
     WriteBytes(lesson(), Cp1250(Lesson));
     computer.startNaming(lesson());
+    computer.answer(QStringLiteral("x")); // before there is a synchronised folder
     const auto name = [&](const QString &folder) {
         computer.whenOpen<SettingsDialog>([&](SettingsDialog &settings) {
             computer.whenOpen<SyncFolderDialog>([&](SyncFolderDialog &dialog) {
@@ -180,9 +201,11 @@ TEST_F(SyncedProgramTest, TheFolderIsNamedInTheSettings)
     EXPECT_TRUE(ReadBytes(computer.path(QStringLiteral("Merko.ini")))
                     .endsWith("SyncSlozka=" + m_shared.path().toUtf8() + "\r\n"));
     EXPECT_TRUE(WaitFor([&] { return !ComputerIdOf(computer).isEmpty(); }));
-    computer.answer(QStringLiteral("x"));
     const QString log = shared(QStringLiteral("merko/odpovedi/") + ComputerIdOf(computer) + ".log");
     EXPECT_TRUE(WaitFor([&] { return ReadAnswerLogFile(log, 0, 0).answers.size() == 1; }))
+        << "the answers this computer had go to its log";
+    computer.answer(QStringLiteral("x"));
+    EXPECT_TRUE(WaitFor([&] { return ReadAnswerLogFile(log, 0, 0).answers.size() == 2; }))
         << "answers go to the log while the program runs";
 }
 
