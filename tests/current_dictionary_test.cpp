@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 
 #include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 
 #include <functional>
@@ -114,6 +115,22 @@ TEST_F(CurrentDictionaryTest, VersionsWrittenNameTheirContentAndTheirBases)
                  FileError);
     EXPECT_EQ(ReadBytes(path("a.slv")), "jiny / anderer\r\n");
     EXPECT_EQ(dictionary.vocabulary().count(), 3);
+}
+
+// Once its folder is shared by a sync tool, the open dictionary's lock moves to this computer's
+// own folder, and back when it is no longer shared.
+TEST_F(CurrentDictionaryTest, TheLockOfASynchronisedDictionaryStaysOnThisComputer)
+{
+    ASSERT_TRUE(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).done());
+    const QString beside = LockFilePath(path("a.slv"));
+    EXPECT_TRUE(QFile::exists(beside));
+    dictionary.keepSyncedLocksIn(dir.path(), path("locks"));
+    EXPECT_FALSE(QFile::exists(beside));
+    EXPECT_TRUE(QFile::exists(LockFilePath(path("a.slv"), dir.path(), path("locks"))));
+    EXPECT_TRUE(dictionary.holdsLock());
+    dictionary.keepSyncedLocksIn(QString(), path("locks"));
+    EXPECT_TRUE(QFile::exists(beside));
+    EXPECT_FALSE(QFile::exists(LockFilePath(path("a.slv"), dir.path(), path("locks"))));
 }
 
 TEST_F(CurrentDictionaryTest, AFileOpenInAnotherCopyIsOpenedOnlyWhenSharingIsAgreed)

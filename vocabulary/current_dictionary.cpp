@@ -27,6 +27,22 @@ bool CurrentDictionary::holdsLock() const
     return !m_vocabulary.path.isEmpty() && m_lock.holds(m_vocabulary.path);
 }
 
+void CurrentDictionary::keepSyncedLocksIn(const QString &syncFolder, const QString &localFolder)
+{
+    const QString &path = m_vocabulary.path;
+    if (holdsLock()
+        && LockFilePath(path, m_syncFolder, m_localLocks)
+               != LockFilePath(path, syncFolder, localFolder)) {
+        DictionaryLock moved;
+        moved.keepSyncedLocksIn(syncFolder, localFolder);
+        if (moved.lock(path) == DictionaryLock::Result::Locked)
+            m_lock = std::move(moved); // the lock where it was is given back
+    }
+    m_syncFolder = syncFolder;
+    m_localLocks = localFolder;
+    m_lock.keepSyncedLocksIn(syncFolder, localFolder);
+}
+
 DictionaryResult CurrentDictionary::open(const QString &fileName, Sharing sharing)
 {
     writeBackFirst();

@@ -49,12 +49,8 @@ public:
     void setJournalFolder(const QString &folder) { m_journal = WriteJournal(folder); }
     const WriteJournal &journal() const { return m_journal; }
     // Dictionaries in the folder that a sync tool shares keep their locks in `localFolder`.
-    void keepSyncedLocksIn(const QString &syncFolder, const QString &localFolder)
-    {
-        m_syncFolder = syncFolder;
-        m_localLocks = localFolder;
-        m_lock.keepSyncedLocksIn(syncFolder, localFolder);
-    }
+    // The open dictionary's lock moves there at once, when it can be taken there.
+    void keepSyncedLocksIn(const QString &syncFolder, const QString &localFolder);
 
     const Vocabulary &vocabulary() const { return m_vocabulary; }
     // The drill counts answers into the pairs.
