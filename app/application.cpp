@@ -11,6 +11,7 @@
 #include "settings/settings_dialog.h"
 #include "statistics/report_window.h"
 #include "statistics/reports.h"
+#include "vocabulary/conflict_copies.h"
 #include "vocabulary/current_dictionary_dialog.h"
 #include "vocabulary/dictionary_chooser.h"
 #include "vocabulary/dictionary_editor.h"
@@ -59,10 +60,14 @@ Application::Application(Prompts &prompts, const QString &executablePath, const 
     // With a synchronised folder, every answer and every version of a shared dictionary goes
     // to this computer's log soon.
     connect(&m_context->drill, &DrillSession::answerSaved, this, &Application::syncSoon);
+    // A version counts every answer given here only while no version of this computer waits
+    // in a conflict copy: until that is merged, it counts what it was made from.
     connect(&m_context->dictionary, &CurrentDictionary::versionWritten, this,
-            [this](const QString &path, const QByteArray &version, const QList<QByteArray> &bases) {
+            [this](const QString &path, const QByteArray &version, const QList<QByteArray> &bases,
+                   bool ownLine) {
                 if (m_folderSync && isSynchronised(path)) {
-                    m_context->history.noteVersion(path, version, bases);
+                    m_context->history.noteVersion(path, version, bases,
+                                                   ownLine && ConflictCopies(path).isEmpty());
                     syncSoon();
                 }
             });
@@ -101,8 +106,9 @@ void Application::catchUpWithHistory()
     for (const QString &path : std::exchange(m_finishedWrites, {}))
         m_context->history.settleAll(path);
     m_historyReady = true;
-    restoreUnsavedAnswers();
+    // The exchange first, so that a version written for the answers restored is logged.
     startSync();
+    restoreUnsavedAnswers();
 }
 
 void Application::restoreUnsavedAnswers()

@@ -632,13 +632,15 @@ void ReviewHistory::settleAll(const QString &dictionary)
 }
 
 void ReviewHistory::noteVersion(const QString &dictionary, const QByteArray &hash,
-                                const QList<QByteArray> &bases)
+                                const QList<QByteArray> &bases, bool allOwn)
 {
-    guarded([&] { enqueue({PendingWrite::Kind::Version, {}, 0, dictionary, hash, bases}); });
+    guarded([&] {
+        enqueue({PendingWrite::Kind::Version, {}, 0, dictionary, hash, bases, allOwn});
+    });
 }
 
-// The version has counted every answer given here on the dictionary that its file holds: the
-// settled ones and this run's.
+// A version that has counted every answer given here on the dictionary that its file holds:
+// the settled ones and this run's. One that has not names none (0): its bases say.
 ReviewHistory::Outcome ReviewHistory::versionNow(const PendingWrite &write)
 {
     if (!ensureOpen())
@@ -646,12 +648,13 @@ ReviewHistory::Outcome ReviewHistory::versionNow(const PendingWrite &write)
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.prepare(QStringLiteral("INSERT OR REPLACE INTO own_versions (hash, dictionary, bases,"
                                  " last_review) SELECT ?, ?, ?, coalesce(max(id), 0) FROM reviews"
-                                 " WHERE dictionary = ? AND session <> '' AND (settled = 1 OR"
-                                 " session = ?)"));
+                                 " WHERE ? AND dictionary = ? AND session <> '' AND (settled = 1"
+                                 " OR session = ?)"));
     QByteArrayList bases(write.bases.begin(), write.bases.end());
     query.addBindValue(QString::fromLatin1(write.hash));
     query.addBindValue(SqlText(write.dictionary));
     query.addBindValue(QString::fromLatin1(bases.join(',')));
+    query.addBindValue(write.allOwn);
     query.addBindValue(SqlText(write.dictionary));
     query.addBindValue(m_session);
     if (!query.exec()) {

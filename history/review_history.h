@@ -111,9 +111,12 @@ public:
     void settleAll(const QString &dictionary);
     // This computer wrote a version of the dictionary's file (its bytes' SHA-1 in hexadecimal),
     // made from the versions `bases` (the one it read, or two it merged): with a synchronised
-    // folder the version goes to this computer's log with what it has counted.
+    // folder the version goes to this computer's log with what it has counted. `allOwn`: it
+    // has counted every answer given here on the dictionary; otherwise (it was made from
+    // another computer's version, or a version of this one waits in a conflict copy) only
+    // what its bases had.
     void noteVersion(const QString &dictionary, const QByteArray &hash,
-                     const QList<QByteArray> &bases);
+                     const QList<QByteArray> &bases, bool allOwn);
 
     // Answers that wait for the lock.
     int waitingAnswers() const;
@@ -154,6 +157,7 @@ private:
         QString dictionary;
         QByteArray hash; // a version's
         QList<QByteArray> bases;
+        bool allOwn = true;
     };
     enum class Outcome { Done, Locked, Failed };
 

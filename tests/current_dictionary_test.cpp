@@ -81,6 +81,7 @@ TEST_F(CurrentDictionaryTest, VersionsWrittenNameTheirContentAndTheirBases)
     const QByteArray answered = sha1(ReadBytes(path("a.slv")));
     EXPECT_EQ(written.at(0).at(1).toByteArray(), answered);
     EXPECT_EQ(written.at(0).at(2).value<QList<QByteArray>>(), QList<QByteArray>{read});
+    EXPECT_TRUE(written.at(0).at(3).toBool()) << "made from what was written here";
 
     Vocabulary copy = ParseVocabularyFile("pes / r Hund\r\nmys / e Maus\r\n", path("kopie.slv"));
     ++copy.entries[0].offers[2];
@@ -105,6 +106,7 @@ TEST_F(CurrentDictionaryTest, VersionsWrittenNameTheirContentAndTheirBases)
     ASSERT_EQ(written.size(), 2);
     EXPECT_EQ(written.at(1).at(2).value<QList<QByteArray>>(),
               (QList<QByteArray>{answered, copyVersion}));
+    EXPECT_FALSE(written.at(1).at(3).toBool()) << "a merge counts what its versions had";
     ASSERT_EQ(moved.size(), 1);
     EXPECT_EQ(moved.at(0).at(0).value<QList<int>>(), (QList<int>{1, 2})) << "nothing moves";
     EXPECT_FALSE(dictionary.vocabulary().hasUnsavedAnswers());
@@ -115,6 +117,14 @@ TEST_F(CurrentDictionaryTest, VersionsWrittenNameTheirContentAndTheirBases)
                  FileError);
     EXPECT_EQ(ReadBytes(path("a.slv")), "jiny / anderer\r\n");
     EXPECT_EQ(dictionary.vocabulary().count(), 3);
+
+    // An answer written into the other writer's version: made from that one, not from ours.
+    answerWrongly(1);
+    ASSERT_TRUE(dictionary.writeBackAnswers().done());
+    ASSERT_EQ(written.size(), 3);
+    EXPECT_EQ(written.at(2).at(2).value<QList<QByteArray>>(),
+              QList<QByteArray>{sha1("jiny / anderer\r\n")});
+    EXPECT_FALSE(written.at(2).at(3).toBool());
 }
 
 // Once its folder is shared by a sync tool, the open dictionary's lock moves to this computer's

@@ -57,9 +57,9 @@ public:
         EXPECT_TRUE(exchange.troubles.isEmpty()) << exchange.troubles.join('\n').toStdString();
     }
     SyncPlace place() const { return {m_folder + QStringLiteral("/sync"), m_id}; }
-    void noteVersion(const QByteArray &hash, const QList<QByteArray> &bases)
+    void noteVersion(const QByteArray &hash, const QList<QByteArray> &bases, bool allOwn = true)
     {
-        m_history.noteVersion(m_folder + QStringLiteral("/sync/lekce.slv"), hash, bases);
+        m_history.noteVersion(m_folder + QStringLiteral("/sync/lekce.slv"), hash, bases, allOwn);
     }
     // The cards, and every answer once: what two computers that agree hold alike.
     QStringList state()
@@ -286,6 +286,15 @@ TEST(LoggedVersions, AVersionWrittenHereSaysWhatItHasCounted)
               (VersionWriters{{b.id(), {{a.id(), 2}, {b.id(), 1}}}}));
     a.exchange();
     EXPECT_EQ(ReadAnswerLogFile(a.logPath(a.id()), 0, 0).versions.size(), 1) << "logged once";
+
+    // Made from another computer's version while one of a's own waits in a conflict copy: it
+    // has counted what its base had, not the answers that only the copy holds.
+    const QByteArray third(40, '3');
+    a.answer(Cat, 2, Grade::Good, 4 * MsPerDay);
+    a.noteVersion(third, {second}, false);
+    a.exchange();
+    EXPECT_EQ(CountedByWriters(a.database(), third, &reason),
+              (VersionWriters{{a.id(), {{a.id(), 2}, {b.id(), 1}}}}));
 }
 
 // The versions of a dictionary that computers logged are kept by their hash and writer: two

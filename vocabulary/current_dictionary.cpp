@@ -91,7 +91,8 @@ DictionaryResult CurrentDictionary::tryWriteBack()
         }
         result.becameUtf8 = written.becameUtf8;
         if (written.written)
-            emit versionWritten(path, m_vocabulary.stamp.version, {written.baseVersion});
+            emit versionWritten(path, m_vocabulary.stamp.version, {written.baseVersion},
+                                !written.merged);
         for (const QString &pair : written.unstoredPairs) {
             if (!m_unstoredTold.contains(pair)) {
                 m_unstoredTold.append(pair);
@@ -197,7 +198,7 @@ void CurrentDictionary::storeLanguages(const SideLanguages &languages)
     changed.stamp = m_journal.write(path, FormatVocabularyFile(changed), m_vocabulary.stamp.hash);
     const QByteArray base = m_vocabulary.stamp.version;
     m_vocabulary = std::move(changed);
-    emit versionWritten(path, m_vocabulary.stamp.version, {base});
+    emit versionWritten(path, m_vocabulary.stamp.version, {base}, true);
 }
 
 VersionMerge CurrentDictionary::mergeConflictCopy(
@@ -222,7 +223,7 @@ VersionMerge CurrentDictionary::mergeConflictCopy(
     const QByteArray base = m_vocabulary.stamp.version;
     const int before = m_vocabulary.count();
     m_vocabulary = std::move(merged);
-    emit versionWritten(path, m_vocabulary.stamp.version, {base, copyVersion});
+    emit versionWritten(path, m_vocabulary.stamp.version, {base, copyVersion}, false);
     // The pairs keep their places, with the counters of both; those of the copy follow them.
     QList<int> positions(before);
     std::iota(positions.begin(), positions.end(), 1);

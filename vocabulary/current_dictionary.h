@@ -122,9 +122,11 @@ signals:
     // journal) the user is to be told.
     void writtenBack(const DictionaryResult &result);
     // The program wrote a version of the dictionary's file (its content's SHA-1 in
-    // hexadecimal), made from the versions `bases`.
+    // hexadecimal), made from the versions `bases`. `ownLine`: it was made from the version
+    // this program read or wrote last, with the answers since, not from one that another
+    // writer put in its place.
     void versionWritten(const QString &path, const QByteArray &version,
-                        const QList<QByteArray> &bases);
+                        const QList<QByteArray> &bases, bool ownLine);
 
 private:
     // The one write-back of the answers; a merge moves the pairs (pairsMoved).
