@@ -526,6 +526,17 @@ bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &wr
 FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, double desiredRetention)
 {
     FolderExchange exchange;
+    // The log folder is made when the folder is named. Without it the folder is not there (a
+    // disk not mounted leaves an empty folder in its place): nothing is written into it.
+    if (!QFileInfo(place.logFolder()).isDir()) {
+        exchange.troubles.append(
+            QStringLiteral("Synchronizovaná složka %1 teď není dostupná (chybí v ní složka %2). "
+                           "Program procvičuje s historií tohoto počítače a odpovědi vymění, až "
+                           "bude složka zpět. Je-li složka nová, zvolte ji v okně Volby "
+                           "tlačítkem Synchronizace...")
+                .arg(place.folder, place.logFolder()));
+        return exchange;
+    }
     QString reason;
     AnswerLogWriter writer(place.ownLog(), place.computer);
     const auto own = AnswersForOwnLog(

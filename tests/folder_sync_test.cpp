@@ -31,6 +31,7 @@ TEST(FolderSync, AnswersReachTheOtherComputerWhenItsLogChanges)
         return QDir(root.path()).filePath(U(name));
     };
     QDir().mkpath(folder("sync"));
+    ASSERT_EQ(SyncFolderProblem(folder("sync")), QString()) << "named as the program names it";
     ReviewHistory a(HistoryFilePath(folder("a")));
     ReviewHistory b(HistoryFilePath(folder("b")));
     ASSERT_TRUE(a.ensureOpen());

@@ -30,6 +30,7 @@ public:
         QString reason;
         m_id = ComputerId(m_folder + QStringLiteral("/data"), &reason);
         EXPECT_TRUE(m_history.ensureOpen());
+        QDir().mkpath(logs());
     }
 
     const QString &id() const { return m_id; }
@@ -223,8 +224,8 @@ struct TroubleCase
     const char *told; // a part of what the exchange tells
 };
 
-// A log of a later version, a file that is no log, damaged records and a folder where the log
-// cannot be written: each is told, naming the file, and the rest is read.
+// A log of a later version, a file that is no log, damaged records, a log that cannot be
+// written and a folder that is not there: each is told, naming the file, and the rest is read.
 TEST(FolderExchange, TellsWhatItCannotReadOrWriteAndReadsTheRest)
 {
     const TroubleCase cases[] = {
@@ -241,12 +242,10 @@ TEST(FolderExchange, TellsWhatItCannotReadOrWriteAndReadsTheRest)
              WriteBytes(c.logPath(U("bbbbbbbbbbbbbbbb")), "MERKO-ODPOVEDI 1 b\nA\t1\tx\n");
          },
          "poškozených záznamů: 1"},
-        {"folder unwritable",
-         [](const Computer &c) {
-             QDir(c.logs()).removeRecursively();
-             WriteBytes(c.logs(), "a file where the folder should be");
-         },
+        {"own log unwritable", [](const Computer &c) { QDir().mkpath(c.logPath(c.id())); },
          "nelze zapsat"},
+        {"folder gone", [](const Computer &c) { QDir(c.logs()).removeRecursively(); },
+         "není dostupná"},
     };
     for (const TroubleCase &c : cases) {
         QTemporaryDir root;
@@ -402,4 +401,20 @@ TEST(ImportLogs, ManyAnswersAtOnceEndAsFewAtATime)
                                           " 'reviews_card', 'reviews_card_time')")));
     ASSERT_TRUE(query.next());
     EXPECT_EQ(query.value(0).toInt(), 4);
+}
+
+// A folder that is not there (a disk not mounted leaves an empty folder in its place) is not
+// written into; once it is back, the answers given meanwhile go to the log.
+TEST(FolderExchange, AFolderThatIsGoneIsLeftAloneUntilItIsBack)
+{
+    QTemporaryDir root;
+    Computer a(root.path(), "a");
+    QDir(a.logs()).removeRecursively();
+    a.answer(Dog, 1, Grade::Good, MsPerDay);
+    EXPECT_EQ(ExchangeWithFolder(a.database(), a.place(), 0.9).troubles.size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(a.logs())) << "nothing written where the folder should be";
+    QDir().mkpath(a.logs());
+    a.answer(Cat, 1, Grade::Good, 2 * MsPerDay);
+    a.exchange();
+    EXPECT_EQ(ReadAnswerLogFile(a.logPath(a.id()), 0, 0).answers.size(), 2);
 }

@@ -37,6 +37,8 @@ TEST(SyncedFolder, TwoComputersShareTheirAnswersThroughSyncthing)
     ASSERT_FALSE(first.id().isEmpty());
     ASSERT_TRUE(first.configure(second));
     ASSERT_TRUE(second.configure(first));
+    ASSERT_EQ(SyncFolderProblem(first.folder()), QString());
+    ASSERT_EQ(SyncFolderProblem(second.folder()), QString());
     first.start();
     second.start();
 

@@ -2,6 +2,7 @@
 #include "app/application.h"
 #include "drill/drill_window.h"
 #include "history/answer_log.h"
+#include "history/log_exchange.h"
 #include "history/progress_window.h"
 #include "settings/settings_dialog.h"
 #include "settings/sync_folder_dialog.h"
@@ -78,6 +79,7 @@ class SyncedProgramTest : public testing::Test
 protected:
     QString shared(const QString &name) const { return QDir(m_shared.path()).filePath(name); }
     QString lesson() const { return shared(QStringLiteral("lekce.slv")); }
+    void SetUp() override { ASSERT_EQ(SyncFolderProblem(m_shared.path()), QString()); }
     std::pair<int, int> counted() const { return Counted(lesson()); }
 
     void start(RunningProgram &computer)
@@ -224,6 +226,8 @@ TEST(SyncedProgramThroughSyncthing, TwoComputersDrillOneDictionary)
     SyncthingInstance second(root.path() + QStringLiteral("/st-school"));
     ASSERT_TRUE(first.configure(second));
     ASSERT_TRUE(second.configure(first));
+    ASSERT_EQ(SyncFolderProblem(first.folder()), QString());
+    ASSERT_EQ(SyncFolderProblem(second.folder()), QString());
     first.start();
     second.start();
     const QString atHome = first.folder() + QStringLiteral("/lekce.slv");
