@@ -167,6 +167,7 @@ private:
     Speaker *m_speaker = nullptr; // created when the first word is to be said
     AboutBox *m_aboutBox = nullptr;
     std::unique_ptr<FolderSync> m_folderSync; // while a synchronised folder is named
+    double m_syncRetention = 0;               // the one its cards are computed with
     QFileSystemWatcher *m_dictionaryFolderWatch = nullptr;
     QStringList m_copiesTold; // conflict copies that could not be read, told once
 };

@@ -29,6 +29,11 @@ SettingsDialog &Application::settingsDialog()
                 &DrillSession::applySettings);
         connect(m_settingsDialog, &SettingsDialog::synchronisationRequested, this,
                 &Application::chooseSyncFolder);
+        // The exchange computes cards with the retention in force.
+        connect(m_settingsDialog, &SettingsDialog::settingsChanged, this, [this] {
+            if (m_folderSync && m_syncRetention != DesiredRetention(m_context->settings))
+                startSync();
+        });
     }
     return *m_settingsDialog;
 }
