@@ -26,6 +26,8 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QValueAxis>
+
+#include <cmath>
 #include <QVBoxLayout>
 
 namespace {
@@ -63,6 +65,10 @@ QValueAxis *countAxis(QChart *chart, QAbstractSeries *series, double largest)
     axis->setRange(0, std::max(largest, 1.0));
     axis->setLabelFormat(QStringLiteral("%d"));
     axis->applyNiceNumbers();
+    // Counts are whole: a tick between two of them would show one of them twice.
+    const double step = (axis->max() - axis->min()) / (axis->tickCount() - 1);
+    if (step != std::floor(step) && axis->max() <= 10)
+        axis->setTickCount(int(axis->max() - axis->min()) + 1);
     chart->addAxis(axis, Qt::AlignLeft);
     series->attachAxis(axis);
     return axis;

@@ -23,6 +23,7 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTest>
+#include <QValueAxis>
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,14 @@ TEST_F(ProgressWindowTest, EveryPageIsReachedFromTheKeyboardAndShowsTheAnswers)
         EXPECT_EQ(bars->barSets()[0]->count(), 30);
         EXPECT_EQ(bars->barSets()[0]->at(29), 1) << "exact today";
         EXPECT_EQ(bars->barSets()[2]->at(29), 1) << "wrong today";
+        const auto counts = child<QStackedWidget>(window, "AnswersPage")
+                                ->findChild<QChartView *>()
+                                ->chart()
+                                ->axes(Qt::Vertical);
+        ASSERT_EQ(counts.size(), 1);
+        const auto *countAxis = qobject_cast<QValueAxis *>(counts.first());
+        ASSERT_TRUE(countAxis);
+        EXPECT_EQ(countAxis->tickCount(), int(countAxis->max()) + 1) << "a tick on each count";
 
         // Half of today's first answers were right; the days are whole steps, today last.
         const auto *shares = qobject_cast<QLineSeries *>(seriesOf(window, "SharesPage")[0]);
