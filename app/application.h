@@ -169,7 +169,8 @@ private:
     std::unique_ptr<FolderSync> m_folderSync; // while a synchronised folder is named
     double m_syncRetention = 0;               // the one its cards are computed with
     QFileSystemWatcher *m_dictionaryFolderWatch = nullptr;
-    QStringList m_copiesTold; // conflict copies that could not be read, told once
+    QStringList m_copiesLeft;        // conflict copies left where they are, told once
+    QStringList m_mergeFailuresTold; // copies whose merge failed for now, told once
 };
 
 // Czech texts for the toolkit's own buttons and dialogs, whatever the system's locale.

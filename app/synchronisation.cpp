@@ -130,7 +130,7 @@ void Application::mergeConflictCopies()
     if (!m_folderSync || !isSynchronised(path) || !dictionary.holdsLock())
         return;
     QStringList copies = ConflictCopies(path);
-    copies.removeIf([this](const QString &copy) { return m_copiesTold.contains(copy); });
+    copies.removeIf([this](const QString &copy) { return m_copiesLeft.contains(copy); });
     if (copies.isEmpty())
         return;
     // The answers not in the file yet go there first, so that the version merged is one that
@@ -150,8 +150,9 @@ bool Application::mergeConflictCopy(const QString &copyPath)
 {
     CurrentDictionary &dictionary = m_context->dictionary;
     const QString path = dictionary.path();
-    const auto tellOnce = [&](const QString &text) {
-        m_copiesTold.append(copyPath);
+    // A copy that stays where it is is left alone for the rest of the run.
+    const auto leave = [&](const QString &text) {
+        m_copiesLeft.append(copyPath);
         m_context->prompts.notice(m_drillWindow.get(), text);
     };
     Vocabulary copy;
@@ -159,9 +160,9 @@ bool Application::mergeConflictCopy(const QString &copyPath)
     try {
         copy = ParseVocabularyFile(ReadFileBytes(copyPath, &stamp), copyPath);
     } catch (const FileError &error) {
-        tellOnce(QStringLiteral("Kopii %1, kterou synchronizační program uložil vedle slovníku "
-                                "%2, se nepodařilo přečíst, a tak zůstává, kde je: %3")
-                     .arg(copyPath, path, error.message()));
+        leave(QStringLiteral("Kopii %1, kterou synchronizační program uložil vedle slovníku "
+                             "%2, se nepodařilo přečíst, a tak zůstává, kde je: %3")
+                  .arg(copyPath, path, error.message()));
         return true;
     }
     QSqlDatabase db = m_context->history.database();
@@ -198,9 +199,15 @@ bool Application::mergeConflictCopy(const QString &copyPath)
         merge = dictionary.mergeConflictCopy(copy, stamp.version, counted.dictionary, counted.copy,
                                              answersOf);
     } catch (const FileError &error) {
-        tellOnce(QStringLiteral("Kopii %1 slovníku %2 se nepodařilo do slovníku sloučit, a tak "
-                                "zůstává, kde je: %3")
-                     .arg(copyPath, path, error.message()));
+        // Tried again with the next exchange; told once.
+        if (!m_mergeFailuresTold.contains(copyPath)) {
+            m_mergeFailuresTold.append(copyPath);
+            m_context->prompts.notice(
+                m_drillWindow.get(),
+                QStringLiteral("Kopii %1 slovníku %2 se zatím nepodařilo do slovníku sloučit, a "
+                               "tak zůstává, kde je: %3")
+                    .arg(copyPath, path, error.message()));
+        }
         return false;
     }
     syncSoon();
@@ -214,11 +221,11 @@ bool Application::mergeConflictCopy(const QString &copyPath)
     if (merge.pairsLeft > 0) {
         text += QStringLiteral(" Dvojic, které se do slovníku nevešly: %1; kopie proto zůstává.")
                     .arg(merge.pairsLeft);
-        tellOnce(text);
+        leave(text);
         return true;
     }
     if (!QFile::remove(copyPath)) {
-        tellOnce(text + QStringLiteral(" Kopii se nepodařilo smazat; smažte ji prosím sami."));
+        leave(text + QStringLiteral(" Kopii se nepodařilo smazat; smažte ji prosím sami."));
         return true;
     }
     m_context->prompts.notice(m_drillWindow.get(), text + QStringLiteral(" Kopie je smazána."));
