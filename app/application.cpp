@@ -7,11 +7,11 @@
 
 #include "drill/drill_window.h"
 #include "history/folder_sync.h"
+#include "history/synced_dictionary.h"
 #include "history/progress_window.h"
 #include "settings/settings_dialog.h"
 #include "statistics/report_window.h"
 #include "statistics/reports.h"
-#include "vocabulary/conflict_copies.h"
 #include "vocabulary/current_dictionary_dialog.h"
 #include "vocabulary/dictionary_chooser.h"
 #include "vocabulary/dictionary_editor.h"
@@ -67,7 +67,7 @@ Application::Application(Prompts &prompts, const QString &executablePath, const 
                    bool ownLine) {
                 if (m_folderSync && isSynchronised(path)) {
                     m_context->history.noteVersion(path, version, bases,
-                                                   ownLine && ConflictCopies(path).isEmpty());
+                                                   CountsEveryOwnAnswer(ownLine, path));
                     syncSoon();
                 }
             });

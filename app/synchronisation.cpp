@@ -10,14 +10,11 @@
 #include "history/folder_sync.h"
 #include "history/log_exchange.h"
 #include "history/progress_window.h"
+#include "history/synced_dictionary.h"
 #include "settings/settings_dialog.h"
 #include "settings/sync_folder_dialog.h"
 #include "vocabulary/conflict_copies.h"
-#include "vocabulary/vocabulary_file.h"
 #include "widgets/prompts.h"
-
-#include "core/file_error.h"
-#include "core/text_file.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -25,22 +22,6 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QTimer>
-
-namespace {
-
-// A version of a dictionary that no log names yet is waited for this long after its file was
-// written: the log that names it comes with the file, a little later. After that, it counts
-// as having counted no answers of any computer beyond its own counters.
-constexpr qint64 UnloggedVersionWaitMs = 2 * 60 * 1000;
-
-bool waitsForItsLog(bool known, const QString &path)
-{
-    return !known
-           && QFileInfo(path).lastModified().msecsTo(QDateTime::currentDateTime())
-                  < UnloggedVersionWaitMs;
-}
-
-} // namespace
 
 void Application::chooseSyncFolder()
 {
@@ -148,57 +129,25 @@ void Application::mergeConflictCopies()
 
 bool Application::mergeConflictCopy(const QString &copyPath)
 {
-    CurrentDictionary &dictionary = m_context->dictionary;
-    const QString path = dictionary.path();
+    const QString path = m_context->dictionary.path();
+    const CopyMerge done
+        = MergeConflictCopyByLogs(m_context->dictionary, m_context->history.database(), copyPath,
+                                  QDateTime::currentMSecsSinceEpoch());
     // A copy that stays where it is is left alone for the rest of the run.
     const auto leave = [&](const QString &text) {
         m_copiesLeft.append(copyPath);
         m_context->prompts.notice(m_drillWindow.get(), text);
     };
-    Vocabulary copy;
-    FileStamp stamp;
-    try {
-        copy = ParseVocabularyFile(ReadFileBytes(copyPath, &stamp), copyPath);
-    } catch (const FileError &error) {
-        leave(QStringLiteral("Kopii %1, kterou synchronizační program uložil vedle slovníku "
-                             "%2, se nepodařilo přečíst, a tak zůstává, kde je: %3")
-                  .arg(copyPath, path, error.message()));
-        return true;
-    }
-    QSqlDatabase db = m_context->history.database();
-    QString reason;
-    const QByteArray version = dictionary.vocabulary().stamp.version;
-    const auto dictionaryWriters = CountedByWriters(db, version, &reason);
-    const auto copyWriters = CountedByWriters(db, stamp.version, &reason);
-    if (!dictionaryWriters || !copyWriters)
-        return false;
-    if (waitsForItsLog(!dictionaryWriters->isEmpty(), path)
-        || waitsForItsLog(!copyWriters->isEmpty(), copyPath)) {
+    switch (done.outcome) {
+    case CopyMerge::Outcome::Waiting:
         QTimer::singleShot(UnloggedVersionWaitMs, this, &Application::syncSoon);
         return false;
-    }
-    const CountedByVersions counted
-        = ChooseCounted(*dictionaryWriters, *copyWriters, version == stamp.version);
-    const auto answersOf = [&](const QString &computer, qint64 after, qint64 upTo) {
-        const auto answers = LoggedAnswersOn(db, path, computer, after, upTo, &reason);
-        if (!answers)
-            throw FileError(QStringLiteral("Historii odpovědí nelze číst: %1").arg(reason));
-        QList<CountedAnswer> counted;
-        for (const AnswerRecord &answer : *answers) {
-            VocabularyEntry pair;
-            pair.side[1] = answer.card.pair.side1;
-            pair.comment[1] = answer.card.pair.comment1;
-            pair.side[2] = answer.card.pair.side2;
-            pair.comment[2] = answer.card.pair.comment2;
-            counted.append({pair, answer.card.offeredSide, answer.grade == Grade::Again});
-        }
-        return counted;
-    };
-    VersionMerge merge;
-    try {
-        merge = dictionary.mergeConflictCopy(copy, stamp.version, counted.dictionary, counted.copy,
-                                             answersOf);
-    } catch (const FileError &error) {
+    case CopyMerge::Outcome::Unreadable:
+        leave(QStringLiteral("Kopii %1, kterou synchronizační program uložil vedle slovníku %2, "
+                             "se nepodařilo přečíst, a tak zůstává, kde je: %3")
+                  .arg(copyPath, path, done.reason));
+        return true;
+    case CopyMerge::Outcome::Failed:
         // Tried again with the next exchange; told once.
         if (!m_mergeFailuresTold.contains(copyPath)) {
             m_mergeFailuresTold.append(copyPath);
@@ -206,9 +155,11 @@ bool Application::mergeConflictCopy(const QString &copyPath)
                 m_drillWindow.get(),
                 QStringLiteral("Kopii %1 slovníku %2 se zatím nepodařilo do slovníku sloučit, a "
                                "tak zůstává, kde je: %3")
-                    .arg(copyPath, path, error.message()));
+                    .arg(copyPath, path, done.reason));
         }
         return false;
+    case CopyMerge::Outcome::Merged:
+        break;
     }
     syncSoon();
     QString text = QStringLiteral("Slovník %1 se změnil na dvou počítačích zároveň a "
@@ -216,12 +167,12 @@ bool Application::mergeConflictCopy(const QString &copyPath)
                                   "verze jsou teď sloučeny: přidaných dvojic %3, doplněných "
                                   "odpovědí %4.")
                        .arg(path, copyPath)
-                       .arg(merge.pairsAdded)
-                       .arg(merge.answersAdded);
-    if (merge.pairsLeft > 0) {
-        text += QStringLiteral(" Dvojic, které se do slovníku nevešly: %1; kopie proto zůstává.")
-                    .arg(merge.pairsLeft);
-        leave(text);
+                       .arg(done.merge.pairsAdded)
+                       .arg(done.merge.answersAdded);
+    if (done.merge.pairsLeft > 0) {
+        leave(text
+              + QStringLiteral(" Dvojic, které se do slovníku nevešly: %1; kopie proto zůstává.")
+                    .arg(done.merge.pairsLeft));
         return true;
     }
     if (!QFile::remove(copyPath)) {

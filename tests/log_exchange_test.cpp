@@ -1,7 +1,10 @@
 #include "history/history_rows.h"
 #include "history/log_exchange.h"
+#include "history/synced_dictionary.h"
+#include "vocabulary/current_dictionary.h"
 #include "test_support.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -417,4 +420,54 @@ TEST(FolderExchange, AFolderThatIsGoneIsLeftAloneUntilItIsBack)
     a.answer(Cat, 1, Grade::Good, 2 * MsPerDay);
     a.exchange();
     EXPECT_EQ(ReadAnswerLogFile(a.logPath(a.id()), 0, 0).answers.size(), 2);
+}
+
+// A conflict copy is merged once the logs name both versions, or once a version that no log
+// names has had time to be named; one that cannot be read is not merged.
+TEST(SyncedDictionary, AConflictCopyWaitsForTheLogsThatNameItsVersions)
+{
+    using Outcome = CopyMerge::Outcome;
+    const struct
+    {
+        const char *name;
+        QByteArray copy;
+        bool dictionaryNamed;
+        bool copyNamed;
+        qint64 ageMs;
+        Outcome expected;
+    } cases[] = {
+        {"both named", "mys / e Maus\r\n", true, true, 0, Outcome::Merged},
+        {"the copy not yet named", "mys / e Maus\r\n", true, false, 0, Outcome::Waiting},
+        {"the dictionary not yet named", "mys / e Maus\r\n", false, true, 0, Outcome::Waiting},
+        {"named by no log for long", "mys / e Maus\r\n", false, false, UnloggedVersionWaitMs + 1000,
+         Outcome::Merged},
+        {"no text", QByteArray("mys\0", 4), true, true, 0, Outcome::Unreadable},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir root;
+        Computer a(root.path(), "a");
+        const QString lesson = root.path() + QStringLiteral("/lekce.slv");
+        const QString copy
+            = root.path() + QStringLiteral("/lekce.sync-conflict-20261207-101500-ABCDEFG.slv");
+        WriteBytes(lesson, "pes / r Hund\r\n");
+        WriteBytes(copy, c.copy);
+        const auto sha1 = [](const QString &path) {
+            return QCryptographicHash::hash(ReadBytes(path), QCryptographicHash::Sha1).toHex();
+        };
+        AnswerLogPart named;
+        if (c.dictionaryNamed)
+            named.versions.append({U("lekce.slv"), sha1(lesson), {}});
+        if (c.copyNamed)
+            named.versions.append({U("lekce.slv"), sha1(copy), {}});
+        QString reason;
+        ASSERT_TRUE(ImportLogs(
+            a.database(), {{U("b"), named}}, [](const QString &name) { return name; }, 0.9,
+            &reason));
+        CurrentDictionary dictionary;
+        ASSERT_TRUE(dictionary.open(lesson, CurrentDictionary::Sharing::RespectOtherCopies).done());
+        const qint64 now = QFileInfo(copy).lastModified().toMSecsSinceEpoch() + c.ageMs;
+        const CopyMerge done = MergeConflictCopyByLogs(dictionary, a.database(), copy, now);
+        EXPECT_EQ(done.outcome, c.expected) << c.name;
+        EXPECT_EQ(dictionary.vocabulary().count(), c.expected == Outcome::Merged ? 2 : 1) << c.name;
+    }
 }
