@@ -16,6 +16,8 @@
 #include "vocabulary/conflict_copies.h"
 #include "widgets/prompts.h"
 
+#include "core/paths.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -79,9 +81,7 @@ void Application::syncSoon()
 
 bool Application::isSynchronised(const QString &path) const
 {
-    const QString &folder = m_context->settings.syncFolder;
-    return !folder.isEmpty() && !path.isEmpty()
-           && SyncPlace{folder, QString()}.loggedDictionary(path) != path;
+    return IsInFolder(path, m_context->settings.syncFolder);
 }
 
 void Application::watchDictionaryFolder()

@@ -2,6 +2,7 @@
 
 #include "history_rows.h"
 
+#include "core/paths.h"
 #include "core/text_file.h"
 
 #include <QDir>
@@ -441,9 +442,7 @@ QString SyncPlace::ownLog() const
 
 QString SyncPlace::loggedDictionary(const QString &path) const
 {
-    const QString relative = QDir(folder).relativeFilePath(path);
-    return relative.startsWith(QStringLiteral("../")) || QDir::isAbsolutePath(relative) ? path
-                                                                                        : relative;
+    return IsInFolder(path, folder) ? QDir(folder).relativeFilePath(path) : path;
 }
 
 QString SyncPlace::localDictionary(const QString &logged) const

@@ -147,11 +147,7 @@ QString LockFilePath(const QString &dictionaryPath, const QString &syncFolder,
                      const QString &localFolder)
 {
     const QFileInfo file(dictionaryPath);
-    const QString inSyncFolder = syncFolder.isEmpty()
-                                     ? QString()
-                                     : QDir(syncFolder).relativeFilePath(file.absoluteFilePath());
-    if (localFolder.isEmpty() || inSyncFolder.isEmpty()
-        || inSyncFolder.startsWith(QStringLiteral("../")) || QDir::isAbsolutePath(inSyncFolder))
+    if (localFolder.isEmpty() || !IsInFolder(dictionaryPath, syncFolder))
         return file.dir().filePath(QLatin1Char('.') + file.fileName() + QStringLiteral(".lock"));
     const QByteArray name
         = QCryptographicHash::hash(file.absoluteFilePath().toUtf8(), QCryptographicHash::Sha1)
