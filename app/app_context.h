@@ -25,11 +25,12 @@ struct AppContext
         drill.keepHistory(history, SystemClock());
     }
 
-    // The locks of the dictionaries in the synchronised folder are kept in the data folder.
-    void keepSyncedLocks()
+    // The dictionary follows the synchronised folder of the settings; the locks of the
+    // dictionaries in it are kept in the data folder.
+    void applySyncFolder()
     {
-        dictionary.keepSyncedLocksIn(
-            settings.syncFolder, QFileInfo(history.path()).dir().filePath(QStringLiteral("locks")));
+        dictionary.setSyncFolder(settings.syncFolder,
+                                 QFileInfo(history.path()).dir().filePath(QStringLiteral("locks")));
     }
 
     Prompts &prompts;

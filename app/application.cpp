@@ -65,7 +65,7 @@ Application::Application(Prompts &prompts, const QString &executablePath, const 
     connect(&m_context->dictionary, &CurrentDictionary::versionWritten, this,
             [this](const QString &path, const QByteArray &version, const QList<QByteArray> &bases,
                    bool ownLine) {
-                if (m_folderSync && isSynchronised(path)) {
+                if (m_folderSync) {
                     m_context->history.noteVersion(path, version, bases,
                                                    CountsEveryOwnAnswer(ownLine, path));
                     syncSoon();
@@ -137,7 +137,7 @@ void Application::startUp(const QString &file)
     // A settings file that cannot be read is told of; the program goes on with the defaults.
     QString open;
     runCommand([&] { open = ReadSettings(context.settings, context.dataDirectory); });
-    context.keepSyncedLocks();
+    context.applySyncFolder();
     context.drill.applySettings();
     if (!file.isEmpty() && openNamedFile(file))
         return;

@@ -37,7 +37,7 @@ void Application::chooseSyncFolder()
     if (!runCommand([&] { WriteSyncFolder(dialog.folder(), context.dataDirectory); }))
         return;
     context.settings.syncFolder = dialog.folder();
-    context.keepSyncedLocks();
+    context.applySyncFolder();
     startSync();
 }
 

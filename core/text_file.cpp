@@ -30,7 +30,6 @@ FileStamp stampOf(const struct stat &info)
 void stampContent(FileStamp &stamp, const QByteArray &bytes)
 {
     stamp.hash = quint64(qHashBits(bytes.constData(), std::size_t(bytes.size()), 0x4d65726b6f));
-    stamp.version = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
 }
 
 // The same lines, each with the ending that followed it ("\r\n", "\n" or none for a last line).
@@ -271,4 +270,9 @@ FileStamp WriteFileSafely(const QString &path, const QByteArray &bytes, const QS
     FileStamp stamp = CurrentStamp(path);
     stampContent(stamp, bytes);
     return stamp;
+}
+
+QByteArray ContentVersion(QByteArrayView bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
 }

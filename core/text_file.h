@@ -19,8 +19,8 @@ struct FileStamp
     qint64 modified = 0; // nanoseconds since the epoch
     quint64 inode = 0;
     quint64 hash = 0; // of the content; 0 when only the file's attributes were looked at
-    // The content's SHA-1 in hexadecimal, with `hash`: the same on every computer, so that a
-    // version of a file can be named in what the computers exchange.
+    // The content's version (ContentVersion), where the one who read or wrote the file needs
+    // it; empty otherwise.
     QByteArray version;
 
     // Size, time and file are the same: nothing has written the file in between.
@@ -30,6 +30,9 @@ struct FileStamp
     }
     friend bool operator==(const FileStamp &, const FileStamp &) = default;
 };
+// The content's SHA-1 in hexadecimal: the same on every computer, so that a version of a file
+// can be named in what the computers exchange.
+QByteArray ContentVersion(QByteArrayView bytes);
 // The file's attributes now, without its content; size -1 when there is no such file.
 FileStamp CurrentStamp(const QString &path);
 

@@ -40,9 +40,11 @@ CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db
     CopyMerge result;
     const QString path = dictionary.path();
     Vocabulary copy;
-    FileStamp stamp;
+    QByteArray copyVersion;
     try {
-        copy = ParseVocabularyFile(ReadFileBytes(copyPath, &stamp), copyPath);
+        const QByteArray bytes = ReadFileBytes(copyPath);
+        copy = ParseVocabularyFile(bytes, copyPath);
+        copyVersion = ContentVersion(bytes);
     } catch (const FileError &error) {
         result.outcome = CopyMerge::Outcome::Unreadable;
         result.reason = error.message();
@@ -51,7 +53,7 @@ CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db
     QString reason;
     const QByteArray version = dictionary.vocabulary().stamp.version;
     const auto dictionaryWriters = CountedByWriters(db, version, &reason);
-    const auto copyWriters = CountedByWriters(db, stamp.version, &reason);
+    const auto copyWriters = CountedByWriters(db, copyVersion, &reason);
     if (!dictionaryWriters || !copyWriters) {
         result.outcome = CopyMerge::Outcome::Failed;
         result.reason = QStringLiteral("Historii odpovědí nelze číst: %1").arg(reason);
@@ -61,7 +63,7 @@ CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db
         || waitsForItsLog(!copyWriters->isEmpty(), copyPath, nowMs))
         return result;
     const CountedByVersions counted
-        = ChooseCounted(*dictionaryWriters, *copyWriters, version == stamp.version);
+        = ChooseCounted(*dictionaryWriters, *copyWriters, version == copyVersion);
     const auto answersOf = [&](const QString &computer, qint64 after, qint64 upTo) {
         const auto answers = LoggedAnswersOn(db, path, computer, after, upTo, &reason);
         if (!answers)
@@ -69,7 +71,7 @@ CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db
         return countedAnswers(*answers);
     };
     try {
-        result.merge = dictionary.mergeConflictCopy(copy, stamp.version, counted.dictionary,
+        result.merge = dictionary.mergeConflictCopy(copy, copyVersion, counted.dictionary,
                                                     counted.copy, answersOf);
         result.outcome = CopyMerge::Outcome::Merged;
     } catch (const FileError &error) {

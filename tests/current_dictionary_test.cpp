@@ -70,6 +70,13 @@ TEST_F(CurrentDictionaryTest, VersionsWrittenNameTheirContentAndTheirBases)
     QSignalSpy written(&dictionary, &CurrentDictionary::versionWritten);
     QSignalSpy moved(&dictionary, &CurrentDictionary::pairsMoved);
     ASSERT_TRUE(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).done());
+    answerWrongly(2);
+    ASSERT_TRUE(dictionary.writeBackAnswers().done());
+    EXPECT_TRUE(written.isEmpty()) << "a dictionary that no sync tool shares has no versions";
+    EXPECT_TRUE(dictionary.vocabulary().stamp.version.isEmpty());
+
+    dictionary.setSyncFolder(dir.path(), path("locks"));
+    ASSERT_TRUE(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).done());
     const QByteArray read = dictionary.vocabulary().stamp.version;
     const auto sha1 = [](const QByteArray &bytes) {
         return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
@@ -134,11 +141,11 @@ TEST_F(CurrentDictionaryTest, TheLockOfASynchronisedDictionaryStaysOnThisCompute
     ASSERT_TRUE(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).done());
     const QString beside = LockFilePath(path("a.slv"));
     EXPECT_TRUE(QFile::exists(beside));
-    dictionary.keepSyncedLocksIn(dir.path(), path("locks"));
+    dictionary.setSyncFolder(dir.path(), path("locks"));
     EXPECT_FALSE(QFile::exists(beside));
     EXPECT_TRUE(QFile::exists(LockFilePath(path("a.slv"), dir.path(), path("locks"))));
     EXPECT_TRUE(dictionary.holdsLock());
-    dictionary.keepSyncedLocksIn(QString(), path("locks"));
+    dictionary.setSyncFolder(QString(), path("locks"));
     EXPECT_TRUE(QFile::exists(beside));
     EXPECT_FALSE(QFile::exists(LockFilePath(path("a.slv"), dir.path(), path("locks"))));
 }

@@ -464,6 +464,7 @@ TEST(SyncedDictionary, AConflictCopyWaitsForTheLogsThatNameItsVersions)
             a.database(), {{U("b"), named}}, [](const QString &name) { return name; }, 0.9,
             &reason));
         CurrentDictionary dictionary;
+        dictionary.setSyncFolder(root.path(), root.path() + QStringLiteral("/locks"));
         ASSERT_TRUE(dictionary.open(lesson, CurrentDictionary::Sharing::RespectOtherCopies).done());
         const qint64 now = QFileInfo(copy).lastModified().toMSecsSinceEpoch() + c.ageMs;
         const CopyMerge done = MergeConflictCopyByLogs(dictionary, a.database(), copy, now);

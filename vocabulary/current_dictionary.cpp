@@ -27,20 +27,27 @@ bool CurrentDictionary::holdsLock() const
     return !m_vocabulary.path.isEmpty() && m_lock.holds(m_vocabulary.path);
 }
 
-void CurrentDictionary::keepSyncedLocksIn(const QString &syncFolder, const QString &localFolder)
+void CurrentDictionary::setSyncFolder(const QString &syncFolder, const QString &localLocks)
 {
     const QString &path = m_vocabulary.path;
-    if (holdsLock()
-        && LockFilePath(path, m_syncFolder, m_localLocks)
-               != LockFilePath(path, syncFolder, localFolder)) {
+    const QString lockFile = LockFilePath(path, syncFolder, localLocks);
+    if (holdsLock() && lockFileOf(path) != lockFile) {
         DictionaryLock moved;
-        moved.keepSyncedLocksIn(syncFolder, localFolder);
-        if (moved.lock(path) == DictionaryLock::Result::Locked)
+        if (moved.lock(path, lockFile) == DictionaryLock::Result::Locked)
             m_lock = std::move(moved); // the lock where it was is given back
     }
     m_syncFolder = syncFolder;
-    m_localLocks = localFolder;
-    m_lock.keepSyncedLocksIn(syncFolder, localFolder);
+    m_localLocks = localLocks;
+}
+
+QString CurrentDictionary::lockFileOf(const QString &path) const
+{
+    return LockFilePath(path, m_syncFolder, m_localLocks);
+}
+
+bool CurrentDictionary::versioned() const
+{
+    return IsInFolder(m_vocabulary.path, m_syncFolder);
 }
 
 DictionaryResult CurrentDictionary::open(const QString &fileName, Sharing sharing)
@@ -51,16 +58,17 @@ DictionaryResult CurrentDictionary::open(const QString &fileName, Sharing sharin
     // a dictionary that stays current keeps its own.
     const bool alreadyLocked = m_lock.holds(path);
     DictionaryLock lock;
-    lock.keepSyncedLocksIn(m_syncFolder, m_localLocks);
     const DictionaryLock::Result locked
-        = alreadyLocked ? DictionaryLock::Result::Locked : lock.lock(path);
+        = alreadyLocked ? DictionaryLock::Result::Locked : lock.lock(path, lockFileOf(path));
     if (locked == DictionaryLock::Result::HeldElsewhere && sharing == Sharing::RespectOtherCopies) {
         DictionaryResult held;
         held.status = DictionaryResult::Status::HeldElsewhere;
         return held;
     }
-    ReadVocabularyFile(path, m_vocabulary);
+    const QByteArray bytes = ReadVocabularyFile(path, m_vocabulary);
     m_vocabulary.path = path;
+    if (versioned())
+        m_vocabulary.stamp.version = ContentVersion(bytes);
     if (locked == DictionaryLock::Result::Locked) {
         if (!alreadyLocked)
             m_lock = std::move(lock);
@@ -81,8 +89,8 @@ DictionaryResult CurrentDictionary::tryWriteBack()
     DictionaryResult result;
     try {
         const QString path = m_vocabulary.path;
-        const WriteBack written
-            = SaveVocabulary(m_vocabulary, m_journal, [this, path] { emit answersSettled(path); });
+        const WriteBack written = SaveVocabulary(
+            m_vocabulary, m_journal, [this, path] { emit answersSettled(path); }, versioned());
         if (written.written && written.journalUnkept.isEmpty())
             m_journalTroubleTold = false;
         if (!written.journalUnkept.isEmpty() && !m_journalTroubleTold) {
@@ -90,7 +98,7 @@ DictionaryResult CurrentDictionary::tryWriteBack()
             result.journalUnkept = written.journalUnkept;
         }
         result.becameUtf8 = written.becameUtf8;
-        if (written.written)
+        if (written.written && versioned())
             emit versionWritten(path, m_vocabulary.stamp.version, {written.baseVersion},
                                 !written.merged);
         for (const QString &pair : written.unstoredPairs) {
@@ -151,7 +159,7 @@ void CurrentDictionary::saveElsewhere(const QString &target)
     emit answersSettled(m_vocabulary.path);
     m_vocabulary.path = ResolvedPath(target);
     m_vocabulary.markSaved();
-    m_lock.lock(m_vocabulary.path);
+    m_lock.lock(m_vocabulary.path, lockFileOf(m_vocabulary.path));
 }
 
 QString CurrentDictionary::setAsideFor(const QString &fileName)
@@ -187,18 +195,8 @@ void CurrentDictionary::storeLanguages(const SideLanguages &languages)
 {
     if (m_vocabulary.path.isEmpty() || m_vocabulary.count() == 0)
         return;
-    writeBackFirst();
-    const QString &path = m_vocabulary.path;
-    if (!CurrentStamp(path).sameAttributes(m_vocabulary.stamp))
-        throw FileError(QStringLiteral("Slovník %1 mezitím změnil jiný program; jazyky se "
-                                       "neuložily, zkuste to prosím znovu.")
-                            .arg(path));
-    Vocabulary changed = m_vocabulary;
-    StoreLanguages(changed, languages);
-    changed.stamp = m_journal.write(path, FormatVocabularyFile(changed), m_vocabulary.stamp.hash);
-    const QByteArray base = m_vocabulary.stamp.version;
-    m_vocabulary = std::move(changed);
-    emit versionWritten(path, m_vocabulary.stamp.version, {base}, true);
+    rewrite(QStringLiteral("jazyky se neuložily, zkuste to prosím znovu."), {}, true,
+            [&](Vocabulary &changed) { StoreLanguages(changed, languages); });
 }
 
 VersionMerge CurrentDictionary::mergeConflictCopy(
@@ -206,29 +204,41 @@ VersionMerge CurrentDictionary::mergeConflictCopy(
     const IncludedAnswers &dictionaryIncludes, const IncludedAnswers &copyIncludes,
     const std::function<QList<CountedAnswer>(const QString &, qint64, qint64)> &answersOf)
 {
-    writeBackFirst();
-    const QString &path = m_vocabulary.path;
-    if (!CurrentStamp(path).sameAttributes(m_vocabulary.stamp))
-        throw FileError(QStringLiteral("Slovník %1 mezitím změnil jiný program; kopie se "
-                                       "sloučí příště.")
-                            .arg(path));
-    Vocabulary merged = m_vocabulary;
-    const VersionMerge merge
-        = MergeConflictCopy(merged, dictionaryIncludes, copy, copyIncludes, answersOf);
-    TextEncoding used = merged.encoding;
-    merged.stamp
-        = m_journal.write(path, FormatVocabularyFile(merged, &used), m_vocabulary.stamp.hash);
-    merged.encoding = used;
-    merged.markSaved();
-    const QByteArray base = m_vocabulary.stamp.version;
+    VersionMerge merge;
     const int before = m_vocabulary.count();
-    m_vocabulary = std::move(merged);
-    emit versionWritten(path, m_vocabulary.stamp.version, {base, copyVersion}, false);
+    rewrite(QStringLiteral("kopie se sloučí příště."), copyVersion, false, [&](Vocabulary &merged) {
+        merge = MergeConflictCopy(merged, dictionaryIncludes, copy, copyIncludes, answersOf);
+    });
     // The pairs keep their places, with the counters of both; those of the copy follow them.
     QList<int> positions(before);
     std::iota(positions.begin(), positions.end(), 1);
     emit pairsMoved(positions);
     return merge;
+}
+
+void CurrentDictionary::rewrite(const QString &changedMeanwhile, const QByteArray &otherBase,
+                                bool ownLine, const std::function<void(Vocabulary &)> &change)
+{
+    writeBackFirst();
+    const QString &path = m_vocabulary.path;
+    if (!CurrentStamp(path).sameAttributes(m_vocabulary.stamp))
+        throw FileError(QStringLiteral("Slovník %1 mezitím změnil jiný program; ").arg(path)
+                        + changedMeanwhile);
+    Vocabulary changed = m_vocabulary;
+    change(changed);
+    TextEncoding used = changed.encoding;
+    const QByteArray bytes = FormatVocabularyFile(changed, &used);
+    changed.stamp = m_journal.write(path, bytes, m_vocabulary.stamp.hash);
+    changed.encoding = used;
+    changed.markSaved();
+    QList<QByteArray> bases{m_vocabulary.stamp.version};
+    if (!otherBase.isEmpty())
+        bases.append(otherBase);
+    m_vocabulary = std::move(changed);
+    if (versioned()) {
+        m_vocabulary.stamp.version = ContentVersion(bytes);
+        emit versionWritten(path, m_vocabulary.stamp.version, bases, ownLine);
+    }
 }
 
 void CurrentDictionary::exportTo(const QString &target) const

@@ -48,9 +48,11 @@ public:
     // Write-backs keep their new content in this folder until the file holds it.
     void setJournalFolder(const QString &folder) { m_journal = WriteJournal(folder); }
     const WriteJournal &journal() const { return m_journal; }
-    // Dictionaries in the folder that a sync tool shares keep their locks in `localFolder`.
-    // The open dictionary's lock moves there at once, when it can be taken there.
-    void keepSyncedLocksIn(const QString &syncFolder, const QString &localFolder);
+    // The folder that a sync tool shares between the user's computers (empty: none). Its
+    // dictionaries keep their locks in `localLocks`, on this computer (the open one's lock
+    // moves there at once, when it can be taken there), and the versions of their files are
+    // told (versionWritten).
+    void setSyncFolder(const QString &syncFolder, const QString &localLocks);
 
     const Vocabulary &vocabulary() const { return m_vocabulary; }
     // The drill counts answers into the pairs.
@@ -121,8 +123,8 @@ signals:
     // write): what it did, whose news (a merge, UTF-8, answers that cannot be stored, no
     // journal) the user is to be told.
     void writtenBack(const DictionaryResult &result);
-    // The program wrote a version of the dictionary's file (its content's SHA-1 in
-    // hexadecimal), made from the versions `bases`. `ownLine`: it was made from the version
+    // The program wrote a version of a dictionary's file in the synchronised folder (its
+    // ContentVersion), made from the versions `bases`. `ownLine`: it was made from the version
     // this program read or wrote last, with the answers since, not from one that another
     // writer put in its place.
     void versionWritten(const QString &path, const QByteArray &version,
@@ -134,6 +136,15 @@ private:
     // The write-back that an operation begins with: throws FileError when it fails, and
     // tells what it did through writtenBack().
     void writeBackFirst();
+    // An operation's own change of the file, after its write-back: throws FileError, the
+    // sentence `changedMeanwhile` ending the message, when another program changed the file
+    // since. A version made also from `otherBase` (when given) or not in its own line
+    // (versionWritten) is told so.
+    void rewrite(const QString &changedMeanwhile, const QByteArray &otherBase, bool ownLine,
+                 const std::function<void(Vocabulary &)> &change);
+    QString lockFileOf(const QString &path) const;
+    // The file is in the synchronised folder: its versions are told.
+    bool versioned() const;
 
     Vocabulary m_vocabulary;
     DictionaryLock m_lock;

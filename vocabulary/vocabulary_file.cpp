@@ -241,14 +241,15 @@ Vocabulary ParseVocabularyFile(const QByteArray &bytes, const QString &path)
     return read;
 }
 
-void ReadVocabularyFile(const QString &path, Vocabulary &vocabulary)
+QByteArray ReadVocabularyFile(const QString &path, Vocabulary &vocabulary)
 {
     FileStamp stamp;
-    const QByteArray bytes = ReadFileBytes(path, &stamp);
+    QByteArray bytes = ReadFileBytes(path, &stamp);
     Vocabulary read = ParseVocabularyFile(bytes, path);
     read.path = vocabulary.path;
     read.stamp = stamp;
     vocabulary = std::move(read);
+    return bytes;
 }
 
 QString FormatCounters(const Counters &counters)

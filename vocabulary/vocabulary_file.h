@@ -34,8 +34,8 @@ Vocabulary ParseVocabularyFile(const QByteArray &bytes, const QString &path);
 
 // Reads the file into `vocabulary` (entries, theme, shape, stamp; the path is the caller's).
 // On any failure (file missing, read error, no dictionary) it throws FileError and leaves
-// `vocabulary` as it was, so nothing half-read can be written back.
-void ReadVocabularyFile(const QString &path, Vocabulary &vocabulary);
+// `vocabulary` as it was, so nothing half-read can be written back. Returns the bytes read.
+QByteArray ReadVocabularyFile(const QString &path, Vocabulary &vocabulary);
 
 // The line of one pair as the program writes it: 148 characters while the counters fit.
 QString FormatVocabularyLine(const VocabularyEntry &entry);

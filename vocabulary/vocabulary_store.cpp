@@ -5,7 +5,6 @@
 #include "core/file_error.h"
 #include "core/paths.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -86,7 +85,7 @@ QStringList UnstoredPairs(const Vocabulary &vocabulary)
 }
 
 WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal,
-                         const std::function<void()> &stored)
+                         const std::function<void()> &stored, bool versioned)
 {
     WriteBack result;
     if (vocabulary.path.isEmpty() || vocabulary.count() == 0 || !vocabulary.hasUnsavedAnswers())
@@ -99,6 +98,8 @@ WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal,
         FileStamp readStamp;
         const QByteArray bytes = ReadFileBytes(path, &readStamp);
         if (readStamp.hash != vocabulary.stamp.hash) {
+            if (versioned)
+                readStamp.version = ContentVersion(bytes);
             Vocabulary theirs = ParseVocabularyFile(bytes, path);
             result.newPositions = MergeAnswers(vocabulary, theirs, &result.lostPairs);
             result.merged = true;
@@ -107,14 +108,18 @@ WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal,
             theirs.stamp = readStamp;
             vocabulary = std::move(theirs);
         } else {
+            readStamp.version = vocabulary.stamp.version; // the same content
             vocabulary.stamp = readStamp;
         }
     }
     result.unstoredPairs = UnstoredPairs(vocabulary);
     result.baseVersion = vocabulary.stamp.version;
     TextEncoding used = vocabulary.encoding;
-    vocabulary.stamp = journal.write(path, FormatVocabularyFile(vocabulary, &used),
-                                     vocabulary.stamp.hash, stored, &result.journalUnkept);
+    const QByteArray bytes = FormatVocabularyFile(vocabulary, &used);
+    vocabulary.stamp
+        = journal.write(path, bytes, vocabulary.stamp.hash, stored, &result.journalUnkept);
+    if (versioned)
+        vocabulary.stamp.version = ContentVersion(bytes);
     result.becameUtf8
         = vocabulary.encoding == TextEncoding::Windows1250 && used != TextEncoding::Windows1250;
     vocabulary.encoding = used;
@@ -149,26 +154,17 @@ QString LockFilePath(const QString &dictionaryPath, const QString &syncFolder,
     const QFileInfo file(dictionaryPath);
     if (localFolder.isEmpty() || !IsInFolder(dictionaryPath, syncFolder))
         return file.dir().filePath(QLatin1Char('.') + file.fileName() + QStringLiteral(".lock"));
-    const QByteArray name
-        = QCryptographicHash::hash(file.absoluteFilePath().toUtf8(), QCryptographicHash::Sha1)
-              .toHex()
-              .left(16);
+    // Named by the SHA-1 of the dictionary's full name.
+    const QByteArray name = ContentVersion(file.absoluteFilePath().toUtf8()).left(16);
     return QDir(localFolder).filePath(QString::fromLatin1(name) + QStringLiteral(".lock"));
 }
 
-void DictionaryLock::keepSyncedLocksIn(const QString &syncFolder, const QString &localFolder)
-{
-    m_syncFolder = syncFolder;
-    m_localFolder = localFolder;
-}
-
-DictionaryLock::Result DictionaryLock::lock(const QString &dictionaryPath)
+DictionaryLock::Result DictionaryLock::lock(const QString &dictionaryPath, const QString &lockFile)
 {
     if (holds(dictionaryPath))
         return Result::Locked;
-    const QString lockPath = LockFilePath(dictionaryPath, m_syncFolder, m_localFolder);
-    if (!m_localFolder.isEmpty() && lockPath.startsWith(m_localFolder + QLatin1Char('/')))
-        QDir().mkpath(m_localFolder);
+    const QString lockPath = lockFile.isEmpty() ? LockFilePath(dictionaryPath) : lockFile;
+    QDir().mkpath(QFileInfo(lockPath).path());
     auto lock = std::make_unique<QLockFile>(lockPath);
     // Held for as long as the dictionary is open, so age says nothing: only a lock whose copy
     // is no longer running counts as stale.

@@ -41,8 +41,10 @@ struct WriteBack
 // then keeps every answer.
 // The new content waits in `journal` until the file holds it; `stored` runs once the file
 // holds the answers, before the journal lets the content go.
+// `versioned`: the stamp keeps the version of the content (ContentVersion), and the result
+// the version it was made from, for a dictionary that a sync tool shares.
 WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal = WriteJournal(),
-                         const std::function<void()> &stored = {});
+                         const std::function<void()> &stored = {}, bool versioned = false);
 
 // The answered pairs whose lines cannot hold counters ('@' before '/', or text after it that
 // is no counters): their answers are not stored in the file.
@@ -74,19 +76,16 @@ public:
     DictionaryLock(DictionaryLock &&) noexcept;
     DictionaryLock &operator=(DictionaryLock &&) noexcept;
 
-    // Takes the lock of the file; a lock held before is released once this one is taken.
-    Result lock(const QString &dictionaryPath);
+    // Takes the lock of the file, kept in `lockFile` (beside the file unless given); a lock
+    // held before is released once this one is taken.
+    Result lock(const QString &dictionaryPath, const QString &lockFile = QString());
     void unlock();
     // This lock is the file's.
     bool holds(const QString &dictionaryPath) const;
-    // Dictionaries in the folder that a sync tool shares have their locks in `localFolder`.
-    void keepSyncedLocksIn(const QString &syncFolder, const QString &localFolder);
 
 private:
     std::unique_ptr<QLockFile> m_lock;
     QString m_path;
-    QString m_syncFolder;
-    QString m_localFolder;
 };
 
 // The lock file of a dictionary: hidden, beside it. A dictionary in the synchronised folder
