@@ -108,7 +108,8 @@ private:
                 emit troubled(trouble);
             m_told.insert(trouble);
         }
-        if (!done.troubles.isEmpty() || !QDir(m_place.logFolder()).exists())
+        // A folder that is not there is told as a trouble too.
+        if (!done.troubles.isEmpty())
             m_retry->start();
         watch();
         emit exchanged(done.taken, done.computers);

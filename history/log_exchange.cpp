@@ -355,9 +355,7 @@ AnswersForOwnLog(QSqlDatabase db, const QString &computer, qint64 lastInLog,
     while (query.next()) {
         AnswerRecord answer;
         answer.atMs = query.value(1).toLongLong();
-        answer.card = {{query.value(2).toString(), query.value(3).toString(),
-                        query.value(4).toString(), query.value(5).toString()},
-                       query.value(6).toInt()};
+        answer.card = CardKeyAt(query, 2);
         answer.grade = Grade(query.value(7).toInt());
         answer.typed = query.value(8).toString();
         answer.durationMs = query.value(9).toLongLong();

@@ -105,8 +105,8 @@ TEST(ConflictCopies, MergingCountsEveryAnswerOnceAndKeepsEveryPair)
 TEST(ConflictCopies, WhatEachVersionCountedComesFromItsWriters)
 {
     using Writers = QHash<QString, IncludedAnswers>;
-    const IncludedAnswers homeOnly{{U("home"), 3}};
-    const IncludedAnswers schoolOnly{{U("school"), 2}};
+    const IncludedAnswers home{{U("home"), 3}};
+    const IncludedAnswers school{{U("school"), 2}};
     const IncludedAnswers both{{U("home"), 3}, {U("school"), 2}};
     const struct
     {
@@ -117,37 +117,14 @@ TEST(ConflictCopies, WhatEachVersionCountedComesFromItsWriters)
         IncludedAnswers expectedDictionary;
         IncludedAnswers expectedCopy;
     } cases[] = {
-        {"one writer each",
-         {{U("school"), schoolOnly}},
-         {{U("home"), homeOnly}},
-         false,
-         schoolOnly,
-         homeOnly},
-        {"alike, one from each writer",
-         {{U("school"), schoolOnly}, {U("home"), homeOnly}},
-         {},
-         true,
-         homeOnly,
-         schoolOnly},
-        {"alike, one writer: nothing between them",
-         {{U("home"), homeOnly}},
-         {},
-         true,
-         homeOnly,
-         homeOnly},
-        {"the file written alike by two: the most",
-         {{U("a"), homeOnly}, {U("b"), schoolOnly}},
-         {{U("home"), both}},
-         false,
-         both,
-         both},
-        {"the copy written alike by two: the least",
-         {},
-         {{U("a"), both}, {U("b"), homeOnly}},
-         false,
-         {},
-         homeOnly},
+        // clang-format off
+        {"one writer each", {{U("school"), school}}, {{U("home"), home}}, false, school, home},
+        {"alike, one from each writer", {{U("school"), school}, {U("home"), home}}, {}, true, home, school},
+        {"alike, one writer: nothing between them", {{U("home"), home}}, {}, true, home, home},
+        {"the file written alike by two: the most", {{U("a"), home}, {U("b"), school}}, {{U("home"), both}}, false, both, both},
+        {"the copy written alike by two: the least", {}, {{U("a"), both}, {U("b"), home}}, false, {}, home},
         {"no log names either", {}, {}, false, {}, {}},
+        // clang-format on
     };
     for (const auto &c : cases) {
         const Writers copy = c.alike ? c.dictionary : c.copy;

@@ -436,12 +436,13 @@ TEST(SyncedDictionary, AConflictCopyWaitsForTheLogsThatNameItsVersions)
         qint64 ageMs;
         Outcome expected;
     } cases[] = {
+        // clang-format off
         {"both named", "mys / e Maus\r\n", true, true, 0, Outcome::Merged},
         {"the copy not yet named", "mys / e Maus\r\n", true, false, 0, Outcome::Waiting},
         {"the dictionary not yet named", "mys / e Maus\r\n", false, true, 0, Outcome::Waiting},
-        {"named by no log for long", "mys / e Maus\r\n", false, false, UnloggedVersionWaitMs + 1000,
-         Outcome::Merged},
+        {"named by no log for long", "mys / e Maus\r\n", false, false, UnloggedVersionWaitMs + 1000, Outcome::Merged},
         {"no text", QByteArray("mys\0", 4), true, true, 0, Outcome::Unreadable},
+        // clang-format on
     };
     for (const auto &c : cases) {
         QTemporaryDir root;

@@ -34,13 +34,9 @@ TEST(SyncedFolder, TwoComputersShareTheirAnswersThroughSyncthing)
     };
     SyncthingInstance first(path("st-a"));
     SyncthingInstance second(path("st-b"));
-    ASSERT_FALSE(first.id().isEmpty());
-    ASSERT_TRUE(first.configure(second));
-    ASSERT_TRUE(second.configure(first));
+    ASSERT_TRUE(StartSharing(first, second));
     ASSERT_EQ(SyncFolderProblem(first.folder()), QString());
     ASSERT_EQ(SyncFolderProblem(second.folder()), QString());
-    first.start();
-    second.start();
 
     ReviewHistory a(HistoryFilePath(path("a")));
     ReviewHistory b(HistoryFilePath(path("b")));

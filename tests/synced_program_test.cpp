@@ -224,12 +224,9 @@ TEST(SyncedProgramThroughSyncthing, TwoComputersDrillOneDictionary)
     QTemporaryDir root;
     SyncthingInstance first(root.path() + QStringLiteral("/st-home"));
     SyncthingInstance second(root.path() + QStringLiteral("/st-school"));
-    ASSERT_TRUE(first.configure(second));
-    ASSERT_TRUE(second.configure(first));
+    ASSERT_TRUE(StartSharing(first, second));
     ASSERT_EQ(SyncFolderProblem(first.folder()), QString());
     ASSERT_EQ(SyncFolderProblem(second.folder()), QString());
-    first.start();
-    second.start();
     const QString atHome = first.folder() + QStringLiteral("/lekce.slv");
     const QString atSchool = second.folder() + QStringLiteral("/lekce.slv");
     const auto synced = [&] {

@@ -154,6 +154,18 @@ private:
     std::unique_ptr<QProcess> m_process;
 };
 
+// The two instances share their folders with each other and run; false when they could not
+// be set up.
+inline bool StartSharing(SyncthingInstance &first, SyncthingInstance &second)
+{
+    if (first.id().isEmpty() || second.id().isEmpty() || !first.configure(second)
+        || !second.configure(first))
+        return false;
+    first.start();
+    second.start();
+    return true;
+}
+
 // The instance's log says it listened on the loopback and connected to nothing else.
 inline bool OnLoopbackOnly(const QString &log)
 {
