@@ -124,6 +124,26 @@ QString ReadSettings(Settings &settings, const QString &programDirectory)
     return settings.dictionaryPath;
 }
 
+namespace {
+
+// The synchronised folder's key, written once a folder is named, and then kept up to date;
+// whether it was set.
+bool setSyncFolder(IniFile &ini, const QString &folder)
+{
+    const QString section = QLatin1String(SettingsSection);
+    if (folder.isEmpty() && !ini.value(section, QStringLiteral("SyncSlozka")))
+        return false;
+    ini.setValue(section, QStringLiteral("SyncSlozka"), folder);
+    return true;
+}
+
+void save(const IniFile &ini, const QString &path)
+{
+    WriteFileSafely(path, JoinLines(ini.lines()), QStringLiteral("Unable to write to ") + path);
+}
+
+} // namespace
+
 void WriteSettings(const Settings &settings, const QString &programDirectory)
 {
     const QString path = SettingsFilePath(programDirectory);
@@ -151,18 +171,14 @@ void WriteSettings(const Settings &settings, const QString &programDirectory)
     laterValue("Vyslovovat", settings.speakOffered, defaults.speakOffered);
     laterValue("VyslovitOdpoved", settings.speakAnswer, defaults.speakAnswer);
     laterValue("UkazatRozdil", settings.showDifference, defaults.showDifference);
-    if (!settings.syncFolder.isEmpty() || ini.value(section, QStringLiteral("SyncSlozka")))
-        ini.setValue(section, QStringLiteral("SyncSlozka"), settings.syncFolder);
-    WriteFileSafely(path, JoinLines(ini.lines()), QStringLiteral("Unable to write to ") + path);
+    setSyncFolder(ini, settings.syncFolder);
+    save(ini, path);
 }
 
 void WriteSyncFolder(const QString &folder, const QString &programDirectory)
 {
     const QString path = SettingsFilePath(programDirectory);
     IniFile ini = IniFile::load(path);
-    const QString section = QLatin1String(SettingsSection);
-    if (folder.isEmpty() && !ini.value(section, QStringLiteral("SyncSlozka")))
-        return;
-    ini.setValue(section, QStringLiteral("SyncSlozka"), folder);
-    WriteFileSafely(path, JoinLines(ini.lines()), QStringLiteral("Unable to write to ") + path);
+    if (setSyncFolder(ini, folder))
+        save(ini, path);
 }
