@@ -167,7 +167,6 @@ private:
     Speaker *m_speaker = nullptr; // created when the first word is to be said
     AboutBox *m_aboutBox = nullptr;
     std::unique_ptr<FolderSync> m_folderSync; // while a synchronised folder is named
-    double m_syncRetention = 0;               // the one its cards are computed with
     QFileSystemWatcher *m_dictionaryFolderWatch = nullptr;
     QStringList m_copiesLeft;        // conflict copies left where they are, told once
     QStringList m_mergeFailuresTold; // copies whose merge failed for now, told once

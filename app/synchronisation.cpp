@@ -55,10 +55,9 @@ void Application::startSync()
             context.prompts.notice(m_drillWindow.get(),
                                    QStringLiteral("Synchronizace neběží: %1").arg(reason));
         } else {
-            m_syncRetention = DesiredRetention(context.settings);
             m_folderSync = std::make_unique<FolderSync>(
                 context.history.path(), SyncPlace{context.settings.syncFolder, computer},
-                m_syncRetention);
+                DesiredRetention(context.settings));
             connect(m_folderSync.get(), &FolderSync::exchanged, this,
                     [this](int taken, int) { afterExchange(taken); });
             connect(m_folderSync.get(), &FolderSync::troubled, this,

@@ -31,7 +31,8 @@ SettingsDialog &Application::settingsDialog()
                 &Application::chooseSyncFolder);
         // The exchange computes cards with the retention in force.
         connect(m_settingsDialog, &SettingsDialog::settingsChanged, this, [this] {
-            if (m_folderSync && m_syncRetention != DesiredRetention(m_context->settings))
+            if (m_folderSync
+                && m_folderSync->desiredRetention() != DesiredRetention(m_context->settings))
                 startSync();
         });
     }

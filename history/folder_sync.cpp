@@ -154,6 +154,7 @@ FolderSync::FolderSync(QString historyPath, SyncPlace place, double desiredReten
                        QObject *parent)
     : QObject(parent)
     , m_place(place)
+    , m_retention(desiredRetention)
     , m_thread(std::make_unique<QThread>())
     , m_worker(new Worker(std::move(historyPath), std::move(place), desiredRetention))
 {

@@ -31,6 +31,8 @@ public:
     ~FolderSync() override;
 
     const SyncPlace &place() const { return m_place; }
+    // The retention the cards are computed with.
+    double desiredRetention() const { return m_retention; }
     // An exchange soon.
     void exchangeSoon();
 
@@ -43,6 +45,7 @@ private:
     class Worker;
 
     SyncPlace m_place;
+    double m_retention;
     std::unique_ptr<QThread> m_thread;
     Worker *m_worker = nullptr; // lives on the thread, deleted there
 };
