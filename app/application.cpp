@@ -6,6 +6,7 @@
 #include "termination_watch.h"
 
 #include "drill/drill_window.h"
+#include "exchange/anki_package.h"
 #include "history/folder_sync.h"
 #include "history/synced_dictionary.h"
 #include "history/progress_window.h"
@@ -147,7 +148,7 @@ void Application::startUp(const QString &file)
 
 bool Application::openNamedFile(const QString &file)
 {
-    if (IsImportableFile(file)) {
+    if (IsImportableFile(file) || IsAnkiPackageFile(file)) {
         bool imported = false;
         runCommand([&] { imported = importFrom(file); });
         return imported;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AboutBox;
 class CurrentDictionaryDialog;
@@ -23,6 +25,7 @@ class QMenu;
 class ReportWindow;
 class Speaker;
 class SettingsDialog;
+struct AnswerRecord;
 struct AppContext;
 struct DictionaryResult;
 struct Vocabulary;
@@ -103,6 +106,12 @@ private:
     bool openNamedFile(const QString &file);
     // The import of the chosen file of another program; false when the user gave it up.
     bool importFrom(const QString &source);
+    // The import of an Anki package: its decks become dictionaries, its reviews answers in the
+    // history.
+    bool importAnkiPackage(const QString &source);
+    // The answers brought along go into the history, off the drill's thread; how many were
+    // new, or none and why not.
+    std::optional<int> importAnswers(const QList<AnswerRecord> &answers, QString *trouble);
     // Writes that a killed run left half done are finished, or their content kept aside.
     void finishInterruptedWrites();
     // After the first paint: the answers of the finished writes are settled in the history,

@@ -3,15 +3,23 @@
 #include "app_context.h"
 
 #include "drill/drill_window.h"
+#include "exchange/anki_fields_dialog.h"
+#include "exchange/anki_import.h"
+#include "history/log_exchange.h"
 #include "vocabulary/exchange.h"
+#include "vocabulary/vocabulary_file.h"
 #include "vocabulary/languages_dialog.h"
 #include "vocabulary/vocabulary_store.h"
 #include "widgets/prompts.h"
+#include "widgets/work_progress.h"
 
+#include "core/file_error.h"
 #include "core/paths.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QUuid>
 
 // Vocabulary of other programs: the import into a new dictionary and the export; and the
 // languages of the dictionary's sides, which the import may bring along.
@@ -33,13 +41,16 @@ void Application::importDictionary()
     const QString source = prompts.openFileName(
         m_drillWindow.get(), QDir::currentPath(),
         QStringLiteral(
-            "slovíčka jiných programů (*.kvtml *.tsv *.csv *.txt);;všechny soubory (*)"));
+            "slovíčka jiných programů (*.kvtml *.tsv *.csv *.txt *.apkg *.colpkg);;"
+            "balíčky Anki (*.apkg *.colpkg);;všechny soubory (*)"));
     if (!source.isEmpty())
         importFrom(source);
 }
 
 bool Application::importFrom(const QString &source)
 {
+    if (IsAnkiPackageFile(source))
+        return importAnkiPackage(source);
     Prompts &prompts = m_context->prompts;
     const ImportResult result = ImportVocabularyFile(source);
     if (result.pairs.isEmpty()) {
@@ -71,6 +82,126 @@ bool Application::importFrom(const QString &source)
     openDictionary(target);
     prompts.notice(m_drillWindow.get(), ImportSummary(result, written));
     return true;
+}
+
+bool Application::importAnkiPackage(const QString &source)
+{
+    Prompts &prompts = m_context->prompts;
+    QWidget *parent = m_drillWindow.get();
+    const QFileInfo package(source);
+    std::optional<AnkiCollection> collection;
+    RunWithProgress(parent, QStringLiteral("Čte se balíček %1...").arg(package.fileName()), true,
+                    [&](const ProgressReport &report) {
+                        collection = ReadAnkiPackage(source, report);
+                    });
+    if (!collection)
+        return false;
+    AnkiFieldChoices choices;
+    const QList<AnkiTypeToChoose> types = AnkiTypesToChoose(*collection);
+    if (!types.isEmpty()) {
+        AnkiFieldsDialog dialog(types, parent);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        choices = dialog.choices();
+    }
+    const AnkiImport import = BuildAnkiImport(*collection, choices, package.completeBaseName());
+    collection.reset();
+    QList<const AnkiDictionary *> dictionaries;
+    QStringList titles;
+    for (const AnkiDictionary &dictionary : import.dictionaries) {
+        if (!dictionary.content.pairs.isEmpty()) {
+            dictionaries.append(&dictionary);
+            titles.append(dictionary.content.title);
+        }
+    }
+    if (dictionaries.isEmpty()) {
+        QStringList reasons;
+        if (import.clozeNotes > 0)
+            reasons.append(CzechCount(import.clozeNotes, "poznámka s doplňováním (cloze)",
+                                      "poznámky s doplňováním (cloze)",
+                                      "poznámek s doplňováním (cloze)")
+                           + QStringLiteral(", které nejsou dvojice"));
+        for (const AnkiDictionary &dictionary : import.dictionaries)
+            reasons += dictionary.content.skipped;
+        prompts.error(parent, QStringLiteral("Z balíčku %1 nešlo převzít žádnou dvojici.\n")
+                                  .arg(source)
+                              + reasons.mid(0, 10).join(QLatin1Char('\n')));
+        return false;
+    }
+    QStringList targets;
+    if (dictionaries.size() == 1) {
+        const QString target = prompts.saveFileName(
+            parent, AnkiDictionaryFiles(package.absolutePath(), titles).first(),
+            QStringLiteral("slovníky (*.slv)"), QStringLiteral("slv"));
+        if (target.isEmpty())
+            return false;
+        targets.append(target);
+    } else {
+        const QString folder = prompts.folderName(parent, package.absolutePath());
+        if (folder.isEmpty())
+            return false;
+        targets = AnkiDictionaryFiles(folder, titles);
+    }
+
+    // Every dictionary that can be written is, and its answers go into the history; a write
+    // that fails is told after them.
+    QList<AnswerRecord> answers;
+    QStringList written;
+    QString failure;
+    for (qsizetype index = 0; index < dictionaries.size(); ++index) {
+        const QString target = ResolvedPath(targets.at(index));
+        try {
+            m_context->dictionary.importInto(source, target, dictionaries.at(index)->content);
+            Vocabulary stored;
+            ReadVocabularyFile(target, stored);
+            answers += AnkiAnswerRecords(*dictionaries.at(index), stored, target);
+            written.append(target);
+        } catch (const FileError &error) {
+            failure = error.message();
+            break;
+        }
+    }
+    std::optional<int> added;
+    QString trouble;
+    if (!answers.isEmpty())
+        added = importAnswers(answers, &trouble);
+    if (!written.isEmpty()) {
+        m_context->settings.dictionaryPath = written.first();
+        openDictionary(written.first());
+        prompts.notice(parent, AnkiImportSummary(import, written, added, trouble));
+    }
+    if (!failure.isEmpty())
+        throw FileError(failure);
+    return true;
+}
+
+std::optional<int> Application::importAnswers(const QList<AnswerRecord> &answers,
+                                              QString *trouble)
+{
+    const QString unavailable = QStringLiteral("historie odpovědí teď není k dispozici.");
+    if (!m_context->history.ensureOpen()) {
+        *trouble = unavailable;
+        return std::nullopt;
+    }
+    const QString historyPath = m_context->history.path();
+    const double retention = DesiredRetention(m_context->settings);
+    std::optional<int> added;
+    RunWithProgress(m_drillWindow.get(), QStringLiteral("Opakování se zapisují do historie..."),
+                    false, [&](const ProgressReport &) {
+                        const QString connection
+                            = QStringLiteral("import-") + QUuid::createUuid().toString();
+                        {
+                            QSqlDatabase db = OpenHistoryConnection(connection, historyPath);
+                            if (!db.isOpen())
+                                *trouble = unavailable;
+                            else
+                                added = ImportAnswers(db, answers, retention, trouble);
+                        }
+                        QSqlDatabase::removeDatabase(connection);
+                    });
+    if (added)
+        syncSoon();
+    return added;
 }
 
 void Application::exportDictionary()

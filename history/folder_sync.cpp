@@ -65,33 +65,9 @@ signals:
     void troubled(const QString &message);
 
 private:
-    bool open()
-    {
-        if (QSqlDatabase::contains(m_connection)
-            && QSqlDatabase::database(m_connection, false).isOpen())
-            return true;
-        QSqlDatabase db = QSqlDatabase::contains(m_connection)
-                              ? QSqlDatabase::database(m_connection, false)
-                              : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-        db.setDatabaseName(m_historyPath);
-        // Off the drill's thread a copy that holds the lock may be waited for a while.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!db.open())
-            return false;
-        QSqlQuery query(db);
-        query.exec(QStringLiteral("PRAGMA cache_size=-16000"));
-        // As the drill's connection: a commit waits for no disk flush, the log is flushed at
-        // its checkpoints.
-        query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-        // Only a history of this version's schema is written; the drill's history makes it.
-        // Another one is closed again, so that the next exchange looks at it anew.
-        const bool current = query.exec(QStringLiteral("PRAGMA user_version")) && query.next()
-                             && query.value(0).toInt() == ReviewHistory::SchemaVersion;
-        query.finish();
-        if (!current)
-            db.close();
-        return current;
-    }
+    // Only a history of this version's schema is written; the drill's history makes it.
+    // Another one is closed again, so that the next exchange looks at it anew.
+    bool open() { return OpenHistoryConnection(m_connection, m_historyPath).isOpen(); }
 
     void exchange()
     {

@@ -102,6 +102,64 @@ std::optional<QHash<CardKey, Card>> storedCards(QSqlDatabase db, const QList<Car
     return cards;
 }
 
+// An answer new to the history, in the order of the cards' answers.
+struct Fresh
+{
+    qint64 atMs;
+    QString computer;
+    qint64 seq;
+    Grade grade;
+};
+
+// The cards that got new answers: a card whose new answers all come after its last one goes on
+// from where it is; one that got an answer from before is computed again from all of them.
+bool updateCards(QSqlDatabase db, QHash<CardKey, QList<Fresh>> &touched, double desiredRetention,
+                 QString *reason)
+{
+    const std::optional<QHash<CardKey, Card>> stored = storedCards(db, touched.keys(), reason);
+    if (!stored)
+        return false;
+    QSet<CardKey> replayed;
+    CardStore store(db);
+    for (auto entry = touched.begin(); entry != touched.end(); ++entry) {
+        QList<Fresh> &fresh = entry.value();
+        std::sort(fresh.begin(), fresh.end(), [](const Fresh &x, const Fresh &y) {
+            return std::tie(x.atMs, x.computer, x.seq) < std::tie(y.atMs, y.computer, y.seq);
+        });
+        const auto found = stored->constFind(entry.key());
+        std::optional<Card> card = found == stored->cend() ? std::nullopt : std::optional(*found);
+        if (card && card->lastReviewMs >= fresh.first().atMs) {
+            replayed.insert(entry.key());
+            continue;
+        }
+        for (const Fresh &answer : fresh)
+            card = ReviewCard(card, answer.grade, answer.atMs, desiredRetention);
+        if (!store.store(entry.key(), *card, reason))
+            return false;
+    }
+    return ReplayCards(db, replayed, desiredRetention, reason);
+}
+
+// Many answers at once: the indexes by card and by time are dropped before them and made anew
+// after them, which is much quicker than keeping them in order answer by answer.
+bool dropReviewIndexes(QSqlQuery &query, QString *reason)
+{
+    for (const SqlIndex &index : ReviewIndexes) {
+        if (!query.exec(QStringLiteral("DROP INDEX ") + index.name))
+            return failed(query, reason);
+    }
+    return true;
+}
+
+bool makeReviewIndexes(QSqlQuery &query, QString *reason)
+{
+    for (const SqlIndex &index : ReviewIndexes) {
+        if (!query.exec(index.statement))
+            return failed(query, reason);
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<LogProgress> ReadLogProgress(QSqlDatabase db, const QString &computer,
@@ -183,13 +241,6 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
                               const std::function<QString(const QString &)> &localDictionary,
                               double desiredRetention, QString *reason)
 {
-    struct Fresh
-    {
-        qint64 atMs;
-        QString computer;
-        qint64 seq;
-        Grade grade;
-    };
     QHash<CardKey, QList<Fresh>> touched;
     int added = 0;
     qsizetype arriving = 0;
@@ -199,14 +250,8 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
     const bool done = inTransaction(db, reason, [&] {
         QSqlQuery query(db);
         query.setForwardOnly(true);
-        // Many answers at once (a first read): the indexes by card and by time are made anew
-        // after them, which is much quicker than keeping them in order answer by answer.
-        if (bulk) {
-            for (const SqlIndex &index : ReviewIndexes) {
-                if (!query.exec(QStringLiteral("DROP INDEX ") + index.name))
-                    return failed(query, reason);
-            }
-        }
+        if (bulk && !dropReviewIndexes(query, reason))
+            return false;
         for (const LogRead &log : logs) {
             // A log read again from its start repeats what is known: each number once.
             QSet<qint64> known;
@@ -275,39 +320,89 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
             if (!query.exec())
                 return failed(query, reason);
         }
-        if (bulk) {
-            for (const SqlIndex &index : ReviewIndexes) {
-                if (!query.exec(index.statement))
-                    return failed(query, reason);
-            }
-        }
-        // A card whose new answers all come after its last one goes on from where it is; one
-        // that got an answer from before is computed again from all of them.
-        const std::optional<QHash<CardKey, Card>> stored = storedCards(db, touched.keys(), reason);
-        if (!stored)
+        if (bulk && !makeReviewIndexes(query, reason))
             return false;
-        QSet<CardKey> replayed;
-        CardStore store(db);
-        for (auto entry = touched.begin(); entry != touched.end(); ++entry) {
-            QList<Fresh> &fresh = entry.value();
-            std::sort(fresh.begin(), fresh.end(), [](const Fresh &x, const Fresh &y) {
-                return std::tie(x.atMs, x.computer, x.seq) < std::tie(y.atMs, y.computer, y.seq);
-            });
-            const auto found = stored->constFind(entry.key());
-            std::optional<Card> card
-                = found == stored->cend() ? std::nullopt : std::optional(*found);
-            if (card && card->lastReviewMs >= fresh.first().atMs) {
-                replayed.insert(entry.key());
-                continue;
-            }
-            for (const Fresh &answer : fresh)
-                card = ReviewCard(card, answer.grade, answer.atMs, desiredRetention);
-            if (!store.store(entry.key(), *card, reason))
-                return false;
-        }
-        return ReplayCards(db, replayed, desiredRetention, reason);
+        return updateCards(db, touched, desiredRetention, reason);
     });
     return done ? std::optional(added) : std::nullopt;
+}
+
+std::optional<int> ImportAnswers(QSqlDatabase db, const QList<AnswerRecord> &answers,
+                                 double desiredRetention, QString *reason)
+{
+    if (answers.isEmpty())
+        return 0;
+    QHash<CardKey, QList<Fresh>> touched;
+    int added = 0;
+    const bool done = inTransaction(db, reason, [&] {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        // An answer on the same card at the same moment is the same answer, taken before.
+        const auto [earliest, latest] = std::minmax_element(
+            answers.cbegin(), answers.cend(),
+            [](const AnswerRecord &x, const AnswerRecord &y) { return x.atMs < y.atMs; });
+        QSet<std::pair<CardKey, qint64>> known;
+        query.prepare(QStringLiteral("SELECT side1, comment1, side2, comment2, direction, at_ms"
+                                     " FROM reviews WHERE at_ms BETWEEN ? AND ?"));
+        query.addBindValue(earliest->atMs);
+        query.addBindValue(latest->atMs);
+        if (!query.exec())
+            return failed(query, reason);
+        while (query.next())
+            known.insert({CardKeyAt(query, 0), query.value(5).toLongLong()});
+        query.finish();
+        const bool bulk = answers.size() >= BulkAnswers;
+        if (bulk && !dropReviewIndexes(query, reason))
+            return false;
+        query.prepare(QStringLiteral("INSERT INTO reviews (at_ms, side1, comment1, side2,"
+                                     " comment2, direction, grade, typed, duration_ms,"
+                                     " dictionary, session, settled)"
+                                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', 1)"));
+        for (const AnswerRecord &answer : answers) {
+            if (known.contains({answer.card, answer.atMs}))
+                continue;
+            known.insert({answer.card, answer.atMs});
+            query.addBindValue(answer.atMs);
+            BindCardKey(query, answer.card);
+            query.addBindValue(int(answer.grade));
+            query.addBindValue(SqlText(answer.typed));
+            query.addBindValue(answer.durationMs);
+            query.addBindValue(SqlText(answer.dictionary));
+            if (!query.exec())
+                return failed(query, reason);
+            ++added;
+            touched[answer.card].append({answer.atMs, QString(), 0, answer.grade});
+        }
+        if (bulk && !makeReviewIndexes(query, reason))
+            return false;
+        return updateCards(db, touched, desiredRetention, reason);
+    });
+    return done ? std::optional(added) : std::nullopt;
+}
+
+QSqlDatabase OpenHistoryConnection(const QString &connection, const QString &path)
+{
+    QSqlDatabase db = QSqlDatabase::contains(connection)
+                          ? QSqlDatabase::database(connection, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+    if (db.isOpen())
+        return db;
+    db.setDatabaseName(path);
+    // Off the drill's thread a copy that holds the lock may be waited for a while.
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        return db;
+    QSqlQuery query(db);
+    query.exec(QStringLiteral("PRAGMA cache_size=-16000"));
+    // As the drill's connection: a commit waits for no disk flush, the log is flushed at its
+    // checkpoints.
+    query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    const bool current = query.exec(QStringLiteral("PRAGMA user_version")) && query.next()
+                         && query.value(0).toInt() == ReviewHistory::SchemaVersion;
+    query.finish();
+    if (!current)
+        db.close();
+    return db;
 }
 
 std::optional<QList<LoggedAnswer>>

@@ -40,6 +40,18 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
                               const std::function<QString(const QString &)> &localDictionary,
                               double desiredRetention, QString *reason);
 
+// Takes answers given here elsewhere than in a drill (brought from another program) as this
+// computer's, settled (their dictionaries count them), each once: an answer on a card at a
+// moment that the history holds already is left out. The cards they touch are brought up to
+// date. Returns how many were new, or none on failure (nothing is taken).
+std::optional<int> ImportAnswers(QSqlDatabase db, const QList<AnswerRecord> &answers,
+                                 double desiredRetention, QString *reason);
+
+// A connection of its own (named `connection`) to the history at `path`, for work off the
+// drill's thread, which waits a while for another program's lock. It is open only when the
+// history has this program's schema: the drill's history makes it.
+QSqlDatabase OpenHistoryConnection(const QString &connection, const QString &path);
+
 // Numbers this computer's answers that have no number yet, after every number given before
 // and after `lastInLog` (the log's last record), and returns those after `lastInLog`, in order,
 // to be appended to the log. `loggedDictionary` turns a path into the name the log gives it.

@@ -13,6 +13,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
     syncthing
+    libzip-dev libzstd-dev
 )
 if [ "${1:-}" = sanitize ]; then
     packages+=(clang libclang-rt-14-dev llvm)

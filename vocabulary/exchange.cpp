@@ -15,12 +15,8 @@
 #include <algorithm>
 #include <map>
 
-namespace {
-
-// Takes a pair into the result when a dictionary line can hold it as it is; otherwise says why
-// not. Nothing is changed on the way but blanks at the ends.
-void acceptPair(const QString &where, QString first, QString second, QString firstComment,
-                QString secondComment, ImportResult &result)
+bool AcceptImportedPair(const QString &where, QString first, QString second, QString firstComment,
+                        QString secondComment, ImportResult &result)
 {
     first = TrimWhite(first);
     second = TrimWhite(second);
@@ -31,17 +27,17 @@ void acceptPair(const QString &where, QString first, QString second, QString fir
     };
     if (first.isEmpty() || second.isEmpty()) {
         skip(QStringLiteral("jedna strana je prázdná"));
-        return;
+        return false;
     }
     const QString all = first + firstComment + second + secondComment;
     if (all.contains(QLatin1Char('@')) || first.contains(QLatin1Char('/'))
         || firstComment.contains(QLatin1Char('/'))) {
         skip(QStringLiteral("obsahuje '/' nebo '@', které řádek slovníku nepojme"));
-        return;
+        return false;
     }
     if (all.contains(QLatin1Char('{')) || all.contains(QLatin1Char('}'))) {
         skip(QStringLiteral("obsahuje složenou závorku, kterou slovník vyhrazuje komentářům"));
-        return;
+        return false;
     }
     const auto length = [](const QString &side, const QString &comment) {
         return CharacterCount(side) + (comment.isEmpty() ? 0 : CharacterCount(comment) + 3);
@@ -50,11 +46,11 @@ void acceptPair(const QString &where, QString first, QString second, QString fir
         || length(second, secondComment) > Vocabulary::EntryTextCapacity) {
         skip(QStringLiteral("strana i s komentářem je delší než %1 znaků")
                  .arg(Vocabulary::EntryTextCapacity));
-        return;
+        return false;
     }
     if (all.contains(QLatin1Char('\n')) || all.contains(QLatin1Char('\r'))) {
         skip(QStringLiteral("obsahuje konec řádku"));
-        return;
+        return false;
     }
     // Read back the way a dictionary line is read, so that the pair is exactly what the
     // written dictionary will hold.
@@ -66,10 +62,13 @@ void acceptPair(const QString &where, QString first, QString second, QString fir
     if (parsed.kind != ParsedLine::PairLine || TrimWhite(parsed.entry.side[1]) != first
         || TrimWhite(parsed.entry.side[2]) != second) {
         skip(QStringLiteral("řádek slovníku by ho nepřečetl tak, jak je"));
-        return;
+        return false;
     }
     result.pairs.append(parsed.entry);
+    return true;
 }
+
+namespace {
 
 // ---- KVTML ----
 
@@ -109,7 +108,7 @@ void acceptKvtmlEntry(QList<KvtmlTranslation> &translations, qint64 line, Import
     if (translations.size() < 2)
         result.skipped.append(where + QStringLiteral(": nemá dva překlady"));
     else
-        acceptPair(where, translations.at(0).text, translations.at(1).text,
+        AcceptImportedPair(where, translations.at(0).text, translations.at(1).text,
                    translations.at(0).comment, translations.at(1).comment, result);
 }
 
@@ -186,7 +185,9 @@ ImportResult importKvtml(const QByteArray &bytes)
 
 // ---- separated text ----
 
-QString plainText(QString field)
+} // namespace
+
+QString PlainTextOfHtml(QString field)
 {
     static const QRegularExpression lineBreaks(QStringLiteral("<\\s*(br|/p|/div|/li)\\s*/?>"),
                                                QRegularExpression::CaseInsensitiveOption);
@@ -216,6 +217,8 @@ QString plainText(QString field)
     decoded.replace(blanks, QStringLiteral(" "));
     return decoded;
 }
+
+namespace {
 
 bool looksLikeHtml(const QString &field)
 {
@@ -382,12 +385,12 @@ ImportResult importDelimitedText(QString text)
         QStringList fields = record.fields;
         for (QString &field : fields) {
             if (header.html.value_or(looksLikeHtml(field)))
-                field = plainText(field);
+                field = PlainTextOfHtml(field);
         }
         const auto column = [&fields](int index) {
             return index >= 0 && index < fields.size() ? fields.at(index) : QString();
         };
-        acceptPair(where, fields.at(0), fields.at(1), column(header.firstComment),
+        AcceptImportedPair(where, fields.at(0), fields.at(1), column(header.firstComment),
                    column(header.secondComment), result);
     }
     if (records == 0)

@@ -23,6 +23,15 @@ struct ImportResult
     SideLanguages languages; // the sides' languages the file names (KVTML locales)
 };
 
+// Takes a pair into the result when a dictionary line can hold it as it is; otherwise adds to
+// the skipped why not (`where` names the entry or line) and returns false. Nothing is changed
+// on the way but blanks at the ends.
+bool AcceptImportedPair(const QString &where, QString first, QString second, QString firstComment,
+                        QString secondComment, ImportResult &result);
+// HTML as plain text: tags removed (line breaks and ends of blocks become blanks), entities
+// decoded, runs of blanks made one.
+QString PlainTextOfHtml(QString field);
+
 // Reads tab-, semicolon- or comma-separated text (the separator found or named in a
 // "#separator:" line): the first two fields become the sides; fields in double quotes may hold
 // separators, doubled quotes and line breaks; HTML in fields becomes plain text. Columns named

@@ -1,0 +1,101 @@
+#include "anki_fields_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace {
+
+const char *const fieldLabels[4] = {"&První strana:", "&Druhá strana:", "Komentář &první strany:",
+                                    "Komentář d&ruhé strany:"};
+
+} // namespace
+
+AnkiFieldsDialog::AnkiFieldsDialog(const QList<AnkiTypeToChoose> &types, QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("AnkiFieldsDialog"));
+    setWindowTitle(QStringLiteral("Pole poznámek z Anki"));
+    auto *layout = new QVBoxLayout(this);
+    auto *intro = new QLabel(QStringLiteral("Která pole poznámek se stanou stranami dvojic "
+                                            "a komentáři:"),
+                             this);
+    layout->addWidget(intro);
+    auto *area = new QScrollArea(this);
+    area->setWidgetResizable(true);
+    auto *inside = new QWidget(area);
+    auto *groups = new QVBoxLayout(inside);
+    m_rows.reserve(types.size());
+    for (const AnkiTypeToChoose &type : types) {
+        m_rows.append({type, {}, nullptr});
+        TypeRow &row = m_rows.last();
+        auto *group = new QGroupBox(type.type.name, inside);
+        auto *form = new QFormLayout(group);
+        for (int which = 0; which < 4; ++which) {
+            auto *box = new QComboBox(group);
+            box->setObjectName(QStringLiteral("field%1_%2").arg(which).arg(m_rows.size() - 1));
+            if (which >= 2)
+                box->addItem(QStringLiteral("(žádný)"));
+            box->addItems(type.type.fields);
+            // The first two fields become the sides; no comment unless chosen.
+            box->setCurrentIndex(which < 2 ? which : 0);
+            form->addRow(QString::fromUtf8(fieldLabels[which]), box);
+            row.field[which] = box;
+        }
+        row.example = new QLabel(group);
+        row.example->setObjectName(QStringLiteral("example_%1").arg(m_rows.size() - 1));
+        row.example->setTextFormat(Qt::PlainText);
+        row.example->setWordWrap(true);
+        form->addRow(QStringLiteral("Příklad:"), row.example);
+        groups->addWidget(group);
+    }
+    // The rows no longer move: each box shows the example of its own row.
+    for (TypeRow &row : m_rows) {
+        for (QComboBox *box : row.field)
+            connect(box, &QComboBox::currentIndexChanged, this, [this, &row] { showExample(row); });
+        showExample(row);
+    }
+    groups->addStretch();
+    area->setWidget(inside);
+    layout->addWidget(area);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Zrušit"));
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    resize(520, std::min(160 + 190 * int(m_rows.size()), 640));
+}
+
+AnkiFieldChoice AnkiFieldsDialog::choiceOf(const TypeRow &row)
+{
+    return {row.field[0]->currentIndex(), row.field[1]->currentIndex(),
+            row.field[2]->currentIndex() - 1, row.field[3]->currentIndex() - 1};
+}
+
+void AnkiFieldsDialog::showExample(const TypeRow &row)
+{
+    const AnkiFieldChoice choice = choiceOf(row);
+    const QStringList &fields = row.type.example.fields;
+    const auto text = [&](int index) {
+        return index >= 0 && index < fields.size() ? AnkiFieldText(fields.at(index)) : QString();
+    };
+    const auto part = [&](int side, int comment) {
+        const QString note = text(comment);
+        return note.isEmpty() ? text(side) : QStringLiteral("%1 {%2}").arg(text(side), note);
+    };
+    row.example->setText(part(choice.side1, choice.comment1) + QStringLiteral(" / ")
+                         + part(choice.side2, choice.comment2));
+}
+
+AnkiFieldChoices AnkiFieldsDialog::choices() const
+{
+    AnkiFieldChoices choices;
+    for (const TypeRow &row : m_rows)
+        choices.insert(row.type.type.id, choiceOf(row));
+    return choices;
+}

@@ -1,0 +1,292 @@
+#include "anki_import.h"
+
+#include "core/helpers.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int excerptLength = 30;
+
+struct CardOf
+{
+    qint64 noteId = 0;
+    int templateIndex = 0;
+};
+
+// The pairs of one deck while they are gathered, with the answers on them.
+struct DeckPairs
+{
+    ImportResult content;
+    QList<AnkiAnswer> answers;
+};
+
+// Whether a review is one of the learning: a grade given, not a change of the schedule by
+// hand, nor a review in a filtered deck that left the schedule as it was.
+bool changedSchedule(const AnkiReview &review)
+{
+    if (review.ease < 1 || review.ease > 4)
+        return false;
+    switch (review.type) {
+    case 0:
+    case 1:
+    case 2:
+        return true;
+    case 3:
+        return review.factor != 0;
+    default:
+        return false;
+    }
+}
+
+QString excerpt(const QString &text)
+{
+    return text.size() > excerptLength ? text.left(excerptLength) + QStringLiteral("…") : text;
+}
+
+} // namespace
+
+QString AnkiFieldText(const QString &field)
+{
+    static const QRegularExpression sounds(QStringLiteral("\\[sound:[^\\]]*\\]"));
+    static const QRegularExpression blocks(
+        QStringLiteral("<\\s*(div|p|li|tr|td|h[1-6])\\b[^>]*>"),
+        QRegularExpression::CaseInsensitiveOption);
+    // A reading in brackets after the word it reads, the blank before the word only marking
+    // where the word begins: " 毎朝[まいあさ]". Brackets holding plain ASCII are left alone.
+    static const QRegularExpression furigana(
+        QStringLiteral(" ?([^ >\\[\\]]+?)\\[[^\\]\\x{0}-\\x{7f}][^\\]]*\\]"));
+    static const QRegularExpression whiteSpace(QStringLiteral("\\s+"));
+    QString text = field;
+    text.remove(sounds);
+    text.replace(blocks, QStringLiteral(" "));
+    text = PlainTextOfHtml(text);
+    text.replace(furigana, QStringLiteral("\\1"));
+    text.replace(whiteSpace, QStringLiteral(" "));
+    return text.trimmed();
+}
+
+bool IsClozeField(const QString &field)
+{
+    static const QRegularExpression cloze(QStringLiteral("\\{\\{c\\d+::"));
+    return cloze.match(field).hasMatch();
+}
+
+namespace {
+
+bool isCloze(const AnkiNoteType *type, const AnkiNote &note)
+{
+    return (type && type->cloze) || std::any_of(note.fields.cbegin(), note.fields.cend(), IsClozeField);
+}
+
+} // namespace
+
+QList<AnkiTypeToChoose> AnkiTypesToChoose(const AnkiCollection &collection)
+{
+    QList<AnkiTypeToChoose> types;
+    QSet<qint64> seen;
+    for (const AnkiNote &note : collection.notes) {
+        if (seen.contains(note.typeId))
+            continue;
+        const auto type = std::find_if(collection.noteTypes.cbegin(), collection.noteTypes.cend(),
+                                       [&](const AnkiNoteType &t) { return t.id == note.typeId; });
+        if (type == collection.noteTypes.cend() || isCloze(&*type, note))
+            continue;
+        seen.insert(note.typeId);
+        if (type->fields.size() > 2)
+            types.append({*type, note});
+    }
+    return types;
+}
+
+AnkiImport BuildAnkiImport(const AnkiCollection &collection, const AnkiFieldChoices &choices,
+                           const QString &packageTitle)
+{
+    AnkiImport import;
+    import.notes = int(collection.notes.size());
+    QHash<qint64, const AnkiNoteType *> types;
+    for (const AnkiNoteType &type : collection.noteTypes)
+        types.insert(type.id, &type);
+    QHash<qint64, CardOf> cards;
+    // A note belongs to the deck of its first card.
+    QHash<qint64, std::pair<int, qint64>> firstCard;
+    for (const AnkiCard &card : collection.cards) {
+        cards.insert(card.id, {card.noteId, card.templateIndex});
+        const auto found = firstCard.find(card.noteId);
+        if (found == firstCard.end() || card.templateIndex < found->first)
+            firstCard.insert(card.noteId, {card.templateIndex, card.deckId});
+    }
+
+    QMap<QString, DeckPairs> decks; // by full name, so in the order of the names
+    QHash<qint64, std::pair<DeckPairs *, int>> pairOfNote;
+    int number = 0;
+    for (const AnkiNote &note : collection.notes) {
+        ++number;
+        const AnkiNoteType *type = types.value(note.typeId);
+        if (isCloze(type, note)) {
+            ++import.clozeNotes;
+            continue;
+        }
+        const auto deck = firstCard.constFind(note.id);
+        const QString deckName = deck == firstCard.cend()
+                                     ? packageTitle
+                                     : collection.decks.value(deck->second, packageTitle);
+        DeckPairs &pairs = decks[deckName];
+        const AnkiFieldChoice choice = choices.value(note.typeId);
+        const auto field = [&](int index) {
+            return index >= 0 && index < note.fields.size() ? AnkiFieldText(note.fields.at(index))
+                                                            : QString();
+        };
+        const QString first = field(choice.side1);
+        const QString where = QStringLiteral("poznámka %1 („%2“)")
+                                  .arg(number)
+                                  .arg(excerpt(first.isEmpty() ? field(0) : first));
+        if (!type) {
+            pairs.content.skipped.append(where + QStringLiteral(": neznámý typ poznámky"));
+            continue;
+        }
+        if (AcceptImportedPair(where, first, field(choice.side2), field(choice.comment1),
+                               field(choice.comment2), pairs.content))
+            pairOfNote.insert(note.id, {&pairs, int(pairs.content.pairs.size()) - 1});
+    }
+
+    for (const AnkiReview &review : collection.reviews) {
+        const auto card = cards.constFind(review.cardId);
+        if (card == cards.cend())
+            continue;
+        const auto pair = pairOfNote.constFind(card->noteId);
+        if (pair == pairOfNote.cend())
+            continue;
+        if (card->templateIndex > 1 || !changedSchedule(review)) {
+            ++import.reviewsSkipped;
+            continue;
+        }
+        auto [deck, position] = *pair;
+        const int side = card->templateIndex + 1;
+        const Grade grade = Grade(review.ease);
+        VocabularyEntry &entry = deck->content.pairs[position];
+        ++entry.offers[side];
+        if (grade == Grade::Again)
+            ++entry.errors[side];
+        deck->answers.append({position, side, review.atMs, grade, std::max<qint64>(review.durationMs, 0)});
+        ++import.reviews;
+    }
+
+    for (auto deck = decks.begin(); deck != decks.end(); ++deck) {
+        const DeckPairs &pairs = deck.value();
+        if (pairs.content.pairs.isEmpty() && pairs.content.skipped.isEmpty())
+            continue;
+        const QString theme = deck.key().split(QStringLiteral("::")).last().trimmed();
+        const int parts = std::max<int>(
+            1, int((pairs.content.pairs.size() + Vocabulary::Capacity - 1) / Vocabulary::Capacity));
+        for (int part = 0; part < parts; ++part) {
+            AnkiDictionary dictionary;
+            const int first = part * Vocabulary::Capacity;
+            dictionary.content.title
+                = parts == 1 ? theme : QStringLiteral("%1 %2").arg(theme).arg(part + 1);
+            dictionary.content.pairs = pairs.content.pairs.mid(first, Vocabulary::Capacity);
+            if (part == 0)
+                dictionary.content.skipped = pairs.content.skipped;
+            for (const AnkiAnswer &answer : pairs.answers) {
+                if (answer.pair >= first && answer.pair < first + Vocabulary::Capacity) {
+                    dictionary.answers.append(answer);
+                    dictionary.answers.last().pair -= first;
+                }
+            }
+            import.dictionaries.append(dictionary);
+        }
+    }
+    return import;
+}
+
+QList<AnswerRecord> AnkiAnswerRecords(const AnkiDictionary &dictionary, const Vocabulary &written,
+                                      const QString &path)
+{
+    QList<AnswerRecord> answers;
+    answers.reserve(dictionary.answers.size());
+    for (const AnkiAnswer &answer : dictionary.answers) {
+        if (answer.pair >= written.count())
+            continue;
+        const VocabularyEntry &entry = written.entries.at(answer.pair);
+        answers.append({answer.atMs,
+                        {{entry.side[1], entry.comment[1], entry.side[2], entry.comment[2]},
+                         answer.offeredSide},
+                        answer.grade,
+                        QString(),
+                        answer.durationMs,
+                        path});
+    }
+    return answers;
+}
+
+QStringList AnkiDictionaryFiles(const QString &folder, const QStringList &titles)
+{
+    static const QRegularExpression unsafe(QStringLiteral("[/\\\\:*?\"<>|\\x{0}-\\x{1f}]"));
+    const QDir dir(folder);
+    QStringList files;
+    QSet<QString> taken;
+    for (const QString &title : titles) {
+        QString base = QString(title).replace(unsafe, QStringLiteral("_")).trimmed();
+        if (base.isEmpty() || base.startsWith(QLatin1Char('.')))
+            base.prepend(QStringLiteral("anki"));
+        QString file = dir.filePath(base + QStringLiteral(".slv"));
+        for (int number = 2; taken.contains(file.toLower()) || QFileInfo::exists(file); ++number)
+            file = dir.filePath(QStringLiteral("%1 (%2).slv").arg(base).arg(number));
+        taken.insert(file.toLower());
+        files.append(file);
+    }
+    return files;
+}
+
+QString AnkiImportSummary(const AnkiImport &import, const QStringList &targets,
+                          std::optional<int> historyAdded, const QString &historyTrouble)
+{
+    int pairs = 0;
+    QStringList skipped;
+    for (const AnkiDictionary &dictionary : import.dictionaries) {
+        pairs += int(std::min<qsizetype>(dictionary.content.pairs.size(), Vocabulary::Capacity));
+        skipped += dictionary.content.skipped;
+    }
+    QString text = QStringLiteral("Načteno ") + CzechCount(pairs, "dvojice", "dvojice", "dvojic")
+                   + QStringLiteral(" do ")
+                   + CzechCount(int(targets.size()), "slovníku", "slovníků", "slovníků")
+                   + QStringLiteral(":\n") + targets.join(QLatin1Char('\n'));
+    if (import.clozeNotes > 0)
+        text += QStringLiteral("\n")
+                + CzechCount(import.clozeNotes, "poznámka s doplňováním (cloze) není dvojice",
+                             "poznámky s doplňováním (cloze) nejsou dvojice",
+                             "poznámek s doplňováním (cloze) nejsou dvojice")
+                + QLatin1Char('.');
+    if (!skipped.isEmpty()) {
+        constexpr int shown = 10;
+        text += QStringLiteral("\n")
+                + CzechCount(int(skipped.size()), "poznámka přeskočena", "poznámky přeskočeny",
+                             "poznámek přeskočeno")
+                + QStringLiteral(":\n") + skipped.mid(0, shown).join(QLatin1Char('\n'));
+        if (skipped.size() > shown)
+            text += QStringLiteral("\n... a ")
+                    + CzechCount(int(skipped.size()) - shown, "další", "další", "dalších")
+                    + QLatin1Char('.');
+    }
+    if (import.reviews > 0 || import.reviewsSkipped > 0) {
+        text += QStringLiteral("\nPřevzato opakování z Anki: %1").arg(import.reviews);
+        if (import.reviewsSkipped > 0)
+            text += QStringLiteral("; vynecháno %1 (ruční změny plánu, opakování ve filtrovaných "
+                                   "balíčcích bez přeplánování, další karty poznámky)")
+                        .arg(import.reviewsSkipped);
+        text += QLatin1Char('.');
+        if (!historyAdded)
+            text += QStringLiteral("\nHistorie odpovědí je nepřevzala: %1 Slovníky je započítávají; "
+                                   "převezměte balíček později znovu, aby je převzala i historie.")
+                        .arg(historyTrouble);
+        else if (*historyAdded < import.reviews)
+            text += QStringLiteral(" Z toho už v historii bylo: %1.")
+                        .arg(import.reviews - *historyAdded);
+    }
+    return text;
+}

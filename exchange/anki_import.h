@@ -1,0 +1,89 @@
+#pragma once
+
+#include "anki_package.h"
+
+#include "history/review_history.h"
+#include "vocabulary/exchange.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+// What an Anki collection becomes: one dictionary per deck (several of a deck with more pairs
+// than a dictionary holds), a pair per note, and the reviews of the notes' first two cards as
+// answers on the pairs, so that the learning done in Anki goes on here.
+
+// A field as a side's text: HTML tags dropped (line breaks and blocks as blanks), entities
+// decoded, sound and picture references dropped, furigana readings ("漢字[かんじ]") dropped in
+// favour of the written word, white space made single blanks.
+QString AnkiFieldText(const QString &field);
+// A field of a text with gaps ("{{c1::...}}"), which is no pair.
+bool IsClozeField(const QString &field);
+
+// Which fields of a note type become the sides and the comments (indexes; -1: none).
+struct AnkiFieldChoice
+{
+    int side1 = 0;
+    int side2 = 1;
+    int comment1 = -1;
+    int comment2 = -1;
+
+    friend bool operator==(const AnkiFieldChoice &, const AnkiFieldChoice &) = default;
+};
+using AnkiFieldChoices = QHash<qint64, AnkiFieldChoice>; // by note type; missing: the default
+
+// The note types whose notes may become pairs and that have more than two fields, so that
+// the user may choose which become the sides; with the first such note of each.
+struct AnkiTypeToChoose
+{
+    AnkiNoteType type;
+    AnkiNote example;
+};
+QList<AnkiTypeToChoose> AnkiTypesToChoose(const AnkiCollection &collection);
+
+// A review brought along: the pair (its position in its dictionary, from 0), the side offered
+// (1 or 2), when, how it went and how long it took.
+struct AnkiAnswer
+{
+    int pair = 0;
+    int offeredSide = 1;
+    qint64 atMs = 0;
+    Grade grade = Grade::Again;
+    qint64 durationMs = 0;
+};
+
+struct AnkiDictionary
+{
+    ImportResult content; // the pairs carry the reviews in their counters
+    QList<AnkiAnswer> answers;
+};
+
+struct AnkiImport
+{
+    QList<AnkiDictionary> dictionaries; // in the order of the decks' names
+    int notes = 0;
+    int clozeNotes = 0;     // texts with gaps, which are no pairs
+    int reviews = 0;        // brought along
+    int reviewsSkipped = 0; // of the pairs' cards: manual changes of the schedule, filtered
+                            // reviews that kept it, cards of a third template or later
+};
+
+// The dictionaries a collection gives with these choices; `packageTitle` names the pairs of
+// notes without a known deck.
+AnkiImport BuildAnkiImport(const AnkiCollection &collection, const AnkiFieldChoices &choices,
+                           const QString &packageTitle);
+
+// The answers on one dictionary as written to `path` and read back as `written`, whose pairs
+// are those of the import in their order.
+QList<AnswerRecord> AnkiAnswerRecords(const AnkiDictionary &dictionary, const Vocabulary &written,
+                                      const QString &path);
+
+// The files in `folder` for dictionaries of these titles: each title made a file name (the
+// characters a file name cannot hold become '_'), numbered "(2)", "(3)" where a file of that
+// name exists or another title takes it, so that no file is written over.
+QStringList AnkiDictionaryFiles(const QString &folder, const QStringList &titles);
+
+// "Z balíčku vznikly 3 slovníky s 1 200 dvojicemi, ..." for the user; `historyAdded`: the
+// answers the history took (none: it could not take them).
+QString AnkiImportSummary(const AnkiImport &import, const QStringList &targets,
+                          std::optional<int> historyAdded, const QString &historyTrouble);

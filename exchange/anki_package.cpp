@@ -1,0 +1,500 @@
+#include "anki_package.h"
+
+#include "core/file_error.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QUuid>
+#include <QVariant>
+
+#include <zip.h>
+#include <zstd.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+// The newest collection schema this reader knows, and the newest package format.
+constexpr int newestSchema = 18;
+constexpr quint64 newestPackageVersion = 3;
+constexpr qint64 chunkBytes = 1 << 20;
+// The progress while the database is unpacked, and while its tables are read.
+constexpr int unpackedPercent = 40;
+constexpr int rowsBetweenProgress = 4096;
+
+struct Stopped
+{
+};
+
+QString displayName(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
+// A member whose name would lead out of a folder it were unpacked into.
+bool escapesFolder(const QString &name)
+{
+    if (name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1Char('\\'))
+        || (name.size() >= 2 && name.at(1) == QLatin1Char(':')))
+        return true;
+    const QStringList parts = QString(name).replace(QLatin1Char('\\'), QLatin1Char('/'))
+                                  .split(QLatin1Char('/'));
+    return parts.contains(QStringLiteral(".."));
+}
+
+// The top-level varint field `number` of a protocol buffer message, if present.
+std::optional<quint64> protobufVarint(const QByteArray &message, quint32 number)
+{
+    qsizetype at = 0;
+    const auto varint = [&]() -> std::optional<quint64> {
+        quint64 value = 0;
+        for (int shift = 0; shift < 64 && at < message.size(); shift += 7) {
+            const uchar byte = uchar(message.at(at++));
+            value |= quint64(byte & 0x7f) << shift;
+            if (!(byte & 0x80))
+                return value;
+        }
+        return std::nullopt;
+    };
+    while (at < message.size()) {
+        const std::optional<quint64> key = varint();
+        if (!key)
+            return std::nullopt;
+        const quint32 field = quint32(*key >> 3);
+        switch (*key & 7) {
+        case 0: {
+            const std::optional<quint64> value = varint();
+            if (!value)
+                return std::nullopt;
+            if (field == number)
+                return value;
+            break;
+        }
+        case 1:
+            at += 8;
+            break;
+        case 2: {
+            const std::optional<quint64> length = varint();
+            if (!length || *length > quint64(message.size() - at))
+                return std::nullopt;
+            at += qsizetype(*length);
+            break;
+        }
+        case 5:
+            at += 4;
+            break;
+        default:
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+class Archive
+{
+public:
+    Archive(const QString &path, const AnkiPackageLimits &limits,
+            const std::function<bool(int)> &progress)
+        : m_path(path)
+        , m_limits(limits)
+        , m_progress(progress)
+    {
+        int code = 0;
+        m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
+        if (m_zip)
+            return;
+        if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS)
+            throw FileError(QStringLiteral("Soubor %1 není balíček Anki: není to archiv ZIP.")
+                                .arg(displayName(path)));
+        zip_error_t error;
+        zip_error_init_with_code(&error, code);
+        const QString reason = QString::fromLocal8Bit(zip_error_strerror(&error));
+        zip_error_fini(&error);
+        throw FileError(QStringLiteral("Balíček %1 nelze otevřít: %2").arg(path, reason));
+    }
+    ~Archive() { zip_discard(m_zip); }
+    Archive(const Archive &) = delete;
+    Archive &operator=(const Archive &) = delete;
+
+    // The names of the members; a name that would escape a folder is refused.
+    QStringList names() const
+    {
+        QStringList names;
+        const zip_int64_t count = zip_get_num_entries(m_zip, 0);
+        for (zip_int64_t index = 0; index < count; ++index) {
+            const char *raw = zip_get_name(m_zip, zip_uint64_t(index), ZIP_FL_ENC_GUESS);
+            const QString name = raw ? QString::fromUtf8(raw) : QString();
+            if (escapesFolder(name))
+                throw FileError(QStringLiteral("Balíček %1 obsahuje soubor „%2“, jehož jméno míří "
+                                               "mimo balíček; nic se nepřevzalo.")
+                                    .arg(displayName(m_path), name));
+            names.append(name);
+        }
+        return names;
+    }
+
+    // The member's bytes, passed on in chunks to `sink`; the unpacked total stays in the limit.
+    void read(const QString &name, const std::function<void(const char *, qint64)> &sink)
+    {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        const QByteArray encoded = name.toUtf8();
+        if (zip_stat(m_zip, encoded.constData(), 0, &stat) != 0)
+            throw damaged(QString::fromLocal8Bit(zip_strerror(m_zip)));
+        const qint64 declared = (stat.valid & ZIP_STAT_SIZE) ? qint64(stat.size) : 0;
+        if (declared > m_limits.maximumUnpacked - m_unpacked)
+            throw tooLarge();
+        std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(
+            zip_fopen(m_zip, encoded.constData(), 0), &zip_fclose);
+        if (!file)
+            throw damaged(QString::fromLocal8Bit(zip_strerror(m_zip)));
+        QByteArray chunk(chunkBytes, Qt::Uninitialized);
+        qint64 done = 0;
+        for (;;) {
+            const zip_int64_t got = zip_fread(file.get(), chunk.data(), zip_uint64_t(chunk.size()));
+            if (got < 0)
+                throw damaged(QString::fromLocal8Bit(zip_file_strerror(file.get())));
+            if (got == 0)
+                break;
+            count(got);
+            done += got;
+            sink(chunk.constData(), got);
+            if (declared > 0)
+                tell(int(std::min<qint64>(done * unpackedPercent / declared, unpackedPercent)));
+        }
+    }
+
+    // Bytes unpacked from some member, which count against the limit.
+    void count(qint64 bytes)
+    {
+        m_unpacked += bytes;
+        if (m_unpacked > m_limits.maximumUnpacked)
+            throw tooLarge();
+    }
+
+    void tell(int percent) const
+    {
+        if (m_progress && !m_progress(percent))
+            throw Stopped{};
+    }
+
+    FileError damaged(const QString &reason) const
+    {
+        return FileError(
+            QStringLiteral("Balíček %1 je poškozený: %2").arg(displayName(m_path), reason));
+    }
+
+private:
+    FileError tooLarge() const
+    {
+        return FileError(QStringLiteral("Balíček %1 by se rozbalil do více než %2 MB; takový "
+                                        "se nepřebírá.")
+                             .arg(displayName(m_path))
+                             .arg(m_limits.maximumUnpacked / (1 << 20)));
+    }
+
+    QString m_path;
+    AnkiPackageLimits m_limits;
+    std::function<bool(int)> m_progress;
+    zip_t *m_zip = nullptr;
+    qint64 m_unpacked = 0;
+};
+
+// Unpacks the collection into `target`, decompressing the newest form.
+void unpackCollection(Archive &archive, const QString &member, bool compressed,
+                      const QString &target)
+{
+    QFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        throw FileError(QStringLiteral("Dočasný soubor %1 nelze zapsat: %2")
+                            .arg(target, file.errorString()));
+    const auto write = [&](const char *data, qint64 size) {
+        if (file.write(data, size) != size)
+            throw FileError(QStringLiteral("Dočasný soubor %1 nelze zapsat: %2")
+                                .arg(target, file.errorString()));
+    };
+    if (!compressed) {
+        archive.read(member, write);
+    } else {
+        std::unique_ptr<ZSTD_DStream, decltype(&ZSTD_freeDStream)> stream(ZSTD_createDStream(),
+                                                                           &ZSTD_freeDStream);
+        QByteArray out(qsizetype(ZSTD_DStreamOutSize()), Qt::Uninitialized);
+        size_t last = 0;
+        archive.read(member, [&](const char *data, qint64 size) {
+            ZSTD_inBuffer in{data, size_t(size), 0};
+            while (in.pos < in.size) {
+                ZSTD_outBuffer output{out.data(), size_t(out.size()), 0};
+                last = ZSTD_decompressStream(stream.get(), &output, &in);
+                if (ZSTD_isError(last))
+                    throw archive.damaged(QString::fromUtf8(ZSTD_getErrorName(last)));
+                archive.count(qint64(output.pos));
+                write(out.constData(), qint64(output.pos));
+            }
+        });
+        if (last != 0)
+            throw archive.damaged(QStringLiteral("komprimovaná sbírka je neúplná"));
+    }
+    if (!file.flush())
+        throw FileError(QStringLiteral("Dočasný soubor %1 nelze zapsat: %2")
+                            .arg(target, file.errorString()));
+}
+
+class CollectionReader
+{
+public:
+    CollectionReader(const QString &package, const QString &database, const Archive &archive)
+        : m_package(displayName(package))
+        , m_archive(archive)
+        , m_connection(QStringLiteral("anki-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+        db.setDatabaseName(database);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!db.open())
+            throw damaged(db.lastError().text());
+    }
+    ~CollectionReader()
+    {
+        QSqlDatabase::database(m_connection, false).close();
+        QSqlDatabase::removeDatabase(m_connection);
+    }
+
+    AnkiCollection read()
+    {
+        AnkiCollection collection;
+        QSqlQuery query = select(QStringLiteral("PRAGMA quick_check"));
+        if (!query.next() || query.value(0).toString() != QLatin1String("ok"))
+            throw damaged(query.value(0).toString());
+        query = select(QStringLiteral("SELECT ver, models, decks FROM col"));
+        if (!query.next())
+            throw damaged(QStringLiteral("chybí záznam sbírky"));
+        const int schema = query.value(0).toInt();
+        if (schema > newestSchema)
+            throw FileError(QStringLiteral("Sbírka v balíčku %1 má verzi %2, novější, než jakou "
+                                           "Merko zná; v Anki ji vyvezte s podporou starších "
+                                           "verzí.")
+                                .arg(m_package)
+                                .arg(schema));
+        const QByteArray models = query.value(1).toByteArray();
+        const QByteArray decks = query.value(2).toByteArray();
+        query.finish();
+        if (hasTable(QStringLiteral("notetypes")))
+            readNoteTypes(collection);
+        else
+            readNoteTypes(collection, models);
+        if (hasTable(QStringLiteral("decks")))
+            readDecks(collection);
+        else
+            readDecks(collection, decks);
+        m_archive.tell(unpackedPercent + 5);
+        readNotes(collection);
+        if (collection.notes.isEmpty())
+            throw FileError(QStringLiteral("V balíčku %1 nejsou žádné poznámky.").arg(m_package));
+        m_archive.tell(unpackedPercent + 20);
+        readCards(collection);
+        m_archive.tell(unpackedPercent + 30);
+        readReviews(collection);
+        m_archive.tell(100);
+        return collection;
+    }
+
+private:
+    QSqlQuery select(const QString &statement)
+    {
+        QSqlQuery query(QSqlDatabase::database(m_connection, false));
+        query.setForwardOnly(true);
+        if (!query.exec(statement))
+            throw damaged(query.lastError().databaseText().isEmpty()
+                              ? query.lastError().text()
+                              : query.lastError().databaseText());
+        return query;
+    }
+
+    bool hasTable(const QString &name)
+    {
+        QSqlQuery query = select(
+            QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = '%1'")
+                .arg(name));
+        return query.next();
+    }
+
+    void readNoteTypes(AnkiCollection &collection)
+    {
+        QHash<qint64, qsizetype> at;
+        QSqlQuery query = select(QStringLiteral("SELECT id, name, config FROM notetypes"));
+        while (query.next()) {
+            AnkiNoteType type;
+            type.id = query.value(0).toLongLong();
+            type.name = query.value(1).toString();
+            // The configuration's first field is the kind: 1 for texts with gaps.
+            type.cloze = protobufVarint(query.value(2).toByteArray(), 1).value_or(0) == 1;
+            at.insert(type.id, collection.noteTypes.size());
+            collection.noteTypes.append(type);
+        }
+        query = select(QStringLiteral("SELECT ntid, name FROM fields ORDER BY ntid, ord"));
+        while (query.next()) {
+            const auto found = at.constFind(query.value(0).toLongLong());
+            if (found != at.cend())
+                collection.noteTypes[*found].fields.append(query.value(1).toString());
+        }
+    }
+
+    void readNoteTypes(AnkiCollection &collection, const QByteArray &json)
+    {
+        const QJsonObject models = QJsonDocument::fromJson(json).object();
+        for (auto model = models.begin(); model != models.end(); ++model) {
+            const QJsonObject object = model.value().toObject();
+            AnkiNoteType type;
+            type.id = model.key().toLongLong();
+            type.name = object.value(QStringLiteral("name")).toString();
+            type.cloze = object.value(QStringLiteral("type")).toInt() == 1;
+            QList<std::pair<int, QString>> fields;
+            for (const QJsonValue field : object.value(QStringLiteral("flds")).toArray()) {
+                const QJsonObject f = field.toObject();
+                fields.append({f.value(QStringLiteral("ord")).toInt(),
+                               f.value(QStringLiteral("name")).toString()});
+            }
+            std::stable_sort(fields.begin(), fields.end(),
+                             [](const auto &x, const auto &y) { return x.first < y.first; });
+            for (const auto &field : fields)
+                type.fields.append(field.second);
+            collection.noteTypes.append(type);
+        }
+    }
+
+    void readDecks(AnkiCollection &collection)
+    {
+        QSqlQuery query = select(QStringLiteral("SELECT id, name FROM decks"));
+        while (query.next())
+            collection.decks.insert(query.value(0).toLongLong(),
+                                    query.value(1).toString().replace(QChar(0x1f),
+                                                                      QStringLiteral("::")));
+    }
+
+    void readDecks(AnkiCollection &collection, const QByteArray &json)
+    {
+        const QJsonObject decks = QJsonDocument::fromJson(json).object();
+        for (auto deck = decks.begin(); deck != decks.end(); ++deck)
+            collection.decks.insert(
+                deck.key().toLongLong(),
+                deck.value().toObject().value(QStringLiteral("name")).toString());
+    }
+
+    void readNotes(AnkiCollection &collection)
+    {
+        QSqlQuery query = select(QStringLiteral("SELECT id, mid, flds FROM notes ORDER BY id"));
+        while (query.next()) {
+            collection.notes.append({query.value(0).toLongLong(), query.value(1).toLongLong(),
+                                     query.value(2).toString().split(QChar(0x1f))});
+            pace(collection.notes.size());
+        }
+    }
+
+    void readCards(AnkiCollection &collection)
+    {
+        QSqlQuery query = select(QStringLiteral("SELECT id, nid, ord, did, odid FROM cards"));
+        while (query.next()) {
+            const qint64 home = query.value(4).toLongLong();
+            collection.cards.append({query.value(0).toLongLong(), query.value(1).toLongLong(),
+                                     query.value(2).toInt(),
+                                     home != 0 ? home : query.value(3).toLongLong()});
+            pace(collection.cards.size());
+        }
+    }
+
+    void readReviews(AnkiCollection &collection)
+    {
+        QSqlQuery query = select(
+            QStringLiteral("SELECT id, cid, ease, type, factor, time FROM revlog ORDER BY id"));
+        while (query.next()) {
+            collection.reviews.append({query.value(0).toLongLong(), query.value(1).toLongLong(),
+                                       query.value(2).toInt(), query.value(3).toInt(),
+                                       query.value(4).toInt(), query.value(5).toLongLong()});
+            pace(collection.reviews.size());
+        }
+    }
+
+    // Between many rows: whether to stop.
+    void pace(qsizetype rows) const
+    {
+        if (rows % rowsBetweenProgress == 0)
+            m_archive.tell(-1);
+    }
+
+    FileError damaged(const QString &reason) const
+    {
+        return FileError(
+            QStringLiteral("Sbírka v balíčku %1 je poškozená: %2").arg(m_package, reason));
+    }
+
+    QString m_package;
+    const Archive &m_archive;
+    QString m_connection;
+};
+
+} // namespace
+
+std::optional<AnkiCollection> ReadAnkiPackage(const QString &path,
+                                              const std::function<bool(int)> &progress,
+                                              const AnkiPackageLimits &limits)
+{
+    // A negative percentage only asks whether to go on.
+    int lastPercent = 0;
+    const std::function<bool(int)> told = [&](int percent) {
+        if (percent >= 0)
+            lastPercent = percent;
+        return !progress || progress(lastPercent);
+    };
+    try {
+        Archive archive(path, limits, told);
+        const QStringList names = archive.names();
+        if (names.contains(QStringLiteral("meta"))) {
+            QByteArray meta;
+            archive.read(QStringLiteral("meta"),
+                         [&](const char *data, qint64 size) { meta.append(data, size); });
+            const quint64 version = protobufVarint(meta, 1).value_or(0);
+            if (version > newestPackageVersion)
+                throw FileError(QStringLiteral("Balíček %1 má verzi %2, novější, než jakou Merko "
+                                               "zná; v Anki ho vyvezte s podporou starších verzí.")
+                                    .arg(displayName(path))
+                                    .arg(version));
+        }
+        static const char *const forms[] = {"collection.anki21b", "collection.anki21",
+                                            "collection.anki2"};
+        QString member;
+        for (const char *form : forms) {
+            if (names.contains(QLatin1String(form))) {
+                member = QLatin1String(form);
+                break;
+            }
+        }
+        if (member.isEmpty())
+            throw FileError(
+                QStringLiteral("Soubor %1 není balíček Anki: chybí v něm sbírka (collection.anki2).")
+                    .arg(displayName(path)));
+        QTemporaryDir folder;
+        if (!folder.isValid())
+            throw FileError(
+                QStringLiteral("Dočasnou složku nelze založit: %1").arg(folder.errorString()));
+        const QString database = folder.filePath(QStringLiteral("collection.sqlite"));
+        unpackCollection(archive, member, member.endsWith(QLatin1Char('b')), database);
+        told(unpackedPercent);
+        return CollectionReader(path, database, archive).read();
+    } catch (const Stopped &) {
+        return std::nullopt;
+    }
+}
+
+bool IsAnkiPackageFile(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("apkg") || suffix == QLatin1String("colpkg");
+}

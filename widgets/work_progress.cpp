@@ -1,0 +1,60 @@
+#include "work_progress.h"
+
+#include "core/file_error.h"
+
+#include <QEventLoop>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <exception>
+#include <memory>
+#include <optional>
+
+void RunWithProgress(QWidget *parent, const QString &label, bool cancellable,
+                     const std::function<void(const ProgressReport &)> &work)
+{
+    std::atomic<int> percent = 0;
+    std::atomic<bool> cancelled = false;
+    std::optional<FileError> error;
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        try {
+            work([&](int done) {
+                percent = done;
+                return !cancelled.load();
+            });
+        } catch (const FileError &failure) {
+            error = failure;
+        } catch (const std::exception &failure) {
+            error = FileError(QString::fromLocal8Bit(failure.what()));
+        }
+    }));
+    QProgressDialog dialog(label, QString(), 0, 100, parent);
+    dialog.setObjectName(QStringLiteral("WorkProgress"));
+    dialog.setWindowTitle(QStringLiteral("Merko"));
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    dialog.setMinimumDuration(400);
+    if (cancellable) {
+        auto *cancel = new QPushButton(QStringLiteral("Zrušit"), &dialog);
+        dialog.setCancelButton(cancel);
+        QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&] {
+            cancelled = true;
+            dialog.setLabelText(QStringLiteral("Ruší se..."));
+        });
+    }
+    QTimer pace;
+    QObject::connect(&pace, &QTimer::timeout, &dialog, [&] { dialog.setValue(percent); });
+    QEventLoop loop;
+    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    dialog.setValue(0);
+    thread->start();
+    pace.start(50);
+    loop.exec();
+    thread->wait();
+    if (error)
+        throw *error;
+}
