@@ -229,13 +229,17 @@ QStringList AnkiDictionaryFiles(const QString &folder, const QStringList &titles
     static const QRegularExpression unsafe(QStringLiteral("[/\\\\:*?\"<>|\\x{0}-\\x{1f}]"));
     const QDir dir(folder);
     QStringList files;
+    // Names that differ only in case are taken too: the folder may be shared with a system
+    // that does not tell them apart.
     QSet<QString> taken;
+    for (const QString &name : dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+        taken.insert(dir.filePath(name).toLower());
     for (const QString &title : titles) {
         QString base = QString(title).replace(unsafe, QStringLiteral("_")).trimmed();
         if (base.isEmpty() || base.startsWith(QLatin1Char('.')))
             base.prepend(QStringLiteral("anki"));
         QString file = dir.filePath(base + QStringLiteral(".slv"));
-        for (int number = 2; taken.contains(file.toLower()) || QFileInfo::exists(file); ++number)
+        for (int number = 2; taken.contains(file.toLower()); ++number)
             file = dir.filePath(QStringLiteral("%1 (%2).slv").arg(base).arg(number));
         taken.insert(file.toLower());
         files.append(file);

@@ -80,7 +80,7 @@ QList<AnswerRecord> AnkiAnswerRecords(const AnkiDictionary &dictionary, const Vo
 
 // The files in `folder` for dictionaries of these titles: each title made a file name (the
 // characters a file name cannot hold become '_'), numbered "(2)", "(3)" where a file of that
-// name exists or another title takes it, so that no file is written over.
+// name (in any case) exists or another title takes it, so that no file is written over.
 QStringList AnkiDictionaryFiles(const QString &folder, const QStringList &titles);
 
 // "Z balíčku vznikly 3 slovníky s 1 200 dvojicemi, ..." for the user; `historyAdded`: the
