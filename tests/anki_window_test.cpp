@@ -1,0 +1,89 @@
+#include "anki_package_maker.h"
+#include "app/app_context.h"
+#include "app/application.h"
+#include "drill/drill_window.h"
+#include "exchange/anki_fields_dialog.h"
+#include "test_support.h"
+#include "window_support.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr qint64 Start = 1700000000000;
+
+// Two decks, one of them of a type with four fields, and reviews on both.
+MadeCollection TwoDecks()
+{
+    MadeCollection collection = SmallCollection(2);
+    collection.types.append({2000, QStringLiteral("Slovesa"),
+                             {QStringLiteral("Infinitiv"), QStringLiteral("Préteritum"),
+                              QStringLiteral("Perfektum"), QStringLiteral("Česky")}});
+    collection.decks.append({3, QStringLiteral("Slovesa")});
+    collection.notes.append({1700000000000, 2000, {U("gehen"), U("ging"), U("ist gegangen"), U("jít")}, 3});
+    collection.reviews = {{Start, 16000000000000, 3, 1}, {Start + 1000, 16000000000001, 1, 1},
+                          {Start + 2000, 17000000000000, 3, 0}};
+    return collection;
+}
+
+// From the menu: the fields are chosen, the decks become dictionaries in the chosen folder, the
+// first is opened, the reviews are in the history and the user is told.
+TEST(AnkiImportWindow, APackageBecomesDictionariesWithTheirReviews)
+{
+    RunningProgram program;
+    program.start();
+    WriteAnkiPackage(program.path(QStringLiteral("balicek.apkg")), TwoDecks(), AnkiForm::Anki21b);
+    QDir().mkpath(program.path(QStringLiteral("slovniky")));
+    program.prompts.openNames = {program.path(QStringLiteral("balicek.apkg"))};
+    program.prompts.folderNames = {program.path(QStringLiteral("slovniky"))};
+    QString example;
+    program.whenOpen<AnkiFieldsDialog>([&](AnkiFieldsDialog &dialog) {
+        child<QComboBox>(dialog, "field0_0")->setCurrentIndex(3);
+        child<QComboBox>(dialog, "field1_0")->setCurrentIndex(0);
+        child<QComboBox>(dialog, "field2_0")->setCurrentIndex(3);
+        example = child<QLabel>(dialog, "example_0")->text();
+        dialog.accept();
+    });
+    child<QAction>(program.form(), "Importovat1")->trigger();
+    EXPECT_EQ(example, U("jít {ist gegangen} / gehen"));
+    const QString german = program.path(QStringLiteral("slovniky/Němčina.slv"));
+    const QString verbs = program.path(QStringLiteral("slovniky/Slovesa.slv"));
+    EXPECT_TRUE(ReadBytes(verbs).startsWith(Cp1250("*Slovesa\r\njít {ist gegangen}")));
+    EXPECT_TRUE(ReadBytes(verbs).contains("/ gehen "));
+    EXPECT_TRUE(ReadBytes(verbs).endsWith("@    1,    0,    0,    0\r\n"));
+    EXPECT_EQ(program.app().context().dictionary.vocabulary().path, german);
+    EXPECT_EQ(CountersOf(program.app().context().dictionary.vocabulary().at(1)), (Counters{1, 1, 0, 1}));
+    EXPECT_EQ(queryValue(program.path(QStringLiteral("data/history.sqlite")),
+                         QStringLiteral("SELECT count(*) FROM reviews"))
+                  .toInt(),
+              3);
+    ASSERT_EQ(program.prompts.texts("notice").size(), 1);
+    EXPECT_TRUE(program.prompts.texts("notice").first().contains(U("Převzato opakování z Anki: 3.")));
+}
+
+// Named on the command line, a package is imported as from the menu; a damaged one is refused
+// and the dictionary that was open stays so.
+TEST(AnkiImportWindow, APackageNamedAtStartAndADamagedOne)
+{
+    RunningProgram program;
+    WriteAnkiPackage(program.path(QStringLiteral("nemcina.colpkg")), SmallCollection(3), AnkiForm::Anki2);
+    program.prompts.saveNames = {program.path(QStringLiteral("nemcina.slv"))};
+    program.start(QStringLiteral("merko"), program.path(QStringLiteral("nemcina.colpkg")));
+    EXPECT_EQ(program.prompts.saveStarts, QStringList{program.path(QStringLiteral("Němčina.slv"))});
+    EXPECT_EQ(program.app().context().dictionary.vocabulary().count(), 3);
+
+    WriteBytes(program.path(QStringLiteral("vadny.apkg")), "PK\x03\x04 damaged");
+    program.prompts.openNames = {program.path(QStringLiteral("vadny.apkg"))};
+    child<QAction>(program.form(), "Importovat1")->trigger();
+    ASSERT_EQ(program.prompts.texts("error").size(), 1);
+    EXPECT_TRUE(program.prompts.texts("error").first().contains(U("není balíček Anki")));
+    EXPECT_EQ(program.app().context().dictionary.vocabulary().path,
+              program.path(QStringLiteral("nemcina.slv")));
+}
+
+} // namespace
