@@ -1,5 +1,7 @@
 #include "history_rows.h"
 
+#include "sqlite_statement.h"
+
 QVariant SqlText(const QString &text)
 {
     return text.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(text);
@@ -12,6 +14,15 @@ void BindCardKey(QSqlQuery &query, const CardKey &key)
     query.addBindValue(SqlText(key.pair.side2));
     query.addBindValue(SqlText(key.pair.comment2));
     query.addBindValue(key.offeredSide);
+}
+
+void BindCardKey(SqliteStatement &statement, int first, const CardKey &key)
+{
+    statement.bind(first, key.pair.side1);
+    statement.bind(first + 1, key.pair.comment1);
+    statement.bind(first + 2, key.pair.side2);
+    statement.bind(first + 3, key.pair.comment2);
+    statement.bind(first + 4, qint64(key.offeredSide));
 }
 
 CardKey CardKeyAt(const QSqlQuery &query, int first)
@@ -47,6 +58,17 @@ void BindCardState(QSqlQuery &query, const Card &card)
           QVariant(card.lastReviewMs), QVariant(card.dueMs), QVariant(card.introducedMs),
           QVariant(card.reviews), QVariant(card.lapses)})
         query.addBindValue(value);
+}
+
+void BindCardState(SqliteStatement &statement, int first, const Card &card)
+{
+    statement.bind(first, card.memory.stability);
+    statement.bind(first + 1, card.memory.difficulty);
+    statement.bind(first + 2, card.lastReviewMs);
+    statement.bind(first + 3, card.dueMs);
+    statement.bind(first + 4, card.introducedMs);
+    statement.bind(first + 5, qint64(card.reviews));
+    statement.bind(first + 6, qint64(card.lapses));
 }
 
 void PrepareStoreCard(QSqlQuery &query, const CardKey &key, const Card &card)

@@ -2,6 +2,8 @@
 
 #include "review_history.h"
 
+class SqliteStatement;
+
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -11,6 +13,8 @@
 QVariant SqlText(const QString &text);
 // Binds the five columns that name a card: both sides with their comments, and the direction.
 void BindCardKey(QSqlQuery &query, const CardKey &key);
+// The same on SQLite's own interface, from the parameter `first` on.
+void BindCardKey(SqliteStatement &statement, int first, const CardKey &key);
 // The card named by the five columns from `first` on.
 CardKey CardKeyAt(const QSqlQuery &query, int first);
 // The card whose memory state is in the seven columns from `first` on, in the order of
@@ -23,6 +27,7 @@ extern const QString ReadCardStatement;
 // The statement that stores a card (BindCardKey, then BindCardState).
 extern const QString StoreCardStatement;
 void BindCardState(QSqlQuery &query, const Card &card);
+void BindCardState(SqliteStatement &statement, int first, const Card &card);
 // Prepares the statement that reads one card's state and binds its key.
 void PrepareReadCard(QSqlQuery &query, const CardKey &key);
 // Prepares the statement that stores a card's state and binds it; the caller runs it.

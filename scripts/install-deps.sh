@@ -13,7 +13,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
     syncthing
-    libzip-dev libzstd-dev
+    libzip-dev libzstd-dev libsqlite3-dev
 )
 if [ "${1:-}" = sanitize ]; then
     packages+=(clang libclang-rt-14-dev llvm)

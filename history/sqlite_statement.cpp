@@ -1,0 +1,59 @@
+#include "sqlite_statement.h"
+
+#include <QSqlDriver>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+SqliteStatement::SqliteStatement(QSqlDatabase db, const QString &statement)
+{
+    const QVariant handle = db.isOpen() && db.driver() ? db.driver()->handle() : QVariant();
+    sqlite3 *connection = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
+                              ? *static_cast<sqlite3 *const *>(handle.data())
+                              : nullptr;
+    if (!connection) {
+        m_error = QStringLiteral("the database is not an open SQLite database");
+        return;
+    }
+    m_connection = connection;
+    if (sqlite3_prepare16_v2(connection, statement.utf16(), int(statement.size() * 2),
+                             &m_statement, nullptr)
+        != SQLITE_OK) {
+        m_error = QString::fromUtf8(sqlite3_errmsg(connection));
+        sqlite3_finalize(m_statement);
+        m_statement = nullptr;
+    }
+}
+
+SqliteStatement::~SqliteStatement()
+{
+    sqlite3_finalize(m_statement);
+}
+
+void SqliteStatement::bind(int parameter, qint64 value)
+{
+    sqlite3_bind_int64(m_statement, parameter, value);
+}
+
+void SqliteStatement::bind(int parameter, double value)
+{
+    sqlite3_bind_double(m_statement, parameter, value);
+}
+
+void SqliteStatement::bind(int parameter, const QString &text)
+{
+    // An empty text is '' as everywhere in the history, never NULL.
+    static const char16_t empty = 0;
+    const void *data = text.isEmpty() ? &empty : static_cast<const void *>(text.utf16());
+    sqlite3_bind_text16(m_statement, parameter, data, int(text.size() * 2), SQLITE_TRANSIENT);
+}
+
+bool SqliteStatement::run()
+{
+    const int result = sqlite3_step(m_statement);
+    sqlite3_reset(m_statement);
+    if (result == SQLITE_DONE || result == SQLITE_ROW)
+        return true;
+    m_error = QString::fromUtf8(sqlite3_errmsg(static_cast<sqlite3 *>(m_connection)));
+    return false;
+}

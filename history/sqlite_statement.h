@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+struct sqlite3_stmt;
+
+// A statement run many times over SQLite's own interface, on the connection of an open Qt SQL
+// database: for writes of many rows, where binding each value through Qt SQL costs more than
+// SQLite's work on the row.
+class SqliteStatement
+{
+public:
+    SqliteStatement(QSqlDatabase db, const QString &statement);
+    ~SqliteStatement();
+    SqliteStatement(const SqliteStatement &) = delete;
+    SqliteStatement &operator=(const SqliteStatement &) = delete;
+
+    // Whether it could be prepared; otherwise error() says why.
+    bool isValid() const { return m_statement != nullptr; }
+    // Parameters count from 1. A text is bound as a text, never NULL.
+    void bind(int parameter, qint64 value);
+    void bind(int parameter, double value);
+    void bind(int parameter, const QString &text);
+    // Runs it with the bound values; false on failure (error() says why). The values may be
+    // bound anew for the next run.
+    bool run();
+    const QString &error() const { return m_error; }
+
+private:
+    void *m_connection = nullptr; // sqlite3 *
+    sqlite3_stmt *m_statement = nullptr;
+    QString m_error;
+};
