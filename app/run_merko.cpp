@@ -59,7 +59,8 @@ CommandLine readCommandLine(int argc, char *argv[])
         QStringLiteral("soubor"),
         QStringLiteral("Slovník (*.slv), který se otevře místo naposledy zvoleného; soubor "
                        "jiného programu (*.kvtml, *.csv, *.tsv, *.txt) se převezme do nového "
-                       "slovníku."),
+                       "slovníku, balíček Anki (*.apkg, *.colpkg) do slovníků s jeho "
+                       "opakováním."),
         QStringLiteral("[soubor]"));
     if (!parser.parse(QCoreApplication::arguments())) {
         std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));

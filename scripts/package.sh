@@ -15,7 +15,9 @@ mkdir -p "$mime/packages"
 cp "$root/packaging/merko-mime.xml" "$mime/packages/merko.xml"
 update-mime-database "$mime"
 test -f "$mime/application/x-merko-dictionary.xml"
-echo "MIME description: application/x-merko-dictionary registered"
+test -f "$mime/application/x-apkg.xml"
+test -f "$mime/application/x-colpkg.xml"
+echo "MIME descriptions: application/x-merko-dictionary, application/x-apkg, application/x-colpkg registered"
 
 env -u DISPLAY QT_QPA_PLATFORM= ./merko --version
 env -u DISPLAY QT_QPA_PLATFORM= ./merko --help
