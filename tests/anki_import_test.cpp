@@ -369,6 +369,11 @@ TEST(ImportAnswers, MakeTheCardsOfTheSameAnswersAndAreTakenOnce)
     EXPECT_EQ(cards(imported).size(), 3);
     EXPECT_EQ(cards(imported), cards(answered));
     EXPECT_EQ(queryValue(imported.path(), QStringLiteral("SELECT count(*) FROM reviews WHERE settled = 1 AND seq IS NULL")).toInt(), 5);
+    // As this computer's answers they go to its log in the synchronised folder.
+    const auto logged = AnswersForOwnLog(imported.database(), QStringLiteral("tento"), 0,
+                                         [](const QString &path) { return path; }, &reason);
+    ASSERT_TRUE(logged.has_value());
+    EXPECT_EQ(logged->size(), 6);
 }
 
 } // namespace

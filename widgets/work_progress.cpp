@@ -16,7 +16,7 @@
 void RunWithProgress(QWidget *parent, const QString &label, bool cancellable,
                      const std::function<void(const ProgressReport &)> &work)
 {
-    std::atomic<int> percent = 0;
+    std::atomic<int> percent = -1; // none told yet: the dialog shows that it is busy
     std::atomic<bool> cancelled = false;
     std::optional<FileError> error;
     std::unique_ptr<QThread> thread(QThread::create([&] {
@@ -31,7 +31,7 @@ void RunWithProgress(QWidget *parent, const QString &label, bool cancellable,
             error = FileError(QString::fromLocal8Bit(failure.what()));
         }
     }));
-    QProgressDialog dialog(label, QString(), 0, 100, parent);
+    QProgressDialog dialog(label, QString(), 0, 0, parent);
     dialog.setObjectName(QStringLiteral("WorkProgress"));
     dialog.setWindowTitle(QStringLiteral("Merko"));
     dialog.setWindowModality(Qt::WindowModal);
@@ -47,7 +47,14 @@ void RunWithProgress(QWidget *parent, const QString &label, bool cancellable,
         });
     }
     QTimer pace;
-    QObject::connect(&pace, &QTimer::timeout, &dialog, [&] { dialog.setValue(percent); });
+    QObject::connect(&pace, &QTimer::timeout, &dialog, [&] {
+        const int done = percent;
+        if (done < 0)
+            return;
+        if (dialog.maximum() == 0)
+            dialog.setRange(0, 100);
+        dialog.setValue(done);
+    });
     QEventLoop loop;
     QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
     dialog.setValue(0);
