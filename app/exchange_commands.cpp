@@ -168,7 +168,7 @@ bool Application::importAnkiPackage(const QString &source)
     if (!written.isEmpty()) {
         m_context->settings.dictionaryPath = written.first();
         openDictionary(written.first());
-        prompts.notice(parent, AnkiImportSummary(import, written, added, trouble));
+        prompts.notice(parent, AnkiImportSummary(import, written, int(answers.size()), added, trouble));
     }
     if (!failure.isEmpty())
         throw FileError(failure);

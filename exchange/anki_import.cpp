@@ -108,7 +108,6 @@ AnkiImport BuildAnkiImport(const AnkiCollection &collection, const AnkiFieldChoi
                            const QString &packageTitle)
 {
     AnkiImport import;
-    import.notes = int(collection.notes.size());
     QHash<qint64, const AnkiNoteType *> types;
     for (const AnkiNoteType &type : collection.noteTypes)
         types.insert(type.id, &type);
@@ -247,13 +246,15 @@ QStringList AnkiDictionaryFiles(const QString &folder, const QStringList &titles
     return files;
 }
 
-QString AnkiImportSummary(const AnkiImport &import, const QStringList &targets,
+QString AnkiImportSummary(const AnkiImport &import, const QStringList &targets, int answers,
                           std::optional<int> historyAdded, const QString &historyTrouble)
 {
     int pairs = 0;
+    int written = 0;
     QStringList skipped;
     for (const AnkiDictionary &dictionary : import.dictionaries) {
-        pairs += int(std::min<qsizetype>(dictionary.content.pairs.size(), Vocabulary::Capacity));
+        if (!dictionary.content.pairs.isEmpty() && written++ < targets.size())
+            pairs += int(dictionary.content.pairs.size());
         skipped += dictionary.content.skipped;
     }
     QString text = QStringLiteral("Načteno ") + CzechCount(pairs, "dvojice", "dvojice", "dvojic")
@@ -277,20 +278,19 @@ QString AnkiImportSummary(const AnkiImport &import, const QStringList &targets,
                     + CzechCount(int(skipped.size()) - shown, "další", "další", "dalších")
                     + QLatin1Char('.');
     }
-    if (import.reviews > 0 || import.reviewsSkipped > 0) {
-        text += QStringLiteral("\nPřevzato opakování z Anki: %1").arg(import.reviews);
+    if (answers > 0 || import.reviewsSkipped > 0) {
+        text += QStringLiteral("\nPřevzato opakování z Anki: %1").arg(answers);
         if (import.reviewsSkipped > 0)
             text += QStringLiteral("; vynecháno %1 (ruční změny plánu, opakování ve filtrovaných "
                                    "balíčcích bez přeplánování, další karty poznámky)")
                         .arg(import.reviewsSkipped);
         text += QLatin1Char('.');
         if (!historyAdded)
-            text += QStringLiteral("\nHistorie odpovědí je nepřevzala: %1 Slovníky je započítávají; "
-                                   "převezměte balíček později znovu, aby je převzala i historie.")
+            text += QStringLiteral("\nHistorie odpovědí je nepřevzala: %1 Slovníky je "
+                                   "započítávají.")
                         .arg(historyTrouble);
-        else if (*historyAdded < import.reviews)
-            text += QStringLiteral(" Z toho už v historii bylo: %1.")
-                        .arg(import.reviews - *historyAdded);
+        else if (*historyAdded < answers)
+            text += QStringLiteral(" Z toho už v historii bylo: %1.").arg(answers - *historyAdded);
     }
     return text;
 }

@@ -61,7 +61,6 @@ struct AnkiDictionary
 struct AnkiImport
 {
     QList<AnkiDictionary> dictionaries; // in the order of the decks' names
-    int notes = 0;
     int clozeNotes = 0;     // texts with gaps, which are no pairs
     int reviews = 0;        // brought along
     int reviewsSkipped = 0; // of the pairs' cards: manual changes of the schedule, filtered
@@ -83,7 +82,9 @@ QList<AnswerRecord> AnkiAnswerRecords(const AnkiDictionary &dictionary, const Vo
 // name (in any case) exists or another title takes it, so that no file is written over.
 QStringList AnkiDictionaryFiles(const QString &folder, const QStringList &titles);
 
-// "Z balíčku vznikly 3 slovníky s 1 200 dvojicemi, ..." for the user; `historyAdded`: the
-// answers the history took (none: it could not take them).
-QString AnkiImportSummary(const AnkiImport &import, const QStringList &targets,
+// What the import did, for the user: "Načteno 1200 dvojic do 2 slovníků: ...". `targets`: the
+// files written, of the dictionaries with pairs in their order (all of them unless a write
+// failed); `answers`: the reviews they brought; `historyAdded`: those new to the history
+// (none: it could not take them, `historyTrouble` says why).
+QString AnkiImportSummary(const AnkiImport &import, const QStringList &targets, int answers,
                           std::optional<int> historyAdded, const QString &historyTrouble);

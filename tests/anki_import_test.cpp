@@ -239,6 +239,33 @@ TEST_F(AnkiPackageTest, DictionaryFilesAreNewFiles)
         EXPECT_EQ(files.at(index), m_folder.filePath(names.at(index)));
 }
 
+// What the user is told: the pairs and files written, the notes left out and why, the reviews
+// brought and those the history had already or could not take.
+TEST_F(AnkiPackageTest, TheSummarySaysWhatWasWritten)
+{
+    const AnkiImport import = BuildAnkiImport(read(VariedCollection(), AnkiForm::Anki2), {}, QString());
+    EXPECT_EQ(AnkiImportSummary(import, {U("/a/Němčina.slv"), U("/a/Zvířata.slv")}, 6, 6, QString()),
+              U("Načteno 3 dvojice do 2 slovníků:\n/a/Němčina.slv\n/a/Zvířata.slv\n"
+                "2 poznámky s doplňováním (cloze) nejsou dvojice.\n"
+                "1 poznámka přeskočena:\n"
+                "poznámka 6 („a/b“): obsahuje '/' nebo '@', které řádek slovníku nepojme\n"
+                "Převzato opakování z Anki: 6; vynecháno 1 (ruční změny plánu, opakování ve "
+                "filtrovaných balíčcích bez přeplánování, další karty poznámky)."));
+    // clang-format off
+    const struct { int targets; int answers; std::optional<int> added; const char *ends; } rows[] = {
+        {1, 4, 4,            "Načteno 1 dvojice do 1 slovníku:\n/a/Němčina.slv"},
+        {2, 6, 2,            "další karty poznámky). Z toho už v historii bylo: 4."},
+        {2, 6, std::nullopt, "Historie odpovědí je nepřevzala: je zamčená. Slovníky je započítávají."},
+    };
+    // clang-format on
+    const QStringList targets = {U("/a/Němčina.slv"), U("/a/Zvířata.slv")};
+    for (const auto &row : rows) {
+        const QString text = AnkiImportSummary(import, targets.mid(0, row.targets), row.answers,
+                                               row.added, U("je zamčená."));
+        EXPECT_TRUE(text.contains(U(row.ends))) << text.toStdString();
+    }
+}
+
 // clang-format off
 enum class Damage { NotZip, NoCollection, UpwardName, AbsoluteName, Expands, CompressedExpands,
                     NotDatabase, CutDatabase, CutCompressed, LaterSchema, LaterPackage, NoNotes };
