@@ -42,6 +42,16 @@ Card CardAt(const QSqlQuery &query, int first)
                 query.value(first + 6).toInt()};
 }
 
+Card CardAt(const SqliteStatement &statement, int first)
+{
+    return Card{{statement.real(first), statement.real(first + 1)},
+                statement.integer(first + 2),
+                statement.integer(first + 3),
+                statement.integer(first + 4),
+                int(statement.integer(first + 5)),
+                int(statement.integer(first + 6))};
+}
+
 const QString ReadCardStatement = QStringLiteral("SELECT ") + CardColumns
                                   + QStringLiteral(" FROM cards WHERE side1 = ? AND comment1 = ?"
                                                    " AND side2 = ? AND comment2 = ? AND"

@@ -20,6 +20,7 @@ CardKey CardKeyAt(const QSqlQuery &query, int first);
 // The card whose memory state is in the seven columns from `first` on, in the order of
 // CardColumns.
 Card CardAt(const QSqlQuery &query, int first);
+Card CardAt(const SqliteStatement &statement, int first);
 inline const QString CardColumns = QStringLiteral(
     "stability, difficulty, last_review_ms, due_ms, introduced_ms, reviews, lapses");
 // The statement that reads one card's state (CardColumns) by the card's key (BindCardKey).

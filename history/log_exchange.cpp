@@ -50,6 +50,47 @@ private:
     SqliteStatement m_statement;
 };
 
+// Adds answers as settled rows (their computer has counted them), with one statement prepared
+// once on SQLite's own interface: for many rows binding each value through Qt SQL costs more
+// than SQLite's work on the row.
+class ReviewInsert
+{
+public:
+    explicit ReviewInsert(QSqlDatabase db)
+        : m_statement(db, QStringLiteral("INSERT INTO reviews (at_ms, side1, comment1, side2,"
+                                         " comment2, direction, grade, typed, duration_ms,"
+                                         " dictionary, session, settled, computer, seq)"
+                                         " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', 1, ?, ?)"))
+    {}
+    // `computer` empty: this computer's answer, numbered when it goes to its log.
+    bool insert(const AnswerRecord &answer, const QString &dictionary, const QString &computer,
+                qint64 seq, QString *reason)
+    {
+        if (m_statement.isValid()) {
+            m_statement.bind(1, answer.atMs);
+            BindCardKey(m_statement, 2, answer.card);
+            m_statement.bind(7, qint64(answer.grade));
+            m_statement.bind(8, answer.typed);
+            m_statement.bind(9, answer.durationMs);
+            m_statement.bind(10, dictionary);
+            if (computer.isEmpty()) {
+                m_statement.bindNull(11);
+                m_statement.bindNull(12);
+            } else {
+                m_statement.bind(11, computer);
+                m_statement.bind(12, seq);
+            }
+            if (m_statement.run())
+                return true;
+        }
+        *reason = m_statement.error();
+        return false;
+    }
+
+private:
+    SqliteStatement m_statement;
+};
+
 // Runs `body` in a transaction of its own, rolled back when it fails.
 template<typename Body>
 bool inTransaction(QSqlDatabase db, QString *reason, Body body)
@@ -76,16 +117,16 @@ std::optional<QHash<CardKey, Card>> storedCards(QSqlDatabase db, const QList<Car
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (keys.size() <= cardsQueriedOneByOne) {
-        query.prepare(ReadCardStatement);
+        SqliteStatement read(db, ReadCardStatement);
         for (const CardKey &key : keys) {
-            BindCardKey(query, key);
-            if (!query.exec()) {
-                failed(query, reason);
+            BindCardKey(read, 1, key);
+            if (read.nextRow())
+                cards.insert(key, CardAt(read, 0));
+            read.reset();
+            if (!read.error().isEmpty() || !read.isValid()) {
+                *reason = read.error();
                 return std::nullopt;
             }
-            if (query.next())
-                cards.insert(key, CardAt(query, 0));
-            query.finish();
         }
         return cards;
     }
@@ -253,6 +294,7 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
         query.setForwardOnly(true);
         if (bulk && !dropReviewIndexes(query, reason))
             return false;
+        ReviewInsert insert(db);
         for (const LogRead &log : logs) {
             // A log read again from its start repeats what is known: each number once.
             QSet<qint64> known;
@@ -268,25 +310,14 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
                     known.insert(query.value(0).toLongLong());
                 query.finish();
             }
-            query.prepare(QStringLiteral("INSERT INTO reviews (at_ms, side1, comment1, side2,"
-                                         " comment2, direction, grade, typed, duration_ms,"
-                                         " dictionary, session, settled, computer, seq)"
-                                         " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', 1, ?, ?)"));
             for (const LoggedAnswer &logged : log.part.answers) {
                 if (known.contains(logged.seq))
                     continue;
                 known.insert(logged.seq);
                 const AnswerRecord &answer = logged.answer;
-                query.addBindValue(answer.atMs);
-                BindCardKey(query, answer.card);
-                query.addBindValue(int(answer.grade));
-                query.addBindValue(SqlText(answer.typed));
-                query.addBindValue(answer.durationMs);
-                query.addBindValue(SqlText(localDictionary(answer.dictionary)));
-                query.addBindValue(log.computer);
-                query.addBindValue(logged.seq);
-                if (!query.exec())
-                    return failed(query, reason);
+                if (!insert.insert(answer, localDictionary(answer.dictionary), log.computer,
+                                   logged.seq, reason))
+                    return false;
                 ++added;
                 touched[answer.card].append({answer.atMs, log.computer, logged.seq, answer.grade});
             }
@@ -355,29 +386,13 @@ std::optional<int> ImportAnswers(QSqlDatabase db, const QList<AnswerRecord> &ans
         const bool bulk = answers.size() >= BulkAnswers;
         if (bulk && !dropReviewIndexes(query, reason))
             return false;
-        // Many rows: SQLite's own interface binds them for a fraction of what Qt SQL costs.
-        SqliteStatement insert(db, QStringLiteral("INSERT INTO reviews (at_ms, side1, comment1,"
-                                                  " side2, comment2, direction, grade, typed,"
-                                                  " duration_ms, dictionary, session, settled)"
-                                                  " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', 1)"));
-        if (!insert.isValid()) {
-            *reason = insert.error();
-            return false;
-        }
+        ReviewInsert insert(db);
         for (const AnswerRecord &answer : answers) {
             if (known.contains({answer.card, answer.atMs}))
                 continue;
             known.insert({answer.card, answer.atMs});
-            insert.bind(1, answer.atMs);
-            BindCardKey(insert, 2, answer.card);
-            insert.bind(7, qint64(answer.grade));
-            insert.bind(8, answer.typed);
-            insert.bind(9, answer.durationMs);
-            insert.bind(10, answer.dictionary);
-            if (!insert.run()) {
-                *reason = insert.error();
+            if (!insert.insert(answer, answer.dictionary, QString(), 0, reason))
                 return false;
-            }
             ++added;
             touched[answer.card].append({answer.atMs, QString(), 0, answer.grade});
         }

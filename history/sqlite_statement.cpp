@@ -48,6 +48,36 @@ void SqliteStatement::bind(int parameter, const QString &text)
     sqlite3_bind_text16(m_statement, parameter, data, int(text.size() * 2), SQLITE_TRANSIENT);
 }
 
+void SqliteStatement::bindNull(int parameter)
+{
+    sqlite3_bind_null(m_statement, parameter);
+}
+
+bool SqliteStatement::nextRow()
+{
+    const int result = sqlite3_step(m_statement);
+    if (result == SQLITE_ROW)
+        return true;
+    if (result != SQLITE_DONE)
+        m_error = QString::fromUtf8(sqlite3_errmsg(static_cast<sqlite3 *>(m_connection)));
+    return false;
+}
+
+void SqliteStatement::reset()
+{
+    sqlite3_reset(m_statement);
+}
+
+qint64 SqliteStatement::integer(int column) const
+{
+    return sqlite3_column_int64(m_statement, column);
+}
+
+double SqliteStatement::real(int column) const
+{
+    return sqlite3_column_double(m_statement, column);
+}
+
 bool SqliteStatement::run()
 {
     const int result = sqlite3_step(m_statement);

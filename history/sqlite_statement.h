@@ -22,9 +22,16 @@ public:
     void bind(int parameter, qint64 value);
     void bind(int parameter, double value);
     void bind(int parameter, const QString &text);
+    void bindNull(int parameter);
     // Runs it with the bound values; false on failure (error() says why). The values may be
     // bound anew for the next run.
     bool run();
+    // Runs it for rows: true while there is one, whose columns (from 0) can be read; false at
+    // the end or on failure (error() is then set). reset() before binding anew.
+    bool nextRow();
+    void reset();
+    qint64 integer(int column) const;
+    double real(int column) const;
     const QString &error() const { return m_error; }
 
 private:
