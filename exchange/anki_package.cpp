@@ -142,7 +142,9 @@ public:
     }
 
     // The member's bytes, passed on in chunks to `sink`; the unpacked total stays in the limit.
-    void read(const QString &name, const std::function<void(const char *, qint64)> &sink)
+    // `tellProgress`: the member is the collection, whose unpacking the progress follows.
+    void read(const QString &name, const std::function<void(const char *, qint64)> &sink,
+              bool tellProgress = false)
     {
         zip_stat_t stat;
         zip_stat_init(&stat);
@@ -167,8 +169,10 @@ public:
             count(got);
             done += got;
             sink(chunk.constData(), got);
-            if (declared > 0)
+            if (tellProgress && declared > 0)
                 tell(int(std::min<qint64>(done * unpackedPercent / declared, unpackedPercent)));
+            else
+                tell(-1);
         }
     }
 
@@ -222,7 +226,7 @@ void unpackCollection(Archive &archive, const QString &member, bool compressed,
                                 .arg(target, file.errorString()));
     };
     if (!compressed) {
-        archive.read(member, write);
+        archive.read(member, write, true);
     } else {
         std::unique_ptr<ZSTD_DStream, decltype(&ZSTD_freeDStream)> stream(ZSTD_createDStream(),
                                                                            &ZSTD_freeDStream);
@@ -238,7 +242,7 @@ void unpackCollection(Archive &archive, const QString &member, bool compressed,
                 archive.count(qint64(output.pos));
                 write(out.constData(), qint64(output.pos));
             }
-        });
+        }, true);
         if (last != 0)
             throw archive.damaged(QStringLiteral("komprimovaná sbírka je neúplná"));
     }

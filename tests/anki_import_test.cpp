@@ -336,19 +336,28 @@ TEST_F(AnkiPackageTest, BadPackagesAreRefused)
     }
 }
 
-// The reading stops when asked, and says how far it got before.
-TEST_F(AnkiPackageTest, ReadingCanBeCancelled)
+// The progress only grows, through the unpacking and the reading of the tables; the reading
+// stops when asked.
+TEST_F(AnkiPackageTest, ReadingTellsItsProgressAndCanBeCancelled)
 {
     WriteAnkiPackage(path("deck.apkg"), SmallCollection(5000), AnkiForm::Anki21b);
     QList<int> told;
-    const auto stopAfterUnpacking = [&](int percent) {
-        told.append(percent);
-        return percent < 40;
-    };
-    EXPECT_FALSE(ReadAnkiPackage(path("deck.apkg"), stopAfterUnpacking).has_value());
-    ASSERT_FALSE(told.isEmpty());
-    EXPECT_EQ(told.last(), 40);
+    EXPECT_TRUE(ReadAnkiPackage(path("deck.apkg"), [&](int percent) {
+                    told.append(percent);
+                    return true;
+                }).has_value());
     EXPECT_TRUE(std::is_sorted(told.cbegin(), told.cend()));
+    EXPECT_TRUE(told.contains(40));
+    EXPECT_EQ(told.last(), 100);
+    told.clear();
+    const auto stopWhileReadingTables = [&](int percent) {
+        told.append(percent);
+        return percent <= 40;
+    };
+    EXPECT_FALSE(ReadAnkiPackage(path("deck.apkg"), stopWhileReadingTables).has_value());
+    ASSERT_FALSE(told.isEmpty());
+    EXPECT_GT(told.last(), 40);
+    EXPECT_LT(told.last(), 100);
 }
 
 // The answers brought along make the same cards as the same answers given in a drill, also on
