@@ -40,9 +40,8 @@ void Application::importDictionary()
     Prompts &prompts = m_context->prompts;
     const QString source = prompts.openFileName(
         m_drillWindow.get(), QDir::currentPath(),
-        QStringLiteral(
-            "slovíčka jiných programů (*.kvtml *.tsv *.csv *.txt *.apkg *.colpkg);;"
-            "balíčky Anki (*.apkg *.colpkg);;všechny soubory (*)"));
+        QStringLiteral("slovíčka jiných programů (*.kvtml *.tsv *.csv *.txt *.apkg *.colpkg);;"
+                       "balíčky Anki (*.apkg *.colpkg);;všechny soubory (*)"));
     if (!source.isEmpty())
         importFrom(source);
 }
@@ -90,10 +89,9 @@ bool Application::importAnkiPackage(const QString &source)
     QWidget *parent = m_drillWindow.get();
     const QFileInfo package(source);
     std::optional<AnkiCollection> collection;
-    RunWithProgress(parent, QStringLiteral("Čte se balíček %1...").arg(package.fileName()), true,
-                    [&](const ProgressReport &report) {
-                        collection = ReadAnkiPackage(source, report);
-                    });
+    RunWithProgress(
+        parent, QStringLiteral("Čte se balíček %1...").arg(package.fileName()), true,
+        [&](const ProgressReport &report) { collection = ReadAnkiPackage(source, report); });
     if (!collection)
         return false;
     AnkiFieldChoices choices;
@@ -123,9 +121,9 @@ bool Application::importAnkiPackage(const QString &source)
                            + QStringLiteral(", které nejsou dvojice"));
         for (const AnkiDictionary &dictionary : import.dictionaries)
             reasons += dictionary.content.skipped;
-        prompts.error(parent, QStringLiteral("Z balíčku %1 nešlo převzít žádnou dvojici.\n")
-                                  .arg(source)
-                              + reasons.mid(0, 10).join(QLatin1Char('\n')));
+        prompts.error(parent,
+                      QStringLiteral("Z balíčku %1 nešlo převzít žádnou dvojici.\n").arg(source)
+                          + reasons.mid(0, 10).join(QLatin1Char('\n')));
         return false;
     }
     QStringList targets;
@@ -168,15 +166,15 @@ bool Application::importAnkiPackage(const QString &source)
     if (!written.isEmpty()) {
         m_context->settings.dictionaryPath = written.first();
         openDictionary(written.first());
-        prompts.notice(parent, AnkiImportSummary(import, written, int(answers.size()), added, trouble));
+        prompts.notice(parent,
+                       AnkiImportSummary(import, written, int(answers.size()), added, trouble));
     }
     if (!failure.isEmpty())
         throw FileError(failure);
     return true;
 }
 
-std::optional<int> Application::importAnswers(const QList<AnswerRecord> &answers,
-                                              QString *trouble)
+std::optional<int> Application::importAnswers(const QList<AnswerRecord> &answers, QString *trouble)
 {
     const QString unavailable = QStringLiteral("historie odpovědí teď není k dispozici.");
     if (!m_context->history.ensureOpen()) {

@@ -24,7 +24,8 @@ MadeCollection largeCollection()
     for (int deck = 0; deck < 10; ++deck)
         collection.decks.append({100 + deck, QStringLiteral("Jazyky::Lekce %1").arg(deck + 1)});
     for (int note = 0; note < Notes; ++note)
-        collection.notes.append({Start + note, 1000,
+        collection.notes.append({Start + note,
+                                 1000,
                                  {QStringLiteral("<b>slovo</b>&nbsp;%1").arg(note),
                                   QStringLiteral("Wort %1<br>").arg(note)},
                                  100 + note % 10});

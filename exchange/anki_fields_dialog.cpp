@@ -11,8 +11,8 @@
 
 namespace {
 
-const char *const fieldLabels[4] = {"&První strana:", "&Druhá strana:", "&Komentář první strany:",
-                                    "K&omentář druhé strany:"};
+const char *const fieldLabels[4]
+    = {"&První strana:", "&Druhá strana:", "&Komentář první strany:", "K&omentář druhé strany:"};
 
 } // namespace
 

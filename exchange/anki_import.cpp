@@ -54,9 +54,8 @@ QString excerpt(const QString &text)
 QString AnkiFieldText(const QString &field)
 {
     static const QRegularExpression sounds(QStringLiteral("\\[sound:[^\\]]*\\]"));
-    static const QRegularExpression blocks(
-        QStringLiteral("<\\s*(div|p|li|tr|td|h[1-6])\\b[^>]*>"),
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression blocks(QStringLiteral("<\\s*(div|p|li|tr|td|h[1-6])\\b[^>]*>"),
+                                           QRegularExpression::CaseInsensitiveOption);
     // A reading in brackets after the word it reads, the blank before the word only marking
     // where the word begins: " 毎朝[まいあさ]". Brackets holding plain ASCII are left alone.
     static const QRegularExpression furigana(
@@ -81,7 +80,8 @@ namespace {
 
 bool isCloze(const AnkiNoteType *type, const AnkiNote &note)
 {
-    return (type && type->cloze) || std::any_of(note.fields.cbegin(), note.fields.cend(), IsClozeField);
+    return (type && type->cloze)
+           || std::any_of(note.fields.cbegin(), note.fields.cend(), IsClozeField);
 }
 
 } // namespace
@@ -172,7 +172,8 @@ AnkiImport BuildAnkiImport(const AnkiCollection &collection, const AnkiFieldChoi
         ++entry.offers[side];
         if (grade == Grade::Again)
             ++entry.errors[side];
-        deck->answers.append({position, side, review.atMs, grade, std::max<qint64>(review.durationMs, 0)});
+        deck->answers.append(
+            {position, side, review.atMs, grade, std::max<qint64>(review.durationMs, 0)});
         ++import.reviews;
     }
 
@@ -231,7 +232,8 @@ QStringList AnkiDictionaryFiles(const QString &folder, const QStringList &titles
     // Names that differ only in case are taken too: the folder may be shared with a system
     // that does not tell them apart.
     QSet<QString> taken;
-    for (const QString &name : dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+    for (const QString &name :
+         dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
         taken.insert(dir.filePath(name).toLower());
     for (const QString &title : titles) {
         QString base = QString(title).replace(unsafe, QStringLiteral("_")).trimmed();

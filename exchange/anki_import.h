@@ -61,8 +61,8 @@ struct AnkiDictionary
 struct AnkiImport
 {
     QList<AnkiDictionary> dictionaries; // in the order of the decks' names
-    int clozeNotes = 0;     // texts with gaps, which are no pairs
-    int reviews = 0;        // brought along
+    int clozeNotes = 0;                 // texts with gaps, which are no pairs
+    int reviews = 0;                    // brought along
     int reviewsSkipped = 0; // of the pairs' cards: manual changes of the schedule, filtered
                             // reviews that kept it, cards of a third template or later
 };

@@ -45,8 +45,8 @@ bool escapesFolder(const QString &name)
     if (name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1Char('\\'))
         || (name.size() >= 2 && name.at(1) == QLatin1Char(':')))
         return true;
-    const QStringList parts = QString(name).replace(QLatin1Char('\\'), QLatin1Char('/'))
-                                  .split(QLatin1Char('/'));
+    const QStringList parts
+        = QString(name).replace(QLatin1Char('\\'), QLatin1Char('/')).split(QLatin1Char('/'));
     return parts.contains(QStringLiteral(".."));
 }
 
@@ -218,8 +218,8 @@ void unpackCollection(Archive &archive, const QString &member, bool compressed,
 {
     QFile file(target);
     if (!file.open(QIODevice::WriteOnly))
-        throw FileError(QStringLiteral("Dočasný soubor %1 nelze zapsat: %2")
-                            .arg(target, file.errorString()));
+        throw FileError(
+            QStringLiteral("Dočasný soubor %1 nelze zapsat: %2").arg(target, file.errorString()));
     const auto write = [&](const char *data, qint64 size) {
         if (file.write(data, size) != size)
             throw FileError(QStringLiteral("Dočasný soubor %1 nelze zapsat: %2")
@@ -229,26 +229,29 @@ void unpackCollection(Archive &archive, const QString &member, bool compressed,
         archive.read(member, write, true);
     } else {
         std::unique_ptr<ZSTD_DStream, decltype(&ZSTD_freeDStream)> stream(ZSTD_createDStream(),
-                                                                           &ZSTD_freeDStream);
+                                                                          &ZSTD_freeDStream);
         QByteArray out(qsizetype(ZSTD_DStreamOutSize()), Qt::Uninitialized);
         size_t last = 0;
-        archive.read(member, [&](const char *data, qint64 size) {
-            ZSTD_inBuffer in{data, size_t(size), 0};
-            while (in.pos < in.size) {
-                ZSTD_outBuffer output{out.data(), size_t(out.size()), 0};
-                last = ZSTD_decompressStream(stream.get(), &output, &in);
-                if (ZSTD_isError(last))
-                    throw archive.damaged(QString::fromUtf8(ZSTD_getErrorName(last)));
-                archive.count(qint64(output.pos));
-                write(out.constData(), qint64(output.pos));
-            }
-        }, true);
+        archive.read(
+            member,
+            [&](const char *data, qint64 size) {
+                ZSTD_inBuffer in{data, size_t(size), 0};
+                while (in.pos < in.size) {
+                    ZSTD_outBuffer output{out.data(), size_t(out.size()), 0};
+                    last = ZSTD_decompressStream(stream.get(), &output, &in);
+                    if (ZSTD_isError(last))
+                        throw archive.damaged(QString::fromUtf8(ZSTD_getErrorName(last)));
+                    archive.count(qint64(output.pos));
+                    write(out.constData(), qint64(output.pos));
+                }
+            },
+            true);
         if (last != 0)
             throw archive.damaged(QStringLiteral("komprimovaná sbírka je neúplná"));
     }
     if (!file.flush())
-        throw FileError(QStringLiteral("Dočasný soubor %1 nelze zapsat: %2")
-                            .arg(target, file.errorString()));
+        throw FileError(
+            QStringLiteral("Dočasný soubor %1 nelze zapsat: %2").arg(target, file.errorString()));
 }
 
 class CollectionReader
@@ -277,7 +280,8 @@ public:
         QSqlQuery query = select(QStringLiteral("PRAGMA quick_check"));
         if (!query.next() || query.value(0).toString() != QLatin1String("ok"))
             throw damaged(query.value(0).toString());
-        query = select(QStringLiteral("SELECT ver, models, decks FROM col"));
+        // The version first: a later one may hold its tables otherwise.
+        query = select(QStringLiteral("SELECT ver FROM col"));
         if (!query.next())
             throw damaged(QStringLiteral("chybí záznam sbírky"));
         const int schema = query.value(0).toInt();
@@ -287,17 +291,17 @@ public:
                                            "verzí.")
                                 .arg(m_package)
                                 .arg(schema));
-        const QByteArray models = query.value(1).toByteArray();
-        const QByteArray decks = query.value(2).toByteArray();
         query.finish();
+        // The newest schema keeps note types and decks in tables of their own, older ones as
+        // JSON in the collection's row.
         if (hasTable(QStringLiteral("notetypes")))
             readNoteTypes(collection);
         else
-            readNoteTypes(collection, models);
+            readNoteTypes(collection, columnOfCollection(QStringLiteral("models")));
         if (hasTable(QStringLiteral("decks")))
             readDecks(collection);
         else
-            readDecks(collection, decks);
+            readDecks(collection, columnOfCollection(QStringLiteral("decks")));
         m_archive.tell(unpackedPercent + 5);
         readNotes(collection);
         if (collection.notes.isEmpty())
@@ -320,6 +324,12 @@ private:
                               ? query.lastError().text()
                               : query.lastError().databaseText());
         return query;
+    }
+
+    QByteArray columnOfCollection(const QString &column)
+    {
+        QSqlQuery query = select(QStringLiteral("SELECT %1 FROM col").arg(column));
+        return query.next() ? query.value(0).toByteArray() : QByteArray();
     }
 
     bool hasTable(const QString &name)
@@ -378,9 +388,9 @@ private:
     {
         QSqlQuery query = select(QStringLiteral("SELECT id, name FROM decks"));
         while (query.next())
-            collection.decks.insert(query.value(0).toLongLong(),
-                                    query.value(1).toString().replace(QChar(0x1f),
-                                                                      QStringLiteral("::")));
+            collection.decks.insert(
+                query.value(0).toLongLong(),
+                query.value(1).toString().replace(QChar(0x1f), QStringLiteral("::")));
     }
 
     void readDecks(AnkiCollection &collection, const QByteArray &json)
@@ -471,8 +481,8 @@ std::optional<AnkiCollection> ReadAnkiPackage(const QString &path,
                                     .arg(displayName(path))
                                     .arg(version));
         }
-        static const char *const forms[] = {"collection.anki21b", "collection.anki21",
-                                            "collection.anki2"};
+        static const char *const forms[]
+            = {"collection.anki21b", "collection.anki21", "collection.anki2"};
         QString member;
         for (const char *form : forms) {
             if (names.contains(QLatin1String(form))) {
@@ -482,7 +492,8 @@ std::optional<AnkiCollection> ReadAnkiPackage(const QString &path,
         }
         if (member.isEmpty())
             throw FileError(
-                QStringLiteral("Soubor %1 není balíček Anki: chybí v něm sbírka (collection.anki2).")
+                QStringLiteral(
+                    "Soubor %1 není balíček Anki: chybí v něm sbírka (collection.anki2).")
                     .arg(displayName(path)));
         QTemporaryDir folder;
         if (!folder.isValid())

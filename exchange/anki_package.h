@@ -34,7 +34,7 @@ struct AnkiCard
     qint64 id = 0;
     qint64 noteId = 0;
     int templateIndex = 0; // 0 usually asks the front, 1 the back
-    qint64 deckId = 0; // its home deck, also while it is in a filtered deck
+    qint64 deckId = 0;     // its home deck, also while it is in a filtered deck
 };
 
 // One entry of the review log.
@@ -42,9 +42,9 @@ struct AnkiReview
 {
     qint64 atMs = 0; // the log entry's id: when the answer was given
     qint64 cardId = 0;
-    int ease = 0;        // 1 to 4: again, hard, good, easy; 0 a manual change of the schedule
-    int type = 0;        // 0 learning, 1 review, 2 relearning, 3 filtered, 4 manual, 5 rescheduled
-    int factor = 0;      // the ease factor in permille; 0 for a filtered review that kept the schedule
+    int ease = 0;   // 1 to 4: again, hard, good, easy; 0 a manual change of the schedule
+    int type = 0;   // 0 learning, 1 review, 2 relearning, 3 filtered, 4 manual, 5 rescheduled
+    int factor = 0; // the ease factor in permille; 0 for a filtered review that kept the schedule
     qint64 durationMs = 0;
 };
 
@@ -69,9 +69,9 @@ struct AnkiPackageLimits
 // holds a member named to escape its folder, expands beyond the limit, holds a damaged
 // database or one of an unknown later version, or holds no note throws FileError with a text
 // for the user.
-std::optional<AnkiCollection>
-ReadAnkiPackage(const QString &path, const std::function<bool(int)> &progress = {},
-                const AnkiPackageLimits &limits = {});
+std::optional<AnkiCollection> ReadAnkiPackage(const QString &path,
+                                              const std::function<bool(int)> &progress = {},
+                                              const AnkiPackageLimits &limits = {});
 
 // A file that looks like an Anki package by its name.
 bool IsAnkiPackageFile(const QString &path);

@@ -16,8 +16,8 @@ SqliteStatement::SqliteStatement(QSqlDatabase db, const QString &statement)
         return;
     }
     m_connection = connection;
-    if (sqlite3_prepare16_v2(connection, statement.utf16(), int(statement.size() * 2),
-                             &m_statement, nullptr)
+    if (sqlite3_prepare16_v2(connection, statement.utf16(), int(statement.size() * 2), &m_statement,
+                             nullptr)
         != SQLITE_OK) {
         m_error = QString::fromUtf8(sqlite3_errmsg(connection));
         sqlite3_finalize(m_statement);

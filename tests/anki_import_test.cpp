@@ -53,7 +53,8 @@ MadeCollection VariedCollection()
     for (int field = 1; field <= 14; ++field)
         fourteen.append(QStringLiteral("Pole %1").arg(field));
     collection.types.append({2000, QStringLiteral("Čínština"), fourteen});
-    collection.types.append({3000, QStringLiteral("Cloze"), {QStringLiteral("Text"), QStringLiteral("Extra")}, true});
+    collection.types.append(
+        {3000, QStringLiteral("Cloze"), {QStringLiteral("Text"), QStringLiteral("Extra")}, true});
     collection.decks.append({3, QStringLiteral("Zvířata")});
     const auto note = [&](qint64 id, qint64 type, QStringList fields, qint64 deck, int cards = 2) {
         collection.notes.append({id, type, fields, deck, cards});
@@ -68,10 +69,14 @@ MadeCollection VariedCollection()
     note(105, 1000, {U("{{c1::Brno}}"), U("x")}, 2);
     note(106, 1000, {U("a/b"), U("c")}, 2);
     collection.reviews = {
-        {Start, 1010, 1, 0},           {Start + 600000, 1010, 3, 0},
-        {Start + Day, 1010, 3, 1},     {Start + Day + 5, 1011, 4, 1},
-        {Start + 2 * Day, 1020, 2, 1}, {Start + 3 * Day, 1020, 0, 4, 0},
-        {Start + 3 * Day + 1, 1030, 3, 1}, {Start + 4 * Day, 1040, 3, 1},
+        {Start, 1010, 1, 0},
+        {Start + 600000, 1010, 3, 0},
+        {Start + Day, 1010, 3, 1},
+        {Start + Day + 5, 1011, 4, 1},
+        {Start + 2 * Day, 1020, 2, 1},
+        {Start + 3 * Day, 1020, 0, 4, 0},
+        {Start + 3 * Day + 1, 1030, 3, 1},
+        {Start + 4 * Day, 1040, 3, 1},
     };
     return collection;
 }
@@ -127,11 +132,15 @@ TEST_F(AnkiPackageTest, EveryFormGivesTheSameDictionaries)
         U("# Němčina"),
         U("pes / der Hund 3,1,1,0"),
         U("poznámka 6 („a/b“): obsahuje '/' nebo '@', které řádek slovníku nepojme"),
-        U("0:1 0 1 0"), U("0:1 600000 3 0"), U("0:1 86400000 3 0"), U("0:2 86400005 4 0"),
+        U("0:1 0 1 0"),
+        U("0:1 600000 3 0"),
+        U("0:1 86400000 3 0"),
+        U("0:2 86400005 4 0"),
         U("# Zvířata"),
         U("kočka / die Katze 1,0,0,0"),
         U("č1 / č2 1,0,0,0"),
-        U("0:1 172800000 2 0"), U("1:1 259200001 3 0"),
+        U("0:1 172800000 2 0"),
+        U("1:1 259200001 3 0"),
         U("cloze 2, reviews 6, skipped 1"),
     };
     for (const AnkiForm form : {AnkiForm::Anki2, AnkiForm::Anki21, AnkiForm::Anki21b}) {
@@ -243,14 +252,16 @@ TEST_F(AnkiPackageTest, DictionaryFilesAreNewFiles)
 // brought and those the history had already or could not take.
 TEST_F(AnkiPackageTest, TheSummarySaysWhatWasWritten)
 {
-    const AnkiImport import = BuildAnkiImport(read(VariedCollection(), AnkiForm::Anki2), {}, QString());
-    EXPECT_EQ(AnkiImportSummary(import, {U("/a/Němčina.slv"), U("/a/Zvířata.slv")}, 6, 6, QString()),
-              U("Načteno 3 dvojice do 2 slovníků:\n/a/Němčina.slv\n/a/Zvířata.slv\n"
-                "2 poznámky s doplňováním (cloze) nejsou dvojice.\n"
-                "1 poznámka přeskočena:\n"
-                "poznámka 6 („a/b“): obsahuje '/' nebo '@', které řádek slovníku nepojme\n"
-                "Převzato opakování z Anki: 6; vynecháno 1 (ruční změny plánu, opakování ve "
-                "filtrovaných balíčcích bez přeplánování, další karty poznámky)."));
+    const AnkiImport import
+        = BuildAnkiImport(read(VariedCollection(), AnkiForm::Anki2), {}, QString());
+    EXPECT_EQ(
+        AnkiImportSummary(import, {U("/a/Němčina.slv"), U("/a/Zvířata.slv")}, 6, 6, QString()),
+        U("Načteno 3 dvojice do 2 slovníků:\n/a/Němčina.slv\n/a/Zvířata.slv\n"
+          "2 poznámky s doplňováním (cloze) nejsou dvojice.\n"
+          "1 poznámka přeskočena:\n"
+          "poznámka 6 („a/b“): obsahuje '/' nebo '@', které řádek slovníku nepojme\n"
+          "Převzato opakování z Anki: 6; vynecháno 1 (ruční změny plánu, opakování ve "
+          "filtrovaných balíčcích bez přeplánování, další karty poznámky)."));
     // clang-format off
     const struct { int targets; int answers; std::optional<int> added; const char *ends; } rows[] = {
         {1, 4, 4,            "Načteno 1 dvojice do 1 slovníku:\n/a/Němčina.slv"},
@@ -292,40 +303,58 @@ TEST_F(AnkiPackageTest, BadPackagesAreRefused)
     const QByteArray database = CollectionDatabase(SmallCollection(3), AnkiForm::Anki2);
     const QByteArray zeros(4 << 20, '\0');
     for (const BadRow &row : BadRows) {
-        QList<QPair<QString, QByteArray>> members = {{QStringLiteral("collection.anki2"), database}};
+        QList<QPair<QString, QByteArray>> members
+            = {{QStringLiteral("collection.anki2"), database}};
         MadeCollection later = SmallCollection(3);
         switch (row.damage) {
-        case Damage::NotZip: WriteBytes(path("deck.apkg"), "PK not really"); break;
-        case Damage::NoCollection: members = {{QStringLiteral("media"), "{}"}}; break;
-        case Damage::UpwardName: members.append({QStringLiteral("../../.bashrc"), "x"}); break;
-        case Damage::AbsoluteName: members.append({QStringLiteral("/etc/passwd"), "x"}); break;
-        case Damage::Expands: members.append({QStringLiteral("meta"), zeros}); break;
+        case Damage::NotZip:
+            WriteBytes(path("deck.apkg"), "PK not really");
+            break;
+        case Damage::NoCollection:
+            members = {{QStringLiteral("media"), "{}"}};
+            break;
+        case Damage::UpwardName:
+            members.append({QStringLiteral("../../.bashrc"), "x"});
+            break;
+        case Damage::AbsoluteName:
+            members.append({QStringLiteral("/etc/passwd"), "x"});
+            break;
+        case Damage::Expands:
+            members.append({QStringLiteral("meta"), zeros});
+            break;
         case Damage::CompressedExpands:
             members = {{QStringLiteral("collection.anki21b"), ZstdCompressed(zeros)}};
             break;
         case Damage::NotDatabase:
-            members = {{QStringLiteral("collection.anki2"), QByteArray("SQLite format 3") + QByteArray(5000, 'x')}};
+            members = {{QStringLiteral("collection.anki2"),
+                        QByteArray("SQLite format 3") + QByteArray(5000, 'x')}};
             break;
         case Damage::CutDatabase:
             members = {{QStringLiteral("collection.anki2"), database.left(database.size() / 2)}};
             break;
         case Damage::CutCompressed: {
             const QByteArray compressed = ZstdCompressed(database);
-            members = {{QStringLiteral("collection.anki21b"), compressed.left(compressed.size() / 2)}};
+            members
+                = {{QStringLiteral("collection.anki21b"), compressed.left(compressed.size() / 2)}};
             break;
         }
         case Damage::LaterSchema:
             later.schema = 19;
-            members = {{QStringLiteral("collection.anki2"), CollectionDatabase(later, AnkiForm::Anki2)}};
+            members = {
+                {QStringLiteral("collection.anki2"), CollectionDatabase(later, AnkiForm::Anki2)}};
             break;
-        case Damage::LaterPackage: members.append({QStringLiteral("meta"), QByteArray("\x08\x04", 2)}); break;
+        case Damage::LaterPackage:
+            members.append({QStringLiteral("meta"), QByteArray("\x08\x04", 2)});
+            break;
         case Damage::NoNotes:
-            members = {{QStringLiteral("collection.anki2"), CollectionDatabase(SmallCollection(0), AnkiForm::Anki2)}};
+            members = {{QStringLiteral("collection.anki2"),
+                        CollectionDatabase(SmallCollection(0), AnkiForm::Anki2)}};
             break;
         }
         if (row.damage != Damage::NotZip)
             WriteZip(path("deck.apkg"), members);
-        const QStringList before = QDir(m_folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        const QStringList before
+            = QDir(m_folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         try {
             ReadAnkiPackage(path("deck.apkg"), {}, {1 << 20});
             ADD_FAILURE() << row.message;
@@ -373,7 +402,8 @@ TEST(ImportAnswers, MakeTheCardsOfTheSameAnswersAndAreTakenOnce)
         {Start + 3 * Day, {dog, 1}, Grade::Hard, QString(), 3000, QStringLiteral("/a.slv")},
         {Start + 2 * Day, {cat, 1}, Grade::Good, QString(), 3000, QStringLiteral("/a.slv")},
     };
-    const AnswerRecord later{Start + 10 * Day, {dog, 1}, Grade::Good, U("pes"), 900, QStringLiteral("/a.slv")};
+    const AnswerRecord later{Start + 10 * Day, {dog, 1}, Grade::Good,
+                             U("pes"),         900,      QStringLiteral("/a.slv")};
     QTemporaryDir folder;
     ReviewHistory answered(QDir(folder.path()).filePath(QStringLiteral("a/history.sqlite")));
     ReviewHistory imported(QDir(folder.path()).filePath(QStringLiteral("b/history.sqlite")));
@@ -392,8 +422,9 @@ TEST(ImportAnswers, MakeTheCardsOfTheSameAnswersAndAreTakenOnce)
     const auto cards = [](ReviewHistory &history) {
         QStringList rows;
         QSqlQuery query(history.database());
-        query.exec(QStringLiteral("SELECT side1, direction, stability, difficulty, last_review_ms,"
-                                  " due_ms, introduced_ms, reviews, lapses FROM cards ORDER BY side1, direction"));
+        query.exec(QStringLiteral(
+            "SELECT side1, direction, stability, difficulty, last_review_ms,"
+            " due_ms, introduced_ms, reviews, lapses FROM cards ORDER BY side1, direction"));
         while (query.next()) {
             QStringList row;
             for (int column = 0; column < 9; ++column)
@@ -404,10 +435,15 @@ TEST(ImportAnswers, MakeTheCardsOfTheSameAnswersAndAreTakenOnce)
     };
     EXPECT_EQ(cards(imported).size(), 3);
     EXPECT_EQ(cards(imported), cards(answered));
-    EXPECT_EQ(queryValue(imported.path(), QStringLiteral("SELECT count(*) FROM reviews WHERE settled = 1 AND seq IS NULL")).toInt(), 5);
+    EXPECT_EQ(
+        queryValue(imported.path(),
+                   QStringLiteral("SELECT count(*) FROM reviews WHERE settled = 1 AND seq IS NULL"))
+            .toInt(),
+        5);
     // As this computer's answers they go to its log in the synchronised folder.
-    const auto logged = AnswersForOwnLog(imported.database(), QStringLiteral("tento"), 0,
-                                         [](const QString &path) { return path; }, &reason);
+    const auto logged = AnswersForOwnLog(
+        imported.database(), QStringLiteral("tento"), 0, [](const QString &path) { return path; },
+        &reason);
     ASSERT_TRUE(logged.has_value());
     EXPECT_EQ(logged->size(), 6);
 }

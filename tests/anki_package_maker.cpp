@@ -90,8 +90,10 @@ void fill(QSqlDatabase db, const MadeCollection &collection, AnkiForm form)
     query.prepare(QStringLiteral("INSERT INTO col VALUES (1, 0, 0, 0, ?, 0, 0, 0, '{}', ?, ?,"
                                  " '{}', '{}')"));
     query.addBindValue(collection.schema != 0 ? collection.schema : newest ? 18 : 11);
-    query.addBindValue(newest ? QStringLiteral("") : QString::fromUtf8(QJsonDocument(models).toJson()));
-    query.addBindValue(newest ? QStringLiteral("") : QString::fromUtf8(QJsonDocument(decks).toJson()));
+    query.addBindValue(newest ? QStringLiteral("")
+                              : QString::fromUtf8(QJsonDocument(models).toJson()));
+    query.addBindValue(newest ? QStringLiteral("")
+                              : QString::fromUtf8(QJsonDocument(decks).toJson()));
     execPrepared(query);
     if (newest) {
         for (const MadeNoteType &type : collection.types) {
@@ -101,7 +103,9 @@ void fill(QSqlDatabase db, const MadeCollection &collection, AnkiForm form)
             // The configuration message: field 1, the kind, 1 for texts with gaps; then a
             // length-delimited field, as the real configuration has many.
             QByteArray config = type.cloze ? QByteArray("\x08\x01", 2) : QByteArray();
-            config += QByteArray("\x2a\x03" "abc", 5);
+            config += QByteArray("\x2a\x03"
+                                 "abc",
+                                 5);
             query.addBindValue(config);
             execPrepared(query);
             for (int index = 0; index < type.fields.size(); ++index) {
@@ -157,13 +161,15 @@ void fill(QSqlDatabase db, const MadeCollection &collection, AnkiForm form)
 MadeCollection SmallCollection(int notes)
 {
     MadeCollection collection;
-    collection.types = {{1000, QStringLiteral("Basic"), {QStringLiteral("Front"), QStringLiteral("Back")}}};
+    collection.types
+        = {{1000, QStringLiteral("Basic"), {QStringLiteral("Front"), QStringLiteral("Back")}}};
     collection.decks = {{1, QStringLiteral("Default")}, {2, QStringLiteral("Jazyky::Němčina")}};
     for (int index = 0; index < notes; ++index)
-        collection.notes.append({1600000000000 + index, 1000,
-                                 {QStringLiteral("slovo %1").arg(index + 1),
-                                  QStringLiteral("Wort %1").arg(index + 1)},
-                                 2});
+        collection.notes.append(
+            {1600000000000 + index,
+             1000,
+             {QStringLiteral("slovo %1").arg(index + 1), QStringLiteral("Wort %1").arg(index + 1)},
+             2});
     return collection;
 }
 
@@ -189,8 +195,8 @@ QByteArray CollectionDatabase(const MadeCollection &collection, AnkiForm form)
 QByteArray ZstdCompressed(const QByteArray &bytes)
 {
     QByteArray out(qsizetype(ZSTD_compressBound(size_t(bytes.size()))), Qt::Uninitialized);
-    const size_t size = ZSTD_compress(out.data(), size_t(out.size()), bytes.constData(),
-                                      size_t(bytes.size()), 3);
+    const size_t size
+        = ZSTD_compress(out.data(), size_t(out.size()), bytes.constData(), size_t(bytes.size()), 3);
     out.resize(qsizetype(size));
     return out;
 }
@@ -205,7 +211,8 @@ QList<QPair<QString, QByteArray>> PackageMembers(const MadeCollection &collectio
     case AnkiForm::Anki21: {
         // The stub an old program would read: one note asking to update.
         MadeCollection stub = SmallCollection(1);
-        stub.notes.first().fields = {QStringLiteral("Please update"), QStringLiteral("to the latest")};
+        stub.notes.first().fields
+            = {QStringLiteral("Please update"), QStringLiteral("to the latest")};
         return {{QStringLiteral("collection.anki2"), CollectionDatabase(stub, AnkiForm::Anki2)},
                 {QStringLiteral("collection.anki21"), database},
                 {QStringLiteral("media"), QByteArrayLiteral("{}")}};
@@ -221,11 +228,13 @@ QList<QPair<QString, QByteArray>> PackageMembers(const MadeCollection &collectio
 void WriteZip(const QString &path, const QList<QPair<QString, QByteArray>> &members)
 {
     int error = 0;
-    zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    zip_t *archive
+        = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (!archive)
         throw std::runtime_error("cannot make a zip");
     for (const auto &[name, bytes] : members) {
-        zip_source_t *source = zip_source_buffer(archive, bytes.constData(), zip_uint64_t(bytes.size()), 0);
+        zip_source_t *source
+            = zip_source_buffer(archive, bytes.constData(), zip_uint64_t(bytes.size()), 0);
         if (zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) < 0) {
             zip_source_free(source);
             throw std::runtime_error(zip_strerror(archive));

@@ -21,12 +21,15 @@ constexpr qint64 Start = 1700000000000;
 MadeCollection TwoDecks()
 {
     MadeCollection collection = SmallCollection(2);
-    collection.types.append({2000, QStringLiteral("Slovesa"),
+    collection.types.append({2000,
+                             QStringLiteral("Slovesa"),
                              {QStringLiteral("Infinitiv"), QStringLiteral("Préteritum"),
                               QStringLiteral("Perfektum"), QStringLiteral("Česky")}});
     collection.decks.append({3, QStringLiteral("Slovesa")});
-    collection.notes.append({1700000000000, 2000, {U("gehen"), U("ging"), U("ist gegangen"), U("jít")}, 3});
-    collection.reviews = {{Start, 16000000000000, 3, 1}, {Start + 1000, 16000000000001, 1, 1},
+    collection.notes.append(
+        {1700000000000, 2000, {U("gehen"), U("ging"), U("ist gegangen"), U("jít")}, 3});
+    collection.reviews = {{Start, 16000000000000, 3, 1},
+                          {Start + 1000, 16000000000001, 1, 1},
                           {Start + 2000, 17000000000000, 3, 0}};
     return collection;
 }
@@ -57,13 +60,15 @@ TEST(AnkiImportWindow, APackageBecomesDictionariesWithTheirReviews)
     EXPECT_TRUE(ReadBytes(verbs).contains("/ gehen "));
     EXPECT_TRUE(ReadBytes(verbs).endsWith("@    1,    0,    0,    0\r\n"));
     EXPECT_EQ(program.app().context().dictionary.vocabulary().path, german);
-    EXPECT_EQ(CountersOf(program.app().context().dictionary.vocabulary().at(1)), (Counters{1, 1, 0, 1}));
+    EXPECT_EQ(CountersOf(program.app().context().dictionary.vocabulary().at(1)),
+              (Counters{1, 1, 0, 1}));
     EXPECT_EQ(queryValue(program.path(QStringLiteral("data/history.sqlite")),
                          QStringLiteral("SELECT count(*) FROM reviews"))
                   .toInt(),
               3);
     ASSERT_EQ(program.prompts.texts("notice").size(), 1);
-    EXPECT_TRUE(program.prompts.texts("notice").first().contains(U("Převzato opakování z Anki: 3.")));
+    EXPECT_TRUE(
+        program.prompts.texts("notice").first().contains(U("Převzato opakování z Anki: 3.")));
 }
 
 // Named on the command line, a package is imported as from the menu; a damaged one is refused
@@ -71,7 +76,8 @@ TEST(AnkiImportWindow, APackageBecomesDictionariesWithTheirReviews)
 TEST(AnkiImportWindow, APackageNamedAtStartAndADamagedOne)
 {
     RunningProgram program;
-    WriteAnkiPackage(program.path(QStringLiteral("nemcina.colpkg")), SmallCollection(3), AnkiForm::Anki2);
+    WriteAnkiPackage(program.path(QStringLiteral("nemcina.colpkg")), SmallCollection(3),
+                     AnkiForm::Anki2);
     program.prompts.saveNames = {program.path(QStringLiteral("nemcina.slv"))};
     program.start(QStringLiteral("merko"), program.path(QStringLiteral("nemcina.colpkg")));
     EXPECT_EQ(program.prompts.saveStarts, QStringList{program.path(QStringLiteral("Němčina.slv"))});

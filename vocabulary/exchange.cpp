@@ -109,7 +109,7 @@ void acceptKvtmlEntry(QList<KvtmlTranslation> &translations, qint64 line, Import
         result.skipped.append(where + QStringLiteral(": nemá dva překlady"));
     else
         AcceptImportedPair(where, translations.at(0).text, translations.at(1).text,
-                   translations.at(0).comment, translations.at(1).comment, result);
+                           translations.at(0).comment, translations.at(1).comment, result);
 }
 
 // Malformed XML, told with its line.
@@ -391,7 +391,7 @@ ImportResult importDelimitedText(QString text)
             return index >= 0 && index < fields.size() ? fields.at(index) : QString();
         };
         AcceptImportedPair(where, fields.at(0), fields.at(1), column(header.firstComment),
-                   column(header.secondComment), result);
+                           column(header.secondComment), result);
     }
     if (records == 0)
         throw FileError(QStringLiteral("Soubor neobsahuje žádnou dvojici slov."));
