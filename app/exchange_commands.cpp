@@ -159,10 +159,8 @@ bool Application::importAnkiPackage(const QString &source)
             break;
         }
     }
-    std::optional<int> added;
     QString trouble;
-    if (!answers.isEmpty())
-        added = importAnswers(answers, &trouble);
+    const std::optional<int> added = importAnswers(answers, &trouble);
     if (!written.isEmpty()) {
         m_context->settings.dictionaryPath = written.first();
         openDictionary(written.first());
@@ -176,6 +174,8 @@ bool Application::importAnkiPackage(const QString &source)
 
 std::optional<int> Application::importAnswers(const QList<AnswerRecord> &answers, QString *trouble)
 {
+    if (answers.isEmpty())
+        return 0;
     const QString unavailable = QStringLiteral("historie odpovědí teď není k dispozici.");
     if (!m_context->history.ensureOpen()) {
         *trouble = unavailable;

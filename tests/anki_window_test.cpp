@@ -76,12 +76,18 @@ TEST(AnkiImportWindow, APackageBecomesDictionariesWithTheirReviews)
 TEST(AnkiImportWindow, APackageNamedAtStartAndADamagedOne)
 {
     RunningProgram program;
-    WriteAnkiPackage(program.path(QStringLiteral("nemcina.colpkg")), SmallCollection(3),
-                     AnkiForm::Anki2);
+    // Its one review a manual change of the schedule: nothing for the history to take.
+    MadeCollection onlyManual = SmallCollection(3);
+    onlyManual.reviews = {{Start, 16000000000000, 0, 4, 0}};
+    WriteAnkiPackage(program.path(QStringLiteral("nemcina.colpkg")), onlyManual, AnkiForm::Anki2);
     program.prompts.saveNames = {program.path(QStringLiteral("nemcina.slv"))};
     program.start(QStringLiteral("merko"), program.path(QStringLiteral("nemcina.colpkg")));
     EXPECT_EQ(program.prompts.saveStarts, QStringList{program.path(QStringLiteral("Němčina.slv"))});
     EXPECT_EQ(program.app().context().dictionary.vocabulary().count(), 3);
+    ASSERT_EQ(program.prompts.texts("notice").size(), 1);
+    EXPECT_TRUE(program.prompts.texts("notice").first().contains(
+        U("Převzato opakování z Anki: 0; vynecháno 1")));
+    EXPECT_FALSE(program.prompts.texts("notice").first().contains(U("Historie")));
 
     WriteBytes(program.path(QStringLiteral("vadny.apkg")), "PK\x03\x04 damaged");
     program.prompts.openNames = {program.path(QStringLiteral("vadny.apkg"))};
