@@ -31,7 +31,8 @@ void Application::chooseSyncFolder()
     QWidget *parent = m_settingsDialog && m_settingsDialog->isVisible()
                           ? static_cast<QWidget *>(m_settingsDialog)
                           : m_drillWindow.get();
-    SyncFolderDialog dialog(context.prompts, context.settings.syncFolder, parent);
+    SyncFolderDialog dialog(context.prompts, context.settings.syncFolder, SyncFolderProblem,
+                            parent);
     if (dialog.exec() != QDialog::Accepted || dialog.folder() == context.settings.syncFolder)
         return;
     if (!runCommand([&] { WriteSyncFolder(dialog.folder(), context.dataDirectory); }))

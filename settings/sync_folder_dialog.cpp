@@ -1,6 +1,5 @@
 #include "sync_folder_dialog.h"
 
-#include "history/log_exchange.h"
 #include "widgets/prompts.h"
 #include "widgets/window_parts.h"
 
@@ -12,9 +11,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-SyncFolderDialog::SyncFolderDialog(Prompts &prompts, const QString &folder, QWidget *parent)
+SyncFolderDialog::SyncFolderDialog(Prompts &prompts, const QString &folder, FolderProblem problemOf,
+                                   QWidget *parent)
     : QDialog(parent)
     , m_prompts(prompts)
+    , m_problemOf(std::move(problemOf))
 {
     setObjectName(QStringLiteral("SyncFolderDialog"));
     setWindowTitle(QStringLiteral("Synchronizace"));
@@ -74,7 +75,7 @@ QString SyncFolderDialog::folder() const
 void SyncFolderDialog::accept()
 {
     if (!folder().isEmpty()) {
-        const QString problem = SyncFolderProblem(folder());
+        const QString problem = m_problemOf(folder());
         if (!problem.isEmpty()) {
             m_prompts.error(this, problem);
             m_folder->setFocus();
