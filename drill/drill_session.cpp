@@ -31,12 +31,6 @@ void countInPair(VocabularyEntry &entry, int side, bool correct)
         increment(entry.errors[side]);
 }
 
-// A pair as the history knows it.
-PairText pairTextOf(const VocabularyEntry &entry)
-{
-    return {entry.side[1], entry.comment[1], entry.side[2], entry.comment[2]};
-}
-
 // The grade an answer earns: exact is good, accepted by a typo criterion hard, wrong (or
 // revealed) again.
 Grade gradeOf(const Verdict &verdict)
@@ -120,7 +114,7 @@ bool DrillSession::loadCards()
     QList<PairText> pairs;
     pairs.reserve(vocabulary().count());
     for (const VocabularyEntry &entry : vocabulary().entries)
-        pairs.append(pairTextOf(entry));
+        pairs.append(PairTextOf(entry));
     // Cards that cannot be read are not "nothing learnt": the next offer tries again.
     const std::optional<QHash<CardKey, Card>> read = m_history->cardsOf(pairs);
     if (!read)
@@ -170,7 +164,7 @@ void DrillSession::recordInHistory(Grade grade, const QString &typed)
         return;
     const qint64 now = m_clock();
     const int side = m_state.offeredSide;
-    const AnswerRecord answer{now,   {pairTextOf(currentEntry()), side},       grade,
+    const AnswerRecord answer{now,   {PairTextOf(currentEntry()), side},       grade,
                               typed, std::max<qint64>(now - m_offeredAtMs, 0), m_dictionary.path()};
     const std::optional<Card> card = m_history->record(answer, DesiredRetention(m_settings));
     // An answer that waits for the history's lock moves its card here all the same.
@@ -193,7 +187,7 @@ int DrillSession::restoreUnsavedAnswers()
         return 0;
     QHash<PairText, int> positions;
     for (int position = vocabulary().count(); position >= 1; --position)
-        positions.insert(pairTextOf(vocabulary().at(position)), position); // the first of equals
+        positions.insert(PairTextOf(vocabulary().at(position)), position); // the first of equals
     int restored = 0;
     for (const UnsettledAnswer &answer : *answers) {
         const int position = positions.value(answer.card.pair, 0);

@@ -1,7 +1,5 @@
 #include "anki_import.h"
 
-#include "core/helpers.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
@@ -12,12 +10,6 @@
 namespace {
 
 constexpr int excerptLength = 30;
-
-struct CardOf
-{
-    qint64 noteId = 0;
-    int templateIndex = 0;
-};
 
 // The pairs of one deck while they are gathered, with the answers on them.
 struct DeckPairs
@@ -111,11 +103,11 @@ AnkiImport BuildAnkiImport(const AnkiCollection &collection, const AnkiFieldChoi
     QHash<qint64, const AnkiNoteType *> types;
     for (const AnkiNoteType &type : collection.noteTypes)
         types.insert(type.id, &type);
-    QHash<qint64, CardOf> cards;
+    QHash<qint64, const AnkiCard *> cards;
     // A note belongs to the deck of its first card.
     QHash<qint64, std::pair<int, qint64>> firstCard;
     for (const AnkiCard &card : collection.cards) {
-        cards.insert(card.id, {card.noteId, card.templateIndex});
+        cards.insert(card.id, &card);
         const auto found = firstCard.find(card.noteId);
         if (found == firstCard.end() || card.templateIndex < found->first)
             firstCard.insert(card.noteId, {card.templateIndex, card.deckId});
@@ -155,8 +147,8 @@ AnkiImport BuildAnkiImport(const AnkiCollection &collection, const AnkiFieldChoi
     }
 
     for (const AnkiReview &review : collection.reviews) {
-        const auto card = cards.constFind(review.cardId);
-        if (card == cards.cend())
+        const AnkiCard *card = cards.value(review.cardId);
+        if (!card)
             continue;
         const auto pair = pairOfNote.constFind(card->noteId);
         if (pair == pairOfNote.cend())
@@ -212,10 +204,8 @@ QList<AnswerRecord> AnkiAnswerRecords(const AnkiDictionary &dictionary, const Vo
     for (const AnkiAnswer &answer : dictionary.answers) {
         if (answer.pair >= written.count())
             continue;
-        const VocabularyEntry &entry = written.entries.at(answer.pair);
         answers.append({answer.atMs,
-                        {{entry.side[1], entry.comment[1], entry.side[2], entry.comment[2]},
-                         answer.offeredSide},
+                        {PairTextOf(written.entries.at(answer.pair)), answer.offeredSide},
                         answer.grade,
                         QString(),
                         answer.durationMs,
@@ -270,15 +260,10 @@ QString AnkiImportSummary(const AnkiImport &import, const QStringList &targets, 
                              "poznámek s doplňováním (cloze) nejsou dvojice")
                 + QLatin1Char('.');
     if (!skipped.isEmpty()) {
-        constexpr int shown = 10;
         text += QStringLiteral("\n")
                 + CzechCount(int(skipped.size()), "poznámka přeskočena", "poznámky přeskočeny",
                              "poznámek přeskočeno")
-                + QStringLiteral(":\n") + skipped.mid(0, shown).join(QLatin1Char('\n'));
-        if (skipped.size() > shown)
-            text += QStringLiteral("\n... a ")
-                    + CzechCount(int(skipped.size()) - shown, "další", "další", "dalších")
-                    + QLatin1Char('.');
+                + QStringLiteral(":\n") + FirstLinesOf(skipped);
     }
     if (answers > 0 || import.reviewsSkipped > 0) {
         text += QStringLiteral("\nPřevzato opakování z Anki: %1").arg(answers);

@@ -217,13 +217,15 @@ void unpackCollection(Archive &archive, const QString &member, bool compressed,
                       const QString &target)
 {
     QFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError(
+    const auto failed = [&] {
+        return FileError(
             QStringLiteral("Dočasný soubor %1 nelze zapsat: %2").arg(target, file.errorString()));
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        throw failed();
     const auto write = [&](const char *data, qint64 size) {
         if (file.write(data, size) != size)
-            throw FileError(QStringLiteral("Dočasný soubor %1 nelze zapsat: %2")
-                                .arg(target, file.errorString()));
+            throw failed();
     };
     if (!compressed) {
         archive.read(member, write, true);
@@ -250,8 +252,7 @@ void unpackCollection(Archive &archive, const QString &member, bool compressed,
             throw archive.damaged(QStringLiteral("komprimovaná sbírka je neúplná"));
     }
     if (!file.flush())
-        throw FileError(
-            QStringLiteral("Dočasný soubor %1 nelze zapsat: %2").arg(target, file.errorString()));
+        throw failed();
 }
 
 class CollectionReader

@@ -61,15 +61,6 @@ const QString StoreCardStatement
     = QStringLiteral("INSERT OR REPLACE INTO cards (side1, comment1, side2, comment2, direction, ")
       + CardColumns + QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
 
-void BindCardState(QSqlQuery &query, const Card &card)
-{
-    for (const QVariant &value :
-         {QVariant(card.memory.stability), QVariant(card.memory.difficulty),
-          QVariant(card.lastReviewMs), QVariant(card.dueMs), QVariant(card.introducedMs),
-          QVariant(card.reviews), QVariant(card.lapses)})
-        query.addBindValue(value);
-}
-
 void BindCardState(SqliteStatement &statement, int first, const Card &card)
 {
     statement.bind(first, card.memory.stability);
@@ -81,11 +72,25 @@ void BindCardState(SqliteStatement &statement, int first, const Card &card)
     statement.bind(first + 6, qint64(card.lapses));
 }
 
+namespace {
+
+// The card's state bound through Qt SQL, for a single store.
+void bindCardState(QSqlQuery &query, const Card &card)
+{
+    for (const QVariant &value :
+         {QVariant(card.memory.stability), QVariant(card.memory.difficulty),
+          QVariant(card.lastReviewMs), QVariant(card.dueMs), QVariant(card.introducedMs),
+          QVariant(card.reviews), QVariant(card.lapses)})
+        query.addBindValue(value);
+}
+
+} // namespace
+
 void PrepareStoreCard(QSqlQuery &query, const CardKey &key, const Card &card)
 {
     query.prepare(StoreCardStatement);
     BindCardKey(query, key);
-    BindCardState(query, card);
+    bindCardState(query, card);
 }
 
 void PrepareReadCard(QSqlQuery &query, const CardKey &key)

@@ -2,10 +2,10 @@
 
 #include "review_history.h"
 
-class SqliteStatement;
-
 #include <QSqlQuery>
 #include <QVariant>
+
+class SqliteStatement;
 
 // How the history's tables hold cards and texts, for every statement that reads or writes them.
 
@@ -27,7 +27,7 @@ inline const QString CardColumns = QStringLiteral(
 extern const QString ReadCardStatement;
 // The statement that stores a card (BindCardKey, then BindCardState).
 extern const QString StoreCardStatement;
-void BindCardState(QSqlQuery &query, const Card &card);
+// Binds a card's state (CardColumns) from the parameter `first` on.
 void BindCardState(SqliteStatement &statement, int first, const Card &card);
 // Prepares the statement that reads one card's state and binds its key.
 void PrepareReadCard(QSqlQuery &query, const CardKey &key);

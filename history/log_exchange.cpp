@@ -119,11 +119,13 @@ std::optional<QHash<CardKey, Card>> storedCards(QSqlDatabase db, const QList<Car
     if (keys.size() <= cardsQueriedOneByOne) {
         SqliteStatement read(db, ReadCardStatement);
         for (const CardKey &key : keys) {
-            BindCardKey(read, 1, key);
-            if (read.nextRow())
-                cards.insert(key, CardAt(read, 0));
-            read.reset();
-            if (!read.error().isEmpty() || !read.isValid()) {
+            if (read.isValid()) {
+                BindCardKey(read, 1, key);
+                if (read.nextRow())
+                    cards.insert(key, CardAt(read, 0));
+                read.reset();
+            }
+            if (!read.error().isEmpty()) {
                 *reason = read.error();
                 return std::nullopt;
             }

@@ -116,6 +116,11 @@ const QList<QStringList> &migrations()
 
 } // namespace
 
+PairText PairTextOf(const VocabularyEntry &entry)
+{
+    return {entry.side[1], entry.comment[1], entry.side[2], entry.comment[2]};
+}
+
 size_t qHash(const PairText &pair, size_t seed)
 {
     return qHashMulti(seed, pair.side1, pair.comment1, pair.side2, pair.comment2);

@@ -3,6 +3,8 @@
 #include "fsrs.h"
 #include "wal_checkpointer.h"
 
+#include "vocabulary/vocabulary.h"
+
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -28,6 +30,9 @@ struct PairText
 
     friend bool operator==(const PairText &, const PairText &) = default;
 };
+
+// A dictionary's pair as the history knows it.
+PairText PairTextOf(const VocabularyEntry &entry);
 
 // A pair asked in one direction: `offeredSide` is shown, the other side is answered.
 struct CardKey

@@ -420,18 +420,10 @@ TEST(ImportAnswers, MakeTheCardsOfTheSameAnswersAndAreTakenOnce)
     EXPECT_EQ(ImportAnswers(imported.database(), brought, 0.9, &reason), 0);
     EXPECT_EQ(imported.answerCount(), 6);
     const auto cards = [](ReviewHistory &history) {
-        QStringList rows;
-        QSqlQuery query(history.database());
-        query.exec(QStringLiteral(
-            "SELECT side1, direction, stability, difficulty, last_review_ms,"
-            " due_ms, introduced_ms, reviews, lapses FROM cards ORDER BY side1, direction"));
-        while (query.next()) {
-            QStringList row;
-            for (int column = 0; column < 9; ++column)
-                row.append(query.value(column).toString());
-            rows.append(row.join(QLatin1Char('|')));
-        }
-        return rows;
+        return queryRows(history.database(),
+                         QStringLiteral("SELECT side1, direction, stability, difficulty,"
+                                        " last_review_ms, due_ms, introduced_ms, reviews, lapses"
+                                        " FROM cards ORDER BY side1, direction"));
     };
     EXPECT_EQ(cards(imported).size(), 3);
     EXPECT_EQ(cards(imported), cards(answered));

@@ -68,17 +68,11 @@ public:
     // The cards, and every answer once: what two computers that agree hold alike.
     QStringList state()
     {
-        QStringList rows;
+        QStringList rows = queryRows(
+            database(), QStringLiteral("SELECT side1, comment1, side2, comment2, direction,"
+                                       " stability, difficulty, last_review_ms, introduced_ms,"
+                                       " reviews, lapses FROM cards ORDER BY side1, direction"));
         QSqlQuery query(database());
-        query.exec(QStringLiteral("SELECT side1, comment1, side2, comment2, direction, stability,"
-                                  " difficulty, last_review_ms, introduced_ms, reviews, lapses"
-                                  " FROM cards ORDER BY side1, direction"));
-        while (query.next()) {
-            QStringList row;
-            for (int k = 0; k < 11; ++k)
-                row.append(query.value(k).toString());
-            rows.append(row.join(QLatin1Char('|')));
-        }
         query.exec(QStringLiteral("SELECT at_ms, grade, side1, direction FROM reviews"
                                   " ORDER BY at_ms, side1, direction"));
         while (query.next())

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUuid>
 
 #include <cstdio>
@@ -84,6 +85,20 @@ bool MountReadOnly(const QString &folder)
            && mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) == 0
            && mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr)
                   == 0;
+}
+
+QStringList queryRows(QSqlDatabase db, const QString &statement)
+{
+    QStringList rows;
+    QSqlQuery query(db);
+    query.exec(statement);
+    while (query.next()) {
+        QStringList row;
+        for (int column = 0; column < query.record().count(); ++column)
+            row.append(query.value(column).toString());
+        rows.append(row.join(QLatin1Char('|')));
+    }
+    return rows;
 }
 
 QVariant queryValue(const QString &path, const QString &statement)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <functional>
@@ -35,3 +37,5 @@ void PrintTo(const QString &text, std::ostream *out);
 // One value that a query of the database at `path` gives, read through a connection of its
 // own, as another program would.
 QVariant queryValue(const QString &path, const QString &statement);
+// The rows a question gives, each its values joined by '|'.
+QStringList queryRows(QSqlDatabase db, const QString &statement);

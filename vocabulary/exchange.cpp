@@ -561,6 +561,17 @@ QString CzechCount(int count, const char *one, const char *few, const char *many
     return QString::number(count) + QLatin1Char(' ') + QString::fromUtf8(word);
 }
 
+QString FirstLinesOf(const QStringList &lines)
+{
+    constexpr int shown = 10;
+    QString text = lines.mid(0, shown).join(QLatin1Char('\n'));
+    if (lines.size() > shown)
+        text += QStringLiteral("\n... a ")
+                + CzechCount(int(lines.size()) - shown, "další", "další", "dalších")
+                + QLatin1Char('.');
+    return text;
+}
+
 QString ImportSummary(const ImportResult &result, int written)
 {
     const int skipped = int(result.skipped.size());
@@ -570,12 +581,7 @@ QString ImportSummary(const ImportResult &result, int written)
                                                        "položky přeskočeny", "položek přeskočeno")
                                           : CzechCount(skipped, "řádek přeskočen",
                                                        "řádky přeskočeny", "řádků přeskočeno");
-        constexpr int shown = 10;
-        text += QStringLiteral(", ") + left + QStringLiteral(":\n")
-                + result.skipped.mid(0, shown).join(QLatin1Char('\n'));
-        if (skipped > shown)
-            text += QStringLiteral("\n... a ")
-                    + CzechCount(skipped - shown, "další", "další", "dalších") + QLatin1Char('.');
+        text += QStringLiteral(", ") + left + QStringLiteral(":\n") + FirstLinesOf(result.skipped);
     } else {
         text += QLatin1Char('.');
     }

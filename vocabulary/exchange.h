@@ -70,5 +70,8 @@ bool LooksBinary(const QByteArray &bytes);
 // The count with the Czech word its number asks for: 1 dvojice, 2 dvojice, 5 dvojic.
 QString CzechCount(int count, const char *one, const char *few, const char *many);
 
+// The first ten of these lines, one a line, and "... a 5 dalších." for the rest.
+QString FirstLinesOf(const QStringList &lines);
+
 // "Načteno 70 dvojic, 2 řádky přeskočeny: ..." for the user.
 QString ImportSummary(const ImportResult &result, int written);
