@@ -4,10 +4,20 @@
 #include "widgets/window_parts.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFrame>
 #include <QMouseEvent>
 #include <QPushButton>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(AboutBox)
+};
+
+} // namespace
 
 LinkLabel::LinkLabel(const QString &text, const QUrl &target, QWidget *parent)
     : QLabel(text, parent)
@@ -54,7 +64,7 @@ AboutBox::AboutBox(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("O programu:"));
+    setWindowTitle(Texts::tr("O programu:"));
     setFixedSize(272, 204);
 
     m_animation = new AnimatedPicture(QStringLiteral(":/assets/cards.gif"), this);
@@ -81,20 +91,20 @@ AboutBox::AboutBox(QWidget *parent)
     productName->setFont(serif);
     productName->setGeometry(74, 14, 68, 24);
 
-    auto *version = new QLabel(QStringLiteral("verze 1.5"), framePanel);
+    auto *version = new QLabel(Texts::tr("verze 1.5"), framePanel);
     version->setObjectName(QStringLiteral("Version"));
     version->setAlignment(Qt::AlignCenter);
     version->setGeometry(74, 40, 68, 16);
 
-    auto *comments = new QLabel(QStringLiteral("Program pro zkoušení slovíček"), framePanel);
+    auto *comments = new QLabel(Texts::tr("Program pro zkoušení slovíček"), framePanel);
     comments->setObjectName(QStringLiteral("Comments"));
     comments->setWordWrap(true);
     comments->setGeometry(8, 84, 130, 44);
 
-    auto *web = new LinkLabel(QStringLiteral("na stránky autora"), ProjectWebPage, framePanel);
+    auto *web = new LinkLabel(Texts::tr("na stránky autora"), ProjectWebPage, framePanel);
     web->setObjectName(QStringLiteral("ProUrlLabel1"));
     web->setGeometry(8, 134, 130, 16);
-    auto *mail = new LinkLabel(QStringLiteral("pošta autora"), ProjectMail, framePanel);
+    auto *mail = new LinkLabel(Texts::tr("pošta autora"), ProjectMail, framePanel);
     mail->setObjectName(QStringLiteral("ProUrlLabel2"));
     mail->setGeometry(8, 152, 130, 16);
 

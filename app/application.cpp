@@ -27,6 +27,7 @@
 #include "core/file_error.h"
 #include "core/paths.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QGuiApplication>
@@ -36,6 +37,15 @@
 #include <QTimer>
 
 #include <utility>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Application)
+};
+
+} // namespace
 
 Application::Application(Prompts &prompts, const QString &executablePath, const QString &dataFolder)
     : m_context(std::make_unique<AppContext>(
@@ -120,7 +130,7 @@ void Application::restoreUnsavedAnswers()
     if (restored > 0)
         m_context->prompts.notice(
             m_drillWindow.get(),
-            QStringLiteral("Některé odpovědi ve slovníku %1 se minule nestihly uložit (program "
+            Texts::tr("Některé odpovědi ve slovníku %1 se minule nestihly uložit (program "
                            "byl ukončen, nebo byl plný disk). Program je teď doplnil z historie "
                            "odpovědí do statistiky slovníku. Počet doplněných odpovědí: %2.")
                 .arg(m_context->dictionary.path())
@@ -131,9 +141,7 @@ void Application::startUp(const QString &file)
 {
     AppContext &context = *m_context;
     context.programDirectory = ProgramDirectory(context.executablePath);
-    context.dataDirectory
-        = ChooseDataDirectory(context.programDirectory,
-                              QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    context.dataDirectory = DataDirectoryOf(context.executablePath);
     finishInterruptedWrites();
     // A settings file that cannot be read is told of; the program goes on with the defaults.
     QString open;
@@ -158,7 +166,7 @@ bool Application::openNamedFile(const QString &file)
         try {
             openDictionary(file);
         } catch (const FileError &error) {
-            throw FileError(QStringLiteral("Slovník %1 zadaný při spuštění nelze otevřít: %2.")
+            throw FileError(Texts::tr("Slovník %1 zadaný při spuštění nelze otevřít: %2.")
                                 .arg(ResolvedPath(file), continuingSentence(error.message())));
         }
     });
@@ -178,13 +186,13 @@ void Application::finishInterruptedWrites()
             if (recovery.outcome == JournalRecovery::Outcome::Finished)
                 m_context->prompts.notice(
                     m_drillWindow.get(),
-                    QStringLiteral("Ukládání slovníku %1 přerušilo minule ukončení programu. "
+                    Texts::tr("Ukládání slovníku %1 přerušilo minule ukončení programu. "
                                    "Program ho teď dokončil; žádná odpověď se neztratila.")
                         .arg(recovery.path));
             else if (recovery.outcome == JournalRecovery::Outcome::SetAside)
                 m_context->prompts.notice(
                     m_drillWindow.get(),
-                    QStringLiteral("Ukládání slovníku %1 přerušilo minule ukončení programu "
+                    Texts::tr("Ukládání slovníku %1 přerušilo minule ukončení programu "
                                    "a soubor se mezitím změnil. Aby se nic nepřepsalo, "
                                    "slovník s posledními odpověďmi je uložen jako %2.")
                         .arg(recovery.path, recovery.setAsidePath));
@@ -201,7 +209,7 @@ void Application::openDictionary(const QString &fileName)
         // Another copy of the program has the file open; both copies' answers are added
         // together when they write it, so going on loses nothing.
         if (!context.prompts.confirm(m_drillWindow.get(),
-                                     QStringLiteral("Slovník %1 je už otevřen v jiné kopii "
+                                     Texts::tr("Slovník %1 je už otevřen v jiné kopii "
                                                     "programu Merko.\nPokud ho otevřete i zde, "
                                                     "odpovědi z obou kopií se při ukládání "
                                                     "sečtou. Otevřít ho?")
@@ -212,7 +220,7 @@ void Application::openDictionary(const QString &fileName)
     restoreUnsavedAnswers();
     if (context.drill.hasCountedAnswers()
         && context.prompts.confirm(m_drillWindow.get(),
-                                   QStringLiteral("Chcete vymazat aktuální statistiku?")))
+                                   Texts::tr("Chcete vymazat aktuální statistiku?")))
         resetDrillCounters();
 }
 
@@ -273,7 +281,7 @@ QString Application::continuingSentence(const QString &reason)
 QString Application::saveFailureText(const QString &reason) const
 {
     const QString because = continuingSentence(reason);
-    return QStringLiteral("Slovník %1 se nepodařilo uložit: %2.\nOdpovědi od posledního "
+    return Texts::tr("Slovník %1 se nepodařilo uložit: %2.\nOdpovědi od posledního "
                           "uložení jsou zatím jen v paměti programu.")
         .arg(m_context->dictionary.path(), because);
 }
@@ -307,7 +315,7 @@ bool Application::saveElsewhere()
     CurrentDictionary &dictionary = m_context->dictionary;
     const QString target = m_context->prompts.saveFileName(
         m_drillWindow.get(), QFileInfo(dictionary.path()).absolutePath(),
-        QStringLiteral("slovníky (*.slv)"), QStringLiteral("slv"));
+        Texts::tr("slovníky (*.slv)"), QStringLiteral("slv"));
     return !target.isEmpty() && runCommand([&] { dictionary.saveElsewhere(target); });
 }
 
@@ -318,12 +326,12 @@ void Application::tellWriteBack(const DictionaryResult &result)
     if (result.tellFailure)
         prompts.error(m_drillWindow.get(),
                       saveFailureText(result.reason)
-                          + QStringLiteral(" Program to zkusí znovu po každé další odpovědi a "
+                          + Texts::tr(" Program to zkusí znovu po každé další odpovědi a "
                                            "při ukončení."));
     if (!result.journalUnkept.isEmpty())
         prompts.notice(
             m_drillWindow.get(),
-            QStringLiteral("Do složky %1 nelze zapsat deník ukládání (%2). Slovník %3 "
+            Texts::tr("Do složky %1 nelze zapsat deník ukládání (%2). Slovník %3 "
                            "se ukládá dál; chybí jen dodatečná pojistka pro případ, "
                            "že by byl program ukončen uprostřed ukládání.")
                 .arg(m_context->dictionary.journal().folder(), result.journalUnkept, path));
@@ -333,12 +341,12 @@ void Application::tellWriteBack(const DictionaryResult &result)
         prompts.notice(m_drillWindow.get(), UnstoredAnswersMessage(pair));
     if (!result.tellMerge)
         return;
-    QString text = QStringLiteral("Slovník %1 mezitím změnil jiný program nebo jiná kopie "
+    QString text = Texts::tr("Slovník %1 mezitím změnil jiný program nebo jiná kopie "
                                   "Merka. Vaše odpovědi byly přičteny ke statistice, kterou "
                                   "soubor obsahuje teď.")
                        .arg(path);
     if (result.lostPairs > 0)
-        text += QStringLiteral("\nDvojic, na které jste odpovídali a které už v souboru nejsou: "
+        text += Texts::tr("\nDvojic, na které jste odpovídali a které už v souboru nejsou: "
                                "%1; jejich odpovědi nebylo kam zapsat.")
                     .arg(result.lostPairs);
     prompts.notice(m_drillWindow.get(), text);
@@ -375,7 +383,7 @@ void Application::finishHistory()
     if (left > 0 && !m_ending)
         m_context->prompts.notice(
             m_drillWindow.get(),
-            QStringLiteral("Historii odpovědí %1 má zamčenou jiný program, a tak se do ní "
+            Texts::tr("Historii odpovědí %1 má zamčenou jiný program, a tak se do ní "
                            "nezapsalo posledních odpovědí: %2. Ve statistice slovníku uloženy "
                            "jsou; v historii a plánu opakování chybějí.")
                 .arg(history.path())
@@ -384,7 +392,7 @@ void Application::finishHistory()
 
 void Application::quit()
 {
-    if (m_context->prompts.confirm(m_drillWindow.get(), QStringLiteral("Chcete skutečně skončit?")))
+    if (m_context->prompts.confirm(m_drillWindow.get(), Texts::tr("Chcete skutečně skončit?")))
         m_drillWindow->close();
 }
 
@@ -439,7 +447,7 @@ void Application::showOfferReport()
 {
     if (m_context->dictionary.vocabulary().count() > 0)
         reportWindow().showReport(BuildOfferReport(m_context->dictionary.vocabulary()),
-                                  OfferReportTitle);
+                                  OfferReportTitle());
 }
 
 void Application::showProgress()
@@ -452,7 +460,7 @@ void Application::showErrorReport()
 {
     if (m_context->dictionary.vocabulary().count() > 0)
         reportWindow().showReport(BuildErrorReport(m_context->dictionary.vocabulary()),
-                                  ErrorReportTitle);
+                                  ErrorReportTitle());
 }
 
 void Application::resetStatistics(const QString &question, void (*reset)(Vocabulary &))
@@ -460,7 +468,7 @@ void Application::resetStatistics(const QString &question, void (*reset)(Vocabul
     if (m_context->dictionary.vocabulary().count() == 0)
         return;
     if (m_context->prompts.confirm(m_drillWindow.get(),
-                                   question + QStringLiteral("\nChcete to skutečně provést?"))) {
+                                   question + Texts::tr("\nChcete to skutečně provést?"))) {
         reset(m_context->dictionary.vocabulary());
         tellWriteBack(m_context->dictionary.writeBackAnswers());
     }
@@ -468,19 +476,19 @@ void Application::resetStatistics(const QString &question, void (*reset)(Vocabul
 
 void Application::resetOfferCounters()
 {
-    resetStatistics(QStringLiteral("Tímto se vymaže dosavadní statistika četnosti nabídky slov. "),
+    resetStatistics(Texts::tr("Tímto se vymaže dosavadní statistika četnosti nabídky slov. "),
                     &ResetOffers);
 }
 
 void Application::resetErrorCounters()
 {
-    resetStatistics(QStringLiteral("Tímto se vymaže dosavadní statistika chybovosti slov. "),
+    resetStatistics(Texts::tr("Tímto se vymaže dosavadní statistika chybovosti slov. "),
                     &ResetErrors);
 }
 
 void Application::resetAllCounters()
 {
-    resetStatistics(QStringLiteral("Tímto se vymaže dosavadní statistika četnosti nabídky a "
+    resetStatistics(Texts::tr("Tímto se vymaže dosavadní statistika četnosti nabídky a "
                                    "chybovosti slov. "),
                     &ResetAllStatistics);
 }

@@ -181,8 +181,12 @@ private:
     QStringList m_mergeFailuresTold; // copies whose merge failed for now, told once
 };
 
-// Czech texts for the toolkit's own buttons and dialogs, whatever the system's locale.
-void InstallCzechTranslation(QCoreApplication &application);
+// Makes the interface speak the language (a code of InterfaceLanguages()): the program's own
+// texts, the toolkit's buttons and dialogs, and the locale of dates and numbers. Replaces the
+// translation installed before, so that a test can switch back.
+void InstallInterfaceTranslation(QCoreApplication &application, const QString &language);
+// The data directory of the program run from that executable: where its settings are kept.
+QString DataDirectoryOf(const QString &executablePath);
 
 // Runs the program: creates the main window, shows it and runs the event loop.
 // `beforeShow` lets a measuring harness watch the main window; the program passes nothing.

@@ -16,10 +16,20 @@
 #include "core/file_error.h"
 #include "core/paths.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QUuid>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(ExchangeCommands)
+};
+
+} // namespace
 
 // Vocabulary of other programs: the import into a new dictionary and the export; and the
 // languages of the dictionary's sides, which the import may bring along.
@@ -40,7 +50,7 @@ void Application::importDictionary()
     Prompts &prompts = m_context->prompts;
     const QString source = prompts.openFileName(
         m_drillWindow.get(), QDir::currentPath(),
-        QStringLiteral("slovíčka jiných programů (*.kvtml *.tsv *.csv *.txt *.apkg *.colpkg);;"
+        Texts::tr("slovíčka jiných programů (*.kvtml *.tsv *.csv *.txt *.apkg *.colpkg);;"
                        "balíčky Anki (*.apkg *.colpkg);;všechny soubory (*)"));
     if (!source.isEmpty())
         importFrom(source);
@@ -54,26 +64,25 @@ bool Application::importFrom(const QString &source)
     const ImportResult result = ImportVocabularyFile(source);
     if (result.pairs.isEmpty()) {
         prompts.error(m_drillWindow.get(),
-                      QStringLiteral("Ze souboru %1 nešlo převzít žádnou dvojici.\n").arg(source)
+                      Texts::tr("Ze souboru %1 nešlo převzít žádnou dvojici.\n").arg(source)
                           + result.skipped.mid(0, 10).join(QLatin1Char('\n')));
         return false;
     }
     const int over = int(result.pairs.size()) - Vocabulary::Capacity;
     if (over > 0
         && !prompts.confirm(m_drillWindow.get(),
-                            QStringLiteral("Soubor obsahuje %1 dvojic, slovník jich pojme nejvýše "
+                            Texts::tr("Soubor obsahuje %1 dvojic, slovník jich pojme nejvýše "
                                            "%2. Zapsat prvních %2? ")
                                     .arg(result.pairs.size())
                                     .arg(Vocabulary::Capacity)
-                                + CzechCount(over, "zbylá bude vynechána", "zbylé budou vynechány",
-                                             "zbylých bude vynecháno")
+                                + CountedWord(over, QT_TRANSLATE_NOOP("CountedWord", "zbylá bude vynechána|zbylé budou vynechány|zbylých bude vynecháno"))
                                 + QLatin1Char('.')))
         return false;
     const QFileInfo sourceFile(source);
     const QString target = prompts.saveFileName(
         m_drillWindow.get(),
         sourceFile.dir().filePath(sourceFile.completeBaseName() + QStringLiteral(".slv")),
-        QStringLiteral("slovníky (*.slv)"), QStringLiteral("slv"));
+        Texts::tr("slovníky (*.slv)"), QStringLiteral("slv"));
     if (target.isEmpty())
         return false;
     const int written = m_context->dictionary.importInto(source, target, result);
@@ -90,7 +99,7 @@ bool Application::importAnkiPackage(const QString &source)
     const QFileInfo package(source);
     std::optional<AnkiCollection> collection;
     RunWithProgress(
-        parent, QStringLiteral("Čte se balíček %1...").arg(package.fileName()), true,
+        parent, Texts::tr("Čte se balíček %1...").arg(package.fileName()), true,
         [&](const ProgressReport &report) { collection = ReadAnkiPackage(source, report); });
     if (!collection)
         return false;
@@ -115,14 +124,12 @@ bool Application::importAnkiPackage(const QString &source)
     if (dictionaries.isEmpty()) {
         QStringList reasons;
         if (import.clozeNotes > 0)
-            reasons.append(CzechCount(import.clozeNotes, "poznámka s doplňováním (cloze)",
-                                      "poznámky s doplňováním (cloze)",
-                                      "poznámek s doplňováním (cloze)")
-                           + QStringLiteral(", které nejsou dvojice"));
+            reasons.append(CountedWord(import.clozeNotes, QT_TRANSLATE_NOOP("CountedWord", "poznámka s doplňováním (cloze)|poznámky s doplňováním (cloze)|poznámek s doplňováním (cloze)"))
+                           + Texts::tr(", které nejsou dvojice"));
         for (const AnkiDictionary &dictionary : import.dictionaries)
             reasons += dictionary.content.skipped;
         prompts.error(parent,
-                      QStringLiteral("Z balíčku %1 nešlo převzít žádnou dvojici.\n").arg(source)
+                      Texts::tr("Z balíčku %1 nešlo převzít žádnou dvojici.\n").arg(source)
                           + reasons.mid(0, 10).join(QLatin1Char('\n')));
         return false;
     }
@@ -130,7 +137,7 @@ bool Application::importAnkiPackage(const QString &source)
     if (dictionaries.size() == 1) {
         const QString target = prompts.saveFileName(
             parent, AnkiDictionaryFiles(package.absolutePath(), titles).first(),
-            QStringLiteral("slovníky (*.slv)"), QStringLiteral("slv"));
+            Texts::tr("slovníky (*.slv)"), QStringLiteral("slv"));
         if (target.isEmpty())
             return false;
         targets.append(target);
@@ -176,7 +183,7 @@ std::optional<int> Application::importAnswers(const QList<AnswerRecord> &answers
 {
     if (answers.isEmpty())
         return 0;
-    const QString unavailable = QStringLiteral("historie odpovědí teď není k dispozici.");
+    const QString unavailable = Texts::tr("historie odpovědí teď není k dispozici.");
     if (!m_context->history.ensureOpen()) {
         *trouble = unavailable;
         return std::nullopt;
@@ -184,7 +191,7 @@ std::optional<int> Application::importAnswers(const QList<AnswerRecord> &answers
     const QString historyPath = m_context->history.path();
     const double retention = DesiredRetention(m_context->settings);
     std::optional<int> added;
-    RunWithProgress(m_drillWindow.get(), QStringLiteral("Opakování se zapisují do historie..."),
+    RunWithProgress(m_drillWindow.get(), Texts::tr("Opakování se zapisují do historie..."),
                     false, [&](const ProgressReport &) {
                         const QString connection
                             = QStringLiteral("import-") + QUuid::createUuid().toString();
@@ -206,14 +213,14 @@ void Application::exportDictionary()
 {
     const CurrentDictionary &dictionary = m_context->dictionary;
     if (dictionary.path().isEmpty() || dictionary.vocabulary().count() == 0) {
-        m_context->prompts.notice(m_drillWindow.get(), EmptyVocabularyMessage);
+        m_context->prompts.notice(m_drillWindow.get(), EmptyVocabularyMessage());
         return;
     }
     const QFileInfo current(dictionary.path());
     const QString target = m_context->prompts.saveFileName(
         m_drillWindow.get(),
         current.dir().filePath(current.completeBaseName() + QStringLiteral(".kvtml")),
-        QStringLiteral("KVTML (*.kvtml);;text oddělený tabulátory (*.tsv *.txt)"),
+        Texts::tr("KVTML (*.kvtml);;text oddělený tabulátory (*.tsv *.txt)"),
         QStringLiteral("kvtml"));
     if (!target.isEmpty())
         dictionary.exportTo(target);

@@ -2,15 +2,25 @@
 
 #include "widgets/window_parts.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(HelpWindow)
+};
+
+} // namespace
 
 HelpWindow::HelpWindow(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form8"));
-    setWindowTitle(QStringLiteral("nápověda:"));
+    setWindowTitle(Texts::tr("nápověda:"));
     resize(481, 480);
     QFont font = this->font();
     font.setPointSize(8);

@@ -1,29 +1,76 @@
 #include "application.h"
 
 #include "drill/drill_window.h"
+#include "settings/interface_language.h"
+#include "settings/settings.h"
 #include "widgets/prompts.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPixmap>
+#include <QStandardPaths>
 #include <QTranslator>
 
 #include <cstdio>
 #include <optional>
 
-void InstallCzechTranslation(QCoreApplication &application)
+namespace {
+
+struct Texts
 {
-    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
-    auto *translator = new QTranslator(&application);
-    if (translator->load(QLocale(QLocale::Czech), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
+    Q_DECLARE_TR_FUNCTIONS(RunMerko)
+};
+
+} // namespace
+
+void InstallInterfaceTranslation(QCoreApplication &application, const QString &language)
+{
+    static const char translatorName[] = "merko-translation";
+    for (QTranslator *translator : application.findChildren<QTranslator *>(
+             QLatin1String(translatorName), Qt::FindDirectChildrenOnly)) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+    const QLocale system = QLocale::system();
+    const QLocale locale = system.name().startsWith(language) ? system : QLocale(language);
+    QLocale::setDefault(locale);
+    const auto install = [&](const QString &name, const QString &folder) {
+        auto *translator = new QTranslator(&application);
+        translator->setObjectName(QLatin1String(translatorName));
+        if (translator->load(locale, name, QStringLiteral("_"), folder))
+            QCoreApplication::installTranslator(translator);
+        else
+            delete translator;
+    };
+    install(QStringLiteral("qtbase"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    // The program's own texts are written in Czech; other languages have a translation.
+    if (language != QLatin1String(SourceLanguage))
+        install(QStringLiteral("merko"), QStringLiteral(":/i18n"));
+}
+
+QString DataDirectoryOf(const QString &executablePath)
+{
+    return ChooseDataDirectory(ProgramDirectory(executablePath),
+                               QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 
 namespace {
+
+QString environmentVariable(const char *name)
+{
+    return qEnvironmentVariable(name);
+}
+
+// The language of this run, from the settings of the program's data directory and the locale.
+QString runLanguage(const QString &executablePath)
+{
+    return InterfaceLanguageOfRun(ReadInterfaceLanguageChoice(DataDirectoryOf(executablePath)),
+                                  environmentVariable);
+}
 
 // What the command line asks for.
 struct CommandLine
@@ -46,22 +93,22 @@ CommandLine readCommandLine(int argc, char *argv[])
         return line;
     QCoreApplication core(argc, argv);
     setIdentity();
-    InstallCzechTranslation(core);
+    InstallInterfaceTranslation(core, runLanguage(QCoreApplication::applicationFilePath()));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Merko – program pro zkoušení slovíček."));
+    parser.setApplicationDescription(Texts::tr("Merko – program pro zkoušení slovíček."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Zobrazí tuto nápovědu a skončí."));
+                                  Texts::tr("Zobrazí tuto nápovědu a skončí."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Zobrazí verzi programu a skončí."));
+                                     Texts::tr("Zobrazí verzi programu a skončí."));
     parser.addOption(help);
     parser.addOption(version);
     parser.addPositionalArgument(
-        QStringLiteral("soubor"),
-        QStringLiteral("Slovník (*.slv), který se otevře místo naposledy zvoleného; soubor "
+        Texts::tr("soubor"),
+        Texts::tr("Slovník (*.slv), který se otevře místo naposledy zvoleného; soubor "
                        "jiného programu (*.kvtml, *.csv, *.tsv, *.txt) se převezme do nového "
                        "slovníku, balíček Anki (*.apkg, *.colpkg) do slovníků s jeho "
                        "opakováním."),
-        QStringLiteral("[soubor]"));
+        Texts::tr("[soubor]"));
     if (!parser.parse(QCoreApplication::arguments())) {
         std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
         line.exitStatus = 1;
@@ -88,7 +135,8 @@ int RunMerko(int argc, char *argv[], const std::function<void(DrillWindow &)> &b
     setIdentity();
     // The format is named, so that the image is not offered to every image reader first.
     QApplication::setWindowIcon(QIcon(QPixmap(QStringLiteral(":/assets/merko.png"), "PNG")));
-    InstallCzechTranslation(application);
+    InstallInterfaceTranslation(application,
+                                runLanguage(QCoreApplication::applicationFilePath()));
 
     MessageBoxPrompts prompts;
     Application merko(prompts, QApplication::applicationFilePath());

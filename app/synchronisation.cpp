@@ -18,12 +18,22 @@
 
 #include "core/paths.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QTimer>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Synchronisation)
+};
+
+} // namespace
 
 void Application::chooseSyncFolder()
 {
@@ -54,7 +64,7 @@ void Application::startSync()
         const QString computer = ComputerId(QFileInfo(context.history.path()).path(), &reason);
         if (computer.isEmpty()) {
             context.prompts.notice(m_drillWindow.get(),
-                                   QStringLiteral("Synchronizace neběží: %1").arg(reason));
+                                   Texts::tr("Synchronizace neběží: %1").arg(reason));
         } else {
             m_folderSync = std::make_unique<FolderSync>(
                 context.history.path(), SyncPlace{context.settings.syncFolder, computer},
@@ -143,7 +153,7 @@ bool Application::mergeConflictCopy(const QString &copyPath)
         QTimer::singleShot(UnloggedVersionWaitMs, this, &Application::syncSoon);
         return false;
     case CopyMerge::Outcome::Unreadable:
-        leave(QStringLiteral("Kopii %1, kterou synchronizační program uložil vedle slovníku %2, "
+        leave(Texts::tr("Kopii %1, kterou synchronizační program uložil vedle slovníku %2, "
                              "se nepodařilo přečíst, a tak zůstává, kde je: %3")
                   .arg(copyPath, path, done.reason));
         return true;
@@ -153,7 +163,7 @@ bool Application::mergeConflictCopy(const QString &copyPath)
             m_mergeFailuresTold.append(copyPath);
             m_context->prompts.notice(
                 m_drillWindow.get(),
-                QStringLiteral("Kopii %1 slovníku %2 se zatím nepodařilo do slovníku sloučit, a "
+                Texts::tr("Kopii %1 slovníku %2 se zatím nepodařilo do slovníku sloučit, a "
                                "tak zůstává, kde je: %3")
                     .arg(copyPath, path, done.reason));
         }
@@ -162,7 +172,7 @@ bool Application::mergeConflictCopy(const QString &copyPath)
         break;
     }
     syncSoon();
-    QString text = QStringLiteral("Slovník %1 se změnil na dvou počítačích zároveň a "
+    QString text = Texts::tr("Slovník %1 se změnil na dvou počítačích zároveň a "
                                   "synchronizační program uložil druhou verzi jako %2. Obě "
                                   "verze jsou teď sloučeny: přidaných dvojic %3, doplněných "
                                   "odpovědí %4.")
@@ -171,14 +181,14 @@ bool Application::mergeConflictCopy(const QString &copyPath)
                        .arg(done.merge.answersAdded);
     if (done.merge.pairsLeft > 0) {
         leave(text
-              + QStringLiteral(" Dvojic, které se do slovníku nevešly: %1; kopie proto zůstává.")
+              + Texts::tr(" Dvojic, které se do slovníku nevešly: %1; kopie proto zůstává.")
                     .arg(done.merge.pairsLeft));
         return true;
     }
     if (!QFile::remove(copyPath)) {
-        leave(text + QStringLiteral(" Kopii se nepodařilo smazat; smažte ji prosím sami."));
+        leave(text + Texts::tr(" Kopii se nepodařilo smazat; smažte ji prosím sami."));
         return true;
     }
-    m_context->prompts.notice(m_drillWindow.get(), text + QStringLiteral(" Kopie je smazána."));
+    m_context->prompts.notice(m_drillWindow.get(), text + Texts::tr(" Kopie je smazána."));
     return true;
 }

@@ -3,6 +3,17 @@
 #include "core/helpers.h"
 #include "core/text_file.h"
 
+#include <QCoreApplication>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Alternatives)
+};
+
+} // namespace
+
 namespace {
 
 // Removes every character with a code from 0 to 32 from both ends.
@@ -109,4 +120,9 @@ OfferedText PickOfferedText(const QString &side)
     if (alternatives.count() == 0)
         return {side, false};
     return {alternatives.texts.at(drawn), alternatives.tooMany()};
+}
+
+QString TooManyAlternativesMessage()
+{
+    return Texts::tr("Maximální počet synonym je 30 - další budou ignorována!");
 }

@@ -21,8 +21,7 @@ struct Alternatives
     int count() const { return int(texts.size()); }
 };
 
-inline const QString TooManyAlternativesMessage
-    = QStringLiteral("Maximální počet synonym je 30 - další budou ignorována!");
+QString TooManyAlternativesMessage();
 
 // Calls `visit` with every non-empty alternative of a side, in order (synonyms left to right,
 // endings left to right), each cut to TextCapacity, until it returns false. The text it is

@@ -13,6 +13,17 @@
 #include <string_view>
 #include <vector>
 
+#include <QCoreApplication>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(AnswerDifference)
+};
+
+} // namespace
+
 namespace {
 
 using Text = std::u32string_view;
@@ -226,47 +237,26 @@ ShownText shownAs(const QString &text, const QString &compared)
     return shown;
 }
 
-// The sentences for a screen reader, written straight into the description.
-void writeLetters(QString &out, int count)
+// The sentences for a screen reader, each a whole sentence for the translation.
+QString letters(int count)
 {
-    if (count == 1) {
-        out += QStringLiteral("písmeno");
-        return;
-    }
-    out += QString::number(count);
-    out += count <= 4 ? QStringLiteral(" písmena") : QStringLiteral(" písmen");
+    if (count == 1)
+        return Texts::tr("písmeno");
+    return (count <= 4 ? Texts::tr("%1 písmena") : Texts::tr("%1 písmen")).arg(count);
 }
 
-void writeQuoted(QString &out, QStringView text)
+QString quoted(QStringView text)
 {
-    out += QLatin1Char('\'');
-    out += text;
-    out += QLatin1Char('\'');
+    return QStringLiteral("'%1'").arg(text);
 }
 
 // "chybí <what> za '<before>'", or "na začátku" when nothing stands before.
-template<typename WriteWhat>
-void writeMissing(QString &out, WriteWhat writeWhat, QStringView before)
+QString missing(const QString &what, QStringView before)
 {
-    out += QStringLiteral("chybí ");
-    writeWhat();
     const QStringView place = before.trimmed();
-    if (place.isEmpty()) {
-        out += QStringLiteral(" na začátku");
-        return;
-    }
-    out += QStringLiteral(" za ");
-    writeQuoted(out, place);
-}
-
-// "písmeno 'x' je <state>", or "písmena 'xy' jsou <state>".
-void writeLetterState(QString &out, QStringView letters, QStringView state)
-{
-    const bool one = CharacterCount(letters) == 1;
-    out += one ? QStringLiteral("písmeno ") : QStringLiteral("písmena ");
-    writeQuoted(out, letters);
-    out += one ? QStringLiteral(" je ") : QStringLiteral(" jsou ");
-    out += state;
+    if (place.isEmpty())
+        return Texts::tr("chybí %1 na začátku").arg(what);
+    return Texts::tr("chybí %1 za %2").arg(what, quoted(place));
 }
 
 // Builds a marked text piece by piece; pieces of one mark in a row become one.
@@ -316,35 +306,24 @@ enum class View {
 // Says a run of steps in words; the typed view never names an expected letter.
 void sayRun(QString &out, const Run &run, View view, QStringView before)
 {
+    const bool one = CharacterCount(run.typed) == 1;
     switch (run.step) {
     case Step::Wrong:
     case Step::Swapped:
-        if (view == View::Expected) {
-            out += QStringLiteral("místo ");
-            writeQuoted(out, run.typed);
-            out += QStringLiteral(" je ");
-            writeQuoted(out, run.expected);
-        } else if (run.step == Step::Wrong) {
-            writeLetterState(out, run.typed, u"špatně");
-        } else {
-            out += QStringLiteral("písmena ");
-            writeQuoted(out, run.typed);
-            out += QStringLiteral(" jsou prohozená");
-        }
+        if (view == View::Expected)
+            out += Texts::tr("místo %1 je %2").arg(quoted(run.typed), quoted(run.expected));
+        else if (run.step == Step::Wrong)
+            out += (one ? Texts::tr("písmeno %1 je špatně") : Texts::tr("písmena %1 jsou špatně"))
+                       .arg(quoted(run.typed));
+        else
+            out += Texts::tr("písmena %1 jsou prohozená").arg(quoted(run.typed));
         break;
     case Step::Surplus:
-        writeLetterState(out, run.typed, u"navíc");
+        out += (one ? Texts::tr("písmeno %1 je navíc") : Texts::tr("písmena %1 jsou navíc"))
+                   .arg(quoted(run.typed));
         break;
     case Step::Missing:
-        writeMissing(
-            out,
-            [&] {
-                if (view == View::Typed)
-                    writeLetters(out, run.count);
-                else
-                    writeQuoted(out, run.expected);
-            },
-            before);
+        out += missing(view == View::Typed ? letters(run.count) : quoted(run.expected), before);
         break;
     case Step::Same:
         break;
@@ -478,8 +457,8 @@ std::optional<AnswerDifference> DescribeDifference(const QString &typed, const Q
 QString ClosenessText(const AnswerDifference &difference, int threshold)
 {
     if (!difference.achieved)
-        return QStringLiteral("kratší než %1 písmen: potřeba úplná shoda").arg(PercentMinLength);
-    return QStringLiteral("shoda %1 % — potřeba %2 %")
+        return Texts::tr("kratší než %1 písmen: potřeba úplná shoda").arg(PercentMinLength);
+    return Texts::tr("shoda %1 % — potřeba %2 %")
         .arg(FormatFixed(*difference.achieved).trimmed())
         .arg(threshold);
 }

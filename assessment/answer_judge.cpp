@@ -10,6 +10,17 @@
 #include <string_view>
 #include <vector>
 
+#include <QCoreApplication>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(AnswerJudge)
+};
+
+} // namespace
+
 namespace {
 
 using Text = std::u32string_view;
@@ -161,13 +172,13 @@ qsizetype LongestCommonSubstring(QStringView a, QStringView b)
 QString CriterionText(int criterion)
 {
     static const std::array<QString, 7> texts = {
-        QStringLiteral("úplná shoda"),
-        QStringLiteral("prohozena dvě sousední písmena"),
-        QStringLiteral("jedno písmeno je špatně"),
-        QStringLiteral("dvě písmena jsou špatně"),
-        QStringLiteral("tři písmena jsou špatně"),
-        QStringLiteral("výskyt alespoň nadpolovičního řetězce"),
-        QStringLiteral("chybí-li či jsou navíc max. 3 písmena"),
+        Texts::tr("úplná shoda"),
+        Texts::tr("prohozena dvě sousední písmena"),
+        Texts::tr("jedno písmeno je špatně"),
+        Texts::tr("dvě písmena jsou špatně"),
+        Texts::tr("tři písmena jsou špatně"),
+        Texts::tr("výskyt alespoň nadpolovičního řetězce"),
+        Texts::tr("chybí-li či jsou navíc max. 3 písmena"),
     };
     if (criterion < 0 || criterion >= int(texts.size()))
         return QString();

@@ -2,6 +2,7 @@
 
 #include "file_error.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +16,15 @@
 #include <unistd.h>
 
 #include <sys/stat.h>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(TextFile)
+};
+
+} // namespace
 
 namespace {
 
@@ -52,18 +62,18 @@ QString FileErrorReason(int error, const QString &fallback)
 {
     switch (error) {
     case ENOSPC:
-        return QStringLiteral("na disku není dost místa");
+        return Texts::tr("na disku není dost místa");
     case EDQUOT:
-        return QStringLiteral("byla překročena disková kvóta");
+        return Texts::tr("byla překročena disková kvóta");
     case EFBIG:
-        return QStringLiteral("soubor by překročil největší povolenou velikost");
+        return Texts::tr("soubor by překročil největší povolenou velikost");
     case EROFS:
-        return QStringLiteral("disk je jen pro čtení");
+        return Texts::tr("disk je jen pro čtení");
     case EACCES:
     case EPERM:
-        return QStringLiteral("přístup byl odepřen");
+        return Texts::tr("přístup byl odepřen");
     case EIO:
-        return QStringLiteral("chyba vstupu nebo výstupu zařízení (není disk odpojen?)");
+        return Texts::tr("chyba vstupu nebo výstupu zařízení (není disk odpojen?)");
     default:
         break;
     }
@@ -101,7 +111,7 @@ QByteArray ReadFileBytes(const QString &path, FileStamp *stamp, const QString &f
     const bool known = ::fstat(file.handle(), &info) == 0;
     if (file.size() > MaxTextFileSize) {
         throw FileError(failureMessage(
-            failureText, QStringLiteral("Soubor %1 je příliš velký (%2 MB). Program čte soubory "
+            failureText, Texts::tr("Soubor %1 je příliš velký (%2 MB). Program čte soubory "
                                         "nejvýše do %3 MB; soubor zůstal beze změny.")
                              .arg(path)
                              .arg(file.size() / (1024 * 1024))

@@ -2,6 +2,7 @@
 
 #include "file_error.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -15,6 +16,15 @@
 #include <cerrno>
 
 #include <unistd.h>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(WriteJournal)
+};
+
+} // namespace
 
 namespace {
 
@@ -116,7 +126,7 @@ void WriteJournal::begin(const QString &path, const QByteArray &bytes, quint64 e
 {
     errno = 0;
     if (!QDir().mkpath(m_folder))
-        throw FileError(FileErrorReason(errno, QStringLiteral("složku nelze vytvořit")));
+        throw FileError(FileErrorReason(errno, Texts::tr("složku nelze vytvořit")));
     // The old content of a file about to be written in place, which is untouched yet.
     std::optional<QByteArray> oldBytes;
     if (inPlace)
@@ -161,7 +171,7 @@ FileStamp WriteJournal::write(const QString &path, const QByteArray &bytes, quin
         if (unkept)
             *unkept = error.message();
         const FileStamp stamp = WriteFileSafely(path, bytes, QString(), [&] {
-            throw FileError(QStringLiteral("soubor lze zapsat jen přímo na jeho místo, a to bez "
+            throw FileError(Texts::tr("soubor lze zapsat jen přímo na jeho místo, a to bez "
                                            "deníku zápisů (%1) není bezpečné")
                                 .arg(error.message()));
         });

@@ -10,9 +10,20 @@
 #include "vocabulary/vocabulary.h"
 #include "vocabulary/vocabulary_store.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(DrillSession)
+};
+
+} // namespace
 
 namespace {
 
@@ -252,7 +263,7 @@ void DrillSession::noteDayDone(bool nothingLeft)
     const qint64 today = LocalDayOf(m_clock()).startMs;
     if (!nothingLeft || !m_settings.showDifference || m_dayDoneToldOn == today)
         return;
-    m_answerNote.remark = DayDoneRemark;
+    m_answerNote.remark = DayDoneRemark();
     m_dayDoneToldOn = today;
 }
 
@@ -508,7 +519,7 @@ bool DrillSession::criterionPanelVisible() const
 
 QString DrillSession::dictionaryCaption() const
 {
-    return canOffer() ? VocabularyCaption(vocabulary()) : NoVocabularyCaption;
+    return canOffer() ? VocabularyCaption(vocabulary()) : NoVocabularyCaption();
 }
 
 CounterDisplay DrillSession::counters() const
@@ -535,4 +546,9 @@ CounterDisplay DrillSession::counters() const
         display.gauge = 100 - int(success);
     }
     return display;
+}
+
+QString DayDoneRemark()
+{
+    return Texts::tr("Na dnes je hotovo: nic k opakování, nová slova zase zítra.");
 }

@@ -72,8 +72,7 @@ struct AnswerNote
     QString spoken() const;
 };
 
-inline const QString DayDoneRemark
-    = QStringLiteral("Na dnes je hotovo: nic k opakování, nová slova zase zítra.");
+QString DayDoneRemark();
 
 // One drill over the current dictionary: offering a pair, judging, revealing and counting
 // answers, and everything the drill window shows of it. The window is a view of this class:

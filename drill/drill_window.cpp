@@ -12,6 +12,7 @@
 #include "widgets/virtual_keys.h"
 #include "widgets/window_parts.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
@@ -26,6 +27,15 @@
 
 namespace {
 
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(DrillWindow)
+};
+
+} // namespace
+
+namespace {
+
 const QColor silver(192, 192, 192);
 const QColor lime(0, 255, 0);
 const QColor red(255, 0, 0);
@@ -33,7 +43,10 @@ const QColor magenta(255, 0, 255);
 const QColor aqua(0, 255, 255);
 const QColor lightYellow(255, 255, 128);
 
-const QString criteriaHint = QStringLiteral("zde bude informace o kriteriu");
+QString criteriaHint()
+{
+    return Texts::tr("zde bude informace o kriteriu");
+}
 
 // The aqua version badge behind the version label.
 class EllipseShape : public QWidget
@@ -135,7 +148,7 @@ DrillWindow::DrillWindow(DrillSession &session, Prompts &prompts, QWidget *paren
     , m_prompts(prompts)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Zkoušení slovíček:"));
+    setWindowTitle(Texts::tr("Zkoušení slovíček:"));
     QFont formFont = font();
     formFont.setPointSize(8);
     formFont.setBold(true);
@@ -178,12 +191,12 @@ QWidget *DrillWindow::createClientArea()
 void DrillWindow::createCaptionAndBadge(QWidget *client)
 {
     m_dictionaryCaption
-        = label(client, "Label11", NoVocabularyCaption, QRect(108, 2, 350, 16), Qt::AlignCenter);
+        = label(client, "Label11", NoVocabularyCaption(), QRect(108, 2, 350, 16), Qt::AlignCenter);
     QPalette redText = m_dictionaryCaption->palette();
     redText.setColor(QPalette::WindowText, red);
     m_dictionaryCaption->setPalette(redText);
 
-    label(client, "Label13", QStringLiteral("slova:"), QRect(528, 14, 60, 16));
+    label(client, "Label13", Texts::tr("slova:"), QRect(528, 14, 60, 16));
     auto *badge = named(new EllipseShape(client), "Shape1");
     badge->setGeometry(590, 4, 41, 25);
     QLabel *version
@@ -196,7 +209,7 @@ void DrillWindow::createCaptionAndBadge(QWidget *client)
 
 void DrillWindow::createAnswerControls(QWidget *client)
 {
-    label(client, "Label1", QStringLiteral("testovaný výraz:"), QRect(0, 28, 124, 18),
+    label(client, "Label1", Texts::tr("testovaný výraz:"), QRect(0, 28, 124, 18),
           Qt::AlignRight | Qt::AlignVCenter);
     QFont answerFont = font();
     answerFont.setPointSize(10);
@@ -211,7 +224,7 @@ void DrillWindow::createAnswerControls(QWidget *client)
     m_answerPanel->setGeometry(56, 80, 401, 41);
     m_answerPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     setBackground(m_answerPanel, QPalette::Window, silver);
-    label(m_answerPanel, "Label2", QStringLiteral("překlad:"), QRect(8, 12, 62, 18));
+    label(m_answerPanel, "Label2", Texts::tr("překlad:"), QRect(8, 12, 62, 18));
     m_answer = named(new QLineEdit(m_answerPanel), "Edit2");
     m_answer->setGeometry(72, 9, 321, 24);
     m_answer->setFont(answerFont);
@@ -228,7 +241,7 @@ void DrillWindow::createAnswerControls(QWidget *client)
     m_answerNote->setFont(answerFont);
     m_answerNote->hide();
 
-    m_nextButton = named(new QPushButton(QStringLiteral("další"), client), "Button1");
+    m_nextButton = named(new QPushButton(Texts::tr("další"), client), "Button1");
     m_nextButton->setGeometry(160, 176, 73, 33);
     m_nextButton->installEventFilter(this);
     connect(m_nextButton, &QPushButton::clicked, this, &DrillWindow::offerNextPair);
@@ -242,18 +255,18 @@ void DrillWindow::createAnswerControls(QWidget *client)
 void DrillWindow::createCriterionPanel(QWidget *client)
 {
     m_criterionPanel = named(
-        new QGroupBox(QStringLiteral("kriteria pro proc. vyhodnocení:"), client), "GroupBox1");
+        new QGroupBox(Texts::tr("kriteria pro proc. vyhodnocení:"), client), "GroupBox1");
     m_criterionPanel->setGeometry(272, 176, 313, 73);
     QFont courier = FixedPitchFont();
     courier.setPointSize(8);
     m_criterionPanel->setFont(courier);
     setBackground(m_criterionPanel, QPalette::Window, aqua);
-    m_criterionPanel->setToolTip(criteriaHint);
+    m_criterionPanel->setToolTip(criteriaHint());
     m_criterionPanel->hide();
     const auto right = Qt::AlignRight | Qt::AlignVCenter;
-    label(m_criterionPanel, "Label3", QStringLiteral("požadavek"), QRect(9, 16, 73, 14), right);
-    label(m_criterionPanel, "Label8", QStringLiteral("dosaženo"), QRect(113, 16, 73, 14), right);
-    label(m_criterionPanel, "Label9", QStringLiteral("kriterium"), QRect(220, 16, 73, 14), right);
+    label(m_criterionPanel, "Label3", Texts::tr("požadavek"), QRect(9, 16, 73, 14), right);
+    label(m_criterionPanel, "Label8", Texts::tr("dosaženo"), QRect(113, 16, 73, 14), right);
+    label(m_criterionPanel, "Label9", Texts::tr("kriterium"), QRect(220, 16, 73, 14), right);
     m_criterionThreshold = displayField(m_criterionPanel, "Edit8", QRect(17, 32, 65, 20), courier);
     m_criterionAchieved = displayField(m_criterionPanel, "Edit9", QRect(121, 32, 65, 20), courier);
     m_criterionNumber = displayField(m_criterionPanel, "Edit10", QRect(228, 32, 65, 20), courier);
@@ -265,9 +278,9 @@ void DrillWindow::createCounters(QWidget *client)
     QFont counterFont = SerifFont();
     counterFont.setPointSize(8);
     const auto right = Qt::AlignRight | Qt::AlignVCenter;
-    label(client, "Label6", QStringLiteral("celkem:"), QRect(440, 32, 84, 20), right);
-    label(client, "Label4", QStringLiteral("správně:"), QRect(440, 52, 84, 20), right);
-    label(client, "Label5", QStringLiteral("chybně:"), QRect(440, 72, 84, 20), right);
+    label(client, "Label6", Texts::tr("celkem:"), QRect(440, 32, 84, 20), right);
+    label(client, "Label4", Texts::tr("správně:"), QRect(440, 52, 84, 20), right);
+    label(client, "Label5", Texts::tr("chybně:"), QRect(440, 72, 84, 20), right);
     label(client, "Label7", QStringLiteral("%%:"), QRect(600, 32, 32, 20));
     m_totalCount = displayField(client, "Edit3", QRect(528, 32, 57, 20), counterFont);
     m_correctCount = displayField(client, "Edit4", QRect(528, 52, 57, 20), counterFont);
@@ -339,7 +352,7 @@ void DrillWindow::showSession()
     showCounters();
     const std::optional<ScheduleCounts> schedule = m_session.scheduleCounts();
     if (schedule)
-        m_scheduleCounts->setText(QStringLiteral("k opakování dnes: %1\nnových: %2")
+        m_scheduleCounts->setText(Texts::tr("k opakování dnes: %1\nnových: %2")
                                       .arg(schedule->due)
                                       .arg(schedule->fresh));
     m_scheduleCounts->setVisible(schedule.has_value());
@@ -363,7 +376,7 @@ void DrillWindow::showCriterion()
     m_criterionNumber->setText(accepted ? PadLeft(verdict.criterion, 3) : QString());
     const int criterion = m_session.lastAcceptedCriterion();
     const QString text = criterion >= 0 ? CriterionText(criterion) : QString();
-    m_criterionPanel->setToolTip(criterion >= 0 ? text : criteriaHint);
+    m_criterionPanel->setToolTip(criterion >= 0 ? text : criteriaHint());
     m_criterionText->setText(text);
 }
 
@@ -394,7 +407,7 @@ void DrillWindow::showCounters()
 void DrillWindow::offerNextPair()
 {
     if (!m_session.canOffer()) {
-        m_prompts.notice(this, EmptyVocabularyMessage);
+        m_prompts.notice(this, EmptyVocabularyMessage());
         return;
     }
     m_session.offerNextPair();
@@ -404,7 +417,7 @@ void DrillWindow::offerNextPair()
 void DrillWindow::showOfferedPair(bool tooManyAlternatives)
 {
     if (tooManyAlternatives)
-        m_prompts.notice(this, TooManyAlternativesMessage);
+        m_prompts.notice(this, TooManyAlternativesMessage());
     emptyAnswer();
     m_answer->setFocus();
     emit pairOffered();

@@ -2,6 +2,7 @@
 
 #include "vocabulary/languages.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QTextToSpeech>
 #include <QTimer>
@@ -10,12 +11,23 @@
 
 namespace {
 
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Speaker)
+};
+
+} // namespace
+
+namespace {
+
 // An engine still "speaking" after this long is taken for stuck.
 constexpr int StuckAfterMs = 5000;
 
-const QString NoService = QStringLiteral(
-    "Slova nelze vyslovit: služba speech-dispatcher neodpovídá nebo chybí. Nainstalujte balíčky "
+QString noService()
+{
+    return Texts::tr("Slova nelze vyslovit: služba speech-dispatcher neodpovídá nebo chybí. Nainstalujte balíčky "
     "speech-dispatcher, speech-dispatcher-espeak-ng a qt6-speech-speechd-plugin.");
+}
 
 } // namespace
 
@@ -47,7 +59,7 @@ bool SpeechEngine::ready()
         return true;
     if (!QTextToSpeech::availableEngines().contains(QLatin1String("speechd"))) {
         m_broken = true;
-        emit problem(NoService);
+        emit problem(noService());
         return false;
     }
     m_speech = std::make_unique<QTextToSpeech>(QStringLiteral("speechd"));
@@ -55,7 +67,7 @@ bool SpeechEngine::ready()
     if (m_speech->availableLocales().isEmpty()) {
         m_broken = true;
         m_speech.reset();
-        emit problem(NoService);
+        emit problem(noService());
         return false;
     }
     m_stuck = new QTimer(this);
@@ -64,7 +76,7 @@ bool SpeechEngine::ready()
     connect(m_stuck, &QTimer::timeout, this, [this] {
         if (m_speech && m_speech->state() == QTextToSpeech::Speaking) {
             m_speech->stop();
-            emit problem(QStringLiteral("Hlasový výstup déle než 5 sekund neodpovídá; slova se "
+            emit problem(Texts::tr("Hlasový výstup déle než 5 sekund neodpovídá; slova se "
                                         "teď nevysloví."));
         }
     });
@@ -77,7 +89,7 @@ void SpeechEngine::stateChanged(QTextToSpeech::State state)
     if (state != QTextToSpeech::Speaking)
         m_stuck->stop();
     if (state == QTextToSpeech::Error)
-        emit problem(QStringLiteral("Hlasový výstup ohlásil chybu; slova se teď nevysloví."));
+        emit problem(Texts::tr("Hlasový výstup ohlásil chybu; slova se teď nevysloví."));
 }
 
 void SpeechEngine::say(const QString &text, const QString &language)
@@ -90,7 +102,7 @@ void SpeechEngine::say(const QString &text, const QString &language)
         return locale.language() == wanted;
     });
     const QString missing
-        = QStringLiteral("Pro %1 není nainstalován hlas.").arg(LanguageAccusative(language));
+        = Texts::tr("Pro %1 není nainstalován hlas.").arg(LanguageAccusative(language));
     if (wanted == QLocale::C || voice == locales.end()) {
         emit problem(missing);
         return;

@@ -1,6 +1,7 @@
 #include "anki_fields_dialog.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -8,6 +9,15 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(AnkiFieldsDialog)
+};
+
+} // namespace
 
 namespace {
 
@@ -20,9 +30,9 @@ AnkiFieldsDialog::AnkiFieldsDialog(const QList<AnkiTypeToChoose> &types, QWidget
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("AnkiFieldsDialog"));
-    setWindowTitle(QStringLiteral("Pole poznámek z Anki"));
+    setWindowTitle(Texts::tr("Pole poznámek z Anki"));
     auto *layout = new QVBoxLayout(this);
-    auto *intro = new QLabel(QStringLiteral("Která pole poznámek se stanou stranami dvojic "
+    auto *intro = new QLabel(Texts::tr("Která pole poznámek se stanou stranami dvojic "
                                             "a komentáři:"),
                              this);
     layout->addWidget(intro);
@@ -40,7 +50,7 @@ AnkiFieldsDialog::AnkiFieldsDialog(const QList<AnkiTypeToChoose> &types, QWidget
             auto *box = new QComboBox(group);
             box->setObjectName(QStringLiteral("field%1_%2").arg(which).arg(m_rows.size() - 1));
             if (which >= 2)
-                box->addItem(QStringLiteral("(žádný)"));
+                box->addItem(Texts::tr("(žádný)"));
             box->addItems(type.type.fields);
             // The first two fields become the sides; no comment unless chosen.
             box->setCurrentIndex(which < 2 ? which : 0);
@@ -51,7 +61,7 @@ AnkiFieldsDialog::AnkiFieldsDialog(const QList<AnkiTypeToChoose> &types, QWidget
         row.example->setObjectName(QStringLiteral("example_%1").arg(m_rows.size() - 1));
         row.example->setTextFormat(Qt::PlainText);
         row.example->setWordWrap(true);
-        form->addRow(QStringLiteral("Příklad:"), row.example);
+        form->addRow(Texts::tr("Příklad:"), row.example);
         groups->addWidget(group);
     }
     // The rows no longer move: each box shows the example of its own row.
@@ -64,7 +74,7 @@ AnkiFieldsDialog::AnkiFieldsDialog(const QList<AnkiTypeToChoose> &types, QWidget
     area->setWidget(inside);
     layout->addWidget(area);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Zrušit"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(Texts::tr("Zrušit"));
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -1,11 +1,21 @@
 #include "anki_import.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
 
 #include <algorithm>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(AnkiImport)
+};
+
+} // namespace
 
 namespace {
 
@@ -38,7 +48,7 @@ bool changedSchedule(const AnkiReview &review)
 
 QString excerpt(const QString &text)
 {
-    return text.size() > excerptLength ? text.left(excerptLength) + QStringLiteral("…") : text;
+    return text.size() > excerptLength ? text.left(excerptLength) + Texts::tr("…") : text;
 }
 
 } // namespace
@@ -134,11 +144,11 @@ AnkiImport BuildAnkiImport(const AnkiCollection &collection, const AnkiFieldChoi
                                                             : QString();
         };
         const QString first = field(choice.side1);
-        const QString where = QStringLiteral("poznámka %1 („%2“)")
+        const QString where = Texts::tr("poznámka %1 („%2“)")
                                   .arg(number)
                                   .arg(excerpt(first.isEmpty() ? field(0) : first));
         if (!type) {
-            pairs.content.skipped.append(where + QStringLiteral(": neznámý typ poznámky"));
+            pairs.content.skipped.append(where + Texts::tr(": neznámý typ poznámky"));
             continue;
         }
         if (AcceptImportedPair(where, first, field(choice.side2), field(choice.comment1),
@@ -249,35 +259,32 @@ QString AnkiImportSummary(const AnkiImport &import, const QStringList &targets, 
             pairs += int(dictionary.content.pairs.size());
         skipped += dictionary.content.skipped;
     }
-    QString text = QStringLiteral("Načteno ") + CzechCount(pairs, "dvojice", "dvojice", "dvojic")
-                   + QStringLiteral(" do ")
-                   + CzechCount(int(targets.size()), "slovníku", "slovníků", "slovníků")
+    QString text = Texts::tr("Načteno ") + CountedWord(pairs, QT_TRANSLATE_NOOP("CountedWord", "dvojice|dvojice|dvojic"))
+                   + Texts::tr(" do ")
+                   + CountedWord(int(targets.size()), QT_TRANSLATE_NOOP("CountedWord", "slovníku|slovníků|slovníků"))
                    + QStringLiteral(":\n") + targets.join(QLatin1Char('\n'));
     if (import.clozeNotes > 0)
         text += QStringLiteral("\n")
-                + CzechCount(import.clozeNotes, "poznámka s doplňováním (cloze) není dvojice",
-                             "poznámky s doplňováním (cloze) nejsou dvojice",
-                             "poznámek s doplňováním (cloze) nejsou dvojice")
+                + CountedWord(import.clozeNotes, QT_TRANSLATE_NOOP("CountedWord", "poznámka s doplňováním (cloze) není dvojice|poznámky s doplňováním (cloze) nejsou dvojice|poznámek s doplňováním (cloze) nejsou dvojice"))
                 + QLatin1Char('.');
     if (!skipped.isEmpty()) {
         text += QStringLiteral("\n")
-                + CzechCount(int(skipped.size()), "poznámka přeskočena", "poznámky přeskočeny",
-                             "poznámek přeskočeno")
+                + CountedWord(int(skipped.size()), QT_TRANSLATE_NOOP("CountedWord", "poznámka přeskočena|poznámky přeskočeny|poznámek přeskočeno"))
                 + QStringLiteral(":\n") + FirstLinesOf(skipped);
     }
     if (answers > 0 || import.reviewsSkipped > 0) {
-        text += QStringLiteral("\nPřevzato opakování z Anki: %1").arg(answers);
+        text += Texts::tr("\nPřevzato opakování z Anki: %1").arg(answers);
         if (import.reviewsSkipped > 0)
-            text += QStringLiteral("; vynecháno %1 (ruční změny plánu, opakování ve filtrovaných "
+            text += Texts::tr("; vynecháno %1 (ruční změny plánu, opakování ve filtrovaných "
                                    "balíčcích bez přeplánování, další karty poznámky)")
                         .arg(import.reviewsSkipped);
         text += QLatin1Char('.');
         if (!historyAdded)
-            text += QStringLiteral("\nHistorie odpovědí je nepřevzala: %1 Slovníky je "
+            text += Texts::tr("\nHistorie odpovědí je nepřevzala: %1 Slovníky je "
                                    "započítávají.")
                         .arg(historyTrouble);
         else if (*historyAdded < answers)
-            text += QStringLiteral(" Z toho už v historii bylo: %1.").arg(answers - *historyAdded);
+            text += Texts::tr(" Z toho už v historii bylo: %1.").arg(answers - *historyAdded);
     }
     return text;
 }

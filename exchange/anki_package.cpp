@@ -2,6 +2,7 @@
 
 #include "core/file_error.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -19,6 +20,15 @@
 
 #include <algorithm>
 #include <memory>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(AnkiPackage)
+};
+
+} // namespace
 
 namespace {
 
@@ -112,13 +122,13 @@ public:
         if (m_zip)
             return;
         if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS)
-            throw FileError(QStringLiteral("Soubor %1 není balíček Anki: není to archiv ZIP.")
+            throw FileError(Texts::tr("Soubor %1 není balíček Anki: není to archiv ZIP.")
                                 .arg(displayName(path)));
         zip_error_t error;
         zip_error_init_with_code(&error, code);
         const QString reason = QString::fromLocal8Bit(zip_error_strerror(&error));
         zip_error_fini(&error);
-        throw FileError(QStringLiteral("Balíček %1 nelze otevřít: %2").arg(path, reason));
+        throw FileError(Texts::tr("Balíček %1 nelze otevřít: %2").arg(path, reason));
     }
     ~Archive() { zip_discard(m_zip); }
     Archive(const Archive &) = delete;
@@ -133,7 +143,7 @@ public:
             const char *raw = zip_get_name(m_zip, zip_uint64_t(index), ZIP_FL_ENC_GUESS);
             const QString name = raw ? QString::fromUtf8(raw) : QString();
             if (escapesFolder(name))
-                throw FileError(QStringLiteral("Balíček %1 obsahuje soubor „%2“, jehož jméno míří "
+                throw FileError(Texts::tr("Balíček %1 obsahuje soubor „%2“, jehož jméno míří "
                                                "mimo balíček; nic se nepřevzalo.")
                                     .arg(displayName(m_path), name));
             names.append(name);
@@ -193,13 +203,13 @@ public:
     FileError damaged(const QString &reason) const
     {
         return FileError(
-            QStringLiteral("Balíček %1 je poškozený: %2").arg(displayName(m_path), reason));
+            Texts::tr("Balíček %1 je poškozený: %2").arg(displayName(m_path), reason));
     }
 
 private:
     FileError tooLarge() const
     {
-        return FileError(QStringLiteral("Balíček %1 by se rozbalil do více než %2 MB; takový "
+        return FileError(Texts::tr("Balíček %1 by se rozbalil do více než %2 MB; takový "
                                         "se nepřebírá.")
                              .arg(displayName(m_path))
                              .arg(m_limits.maximumUnpacked / (1 << 20)));
@@ -219,7 +229,7 @@ void unpackCollection(Archive &archive, const QString &member, bool compressed,
     QFile file(target);
     const auto failed = [&] {
         return FileError(
-            QStringLiteral("Dočasný soubor %1 nelze zapsat: %2").arg(target, file.errorString()));
+            Texts::tr("Dočasný soubor %1 nelze zapsat: %2").arg(target, file.errorString()));
     };
     if (!file.open(QIODevice::WriteOnly))
         throw failed();
@@ -249,7 +259,7 @@ void unpackCollection(Archive &archive, const QString &member, bool compressed,
             },
             true);
         if (last != 0)
-            throw archive.damaged(QStringLiteral("komprimovaná sbírka je neúplná"));
+            throw archive.damaged(Texts::tr("komprimovaná sbírka je neúplná"));
     }
     if (!file.flush())
         throw failed();
@@ -284,10 +294,10 @@ public:
         // The version first: a later one may hold its tables otherwise.
         query = select(QStringLiteral("SELECT ver FROM col"));
         if (!query.next())
-            throw damaged(QStringLiteral("chybí záznam sbírky"));
+            throw damaged(Texts::tr("chybí záznam sbírky"));
         const int schema = query.value(0).toInt();
         if (schema > newestSchema)
-            throw FileError(QStringLiteral("Sbírka v balíčku %1 má verzi %2, novější, než jakou "
+            throw FileError(Texts::tr("Sbírka v balíčku %1 má verzi %2, novější, než jakou "
                                            "Merko zná; v Anki ji vyvezte s podporou starších "
                                            "verzí.")
                                 .arg(m_package)
@@ -306,7 +316,7 @@ public:
         m_archive.tell(unpackedPercent + 5);
         readNotes(collection);
         if (collection.notes.isEmpty())
-            throw FileError(QStringLiteral("V balíčku %1 nejsou žádné poznámky.").arg(m_package));
+            throw FileError(Texts::tr("V balíčku %1 nejsou žádné poznámky.").arg(m_package));
         m_archive.tell(unpackedPercent + 20);
         readCards(collection);
         m_archive.tell(unpackedPercent + 30);
@@ -447,7 +457,7 @@ private:
     FileError damaged(const QString &reason) const
     {
         return FileError(
-            QStringLiteral("Sbírka v balíčku %1 je poškozená: %2").arg(m_package, reason));
+            Texts::tr("Sbírka v balíčku %1 je poškozená: %2").arg(m_package, reason));
     }
 
     QString m_package;
@@ -477,7 +487,7 @@ std::optional<AnkiCollection> ReadAnkiPackage(const QString &path,
                          [&](const char *data, qint64 size) { meta.append(data, size); });
             const quint64 version = protobufVarint(meta, 1).value_or(0);
             if (version > newestPackageVersion)
-                throw FileError(QStringLiteral("Balíček %1 má verzi %2, novější, než jakou Merko "
+                throw FileError(Texts::tr("Balíček %1 má verzi %2, novější, než jakou Merko "
                                                "zná; v Anki ho vyvezte s podporou starších verzí.")
                                     .arg(displayName(path))
                                     .arg(version));
@@ -493,13 +503,12 @@ std::optional<AnkiCollection> ReadAnkiPackage(const QString &path,
         }
         if (member.isEmpty())
             throw FileError(
-                QStringLiteral(
-                    "Soubor %1 není balíček Anki: chybí v něm sbírka (collection.anki2).")
+                Texts::tr("Soubor %1 není balíček Anki: chybí v něm sbírka (collection.anki2).")
                     .arg(displayName(path)));
         QTemporaryDir folder;
         if (!folder.isValid())
             throw FileError(
-                QStringLiteral("Dočasnou složku nelze založit: %1").arg(folder.errorString()));
+                Texts::tr("Dočasnou složku nelze založit: %1").arg(folder.errorString()));
         const QString database = folder.filePath(QStringLiteral("collection.sqlite"));
         unpackCollection(archive, member, member.endsWith(QLatin1Char('b')), database);
         told(unpackedPercent);

@@ -6,6 +6,7 @@
 #include "core/paths.h"
 #include "core/text_file.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
@@ -15,6 +16,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <tuple>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(LogExchange)
+};
+
+} // namespace
 
 namespace {
 
@@ -539,11 +549,11 @@ std::optional<QList<AnswerRecord>> LoggedAnswersOn(QSqlDatabase db, const QStrin
 QString SyncFolderProblem(const QString &folder)
 {
     if (!QFileInfo(folder).isDir())
-        return QStringLiteral("Složka %1 neexistuje.").arg(folder);
+        return Texts::tr("Složka %1 neexistuje.").arg(folder);
     const SyncPlace place{folder, QString()};
     errno = 0;
     if (!QDir().mkpath(place.logFolder()))
-        return QStringLiteral("Ve složce %1 nelze založit složku pro odpovědi (%2): %3")
+        return Texts::tr("Ve složce %1 nelze založit složku pro odpovědi (%2): %3")
             .arg(folder, place.logFolder(), FileErrorReason(errno, QString()));
     return QString();
 }
@@ -647,7 +657,7 @@ FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, doubl
     // disk not mounted leaves an empty folder in its place): nothing is written into it.
     if (!QFileInfo(place.logFolder()).isDir()) {
         exchange.troubles.append(
-            QStringLiteral("Synchronizovaná složka %1 teď není dostupná (chybí v ní složka %2). "
+            Texts::tr("Synchronizovaná složka %1 teď není dostupná (chybí v ní složka %2). "
                            "Program procvičuje s historií tohoto počítače a odpovědi vymění, až "
                            "bude složka zpět. Je-li složka nová, zvolte ji v okně Volby "
                            "tlačítkem Synchronizace...")
@@ -660,13 +670,13 @@ FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, doubl
         db, place.computer, writer.lastSeq(),
         [&place](const QString &path) { return place.loggedDictionary(path); }, &reason);
     if (!own)
-        exchange.troubles.append(QStringLiteral("Historii odpovědí nelze číst: %1").arg(reason));
+        exchange.troubles.append(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
     else if (!writer.append(*own, &reason))
         exchange.troubles.append(
-            QStringLiteral("Do souboru %1 nelze zapsat: %2").arg(place.ownLog(), reason));
+            Texts::tr("Do souboru %1 nelze zapsat: %2").arg(place.ownLog(), reason));
     else if (!logOwnVersions(db, place, writer, &reason))
         exchange.troubles.append(
-            QStringLiteral("Do souboru %1 nelze zapsat: %2").arg(place.ownLog(), reason));
+            Texts::tr("Do souboru %1 nelze zapsat: %2").arg(place.ownLog(), reason));
 
     QList<LogRead> logs;
     for (const QFileInfo &log :
@@ -675,21 +685,21 @@ FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, doubl
         const auto progress = ReadLogProgress(db, computer, &reason);
         if (!progress) {
             exchange.troubles.append(
-                QStringLiteral("Historii odpovědí nelze číst: %1").arg(reason));
+                Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
             return exchange;
         }
         AnswerLogPart part = ReadAnswerLogFile(log.filePath(), progress->offset, progress->lastSeq);
         if (part.laterFormat)
             exchange.troubles.append(
-                QStringLiteral("Soubor %1 zapsala novější verze programu; jeho odpovědi se "
+                Texts::tr("Soubor %1 zapsala novější verze programu; jeho odpovědi se "
                                "nečtou.")
                     .arg(log.filePath()));
         else if (part.notALog)
             exchange.troubles.append(
-                QStringLiteral("Soubor %1 není záznamem odpovědí; nečte se.").arg(log.filePath()));
+                Texts::tr("Soubor %1 není záznamem odpovědí; nečte se.").arg(log.filePath()));
         else if (part.damaged > 0)
             exchange.troubles.append(
-                QStringLiteral("V souboru %1 je poškozených záznamů: %2; ostatní se čtou.")
+                Texts::tr("V souboru %1 je poškozených záznamů: %2; ostatní se čtou.")
                     .arg(log.filePath())
                     .arg(part.damaged));
         if (computer != place.computer)
@@ -701,7 +711,7 @@ FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, doubl
         desiredRetention, &reason);
     if (!taken)
         exchange.troubles.append(
-            QStringLiteral("Odpovědi z ostatních počítačů nelze uložit: %1").arg(reason));
+            Texts::tr("Odpovědi z ostatních počítačů nelze uložit: %1").arg(reason));
     else
         exchange.taken = *taken;
     return exchange;

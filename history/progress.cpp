@@ -3,6 +3,7 @@
 
 #include "core/file_error.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QHash>
 #include <QSqlError>
@@ -10,6 +11,15 @@
 #include <QVariant>
 
 #include <algorithm>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Progress)
+};
+
+} // namespace
 
 namespace {
 
@@ -58,7 +68,7 @@ bool HistoryProgress::run(QSqlQuery &query, const QString &statement,
     if (!ran && m_failure.isEmpty()) {
         m_failure = SqlFailureReason(query.lastError());
         if (m_failure.isEmpty())
-            m_failure = QStringLiteral("neznámá chyba databáze");
+            m_failure = Texts::tr("neznámá chyba databáze");
     }
     return ran;
 }
@@ -306,7 +316,7 @@ QByteArray HistoryProgress::answersCsv() const
         }
     }
     if (!m_failure.isEmpty())
-        throw FileError(QStringLiteral("Historii odpovědí nelze přečíst (%1); soubor CSV se "
+        throw FileError(Texts::tr("Historii odpovědí nelze přečíst (%1); soubor CSV se "
                                        "neuložil.")
                             .arg(m_failure));
     // With its byte order mark, so that a spreadsheet reads the accents as UTF-8.

@@ -15,6 +15,7 @@
 #include <QBuffer>
 #include <QChartView>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -29,6 +30,15 @@
 
 #include <cmath>
 #include <QVBoxLayout>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(ProgressWindow)
+};
+
+} // namespace
 
 namespace {
 
@@ -104,7 +114,7 @@ QBarCategoryAxis *barChart(QChart *chart, QBarSet *bars, const QStringList &labe
 
 QString dayLabel(const QDate &day)
 {
-    return day.toString(QStringLiteral("d.M."));
+    return day.toString(Texts::tr("d.M.", "day and month of a chart's axis"));
 }
 
 } // namespace
@@ -120,18 +130,18 @@ ProgressWindow::ProgressWindow(ReviewHistory &history, const CurrentDictionary &
     , m_clock(std::move(clock))
 {
     setObjectName(QStringLiteral("ProgressWindow"));
-    setWindowTitle(QStringLiteral("Pokrok"));
+    setWindowTitle(Texts::tr("Pokrok"));
     resize(760, 560);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(createControls());
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("ProgressPages"));
     layout->addWidget(m_pages, 1);
-    m_answers = addChartPage("AnswersPage", QStringLiteral("&Odpovědi"));
-    m_shares = addChartPage("SharesPage", QStringLiteral("Ú&spěšnost"));
-    m_forecast = addChartPage("ForecastPage", QStringLiteral("&Předpověď"));
-    m_memory = addChartPage("MemoryPage", QStringLiteral("Pa&měť"));
-    m_pages->addTab(createHardestPage(), QStringLiteral("&Nejtěžší"));
+    m_answers = addChartPage("AnswersPage", Texts::tr("&Odpovědi"));
+    m_shares = addChartPage("SharesPage", Texts::tr("Ú&spěšnost"));
+    m_forecast = addChartPage("ForecastPage", Texts::tr("&Předpověď"));
+    m_memory = addChartPage("MemoryPage", Texts::tr("Pa&měť"));
+    m_pages->addTab(createHardestPage(), Texts::tr("&Nejtěžší"));
     m_figures = new QLabel(this);
     m_figures->setObjectName(QStringLiteral("ProgressFigures"));
     m_figures->setWordWrap(true);
@@ -156,11 +166,11 @@ QWidget *ProgressWindow::createControls()
         connect(box, &QComboBox::currentIndexChanged, this, &ProgressWindow::refresh);
         return box;
     };
-    m_scope = combo("ProgressScope", QStringLiteral("&Rozsah:"),
-                    {QStringLiteral("aktuální slovník"), QStringLiteral("celá historie")});
+    m_scope = combo("ProgressScope", Texts::tr("&Rozsah:"),
+                    {Texts::tr("aktuální slovník"), Texts::tr("celá historie")});
     m_period
-        = combo("ProgressPeriod", QStringLiteral("O&bdobí:"),
-                {QStringLiteral("30 dní"), QStringLiteral("90 dní"), QStringLiteral("365 dní")});
+        = combo("ProgressPeriod", Texts::tr("O&bdobí:"),
+                {Texts::tr("30 dní"), Texts::tr("90 dní"), Texts::tr("365 dní")});
     row->addStretch(1);
     return controls;
 }
@@ -189,8 +199,8 @@ QWidget *ProgressWindow::createHardestPage()
     auto *row = new QHBoxLayout;
     m_order = new QComboBox(page);
     m_order->setObjectName(QStringLiteral("HardestOrder"));
-    m_order->addItems({QStringLiteral("počtu zapomenutí"), QStringLiteral("vybavení nyní")});
-    auto *caption = new QLabel(QStringLiteral("Ř&adit podle:"), page);
+    m_order->addItems({Texts::tr("počtu zapomenutí"), Texts::tr("vybavení nyní")});
+    auto *caption = new QLabel(Texts::tr("Ř&adit podle:"), page);
     caption->setBuddy(m_order);
     row->addWidget(caption);
     row->addWidget(m_order);
@@ -202,8 +212,8 @@ QWidget *ProgressWindow::createHardestPage()
     m_hardest = new QTableWidget(0, 6, m_hardestStack);
     m_hardest->setObjectName(QStringLiteral("HardestCards"));
     m_hardest->setHorizontalHeaderLabels(
-        {QStringLiteral("strana 1"), QStringLiteral("strana 2"), QStringLiteral("nabízena"),
-         QStringLiteral("zapomenuto"), QStringLiteral("odpovědí"), QStringLiteral("vybavení %")});
+        {Texts::tr("strana 1"), Texts::tr("strana 2"), Texts::tr("nabízena"),
+         Texts::tr("zapomenuto"), Texts::tr("odpovědí"), Texts::tr("vybavení %")});
     m_hardest->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_hardest->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_hardest->setTabKeyNavigation(false); // Tab leads out of the table
@@ -233,12 +243,12 @@ QWidget *ProgressWindow::createButtons()
         row->addWidget(pushButton);
         return pushButton;
     };
-    connect(button("SavePicture", QStringLiteral("Uložit obráze&k...")), &QPushButton::clicked,
+    connect(button("SavePicture", Texts::tr("Uložit obráze&k...")), &QPushButton::clicked,
             this, &ProgressWindow::savePicture);
-    connect(button("SaveAnswers", QStringLiteral("Uložit &historii (CSV)...")),
+    connect(button("SaveAnswers", Texts::tr("Uložit &historii (CSV)...")),
             &QPushButton::clicked, this, &ProgressWindow::saveAnswers);
     row->addStretch(1);
-    connect(button("CloseProgress", QStringLiteral("&Zavřít")), &QPushButton::clicked, this,
+    connect(button("CloseProgress", Texts::tr("&Zavřít")), &QPushButton::clicked, this,
             &QDialog::reject);
     return buttons;
 }
@@ -286,7 +296,7 @@ void ProgressWindow::refresh()
     }
     const QSqlDatabase database = m_history.database();
     if (!database.isValid()) {
-        showEmpty(QStringLiteral("Historii odpovědí nelze otevřít, a tak není co ukázat."));
+        showEmpty(Texts::tr("Historii odpovědí nelze otevřít, a tak není co ukázat."));
         m_figures->clear();
         return;
     }
@@ -299,10 +309,10 @@ void ProgressWindow::refresh()
     }
     if (!hasAnswers) {
         showEmpty(m_scope->currentIndex() == 0
-                      ? QStringLiteral("Na tento slovník zatím historie nemá žádnou odpověď.\n"
+                      ? Texts::tr("Na tento slovník zatím historie nemá žádnou odpověď.\n"
                                        "Odpovědi se do ní zapisují od této verze programu; "
                                        "obrázky se naplní, jakmile budete odpovídat.")
-                      : QStringLiteral("Historie odpovědí je zatím prázdná.\nOdpovědi se do ní "
+                      : Texts::tr("Historie odpovědí je zatím prázdná.\nOdpovědi se do ní "
                                        "zapisují od této verze programu; obrázky se naplní, "
                                        "jakmile budete odpovídat."));
         showFigures(progress);
@@ -324,7 +334,7 @@ void ProgressWindow::refresh()
 
 void ProgressWindow::showFailure(const HistoryProgress &progress)
 {
-    showEmpty(QStringLiteral("Historii odpovědí nelze přečíst: %1.").arg(progress.failure()));
+    showEmpty(Texts::tr("Historii odpovědí nelze přečíst: %1.").arg(progress.failure()));
     m_figures->clear();
 }
 
@@ -343,10 +353,10 @@ void ProgressWindow::drawAnswers(const HistoryProgress &progress)
     QChart *chart = m_answers.chart;
     clearChart(chart);
     const int days = periodDays();
-    chart->setTitle(QStringLiteral("Odpovědi za den, posledních %1 dní").arg(days));
-    QBarSet *exact = barSet(QStringLiteral("přesně"), Exact);
-    QBarSet *typo = barSet(QStringLiteral("s překlepem"), Typo);
-    QBarSet *wrong = barSet(QStringLiteral("chybně nebo ukázáno"), Wrong);
+    chart->setTitle(Texts::tr("Odpovědi za den, posledních %1 dní").arg(days));
+    QBarSet *exact = barSet(Texts::tr("přesně"), Exact);
+    QBarSet *typo = barSet(Texts::tr("s překlepem"), Typo);
+    QBarSet *wrong = barSet(Texts::tr("chybně nebo ukázáno"), Wrong);
     QStringList labels;
     int largest = 0;
     for (const DayAnswers &day : progress.answersPerDay(days)) {
@@ -392,16 +402,16 @@ void ProgressWindow::drawShares(const HistoryProgress &progress)
     QChart *chart = m_shares.chart;
     clearChart(chart);
     const int days = periodDays();
-    chart->setTitle(QStringLiteral("Správné první odpovědi dne (%)"));
+    chart->setTitle(Texts::tr("Správné první odpovědi dne (%)"));
     auto *shares = new QLineSeries;
-    shares->setName(QStringLiteral("správně napoprvé"));
+    shares->setName(Texts::tr("správně napoprvé"));
     shares->setPointsVisible(true);
     const QDate today = progress.today();
     const QDate first = today.addDays(-(days - 1));
     for (const DayShare &day : progress.firstAnswerShares(days))
         shares->append(double(first.daysTo(day.day)), 100.0 * day.share);
     auto *retention = new QLineSeries;
-    retention->setName(QStringLiteral("udržet v paměti %1 %").arg(m_settings.desiredRetention));
+    retention->setName(Texts::tr("udržet v paměti %1 %").arg(m_settings.desiredRetention));
     retention->append(0, m_settings.desiredRetention);
     retention->append(days - 1, m_settings.desiredRetention);
     retention->setPen(QPen(Qt::gray, 1, Qt::DashLine));
@@ -423,14 +433,14 @@ void ProgressWindow::drawForecast(const HistoryProgress &progress)
 {
     QChart *chart = m_forecast.chart;
     clearChart(chart);
-    chart->setTitle(QStringLiteral("Karty k opakování v příštích %1 dnech").arg(ForecastDays));
+    chart->setTitle(Texts::tr("Karty k opakování v příštích %1 dnech").arg(ForecastDays));
     QStringList labels;
     for (int day = 0; day < ForecastDays; ++day)
-        labels.append(day == 0   ? QStringLiteral("dnes")
-                      : day == 1 ? QStringLiteral("zítra")
+        labels.append(day == 0   ? Texts::tr("dnes")
+                      : day == 1 ? Texts::tr("zítra")
                                  : dayLabel(progress.today().addDays(day)));
     QBarCategoryAxis *axis = barChart(
-        chart, barSet(QStringLiteral("k opakování (dnes i ty po termínu)"), QColor(0, 90, 200)),
+        chart, barSet(Texts::tr("k opakování (dnes i ty po termínu)"), QColor(0, 90, 200)),
         labels, progress.dueForecast(ForecastDays));
     QFont small = axis->labelsFont();
     small.setPointSizeF(small.pointSizeF() * 0.8); // fourteen dates in a row
@@ -441,19 +451,19 @@ void ProgressWindow::drawMemory(const HistoryProgress &progress)
 {
     QChart *chart = m_memory.chart;
     clearChart(chart);
-    chart->setTitle(QStringLiteral("Karty podle toho, jak dlouho je udržíte v paměti"));
+    chart->setTitle(Texts::tr("Karty podle toho, jak dlouho je udržíte v paměti"));
     const bool dictionaryScope = !scopeDictionary().isEmpty();
     const MemoryBuckets buckets
         = progress.memoryBuckets(dictionaryScope ? 2 * m_dictionary.vocabulary().count() : 0);
-    QStringList labels{QStringLiteral("pod 1 den"), QStringLiteral("1–7 dní"),
-                       QStringLiteral("1–4 týdny"), QStringLiteral("déle")};
+    QStringList labels{Texts::tr("pod 1 den"), Texts::tr("1–7 dní"),
+                       Texts::tr("1–4 týdny"), Texts::tr("déle")};
     QList<int> counts{buckets.underDay, buckets.week, buckets.month, buckets.longer};
     // New cards are known only for a dictionary, whose pairs are all there.
     if (dictionaryScope) {
-        labels.prepend(QStringLiteral("nové"));
+        labels.prepend(Texts::tr("nové"));
         counts.prepend(buckets.fresh);
     }
-    barChart(chart, barSet(QStringLiteral("karty (dvojice v jednom směru)"), QColor(120, 60, 180)),
+    barChart(chart, barSet(Texts::tr("karty (dvojice v jednom směru)"), QColor(120, 60, 180)),
              labels, counts);
 }
 
@@ -467,7 +477,7 @@ void ProgressWindow::fillHardest(const HistoryProgress &progress)
         const HardCard &card = cards.at(row);
         const QStringList texts{card.side1.trimmed(),
                                 card.side2.trimmed(),
-                                QStringLiteral("strana %1").arg(card.offeredSide),
+                                Texts::tr("strana %1").arg(card.offeredSide),
                                 QString::number(card.lapses),
                                 QString::number(card.reviews),
                                 QString::number(100.0 * card.retrievability, 'f', 0)};
@@ -483,7 +493,7 @@ void ProgressWindow::fillHardest(const HistoryProgress &progress)
 void ProgressWindow::showFigures(const HistoryProgress &progress)
 {
     const ProgressFigures figures = progress.figures();
-    QString text = QStringLiteral("Dní v řadě s procvičováním: %1   ·   dnes odpovědí: %2, "
+    QString text = Texts::tr("Dní v řadě s procvičováním: %1   ·   dnes odpovědí: %2, "
                                   "čas %3   ·   celkem odpovědí: %4, čas %5")
                        .arg(figures.streakDays)
                        .arg(figures.answersToday)
@@ -492,15 +502,15 @@ void ProgressWindow::showFigures(const HistoryProgress &progress)
                        .arg(FormatDuration(figures.msInAll));
     // Answers of the user's other computers are named once there are any.
     if (figures.computers > 1)
-        text += QStringLiteral("   ·   z počítačů: %1").arg(figures.computers);
+        text += Texts::tr("   ·   z počítačů: %1").arg(figures.computers);
     m_figures->setText(text);
 }
 
 void ProgressWindow::savePicture()
 {
     const QString path
-        = m_prompts.saveFileName(this, QStringLiteral("pokrok.png"),
-                                 QStringLiteral("Obrázky PNG (*.png)"), QStringLiteral("png"));
+        = m_prompts.saveFileName(this, Texts::tr("pokrok.png"),
+                                 Texts::tr("Obrázky PNG (*.png)"), QStringLiteral("png"));
     if (path.isEmpty())
         return;
     RunCommand(m_prompts, this, [&] {
@@ -516,13 +526,13 @@ void ProgressWindow::saveAnswers()
 {
     const QSqlDatabase database = m_history.database();
     if (!database.isValid()) {
-        m_prompts.error(this, QStringLiteral("Historii odpovědí nelze otevřít, a tak ji nelze "
+        m_prompts.error(this, Texts::tr("Historii odpovědí nelze otevřít, a tak ji nelze "
                                              "uložit."));
         return;
     }
     const QString path
-        = m_prompts.saveFileName(this, QStringLiteral("historie.csv"),
-                                 QStringLiteral("Text CSV (*.csv)"), QStringLiteral("csv"));
+        = m_prompts.saveFileName(this, Texts::tr("historie.csv"),
+                                 Texts::tr("Text CSV (*.csv)"), QStringLiteral("csv"));
     if (path.isEmpty())
         return;
     RunCommand(m_prompts, this, [&] {

@@ -3,6 +3,7 @@
 #include "history_rows.h"
 #include "log_exchange.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -22,6 +23,15 @@
 #include <initializer_list>
 #include <type_traits>
 #include <utility>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(ReviewHistory)
+};
+
+} // namespace
 
 namespace {
 
@@ -212,13 +222,13 @@ void ReviewHistory::reportFailure()
     if (failure.code == SqliteCorrupt || failure.code == SqliteNotADatabase) {
         const QString asideAs = setAside();
         if (!asideAs.isEmpty()) {
-            emit troubled(QStringLiteral("Historie odpovědí %1 je poškozená (%2). Program ji "
+            emit troubled(Texts::tr("Historie odpovědí %1 je poškozená (%2). Program ji "
                                          "odložil jako %3 a začíná novou.")
                               .arg(m_path, failure.reason, asideAs));
             return;
         }
     }
-    tell(QStringLiteral("Historii odpovědí %1 nelze použít: %2. Procvičování pokračuje bez ní, "
+    tell(Texts::tr("Historii odpovědí %1 nelze použít: %2. Procvičování pokračuje bez ní, "
                         "podle statistiky uložené ve slovníku.")
              .arg(m_path, failure.reason));
 }
@@ -284,7 +294,7 @@ bool ReviewHistory::ensureOpen()
 bool ReviewHistory::openDatabase()
 {
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
-        tell(QStringLiteral("Historii odpovědí nelze vést: chybí ovladač SQLite pro Qt (balíček "
+        tell(Texts::tr("Historii odpovědí nelze vést: chybí ovladač SQLite pro Qt (balíček "
                             "libqt6sql6-sqlite). Procvičování pokračuje podle statistiky uložené "
                             "ve slovníku."));
         return false;
@@ -320,7 +330,7 @@ bool ReviewHistory::migrate()
     const int found = version.value(0).toInt();
     version.finish();
     if (found > SchemaVersion) {
-        tell(QStringLiteral("Historii odpovědí %1 zapsala novější verze programu (schéma %2); "
+        tell(Texts::tr("Historii odpovědí %1 zapsala novější verze programu (schéma %2); "
                             "tato verze ji nemění a pokračuje bez ní.")
                  .arg(m_path)
                  .arg(found));

@@ -7,8 +7,18 @@
 #include "vocabulary/current_dictionary.h"
 #include "vocabulary/vocabulary_file.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(SyncedDictionary)
+};
+
+} // namespace
 
 namespace {
 
@@ -56,7 +66,7 @@ CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db
     const auto copyWriters = CountedByWriters(db, copyVersion, &reason);
     if (!dictionaryWriters || !copyWriters) {
         result.outcome = CopyMerge::Outcome::Failed;
-        result.reason = QStringLiteral("Historii odpovědí nelze číst: %1").arg(reason);
+        result.reason = Texts::tr("Historii odpovědí nelze číst: %1").arg(reason);
         return result;
     }
     if (waitsForItsLog(!dictionaryWriters->isEmpty(), path, nowMs)
@@ -67,7 +77,7 @@ CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db
     const auto answersOf = [&](const QString &computer, qint64 after, qint64 upTo) {
         const auto answers = LoggedAnswersOn(db, path, computer, after, upTo, &reason);
         if (!answers)
-            throw FileError(QStringLiteral("Historii odpovědí nelze číst: %1").arg(reason));
+            throw FileError(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
         return countedAnswers(*answers);
     };
     try {

@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-translations-l10n libgl-dev libqt6sql6-sqlite
+    qt6-tools-dev qt6-l10n-tools
     qt6-charts-dev libqt6opengl6-dev
     qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin
     speech-dispatcher speech-dispatcher-espeak-ng

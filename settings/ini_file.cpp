@@ -2,7 +2,17 @@
 
 #include "core/text_file.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(IniFile)
+};
+
+} // namespace
 
 namespace {
 
@@ -45,7 +55,7 @@ IniFile IniFile::load(const QString &path)
     if (!QFileInfo::exists(path))
         return IniFile();
     return fromBytes(ReadFileBytes(path, nullptr,
-                                   QStringLiteral("Soubor nastavení %1 nelze přečíst: %2. "
+                                   Texts::tr("Soubor nastavení %1 nelze přečíst: %2. "
                                                   "Program ho nechá, jak je.")
                                        .arg(path, QStringLiteral("%1"))));
 }

@@ -118,6 +118,8 @@ QString ReadSettings(Settings &settings, const QString &programDirectory)
     settings.speakAnswer = integer("VyslovitOdpoved", 0) != 0;
     settings.showDifference = integer("UkazatRozdil", 0) != 0;
     settings.syncFolder = ini.value(section, QStringLiteral("SyncSlozka")).value_or(QString());
+    settings.interfaceLanguage
+        = ini.value(section, QStringLiteral("Rozhrani")).value_or(QString()).trimmed();
 
     if (!settings.dictionaryPath.isEmpty() && !QFileInfo(settings.dictionaryPath).isFile())
         return QString();
@@ -171,6 +173,8 @@ void WriteSettings(const Settings &settings, const QString &programDirectory)
     laterValue("Vyslovovat", settings.speakOffered, defaults.speakOffered);
     laterValue("VyslovitOdpoved", settings.speakAnswer, defaults.speakAnswer);
     laterValue("UkazatRozdil", settings.showDifference, defaults.showDifference);
+    if (!settings.interfaceLanguage.isEmpty() || ini.value(section, QStringLiteral("Rozhrani")))
+        ini.setValue(section, QStringLiteral("Rozhrani"), settings.interfaceLanguage);
     setSyncFolder(ini, settings.syncFolder);
     save(ini, path);
 }

@@ -34,6 +34,9 @@ struct Settings
     bool showDifference = false; // UkazatRozdil
     // A folder that a sync tool shares between the user's computers; empty: none.
     QString syncFolder; // SyncSlozka
+    // The language of the interface, a code ("cs", "en"); empty: as the desktop asks. Read
+    // once at start; a change applies from the next start.
+    QString interfaceLanguage; // Rozhrani
 
     friend bool operator==(const Settings &, const Settings &) = default;
 };

@@ -6,6 +6,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -19,6 +20,15 @@
 
 #include <tuple>
 #include <utility>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(SettingsDialog)
+};
+
+} // namespace
 
 namespace {
 
@@ -61,7 +71,7 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
     , m_chooseDictionary(std::move(chooseDictionary))
 {
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("nastavení:") + QString(35, QLatin1Char(' ')));
+    setWindowTitle(Texts::tr("nastavení:") + QString(35, QLatin1Char(' ')));
     setFixedSize(364, 438);
     QFont formFont = font();
     formFont.setPointSize(8);
@@ -80,22 +90,22 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
 
 void SettingsDialog::createChoices()
 {
-    m_pairChoice = radioGroup("RadioGroup1", QStringLiteral(" nabízet slova dle: "),
-                              {QStringLiteral("četnosti výběru"), QStringLiteral("chybovosti"),
-                               QStringLiteral("náhodně"), QStringLiteral("podle opakování")},
+    m_pairChoice = radioGroup("RadioGroup1", Texts::tr(" nabízet slova dle: "),
+                              {Texts::tr("četnosti výběru"), Texts::tr("chybovosti"),
+                               Texts::tr("náhodně"), Texts::tr("podle opakování")},
                               QRect(16, 16, 153, 97));
     m_sideChoice = radioGroup(
-        "RadioGroup2", QStringLiteral(" nabízet slova : "),
-        {QStringLiteral("v češtině"), QStringLiteral("v jazyku"), QStringLiteral("náhodně")},
+        "RadioGroup2", Texts::tr(" nabízet slova : "),
+        {Texts::tr("v češtině"), Texts::tr("v jazyku"), Texts::tr("náhodně")},
         QRect(16, 120, 153, 81));
-    m_assessment = radioGroup("RadioGroup3", QStringLiteral(" posouzení správnosti: "),
-                              {QStringLiteral("přesná shoda"), QStringLiteral("procento shody")},
+    m_assessment = radioGroup("RadioGroup3", Texts::tr(" posouzení správnosti: "),
+                              {Texts::tr("přesná shoda"), Texts::tr("procento shody")},
                               QRect(184, 16, 161, 65));
 }
 
 void SettingsDialog::createPercentControls()
 {
-    m_thresholdLabel = new QLabel(QStringLiteral("považovat za   správné  při   shodě %% :"), this);
+    m_thresholdLabel = new QLabel(Texts::tr("považovat za   správné  při   shodě %% :"), this);
     m_thresholdLabel->setObjectName(QStringLiteral("Label1"));
     m_thresholdLabel->setGeometry(184, 96, 161, 36);
     m_thresholdLabel->setAlignment(Qt::AlignCenter);
@@ -128,10 +138,10 @@ void SettingsDialog::createScheduleControls()
         return std::pair{caption, spin};
     };
     std::tie(m_retentionLabel, m_retention)
-        = row("RetentionLabel", QStringLiteral("&udržet v paměti %:"), "RetentionSpin", 166,
+        = row("RetentionLabel", Texts::tr("&udržet v paměti %:"), "RetentionSpin", 166,
               MinimumRetention, MaximumRetention);
     std::tie(m_newPerDayLabel, m_newPerDay)
-        = row("NewPerDayLabel", QStringLiteral("&nových za den:"), "NewPerDaySpin", 192, 0,
+        = row("NewPerDayLabel", Texts::tr("&nových za den:"), "NewPerDaySpin", 192, 0,
               MaximumNewPerDay);
 }
 
@@ -143,25 +153,25 @@ void SettingsDialog::createCheckBoxes()
         box->setGeometry(place);
         return box;
     };
-    m_showCriterion = checkBox("CheckBox1", QStringLiteral("zobrazovat proc. kriterium"),
+    m_showCriterion = checkBox("CheckBox1", Texts::tr("zobrazovat proc. kriterium"),
                                QRect(16, 216, 257, 17));
     m_showCriterion->hide();
     m_showPicture
-        = checkBox("CheckBox2", QStringLiteral("zobrazovat  obrázek"), QRect(16, 236, 265, 17));
+        = checkBox("CheckBox2", Texts::tr("zobrazovat  obrázek"), QRect(16, 236, 265, 17));
     m_commentAfterWrongAnswer
-        = checkBox("CheckBox3", QStringLiteral("komentář zobrazit i při chybné odpovědi"),
+        = checkBox("CheckBox3", Texts::tr("komentář zobrazit i při chybné odpovědi"),
                    QRect(16, 256, 300, 17));
-    m_speakOffered = checkBox("CheckBox4", QStringLiteral("vyslovovat nabízené slovo (F4 znovu)"),
+    m_speakOffered = checkBox("CheckBox4", Texts::tr("vyslovovat nabízené slovo (F4 znovu)"),
                               QRect(16, 276, 320, 17));
-    m_speakAnswer = checkBox("CheckBox5", QStringLiteral("vyslovit správnou odpověď po chybě"),
+    m_speakAnswer = checkBox("CheckBox5", Texts::tr("vyslovit správnou odpověď po chybě"),
                              QRect(16, 296, 320, 17));
-    m_showDifference = checkBox("CheckBox6", QStringLiteral("ukázat, kde se odpověď liší"),
+    m_showDifference = checkBox("CheckBox6", Texts::tr("ukázat, kde se odpověď liší"),
                                 QRect(16, 316, 320, 17));
 }
 
 void SettingsDialog::createDictionaryField(const QFont &formFont)
 {
-    auto *pathLabel = new QLabel(QStringLiteral("slovník:"), this);
+    auto *pathLabel = new QLabel(Texts::tr("slovník:"), this);
     pathLabel->setObjectName(QStringLiteral("Label2"));
     pathLabel->setGeometry(16, 346, 100, 16);
     m_dictionaryPath = new QLineEdit(this);
@@ -182,11 +192,11 @@ void SettingsDialog::createDictionaryField(const QFont &formFont)
 
 void SettingsDialog::createButtonsAndTabOrder()
 {
-    m_saveButton = NamedButton(QStringLiteral("ulož"), "Button2", this);
+    m_saveButton = NamedButton(Texts::tr("ulož"), "Button2", this);
     m_saveButton->setGeometry(208, 396, 57, 25);
     m_okButton = NamedButton(QStringLiteral("OK"), "Button1", this);
     m_okButton->setGeometry(280, 396, 57, 25);
-    m_syncButton = NamedButton(QStringLiteral("S&ynchronizace..."), "Button3", this);
+    m_syncButton = NamedButton(Texts::tr("S&ynchronizace..."), "Button3", this);
     m_syncButton->setGeometry(16, 396, 110, 25);
     connect(m_syncButton, &QPushButton::clicked, this, &SettingsDialog::synchronisationRequested);
     connect(m_saveButton, &QPushButton::clicked, this, &SettingsDialog::saveSettings);

@@ -3,6 +3,7 @@
 #include "widgets/prompts.h"
 #include "widgets/window_parts.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,6 +12,15 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(SyncFolderDialog)
+};
+
+} // namespace
+
 SyncFolderDialog::SyncFolderDialog(Prompts &prompts, const QString &folder, FolderProblem problemOf,
                                    QWidget *parent)
     : QDialog(parent)
@@ -18,10 +28,10 @@ SyncFolderDialog::SyncFolderDialog(Prompts &prompts, const QString &folder, Fold
     , m_problemOf(std::move(problemOf))
 {
     setObjectName(QStringLiteral("SyncFolderDialog"));
-    setWindowTitle(QStringLiteral("Synchronizace"));
+    setWindowTitle(Texts::tr("Synchronizace"));
     auto *layout = new QVBoxLayout(this);
     auto *explanation = new QLabel(
-        QStringLiteral("Složka, kterou synchronizační program (například Syncthing) sdílí mezi "
+        Texts::tr("Složka, kterou synchronizační program (například Syncthing) sdílí mezi "
                        "vašimi počítači. Merko do ní zapisuje odpovědi tohoto počítače (do "
                        "podsložky merko/odpovedi) a čte odpovědi ostatních, takže plán "
                        "opakování je na všech počítačích stejný. Slovníky uložené v ní se "
@@ -33,7 +43,7 @@ SyncFolderDialog::SyncFolderDialog(Prompts &prompts, const QString &folder, Fold
     layout->addWidget(explanation);
 
     auto *row = new QHBoxLayout;
-    auto *caption = new QLabel(QStringLiteral("&složka:"), this);
+    auto *caption = new QLabel(Texts::tr("&složka:"), this);
     m_folder = new QLineEdit(QDir::toNativeSeparators(folder), this);
     m_folder->setObjectName(QStringLiteral("Edit1"));
     caption->setBuddy(m_folder);
@@ -48,9 +58,9 @@ SyncFolderDialog::SyncFolderDialog(Prompts &prompts, const QString &folder, Fold
     layout->addLayout(row);
 
     auto *buttons = new QHBoxLayout;
-    auto *none = NamedButton(QStringLiteral("&Nesynchronizovat"), "Button3", this, false);
+    auto *none = NamedButton(Texts::tr("&Nesynchronizovat"), "Button3", this, false);
     auto *ok = NamedButton(QStringLiteral("OK"), "Button1", this, false);
-    auto *cancel = NamedButton(QStringLiteral("Zrušit"), "Button2", this, false);
+    auto *cancel = NamedButton(Texts::tr("Zrušit"), "Button2", this, false);
     ok->setDefault(true);
     connect(none, &QPushButton::clicked, m_folder, &QLineEdit::clear);
     connect(ok, &QPushButton::clicked, this, &SyncFolderDialog::accept);

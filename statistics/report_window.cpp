@@ -17,7 +17,7 @@ ReportWindow::ReportWindow(Prompts &prompts, const QString &dataDirectory, QWidg
     , m_dataDirectory(dataDirectory)
 {
     setObjectName(QStringLiteral("Form5"));
-    setWindowTitle(OfferReportTitle);
+    setWindowTitle(OfferReportTitle());
     resize(441, 370);
 
     QVBoxLayout *layout = FlatColumn(this);

@@ -4,7 +4,17 @@
 #include "core/text_file.h"
 #include "vocabulary/vocabulary_file.h"
 
+#include <QCoreApplication>
 #include <QDir>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Reports)
+};
+
+} // namespace
 
 namespace {
 
@@ -28,7 +38,7 @@ QStringList buildReport(const Vocabulary &vocabulary, QLatin1String heading, int
 {
     QStringList lines;
     lines.reserve(2 * vocabulary.count() + 2);
-    lines.append(nameColumn(QStringLiteral("slovo:")) + heading);
+    lines.append(nameColumn(Texts::tr("slovo:")) + heading);
     lines.append(QString(ruleWidth, QLatin1Char('=')));
     for (const VocabularyEntry &entry : vocabulary.entries) {
         for (int s = 1; s <= 2; ++s)
@@ -97,4 +107,14 @@ void WriteReportFile(const QString &dataDirectory, const QStringList &lines)
 QString ReadReportFile(const QString &dataDirectory)
 {
     return ReadTextFileLines(ReportFilePath(dataDirectory)).join(QLatin1Char('\n'));
+}
+
+QString OfferReportTitle()
+{
+    return Texts::tr("Četnost výběru slov: ");
+}
+
+QString ErrorReportTitle()
+{
+    return Texts::tr("Četnost chybovosti slov: ");
 }

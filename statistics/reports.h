@@ -4,8 +4,8 @@
 
 #include <QStringList>
 
-inline const QString OfferReportTitle = QStringLiteral("Četnost výběru slov: ");
-inline const QString ErrorReportTitle = QStringLiteral("Četnost chybovosti slov: ");
+QString OfferReportTitle();
+QString ErrorReportTitle();
 inline constexpr char ReportFileName[] = "Work.tmp";
 
 // Each side's share of all offers, two lines per pair in dictionary order.

@@ -630,7 +630,7 @@ TEST_F(DrillWindowTest, ThePictureAnimatesOnlyWhileShownInTheActiveWindow)
 
 TEST(CzechTranslation, StandardButtonsReadAnoAndNe)
 {
-    InstallCzechTranslation(*qApp);
+    InstallInterfaceTranslation(*qApp, QStringLiteral("cs"));
     QMessageBox box(QMessageBox::Question, QString(), QString(),
                     QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove('&'), QStringLiteral("Ano"));

@@ -534,10 +534,10 @@ TEST_F(DrillHistoryTest, ADayWithNothingLeftIsSaidOnce)
     EXPECT_TRUE(drill.answerNote().isEmpty()) << "a card is due";
     EXPECT_TRUE(drill.checkAnswer(QStringLiteral("r Hund")).correct);
     drill.offerNextPair();
-    EXPECT_EQ(drill.answerNote().remark, DayDoneRemark);
+    EXPECT_EQ(drill.answerNote().remark, DayDoneRemark());
     EXPECT_TRUE(drill.hasPair()) << "practice goes on";
     drill.answerEdited();
-    EXPECT_EQ(drill.answerNote().remark, DayDoneRemark) << "kept while the answer is typed";
+    EXPECT_EQ(drill.answerNote().remark, DayDoneRemark()) << "kept while the answer is typed";
     drill.checkAnswer(QStringLiteral("r Hund"));
     EXPECT_TRUE(drill.answerNote().isEmpty());
     drill.offerNextPair();

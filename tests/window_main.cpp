@@ -10,7 +10,7 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    InstallCzechTranslation(application);
+    InstallInterfaceTranslation(application, QStringLiteral("cs"));
     QStandardPaths::setTestModeEnabled(true); // never touch the user's own folders // as the
                                               // program does: the tests see what users see
     testing::InitGoogleTest(&argc, argv);

@@ -11,6 +11,17 @@
 #include <numeric>
 #include <utility>
 
+#include <QCoreApplication>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(CurrentDictionary)
+};
+
+} // namespace
+
 CurrentDictionary::CurrentDictionary(QObject *parent)
     : QObject(parent)
 {}
@@ -179,7 +190,7 @@ int CurrentDictionary::importInto(const QString &source, const QString &target,
                                   const ImportResult &imported)
 {
     if (SameFile(target, source))
-        throw FileError(QStringLiteral("Soubor %1, ze kterého se slovíčka berou, se nepřepisuje; "
+        throw FileError(Texts::tr("Soubor %1, ze kterého se slovíčka berou, se nepřepisuje; "
                                        "zvolte pro slovník jiné jméno.")
                             .arg(source));
     // The answers belong to the file as it is now, not to the pairs that replace it.
@@ -195,7 +206,7 @@ void CurrentDictionary::storeLanguages(const SideLanguages &languages)
 {
     if (m_vocabulary.path.isEmpty() || m_vocabulary.count() == 0)
         return;
-    rewrite(QStringLiteral("jazyky se neuložily, zkuste to prosím znovu."), {}, true,
+    rewrite(Texts::tr("jazyky se neuložily, zkuste to prosím znovu."), {}, true,
             [&](Vocabulary &changed) { StoreLanguages(changed, languages); });
 }
 
@@ -206,7 +217,7 @@ VersionMerge CurrentDictionary::mergeConflictCopy(
 {
     VersionMerge merge;
     const int before = m_vocabulary.count();
-    rewrite(QStringLiteral("kopie se sloučí příště."), copyVersion, false, [&](Vocabulary &merged) {
+    rewrite(Texts::tr("kopie se sloučí příště."), copyVersion, false, [&](Vocabulary &merged) {
         merge = MergeConflictCopy(merged, dictionaryIncludes, copy, copyIncludes, answersOf);
     });
     // The pairs keep their places, with the counters of both; those of the copy follow them.
@@ -222,7 +233,7 @@ void CurrentDictionary::rewrite(const QString &changedMeanwhile, const QByteArra
     writeBackFirst();
     const QString &path = m_vocabulary.path;
     if (!CurrentStamp(path).sameAttributes(m_vocabulary.stamp))
-        throw FileError(QStringLiteral("Slovník %1 mezitím změnil jiný program; ").arg(path)
+        throw FileError(Texts::tr("Slovník %1 mezitím změnil jiný program; ").arg(path)
                         + changedMeanwhile);
     Vocabulary changed = m_vocabulary;
     change(changed);

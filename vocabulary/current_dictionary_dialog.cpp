@@ -7,17 +7,27 @@
 #include "widgets/screen_place.h"
 #include "widgets/window_parts.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QVBoxLayout>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(CurrentDictionaryDialog)
+};
+
+} // namespace
 
 CurrentDictionaryDialog::CurrentDictionaryDialog(Prompts &prompts, QWidget *parent)
     : QDialog(parent)
     , m_prompts(prompts)
 {
     setObjectName(QStringLiteral("Form7"));
-    setWindowTitle(QStringLiteral("  aktuální slovník:"));
+    setWindowTitle(Texts::tr("  aktuální slovník:"));
     resize(873, 233);
     QFont fixed = FixedPitchFont();
     fixed.setPointSize(8);
@@ -34,7 +44,7 @@ int CurrentDictionaryDialog::showFile(const QString &path)
     FitOnScreen(this);
     // Without a file the window still opens, with what it showed last.
     if (path.isEmpty()) {
-        m_prompts.notice(this, EmptyVocabularyMessage);
+        m_prompts.notice(this, EmptyVocabularyMessage());
     } else {
         RunCommand(m_prompts, this,
                    [&] { m_text->setPlainText(ReadTextFileLines(path).join(QLatin1Char('\n'))); });

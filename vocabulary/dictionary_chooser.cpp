@@ -5,6 +5,7 @@
 #include "widgets/window_parts.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
@@ -20,6 +21,15 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(DictionaryChooser)
+};
+
+} // namespace
+
 DictionaryChooser::DictionaryChooser(Prompts &prompts, const QString &programDirectory,
                                      QWidget *parent)
     : QDialog(parent)
@@ -27,7 +37,7 @@ DictionaryChooser::DictionaryChooser(Prompts &prompts, const QString &programDir
     , m_programDirectory(programDirectory)
 {
     setObjectName(QStringLiteral("Form6"));
-    setWindowTitle(QStringLiteral("    výběr slovníku:"));
+    setWindowTitle(Texts::tr("    výběr slovníku:"));
     // Wider than the window first was, so that the folder tree shows whole names.
     resize(640, 380);
     QPalette silver = palette();

@@ -7,11 +7,21 @@
 #include "editor_content.h"
 #include "vocabulary_store.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(DictionaryEditor)
+};
+
+} // namespace
 
 DictionaryEditor::DictionaryEditor(Prompts &prompts, const WriteJournal &journal, QWidget *parent)
     : QDialog(parent)
@@ -19,11 +29,11 @@ DictionaryEditor::DictionaryEditor(Prompts &prompts, const WriteJournal &journal
     , m_journal(journal)
 {
     setObjectName(QStringLiteral("Form3"));
-    setWindowTitle(QStringLiteral("Editace slovníku:"));
+    setWindowTitle(Texts::tr("Editace slovníku:"));
     resize(651, 313);
 
     QVBoxLayout *layout = FlatColumn(this);
-    QPushButton *saveButton = NamedButton(QStringLiteral("ulož"), "Button1", this);
+    QPushButton *saveButton = NamedButton(Texts::tr("ulož"), "Button1", this);
     layout->addWidget(ButtonStrip("Panel1", 41, {saveButton}, this));
 
     m_grid = new EditGrid(GridRows, 2, this);
@@ -59,7 +69,7 @@ void DictionaryEditor::save()
 {
     // The dialog offers the file that was opened.
     const QString fileName = m_prompts.saveFileName(
-        this, m_openedPath, QStringLiteral("slovníky (*.slv)"), QStringLiteral("slv"));
+        this, m_openedPath, Texts::tr("slovníky (*.slv)"), QStringLiteral("slv"));
     if (fileName.isEmpty())
         return;
     // The rows as edited; the theme, the counters and the unseen lines as the file had them.

@@ -6,6 +6,7 @@
 #include "core/text_file.h"
 #include "vocabulary_file.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
@@ -14,6 +15,15 @@
 
 #include <algorithm>
 #include <map>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Exchange)
+};
+
+} // namespace
 
 bool AcceptImportedPair(const QString &where, QString first, QString second, QString firstComment,
                         QString secondComment, ImportResult &result)
@@ -26,17 +36,17 @@ bool AcceptImportedPair(const QString &where, QString first, QString second, QSt
         result.skipped.append(where + QStringLiteral(": ") + reason);
     };
     if (first.isEmpty() || second.isEmpty()) {
-        skip(QStringLiteral("jedna strana je prázdná"));
+        skip(Texts::tr("jedna strana je prázdná"));
         return false;
     }
     const QString all = first + firstComment + second + secondComment;
     if (all.contains(QLatin1Char('@')) || first.contains(QLatin1Char('/'))
         || firstComment.contains(QLatin1Char('/'))) {
-        skip(QStringLiteral("obsahuje '/' nebo '@', které řádek slovníku nepojme"));
+        skip(Texts::tr("obsahuje '/' nebo '@', které řádek slovníku nepojme"));
         return false;
     }
     if (all.contains(QLatin1Char('{')) || all.contains(QLatin1Char('}'))) {
-        skip(QStringLiteral("obsahuje složenou závorku, kterou slovník vyhrazuje komentářům"));
+        skip(Texts::tr("obsahuje složenou závorku, kterou slovník vyhrazuje komentářům"));
         return false;
     }
     const auto length = [](const QString &side, const QString &comment) {
@@ -44,12 +54,12 @@ bool AcceptImportedPair(const QString &where, QString first, QString second, QSt
     };
     if (length(first, firstComment) > Vocabulary::EntryTextCapacity
         || length(second, secondComment) > Vocabulary::EntryTextCapacity) {
-        skip(QStringLiteral("strana i s komentářem je delší než %1 znaků")
+        skip(Texts::tr("strana i s komentářem je delší než %1 znaků")
                  .arg(Vocabulary::EntryTextCapacity));
         return false;
     }
     if (all.contains(QLatin1Char('\n')) || all.contains(QLatin1Char('\r'))) {
-        skip(QStringLiteral("obsahuje konec řádku"));
+        skip(Texts::tr("obsahuje konec řádku"));
         return false;
     }
     // Read back the way a dictionary line is read, so that the pair is exactly what the
@@ -61,7 +71,7 @@ bool AcceptImportedPair(const QString &where, QString first, QString second, QSt
         part(first, firstComment) + QStringLiteral(" / ") + part(second, secondComment), false);
     if (parsed.kind != ParsedLine::PairLine || TrimWhite(parsed.entry.side[1]) != first
         || TrimWhite(parsed.entry.side[2]) != second) {
-        skip(QStringLiteral("řádek slovníku by ho nepřečetl tak, jak je"));
+        skip(Texts::tr("řádek slovníku by ho nepřečetl tak, jak je"));
         return false;
     }
     result.pairs.append(parsed.entry);
@@ -104,9 +114,9 @@ void acceptKvtmlEntry(QList<KvtmlTranslation> &translations, qint64 line, Import
 {
     std::stable_sort(translations.begin(), translations.end(),
                      [](const auto &a, const auto &b) { return a.id < b.id; });
-    const QString where = QStringLiteral("položka na řádku %1").arg(line);
+    const QString where = Texts::tr("položka na řádku %1").arg(line);
     if (translations.size() < 2)
-        result.skipped.append(where + QStringLiteral(": nemá dva překlady"));
+        result.skipped.append(where + Texts::tr(": nemá dva překlady"));
     else
         AcceptImportedPair(where, translations.at(0).text, translations.at(1).text,
                            translations.at(0).comment, translations.at(1).comment, result);
@@ -119,7 +129,7 @@ void acceptKvtmlEntry(QList<KvtmlTranslation> &translations, qint64 line, Import
     QString reason = xml.errorString();
     while (reason.endsWith(QLatin1Char('.')))
         reason.chop(1);
-    throw FileError(QStringLiteral("Soubor není platný KVTML: chyba na řádku %1: %2.")
+    throw FileError(Texts::tr("Soubor není platný KVTML: chyba na řádku %1: %2.")
                         .arg(xml.lineNumber())
                         .arg(reason));
 }
@@ -179,7 +189,7 @@ ImportResult importKvtml(const QByteArray &bytes)
     if (xml.hasError())
         failKvtml(xml);
     if (entries == 0)
-        throw FileError(QStringLiteral("Soubor KVTML neobsahuje žádnou položku."));
+        throw FileError(Texts::tr("Soubor KVTML neobsahuje žádnou položku."));
     return result;
 }
 
@@ -377,9 +387,9 @@ ImportResult importDelimitedText(QString text)
     int records = 0;
     for (const Record &record : ::records(text, used)) {
         ++records;
-        const QString where = QStringLiteral("řádek %1").arg(record.line + header.lines);
+        const QString where = Texts::tr("řádek %1").arg(record.line + header.lines);
         if (record.fields.size() < 2) {
-            result.skipped.append(where + QStringLiteral(": chybí druhé pole"));
+            result.skipped.append(where + Texts::tr(": chybí druhé pole"));
             continue;
         }
         QStringList fields = record.fields;
@@ -394,7 +404,7 @@ ImportResult importDelimitedText(QString text)
                            column(header.secondComment), result);
     }
     if (records == 0)
-        throw FileError(QStringLiteral("Soubor neobsahuje žádnou dvojici slov."));
+        throw FileError(Texts::tr("Soubor neobsahuje žádnou dvojici slov."));
     return result;
 }
 
@@ -408,12 +418,12 @@ ImportResult ImportDelimited(const QByteArray &bytes)
 ImportResult ImportVocabulary(const QByteArray &bytes)
 {
     if (LooksBinary(bytes))
-        throw FileError(QStringLiteral("Soubor není textový (obsahuje binární data); slovíčka "
+        throw FileError(Texts::tr("Soubor není textový (obsahuje binární data); slovíčka "
                                        "z něj převzít nelze."));
     // Decoded once: the text that is checked for content is the text that is imported.
     QString text = DecodeDetectedText(bytes);
     if (TrimWhite(text).isEmpty())
-        throw FileError(QStringLiteral("Soubor je prázdný."));
+        throw FileError(Texts::tr("Soubor je prázdný."));
     const QByteArray start = bytes.left(512).trimmed();
     const bool xml = start.startsWith("<?xml") || start.contains("<kvtml")
                      || start.startsWith("\xEF\xBB\xBF<?xml");
@@ -499,7 +509,7 @@ QByteArray ExportKvtml(const Vocabulary &vocabulary)
         xml.writeStartElement(QStringLiteral("identifier"));
         xml.writeAttribute(QStringLiteral("id"), QString::number(id));
         xml.writeTextElement(QStringLiteral("name"), language.isEmpty()
-                                                         ? QStringLiteral("strana %1").arg(id + 1)
+                                                         ? Texts::tr("strana %1").arg(id + 1)
                                                          : names.value(language, language));
         if (!language.isEmpty())
             xml.writeTextElement(QStringLiteral("locale"), language);
@@ -555,10 +565,11 @@ QByteArray ExportForFile(const Vocabulary &vocabulary, const QString &target)
     return delimited ? ExportDelimited(vocabulary) : ExportKvtml(vocabulary);
 }
 
-QString CzechCount(int count, const char *one, const char *few, const char *many)
+QString CountedWord(int count, const char *forms)
 {
-    const char *word = count == 1 ? one : count >= 2 && count <= 4 ? few : many;
-    return QString::number(count) + QLatin1Char(' ') + QString::fromUtf8(word);
+    const QStringList words = QCoreApplication::translate("CountedWord", forms).split(u'|');
+    const qsizetype form = count == 1 ? 0 : count >= 2 && count <= 4 ? 1 : 2;
+    return QString::number(count) + QLatin1Char(' ') + words.at(std::min(form, words.size() - 1));
 }
 
 QString FirstLinesOf(const QStringList &lines)
@@ -566,8 +577,9 @@ QString FirstLinesOf(const QStringList &lines)
     constexpr int shown = 10;
     QString text = lines.mid(0, shown).join(QLatin1Char('\n'));
     if (lines.size() > shown)
-        text += QStringLiteral("\n... a ")
-                + CzechCount(int(lines.size()) - shown, "další", "další", "dalších")
+        text += Texts::tr("\n... a ")
+                + CountedWord(int(lines.size()) - shown,
+                              QT_TRANSLATE_NOOP("CountedWord", "další|další|dalších"))
                 + QLatin1Char('.');
     return text;
 }
@@ -575,21 +587,18 @@ QString FirstLinesOf(const QStringList &lines)
 QString ImportSummary(const ImportResult &result, int written)
 {
     const int skipped = int(result.skipped.size());
-    QString text = QStringLiteral("Načteno ") + CzechCount(written, "dvojice", "dvojice", "dvojic");
+    QString text = Texts::tr("Načteno ") + CountedWord(written, QT_TRANSLATE_NOOP("CountedWord", "dvojice|dvojice|dvojic"));
     if (skipped > 0) {
-        const QString left = result.kvtml ? CzechCount(skipped, "položka přeskočena",
-                                                       "položky přeskočeny", "položek přeskočeno")
-                                          : CzechCount(skipped, "řádek přeskočen",
-                                                       "řádky přeskočeny", "řádků přeskočeno");
+        const QString left = result.kvtml ? CountedWord(skipped, QT_TRANSLATE_NOOP("CountedWord", "položka přeskočena|položky přeskočeny|položek přeskočeno"))
+                                          : CountedWord(skipped, QT_TRANSLATE_NOOP("CountedWord", "řádek přeskočen|řádky přeskočeny|řádků přeskočeno"));
         text += QStringLiteral(", ") + left + QStringLiteral(":\n") + FirstLinesOf(result.skipped);
     } else {
         text += QLatin1Char('.');
     }
     const int leftOut = int(result.pairs.size()) - written;
     if (leftOut > 0)
-        text += QStringLiteral("\nSlovník pojme nejvýše %1 dvojic: ").arg(Vocabulary::Capacity)
-                + CzechCount(leftOut, "další nebyla zapsána", "další nebyly zapsány",
-                             "dalších nebylo zapsáno")
+        text += Texts::tr("\nSlovník pojme nejvýše %1 dvojic: ").arg(Vocabulary::Capacity)
+                + CountedWord(leftOut, QT_TRANSLATE_NOOP("CountedWord", "další nebyla zapsána|další nebyly zapsány|dalších nebylo zapsáno"))
                 + QLatin1Char('.');
     return text;
 }

@@ -67,8 +67,11 @@ bool IsImportableFile(const QString &path);
 // character other than line ends, tabs and page breaks.
 bool LooksBinary(const QByteArray &bytes);
 
-// The count with the Czech word its number asks for: 1 dvojice, 2 dvojice, 5 dvojic.
-QString CzechCount(int count, const char *one, const char *few, const char *many);
+// The count with the word its number asks for: 1 dvojice, 2 dvojice, 5 dvojic. `forms` gives
+// the word after 1, after 2 to 4, and after other numbers, separated by '|', marked for the
+// translation with QT_TRANSLATE_NOOP("CountedWord", ...); a language with fewer forms repeats
+// one.
+QString CountedWord(int count, const char *forms);
 
 // The first ten of these lines, one a line, and "... a 5 dalších." for the rest.
 QString FirstLinesOf(const QStringList &lines);

@@ -2,6 +2,7 @@
 
 #include "core/text_file.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -19,38 +20,38 @@ struct Language
 
 // The languages taught most, and a few more that voices exist for.
 constexpr Language Languages[] = {
-    {"cs", "čeština", "češtinu", "češtin"},
-    {"en", "angličtina", "angličtinu", "angličtin"},
-    {"de", "němčina", "němčinu", "němčin"},
-    {"fr", "francouzština", "francouzštinu", "francouzštin"},
-    {"es", "španělština", "španělštinu", "španělštin"},
-    {"it", "italština", "italštinu", "italštin"},
-    {"ru", "ruština", "ruštinu", "ruštin"},
-    {"pl", "polština", "polštinu", "polštin"},
-    {"sk", "slovenština", "slovenštinu", "slovenštin"},
-    {"sl", "slovinština", "slovinštinu", "slovinštin"},
-    {"pt", "portugalština", "portugalštinu", "portugalštin"},
-    {"nl", "nizozemština", "nizozemštinu", "nizozemštin"},
-    {"nl", "holandština", "holandštinu", "holandštin"},
-    {"sv", "švédština", "švédštinu", "švédštin"},
-    {"nb", "norština", "norštinu", "norštin"},
-    {"da", "dánština", "dánštinu", "dánštin"},
-    {"fi", "finština", "finštinu", "finštin"},
-    {"hu", "maďarština", "maďarštinu", "maďarštin"},
-    {"el", "řečtina", "řečtinu", "řečtin"},
-    {"la", "latina", "latinu", "latin"},
-    {"zh", "čínština", "čínštinu", "čínštin"},
-    {"ja", "japonština", "japonštinu", "japonštin"},
-    {"ko", "korejština", "korejštinu", "korejštin"},
-    {"ar", "arabština", "arabštinu", "arabštin"},
-    {"tr", "turečtina", "turečtinu", "turečtin"},
-    {"uk", "ukrajinština", "ukrajinštinu", "ukrajinštin"},
-    {"hr", "chorvatština", "chorvatštinu", "chorvatštin"},
-    {"sr", "srbština", "srbštinu", "srbštin"},
-    {"bg", "bulharština", "bulharštinu", "bulharštin"},
-    {"ro", "rumunština", "rumunštinu", "rumunštin"},
-    {"he", "hebrejština", "hebrejštinu", "hebrejštin"},
-    {"eo", "esperanto", "esperanto", "esperant"},
+    {"cs", QT_TRANSLATE_NOOP("Languages", "čeština"), QT_TRANSLATE_NOOP("Languages", "češtinu"), "češtin"},
+    {"en", QT_TRANSLATE_NOOP("Languages", "angličtina"), QT_TRANSLATE_NOOP("Languages", "angličtinu"), "angličtin"},
+    {"de", QT_TRANSLATE_NOOP("Languages", "němčina"), QT_TRANSLATE_NOOP("Languages", "němčinu"), "němčin"},
+    {"fr", QT_TRANSLATE_NOOP("Languages", "francouzština"), QT_TRANSLATE_NOOP("Languages", "francouzštinu"), "francouzštin"},
+    {"es", QT_TRANSLATE_NOOP("Languages", "španělština"), QT_TRANSLATE_NOOP("Languages", "španělštinu"), "španělštin"},
+    {"it", QT_TRANSLATE_NOOP("Languages", "italština"), QT_TRANSLATE_NOOP("Languages", "italštinu"), "italštin"},
+    {"ru", QT_TRANSLATE_NOOP("Languages", "ruština"), QT_TRANSLATE_NOOP("Languages", "ruštinu"), "ruštin"},
+    {"pl", QT_TRANSLATE_NOOP("Languages", "polština"), QT_TRANSLATE_NOOP("Languages", "polštinu"), "polštin"},
+    {"sk", QT_TRANSLATE_NOOP("Languages", "slovenština"), QT_TRANSLATE_NOOP("Languages", "slovenštinu"), "slovenštin"},
+    {"sl", QT_TRANSLATE_NOOP("Languages", "slovinština"), QT_TRANSLATE_NOOP("Languages", "slovinštinu"), "slovinštin"},
+    {"pt", QT_TRANSLATE_NOOP("Languages", "portugalština"), QT_TRANSLATE_NOOP("Languages", "portugalštinu"), "portugalštin"},
+    {"nl", QT_TRANSLATE_NOOP("Languages", "nizozemština"), QT_TRANSLATE_NOOP("Languages", "nizozemštinu"), "nizozemštin"},
+    {"nl", QT_TRANSLATE_NOOP("Languages", "holandština"), QT_TRANSLATE_NOOP("Languages", "holandštinu"), "holandštin"},
+    {"sv", QT_TRANSLATE_NOOP("Languages", "švédština"), QT_TRANSLATE_NOOP("Languages", "švédštinu"), "švédštin"},
+    {"nb", QT_TRANSLATE_NOOP("Languages", "norština"), QT_TRANSLATE_NOOP("Languages", "norštinu"), "norštin"},
+    {"da", QT_TRANSLATE_NOOP("Languages", "dánština"), QT_TRANSLATE_NOOP("Languages", "dánštinu"), "dánštin"},
+    {"fi", QT_TRANSLATE_NOOP("Languages", "finština"), QT_TRANSLATE_NOOP("Languages", "finštinu"), "finštin"},
+    {"hu", QT_TRANSLATE_NOOP("Languages", "maďarština"), QT_TRANSLATE_NOOP("Languages", "maďarštinu"), "maďarštin"},
+    {"el", QT_TRANSLATE_NOOP("Languages", "řečtina"), QT_TRANSLATE_NOOP("Languages", "řečtinu"), "řečtin"},
+    {"la", QT_TRANSLATE_NOOP("Languages", "latina"), QT_TRANSLATE_NOOP("Languages", "latinu"), "latin"},
+    {"zh", QT_TRANSLATE_NOOP("Languages", "čínština"), QT_TRANSLATE_NOOP("Languages", "čínštinu"), "čínštin"},
+    {"ja", QT_TRANSLATE_NOOP("Languages", "japonština"), QT_TRANSLATE_NOOP("Languages", "japonštinu"), "japonštin"},
+    {"ko", QT_TRANSLATE_NOOP("Languages", "korejština"), QT_TRANSLATE_NOOP("Languages", "korejštinu"), "korejštin"},
+    {"ar", QT_TRANSLATE_NOOP("Languages", "arabština"), QT_TRANSLATE_NOOP("Languages", "arabštinu"), "arabštin"},
+    {"tr", QT_TRANSLATE_NOOP("Languages", "turečtina"), QT_TRANSLATE_NOOP("Languages", "turečtinu"), "turečtin"},
+    {"uk", QT_TRANSLATE_NOOP("Languages", "ukrajinština"), QT_TRANSLATE_NOOP("Languages", "ukrajinštinu"), "ukrajinštin"},
+    {"hr", QT_TRANSLATE_NOOP("Languages", "chorvatština"), QT_TRANSLATE_NOOP("Languages", "chorvatštinu"), "chorvatštin"},
+    {"sr", QT_TRANSLATE_NOOP("Languages", "srbština"), QT_TRANSLATE_NOOP("Languages", "srbštinu"), "srbštin"},
+    {"bg", QT_TRANSLATE_NOOP("Languages", "bulharština"), QT_TRANSLATE_NOOP("Languages", "bulharštinu"), "bulharštin"},
+    {"ro", QT_TRANSLATE_NOOP("Languages", "rumunština"), QT_TRANSLATE_NOOP("Languages", "rumunštinu"), "rumunštin"},
+    {"he", QT_TRANSLATE_NOOP("Languages", "hebrejština"), QT_TRANSLATE_NOOP("Languages", "hebrejštinu"), "hebrejštin"},
+    {"eo", QT_TRANSLATE_NOOP("Languages", "esperanto"), QT_TRANSLATE_NOOP("Languages", "esperanto"), "esperant"},
 };
 
 const QRegularExpression &languagesPattern()
@@ -153,7 +154,7 @@ QString LanguageAccusative(const QString &code)
 {
     for (const Language &language : Languages) {
         if (code == QLatin1String(language.code))
-            return QString::fromUtf8(language.accusative);
+            return QCoreApplication::translate("Languages", language.accusative);
     }
     return code;
 }
@@ -162,7 +163,8 @@ QList<std::pair<QString, QString>> KnownLanguages()
 {
     QList<std::pair<QString, QString>> known;
     for (const Language &language : Languages)
-        known.append({QLatin1String(language.code), QString::fromUtf8(language.name)});
+        known.append(
+            {QLatin1String(language.code), QCoreApplication::translate("Languages", language.name)});
     return known;
 }
 

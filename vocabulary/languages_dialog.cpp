@@ -1,9 +1,19 @@
 #include "languages_dialog.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QPushButton>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(LanguagesDialog)
+};
+
+} // namespace
 
 namespace {
 
@@ -22,7 +32,7 @@ LanguagesDialog::LanguagesDialog(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("LanguagesDialog"));
-    setWindowTitle(QStringLiteral("Jazyky slovníku"));
+    setWindowTitle(Texts::tr("Jazyky slovníku"));
     auto *form = new QFormLayout(this);
     QStringList choices;
     for (const auto &[code, name] : KnownLanguages())
@@ -34,13 +44,13 @@ LanguagesDialog::LanguagesDialog(QWidget *parent)
         box->setEditable(true);
         box->addItems(choices);
         box->setMinimumContentsLength(24);
-        form->addRow(side == 1 ? QStringLiteral("&První strana (před lomítkem):")
-                               : QStringLiteral("&Druhá strana (za lomítkem):"),
+        form->addRow(side == 1 ? Texts::tr("&První strana (před lomítkem):")
+                               : Texts::tr("&Druhá strana (za lomítkem):"),
                      box);
         m_side[side] = box;
     }
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Zrušit"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(Texts::tr("Zrušit"));
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

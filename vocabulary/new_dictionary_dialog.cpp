@@ -6,6 +6,7 @@
 #include "widgets/window_parts.h"
 #include "editor_content.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -14,6 +15,15 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(NewDictionaryDialog)
+};
+
+} // namespace
 
 namespace {
 
@@ -34,7 +44,7 @@ NewDictionaryDialog::NewDictionaryDialog(Prompts &prompts, const WriteJournal &j
     , m_journal(journal)
 {
     setObjectName(QStringLiteral("Form4"));
-    setWindowTitle(QStringLiteral("Pořízení slovníku:"));
+    setWindowTitle(Texts::tr("Pořízení slovníku:"));
     resize(494, 351);
     QFont bold = font();
     bold.setBold(true);
@@ -45,7 +55,7 @@ NewDictionaryDialog::NewDictionaryDialog(Prompts &prompts, const WriteJournal &j
     themePanel->setObjectName(QStringLiteral("Panel1"));
     themePanel->setFixedHeight(41);
     auto *topLayout = new QHBoxLayout(themePanel);
-    auto *themeLabel = new QLabel(QStringLiteral("téma:"), themePanel);
+    auto *themeLabel = new QLabel(Texts::tr("téma:"), themePanel);
     themeLabel->setObjectName(QStringLiteral("Label1"));
     themeLabel->setFont(bold);
     topLayout->addWidget(themeLabel);
@@ -64,7 +74,7 @@ NewDictionaryDialog::NewDictionaryDialog(Prompts &prompts, const WriteJournal &j
     m_grid->setColumnWidth(2, 200);
     layout->addWidget(m_grid, 1);
 
-    QPushButton *saveButton = NamedButton(QStringLiteral("ulož"), "Button1", this);
+    QPushButton *saveButton = NamedButton(Texts::tr("ulož"), "Button1", this);
     QPushButton *okButton = NamedButton(QStringLiteral("OK"), "Button2", this);
     layout->addWidget(ButtonStrip("Panel2", 36, {saveButton, okButton}, this));
 
@@ -90,8 +100,8 @@ void NewDictionaryDialog::clearGrid()
     m_grid->clearContents();
     m_grid->setRowCount(GridRows);
     m_grid->setItem(0, 0, fixedItem(QString()));
-    m_grid->setItem(0, 1, fixedItem(QStringLiteral("    česky:")));
-    m_grid->setItem(0, 2, fixedItem(QStringLiteral("    cizí jazyk:")));
+    m_grid->setItem(0, 1, fixedItem(Texts::tr("    česky:")));
+    m_grid->setItem(0, 2, fixedItem(Texts::tr("    cizí jazyk:")));
     for (int row = 1; row < GridRows; ++row)
         m_grid->setItem(row, 0, fixedItem(QString::number(row).rightJustified(6, ' ')));
     m_filling = false;
@@ -102,7 +112,7 @@ void NewDictionaryDialog::clearGrid()
 void NewDictionaryDialog::save()
 {
     const QString fileName = m_prompts.saveFileName(
-        this, QDir::currentPath(), QStringLiteral("slovník (*.slv)"), QStringLiteral("slv"));
+        this, QDir::currentPath(), Texts::tr("slovník (*.slv)"), QStringLiteral("slv"));
     if (fileName.isEmpty())
         return;
     QList<EditorRow> rows;
@@ -118,7 +128,7 @@ void NewDictionaryDialog::save()
 
 void NewDictionaryDialog::done(int result)
 {
-    if (!m_saved && m_prompts.confirm(this, QStringLiteral("Data dosud nejsou uložena. Uložit?")))
+    if (!m_saved && m_prompts.confirm(this, Texts::tr("Data dosud nejsou uložena. Uložit?")))
         save();
     QDialog::done(result);
 }

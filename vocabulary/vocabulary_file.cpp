@@ -4,11 +4,21 @@
 #include "core/helpers.h"
 #include "core/text_file.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 
 #include <algorithm>
 #include <functional>
 #include <limits>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(VocabularyFile)
+};
+
+} // namespace
 
 namespace {
 
@@ -192,12 +202,12 @@ ParsedLine ParseVocabularyLine(QStringView line, bool firstLine)
 Vocabulary ParseVocabularyFile(const QByteArray &bytes, const QString &path)
 {
     const auto refuse = [&path](const QString &reason) {
-        return FileError(QStringLiteral("Soubor %1 není slovník: %2 Nebyl načten a zůstal beze "
+        return FileError(Texts::tr("Soubor %1 není slovník: %2 Nebyl načten a zůstal beze "
                                         "změny.")
                              .arg(path, reason));
     };
     if (bytes.contains('\0'))
-        throw refuse(QStringLiteral("obsahuje binární data (bajty s hodnotou 0)."));
+        throw refuse(Texts::tr("obsahuje binární data (bajty s hodnotou 0)."));
 
     TextFileParts parts = SplitTextFile(bytes);
     const QStringList &lines = parts.lines;
@@ -216,7 +226,7 @@ Vocabulary ParseVocabularyFile(const QByteArray &bytes, const QString &path)
         } else if (parsed.kind == ParsedLine::PairLine) {
             if (read.count() == Vocabulary::Capacity) {
                 throw FileError(
-                    QStringLiteral("Soubor %1 obsahuje více než %2 dvojic slov, program jich "
+                    Texts::tr("Soubor %1 obsahuje více než %2 dvojic slov, program jich "
                                    "pojme nejvýše %2. Soubor nebyl načten a zůstal beze změny.")
                         .arg(path)
                         .arg(Vocabulary::Capacity));
@@ -234,7 +244,7 @@ Vocabulary ParseVocabularyFile(const QByteArray &bytes, const QString &path)
     }
     shape.linesAfter = kept;
     if (read.entries.isEmpty()) {
-        throw refuse(QStringLiteral("žádný jeho řádek neobsahuje dvojici slov oddělených "
+        throw refuse(Texts::tr("žádný jeho řádek neobsahuje dvojici slov oddělených "
                                     "znakem '/'."));
     }
     read.markSaved();

@@ -5,6 +5,7 @@
 #include "core/file_error.h"
 #include "core/paths.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -12,6 +13,15 @@
 
 #include <algorithm>
 #include <limits>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(VocabularyStore)
+};
+
+} // namespace
 
 namespace {
 
@@ -130,7 +140,7 @@ WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal,
 
 QString UnstoredAnswersMessage(const QString &pair)
 {
-    return QStringLiteral("Odpovědi na dvojici „%1“ program počítá, ale do slovníku je uložit "
+    return Texts::tr("Odpovědi na dvojici „%1“ program počítá, ale do slovníku je uložit "
                           "nemůže: její řádek nemá místo pro statistiku (znak '@' stojí před "
                           "'/', nebo za ním je text bez čárek). Opravte řádek v editoru.")
         .arg(pair);
@@ -138,7 +148,7 @@ QString UnstoredAnswersMessage(const QString &pair)
 
 QString BecameUtf8Message(const QString &path)
 {
-    return QStringLiteral("Slovník %1 obsahuje znaky, které kódování windows-1250 nemá; od teď "
+    return Texts::tr("Slovník %1 obsahuje znaky, které kódování windows-1250 nemá; od teď "
                           "je proto uložen v kódování UTF-8.")
         .arg(path);
 }
@@ -193,5 +203,15 @@ QString VocabularyCaption(const Vocabulary &vocabulary)
     const QString name = vocabulary.theme.isEmpty()
                              ? QStringLiteral(" ?????")
                              : QLatin1Char(' ') + vocabulary.theme.mid(1, 100);
-    return name + QStringLiteral(" (slov: %1)").arg(vocabulary.count());
+    return name + Texts::tr(" (slov: %1)").arg(vocabulary.count());
+}
+
+QString EmptyVocabularyMessage()
+{
+    return Texts::tr("Soubor slov dosud nebyl načten nebo je prázdný.");
+}
+
+QString NoVocabularyCaption()
+{
+    return Texts::tr(" žádný slovník dosud nebyl načten ");
 }

@@ -99,6 +99,5 @@ QString LockFilePath(const QString &dictionaryPath, const QString &syncFolder = 
 // characters) or " ?????", then the number of pairs.
 QString VocabularyCaption(const Vocabulary &vocabulary);
 // Shown when there is no pair to offer or no dictionary file to show.
-inline const QString EmptyVocabularyMessage
-    = QStringLiteral("Soubor slov dosud nebyl načten nebo je prázdný.");
-inline const QString NoVocabularyCaption = QStringLiteral(" žádný slovník dosud nebyl načten ");
+QString EmptyVocabularyMessage();
+QString NoVocabularyCaption();

@@ -1,10 +1,20 @@
 #include "prompts.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Prompts)
+};
+
+} // namespace
 
 namespace {
 
@@ -49,11 +59,11 @@ QString MessageBoxPrompts::openFileName(QWidget *parent, const QString &director
 WriteFailureChoice MessageBoxPrompts::writeFailed(QWidget *parent, const QString &text)
 {
     QMessageBox box(QMessageBox::Critical, title(), text, QMessageBox::NoButton, parent);
-    QPushButton *retry = box.addButton(QStringLiteral("Zkusit znovu"), QMessageBox::AcceptRole);
+    QPushButton *retry = box.addButton(Texts::tr("Zkusit znovu"), QMessageBox::AcceptRole);
     QPushButton *elsewhere
-        = box.addButton(QStringLiteral("Uložit jinam..."), QMessageBox::ActionRole);
+        = box.addButton(Texts::tr("Uložit jinam..."), QMessageBox::ActionRole);
     QPushButton *discard
-        = box.addButton(QStringLiteral("Zavřít bez uložení"), QMessageBox::DestructiveRole);
+        = box.addButton(Texts::tr("Zavřít bez uložení"), QMessageBox::DestructiveRole);
     box.setDefaultButton(retry);
     box.setEscapeButton(retry);
     box.exec();

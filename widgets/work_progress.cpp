@@ -2,6 +2,7 @@
 
 #include "core/file_error.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -12,6 +13,15 @@
 #include <exception>
 #include <memory>
 #include <optional>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(WorkProgress)
+};
+
+} // namespace
 
 void RunWithProgress(QWidget *parent, const QString &label, bool cancellable,
                      const std::function<void(const ProgressReport &)> &work)
@@ -39,11 +49,11 @@ void RunWithProgress(QWidget *parent, const QString &label, bool cancellable,
     dialog.setAutoReset(false);
     dialog.setMinimumDuration(400);
     if (cancellable) {
-        auto *cancel = new QPushButton(QStringLiteral("Zrušit"), &dialog);
+        auto *cancel = new QPushButton(Texts::tr("Zrušit"), &dialog);
         dialog.setCancelButton(cancel);
         QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&] {
             cancelled = true;
-            dialog.setLabelText(QStringLiteral("Ruší se..."));
+            dialog.setLabelText(Texts::tr("Ruší se..."));
         });
     }
     QTimer pace;
