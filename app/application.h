@@ -187,6 +187,9 @@ private:
 void InstallInterfaceTranslation(QCoreApplication &application, const QString &language);
 // The data directory of the program run from that executable: where its settings are kept.
 QString DataDirectoryOf(const QString &executablePath);
+// Installs the language of a run of the program at that executable: the choice of its
+// settings, or else the one the locale asks for. Returns the language's code.
+QString InstallRunLanguage(QCoreApplication &application, const QString &executablePath);
 
 // Runs the program: creates the main window, shows it and runs the event loop.
 // `beforeShow` lets a measuring harness watch the main window; the program passes nothing.

@@ -25,7 +25,8 @@ HelpWindow::HelpWindow(QWidget *parent)
     QFont font = this->font();
     font.setPointSize(8);
     m_text = Memo(this, font, true);
-    QFile help(QStringLiteral(":/assets/help.txt"));
+    // Each language has its help text of its own; the translation names it.
+    QFile help(Texts::tr(":/assets/help.txt", "the resource of the help text in this language"));
     if (help.open(QIODevice::ReadOnly))
         m_text->setPlainText(QString::fromUtf8(help.readAll()));
     FlatColumn(this)->addWidget(m_text);

@@ -58,19 +58,16 @@ QString DataDirectoryOf(const QString &executablePath)
                                QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 
+QString InstallRunLanguage(QCoreApplication &application, const QString &executablePath)
+{
+    const QString language
+        = InterfaceLanguageOfRun(ReadInterfaceLanguageChoice(DataDirectoryOf(executablePath)),
+                                 [](const char *name) { return qEnvironmentVariable(name); });
+    InstallInterfaceTranslation(application, language);
+    return language;
+}
+
 namespace {
-
-QString environmentVariable(const char *name)
-{
-    return qEnvironmentVariable(name);
-}
-
-// The language of this run, from the settings of the program's data directory and the locale.
-QString runLanguage(const QString &executablePath)
-{
-    return InterfaceLanguageOfRun(ReadInterfaceLanguageChoice(DataDirectoryOf(executablePath)),
-                                  environmentVariable);
-}
 
 // What the command line asks for.
 struct CommandLine
@@ -93,7 +90,7 @@ CommandLine readCommandLine(int argc, char *argv[])
         return line;
     QCoreApplication core(argc, argv);
     setIdentity();
-    InstallInterfaceTranslation(core, runLanguage(QCoreApplication::applicationFilePath()));
+    InstallRunLanguage(core, QCoreApplication::applicationFilePath());
     QCommandLineParser parser;
     parser.setApplicationDescription(Texts::tr("Merko – program pro zkoušení slovíček."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
@@ -105,9 +102,9 @@ CommandLine readCommandLine(int argc, char *argv[])
     parser.addPositionalArgument(
         Texts::tr("soubor"),
         Texts::tr("Slovník (*.slv), který se otevře místo naposledy zvoleného; soubor "
-                       "jiného programu (*.kvtml, *.csv, *.tsv, *.txt) se převezme do nového "
-                       "slovníku, balíček Anki (*.apkg, *.colpkg) do slovníků s jeho "
-                       "opakováním."),
+                  "jiného programu (*.kvtml, *.csv, *.tsv, *.txt) se převezme do nového "
+                  "slovníku, balíček Anki (*.apkg, *.colpkg) do slovníků s jeho "
+                  "opakováním."),
         Texts::tr("[soubor]"));
     if (!parser.parse(QCoreApplication::arguments())) {
         std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
@@ -135,8 +132,7 @@ int RunMerko(int argc, char *argv[], const std::function<void(DrillWindow &)> &b
     setIdentity();
     // The format is named, so that the image is not offered to every image reader first.
     QApplication::setWindowIcon(QIcon(QPixmap(QStringLiteral(":/assets/merko.png"), "PNG")));
-    InstallInterfaceTranslation(application,
-                                runLanguage(QCoreApplication::applicationFilePath()));
+    InstallRunLanguage(application, QCoreApplication::applicationFilePath());
 
     MessageBoxPrompts prompts;
     Application merko(prompts, QApplication::applicationFilePath());

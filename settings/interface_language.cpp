@@ -5,9 +5,20 @@
 
 #include <QRegularExpression>
 
-QStringList InterfaceLanguages()
+#include <algorithm>
+
+QList<InterfaceLanguage> InterfaceLanguages()
 {
-    return {QLatin1String(SourceLanguage), QStringLiteral("en")};
+    return {{QLatin1String(SourceLanguage), QStringLiteral("čeština")},
+            {QStringLiteral("en"), QStringLiteral("English")}};
+}
+
+bool IsInterfaceLanguage(const QString &code)
+{
+    const QList<InterfaceLanguage> languages = InterfaceLanguages();
+    return std::any_of(
+        languages.begin(), languages.end(),
+        [&code](const InterfaceLanguage &language) { return language.code == code; });
 }
 
 namespace {
@@ -33,10 +44,9 @@ QString LocaleInterfaceLanguage(const std::function<QString(const char *)> &vari
     if (locale != QLatin1String("C") && locale != QLatin1String("POSIX") && !locale.isEmpty())
         wanted = variable("LANGUAGE").split(QLatin1Char(':'), Qt::SkipEmptyParts);
     wanted.append(locale);
-    const QStringList available = InterfaceLanguages();
     for (const QString &entry : std::as_const(wanted)) {
         const QString language = languageOf(entry);
-        if (available.contains(language))
+        if (IsInterfaceLanguage(language))
             return language;
     }
     return QLatin1String(SourceLanguage);
@@ -45,7 +55,7 @@ QString LocaleInterfaceLanguage(const std::function<QString(const char *)> &vari
 QString InterfaceLanguageOfRun(const QString &choice,
                                const std::function<QString(const char *)> &variable)
 {
-    return InterfaceLanguages().contains(choice) ? choice : LocaleInterfaceLanguage(variable);
+    return IsInterfaceLanguage(choice) ? choice : LocaleInterfaceLanguage(variable);
 }
 
 QString ReadInterfaceLanguageChoice(const QString &dataDirectory)

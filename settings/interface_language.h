@@ -1,15 +1,21 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
+#include <QList>
 
 #include <functional>
 
-// The languages of the interface, by code: Czech, the language the texts are written in, and
-// those with a translation. The settings keep a code under "Rozhrani", or none for "as the
-// desktop asks".
+// The languages of the interface: Czech, the language the texts are written in, and those
+// with a translation (":/i18n/merko_<code>.qm"), each with its name in itself. The settings
+// keep a code under "Rozhrani", or none for "as the desktop asks".
+struct InterfaceLanguage
+{
+    QString code;    // "en"
+    QString ownName; // "English"
+};
 inline constexpr char SourceLanguage[] = "cs";
-QStringList InterfaceLanguages();
+QList<InterfaceLanguage> InterfaceLanguages();
+bool IsInterfaceLanguage(const QString &code);
 
 // The language the user's locale asks for, as the C library reads it: the list in LANGUAGE
 // first (unless the locale is "C" or "POSIX"), then LC_ALL, LC_MESSAGES and LANG, the first of

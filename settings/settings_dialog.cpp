@@ -1,11 +1,13 @@
 #include "settings_dialog.h"
 
+#include "interface_language.h"
 #include "settings.h"
 #include "widgets/run_command.h"
 #include "widgets/window_parts.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
@@ -18,6 +20,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <tuple>
 #include <utility>
 
@@ -72,7 +75,7 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(Texts::tr("nastavení:") + QString(35, QLatin1Char(' ')));
-    setFixedSize(364, 438);
+    setFixedSize(364, 466);
     QFont formFont = font();
     formFont.setPointSize(8);
     formFont.setBold(true);
@@ -82,6 +85,7 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
     createPercentControls();
     createScheduleControls();
     createCheckBoxes();
+    createLanguageChoice();
     createDictionaryField(formFont);
     createButtonsAndTabOrder();
     connectChoices();
@@ -94,10 +98,9 @@ void SettingsDialog::createChoices()
                               {Texts::tr("četnosti výběru"), Texts::tr("chybovosti"),
                                Texts::tr("náhodně"), Texts::tr("podle opakování")},
                               QRect(16, 16, 153, 97));
-    m_sideChoice = radioGroup(
-        "RadioGroup2", Texts::tr(" nabízet slova : "),
-        {Texts::tr("v češtině"), Texts::tr("v jazyku"), Texts::tr("náhodně")},
-        QRect(16, 120, 153, 81));
+    m_sideChoice = radioGroup("RadioGroup2", Texts::tr(" nabízet slova : "),
+                              {Texts::tr("v češtině"), Texts::tr("v jazyku"), Texts::tr("náhodně")},
+                              QRect(16, 120, 153, 81));
     m_assessment = radioGroup("RadioGroup3", Texts::tr(" posouzení správnosti: "),
                               {Texts::tr("přesná shoda"), Texts::tr("procento shody")},
                               QRect(184, 16, 161, 65));
@@ -140,9 +143,8 @@ void SettingsDialog::createScheduleControls()
     std::tie(m_retentionLabel, m_retention)
         = row("RetentionLabel", Texts::tr("&udržet v paměti %:"), "RetentionSpin", 166,
               MinimumRetention, MaximumRetention);
-    std::tie(m_newPerDayLabel, m_newPerDay)
-        = row("NewPerDayLabel", Texts::tr("&nových za den:"), "NewPerDaySpin", 192, 0,
-              MaximumNewPerDay);
+    std::tie(m_newPerDayLabel, m_newPerDay) = row("NewPerDayLabel", Texts::tr("&nových za den:"),
+                                                  "NewPerDaySpin", 192, 0, MaximumNewPerDay);
 }
 
 void SettingsDialog::createCheckBoxes()
@@ -153,30 +155,48 @@ void SettingsDialog::createCheckBoxes()
         box->setGeometry(place);
         return box;
     };
-    m_showCriterion = checkBox("CheckBox1", Texts::tr("zobrazovat proc. kriterium"),
-                               QRect(16, 216, 257, 17));
+    m_showCriterion
+        = checkBox("CheckBox1", Texts::tr("zobrazovat proc. kriterium"), QRect(16, 216, 257, 17));
     m_showCriterion->hide();
     m_showPicture
         = checkBox("CheckBox2", Texts::tr("zobrazovat  obrázek"), QRect(16, 236, 265, 17));
-    m_commentAfterWrongAnswer
-        = checkBox("CheckBox3", Texts::tr("komentář zobrazit i při chybné odpovědi"),
-                   QRect(16, 256, 300, 17));
+    m_commentAfterWrongAnswer = checkBox(
+        "CheckBox3", Texts::tr("komentář zobrazit i při chybné odpovědi"), QRect(16, 256, 300, 17));
     m_speakOffered = checkBox("CheckBox4", Texts::tr("vyslovovat nabízené slovo (F4 znovu)"),
                               QRect(16, 276, 320, 17));
     m_speakAnswer = checkBox("CheckBox5", Texts::tr("vyslovit správnou odpověď po chybě"),
                              QRect(16, 296, 320, 17));
-    m_showDifference = checkBox("CheckBox6", Texts::tr("ukázat, kde se odpověď liší"),
-                                QRect(16, 316, 320, 17));
+    m_showDifference
+        = checkBox("CheckBox6", Texts::tr("ukázat, kde se odpověď liší"), QRect(16, 316, 320, 17));
+}
+
+// The language of the interface: as the desktop asks, or one the user names. Each language is
+// named in itself, so that a user who cannot read the current one still finds their own.
+void SettingsDialog::createLanguageChoice()
+{
+    auto *caption = new QLabel(Texts::tr("&jazyk rozhraní:"), this);
+    caption->setObjectName(QStringLiteral("InterfaceLanguageLabel"));
+    caption->setGeometry(16, 342, 100, 22);
+    m_interfaceLanguage = new QComboBox(this);
+    m_interfaceLanguage->setObjectName(QStringLiteral("InterfaceLanguage"));
+    m_interfaceLanguage->setGeometry(116, 342, 100, 22);
+    m_interfaceLanguage->addItem(Texts::tr("automaticky"), QString());
+    for (const InterfaceLanguage &language : InterfaceLanguages())
+        m_interfaceLanguage->addItem(language.ownName, language.code);
+    caption->setBuddy(m_interfaceLanguage);
+    auto *note = new QLabel(Texts::tr("(od příštího spuštění)"), this);
+    note->setObjectName(QStringLiteral("InterfaceLanguageNote"));
+    note->setGeometry(222, 342, 130, 22);
 }
 
 void SettingsDialog::createDictionaryField(const QFont &formFont)
 {
     auto *pathLabel = new QLabel(Texts::tr("slovník:"), this);
     pathLabel->setObjectName(QStringLiteral("Label2"));
-    pathLabel->setGeometry(16, 346, 100, 16);
+    pathLabel->setGeometry(16, 374, 100, 16);
     m_dictionaryPath = new QLineEdit(this);
     m_dictionaryPath->setObjectName(QStringLiteral("Edit1"));
-    m_dictionaryPath->setGeometry(16, 364, 305, 22);
+    m_dictionaryPath->setGeometry(16, 392, 305, 22);
     m_dictionaryPath->installEventFilter(this);
 
     m_chooseButton = new QToolButton(this);
@@ -185,7 +205,7 @@ void SettingsDialog::createDictionaryField(const QFont &formFont)
     QFont large = formFont;
     large.setPointSize(11);
     m_chooseButton->setFont(large);
-    m_chooseButton->setGeometry(320, 364, 23, 22);
+    m_chooseButton->setGeometry(320, 392, 23, 22);
     m_chooseButton->setFocusPolicy(Qt::TabFocus); // reached by Tab from the field
     connect(m_chooseButton, &QToolButton::clicked, this, &SettingsDialog::chooseDictionary);
 }
@@ -193,11 +213,11 @@ void SettingsDialog::createDictionaryField(const QFont &formFont)
 void SettingsDialog::createButtonsAndTabOrder()
 {
     m_saveButton = NamedButton(Texts::tr("ulož"), "Button2", this);
-    m_saveButton->setGeometry(208, 396, 57, 25);
+    m_saveButton->setGeometry(208, 424, 57, 25);
     m_okButton = NamedButton(QStringLiteral("OK"), "Button1", this);
-    m_okButton->setGeometry(280, 396, 57, 25);
+    m_okButton->setGeometry(280, 424, 57, 25);
     m_syncButton = NamedButton(Texts::tr("S&ynchronizace..."), "Button3", this);
-    m_syncButton->setGeometry(16, 396, 110, 25);
+    m_syncButton->setGeometry(16, 424, 110, 25);
     connect(m_syncButton, &QPushButton::clicked, this, &SettingsDialog::synchronisationRequested);
     connect(m_saveButton, &QPushButton::clicked, this, &SettingsDialog::saveSettings);
     connect(m_okButton, &QPushButton::clicked, this, &SettingsDialog::finish);
@@ -217,7 +237,8 @@ void SettingsDialog::createButtonsAndTabOrder()
     setTabOrder(m_commentAfterWrongAnswer, m_speakOffered);
     setTabOrder(m_speakOffered, m_speakAnswer);
     setTabOrder(m_speakAnswer, m_showDifference);
-    setTabOrder(m_showDifference, m_syncButton);
+    setTabOrder(m_showDifference, m_interfaceLanguage);
+    setTabOrder(m_interfaceLanguage, m_syncButton);
 }
 
 // Each control edits its option at once; one with an effect elsewhere says so.
@@ -271,6 +292,9 @@ void SettingsDialog::connectChoices()
         options.showDifference = on;
         emit settingsChanged();
     });
+    connect(m_interfaceLanguage, &QComboBox::currentIndexChanged, this, [this, &options] {
+        options.interfaceLanguage = m_interfaceLanguage->currentData().toString();
+    });
     connect(m_dictionaryPath, &QLineEdit::textEdited, this,
             [&options](const QString &text) { options.dictionaryPath = text; });
 }
@@ -310,6 +334,7 @@ void SettingsDialog::showSettings()
     const QSignalBlocker blockSpeakOffered(m_speakOffered);
     const QSignalBlocker blockSpeakAnswer(m_speakAnswer);
     const QSignalBlocker blockShowDifference(m_showDifference);
+    const QSignalBlocker blockInterfaceLanguage(m_interfaceLanguage);
     m_pairChoice->button(int(m_settings.pairChoice))->setChecked(true);
     m_sideChoice->button(int(m_settings.sideChoice))->setChecked(true);
     m_assessment->button(int(m_settings.assessment))->setChecked(true);
@@ -322,6 +347,9 @@ void SettingsDialog::showSettings()
     m_speakOffered->setChecked(m_settings.speakOffered);
     m_speakAnswer->setChecked(m_settings.speakAnswer);
     m_showDifference->setChecked(m_settings.showDifference);
+    // A code the program does not have counts as automatic, as it does at start.
+    m_interfaceLanguage->setCurrentIndex(
+        std::max(0, m_interfaceLanguage->findData(m_settings.interfaceLanguage)));
     m_dictionaryPath->setText(m_settings.dictionaryPath);
     showPercentControls();
     showScheduleControls();

@@ -8,6 +8,7 @@ struct Settings;
 class Prompts;
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -45,6 +46,7 @@ private:
     void createPercentControls();
     void createScheduleControls();
     void createCheckBoxes();
+    void createLanguageChoice();
     void createDictionaryField(const QFont &formFont);
     void createButtonsAndTabOrder();
     void connectChoices();
@@ -78,6 +80,7 @@ private:
     QCheckBox *m_speakOffered;
     QCheckBox *m_speakAnswer;
     QCheckBox *m_showDifference;
+    QComboBox *m_interfaceLanguage; // automatic, or one of the interface languages
     QLineEdit *m_dictionaryPath;
     QToolButton *m_chooseButton = nullptr; // chooses the dictionary in the chooser
     QPushButton *m_okButton;

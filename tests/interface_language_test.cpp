@@ -19,6 +19,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -88,10 +93,52 @@ QStringList ReadLines(const QString &path)
 
 } // namespace
 
+namespace {
+
+// The locale of the environment for one test, as a desktop session sets it; the interface is
+// Czech again after it.
+class LocaleScope
+{
+public:
+    explicit LocaleScope(const char *lang)
+    {
+        for (const char *name : Names) {
+            m_saved.append(qgetenv(name));
+            qunsetenv(name);
+        }
+        qputenv("LANG", lang);
+    }
+    ~LocaleScope()
+    {
+        for (int i = 0; i < int(std::size(Names)); ++i) {
+            if (m_saved.at(i).isNull())
+                qunsetenv(Names[i]);
+            else
+                qputenv(Names[i], m_saved.at(i));
+        }
+        InstallInterfaceTranslation(*qApp, QStringLiteral("cs"));
+    }
+
+private:
+    static constexpr const char *Names[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+    QList<QByteArray> m_saved;
+};
+
+bool HasCzechLetters(const QString &text)
+{
+    static const QRegularExpression czech(QStringLiteral("[áčďéěíňóřšťúůýžÁČĎÉĚÍŇÓŘŠŤÚŮÝŽ]"));
+    return text.contains(czech);
+}
+
+} // namespace
+
 TEST(InterfaceLanguage, CzechTextsAreThoseOfEveryEarlierVersion)
 {
+    const LocaleScope czech("cs_CZ.UTF-8");
     const QString golden = QStringLiteral(MERKO_SOURCE_DIR "/tests/data/czech_texts.txt");
     RunningProgram program;
+    EXPECT_EQ(InstallRunLanguage(*qApp, program.path(QStringLiteral("merko"))),
+              QStringLiteral("cs"));
     const QStringList texts = AllWindowTexts(program);
     if (qEnvironmentVariableIsSet("MERKO_RECORD_TEXTS")) {
         QFile file(golden);
@@ -99,4 +146,56 @@ TEST(InterfaceLanguage, CzechTextsAreThoseOfEveryEarlierVersion)
         file.write((texts.join('\n') + '\n').toUtf8());
     }
     EXPECT_EQ(texts, ReadLines(golden));
+}
+
+TEST(InterfaceLanguage, AnEnglishLocaleGetsEveryWindowInEnglish)
+{
+    const LocaleScope english("en_US.UTF-8");
+    RunningProgram program;
+    EXPECT_EQ(InstallRunLanguage(*qApp, program.path(QStringLiteral("merko"))),
+              QStringLiteral("en"));
+    const QStringList texts = AllWindowTexts(program);
+    // clang-format off
+    for (const char *line : {
+             "Form1 title Vocabulary drill:",
+             "Soubor1 menu &File",
+             "Konec1 command &Quit",
+             "Volby1 command &Options",
+             "Button1 button next",
+             "Form2 title settings:                                   ",
+             "RadioGroup1Item3 button review schedule",
+             "CheckBox6 button show where the answer differs",
+             "InterfaceLanguage choice automatic",
+             "ProgressWindow title Progress",
+             "AboutBox title About:",
+         })
+        EXPECT_TRUE(texts.contains(QLatin1String(line))) << line;
+    // clang-format on
+    for (const QString &line : texts) {
+        // The language list names each language in itself.
+        if (!line.startsWith(QLatin1String("InterfaceLanguage choice")))
+            EXPECT_FALSE(HasCzechLetters(line)) << qPrintable(line);
+    }
+    const QString help = child<QPlainTextEdit>(program.app().helpWindow(), "Memo1")->toPlainText();
+    EXPECT_TRUE(help.startsWith(QLatin1String("The program is meant for memorising pairs")));
+    QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove('&'), QStringLiteral("Yes"));
+}
+
+TEST(InterfaceLanguage, TheChoiceSavedInTheSettingsWinsAtTheNextStart)
+{
+    const LocaleScope czech("cs_CZ.UTF-8");
+    RunningProgram program;
+    program.startWith("pes / Hund\r\n");
+    SettingsDialog &settings = program.app().settingsDialog();
+    auto *choice = child<QComboBox>(settings, "InterfaceLanguage");
+    choice->setCurrentIndex(choice->findText(QStringLiteral("English")));
+    QTest::mouseClick(child<QPushButton>(settings, "Button2"), Qt::LeftButton);
+    EXPECT_TRUE(ReadLines(program.path(QStringLiteral("Merko.ini"))).contains("Rozhrani=en\r"));
+    EXPECT_EQ(InstallRunLanguage(*qApp, program.path(QStringLiteral("merko"))),
+              QStringLiteral("en"));
+    choice->setCurrentIndex(choice->findText(QStringLiteral("automaticky")));
+    QTest::mouseClick(child<QPushButton>(settings, "Button2"), Qt::LeftButton);
+    EXPECT_EQ(InstallRunLanguage(*qApp, program.path(QStringLiteral("merko"))),
+              QStringLiteral("cs"));
 }

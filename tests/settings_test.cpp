@@ -1,4 +1,5 @@
 #include "core/file_error.h"
+#include "settings/interface_language.h"
 #include "settings/settings.h"
 #include "test_support.h"
 
@@ -192,6 +193,65 @@ TEST_F(SettingsFileTest, TheSynchronisedFolderIsWrittenOnlyOnceNamed)
     EXPECT_EQ(ReadBytes(iniPath()), without + "SyncSlozka=/home/jana/Sd\xedlen\xe9\r\n");
     WriteSyncFolder(QString(), dir.path());
     EXPECT_EQ(ReadBytes(iniPath()), without + "SyncSlozka=\r\n") << "switched off";
+}
+
+TEST_F(SettingsFileTest, TheInterfaceLanguageIsWrittenOnlyOnceChosen)
+{
+    EXPECT_EQ(read("[Setup]\nRozhrani= en \n").interfaceLanguage, QStringLiteral("en"));
+    QFile::remove(iniPath());
+    Settings settings;
+    WriteSettings(settings, dir.path());
+    const QByteArray automatic = ReadBytes(iniPath());
+    EXPECT_FALSE(automatic.contains("Rozhrani")) << "automatic stays out";
+    EXPECT_EQ(ReadInterfaceLanguageChoice(dir.path()), QString());
+    settings.interfaceLanguage = QStringLiteral("en");
+    WriteSettings(settings, dir.path());
+    EXPECT_EQ(ReadBytes(iniPath()), automatic + "Rozhrani=en\r\n");
+    EXPECT_EQ(ReadInterfaceLanguageChoice(dir.path()), QStringLiteral("en"));
+    settings.interfaceLanguage.clear();
+    WriteSettings(settings, dir.path());
+    EXPECT_EQ(ReadBytes(iniPath()), automatic + "Rozhrani=\r\n") << "back to automatic";
+    QFile::remove(iniPath());
+    ASSERT_TRUE(QDir().mkdir(iniPath()));
+    EXPECT_EQ(ReadInterfaceLanguageChoice(dir.path()), QString()) << "a file that cannot be read";
+}
+
+// The language the environment asks for, as the C library reads its variables.
+TEST(InterfaceLanguage, FollowsTheLocaleOrTheChoice)
+{
+    // clang-format off
+    const struct { const char *language, *all, *messages, *lang, *choice, *expected; } cases[] = {
+        {"", "", "", "", "", "cs"},                                    // nothing set
+        {"", "", "", "en_US.UTF-8", "", "en"},
+        {"", "", "", "en", "", "en"},
+        {"", "", "", "cs_CZ.UTF-8", "", "cs"},
+        {"", "", "", "de_DE.UTF-8", "", "cs"},                         // nothing the program has
+        {"de:en_GB", "", "", "de_DE.UTF-8", "", "en"},                 // the first it has
+        {"cs:en", "", "", "en_US.UTF-8", "", "cs"},
+        {"en", "", "", "C", "", "cs"},                                 // the C locale ignores the list
+        {"", "en_GB.UTF-8", "", "cs_CZ.UTF-8", "", "en"},              // LC_ALL before LANG
+        {"", "", "en_US.UTF-8", "cs_CZ.UTF-8", "", "en"},              // LC_MESSAGES before LANG
+        {"", "cs_CZ.UTF-8", "en_US.UTF-8", "", "", "cs"},              // LC_ALL before LC_MESSAGES
+        {"", "", "", "EN_us@euro", "", "en"},
+        {"", "", "", "cs_CZ.UTF-8", "en", "en"},                       // the settings' choice wins
+        {"", "", "", "en_US.UTF-8", "cs", "cs"},
+        {"", "", "", "en_US.UTF-8", "xx", "en"},                       // a choice it does not have
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+        const auto variable = [&c](const char *name) {
+            const std::string_view which(name);
+            return QString::fromLatin1(which == "LANGUAGE"      ? c.language
+                                       : which == "LC_ALL"      ? c.all
+                                       : which == "LC_MESSAGES" ? c.messages
+                                       : which == "LANG"        ? c.lang
+                                                                : "");
+        };
+        EXPECT_EQ(InterfaceLanguageOfRun(QLatin1String(c.choice), variable),
+                  QLatin1String(c.expected))
+            << c.language << " | " << c.all << " | " << c.messages << " | " << c.lang << " | "
+            << c.choice;
+    }
 }
 
 TEST_F(SettingsFileTest, TheDictionaryIsOpenedOnlyWhenItExists)
