@@ -176,17 +176,17 @@ void SettingsDialog::createLanguageChoice()
 {
     auto *caption = new QLabel(Texts::tr("&jazyk rozhraní:"), this);
     caption->setObjectName(QStringLiteral("InterfaceLanguageLabel"));
-    caption->setGeometry(16, 342, 100, 22);
+    caption->setGeometry(16, 342, 92, 22);
     m_interfaceLanguage = new QComboBox(this);
     m_interfaceLanguage->setObjectName(QStringLiteral("InterfaceLanguage"));
-    m_interfaceLanguage->setGeometry(116, 342, 100, 22);
+    m_interfaceLanguage->setGeometry(108, 342, 116, 22);
     m_interfaceLanguage->addItem(Texts::tr("automaticky"), QString());
     for (const InterfaceLanguage &language : InterfaceLanguages())
         m_interfaceLanguage->addItem(language.ownName, language.code);
     caption->setBuddy(m_interfaceLanguage);
-    auto *note = new QLabel(Texts::tr("(od příštího spuštění)"), this);
+    auto *note = new QLabel(Texts::tr("(po restartu)"), this);
     note->setObjectName(QStringLiteral("InterfaceLanguageNote"));
-    note->setGeometry(222, 342, 130, 22);
+    note->setGeometry(230, 342, 120, 22);
 }
 
 void SettingsDialog::createDictionaryField(const QFont &formFont)

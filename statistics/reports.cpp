@@ -33,7 +33,7 @@ QString percentage(double value)
 
 // A heading, a rule, then one line for each side of each pair in dictionary order.
 template<typename SideLine>
-QStringList buildReport(const Vocabulary &vocabulary, QLatin1String heading, int ruleWidth,
+QStringList buildReport(const Vocabulary &vocabulary, const QString &heading, int ruleWidth,
                         SideLine sideLine)
 {
     QStringList lines;
@@ -56,7 +56,7 @@ QStringList BuildOfferReport(const Vocabulary &vocabulary)
         total += qint64(entry.offers[1]) + entry.offers[2];
     if (total == 0)
         total = 1;
-    return buildReport(vocabulary, QLatin1String("nab.:  [ %%%% ]"), 40,
+    return buildReport(vocabulary, Texts::tr("nab.:  [ %%%% ]"), 40,
                        [total](const VocabularyEntry &entry, int s) {
                            return PadNumber(entry.offers[s], counterWidth)
                                   + percentage(double(entry.offers[s]) * 100.0 / double(total));
@@ -65,7 +65,7 @@ QStringList BuildOfferReport(const Vocabulary &vocabulary)
 
 QStringList BuildErrorReport(const Vocabulary &vocabulary)
 {
-    return buildReport(vocabulary, QLatin1String("nab.:  chyb:  [ %%%% ]"), 46,
+    return buildReport(vocabulary, Texts::tr("nab.:  chyb:  [ %%%% ]"), 46,
                        [](const VocabularyEntry &entry, int s) {
                            const double rate
                                = entry.offers[s] != 0

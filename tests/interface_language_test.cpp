@@ -177,7 +177,20 @@ TEST(InterfaceLanguage, AnEnglishLocaleGetsEveryWindowInEnglish)
             EXPECT_FALSE(HasCzechLetters(line)) << qPrintable(line);
     }
     const QString help = child<QPlainTextEdit>(program.app().helpWindow(), "Memo1")->toPlainText();
-    EXPECT_TRUE(help.startsWith(QLatin1String("The program is meant for memorising pairs")));
+    EXPECT_TRUE(help.startsWith(QLatin1String("The program is for memorising pairs of terms.")));
+    // The English help has a section for each Czech one.
+    const auto headings = [](const char *resource) {
+        QFile file{QString::fromLatin1(resource)};
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << resource;
+        QStringList found;
+        for (const QString &line : QString::fromUtf8(file.readAll()).split('\n')) {
+            if (line.size() > 3 && line == line.toUpper() && line.front().isLetter()
+                && line.back().isLetter())
+                found.append(line);
+        }
+        return found;
+    };
+    EXPECT_EQ(headings(":/assets/help_en.txt").size(), headings(":/assets/help.txt").size());
     QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes);
     EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove('&'), QStringLiteral("Yes"));
 }

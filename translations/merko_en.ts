@@ -1336,6 +1336,14 @@ Answers are written into it since this version of the program; the charts fill a
         <source>Četnost chybovosti slov: </source>
         <translation>Frequency of errors in words: </translation>
     </message>
+    <message>
+        <source>nab.:  [ %%%% ]</source>
+        <translation>off.:  [ %%%% ]</translation>
+    </message>
+    <message>
+        <source>nab.:  chyb:  [ %%%% ]</source>
+        <translation>off.:  err.:  [ %%%% ]</translation>
+    </message>
 </context>
 <context>
     <name>ReviewHistory</name>
@@ -1490,8 +1498,8 @@ Answers are written into it since this version of the program; the charts fill a
         <translation>automatic</translation>
     </message>
     <message>
-        <source>(od příštího spuštění)</source>
-        <translation>(from the next start)</translation>
+        <source>(po restartu)</source>
+        <translation>(after a restart)</translation>
     </message>
 </context>
 <context>
