@@ -12,10 +12,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(Alternatives)
 };
 
-} // namespace
-
-namespace {
-
 // Removes every character with a code from 0 to 32 from both ends.
 QStringView trimmedWhite(QStringView text)
 {

@@ -22,10 +22,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(AnswerDifference)
 };
 
-} // namespace
-
-namespace {
-
 using Text = std::u32string_view;
 using Step = AlignedStep::Kind;
 

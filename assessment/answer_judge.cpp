@@ -19,10 +19,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(AnswerJudge)
 };
 
-} // namespace
-
-namespace {
-
 using Text = std::u32string_view;
 
 qsizetype longestCommonSubstring(Text a, Text b)

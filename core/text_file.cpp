@@ -24,10 +24,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(TextFile)
 };
 
-} // namespace
-
-namespace {
-
 FileStamp stampOf(const struct stat &info)
 {
     FileStamp stamp;
@@ -112,7 +108,7 @@ QByteArray ReadFileBytes(const QString &path, FileStamp *stamp, const QString &f
     if (file.size() > MaxTextFileSize) {
         throw FileError(failureMessage(
             failureText, Texts::tr("Soubor %1 je příliš velký (%2 MB). Program čte soubory "
-                                        "nejvýše do %3 MB; soubor zůstal beze změny.")
+                                   "nejvýše do %3 MB; soubor zůstal beze změny.")
                              .arg(path)
                              .arg(file.size() / (1024 * 1024))
                              .arg(MaxTextFileSize / (1024 * 1024))));

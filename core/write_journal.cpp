@@ -24,10 +24,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(WriteJournal)
 };
 
-} // namespace
-
-namespace {
-
 // Version 2 keeps the old content of a file written in place, to recognise it half written.
 const QByteArray magic("MERKO-JOURNAL 2\n");
 const QByteArray firstMagic("MERKO-JOURNAL 1\n");
@@ -172,7 +168,7 @@ FileStamp WriteJournal::write(const QString &path, const QByteArray &bytes, quin
             *unkept = error.message();
         const FileStamp stamp = WriteFileSafely(path, bytes, QString(), [&] {
             throw FileError(Texts::tr("soubor lze zapsat jen přímo na jeho místo, a to bez "
-                                           "deníku zápisů (%1) není bezpečné")
+                                      "deníku zápisů (%1) není bezpečné")
                                 .arg(error.message()));
         });
         if (written)

@@ -23,10 +23,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(DrillSession)
 };
 
-} // namespace
-
-namespace {
-
 // Adds one to a counter, stopping at the largest value instead of overflowing.
 void increment(qint32 &counter)
 {

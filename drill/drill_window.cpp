@@ -32,10 +32,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(DrillWindow)
 };
 
-} // namespace
-
-namespace {
-
 const QColor silver(192, 192, 192);
 const QColor lime(0, 255, 0);
 const QColor red(255, 0, 0);
@@ -254,8 +250,8 @@ void DrillWindow::createAnswerControls(QWidget *client)
 
 void DrillWindow::createCriterionPanel(QWidget *client)
 {
-    m_criterionPanel = named(
-        new QGroupBox(Texts::tr("kriteria pro proc. vyhodnocení:"), client), "GroupBox1");
+    m_criterionPanel
+        = named(new QGroupBox(Texts::tr("kriteria pro proc. vyhodnocení:"), client), "GroupBox1");
     m_criterionPanel->setGeometry(272, 176, 313, 73);
     QFont courier = FixedPitchFont();
     courier.setPointSize(8);
@@ -352,9 +348,8 @@ void DrillWindow::showSession()
     showCounters();
     const std::optional<ScheduleCounts> schedule = m_session.scheduleCounts();
     if (schedule)
-        m_scheduleCounts->setText(Texts::tr("k opakování dnes: %1\nnových: %2")
-                                      .arg(schedule->due)
-                                      .arg(schedule->fresh));
+        m_scheduleCounts->setText(
+            Texts::tr("k opakování dnes: %1\nnových: %2").arg(schedule->due).arg(schedule->fresh));
     m_scheduleCounts->setVisible(schedule.has_value());
 }
 

@@ -16,17 +16,14 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(Speaker)
 };
 
-} // namespace
-
-namespace {
-
 // An engine still "speaking" after this long is taken for stuck.
 constexpr int StuckAfterMs = 5000;
 
 QString noService()
 {
-    return Texts::tr("Slova nelze vyslovit: služba speech-dispatcher neodpovídá nebo chybí. Nainstalujte balíčky "
-    "speech-dispatcher, speech-dispatcher-espeak-ng a qt6-speech-speechd-plugin.");
+    return Texts::tr("Slova nelze vyslovit: služba speech-dispatcher neodpovídá nebo chybí. "
+                     "Nainstalujte balíčky "
+                     "speech-dispatcher, speech-dispatcher-espeak-ng a qt6-speech-speechd-plugin.");
 }
 
 } // namespace
@@ -77,7 +74,7 @@ bool SpeechEngine::ready()
         if (m_speech && m_speech->state() == QTextToSpeech::Speaking) {
             m_speech->stop();
             emit problem(Texts::tr("Hlasový výstup déle než 5 sekund neodpovídá; slova se "
-                                        "teď nevysloví."));
+                                   "teď nevysloví."));
         }
     });
     connect(m_speech.get(), &QTextToSpeech::stateChanged, this, &SpeechEngine::stateChanged);

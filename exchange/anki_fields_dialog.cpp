@@ -17,12 +17,11 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(AnkiFieldsDialog)
 };
 
-} // namespace
-
-namespace {
-
 const char *const fieldLabels[4]
-    = {"&První strana:", "&Druhá strana:", "&Komentář první strany:", "K&omentář druhé strany:"};
+    = {QT_TRANSLATE_NOOP("AnkiFieldsDialog", "&První strana:"),
+       QT_TRANSLATE_NOOP("AnkiFieldsDialog", "&Druhá strana:"),
+       QT_TRANSLATE_NOOP("AnkiFieldsDialog", "&Komentář první strany:"),
+       QT_TRANSLATE_NOOP("AnkiFieldsDialog", "K&omentář druhé strany:")};
 
 } // namespace
 
@@ -33,7 +32,7 @@ AnkiFieldsDialog::AnkiFieldsDialog(const QList<AnkiTypeToChoose> &types, QWidget
     setWindowTitle(Texts::tr("Pole poznámek z Anki"));
     auto *layout = new QVBoxLayout(this);
     auto *intro = new QLabel(Texts::tr("Která pole poznámek se stanou stranami dvojic "
-                                            "a komentáři:"),
+                                       "a komentáři:"),
                              this);
     layout->addWidget(intro);
     auto *area = new QScrollArea(this);
@@ -54,7 +53,7 @@ AnkiFieldsDialog::AnkiFieldsDialog(const QList<AnkiTypeToChoose> &types, QWidget
             box->addItems(type.type.fields);
             // The first two fields become the sides; no comment unless chosen.
             box->setCurrentIndex(which < 2 ? which : 0);
-            form->addRow(QString::fromUtf8(fieldLabels[which]), box);
+            form->addRow(Texts::tr(fieldLabels[which]), box);
             row.field[which] = box;
         }
         row.example = new QLabel(group);

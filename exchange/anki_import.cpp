@@ -15,10 +15,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(AnkiImport)
 };
 
-} // namespace
-
-namespace {
-
 constexpr int excerptLength = 30;
 
 // The pairs of one deck while they are gathered, with the answers on them.
@@ -259,29 +255,39 @@ QString AnkiImportSummary(const AnkiImport &import, const QStringList &targets, 
             pairs += int(dictionary.content.pairs.size());
         skipped += dictionary.content.skipped;
     }
-    QString text = Texts::tr("Načteno ") + CountedWord(pairs, QT_TRANSLATE_NOOP("CountedWord", "dvojice|dvojice|dvojic"))
+    QString text = Texts::tr("Načteno ")
+                   + CountedWord(pairs, QT_TRANSLATE_NOOP("CountedWord", "dvojice|dvojice|dvojic"))
                    + Texts::tr(" do ")
-                   + CountedWord(int(targets.size()), QT_TRANSLATE_NOOP("CountedWord", "slovníku|slovníků|slovníků"))
+                   + CountedWord(int(targets.size()),
+                                 QT_TRANSLATE_NOOP("CountedWord", "slovníku|slovníků|slovníků"))
                    + QStringLiteral(":\n") + targets.join(QLatin1Char('\n'));
     if (import.clozeNotes > 0)
         text += QStringLiteral("\n")
-                + CountedWord(import.clozeNotes, QT_TRANSLATE_NOOP("CountedWord", "poznámka s doplňováním (cloze) není dvojice|poznámky s doplňováním (cloze) nejsou dvojice|poznámek s doplňováním (cloze) nejsou dvojice"))
+                + CountedWord(
+                    import.clozeNotes,
+                    QT_TRANSLATE_NOOP(
+                        "CountedWord",
+                        "poznámka s doplňováním (cloze) není dvojice|poznámky s doplňováním "
+                        "(cloze) nejsou dvojice|poznámek s doplňováním (cloze) nejsou dvojice"))
                 + QLatin1Char('.');
     if (!skipped.isEmpty()) {
         text += QStringLiteral("\n")
-                + CountedWord(int(skipped.size()), QT_TRANSLATE_NOOP("CountedWord", "poznámka přeskočena|poznámky přeskočeny|poznámek přeskočeno"))
+                + CountedWord(int(skipped.size()),
+                              QT_TRANSLATE_NOOP(
+                                  "CountedWord",
+                                  "poznámka přeskočena|poznámky přeskočeny|poznámek přeskočeno"))
                 + QStringLiteral(":\n") + FirstLinesOf(skipped);
     }
     if (answers > 0 || import.reviewsSkipped > 0) {
         text += Texts::tr("\nPřevzato opakování z Anki: %1").arg(answers);
         if (import.reviewsSkipped > 0)
             text += Texts::tr("; vynecháno %1 (ruční změny plánu, opakování ve filtrovaných "
-                                   "balíčcích bez přeplánování, další karty poznámky)")
+                              "balíčcích bez přeplánování, další karty poznámky)")
                         .arg(import.reviewsSkipped);
         text += QLatin1Char('.');
         if (!historyAdded)
             text += Texts::tr("\nHistorie odpovědí je nepřevzala: %1 Slovníky je "
-                                   "započítávají.")
+                              "započítávají.")
                         .arg(historyTrouble);
         else if (*historyAdded < answers)
             text += Texts::tr(" Z toho už v historii bylo: %1.").arg(answers - *historyAdded);

@@ -28,10 +28,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(AnkiPackage)
 };
 
-} // namespace
-
-namespace {
-
 // The newest collection schema this reader knows, and the newest package format.
 constexpr int newestSchema = 18;
 constexpr quint64 newestPackageVersion = 3;
@@ -144,7 +140,7 @@ public:
             const QString name = raw ? QString::fromUtf8(raw) : QString();
             if (escapesFolder(name))
                 throw FileError(Texts::tr("Balíček %1 obsahuje soubor „%2“, jehož jméno míří "
-                                               "mimo balíček; nic se nepřevzalo.")
+                                          "mimo balíček; nic se nepřevzalo.")
                                     .arg(displayName(m_path), name));
             names.append(name);
         }
@@ -202,15 +198,14 @@ public:
 
     FileError damaged(const QString &reason) const
     {
-        return FileError(
-            Texts::tr("Balíček %1 je poškozený: %2").arg(displayName(m_path), reason));
+        return FileError(Texts::tr("Balíček %1 je poškozený: %2").arg(displayName(m_path), reason));
     }
 
 private:
     FileError tooLarge() const
     {
         return FileError(Texts::tr("Balíček %1 by se rozbalil do více než %2 MB; takový "
-                                        "se nepřebírá.")
+                                   "se nepřebírá.")
                              .arg(displayName(m_path))
                              .arg(m_limits.maximumUnpacked / (1 << 20)));
     }
@@ -298,8 +293,8 @@ public:
         const int schema = query.value(0).toInt();
         if (schema > newestSchema)
             throw FileError(Texts::tr("Sbírka v balíčku %1 má verzi %2, novější, než jakou "
-                                           "Merko zná; v Anki ji vyvezte s podporou starších "
-                                           "verzí.")
+                                      "Merko zná; v Anki ji vyvezte s podporou starších "
+                                      "verzí.")
                                 .arg(m_package)
                                 .arg(schema));
         query.finish();
@@ -456,8 +451,7 @@ private:
 
     FileError damaged(const QString &reason) const
     {
-        return FileError(
-            Texts::tr("Sbírka v balíčku %1 je poškozená: %2").arg(m_package, reason));
+        return FileError(Texts::tr("Sbírka v balíčku %1 je poškozená: %2").arg(m_package, reason));
     }
 
     QString m_package;
@@ -488,7 +482,7 @@ std::optional<AnkiCollection> ReadAnkiPackage(const QString &path,
             const quint64 version = protobufVarint(meta, 1).value_or(0);
             if (version > newestPackageVersion)
                 throw FileError(Texts::tr("Balíček %1 má verzi %2, novější, než jakou Merko "
-                                               "zná; v Anki ho vyvezte s podporou starších verzí.")
+                                          "zná; v Anki ho vyvezte s podporou starších verzí.")
                                     .arg(displayName(path))
                                     .arg(version));
         }

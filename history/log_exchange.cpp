@@ -24,10 +24,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(LogExchange)
 };
 
-} // namespace
-
-namespace {
-
 // Above this many cards one ordered pass over all answers is cheaper than a query a card.
 constexpr qsizetype cardsQueriedOneByOne = 512;
 
@@ -658,9 +654,9 @@ FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, doubl
     if (!QFileInfo(place.logFolder()).isDir()) {
         exchange.troubles.append(
             Texts::tr("Synchronizovaná složka %1 teď není dostupná (chybí v ní složka %2). "
-                           "Program procvičuje s historií tohoto počítače a odpovědi vymění, až "
-                           "bude složka zpět. Je-li složka nová, zvolte ji v okně Volby "
-                           "tlačítkem Synchronizace...")
+                      "Program procvičuje s historií tohoto počítače a odpovědi vymění, až "
+                      "bude složka zpět. Je-li složka nová, zvolte ji v okně Volby "
+                      "tlačítkem Synchronizace...")
                 .arg(place.folder, place.logFolder()));
         return exchange;
     }
@@ -684,15 +680,14 @@ FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, doubl
         const QString computer = log.completeBaseName();
         const auto progress = ReadLogProgress(db, computer, &reason);
         if (!progress) {
-            exchange.troubles.append(
-                Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
+            exchange.troubles.append(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
             return exchange;
         }
         AnswerLogPart part = ReadAnswerLogFile(log.filePath(), progress->offset, progress->lastSeq);
         if (part.laterFormat)
             exchange.troubles.append(
                 Texts::tr("Soubor %1 zapsala novější verze programu; jeho odpovědi se "
-                               "nečtou.")
+                          "nečtou.")
                     .arg(log.filePath()));
         else if (part.notALog)
             exchange.troubles.append(

@@ -19,10 +19,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(Progress)
 };
 
-} // namespace
-
-namespace {
-
 // SQLite's local calendar day of a review, as the C library's local time gives it.
 const QString LocalDay = QStringLiteral("date(r.at_ms / 1000, 'unixepoch', 'localtime')");
 
@@ -286,8 +282,9 @@ ProgressFigures HistoryProgress::figures() const
 
 QByteArray HistoryProgress::answersCsv() const
 {
-    QStringList lines{QStringLiteral("čas,slovník,strana 1,komentář 1,strana 2,komentář 2,"
-                                     "nabídnutá strana,známka,napsáno,doba (ms)")};
+    QStringList lines{Texts::tr("čas,slovník,strana 1,komentář 1,strana 2,komentář 2,"
+                                "nabídnutá strana,známka,napsáno,doba (ms)",
+                                "the columns of the answers' CSV file, separated by commas")};
     const QVariantList values = scoped({});
     QSqlQuery query(m_database);
     if (run(query,
@@ -296,9 +293,8 @@ QByteArray HistoryProgress::answersCsv() const
                            "FROM reviews r WHERE %1 ORDER BY r.at_ms, r.id")
                 .arg(reviewScope()),
             values)) {
-        static const QString grades[]
-            = {QString(), QStringLiteral("znovu"), QStringLiteral("s obtížemi"),
-               QStringLiteral("dobře"), QStringLiteral("snadno")};
+        const QString grades[] = {QString(), Texts::tr("znovu"), Texts::tr("s obtížemi"),
+                                  Texts::tr("dobře"), Texts::tr("snadno")};
         while (query.next()) {
             const int grade = std::clamp(query.value(7).toInt(), 0, 4);
             QStringList fields{
@@ -317,7 +313,7 @@ QByteArray HistoryProgress::answersCsv() const
     }
     if (!m_failure.isEmpty())
         throw FileError(Texts::tr("Historii odpovědí nelze přečíst (%1); soubor CSV se "
-                                       "neuložil.")
+                                  "neuložil.")
                             .arg(m_failure));
     // With its byte order mark, so that a spreadsheet reads the accents as UTF-8.
     return "\xEF\xBB\xBF" + (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();

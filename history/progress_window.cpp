@@ -38,10 +38,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(ProgressWindow)
 };
 
-} // namespace
-
-namespace {
-
 constexpr int ForecastDays = 14;
 constexpr int HardestShown = 100;
 const int Periods[] = {30, 90, 365};
@@ -168,9 +164,8 @@ QWidget *ProgressWindow::createControls()
     };
     m_scope = combo("ProgressScope", Texts::tr("&Rozsah:"),
                     {Texts::tr("aktuální slovník"), Texts::tr("celá historie")});
-    m_period
-        = combo("ProgressPeriod", Texts::tr("O&bdobí:"),
-                {Texts::tr("30 dní"), Texts::tr("90 dní"), Texts::tr("365 dní")});
+    m_period = combo("ProgressPeriod", Texts::tr("O&bdobí:"),
+                     {Texts::tr("30 dní"), Texts::tr("90 dní"), Texts::tr("365 dní")});
     row->addStretch(1);
     return controls;
 }
@@ -211,9 +206,9 @@ QWidget *ProgressWindow::createHardestPage()
     m_hardestStack = new QStackedWidget(page);
     m_hardest = new QTableWidget(0, 6, m_hardestStack);
     m_hardest->setObjectName(QStringLiteral("HardestCards"));
-    m_hardest->setHorizontalHeaderLabels(
-        {Texts::tr("strana 1"), Texts::tr("strana 2"), Texts::tr("nabízena"),
-         Texts::tr("zapomenuto"), Texts::tr("odpovědí"), Texts::tr("vybavení %")});
+    m_hardest->setHorizontalHeaderLabels({Texts::tr("strana 1"), Texts::tr("strana 2"),
+                                          Texts::tr("nabízena"), Texts::tr("zapomenuto"),
+                                          Texts::tr("odpovědí"), Texts::tr("vybavení %")});
     m_hardest->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_hardest->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_hardest->setTabKeyNavigation(false); // Tab leads out of the table
@@ -243,10 +238,10 @@ QWidget *ProgressWindow::createButtons()
         row->addWidget(pushButton);
         return pushButton;
     };
-    connect(button("SavePicture", Texts::tr("Uložit obráze&k...")), &QPushButton::clicked,
-            this, &ProgressWindow::savePicture);
-    connect(button("SaveAnswers", Texts::tr("Uložit &historii (CSV)...")),
-            &QPushButton::clicked, this, &ProgressWindow::saveAnswers);
+    connect(button("SavePicture", Texts::tr("Uložit obráze&k...")), &QPushButton::clicked, this,
+            &ProgressWindow::savePicture);
+    connect(button("SaveAnswers", Texts::tr("Uložit &historii (CSV)...")), &QPushButton::clicked,
+            this, &ProgressWindow::saveAnswers);
     row->addStretch(1);
     connect(button("CloseProgress", Texts::tr("&Zavřít")), &QPushButton::clicked, this,
             &QDialog::reject);
@@ -310,11 +305,11 @@ void ProgressWindow::refresh()
     if (!hasAnswers) {
         showEmpty(m_scope->currentIndex() == 0
                       ? Texts::tr("Na tento slovník zatím historie nemá žádnou odpověď.\n"
-                                       "Odpovědi se do ní zapisují od této verze programu; "
-                                       "obrázky se naplní, jakmile budete odpovídat.")
+                                  "Odpovědi se do ní zapisují od této verze programu; "
+                                  "obrázky se naplní, jakmile budete odpovídat.")
                       : Texts::tr("Historie odpovědí je zatím prázdná.\nOdpovědi se do ní "
-                                       "zapisují od této verze programu; obrázky se naplní, "
-                                       "jakmile budete odpovídat."));
+                                  "zapisují od této verze programu; obrázky se naplní, "
+                                  "jakmile budete odpovídat."));
         showFigures(progress);
         return;
     }
@@ -440,8 +435,8 @@ void ProgressWindow::drawForecast(const HistoryProgress &progress)
                       : day == 1 ? Texts::tr("zítra")
                                  : dayLabel(progress.today().addDays(day)));
     QBarCategoryAxis *axis = barChart(
-        chart, barSet(Texts::tr("k opakování (dnes i ty po termínu)"), QColor(0, 90, 200)),
-        labels, progress.dueForecast(ForecastDays));
+        chart, barSet(Texts::tr("k opakování (dnes i ty po termínu)"), QColor(0, 90, 200)), labels,
+        progress.dueForecast(ForecastDays));
     QFont small = axis->labelsFont();
     small.setPointSizeF(small.pointSizeF() * 0.8); // fourteen dates in a row
     axis->setLabelsFont(small);
@@ -455,8 +450,8 @@ void ProgressWindow::drawMemory(const HistoryProgress &progress)
     const bool dictionaryScope = !scopeDictionary().isEmpty();
     const MemoryBuckets buckets
         = progress.memoryBuckets(dictionaryScope ? 2 * m_dictionary.vocabulary().count() : 0);
-    QStringList labels{Texts::tr("pod 1 den"), Texts::tr("1–7 dní"),
-                       Texts::tr("1–4 týdny"), Texts::tr("déle")};
+    QStringList labels{Texts::tr("pod 1 den"), Texts::tr("1–7 dní"), Texts::tr("1–4 týdny"),
+                       Texts::tr("déle")};
     QList<int> counts{buckets.underDay, buckets.week, buckets.month, buckets.longer};
     // New cards are known only for a dictionary, whose pairs are all there.
     if (dictionaryScope) {
@@ -494,7 +489,7 @@ void ProgressWindow::showFigures(const HistoryProgress &progress)
 {
     const ProgressFigures figures = progress.figures();
     QString text = Texts::tr("Dní v řadě s procvičováním: %1   ·   dnes odpovědí: %2, "
-                                  "čas %3   ·   celkem odpovědí: %4, čas %5")
+                             "čas %3   ·   celkem odpovědí: %4, čas %5")
                        .arg(figures.streakDays)
                        .arg(figures.answersToday)
                        .arg(FormatDuration(figures.msToday))
@@ -508,9 +503,8 @@ void ProgressWindow::showFigures(const HistoryProgress &progress)
 
 void ProgressWindow::savePicture()
 {
-    const QString path
-        = m_prompts.saveFileName(this, Texts::tr("pokrok.png"),
-                                 Texts::tr("Obrázky PNG (*.png)"), QStringLiteral("png"));
+    const QString path = m_prompts.saveFileName(
+        this, Texts::tr("pokrok.png"), Texts::tr("Obrázky PNG (*.png)"), QStringLiteral("png"));
     if (path.isEmpty())
         return;
     RunCommand(m_prompts, this, [&] {
@@ -527,12 +521,11 @@ void ProgressWindow::saveAnswers()
     const QSqlDatabase database = m_history.database();
     if (!database.isValid()) {
         m_prompts.error(this, Texts::tr("Historii odpovědí nelze otevřít, a tak ji nelze "
-                                             "uložit."));
+                                        "uložit."));
         return;
     }
-    const QString path
-        = m_prompts.saveFileName(this, Texts::tr("historie.csv"),
-                                 Texts::tr("Text CSV (*.csv)"), QStringLiteral("csv"));
+    const QString path = m_prompts.saveFileName(
+        this, Texts::tr("historie.csv"), Texts::tr("Text CSV (*.csv)"), QStringLiteral("csv"));
     if (path.isEmpty())
         return;
     RunCommand(m_prompts, this, [&] {

@@ -31,10 +31,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(ReviewHistory)
 };
 
-} // namespace
-
-namespace {
-
 // SQLite's primary result codes that mean the file is no database or a damaged one.
 constexpr int SqliteCorrupt = 11;
 constexpr int SqliteNotADatabase = 26;
@@ -223,13 +219,13 @@ void ReviewHistory::reportFailure()
         const QString asideAs = setAside();
         if (!asideAs.isEmpty()) {
             emit troubled(Texts::tr("Historie odpovědí %1 je poškozená (%2). Program ji "
-                                         "odložil jako %3 a začíná novou.")
+                                    "odložil jako %3 a začíná novou.")
                               .arg(m_path, failure.reason, asideAs));
             return;
         }
     }
     tell(Texts::tr("Historii odpovědí %1 nelze použít: %2. Procvičování pokračuje bez ní, "
-                        "podle statistiky uložené ve slovníku.")
+                   "podle statistiky uložené ve slovníku.")
              .arg(m_path, failure.reason));
 }
 
@@ -295,8 +291,8 @@ bool ReviewHistory::openDatabase()
 {
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
         tell(Texts::tr("Historii odpovědí nelze vést: chybí ovladač SQLite pro Qt (balíček "
-                            "libqt6sql6-sqlite). Procvičování pokračuje podle statistiky uložené "
-                            "ve slovníku."));
+                       "libqt6sql6-sqlite). Procvičování pokračuje podle statistiky uložené "
+                       "ve slovníku."));
         return false;
     }
     QDir().mkpath(QFileInfo(m_path).absolutePath());
@@ -331,7 +327,7 @@ bool ReviewHistory::migrate()
     version.finish();
     if (found > SchemaVersion) {
         tell(Texts::tr("Historii odpovědí %1 zapsala novější verze programu (schéma %2); "
-                            "tato verze ji nemění a pokračuje bez ní.")
+                       "tato verze ji nemění a pokračuje bez ní.")
                  .arg(m_path)
                  .arg(found));
         m_keepClosed = true;

@@ -18,10 +18,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(SyncedDictionary)
 };
 
-} // namespace
-
-namespace {
-
 bool waitsForItsLog(bool named, const QString &path, qint64 nowMs)
 {
     return !named

@@ -12,10 +12,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(IniFile)
 };
 
-} // namespace
-
-namespace {
-
 // The name of a '[name]' line, or nothing when the line is no section header.
 std::optional<QString> sectionName(const QString &line)
 {
@@ -56,7 +52,7 @@ IniFile IniFile::load(const QString &path)
         return IniFile();
     return fromBytes(ReadFileBytes(path, nullptr,
                                    Texts::tr("Soubor nastavení %1 nelze přečíst: %2. "
-                                                  "Program ho nechá, jak je.")
+                                             "Program ho nechá, jak je.")
                                        .arg(path, QStringLiteral("%1"))));
 }
 

@@ -31,10 +31,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(SettingsDialog)
 };
 
-} // namespace
-
-namespace {
-
 // A spin field that lets any whole number be typed and brings it into range when the
 // field is left, instead of refusing the digit that leaves the range.
 class RangeCorrectingSpinBox : public QSpinBox

@@ -14,10 +14,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(Reports)
 };
 
-} // namespace
-
-namespace {
-
 constexpr int nameWidth = 25;
 constexpr int counterWidth = 6;
 

@@ -17,7 +17,7 @@
     </message>
     <message>
         <source>na stránky autora</source>
-        <translation>to the author's web pages</translation>
+        <translation>to the author&apos;s web pages</translation>
     </message>
     <message>
         <source>pošta autora</source>
@@ -52,6 +52,22 @@
     <message>
         <source>Zrušit</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>&amp;První strana:</source>
+        <translation>&amp;First side:</translation>
+    </message>
+    <message>
+        <source>&amp;Druhá strana:</source>
+        <translation>&amp;Second side:</translation>
+    </message>
+    <message>
+        <source>&amp;Komentář první strany:</source>
+        <translation>&amp;Comment of the first side:</translation>
+    </message>
+    <message>
+        <source>K&amp;omentář druhé strany:</source>
+        <translation>C&amp;omment of the second side:</translation>
     </message>
 </context>
 <context>
@@ -246,7 +262,7 @@ The answer history did not take them: %1 The dictionaries count them.</translati
     <name>Application</name>
     <message>
         <source>Některé odpovědi ve slovníku %1 se minule nestihly uložit (program byl ukončen, nebo byl plný disk). Program je teď doplnil z historie odpovědí do statistiky slovníku. Počet doplněných odpovědí: %2.</source>
-        <translation>Some answers in the dictionary %1 were not saved last time (the program was ended, or the disk was full). The program has now added them from the answer history to the dictionary's statistics. Answers added: %2.</translation>
+        <translation>Some answers in the dictionary %1 were not saved last time (the program was ended, or the disk was full). The program has now added them from the answer history to the dictionary&apos;s statistics. Answers added: %2.</translation>
     </message>
     <message>
         <source>Slovník %1 zadaný při spuštění nelze otevřít: %2.</source>
@@ -274,7 +290,7 @@ If you open it here as well, the answers of both copies are added up when saving
         <source>Slovník %1 se nepodařilo uložit: %2.
 Odpovědi od posledního uložení jsou zatím jen v paměti programu.</source>
         <translation>The dictionary %1 could not be saved: %2.
-The answers since the last save are only in the program's memory for now.</translation>
+The answers since the last save are only in the program&apos;s memory for now.</translation>
     </message>
     <message>
         <source>slovníky (*.slv)</source>
@@ -300,7 +316,7 @@ Pairs you answered that are no longer in the file: %1; their answers had nowhere
     </message>
     <message>
         <source>Historii odpovědí %1 má zamčenou jiný program, a tak se do ní nezapsalo posledních odpovědí: %2. Ve statistice slovníku uloženy jsou; v historii a plánu opakování chybějí.</source>
-        <translation>The answer history %1 is locked by another program, so the last answers were not written into it: %2. They are saved in the dictionary's statistics; the history and the review schedule lack them.</translation>
+        <translation>The answer history %1 is locked by another program, so the last answers were not written into it: %2. They are saved in the dictionary&apos;s statistics; the history and the review schedule lack them.</translation>
     </message>
     <message>
         <source>Chcete skutečně skončit?</source>
@@ -491,8 +507,8 @@ new: %2</translation>
         <translation>one side is empty</translation>
     </message>
     <message>
-        <source>obsahuje '/' nebo '@', které řádek slovníku nepojme</source>
-        <translation>contains '/' or '@', which a dictionary line cannot hold</translation>
+        <source>obsahuje &apos;/&apos; nebo &apos;@&apos;, které řádek slovníku nepojme</source>
+        <translation>contains &apos;/&apos; or &apos;@&apos;, which a dictionary line cannot hold</translation>
     </message>
     <message>
         <source>obsahuje složenou závorku, kterou slovník vyhrazuje komentářům</source>
@@ -571,7 +587,7 @@ The dictionary holds at most %1 pairs: </translation>
     <name>ExchangeCommands</name>
     <message>
         <source>slovíčka jiných programů (*.kvtml *.tsv *.csv *.txt *.apkg *.colpkg);;balíčky Anki (*.apkg *.colpkg);;všechny soubory (*)</source>
-        <translation>other programs' vocabulary (*.kvtml *.tsv *.csv *.txt *.apkg *.colpkg);;Anki packages (*.apkg *.colpkg);;all files (*)</translation>
+        <translation>other programs&apos; vocabulary (*.kvtml *.tsv *.csv *.txt *.apkg *.colpkg);;Anki packages (*.apkg *.colpkg);;all files (*)</translation>
     </message>
     <message>
         <source>Ze souboru %1 nešlo převzít žádnou dvojici.
@@ -919,7 +935,7 @@ The dictionary holds at most %1 pairs: </translation>
     </message>
     <message>
         <source>Synchronizovaná složka %1 teď není dostupná (chybí v ní složka %2). Program procvičuje s historií tohoto počítače a odpovědi vymění, až bude složka zpět. Je-li složka nová, zvolte ji v okně Volby tlačítkem Synchronizace...</source>
-        <translation>The synchronised folder %1 is not available now (its folder %2 is missing). The program drills with this computer's history and exchanges the answers when the folder is back. If the folder is new, choose it in the Options window with the Synchronisation... button.</translation>
+        <translation>The synchronised folder %1 is not available now (its folder %2 is missing). The program drills with this computer&apos;s history and exchanges the answers when the folder is back. If the folder is new, choose it in the Options window with the Synchronisation... button.</translation>
     </message>
     <message>
         <source>Historii odpovědí nelze číst: %1</source>
@@ -1074,12 +1090,33 @@ The dictionary holds at most %1 pairs: </translation>
         <source>Historii odpovědí nelze přečíst (%1); soubor CSV se neuložil.</source>
         <translation>The answer history cannot be read (%1); the CSV file was not saved.</translation>
     </message>
+    <message>
+        <source>čas,slovník,strana 1,komentář 1,strana 2,komentář 2,nabídnutá strana,známka,napsáno,doba (ms)</source>
+        <comment>the columns of the answers&apos; CSV file, separated by commas</comment>
+        <translation>time,dictionary,side 1,comment 1,side 2,comment 2,offered side,grade,typed,duration (ms)</translation>
+    </message>
+    <message>
+        <source>znovu</source>
+        <translation>again</translation>
+    </message>
+    <message>
+        <source>s obtížemi</source>
+        <translation>hard</translation>
+    </message>
+    <message>
+        <source>dobře</source>
+        <translation>good</translation>
+    </message>
+    <message>
+        <source>snadno</source>
+        <translation>easy</translation>
+    </message>
 </context>
 <context>
     <name>ProgressWindow</name>
     <message>
         <source>d.M.</source>
-        <comment>day and month of a chart's axis</comment>
+        <comment>day and month of a chart&apos;s axis</comment>
         <translation>M/d</translation>
     </message>
     <message>
@@ -1376,7 +1413,7 @@ Answers are written into it since this version of the program; the charts fill a
     </message>
     <message>
         <source>Zobrazí verzi programu a skončí.</source>
-        <translation>Shows the program's version and exits.</translation>
+        <translation>Shows the program&apos;s version and exits.</translation>
     </message>
     <message>
         <source>soubor</source>
@@ -1384,7 +1421,7 @@ Answers are written into it since this version of the program; the charts fill a
     </message>
     <message>
         <source>Slovník (*.slv), který se otevře místo naposledy zvoleného; soubor jiného programu (*.kvtml, *.csv, *.tsv, *.txt) se převezme do nového slovníku, balíček Anki (*.apkg, *.colpkg) do slovníků s jeho opakováním.</source>
-        <translation>A dictionary (*.slv) to open instead of the one chosen last; another program's file (*.kvtml, *.csv, *.tsv, *.txt) is taken over into a new dictionary, an Anki package (*.apkg, *.colpkg) into dictionaries with its reviews.</translation>
+        <translation>A dictionary (*.slv) to open instead of the one chosen last; another program&apos;s file (*.kvtml, *.csv, *.tsv, *.txt) is taken over into a new dictionary, an Anki package (*.apkg, *.colpkg) into dictionaries with its reviews.</translation>
     </message>
     <message>
         <source>[soubor]</source>
@@ -1529,7 +1566,7 @@ Answers are written into it since this version of the program; the charts fill a
     </message>
     <message>
         <source>Složka, kterou synchronizační program (například Syncthing) sdílí mezi vašimi počítači. Merko do ní zapisuje odpovědi tohoto počítače (do podsložky merko/odpovedi) a čte odpovědi ostatních, takže plán opakování je na všech počítačích stejný. Slovníky uložené v ní se procvičují jako kdekoli jinde. Prázdné pole: bez synchronizace.</source>
-        <translation>A folder that a sync program (for example Syncthing) shares between your computers. Merko writes this computer's answers into it (into the subfolder merko/odpovedi) and reads the answers of the others, so that the review schedule is the same on every computer. Dictionaries kept in it are drilled as anywhere else. An empty field: no synchronisation.</translation>
+        <translation>A folder that a sync program (for example Syncthing) shares between your computers. Merko writes this computer&apos;s answers into it (into the subfolder merko/odpovedi) and reads the answers of the others, so that the review schedule is the same on every computer. Dictionaries kept in it are drilled as anywhere else. An empty field: no synchronisation.</translation>
     </message>
     <message>
         <source>&amp;složka:</source>
@@ -1628,15 +1665,15 @@ Answers are written into it since this version of the program; the charts fill a
         <translation>The file %1 contains more than %2 pairs of words, the program holds at most %2. The file was not loaded and was left unchanged.</translation>
     </message>
     <message>
-        <source>žádný jeho řádek neobsahuje dvojici slov oddělených znakem '/'.</source>
-        <translation>none of its lines contains a pair of words separated by the character '/'.</translation>
+        <source>žádný jeho řádek neobsahuje dvojici slov oddělených znakem &apos;/&apos;.</source>
+        <translation>none of its lines contains a pair of words separated by the character &apos;/&apos;.</translation>
     </message>
 </context>
 <context>
     <name>VocabularyStore</name>
     <message>
-        <source>Odpovědi na dvojici „%1“ program počítá, ale do slovníku je uložit nemůže: její řádek nemá místo pro statistiku (znak '@' stojí před '/', nebo za ním je text bez čárek). Opravte řádek v editoru.</source>
-        <translation>The program counts the answers to the pair “%1”, but cannot save them into the dictionary: its line has no room for statistics (the character '@' stands before '/', or is followed by text without commas). Correct the line in the editor.</translation>
+        <source>Odpovědi na dvojici „%1“ program počítá, ale do slovníku je uložit nemůže: její řádek nemá místo pro statistiku (znak &apos;@&apos; stojí před &apos;/&apos;, nebo za ním je text bez čárek). Opravte řádek v editoru.</source>
+        <translation>The program counts the answers to the pair “%1”, but cannot save them into the dictionary: its line has no room for statistics (the character &apos;@&apos; stands before &apos;/&apos;, or is followed by text without commas). Correct the line in the editor.</translation>
     </message>
     <message>
         <source>Slovník %1 obsahuje znaky, které kódování windows-1250 nemá; od teď je proto uložen v kódování UTF-8.</source>

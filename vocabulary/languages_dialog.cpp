@@ -13,10 +13,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(LanguagesDialog)
 };
 
-} // namespace
-
-namespace {
-
 QString choiceText(const QString &code)
 {
     for (const auto &[known, name] : KnownLanguages()) {

@@ -23,10 +23,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(NewDictionaryDialog)
 };
 
-} // namespace
-
-namespace {
-
 QTableWidgetItem *fixedItem(const QString &text)
 {
     auto *item = new QTableWidgetItem(text);

@@ -18,10 +18,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(VocabularyFile)
 };
 
-} // namespace
-
-namespace {
-
 constexpr int statisticsTextCapacity = 255;
 constexpr int sidePartWidth = 60;
 constexpr int counterWidth = 5;
@@ -203,7 +199,7 @@ Vocabulary ParseVocabularyFile(const QByteArray &bytes, const QString &path)
 {
     const auto refuse = [&path](const QString &reason) {
         return FileError(Texts::tr("Soubor %1 není slovník: %2 Nebyl načten a zůstal beze "
-                                        "změny.")
+                                   "změny.")
                              .arg(path, reason));
     };
     if (bytes.contains('\0'))
@@ -227,7 +223,7 @@ Vocabulary ParseVocabularyFile(const QByteArray &bytes, const QString &path)
             if (read.count() == Vocabulary::Capacity) {
                 throw FileError(
                     Texts::tr("Soubor %1 obsahuje více než %2 dvojic slov, program jich "
-                                   "pojme nejvýše %2. Soubor nebyl načten a zůstal beze změny.")
+                              "pojme nejvýše %2. Soubor nebyl načten a zůstal beze změny.")
                         .arg(path)
                         .arg(Vocabulary::Capacity));
             }
@@ -245,7 +241,7 @@ Vocabulary ParseVocabularyFile(const QByteArray &bytes, const QString &path)
     shape.linesAfter = kept;
     if (read.entries.isEmpty()) {
         throw refuse(Texts::tr("žádný jeho řádek neobsahuje dvojici slov oddělených "
-                                    "znakem '/'."));
+                               "znakem '/'."));
     }
     read.markSaved();
     return read;

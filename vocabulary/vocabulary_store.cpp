@@ -21,10 +21,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(VocabularyStore)
 };
 
-} // namespace
-
-namespace {
-
 // A pair is known by its text: both sides with their comments.
 qint32 addAnswers(qint32 theirs, qint64 delta)
 {
@@ -141,15 +137,15 @@ WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal,
 QString UnstoredAnswersMessage(const QString &pair)
 {
     return Texts::tr("Odpovědi na dvojici „%1“ program počítá, ale do slovníku je uložit "
-                          "nemůže: její řádek nemá místo pro statistiku (znak '@' stojí před "
-                          "'/', nebo za ním je text bez čárek). Opravte řádek v editoru.")
+                     "nemůže: její řádek nemá místo pro statistiku (znak '@' stojí před "
+                     "'/', nebo za ním je text bez čárek). Opravte řádek v editoru.")
         .arg(pair);
 }
 
 QString BecameUtf8Message(const QString &path)
 {
     return Texts::tr("Slovník %1 obsahuje znaky, které kódování windows-1250 nemá; od teď "
-                          "je proto uložen v kódování UTF-8.")
+                     "je proto uložen v kódování UTF-8.")
         .arg(path);
 }
 

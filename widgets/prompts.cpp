@@ -14,10 +14,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(Prompts)
 };
 
-} // namespace
-
-namespace {
-
 QString title()
 {
     return QStringLiteral("Merko");
@@ -60,8 +56,7 @@ WriteFailureChoice MessageBoxPrompts::writeFailed(QWidget *parent, const QString
 {
     QMessageBox box(QMessageBox::Critical, title(), text, QMessageBox::NoButton, parent);
     QPushButton *retry = box.addButton(Texts::tr("Zkusit znovu"), QMessageBox::AcceptRole);
-    QPushButton *elsewhere
-        = box.addButton(Texts::tr("Uložit jinam..."), QMessageBox::ActionRole);
+    QPushButton *elsewhere = box.addButton(Texts::tr("Uložit jinam..."), QMessageBox::ActionRole);
     QPushButton *discard
         = box.addButton(Texts::tr("Zavřít bez uložení"), QMessageBox::DestructiveRole);
     box.setDefaultButton(retry);
