@@ -131,8 +131,8 @@ void Application::restoreUnsavedAnswers()
         m_context->prompts.notice(
             m_drillWindow.get(),
             Texts::tr("Některé odpovědi ve slovníku %1 se minule nestihly uložit (program "
-                           "byl ukončen, nebo byl plný disk). Program je teď doplnil z historie "
-                           "odpovědí do statistiky slovníku. Počet doplněných odpovědí: %2.")
+                      "byl ukončen, nebo byl plný disk). Program je teď doplnil z historie "
+                      "odpovědí do statistiky slovníku. Počet doplněných odpovědí: %2.")
                 .arg(m_context->dictionary.path())
                 .arg(restored));
 }
@@ -187,14 +187,14 @@ void Application::finishInterruptedWrites()
                 m_context->prompts.notice(
                     m_drillWindow.get(),
                     Texts::tr("Ukládání slovníku %1 přerušilo minule ukončení programu. "
-                                   "Program ho teď dokončil; žádná odpověď se neztratila.")
+                              "Program ho teď dokončil; žádná odpověď se neztratila.")
                         .arg(recovery.path));
             else if (recovery.outcome == JournalRecovery::Outcome::SetAside)
                 m_context->prompts.notice(
                     m_drillWindow.get(),
                     Texts::tr("Ukládání slovníku %1 přerušilo minule ukončení programu "
-                                   "a soubor se mezitím změnil. Aby se nic nepřepsalo, "
-                                   "slovník s posledními odpověďmi je uložen jako %2.")
+                              "a soubor se mezitím změnil. Aby se nic nepřepsalo, "
+                              "slovník s posledními odpověďmi je uložen jako %2.")
                         .arg(recovery.path, recovery.setAsidePath));
         });
     }
@@ -210,9 +210,9 @@ void Application::openDictionary(const QString &fileName)
         // together when they write it, so going on loses nothing.
         if (!context.prompts.confirm(m_drillWindow.get(),
                                      Texts::tr("Slovník %1 je už otevřen v jiné kopii "
-                                                    "programu Merko.\nPokud ho otevřete i zde, "
-                                                    "odpovědi z obou kopií se při ukládání "
-                                                    "sečtou. Otevřít ho?")
+                                               "programu Merko.\nPokud ho otevřete i zde, "
+                                               "odpovědi z obou kopií se při ukládání "
+                                               "sečtou. Otevřít ho?")
                                          .arg(ResolvedPath(fileName))))
             return;
         context.dictionary.open(fileName, Sharing::ShareWithOtherCopies);
@@ -282,7 +282,7 @@ QString Application::saveFailureText(const QString &reason) const
 {
     const QString because = continuingSentence(reason);
     return Texts::tr("Slovník %1 se nepodařilo uložit: %2.\nOdpovědi od posledního "
-                          "uložení jsou zatím jen v paměti programu.")
+                     "uložení jsou zatím jen v paměti programu.")
         .arg(m_context->dictionary.path(), because);
 }
 
@@ -327,13 +327,13 @@ void Application::tellWriteBack(const DictionaryResult &result)
         prompts.error(m_drillWindow.get(),
                       saveFailureText(result.reason)
                           + Texts::tr(" Program to zkusí znovu po každé další odpovědi a "
-                                           "při ukončení."));
+                                      "při ukončení."));
     if (!result.journalUnkept.isEmpty())
         prompts.notice(
             m_drillWindow.get(),
             Texts::tr("Do složky %1 nelze zapsat deník ukládání (%2). Slovník %3 "
-                           "se ukládá dál; chybí jen dodatečná pojistka pro případ, "
-                           "že by byl program ukončen uprostřed ukládání.")
+                      "se ukládá dál; chybí jen dodatečná pojistka pro případ, "
+                      "že by byl program ukončen uprostřed ukládání.")
                 .arg(m_context->dictionary.journal().folder(), result.journalUnkept, path));
     if (result.becameUtf8)
         prompts.notice(m_drillWindow.get(), BecameUtf8Message(path));
@@ -342,12 +342,12 @@ void Application::tellWriteBack(const DictionaryResult &result)
     if (!result.tellMerge)
         return;
     QString text = Texts::tr("Slovník %1 mezitím změnil jiný program nebo jiná kopie "
-                                  "Merka. Vaše odpovědi byly přičteny ke statistice, kterou "
-                                  "soubor obsahuje teď.")
+                             "Merka. Vaše odpovědi byly přičteny ke statistice, kterou "
+                             "soubor obsahuje teď.")
                        .arg(path);
     if (result.lostPairs > 0)
         text += Texts::tr("\nDvojic, na které jste odpovídali a které už v souboru nejsou: "
-                               "%1; jejich odpovědi nebylo kam zapsat.")
+                          "%1; jejich odpovědi nebylo kam zapsat.")
                     .arg(result.lostPairs);
     prompts.notice(m_drillWindow.get(), text);
 }
@@ -384,8 +384,8 @@ void Application::finishHistory()
         m_context->prompts.notice(
             m_drillWindow.get(),
             Texts::tr("Historii odpovědí %1 má zamčenou jiný program, a tak se do ní "
-                           "nezapsalo posledních odpovědí: %2. Ve statistice slovníku uloženy "
-                           "jsou; v historii a plánu opakování chybějí.")
+                      "nezapsalo posledních odpovědí: %2. Ve statistice slovníku uloženy "
+                      "jsou; v historii a plánu opakování chybějí.")
                 .arg(history.path())
                 .arg(left));
 }
@@ -489,7 +489,7 @@ void Application::resetErrorCounters()
 void Application::resetAllCounters()
 {
     resetStatistics(Texts::tr("Tímto se vymaže dosavadní statistika četnosti nabídky a "
-                                   "chybovosti slov. "),
+                              "chybovosti slov. "),
                     &ResetAllStatistics);
 }
 

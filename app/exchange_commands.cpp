@@ -51,7 +51,7 @@ void Application::importDictionary()
     const QString source = prompts.openFileName(
         m_drillWindow.get(), QDir::currentPath(),
         Texts::tr("slovíčka jiných programů (*.kvtml *.tsv *.csv *.txt *.apkg *.colpkg);;"
-                       "balíčky Anki (*.apkg *.colpkg);;všechny soubory (*)"));
+                  "balíčky Anki (*.apkg *.colpkg);;všechny soubory (*)"));
     if (!source.isEmpty())
         importFrom(source);
 }
@@ -70,13 +70,17 @@ bool Application::importFrom(const QString &source)
     }
     const int over = int(result.pairs.size()) - Vocabulary::Capacity;
     if (over > 0
-        && !prompts.confirm(m_drillWindow.get(),
-                            Texts::tr("Soubor obsahuje %1 dvojic, slovník jich pojme nejvýše "
-                                           "%2. Zapsat prvních %2? ")
-                                    .arg(result.pairs.size())
-                                    .arg(Vocabulary::Capacity)
-                                + CountedWord(over, QT_TRANSLATE_NOOP("CountedWord", "zbylá bude vynechána|zbylé budou vynechány|zbylých bude vynecháno"))
-                                + QLatin1Char('.')))
+        && !prompts.confirm(
+            m_drillWindow.get(),
+            Texts::tr("Soubor obsahuje %1 dvojic, slovník jich pojme nejvýše "
+                      "%2. Zapsat prvních %2? ")
+                    .arg(result.pairs.size())
+                    .arg(Vocabulary::Capacity)
+                + CountedWord(
+                    over, QT_TRANSLATE_NOOP(
+                              "CountedWord",
+                              "zbylá bude vynechána|zbylé budou vynechány|zbylých bude vynecháno"))
+                + QLatin1Char('.')))
         return false;
     const QFileInfo sourceFile(source);
     const QString target = prompts.saveFileName(
@@ -124,13 +128,16 @@ bool Application::importAnkiPackage(const QString &source)
     if (dictionaries.isEmpty()) {
         QStringList reasons;
         if (import.clozeNotes > 0)
-            reasons.append(CountedWord(import.clozeNotes, QT_TRANSLATE_NOOP("CountedWord", "poznámka s doplňováním (cloze)|poznámky s doplňováním (cloze)|poznámek s doplňováním (cloze)"))
-                           + Texts::tr(", které nejsou dvojice"));
+            reasons.append(
+                CountedWord(import.clozeNotes,
+                            QT_TRANSLATE_NOOP("CountedWord",
+                                              "poznámka s doplňováním (cloze)|poznámky s "
+                                              "doplňováním (cloze)|poznámek s doplňováním (cloze)"))
+                + Texts::tr(", které nejsou dvojice"));
         for (const AnkiDictionary &dictionary : import.dictionaries)
             reasons += dictionary.content.skipped;
-        prompts.error(parent,
-                      Texts::tr("Z balíčku %1 nešlo převzít žádnou dvojici.\n").arg(source)
-                          + reasons.mid(0, 10).join(QLatin1Char('\n')));
+        prompts.error(parent, Texts::tr("Z balíčku %1 nešlo převzít žádnou dvojici.\n").arg(source)
+                                  + reasons.mid(0, 10).join(QLatin1Char('\n')));
         return false;
     }
     QStringList targets;
@@ -191,8 +198,8 @@ std::optional<int> Application::importAnswers(const QList<AnswerRecord> &answers
     const QString historyPath = m_context->history.path();
     const double retention = DesiredRetention(m_context->settings);
     std::optional<int> added;
-    RunWithProgress(m_drillWindow.get(), Texts::tr("Opakování se zapisují do historie..."),
-                    false, [&](const ProgressReport &) {
+    RunWithProgress(m_drillWindow.get(), Texts::tr("Opakování se zapisují do historie..."), false,
+                    [&](const ProgressReport &) {
                         const QString connection
                             = QStringLiteral("import-") + QUuid::createUuid().toString();
                         {

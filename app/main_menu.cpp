@@ -49,35 +49,33 @@ void Application::buildMenu()
     QMenu *file = addMenu(nullptr, "Soubor1", Texts::tr("&Soubor"));
     addCommand(file, "Nati1", Texts::tr("&Načti"), &Application::loadDictionary,
                QKeySequence(Qt::Key_F3));
-    addCommand(file, "Importovat1", Texts::tr("&Importovat..."),
-               &Application::importDictionary, {});
-    addCommand(file, "Exportovat1", Texts::tr("E&xportovat..."),
-               &Application::exportDictionary, {});
+    addCommand(file, "Importovat1", Texts::tr("&Importovat..."), &Application::importDictionary,
+               {});
+    addCommand(file, "Exportovat1", Texts::tr("E&xportovat..."), &Application::exportDictionary,
+               {});
     separator(file, "N1");
     QMenu *edit = addMenu(file, "Edituj1", Texts::tr("&Edituj"));
     addCommand(edit, "Nov1", Texts::tr("&Nový"), &Application::newDictionary, {});
     addCommand(edit, "Vbr1", Texts::tr("&Výběr ..."), &Application::editDictionary, {});
-    addCommand(file, "Ukaaktuln1", Texts::tr("&Ukaž aktuální"),
-               &Application::showCurrentDictionary, {});
-    addCommand(file, "Jazyky1", Texts::tr("&Jazyky slovníku..."),
-               &Application::chooseLanguages, {});
+    addCommand(file, "Ukaaktuln1", Texts::tr("&Ukaž aktuální"), &Application::showCurrentDictionary,
+               {});
+    addCommand(file, "Jazyky1", Texts::tr("&Jazyky slovníku..."), &Application::chooseLanguages,
+               {});
     separator(file, "N5");
     addCommand(file, "Konec1", Texts::tr("&Konec"), &Application::quit,
                QKeySequence(Qt::ALT | Qt::Key_X));
 
     QMenu *statistics = addMenu(nullptr, "Statistika1", Texts::tr("S&tatistika"));
-    addCommand(statistics, "etnosti1", Texts::tr("Č&etnosti"), &Application::showOfferReport,
+    addCommand(statistics, "etnosti1", Texts::tr("Č&etnosti"), &Application::showOfferReport, {});
+    addCommand(statistics, "Chybovosti1", Texts::tr("&Chybovosti"), &Application::showErrorReport,
                {});
-    addCommand(statistics, "Chybovosti1", Texts::tr("&Chybovosti"),
-               &Application::showErrorReport, {});
     addCommand(statistics, "Pokrok1", Texts::tr("&Pokrok..."), &Application::showProgress, {});
     separator(statistics, "N3");
     QMenu *reset = addMenu(statistics, "Vynulovat1", Texts::tr("&Vynulovat"));
     QMenu *internal = addMenu(reset, "Intern1", Texts::tr("&Interní"));
-    addCommand(internal, "etnosti2", Texts::tr("Č&etnosti"), &Application::resetOfferCounters,
+    addCommand(internal, "etnosti2", Texts::tr("Č&etnosti"), &Application::resetOfferCounters, {});
+    addCommand(internal, "Chybovosti2", Texts::tr("&Chybovosti"), &Application::resetErrorCounters,
                {});
-    addCommand(internal, "Chybovosti2", Texts::tr("&Chybovosti"),
-               &Application::resetErrorCounters, {});
     separator(internal, "N4");
     addCommand(internal, "Vechny1", Texts::tr("&Všechny"), &Application::resetAllCounters, {});
     addCommand(reset, "Aktuln1", Texts::tr("&Aktuální"), &Application::resetDrillCounters, {});

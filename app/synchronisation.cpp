@@ -154,7 +154,7 @@ bool Application::mergeConflictCopy(const QString &copyPath)
         return false;
     case CopyMerge::Outcome::Unreadable:
         leave(Texts::tr("Kopii %1, kterou synchronizační program uložil vedle slovníku %2, "
-                             "se nepodařilo přečíst, a tak zůstává, kde je: %3")
+                        "se nepodařilo přečíst, a tak zůstává, kde je: %3")
                   .arg(copyPath, path, done.reason));
         return true;
     case CopyMerge::Outcome::Failed:
@@ -164,7 +164,7 @@ bool Application::mergeConflictCopy(const QString &copyPath)
             m_context->prompts.notice(
                 m_drillWindow.get(),
                 Texts::tr("Kopii %1 slovníku %2 se zatím nepodařilo do slovníku sloučit, a "
-                               "tak zůstává, kde je: %3")
+                          "tak zůstává, kde je: %3")
                     .arg(copyPath, path, done.reason));
         }
         return false;
@@ -173,9 +173,9 @@ bool Application::mergeConflictCopy(const QString &copyPath)
     }
     syncSoon();
     QString text = Texts::tr("Slovník %1 se změnil na dvou počítačích zároveň a "
-                                  "synchronizační program uložil druhou verzi jako %2. Obě "
-                                  "verze jsou teď sloučeny: přidaných dvojic %3, doplněných "
-                                  "odpovědí %4.")
+                             "synchronizační program uložil druhou verzi jako %2. Obě "
+                             "verze jsou teď sloučeny: přidaných dvojic %3, doplněných "
+                             "odpovědí %4.")
                        .arg(path, copyPath)
                        .arg(done.merge.pairsAdded)
                        .arg(done.merge.answersAdded);

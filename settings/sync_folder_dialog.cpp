@@ -32,10 +32,10 @@ SyncFolderDialog::SyncFolderDialog(Prompts &prompts, const QString &folder, Fold
     auto *layout = new QVBoxLayout(this);
     auto *explanation = new QLabel(
         Texts::tr("Složka, kterou synchronizační program (například Syncthing) sdílí mezi "
-                       "vašimi počítači. Merko do ní zapisuje odpovědi tohoto počítače (do "
-                       "podsložky merko/odpovedi) a čte odpovědi ostatních, takže plán "
-                       "opakování je na všech počítačích stejný. Slovníky uložené v ní se "
-                       "procvičují jako kdekoli jinde. Prázdné pole: bez synchronizace."),
+                  "vašimi počítači. Merko do ní zapisuje odpovědi tohoto počítače (do "
+                  "podsložky merko/odpovedi) a čte odpovědi ostatních, takže plán "
+                  "opakování je na všech počítačích stejný. Slovníky uložené v ní se "
+                  "procvičují jako kdekoli jinde. Prázdné pole: bez synchronizace."),
         this);
     explanation->setObjectName(QStringLiteral("Label1"));
     explanation->setWordWrap(true);

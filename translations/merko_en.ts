@@ -17,7 +17,7 @@
     </message>
     <message>
         <source>na stránky autora</source>
-        <translation>to the author&apos;s web pages</translation>
+        <translation>author&apos;s website</translation>
     </message>
     <message>
         <source>pošta autora</source>

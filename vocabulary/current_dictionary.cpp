@@ -191,7 +191,7 @@ int CurrentDictionary::importInto(const QString &source, const QString &target,
 {
     if (SameFile(target, source))
         throw FileError(Texts::tr("Soubor %1, ze kterého se slovíčka berou, se nepřepisuje; "
-                                       "zvolte pro slovník jiné jméno.")
+                                  "zvolte pro slovník jiné jméno.")
                             .arg(source));
     // The answers belong to the file as it is now, not to the pairs that replace it.
     if (isFileOf(target))

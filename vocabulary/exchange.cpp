@@ -419,7 +419,7 @@ ImportResult ImportVocabulary(const QByteArray &bytes)
 {
     if (LooksBinary(bytes))
         throw FileError(Texts::tr("Soubor není textový (obsahuje binární data); slovíčka "
-                                       "z něj převzít nelze."));
+                                  "z něj převzít nelze."));
     // Decoded once: the text that is checked for content is the text that is imported.
     QString text = DecodeDetectedText(bytes);
     if (TrimWhite(text).isEmpty())
@@ -587,18 +587,31 @@ QString FirstLinesOf(const QStringList &lines)
 QString ImportSummary(const ImportResult &result, int written)
 {
     const int skipped = int(result.skipped.size());
-    QString text = Texts::tr("Načteno ") + CountedWord(written, QT_TRANSLATE_NOOP("CountedWord", "dvojice|dvojice|dvojic"));
+    QString text
+        = Texts::tr("Načteno ")
+          + CountedWord(written, QT_TRANSLATE_NOOP("CountedWord", "dvojice|dvojice|dvojic"));
     if (skipped > 0) {
-        const QString left = result.kvtml ? CountedWord(skipped, QT_TRANSLATE_NOOP("CountedWord", "položka přeskočena|položky přeskočeny|položek přeskočeno"))
-                                          : CountedWord(skipped, QT_TRANSLATE_NOOP("CountedWord", "řádek přeskočen|řádky přeskočeny|řádků přeskočeno"));
+        const QString left
+            = result.kvtml
+                  ? CountedWord(
+                      skipped,
+                      QT_TRANSLATE_NOOP("CountedWord",
+                                        "položka přeskočena|položky přeskočeny|položek přeskočeno"))
+                  : CountedWord(skipped, QT_TRANSLATE_NOOP(
+                                             "CountedWord",
+                                             "řádek přeskočen|řádky přeskočeny|řádků přeskočeno"));
         text += QStringLiteral(", ") + left + QStringLiteral(":\n") + FirstLinesOf(result.skipped);
     } else {
         text += QLatin1Char('.');
     }
     const int leftOut = int(result.pairs.size()) - written;
     if (leftOut > 0)
-        text += Texts::tr("\nSlovník pojme nejvýše %1 dvojic: ").arg(Vocabulary::Capacity)
-                + CountedWord(leftOut, QT_TRANSLATE_NOOP("CountedWord", "další nebyla zapsána|další nebyly zapsány|dalších nebylo zapsáno"))
-                + QLatin1Char('.');
+        text
+            += Texts::tr("\nSlovník pojme nejvýše %1 dvojic: ").arg(Vocabulary::Capacity)
+               + CountedWord(
+                   leftOut, QT_TRANSLATE_NOOP(
+                                "CountedWord",
+                                "další nebyla zapsána|další nebyly zapsány|dalších nebylo zapsáno"))
+               + QLatin1Char('.');
     return text;
 }
