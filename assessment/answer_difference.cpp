@@ -233,27 +233,56 @@ ShownText shownAs(const QString &text, const QString &compared)
     return shown;
 }
 
-// The sentences for a screen reader, each a whole sentence for the translation.
-QString letters(int count)
+// The sentences for a screen reader, each a whole sentence for the translation; translated
+// once for a description, which may say many.
+class Sentences
 {
-    if (count == 1)
-        return Texts::tr("písmeno");
-    return (count <= 4 ? Texts::tr("%1 písmena") : Texts::tr("%1 písmen")).arg(count);
-}
+public:
+    // "chybí <what> za '<before>'", or "na začátku" when nothing stands before.
+    QString missing(const QString &what, QStringView before) const
+    {
+        const QStringView place = before.trimmed();
+        if (place.isEmpty())
+            return m_missingAtStart.arg(what);
+        return m_missingAfter.arg(what, quoted(place));
+    }
+    QString letters(int count) const
+    {
+        return count == 1 ? m_oneLetter : (count <= 4 ? m_fewLetters : m_manyLetters).arg(count);
+    }
+    QString insteadOf(QStringView typed, QStringView expected) const
+    {
+        return m_insteadOf.arg(quoted(typed), quoted(expected));
+    }
+    QString wrong(QStringView letters, bool one) const
+    {
+        return (one ? m_oneWrong : m_manyWrong).arg(quoted(letters));
+    }
+    QString swapped(QStringView letters) const { return m_swapped.arg(quoted(letters)); }
+    QString surplus(QStringView letters, bool one) const
+    {
+        return (one ? m_oneSurplus : m_manySurplus).arg(quoted(letters));
+    }
+    static QString quoted(QStringView text)
+    {
+        QString quoted;
+        quoted.reserve(text.size() + 2);
+        return quoted.append(u'\'').append(text).append(u'\'');
+    }
 
-QString quoted(QStringView text)
-{
-    return QStringLiteral("'%1'").arg(text);
-}
-
-// "chybí <what> za '<before>'", or "na začátku" when nothing stands before.
-QString missing(const QString &what, QStringView before)
-{
-    const QStringView place = before.trimmed();
-    if (place.isEmpty())
-        return Texts::tr("chybí %1 na začátku").arg(what);
-    return Texts::tr("chybí %1 za %2").arg(what, quoted(place));
-}
+private:
+    const QString m_oneLetter = Texts::tr("písmeno");
+    const QString m_fewLetters = Texts::tr("%1 písmena");
+    const QString m_manyLetters = Texts::tr("%1 písmen");
+    const QString m_missingAtStart = Texts::tr("chybí %1 na začátku");
+    const QString m_missingAfter = Texts::tr("chybí %1 za %2");
+    const QString m_insteadOf = Texts::tr("místo %1 je %2");
+    const QString m_oneWrong = Texts::tr("písmeno %1 je špatně");
+    const QString m_manyWrong = Texts::tr("písmena %1 jsou špatně");
+    const QString m_swapped = Texts::tr("písmena %1 jsou prohozená");
+    const QString m_oneSurplus = Texts::tr("písmeno %1 je navíc");
+    const QString m_manySurplus = Texts::tr("písmena %1 jsou navíc");
+};
 
 // Builds a marked text piece by piece; pieces of one mark in a row become one.
 class MarkedTextBuilder
@@ -300,26 +329,26 @@ enum class View {
 };
 
 // Says a run of steps in words; the typed view never names an expected letter.
-void sayRun(QString &out, const Run &run, View view, QStringView before)
+void sayRun(QString &out, const Sentences &sentences, const Run &run, View view, QStringView before)
 {
     const bool one = CharacterCount(run.typed) == 1;
     switch (run.step) {
     case Step::Wrong:
     case Step::Swapped:
         if (view == View::Expected)
-            out += Texts::tr("místo %1 je %2").arg(quoted(run.typed), quoted(run.expected));
+            out += sentences.insteadOf(run.typed, run.expected);
         else if (run.step == Step::Wrong)
-            out += (one ? Texts::tr("písmeno %1 je špatně") : Texts::tr("písmena %1 jsou špatně"))
-                       .arg(quoted(run.typed));
+            out += sentences.wrong(run.typed, one);
         else
-            out += Texts::tr("písmena %1 jsou prohozená").arg(quoted(run.typed));
+            out += sentences.swapped(run.typed);
         break;
     case Step::Surplus:
-        out += (one ? Texts::tr("písmeno %1 je navíc") : Texts::tr("písmena %1 jsou navíc"))
-                   .arg(quoted(run.typed));
+        out += sentences.surplus(run.typed, one);
         break;
     case Step::Missing:
-        out += missing(view == View::Typed ? letters(run.count) : quoted(run.expected), before);
+        out += sentences.missing(view == View::Typed ? sentences.letters(run.count)
+                                                     : Sentences::quoted(run.expected),
+                                 before);
         break;
     case Step::Same:
         break;
@@ -327,7 +356,7 @@ void sayRun(QString &out, const Run &run, View view, QStringView before)
 }
 
 MarkedText markedView(const std::vector<AlignedStep> &steps, const ShownText &typed,
-                      const ShownText &expected, View view)
+                      const ShownText &expected, View view, const Sentences &sentences)
 {
     const ShownText &shown = view == View::Typed ? typed : expected;
     MarkedTextBuilder builder;
@@ -335,7 +364,8 @@ MarkedText markedView(const std::vector<AlignedStep> &steps, const ShownText &ty
     Run run;
     const auto endRun = [&] {
         if (run.step != Step::Same)
-            sayRun(builder.sentence(), run, view, QStringView(shown.text).left(run.before));
+            sayRun(builder.sentence(), sentences, run, view,
+                   QStringView(shown.text).left(run.before));
         run = Run{};
     };
     for (const AlignedStep &step : steps) {
@@ -443,8 +473,11 @@ std::optional<AnswerDifference> DescribeDifference(const QString &typed, const Q
 
     AnswerDifference difference;
     difference.edits = alignment.edits;
-    difference.typed = markedView(alignment.steps, typedShown, expectedShown, View::Typed);
-    difference.expected = markedView(alignment.steps, typedShown, expectedShown, View::Expected);
+    const Sentences sentences;
+    difference.typed
+        = markedView(alignment.steps, typedShown, expectedShown, View::Typed, sentences);
+    difference.expected
+        = markedView(alignment.steps, typedShown, expectedShown, View::Expected, sentences);
     if (mode == AssessmentMode::PercentMatch)
         difference.achieved = BestCriterionPercentage(answer, alternative);
     return difference;
