@@ -1265,7 +1265,7 @@ Answers are written into it since this version of the program; the charts fill a
     </message>
     <message>
         <source>udržet v paměti %1 %</source>
-        <translation>keep in memory %1 %</translation>
+        <translation>retention %1 %</translation>
     </message>
     <message>
         <source>Karty k opakování v příštích %1 dnech</source>
@@ -1484,7 +1484,7 @@ Answers are written into it since this version of the program; the charts fill a
     </message>
     <message>
         <source>&amp;udržet v paměti %:</source>
-        <translation>&amp;keep in memory %:</translation>
+        <translation>&amp;retention %:</translation>
     </message>
     <message>
         <source>&amp;nových za den:</source>
