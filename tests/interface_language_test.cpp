@@ -2,12 +2,15 @@
 #include "app/application.h"
 #include "app/help_window.h"
 #include "drill/drill_window.h"
+#include "exchange/anki_fields_dialog.h"
 #include "history/progress_window.h"
 #include "settings/settings_dialog.h"
+#include "settings/sync_folder_dialog.h"
 #include "statistics/report_window.h"
 #include "vocabulary/current_dictionary_dialog.h"
 #include "vocabulary/dictionary_chooser.h"
 #include "vocabulary/dictionary_editor.h"
+#include "vocabulary/languages_dialog.h"
 #include "vocabulary/new_dictionary_dialog.h"
 #include "window_support.h"
 
@@ -76,6 +79,13 @@ QStringList AllWindowTexts(RunningProgram &program)
         &app.drillWindow(),         &app.settingsDialog(),    &app.dictionaryEditor(),
         &app.newDictionaryDialog(), &app.dictionaryChooser(), &app.currentDictionaryDialog(),
         &app.progressWindow(),      &app.aboutBox(),          &app.helpWindow()};
+    // The dialogs that open on demand, made as their commands make them.
+    AnkiNoteType type{1, QStringLiteral("Basic"), {"Front", "Back", "Note", "Extra"}, false};
+    AnkiFieldsDialog ankiFields({{type, {1, 1, {"pes", "der Hund", "", ""}}}});
+    LanguagesDialog languages;
+    SyncFolderDialog syncFolder(program.prompts, QString(),
+                                [](const QString &) { return QString(); });
+    windows += {&ankiFields, &languages, &syncFolder};
     QStringList lines;
     for (QWidget *window : windows)
         lines += ShownTexts(*window);
