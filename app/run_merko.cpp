@@ -35,8 +35,10 @@ void InstallInterfaceTranslation(QCoreApplication &application, const QString &l
         QCoreApplication::removeTranslator(translator);
         delete translator;
     }
+    // The user's own locale where it is of that language (its territory's dates and numbers).
     const QLocale system = QLocale::system();
-    const QLocale locale = system.name().startsWith(language) ? system : QLocale(language);
+    const QLocale locale
+        = system.language() == QLocale(language).language() ? system : QLocale(language);
     QLocale::setDefault(locale);
     const auto install = [&](const QString &name, const QString &folder) {
         auto *translator = new QTranslator(&application);

@@ -3,7 +3,7 @@
 #include "core/file_error.h"
 #include "settings.h"
 
-#include <QRegularExpression>
+#include <QLocale>
 
 #include <algorithm>
 
@@ -21,17 +21,6 @@ bool IsInterfaceLanguage(const QString &code)
         [&code](const InterfaceLanguage &language) { return language.code == code; });
 }
 
-namespace {
-
-// "en_GB.UTF-8@euro" and "en-gb" both ask for English.
-QString languageOf(const QString &locale)
-{
-    static const QRegularExpression separator(QStringLiteral("[_.@-]"));
-    return locale.section(separator, 0, 0).toLower();
-}
-
-} // namespace
-
 QString LocaleInterfaceLanguage(const std::function<QString(const char *)> &variable)
 {
     QString locale;
@@ -45,7 +34,8 @@ QString LocaleInterfaceLanguage(const std::function<QString(const char *)> &vari
         wanted = variable("LANGUAGE").split(QLatin1Char(':'), Qt::SkipEmptyParts);
     wanted.append(locale);
     for (const QString &entry : std::as_const(wanted)) {
-        const QString language = languageOf(entry);
+        // QLocale reads "en_GB.UTF-8@euro" and "en-gb" alike, and "C" as no language.
+        const QString language = QLocale::languageToCode(QLocale(entry).language());
         if (IsInterfaceLanguage(language))
             return language;
     }
