@@ -31,32 +31,38 @@ inline void FillHistory(const QString &path, int pairs, int reviews,
         db.open();
         QSqlQuery query(db);
         query.exec(QStringLiteral("BEGIN"));
-        query.prepare(QStringLiteral("INSERT INTO reviews (at_ms, side1, comment1, side2, "
-                                     "comment2, direction, grade, typed, duration_ms, dictionary, "
-                                     "session, settled) VALUES (?, ?, '', ?, '', ?, ?, 'odpoved', "
-                                     "2400, ?, 'run', 1)"));
+        // Pair i is numbered i + 1.
+        query.prepare(QStringLiteral("INSERT INTO pairs (id, side1, comment1, side2, comment2) "
+                                     "VALUES (?, ?, '', ?, '')"));
+        for (int i = 0; i < pairs; ++i) {
+            const PairText pair = PairNumber(i);
+            query.addBindValue(i + 1);
+            query.addBindValue(pair.side1);
+            query.addBindValue(pair.side2);
+            query.exec();
+        }
+        query.prepare(QStringLiteral("INSERT INTO answers (at_ms, pair, direction, grade, typed, "
+                                     "duration_ms, dictionary, session, settled) VALUES (?, ?, ?, "
+                                     "?, 'odpoved', 2400, ?, 'run', 1)"));
         std::mt19937 random(7);
         const qint64 spread = 400 * MsPerDay / reviews;
         for (int i = 0; i < reviews; ++i) {
-            const PairText pair = PairNumber(int(random() % unsigned(pairs)));
             query.addBindValue(HistoryFillNow - qint64(reviews - i) * spread);
-            query.addBindValue(pair.side1);
-            query.addBindValue(pair.side2);
+            query.addBindValue(int(random() % unsigned(pairs)) + 1);
             query.addBindValue(int(random() % 2) + 1);
             query.addBindValue(int(random() % 3) + 1);
             query.addBindValue(dictionary);
             query.exec();
         }
-        query.prepare(QStringLiteral("INSERT INTO cards VALUES (?, '', ?, '', ?, ?, 5, ?, ?, 0, "
-                                     "10, 1)"));
+        query.prepare(
+            QStringLiteral("INSERT INTO card_states VALUES (?, ?, ?, 5, ?, ?, 0, 10, 1)"));
         for (int i = 0; i < pairs; ++i) {
             for (int side = 1; side <= 2; ++side) {
-                const PairText pair = PairNumber(i);
                 const double stability = 1 + int(random() % 100);
                 const qint64 last = HistoryFillNow - qint64(random() % 100) * MsPerDay;
-                for (const QVariant &value : {QVariant(pair.side1), QVariant(pair.side2),
-                                              QVariant(side), QVariant(stability), QVariant(last),
-                                              QVariant(last + qint64(stability) * MsPerDay)})
+                for (const QVariant &value :
+                     {QVariant(i + 1), QVariant(side), QVariant(stability), QVariant(last),
+                      QVariant(last + qint64(stability) * MsPerDay)})
                     query.addBindValue(value);
                 query.exec();
             }

@@ -1,7 +1,5 @@
 #include "history_rows.h"
 
-#include "sqlite_statement.h"
-
 QVariant SqlText(const QString &text)
 {
     return text.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(text);
@@ -57,10 +55,6 @@ const QString ReadCardStatement = QStringLiteral("SELECT ") + CardColumns
                                                    " AND side2 = ? AND comment2 = ? AND"
                                                    " direction = ?");
 
-const QString StoreCardStatement
-    = QStringLiteral("INSERT OR REPLACE INTO cards (side1, comment1, side2, comment2, direction, ")
-      + CardColumns + QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-
 void BindCardState(SqliteStatement &statement, int first, const Card &card)
 {
     statement.bind(first, card.memory.stability);
@@ -72,29 +66,114 @@ void BindCardState(SqliteStatement &statement, int first, const Card &card)
     statement.bind(first + 6, qint64(card.lapses));
 }
 
-namespace {
-
-// The card's state bound through Qt SQL, for a single store.
-void bindCardState(QSqlQuery &query, const Card &card)
-{
-    for (const QVariant &value :
-         {QVariant(card.memory.stability), QVariant(card.memory.difficulty),
-          QVariant(card.lastReviewMs), QVariant(card.dueMs), QVariant(card.introducedMs),
-          QVariant(card.reviews), QVariant(card.lapses)})
-        query.addBindValue(value);
-}
-
-} // namespace
-
-void PrepareStoreCard(QSqlQuery &query, const CardKey &key, const Card &card)
-{
-    query.prepare(StoreCardStatement);
-    BindCardKey(query, key);
-    bindCardState(query, card);
-}
-
 void PrepareReadCard(QSqlQuery &query, const CardKey &key)
 {
     query.prepare(ReadCardStatement);
     BindCardKey(query, key);
+}
+
+namespace {
+
+void bindPair(SqliteStatement &statement, const PairText &pair)
+{
+    statement.bind(1, pair.side1);
+    statement.bind(2, pair.comment1);
+    statement.bind(3, pair.side2);
+    statement.bind(4, pair.comment2);
+}
+
+} // namespace
+
+PairNumbers::PairNumbers(QSqlDatabase db)
+    : m_find(db, QStringLiteral("SELECT id FROM pairs WHERE side1 = ? AND comment1 = ? AND"
+                                " side2 = ? AND comment2 = ?"))
+    , m_add(db, QStringLiteral("INSERT INTO pairs (side1, comment1, side2, comment2)"
+                               " VALUES (?, ?, ?, ?) RETURNING id"))
+{}
+
+std::optional<qint64> PairNumbers::numberOf(const PairText &pair, QString *reason)
+{
+    const auto known = m_known.constFind(pair);
+    if (known != m_known.cend())
+        return *known;
+    for (SqliteStatement *statement : {&m_find, &m_add}) {
+        if (!statement->isValid()) {
+            *reason = statement->error();
+            return std::nullopt;
+        }
+        bindPair(*statement, pair);
+        const bool found = statement->nextRow();
+        const qint64 number = found ? statement->integer(0) : 0;
+        statement->reset();
+        if (found) {
+            m_known.insert(pair, number);
+            return number;
+        }
+        if (!statement->error().isEmpty()) {
+            *reason = statement->error();
+            return std::nullopt;
+        }
+    }
+    *reason = QStringLiteral("the pair was not stored");
+    return std::nullopt;
+}
+
+CardStore::CardStore(QSqlDatabase db, PairNumbers &pairs)
+    : m_pairs(pairs)
+    , m_statement(db, QStringLiteral("INSERT OR REPLACE INTO card_states (pair, direction, ")
+                          + CardColumns + QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"))
+{}
+
+bool CardStore::store(const CardKey &key, const Card &card, QString *reason)
+{
+    const std::optional<qint64> pair = m_pairs.numberOf(key.pair, reason);
+    if (!pair)
+        return false;
+    if (m_statement.isValid()) {
+        m_statement.bind(1, *pair);
+        m_statement.bind(2, qint64(key.offeredSide));
+        BindCardState(m_statement, 3, card);
+        if (m_statement.run())
+            return true;
+    }
+    *reason = m_statement.error();
+    return false;
+}
+
+AnswerInsert::AnswerInsert(QSqlDatabase db, PairNumbers &pairs)
+    : m_pairs(pairs)
+    , m_statement(db, QStringLiteral("INSERT INTO answers (at_ms, pair, direction, grade, typed,"
+                                     " duration_ms, dictionary, session, settled, computer, seq)"
+                                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))
+{}
+
+bool AnswerInsert::insert(const AnswerRecord &answer, const QString &dictionary,
+                          const QString &session, bool settled, const QString &computer, qint64 seq,
+                          QString *reason)
+{
+    const std::optional<qint64> pair = m_pairs.numberOf(answer.card.pair, reason);
+    if (!pair)
+        return false;
+    if (m_statement.isValid()) {
+        m_statement.bind(1, answer.atMs);
+        m_statement.bind(2, *pair);
+        m_statement.bind(3, qint64(answer.card.offeredSide));
+        m_statement.bind(4, qint64(answer.grade));
+        m_statement.bind(5, answer.typed);
+        m_statement.bind(6, answer.durationMs);
+        m_statement.bind(7, dictionary);
+        m_statement.bind(8, session);
+        m_statement.bind(9, qint64(settled ? 1 : 0));
+        if (computer.isEmpty()) {
+            m_statement.bindNull(10);
+            m_statement.bindNull(11);
+        } else {
+            m_statement.bind(10, computer);
+            m_statement.bind(11, seq);
+        }
+        if (m_statement.run())
+            return true;
+    }
+    *reason = m_statement.error();
+    return false;
 }

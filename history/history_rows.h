@@ -1,17 +1,25 @@
 #pragma once
 
 #include "review_history.h"
+#include "sqlite_statement.h"
 
+#include <QHash>
 #include <QSqlQuery>
 #include <QVariant>
 
-class SqliteStatement;
+#include <optional>
 
 // How the history's tables hold cards and texts, for every statement that reads or writes them.
+//
+// A pair's texts are stored once, in `pairs`, and numbered there; the answers (`answers`) and
+// the cards' memory states (`card_states`) name a pair by its number. The views `reviews` and
+// `cards` show the answers and the cards with their pairs' texts, for the questions that ask by
+// them.
 
 // A text as SQL stores it: an empty one is '', never NULL.
 QVariant SqlText(const QString &text);
-// Binds the five columns that name a card: both sides with their comments, and the direction.
+// Binds the five columns that name a card in the views: both sides with their comments, and
+// the direction.
 void BindCardKey(QSqlQuery &query, const CardKey &key);
 // The same on SQLite's own interface, from the parameter `first` on.
 void BindCardKey(SqliteStatement &statement, int first, const CardKey &key);
@@ -25,14 +33,52 @@ inline const QString CardColumns = QStringLiteral(
     "stability, difficulty, last_review_ms, due_ms, introduced_ms, reviews, lapses");
 // The statement that reads one card's state (CardColumns) by the card's key (BindCardKey).
 extern const QString ReadCardStatement;
-// The statement that stores a card (BindCardKey, then BindCardState).
-extern const QString StoreCardStatement;
 // Binds a card's state (CardColumns) from the parameter `first` on.
 void BindCardState(SqliteStatement &statement, int first, const Card &card);
 // Prepares the statement that reads one card's state and binds its key.
 void PrepareReadCard(QSqlQuery &query, const CardKey &key);
-// Prepares the statement that stores a card's state and binds it; the caller runs it.
-void PrepareStoreCard(QSqlQuery &query, const CardKey &key, const Card &card);
+
+// The numbers of pairs, each made when its pair is first stored, and remembered: for the
+// statements of one transaction (a number made in one that is rolled back is gone).
+class PairNumbers
+{
+public:
+    explicit PairNumbers(QSqlDatabase db);
+    // The pair's number; none, with the reason, when it can neither be read nor stored.
+    std::optional<qint64> numberOf(const PairText &pair, QString *reason);
+
+private:
+    SqliteStatement m_find;
+    SqliteStatement m_add;
+    QHash<PairText, qint64> m_known;
+};
+
+// Stores cards' states, with their pairs numbered.
+class CardStore
+{
+public:
+    CardStore(QSqlDatabase db, PairNumbers &pairs);
+    bool store(const CardKey &key, const Card &card, QString *reason);
+
+private:
+    PairNumbers &m_pairs;
+    SqliteStatement m_statement;
+};
+
+// Adds answers, with their pairs numbered.
+class AnswerInsert
+{
+public:
+    AnswerInsert(QSqlDatabase db, PairNumbers &pairs);
+    // `computer` empty: this computer's answer, numbered when it goes to its log. `settled`:
+    // the dictionary's counters hold it (its computer counted it).
+    bool insert(const AnswerRecord &answer, const QString &dictionary, const QString &session,
+                bool settled, const QString &computer, qint64 seq, QString *reason);
+
+private:
+    PairNumbers &m_pairs;
+    SqliteStatement m_statement;
+};
 
 // The indexes of the answers by card and by time: what the progress window, the schedule and
 // the computing of cards ask by. A read of many answers makes them anew after the answers.
@@ -41,16 +87,14 @@ struct SqlIndex
     QString name;
     QString statement;
 };
-inline const SqlIndex ReviewIndexes[] = {
-    {QStringLiteral("reviews_time"), QStringLiteral("CREATE INDEX reviews_time ON reviews(at_ms)")},
-    {QStringLiteral("reviews_dictionary_time"),
-     QStringLiteral("CREATE INDEX reviews_dictionary_time ON reviews(dictionary, at_ms)")},
-    {QStringLiteral("reviews_card"),
-     QStringLiteral("CREATE INDEX reviews_card ON reviews(side1, comment1, side2, comment2,"
-                    " direction, dictionary)")},
-    {QStringLiteral("reviews_card_time"),
-     QStringLiteral("CREATE INDEX reviews_card_time ON reviews(side1, comment1, side2, comment2,"
-                    " direction, at_ms, computer, seq, id, grade)")},
+inline const SqlIndex AnswerIndexes[] = {
+    {QStringLiteral("answers_time"), QStringLiteral("CREATE INDEX answers_time ON answers(at_ms)")},
+    {QStringLiteral("answers_dictionary_time"),
+     QStringLiteral("CREATE INDEX answers_dictionary_time ON answers(dictionary, at_ms, pair,"
+                    " direction)")},
+    {QStringLiteral("answers_card_time"),
+     QStringLiteral("CREATE INDEX answers_card_time ON answers(pair, direction, at_ms, computer,"
+                    " seq, id, grade)")},
 };
 // A read of at least this many answers makes the indexes anew.
 inline constexpr qsizetype BulkAnswers = 5000;

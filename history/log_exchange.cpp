@@ -33,70 +33,6 @@ bool failed(const QSqlQuery &query, QString *reason)
     return false;
 }
 
-// Stores cards with one statement prepared once.
-class CardStore
-{
-public:
-    explicit CardStore(QSqlDatabase db)
-        : m_statement(db, StoreCardStatement)
-    {}
-    bool store(const CardKey &key, const Card &card, QString *reason)
-    {
-        if (m_statement.isValid()) {
-            BindCardKey(m_statement, 1, key);
-            BindCardState(m_statement, 6, card);
-            if (m_statement.run())
-                return true;
-        }
-        *reason = m_statement.error();
-        return false;
-    }
-
-private:
-    SqliteStatement m_statement;
-};
-
-// Adds answers as settled rows (their computer has counted them), with one statement prepared
-// once on SQLite's own interface: for many rows binding each value through Qt SQL costs more
-// than SQLite's work on the row.
-class ReviewInsert
-{
-public:
-    explicit ReviewInsert(QSqlDatabase db)
-        : m_statement(db, QStringLiteral("INSERT INTO reviews (at_ms, side1, comment1, side2,"
-                                         " comment2, direction, grade, typed, duration_ms,"
-                                         " dictionary, session, settled, computer, seq)"
-                                         " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', 1, ?, ?)"))
-    {}
-    // `computer` empty: this computer's answer, numbered when it goes to its log.
-    bool insert(const AnswerRecord &answer, const QString &dictionary, const QString &computer,
-                qint64 seq, QString *reason)
-    {
-        if (m_statement.isValid()) {
-            m_statement.bind(1, answer.atMs);
-            BindCardKey(m_statement, 2, answer.card);
-            m_statement.bind(7, qint64(answer.grade));
-            m_statement.bind(8, answer.typed);
-            m_statement.bind(9, answer.durationMs);
-            m_statement.bind(10, dictionary);
-            if (computer.isEmpty()) {
-                m_statement.bindNull(11);
-                m_statement.bindNull(12);
-            } else {
-                m_statement.bind(11, computer);
-                m_statement.bind(12, seq);
-            }
-            if (m_statement.run())
-                return true;
-        }
-        *reason = m_statement.error();
-        return false;
-    }
-
-private:
-    SqliteStatement m_statement;
-};
-
 // Runs `body` in a transaction of its own, rolled back when it fails.
 template<typename Body>
 bool inTransaction(QSqlDatabase db, QString *reason, Body body)
@@ -152,6 +88,74 @@ std::optional<QHash<CardKey, Card>> storedCards(QSqlDatabase db, const QList<Car
     return cards;
 }
 
+// Computes the cards again from all their answers in time order.
+bool replayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards,
+                 double desiredRetention, QString *reason)
+{
+    CardStore store(db, pairs);
+    // The cards by their pairs' numbers; a card whose pair has none has no answers either.
+    QHash<std::pair<qint64, int>, CardKey> numbered;
+    for (const CardKey &key : cards) {
+        const std::optional<qint64> pair = pairs.numberOf(key.pair, reason);
+        if (!pair)
+            return false;
+        numbered.insert({*pair, key.offeredSide}, key);
+    }
+    QList<std::pair<CardKey, Card>> replayed;
+    const auto replay = [&](SqliteStatement &answers, int first) {
+        std::optional<std::pair<qint64, int>> current;
+        std::optional<Card> card;
+        const auto close = [&] {
+            if (current && card)
+                replayed.append({numbered.value(*current), *card});
+        };
+        while (answers.nextRow()) {
+            const std::pair<qint64, int> key{answers.integer(first),
+                                             int(answers.integer(first + 1))};
+            if (!current || key != *current) {
+                close();
+                card.reset();
+                current = numbered.contains(key) ? std::optional(key) : std::nullopt;
+            }
+            if (current)
+                card = ReviewCard(card, Grade(answers.integer(first + 2)),
+                                  answers.integer(first + 3), desiredRetention);
+        }
+        close();
+        answers.reset();
+        *reason = answers.error();
+        return reason->isEmpty();
+    };
+    // A few cards are read by their index, many in one ordered pass over all answers.
+    const QString columns = QStringLiteral("SELECT pair, direction, grade, at_ms FROM answers ");
+    if (cards.size() <= cardsQueriedOneByOne) {
+        SqliteStatement answers(db, columns
+                                        + QStringLiteral("WHERE pair = ? AND direction = ?"
+                                                         " ORDER BY ")
+                                        + timeOrder);
+        for (auto card = numbered.cbegin(); card != numbered.cend(); ++card) {
+            answers.bind(1, card.key().first);
+            answers.bind(2, qint64(card.key().second));
+            if (!answers.isValid() || !replay(answers, 0)) {
+                *reason = answers.error();
+                return false;
+            }
+        }
+    } else {
+        SqliteStatement answers(db,
+                                columns + QStringLiteral("ORDER BY pair, direction, ") + timeOrder);
+        if (!answers.isValid() || !replay(answers, 0)) {
+            *reason = answers.error();
+            return false;
+        }
+    }
+    for (const auto &[key, replayedCard] : replayed) {
+        if (!store.store(key, replayedCard, reason))
+            return false;
+    }
+    return true;
+}
+
 // An answer new to the history, in the order of the cards' answers.
 struct Fresh
 {
@@ -163,14 +167,14 @@ struct Fresh
 
 // The cards that got new answers: a card whose new answers all come after its last one goes on
 // from where it is; one that got an answer from before is computed again from all of them.
-bool updateCards(QSqlDatabase db, QHash<CardKey, QList<Fresh>> &touched, double desiredRetention,
-                 QString *reason)
+bool updateCards(QSqlDatabase db, PairNumbers &pairs, QHash<CardKey, QList<Fresh>> &touched,
+                 double desiredRetention, QString *reason)
 {
     const std::optional<QHash<CardKey, Card>> stored = storedCards(db, touched.keys(), reason);
     if (!stored)
         return false;
     QSet<CardKey> replayed;
-    CardStore store(db);
+    CardStore store(db, pairs);
     for (auto entry = touched.begin(); entry != touched.end(); ++entry) {
         QList<Fresh> &fresh = entry.value();
         std::sort(fresh.begin(), fresh.end(), [](const Fresh &x, const Fresh &y) {
@@ -187,23 +191,23 @@ bool updateCards(QSqlDatabase db, QHash<CardKey, QList<Fresh>> &touched, double 
         if (!store.store(entry.key(), *card, reason))
             return false;
     }
-    return ReplayCards(db, replayed, desiredRetention, reason);
+    return replayCards(db, pairs, replayed, desiredRetention, reason);
 }
 
 // Many answers at once: the indexes by card and by time are dropped before them and made anew
 // after them, which is much quicker than keeping them in order answer by answer.
-bool dropReviewIndexes(QSqlQuery &query, QString *reason)
+bool dropAnswerIndexes(QSqlQuery &query, QString *reason)
 {
-    for (const SqlIndex &index : ReviewIndexes) {
+    for (const SqlIndex &index : AnswerIndexes) {
         if (!query.exec(QStringLiteral("DROP INDEX ") + index.name))
             return failed(query, reason);
     }
     return true;
 }
 
-bool makeReviewIndexes(QSqlQuery &query, QString *reason)
+bool makeAnswerIndexes(QSqlQuery &query, QString *reason)
 {
-    for (const SqlIndex &index : ReviewIndexes) {
+    for (const SqlIndex &index : AnswerIndexes) {
         if (!query.exec(index.statement))
             return failed(query, reason);
     }
@@ -230,61 +234,8 @@ std::optional<LogProgress> ReadLogProgress(QSqlDatabase db, const QString &compu
 bool ReplayCards(QSqlDatabase db, const QSet<CardKey> &cards, double desiredRetention,
                  QString *reason)
 {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    CardStore store(db);
-    if (cards.size() <= cardsQueriedOneByOne) {
-        query.prepare(QStringLiteral("SELECT grade, at_ms FROM reviews WHERE side1 = ? AND"
-                                     " comment1 = ? AND side2 = ? AND comment2 = ? AND"
-                                     " direction = ? ORDER BY ")
-                      + timeOrder);
-        for (const CardKey &key : cards) {
-            BindCardKey(query, key);
-            if (!query.exec())
-                return failed(query, reason);
-            std::optional<Card> card;
-            while (query.next())
-                card = ReviewCard(card, Grade(query.value(0).toInt()), query.value(1).toLongLong(),
-                                  desiredRetention);
-            query.finish();
-            if (card && !store.store(key, *card, reason))
-                return false;
-        }
-        return true;
-    }
-    if (!query.exec(QStringLiteral("SELECT side1, comment1, side2, comment2, direction, grade,"
-                                   " at_ms FROM reviews ORDER BY side1, comment1, side2,"
-                                   " comment2, direction, ")
-                    + timeOrder))
-        return failed(query, reason);
-    QList<std::pair<CardKey, Card>> replayed;
-    std::optional<CardKey> current;
-    std::optional<Card> card;
-    const auto close = [&] {
-        if (current && card)
-            replayed.append({*current, *card});
-    };
-    while (query.next()) {
-        const CardKey key = CardKeyAt(query, 0);
-        if (!current || !(key == *current)) {
-            close();
-            card.reset();
-            current = cards.contains(key) ? std::optional(key) : std::nullopt;
-            if (!current)
-                continue;
-        } else if (!current) {
-            continue;
-        }
-        card = ReviewCard(card, Grade(query.value(5).toInt()), query.value(6).toLongLong(),
-                          desiredRetention);
-    }
-    close();
-    query.finish();
-    for (const auto &[key, replayedCard] : replayed) {
-        if (!store.store(key, replayedCard, reason))
-            return false;
-    }
-    return true;
+    PairNumbers pairs(db);
+    return replayCards(db, pairs, cards, desiredRetention, reason);
 }
 
 std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
@@ -300,14 +251,23 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
     const bool done = inTransaction(db, reason, [&] {
         QSqlQuery query(db);
         query.setForwardOnly(true);
-        if (bulk && !dropReviewIndexes(query, reason))
+        if (bulk && !dropAnswerIndexes(query, reason))
             return false;
-        ReviewInsert insert(db);
+        PairNumbers pairs(db);
+        AnswerInsert insert(db, pairs);
+        // The dictionaries as named here, each worked out once.
+        QHash<QString, QString> dictionaries;
+        const auto local = [&](const QString &logged) -> const QString & {
+            auto found = dictionaries.find(logged);
+            if (found == dictionaries.end())
+                found = dictionaries.insert(logged, SqlText(localDictionary(logged)).toString());
+            return *found;
+        };
         for (const LogRead &log : logs) {
             // A log read again from its start repeats what is known: each number once.
             QSet<qint64> known;
             if (!log.part.answers.isEmpty()) {
-                query.prepare(QStringLiteral("SELECT seq FROM reviews WHERE computer = ? AND seq"
+                query.prepare(QStringLiteral("SELECT seq FROM answers WHERE computer = ? AND seq"
                                              " BETWEEN ? AND ?"));
                 query.addBindValue(log.computer);
                 query.addBindValue(log.part.answers.first().seq);
@@ -323,7 +283,7 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
                     continue;
                 known.insert(logged.seq);
                 const AnswerRecord &answer = logged.answer;
-                if (!insert.insert(answer, localDictionary(answer.dictionary), log.computer,
+                if (!insert.insert(answer, local(answer.dictionary), QString(), true, log.computer,
                                    logged.seq, reason))
                     return false;
                 ++added;
@@ -360,9 +320,9 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
             if (!query.exec())
                 return failed(query, reason);
         }
-        if (bulk && !makeReviewIndexes(query, reason))
+        if (bulk && !makeAnswerIndexes(query, reason))
             return false;
-        return updateCards(db, touched, desiredRetention, reason);
+        return updateCards(db, pairs, touched, desiredRetention, reason);
     });
     return done ? std::optional(added) : std::nullopt;
 }
@@ -392,21 +352,23 @@ std::optional<int> ImportAnswers(QSqlDatabase db, const QList<AnswerRecord> &ans
             known.insert({CardKeyAt(query, 0), query.value(5).toLongLong()});
         query.finish();
         const bool bulk = answers.size() >= BulkAnswers;
-        if (bulk && !dropReviewIndexes(query, reason))
+        if (bulk && !dropAnswerIndexes(query, reason))
             return false;
-        ReviewInsert insert(db);
+        PairNumbers pairs(db);
+        AnswerInsert insert(db, pairs);
         for (const AnswerRecord &answer : answers) {
             if (known.contains({answer.card, answer.atMs}))
                 continue;
             known.insert({answer.card, answer.atMs});
-            if (!insert.insert(answer, answer.dictionary, QString(), 0, reason))
+            if (!insert.insert(answer, SqlText(answer.dictionary).toString(), QString(), true,
+                               QString(), 0, reason))
                 return false;
             ++added;
             touched[answer.card].append({answer.atMs, QString(), 0, answer.grade});
         }
-        if (bulk && !makeReviewIndexes(query, reason))
+        if (bulk && !makeAnswerIndexes(query, reason))
             return false;
-        return updateCards(db, touched, desiredRetention, reason);
+        return updateCards(db, pairs, touched, desiredRetention, reason);
     });
     return done ? std::optional(added) : std::nullopt;
 }
@@ -442,19 +404,19 @@ AnswersForOwnLog(QSqlDatabase db, const QString &computer, qint64 lastInLog,
 {
     const bool numbered = inTransaction(db, reason, [&] {
         QSqlQuery query(db);
-        query.prepare(QStringLiteral("SELECT max(seq) FROM reviews WHERE computer = ?"));
+        query.prepare(QStringLiteral("SELECT max(seq) FROM answers WHERE computer = ?"));
         query.addBindValue(computer);
         if (!query.exec() || !query.next())
             return failed(query, reason);
         qint64 next = std::max(query.value(0).toLongLong(), lastInLog) + 1;
         query.finish();
         QList<qint64> unnumbered;
-        if (!query.exec(QStringLiteral("SELECT id FROM reviews WHERE seq IS NULL ORDER BY id")))
+        if (!query.exec(QStringLiteral("SELECT id FROM answers WHERE seq IS NULL ORDER BY id")))
             return failed(query, reason);
         while (query.next())
             unnumbered.append(query.value(0).toLongLong());
         query.finish();
-        query.prepare(QStringLiteral("UPDATE reviews SET computer = ?, seq = ? WHERE id = ?"));
+        query.prepare(QStringLiteral("UPDATE answers SET computer = ?, seq = ? WHERE id = ?"));
         for (const qint64 id : unnumbered) {
             query.addBindValue(computer);
             query.addBindValue(next++);
@@ -617,7 +579,7 @@ bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &wr
                     included[entry.key()] = std::max(included.value(entry.key()), entry.value());
             }
         }
-        query.prepare(QStringLiteral("SELECT max(seq) FROM reviews WHERE computer = ? AND"
+        query.prepare(QStringLiteral("SELECT max(seq) FROM answers WHERE computer = ? AND"
                                      " dictionary = ? AND id <= ?"));
         query.addBindValue(place.computer);
         query.addBindValue(version.dictionary);

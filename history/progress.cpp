@@ -79,10 +79,8 @@ QString HistoryProgress::cardScope() const
 {
     return m_dictionary.isEmpty()
                ? QStringLiteral("1")
-               : QStringLiteral("EXISTS (SELECT 1 FROM reviews r WHERE r.side1 = c.side1 AND "
-                                "r.comment1 = c.comment1 AND r.side2 = c.side2 AND "
-                                "r.comment2 = c.comment2 AND r.direction = c.direction AND "
-                                "r.dictionary = ?)");
+               : QStringLiteral("(c.pair, c.direction) IN (SELECT r.pair, r.direction FROM "
+                                "answers r WHERE r.dictionary = ?)");
 }
 
 // The values of a statement's placeholders, followed by the dictionary's when its scope
@@ -104,7 +102,7 @@ bool HistoryProgress::hasAnswers() const
     QSqlQuery query(m_database);
     const QVariantList values = scoped({});
     return run(query,
-               QStringLiteral("SELECT EXISTS (SELECT 1 FROM reviews r WHERE %1)")
+               QStringLiteral("SELECT EXISTS (SELECT 1 FROM answers r WHERE %1)")
                    .arg(reviewScope()),
                values)
            && query.next() && query.value(0).toBool();
@@ -119,7 +117,7 @@ QList<DayAnswers> HistoryProgress::answersPerDay(int days) const
     QSqlQuery query(m_database);
     if (!run(query,
              QStringLiteral("SELECT %1 AS day, sum(r.grade >= 3), sum(r.grade = 2), "
-                            "sum(r.grade = 1) FROM reviews r WHERE r.at_ms >= ? AND %2 "
+                            "sum(r.grade = 1) FROM answers r WHERE r.at_ms >= ? AND %2 "
                             "GROUP BY day")
                  .arg(LocalDay, reviewScope()),
              values))
@@ -144,12 +142,11 @@ QList<DayShare> HistoryProgress::firstAnswerShares(int days) const
     QSqlQuery query(m_database);
     // The rows of the period are taken first by time, and only theirs get a local day.
     if (!run(query,
-             QStringLiteral("WITH recent AS MATERIALIZED (SELECT r.side1, r.comment1, r.side2, "
-                            "r.comment2, r.direction, r.at_ms, r.id, r.grade, %1 AS day "
-                            "FROM reviews r WHERE r.at_ms >= ? AND %2) "
+             QStringLiteral("WITH recent AS MATERIALIZED (SELECT r.pair, r.direction, r.at_ms, "
+                            "r.id, r.grade, %1 AS day FROM answers r WHERE r.at_ms >= ? AND %2) "
                             "SELECT day, avg(grade > 1), count(*) FROM (SELECT day, grade, "
-                            "row_number() OVER (PARTITION BY side1, comment1, side2, comment2, "
-                            "direction, day ORDER BY at_ms, id) AS n FROM recent) WHERE n = 1 "
+                            "row_number() OVER (PARTITION BY pair, direction, day ORDER BY "
+                            "at_ms, id) AS n FROM recent) WHERE n = 1 "
                             "GROUP BY day ORDER BY day")
                  .arg(LocalDay, reviewScope()),
              values))
@@ -169,9 +166,10 @@ QList<int> HistoryProgress::dueForecast(int days) const
     QSqlQuery query(m_database);
     // Due as the drill takes it (CardDueAt): when recall falls to the retention set now.
     if (!run(query,
-             QStringLiteral("SELECT date(due / 1000, 'unixepoch', 'localtime') AS day, count(*) "
-                            "FROM (SELECT c.last_review_ms + CAST(min(c.stability * ?, ?) * %1 "
-                            "AS INTEGER) AS due FROM cards c WHERE %2) WHERE due < ? GROUP BY day")
+             QStringLiteral(
+                 "SELECT date(due / 1000, 'unixepoch', 'localtime') AS day, count(*) "
+                 "FROM (SELECT c.last_review_ms + CAST(min(c.stability * ?, ?) * %1 "
+                 "AS INTEGER) AS due FROM card_states c WHERE %2) WHERE due < ? GROUP BY day")
                  .arg(MsPerDay)
                  .arg(cardScope()),
              values))
@@ -193,7 +191,7 @@ MemoryBuckets HistoryProgress::memoryBuckets(int dictionaryCards) const
              QStringLiteral("SELECT count(*), total(c.stability < 1), "
                             "total(c.stability >= 1 AND c.stability < 7), "
                             "total(c.stability >= 7 AND c.stability < 28), "
-                            "total(c.stability >= 28) FROM cards c WHERE %1")
+                            "total(c.stability >= 28) FROM card_states c WHERE %1")
                  .arg(cardScope()),
              values)
         || !query.next())
@@ -210,16 +208,18 @@ QList<HardCard> HistoryProgress::hardestCards(HardOrder order, int limit) const
 {
     QList<HardCard> cards;
     const QVariantList values = scoped({});
-    // By lapses the database sorts; recall is reckoned here, over the cards of the scope.
+    // By lapses the database sorts; recall is reckoned here, over the cards of the scope. Of two
+    // cards alike the one of the weaker memory comes first.
     const QString orderAndLimit = order == HardOrder::ByLapses
-                                      ? QStringLiteral(" ORDER BY c.lapses DESC, c.reviews DESC "
-                                                       "LIMIT %1")
+                                      ? QStringLiteral(" ORDER BY c.lapses DESC, c.reviews DESC, "
+                                                       "c.stability LIMIT %1")
                                             .arg(limit)
-                                      : QString();
+                                      : QStringLiteral(" ORDER BY c.stability");
     QSqlQuery query(m_database);
     if (!run(query,
-             QStringLiteral("SELECT c.side1, c.side2, c.direction, c.lapses, c.reviews, "
-                            "c.stability, c.last_review_ms FROM cards c WHERE %1")
+             QStringLiteral("SELECT p.side1, p.side2, c.direction, c.lapses, c.reviews, "
+                            "c.stability, c.last_review_ms FROM card_states c JOIN pairs p ON "
+                            "p.id = c.pair WHERE %1")
                      .arg(cardScope())
                  + orderAndLimit,
              values))
@@ -236,9 +236,8 @@ QList<HardCard> HistoryProgress::hardestCards(HardOrder order, int limit) const
         const auto weaker = [](const HardCard &a, const HardCard &b) {
             return a.retrievability < b.retrievability;
         };
-        const qsizetype kept = std::min<qsizetype>(limit, cards.size());
-        std::partial_sort(cards.begin(), cards.begin() + kept, cards.end(), weaker);
-        cards.resize(kept);
+        std::stable_sort(cards.begin(), cards.end(), weaker);
+        cards.resize(std::min<qsizetype>(limit, cards.size()));
     }
     return cards;
 }
@@ -254,7 +253,7 @@ ProgressFigures HistoryProgress::figures() const
             QStringLiteral("SELECT count(*), total(min(r.duration_ms, ?)), "
                            "total(r.at_ms >= ?), total(CASE WHEN r.at_ms >= ? THEN "
                            "min(r.duration_ms, ?) ELSE 0 END), "
-                           "count(DISTINCT coalesce(r.computer, ?)) FROM reviews r WHERE %1")
+                           "count(DISTINCT coalesce(r.computer, ?)) FROM answers r WHERE %1")
                 .arg(reviewScope()),
             values)
         && query.next()) {
@@ -267,7 +266,7 @@ ProgressFigures HistoryProgress::figures() const
     // The streak runs back from today, or from yesterday while today has no answer yet: one
     // indexed look a day, instead of reckoning the local day of every answer ever given.
     QSqlQuery day(m_database);
-    day.prepare(QStringLiteral("SELECT EXISTS (SELECT 1 FROM reviews r WHERE r.at_ms >= ? AND "
+    day.prepare(QStringLiteral("SELECT EXISTS (SELECT 1 FROM answers r WHERE r.at_ms >= ? AND "
                                "r.at_ms < ? AND %1)")
                     .arg(reviewScope()));
     const auto practised = [&](int daysBack) {

@@ -83,7 +83,7 @@ class ReviewHistory : public QObject
     Q_OBJECT
 public:
     // The schema this program writes; a database of a later one is left alone.
-    static constexpr int SchemaVersion = 4;
+    static constexpr int SchemaVersion = 5;
     // How long a write waits for another program's lock before it is left to wait in memory.
     static constexpr int LockWaitMs = 20;
 
@@ -190,6 +190,8 @@ private:
     // A statement failed: the database is closed and the failure told by reportFailure(); a
     // lock held by another program is only remembered.
     bool failWith(const QSqlError &error);
+    // The same with SQLite's primary result code and its reason.
+    bool failWith(int code, const QString &reason);
     // Runs an operation and deals with its failure once its queries are gone.
     template<typename Operation>
     auto guarded(Operation operation) -> decltype(operation());

@@ -5,12 +5,27 @@
 
 #include <sqlite3.h>
 
-SqliteStatement::SqliteStatement(QSqlDatabase db, const QString &statement)
+namespace {
+
+sqlite3 *connectionOf(QSqlDatabase db)
 {
     const QVariant handle = db.isOpen() && db.driver() ? db.driver()->handle() : QVariant();
-    sqlite3 *connection = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
-                              ? *static_cast<sqlite3 *const *>(handle.data())
-                              : nullptr;
+    return handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
+               ? *static_cast<sqlite3 *const *>(handle.data())
+               : nullptr;
+}
+
+} // namespace
+
+int SqlitePrimaryErrorCode(QSqlDatabase db)
+{
+    sqlite3 *connection = connectionOf(db);
+    return connection ? sqlite3_errcode(connection) & 0xff : 0;
+}
+
+SqliteStatement::SqliteStatement(QSqlDatabase db, const QString &statement)
+{
+    sqlite3 *connection = connectionOf(db);
     if (!connection) {
         m_error = QStringLiteral("the database is not an open SQLite database");
         return;

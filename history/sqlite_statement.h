@@ -5,6 +5,9 @@
 
 struct sqlite3_stmt;
 
+// SQLite's primary result code of the connection's last failed call (0 when it is not SQLite).
+int SqlitePrimaryErrorCode(QSqlDatabase db);
+
 // A statement run many times over SQLite's own interface, on the connection of an open Qt SQL
 // database: for writes of many rows, where binding each value through Qt SQL costs more than
 // SQLite's work on the row.

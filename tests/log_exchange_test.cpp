@@ -394,10 +394,10 @@ TEST(ImportLogs, ManyAnswersAtOnceEndAsFewAtATime)
     EXPECT_EQ(once.state(), inParts.state());
     QSqlQuery query(once.database());
     ASSERT_TRUE(query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index'"
-                                          " AND name IN ('reviews_time', 'reviews_dictionary_time',"
-                                          " 'reviews_card', 'reviews_card_time')")));
+                                          " AND name IN ('answers_time', 'answers_dictionary_time',"
+                                          " 'answers_card_time')")));
     ASSERT_TRUE(query.next());
-    EXPECT_EQ(query.value(0).toInt(), 4);
+    EXPECT_EQ(query.value(0).toInt(), 3);
 }
 
 // A folder that is not there (a disk not mounted leaves an empty folder in its place) is not

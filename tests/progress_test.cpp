@@ -45,17 +45,28 @@ protected:
         return QDateTime::fromString(QLatin1String(local), QStringLiteral("yyyy-MM-dd hh:mm"))
             .toMSecsSinceEpoch();
     }
+    // The pair (side1, 'x') numbered, made when new.
+    qint64 pair(const char *side1)
+    {
+        QSqlQuery query(history.database());
+        query.prepare(QStringLiteral("INSERT OR IGNORE INTO pairs (side1, comment1, side2, "
+                                     "comment2) VALUES (?, '', 'x', '')"));
+        query.addBindValue(QString::fromUtf8(side1));
+        EXPECT_TRUE(query.exec());
+        query.prepare(QStringLiteral("SELECT id FROM pairs WHERE side1 = ? AND side2 = 'x'"));
+        query.addBindValue(QString::fromUtf8(side1));
+        EXPECT_TRUE(query.exec() && query.next());
+        return query.value(0).toLongLong();
+    }
     void review(const char *local, const char *side1, int grade,
                 const char *dictionary = "/d/a.slv", qint64 durationMs = 2000)
     {
         QSqlQuery query(history.database());
-        query.prepare(QStringLiteral("INSERT INTO reviews (at_ms, side1, comment1, side2, "
-                                     "comment2, direction, grade, typed, duration_ms, "
-                                     "dictionary, session, settled) VALUES (?, ?, '', 'x', '', 1, "
+        query.prepare(QStringLiteral("INSERT INTO answers (at_ms, pair, direction, grade, typed, "
+                                     "duration_ms, dictionary, session, settled) VALUES (?, ?, 1, "
                                      "?, 'typed, \"quoted\"', ?, ?, 's', 1)"));
-        for (const QVariant &value :
-             {QVariant(at(local)), QVariant(QString::fromUtf8(side1)), QVariant(grade),
-              QVariant(durationMs), QVariant(QLatin1String(dictionary))})
+        for (const QVariant &value : {QVariant(at(local)), QVariant(pair(side1)), QVariant(grade),
+                                      QVariant(durationMs), QVariant(QLatin1String(dictionary))})
             query.addBindValue(value);
         ASSERT_TRUE(query.exec());
     }
@@ -63,10 +74,9 @@ protected:
               int lapses = 0)
     {
         QSqlQuery query(history.database());
-        query.prepare(QStringLiteral("INSERT INTO cards VALUES (?, '', 'x', '', 1, ?, 5, ?, ?, "
-                                     "0, 3, ?)"));
+        query.prepare(QStringLiteral("INSERT INTO card_states VALUES (?, 1, ?, 5, ?, ?, 0, 3, ?)"));
         for (const QVariant &value :
-             {QVariant(QString::fromUtf8(side1)), QVariant(stability), QVariant(at(lastLocal)),
+             {QVariant(pair(side1)), QVariant(stability), QVariant(at(lastLocal)),
               QVariant(at(dueLocal)), QVariant(lapses)})
             query.addBindValue(value);
         ASSERT_TRUE(query.exec());
@@ -187,6 +197,15 @@ TEST_F(ProgressTest, TheForecastTheMemoryBucketsAndTheHardestCards)
     const QList<HardCard> weakest = all.hardestCards(HardOrder::ByRetrievability, 2);
     EXPECT_EQ(sides(weakest), (QStringList{QStringLiteral("dávno"), QStringLiteral("dnes")}));
     EXPECT_NEAR(weakest.first().retrievability, 0.455411, 1e-6) << "36 days at a stability of 0.5";
+
+    // Two cards answered this moment are both recalled for sure: the weaker memory is harder,
+    // whichever was stored first.
+    card("pevná", 20, "2026-12-07 12:00", "2027-01-01 10:00");
+    card("slabá", 1, "2026-12-07 12:00", "2026-12-08 10:00");
+    const auto fresh = progress("2026-12-07 12:00").hardestCards(HardOrder::ByRetrievability, 6);
+    EXPECT_EQ(sides(fresh).mid(4), (QStringList{U("slabá"), U("pevná")}));
+    const auto unlapsed = progress("2026-12-07 12:00").hardestCards(HardOrder::ByLapses, 6);
+    EXPECT_EQ(sides(unlapsed).mid(3), (QStringList{U("slabá"), U("za tři dny"), U("pevná")}));
 }
 
 TEST_F(ProgressTest, TheCsvHasOneAnswerARowQuotedWhereItMust)
@@ -203,10 +222,10 @@ TEST_F(ProgressTest, TheCsvHasOneAnswerARowQuotedWhereItMust)
 TEST_F(ProgressTest, AFailedQuestionIsToldNotTakenForNoData)
 {
     review("2026-12-07 10:00", "pes", 3);
-    QSqlQuery(history.database()).exec(QStringLiteral("ALTER TABLE reviews RENAME TO away"));
+    RenameTableUnderViews(history.path(), QStringLiteral("answers"), QStringLiteral("away"));
     const HistoryProgress broken = progress("2026-12-07 12:00");
     EXPECT_FALSE(broken.hasAnswers());
-    EXPECT_TRUE(broken.failure().contains(QStringLiteral("reviews"))) << "SQLite's reason";
+    EXPECT_TRUE(broken.failure().contains(QStringLiteral("answers"))) << "SQLite's reason";
     EXPECT_THROW(broken.answersCsv(), FileError);
 }
 

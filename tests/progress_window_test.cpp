@@ -210,8 +210,8 @@ TEST_F(ProgressWindowTest, AnEmptyOrBrokenHistorySaysWhyInsteadOfEmptyAxes)
         EXPECT_TRUE(why(window, "AnswersPage").startsWith(U("Historie odpovědí je zatím")));
     });
     answer(QStringLiteral("r Hund"));
-    QSqlQuery(program.app().context().history.database())
-        .exec(QStringLiteral("ALTER TABLE reviews RENAME TO away"));
+    RenameTableUnderViews(program.app().context().history.path(), QStringLiteral("answers"),
+                          QStringLiteral("away"));
     program.prompts.saveNames = {program.path(QStringLiteral("historie.csv"))};
     open([&](ProgressWindow &window) {
         EXPECT_EQ(face(window, "MemoryPage"), 1);

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
@@ -99,6 +100,20 @@ QStringList queryRows(QSqlDatabase db, const QString &statement)
         rows.append(row.join(QLatin1Char('|')));
     }
     return rows;
+}
+
+void RenameTableUnderViews(const QString &path, const QString &from, const QString &to)
+{
+    const QString name = QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        QSqlQuery query(db);
+        if (!db.open() || !query.exec(QStringLiteral("PRAGMA legacy_alter_table = ON"))
+            || !query.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(from, to)))
+            throw std::runtime_error("cannot rename: " + query.lastError().text().toStdString());
+    }
+    QSqlDatabase::removeDatabase(name);
 }
 
 QVariant queryValue(const QString &path, const QString &statement)

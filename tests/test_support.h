@@ -37,5 +37,8 @@ void PrintTo(const QString &text, std::ostream *out);
 // One value that a query of the database at `path` gives, read through a connection of its
 // own, as another program would.
 QVariant queryValue(const QString &path, const QString &statement);
+// Renames a table of the database at `path` while the views that read it keep its old name, so
+// that they fail until it is renamed back.
+void RenameTableUnderViews(const QString &path, const QString &from, const QString &to);
 // The rows a question gives, each its values joined by '|'.
 QStringList queryRows(QSqlDatabase db, const QString &statement);
