@@ -102,7 +102,8 @@ bool replayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards
         numbered.insert({*pair, key.offeredSide}, key);
     }
     QList<std::pair<CardKey, Card>> replayed;
-    const auto replay = [&](SqliteStatement &answers, int first) {
+    // Reads the answers' rows (pair, direction, grade, time) in the order of their cards.
+    const auto replay = [&](SqliteStatement &answers) {
         std::optional<std::pair<qint64, int>> current;
         std::optional<Card> card;
         const auto close = [&] {
@@ -110,16 +111,15 @@ bool replayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards
                 replayed.append({numbered.value(*current), *card});
         };
         while (answers.nextRow()) {
-            const std::pair<qint64, int> key{answers.integer(first),
-                                             int(answers.integer(first + 1))};
+            const std::pair<qint64, int> key{answers.integer(0), int(answers.integer(1))};
             if (!current || key != *current) {
                 close();
                 card.reset();
                 current = numbered.contains(key) ? std::optional(key) : std::nullopt;
             }
             if (current)
-                card = ReviewCard(card, Grade(answers.integer(first + 2)),
-                                  answers.integer(first + 3), desiredRetention);
+                card = ReviewCard(card, Grade(answers.integer(2)), answers.integer(3),
+                                  desiredRetention);
         }
         close();
         answers.reset();
@@ -136,7 +136,7 @@ bool replayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards
         for (auto card = numbered.cbegin(); card != numbered.cend(); ++card) {
             answers.bind(1, card.key().first);
             answers.bind(2, qint64(card.key().second));
-            if (!answers.isValid() || !replay(answers, 0)) {
+            if (!answers.isValid() || !replay(answers)) {
                 *reason = answers.error();
                 return false;
             }
@@ -144,7 +144,7 @@ bool replayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards
     } else {
         SqliteStatement answers(db,
                                 columns + QStringLiteral("ORDER BY pair, direction, ") + timeOrder);
-        if (!answers.isValid() || !replay(answers, 0)) {
+        if (!answers.isValid() || !replay(answers)) {
             *reason = answers.error();
             return false;
         }

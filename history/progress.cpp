@@ -79,8 +79,8 @@ QString HistoryProgress::cardScope() const
 {
     return m_dictionary.isEmpty()
                ? QStringLiteral("1")
-               : QStringLiteral("(c.pair, c.direction) IN (SELECT r.pair, r.direction FROM "
-                                "answers r WHERE r.dictionary = ?)");
+               : QStringLiteral("EXISTS (SELECT 1 FROM answers r WHERE r.pair = c.pair AND "
+                                "r.direction = c.direction AND r.dictionary = ?)");
 }
 
 // The values of a statement's placeholders, followed by the dictionary's when its scope
