@@ -9,9 +9,13 @@
 #include <QSaveFile>
 #include <QUuid>
 
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <optional>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -369,6 +373,23 @@ AnswerLogWriter::AnswerLogWriter(QString path, QString computer)
     : m_path(std::move(path))
     , m_computer(std::move(computer))
 {}
+
+QList<AnswerLogPart> ReadAnswerLogFiles(const QList<LogToRead> &logs)
+{
+    QList<AnswerLogPart> parts(logs.size());
+    std::atomic<qsizetype> next = 0;
+    const auto work = [&] {
+        for (qsizetype i = next++; i < logs.size(); i = next++)
+            parts[i] = ReadAnswerLogFile(logs[i].path, logs[i].offset, logs[i].afterSeq);
+    };
+    const qsizetype helpers
+        = std::min<qsizetype>(logs.size(), std::max(1u, std::thread::hardware_concurrency())) - 1;
+    std::vector<std::jthread> threads;
+    for (qsizetype i = 0; i < helpers; ++i)
+        threads.emplace_back(work);
+    work();
+    return parts;
+}
 
 qint64 AnswerLogWriter::lastSeq() const
 {

@@ -70,6 +70,17 @@ AnswerLogPart ReadAnswerLog(QByteArrayView bytes, qint64 offset, qint64 afterSeq
 // `offset` was replaced: it is read again from its start.
 AnswerLogPart ReadAnswerLogFile(const QString &path, qint64 offset, qint64 afterSeq);
 
+// A log to read on from where it was left.
+struct LogToRead
+{
+    QString path;
+    qint64 offset = 0;
+    qint64 afterSeq = 0;
+};
+// Reads several logs as ReadAnswerLogFile does, as many at once as there are cores; the parts
+// in the order of the logs.
+QList<AnswerLogPart> ReadAnswerLogFiles(const QList<LogToRead> &logs);
+
 // Appends this computer's answers to its own log.
 class AnswerLogWriter
 {

@@ -636,16 +636,23 @@ FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, doubl
         exchange.troubles.append(
             Texts::tr("Do souboru %1 nelze zapsat: %2").arg(place.ownLog(), reason));
 
-    QList<LogRead> logs;
-    for (const QFileInfo &log :
-         QDir(place.logFolder()).entryInfoList({QStringLiteral("*.log")}, QDir::Files)) {
-        const QString computer = log.completeBaseName();
-        const auto progress = ReadLogProgress(db, computer, &reason);
+    const QFileInfoList files
+        = QDir(place.logFolder()).entryInfoList({QStringLiteral("*.log")}, QDir::Files);
+    QList<LogToRead> toRead;
+    for (const QFileInfo &log : files) {
+        const auto progress = ReadLogProgress(db, log.completeBaseName(), &reason);
         if (!progress) {
             exchange.troubles.append(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
             return exchange;
         }
-        AnswerLogPart part = ReadAnswerLogFile(log.filePath(), progress->offset, progress->lastSeq);
+        toRead.append({log.filePath(), progress->offset, progress->lastSeq});
+    }
+    QList<AnswerLogPart> parts = ReadAnswerLogFiles(toRead);
+    QList<LogRead> logs;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QFileInfo &log = files.at(i);
+        const QString computer = log.completeBaseName();
+        AnswerLogPart &part = parts[i];
         if (part.laterFormat)
             exchange.troubles.append(
                 Texts::tr("Soubor %1 zapsala novější verze programu; jeho odpovědi se "

@@ -189,6 +189,29 @@ TEST_F(AnswerLogFileTest, ReadsOnFromAnOffsetAndAgainFromTheStartOfAReplacedLog)
     EXPECT_EQ(replaced.answers, QList<LoggedAnswer>{logged(5, "das Pferd")});
 }
 
+// Several logs read at once: each part is its own log's, read on from its own offset, in the
+// order the logs were named, a missing log an empty part.
+TEST_F(AnswerLogFileTest, SeveralLogsReadAtOnceKeepTheirOrder)
+{
+    QList<LogToRead> logs;
+    for (int i = 0; i < 7; ++i) {
+        logs.append({path(qPrintable(QStringLiteral("log%1.log").arg(i))), 0, 0});
+        WriteBytes(logs.last().path, logOf(threeAnswers().first(i % 4)));
+    }
+    const qint64 afterFirst = logOf(threeAnswers().first(1)).size();
+    logs[3] = {logs[3].path, afterFirst, 1};
+    logs.append({path("missing.log"), 0, 0});
+    const QList<AnswerLogPart> parts = ReadAnswerLogFiles(logs);
+    ASSERT_EQ(parts.size(), logs.size());
+    for (qsizetype i = 0; i < logs.size(); ++i)
+        EXPECT_EQ(parts[i].answers,
+                  ReadAnswerLogFile(logs[i].path, logs[i].offset, logs[i].afterSeq).answers)
+            << i;
+    EXPECT_EQ(parts[3].answers, threeAnswers().mid(1));
+    EXPECT_EQ(parts[6].answers.size(), 2);
+    EXPECT_TRUE(parts.last().answers.isEmpty());
+}
+
 TEST_F(AnswerLogFileTest, TheComputerIdIsMadeOnceForEachDataFolder)
 {
     QString reason;
