@@ -91,8 +91,6 @@ inline const SqlIndex AnswerIndexes[] = {
     {QStringLiteral("answers_time"), QStringLiteral("CREATE INDEX answers_time ON answers(at_ms)")},
     {QStringLiteral("answers_dictionary_time"),
      QStringLiteral("CREATE INDEX answers_dictionary_time ON answers(dictionary, at_ms)")},
-    {QStringLiteral("answers_card"),
-     QStringLiteral("CREATE INDEX answers_card ON answers(pair, direction, dictionary)")},
     {QStringLiteral("answers_card_time"),
      QStringLiteral("CREATE INDEX answers_card_time ON answers(pair, direction, at_ms, computer,"
                     " seq, id, grade)")},
