@@ -88,74 +88,6 @@ std::optional<QHash<CardKey, Card>> storedCards(QSqlDatabase db, const QList<Car
     return cards;
 }
 
-// Computes the cards again from all their answers in time order.
-bool replayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards,
-                 double desiredRetention, QString *reason)
-{
-    CardStore store(db, pairs);
-    // The cards by their pairs' numbers; a card whose pair has none has no answers either.
-    QHash<std::pair<qint64, int>, CardKey> numbered;
-    for (const CardKey &key : cards) {
-        const std::optional<qint64> pair = pairs.numberOf(key.pair, reason);
-        if (!pair)
-            return false;
-        numbered.insert({*pair, key.offeredSide}, key);
-    }
-    QList<std::pair<CardKey, Card>> replayed;
-    // Reads the answers' rows (pair, direction, grade, time) in the order of their cards.
-    const auto replay = [&](SqliteStatement &answers) {
-        std::optional<std::pair<qint64, int>> current;
-        std::optional<Card> card;
-        const auto close = [&] {
-            if (current && card)
-                replayed.append({numbered.value(*current), *card});
-        };
-        while (answers.nextRow()) {
-            const std::pair<qint64, int> key{answers.integer(0), int(answers.integer(1))};
-            if (!current || key != *current) {
-                close();
-                card.reset();
-                current = numbered.contains(key) ? std::optional(key) : std::nullopt;
-            }
-            if (current)
-                card = ReviewCard(card, Grade(answers.integer(2)), answers.integer(3),
-                                  desiredRetention);
-        }
-        close();
-        answers.reset();
-        *reason = answers.error();
-        return reason->isEmpty();
-    };
-    // A few cards are read by their index, many in one ordered pass over all answers.
-    const QString columns = QStringLiteral("SELECT pair, direction, grade, at_ms FROM answers ");
-    if (cards.size() <= cardsQueriedOneByOne) {
-        SqliteStatement answers(db, columns
-                                        + QStringLiteral("WHERE pair = ? AND direction = ?"
-                                                         " ORDER BY ")
-                                        + timeOrder);
-        for (auto card = numbered.cbegin(); card != numbered.cend(); ++card) {
-            answers.bind(1, card.key().first);
-            answers.bind(2, qint64(card.key().second));
-            if (!answers.isValid() || !replay(answers)) {
-                *reason = answers.error();
-                return false;
-            }
-        }
-    } else {
-        SqliteStatement answers(db,
-                                columns + QStringLiteral("ORDER BY pair, direction, ") + timeOrder);
-        if (!answers.isValid() || !replay(answers)) {
-            *reason = answers.error();
-            return false;
-        }
-    }
-    for (const auto &[key, replayedCard] : replayed) {
-        if (!store.store(key, replayedCard, reason))
-            return false;
-    }
-    return true;
-}
-
 // An answer new to the history, in the order of the cards' answers.
 struct Fresh
 {
@@ -191,7 +123,7 @@ bool updateCards(QSqlDatabase db, PairNumbers &pairs, QHash<CardKey, QList<Fresh
         if (!store.store(entry.key(), *card, reason))
             return false;
     }
-    return replayCards(db, pairs, replayed, desiredRetention, reason);
+    return ReplayCards(db, pairs, replayed, desiredRetention, reason);
 }
 
 // Many answers at once: the indexes by card and by time are dropped before them and made anew
@@ -231,11 +163,70 @@ std::optional<LogProgress> ReadLogProgress(QSqlDatabase db, const QString &compu
     return LogProgress{query.value(0).toLongLong(), query.value(1).toLongLong()};
 }
 
-bool ReplayCards(QSqlDatabase db, const QSet<CardKey> &cards, double desiredRetention,
-                 QString *reason)
+bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards,
+                 double desiredRetention, QString *reason)
 {
-    PairNumbers pairs(db);
-    return replayCards(db, pairs, cards, desiredRetention, reason);
+    CardStore store(db, pairs);
+    // The cards by their pairs' numbers.
+    QHash<std::pair<qint64, int>, CardKey> numbered;
+    for (const CardKey &key : cards) {
+        const std::optional<qint64> pair = pairs.numberOf(key.pair, reason);
+        if (!pair)
+            return false;
+        numbered.insert({*pair, key.offeredSide}, key);
+    }
+    QList<std::pair<CardKey, Card>> replayed;
+    // Reads the answers' rows (pair, direction, grade, time) in the order of their cards.
+    const auto replay = [&](SqliteStatement &answers) {
+        std::optional<std::pair<qint64, int>> current;
+        std::optional<Card> card;
+        const auto close = [&] {
+            if (current && card)
+                replayed.append({numbered.value(*current), *card});
+        };
+        while (answers.nextRow()) {
+            const std::pair<qint64, int> key{answers.integer(0), int(answers.integer(1))};
+            if (!current || key != *current) {
+                close();
+                card.reset();
+                current = numbered.contains(key) ? std::optional(key) : std::nullopt;
+            }
+            if (current)
+                card = ReviewCard(card, Grade(answers.integer(2)), answers.integer(3),
+                                  desiredRetention);
+        }
+        close();
+        answers.reset();
+        return answers.error().isEmpty();
+    };
+    // A few cards are read by their index, many in one ordered pass over all answers.
+    const QString columns = QStringLiteral("SELECT pair, direction, grade, at_ms FROM answers ");
+    if (cards.size() <= cardsQueriedOneByOne) {
+        SqliteStatement answers(db, columns
+                                        + QStringLiteral("WHERE pair = ? AND direction = ?"
+                                                         " ORDER BY ")
+                                        + timeOrder);
+        for (auto card = numbered.cbegin(); card != numbered.cend(); ++card) {
+            answers.bind(1, card.key().first);
+            answers.bind(2, qint64(card.key().second));
+            if (!answers.isValid() || !replay(answers)) {
+                *reason = answers.error();
+                return false;
+            }
+        }
+    } else {
+        SqliteStatement answers(db,
+                                columns + QStringLiteral("ORDER BY pair, direction, ") + timeOrder);
+        if (!answers.isValid() || !replay(answers)) {
+            *reason = answers.error();
+            return false;
+        }
+    }
+    for (const auto &[key, replayedCard] : replayed) {
+        if (!store.store(key, replayedCard, reason))
+            return false;
+    }
+    return true;
 }
 
 std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
@@ -260,7 +251,7 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
         const auto local = [&](const QString &logged) -> const QString & {
             auto found = dictionaries.find(logged);
             if (found == dictionaries.end())
-                found = dictionaries.insert(logged, SqlText(localDictionary(logged)).toString());
+                found = dictionaries.insert(logged, localDictionary(logged));
             return *found;
         };
         for (const LogRead &log : logs) {
@@ -360,8 +351,7 @@ std::optional<int> ImportAnswers(QSqlDatabase db, const QList<AnswerRecord> &ans
             if (known.contains({answer.card, answer.atMs}))
                 continue;
             known.insert({answer.card, answer.atMs});
-            if (!insert.insert(answer, SqlText(answer.dictionary).toString(), QString(), true,
-                               QString(), 0, reason))
+            if (!insert.insert(answer, answer.dictionary, QString(), true, QString(), 0, reason))
                 return false;
             ++added;
             touched[answer.card].append({answer.atMs, QString(), 0, answer.grade});

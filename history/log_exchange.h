@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 
+class PairNumbers;
+
 // The answers of the user's computers exchanged through their logs, on an open history
 // database (of the current schema) and its connection. A card's memory state is a function of
 // all its answers in time order, whoever gave them, so that two computers that hold the same
@@ -60,9 +62,9 @@ AnswersForOwnLog(QSqlDatabase db, const QString &computer, qint64 lastInLog,
                  const std::function<QString(const QString &)> &loggedDictionary, QString *reason);
 
 // Computes the cards again from all their answers, in time order (of one time: by computer and
-// number, then as recorded).
-bool ReplayCards(QSqlDatabase db, const QSet<CardKey> &cards, double desiredRetention,
-                 QString *reason);
+// number, then as recorded), within the transaction whose pair numbers `pairs` keeps.
+bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards,
+                 double desiredRetention, QString *reason);
 
 // What a version of a dictionary file has counted of each computer's answers (by computer,
 // the number of its last answer counted), for each computer that wrote it and logged it: two

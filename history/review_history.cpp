@@ -42,153 +42,148 @@ constexpr int SqliteLocked = 6;
 // Each step brings the schema from its index to the next version.
 const QList<QStringList> &migrations()
 {
-    static const QList<QStringList> steps = [] {
-        QList<QStringList> steps = {
-            {
-                QStringLiteral("CREATE TABLE reviews ("
-                               " id INTEGER PRIMARY KEY,"
-                               " at_ms INTEGER NOT NULL,"
-                               " side1 TEXT NOT NULL, comment1 TEXT NOT NULL,"
-                               " side2 TEXT NOT NULL, comment2 TEXT NOT NULL,"
-                               " direction INTEGER NOT NULL," // the side offered, 1 or 2
-                               " grade INTEGER NOT NULL,"     // 1 again, 2 hard, 3 good, 4 easy
-                               " typed TEXT NOT NULL,"
-                               " duration_ms INTEGER NOT NULL,"
-                               " dictionary TEXT NOT NULL,"
-                               " session TEXT NOT NULL,"
-                               " settled INTEGER NOT NULL DEFAULT 0)"),
-                QStringLiteral("CREATE INDEX reviews_unsettled ON reviews(dictionary)"
-                               " WHERE settled = 0"),
-                QStringLiteral("CREATE INDEX reviews_time ON reviews(at_ms)"),
-                QStringLiteral("CREATE TABLE cards ("
-                               " side1 TEXT NOT NULL, comment1 TEXT NOT NULL,"
-                               " side2 TEXT NOT NULL, comment2 TEXT NOT NULL,"
-                               " direction INTEGER NOT NULL,"
-                               " stability REAL NOT NULL, difficulty REAL NOT NULL,"
-                               " last_review_ms INTEGER NOT NULL, due_ms INTEGER NOT NULL,"
-                               " introduced_ms INTEGER NOT NULL,"
-                               " reviews INTEGER NOT NULL, lapses INTEGER NOT NULL,"
-                               " PRIMARY KEY (side1, comment1, side2, comment2, direction))"
-                               " WITHOUT ROWID"),
-            },
-            // The progress window's questions: a dictionary's answers by time, and whether a card
-            // was answered with a dictionary.
-            {
-                QStringLiteral(
-                    "CREATE INDEX reviews_dictionary_time ON reviews(dictionary, at_ms)"),
-                QStringLiteral("CREATE INDEX reviews_card ON reviews(side1, comment1, side2,"
-                               " comment2, direction, dictionary)"),
-            },
-            // Answers shared with the user's other computers through their logs: the computer that
-            // gave an answer and its number in that computer's log (none: this computer's answer,
-            // not numbered yet), and how far each log has been read.
-            {
-                QStringLiteral("ALTER TABLE reviews ADD COLUMN computer TEXT"),
-                QStringLiteral("ALTER TABLE reviews ADD COLUMN seq INTEGER"),
-                QStringLiteral("CREATE UNIQUE INDEX reviews_logged ON reviews(computer, seq)"
-                               " WHERE seq IS NOT NULL"),
-                QStringLiteral("CREATE INDEX reviews_unlogged ON reviews(id) WHERE seq IS NULL"),
-                QStringLiteral("CREATE TABLE logs (computer TEXT PRIMARY KEY,"
-                               " offset INTEGER NOT NULL, last_seq INTEGER NOT NULL)"),
-                // The versions of dictionary files that computers wrote, and what each has counted
-                // of each computer's answers.
-                QStringLiteral("CREATE TABLE versions (hash TEXT PRIMARY KEY,"
-                               " dictionary TEXT NOT NULL) WITHOUT ROWID"),
-                QStringLiteral("CREATE TABLE version_includes (hash TEXT NOT NULL,"
-                               " computer TEXT NOT NULL, seq INTEGER NOT NULL,"
-                               " PRIMARY KEY (hash, computer)) WITHOUT ROWID"),
-                // The versions this computer wrote: the versions they were made from, and the last
-                // answer given here that each has counted; logged once in this computer's log.
-                QStringLiteral("CREATE TABLE own_versions (hash TEXT PRIMARY KEY,"
-                               " dictionary TEXT NOT NULL, bases TEXT NOT NULL,"
-                               " last_review INTEGER NOT NULL, logged INTEGER NOT NULL DEFAULT 0)"
-                               " WITHOUT ROWID"),
-                // A card's answers in time order, all that computing the card needs.
-                QStringLiteral("CREATE INDEX reviews_card_time ON reviews(side1, comment1,"
-                               " side2, comment2, direction, at_ms, computer, seq, id, grade)"),
-            },
-            // Two computers that answered alike write the same bytes having counted different
-            // answers: what a version has counted is kept for each computer that wrote it. The
-            // logs are read again from their start to say it (their answers are taken once all
-            // the same).
-            {
-                QStringLiteral("DROP TABLE versions"),
-                QStringLiteral("DROP TABLE version_includes"),
-                QStringLiteral(
-                    "CREATE TABLE versions (hash TEXT NOT NULL, writer TEXT NOT NULL,"
-                    " dictionary TEXT NOT NULL, PRIMARY KEY (hash, writer)) WITHOUT ROWID"),
-                QStringLiteral(
-                    "CREATE TABLE version_includes (hash TEXT NOT NULL,"
-                    " writer TEXT NOT NULL, computer TEXT NOT NULL, seq INTEGER NOT NULL,"
-                    " PRIMARY KEY (hash, writer, computer)) WITHOUT ROWID"),
-                QStringLiteral("UPDATE logs SET offset = 0, last_seq = 0"),
-            },
-            // Each pair's texts once, numbered, and the answers and cards naming the pair by its
-            // number: a history of many answers is a third of the size, and an answer writes a few
-            // short index entries instead of long texts. The views show them as before.
-            {
-                QStringLiteral("CREATE TABLE pairs (id INTEGER PRIMARY KEY,"
-                               " side1 TEXT NOT NULL, comment1 TEXT NOT NULL,"
-                               " side2 TEXT NOT NULL, comment2 TEXT NOT NULL,"
-                               " UNIQUE (side1, comment1, side2, comment2))"),
-                QStringLiteral("INSERT OR IGNORE INTO pairs (side1, comment1, side2, comment2)"
-                               " SELECT side1, comment1, side2, comment2 FROM reviews"
-                               " UNION SELECT side1, comment1, side2, comment2 FROM cards"),
-                QStringLiteral("CREATE TABLE answers ("
-                               " id INTEGER PRIMARY KEY,"
-                               " at_ms INTEGER NOT NULL,"
-                               " pair INTEGER NOT NULL REFERENCES pairs(id),"
-                               " direction INTEGER NOT NULL," // the side offered, 1 or 2
-                               " grade INTEGER NOT NULL,"     // 1 again, 2 hard, 3 good, 4 easy
-                               " typed TEXT NOT NULL,"
-                               " duration_ms INTEGER NOT NULL,"
-                               " dictionary TEXT NOT NULL,"
-                               " session TEXT NOT NULL,"
-                               " settled INTEGER NOT NULL DEFAULT 0,"
-                               // the computer that gave it and its number in that computer's log
-                               // (none: this computer's answer, not numbered yet)
-                               " computer TEXT, seq INTEGER)"),
-                QStringLiteral("INSERT INTO answers (id, at_ms, pair, direction, grade, typed,"
-                               " duration_ms, dictionary, session, settled, computer, seq)"
-                               " SELECT r.id, r.at_ms, p.id, r.direction, r.grade, r.typed,"
-                               " r.duration_ms, r.dictionary, r.session, r.settled, r.computer,"
-                               " r.seq FROM reviews r JOIN pairs p ON p.side1 = r.side1 AND"
-                               " p.comment1 = r.comment1 AND p.side2 = r.side2 AND"
-                               " p.comment2 = r.comment2"),
-                QStringLiteral("CREATE TABLE card_states ("
-                               " pair INTEGER NOT NULL REFERENCES pairs(id),"
-                               " direction INTEGER NOT NULL,"
-                               " stability REAL NOT NULL, difficulty REAL NOT NULL,"
-                               " last_review_ms INTEGER NOT NULL, due_ms INTEGER NOT NULL,"
-                               " introduced_ms INTEGER NOT NULL,"
-                               " reviews INTEGER NOT NULL, lapses INTEGER NOT NULL,"
-                               " PRIMARY KEY (pair, direction)) WITHOUT ROWID"),
-                QStringLiteral("INSERT INTO card_states SELECT p.id, c.direction, c.stability,"
-                               " c.difficulty, c.last_review_ms, c.due_ms, c.introduced_ms,"
-                               " c.reviews, c.lapses FROM cards c JOIN pairs p ON"
-                               " p.side1 = c.side1 AND p.comment1 = c.comment1 AND"
-                               " p.side2 = c.side2 AND p.comment2 = c.comment2"),
-                QStringLiteral("DROP TABLE reviews"),
-                QStringLiteral("DROP TABLE cards"),
-                QStringLiteral("CREATE VIEW reviews AS SELECT a.id, a.at_ms, p.side1, p.comment1,"
-                               " p.side2, p.comment2, a.direction, a.grade, a.typed, a.duration_ms,"
-                               " a.dictionary, a.session, a.settled, a.computer, a.seq"
-                               " FROM answers a JOIN pairs p ON p.id = a.pair"),
-                QStringLiteral("CREATE VIEW cards AS SELECT p.side1, p.comment1, p.side2,"
-                               " p.comment2, c.direction, c.stability, c.difficulty,"
-                               " c.last_review_ms, c.due_ms, c.introduced_ms, c.reviews, c.lapses"
-                               " FROM card_states c JOIN pairs p ON p.id = c.pair"),
-                QStringLiteral("CREATE INDEX answers_unsettled ON answers(dictionary)"
-                               " WHERE settled = 0"),
-                QStringLiteral("CREATE UNIQUE INDEX answers_logged ON answers(computer, seq)"
-                               " WHERE seq IS NOT NULL"),
-                QStringLiteral("CREATE INDEX answers_unlogged ON answers(id) WHERE seq IS NULL"),
-            },
-        };
-        for (const SqlIndex &index : AnswerIndexes)
-            steps.last().append(index.statement);
-        return steps;
-    }();
+    static const QList<QStringList> steps = {
+        {
+            QStringLiteral("CREATE TABLE reviews ("
+                           " id INTEGER PRIMARY KEY,"
+                           " at_ms INTEGER NOT NULL,"
+                           " side1 TEXT NOT NULL, comment1 TEXT NOT NULL,"
+                           " side2 TEXT NOT NULL, comment2 TEXT NOT NULL,"
+                           " direction INTEGER NOT NULL," // the side offered, 1 or 2
+                           " grade INTEGER NOT NULL,"     // 1 again, 2 hard, 3 good, 4 easy
+                           " typed TEXT NOT NULL,"
+                           " duration_ms INTEGER NOT NULL,"
+                           " dictionary TEXT NOT NULL,"
+                           " session TEXT NOT NULL,"
+                           " settled INTEGER NOT NULL DEFAULT 0)"),
+            QStringLiteral("CREATE INDEX reviews_unsettled ON reviews(dictionary)"
+                           " WHERE settled = 0"),
+            QStringLiteral("CREATE INDEX reviews_time ON reviews(at_ms)"),
+            QStringLiteral("CREATE TABLE cards ("
+                           " side1 TEXT NOT NULL, comment1 TEXT NOT NULL,"
+                           " side2 TEXT NOT NULL, comment2 TEXT NOT NULL,"
+                           " direction INTEGER NOT NULL,"
+                           " stability REAL NOT NULL, difficulty REAL NOT NULL,"
+                           " last_review_ms INTEGER NOT NULL, due_ms INTEGER NOT NULL,"
+                           " introduced_ms INTEGER NOT NULL,"
+                           " reviews INTEGER NOT NULL, lapses INTEGER NOT NULL,"
+                           " PRIMARY KEY (side1, comment1, side2, comment2, direction))"
+                           " WITHOUT ROWID"),
+        },
+        // The progress window's questions: a dictionary's answers by time, and whether a card
+        // was answered with a dictionary.
+        {
+            QStringLiteral("CREATE INDEX reviews_dictionary_time ON reviews(dictionary, at_ms)"),
+            QStringLiteral("CREATE INDEX reviews_card ON reviews(side1, comment1, side2,"
+                           " comment2, direction, dictionary)"),
+        },
+        // Answers shared with the user's other computers through their logs: the computer that
+        // gave an answer and its number in that computer's log (none: this computer's answer,
+        // not numbered yet), and how far each log has been read.
+        {
+            QStringLiteral("ALTER TABLE reviews ADD COLUMN computer TEXT"),
+            QStringLiteral("ALTER TABLE reviews ADD COLUMN seq INTEGER"),
+            QStringLiteral("CREATE UNIQUE INDEX reviews_logged ON reviews(computer, seq)"
+                           " WHERE seq IS NOT NULL"),
+            QStringLiteral("CREATE INDEX reviews_unlogged ON reviews(id) WHERE seq IS NULL"),
+            QStringLiteral("CREATE TABLE logs (computer TEXT PRIMARY KEY,"
+                           " offset INTEGER NOT NULL, last_seq INTEGER NOT NULL)"),
+            // The versions of dictionary files that computers wrote, and what each has counted
+            // of each computer's answers.
+            QStringLiteral("CREATE TABLE versions (hash TEXT PRIMARY KEY,"
+                           " dictionary TEXT NOT NULL) WITHOUT ROWID"),
+            QStringLiteral("CREATE TABLE version_includes (hash TEXT NOT NULL,"
+                           " computer TEXT NOT NULL, seq INTEGER NOT NULL,"
+                           " PRIMARY KEY (hash, computer)) WITHOUT ROWID"),
+            // The versions this computer wrote: the versions they were made from, and the last
+            // answer given here that each has counted; logged once in this computer's log.
+            QStringLiteral("CREATE TABLE own_versions (hash TEXT PRIMARY KEY,"
+                           " dictionary TEXT NOT NULL, bases TEXT NOT NULL,"
+                           " last_review INTEGER NOT NULL, logged INTEGER NOT NULL DEFAULT 0)"
+                           " WITHOUT ROWID"),
+            // A card's answers in time order, all that computing the card needs.
+            QStringLiteral("CREATE INDEX reviews_card_time ON reviews(side1, comment1,"
+                           " side2, comment2, direction, at_ms, computer, seq, id, grade)"),
+        },
+        // Two computers that answered alike write the same bytes having counted different
+        // answers: what a version has counted is kept for each computer that wrote it. The
+        // logs are read again from their start to say it (their answers are taken once all
+        // the same).
+        {
+            QStringLiteral("DROP TABLE versions"),
+            QStringLiteral("DROP TABLE version_includes"),
+            QStringLiteral("CREATE TABLE versions (hash TEXT NOT NULL, writer TEXT NOT NULL,"
+                           " dictionary TEXT NOT NULL, PRIMARY KEY (hash, writer)) WITHOUT ROWID"),
+            QStringLiteral("CREATE TABLE version_includes (hash TEXT NOT NULL,"
+                           " writer TEXT NOT NULL, computer TEXT NOT NULL, seq INTEGER NOT NULL,"
+                           " PRIMARY KEY (hash, writer, computer)) WITHOUT ROWID"),
+            QStringLiteral("UPDATE logs SET offset = 0, last_seq = 0"),
+        },
+        // Each pair's texts once, numbered, and the answers and cards naming the pair by its
+        // number: a history of many answers takes about half the room, and an answer writes a few
+        // short index entries instead of long texts. The views show them as before.
+        {
+            QStringLiteral("CREATE TABLE pairs (id INTEGER PRIMARY KEY,"
+                           " side1 TEXT NOT NULL, comment1 TEXT NOT NULL,"
+                           " side2 TEXT NOT NULL, comment2 TEXT NOT NULL,"
+                           " UNIQUE (side1, comment1, side2, comment2))"),
+            QStringLiteral("INSERT OR IGNORE INTO pairs (side1, comment1, side2, comment2)"
+                           " SELECT side1, comment1, side2, comment2 FROM reviews"
+                           " UNION SELECT side1, comment1, side2, comment2 FROM cards"),
+            QStringLiteral("CREATE TABLE answers ("
+                           " id INTEGER PRIMARY KEY,"
+                           " at_ms INTEGER NOT NULL,"
+                           " pair INTEGER NOT NULL REFERENCES pairs(id),"
+                           " direction INTEGER NOT NULL," // the side offered, 1 or 2
+                           " grade INTEGER NOT NULL,"     // 1 again, 2 hard, 3 good, 4 easy
+                           " typed TEXT NOT NULL,"
+                           " duration_ms INTEGER NOT NULL,"
+                           " dictionary TEXT NOT NULL,"
+                           " session TEXT NOT NULL,"
+                           " settled INTEGER NOT NULL DEFAULT 0,"
+                           // the computer that gave it and its number in that computer's log
+                           // (none: this computer's answer, not numbered yet)
+                           " computer TEXT, seq INTEGER)"),
+            QStringLiteral("INSERT INTO answers (id, at_ms, pair, direction, grade, typed,"
+                           " duration_ms, dictionary, session, settled, computer, seq)"
+                           " SELECT r.id, r.at_ms, p.id, r.direction, r.grade, r.typed,"
+                           " r.duration_ms, r.dictionary, r.session, r.settled, r.computer,"
+                           " r.seq FROM reviews r JOIN pairs p ON p.side1 = r.side1 AND"
+                           " p.comment1 = r.comment1 AND p.side2 = r.side2 AND"
+                           " p.comment2 = r.comment2"),
+            QStringLiteral("CREATE TABLE card_states ("
+                           " pair INTEGER NOT NULL REFERENCES pairs(id),"
+                           " direction INTEGER NOT NULL,"
+                           " stability REAL NOT NULL, difficulty REAL NOT NULL,"
+                           " last_review_ms INTEGER NOT NULL, due_ms INTEGER NOT NULL,"
+                           " introduced_ms INTEGER NOT NULL,"
+                           " reviews INTEGER NOT NULL, lapses INTEGER NOT NULL,"
+                           " PRIMARY KEY (pair, direction)) WITHOUT ROWID"),
+            QStringLiteral("INSERT INTO card_states SELECT p.id, c.direction, c.stability,"
+                           " c.difficulty, c.last_review_ms, c.due_ms, c.introduced_ms,"
+                           " c.reviews, c.lapses FROM cards c JOIN pairs p ON"
+                           " p.side1 = c.side1 AND p.comment1 = c.comment1 AND"
+                           " p.side2 = c.side2 AND p.comment2 = c.comment2"),
+            QStringLiteral("DROP TABLE reviews"),
+            QStringLiteral("DROP TABLE cards"),
+            QStringLiteral("CREATE VIEW reviews AS SELECT a.id, a.at_ms, p.side1, p.comment1,"
+                           " p.side2, p.comment2, a.direction, a.grade, a.typed, a.duration_ms,"
+                           " a.dictionary, a.session, a.settled, a.computer, a.seq"
+                           " FROM answers a JOIN pairs p ON p.id = a.pair"),
+            QStringLiteral("CREATE VIEW cards AS SELECT p.side1, p.comment1, p.side2,"
+                           " p.comment2, c.direction, c.stability, c.difficulty,"
+                           " c.last_review_ms, c.due_ms, c.introduced_ms, c.reviews, c.lapses"
+                           " FROM card_states c JOIN pairs p ON p.id = c.pair"),
+            QStringLiteral("CREATE INDEX answers_unsettled ON answers(dictionary)"
+                           " WHERE settled = 0"),
+            QStringLiteral("CREATE UNIQUE INDEX answers_logged ON answers(computer, seq)"
+                           " WHERE seq IS NOT NULL"),
+            QStringLiteral("CREATE INDEX answers_unlogged ON answers(id) WHERE seq IS NULL"),
+            AnswerIndexes[0].statement,
+            AnswerIndexes[1].statement,
+            AnswerIndexes[2].statement,
+        },
+    };
     return steps;
 }
 
@@ -529,14 +524,14 @@ ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
         QString reason;
         PairNumbers pairs(db);
         if (!CardStore(db, pairs).store(answer.card, **after, &reason)
-            || !AnswerInsert(db, pairs).insert(answer, SqlText(answer.dictionary).toString(),
-                                               m_session, false, QString(), 0, &reason))
+            || !AnswerInsert(db, pairs).insert(answer, answer.dictionary, m_session, false,
+                                               QString(), 0, &reason))
             return failWith(SqlitePrimaryErrorCode(db), reason);
         // An answer older than the card's last one (another computer's clock is ahead): the
         // card is computed again from all its answers in time order.
         if (!before || before->lastReviewMs <= answer.atMs)
             return true;
-        if (!ReplayCards(db, {answer.card}, desiredRetention, &reason))
+        if (!ReplayCards(db, pairs, {answer.card}, desiredRetention, &reason))
             return failWith(SqlitePrimaryErrorCode(db), reason);
         PrepareReadCard(query, answer.card);
         if (!query.exec() || !query.next())
