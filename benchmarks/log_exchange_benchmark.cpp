@@ -44,18 +44,9 @@ void appendAnswers(const QString &path, int computer, qint64 firstSeq, int count
 int readOn(ReviewHistory &history, const QStringList &paths)
 {
     QString reason;
-    QList<LogToRead> toRead;
-    for (const QString &path : paths) {
-        const QString computer = QFileInfo(path).completeBaseName();
-        const auto progress = ReadLogProgress(history.database(), computer, &reason);
-        toRead.append({path, progress->offset, progress->lastSeq});
-    }
-    QList<AnswerLogPart> parts = ReadAnswerLogFiles(toRead);
-    QList<LogRead> logs;
-    for (qsizetype i = 0; i < paths.size(); ++i)
-        logs.append({QFileInfo(paths.at(i)).completeBaseName(), std::move(parts[i])});
+    const auto logs = ReadLogsOn(history.database(), paths, &reason);
     return *ImportLogs(
-        history.database(), logs, [](const QString &name) { return name; }, 0.9, &reason);
+        history.database(), *logs, [](const QString &name) { return name; }, 0.9, &reason);
 }
 
 QStringList allLogs(const QTemporaryDir &dir)

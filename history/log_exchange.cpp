@@ -163,6 +163,22 @@ std::optional<LogProgress> ReadLogProgress(QSqlDatabase db, const QString &compu
     return LogProgress{query.value(0).toLongLong(), query.value(1).toLongLong()};
 }
 
+std::optional<QList<LogRead>> ReadLogsOn(QSqlDatabase db, const QStringList &paths, QString *reason)
+{
+    QList<LogToRead> toRead;
+    for (const QString &path : paths) {
+        const auto progress = ReadLogProgress(db, QFileInfo(path).completeBaseName(), reason);
+        if (!progress)
+            return std::nullopt;
+        toRead.append({path, progress->offset, progress->lastSeq});
+    }
+    QList<AnswerLogPart> parts = ReadAnswerLogFiles(toRead);
+    QList<LogRead> logs;
+    for (qsizetype i = 0; i < paths.size(); ++i)
+        logs.append({QFileInfo(paths.at(i)).completeBaseName(), std::move(parts[i])});
+    return logs;
+}
+
 bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards,
                  double desiredRetention, QString *reason)
 {
@@ -626,42 +642,36 @@ FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, doubl
         exchange.troubles.append(
             Texts::tr("Do souboru %1 nelze zapsat: %2").arg(place.ownLog(), reason));
 
-    const QFileInfoList files
-        = QDir(place.logFolder()).entryInfoList({QStringLiteral("*.log")}, QDir::Files);
-    QList<LogToRead> toRead;
-    for (const QFileInfo &log : files) {
-        const auto progress = ReadLogProgress(db, log.completeBaseName(), &reason);
-        if (!progress) {
-            exchange.troubles.append(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
-            return exchange;
-        }
-        toRead.append({log.filePath(), progress->offset, progress->lastSeq});
+    QStringList paths;
+    for (const QFileInfo &log :
+         QDir(place.logFolder()).entryInfoList({QStringLiteral("*.log")}, QDir::Files))
+        paths.append(log.filePath());
+    std::optional<QList<LogRead>> logs = ReadLogsOn(db, paths, &reason);
+    if (!logs) {
+        exchange.troubles.append(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
+        return exchange;
     }
-    QList<AnswerLogPart> parts = ReadAnswerLogFiles(toRead);
-    QList<LogRead> logs;
-    for (qsizetype i = 0; i < files.size(); ++i) {
-        const QFileInfo &log = files.at(i);
-        const QString computer = log.completeBaseName();
-        AnswerLogPart &part = parts[i];
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const QString &path = paths.at(i);
+        const AnswerLogPart &part = logs->at(i).part;
         if (part.laterFormat)
             exchange.troubles.append(
                 Texts::tr("Soubor %1 zapsala novější verze programu; jeho odpovědi se "
                           "nečtou.")
-                    .arg(log.filePath()));
+                    .arg(path));
         else if (part.notALog)
             exchange.troubles.append(
-                Texts::tr("Soubor %1 není záznamem odpovědí; nečte se.").arg(log.filePath()));
+                Texts::tr("Soubor %1 není záznamem odpovědí; nečte se.").arg(path));
         else if (part.damaged > 0)
             exchange.troubles.append(
                 Texts::tr("V souboru %1 je poškozených záznamů: %2; ostatní se čtou.")
-                    .arg(log.filePath())
+                    .arg(path)
                     .arg(part.damaged));
-        if (computer != place.computer)
+        if (logs->at(i).computer != place.computer)
             ++exchange.computers;
-        logs.append({computer, std::move(part)});
     }
     const auto taken = ImportLogs(
-        db, logs, [&place](const QString &logged) { return place.localDictionary(logged); },
+        db, *logs, [&place](const QString &logged) { return place.localDictionary(logged); },
         desiredRetention, &reason);
     if (!taken)
         exchange.troubles.append(

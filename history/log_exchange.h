@@ -33,6 +33,11 @@ struct LogRead
     AnswerLogPart part;
 };
 
+// Reads the logs (each named `<computer>.log`) on from where this history left them, side by
+// side, in their order; none, with the reason, when the history cannot say where that was.
+std::optional<QList<LogRead>> ReadLogsOn(QSqlDatabase db, const QStringList &paths,
+                                         QString *reason);
+
 // Takes the answers read from computers' logs, each once by computer and number, settled
 // (their own computer has counted them), and remembers how far each log was read, all in one
 // transaction; the cards they touch are brought up to date. Returns how many were new, or none
