@@ -1,8 +1,11 @@
+#include "history/history_rows.h"
 #include "history/log_exchange.h"
 #include "history_fill.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -113,4 +116,73 @@ BENCHMARK(BM_ReadNewTailOfHundred)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// What SQLite alone costs for the rows of the first read, as a floor for it: 100,000 answers of
+// ten computers added to a table of the history's columns in memory (no disk, no log parsed, no
+// pair numbered, no card computed), the indexes by time, by dictionary and by card made after
+// them, committed.
+static void BM_SqliteAloneHundredThousandRows(benchmark::State &state)
+{
+    QSqlDatabase db
+        = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("sqlite_alone"));
+    db.setDatabaseName(QStringLiteral(":memory:"));
+    if (!db.open()) {
+        state.SkipWithError("no SQLite in memory");
+        return;
+    }
+    {
+        std::mt19937 random(7);
+        QSqlQuery query(db);
+        for (auto _ : state) {
+            state.PauseTiming();
+            query.exec(QStringLiteral("DROP TABLE IF EXISTS answers"));
+            query.exec(QStringLiteral(
+                "CREATE TABLE answers (id INTEGER PRIMARY KEY, at_ms INTEGER NOT NULL, pair"
+                " INTEGER NOT NULL, direction INTEGER NOT NULL, grade INTEGER NOT NULL, typed TEXT"
+                " NOT NULL, duration_ms INTEGER NOT NULL, dictionary TEXT NOT NULL, session TEXT"
+                " NOT NULL, settled INTEGER NOT NULL DEFAULT 0, computer TEXT, seq INTEGER)"));
+            query.exec(QStringLiteral("CREATE UNIQUE INDEX answers_logged ON answers(computer,"
+                                      " seq) WHERE computer IS NOT NULL"));
+            state.ResumeTiming();
+            db.transaction();
+            SqliteStatement insert(db, QStringLiteral("INSERT INTO answers (at_ms, pair, direction,"
+                                                      " grade, typed, duration_ms, dictionary,"
+                                                      " session, settled, computer, seq) VALUES (?,"
+                                                      " ?, ?, ?, ?, ?, ?, ?, 1, ?, ?)"));
+            const QString typed = QStringLiteral("odpoved");
+            const QString dictionary = QStringLiteral("nemcina/lekce.slv");
+            const QString session;
+            QStringList computers;
+            for (int computer = 0; computer < Logs; ++computer)
+                computers.append(QStringLiteral("%1").arg(computer, 16, 10, QLatin1Char('0')));
+            for (int i = 0; i < AnswersInAll; ++i) {
+                insert.bind(1, HistoryFillNow - qint64(AnswersInAll - i) * 60000);
+                insert.bind(2, qint64(random() % 1000));
+                insert.bind(3, qint64(random() % 2 + 1));
+                insert.bind(4, qint64(random() % 4 + 1));
+                insert.bind(5, typed);
+                insert.bind(6, qint64(2400));
+                insert.bind(7, dictionary);
+                insert.bind(8, session);
+                insert.bind(9, computers.at(i % Logs));
+                insert.bind(10, qint64(i / Logs + 1));
+                if (!insert.run()) {
+                    state.SkipWithError("a row was not added");
+                    break;
+                }
+            }
+            for (const SqlIndex &index : AnswerIndexes)
+                query.exec(index.statement);
+            if (!db.commit())
+                state.SkipWithError("not committed");
+        }
+    }
+    db.close();
+}
+BENCHMARK(BM_SqliteAloneHundredThousandRows)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(3)
     ->ReportAggregatesOnly(true);
