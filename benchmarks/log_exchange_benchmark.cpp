@@ -118,6 +118,33 @@ BENCHMARK(BM_ReadNewTailOfHundred)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
+// A computer that was away a while: its log grew by 5000 answers, read into a history of
+// 100,000.
+static void BM_ReadFiveThousandIntoHundredThousand(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    for (int computer = 0; computer < Logs; ++computer)
+        appendAnswers(logPath(dir, computer), computer, 1, AnswersInAll / Logs);
+    ReviewHistory history(QDir(dir.path()).filePath(QStringLiteral("history.sqlite")));
+    history.ensureOpen();
+    readOn(history, allLogs(dir));
+    qint64 next = AnswersInAll / Logs + 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        appendAnswers(logPath(dir, 3), 3, next, 5000);
+        next += 5000;
+        state.ResumeTiming();
+        if (readOn(history, {logPath(dir, 3)}) != 5000)
+            state.SkipWithError("not every answer was taken");
+    }
+}
+BENCHMARK(BM_ReadFiveThousandIntoHundredThousand)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
 // What SQLite alone costs for the rows of the first read, as a floor for it: 100,000 answers of
 // ten computers added to a table of the history's columns in memory (no disk, no log parsed, no
 // pair numbered, no card computed), the indexes by time, by dictionary and by card made after

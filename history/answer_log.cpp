@@ -209,7 +209,9 @@ void readHeader(QByteArrayView line, AnswerLogPart &part)
 
 // The whole lines of the bytes; the first is the header when `fromStart`. The offsets are
 // those within the bytes.
-AnswerLogPart readLines(QByteArrayView bytes, bool fromStart, qint64 afterSeq)
+// The whole lines of `bytes`, up to the one that brings the answers to `maxAnswers`.
+AnswerLogPart readLines(QByteArrayView bytes, bool fromStart, qint64 afterSeq,
+                        qsizetype maxAnswers = std::numeric_limits<qsizetype>::max())
 {
     AnswerLogPart part;
     part.lastSeq = afterSeq;
@@ -244,6 +246,10 @@ AnswerLogPart readLines(QByteArrayView bytes, bool fromStart, qint64 afterSeq)
         }
         at = end + 1;
         part.endOffset = at;
+        if (part.answers.size() >= maxAnswers) {
+            part.more = true;
+            break;
+        }
     }
     return part;
 }
@@ -323,7 +329,8 @@ AnswerLogPart ReadAnswerLog(QByteArrayView bytes, qint64 offset, qint64 afterSeq
     return part;
 }
 
-AnswerLogPart ReadAnswerLogFile(const QString &path, qint64 offset, qint64 afterSeq)
+AnswerLogPart ReadAnswerLogFile(const QString &path, qint64 offset, qint64 afterSeq,
+                                qsizetype maxAnswers)
 {
     AnswerLogPart whole;
     whole.endOffset = offset;
@@ -335,7 +342,8 @@ AnswerLogPart ReadAnswerLogFile(const QString &path, qint64 offset, qint64 after
         whole.endOffset = 0; // replaced by a shorter file: its records are known by number
     while (file.seek(whole.endOffset)) {
         const QByteArray piece = file.read(std::min(pieceBytes, file.size() - whole.endOffset));
-        AnswerLogPart part = readLines(piece, whole.endOffset == 0, whole.lastSeq);
+        AnswerLogPart part = readLines(piece, whole.endOffset == 0, whole.lastSeq,
+                                       maxAnswers - whole.answers.size());
         whole.answers += std::move(part.answers);
         whole.versions += std::move(part.versions);
         whole.damaged += part.damaged;
@@ -345,7 +353,8 @@ AnswerLogPart ReadAnswerLogFile(const QString &path, qint64 offset, qint64 after
         if (part.laterFormat || part.notALog)
             break;
         whole.endOffset += part.endOffset;
-        if (piece.size() < pieceBytes)
+        whole.more = part.more && whole.endOffset < file.size();
+        if (part.more || piece.size() < pieceBytes)
             break; // the end of the file
         if (part.endOffset == 0) {
             // No line ends in a whole piece: a line this long is no record. It is skipped
@@ -374,13 +383,14 @@ AnswerLogWriter::AnswerLogWriter(QString path, QString computer)
     , m_computer(std::move(computer))
 {}
 
-QList<AnswerLogPart> ReadAnswerLogFiles(const QList<LogToRead> &logs)
+QList<AnswerLogPart> ReadAnswerLogFiles(const QList<LogToRead> &logs, qsizetype maxAnswersEach)
 {
     QList<AnswerLogPart> parts(logs.size());
     std::atomic<qsizetype> next = 0;
     const auto work = [&] {
         for (qsizetype i = next++; i < logs.size(); i = next++)
-            parts[i] = ReadAnswerLogFile(logs[i].path, logs[i].offset, logs[i].afterSeq);
+            parts[i]
+                = ReadAnswerLogFile(logs[i].path, logs[i].offset, logs[i].afterSeq, maxAnswersEach);
     };
     const qsizetype helpers
         = std::min<qsizetype>(logs.size(), std::max(1u, std::thread::hardware_concurrency())) - 1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <limits>
+
 #include "review_history.h"
 
 #include <QByteArray>
@@ -60,15 +62,18 @@ struct AnswerLogPart
     int damaged = 0;          // whole lines that are no record of this format: skipped
     bool laterFormat = false; // a log of a later version: nothing is taken from it
     bool notALog = false;     // the file does not begin as a log
+    bool more = false;        // stopped at the most answers asked for: read on from endOffset
 };
 
 // Reads the whole records of a log's bytes from `offset` (0: from its header), taking only
 // records numbered after `afterSeq`.
 AnswerLogPart ReadAnswerLog(QByteArrayView bytes, qint64 offset, qint64 afterSeq);
 
-// The same from a file, in pieces, so that a huge log is never held whole. A file shorter than
-// `offset` was replaced: it is read again from its start.
-AnswerLogPart ReadAnswerLogFile(const QString &path, qint64 offset, qint64 afterSeq);
+// The same from a file, in pieces, so that a huge log is never held whole, and at most
+// `maxAnswers` answers of it (`more` says whether it stopped before its end). A file shorter
+// than `offset` was replaced: it is read again from its start.
+AnswerLogPart ReadAnswerLogFile(const QString &path, qint64 offset, qint64 afterSeq,
+                                qsizetype maxAnswers = std::numeric_limits<qsizetype>::max());
 
 // A log to read on from where it was left.
 struct LogToRead
@@ -77,9 +82,9 @@ struct LogToRead
     qint64 offset = 0;
     qint64 afterSeq = 0;
 };
-// Reads several logs as ReadAnswerLogFile does, as many at once as there are cores; the parts
-// in the order of the logs.
-QList<AnswerLogPart> ReadAnswerLogFiles(const QList<LogToRead> &logs);
+// Reads several logs as ReadAnswerLogFile does, each up to `maxAnswersEach`, as many at once as
+// there are cores; the parts in the order of the logs.
+QList<AnswerLogPart> ReadAnswerLogFiles(const QList<LogToRead> &logs, qsizetype maxAnswersEach);
 
 // Appends this computer's answers to its own log.
 class AnswerLogWriter

@@ -146,6 +146,21 @@ bool makeAnswerIndexes(QSqlQuery &query, QString *reason)
     return true;
 }
 
+// Whether `arriving` answers are taken with the indexes made anew after them (BulkAnswers).
+std::optional<bool> takenInBulk(QSqlQuery &query, qsizetype arriving, QString *reason)
+{
+    if (arriving < BulkAnswers)
+        return false;
+    // The highest number an answer got is near enough to how many there are.
+    if (!query.exec(QStringLiteral("SELECT coalesce(max(id), 0) FROM answers")) || !query.next()) {
+        failed(query, reason);
+        return std::nullopt;
+    }
+    const qint64 held = query.value(0).toLongLong();
+    query.finish();
+    return arriving * BulkShareOfHeld >= held;
+}
+
 } // namespace
 
 std::optional<LogProgress> ReadLogProgress(QSqlDatabase db, const QString &computer,
@@ -163,7 +178,8 @@ std::optional<LogProgress> ReadLogProgress(QSqlDatabase db, const QString &compu
     return LogProgress{query.value(0).toLongLong(), query.value(1).toLongLong()};
 }
 
-std::optional<QList<LogRead>> ReadLogsOn(QSqlDatabase db, const QStringList &paths, QString *reason)
+std::optional<QList<LogRead>> ReadLogsOn(QSqlDatabase db, const QStringList &paths, QString *reason,
+                                         qsizetype maxAnswers)
 {
     QList<LogToRead> toRead;
     for (const QString &path : paths) {
@@ -172,7 +188,9 @@ std::optional<QList<LogRead>> ReadLogsOn(QSqlDatabase db, const QStringList &pat
             return std::nullopt;
         toRead.append({path, progress->offset, progress->lastSeq});
     }
-    QList<AnswerLogPart> parts = ReadAnswerLogFiles(toRead);
+    const qsizetype each
+        = std::max<qsizetype>(1, maxAnswers / std::max<qsizetype>(1, paths.size()));
+    QList<AnswerLogPart> parts = ReadAnswerLogFiles(toRead, each);
     QList<LogRead> logs;
     for (qsizetype i = 0; i < paths.size(); ++i)
         logs.append({QFileInfo(paths.at(i)).completeBaseName(), std::move(parts[i])});
@@ -254,11 +272,11 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
     qsizetype arriving = 0;
     for (const LogRead &log : logs)
         arriving += log.part.answers.size();
-    const bool bulk = arriving >= BulkAnswers;
     const bool done = inTransaction(db, reason, [&] {
         QSqlQuery query(db);
         query.setForwardOnly(true);
-        if (bulk && !dropAnswerIndexes(query, reason))
+        const std::optional<bool> bulk = takenInBulk(query, arriving, reason);
+        if (!bulk || (*bulk && !dropAnswerIndexes(query, reason)))
             return false;
         PairNumbers pairs(db);
         AnswerInsert insert(db, pairs);
@@ -327,7 +345,7 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
             if (!query.exec())
                 return failed(query, reason);
         }
-        if (bulk && !makeAnswerIndexes(query, reason))
+        if (*bulk && !makeAnswerIndexes(query, reason))
             return false;
         return updateCards(db, pairs, touched, desiredRetention, reason);
     });
@@ -358,8 +376,8 @@ std::optional<int> ImportAnswers(QSqlDatabase db, const QList<AnswerRecord> &ans
         while (query.next())
             known.insert({CardKeyAt(query, 0), query.value(5).toLongLong()});
         query.finish();
-        const bool bulk = answers.size() >= BulkAnswers;
-        if (bulk && !dropAnswerIndexes(query, reason))
+        const std::optional<bool> bulk = takenInBulk(query, answers.size(), reason);
+        if (!bulk || (*bulk && !dropAnswerIndexes(query, reason)))
             return false;
         PairNumbers pairs(db);
         AnswerInsert insert(db, pairs);
@@ -372,7 +390,7 @@ std::optional<int> ImportAnswers(QSqlDatabase db, const QList<AnswerRecord> &ans
             ++added;
             touched[answer.card].append({answer.atMs, QString(), 0, answer.grade});
         }
-        if (bulk && !makeAnswerIndexes(query, reason))
+        if (*bulk && !makeAnswerIndexes(query, reason))
             return false;
         return updateCards(db, pairs, touched, desiredRetention, reason);
     });
@@ -614,7 +632,8 @@ bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &wr
 
 } // namespace
 
-FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, double desiredRetention)
+FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, double desiredRetention,
+                                  qsizetype answersAtOnce)
 {
     FolderExchange exchange;
     // The log folder is made when the folder is named. Without it the folder is not there (a
@@ -644,39 +663,56 @@ FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, doubl
 
     QStringList paths;
     for (const QFileInfo &log :
-         QDir(place.logFolder()).entryInfoList({QStringLiteral("*.log")}, QDir::Files))
+         QDir(place.logFolder()).entryInfoList({QStringLiteral("*.log")}, QDir::Files)) {
         paths.append(log.filePath());
-    std::optional<QList<LogRead>> logs = ReadLogsOn(db, paths, &reason);
-    if (!logs) {
-        exchange.troubles.append(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
-        return exchange;
+        if (log.completeBaseName() != place.computer)
+            ++exchange.computers;
+    }
+    // A huge log is read and taken in rounds, each remembered, so that neither the memory nor
+    // the time the history is locked grows with it. What a log holds that is not read is told
+    // once, for all rounds.
+    QList<AnswerLogPart> unread(paths.size());
+    QString importTrouble;
+    for (bool more = true; more;) {
+        std::optional<QList<LogRead>> logs = ReadLogsOn(db, paths, &reason, answersAtOnce);
+        if (!logs) {
+            exchange.troubles.append(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
+            return exchange;
+        }
+        more = false;
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            const AnswerLogPart &part = logs->at(i).part;
+            unread[i].laterFormat = part.laterFormat;
+            unread[i].notALog = part.notALog;
+            unread[i].damaged += part.damaged;
+            more = more || part.more;
+        }
+        const auto taken = ImportLogs(
+            db, *logs, [&place](const QString &logged) { return place.localDictionary(logged); },
+            desiredRetention, &reason);
+        if (!taken) {
+            importTrouble = Texts::tr("Odpovědi z ostatních počítačů nelze uložit: %1").arg(reason);
+            break;
+        }
+        exchange.taken += *taken;
     }
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const QString &path = paths.at(i);
-        const AnswerLogPart &part = logs->at(i).part;
-        if (part.laterFormat)
+        if (unread.at(i).laterFormat)
             exchange.troubles.append(
                 Texts::tr("Soubor %1 zapsala novější verze programu; jeho odpovědi se "
                           "nečtou.")
                     .arg(path));
-        else if (part.notALog)
+        else if (unread.at(i).notALog)
             exchange.troubles.append(
                 Texts::tr("Soubor %1 není záznamem odpovědí; nečte se.").arg(path));
-        else if (part.damaged > 0)
+        else if (unread.at(i).damaged > 0)
             exchange.troubles.append(
                 Texts::tr("V souboru %1 je poškozených záznamů: %2; ostatní se čtou.")
                     .arg(path)
-                    .arg(part.damaged));
-        if (logs->at(i).computer != place.computer)
-            ++exchange.computers;
+                    .arg(unread.at(i).damaged));
     }
-    const auto taken = ImportLogs(
-        db, *logs, [&place](const QString &logged) { return place.localDictionary(logged); },
-        desiredRetention, &reason);
-    if (!taken)
-        exchange.troubles.append(
-            Texts::tr("Odpovědi z ostatních počítačů nelze uložit: %1").arg(reason));
-    else
-        exchange.taken = *taken;
+    if (!importTrouble.isEmpty())
+        exchange.troubles.append(importTrouble);
     return exchange;
 }

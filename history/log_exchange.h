@@ -33,10 +33,14 @@ struct LogRead
     AnswerLogPart part;
 };
 
+// At most this many answers are read from the logs at once and taken in one transaction.
+inline constexpr qsizetype AnswersReadAtOnce = 200000;
+
 // Reads the logs (each named `<computer>.log`) on from where this history left them, side by
-// side, in their order; none, with the reason, when the history cannot say where that was.
-std::optional<QList<LogRead>> ReadLogsOn(QSqlDatabase db, const QStringList &paths,
-                                         QString *reason);
+// side, in their order, up to `maxAnswers` in all (the same share of it from each); none, with
+// the reason, when the history cannot say where that was.
+std::optional<QList<LogRead>> ReadLogsOn(QSqlDatabase db, const QStringList &paths, QString *reason,
+                                         qsizetype maxAnswers = AnswersReadAtOnce);
 
 // Takes the answers read from computers' logs, each once by computer and number, settled
 // (their own computer has counted them), and remembers how far each log was read, all in one
@@ -113,5 +117,6 @@ QString SyncFolderProblem(const QString &folder);
 
 // One exchange: this computer's new answers appended to its log, then every log in the folder
 // read on from where it was left (its own too, which brings back answers a lost history had)
-// and taken into the history.
-FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, double desiredRetention);
+// and taken into the history, up to `answersAtOnce` in each transaction.
+FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, double desiredRetention,
+                                  qsizetype answersAtOnce = AnswersReadAtOnce);

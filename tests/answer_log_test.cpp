@@ -201,15 +201,56 @@ TEST_F(AnswerLogFileTest, SeveralLogsReadAtOnceKeepTheirOrder)
     const qint64 afterFirst = logOf(threeAnswers().first(1)).size();
     logs[3] = {logs[3].path, afterFirst, 1};
     logs.append({path("missing.log"), 0, 0});
-    const QList<AnswerLogPart> parts = ReadAnswerLogFiles(logs);
+    const QList<AnswerLogPart> parts = ReadAnswerLogFiles(logs, 2);
     ASSERT_EQ(parts.size(), logs.size());
     for (qsizetype i = 0; i < logs.size(); ++i)
         EXPECT_EQ(parts[i].answers,
-                  ReadAnswerLogFile(logs[i].path, logs[i].offset, logs[i].afterSeq).answers)
+                  ReadAnswerLogFile(logs[i].path, logs[i].offset, logs[i].afterSeq, 2).answers)
             << i;
     EXPECT_EQ(parts[3].answers, threeAnswers().mid(1));
     EXPECT_EQ(parts[6].answers.size(), 2);
     EXPECT_TRUE(parts.last().answers.isEmpty());
+}
+
+// A log read a few answers at a time, each read on from where the one before stopped, gives
+// the same records as one read of it, in as many reads as the answers need.
+TEST_F(AnswerLogFileTest, ReadAFewAnswersAtATimeGivesTheSameRecords)
+{
+    const struct
+    {
+        qsizetype atOnce;
+        int reads;
+    } cases[] = {
+        {1, 3},
+        {2, 2},
+        {3, 1}, // the third answer ends the file: nothing more to read
+        {10, 1},
+    };
+    const QString log = path("other.log");
+    QByteArray bytes = logOf(threeAnswers().first(2)) + "damaged\n";
+    bytes += EncodeLoggedVersion({U("lekce.slv"), QByteArray(40, 'a'), {{U("b"), 2}}});
+    bytes += EncodeLoggedAnswer(threeAnswers().at(2));
+    WriteBytes(log, bytes);
+    const AnswerLogPart once = ReadAnswerLogFile(log, 0, 0);
+    for (const auto &c : cases) {
+        AnswerLogPart all;
+        int reads = 0;
+        for (bool more = true; more; ++reads) {
+            const AnswerLogPart part = ReadAnswerLogFile(log, all.endOffset, all.lastSeq, c.atOnce);
+            ASSERT_LE(part.answers.size(), c.atOnce) << c.atOnce;
+            all.answers += part.answers;
+            all.versions += part.versions;
+            all.damaged += part.damaged;
+            all.endOffset = part.endOffset;
+            all.lastSeq = part.lastSeq;
+            more = part.more;
+        }
+        EXPECT_EQ(reads, c.reads) << c.atOnce;
+        EXPECT_EQ(all.answers, once.answers) << c.atOnce;
+        EXPECT_EQ(all.versions.size(), 1) << c.atOnce;
+        EXPECT_EQ(all.damaged, 1) << c.atOnce;
+        EXPECT_EQ(all.endOffset, bytes.size()) << c.atOnce;
+    }
 }
 
 TEST_F(AnswerLogFileTest, TheComputerIdIsMadeOnceForEachDataFolder)

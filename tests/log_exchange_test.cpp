@@ -400,6 +400,37 @@ TEST(ImportLogs, ManyAnswersAtOnceEndAsFewAtATime)
     EXPECT_EQ(query.value(0).toInt(), 3);
 }
 
+// Logs read a few answers at a time, each round taken and remembered: the same answers and
+// cards as one read of them, and a damaged record told once for all the rounds.
+TEST(FolderExchange, LogsReadInRoundsEndAsOneRead)
+{
+    QTemporaryDir root;
+    Computer b(root.path(), "b");
+    Computer c(root.path(), "c");
+    b.answer(Dog, 1, Grade::Good, MsPerDay);
+    b.answer(Dog, 1, Grade::Again, 3 * MsPerDay);
+    b.answer(Cat, 2, Grade::Hard, 5 * MsPerDay);
+    c.answer(Dog, 1, Grade::Easy, 2 * MsPerDay);
+    c.answer(Cat, 2, Grade::Good, 4 * MsPerDay);
+    b.exchange();
+    c.exchange();
+    Computer once(root.path(), "once");
+    Computer inRounds(root.path(), "rounds");
+    for (Computer *to : {&once, &inRounds}) {
+        WriteBytes(to->logPath(b.id()), ReadBytes(b.logPath(b.id())));
+        WriteBytes(to->logPath(c.id()), ReadBytes(c.logPath(c.id())) + "A\t9\tx\n");
+    }
+    const FolderExchange all = ExchangeWithFolder(once.database(), once.place(), 0.9);
+    const FolderExchange rounds = ExchangeWithFolder(inRounds.database(), inRounds.place(), 0.9, 2);
+    EXPECT_EQ(all.taken, 5);
+    EXPECT_EQ(rounds.taken, 5);
+    ASSERT_EQ(rounds.troubles.size(), 1);
+    EXPECT_TRUE(rounds.troubles.first().contains(U("poškozených záznamů: 1")));
+    EXPECT_EQ(all.troubles.size(), 1);
+    EXPECT_EQ(inRounds.state(), once.state());
+    EXPECT_EQ(inRounds.state().size(), 2 + 5);
+}
+
 // A folder that is not there (a disk not mounted leaves an empty folder in its place) is not
 // written into; once it is back, the answers given meanwhile go to the log.
 TEST(FolderExchange, AFolderThatIsGoneIsLeftAloneUntilItIsBack)
