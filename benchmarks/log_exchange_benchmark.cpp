@@ -93,8 +93,8 @@ BENCHMARK(BM_FirstReadOfTenLogs)
     ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 
-// A log that grew by 100 answers, read on into a history that holds 100,000.
-static void BM_ReadNewTailOfHundred(benchmark::State &state)
+// A log that grew by `grownBy` answers, read on into a history that holds 100,000.
+static void readGrownLog(benchmark::State &state, int grownBy)
 {
     QTemporaryDir dir;
     for (int computer = 0; computer < Logs; ++computer)
@@ -105,12 +105,17 @@ static void BM_ReadNewTailOfHundred(benchmark::State &state)
     qint64 next = AnswersInAll / Logs + 1;
     for (auto _ : state) {
         state.PauseTiming();
-        appendAnswers(logPath(dir, 3), 3, next, 100);
-        next += 100;
+        appendAnswers(logPath(dir, 3), 3, next, grownBy);
+        next += grownBy;
         state.ResumeTiming();
-        if (readOn(history, {logPath(dir, 3)}) != 100)
+        if (readOn(history, {logPath(dir, 3)}) != grownBy)
             state.SkipWithError("not every answer was taken");
     }
+}
+
+static void BM_ReadNewTailOfHundred(benchmark::State &state)
+{
+    readGrownLog(state, 100);
 }
 BENCHMARK(BM_ReadNewTailOfHundred)
     ->UseRealTime()
@@ -118,25 +123,10 @@ BENCHMARK(BM_ReadNewTailOfHundred)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
-// A computer that was away a while: its log grew by 5000 answers, read into a history of
-// 100,000.
+// A computer that was away a while.
 static void BM_ReadFiveThousandIntoHundredThousand(benchmark::State &state)
 {
-    QTemporaryDir dir;
-    for (int computer = 0; computer < Logs; ++computer)
-        appendAnswers(logPath(dir, computer), computer, 1, AnswersInAll / Logs);
-    ReviewHistory history(QDir(dir.path()).filePath(QStringLiteral("history.sqlite")));
-    history.ensureOpen();
-    readOn(history, allLogs(dir));
-    qint64 next = AnswersInAll / Logs + 1;
-    for (auto _ : state) {
-        state.PauseTiming();
-        appendAnswers(logPath(dir, 3), 3, next, 5000);
-        next += 5000;
-        state.ResumeTiming();
-        if (readOn(history, {logPath(dir, 3)}) != 5000)
-            state.SkipWithError("not every answer was taken");
-    }
+    readGrownLog(state, 5000);
 }
 BENCHMARK(BM_ReadFiveThousandIntoHundredThousand)
     ->UseRealTime()
