@@ -207,9 +207,8 @@ void readHeader(QByteArrayView line, AnswerLogPart &part)
         part.laterFormat = true;
 }
 
-// The whole lines of the bytes; the first is the header when `fromStart`. The offsets are
-// those within the bytes.
-// The whole lines of `bytes`, up to the one that brings the answers to `maxAnswers`.
+// The whole lines of the bytes, up to the one that brings the answers to `maxAnswers`; the
+// first is the header when `fromStart`. The offsets are those within the bytes.
 AnswerLogPart readLines(QByteArrayView bytes, bool fromStart, qint64 afterSeq,
                         qsizetype maxAnswers = std::numeric_limits<qsizetype>::max())
 {
@@ -355,7 +354,7 @@ AnswerLogPart ReadAnswerLogFile(const QString &path, qint64 offset, qint64 after
         whole.endOffset += part.endOffset;
         whole.more = part.more && whole.endOffset < file.size();
         if (part.more || piece.size() < pieceBytes)
-            break; // the end of the file
+            break; // as many answers as asked for, or the end of the file
         if (part.endOffset == 0) {
             // No line ends in a whole piece: a line this long is no record. It is skipped
             // once it has ended.

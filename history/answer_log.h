@@ -1,7 +1,5 @@
 #pragma once
 
-#include <limits>
-
 #include "review_history.h"
 
 #include <QByteArray>
@@ -9,6 +7,8 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+
+#include <limits>
 
 // One computer's answers, as it shares them with the user's other computers through a
 // synchronised folder: a text file that only its own computer writes and only ever appends to.
