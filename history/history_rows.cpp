@@ -147,6 +147,15 @@ AnswerInsert::AnswerInsert(QSqlDatabase db, PairNumbers &pairs)
                                      " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))
 {}
 
+const QByteArray &AnswerInsert::RepeatedText::of(const QString &next)
+{
+    if (next != text) {
+        text = next;
+        utf8 = next.toUtf8();
+    }
+    return utf8;
+}
+
 bool AnswerInsert::insert(const AnswerRecord &answer, const QString &dictionary,
                           const QString &session, bool settled, const QString &computer, qint64 seq,
                           QString *reason)
@@ -161,14 +170,14 @@ bool AnswerInsert::insert(const AnswerRecord &answer, const QString &dictionary,
         m_statement.bind(4, qint64(answer.grade));
         m_statement.bind(5, answer.typed);
         m_statement.bind(6, answer.durationMs);
-        m_statement.bind(7, dictionary);
-        m_statement.bind(8, session);
+        m_statement.bindUtf8(7, m_dictionary.of(dictionary));
+        m_statement.bindUtf8(8, m_session.of(session));
         m_statement.bind(9, qint64(settled ? 1 : 0));
         if (computer.isEmpty()) {
             m_statement.bindNull(10);
             m_statement.bindNull(11);
         } else {
-            m_statement.bind(10, computer);
+            m_statement.bindUtf8(10, m_computer.of(computer));
             m_statement.bind(11, seq);
         }
         if (m_statement.run())

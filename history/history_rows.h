@@ -76,8 +76,19 @@ public:
                 bool settled, const QString &computer, qint64 seq, QString *reason);
 
 private:
+    // A text bound to every row alike, as UTF-8 made once.
+    struct RepeatedText
+    {
+        QString text;
+        QByteArray utf8;
+        const QByteArray &of(const QString &next);
+    };
+
     PairNumbers &m_pairs;
     SqliteStatement m_statement;
+    RepeatedText m_dictionary;
+    RepeatedText m_session;
+    RepeatedText m_computer;
 };
 
 // The indexes of the answers by card and by time: what the progress window, the schedule and

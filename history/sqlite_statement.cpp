@@ -63,6 +63,12 @@ void SqliteStatement::bind(int parameter, const QString &text)
     sqlite3_bind_text16(m_statement, parameter, data, int(text.size() * 2), SQLITE_TRANSIENT);
 }
 
+void SqliteStatement::bindUtf8(int parameter, const QByteArray &utf8)
+{
+    // Never NULL, as bind() for a text; a QByteArray's data is never a null pointer.
+    sqlite3_bind_text(m_statement, parameter, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
+}
+
 void SqliteStatement::bindNull(int parameter)
 {
     sqlite3_bind_null(m_statement, parameter);

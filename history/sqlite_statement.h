@@ -25,6 +25,9 @@ public:
     void bind(int parameter, qint64 value);
     void bind(int parameter, double value);
     void bind(int parameter, const QString &text);
+    // A text as UTF-8 bytes that the caller keeps, unchanged, until the statement has run: no
+    // copy and no conversion, for a text bound again and again.
+    void bindUtf8(int parameter, const QByteArray &utf8);
     void bindNull(int parameter);
     // Runs it with the bound values; false on failure (error() says why). The values may be
     // bound anew for the next run.
