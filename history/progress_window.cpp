@@ -46,6 +46,21 @@ const QColor Exact(0, 160, 0);
 const QColor Typo(230, 160, 0);
 const QColor Wrong(210, 0, 0);
 
+// The figures line wraps between its figures, never inside one: a label and its number stay on
+// one line ("z počítačů: 3"), the blanks around the separators and after a comma may break.
+QString keptTogether(const QString &line)
+{
+    static const QString separator = QStringLiteral("   \u00B7   ");
+    QStringList figures = line.split(separator);
+    for (QString &figure : figures) {
+        QStringList parts = figure.split(QStringLiteral(", "));
+        for (QString &part : parts)
+            part.replace(QLatin1Char(' '), QChar::Nbsp);
+        figure = parts.join(QStringLiteral(", "));
+    }
+    return figures.join(separator);
+}
+
 // A chart that starts empty, with its legend below.
 QChart *newChart(const QString &title)
 {
@@ -498,7 +513,7 @@ void ProgressWindow::showFigures(const HistoryProgress &progress)
     // Answers of the user's other computers are named once there are any.
     if (figures.computers > 1)
         text += Texts::tr("   ·   z počítačů: %1").arg(figures.computers);
-    m_figures->setText(text);
+    m_figures->setText(keptTogether(text));
 }
 
 void ProgressWindow::savePicture()
