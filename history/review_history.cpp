@@ -722,7 +722,7 @@ ReviewHistory::Outcome ReviewHistory::versionNow(const PendingWrite &write)
     QByteArrayList bases(write.bases.begin(), write.bases.end());
     query.addBindValue(QString::fromLatin1(write.hash));
     query.addBindValue(SqlText(write.dictionary));
-    query.addBindValue(QString::fromLatin1(bases.join(',')));
+    query.addBindValue(SqlText(QString::fromLatin1(bases.join(','))));
     query.addBindValue(write.allOwn);
     query.addBindValue(SqlText(write.dictionary));
     query.addBindValue(m_session);

@@ -134,6 +134,35 @@ TEST_F(CurrentDictionaryTest, VersionsWrittenNameTheirContentAndTheirBases)
     EXPECT_FALSE(written.at(2).at(3).toBool());
 }
 
+// The folder named while the dictionary in it is open: the first version written is made from
+// the file as it is then, not from nothing.
+TEST_F(CurrentDictionaryTest, AFolderNamedWhileOpenMakesTheFileAVersion)
+{
+    const auto sha1 = [](const QByteArray &bytes) {
+        return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
+    };
+    QSignalSpy written(&dictionary, &CurrentDictionary::versionWritten);
+    const QByteArray before = ReadBytes(path("a.slv"));
+    ASSERT_TRUE(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).done());
+    answerWrongly(1);
+    dictionary.setSyncFolder(dir.path(), path("locks"));
+    ASSERT_TRUE(dictionary.writeBackAnswers().done());
+    ASSERT_EQ(written.size(), 1);
+    EXPECT_EQ(written.at(0).at(2).value<QList<QByteArray>>(), QList<QByteArray>{sha1(before)});
+
+    // Written while no folder was named: named again, the file is the version made then.
+    dictionary.setSyncFolder(QString(), path("locks"));
+    answerWrongly(2);
+    ASSERT_TRUE(dictionary.writeBackAnswers().done());
+    ASSERT_EQ(written.size(), 1) << "a dictionary that no sync tool shares has no versions";
+    const QByteArray unshared = ReadBytes(path("a.slv"));
+    dictionary.setSyncFolder(dir.path(), path("locks"));
+    answerWrongly(1);
+    ASSERT_TRUE(dictionary.writeBackAnswers().done());
+    ASSERT_EQ(written.size(), 2);
+    EXPECT_EQ(written.at(1).at(2).value<QList<QByteArray>>(), QList<QByteArray>{sha1(unshared)});
+}
+
 // Once its folder is shared by a sync tool, the open dictionary's lock moves to this computer's
 // own folder, and back when it is no longer shared.
 TEST_F(CurrentDictionaryTest, TheLockOfASynchronisedDictionaryStaysOnThisComputer)

@@ -293,6 +293,22 @@ TEST(LoggedVersions, AVersionWrittenHereSaysWhatItHasCounted)
               (VersionWriters{{a.id(), {{a.id(), 2}, {b.id(), 1}}}}));
 }
 
+// A version made from a file that no version names yet (its folder was named while it was
+// open and it could not be read then) counts this computer's answers alone.
+TEST(LoggedVersions, AVersionFromNoKnownBaseCountsOwnAnswers)
+{
+    QTemporaryDir root;
+    Computer a(root.path(), "a");
+    const QByteArray first(40, '1');
+    a.answer(Dog, 1, Grade::Good, MsPerDay);
+    a.noteVersion(first, {QByteArray()});
+    a.exchange();
+    QString reason;
+    EXPECT_EQ(CountedByWriters(a.database(), first, &reason),
+              (VersionWriters{{a.id(), {{a.id(), 1}}}}))
+        << reason.toStdString();
+}
+
 // The versions of a dictionary that computers logged are kept by their hash and writer: two
 // computers that wrote the same bytes may have counted different answers.
 TEST(LoggedVersions, AreKeptByHashAndWriter)

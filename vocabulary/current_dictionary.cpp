@@ -47,8 +47,22 @@ void CurrentDictionary::setSyncFolder(const QString &syncFolder, const QString &
         if (moved.lock(path, lockFile) == DictionaryLock::Result::Locked)
             m_lock = std::move(moved); // the lock where it was is given back
     }
+    const bool wasVersioned = versioned();
     m_syncFolder = syncFolder;
     m_localLocks = localLocks;
+    // A dictionary that comes to lie in the synchronised folder while it is open is the
+    // version its file holds, so that the next one written names the version it was made from.
+    // A file that cannot be read now, or that changed since, is read again when it is written.
+    if (!path.isEmpty() && versioned() && !wasVersioned) {
+        m_vocabulary.stamp.version.clear();
+        try {
+            FileStamp now;
+            const QByteArray bytes = ReadFileBytes(path, &now);
+            if (now.hash == m_vocabulary.stamp.hash)
+                m_vocabulary.stamp.version = ContentVersion(bytes);
+        } catch (const FileError &) {
+        }
+    }
 }
 
 QString CurrentDictionary::lockFileOf(const QString &path) const
