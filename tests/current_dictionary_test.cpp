@@ -20,6 +20,12 @@ namespace {
 using Sharing = CurrentDictionary::Sharing;
 using Status = DictionaryResult::Status;
 
+// A version's name: the SHA-1 of the file's bytes.
+QByteArray sha1(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
+}
+
 // The current dictionary's rules of files, with a second copy of the program where it matters.
 class CurrentDictionaryTest : public testing::Test
 {
@@ -78,9 +84,6 @@ TEST_F(CurrentDictionaryTest, VersionsWrittenNameTheirContentAndTheirBases)
     dictionary.setSyncFolder(dir.path(), path("locks"));
     ASSERT_TRUE(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).done());
     const QByteArray read = dictionary.vocabulary().stamp.version;
-    const auto sha1 = [](const QByteArray &bytes) {
-        return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
-    };
     EXPECT_EQ(read, sha1(ReadBytes(path("a.slv"))));
     answerWrongly(1);
     ASSERT_TRUE(dictionary.writeBackAnswers().done());
@@ -138,9 +141,6 @@ TEST_F(CurrentDictionaryTest, VersionsWrittenNameTheirContentAndTheirBases)
 // the file as it is then, not from nothing.
 TEST_F(CurrentDictionaryTest, AFolderNamedWhileOpenMakesTheFileAVersion)
 {
-    const auto sha1 = [](const QByteArray &bytes) {
-        return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
-    };
     QSignalSpy written(&dictionary, &CurrentDictionary::versionWritten);
     const QByteArray before = ReadBytes(path("a.slv"));
     ASSERT_TRUE(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).done());
