@@ -427,8 +427,9 @@ void Application::editDictionary()
         openDictionary(settings.dictionaryPath);
 }
 
-void Application::dictionaryFileSaved(const QString &path)
+void Application::dictionaryFileSaved(const QString &path, const QList<QByteArray> &bases)
 {
+    noteFileWritten(path, bases, false);
     CurrentDictionary &dictionary = m_context->dictionary;
     // Set aside first: the write-back that loading begins with would overwrite the new file.
     const QString current = dictionary.setAsideFor(path);

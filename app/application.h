@@ -129,9 +129,10 @@ private:
     // The chooser's file is opened and remembered in the settings; the file, or empty.
     QString chooseAndOpenDictionary();
     void resetStatistics(const QString &question, void (*reset)(Vocabulary &));
-    // An editor wrote this file: when it is the current dictionary's, the dictionary is read
-    // from it again instead of being written back over it later.
-    void dictionaryFileSaved(const QString &path);
+    // An editor wrote this file, made from the version `bases` name: when it is the current
+    // dictionary's, the dictionary is read from it again instead of being written back over
+    // it later.
+    void dictionaryFileSaved(const QString &path, const QList<QByteArray> &bases);
     // Writes the answers back before the dictionary is left; on failure the user chooses to
     // retry, to save elsewhere or to go on without saving, and is never kept from going on.
     void writeBackBeforeLeaving();
@@ -148,6 +149,12 @@ private:
     void syncSoon();
     // The dictionary's file is in the synchronised folder.
     bool isSynchronised(const QString &path) const;
+    // A file that was written other than by the drill (an editor, an import) is, in the
+    // synchronised folder, a version made from `bases` that has counted what they had, and
+    // with `countsOwnAnswers` every answer given here on it, so that a conflict copy of it is
+    // merged without counting an answer twice.
+    void noteFileWritten(const QString &path, const QList<QByteArray> &bases,
+                         bool countsOwnAnswers);
     // The folder of the current dictionary is watched for conflict copies while it is shared.
     void watchDictionaryFolder();
     // An exchange is done: the cards are read again and conflict copies merged.

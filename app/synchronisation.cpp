@@ -16,7 +16,9 @@
 #include "vocabulary/conflict_copies.h"
 #include "widgets/prompts.h"
 
+#include "core/file_error.h"
 #include "core/paths.h"
+#include "core/text_file.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -87,6 +89,23 @@ void Application::syncSoon()
 {
     if (m_folderSync)
         m_folderSync->exchangeSoon();
+}
+
+void Application::noteFileWritten(const QString &path, const QList<QByteArray> &bases,
+                                  bool countsOwnAnswers)
+{
+    if (!m_folderSync || !isSynchronised(path))
+        return;
+    // The file as it is now: written a moment ago, the version the next write is made from.
+    try {
+        const QByteArray version = ContentVersion(ReadFileBytes(path));
+        if (bases.contains(version))
+            return; // saved as it was
+        m_context->history.noteVersion(path, version, bases, countsOwnAnswers);
+        syncSoon();
+    } catch (const FileError &) {
+        // Gone again already: whoever replaced it made a version of their own.
+    }
 }
 
 bool Application::isSynchronised(const QString &path) const

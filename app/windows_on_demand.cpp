@@ -45,7 +45,9 @@ DictionaryEditor &Application::dictionaryEditor()
         m_dictionaryEditor = new DictionaryEditor(
             m_context->prompts, m_context->dictionary.journal(), m_drillWindow.get());
         connect(m_dictionaryEditor, &DictionaryEditor::fileSaved, this,
-                &Application::dictionaryFileSaved);
+                [this](const QString &path, const QByteArray &base) {
+                    dictionaryFileSaved(path, {base});
+                });
     }
     return *m_dictionaryEditor;
 }
@@ -56,7 +58,7 @@ NewDictionaryDialog &Application::newDictionaryDialog()
         m_newDictionaryDialog = new NewDictionaryDialog(
             m_context->prompts, m_context->dictionary.journal(), m_drillWindow.get());
         connect(m_newDictionaryDialog, &NewDictionaryDialog::fileSaved, this,
-                &Application::dictionaryFileSaved);
+                [this](const QString &path) { dictionaryFileSaved(path, {}); });
     }
     return *m_newDictionaryDialog;
 }

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <tuple>
 
 namespace {
@@ -385,7 +386,10 @@ std::optional<int> ImportAnswers(QSqlDatabase db, const QList<AnswerRecord> &ans
             if (known.contains({answer.card, answer.atMs}))
                 continue;
             known.insert({answer.card, answer.atMs});
-            if (!insert.insert(answer, answer.dictionary, QString(), true, QString(), 0, reason))
+            // Of a session of their own, settled: answers given here, which a version of their
+            // dictionary that holds every answer given here has counted.
+            if (!insert.insert(answer, answer.dictionary, QStringLiteral("import"), true, QString(),
+                               0, reason))
                 return false;
             ++added;
             touched[answer.card].append({answer.atMs, QString(), 0, answer.grade});
@@ -588,19 +592,37 @@ bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &wr
     query.finish();
     if (pending.isEmpty())
         return true;
+    // A base that waits to be logged with its version is counted first: the log does not name
+    // it yet.
+    QHash<QString, qsizetype> waiting;
+    for (qsizetype i = 0; i < pending.size(); ++i)
+        waiting.insert(pending.at(i).hash, i);
+    QHash<QString, QHash<QString, qint64>> counted;
+    QSet<QString> begun;
     QList<LoggedVersion> versions;
-    for (const Pending &version : pending) {
-        // Of a base that several computers wrote alike, the most any of them counted: what
-        // this version is said to hold is never less than it holds, so no answer is added to
-        // it twice.
+    std::function<bool(qsizetype)> count = [&](qsizetype index) {
+        const Pending &version = pending.at(index);
+        if (begun.contains(version.hash))
+            return true;
+        begun.insert(version.hash);
         QHash<QString, qint64> included;
+        const auto take = [&included](const QHash<QString, qint64> &more) {
+            for (auto entry = more.cbegin(); entry != more.cend(); ++entry)
+                included[entry.key()] = std::max(included.value(entry.key()), entry.value());
+        };
         for (const QString &base : version.bases) {
+            // Of a base that several computers wrote alike, the most any of them counted: what
+            // this version is said to hold is never less than it holds, so no answer is added
+            // to it twice.
             const auto writers = CountedByWriters(db, base.toLatin1(), reason);
             if (!writers)
                 return false;
-            for (const QHash<QString, qint64> &counted : *writers) {
-                for (auto entry = counted.cbegin(); entry != counted.cend(); ++entry)
-                    included[entry.key()] = std::max(included.value(entry.key()), entry.value());
+            for (const QHash<QString, qint64> &byWriter : *writers)
+                take(byWriter);
+            if (waiting.contains(base)) {
+                if (!count(waiting.value(base)))
+                    return false;
+                take(counted.value(base));
             }
         }
         query.prepare(QStringLiteral("SELECT max(seq) FROM answers WHERE computer = ? AND"
@@ -614,8 +636,15 @@ bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &wr
         query.finish();
         if (own > 0)
             included[place.computer] = std::max(included.value(place.computer), own);
+        counted.insert(version.hash, included);
+        // Bases before the versions made from them.
         versions.append(
             {place.loggedDictionary(version.dictionary), version.hash.toLatin1(), included});
+        return true;
+    };
+    for (qsizetype i = 0; i < pending.size(); ++i) {
+        if (!count(i))
+            return false;
     }
     if (!writer.append(versions, reason))
         return false;

@@ -3,15 +3,20 @@
 #include "app/application.h"
 #include "drill/drill_window.h"
 #include "exchange/anki_fields_dialog.h"
+#include "history/answer_log.h"
+#include "history/log_exchange.h"
 #include "test_support.h"
 #include "window_support.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -96,6 +101,43 @@ TEST(AnkiImportWindow, APackageNamedAtStartAndADamagedOne)
     EXPECT_TRUE(program.prompts.texts("error").first().contains(U("není balíček Anki")));
     EXPECT_EQ(program.app().context().dictionary.vocabulary().path,
               program.path(QStringLiteral("nemcina.slv")));
+}
+
+// Imported into the synchronised folder, each dictionary is a version that has counted the
+// reviews it holds, so that a conflict copy of it does not add them again.
+TEST(AnkiImportWindow, InTheSynchronisedFolderEachDictionaryCountedItsReviews)
+{
+    RunningProgram program;
+    QDir().mkpath(program.path(QStringLiteral("sync")));
+    ASSERT_EQ(SyncFolderProblem(program.path(QStringLiteral("sync"))), QString());
+    program.writeSettings(
+        ("[Setup]\r\nSyncSlozka=" + program.path(QStringLiteral("sync")).toUtf8() + "\r\n")
+            .constData());
+    program.start();
+    const QString idFile = program.path(QStringLiteral("data/computer-id"));
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(idFile); }));
+    WriteAnkiPackage(program.path(QStringLiteral("balicek.apkg")), TwoDecks(), AnkiForm::Anki21b);
+    program.prompts.openNames = {program.path(QStringLiteral("balicek.apkg"))};
+    program.prompts.folderNames = {program.path(QStringLiteral("sync"))};
+    program.whenOpen<AnkiFieldsDialog>([](AnkiFieldsDialog &dialog) { dialog.accept(); });
+    child<QAction>(program.form(), "Importovat1")->trigger();
+    program.stop();
+
+    const QString id = QString::fromLatin1(ReadBytes(idFile).trimmed());
+    const AnswerLogPart log = ReadAnswerLogFile(
+        program.path(QStringLiteral("sync/merko/odpovedi/") + id + QStringLiteral(".log")), 0, 0);
+    ASSERT_EQ(log.versions.size(), 2);
+    for (const LoggedVersion &version : log.versions) {
+        const auto answersUpTo = [&](qint64 last) {
+            return std::count_if(
+                log.answers.cbegin(), log.answers.cend(), [&](const LoggedAnswer &logged) {
+                    return logged.answer.dictionary == version.dictionary && logged.seq <= last;
+                });
+        };
+        EXPECT_GT(answersUpTo(log.lastSeq), 0) << version.dictionary.toStdString();
+        EXPECT_EQ(answersUpTo(version.included.value(id)), answersUpTo(log.lastSeq))
+            << version.dictionary.toStdString();
+    }
 }
 
 } // namespace

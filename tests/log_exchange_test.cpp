@@ -309,6 +309,45 @@ TEST(LoggedVersions, AVersionFromNoKnownBaseCountsOwnAnswers)
         << reason.toStdString();
 }
 
+// A version and the one it was made from, logged together: the later has counted what the
+// earlier had, though no log named the earlier when it was counted.
+TEST(LoggedVersions, AVersionLoggedWithItsBaseCountsWhatTheBaseHad)
+{
+    QTemporaryDir root;
+    Computer a(root.path(), "a");
+    const QByteArray first(40, '1');
+    const QByteArray second(40, '2');
+    a.answer(Dog, 1, Grade::Good, MsPerDay);
+    a.noteVersion(first, {});
+    a.noteVersion(second, {first}, false);
+    a.exchange();
+    QString reason;
+    EXPECT_EQ(CountedByWriters(a.database(), second, &reason),
+              (VersionWriters{{a.id(), {{a.id(), 1}}}}))
+        << reason.toStdString();
+}
+
+// Answers brought from another program with a dictionary are this computer's: the version
+// that the import wrote has counted them.
+TEST(LoggedVersions, AnswersBroughtFromAnotherProgramAreCountedAsGivenHere)
+{
+    QTemporaryDir root;
+    Computer a(root.path(), "a");
+    const QString lesson = QDir(root.path()).filePath(QStringLiteral("a/sync/lekce.slv"));
+    const QList<AnswerRecord> brought{
+        {MsPerDay, {Dog, 1}, Grade::Good, QString(), 900, lesson},
+        {2 * MsPerDay, {Cat, 2}, Grade::Again, QString(), 900, lesson},
+    };
+    QString reason;
+    ASSERT_EQ(ImportAnswers(a.database(), brought, 0.9, &reason), 2) << reason.toStdString();
+    const QByteArray imported(40, '1');
+    a.noteVersion(imported, {});
+    a.exchange();
+    EXPECT_EQ(CountedByWriters(a.database(), imported, &reason),
+              (VersionWriters{{a.id(), {{a.id(), 2}}}}))
+        << reason.toStdString();
+}
+
 // The versions of a dictionary that computers logged are kept by their hash and writer: two
 // computers that wrote the same bytes may have counted different answers.
 TEST(LoggedVersions, AreKeptByHashAndWriter)

@@ -7,7 +7,9 @@
 #include "settings/settings_dialog.h"
 #include "settings/sync_folder_dialog.h"
 #include "syncthing_instance.h"
+#include "core/text_file.h"
 #include "test_support.h"
+#include "vocabulary/dictionary_editor.h"
 #include "vocabulary/vocabulary_file.h"
 #include "window_support.h"
 
@@ -19,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -213,6 +216,37 @@ TEST_F(SyncedProgramTest, TheFolderIsNamedInTheSettings)
     computer.answer(QStringLiteral("x"));
     EXPECT_TRUE(WaitFor([&] { return ReadAnswerLogFile(log, 0, 0).answers.size() == 2; }))
         << "answers go to the log while the program runs";
+    EXPECT_EQ(computer.prompts.texts(QStringLiteral("notice")), QStringList())
+        << "the history goes on";
+}
+
+// A dictionary edited in the synchronised folder is a version made from the one edited, which
+// has counted what that one had: a conflict copy of it is merged without an answer twice.
+TEST_F(SyncedProgramTest, AnEditedDictionaryIsAVersionOfWhatItWasMadeFrom)
+{
+    WriteBytes(lesson(), Cp1250(Lesson));
+    RunningProgram home;
+    start(home);
+    home.answer(QStringLiteral("x"));
+    const QString homeId = ComputerIdOf(home);
+    const QByteArray answered = ContentVersion(ReadBytes(lesson()));
+
+    DictionaryEditor &editor = home.app().dictionaryEditor();
+    editor.openFile(lesson());
+    child<QTableWidget>(editor, "StringGrid1")->setItem(2, 0, new QTableWidgetItem(U("dům")));
+    child<QTableWidget>(editor, "StringGrid1")->setItem(2, 1, new QTableWidgetItem(U("s Haus")));
+    home.prompts.saveNames = {lesson()};
+    child<QPushButton>(editor, "Button1")->click();
+    const QByteArray edited = ContentVersion(ReadBytes(lesson()));
+    home.stop();
+
+    const QList<LoggedVersion> versions
+        = ReadAnswerLogFile(shared(QStringLiteral("merko/odpovedi/") + homeId + ".log"), 0, 0)
+              .versions;
+    ASSERT_EQ(versions.size(), 2);
+    EXPECT_EQ(versions.at(0).hash, answered);
+    EXPECT_EQ(versions.at(1).hash, edited);
+    EXPECT_EQ(versions.at(1).included, (QHash<QString, qint64>{{homeId, 1}}));
 }
 
 // Two copies of the program drill one dictionary, on two computers whose folders two real

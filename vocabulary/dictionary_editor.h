@@ -24,8 +24,9 @@ public:
     void save();
 
 signals:
-    // A dictionary file was written; it may be the current dictionary's.
-    void fileSaved(const QString &path);
+    // A dictionary file was written; it may be the current dictionary's. `base`: the version
+    // of the file that was opened, whose counters it keeps.
+    void fileSaved(const QString &path, const QByteArray &base);
 
 private:
     Prompts &m_prompts;

@@ -75,7 +75,10 @@ QByteArray FormatEditorFile(const EditorContent &content, TextEncoding *used)
 
 EditorContent ReadEditorFile(const QString &path)
 {
-    return ReadEditorContent(ReadFileBytes(path));
+    const QByteArray bytes = ReadFileBytes(path);
+    EditorContent content = ReadEditorContent(bytes);
+    content.version = ContentVersion(bytes);
+    return content;
 }
 
 bool WriteEditorFile(const QString &path, const EditorContent &content, const WriteJournal &journal)
