@@ -293,38 +293,35 @@ TEST(LoggedVersions, AVersionWrittenHereSaysWhatItHasCounted)
               (VersionWriters{{a.id(), {{a.id(), 2}, {b.id(), 1}}}}));
 }
 
-// A version made from a file that no version names yet (its folder was named while it was
-// open and it could not be read then) counts this computer's answers alone.
-TEST(LoggedVersions, AVersionFromNoKnownBaseCountsOwnAnswers)
+// Versions whose base no log named when they were logged: one made from a file that no
+// version names (its folder was named while it was open and it could not be read then) counts
+// this computer's answers alone; one logged together with its base counts what the base had.
+TEST(LoggedVersions, AVersionWhoseBaseNoLogNamedYet)
 {
-    QTemporaryDir root;
-    Computer a(root.path(), "a");
-    const QByteArray first(40, '1');
-    a.answer(Dog, 1, Grade::Good, MsPerDay);
-    a.noteVersion(first, {QByteArray()});
-    a.exchange();
-    QString reason;
-    EXPECT_EQ(CountedByWriters(a.database(), first, &reason),
-              (VersionWriters{{a.id(), {{a.id(), 1}}}}))
-        << reason.toStdString();
-}
-
-// A version and the one it was made from, logged together: the later has counted what the
-// earlier had, though no log named the earlier when it was counted.
-TEST(LoggedVersions, AVersionLoggedWithItsBaseCountsWhatTheBaseHad)
-{
-    QTemporaryDir root;
-    Computer a(root.path(), "a");
     const QByteArray first(40, '1');
     const QByteArray second(40, '2');
-    a.answer(Dog, 1, Grade::Good, MsPerDay);
-    a.noteVersion(first, {});
-    a.noteVersion(second, {first}, false);
-    a.exchange();
-    QString reason;
-    EXPECT_EQ(CountedByWriters(a.database(), second, &reason),
-              (VersionWriters{{a.id(), {{a.id(), 1}}}}))
-        << reason.toStdString();
+    const struct
+    {
+        const char *what;
+        QList<QByteArray> firstBases;
+        bool secondMadeFromFirst;
+    } cases[] = {
+        {"made from a file no version names", {QByteArray()}, false},
+        {"logged together with its base", {}, true},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir root;
+        Computer a(root.path(), "a");
+        a.answer(Dog, 1, Grade::Good, MsPerDay);
+        a.noteVersion(first, c.firstBases);
+        if (c.secondMadeFromFirst)
+            a.noteVersion(second, {first}, false);
+        a.exchange();
+        QString reason;
+        EXPECT_EQ(CountedByWriters(a.database(), c.secondMadeFromFirst ? second : first, &reason),
+                  (VersionWriters{{a.id(), {{a.id(), 1}}}}))
+            << c.what << reason.toStdString();
+    }
 }
 
 // Answers brought from another program with a dictionary are this computer's: the version
