@@ -244,6 +244,29 @@ TEST_F(CurrentDictionaryTest, AFailureIsNewsOnceAndSavingElsewhereTakesTheFileAn
               Status::HeldElsewhere);
 }
 
+// Saved elsewhere into the synchronised folder, the dictionary is a version made from nothing,
+// and the next write-back is made from it.
+TEST_F(CurrentDictionaryTest, SavedElsewhereIntoTheSynchronisedFolderItIsAVersion)
+{
+    QDir(dir.path()).mkdir(QStringLiteral("shared"));
+    dictionary.setSyncFolder(path("shared"), path("locks"));
+    QSignalSpy written(&dictionary, &CurrentDictionary::versionWritten);
+    ASSERT_TRUE(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).done());
+    answerWrongly(1);
+    dictionary.saveElsewhere(path("shared/b.slv"));
+    const QByteArray saved = ReadBytes(path("shared/b.slv"));
+    ASSERT_EQ(written.size(), 1);
+    EXPECT_EQ(written.at(0).at(0).toString(), path("shared/b.slv"));
+    EXPECT_EQ(written.at(0).at(1).toByteArray(), sha1(saved));
+    EXPECT_TRUE(written.at(0).at(2).value<QList<QByteArray>>().isEmpty());
+    EXPECT_FALSE(written.at(0).at(3).toBool()) << "the answers it holds were given on a.slv";
+
+    answerWrongly(2);
+    ASSERT_TRUE(dictionary.writeBackAnswers().done());
+    ASSERT_EQ(written.size(), 2);
+    EXPECT_EQ(written.at(1).at(2).value<QList<QByteArray>>(), QList<QByteArray>{sha1(saved)});
+}
+
 TEST_F(CurrentDictionaryTest, TheEditorsFileIsSetAsideAfterItsAnswersAndGivenBack)
 {
     dictionary.open(path("a.slv"), Sharing::RespectOtherCopies);

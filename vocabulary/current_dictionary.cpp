@@ -180,11 +180,18 @@ void CurrentDictionary::leaveAnswersToHistory()
 
 void CurrentDictionary::saveElsewhere(const QString &target)
 {
-    m_vocabulary.stamp = WriteVocabularyFile(target, m_vocabulary, m_journal);
+    const QByteArray bytes = FormatVocabularyFile(m_vocabulary);
+    m_vocabulary.stamp = m_journal.write(target, bytes);
     emit answersSettled(m_vocabulary.path);
     m_vocabulary.path = ResolvedPath(target);
     m_vocabulary.markSaved();
     m_lock.lock(m_vocabulary.path, lockFileOf(m_vocabulary.path));
+    // Written anew into the synchronised folder, the file is a version made from nothing: its
+    // counters are what it says, and the next write-back is made from it.
+    if (versioned()) {
+        m_vocabulary.stamp.version = ContentVersion(bytes);
+        emit versionWritten(m_vocabulary.path, m_vocabulary.stamp.version, {}, false);
+    }
 }
 
 QString CurrentDictionary::setAsideFor(const QString &fileName)
