@@ -1496,7 +1496,7 @@ Answers are written into it since this version of the program; the charts fill a
     </message>
     <message>
         <source>zobrazovat  obrázek</source>
-        <translation>show  the picture</translation>
+        <translation>show the picture</translation>
     </message>
     <message>
         <source>komentář zobrazit i při chybné odpovědi</source>
