@@ -75,10 +75,10 @@ Application::Application(Prompts &prompts, const QString &executablePath, const 
     // in a conflict copy: until that is merged, it counts what it was made from.
     connect(&m_context->dictionary, &CurrentDictionary::versionWritten, this,
             [this](const QString &path, const QByteArray &version, const QList<QByteArray> &bases,
-                   bool ownLine) {
+                   bool ownLine, qint64 baseWrittenMs) {
                 if (m_folderSync) {
-                    m_context->history.noteVersion(path, version, bases,
-                                                   CountsEveryOwnAnswer(ownLine, path));
+                    m_context->history.noteVersion(
+                        path, version, bases, CountsEveryOwnAnswer(ownLine, path), baseWrittenMs);
                     syncSoon();
                 }
             });

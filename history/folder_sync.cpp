@@ -40,6 +40,12 @@ public:
         m_retry->setSingleShot(true);
         m_retry->setInterval(RetryMs);
         connect(m_retry, &QTimer::timeout, this, &Worker::exchange);
+        // A version that waits for the log naming the file it was made from is logged once it
+        // has waited long enough, should no log come meanwhile.
+        m_versionsWait = new QTimer(this);
+        m_versionsWait->setSingleShot(true);
+        m_versionsWait->setInterval(int(UnloggedVersionWaitMs) + 1000);
+        connect(m_versionsWait, &QTimer::timeout, this, &Worker::exchange);
         m_watcher = new QFileSystemWatcher(this);
         connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &Worker::soon);
         connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &Worker::soon);
@@ -87,6 +93,8 @@ private:
         // A folder that is not there is told as a trouble too.
         if (!done.troubles.isEmpty())
             m_retry->start();
+        if (done.versionsWaiting > 0 && !m_versionsWait->isActive())
+            m_versionsWait->start();
         watch();
         emit exchanged(done.taken, done.computers);
     }
@@ -122,6 +130,7 @@ private:
     QString m_connection;
     QTimer *m_settle = nullptr;
     QTimer *m_retry = nullptr;
+    QTimer *m_versionsWait = nullptr;
     QFileSystemWatcher *m_watcher = nullptr;
     QSet<QString> m_told;
 };

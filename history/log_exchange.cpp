@@ -7,6 +7,7 @@
 #include "core/text_file.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
@@ -568,14 +569,19 @@ namespace {
 
 // The versions this computer wrote that its log does not name yet, each with what it has
 // counted: what the versions it was made from had (none for a version no log names), and this
-// computer's answers up to the last one it counted.
-bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &writer,
-                    QString *reason)
+// computer's answers up to the last one it counted. A version made, itself or through its bases,
+// from a file that no log names yet and that was written a short while ago waits for the log
+// that names it (it comes with the file, a little later), until UnloggedVersionWaitMs after that
+// file was written: logged sooner, it would be said to hold less than it does. `waiting`: the
+// versions that wait.
+bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &writer, qint64 nowMs,
+                    int *waiting, QString *reason)
 {
+    *waiting = 0;
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT hash, dictionary, bases, last_review FROM own_versions"
-                                   " WHERE logged = 0")))
+    if (!query.exec(QStringLiteral("SELECT hash, dictionary, bases, last_review,"
+                                   " base_written_ms FROM own_versions WHERE logged = 0")))
         return failed(query, reason);
     struct Pending
     {
@@ -583,21 +589,23 @@ bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &wr
         QString dictionary;
         QStringList bases;
         qint64 lastReview;
+        qint64 baseWrittenMs;
     };
     QList<Pending> pending;
     while (query.next())
         pending.append({query.value(0).toString(), query.value(1).toString(),
                         query.value(2).toString().split(QLatin1Char(','), Qt::SkipEmptyParts),
-                        query.value(3).toLongLong()});
+                        query.value(3).toLongLong(), query.value(4).toLongLong()});
     query.finish();
     if (pending.isEmpty())
         return true;
     // A base that waits to be logged with its version is counted first: the log does not name
     // it yet.
-    QHash<QString, qsizetype> waiting;
+    QHash<QString, qsizetype> unlogged;
     for (qsizetype i = 0; i < pending.size(); ++i)
-        waiting.insert(pending.at(i).hash, i);
+        unlogged.insert(pending.at(i).hash, i);
     QHash<QString, QHash<QString, qint64>> counted;
+    QSet<QString> held; // wait for the log that names what they were made from
     QSet<QString> begun;
     QList<LoggedVersion> versions;
     std::function<bool(qsizetype)> count = [&](qsizetype index) {
@@ -619,10 +627,18 @@ bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &wr
                 return false;
             for (const QHash<QString, qint64> &byWriter : *writers)
                 take(byWriter);
-            if (waiting.contains(base)) {
-                if (!count(waiting.value(base)))
+            bool waits = false;
+            if (unlogged.contains(base)) {
+                if (!count(unlogged.value(base)))
                     return false;
                 take(counted.value(base));
+                waits = held.contains(base);
+            } else {
+                waits = writers->isEmpty() && nowMs - version.baseWrittenMs < UnloggedVersionWaitMs;
+            }
+            if (waits) {
+                held.insert(version.hash);
+                return true;
             }
         }
         query.prepare(QStringLiteral("SELECT max(seq) FROM answers WHERE computer = ? AND"
@@ -646,12 +662,15 @@ bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &wr
         if (!count(i))
             return false;
     }
+    *waiting = int(held.size());
+    if (versions.isEmpty())
+        return true;
     if (!writer.append(versions, reason))
         return false;
     return inTransaction(db, reason, [&] {
         query.prepare(QStringLiteral("UPDATE own_versions SET logged = 1 WHERE hash = ?"));
-        for (const Pending &version : pending) {
-            query.addBindValue(version.hash);
+        for (const LoggedVersion &version : versions) {
+            query.addBindValue(QString::fromLatin1(version.hash));
             if (!query.exec())
                 return failed(query, reason);
         }
@@ -677,18 +696,19 @@ FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, doubl
         return exchange;
     }
     QString reason;
+    const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
     AnswerLogWriter writer(place.ownLog(), place.computer);
+    const QString cannotWrite = Texts::tr("Do souboru %1 nelze zapsat: %2");
+
     const auto own = AnswersForOwnLog(
         db, place.computer, writer.lastSeq(),
         [&place](const QString &path) { return place.loggedDictionary(path); }, &reason);
     if (!own)
         exchange.troubles.append(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
     else if (!writer.append(*own, &reason))
-        exchange.troubles.append(
-            Texts::tr("Do souboru %1 nelze zapsat: %2").arg(place.ownLog(), reason));
-    else if (!logOwnVersions(db, place, writer, &reason))
-        exchange.troubles.append(
-            Texts::tr("Do souboru %1 nelze zapsat: %2").arg(place.ownLog(), reason));
+        exchange.troubles.append(cannotWrite.arg(place.ownLog(), reason));
+    else if (!logOwnVersions(db, place, writer, nowMs, &exchange.versionsWaiting, &reason))
+        exchange.troubles.append(cannotWrite.arg(place.ownLog(), reason));
 
     QStringList paths;
     for (const QFileInfo &log :
@@ -702,28 +722,54 @@ FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, doubl
     // once, for all rounds.
     QList<AnswerLogPart> unread(paths.size());
     QString importTrouble;
-    for (bool more = true; more;) {
-        std::optional<QList<LogRead>> logs = ReadLogsOn(db, paths, &reason, answersAtOnce);
-        if (!logs) {
-            exchange.troubles.append(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
-            return exchange;
+    bool readFailed = false;
+    // False when the logs could not be read or taken.
+    const auto readLogs = [&] {
+        for (bool more = true; more;) {
+            std::optional<QList<LogRead>> logs = ReadLogsOn(db, paths, &reason, answersAtOnce);
+            if (!logs) {
+                readFailed = true;
+                return false;
+            }
+            more = false;
+            for (qsizetype i = 0; i < paths.size(); ++i) {
+                const AnswerLogPart &part = logs->at(i).part;
+                unread[i].laterFormat = part.laterFormat;
+                unread[i].notALog = part.notALog;
+                unread[i].damaged += part.damaged;
+                more = more || part.more;
+            }
+            const auto taken = ImportLogs(
+                db, *logs,
+                [&place](const QString &logged) { return place.localDictionary(logged); },
+                desiredRetention, &reason);
+            if (!taken) {
+                importTrouble
+                    = Texts::tr("Odpovědi z ostatních počítačů nelze uložit: %1").arg(reason);
+                return false;
+            }
+            exchange.taken += *taken;
         }
-        more = false;
-        for (qsizetype i = 0; i < paths.size(); ++i) {
-            const AnswerLogPart &part = logs->at(i).part;
-            unread[i].laterFormat = part.laterFormat;
-            unread[i].notALog = part.notALog;
-            unread[i].damaged += part.damaged;
-            more = more || part.more;
+        return true;
+    };
+    // The logs just read may name what a waiting version was made from: it is logged now, and
+    // read back, so that a conflict copy of it need not wait for the next exchange.
+    if (readLogs() && exchange.versionsWaiting > 0) {
+        const int before = exchange.versionsWaiting;
+        if (!logOwnVersions(db, place, writer, nowMs, &exchange.versionsWaiting, &reason))
+            exchange.troubles.append(cannotWrite.arg(place.ownLog(), reason));
+        else if (exchange.versionsWaiting < before) {
+            // The log may be new: this computer had written nothing into it yet.
+            if (!paths.contains(place.ownLog())) {
+                paths.append(place.ownLog());
+                unread.append(AnswerLogPart());
+            }
+            readLogs();
         }
-        const auto taken = ImportLogs(
-            db, *logs, [&place](const QString &logged) { return place.localDictionary(logged); },
-            desiredRetention, &reason);
-        if (!taken) {
-            importTrouble = Texts::tr("Odpovědi z ostatních počítačů nelze uložit: %1").arg(reason);
-            break;
-        }
-        exchange.taken += *taken;
+    }
+    if (readFailed) {
+        exchange.troubles.append(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
+        return exchange;
     }
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const QString &path = paths.at(i);

@@ -17,6 +17,11 @@ class PairNumbers;
 // all its answers in time order, whoever gave them, so that two computers that hold the same
 // answers hold the same cards.
 
+// A version of a dictionary that no log names yet is waited for this long after its file was
+// written: the log that names it comes with the file, a little later. After that it counts as
+// having counted nothing beyond its own counters.
+inline constexpr qint64 UnloggedVersionWaitMs = 2 * 60 * 1000;
+
 // How far a computer's log has been read.
 struct LogProgress
 {
@@ -82,7 +87,6 @@ bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards
 using VersionWriters = QHash<QString, QHash<QString, qint64>>;
 std::optional<VersionWriters> CountedByWriters(QSqlDatabase db, const QByteArray &hash,
                                                QString *reason);
-
 // One computer's answers on a dictionary (its path on this computer) numbered after `after`,
 // up to `upTo`, in their order: what one version of the file counted and another did not.
 std::optional<QList<AnswerRecord>> LoggedAnswersOn(QSqlDatabase db, const QString &dictionary,
@@ -95,6 +99,8 @@ struct FolderExchange
     int taken = 0;        // answers of other computers new to this one
     int computers = 0;    // logs of other computers in the folder
     QStringList troubles; // what went wrong, one sentence each, naming the file
+    // Versions written here that wait for the log naming the file they were made from.
+    int versionsWaiting = 0;
 };
 
 // Where this computer meets its others: the synchronised folder and this computer's id. The
@@ -115,8 +121,9 @@ struct SyncPlace
 // made in it), or empty when it can; the log folder is made.
 QString SyncFolderProblem(const QString &folder);
 
-// One exchange: this computer's new answers appended to its log, then every log in the folder
-// read on from where it was left (its own too, which brings back answers a lost history had)
-// and taken into the history, up to `answersAtOnce` in each transaction.
+// One exchange: this computer's new answers and versions appended to its log, then every log in
+// the folder read on from where it was left (its own too, which brings back answers a lost
+// history had) and taken into the history, up to `answersAtOnce` in each transaction. A version
+// written here that waited for a log read then is logged, and read back.
 FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, double desiredRetention,
                                   qsizetype answersAtOnce = AnswersReadAtOnce);

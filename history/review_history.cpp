@@ -183,6 +183,12 @@ const QList<QStringList> &migrations()
             AnswerIndexes[1].statement,
             AnswerIndexes[2].statement,
         },
+        // A version made from a file that no log names yet, written a short while before, waits
+        // for the log that names it: when that file was written is kept.
+        {
+            QStringLiteral("ALTER TABLE own_versions ADD COLUMN base_written_ms INTEGER NOT NULL"
+                           " DEFAULT 0"),
+        },
     };
     return steps;
 }
@@ -701,10 +707,11 @@ void ReviewHistory::settleAll(const QString &dictionary)
 }
 
 void ReviewHistory::noteVersion(const QString &dictionary, const QByteArray &hash,
-                                const QList<QByteArray> &bases, bool allOwn)
+                                const QList<QByteArray> &bases, bool allOwn, qint64 baseWrittenMs)
 {
     guarded([&] {
-        enqueue({PendingWrite::Kind::Version, {}, 0, dictionary, hash, bases, allOwn});
+        enqueue(
+            {PendingWrite::Kind::Version, {}, 0, dictionary, hash, bases, allOwn, baseWrittenMs});
     });
 }
 
@@ -716,13 +723,14 @@ ReviewHistory::Outcome ReviewHistory::versionNow(const PendingWrite &write)
         return failureOutcome();
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.prepare(QStringLiteral("INSERT OR REPLACE INTO own_versions (hash, dictionary, bases,"
-                                 " last_review) SELECT ?, ?, ?, coalesce(max(id), 0) FROM answers"
-                                 " WHERE ? AND dictionary = ? AND session <> '' AND (settled = 1"
-                                 " OR session = ?)"));
+                                 " base_written_ms, last_review) SELECT ?, ?, ?, ?,"
+                                 " coalesce(max(id), 0) FROM answers WHERE ? AND dictionary = ?"
+                                 " AND session <> '' AND (settled = 1 OR session = ?)"));
     QByteArrayList bases(write.bases.begin(), write.bases.end());
     query.addBindValue(QString::fromLatin1(write.hash));
     query.addBindValue(SqlText(write.dictionary));
     query.addBindValue(SqlText(QString::fromLatin1(bases.join(','))));
+    query.addBindValue(write.baseWrittenMs);
     query.addBindValue(write.allOwn);
     query.addBindValue(SqlText(write.dictionary));
     query.addBindValue(m_session);

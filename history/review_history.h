@@ -83,7 +83,7 @@ class ReviewHistory : public QObject
     Q_OBJECT
 public:
     // The schema this program writes; a database of a later one is left alone.
-    static constexpr int SchemaVersion = 5;
+    static constexpr int SchemaVersion = 6;
     // How long a write waits for another program's lock before it is left to wait in memory.
     static constexpr int LockWaitMs = 20;
 
@@ -119,9 +119,10 @@ public:
     // folder the version goes to this computer's log with what it has counted. `allOwn`: it
     // has counted every answer given here on the dictionary; otherwise (it was made from
     // another computer's version, or a version of this one waits in a conflict copy) only
-    // what its bases had.
+    // what its bases had. `baseWrittenMs`: when the file it was made from was written (0: not
+    // known), for how long a log naming that file's version may yet come.
     void noteVersion(const QString &dictionary, const QByteArray &hash,
-                     const QList<QByteArray> &bases, bool allOwn);
+                     const QList<QByteArray> &bases, bool allOwn, qint64 baseWrittenMs = 0);
 
     // Answers that wait for the lock.
     int waitingAnswers() const;
@@ -163,6 +164,7 @@ private:
         QByteArray hash; // a version's
         QList<QByteArray> bases;
         bool allOwn = true;
+        qint64 baseWrittenMs = 0; // when the file a version was made from was written
     };
     enum class Outcome { Done, Locked, Failed };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "log_exchange.h"
+
 #include "vocabulary/conflict_copies.h"
 
 #include <QSqlDatabase>
@@ -9,11 +11,6 @@ class CurrentDictionary;
 
 // The current dictionary in the synchronised folder: its conflict copies merged by what the
 // computers' logs say each version has counted.
-
-// A version of a dictionary that no log names yet is waited for this long after its file was
-// written: the log that names it comes with the file, a little later. After that it counts as
-// having counted nothing beyond its own counters.
-inline constexpr qint64 UnloggedVersionWaitMs = 2 * 60 * 1000;
 
 // What became of a conflict copy.
 struct CopyMerge

@@ -5,6 +5,7 @@
 #include "test_support.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -61,9 +62,11 @@ public:
         EXPECT_TRUE(exchange.troubles.isEmpty()) << exchange.troubles.join('\n').toStdString();
     }
     SyncPlace place() const { return {m_folder + QStringLiteral("/sync"), m_id}; }
-    void noteVersion(const QByteArray &hash, const QList<QByteArray> &bases, bool allOwn = true)
+    void noteVersion(const QByteArray &hash, const QList<QByteArray> &bases, bool allOwn = true,
+                     qint64 baseWrittenMs = 0)
     {
-        m_history.noteVersion(m_folder + QStringLiteral("/sync/lekce.slv"), hash, bases, allOwn);
+        m_history.noteVersion(m_folder + QStringLiteral("/sync/lekce.slv"), hash, bases, allOwn,
+                              baseWrittenMs);
     }
     // The cards, and every answer once: what two computers that agree hold alike.
     QStringList state()
@@ -321,6 +324,49 @@ TEST(LoggedVersions, AVersionWhoseBaseNoLogNamedYet)
         EXPECT_EQ(CountedByWriters(a.database(), c.secondMadeFromFirst ? second : first, &reason),
                   (VersionWriters{{a.id(), {{a.id(), 1}}}}))
             << c.what << reason.toStdString();
+    }
+}
+
+// A version made from a file that another computer put in place a moment ago, which no log
+// names yet, waits for that computer's log, so that it is never said to hold less than it holds;
+// one made from a file written long before is logged at once, as having counted nothing of it.
+TEST(LoggedVersions, AVersionMadeFromAFileJustPutInPlaceWaitsForItsLog)
+{
+    const QByteArray theirs(40, '1');
+    const QByteArray mine(40, '2');
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const struct
+    {
+        const char *what;
+        qint64 theirsWrittenMs;
+        bool logArrives;
+        VersionWriters counted;
+    } cases[] = {
+        {"the log naming it arrives", now, true, {{"a", {{"b", 2}}}}},
+        {"no log yet", now, false, {}},
+        {"written long ago", now - UnloggedVersionWaitMs - 1000, false, {{"a", {}}}},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir root;
+        Computer a(root.path(), "a");
+        Computer b(root.path(), "b");
+        b.answer(Dog, 1, Grade::Good, MsPerDay);
+        b.answer(Cat, 1, Grade::Again, 2 * MsPerDay);
+        b.noteVersion(theirs, {});
+        b.exchange();
+        a.noteVersion(mine, {theirs}, false, c.theirsWrittenMs);
+        a.exchange();
+        if (c.logArrives)
+            deliver(b, a, Delivery::Whole);
+        QString reason;
+        VersionWriters expected;
+        for (auto writer = c.counted.cbegin(); writer != c.counted.cend(); ++writer) {
+            QHash<QString, qint64> &included
+                = expected[writer.key() == QLatin1String("a") ? a.id() : b.id()];
+            for (auto entry = writer->cbegin(); entry != writer->cend(); ++entry)
+                included.insert(entry.key() == QLatin1String("a") ? a.id() : b.id(), entry.value());
+        }
+        EXPECT_EQ(CountedByWriters(a.database(), mine, &reason), expected) << c.what;
     }
 }
 

@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -73,6 +74,16 @@ std::pair<int, int> Counted(const QString &dictionary)
         errors += entry.errors[1] + entry.errors[2];
     }
     return {offers, errors};
+}
+
+// A dictionary put into the folder long before: no computer's log is to name its version.
+void WriteLongAgo(const QString &path, const QByteArray &bytes)
+{
+    WriteBytes(path, bytes);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                 QFileDevice::FileModificationTime));
 }
 
 // Two computers of one user, each the program with its own data folder, and the folder a sync
@@ -134,14 +145,14 @@ TEST_F(SyncedProgramTest, AnswersGoFromOneComputerToTheOther)
 TEST_F(SyncedProgramTest, AConflictCopyIsMergedOnceItsAnswersAreKnown)
 {
     const QByteArray original = Cp1250(Lesson);
-    WriteBytes(lesson(), original);
+    WriteLongAgo(lesson(), original);
     RunningProgram home;
     start(home);
     home.answer(QStringLiteral("x"));
     home.stop();
     const QByteArray homeVersion = ReadBytes(lesson());
 
-    WriteBytes(lesson(), original); // the school's computer had not seen the home's answer
+    WriteLongAgo(lesson(), original); // the school's computer had not seen the home's answer
     {
         RunningProgram school;
         start(school);
@@ -224,7 +235,7 @@ TEST_F(SyncedProgramTest, TheFolderIsNamedInTheSettings)
 // has counted what that one had: a conflict copy of it is merged without an answer twice.
 TEST_F(SyncedProgramTest, AnEditedDictionaryIsAVersionOfWhatItWasMadeFrom)
 {
-    WriteBytes(lesson(), Cp1250(Lesson));
+    WriteLongAgo(lesson(), Cp1250(Lesson));
     RunningProgram home;
     start(home);
     home.answer(QStringLiteral("x"));

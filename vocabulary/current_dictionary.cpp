@@ -20,6 +20,8 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(CurrentDictionary)
 };
 
+constexpr qint64 NsPerMs = 1000 * 1000;
+
 } // namespace
 
 CurrentDictionary::CurrentDictionary(QObject *parent)
@@ -125,7 +127,7 @@ DictionaryResult CurrentDictionary::tryWriteBack()
         result.becameUtf8 = written.becameUtf8;
         if (written.written && versioned())
             emit versionWritten(path, m_vocabulary.stamp.version, {written.baseVersion},
-                                !written.merged);
+                                !written.merged, written.baseModified / NsPerMs);
         for (const QString &pair : written.unstoredPairs) {
             if (!m_unstoredTold.contains(pair)) {
                 m_unstoredTold.append(pair);
@@ -190,7 +192,7 @@ void CurrentDictionary::saveElsewhere(const QString &target)
     // counters are what it says, and the next write-back is made from it.
     if (versioned()) {
         m_vocabulary.stamp.version = ContentVersion(bytes);
-        emit versionWritten(m_vocabulary.path, m_vocabulary.stamp.version, {}, false);
+        emit versionWritten(m_vocabulary.path, m_vocabulary.stamp.version, {}, false, 0);
     }
 }
 
@@ -266,10 +268,11 @@ void CurrentDictionary::rewrite(const QString &changedMeanwhile, const QByteArra
     QList<QByteArray> bases{m_vocabulary.stamp.version};
     if (!otherBase.isEmpty())
         bases.append(otherBase);
+    const qint64 baseWrittenMs = m_vocabulary.stamp.modified / NsPerMs;
     m_vocabulary = std::move(changed);
     if (versioned()) {
         m_vocabulary.stamp.version = ContentVersion(bytes);
-        emit versionWritten(path, m_vocabulary.stamp.version, bases, ownLine);
+        emit versionWritten(path, m_vocabulary.stamp.version, bases, ownLine, baseWrittenMs);
     }
 }
 

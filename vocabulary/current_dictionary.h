@@ -126,9 +126,10 @@ signals:
     // The program wrote a version of a dictionary's file in the synchronised folder (its
     // ContentVersion), made from the versions `bases`. `ownLine`: it was made from the version
     // this program read or wrote last, with the answers since, not from one that another
-    // writer put in its place.
+    // writer put in its place. `baseWrittenMs`: when the file it was made from was written
+    // (milliseconds since the epoch; 0 when made from none).
     void versionWritten(const QString &path, const QByteArray &version,
-                        const QList<QByteArray> &bases, bool ownLine);
+                        const QList<QByteArray> &bases, bool ownLine, qint64 baseWrittenMs);
 
 private:
     // The one write-back of the answers; a merge moves the pairs (pairsMoved).
