@@ -158,6 +158,23 @@ QString expected(const QString &offered)
     return QStringLiteral("?");
 }
 
+// Each view: the dictionary's counters, then its files (a dictionary with its version).
+std::string describe(const QString &fa, const QString &fb)
+{
+    QStringList names;
+    for (const QString &f : {fa, fb}) {
+        const auto c = counted(f + "/lekce.slv");
+        names << QStringLiteral("[%1,%2]").arg(c.first).arg(c.second);
+        for (auto &[n, content] : filesOf(f))
+            names << n.section('/', -1).left(12)
+                         + (n.endsWith(".slv")
+                                ? "=" + QString::fromLatin1(ContentVersion(content).left(6))
+                                : QString());
+        names << "|";
+    }
+    return names.join(' ').toStdString();
+}
+
 class SyncSoak : public testing::TestWithParam<int>
 {
 };
@@ -226,21 +243,9 @@ TEST_P(SyncSoak, CountersEqualAnswers)
             trace << QStringLiteral("sync%1").arg(share);
             QTest::qWait(200);
         }
-        if (qEnvironmentVariableIsSet("VERBOSE")) {
-            QStringList names;
-            for (const QString &f : {fa, fb}) {
-                const auto c = counted(f + "/lekce.slv");
-                names << QStringLiteral("[%1,%2]").arg(c.first).arg(c.second);
-                for (auto &[n, content] : filesOf(f))
-                    names << n.section('/', -1).left(12)
-                                 + (n.endsWith(".slv")
-                                        ? "=" + QString::fromLatin1(ContentVersion(content).left(6))
-                                        : QString());
-                names << "|";
-            }
+        if (qEnvironmentVariableIsSet("VERBOSE"))
             std::cerr << trace.last().toStdString() << " given " << given << "/" << wrong << "  "
-                      << names.join(' ').toStdString() << "\n";
-        }
+                      << describe(fa, fb) << "\n";
     }
     // Converge: stop both, then rounds of full sync and a start and stop of each.
     for (int i = 0; i < 2; ++i)
@@ -253,18 +258,9 @@ TEST_P(SyncSoak, CountersEqualAnswers)
             QTest::qWait(1500);
             stopOn(i);
             model.sync(1.0);
-            if (qEnvironmentVariableIsSet("VERBOSE")) {
-                QStringList names;
-                for (const QString &f : {fa, fb}) {
-                    const auto c = counted(f + "/lekce.slv");
-                    names << QStringLiteral("[%1,%2]").arg(c.first).arg(c.second);
-                    for (auto &[n, content] : filesOf(f))
-                        names << n.section('/', -1).left(12);
-                    names << "|";
-                }
-                std::cerr << "round " << round << " computer " << i << "  "
-                          << names.join(' ').toStdString() << "\n";
-            }
+            if (qEnvironmentVariableIsSet("VERBOSE"))
+                std::cerr << "round " << round << " computer " << i << "  " << describe(fa, fb)
+                          << "\n";
         }
     }
     if (qEnvironmentVariableIsSet("VERBOSE")) {
