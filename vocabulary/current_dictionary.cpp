@@ -268,11 +268,12 @@ void CurrentDictionary::rewrite(const QString &changedMeanwhile, const QByteArra
     QList<QByteArray> bases{m_vocabulary.stamp.version};
     if (!otherBase.isEmpty())
         bases.append(otherBase);
-    const qint64 baseWrittenMs = m_vocabulary.stamp.modified / NsPerMs;
     m_vocabulary = std::move(changed);
+    // Made from the version this program wrote last and, when merged, from a copy whose log was
+    // waited for already: no other computer's log is to come for either.
     if (versioned()) {
         m_vocabulary.stamp.version = ContentVersion(bytes);
-        emit versionWritten(path, m_vocabulary.stamp.version, bases, ownLine, baseWrittenMs);
+        emit versionWritten(path, m_vocabulary.stamp.version, bases, ownLine, 0);
     }
 }
 
