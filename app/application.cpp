@@ -71,14 +71,10 @@ Application::Application(Prompts &prompts, const QString &executablePath, const 
     // With a synchronised folder, every answer and every version of a shared dictionary goes
     // to this computer's log soon.
     connect(&m_context->drill, &DrillSession::answerSaved, this, &Application::syncSoon);
-    // A version counts every answer given here only while no version of this computer waits
-    // in a conflict copy: until that is merged, it counts what it was made from.
     connect(&m_context->dictionary, &CurrentDictionary::versionWritten, this,
-            [this](const QString &path, const QByteArray &version, const QList<QByteArray> &bases,
-                   bool ownLine, qint64 baseWrittenMs) {
+            [this](const DictionaryVersion &version) {
                 if (m_folderSync) {
-                    m_context->history.noteVersion(
-                        path, version, bases, CountsEveryOwnAnswer(ownLine, path), baseWrittenMs);
+                    m_context->history.noteVersion(version);
                     syncSoon();
                 }
             });

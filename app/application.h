@@ -164,6 +164,8 @@ private:
     void mergeConflictCopies();
     // One copy; false when it waits for the logs or could not be merged.
     bool mergeConflictCopy(const QString &copyPath);
+    // Counts the answers that two computers' alike versions left out of the dictionary.
+    void countOwedAnswers();
 
     std::unique_ptr<AppContext> m_context;
     QStringList m_finishedWrites; // files whose interrupted writes the start-up finished
@@ -186,6 +188,7 @@ private:
     QFileSystemWatcher *m_dictionaryFolderWatch = nullptr;
     QStringList m_copiesLeft;        // conflict copies left where they are, told once
     QStringList m_mergeFailuresTold; // copies whose merge failed for now, told once
+    bool m_owedFailureTold = false;  // owed answers could not be counted, told once
 };
 
 // Makes the interface speak the language (a code of InterfaceLanguages()): the program's own

@@ -101,7 +101,7 @@ void Application::noteFileWritten(const QString &path, const QList<QByteArray> &
         const QByteArray version = ContentVersion(ReadFileBytes(path));
         if (bases.contains(version))
             return; // saved as it was
-        m_context->history.noteVersion(path, version, bases, countsOwnAnswers);
+        m_context->history.noteVersion({path, version, bases, countsOwnAnswers, 0, std::nullopt});
         syncSoon();
     } catch (const FileError &) {
         // Gone again already: whoever replaced it made a version of their own.
@@ -141,19 +141,46 @@ void Application::mergeConflictCopies()
         return;
     QStringList copies = ConflictCopies(path);
     copies.removeIf([this](const QString &copy) { return m_copiesLeft.contains(copy); });
-    if (copies.isEmpty())
-        return;
-    // The answers not in the file yet go there first, so that the version merged is one that
-    // this computer's log names.
-    if (dictionary.vocabulary().hasUnsavedAnswers()) {
-        tellWriteBack(dictionary.writeBackAnswers());
-        syncSoon();
+    if (!copies.isEmpty()) {
+        // The answers not in the file yet go there first, so that the version merged is one
+        // that this computer's log names.
+        if (dictionary.vocabulary().hasUnsavedAnswers()) {
+            tellWriteBack(dictionary.writeBackAnswers());
+            syncSoon();
+            return;
+        }
+        for (const QString &copy : copies) {
+            if (!mergeConflictCopy(copy))
+                return;
+        }
+    }
+    countOwedAnswers();
+}
+
+void Application::countOwedAnswers()
+{
+    const CopyMerge done = CountOwedAnswers(m_context->dictionary, m_context->history.database());
+    if (done.outcome == CopyMerge::Outcome::Failed) {
+        if (!m_owedFailureTold) {
+            m_owedFailureTold = true;
+            m_context->prompts.notice(
+                m_drillWindow.get(),
+                Texts::tr("Do slovníku %1 se zatím nepodařilo doplnit odpovědi z jiného "
+                          "počítače: %2")
+                    .arg(m_context->dictionary.path(), done.reason));
+        }
         return;
     }
-    for (const QString &copy : copies) {
-        if (!mergeConflictCopy(copy))
-            break;
-    }
+    if (done.outcome != CopyMerge::Outcome::Merged)
+        return;
+    m_owedFailureTold = false;
+    syncSoon();
+    m_context->prompts.notice(
+        m_drillWindow.get(),
+        Texts::tr("Dva počítače zapsaly slovník %1 stejně, každý se svými odpověďmi. Do slovníku "
+                  "jsou teď doplněny odpovědi, které v něm chyběly: %2.")
+            .arg(m_context->dictionary.path())
+            .arg(done.merge.answersAdded));
 }
 
 bool Application::mergeConflictCopy(const QString &copyPath)

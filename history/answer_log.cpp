@@ -22,8 +22,10 @@ namespace {
 const QByteArray headerStart = QByteArrayLiteral("MERKO-ODPOVEDI ");
 constexpr char answerKind = 'A';
 constexpr int answerFields = 13; // kind, seq, ten values, check
-constexpr char versionKind = 'W';
-constexpr int versionFields = 5; // kind, dictionary, hash, included answers, check
+// A version as the first builds wrote it: each computer's answers up to one number.
+constexpr int prefixVersionFields = 5; // kind, dictionary, hash, included answers, check
+constexpr char versionKind = 'V';
+constexpr int versionFields = 6; // kind, dictionary, hash, bases, included answers, check
 constexpr int checkLength = 8;
 // A log is read in pieces of this size; a line longer than a piece is no record.
 constexpr qint64 pieceBytes = 4 * 1024 * 1024;
@@ -154,24 +156,52 @@ LineKind readAnswer(const QList<QByteArrayView> &fields, LoggedAnswer &logged)
     return LineKind::Answer;
 }
 
+bool isHash(QByteArrayView field)
+{
+    return field.size() == 40 && std::all_of(field.begin(), field.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
+}
+
+// A version: "W" names each computer's last answer counted, "V" the runs of its answers counted
+// and the versions it was made from.
 LineKind readVersion(const QList<QByteArrayView> &fields, LoggedVersion &version)
 {
-    if (fields.size() != versionFields)
+    const bool prefix = fields[0] == QByteArrayView("W");
+    if (fields.size() != (prefix ? prefixVersionFields : versionFields))
         return LineKind::Damaged;
     const std::optional<QString> dictionary = unescaped(fields[1]);
-    if (!dictionary || fields[2].size() != 40)
+    if (!dictionary || !isHash(fields[2]))
         return LineKind::Damaged;
     version.dictionary = *dictionary;
     version.hash = fields[2].toByteArray();
+    version.bases.clear();
     version.included.clear();
-    if (fields[3].isEmpty())
+    if (!prefix && !fields[3].isEmpty()) {
+        for (const QByteArray &base : fields[3].toByteArray().split(',')) {
+            if (!isHash(base))
+                return LineKind::Damaged;
+            version.bases.append(base);
+        }
+    }
+    const QByteArrayView included = fields[prefix ? 3 : 4];
+    if (!prefix) {
+        const std::optional<IncludedAnswers> counts = DecodedCounts(included);
+        if (!counts)
+            return LineKind::Damaged;
+        version.included = *counts;
         return LineKind::Version;
-    for (const QByteArray &item : fields[3].toByteArray().split(',')) {
+    }
+    if (included.isEmpty())
+        return LineKind::Version;
+    for (const QByteArray &item : included.toByteArray().split(',')) {
         const qsizetype colon = item.lastIndexOf(':');
         const auto seq = colon > 0 ? number(QByteArrayView(item).sliced(colon + 1)) : std::nullopt;
-        if (!seq)
+        if (!seq || *seq < 0)
             return LineKind::Damaged;
-        version.included.insert(QString::fromUtf8(item.first(colon)), *seq);
+        if (*seq > 0)
+            version.included.insert(QString::fromUtf8(item.first(colon)),
+                                    NumberRanges::span(1, *seq));
     }
     return LineKind::Version;
 }
@@ -186,7 +216,7 @@ LineKind readLine(QByteArrayView line, Record &record)
     const QList<QByteArrayView> fields = fieldsOf(line, answerFields);
     if (fields[0] == QByteArrayView("A"))
         return readAnswer(fields, record.answer);
-    if (fields[0] == QByteArrayView("W"))
+    if (fields[0] == QByteArrayView("V") || fields[0] == QByteArrayView("W"))
         return readVersion(fields, record.version);
     return LineKind::Unknown;
 }
@@ -290,13 +320,9 @@ QByteArray EncodeLoggedVersion(const LoggedVersion &version)
     line += '\t';
     line += version.hash;
     line += '\t';
-    QStringList computers = version.included.keys();
-    computers.sort();
-    for (const QString &computer : computers) {
-        if (computer != computers.first())
-            line += ',';
-        line += computer.toUtf8() + ':' + QByteArray::number(version.included.value(computer));
-    }
+    line += QByteArrayList(version.bases.cbegin(), version.bases.cend()).join(',');
+    line += '\t';
+    line += EncodedCounts(version.included);
     return checked(line);
 }
 

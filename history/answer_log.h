@@ -2,6 +2,8 @@
 
 #include "review_history.h"
 
+#include "vocabulary/conflict_copies.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
@@ -17,16 +19,19 @@
 //   A <seq> <at ms> <offered side> <grade> <duration ms> <side 1> <comment 1> <side 2>
 //     <comment 2> <typed> <dictionary> <check>
 //
-//   W <dictionary> <SHA-1 of the file> <computer>:<seq>,<computer>:<seq>... <check>
+//   V <dictionary> <SHA-1 of the file> <SHA-1 of a base>,... <computer>:<runs>,... <check>
 //
 // one record a line, fields separated by tabs, in UTF-8; a backslash, tab, carriage return or
 // line feed inside a text is written \\, \t, \r, \n. The sequence numbers grow by one from 1.
 // The check is the first eight hexadecimal digits of the SHA-1 of the line before its last tab:
 // a record cut short (a sync in progress, a crash) has no line end yet and waits, a damaged one
 // fails its check and is skipped. A record of a kind this version does not know is skipped too.
-// An answer record (A) is one counted answer; a version record (W) says what a version of a
-// dictionary file that the computer wrote has counted: for every computer, all its answers on
-// the dictionary up to that number.
+// An answer record (A) is one counted answer; a version record (V) says what a version of a
+// dictionary file that the computer wrote has counted, for every computer the runs of its
+// answers on the dictionary ("1-5+8+10-12": 1 to 5, 8, and 10 to 12), and which versions it
+// was made from (none, one, or the two it merged). The first builds wrote versions as
+// `W <dictionary> <SHA-1> <computer>:<seq>,... <check>`, every answer up to that number: read
+// still, never written.
 inline constexpr int AnswerLogVersion = 1;
 
 struct LoggedAnswer
@@ -41,9 +46,10 @@ bool operator==(const LoggedAnswer &a, const LoggedAnswer &b);
 // A version of a dictionary file that a computer wrote, and the answers it has counted.
 struct LoggedVersion
 {
-    QString dictionary; // named as in an answer record
-    QByteArray hash;    // the SHA-1 of the file's bytes, in hexadecimal
-    QHash<QString, qint64> included;
+    QString dictionary;      // named as in an answer record
+    QByteArray hash;         // the SHA-1 of the file's bytes, in hexadecimal
+    QList<QByteArray> bases; // the versions it was made from, the same way
+    IncludedAnswers included;
 
     friend bool operator==(const LoggedVersion &, const LoggedVersion &) = default;
 };

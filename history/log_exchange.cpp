@@ -325,16 +325,35 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
                 query.addBindValue(SqlText(localDictionary(version.dictionary)));
                 if (!query.exec())
                     return failed(query, reason);
-                query.prepare(QStringLiteral("INSERT INTO version_includes (hash, writer,"
-                                             " computer, seq) VALUES (?, ?, ?, ?) ON CONFLICT"
-                                             " (hash, writer, computer) DO UPDATE SET seq ="
-                                             " max(seq, excluded.seq)"));
-                for (auto included = version.included.cbegin(); included != version.included.cend();
-                     ++included) {
+                // A writer says once what its version counted; one that says it again (a log
+                // written anew) counts no less.
+                query.prepare(QStringLiteral("SELECT computer, answers FROM version_counts"
+                                             " WHERE hash = ? AND writer = ?"));
+                query.addBindValue(QString::fromLatin1(version.hash));
+                query.addBindValue(log.computer);
+                if (!query.exec())
+                    return failed(query, reason);
+                IncludedAnswers counted = version.included;
+                while (query.next()) {
+                    if (const auto had = NumberRanges::decoded(query.value(1).toByteArray()))
+                        counted[query.value(0).toString()].unite(*had);
+                }
+                query.finish();
+                query.prepare(QStringLiteral("INSERT OR REPLACE INTO version_counts (hash, writer,"
+                                             " computer, answers) VALUES (?, ?, ?, ?)"));
+                for (auto included = counted.cbegin(); included != counted.cend(); ++included) {
                     query.addBindValue(QString::fromLatin1(version.hash));
                     query.addBindValue(log.computer);
                     query.addBindValue(included.key());
-                    query.addBindValue(included.value());
+                    query.addBindValue(QString::fromLatin1(included.value().encoded()));
+                    if (!query.exec())
+                        return failed(query, reason);
+                }
+                query.prepare(QStringLiteral("INSERT OR IGNORE INTO version_bases (hash, base)"
+                                             " VALUES (?, ?)"));
+                for (const QByteArray &base : version.bases) {
+                    query.addBindValue(QString::fromLatin1(version.hash));
+                    query.addBindValue(QString::fromLatin1(base));
                     if (!query.exec())
                         return failed(query, reason);
                 }
@@ -487,8 +506,8 @@ std::optional<VersionWriters> CountedByWriters(QSqlDatabase db, const QByteArray
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT v.writer, i.computer, i.seq FROM versions v LEFT JOIN"
-                                 " version_includes i ON i.hash = v.hash AND i.writer = v.writer"
+    query.prepare(QStringLiteral("SELECT v.writer, c.computer, c.answers FROM versions v LEFT JOIN"
+                                 " version_counts c ON c.hash = v.hash AND c.writer = v.writer"
                                  " WHERE v.hash = ?"));
     query.addBindValue(QString::fromLatin1(hash));
     if (!query.exec()) {
@@ -497,11 +516,82 @@ std::optional<VersionWriters> CountedByWriters(QSqlDatabase db, const QByteArray
     }
     VersionWriters writers;
     while (query.next()) {
-        QHash<QString, qint64> &counted = writers[query.value(0).toString()];
-        if (!query.isNull(1))
-            counted.insert(query.value(1).toString(), query.value(2).toLongLong());
+        IncludedAnswers &counted = writers[query.value(0).toString()];
+        if (query.isNull(1))
+            continue;
+        const auto answers = NumberRanges::decoded(query.value(2).toByteArray());
+        if (!answers) {
+            *reason = Texts::tr("záznam verze slovníku je poškozený");
+            return std::nullopt;
+        }
+        counted.insert(query.value(1).toString(), *answers);
     }
     return writers;
+}
+
+std::optional<bool> IsUnloggedOwnVersion(QSqlDatabase db, const QByteArray &hash, QString *reason)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT 1 FROM own_versions WHERE hash = ? AND logged = 0"));
+    query.addBindValue(QString::fromLatin1(hash));
+    if (!query.exec()) {
+        failed(query, reason);
+        return std::nullopt;
+    }
+    return query.next();
+}
+
+std::optional<IncludedAnswers> OwedAnswers(QSqlDatabase db, const QString &dictionary,
+                                           const QByteArray &hash, const IncludedAnswers &counted,
+                                           QString *reason)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT hash FROM versions WHERE dictionary = ? GROUP BY hash"
+                                 " HAVING count(*) > 1"));
+    query.addBindValue(SqlText(dictionary));
+    if (!query.exec()) {
+        failed(query, reason);
+        return std::nullopt;
+    }
+    QList<QByteArray> alike;
+    while (query.next())
+        alike.append(query.value(0).toString().toLatin1());
+    query.finish();
+    IncludedAnswers owed;
+    std::optional<QSet<QByteArray>> line; // the versions `hash` was made from, read when needed
+    for (const QByteArray &version : alike) {
+        const auto writers = CountedByWriters(db, version, reason);
+        if (!writers)
+            return std::nullopt;
+        IncludedAnswers missing;
+        for (const IncludedAnswers &byWriter : *writers) {
+            for (auto entry = byWriter.cbegin(); entry != byWriter.cend(); ++entry) {
+                const NumberRanges more = entry.value().minus(counted.value(entry.key()));
+                if (!more.isEmpty())
+                    missing[entry.key()].unite(more);
+            }
+        }
+        if (missing.isEmpty())
+            continue;
+        if (!line) {
+            query.prepare(QStringLiteral("WITH RECURSIVE line(hash) AS (SELECT ? UNION SELECT"
+                                         " b.base FROM version_bases b JOIN line l ON"
+                                         " b.hash = l.hash) SELECT hash FROM line"));
+            query.addBindValue(QString::fromLatin1(hash));
+            if (!query.exec()) {
+                failed(query, reason);
+                return std::nullopt;
+            }
+            line.emplace();
+            while (query.next())
+                line->insert(query.value(0).toString().toLatin1());
+            query.finish();
+        }
+        if (line->contains(version))
+            owed = UnitedCounts({owed, missing});
+    }
+    return owed;
 }
 
 std::optional<QList<AnswerRecord>> LoggedAnswersOn(QSqlDatabase db, const QString &dictionary,
@@ -568,34 +658,42 @@ QString SyncPlace::localDictionary(const QString &logged) const
 namespace {
 
 // The versions this computer wrote that its log does not name yet, each with what it has
-// counted: what the versions it was made from had (none for a version no log names), and this
-// computer's answers up to the last one it counted. A version made, itself or through its bases,
-// from a file that no log names yet and that was written a short while ago waits for the log
-// that names it (it comes with the file, a little later), until UnloggedVersionWaitMs after that
-// file was written: logged sooner, it would be said to hold less than it does. `waiting`: the
-// versions that wait.
+// counted: what a merge counted, or else what the version it was made from had (as one of its
+// writers says; none for a version no log names), and the answers given here that it counted
+// first. A version made, itself or through its bases, from a file that no log names yet and
+// that was written a short while ago waits for the log that names it (it comes with the file, a
+// little later), until UnloggedVersionWaitMs after that file was written: logged sooner, it
+// would be said to hold less than it does. So does a version whose answers have no number yet.
+// `waiting`: the versions that wait.
 bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &writer, qint64 nowMs,
                     int *waiting, QString *reason)
 {
     *waiting = 0;
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT hash, dictionary, bases, last_review,"
-                                   " base_written_ms FROM own_versions WHERE logged = 0")))
+    if (!query.exec(QStringLiteral("SELECT hash, dictionary, bases, base_written_ms, counted"
+                                   " FROM own_versions WHERE logged = 0")))
         return failed(query, reason);
     struct Pending
     {
         QString hash;
         QString dictionary;
         QStringList bases;
-        qint64 lastReview;
         qint64 baseWrittenMs;
+        std::optional<IncludedAnswers> merged;
     };
     QList<Pending> pending;
-    while (query.next())
+    while (query.next()) {
+        std::optional<IncludedAnswers> merged;
+        if (!query.isNull(4)) {
+            merged = DecodedCounts(query.value(4).toByteArray());
+            if (!merged)
+                merged = IncludedAnswers(); // damaged: counted as having counted nothing more
+        }
         pending.append({query.value(0).toString(), query.value(1).toString(),
                         query.value(2).toString().split(QLatin1Char(','), Qt::SkipEmptyParts),
-                        query.value(3).toLongLong(), query.value(4).toLongLong()});
+                        query.value(3).toLongLong(), merged});
+    }
     query.finish();
     if (pending.isEmpty())
         return true;
@@ -604,36 +702,32 @@ bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &wr
     QHash<QString, qsizetype> unlogged;
     for (qsizetype i = 0; i < pending.size(); ++i)
         unlogged.insert(pending.at(i).hash, i);
-    QHash<QString, QHash<QString, qint64>> counted;
-    QSet<QString> held; // wait for the log that names what they were made from
+    QHash<QString, IncludedAnswers> counted;
+    QSet<QString> held; // wait for a log, or for numbers
     QSet<QString> begun;
     QList<LoggedVersion> versions;
+    const auto take = [](IncludedAnswers &into, const IncludedAnswers &more) {
+        into = UnitedCounts({into, more});
+    };
     std::function<bool(qsizetype)> count = [&](qsizetype index) {
         const Pending &version = pending.at(index);
         if (begun.contains(version.hash))
             return true;
         begun.insert(version.hash);
-        QHash<QString, qint64> included;
-        const auto take = [&included](const QHash<QString, qint64> &more) {
-            for (auto entry = more.cbegin(); entry != more.cend(); ++entry)
-                included[entry.key()] = std::max(included.value(entry.key()), entry.value());
-        };
+        IncludedAnswers included = version.merged.value_or(IncludedAnswers());
         for (const QString &base : version.bases) {
-            // Of a base that several computers wrote alike, the most any of them counted: what
-            // this version is said to hold is never less than it holds, so no answer is added
-            // to it twice.
-            const auto writers = CountedByWriters(db, base.toLatin1(), reason);
-            if (!writers)
-                return false;
-            for (const QHash<QString, qint64> &byWriter : *writers)
-                take(byWriter);
             bool waits = false;
             if (unlogged.contains(base)) {
                 if (!count(unlogged.value(base)))
                     return false;
-                take(counted.value(base));
+                if (!version.merged)
+                    take(included, counted.value(base));
                 waits = held.contains(base);
-            } else {
+            } else if (!version.merged) {
+                const auto writers = CountedByWriters(db, base.toLatin1(), reason);
+                if (!writers)
+                    return false;
+                take(included, CountedByOneWriter(*writers));
                 waits = writers->isEmpty() && nowMs - version.baseWrittenMs < UnloggedVersionWaitMs;
             }
             if (waits) {
@@ -641,21 +735,37 @@ bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &wr
                 return true;
             }
         }
-        query.prepare(QStringLiteral("SELECT max(seq) FROM answers WHERE computer = ? AND"
-                                     " dictionary = ? AND id <= ?"));
-        query.addBindValue(place.computer);
-        query.addBindValue(version.dictionary);
-        query.addBindValue(version.lastReview);
-        if (!query.exec() || !query.next())
+        // A merge has counted, beside what it says, the answers given here that the versions
+        // it merged counted first.
+        QStringList countedIn{version.hash};
+        if (version.merged)
+            countedIn += version.bases;
+        query.prepare(QStringLiteral("SELECT seq FROM answers WHERE counted_in IN (%1)")
+                          .arg(QStringList(countedIn.size(), QStringLiteral("?")).join(',')));
+        for (const QString &hash : countedIn)
+            query.addBindValue(hash);
+        if (!query.exec())
             return failed(query, reason);
-        const qint64 own = query.value(0).toLongLong();
+        NumberRanges &own = included[place.computer];
+        bool unnumbered = false;
+        while (query.next()) {
+            if (query.isNull(0))
+                unnumbered = true;
+            else
+                own.insert(query.value(0).toLongLong());
+        }
         query.finish();
-        if (own > 0)
-            included[place.computer] = std::max(included.value(place.computer), own);
+        if (unnumbered) {
+            held.insert(version.hash);
+            return true;
+        }
         counted.insert(version.hash, included);
         // Bases before the versions made from them.
+        QList<QByteArray> bases;
+        for (const QString &base : version.bases)
+            bases.append(base.toLatin1());
         versions.append(
-            {place.loggedDictionary(version.dictionary), version.hash.toLatin1(), included});
+            {place.loggedDictionary(version.dictionary), version.hash.toLatin1(), bases, included});
         return true;
     };
     for (qsizetype i = 0; i < pending.size(); ++i) {

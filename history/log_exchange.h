@@ -80,13 +80,22 @@ AnswersForOwnLog(QSqlDatabase db, const QString &computer, qint64 lastInLog,
 bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards,
                  double desiredRetention, QString *reason);
 
-// What a version of a dictionary file has counted of each computer's answers (by computer,
-// the number of its last answer counted), for each computer that wrote it and logged it: two
-// computers that answered alike write the same bytes having counted different answers. Empty
-// when no log names the version yet.
-using VersionWriters = QHash<QString, QHash<QString, qint64>>;
+// What a version of a dictionary file has counted of each computer's answers, for each computer
+// that wrote it and logged it: two computers that answered alike write the same bytes having
+// counted different answers. Empty when no log names the version yet.
+using VersionWriters = QHash<QString, IncludedAnswers>;
 std::optional<VersionWriters> CountedByWriters(QSqlDatabase db, const QByteArray &hash,
                                                QString *reason);
+// Whether the version is one this computer wrote and has not logged yet: what it counted is
+// known once it is logged, with the next exchange.
+std::optional<bool> IsUnloggedOwnVersion(QSqlDatabase db, const QByteArray &hash, QString *reason);
+// The answers that the dictionary's version `hash` (which has counted `counted`) owes: two
+// computers that answered alike wrote the same bytes, each having counted answers of its own;
+// the versions made from them went on from the word of one, and what only the other counted is
+// in no counter. Only versions that `hash` was made from, itself included, owe.
+std::optional<IncludedAnswers> OwedAnswers(QSqlDatabase db, const QString &dictionary,
+                                           const QByteArray &hash, const IncludedAnswers &counted,
+                                           QString *reason);
 // One computer's answers on a dictionary (its path on this computer) numbered after `after`,
 // up to `upTo`, in their order: what one version of the file counted and another did not.
 std::optional<QList<AnswerRecord>> LoggedAnswersOn(QSqlDatabase db, const QString &dictionary,

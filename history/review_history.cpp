@@ -189,6 +189,29 @@ const QList<QStringList> &migrations()
             QStringLiteral("ALTER TABLE own_versions ADD COLUMN base_written_ms INTEGER NOT NULL"
                            " DEFAULT 0"),
         },
+        // What a version has counted of a computer's answers is kept as runs of their numbers,
+        // not as one last number: a computer's answers may lie partly in a conflict copy and
+        // partly in the file. Each answer given here names the first version of its file that
+        // counted it, and a version the versions it was made from.
+        {
+            QStringLiteral("CREATE TABLE version_counts (hash TEXT NOT NULL,"
+                           " writer TEXT NOT NULL, computer TEXT NOT NULL,"
+                           " answers TEXT NOT NULL, PRIMARY KEY (hash, writer, computer))"
+                           " WITHOUT ROWID"),
+            QStringLiteral("INSERT INTO version_counts SELECT hash, writer, computer,"
+                           " '1-' || seq FROM version_includes WHERE seq > 0"),
+            QStringLiteral("DROP TABLE version_includes"),
+            QStringLiteral("CREATE TABLE version_bases (hash TEXT NOT NULL, base TEXT NOT NULL,"
+                           " PRIMARY KEY (hash, base)) WITHOUT ROWID"),
+            QStringLiteral("ALTER TABLE answers ADD COLUMN counted_in TEXT"),
+            QStringLiteral("CREATE INDEX answers_uncounted ON answers(dictionary)"
+                           " WHERE counted_in IS NULL AND session <> ''"),
+            QStringLiteral("CREATE INDEX answers_counted_in ON answers(counted_in)"
+                           " WHERE counted_in IS NOT NULL"),
+            // A merge's version: what it counted of the other computers' answers (NULL: what
+            // the version it was made from had).
+            QStringLiteral("ALTER TABLE own_versions ADD COLUMN counted TEXT"),
+        },
     };
     return steps;
 }
@@ -428,7 +451,7 @@ std::optional<Card> ReviewHistory::record(const AnswerRecord &answer, double des
     std::optional<Card> after;
     m_unsettled.insert(answer.dictionary);
     guarded([&] {
-        enqueue({PendingWrite::Kind::Answer, answer, desiredRetention, QString(), {}, {}}, &after);
+        enqueue({PendingWrite::Kind::Answer, answer, desiredRetention, QString(), {}}, &after);
     });
     return after;
 }
@@ -696,49 +719,55 @@ void ReviewHistory::settle(const QString &dictionary)
         return write.kind == PendingWrite::Kind::Settle && write.dictionary == dictionary;
     });
     if (m_unsettled.contains(dictionary))
-        guarded([&] { enqueue({PendingWrite::Kind::Settle, {}, 0, dictionary, {}, {}}); });
+        guarded([&] { enqueue({PendingWrite::Kind::Settle, {}, 0, dictionary, {}}); });
     else if (!m_retry.isActive())
         guarded([&] { drain(); });
 }
 
 void ReviewHistory::settleAll(const QString &dictionary)
 {
-    guarded([&] { enqueue({PendingWrite::Kind::SettleAll, {}, 0, dictionary, {}, {}}); });
+    guarded([&] { enqueue({PendingWrite::Kind::SettleAll, {}, 0, dictionary, {}}); });
 }
 
-void ReviewHistory::noteVersion(const QString &dictionary, const QByteArray &hash,
-                                const QList<QByteArray> &bases, bool allOwn, qint64 baseWrittenMs)
+void ReviewHistory::noteVersion(const DictionaryVersion &version)
 {
-    guarded([&] {
-        enqueue(
-            {PendingWrite::Kind::Version, {}, 0, dictionary, hash, bases, allOwn, baseWrittenMs});
-    });
+    guarded([&] { enqueue({PendingWrite::Kind::Version, {}, 0, version.path, version}); });
 }
 
-// A version that has counted every answer given here on the dictionary that its file holds:
-// the settled ones and this run's. One that has not names none (0): its bases say.
+// The answers given here on the dictionary that its file holds and that no version counted
+// yet (the settled ones and this run's) are counted by this one, unless it was made anew.
 ReviewHistory::Outcome ReviewHistory::versionNow(const PendingWrite &write)
 {
     if (!ensureOpen())
         return failureOutcome();
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral("INSERT OR REPLACE INTO own_versions (hash, dictionary, bases,"
-                                 " base_written_ms, last_review) SELECT ?, ?, ?, ?,"
-                                 " coalesce(max(id), 0) FROM answers WHERE ? AND dictionary = ?"
-                                 " AND session <> '' AND (settled = 1 OR session = ?)"));
-    QByteArrayList bases(write.bases.begin(), write.bases.end());
-    query.addBindValue(QString::fromLatin1(write.hash));
-    query.addBindValue(SqlText(write.dictionary));
-    query.addBindValue(SqlText(QString::fromLatin1(bases.join(','))));
-    query.addBindValue(write.baseWrittenMs);
-    query.addBindValue(write.allOwn);
-    query.addBindValue(SqlText(write.dictionary));
-    query.addBindValue(m_session);
-    if (!query.exec()) {
-        failWith(query.lastError());
-        return failureOutcome();
-    }
-    return Outcome::Done;
+    const DictionaryVersion &version = write.version;
+    const QString hash = QString::fromLatin1(version.hash);
+    const bool done = inTransaction([&] {
+        QSqlQuery query(QSqlDatabase::database(m_connection, false));
+        if (version.countsOwnAnswers) {
+            query.prepare(QStringLiteral("UPDATE answers SET counted_in = ? WHERE dictionary = ?"
+                                         " AND counted_in IS NULL AND session <> ''"
+                                         " AND (settled = 1 OR session = ?)"));
+            query.addBindValue(hash);
+            query.addBindValue(SqlText(version.path));
+            query.addBindValue(m_session);
+            if (!query.exec())
+                return failWith(query.lastError());
+        }
+        query.prepare(QStringLiteral("INSERT OR REPLACE INTO own_versions (hash, dictionary,"
+                                     " bases, base_written_ms, counted, last_review)"
+                                     " VALUES (?, ?, ?, ?, ?, 0)"));
+        const QByteArrayList bases(version.bases.begin(), version.bases.end());
+        query.addBindValue(hash);
+        query.addBindValue(SqlText(version.path));
+        query.addBindValue(SqlText(QString::fromLatin1(bases.join(','))));
+        query.addBindValue(version.baseWrittenMs);
+        query.addBindValue(version.counted
+                               ? QVariant(QString::fromLatin1(EncodedCounts(*version.counted)))
+                               : QVariant(QMetaType::fromType<QString>()));
+        return query.exec() || failWith(query.lastError());
+    });
+    return done ? Outcome::Done : failureOutcome();
 }
 
 int ReviewHistory::waitingAnswers() const

@@ -3,6 +3,7 @@
 #include "fsrs.h"
 #include "wal_checkpointer.h"
 
+#include "vocabulary/conflict_copies.h"
 #include "vocabulary/vocabulary.h"
 
 #include <QHash>
@@ -83,7 +84,7 @@ class ReviewHistory : public QObject
     Q_OBJECT
 public:
     // The schema this program writes; a database of a later one is left alone.
-    static constexpr int SchemaVersion = 6;
+    static constexpr int SchemaVersion = 7;
     // How long a write waits for another program's lock before it is left to wait in memory.
     static constexpr int LockWaitMs = 20;
 
@@ -114,15 +115,10 @@ public:
     // Every answer on the dictionary is in its file: a write that a killed run left unfinished
     // has been completed.
     void settleAll(const QString &dictionary);
-    // This computer wrote a version of the dictionary's file (its bytes' SHA-1 in hexadecimal),
-    // made from the versions `bases` (the one it read, or two it merged): with a synchronised
-    // folder the version goes to this computer's log with what it has counted. `allOwn`: it
-    // has counted every answer given here on the dictionary; otherwise (it was made from
-    // another computer's version, or a version of this one waits in a conflict copy) only
-    // what its bases had. `baseWrittenMs`: when the file it was made from was written (0: not
-    // known), for how long a log naming that file's version may yet come.
-    void noteVersion(const QString &dictionary, const QByteArray &hash,
-                     const QList<QByteArray> &bases, bool allOwn, qint64 baseWrittenMs = 0);
+    // This computer wrote a version of a dictionary's file: with a synchronised folder it goes
+    // to this computer's log with what it has counted. The answers given here that it counted
+    // are marked as counted by it.
+    void noteVersion(const DictionaryVersion &version);
 
     // Answers that wait for the lock.
     int waitingAnswers() const;
@@ -161,10 +157,7 @@ private:
         AnswerRecord answer;
         double desiredRetention = 0.9;
         QString dictionary;
-        QByteArray hash; // a version's
-        QList<QByteArray> bases;
-        bool allOwn = true;
-        qint64 baseWrittenMs = 0; // when the file a version was made from was written
+        DictionaryVersion version;
     };
     enum class Outcome { Done, Locked, Failed };
 

@@ -38,6 +38,19 @@ QList<CountedAnswer> countedAnswers(const QList<AnswerRecord> &answers)
     return counted;
 }
 
+// A computer's answers on the dictionary, as the history has them.
+std::function<QList<CountedAnswer>(const QString &, qint64, qint64)> answersOn(QSqlDatabase db,
+                                                                               const QString &path)
+{
+    return [db, path](const QString &computer, qint64 after, qint64 upTo) {
+        QString reason;
+        const auto answers = LoggedAnswersOn(db, path, computer, after, upTo, &reason);
+        if (!answers)
+            throw FileError(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
+        return countedAnswers(*answers);
+    };
+}
+
 } // namespace
 
 CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db,
@@ -65,20 +78,23 @@ CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db
         result.reason = Texts::tr("Historii odpovědí nelze číst: %1").arg(reason);
         return result;
     }
-    if (waitsForItsLog(!dictionaryWriters->isEmpty(), path, nowMs)
+    const auto unlogged = IsUnloggedOwnVersion(db, version, &reason);
+    if (!unlogged) {
+        result.outcome = CopyMerge::Outcome::Failed;
+        result.reason = Texts::tr("Historii odpovědí nelze číst: %1").arg(reason);
+        return result;
+    }
+    if (*unlogged || waitsForItsLog(!dictionaryWriters->isEmpty(), path, nowMs)
         || waitsForItsLog(!copyWriters->isEmpty(), copyPath, nowMs))
         return result;
-    const CountedByVersions counted
-        = ChooseCounted(*dictionaryWriters, *copyWriters, version == copyVersion);
-    const auto answersOf = [&](const QString &computer, qint64 after, qint64 upTo) {
-        const auto answers = LoggedAnswersOn(db, path, computer, after, upTo, &reason);
-        if (!answers)
-            throw FileError(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
-        return countedAnswers(*answers);
-    };
+    const IncludedAnswers dictionaryCounted = CountedByOneWriter(*dictionaryWriters);
+    // A copy of the same bytes: two computers answered alike, and it holds what each counted.
+    IncludedAnswers copyCounted = CountedByOneWriter(*copyWriters);
+    if (version == copyVersion)
+        copyCounted = UnitedCounts(copyWriters->values());
     try {
-        result.merge = dictionary.mergeConflictCopy(copy, copyVersion, counted.dictionary,
-                                                    counted.copy, answersOf);
+        result.merge = dictionary.mergeConflictCopy(copy, copyVersion, dictionaryCounted,
+                                                    copyCounted, answersOn(db, path));
         result.outcome = CopyMerge::Outcome::Merged;
     } catch (const FileError &error) {
         result.outcome = CopyMerge::Outcome::Failed;
@@ -87,7 +103,36 @@ CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db
     return result;
 }
 
-bool CountsEveryOwnAnswer(bool ownLine, const QString &dictionaryPath)
+CopyMerge CountOwedAnswers(CurrentDictionary &dictionary, QSqlDatabase db)
 {
-    return ownLine && ConflictCopies(dictionaryPath).isEmpty();
+    CopyMerge result;
+    const QString path = dictionary.path();
+    const QByteArray version = dictionary.vocabulary().stamp.version;
+    QString reason;
+    const auto writers = CountedByWriters(db, version, &reason);
+    if (writers && writers->isEmpty())
+        return result; // what it counted is not known yet
+    const auto owed = writers
+                          ? OwedAnswers(db, path, version, CountedByOneWriter(*writers), &reason)
+                          : std::nullopt;
+    if (!owed) {
+        result.outcome = CopyMerge::Outcome::Failed;
+        result.reason = Texts::tr("Historii odpovědí nelze číst: %1").arg(reason);
+        return result;
+    }
+    if (owed->isEmpty())
+        return result;
+    // The file as a merge of itself, once as the first writer says and once with what the
+    // others counted.
+    const IncludedAnswers counted = CountedByOneWriter(*writers);
+    const IncludedAnswers all = UnitedCounts({counted, *owed});
+    try {
+        result.merge
+            = dictionary.mergeConflictCopy(Vocabulary(), {}, counted, all, answersOn(db, path));
+        result.outcome = CopyMerge::Outcome::Merged;
+    } catch (const FileError &error) {
+        result.outcome = CopyMerge::Outcome::Failed;
+        result.reason = error.message();
+    }
+    return result;
 }

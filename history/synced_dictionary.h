@@ -32,7 +32,7 @@ struct CopyMerge
 CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db,
                                   const QString &copyPath, qint64 nowMs);
 
-// A version written of the dictionary has counted every answer given here on it when it was
-// made from this program's own last version (`ownLine`) and no version of this computer waits
-// in a conflict copy beside it; otherwise only what its bases had.
-bool CountsEveryOwnAnswer(bool ownLine, const QString &dictionaryPath);
+// Counts into the current dictionary the answers its version owes (OwedAnswers): Merged when
+// some were, Waiting when none are owed (or its version is not logged yet), Failed when the
+// history cannot be read or the file written.
+CopyMerge CountOwedAnswers(CurrentDictionary &dictionary, QSqlDatabase db);

@@ -124,19 +124,66 @@ TEST(AnswerLog, DamagedRepeatedAndUnknownRecordsAreSkipped)
 // is skipped as damaged.
 TEST(AnswerLog, VersionRecordsAreReadBetweenTheAnswers)
 {
-    const LoggedVersion version{
-        U("němčina/lekce\t1.slv"),
-        QByteArray(40, 'a'),
-        {{QStringLiteral("0123456789abcdef"), 2}, {QStringLiteral("fedcba9876543210"), 7}}};
+    const LoggedVersion version{U("němčina/lekce\t1.slv"),
+                                QByteArray(40, 'a'),
+                                {QByteArray(40, 'b'), QByteArray(40, 'c')},
+                                Counts("0123456789abcdef:1-2+5,fedcba9876543210:1-7")};
+    const LoggedVersion anew{U("x.slv"), QByteArray(40, 'b'), {}, {}};
     QByteArray log = logOf(threeAnswers().first(2)) + EncodeLoggedVersion(version)
-                     + EncodeLoggedAnswer(threeAnswers().at(2))
-                     + EncodeLoggedVersion({U("x.slv"), QByteArray(40, 'b'), {}});
+                     + EncodeLoggedAnswer(threeAnswers().at(2)) + EncodeLoggedVersion(anew);
     const AnswerLogPart part = ReadAnswerLog(log, 0, 0);
     EXPECT_EQ(part.answers, threeAnswers());
-    EXPECT_EQ(part.versions,
-              (QList<LoggedVersion>{version, {U("x.slv"), QByteArray(40, 'b'), {}}}));
-    const QByteArray bad = EncodeLoggedVersion({U("x.slv"), QByteArray(12, 'b'), {}});
-    EXPECT_EQ(ReadAnswerLog(log + bad, 0, 0).damaged, 1) << "a hash of the wrong length";
+    EXPECT_EQ(part.versions, (QList<LoggedVersion>{version, anew}));
+}
+
+// A line with its check, as a writer of any version makes it.
+QByteArray checkedLine(const QByteArray &line)
+{
+    return line + '\t' + QCryptographicHash::hash(line, QCryptographicHash::Sha1).toHex().left(8)
+           + '\n';
+}
+
+// Version records as the first builds wrote them (every answer up to one number) and as they
+// are written now (runs, and bases); what is no such record is damaged.
+TEST(AnswerLog, VersionRecordsOfBothFormsAreRead)
+{
+    const QByteArray a(40, 'a');
+    const QByteArray b(40, 'b');
+    const struct
+    {
+        QByteArray line;
+        const char *counted; // nullptr: damaged
+        int bases;
+    } cases[] = {
+        // clang-format off
+        {"W\tx.slv\t" + a + "\tk:3,m:1", "k:1-3,m:1", 0},
+        {"W\tx.slv\t" + a + "\tk:0", "", 0},
+        {"W\tx.slv\t" + a + "\t", "", 0},
+        {"W\tx.slv\t" + a + "\tk:1-3", nullptr, 0},
+        {"V\tx.slv\t" + a + "\t\tk:1-2+4", "k:1-2+4", 0},
+        {"V\tx.slv\t" + a + "\t" + b + "," + a + "\tk:7", "k:7", 2},
+        {"V\tx.slv\t" + a + "\t\tk:2-1", nullptr, 0},
+        {"V\tx.slv\t" + a + "\t\tk:1-3+3-4", nullptr, 0},
+        {"V\tx.slv\t" + a + "\t\tk:4+1", nullptr, 0},
+        {"V\tx.slv\t" + a + "\t\tk:0", nullptr, 0},
+        {"V\tx.slv\t" + a + "\t\t:1", nullptr, 0},
+        {"V\tx.slv\t" + a + "\tzz\tk:1", nullptr, 0},
+        {"V\tx.slv\t" + a.toUpper() + "\t\tk:1", nullptr, 0},
+        {"V\tx.slv\t" + a + "\tk:1", nullptr, 0},
+        // clang-format on
+    };
+    for (const auto &c : cases) {
+        const AnswerLogPart part
+            = ReadAnswerLog(AnswerLogHeader(U("k")) + checkedLine(c.line), 0, 0);
+        if (!c.counted) {
+            EXPECT_EQ(part.damaged, 1) << c.line.constData();
+            EXPECT_TRUE(part.versions.isEmpty()) << c.line.constData();
+            continue;
+        }
+        ASSERT_EQ(part.versions.size(), 1) << c.line.constData();
+        EXPECT_EQ(part.versions.at(0).included, Counts(c.counted)) << c.line.constData();
+        EXPECT_EQ(part.versions.at(0).bases.size(), c.bases) << c.line.constData();
+    }
 }
 
 class AnswerLogFileTest : public testing::Test
@@ -228,7 +275,7 @@ TEST_F(AnswerLogFileTest, ReadAFewAnswersAtATimeGivesTheSameRecords)
     };
     const QString log = path("other.log");
     QByteArray bytes = logOf(threeAnswers().first(2)) + "damaged\n";
-    bytes += EncodeLoggedVersion({U("lekce.slv"), QByteArray(40, 'a'), {{U("b"), 2}}});
+    bytes += EncodeLoggedVersion({U("lekce.slv"), QByteArray(40, 'a'), {}, Counts("b:1-2")});
     bytes += EncodeLoggedAnswer(threeAnswers().at(2));
     WriteBytes(log, bytes);
     const AnswerLogPart once = ReadAnswerLogFile(log, 0, 0);

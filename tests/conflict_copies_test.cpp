@@ -79,10 +79,10 @@ TEST(ConflictCopies, MergingCountsEveryAnswerOnceAndKeepsEveryPair)
         return QList<CountedAnswer>{{dog, 1, true}, {horse, 1, true}};
     };
     const VersionMerge merge
-        = MergeConflictCopy(mine, {{"a", 5}, {"b", 2}}, theirs, {{"a", 3}, {"b", 4}}, answersOf);
+        = MergeConflictCopy(mine, Counts("a:1-5,b:1-2"), theirs, Counts("a:1-3,b:1-4"), answersOf);
     EXPECT_EQ(merge.answersAdded, 1) << "the horse's answer comes with its pair";
     EXPECT_EQ(merge.pairsAdded, 1);
-    EXPECT_EQ(merge.included, (IncludedAnswers{{"a", 5}, {"b", 4}}));
+    EXPECT_EQ(merge.included, Counts("a:1-5,b:1-4"));
     ASSERT_EQ(mine.count(), 3);
     EXPECT_EQ(CountersOf(mine.at(1)), (Counters{6, 0, 2, 0}));
     EXPECT_EQ(CountersOf(mine.at(2)), (Counters{2, 1, 0, 1}));
@@ -90,46 +90,72 @@ TEST(ConflictCopies, MergingCountsEveryAnswerOnceAndKeepsEveryPair)
 
     // A copy that holds nothing the dictionary lacks changes nothing.
     const Vocabulary before = mine;
-    const VersionMerge again = MergeConflictCopy(mine, merge.included, theirs, {{"a", 3}, {"b", 4}},
-                                                 [](const QString &, qint64, qint64) {
-                                                     ADD_FAILURE() << "nothing to ask for";
-                                                     return QList<CountedAnswer>{};
-                                                 });
+    const VersionMerge again = MergeConflictCopy(
+        mine, merge.included, theirs, Counts("a:1-3,b:1-4"), [](const QString &, qint64, qint64) {
+            ADD_FAILURE() << "nothing to ask for";
+            return QList<CountedAnswer>{};
+        });
     EXPECT_EQ(again.answersAdded + again.pairsAdded, 0);
     EXPECT_EQ(mine.entries, before.entries);
 }
 
 } // namespace
 
-// What each version counted, chosen from what their writers logged.
-TEST(ConflictCopies, WhatEachVersionCountedComesFromItsWriters)
+// A computer's answers may lie partly in the file and partly in the copy: only the runs that
+// the file lacks are asked for and counted, and the merge has counted what either had.
+TEST(ConflictCopies, OnlyTheRunsTheFileLacksAreCounted)
 {
-    using Writers = QHash<QString, IncludedAnswers>;
-    const IncludedAnswers home{{U("home"), 3}};
-    const IncludedAnswers school{{U("school"), 2}};
-    const IncludedAnswers both{{U("home"), 3}, {U("school"), 2}};
     const struct
     {
         const char *name;
-        Writers dictionary;
-        Writers copy;
-        bool alike;
-        IncludedAnswers expectedDictionary;
-        IncludedAnswers expectedCopy;
+        const char *dictionary;
+        const char *copy;
+        QStringList asked; // computer:after:upTo
+        const char *merged;
     } cases[] = {
         // clang-format off
-        {"one writer each", {{U("school"), school}}, {{U("home"), home}}, false, school, home},
-        {"alike, one from each writer", {{U("school"), school}, {U("home"), home}}, {}, true, home, school},
-        {"alike, one writer: nothing between them", {{U("home"), home}}, {}, true, home, home},
-        {"the file written alike by two: the most", {{U("a"), home}, {U("b"), school}}, {{U("home"), both}}, false, both, both},
-        {"the copy written alike by two: the least", {}, {{U("a"), both}, {U("b"), home}}, false, {}, home},
-        {"no log names either", {}, {}, false, {}, {}},
+        {"the file has every run", "a:1-5", "a:1-3", {}, "a:1-5"},
+        {"a run between two of the file's", "a:1-2+6-7", "a:1-5", {"a:2:5"}, "a:1-7"},
+        {"two runs after the file's", "a:1-2", "a:4-5+8", {"a:3:5", "a:7:8"}, "a:1-2+4-5+8"},
+        {"another computer's answers", "a:1-2", "b:1-3", {"b:0:3"}, "a:1-2,b:1-3"},
+        {"the copy counted nothing", "a:1-2", "", {}, "a:1-2"},
         // clang-format on
     };
     for (const auto &c : cases) {
-        const Writers copy = c.alike ? c.dictionary : c.copy;
-        const CountedByVersions counted = ChooseCounted(c.dictionary, copy, c.alike);
-        EXPECT_EQ(counted.dictionary, c.expectedDictionary) << c.name;
-        EXPECT_EQ(counted.copy, c.expectedCopy) << c.name;
+        Vocabulary mine = vocabularyOf({"pes / r Hund @ 0, 0, 0, 0"});
+        const Vocabulary theirs = mine;
+        const VocabularyEntry dog = mine.entries.at(0);
+        QStringList asked;
+        qint64 answers = 0;
+        const VersionMerge merge = MergeConflictCopy(
+            mine, Counts(c.dictionary), theirs, Counts(c.copy),
+            [&](const QString &computer, qint64 after, qint64 upTo) {
+                asked.append(QStringLiteral("%1:%2:%3").arg(computer).arg(after).arg(upTo));
+                answers += upTo - after;
+                return QList<CountedAnswer>(upTo - after, {dog, 1, false});
+            });
+        EXPECT_EQ(asked, c.asked) << c.name;
+        EXPECT_EQ(merge.included, Counts(c.merged)) << c.name;
+        EXPECT_EQ(CountersOf(mine.at(1)), (Counters{int(answers), 0, 0, 0})) << c.name;
     }
+}
+
+// Of a version that several computers wrote alike, every computer takes the word of the same one.
+TEST(ConflictCopies, OneWriterIsTakenForAVersionWrittenAlike)
+{
+    using Writers = QHash<QString, IncludedAnswers>;
+    const struct
+    {
+        const char *name;
+        Writers writers;
+        const char *expected;
+    } cases[] = {
+        // clang-format off
+        {"one writer", {{U("school"), Counts("school:1-2")}}, "school:1-2"},
+        {"the first by name", {{U("school"), Counts("school:1-2")}, {U("home"), Counts("home:1-3")}}, "home:1-3"},
+        {"no log names it", {}, ""},
+        // clang-format on
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(CountedByOneWriter(c.writers), Counts(c.expected)) << c.name;
 }

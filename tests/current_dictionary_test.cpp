@@ -26,6 +26,11 @@ QByteArray sha1(const QByteArray &bytes)
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
 }
 
+DictionaryVersion versionAt(const QSignalSpy &written, qsizetype index)
+{
+    return written.at(index).at(0).value<DictionaryVersion>();
+}
+
 // The current dictionary's rules of files, with a second copy of the program where it matters.
 class CurrentDictionaryTest : public testing::Test
 {
@@ -89,9 +94,9 @@ TEST_F(CurrentDictionaryTest, VersionsWrittenNameTheirContentAndTheirBases)
     ASSERT_TRUE(dictionary.writeBackAnswers().done());
     ASSERT_EQ(written.size(), 1);
     const QByteArray answered = sha1(ReadBytes(path("a.slv")));
-    EXPECT_EQ(written.at(0).at(1).toByteArray(), answered);
-    EXPECT_EQ(written.at(0).at(2).value<QList<QByteArray>>(), QList<QByteArray>{read});
-    EXPECT_TRUE(written.at(0).at(3).toBool()) << "made from what was written here";
+    EXPECT_EQ(versionAt(written, 0).hash, answered);
+    EXPECT_EQ(versionAt(written, 0).bases, QList<QByteArray>{read});
+    EXPECT_TRUE(versionAt(written, 0).countsOwnAnswers) << "made from what was written here";
 
     Vocabulary copy = ParseVocabularyFile("pes / r Hund\r\nmys / e Maus\r\n", path("kopie.slv"));
     ++copy.entries[0].offers[2];
@@ -105,8 +110,8 @@ TEST_F(CurrentDictionaryTest, VersionsWrittenNameTheirContentAndTheirBases)
         dog.side[2] = U("r Hund");
         return QList<CountedAnswer>{{dog, 2, false}};
     };
-    const VersionMerge merge = dictionary.mergeConflictCopy(copy, copyVersion, {{U("school"), 1}},
-                                                            {{U("home"), 1}}, answersOf);
+    const VersionMerge merge = dictionary.mergeConflictCopy(copy, copyVersion, Counts("school:1"),
+                                                            Counts("home:1"), answersOf);
     EXPECT_EQ(merge.pairsAdded, 1);
     EXPECT_EQ(merge.answersAdded, 1);
     const Vocabulary merged = ParseVocabularyFile(ReadBytes(path("a.slv")), path("a.slv"));
@@ -114,16 +119,16 @@ TEST_F(CurrentDictionaryTest, VersionsWrittenNameTheirContentAndTheirBases)
     EXPECT_EQ(CountersOf(merged.at(1)), (Counters{1, 1, 1, 0})) << "the answer the copy counted";
     EXPECT_EQ(merged.at(3).side[1], U("mys")) << "the pair the copy added, after the others";
     ASSERT_EQ(written.size(), 2);
-    EXPECT_EQ(written.at(1).at(2).value<QList<QByteArray>>(),
-              (QList<QByteArray>{answered, copyVersion}));
-    EXPECT_FALSE(written.at(1).at(3).toBool()) << "a merge counts what its versions had";
+    EXPECT_EQ(versionAt(written, 1).bases, (QList<QByteArray>{answered, copyVersion}));
+    EXPECT_EQ(versionAt(written, 1).counted, Counts("home:1,school:1"))
+        << "a merge counts what both versions had";
     ASSERT_EQ(moved.size(), 1);
     EXPECT_EQ(moved.at(0).at(0).value<QList<int>>(), (QList<int>{1, 2})) << "nothing moves";
     EXPECT_FALSE(dictionary.vocabulary().hasUnsavedAnswers());
 
     // Another program wrote the file meanwhile: nothing is merged, nothing written.
     WriteBytes(path("a.slv"), "jiny / anderer\r\n");
-    EXPECT_THROW(dictionary.mergeConflictCopy(copy, copyVersion, {}, {{U("home"), 1}}, answersOf),
+    EXPECT_THROW(dictionary.mergeConflictCopy(copy, copyVersion, {}, Counts("home:1"), answersOf),
                  FileError);
     EXPECT_EQ(ReadBytes(path("a.slv")), "jiny / anderer\r\n");
     EXPECT_EQ(dictionary.vocabulary().count(), 3);
@@ -132,9 +137,9 @@ TEST_F(CurrentDictionaryTest, VersionsWrittenNameTheirContentAndTheirBases)
     answerWrongly(1);
     ASSERT_TRUE(dictionary.writeBackAnswers().done());
     ASSERT_EQ(written.size(), 3);
-    EXPECT_EQ(written.at(2).at(2).value<QList<QByteArray>>(),
-              QList<QByteArray>{sha1("jiny / anderer\r\n")});
-    EXPECT_FALSE(written.at(2).at(3).toBool());
+    EXPECT_EQ(versionAt(written, 2).bases, QList<QByteArray>{sha1("jiny / anderer\r\n")});
+    EXPECT_TRUE(versionAt(written, 2).countsOwnAnswers) << "it holds the answer given here";
+    EXPECT_FALSE(versionAt(written, 2).counted);
 }
 
 // The folder named while the dictionary in it is open: the first version written is made from
@@ -148,7 +153,7 @@ TEST_F(CurrentDictionaryTest, AFolderNamedWhileOpenMakesTheFileAVersion)
     dictionary.setSyncFolder(dir.path(), path("locks"));
     ASSERT_TRUE(dictionary.writeBackAnswers().done());
     ASSERT_EQ(written.size(), 1);
-    EXPECT_EQ(written.at(0).at(2).value<QList<QByteArray>>(), QList<QByteArray>{sha1(before)});
+    EXPECT_EQ(versionAt(written, 0).bases, QList<QByteArray>{sha1(before)});
 
     // Written while no folder was named: named again, the file is the version made then.
     dictionary.setSyncFolder(QString(), path("locks"));
@@ -160,7 +165,7 @@ TEST_F(CurrentDictionaryTest, AFolderNamedWhileOpenMakesTheFileAVersion)
     answerWrongly(1);
     ASSERT_TRUE(dictionary.writeBackAnswers().done());
     ASSERT_EQ(written.size(), 2);
-    EXPECT_EQ(written.at(1).at(2).value<QList<QByteArray>>(), QList<QByteArray>{sha1(unshared)});
+    EXPECT_EQ(versionAt(written, 1).bases, QList<QByteArray>{sha1(unshared)});
 }
 
 // Once its folder is shared by a sync tool, the open dictionary's lock moves to this computer's
@@ -256,15 +261,16 @@ TEST_F(CurrentDictionaryTest, SavedElsewhereIntoTheSynchronisedFolderItIsAVersio
     dictionary.saveElsewhere(path("shared/b.slv"));
     const QByteArray saved = ReadBytes(path("shared/b.slv"));
     ASSERT_EQ(written.size(), 1);
-    EXPECT_EQ(written.at(0).at(0).toString(), path("shared/b.slv"));
-    EXPECT_EQ(written.at(0).at(1).toByteArray(), sha1(saved));
-    EXPECT_TRUE(written.at(0).at(2).value<QList<QByteArray>>().isEmpty());
-    EXPECT_FALSE(written.at(0).at(3).toBool()) << "the answers it holds were given on a.slv";
+    EXPECT_EQ(versionAt(written, 0).path, path("shared/b.slv"));
+    EXPECT_EQ(versionAt(written, 0).hash, sha1(saved));
+    EXPECT_TRUE(versionAt(written, 0).bases.isEmpty());
+    EXPECT_FALSE(versionAt(written, 0).countsOwnAnswers)
+        << "the answers it holds were given on a.slv";
 
     answerWrongly(2);
     ASSERT_TRUE(dictionary.writeBackAnswers().done());
     ASSERT_EQ(written.size(), 2);
-    EXPECT_EQ(written.at(1).at(2).value<QList<QByteArray>>(), QList<QByteArray>{sha1(saved)});
+    EXPECT_EQ(versionAt(written, 1).bases, QList<QByteArray>{sha1(saved)});
 }
 
 TEST_F(CurrentDictionaryTest, TheEditorsFileIsSetAsideAfterItsAnswersAndGivenBack)

@@ -62,11 +62,12 @@ public:
         EXPECT_TRUE(exchange.troubles.isEmpty()) << exchange.troubles.join('\n').toStdString();
     }
     SyncPlace place() const { return {m_folder + QStringLiteral("/sync"), m_id}; }
-    void noteVersion(const QByteArray &hash, const QList<QByteArray> &bases, bool allOwn = true,
-                     qint64 baseWrittenMs = 0)
+    void noteVersion(const QByteArray &hash, const QList<QByteArray> &bases,
+                     bool countsOwnAnswers = true, qint64 baseWrittenMs = 0,
+                     const std::optional<IncludedAnswers> &counted = std::nullopt)
     {
-        m_history.noteVersion(m_folder + QStringLiteral("/sync/lekce.slv"), hash, bases, allOwn,
-                              baseWrittenMs);
+        m_history.noteVersion({m_folder + QStringLiteral("/sync/lekce.slv"), hash, bases,
+                               countsOwnAnswers, baseWrittenMs, counted});
     }
     // The cards, and every answer once: what two computers that agree hold alike.
     QStringList state()
@@ -90,6 +91,18 @@ private:
     ReviewHistory m_history;
     QString m_id;
 };
+
+// What a version counted, written with the computers' names ("a:1-2,b:3") for their ids.
+IncludedAnswers countsOf(const char *text, const QList<const Computer *> &computers)
+{
+    IncludedAnswers counts;
+    const IncludedAnswers named = Counts(text);
+    for (auto entry = named.cbegin(); entry != named.cend(); ++entry) {
+        const Computer *computer = computers.at(entry.key().at(0).unicode() - 'a');
+        counts.insert(computer->id(), entry.value());
+    }
+    return counts;
+}
 
 QString shortest(double value)
 {
@@ -261,44 +274,63 @@ TEST(FolderExchange, TellsWhatItCannotReadOrWriteAndReadsTheRest)
 }
 
 // A version of the dictionary written here goes to the log once, with what it has counted:
-// what the version it was made from had, and this computer's answers on it so far.
+// what the version it was made from had, and the answers given here that it counted first. One
+// of this computer's versions may wait in a conflict copy: a version made from another
+// computer's holds only the answers given here since, and says so.
 TEST(LoggedVersions, AVersionWrittenHereSaysWhatItHasCounted)
 {
     QTemporaryDir root;
     Computer a(root.path(), "a");
     Computer b(root.path(), "b");
+    const QByteArray zero(40, '0');
     const QByteArray first(40, '1');
     const QByteArray second(40, '2');
+    const QByteArray third(40, '3');
+    const QByteArray fourth(40, '4');
     a.answer(Dog, 1, Grade::Good, MsPerDay);
     a.answer(Cat, 1, Grade::Good, 2 * MsPerDay);
-    a.noteVersion(first, {QByteArray(40, '0')});
+    a.noteVersion(first, {zero});
     a.exchange();
-    deliver(a, b, Delivery::Whole);
-    QString reason;
-    EXPECT_EQ(CountedByWriters(b.database(), first, &reason),
-              (VersionWriters{{a.id(), {{a.id(), 2}}}}));
     b.answer(Dog, 1, Grade::Again, 3 * MsPerDay);
-    b.noteVersion(second, {first});
+    b.noteVersion(second, {zero});
     b.exchange();
     deliver(b, a, Delivery::Whole);
-    EXPECT_EQ(CountedByWriters(a.database(), second, &reason),
-              (VersionWriters{{b.id(), {{a.id(), 2}, {b.id(), 1}}}}));
-    a.exchange();
-    EXPECT_EQ(ReadAnswerLogFile(a.logPath(a.id()), 0, 0).versions.size(), 1) << "logged once";
-
-    // Made from another computer's version while one of a's own waits in a conflict copy: it
-    // has counted what its base had, not the answers that only the copy holds.
-    const QByteArray third(40, '3');
+    // The sync tool kept a's first version as a conflict copy and b's in the file.
     a.answer(Cat, 2, Grade::Good, 4 * MsPerDay);
-    a.noteVersion(third, {second}, false);
+    a.noteVersion(third, {second});
+    a.answer(Dog, 2, Grade::Good, 5 * MsPerDay);
+    a.noteVersion(fourth, {third});
     a.exchange();
-    EXPECT_EQ(CountedByWriters(a.database(), third, &reason),
-              (VersionWriters{{a.id(), {{a.id(), 2}, {b.id(), 1}}}}));
+    deliver(a, b, Delivery::Whole);
+    const struct
+    {
+        QByteArray version;
+        Computer *writer;
+        const char *counted;
+    } cases[] = {
+        {first, &a, "a:1-2"},
+        {second, &b, "b:1"},
+        {third, &a, "a:3,b:1"},
+        {fourth, &a, "a:3-4,b:1"},
+    };
+    for (const auto &c : cases) {
+        for (Computer *reader : {&a, &b}) {
+            QString reason;
+            EXPECT_EQ(CountedByWriters(reader->database(), c.version, &reason),
+                      (VersionWriters{{c.writer->id(), countsOf(c.counted, {&a, &b})}}))
+                << c.version.first(1).constData() << reason.toStdString();
+        }
+    }
+    a.exchange();
+    EXPECT_EQ(ReadAnswerLogFile(a.logPath(a.id()), 0, 0).versions.size(), 3) << "logged once";
+    EXPECT_EQ(ReadAnswerLogFile(a.logPath(a.id()), 0, 0).versions.at(2).bases,
+              QList<QByteArray>{third});
 }
 
 // Versions whose base no log named when they were logged: one made from a file that no
 // version names (its folder was named while it was open and it could not be read then) counts
-// this computer's answers alone; one logged together with its base counts what the base had.
+// this computer's answers alone; one logged together with its base counts what the base had;
+// a file made anew counts none of the answers given here before.
 TEST(LoggedVersions, AVersionWhoseBaseNoLogNamedYet)
 {
     const QByteArray first(40, '1');
@@ -307,22 +339,25 @@ TEST(LoggedVersions, AVersionWhoseBaseNoLogNamedYet)
     {
         const char *what;
         QList<QByteArray> firstBases;
+        bool firstCountsOwnAnswers;
         bool secondMadeFromFirst;
+        const char *counted;
     } cases[] = {
-        {"made from a file no version names", {QByteArray()}, false},
-        {"logged together with its base", {}, true},
+        {"made from a file no version names", {QByteArray()}, true, false, "a:1"},
+        {"logged together with its base", {}, true, true, "a:1"},
+        {"made anew", {}, false, false, ""},
     };
     for (const auto &c : cases) {
         QTemporaryDir root;
         Computer a(root.path(), "a");
         a.answer(Dog, 1, Grade::Good, MsPerDay);
-        a.noteVersion(first, c.firstBases);
+        a.noteVersion(first, c.firstBases, c.firstCountsOwnAnswers);
         if (c.secondMadeFromFirst)
-            a.noteVersion(second, {first}, false);
+            a.noteVersion(second, {first});
         a.exchange();
         QString reason;
         EXPECT_EQ(CountedByWriters(a.database(), c.secondMadeFromFirst ? second : first, &reason),
-                  (VersionWriters{{a.id(), {{a.id(), 1}}}}))
+                  (VersionWriters{{a.id(), countsOf(c.counted, {&a})}}))
             << c.what << reason.toStdString();
     }
 }
@@ -340,11 +375,12 @@ TEST(LoggedVersions, AVersionMadeFromAFileJustPutInPlaceWaitsForItsLog)
         const char *what;
         qint64 theirsWrittenMs;
         bool logArrives;
-        VersionWriters counted;
+        bool logged;
+        const char *counted;
     } cases[] = {
-        {"the log naming it arrives", now, true, {{"a", {{"b", 2}}}}},
-        {"no log yet", now, false, {}},
-        {"written long ago", now - UnloggedVersionWaitMs - 1000, false, {{"a", {}}}},
+        {"the log naming it arrives", now, true, true, "b:1-2"},
+        {"no log yet", now, false, false, ""},
+        {"written long ago", now - UnloggedVersionWaitMs - 1000, false, true, ""},
     };
     for (const auto &c : cases) {
         QTemporaryDir root;
@@ -354,18 +390,13 @@ TEST(LoggedVersions, AVersionMadeFromAFileJustPutInPlaceWaitsForItsLog)
         b.answer(Cat, 1, Grade::Again, 2 * MsPerDay);
         b.noteVersion(theirs, {});
         b.exchange();
-        a.noteVersion(mine, {theirs}, false, c.theirsWrittenMs);
+        a.noteVersion(mine, {theirs}, true, c.theirsWrittenMs);
         a.exchange();
         if (c.logArrives)
             deliver(b, a, Delivery::Whole);
         QString reason;
-        VersionWriters expected;
-        for (auto writer = c.counted.cbegin(); writer != c.counted.cend(); ++writer) {
-            QHash<QString, qint64> &included
-                = expected[writer.key() == QLatin1String("a") ? a.id() : b.id()];
-            for (auto entry = writer->cbegin(); entry != writer->cend(); ++entry)
-                included.insert(entry.key() == QLatin1String("a") ? a.id() : b.id(), entry.value());
-        }
+        const VersionWriters expected
+            = c.logged ? VersionWriters{{a.id(), countsOf(c.counted, {&a, &b})}} : VersionWriters{};
         EXPECT_EQ(CountedByWriters(a.database(), mine, &reason), expected) << c.what;
     }
 }
@@ -387,7 +418,7 @@ TEST(LoggedVersions, AnswersBroughtFromAnotherProgramAreCountedAsGivenHere)
     a.noteVersion(imported, {});
     a.exchange();
     EXPECT_EQ(CountedByWriters(a.database(), imported, &reason),
-              (VersionWriters{{a.id(), {{a.id(), 2}}}}))
+              (VersionWriters{{a.id(), countsOf("a:1-2", {&a})}}))
         << reason.toStdString();
 }
 
@@ -399,15 +430,15 @@ TEST(LoggedVersions, AreKeptByHashAndWriter)
     Computer a(root.path(), "a");
     const QByteArray hash(40, 'c');
     AnswerLogPart first;
-    first.versions = {{U("lekce.slv"), hash, {{U("b"), 4}, {U("c"), 9}}}};
+    first.versions = {{U("lekce.slv"), hash, {}, Counts("b:1-4,c:1-9")}};
     AnswerLogPart second;
-    second.versions = {{U("lekce.slv"), hash, {{U("b"), 6}}}};
+    second.versions = {{U("lekce.slv"), hash, {}, Counts("b:1-6")}};
     QString reason;
     ASSERT_TRUE(ImportLogs(
         a.database(), {{U("b"), first}, {U("c"), second}}, [](const QString &name) { return name; },
         0.9, &reason));
     EXPECT_EQ(CountedByWriters(a.database(), hash, &reason),
-              (VersionWriters{{U("b"), {{U("b"), 4}, {U("c"), 9}}}, {U("c"), {{U("b"), 6}}}}));
+              (VersionWriters{{U("b"), Counts("b:1-4,c:1-9")}, {U("c"), Counts("b:1-6")}}));
     EXPECT_EQ(CountedByWriters(a.database(), QByteArray(40, 'd'), &reason), VersionWriters{})
         << "a version no log names";
 }
@@ -580,9 +611,9 @@ TEST(SyncedDictionary, AConflictCopyWaitsForTheLogsThatNameItsVersions)
         };
         AnswerLogPart named;
         if (c.dictionaryNamed)
-            named.versions.append({U("lekce.slv"), sha1(lesson), {}});
+            named.versions.append({U("lekce.slv"), sha1(lesson), {}, {}});
         if (c.copyNamed)
-            named.versions.append({U("lekce.slv"), sha1(copy), {}});
+            named.versions.append({U("lekce.slv"), sha1(copy), {}, {}});
         QString reason;
         ASSERT_TRUE(ImportLogs(
             a.database(), {{U("b"), named}}, [](const QString &name) { return name; }, 0.9,

@@ -199,10 +199,11 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
     EXPECT_EQ(value("PRAGMA user_version").toInt(), ReviewHistory::SchemaVersion);
     EXPECT_EQ(value("SELECT count(*) FROM sqlite_master WHERE name IN "
                     "('answers_dictionary_time', 'answers_logged', 'answers_unlogged', "
-                    "'answers_card_time', 'logs', 'versions', 'version_includes', "
-                    "'own_versions')")
+                    "'answers_card_time', 'logs', 'versions', 'version_counts', "
+                    "'version_bases', 'own_versions', 'answers_uncounted', "
+                    "'answers_counted_in')")
                   .toInt(),
-              8);
+              11);
     EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE computer IS NULL AND seq IS NULL").toInt(),
               2);
     // The versions of the third schema did not say who wrote them: the logs are read again.
@@ -214,6 +215,22 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
     EXPECT_EQ(ReviewHistory(database()).answerCount(), 2);
     EXPECT_EQ(value("SELECT offset || ':' || last_seq FROM logs"), QStringLiteral("0:0"));
     EXPECT_EQ(value("SELECT count(*) FROM pragma_table_info('versions') WHERE name = 'writer'"), 1);
+
+    // The sixth schema kept what a version counted as each computer's last answer: every
+    // answer up to it.
+    for (const char *statement :
+         {"CREATE TABLE version_includes (hash TEXT NOT NULL, writer TEXT NOT NULL,"
+          " computer TEXT NOT NULL, seq INTEGER NOT NULL, PRIMARY KEY (hash, writer, computer))"
+          " WITHOUT ROWID",
+          "INSERT INTO version_includes VALUES ('h', 'w', 'c', 3), ('h', 'w', 'd', 0)",
+          "DROP TABLE version_counts", "DROP TABLE version_bases", "DROP INDEX answers_uncounted",
+          "DROP INDEX answers_counted_in", "ALTER TABLE answers DROP COLUMN counted_in",
+          "ALTER TABLE own_versions DROP COLUMN counted", "PRAGMA user_version = 6"})
+        queryValue(database(), QString::fromLatin1(statement));
+    EXPECT_EQ(ReviewHistory(database()).answerCount(), 2);
+    EXPECT_EQ(value("SELECT group_concat(hash || writer || computer || '=' || answers)"
+                    " FROM version_counts"),
+              QStringLiteral("hwc=1-3"));
 
     // A database written by a later version of the program is neither used nor changed.
     queryValue(database(), QStringLiteral("PRAGMA user_version = 99"));

@@ -269,10 +269,10 @@ TEST_P(SyncSoak, CountersEqualAnswers)
             std::cerr << "log " << log.left(4).toStdString() << ": " << part.answers.size()
                       << " answers\n";
             for (const LoggedVersion &v : part.versions) {
-                std::cerr << "   version " << v.hash.left(6).toStdString() << " {";
-                for (auto it = v.included.cbegin(); it != v.included.cend(); ++it)
-                    std::cerr << it.key().left(4).toStdString() << ":" << it.value() << " ";
-                std::cerr << "}\n";
+                std::cerr << "   version " << v.hash.left(6).toStdString() << " from";
+                for (const QByteArray &base : v.bases)
+                    std::cerr << " " << base.left(6).toStdString();
+                std::cerr << " {" << EncodedCounts(v.included).toStdString() << "}\n";
             }
         }
     }

@@ -157,21 +157,61 @@ TEST_F(SyncedProgramTest, AConflictCopyIsMergedOnceItsAnswersAreKnown)
         RunningProgram school;
         start(school);
         school.answer(QStringLiteral("x"));
+        school.answer(QStringLiteral("x"));
         school.stop();
     }
-    EXPECT_EQ(counted(), std::make_pair(1, 1));
+    EXPECT_EQ(counted(), std::make_pair(2, 2));
 
     // The copy arrives while the lesson is open.
     start(home);
     const QString copy = shared(QStringLiteral("lekce (conflicted copy 2026-12-07 101500).slv"));
     WriteBytes(copy, homeVersion);
     EXPECT_TRUE(WaitFor([&] { return !QFile::exists(copy); })) << "merged and removed";
-    EXPECT_EQ(counted(), std::make_pair(2, 2)) << "both answers, each once";
-    ASSERT_EQ(home.prompts.texts(QStringLiteral("notice")).size(), 1);
+    EXPECT_EQ(counted(), std::make_pair(3, 3)) << "all answers, each once";
+    ASSERT_EQ(home.prompts.texts(QStringLiteral("notice")).size(), 1)
+        << home.prompts.texts(QStringLiteral("notice")).join('\n').toStdString();
     EXPECT_TRUE(home.prompts.texts(QStringLiteral("notice"))
                     .first()
                     .contains(QStringLiteral("doplněných odpovědí 1")));
     home.stop();
+}
+
+// Both computers gave the same answer on the lesson before they met, and wrote the same bytes:
+// the sync tool sees nothing to keep apart. The computer that learns of it counts the answer
+// that its file lacks, once; the other one then adds nothing.
+TEST_F(SyncedProgramTest, TwoComputersThatWroteTheSameBytesCountBothAnswers)
+{
+    const QByteArray original = Cp1250(Lesson);
+    WriteLongAgo(lesson(), original);
+    RunningProgram home;
+    start(home);
+    home.answer(QStringLiteral("x"));
+    home.stop();
+    const QByteArray homeVersion = ReadBytes(lesson());
+
+    WriteLongAgo(lesson(), original);
+    {
+        RunningProgram school;
+        start(school);
+        school.answer(QStringLiteral("x"));
+        school.stop();
+    }
+    ASSERT_EQ(ReadBytes(lesson()), homeVersion) << "the same bytes";
+
+    start(home);
+    EXPECT_TRUE(WaitFor([&] { return counted() == std::make_pair(2, 2); }))
+        << counted().first << " offers";
+    ASSERT_EQ(home.prompts.texts(QStringLiteral("notice")).size(), 1);
+    EXPECT_TRUE(home.prompts.texts(QStringLiteral("notice")).first().contains(U("chyběly: 1")));
+    home.stop();
+
+    RunningProgram school;
+    start(school);
+    EXPECT_TRUE(WaitFor([&] { return CardsOf(school) == CardsOf(home); }));
+    QTest::qWait(500);
+    EXPECT_EQ(counted(), std::make_pair(2, 2));
+    EXPECT_TRUE(school.prompts.texts(QStringLiteral("notice")).isEmpty());
+    school.stop();
 }
 
 // A conflict copy that cannot be read stays where it is, and the user is told once which it is.
@@ -257,7 +297,8 @@ TEST_F(SyncedProgramTest, AnEditedDictionaryIsAVersionOfWhatItWasMadeFrom)
     ASSERT_EQ(versions.size(), 2);
     EXPECT_EQ(versions.at(0).hash, answered);
     EXPECT_EQ(versions.at(1).hash, edited);
-    EXPECT_EQ(versions.at(1).included, (QHash<QString, qint64>{{homeId, 1}}));
+    EXPECT_EQ(versions.at(1).included, (IncludedAnswers{{homeId, NumberRanges::span(1, 1)}}));
+    EXPECT_EQ(versions.at(1).bases, QList<QByteArray>{answered});
 }
 
 // Two copies of the program drill one dictionary, on two computers whose folders two real

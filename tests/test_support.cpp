@@ -43,6 +43,19 @@ void PrintTo(const QString &text, std::ostream *out)
     *out << '"' << text.toStdString() << '"';
 }
 
+IncludedAnswers Counts(const char *text)
+{
+    const std::optional<IncludedAnswers> counts = DecodedCounts(QByteArrayView(text));
+    if (!counts)
+        throw std::invalid_argument(text);
+    return *counts;
+}
+
+void PrintTo(const NumberRanges &ranges, std::ostream *out)
+{
+    *out << '"' << ranges.encoded().toStdString() << '"';
+}
+
 int InChild(const std::function<int()> &body)
 {
     const pid_t child = fork();

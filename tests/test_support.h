@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "vocabulary/conflict_copies.h"
+
 #include <functional>
 #include <ostream>
 
@@ -33,6 +35,10 @@ bool MountReadOnly(const QString &folder);
 
 // Lets GoogleTest print QString values in failure messages.
 void PrintTo(const QString &text, std::ostream *out);
+
+// What a version counted, written as its log writes it: "a:1-5,b:1-2+4".
+IncludedAnswers Counts(const char *text);
+void PrintTo(const NumberRanges &ranges, std::ostream *out);
 
 // One value that a query of the database at `path` gives, read through a connection of its
 // own, as another program would.

@@ -961,6 +961,10 @@ The dictionary holds at most %1 pairs: </translation>
         <source>Odpovědi z ostatních počítačů nelze uložit: %1</source>
         <translation>The answers from the other computers cannot be saved: %1</translation>
     </message>
+    <message>
+        <source>záznam verze slovníku je poškozený</source>
+        <translation>a record of a dictionary version is damaged</translation>
+    </message>
 </context>
 <context>
     <name>MainMenu</name>
@@ -1617,6 +1621,14 @@ Answers are written into it since this version of the program; the charts fill a
     <message>
         <source> Kopie je smazána.</source>
         <translation> The copy is deleted.</translation>
+    </message>
+    <message>
+        <source>Do slovníku %1 se zatím nepodařilo doplnit odpovědi z jiného počítače: %2</source>
+        <translation>The answers of another computer could not be added to the dictionary %1 yet: %2</translation>
+    </message>
+    <message>
+        <source>Dva počítače zapsaly slovník %1 stejně, každý se svými odpověďmi. Do slovníku jsou teď doplněny odpovědi, které v něm chyběly: %2.</source>
+        <translation>Two computers wrote the dictionary %1 alike, each with answers of its own. The answers it lacked are now added to it: %2.</translation>
     </message>
 </context>
 <context>

@@ -56,38 +56,57 @@ QStringList ConflictCopies(const QString &dictionaryPath)
     return copies;
 }
 
-namespace {
-
-// Each computer's answers that every writer, or any one, says the version has counted.
-IncludedAnswers countedByAll(const QHash<QString, IncludedAnswers> &writers, bool least)
+QByteArray EncodedCounts(const IncludedAnswers &counts)
 {
-    IncludedAnswers counted;
-    bool first = true;
-    for (const IncludedAnswers &writer : writers) {
-        if (least && !first) {
-            for (auto entry = counted.begin(); entry != counted.end(); ++entry)
-                entry.value() = std::min(entry.value(), writer.value(entry.key(), 0));
-        } else {
-            for (auto entry = writer.cbegin(); entry != writer.cend(); ++entry)
-                counted[entry.key()] = std::max(counted.value(entry.key(), 0), entry.value());
-        }
-        first = false;
+    QStringList computers = counts.keys();
+    computers.sort();
+    QByteArray text;
+    for (const QString &computer : computers) {
+        const NumberRanges &answers = counts.value(computer);
+        if (answers.isEmpty())
+            continue;
+        if (!text.isEmpty())
+            text += ',';
+        text += computer.toUtf8() + ':' + answers.encoded();
     }
-    counted.removeIf([](const auto &entry) { return entry.value() == 0; });
-    return counted;
+    return text;
 }
 
-} // namespace
-
-CountedByVersions ChooseCounted(const QHash<QString, IncludedAnswers> &dictionaryWriters,
-                                const QHash<QString, IncludedAnswers> &copyWriters, bool alike)
+std::optional<IncludedAnswers> DecodedCounts(QByteArrayView text)
 {
-    if (alike && dictionaryWriters.size() >= 2) {
-        QStringList writers = dictionaryWriters.keys();
-        writers.sort();
-        return {dictionaryWriters.value(writers.at(0)), dictionaryWriters.value(writers.at(1))};
+    IncludedAnswers counts;
+    if (text.isEmpty())
+        return counts;
+    for (const QByteArray &item : text.toByteArray().split(',')) {
+        const qsizetype colon = item.lastIndexOf(':');
+        if (colon <= 0)
+            return std::nullopt;
+        const auto answers = NumberRanges::decoded(QByteArrayView(item).sliced(colon + 1));
+        if (!answers)
+            return std::nullopt;
+        if (!answers->isEmpty())
+            counts.insert(QString::fromUtf8(item.first(colon)), *answers);
     }
-    return {countedByAll(dictionaryWriters, false), countedByAll(copyWriters, true)};
+    return counts;
+}
+
+IncludedAnswers CountedByOneWriter(const QHash<QString, IncludedAnswers> &writers)
+{
+    if (writers.isEmpty())
+        return {};
+    QStringList names = writers.keys();
+    std::sort(names.begin(), names.end());
+    return writers.value(names.first());
+}
+
+IncludedAnswers UnitedCounts(const QList<IncludedAnswers> &counts)
+{
+    IncludedAnswers united;
+    for (const IncludedAnswers &one : counts) {
+        for (auto entry = one.cbegin(); entry != one.cend(); ++entry)
+            united[entry.key()].unite(entry.value());
+    }
+    return united;
 }
 
 VersionMerge MergeConflictCopy(
@@ -104,19 +123,22 @@ VersionMerge MergeConflictCopy(
 
     // What the copy counted beyond the dictionary, on the pairs the dictionary has.
     for (auto computer = copyIncludes.cbegin(); computer != copyIncludes.cend(); ++computer) {
-        const qint64 had = dictionaryIncludes.value(computer.key(), 0);
-        if (computer.value() <= had)
+        const NumberRanges missing
+            = computer.value().minus(dictionaryIncludes.value(computer.key()));
+        if (missing.isEmpty())
             continue;
-        merge.included.insert(computer.key(), computer.value());
-        for (const CountedAnswer &answer : answersOf(computer.key(), had, computer.value())) {
-            const int position = positions.value(PairKey(answer.pair), 0);
-            if (position == 0)
-                continue; // a pair the dictionary lacks comes with the copy's own counters
-            VocabularyEntry &entry = dictionary.at(position);
-            countOne(entry.offers[answer.offeredSide]);
-            if (answer.wrong)
-                countOne(entry.errors[answer.offeredSide]);
-            ++merge.answersAdded;
+        merge.included[computer.key()].unite(missing);
+        for (const NumberRanges::Run &run : missing.runs()) {
+            for (const CountedAnswer &answer : answersOf(computer.key(), run.first - 1, run.last)) {
+                const int position = positions.value(PairKey(answer.pair), 0);
+                if (position == 0)
+                    continue; // a pair the dictionary lacks comes with the copy's own counters
+                VocabularyEntry &entry = dictionary.at(position);
+                countOne(entry.offers[answer.offeredSide]);
+                if (answer.wrong)
+                    countOne(entry.errors[answer.offeredSide]);
+                ++merge.answersAdded;
+            }
         }
     }
     // Pairs added, or edited, on the other computer.

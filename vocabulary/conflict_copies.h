@@ -2,12 +2,15 @@
 
 #include "vocabulary.h"
 
+#include "core/number_ranges.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 // Copies of a dictionary that a sync tool keeps when the file was changed on two computers
 // before they met: Syncthing's "lekce.sync-conflict-20261207-101500-ABCDEFG.slv", Nextcloud's
@@ -17,22 +20,37 @@ bool IsConflictCopyName(const QString &copyName, const QString &originalName);
 // The conflict copies beside a dictionary, by name.
 QStringList ConflictCopies(const QString &dictionaryPath);
 
-// For every computer, the number of its last log record whose answers on a dictionary a version
-// of its file has counted: a version holds every answer of that computer up to that number.
-using IncludedAnswers = QHash<QString, qint64>;
+// For every computer, the numbers of its log records whose answers on a dictionary a version of
+// its file has counted.
+using IncludedAnswers = QHash<QString, NumberRanges>;
+// "<computer>:<runs>,<computer>:<runs>", by computer; none for text that is no such list.
+QByteArray EncodedCounts(const IncludedAnswers &counts);
+std::optional<IncludedAnswers> DecodedCounts(QByteArrayView text);
 
-// What two versions of a dictionary, the file's and a conflict copy's, have counted, from what
-// each computer that wrote one of them logged (by writer). Versions alike (the same bytes)
-// that two computers wrote are one from each. Of a version that several computers wrote, the
-// file's is taken to hold the most any of them counted, the copy's the least, so that no
-// answer is counted twice.
-struct CountedByVersions
+// A version of a dictionary file in the synchronised folder that this program wrote.
+struct DictionaryVersion
 {
-    IncludedAnswers dictionary;
-    IncludedAnswers copy;
+    QString path;
+    QByteArray hash;         // of the file's bytes (ContentVersion)
+    QList<QByteArray> bases; // the versions it was made from: the one read, or the two merged
+    // It has counted the answers given here on the dictionary that no version counted before;
+    // otherwise (a file made anew) none of them.
+    bool countsOwnAnswers = true;
+    // When the file it was made from was written (milliseconds since the epoch; 0 when not
+    // known), for how long a log naming that file's version may yet come.
+    qint64 baseWrittenMs = 0;
+    // What a merge counted of every computer's answers; none: what the version it was made
+    // from had.
+    std::optional<IncludedAnswers> counted;
 };
-CountedByVersions ChooseCounted(const QHash<QString, IncludedAnswers> &dictionaryWriters,
-                                const QHash<QString, IncludedAnswers> &copyWriters, bool alike);
+
+// What a version has counted, of the computers that wrote it and said so in their logs (by
+// writer). Two computers that answered alike write the same bytes having counted different
+// answers; each says what it counted, and each is true of the bytes: the first writer by name
+// is taken, so that every computer takes the same.
+IncludedAnswers CountedByOneWriter(const QHash<QString, IncludedAnswers> &writers);
+// Every answer that any of them counted.
+IncludedAnswers UnitedCounts(const QList<IncludedAnswers> &counts);
 
 // One counted answer on a pair, as a log tells it.
 struct CountedAnswer
@@ -54,6 +72,7 @@ struct VersionMerge
 // added after its pairs with the copy's counters; a pair both have gets the answers that the
 // copy counted and the dictionary did not, which `answersOf` gives (a computer's answers on the
 // dictionary numbered after one number, up to another). No answer is counted twice, none lost.
+// The merge has counted what either version had.
 VersionMerge MergeConflictCopy(
     Vocabulary &dictionary, const IncludedAnswers &dictionaryIncludes, const Vocabulary &copy,
     const IncludedAnswers &copyIncludes,

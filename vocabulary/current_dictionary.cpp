@@ -126,8 +126,12 @@ DictionaryResult CurrentDictionary::tryWriteBack()
         }
         result.becameUtf8 = written.becameUtf8;
         if (written.written && versioned())
-            emit versionWritten(path, m_vocabulary.stamp.version, {written.baseVersion},
-                                !written.merged, written.baseModified / NsPerMs);
+            emit versionWritten({path,
+                                 m_vocabulary.stamp.version,
+                                 {written.baseVersion},
+                                 true,
+                                 written.baseModified / NsPerMs,
+                                 std::nullopt});
         for (const QString &pair : written.unstoredPairs) {
             if (!m_unstoredTold.contains(pair)) {
                 m_unstoredTold.append(pair);
@@ -192,7 +196,8 @@ void CurrentDictionary::saveElsewhere(const QString &target)
     // counters are what it says, and the next write-back is made from it.
     if (versioned()) {
         m_vocabulary.stamp.version = ContentVersion(bytes);
-        emit versionWritten(m_vocabulary.path, m_vocabulary.stamp.version, {}, false, 0);
+        emit versionWritten(
+            {m_vocabulary.path, m_vocabulary.stamp.version, {}, false, 0, std::nullopt});
     }
 }
 
@@ -229,8 +234,11 @@ void CurrentDictionary::storeLanguages(const SideLanguages &languages)
 {
     if (m_vocabulary.path.isEmpty() || m_vocabulary.count() == 0)
         return;
-    rewrite(Texts::tr("jazyky se neuložily, zkuste to prosím znovu."), {}, true,
-            [&](Vocabulary &changed) { StoreLanguages(changed, languages); });
+    rewrite(Texts::tr("jazyky se neuložily, zkuste to prosím znovu."), {},
+            [&](Vocabulary &changed) -> std::optional<IncludedAnswers> {
+                StoreLanguages(changed, languages);
+                return std::nullopt;
+            });
 }
 
 VersionMerge CurrentDictionary::mergeConflictCopy(
@@ -240,9 +248,12 @@ VersionMerge CurrentDictionary::mergeConflictCopy(
 {
     VersionMerge merge;
     const int before = m_vocabulary.count();
-    rewrite(Texts::tr("kopie se sloučí příště."), copyVersion, false, [&](Vocabulary &merged) {
-        merge = MergeConflictCopy(merged, dictionaryIncludes, copy, copyIncludes, answersOf);
-    });
+    rewrite(Texts::tr("kopie se sloučí příště."), copyVersion,
+            [&](Vocabulary &merged) -> std::optional<IncludedAnswers> {
+                merge
+                    = MergeConflictCopy(merged, dictionaryIncludes, copy, copyIncludes, answersOf);
+                return merge.included;
+            });
     // The pairs keep their places, with the counters of both; those of the copy follow them.
     QList<int> positions(before);
     std::iota(positions.begin(), positions.end(), 1);
@@ -250,8 +261,9 @@ VersionMerge CurrentDictionary::mergeConflictCopy(
     return merge;
 }
 
-void CurrentDictionary::rewrite(const QString &changedMeanwhile, const QByteArray &otherBase,
-                                bool ownLine, const std::function<void(Vocabulary &)> &change)
+void CurrentDictionary::rewrite(
+    const QString &changedMeanwhile, const QByteArray &otherBase,
+    const std::function<std::optional<IncludedAnswers>(Vocabulary &)> &change)
 {
     writeBackFirst();
     const QString &path = m_vocabulary.path;
@@ -259,7 +271,7 @@ void CurrentDictionary::rewrite(const QString &changedMeanwhile, const QByteArra
         throw FileError(Texts::tr("Slovník %1 mezitím změnil jiný program; ").arg(path)
                         + changedMeanwhile);
     Vocabulary changed = m_vocabulary;
-    change(changed);
+    const std::optional<IncludedAnswers> counted = change(changed);
     TextEncoding used = changed.encoding;
     const QByteArray bytes = FormatVocabularyFile(changed, &used);
     changed.stamp = m_journal.write(path, bytes, m_vocabulary.stamp.hash);
@@ -273,7 +285,7 @@ void CurrentDictionary::rewrite(const QString &changedMeanwhile, const QByteArra
     // waited for already: no other computer's log is to come for either.
     if (versioned()) {
         m_vocabulary.stamp.version = ContentVersion(bytes);
-        emit versionWritten(path, m_vocabulary.stamp.version, bases, ownLine, 0);
+        emit versionWritten({path, m_vocabulary.stamp.version, bases, true, 0, counted});
     }
 }
 

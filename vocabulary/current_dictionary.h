@@ -123,13 +123,8 @@ signals:
     // write): what it did, whose news (a merge, UTF-8, answers that cannot be stored, no
     // journal) the user is to be told.
     void writtenBack(const DictionaryResult &result);
-    // The program wrote a version of a dictionary's file in the synchronised folder (its
-    // ContentVersion), made from the versions `bases`. `ownLine`: it was made from the version
-    // this program read or wrote last, with the answers since, not from one that another
-    // writer put in its place. `baseWrittenMs`: when the file it was made from was written
-    // (milliseconds since the epoch; 0 when made from none).
-    void versionWritten(const QString &path, const QByteArray &version,
-                        const QList<QByteArray> &bases, bool ownLine, qint64 baseWrittenMs);
+    // The program wrote a version of a dictionary's file in the synchronised folder.
+    void versionWritten(const DictionaryVersion &version);
 
 private:
     // The one write-back of the answers; a merge moves the pairs (pairsMoved).
@@ -139,10 +134,10 @@ private:
     void writeBackFirst();
     // An operation's own change of the file, after its write-back: throws FileError, the
     // sentence `changedMeanwhile` ending the message, when another program changed the file
-    // since. A version made also from `otherBase` (when given) or not in its own line
-    // (versionWritten) is told so.
-    void rewrite(const QString &changedMeanwhile, const QByteArray &otherBase, bool ownLine,
-                 const std::function<void(Vocabulary &)> &change);
+    // since. The version is made also from `otherBase` (when given); a change that merged
+    // says what the version has counted of every computer's answers (versionWritten).
+    void rewrite(const QString &changedMeanwhile, const QByteArray &otherBase,
+                 const std::function<std::optional<IncludedAnswers>(Vocabulary &)> &change);
     QString lockFileOf(const QString &path) const;
     // The file is in the synchronised folder: its versions are told.
     bool versioned() const;
