@@ -325,6 +325,15 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
                 query.addBindValue(SqlText(localDictionary(version.dictionary)));
                 if (!query.exec())
                     return failed(query, reason);
+                if (query.numRowsAffected() > 0) {
+                    query.prepare(QStringLiteral("INSERT OR IGNORE INTO alike_versions (hash,"
+                                                 " dictionary) SELECT hash, dictionary FROM"
+                                                 " versions WHERE hash = ? GROUP BY hash"
+                                                 " HAVING count(*) > 1"));
+                    query.addBindValue(QString::fromLatin1(version.hash));
+                    if (!query.exec())
+                        return failed(query, reason);
+                }
                 // A writer says once what its version counted; one that says it again (a log
                 // written anew) counts no less.
                 query.prepare(QStringLiteral("SELECT computer, answers FROM version_counts"
@@ -547,8 +556,7 @@ std::optional<IncludedAnswers> OwedAnswers(QSqlDatabase db, const QString &dicti
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT hash FROM versions WHERE dictionary = ? GROUP BY hash"
-                                 " HAVING count(*) > 1"));
+    query.prepare(QStringLiteral("SELECT hash FROM alike_versions WHERE dictionary = ?"));
     query.addBindValue(SqlText(dictionary));
     if (!query.exec()) {
         failed(query, reason);

@@ -211,6 +211,11 @@ const QList<QStringList> &migrations()
             // A merge's version: what it counted of the other computers' answers (NULL: what
             // the version it was made from had).
             QStringLiteral("ALTER TABLE own_versions ADD COLUMN counted TEXT"),
+            // The versions that more than one computer wrote, the few that may owe answers.
+            QStringLiteral("CREATE TABLE alike_versions (hash TEXT PRIMARY KEY,"
+                           " dictionary TEXT NOT NULL) WITHOUT ROWID"),
+            QStringLiteral("INSERT INTO alike_versions SELECT hash, min(dictionary) FROM versions"
+                           " GROUP BY hash HAVING count(*) > 1"),
         },
     };
     return steps;

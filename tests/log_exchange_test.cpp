@@ -422,6 +422,66 @@ TEST(LoggedVersions, AnswersBroughtFromAnotherProgramAreCountedAsGivenHere)
         << reason.toStdString();
 }
 
+// Two computers that answered alike wrote the same bytes, each having counted its own answer:
+// a version in whose line that happened owes what only the other writer counted; one that a
+// merge of both lines made, or one of another line, owes nothing.
+TEST(LoggedVersions, AVersionOwesWhatAnAlikeWriterCountedBeforeIt)
+{
+    struct Logged
+    {
+        const char *writer;
+        char hash;
+        const char *bases;
+        const char *counted;
+    };
+    // Both wrote 1 from 0; "a" went on to 2, "b" to 3; 4 merged 2 and 3; 5 is of another line.
+    const QList<Logged> history{
+        {"a", '1', "0", "a:1"},     {"b", '1', "0", "b:1"},          {"a", '2', "1", "a:1-2"},
+        {"b", '3', "1", "b:1-2"},   {"a", '4', "23", "a:1-2,b:1-2"}, {"c", '5', "0", "c:1"},
+        {"b", '6', "7", "a:1,b:1"}, {"a", '6', "7", "a:1,b:1"},
+    };
+    const struct
+    {
+        char version;
+        const char *counted;
+        const char *owed;
+    } cases[] = {
+        // clang-format off
+        {'1', "a:1", "b:1"},
+        {'1', "b:1", "a:1"},
+        {'2', "a:1-2", "b:1"},
+        {'3', "b:1-2", "a:1"},
+        {'4', "a:1-2,b:1-2", ""},
+        {'5', "c:1", ""},
+        {'6', "a:1,b:1", ""},
+        // clang-format on
+    };
+    QTemporaryDir root;
+    Computer reader(root.path(), "reader");
+    QList<LogRead> logs;
+    for (const Logged &logged : history) {
+        QList<QByteArray> bases;
+        for (const char *base = logged.bases; *base; ++base)
+            bases.append(QByteArray(40, *base));
+        AnswerLogPart part;
+        part.versions
+            = {{U("lekce.slv"), QByteArray(40, logged.hash), bases, Counts(logged.counted)}};
+        logs.append({QString::fromLatin1(logged.writer), part});
+    }
+    QString reason;
+    for (const LogRead &log : logs) {
+        ASSERT_TRUE(ImportLogs(
+            reader.database(), {log}, [](const QString &name) { return name; }, 0.9, &reason))
+            << reason.toStdString();
+    }
+    for (const auto &c : cases) {
+        const auto owed = OwedAnswers(reader.database(), U("lekce.slv"), QByteArray(40, c.version),
+                                      Counts(c.counted), &reason);
+        ASSERT_TRUE(owed) << reason.toStdString();
+        EXPECT_EQ(*owed, Counts(c.owed)) << c.version << " " << c.counted;
+    }
+}
+
 // The versions of a dictionary that computers logged are kept by their hash and writer: two
 // computers that wrote the same bytes may have counted different answers.
 TEST(LoggedVersions, AreKeptByHashAndWriter)
