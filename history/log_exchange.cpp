@@ -334,20 +334,15 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
                     if (!query.exec())
                         return failed(query, reason);
                 }
-                // A writer says once what its version counted; one that says it again (a log
-                // written anew) counts no less.
-                query.prepare(QStringLiteral("SELECT computer, answers FROM version_counts"
-                                             " WHERE hash = ? AND writer = ?"));
+                // A writer that says again what a version counted wrote the same bytes again
+                // (an older file put back and answered as before): its last word holds.
+                query.prepare(QStringLiteral("DELETE FROM version_counts WHERE hash = ? AND"
+                                             " writer = ?"));
                 query.addBindValue(QString::fromLatin1(version.hash));
                 query.addBindValue(log.computer);
                 if (!query.exec())
                     return failed(query, reason);
-                IncludedAnswers counted = version.included;
-                while (query.next()) {
-                    if (const auto had = NumberRanges::decoded(query.value(1).toByteArray()))
-                        counted[query.value(0).toString()].unite(*had);
-                }
-                query.finish();
+                const IncludedAnswers &counted = version.included;
                 query.prepare(QStringLiteral("INSERT OR REPLACE INTO version_counts (hash, writer,"
                                              " computer, answers) VALUES (?, ?, ?, ?)"));
                 for (auto included = counted.cbegin(); included != counted.cend(); ++included) {

@@ -749,6 +749,12 @@ ReviewHistory::Outcome ReviewHistory::versionNow(const PendingWrite &write)
     const QString hash = QString::fromLatin1(version.hash);
     const bool done = inTransaction([&] {
         QSqlQuery query(QSqlDatabase::database(m_connection, false));
+        // The same bytes written again (an older file was put back, and answered as before):
+        // the answers counted by the earlier write are in what came of it, not in this one.
+        query.prepare(QStringLiteral("UPDATE answers SET counted_in = '' WHERE counted_in = ?"));
+        query.addBindValue(hash);
+        if (!query.exec())
+            return failWith(query.lastError());
         if (version.countsOwnAnswers) {
             query.prepare(QStringLiteral("UPDATE answers SET counted_in = ? WHERE dictionary = ?"
                                          " AND counted_in IS NULL AND session <> ''"

@@ -88,10 +88,15 @@ CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db
         || waitsForItsLog(!copyWriters->isEmpty(), copyPath, nowMs))
         return result;
     const IncludedAnswers dictionaryCounted = CountedByOneWriter(*dictionaryWriters);
-    // A copy of the same bytes: two computers answered alike, and it holds what each counted.
-    IncludedAnswers copyCounted = CountedByOneWriter(*copyWriters);
-    if (version == copyVersion)
-        copyCounted = UnitedCounts(copyWriters->values());
+    // What the dictionary owes comes with the merge (a copy of the same bytes owes just that);
+    // what the copy's line owes follows once its pairs are in the dictionary.
+    const auto owed = OwedAnswers(db, path, version, dictionaryCounted, &reason);
+    if (!owed) {
+        result.outcome = CopyMerge::Outcome::Failed;
+        result.reason = Texts::tr("Historii odpovědí nelze číst: %1").arg(reason);
+        return result;
+    }
+    const IncludedAnswers copyCounted = UnitedCounts({CountedByOneWriter(*copyWriters), *owed});
     try {
         result.merge = dictionary.mergeConflictCopy(copy, copyVersion, dictionaryCounted,
                                                     copyCounted, answersOn(db, path));

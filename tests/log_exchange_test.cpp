@@ -327,6 +327,37 @@ TEST(LoggedVersions, AVersionWrittenHereSaysWhatItHasCounted)
               QList<QByteArray>{third});
 }
 
+// An older file put back and answered as before makes the same bytes again: the version says
+// what it holds now, here and on the computer that read both of its records.
+TEST(LoggedVersions, TheSameBytesWrittenAgainSayWhatTheyHoldNow)
+{
+    QTemporaryDir root;
+    Computer a(root.path(), "a");
+    Computer b(root.path(), "b");
+    const QByteArray older(40, '0');
+    const QByteArray same(40, '1');
+    const QByteArray next(40, '2');
+    a.answer(Dog, 1, Grade::Again, MsPerDay);
+    a.noteVersion(same, {older});
+    a.exchange();
+    a.answer(Cat, 1, Grade::Good, 2 * MsPerDay);
+    a.noteVersion(next, {same});
+    a.exchange();
+    deliver(a, b, Delivery::Whole);
+    // The older file is put back; the dog is answered wrongly again.
+    a.answer(Dog, 1, Grade::Again, 3 * MsPerDay);
+    a.noteVersion(same, {older});
+    a.exchange();
+    deliver(a, b, Delivery::Whole);
+    for (Computer *reader : {&a, &b}) {
+        QString reason;
+        EXPECT_EQ(CountedByWriters(reader->database(), same, &reason),
+                  (VersionWriters{{a.id(), countsOf("a:3", {&a})}}));
+        EXPECT_EQ(CountedByWriters(reader->database(), next, &reason),
+                  (VersionWriters{{a.id(), countsOf("a:1-2", {&a})}}));
+    }
+}
+
 // Versions whose base no log named when they were logged: one made from a file that no
 // version names (its folder was named while it was open and it could not be read then) counts
 // this computer's answers alone; one logged together with its base counts what the base had;

@@ -140,8 +140,7 @@ TEST_F(SyncedProgramTest, AnswersGoFromOneComputerToTheOther)
 }
 
 // Both computers answered on the lesson before they met: the sync tool keeps the other
-// version as a conflict copy, which the program merges as soon as it appears, each answer
-// counted once, and removes.
+// version as a conflict copy, which the program merges, each answer counted once, and removes.
 TEST_F(SyncedProgramTest, AConflictCopyIsMergedOnceItsAnswersAreKnown)
 {
     const QByteArray original = Cp1250(Lesson);
@@ -162,10 +161,11 @@ TEST_F(SyncedProgramTest, AConflictCopyIsMergedOnceItsAnswersAreKnown)
     }
     EXPECT_EQ(counted(), std::make_pair(2, 2));
 
-    // The copy arrives while the lesson is open.
-    start(home);
+    // The sync tool brought the school's file and kept the home's as a conflict copy. (The
+    // school's first answer was the home's: its version is also one the home wrote.)
     const QString copy = shared(QStringLiteral("lekce (conflicted copy 2026-12-07 101500).slv"));
     WriteBytes(copy, homeVersion);
+    start(home);
     EXPECT_TRUE(WaitFor([&] { return !QFile::exists(copy); })) << "merged and removed";
     EXPECT_EQ(counted(), std::make_pair(3, 3)) << "all answers, each once";
     ASSERT_EQ(home.prompts.texts(QStringLiteral("notice")).size(), 1)
