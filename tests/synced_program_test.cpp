@@ -103,6 +103,26 @@ protected:
             << "the exchange starts after the first paint";
     }
 
+    // The lesson, put in place long before, answered wrongly once at home and then, from the
+    // same file (the school had not seen the home's answer), `schoolAnswers` times at school.
+    // The home's version.
+    QByteArray answerOnBoth(RunningProgram &home, int schoolAnswers)
+    {
+        const QByteArray original = Cp1250(Lesson);
+        WriteLongAgo(lesson(), original);
+        start(home);
+        home.answer(QStringLiteral("x"));
+        home.stop();
+        const QByteArray homeVersion = ReadBytes(lesson());
+        WriteLongAgo(lesson(), original);
+        RunningProgram school;
+        start(school);
+        for (int i = 0; i < schoolAnswers; ++i)
+            school.answer(QStringLiteral("x"));
+        school.stop();
+        return homeVersion;
+    }
+
     QTemporaryDir m_shared;
 };
 
@@ -143,22 +163,8 @@ TEST_F(SyncedProgramTest, AnswersGoFromOneComputerToTheOther)
 // version as a conflict copy, which the program merges, each answer counted once, and removes.
 TEST_F(SyncedProgramTest, AConflictCopyIsMergedOnceItsAnswersAreKnown)
 {
-    const QByteArray original = Cp1250(Lesson);
-    WriteLongAgo(lesson(), original);
     RunningProgram home;
-    start(home);
-    home.answer(QStringLiteral("x"));
-    home.stop();
-    const QByteArray homeVersion = ReadBytes(lesson());
-
-    WriteLongAgo(lesson(), original); // the school's computer had not seen the home's answer
-    {
-        RunningProgram school;
-        start(school);
-        school.answer(QStringLiteral("x"));
-        school.answer(QStringLiteral("x"));
-        school.stop();
-    }
+    const QByteArray homeVersion = answerOnBoth(home, 2);
     EXPECT_EQ(counted(), std::make_pair(2, 2));
 
     // The sync tool brought the school's file and kept the home's as a conflict copy. (The
@@ -181,21 +187,8 @@ TEST_F(SyncedProgramTest, AConflictCopyIsMergedOnceItsAnswersAreKnown)
 // that its file lacks, once; the other one then adds nothing.
 TEST_F(SyncedProgramTest, TwoComputersThatWroteTheSameBytesCountBothAnswers)
 {
-    const QByteArray original = Cp1250(Lesson);
-    WriteLongAgo(lesson(), original);
     RunningProgram home;
-    start(home);
-    home.answer(QStringLiteral("x"));
-    home.stop();
-    const QByteArray homeVersion = ReadBytes(lesson());
-
-    WriteLongAgo(lesson(), original);
-    {
-        RunningProgram school;
-        start(school);
-        school.answer(QStringLiteral("x"));
-        school.stop();
-    }
+    const QByteArray homeVersion = answerOnBoth(home, 1);
     ASSERT_EQ(ReadBytes(lesson()), homeVersion) << "the same bytes";
 
     start(home);
