@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -24,8 +25,11 @@ QString logPath(const QTemporaryDir &dir, int computer)
         .filePath(QStringLiteral("odpovedi/%1.log").arg(computer, 16, 10, QLatin1Char('0')));
 }
 
-// Appends `count` answers numbered from `firstSeq` on 1000 pairs to a computer's log.
-void appendAnswers(const QString &path, int computer, qint64 firstSeq, int count)
+// Appends `count` answers numbered from `firstSeq` on 1000 pairs to a computer's log; with
+// `versions`, each followed by the version of the dictionary that counted it, as the program
+// writes them.
+void appendAnswers(const QString &path, int computer, qint64 firstSeq, int count,
+                   bool versions = false)
 {
     std::mt19937 random(unsigned(computer * 7919 + firstSeq));
     QList<LoggedAnswer> answers;
@@ -40,7 +44,26 @@ void appendAnswers(const QString &path, int computer, qint64 firstSeq, int count
         answers.append({seq, answer});
     }
     QString reason;
-    AnswerLogWriter(path, QString::number(computer)).append(answers, &reason);
+    if (!versions) {
+        AnswerLogWriter(path, QString::number(computer)).append(answers, &reason);
+        return;
+    }
+    const auto hashOf = [computer](qint64 seq) {
+        return QByteArray::number(computer * 10000000 + seq).rightJustified(40, '0');
+    };
+    QByteArray records = firstSeq == 1 ? AnswerLogHeader(QString::number(computer)) : QByteArray();
+    for (const LoggedAnswer &answer : answers) {
+        records += EncodeLoggedAnswer(answer);
+        records += EncodeLoggedVersion(
+            {answer.answer.dictionary,
+             hashOf(answer.seq),
+             {hashOf(answer.seq - 1)},
+             {{QString::number(computer), NumberRanges::span(1, answer.seq)}}});
+    }
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (file.open(QIODevice::Append))
+        file.write(records);
 }
 
 // Reads logs on from where they were left and takes their new answers.
@@ -48,8 +71,11 @@ int readOn(ReviewHistory &history, const QStringList &paths)
 {
     QString reason;
     const auto logs = ReadLogsOn(history.database(), paths, &reason);
-    return *ImportLogs(
+    const auto taken = ImportLogs(
         history.database(), *logs, [](const QString &name) { return name; }, 0.9, &reason);
+    if (!taken)
+        qWarning("%s", qPrintable(reason));
+    return taken.value_or(-1);
 }
 
 QStringList allLogs(const QTemporaryDir &dir)
@@ -66,11 +92,11 @@ QStringList allLogs(const QTemporaryDir &dir)
 // answer taken and every card computed from them, committed (wall time; the program does it
 // off the window's thread). The checkpoint that later copies the write-ahead log into the
 // database, which the program does on a thread of its own, is not timed.
-static void BM_FirstReadOfTenLogs(benchmark::State &state)
+static void firstReadOfTenLogs(benchmark::State &state, bool versions)
 {
     QTemporaryDir dir;
     for (int computer = 0; computer < Logs; ++computer)
-        appendAnswers(logPath(dir, computer), computer, 1, AnswersInAll / Logs);
+        appendAnswers(logPath(dir, computer), computer, 1, AnswersInAll / Logs, versions);
     int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -86,7 +112,23 @@ static void BM_FirstReadOfTenLogs(benchmark::State &state)
         state.ResumeTiming();
     }
 }
+static void BM_FirstReadOfTenLogs(benchmark::State &state)
+{
+    firstReadOfTenLogs(state, false);
+}
 BENCHMARK(BM_FirstReadOfTenLogs)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+// The same with a version record after each answer, as the program's logs have them.
+static void BM_FirstReadOfTenLogsWithVersions(benchmark::State &state)
+{
+    firstReadOfTenLogs(state, true);
+}
+BENCHMARK(BM_FirstReadOfTenLogsWithVersions)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)

@@ -265,6 +265,81 @@ bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards
     return true;
 }
 
+namespace {
+
+// The rows of versions read from logs, by statements prepared once for all of them.
+class VersionRows
+{
+public:
+    explicit VersionRows(QSqlDatabase db)
+        : m_version(db)
+        , m_alike(db)
+        , m_forget(db)
+        , m_count(db)
+        , m_base(db)
+    {
+        m_version.prepare(QStringLiteral("INSERT OR IGNORE INTO versions (hash, writer,"
+                                         " dictionary) VALUES (?, ?, ?)"));
+        m_alike.prepare(QStringLiteral("INSERT OR IGNORE INTO alike_versions (hash, dictionary)"
+                                       " SELECT hash, dictionary FROM versions WHERE hash = ?"
+                                       " GROUP BY hash HAVING count(*) > 1"));
+        m_forget.prepare(
+            QStringLiteral("DELETE FROM version_counts WHERE hash = ? AND writer = ?"));
+        m_count.prepare(QStringLiteral("INSERT OR REPLACE INTO version_counts (hash, writer,"
+                                       " computer, answers) VALUES (?, ?, ?, ?)"));
+        m_base.prepare(
+            QStringLiteral("INSERT OR IGNORE INTO version_bases (hash, base) VALUES (?, ?)"));
+    }
+
+    // A version as its writer says, of the dictionary as named here.
+    bool take(const QString &writer, const LoggedVersion &version, const QString &dictionary,
+              QString *reason)
+    {
+        const QString hash = QString::fromLatin1(version.hash);
+        m_version.addBindValue(hash);
+        m_version.addBindValue(writer);
+        m_version.addBindValue(SqlText(dictionary));
+        if (!m_version.exec())
+            return failed(m_version, reason);
+        if (m_version.numRowsAffected() > 0) {
+            m_alike.addBindValue(hash);
+            if (!m_alike.exec())
+                return failed(m_alike, reason);
+        }
+        // A writer that says again what a version counted wrote the same bytes again (an older
+        // file put back and answered as before): its last word holds.
+        m_forget.addBindValue(hash);
+        m_forget.addBindValue(writer);
+        if (!m_forget.exec())
+            return failed(m_forget, reason);
+        for (auto counted = version.included.cbegin(); counted != version.included.cend();
+             ++counted) {
+            m_count.addBindValue(hash);
+            m_count.addBindValue(writer);
+            m_count.addBindValue(counted.key());
+            m_count.addBindValue(QString::fromLatin1(counted.value().encoded()));
+            if (!m_count.exec())
+                return failed(m_count, reason);
+        }
+        for (const QByteArray &base : version.bases) {
+            m_base.addBindValue(hash);
+            m_base.addBindValue(QString::fromLatin1(base));
+            if (!m_base.exec())
+                return failed(m_base, reason);
+        }
+        return true;
+    }
+
+private:
+    QSqlQuery m_version;
+    QSqlQuery m_alike;
+    QSqlQuery m_forget;
+    QSqlQuery m_count;
+    QSqlQuery m_base;
+};
+
+} // namespace
+
 std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
                               const std::function<QString(const QString &)> &localDictionary,
                               double desiredRetention, QString *reason)
@@ -282,6 +357,7 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
             return false;
         PairNumbers pairs(db);
         AnswerInsert insert(db, pairs);
+        VersionRows versionRows(db);
         // The dictionaries as named here, each worked out once.
         QHash<QString, QString> dictionaries;
         const auto local = [&](const QString &logged) -> const QString & {
@@ -318,49 +394,8 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
             }
             // What a version has counted, as the computer that wrote it says.
             for (const LoggedVersion &version : log.part.versions) {
-                query.prepare(QStringLiteral("INSERT OR IGNORE INTO versions (hash, writer,"
-                                             " dictionary) VALUES (?, ?, ?)"));
-                query.addBindValue(QString::fromLatin1(version.hash));
-                query.addBindValue(log.computer);
-                query.addBindValue(SqlText(localDictionary(version.dictionary)));
-                if (!query.exec())
-                    return failed(query, reason);
-                if (query.numRowsAffected() > 0) {
-                    query.prepare(QStringLiteral("INSERT OR IGNORE INTO alike_versions (hash,"
-                                                 " dictionary) SELECT hash, dictionary FROM"
-                                                 " versions WHERE hash = ? GROUP BY hash"
-                                                 " HAVING count(*) > 1"));
-                    query.addBindValue(QString::fromLatin1(version.hash));
-                    if (!query.exec())
-                        return failed(query, reason);
-                }
-                // A writer that says again what a version counted wrote the same bytes again
-                // (an older file put back and answered as before): its last word holds.
-                query.prepare(QStringLiteral("DELETE FROM version_counts WHERE hash = ? AND"
-                                             " writer = ?"));
-                query.addBindValue(QString::fromLatin1(version.hash));
-                query.addBindValue(log.computer);
-                if (!query.exec())
-                    return failed(query, reason);
-                const IncludedAnswers &counted = version.included;
-                query.prepare(QStringLiteral("INSERT OR REPLACE INTO version_counts (hash, writer,"
-                                             " computer, answers) VALUES (?, ?, ?, ?)"));
-                for (auto included = counted.cbegin(); included != counted.cend(); ++included) {
-                    query.addBindValue(QString::fromLatin1(version.hash));
-                    query.addBindValue(log.computer);
-                    query.addBindValue(included.key());
-                    query.addBindValue(QString::fromLatin1(included.value().encoded()));
-                    if (!query.exec())
-                        return failed(query, reason);
-                }
-                query.prepare(QStringLiteral("INSERT OR IGNORE INTO version_bases (hash, base)"
-                                             " VALUES (?, ?)"));
-                for (const QByteArray &base : version.bases) {
-                    query.addBindValue(QString::fromLatin1(version.hash));
-                    query.addBindValue(QString::fromLatin1(base));
-                    if (!query.exec())
-                        return failed(query, reason);
-                }
+                if (!versionRows.take(log.computer, version, local(version.dictionary), reason))
+                    return false;
             }
             query.prepare(QStringLiteral("INSERT OR REPLACE INTO logs (computer, offset,"
                                          " last_seq) VALUES (?, ?, ?)"));
