@@ -267,75 +267,60 @@ bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards
 
 namespace {
 
-// The rows of versions read from logs, by statements prepared once for all of them.
+// The rows of versions read from logs, by statements prepared once for all of them and bound
+// through SQLite's own interface: a log holds a version after nearly every answer.
 class VersionRows
 {
 public:
     explicit VersionRows(QSqlDatabase db)
-        : m_version(db)
-        , m_alike(db)
-        , m_forget(db)
-        , m_count(db)
-        , m_base(db)
-    {
-        m_version.prepare(QStringLiteral("INSERT OR IGNORE INTO versions (hash, writer,"
-                                         " dictionary) VALUES (?, ?, ?)"));
-        m_alike.prepare(QStringLiteral("INSERT OR IGNORE INTO alike_versions (hash, dictionary)"
-                                       " SELECT hash, dictionary FROM versions WHERE hash = ?"
-                                       " GROUP BY hash HAVING count(*) > 1"));
-        m_forget.prepare(
-            QStringLiteral("DELETE FROM version_counts WHERE hash = ? AND writer = ?"));
-        m_count.prepare(QStringLiteral("INSERT OR REPLACE INTO version_counts (hash, writer,"
-                                       " computer, answers) VALUES (?, ?, ?, ?)"));
-        m_base.prepare(
-            QStringLiteral("INSERT OR IGNORE INTO version_bases (hash, base) VALUES (?, ?)"));
-    }
+        // A writer that says again what a version counted wrote the same bytes again (an older
+        // file put back and answered as before): its last word holds.
+        : m_version(db, QStringLiteral("INSERT OR REPLACE INTO versions (hash, writer,"
+                                       " dictionary, counts) VALUES (?, ?, ?, ?)"))
+        , m_alike(db, QStringLiteral("INSERT OR IGNORE INTO alike_versions (hash, dictionary)"
+                                     " SELECT hash, dictionary FROM versions WHERE hash = ?"
+                                     " GROUP BY hash HAVING count(*) > 1"))
+        , m_base(db,
+                 QStringLiteral("INSERT OR IGNORE INTO version_bases (hash, base) VALUES (?, ?)"))
+    {}
 
     // A version as its writer says, of the dictionary as named here.
     bool take(const QString &writer, const LoggedVersion &version, const QString &dictionary,
               QString *reason)
     {
-        const QString hash = QString::fromLatin1(version.hash);
-        m_version.addBindValue(hash);
-        m_version.addBindValue(writer);
-        m_version.addBindValue(SqlText(dictionary));
-        if (!m_version.exec())
-            return failed(m_version, reason);
-        if (m_version.numRowsAffected() > 0) {
-            m_alike.addBindValue(hash);
-            if (!m_alike.exec())
-                return failed(m_alike, reason);
+        for (const SqliteStatement *statement : {&m_version, &m_alike, &m_base}) {
+            if (!statement->isValid())
+                return failedWith(*statement, reason);
         }
-        // A writer that says again what a version counted wrote the same bytes again (an older
-        // file put back and answered as before): its last word holds.
-        m_forget.addBindValue(hash);
-        m_forget.addBindValue(writer);
-        if (!m_forget.exec())
-            return failed(m_forget, reason);
-        for (auto counted = version.included.cbegin(); counted != version.included.cend();
-             ++counted) {
-            m_count.addBindValue(hash);
-            m_count.addBindValue(writer);
-            m_count.addBindValue(counted.key());
-            m_count.addBindValue(QString::fromLatin1(counted.value().encoded()));
-            if (!m_count.exec())
-                return failed(m_count, reason);
-        }
+        const QByteArray counts = EncodedCounts(version.included);
+        m_version.bindUtf8(1, version.hash);
+        m_version.bind(2, writer);
+        m_version.bind(3, dictionary);
+        m_version.bindUtf8(4, counts);
+        if (!m_version.run())
+            return failedWith(m_version, reason);
+        m_alike.bindUtf8(1, version.hash);
+        if (!m_alike.run())
+            return failedWith(m_alike, reason);
         for (const QByteArray &base : version.bases) {
-            m_base.addBindValue(hash);
-            m_base.addBindValue(QString::fromLatin1(base));
-            if (!m_base.exec())
-                return failed(m_base, reason);
+            m_base.bindUtf8(1, version.hash);
+            m_base.bindUtf8(2, base);
+            if (!m_base.run())
+                return failedWith(m_base, reason);
         }
         return true;
     }
 
 private:
-    QSqlQuery m_version;
-    QSqlQuery m_alike;
-    QSqlQuery m_forget;
-    QSqlQuery m_count;
-    QSqlQuery m_base;
+    static bool failedWith(const SqliteStatement &statement, QString *reason)
+    {
+        *reason = statement.error();
+        return false;
+    }
+
+    SqliteStatement m_version;
+    SqliteStatement m_alike;
+    SqliteStatement m_base;
 };
 
 } // namespace
@@ -545,9 +530,7 @@ std::optional<VersionWriters> CountedByWriters(QSqlDatabase db, const QByteArray
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT v.writer, c.computer, c.answers FROM versions v LEFT JOIN"
-                                 " version_counts c ON c.hash = v.hash AND c.writer = v.writer"
-                                 " WHERE v.hash = ?"));
+    query.prepare(QStringLiteral("SELECT writer, counts FROM versions WHERE hash = ?"));
     query.addBindValue(QString::fromLatin1(hash));
     if (!query.exec()) {
         failed(query, reason);
@@ -555,15 +538,12 @@ std::optional<VersionWriters> CountedByWriters(QSqlDatabase db, const QByteArray
     }
     VersionWriters writers;
     while (query.next()) {
-        IncludedAnswers &counted = writers[query.value(0).toString()];
-        if (query.isNull(1))
-            continue;
-        const auto answers = NumberRanges::decoded(query.value(2).toByteArray());
-        if (!answers) {
+        const auto counted = DecodedCounts(query.value(1).toByteArray());
+        if (!counted) {
             *reason = Texts::tr("záznam verze slovníku je poškozený");
             return std::nullopt;
         }
-        counted.insert(query.value(1).toString(), *answers);
+        writers.insert(query.value(0).toString(), *counted);
     }
     return writers;
 }

@@ -191,15 +191,15 @@ const QList<QStringList> &migrations()
         },
         // What a version has counted of a computer's answers is kept as runs of their numbers,
         // not as one last number: a computer's answers may lie partly in a conflict copy and
-        // partly in the file. Each answer given here names the first version of its file that
-        // counted it, and a version the versions it was made from.
+        // partly in the file; all of it in the version's row, as its writer logged it. Each
+        // answer given here names the first version of its file that counted it, and a version
+        // the versions it was made from.
         {
-            QStringLiteral("CREATE TABLE version_counts (hash TEXT NOT NULL,"
-                           " writer TEXT NOT NULL, computer TEXT NOT NULL,"
-                           " answers TEXT NOT NULL, PRIMARY KEY (hash, writer, computer))"
-                           " WITHOUT ROWID"),
-            QStringLiteral("INSERT INTO version_counts SELECT hash, writer, computer,"
-                           " '1-' || seq FROM version_includes WHERE seq > 0"),
+            QStringLiteral("ALTER TABLE versions ADD COLUMN counts TEXT NOT NULL DEFAULT ''"),
+            QStringLiteral("UPDATE versions SET counts = coalesce((SELECT group_concat(c, ',')"
+                           " FROM (SELECT computer || ':1-' || seq AS c FROM version_includes i"
+                           " WHERE i.hash = versions.hash AND i.writer = versions.writer AND"
+                           " seq > 0 ORDER BY computer)), '')"),
             QStringLiteral("DROP TABLE version_includes"),
             QStringLiteral("CREATE TABLE version_bases (hash TEXT NOT NULL, base TEXT NOT NULL,"
                            " PRIMARY KEY (hash, base)) WITHOUT ROWID"),
