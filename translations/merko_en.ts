@@ -402,6 +402,10 @@ Do you really want to do it?</translation>
         <source>Slovník %1 mezitím změnil jiný program; </source>
         <translation>The dictionary %1 was changed meanwhile by another program; </translation>
     </message>
+    <message>
+        <source>odpovědi se doplní příště.</source>
+        <translation>the answers will be added next time.</translation>
+    </message>
 </context>
 <context>
     <name>CurrentDictionaryDialog</name>

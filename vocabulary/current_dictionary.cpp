@@ -248,8 +248,10 @@ VersionMerge CurrentDictionary::mergeConflictCopy(
 {
     VersionMerge merge;
     const int before = m_vocabulary.count();
-    rewrite(Texts::tr("kopie se sloučí příště."), copyVersion,
-            [&](Vocabulary &merged) -> std::optional<IncludedAnswers> {
+    // Without a copy's version it is the file merged with itself, for answers it owes.
+    rewrite(copyVersion.isEmpty() ? Texts::tr("odpovědi se doplní příště.")
+                                  : Texts::tr("kopie se sloučí příště."),
+            copyVersion, [&](Vocabulary &merged) -> std::optional<IncludedAnswers> {
                 merge
                     = MergeConflictCopy(merged, dictionaryIncludes, copy, copyIncludes, answersOf);
                 return merge.included;

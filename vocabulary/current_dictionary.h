@@ -100,7 +100,8 @@ public:
     // Merges a conflict copy of the file (another computer's version, `copyVersion`) into the
     // dictionary and writes it; the answers are written back first. `dictionaryIncludes` and
     // `copyIncludes` say what each version has counted, `answersOf` gives the answers that
-    // one of them lacks. The copy's file is left to the caller. Throws FileError, with the
+    // one of them lacks. The copy's file is left to the caller. An empty copy without a
+    // version merges the file with itself, for the answers it owes. Throws FileError, with the
     // dictionary as it was.
     VersionMerge mergeConflictCopy(
         const Vocabulary &copy, const QByteArray &copyVersion,
