@@ -1,5 +1,7 @@
 #include "review_history.h"
 
+#include "core/paths.h"
+
 #include "history_rows.h"
 #include "sqlite_statement.h"
 #include "log_exchange.h"
@@ -204,6 +206,8 @@ const QList<QStringList> &migrations()
             QStringLiteral("CREATE TABLE version_bases (hash TEXT NOT NULL, base TEXT NOT NULL,"
                            " PRIMARY KEY (hash, base)) WITHOUT ROWID"),
             QStringLiteral("ALTER TABLE answers ADD COLUMN counted_in TEXT"),
+            // What the files hold already is counted by no version.
+            QStringLiteral("UPDATE answers SET counted_in = '' WHERE settled = 1"),
             QStringLiteral("CREATE INDEX answers_uncounted ON answers(dictionary)"
                            " WHERE counted_in IS NULL AND session <> ''"),
             QStringLiteral("CREATE INDEX answers_counted_in ON answers(counted_in)"
@@ -601,8 +605,10 @@ ReviewHistory::Outcome ReviewHistory::settleNow(const PendingWrite &write)
 bool ReviewHistory::markSettled(const QString &dictionary, const QString &session, bool all)
 {
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral("UPDATE answers SET settled = 1 WHERE settled = 0"
-                                 " AND dictionary = ? AND (session = ? OR ?)"));
+    query.prepare(QStringLiteral("UPDATE answers SET settled = 1, counted_in = CASE WHEN ?"
+                                 " THEN coalesce(counted_in, '') ELSE counted_in END"
+                                 " WHERE settled = 0 AND dictionary = ? AND (session = ? OR ?)"));
+    query.addBindValue(IsInFolder(dictionary, m_syncFolder) ? 0 : 1);
     query.addBindValue(SqlText(dictionary));
     query.addBindValue(session);
     query.addBindValue(all ? 1 : 0);

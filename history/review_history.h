@@ -115,6 +115,9 @@ public:
     // Every answer on the dictionary is in its file: a write that a killed run left unfinished
     // has been completed.
     void settleAll(const QString &dictionary);
+    // The synchronised folder (none: empty). The answers on a dictionary outside it are never
+    // counted by a version: settled, they are no longer looked for.
+    void setSyncFolder(const QString &folder) { m_syncFolder = folder; }
     // This computer wrote a version of a dictionary's file: with a synchronised folder it goes
     // to this computer's log with what it has counted. The answers given here that it counted
     // are marked as counted by it.
@@ -200,6 +203,7 @@ private:
     QString m_path;
     QString m_connection;
     QString m_session; // this run's answers
+    QString m_syncFolder;
     bool m_open = false;
     bool m_told = false;       // the user knows that the history cannot be used
     bool m_keepClosed = false; // a later version's database: never written

@@ -229,11 +229,14 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
           "INSERT INTO versions VALUES ('h', 'w', 'd.slv'), ('h', 'x', 'd.slv')",
           "DROP INDEX answers_uncounted", "DROP INDEX answers_counted_in",
           "ALTER TABLE answers DROP COLUMN counted_in",
-          "ALTER TABLE own_versions DROP COLUMN counted", "PRAGMA user_version = 6"})
+          "ALTER TABLE own_versions DROP COLUMN counted", "UPDATE answers SET settled = 1",
+          "PRAGMA user_version = 6"})
         queryValue(database(), QString::fromLatin1(statement));
     EXPECT_EQ(ReviewHistory(database()).answerCount(), 2);
     EXPECT_EQ(value("SELECT hash || writer || '=' || counts FROM versions WHERE writer = 'w'"),
               QStringLiteral("hw=c:1-3,e:1-2"));
+    EXPECT_EQ(value("SELECT count(*) FROM answers WHERE counted_in = ''").toInt(), 2)
+        << "what the files hold already is counted by no version";
     EXPECT_EQ(value("SELECT group_concat(hash || dictionary) FROM alike_versions"),
               QStringLiteral("hd.slv"))
         << "a version that two computers wrote";
@@ -374,6 +377,34 @@ TEST_F(ReviewHistoryTest, AnswersAreSettledByTheirOwnRunOrAllAtOnce)
 
     other.settleAll(QStringLiteral("/d/jiny.slv"));
     EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE settled = 0").toInt(), 0);
+}
+
+// A settled answer on a dictionary outside the synchronised folder is counted by no version of
+// it; one inside waits for the version that counts it.
+TEST_F(ReviewHistoryTest, SettledAnswersOutsideTheSynchronisedFolderAreCountedByNoVersion)
+{
+    const struct
+    {
+        const char *folder;
+        const char *dictionary;
+        bool waitsForAVersion;
+    } cases[] = {
+        {"", "/d/lekce.slv", false},
+        {"/sync", "/d/lekce.slv", false},
+        {"/sync", "/sync/lekce.slv", true},
+    };
+    for (const auto &c : cases) {
+        QFile::remove(database());
+        ReviewHistory history(database());
+        history.setSyncFolder(QLatin1String(c.folder));
+        history.record(answer(Dog, 1, Grade::Good, 0, QLatin1String(c.dictionary)), 0.9);
+        EXPECT_EQ(value("SELECT count(*) FROM answers WHERE counted_in IS NULL").toInt(), 1)
+            << "unsettled, it may still be counted by a version";
+        history.settle(QLatin1String(c.dictionary));
+        EXPECT_EQ(value("SELECT count(*) FROM answers WHERE counted_in IS NULL").toInt(),
+                  c.waitsForAVersion ? 1 : 0)
+            << c.dictionary;
+    }
 }
 
 // The file holds the answer, but the history cannot take note of it at once: it is tried again
