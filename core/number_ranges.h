@@ -29,9 +29,7 @@ public:
     // The numbers of this set that `other` does not hold.
     NumberRanges minus(const NumberRanges &other) const;
     bool contains(qint64 number) const;
-    bool contains(const NumberRanges &other) const { return other.minus(*this).isEmpty(); }
     bool isEmpty() const { return m_runs.isEmpty(); }
-    qint64 last() const { return m_runs.isEmpty() ? 0 : m_runs.last().last; }
     const QList<Run> &runs() const { return m_runs; }
 
     // "1-5+8+10-12": the runs in order, a run of one number as that number.

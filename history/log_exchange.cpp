@@ -582,14 +582,7 @@ std::optional<IncludedAnswers> OwedAnswers(QSqlDatabase db, const QString &dicti
         const auto writers = CountedByWriters(db, version, reason);
         if (!writers)
             return std::nullopt;
-        IncludedAnswers missing;
-        for (const IncludedAnswers &byWriter : *writers) {
-            for (auto entry = byWriter.cbegin(); entry != byWriter.cend(); ++entry) {
-                const NumberRanges more = entry.value().minus(counted.value(entry.key()));
-                if (!more.isEmpty())
-                    missing[entry.key()].unite(more);
-            }
-        }
+        const IncludedAnswers missing = CountsBeyond(UnitedCounts(writers->values()), counted);
         if (missing.isEmpty())
             continue;
         if (!line) {

@@ -51,6 +51,32 @@ std::function<QList<CountedAnswer>(const QString &, qint64, qint64)> answersOn(Q
     };
 }
 
+CopyMerge historyUnreadable(const QString &reason)
+{
+    CopyMerge result;
+    result.outcome = CopyMerge::Outcome::Failed;
+    result.reason = Texts::tr("Historii odpovědí nelze číst: %1").arg(reason);
+    return result;
+}
+
+// Merges the copy (none, with no version: the file itself) into the dictionary by what each
+// version counted.
+CopyMerge merged(CurrentDictionary &dictionary, QSqlDatabase db, const Vocabulary &copy,
+                 const QByteArray &copyVersion, const IncludedAnswers &dictionaryCounted,
+                 const IncludedAnswers &copyCounted)
+{
+    CopyMerge result;
+    try {
+        result.merge = dictionary.mergeConflictCopy(copy, copyVersion, dictionaryCounted,
+                                                    copyCounted, answersOn(db, dictionary.path()));
+        result.outcome = CopyMerge::Outcome::Merged;
+    } catch (const FileError &error) {
+        result.outcome = CopyMerge::Outcome::Failed;
+        result.reason = error.message();
+    }
+    return result;
+}
+
 } // namespace
 
 CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db,
@@ -73,17 +99,11 @@ CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db
     const QByteArray version = dictionary.vocabulary().stamp.version;
     const auto dictionaryWriters = CountedByWriters(db, version, &reason);
     const auto copyWriters = CountedByWriters(db, copyVersion, &reason);
-    if (!dictionaryWriters || !copyWriters) {
-        result.outcome = CopyMerge::Outcome::Failed;
-        result.reason = Texts::tr("Historii odpovědí nelze číst: %1").arg(reason);
-        return result;
-    }
+    if (!dictionaryWriters || !copyWriters)
+        return historyUnreadable(reason);
     const auto unlogged = IsUnloggedOwnVersion(db, version, &reason);
-    if (!unlogged) {
-        result.outcome = CopyMerge::Outcome::Failed;
-        result.reason = Texts::tr("Historii odpovědí nelze číst: %1").arg(reason);
-        return result;
-    }
+    if (!unlogged)
+        return historyUnreadable(reason);
     if (*unlogged || waitsForItsLog(!dictionaryWriters->isEmpty(), path, nowMs)
         || waitsForItsLog(!copyWriters->isEmpty(), copyPath, nowMs))
         return result;
@@ -91,53 +111,29 @@ CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db
     // What the dictionary owes comes with the merge (a copy of the same bytes owes just that);
     // what the copy's line owes follows once its pairs are in the dictionary.
     const auto owed = OwedAnswers(db, path, version, dictionaryCounted, &reason);
-    if (!owed) {
-        result.outcome = CopyMerge::Outcome::Failed;
-        result.reason = Texts::tr("Historii odpovědí nelze číst: %1").arg(reason);
-        return result;
-    }
-    const IncludedAnswers copyCounted = UnitedCounts({CountedByOneWriter(*copyWriters), *owed});
-    try {
-        result.merge = dictionary.mergeConflictCopy(copy, copyVersion, dictionaryCounted,
-                                                    copyCounted, answersOn(db, path));
-        result.outcome = CopyMerge::Outcome::Merged;
-    } catch (const FileError &error) {
-        result.outcome = CopyMerge::Outcome::Failed;
-        result.reason = error.message();
-    }
-    return result;
+    if (!owed)
+        return historyUnreadable(reason);
+    return merged(dictionary, db, copy, copyVersion, dictionaryCounted,
+                  UnitedCounts({CountedByOneWriter(*copyWriters), *owed}));
 }
 
 CopyMerge CountOwedAnswers(CurrentDictionary &dictionary, QSqlDatabase db)
 {
-    CopyMerge result;
     const QString path = dictionary.path();
     const QByteArray version = dictionary.vocabulary().stamp.version;
     QString reason;
     const auto writers = CountedByWriters(db, version, &reason);
-    if (writers && writers->isEmpty())
-        return result; // what it counted is not known yet
-    const auto owed = writers
-                          ? OwedAnswers(db, path, version, CountedByOneWriter(*writers), &reason)
-                          : std::nullopt;
-    if (!owed) {
-        result.outcome = CopyMerge::Outcome::Failed;
-        result.reason = Texts::tr("Historii odpovědí nelze číst: %1").arg(reason);
-        return result;
-    }
+    if (!writers)
+        return historyUnreadable(reason);
+    if (writers->isEmpty())
+        return {}; // what it counted is not known yet
+    const IncludedAnswers counted = CountedByOneWriter(*writers);
+    const auto owed = OwedAnswers(db, path, version, counted, &reason);
+    if (!owed)
+        return historyUnreadable(reason);
     if (owed->isEmpty())
-        return result;
+        return {};
     // The file as a merge of itself, once as the first writer says and once with what the
     // others counted.
-    const IncludedAnswers counted = CountedByOneWriter(*writers);
-    const IncludedAnswers all = UnitedCounts({counted, *owed});
-    try {
-        result.merge
-            = dictionary.mergeConflictCopy(Vocabulary(), {}, counted, all, answersOn(db, path));
-        result.outcome = CopyMerge::Outcome::Merged;
-    } catch (const FileError &error) {
-        result.outcome = CopyMerge::Outcome::Failed;
-        result.reason = error.message();
-    }
-    return result;
+    return merged(dictionary, db, Vocabulary(), {}, counted, UnitedCounts({counted, *owed}));
 }

@@ -109,6 +109,17 @@ IncludedAnswers UnitedCounts(const QList<IncludedAnswers> &counts)
     return united;
 }
 
+IncludedAnswers CountsBeyond(const IncludedAnswers &counts, const IncludedAnswers &than)
+{
+    IncludedAnswers beyond;
+    for (auto entry = counts.cbegin(); entry != counts.cend(); ++entry) {
+        const NumberRanges more = entry.value().minus(than.value(entry.key()));
+        if (!more.isEmpty())
+            beyond.insert(entry.key(), more);
+    }
+    return beyond;
+}
+
 VersionMerge MergeConflictCopy(
     Vocabulary &dictionary, const IncludedAnswers &dictionaryIncludes, const Vocabulary &copy,
     const IncludedAnswers &copyIncludes,
@@ -116,19 +127,15 @@ VersionMerge MergeConflictCopy(
         &answersOf)
 {
     VersionMerge merge;
-    merge.included = dictionaryIncludes;
+    const IncludedAnswers missing = CountsBeyond(copyIncludes, dictionaryIncludes);
+    merge.included = UnitedCounts({dictionaryIncludes, missing});
     QHash<QString, int> positions; // the first pair of each text
     for (int position = dictionary.count(); position >= 1; --position)
         positions.insert(PairKey(dictionary.at(position)), position);
 
     // What the copy counted beyond the dictionary, on the pairs the dictionary has.
-    for (auto computer = copyIncludes.cbegin(); computer != copyIncludes.cend(); ++computer) {
-        const NumberRanges missing
-            = computer.value().minus(dictionaryIncludes.value(computer.key()));
-        if (missing.isEmpty())
-            continue;
-        merge.included[computer.key()].unite(missing);
-        for (const NumberRanges::Run &run : missing.runs()) {
+    for (auto computer = missing.cbegin(); computer != missing.cend(); ++computer) {
+        for (const NumberRanges::Run &run : computer.value().runs()) {
             for (const CountedAnswer &answer : answersOf(computer.key(), run.first - 1, run.last)) {
                 const int position = positions.value(PairKey(answer.pair), 0);
                 if (position == 0)

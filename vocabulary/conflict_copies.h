@@ -51,6 +51,8 @@ struct DictionaryVersion
 IncludedAnswers CountedByOneWriter(const QHash<QString, IncludedAnswers> &writers);
 // Every answer that any of them counted.
 IncludedAnswers UnitedCounts(const QList<IncludedAnswers> &counts);
+// The answers that `counts` holds and `than` does not, for each computer that has some.
+IncludedAnswers CountsBeyond(const IncludedAnswers &counts, const IncludedAnswers &than);
 
 // One counted answer on a pair, as a log tells it.
 struct CountedAnswer
