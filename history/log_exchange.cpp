@@ -548,6 +548,43 @@ std::optional<VersionWriters> CountedByWriters(QSqlDatabase db, const QByteArray
     return writers;
 }
 
+std::optional<IncludedAnswers> CountedWithBases(QSqlDatabase db, const QByteArray &hash,
+                                                QString *reason)
+{
+    const auto writers = CountedByWriters(db, hash, reason);
+    if (!writers)
+        return std::nullopt;
+    QList<IncludedAnswers> counted{CountedByOneWriter(*writers)};
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    // The versions below it, each made from one version; below the version itself, only those
+    // of one writer.
+    const QString ofOneWriter
+        = QStringLiteral("(SELECT count(*) FROM versions w WHERE w.hash = %1) = 1");
+    query.prepare(QStringLiteral("WITH RECURSIVE line(hash, below) AS (SELECT ?, 0 UNION SELECT"
+                                 " b.base, 1 FROM line l JOIN version_bases b ON b.hash = l.hash"
+                                 " WHERE (SELECT count(*) FROM version_bases o WHERE o.hash ="
+                                 " l.hash) = 1 AND (l.below = 0 OR ")
+                  + ofOneWriter.arg(QStringLiteral("l.hash"))
+                  + QStringLiteral(")) SELECT v.counts FROM line JOIN versions v ON v.hash ="
+                                   " line.hash WHERE line.below = 1 AND ")
+                  + ofOneWriter.arg(QStringLiteral("line.hash")));
+    query.addBindValue(QString::fromLatin1(hash));
+    if (!query.exec()) {
+        failed(query, reason);
+        return std::nullopt;
+    }
+    while (query.next()) {
+        const auto base = DecodedCounts(query.value(0).toByteArray());
+        if (!base) {
+            *reason = Texts::tr("záznam verze slovníku je poškozený");
+            return std::nullopt;
+        }
+        counted.append(*base);
+    }
+    return UnitedCounts(counted);
+}
+
 std::optional<bool> IsUnloggedOwnVersion(QSqlDatabase db, const QByteArray &hash, QString *reason)
 {
     QSqlQuery query(db);

@@ -86,6 +86,15 @@ bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards
 using VersionWriters = QHash<QString, IncludedAnswers>;
 std::optional<VersionWriters> CountedByWriters(QSqlDatabase db, const QByteArray &hash,
                                                QString *reason);
+// What a version holds: what it has counted, as its first writer by name says, and what the
+// versions it was made from one after another, each made from one version, have counted. A
+// version is logged with what the one it was made from had counted as far as a log named it
+// then; one made from a file that no log named for a while is logged as holding nothing of it,
+// and the log that names that file may still come. The line stops at a merge (it holds of the
+// copy only what it took from it), at a version no log names, and below the version itself at
+// one that two computers wrote alike (their words differ; see OwedAnswers).
+std::optional<IncludedAnswers> CountedWithBases(QSqlDatabase db, const QByteArray &hash,
+                                                QString *reason);
 // Whether the version is one this computer wrote and has not logged yet: what it counted is
 // known once it is logged, with the next exchange.
 std::optional<bool> IsUnloggedOwnVersion(QSqlDatabase db, const QByteArray &hash, QString *reason);

@@ -107,14 +107,17 @@ CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db
     if (*unlogged || waitsForItsLog(!dictionaryWriters->isEmpty(), path, nowMs)
         || waitsForItsLog(!copyWriters->isEmpty(), copyPath, nowMs))
         return result;
-    const IncludedAnswers dictionaryCounted = CountedByOneWriter(*dictionaryWriters);
+    const auto dictionaryCounted = CountedWithBases(db, version, &reason);
+    const auto copyCounted = CountedWithBases(db, copyVersion, &reason);
+    if (!dictionaryCounted || !copyCounted)
+        return historyUnreadable(reason);
     // What the dictionary owes comes with the merge (a copy of the same bytes owes just that);
     // what the copy's line owes follows once its pairs are in the dictionary.
-    const auto owed = OwedAnswers(db, path, version, dictionaryCounted, &reason);
+    const auto owed = OwedAnswers(db, path, version, *dictionaryCounted, &reason);
     if (!owed)
         return historyUnreadable(reason);
-    return merged(dictionary, db, copy, copyVersion, dictionaryCounted,
-                  UnitedCounts({CountedByOneWriter(*copyWriters), *owed}));
+    return merged(dictionary, db, copy, copyVersion, *dictionaryCounted,
+                  UnitedCounts({*copyCounted, *owed}));
 }
 
 CopyMerge CountOwedAnswers(CurrentDictionary &dictionary, QSqlDatabase db)
@@ -127,13 +130,19 @@ CopyMerge CountOwedAnswers(CurrentDictionary &dictionary, QSqlDatabase db)
         return historyUnreadable(reason);
     if (writers->isEmpty())
         return {}; // what it counted is not known yet
-    const IncludedAnswers counted = CountedByOneWriter(*writers);
-    const auto owed = OwedAnswers(db, path, version, counted, &reason);
+    // Owed answers are rare: what the versions the file was made from counted is read only
+    // when the file's own word leaves some out.
+    std::optional<IncludedAnswers> counted = CountedByOneWriter(*writers);
+    std::optional<IncludedAnswers> owed = OwedAnswers(db, path, version, *counted, &reason);
+    if (owed && !owed->isEmpty()) {
+        counted = CountedWithBases(db, version, &reason);
+        owed = counted ? OwedAnswers(db, path, version, *counted, &reason) : std::nullopt;
+    }
     if (!owed)
         return historyUnreadable(reason);
     if (owed->isEmpty())
         return {};
-    // The file as a merge of itself, once as the first writer says and once with what the
-    // others counted.
-    return merged(dictionary, db, Vocabulary(), {}, counted, UnitedCounts({counted, *owed}));
+    // The file as a merge of itself, once with what it holds and once with what the others
+    // counted.
+    return merged(dictionary, db, Vocabulary(), {}, *counted, UnitedCounts({*counted, *owed}));
 }

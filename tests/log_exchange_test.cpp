@@ -513,6 +513,63 @@ TEST(LoggedVersions, AVersionOwesWhatAnAlikeWriterCountedBeforeIt)
     }
 }
 
+// A version holds what the versions it was made from held: "b" logged 3 before any log named
+// 2, as holding nothing of it, and 4 after it; "d" and "e" wrote A alike from 2, "d" before a
+// log named 2. The line stops at a merge (5, of 4 and 6), at a version written alike below the
+// version (7 below 8) and at one no log names (0).
+TEST(LoggedVersions, AVersionHoldsWhatItsLineCounted)
+{
+    struct Logged
+    {
+        const char *writer;
+        char hash;
+        const char *bases;
+        const char *counted;
+    };
+    const QList<Logged> history{
+        {"a", '1', "0", "a:1"},   {"a", '2', "1", "a:1-2"},     {"b", '3', "2", "b:1"},
+        {"b", '4', "3", "b:1-2"}, {"c", '6', "0", "c:1"},       {"b", '5', "46", "b:1-2,c:1"},
+        {"a", '7', "0", "a:9"},   {"b", '7', "0", "b:9"},       {"b", '8', "7", "b:9-10"},
+        {"d", 'A', "2", "d:1"},   {"e", 'A', "2", "a:1-2,e:1"},
+    };
+    const struct
+    {
+        char version;
+        const char *holds;
+    } cases[] = {
+        // clang-format off
+        {'1', "a:1"},
+        {'3', "a:1-2,b:1"},
+        {'4', "a:1-2,b:1-2"},
+        {'5', "b:1-2,c:1"},
+        {'7', "a:9"},
+        {'8', "b:9-10"},
+        {'A', "a:1-2,d:1"},
+        {'9', ""},
+        // clang-format on
+    };
+    QTemporaryDir root;
+    Computer reader(root.path(), "reader");
+    QString reason;
+    for (const Logged &logged : history) {
+        QList<QByteArray> bases;
+        for (const char *base = logged.bases; *base; ++base)
+            bases.append(QByteArray(40, *base));
+        AnswerLogPart part;
+        part.versions
+            = {{U("lekce.slv"), QByteArray(40, logged.hash), bases, Counts(logged.counted)}};
+        ASSERT_TRUE(ImportLogs(
+            reader.database(), {{QString::fromLatin1(logged.writer), part}},
+            [](const QString &name) { return name; }, 0.9, &reason))
+            << reason.toStdString();
+    }
+    for (const auto &c : cases) {
+        const auto holds = CountedWithBases(reader.database(), QByteArray(40, c.version), &reason);
+        ASSERT_TRUE(holds) << reason.toStdString();
+        EXPECT_EQ(*holds, Counts(c.holds)) << c.version;
+    }
+}
+
 // The versions of a dictionary that computers logged are kept by their hash and writer: two
 // computers that wrote the same bytes may have counted different answers.
 TEST(LoggedVersions, AreKeptByHashAndWriter)

@@ -207,6 +207,55 @@ TEST_F(SyncedProgramTest, TwoComputersThatWroteTheSameBytesCountBothAnswers)
     school.stop();
 }
 
+// The school took the home's file a while after it was written but before the home's log: its
+// version was logged as holding none of the home's answers. The home, away from the school,
+// answered on from its own file, which the sync tool then kept as a conflict copy of the
+// school's: the copy holds only the home's last answer beyond the school's file.
+TEST_F(SyncedProgramTest, AFileTakenBeforeItsLogStillHoldsItsAnswers)
+{
+    const QString logs = shared(QStringLiteral("merko/odpovedi/"));
+    const auto setAside = [&](RunningProgram &computer) {
+        return QFile::rename(logs + ComputerIdOf(computer) + QStringLiteral(".log"),
+                             shared(ComputerIdOf(computer) + QStringLiteral(".aside")));
+    };
+    const auto putBack = [&](RunningProgram &computer) {
+        return QFile::rename(shared(ComputerIdOf(computer) + QStringLiteral(".aside")),
+                             logs + ComputerIdOf(computer) + QStringLiteral(".log"));
+    };
+    WriteLongAgo(lesson(), Cp1250(Lesson));
+    RunningProgram home;
+    start(home);
+    home.answer(QStringLiteral("x"));
+    home.answer(QStringLiteral("x"));
+    home.stop();
+    const QByteArray homeFile = ReadBytes(lesson());
+    ASSERT_TRUE(setAside(home));
+    WriteLongAgo(lesson(), homeFile);
+    RunningProgram school;
+    start(school);
+    school.answer(QStringLiteral("x"));
+    school.stop();
+    const QByteArray schoolFile = ReadBytes(lesson());
+
+    ASSERT_TRUE(setAside(school));
+    ASSERT_TRUE(putBack(home));
+    WriteLongAgo(lesson(), homeFile);
+    start(home);
+    // Right this time, so that the two files differ.
+    const QString offered = child<QLineEdit>(home.form(), "Edit1")->text();
+    home.answer(offered == QStringLiteral("pes") ? QStringLiteral("der Hund") : U("die Katze"));
+    home.stop();
+
+    const QString copy = shared(QStringLiteral("lekce.sync-conflict-20261207-101500-ABCDEFG.slv"));
+    ASSERT_TRUE(QFile::rename(lesson(), copy));
+    WriteLongAgo(lesson(), schoolFile);
+    ASSERT_TRUE(putBack(school));
+    start(school);
+    EXPECT_TRUE(WaitFor([&] { return !QFile::exists(copy); })) << "merged and removed";
+    EXPECT_EQ(counted(), std::make_pair(4, 3)) << "all answers, each once";
+    school.stop();
+}
+
 // A conflict copy that cannot be read stays where it is, and the user is told once which it is.
 TEST_F(SyncedProgramTest, AConflictCopyThatCannotBeReadIsLeftAndNamed)
 {
