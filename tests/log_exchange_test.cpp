@@ -453,20 +453,41 @@ TEST(LoggedVersions, AnswersBroughtFromAnotherProgramAreCountedAsGivenHere)
         << reason.toStdString();
 }
 
+// A version as a computer logged it, in a table: its hash and bases as characters (a hash is
+// the character forty times), what it counted as Counts() reads it.
+struct LoggedRow
+{
+    const char *writer;
+    char hash;
+    const char *bases;
+    const char *counted;
+};
+
+// The reader takes the versions, one log record after another.
+void TakeVersions(Computer &reader, const QList<LoggedRow> &history)
+{
+    QString reason;
+    for (const LoggedRow &logged : history) {
+        QList<QByteArray> bases;
+        for (const char *base = logged.bases; *base; ++base)
+            bases.append(QByteArray(40, *base));
+        AnswerLogPart part;
+        part.versions
+            = {{U("lekce.slv"), QByteArray(40, logged.hash), bases, Counts(logged.counted)}};
+        ASSERT_TRUE(ImportLogs(
+            reader.database(), {{QString::fromLatin1(logged.writer), part}},
+            [](const QString &name) { return name; }, 0.9, &reason))
+            << reason.toStdString();
+    }
+}
+
 // Two computers that answered alike wrote the same bytes, each having counted its own answer:
 // a version in whose line that happened owes what only the other writer counted; one that a
 // merge of both lines made, or one of another line, owes nothing.
 TEST(LoggedVersions, AVersionOwesWhatAnAlikeWriterCountedBeforeIt)
 {
-    struct Logged
-    {
-        const char *writer;
-        char hash;
-        const char *bases;
-        const char *counted;
-    };
     // Both wrote 1 from 0; "a" went on to 2, "b" to 3; 4 merged 2 and 3; 5 is of another line.
-    const QList<Logged> history{
+    const QList<LoggedRow> history{
         {"a", '1', "0", "a:1"},     {"b", '1', "0", "b:1"},          {"a", '2', "1", "a:1-2"},
         {"b", '3', "1", "b:1-2"},   {"a", '4', "23", "a:1-2,b:1-2"}, {"c", '5', "0", "c:1"},
         {"b", '6', "7", "a:1,b:1"}, {"a", '6', "7", "a:1,b:1"},
@@ -489,22 +510,8 @@ TEST(LoggedVersions, AVersionOwesWhatAnAlikeWriterCountedBeforeIt)
     };
     QTemporaryDir root;
     Computer reader(root.path(), "reader");
-    QList<LogRead> logs;
-    for (const Logged &logged : history) {
-        QList<QByteArray> bases;
-        for (const char *base = logged.bases; *base; ++base)
-            bases.append(QByteArray(40, *base));
-        AnswerLogPart part;
-        part.versions
-            = {{U("lekce.slv"), QByteArray(40, logged.hash), bases, Counts(logged.counted)}};
-        logs.append({QString::fromLatin1(logged.writer), part});
-    }
+    TakeVersions(reader, history);
     QString reason;
-    for (const LogRead &log : logs) {
-        ASSERT_TRUE(ImportLogs(
-            reader.database(), {log}, [](const QString &name) { return name; }, 0.9, &reason))
-            << reason.toStdString();
-    }
     for (const auto &c : cases) {
         const auto owed = OwedAnswers(reader.database(), U("lekce.slv"), QByteArray(40, c.version),
                                       Counts(c.counted), &reason);
@@ -519,14 +526,7 @@ TEST(LoggedVersions, AVersionOwesWhatAnAlikeWriterCountedBeforeIt)
 // version (7 below 8) and at one no log names (0).
 TEST(LoggedVersions, AVersionHoldsWhatItsLineCounted)
 {
-    struct Logged
-    {
-        const char *writer;
-        char hash;
-        const char *bases;
-        const char *counted;
-    };
-    const QList<Logged> history{
+    const QList<LoggedRow> history{
         {"a", '1', "0", "a:1"},   {"a", '2', "1", "a:1-2"},     {"b", '3', "2", "b:1"},
         {"b", '4', "3", "b:1-2"}, {"c", '6', "0", "c:1"},       {"b", '5', "46", "b:1-2,c:1"},
         {"a", '7', "0", "a:9"},   {"b", '7', "0", "b:9"},       {"b", '8', "7", "b:9-10"},
@@ -550,19 +550,8 @@ TEST(LoggedVersions, AVersionHoldsWhatItsLineCounted)
     };
     QTemporaryDir root;
     Computer reader(root.path(), "reader");
+    TakeVersions(reader, history);
     QString reason;
-    for (const Logged &logged : history) {
-        QList<QByteArray> bases;
-        for (const char *base = logged.bases; *base; ++base)
-            bases.append(QByteArray(40, *base));
-        AnswerLogPart part;
-        part.versions
-            = {{U("lekce.slv"), QByteArray(40, logged.hash), bases, Counts(logged.counted)}};
-        ASSERT_TRUE(ImportLogs(
-            reader.database(), {{QString::fromLatin1(logged.writer), part}},
-            [](const QString &name) { return name; }, 0.9, &reason))
-            << reason.toStdString();
-    }
     for (const auto &c : cases) {
         const auto holds = CountedWithBases(reader.database(), QByteArray(40, c.version), &reason);
         ASSERT_TRUE(holds) << reason.toStdString();
