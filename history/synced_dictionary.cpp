@@ -107,9 +107,10 @@ CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db
     if (*unlogged || waitsForItsLog(!dictionaryWriters->isEmpty(), path, nowMs)
         || waitsForItsLog(!copyWriters->isEmpty(), copyPath, nowMs))
         return result;
+    // What the file holds is taken with its line, so that no answer it holds is added again;
+    // of the copy only what its writer says it counted is added.
     const auto dictionaryCounted = CountedWithBases(db, version, &reason);
-    const auto copyCounted = CountedWithBases(db, copyVersion, &reason);
-    if (!dictionaryCounted || !copyCounted)
+    if (!dictionaryCounted)
         return historyUnreadable(reason);
     // What the dictionary owes comes with the merge (a copy of the same bytes owes just that);
     // what the copy's line owes follows once its pairs are in the dictionary.
@@ -117,7 +118,7 @@ CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db
     if (!owed)
         return historyUnreadable(reason);
     return merged(dictionary, db, copy, copyVersion, *dictionaryCounted,
-                  UnitedCounts({*copyCounted, *owed}));
+                  UnitedCounts({CountedByOneWriter(*copyWriters), *owed}));
 }
 
 CopyMerge CountOwedAnswers(CurrentDictionary &dictionary, QSqlDatabase db)

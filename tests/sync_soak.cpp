@@ -4,7 +4,8 @@
 // making a conflict copy of a file changed on both sides and none of one changed alike. At the
 // end every computer's history and the dictionary's counters are to hold every answer once.
 // Run: merko_sync_soak [--gtest_filter=Seeds/SyncSoak.CountersEqualAnswers/N]; STEPS sets the
-// steps of a run (40), VERBOSE prints the folders after every step and the logs' versions.
+// steps of a run (40), VERBOSE prints the folders after every step and the logs' versions,
+// LATE delivers a dictionary now and then as if it came long after it was written.
 #include "app/application.h"
 #include "drill/drill_window.h"
 #include "history/log_exchange.h"
@@ -52,7 +53,10 @@ Files filesOf(const QString &root)
     return files;
 }
 
-void put(const QString &root, const QString &rel, const std::optional<QByteArray> &content)
+// `late`: the file comes long after it was written (sync tools keep a file's time), perhaps
+// before the log that names it.
+void put(const QString &root, const QString &rel, const std::optional<QByteArray> &content,
+         bool late = false)
 {
     const QString path = QDir(root).filePath(rel);
     if (!content) {
@@ -63,6 +67,12 @@ void put(const QString &root, const QString &rel, const std::optional<QByteArray
     // renamed into place, as sync tools do
     const QString temp = path + QStringLiteral(".syncthing.tmp");
     WriteBytes(temp, *content);
+    if (late) {
+        QFile file(temp);
+        if (file.open(QIODevice::ReadWrite))
+            file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                             QFileDevice::FileModificationTime);
+    }
     QFile::remove(path);
     QFile::rename(temp, path);
 }
@@ -73,6 +83,8 @@ struct SyncModel
     std::map<QString, std::optional<QByteArray>> base;
     int conflicts = 0;
     QRandomGenerator *random;
+    // LATE: now and then a dictionary comes as if long after it was written.
+    bool lateFiles = qEnvironmentVariableIsSet("LATE");
 
     void sync(double share)
     {
@@ -98,11 +110,13 @@ struct SyncModel
                 base[name] = ca;
                 continue;
             }
+            const bool late
+                = lateFiles && name.endsWith(QStringLiteral(".slv")) && random->bounded(3) == 0;
             if (ca == cbase) {
-                put(a, name, cb);
+                put(a, name, cb, late);
                 base[name] = cb;
             } else if (cb == cbase) {
-                put(b, name, ca);
+                put(b, name, ca, late);
                 base[name] = ca;
             } else if (!ca || !cb) {
                 const auto kept = ca ? ca : cb;
