@@ -29,6 +29,7 @@ FileStamp stampOf(const struct stat &info)
     FileStamp stamp;
     stamp.size = qint64(info.st_size);
     stamp.modified = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    stamp.changed = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
     stamp.inode = quint64(info.st_ino);
     return stamp;
 }

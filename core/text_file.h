@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <functional>
 
 // The largest text file the program reads: far beyond any dictionary of 1000 pairs, small
@@ -17,6 +18,9 @@ struct FileStamp
 {
     qint64 size = -1;    // -1: no such file (or never read)
     qint64 modified = 0; // nanoseconds since the epoch
+    // When the file last changed on this computer (its status, nanoseconds since the epoch): a
+    // sync tool that brings a file keeps the time it was written elsewhere, not this one.
+    qint64 changed = 0;
     quint64 inode = 0;
     quint64 hash = 0; // of the content; 0 when only the file's attributes were looked at
     // The content's version (ContentVersion), where the one who read or wrote the file needs
@@ -28,6 +32,9 @@ struct FileStamp
     {
         return size == other.size && modified == other.modified && inode == other.inode;
     }
+    // When the file came to be what it is here (nanoseconds since the epoch): written here, or
+    // brought by a sync tool however long after it was written elsewhere.
+    qint64 arrived() const { return std::max(modified, changed); }
     friend bool operator==(const FileStamp &, const FileStamp &) = default;
 };
 // The content's SHA-1 in hexadecimal: the same on every computer, so that a version of a file

@@ -709,8 +709,8 @@ namespace {
 // counted: what a merge counted, or else what the version it was made from had (as one of its
 // writers says; none for a version no log names), and the answers given here that it counted
 // first. A version made, itself or through its bases, from a file that no log names yet and
-// that was written a short while ago waits for the log that names it (it comes with the file, a
-// little later), until UnloggedVersionWaitMs after that file was written: logged sooner, it
+// that came a short while ago waits for the log that names it (it comes with the file, a
+// little later), until UnloggedVersionWaitMs after that file came: logged sooner, it
 // would be said to hold less than it does. So does a version whose answers have no number yet.
 // `waiting`: the versions that wait.
 bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &writer, qint64 nowMs,
@@ -727,7 +727,7 @@ bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &wr
         QString hash;
         QString dictionary;
         QStringList bases;
-        qint64 baseWrittenMs;
+        qint64 baseArrivedMs;
         std::optional<IncludedAnswers> merged;
     };
     QList<Pending> pending;
@@ -776,7 +776,7 @@ bool logOwnVersions(QSqlDatabase db, const SyncPlace &place, AnswerLogWriter &wr
                 if (!writers)
                     return false;
                 take(included, CountedByOneWriter(*writers));
-                waits = writers->isEmpty() && nowMs - version.baseWrittenMs < UnloggedVersionWaitMs;
+                waits = writers->isEmpty() && nowMs - version.baseArrivedMs < UnloggedVersionWaitMs;
             }
             if (waits) {
                 held.insert(version.hash);

@@ -17,8 +17,10 @@ class PairNumbers;
 // all its answers in time order, whoever gave them, so that two computers that hold the same
 // answers hold the same cards.
 
-// A version of a dictionary that no log names yet is waited for this long after its file was
-// written: the log that names it comes with the file, a little later. After that it counts as
+// A version of a dictionary that no log names yet is waited for this long after its file came
+// to this computer (FileStamp::arrived): the log that names it comes with the file, a little
+// later or sooner. Reckoned from its coming, not its writing: a computer that was away takes
+// a file long after it was written, and perhaps before its log. After that it counts as
 // having counted nothing beyond its own counters.
 inline constexpr qint64 UnloggedVersionWaitMs = 2 * 60 * 1000;
 

@@ -778,7 +778,7 @@ ReviewHistory::Outcome ReviewHistory::versionNow(const PendingWrite &write)
         query.addBindValue(hash);
         query.addBindValue(SqlText(version.path));
         query.addBindValue(SqlText(QString::fromLatin1(bases.join(','))));
-        query.addBindValue(version.baseWrittenMs);
+        query.addBindValue(version.baseArrivedMs);
         query.addBindValue(version.counted
                                ? QVariant(QString::fromLatin1(EncodedCounts(*version.counted)))
                                : QVariant(QMetaType::fromType<QString>()));

@@ -8,8 +8,6 @@
 #include "vocabulary/vocabulary_file.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
-#include <QFileInfo>
 
 namespace {
 
@@ -20,8 +18,8 @@ struct Texts
 
 bool waitsForItsLog(bool named, const QString &path, qint64 nowMs)
 {
-    return !named
-           && nowMs - QFileInfo(path).lastModified().toMSecsSinceEpoch() < UnloggedVersionWaitMs;
+    constexpr qint64 NsPerMs = 1000 * 1000;
+    return !named && nowMs - CurrentStamp(path).arrived() / NsPerMs < UnloggedVersionWaitMs;
 }
 
 QList<CountedAnswer> countedAnswers(const QList<AnswerRecord> &answers)

@@ -27,8 +27,8 @@ struct CopyMerge
 };
 
 // Merges the conflict copy into the current dictionary (whose answers are written back first)
-// once the logs in the history `db` name both versions, or once a version no log names is
-// older than UnloggedVersionWaitMs at `nowMs`.
+// once the logs in the history `db` name both versions, or once the file of a version no log
+// names came more than UnloggedVersionWaitMs before `nowMs`.
 CopyMerge MergeConflictCopyByLogs(CurrentDictionary &dictionary, QSqlDatabase db,
                                   const QString &copyPath, qint64 nowMs);
 

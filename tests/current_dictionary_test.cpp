@@ -6,6 +6,7 @@
 
 #include <QCryptographicHash>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -86,6 +87,9 @@ TEST_F(CurrentDictionaryTest, VersionsWrittenNameTheirContentAndTheirBases)
     EXPECT_TRUE(written.isEmpty()) << "a dictionary that no sync tool shares has no versions";
     EXPECT_TRUE(dictionary.vocabulary().stamp.version.isEmpty());
 
+    // Brought by a sync tool now, an hour after it was written elsewhere.
+    SetWrittenBefore(path("a.slv"), 3600);
+    const qint64 cameMs = QDateTime::currentMSecsSinceEpoch() - 1000; // as coarse as ctime
     dictionary.setSyncFolder(dir.path(), path("locks"));
     ASSERT_TRUE(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).done());
     const QByteArray read = dictionary.vocabulary().stamp.version;
@@ -97,6 +101,8 @@ TEST_F(CurrentDictionaryTest, VersionsWrittenNameTheirContentAndTheirBases)
     EXPECT_EQ(versionAt(written, 0).hash, answered);
     EXPECT_EQ(versionAt(written, 0).bases, QList<QByteArray>{read});
     EXPECT_TRUE(versionAt(written, 0).countsOwnAnswers) << "made from what was written here";
+    EXPECT_GE(versionAt(written, 0).baseArrivedMs, cameMs)
+        << "a log naming the base is waited for from when it came, not from when it was written";
 
     Vocabulary copy = ParseVocabularyFile("pes / r Hund\r\nmys / e Maus\r\n", path("kopie.slv"));
     ++copy.entries[0].offers[2];

@@ -63,11 +63,11 @@ public:
     }
     SyncPlace place() const { return {m_folder + QStringLiteral("/sync"), m_id}; }
     void noteVersion(const QByteArray &hash, const QList<QByteArray> &bases,
-                     bool countsOwnAnswers = true, qint64 baseWrittenMs = 0,
+                     bool countsOwnAnswers = true, qint64 baseArrivedMs = 0,
                      const std::optional<IncludedAnswers> &counted = std::nullopt)
     {
         m_history.noteVersion({m_folder + QStringLiteral("/sync/lekce.slv"), hash, bases,
-                               countsOwnAnswers, baseWrittenMs, counted});
+                               countsOwnAnswers, baseArrivedMs, counted});
     }
     // The cards, and every answer once: what two computers that agree hold alike.
     QStringList state()
@@ -724,15 +724,17 @@ TEST(SyncedDictionary, AConflictCopyWaitsForTheLogsThatNameItsVersions)
         QByteArray copy;
         bool dictionaryNamed;
         bool copyNamed;
-        qint64 ageMs;
+        bool writtenLongBefore; // elsewhere: a sync tool keeps the time a file was written
+        qint64 ageMs;           // since the files came
         Outcome expected;
     } cases[] = {
         // clang-format off
-        {"both named", "mys / e Maus\r\n", true, true, 0, Outcome::Merged},
-        {"the copy not yet named", "mys / e Maus\r\n", true, false, 0, Outcome::Waiting},
-        {"the dictionary not yet named", "mys / e Maus\r\n", false, true, 0, Outcome::Waiting},
-        {"named by no log for long", "mys / e Maus\r\n", false, false, UnloggedVersionWaitMs + 1000, Outcome::Merged},
-        {"no text", QByteArray("mys\0", 4), true, true, 0, Outcome::Unreadable},
+        {"both named", "mys / e Maus\r\n", true, true, false, 0, Outcome::Merged},
+        {"the copy not yet named", "mys / e Maus\r\n", true, false, false, 0, Outcome::Waiting},
+        {"the dictionary not yet named", "mys / e Maus\r\n", false, true, false, 0, Outcome::Waiting},
+        {"named by no log for long", "mys / e Maus\r\n", false, false, false, UnloggedVersionWaitMs + 5000, Outcome::Merged},
+        {"written long before, come just now", "mys / e Maus\r\n", false, false, true, 0, Outcome::Waiting},
+        {"no text", QByteArray("mys\0", 4), true, true, false, 0, Outcome::Unreadable},
         // clang-format on
     };
     for (const auto &c : cases) {
@@ -741,8 +743,12 @@ TEST(SyncedDictionary, AConflictCopyWaitsForTheLogsThatNameItsVersions)
         const QString lesson = root.path() + QStringLiteral("/lekce.slv");
         const QString copy
             = root.path() + QStringLiteral("/lekce.sync-conflict-20261207-101500-ABCDEFG.slv");
+        const qint64 cameMs = QDateTime::currentMSecsSinceEpoch() - 1000; // as coarse as ctime
         WriteBytes(lesson, "pes / r Hund\r\n");
         WriteBytes(copy, c.copy);
+        if (c.writtenLongBefore)
+            for (const QString &path : {lesson, copy})
+                SetWrittenBefore(path, 3600);
         const auto sha1 = [](const QString &path) {
             return QCryptographicHash::hash(ReadBytes(path), QCryptographicHash::Sha1).toHex();
         };
@@ -758,8 +764,8 @@ TEST(SyncedDictionary, AConflictCopyWaitsForTheLogsThatNameItsVersions)
         CurrentDictionary dictionary;
         dictionary.setSyncFolder(root.path(), root.path() + QStringLiteral("/locks"));
         ASSERT_TRUE(dictionary.open(lesson, CurrentDictionary::Sharing::RespectOtherCopies).done());
-        const qint64 now = QFileInfo(copy).lastModified().toMSecsSinceEpoch() + c.ageMs;
-        const CopyMerge done = MergeConflictCopyByLogs(dictionary, a.database(), copy, now);
+        const CopyMerge done
+            = MergeConflictCopyByLogs(dictionary, a.database(), copy, cameMs + c.ageMs);
         EXPECT_EQ(done.outcome, c.expected) << c.name;
         EXPECT_EQ(dictionary.vocabulary().count(), c.expected == Outcome::Merged ? 2 : 1) << c.name;
     }

@@ -76,16 +76,6 @@ std::pair<int, int> Counted(const QString &dictionary)
     return {offers, errors};
 }
 
-// A dictionary put into the folder long before: no computer's log is to name its version.
-void WriteLongAgo(const QString &path, const QByteArray &bytes)
-{
-    WriteBytes(path, bytes);
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
-                                 QFileDevice::FileModificationTime));
-}
-
 // Two computers of one user, each the program with its own data folder, and the folder a sync
 // tool shares between them (here one folder, used by one computer at a time).
 class SyncedProgramTest : public testing::Test
@@ -95,6 +85,27 @@ protected:
     QString lesson() const { return shared(QStringLiteral("lekce.slv")); }
     void SetUp() override { ASSERT_EQ(SyncFolderProblem(m_shared.path()), QString()); }
     std::pair<int, int> counted() const { return Counted(lesson()); }
+
+    // The lesson, put into the folder long before by a computer that has not answered since:
+    // its log names the version, which has counted no answer.
+    void putByAnotherComputer(const QByteArray &bytes)
+    {
+        WriteBytes(lesson(), bytes);
+        const QString computer = QStringLiteral("0000000000000000");
+        AnswerLogWriter log(shared(QStringLiteral("merko/odpovedi/") + computer + ".log"),
+                            computer);
+        QString reason;
+        ASSERT_TRUE(log.append(
+            QList<LoggedVersion>{{QStringLiteral("lekce.slv"), ContentVersion(bytes), {}, {}}},
+            &reason))
+            << reason.toStdString();
+    }
+    // The file as a sync tool brings it a while after it was written elsewhere: it comes now.
+    void bringLate(const QByteArray &bytes)
+    {
+        WriteBytes(lesson(), bytes);
+        SetWrittenBefore(lesson(), 3600);
+    }
 
     void start(RunningProgram &computer)
     {
@@ -109,12 +120,12 @@ protected:
     QByteArray answerOnBoth(RunningProgram &home, int schoolAnswers)
     {
         const QByteArray original = Cp1250(Lesson);
-        WriteLongAgo(lesson(), original);
+        putByAnotherComputer(original);
         start(home);
         home.answer(QStringLiteral("x"));
         home.stop();
         const QByteArray homeVersion = ReadBytes(lesson());
-        WriteLongAgo(lesson(), original);
+        WriteBytes(lesson(), original);
         RunningProgram school;
         start(school);
         for (int i = 0; i < schoolAnswers; ++i)
@@ -207,8 +218,9 @@ TEST_F(SyncedProgramTest, TwoComputersThatWroteTheSameBytesCountBothAnswers)
     school.stop();
 }
 
-// The school took the home's file a while after it was written but before the home's log: its
-// version was logged as holding none of the home's answers. The home, away from the school,
+// The school took the home's file an hour after it was written but before the home's log: its
+// version waits for that log (logged at once, it would hold none of the home's answers, and
+// neither would what was made from it). The home, away from the school,
 // answered on from its own file, which the sync tool then kept as a conflict copy of the
 // school's: the copy holds only the home's last answer beyond the school's file.
 TEST_F(SyncedProgramTest, AFileTakenBeforeItsLogStillHoldsItsAnswers)
@@ -222,7 +234,7 @@ TEST_F(SyncedProgramTest, AFileTakenBeforeItsLogStillHoldsItsAnswers)
         return QFile::rename(shared(ComputerIdOf(computer) + QStringLiteral(".aside")),
                              logs + ComputerIdOf(computer) + QStringLiteral(".log"));
     };
-    WriteLongAgo(lesson(), Cp1250(Lesson));
+    putByAnotherComputer(Cp1250(Lesson));
     RunningProgram home;
     start(home);
     home.answer(QStringLiteral("x"));
@@ -230,7 +242,7 @@ TEST_F(SyncedProgramTest, AFileTakenBeforeItsLogStillHoldsItsAnswers)
     home.stop();
     const QByteArray homeFile = ReadBytes(lesson());
     ASSERT_TRUE(setAside(home));
-    WriteLongAgo(lesson(), homeFile);
+    bringLate(homeFile);
     RunningProgram school;
     start(school);
     school.answer(QStringLiteral("x"));
@@ -239,7 +251,7 @@ TEST_F(SyncedProgramTest, AFileTakenBeforeItsLogStillHoldsItsAnswers)
 
     ASSERT_TRUE(setAside(school));
     ASSERT_TRUE(putBack(home));
-    WriteLongAgo(lesson(), homeFile);
+    WriteBytes(lesson(), homeFile);
     start(home);
     // Right this time, so that the two files differ.
     const QString offered = child<QLineEdit>(home.form(), "Edit1")->text();
@@ -248,7 +260,7 @@ TEST_F(SyncedProgramTest, AFileTakenBeforeItsLogStillHoldsItsAnswers)
 
     const QString copy = shared(QStringLiteral("lekce.sync-conflict-20261207-101500-ABCDEFG.slv"));
     ASSERT_TRUE(QFile::rename(lesson(), copy));
-    WriteLongAgo(lesson(), schoolFile);
+    bringLate(schoolFile);
     ASSERT_TRUE(putBack(school));
     start(school);
     EXPECT_TRUE(WaitFor([&] { return !QFile::exists(copy); })) << "merged and removed";
@@ -317,7 +329,7 @@ TEST_F(SyncedProgramTest, TheFolderIsNamedInTheSettings)
 // has counted what that one had: a conflict copy of it is merged without an answer twice.
 TEST_F(SyncedProgramTest, AnEditedDictionaryIsAVersionOfWhatItWasMadeFrom)
 {
-    WriteLongAgo(lesson(), Cp1250(Lesson));
+    putByAnotherComputer(Cp1250(Lesson));
     RunningProgram home;
     start(home);
     home.answer(QStringLiteral("x"));

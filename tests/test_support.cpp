@@ -3,6 +3,7 @@
 #include "core/file_error.h"
 #include "core/text_file.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -31,6 +32,15 @@ void WriteBytes(const QString &path, const QByteArray &bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+void SetWrittenBefore(const QString &path, int seconds)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)
+        || !file.setFileTime(QDateTime::currentDateTime().addSecs(-seconds),
+                             QFileDevice::FileModificationTime))
+        throw std::runtime_error("cannot set the time of " + path.toStdString());
 }
 
 QByteArray Cp1250(const char *utf8)

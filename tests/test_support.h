@@ -14,6 +14,9 @@
 // Bytes on disk, for tests that check exactly what a writer produced.
 QByteArray ReadBytes(const QString &path);
 void WriteBytes(const QString &path, const QByteArray &bytes);
+// Gives the file the time it was written `seconds` ago, as a sync tool that brings a file
+// does; the file still came now (its status changes now).
+void SetWrittenBefore(const QString &path, int seconds);
 // Windows-1250 bytes of a text written in UTF-8 source.
 QByteArray Cp1250(const char *utf8);
 

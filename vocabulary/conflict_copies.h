@@ -36,9 +36,11 @@ struct DictionaryVersion
     // It has counted the answers given here on the dictionary that no version counted before;
     // otherwise (a file made anew) none of them.
     bool countsOwnAnswers = true;
-    // When the file it was made from was written (milliseconds since the epoch; 0 when not
-    // known), for how long a log naming that file's version may yet come.
-    qint64 baseWrittenMs = 0;
+    // When the file it was made from came to be here, written or brought by a sync tool
+    // (milliseconds since the epoch; 0 when not known): for how long a log naming that file's
+    // version may yet come. Not when it was written: a file may come long after that, and
+    // before its log.
+    qint64 baseArrivedMs = 0;
     // What a merge counted of every computer's answers; none: what the version it was made
     // from had.
     std::optional<IncludedAnswers> counted;

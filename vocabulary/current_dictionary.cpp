@@ -130,7 +130,7 @@ DictionaryResult CurrentDictionary::tryWriteBack()
                                  m_vocabulary.stamp.version,
                                  {written.baseVersion},
                                  true,
-                                 written.baseModified / NsPerMs,
+                                 written.baseArrived / NsPerMs,
                                  std::nullopt});
         for (const QString &pair : written.unstoredPairs) {
             if (!m_unstoredTold.contains(pair)) {

@@ -120,7 +120,7 @@ WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal,
     }
     result.unstoredPairs = UnstoredPairs(vocabulary);
     result.baseVersion = vocabulary.stamp.version;
-    result.baseModified = vocabulary.stamp.modified;
+    result.baseArrived = vocabulary.stamp.arrived();
     TextEncoding used = vocabulary.encoding;
     const QByteArray bytes = FormatVocabularyFile(vocabulary, &used);
     vocabulary.stamp

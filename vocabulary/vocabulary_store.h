@@ -32,8 +32,8 @@ struct WriteBack
     // The version of the file that the written one was made from (the one read, or the other
     // writer's that the answers were added to).
     QByteArray baseVersion;
-    // When the file holding that version was written, in nanoseconds since the epoch.
-    qint64 baseModified = 0;
+    // When the file holding that version came to be here (FileStamp::arrived).
+    qint64 baseArrived = 0;
 };
 
 // Writes this session's answers to the dictionary's own file, when there are any. When
