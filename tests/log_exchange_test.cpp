@@ -395,7 +395,7 @@ TEST(LoggedVersions, AVersionWhoseBaseNoLogNamedYet)
 
 // A version made from a file that another computer put in place a moment ago, which no log
 // names yet, waits for that computer's log, so that it is never said to hold less than it holds;
-// one made from a file written long before is logged at once, as having counted nothing of it.
+// one made from a file that came long before is logged at once, as having counted nothing of it.
 TEST(LoggedVersions, AVersionMadeFromAFileJustPutInPlaceWaitsForItsLog)
 {
     const QByteArray theirs(40, '1');
@@ -404,14 +404,14 @@ TEST(LoggedVersions, AVersionMadeFromAFileJustPutInPlaceWaitsForItsLog)
     const struct
     {
         const char *what;
-        qint64 theirsWrittenMs;
+        qint64 theirsCameMs;
         bool logArrives;
         bool logged;
         const char *counted;
     } cases[] = {
         {"the log naming it arrives", now, true, true, "b:1-2"},
         {"no log yet", now, false, false, ""},
-        {"written long ago", now - UnloggedVersionWaitMs - 1000, false, true, ""},
+        {"came long ago", now - UnloggedVersionWaitMs - 1000, false, true, ""},
     };
     for (const auto &c : cases) {
         QTemporaryDir root;
@@ -421,7 +421,7 @@ TEST(LoggedVersions, AVersionMadeFromAFileJustPutInPlaceWaitsForItsLog)
         b.answer(Cat, 1, Grade::Again, 2 * MsPerDay);
         b.noteVersion(theirs, {});
         b.exchange();
-        a.noteVersion(mine, {theirs}, true, c.theirsWrittenMs);
+        a.noteVersion(mine, {theirs}, true, c.theirsCameMs);
         a.exchange();
         if (c.logArrives)
             deliver(b, a, Delivery::Whole);
