@@ -264,7 +264,7 @@ TEST_P(SyncSoak, CountersEqualAnswers)
             trace << QStringLiteral("sync%1").arg(share);
             QTest::qWait(200);
         }
-        if (qEnvironmentVariableIsSet("VERBOSE"))
+        if (qEnvironmentVariableIsSet("VERBOSE") && !trace.isEmpty()) // a step may do nothing
             std::cerr << trace.last().toStdString() << " given " << given << "/" << wrong << "  "
                       << describe(fa, fb) << "\n";
     }
