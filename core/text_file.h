@@ -13,6 +13,9 @@
 // enough that a wrong file chosen by mistake cannot exhaust the memory.
 inline constexpr qint64 MaxTextFileSize = 16 * 1024 * 1024;
 
+// The stamps' times are in nanoseconds; the history's in milliseconds.
+inline constexpr qint64 NsPerMs = 1000 * 1000;
+
 // What a file was when it was read or written, to notice that another program changed it.
 struct FileStamp
 {

@@ -18,7 +18,6 @@ struct Texts
 
 bool waitsForItsLog(bool named, const QString &path, qint64 nowMs)
 {
-    constexpr qint64 NsPerMs = 1000 * 1000;
     return !named && nowMs - CurrentStamp(path).arrived() / NsPerMs < UnloggedVersionWaitMs;
 }
 

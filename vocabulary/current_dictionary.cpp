@@ -20,8 +20,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(CurrentDictionary)
 };
 
-constexpr qint64 NsPerMs = 1000 * 1000;
-
 } // namespace
 
 CurrentDictionary::CurrentDictionary(QObject *parent)
