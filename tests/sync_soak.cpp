@@ -15,7 +15,6 @@
 #include "vocabulary/vocabulary_file.h"
 #include "window_support.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -46,7 +45,7 @@ Files filesOf(const QString &root)
         const QString rel = QDir(root).relativeFilePath(path);
         // The log of the computer that put the lesson in place is the same in both views.
         if (rel.contains(QStringLiteral(".lock")) || rel.contains(QStringLiteral("computer-id"))
-            || rel.contains(QStringLiteral("0000000000000000")))
+            || rel.contains(PutByComputer))
             continue;
         QFile f(path);
         if (f.open(QIODevice::ReadOnly))
@@ -69,12 +68,8 @@ void put(const QString &root, const QString &rel, const std::optional<QByteArray
     // renamed into place, as sync tools do
     const QString temp = path + QStringLiteral(".syncthing.tmp");
     WriteBytes(temp, *content);
-    if (late) {
-        QFile file(temp);
-        if (file.open(QIODevice::ReadWrite))
-            file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
-                             QFileDevice::FileModificationTime);
-    }
+    if (late)
+        SetWrittenBefore(temp, 3600);
     QFile::remove(path);
     QFile::rename(temp, path);
 }
@@ -202,18 +197,9 @@ TEST_P(SyncSoak, CountersEqualAnswers)
     const QString fa = root.path() + "/a", fb = root.path() + "/b";
     QDir().mkpath(fa + "/merko/odpovedi");
     QDir().mkpath(fb + "/merko/odpovedi");
-    // The lesson was put into the folder long before, by a computer that the log of its
-    // version names.
-    const QString putBy = QStringLiteral("0000000000000000");
-    for (const QString &f : {fa, fb}) {
-        WriteBytes(f + "/lekce.slv", Cp1250(Lesson));
-        QString reason;
-        AnswerLogWriter(f + "/merko/odpovedi/" + putBy + ".log", putBy)
-            .append(
-                QList<LoggedVersion>{
-                    {QStringLiteral("lekce.slv"), ContentVersion(Cp1250(Lesson)), {}, {}}},
-                &reason);
-    }
+    // The lesson was put into the folder long before.
+    for (const QString &f : {fa, fb})
+        PutLongBefore(f, QStringLiteral("lekce.slv"), Cp1250(Lesson));
     SyncModel model{fa, fb, {}, 0, &random};
     model.base["lekce.slv"] = Cp1250(Lesson);
 

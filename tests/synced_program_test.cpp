@@ -15,7 +15,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -86,20 +85,6 @@ protected:
     void SetUp() override { ASSERT_EQ(SyncFolderProblem(m_shared.path()), QString()); }
     std::pair<int, int> counted() const { return Counted(lesson()); }
 
-    // The lesson, put into the folder long before by a computer that has not answered since:
-    // its log names the version, which has counted no answer.
-    void putByAnotherComputer(const QByteArray &bytes)
-    {
-        WriteBytes(lesson(), bytes);
-        const QString computer = QStringLiteral("0000000000000000");
-        AnswerLogWriter log(shared(QStringLiteral("merko/odpovedi/") + computer + ".log"),
-                            computer);
-        QString reason;
-        ASSERT_TRUE(log.append(
-            QList<LoggedVersion>{{QStringLiteral("lekce.slv"), ContentVersion(bytes), {}, {}}},
-            &reason))
-            << reason.toStdString();
-    }
     // The file as a sync tool brings it a while after it was written elsewhere: it comes now.
     void bringLate(const QByteArray &bytes)
     {
@@ -120,7 +105,7 @@ protected:
     QByteArray answerOnBoth(RunningProgram &home, int schoolAnswers)
     {
         const QByteArray original = Cp1250(Lesson);
-        putByAnotherComputer(original);
+        PutLongBefore(m_shared.path(), QStringLiteral("lekce.slv"), original);
         start(home);
         home.answer(QStringLiteral("x"));
         home.stop();
@@ -234,7 +219,7 @@ TEST_F(SyncedProgramTest, AFileTakenBeforeItsLogStillHoldsItsAnswers)
         return QFile::rename(shared(ComputerIdOf(computer) + QStringLiteral(".aside")),
                              logs + ComputerIdOf(computer) + QStringLiteral(".log"));
     };
-    putByAnotherComputer(Cp1250(Lesson));
+    PutLongBefore(m_shared.path(), QStringLiteral("lekce.slv"), Cp1250(Lesson));
     RunningProgram home;
     start(home);
     home.answer(QStringLiteral("x"));
@@ -329,7 +314,7 @@ TEST_F(SyncedProgramTest, TheFolderIsNamedInTheSettings)
 // has counted what that one had: a conflict copy of it is merged without an answer twice.
 TEST_F(SyncedProgramTest, AnEditedDictionaryIsAVersionOfWhatItWasMadeFrom)
 {
-    putByAnotherComputer(Cp1250(Lesson));
+    PutLongBefore(m_shared.path(), QStringLiteral("lekce.slv"), Cp1250(Lesson));
     RunningProgram home;
     start(home);
     home.answer(QStringLiteral("x"));

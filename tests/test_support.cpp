@@ -2,6 +2,7 @@
 
 #include "core/file_error.h"
 #include "core/text_file.h"
+#include "history/answer_log.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -41,6 +42,16 @@ void SetWrittenBefore(const QString &path, int seconds)
         || !file.setFileTime(QDateTime::currentDateTime().addSecs(-seconds),
                              QFileDevice::FileModificationTime))
         throw std::runtime_error("cannot set the time of " + path.toStdString());
+}
+
+void PutLongBefore(const QString &folder, const QString &name, const QByteArray &bytes)
+{
+    WriteBytes(folder + QLatin1Char('/') + name, bytes);
+    AnswerLogWriter log(folder + QStringLiteral("/merko/odpovedi/") + PutByComputer + ".log",
+                        PutByComputer);
+    QString reason;
+    if (!log.append(QList<LoggedVersion>{{name, ContentVersion(bytes), {}, {}}}, &reason))
+        throw std::runtime_error("cannot log the version: " + reason.toStdString());
 }
 
 QByteArray Cp1250(const char *utf8)

@@ -17,6 +17,13 @@ void WriteBytes(const QString &path, const QByteArray &bytes);
 // Gives the file the time it was written `seconds` ago, as a sync tool that brings a file
 // does; the file still came now (its status changes now).
 void SetWrittenBefore(const QString &path, int seconds);
+// The computer that put a dictionary into a synchronised folder long before, and has not
+// answered since.
+inline const QString PutByComputer = QStringLiteral("0000000000000000");
+// Writes the dictionary `name` into the synchronised folder, with the log of PutByComputer
+// naming its version as having counted no answer: a file put in place long before, which no
+// computer waits for (a file's arrival cannot be set into the past).
+void PutLongBefore(const QString &folder, const QString &name, const QByteArray &bytes);
 // Windows-1250 bytes of a text written in UTF-8 source.
 QByteArray Cp1250(const char *utf8);
 
