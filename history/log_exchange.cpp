@@ -273,13 +273,10 @@ class VersionRows
 {
 public:
     explicit VersionRows(QSqlDatabase db)
-        // A writer that says again what a version counted wrote the same bytes again (an older
-        // file put back and answered as before): its last word holds.
-        : m_version(db, QStringLiteral("INSERT OR REPLACE INTO versions (hash, writer,"
+        : m_db(db)
+        , m_version(db, QStringLiteral("INSERT OR IGNORE INTO versions (hash, writer,"
                                        " dictionary, counts) VALUES (?, ?, ?, ?)"))
-        , m_alike(db, QStringLiteral("INSERT OR IGNORE INTO alike_versions (hash, dictionary)"
-                                     " SELECT hash, dictionary FROM versions WHERE hash = ?"
-                                     " GROUP BY hash HAVING count(*) > 1"))
+        , m_words(db, QStringLiteral("SELECT count(*) FROM versions WHERE hash = ?"))
         , m_base(db,
                  QStringLiteral("INSERT OR IGNORE INTO version_bases (hash, base) VALUES (?, ?)"))
     {}
@@ -288,7 +285,7 @@ public:
     bool take(const QString &writer, const LoggedVersion &version, const QString &dictionary,
               QString *reason)
     {
-        for (const SqliteStatement *statement : {&m_version, &m_alike, &m_base}) {
+        for (const SqliteStatement *statement : {&m_version, &m_words, &m_base}) {
             if (!statement->isValid())
                 return failedWith(*statement, reason);
         }
@@ -299,9 +296,15 @@ public:
         m_version.bindUtf8(4, counts);
         if (!m_version.run())
             return failedWith(m_version, reason);
-        m_alike.bindUtf8(1, version.hash);
-        if (!m_alike.run())
-            return failedWith(m_alike, reason);
+        m_words.bindUtf8(1, version.hash);
+        const bool counted = m_words.nextRow();
+        const qint64 words = counted ? m_words.integer(0) : 0;
+        m_words.reset();
+        if (!counted)
+            return failedWith(m_words, reason);
+        // Nearly every version has one word; the rest are rare.
+        if (words > 1 && !takeAnotherWord(writer, version.hash, reason))
+            return false;
         for (const QByteArray &base : version.bases) {
             m_base.bindUtf8(1, version.hash);
             m_base.bindUtf8(2, base);
@@ -318,8 +321,65 @@ private:
         return false;
     }
 
+    // A version that more than one word names. A writer that names the same bytes again having
+    // counted all that it counted before and more went on from them (their counters were reset
+    // or edited back): of its words only those that no other of its words holds are kept.
+    // Words that remain of more than one writer, or of one writer who counted different
+    // answers (a file answered on to the counters of its conflict copy, or an older file put
+    // back and answered as before), are of a version written alike (see OwedAnswers).
+    bool takeAnotherWord(const QString &writer, const QByteArray &hash, QString *reason)
+    {
+        QSqlQuery query(m_db);
+        query.setForwardOnly(true);
+        query.prepare(QStringLiteral("SELECT counts FROM versions WHERE hash = ? AND writer = ?"));
+        query.addBindValue(QString::fromLatin1(hash));
+        query.addBindValue(writer);
+        if (!query.exec())
+            return failed(query, reason);
+        QList<std::pair<QString, IncludedAnswers>> words;
+        while (query.next()) {
+            const QString text = query.value(0).toString();
+            words.append({text, DecodedCounts(text.toUtf8()).value_or(IncludedAnswers())});
+        }
+        query.finish();
+        QStringList held;
+        for (const auto &[text, counted] : words) {
+            for (const auto &[otherText, other] : words) {
+                if (otherText != text && CountsBeyond(counted, other).isEmpty()) {
+                    held.append(text);
+                    break;
+                }
+            }
+        }
+        query.prepare(QStringLiteral("DELETE FROM versions WHERE hash = ? AND writer = ?"
+                                     " AND counts = ?"));
+        for (const QString &text : held) {
+            query.addBindValue(QString::fromLatin1(hash));
+            query.addBindValue(writer);
+            query.addBindValue(text);
+            if (!query.exec())
+                return failed(query, reason);
+        }
+        query.prepare(QStringLiteral("SELECT count(*), min(dictionary) FROM versions"
+                                     " WHERE hash = ?"));
+        query.addBindValue(QString::fromLatin1(hash));
+        if (!query.exec() || !query.next())
+            return failed(query, reason);
+        const bool alike = query.value(0).toLongLong() > 1;
+        const QString dictionary = query.value(1).toString();
+        query.finish();
+        query.prepare(alike ? QStringLiteral("INSERT OR IGNORE INTO alike_versions (hash,"
+                                             " dictionary) VALUES (?, ?)")
+                            : QStringLiteral("DELETE FROM alike_versions WHERE hash = ?"));
+        query.addBindValue(QString::fromLatin1(hash));
+        if (alike)
+            query.addBindValue(dictionary);
+        return query.exec() || failed(query, reason);
+    }
+
+    QSqlDatabase m_db;
     SqliteStatement m_version;
-    SqliteStatement m_alike;
+    SqliteStatement m_words;
     SqliteStatement m_base;
 };
 
@@ -558,17 +618,17 @@ std::optional<IncludedAnswers> CountedWithBases(QSqlDatabase db, const QByteArra
     QSqlQuery query(db);
     query.setForwardOnly(true);
     // The versions below it, each made from one version; below the version itself, only those
-    // of one writer.
-    const QString ofOneWriter
+    // of one word.
+    const QString ofOneWord
         = QStringLiteral("(SELECT count(*) FROM versions w WHERE w.hash = %1) = 1");
     query.prepare(QStringLiteral("WITH RECURSIVE line(hash, below) AS (SELECT ?, 0 UNION SELECT"
                                  " b.base, 1 FROM line l JOIN version_bases b ON b.hash = l.hash"
                                  " WHERE (SELECT count(*) FROM version_bases o WHERE o.hash ="
                                  " l.hash) = 1 AND (l.below = 0 OR ")
-                  + ofOneWriter.arg(QStringLiteral("l.hash"))
+                  + ofOneWord.arg(QStringLiteral("l.hash"))
                   + QStringLiteral(")) SELECT v.counts FROM line JOIN versions v ON v.hash ="
                                    " line.hash WHERE line.below = 1 AND ")
-                  + ofOneWriter.arg(QStringLiteral("line.hash")));
+                  + ofOneWord.arg(QStringLiteral("line.hash")));
     query.addBindValue(QString::fromLatin1(hash));
     if (!query.exec()) {
         failed(query, reason);

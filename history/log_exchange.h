@@ -84,8 +84,9 @@ bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards
 
 // What a version of a dictionary file has counted of each computer's answers, for each computer
 // that wrote it and logged it: two computers that answered alike write the same bytes having
-// counted different answers. Empty when no log names the version yet.
-using VersionWriters = QHash<QString, IncludedAnswers>;
+// counted different answers, and one computer may write them twice so. Empty when no log names
+// the version yet.
+using VersionWriters = QMultiHash<QString, IncludedAnswers>;
 std::optional<VersionWriters> CountedByWriters(QSqlDatabase db, const QByteArray &hash,
                                                QString *reason);
 // What a version holds: what it has counted, as its first writer by name says, and what the
@@ -94,16 +95,17 @@ std::optional<VersionWriters> CountedByWriters(QSqlDatabase db, const QByteArray
 // then; one made from a file that no log named for a while is logged as holding nothing of it,
 // and the log that names that file may still come. The line stops at a merge (it holds of the
 // copy only what it took from it), at a version no log names, and below the version itself at
-// one that two computers wrote alike (their words differ; see OwedAnswers).
+// one written alike, by two computers or by one twice (their words differ; see OwedAnswers).
 std::optional<IncludedAnswers> CountedWithBases(QSqlDatabase db, const QByteArray &hash,
                                                 QString *reason);
 // Whether the version is one this computer wrote and has not logged yet: what it counted is
 // known once it is logged, with the next exchange.
 std::optional<bool> IsUnloggedOwnVersion(QSqlDatabase db, const QByteArray &hash, QString *reason);
 // The answers that the dictionary's version `hash` (which has counted `counted`) owes: two
-// computers that answered alike wrote the same bytes, each having counted answers of its own;
-// the versions made from them went on from the word of one, and what only the other counted is
-// in no counter. Only versions that `hash` was made from, itself included, owe.
+// computers that answered alike wrote the same bytes, each having counted answers of its own
+// (or one computer did twice, its file replaced by a sync in between); the versions made from
+// them went on from one word, and what only the other counted is in no counter. Only versions
+// that `hash` was made from, itself included, owe.
 std::optional<IncludedAnswers> OwedAnswers(QSqlDatabase db, const QString &dictionary,
                                            const QByteArray &hash, const IncludedAnswers &counted,
                                            QString *reason);

@@ -221,6 +221,20 @@ const QList<QStringList> &migrations()
             QStringLiteral("INSERT INTO alike_versions SELECT hash, min(dictionary) FROM versions"
                            " GROUP BY hash HAVING count(*) > 1"),
         },
+        // One computer may write the same bytes twice having counted different answers (a file
+        // replaced by a sync and answered on to the counters of its conflict copy): each word is
+        // kept, not only its last. The logs are read again from their start to bring back the
+        // words that a later one replaced.
+        {
+            QStringLiteral("CREATE TABLE version_words (hash TEXT NOT NULL, writer TEXT NOT NULL,"
+                           " dictionary TEXT NOT NULL, counts TEXT NOT NULL,"
+                           " PRIMARY KEY (hash, writer, counts)) WITHOUT ROWID"),
+            QStringLiteral("INSERT INTO version_words SELECT hash, writer, dictionary, counts"
+                           " FROM versions"),
+            QStringLiteral("DROP TABLE versions"),
+            QStringLiteral("ALTER TABLE version_words RENAME TO versions"),
+            QStringLiteral("UPDATE logs SET offset = 0, last_seq = 0"),
+        },
     };
     return steps;
 }

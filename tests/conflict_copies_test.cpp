@@ -140,10 +140,11 @@ TEST(ConflictCopies, OnlyTheRunsTheFileLacksAreCounted)
     }
 }
 
-// Of a version that several computers wrote alike, every computer takes the word of the same one.
+// Of a version written alike, by several computers or by one twice, every computer takes the
+// same word.
 TEST(ConflictCopies, OneWriterIsTakenForAVersionWrittenAlike)
 {
-    using Writers = QHash<QString, IncludedAnswers>;
+    using Writers = QMultiHash<QString, IncludedAnswers>;
     const struct
     {
         const char *name;
@@ -153,6 +154,7 @@ TEST(ConflictCopies, OneWriterIsTakenForAVersionWrittenAlike)
         // clang-format off
         {"one writer", {{U("school"), Counts("school:1-2")}}, "school:1-2"},
         {"the first by name", {{U("school"), Counts("school:1-2")}, {U("home"), Counts("home:1-3")}}, "home:1-3"},
+        {"one writer twice", {{U("home"), Counts("home:1-2+4")}, {U("home"), Counts("home:1-3")}, {U("school"), Counts("home:1")}}, "home:1-2+4"},
         {"no log names it", {}, ""},
         // clang-format on
     };

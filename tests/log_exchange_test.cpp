@@ -327,34 +327,50 @@ TEST(LoggedVersions, AVersionWrittenHereSaysWhatItHasCounted)
               QList<QByteArray>{third});
 }
 
-// An older file put back and answered as before makes the same bytes again: the version says
-// what it holds now, here and on the computer that read both of its records.
+// A computer that writes the same bytes again says what they hold now, and both words reach the
+// computer that read its log: an older file put back and answered as before holds other answers
+// than the first write; one edited back to them holds all the first write held, and more.
 TEST(LoggedVersions, TheSameBytesWrittenAgainSayWhatTheyHoldNow)
 {
-    QTemporaryDir root;
-    Computer a(root.path(), "a");
-    Computer b(root.path(), "b");
     const QByteArray older(40, '0');
     const QByteArray same(40, '1');
     const QByteArray next(40, '2');
-    a.answer(Dog, 1, Grade::Again, MsPerDay);
-    a.noteVersion(same, {older});
-    a.exchange();
-    a.answer(Cat, 1, Grade::Good, 2 * MsPerDay);
-    a.noteVersion(next, {same});
-    a.exchange();
-    deliver(a, b, Delivery::Whole);
-    // The older file is put back; the dog is answered wrongly again.
-    a.answer(Dog, 1, Grade::Again, 3 * MsPerDay);
-    a.noteVersion(same, {older});
-    a.exchange();
-    deliver(a, b, Delivery::Whole);
-    for (Computer *reader : {&a, &b}) {
-        QString reason;
-        EXPECT_EQ(CountedByWriters(reader->database(), same, &reason),
-                  (VersionWriters{{a.id(), countsOf("a:3", {&a})}}));
-        EXPECT_EQ(CountedByWriters(reader->database(), next, &reason),
-                  (VersionWriters{{a.id(), countsOf("a:1-2", {&a})}}));
+    const struct
+    {
+        const char *what;
+        QByteArray madeFrom;
+        bool answeredFirst;
+        QList<const char *> words;
+    } cases[] = {
+        {"put back and answered as before", older, true, {"a:1", "a:3"}},
+        {"edited back", next, false, {"a:1-2"}},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir root;
+        Computer a(root.path(), "a");
+        Computer b(root.path(), "b");
+        a.answer(Dog, 1, Grade::Again, MsPerDay);
+        a.noteVersion(same, {older});
+        a.exchange();
+        a.answer(Cat, 1, Grade::Good, 2 * MsPerDay);
+        a.noteVersion(next, {same});
+        a.exchange();
+        deliver(a, b, Delivery::Whole);
+        if (c.answeredFirst)
+            a.answer(Dog, 1, Grade::Again, 3 * MsPerDay);
+        a.noteVersion(same, {c.madeFrom});
+        a.exchange();
+        deliver(a, b, Delivery::Whole);
+        VersionWriters expected;
+        for (const char *word : c.words)
+            expected.insert(a.id(), countsOf(word, {&a}));
+        for (Computer *reader : {&a, &b}) {
+            QString reason;
+            EXPECT_EQ(CountedByWriters(reader->database(), same, &reason), expected) << c.what;
+            EXPECT_EQ(CountedByWriters(reader->database(), next, &reason),
+                      (VersionWriters{{a.id(), countsOf("a:1-2", {&a})}}))
+                << c.what;
+        }
     }
 }
 
@@ -481,16 +497,26 @@ void TakeVersions(Computer &reader, const QList<LoggedRow> &history)
     }
 }
 
-// Two computers that answered alike wrote the same bytes, each having counted its own answer:
-// a version in whose line that happened owes what only the other writer counted; one that a
-// merge of both lines made, or one of another line, owes nothing.
+// Two computers that answered alike wrote the same bytes, each having counted its own answer
+// (or one computer did twice): a version in whose line that happened owes what only the other
+// word counted; one that a merge of both lines made, or one of another line, owes nothing.
 TEST(LoggedVersions, AVersionOwesWhatAnAlikeWriterCountedBeforeIt)
 {
     // Both wrote 1 from 0; "a" went on to 2, "b" to 3; 4 merged 2 and 3; 5 is of another line.
     const QList<LoggedRow> history{
-        {"a", '1', "0", "a:1"},     {"b", '1', "0", "b:1"},          {"a", '2', "1", "a:1-2"},
-        {"b", '3', "1", "b:1-2"},   {"a", '4', "23", "a:1-2,b:1-2"}, {"c", '5', "0", "c:1"},
-        {"b", '6', "7", "a:1,b:1"}, {"a", '6', "7", "a:1,b:1"},
+        {"a", '1', "0", "a:1"},
+        {"b", '1', "0", "b:1"},
+        {"a", '2', "1", "a:1-2"},
+        {"b", '3', "1", "b:1-2"},
+        {"a", '4', "23", "a:1-2,b:1-2"},
+        {"c", '5', "0", "c:1"},
+        {"b", '6', "7", "a:1,b:1"},
+        {"a", '6', "7", "a:1,b:1"},
+        // "d" wrote 8 from 0, its file was replaced by a sync with B, and answered on to the
+        // same bytes; it went on to 9 from the file.
+        {"d", '8', "0", "d:1-3"},
+        {"d", '8', "B", "d:1-2+4"},
+        {"d", '9', "8", "d:1-2+4-5"},
     };
     const struct
     {
@@ -506,6 +532,7 @@ TEST(LoggedVersions, AVersionOwesWhatAnAlikeWriterCountedBeforeIt)
         {'4', "a:1-2,b:1-2", ""},
         {'5', "c:1", ""},
         {'6', "a:1,b:1", ""},
+        {'9', "d:1-2+4-5", "d:3"},
         // clang-format on
     };
     QTemporaryDir root;
@@ -578,6 +605,46 @@ TEST(LoggedVersions, AreKeptByHashAndWriter)
               (VersionWriters{{U("b"), Counts("b:1-4,c:1-9")}, {U("c"), Counts("b:1-6")}}));
     EXPECT_EQ(CountedByWriters(a.database(), QByteArray(40, 'd'), &reason), VersionWriters{})
         << "a version no log names";
+}
+
+// A writer that names the same bytes again: a word that another of its words holds all of is
+// dropped (counters reset or edited back went on from it); words of other answers are kept,
+// and the version is then one written alike.
+TEST(LoggedVersions, AWriterNamingTheSameBytesAgainKeepsTheWordsThatDiffer)
+{
+    const struct
+    {
+        const char *what;
+        QList<LoggedRow> history;
+        const char *words; // "writer=counts;…"
+        bool alike;
+    } cases[] = {
+        // clang-format off
+        {"other answers", {{"a", '1', "0", "a:1-3"}, {"a", '1', "2", "a:1-2+4"}}, "a=a:1-3;a=a:1-2+4", true},
+        {"all of the first and more", {{"a", '1', "0", "a:1"}, {"a", '1', "2", "a:1-2"}}, "a=a:1-2", false},
+        {"less than the first", {{"a", '1', "0", "a:1-2"}, {"a", '1', "2", "a:1"}}, "a=a:1-2", false},
+        {"the same word twice", {{"a", '1', "0", "a:1"}, {"a", '1', "0", "a:1"}}, "a=a:1", false},
+        {"a third holding both", {{"a", '1', "0", "a:1-3"}, {"a", '1', "2", "a:1-2+4"}, {"a", '1', "3", "a:1-5"}}, "a=a:1-5", false},
+        {"beside another writer", {{"a", '1', "0", "a:1"}, {"b", '1', "0", "b:1"}, {"a", '1', "2", "a:1-2"}}, "a=a:1-2;b=b:1", true},
+        // clang-format on
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir root;
+        Computer reader(root.path(), "reader");
+        TakeVersions(reader, c.history);
+        VersionWriters expected;
+        for (const QString &word : QString::fromLatin1(c.words).split(QLatin1Char(';'))) {
+            const QStringList parts = word.split(QLatin1Char('='));
+            expected.insert(parts.at(0), Counts(parts.at(1).toLatin1().constData()));
+        }
+        QString reason;
+        EXPECT_EQ(CountedByWriters(reader.database(), QByteArray(40, '1'), &reason), expected)
+            << c.what;
+        QSqlQuery alike(reader.database());
+        alike.exec(QStringLiteral("SELECT count(*) FROM alike_versions"));
+        ASSERT_TRUE(alike.next()) << c.what;
+        EXPECT_EQ(alike.value(0).toInt(), c.alike ? 1 : 0) << c.what;
+    }
 }
 
 } // namespace

@@ -224,8 +224,10 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
           " WITHOUT ROWID",
           "INSERT INTO version_includes VALUES ('h', 'w', 'c', 3), ('h', 'w', 'd', 0),"
           " ('h', 'w', 'e', 2)",
-          "ALTER TABLE versions DROP COLUMN counts", "DROP TABLE version_bases",
-          "DROP TABLE alike_versions",
+          "DROP TABLE versions",
+          "CREATE TABLE versions (hash TEXT NOT NULL, writer TEXT NOT NULL, dictionary TEXT"
+          " NOT NULL, PRIMARY KEY (hash, writer)) WITHOUT ROWID",
+          "DROP TABLE version_bases", "DROP TABLE alike_versions",
           "INSERT INTO versions VALUES ('h', 'w', 'd.slv'), ('h', 'x', 'd.slv')",
           "DROP INDEX answers_uncounted", "DROP INDEX answers_counted_in",
           "ALTER TABLE answers DROP COLUMN counted_in",
@@ -240,6 +242,24 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
     EXPECT_EQ(value("SELECT group_concat(hash || dictionary) FROM alike_versions"),
               QStringLiteral("hd.slv"))
         << "a version that two computers wrote";
+
+    // The seventh schema kept one word of a version for each writer: the words are kept, and
+    // the logs are read again to bring back those that a later one replaced.
+    for (const char *statement :
+         {"DROP TABLE versions",
+          "CREATE TABLE versions (hash TEXT NOT NULL, writer TEXT NOT NULL, dictionary TEXT"
+          " NOT NULL, counts TEXT NOT NULL DEFAULT '', PRIMARY KEY (hash, writer)) WITHOUT ROWID",
+          "INSERT INTO versions VALUES ('h', 'w', 'd.slv', 'w:1-3')",
+          "UPDATE logs SET offset = 900, last_seq = 12", "PRAGMA user_version = 7"})
+        queryValue(database(), QString::fromLatin1(statement));
+    EXPECT_EQ(ReviewHistory(database()).answerCount(), 2);
+    EXPECT_EQ(value("SELECT hash || writer || dictionary || '=' || counts FROM versions"),
+              QStringLiteral("hwd.slv=w:1-3"));
+    queryValue(database(),
+               QStringLiteral("INSERT INTO versions VALUES ('h', 'w', 'd.slv', 'w:4')"));
+    EXPECT_EQ(value("SELECT count(*) FROM versions").toInt(), 2) << "a writer's second word";
+    EXPECT_EQ(value("SELECT group_concat(offset || ':' || last_seq) FROM logs"),
+              QStringLiteral("0:0"));
 
     // A database written by a later version of the program is neither used nor changed.
     queryValue(database(), QStringLiteral("PRAGMA user_version = 99"));

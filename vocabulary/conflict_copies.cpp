@@ -90,13 +90,18 @@ std::optional<IncludedAnswers> DecodedCounts(QByteArrayView text)
     return counts;
 }
 
-IncludedAnswers CountedByOneWriter(const QHash<QString, IncludedAnswers> &writers)
+IncludedAnswers CountedByOneWriter(const QMultiHash<QString, IncludedAnswers> &writers)
 {
     if (writers.isEmpty())
         return {};
-    QStringList names = writers.keys();
-    std::sort(names.begin(), names.end());
-    return writers.value(names.first());
+    const QList<QString> names = writers.uniqueKeys();
+    const QString first = *std::min_element(names.cbegin(), names.cend());
+    QList<IncludedAnswers> words = writers.values(first);
+    std::sort(words.begin(), words.end(),
+              [](const IncludedAnswers &one, const IncludedAnswers &other) {
+                  return EncodedCounts(one) < EncodedCounts(other);
+              });
+    return words.first();
 }
 
 IncludedAnswers UnitedCounts(const QList<IncludedAnswers> &counts)

@@ -47,10 +47,11 @@ struct DictionaryVersion
 };
 
 // What a version has counted, of the computers that wrote it and said so in their logs (by
-// writer). Two computers that answered alike write the same bytes having counted different
-// answers; each says what it counted, and each is true of the bytes: the first writer by name
-// is taken, so that every computer takes the same.
-IncludedAnswers CountedByOneWriter(const QHash<QString, IncludedAnswers> &writers);
+// writer, each word a writer said). Two computers that answered alike write the same bytes
+// having counted different answers, and so may one computer twice; each word is true of the
+// bytes: the first writer by name is taken, and of its words the first as written, so that
+// every computer takes the same.
+IncludedAnswers CountedByOneWriter(const QMultiHash<QString, IncludedAnswers> &writers);
 // Every answer that any of them counted.
 IncludedAnswers UnitedCounts(const QList<IncludedAnswers> &counts);
 // The answers that `counts` holds and `than` does not, for each computer that has some.
