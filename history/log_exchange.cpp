@@ -303,7 +303,7 @@ public:
         if (!counted)
             return failedWith(m_words, reason);
         // Nearly every version has one word; the rest are rare.
-        if (words > 1 && !takeAnotherWord(writer, version.hash, reason))
+        if (words > 1 && !takeAnotherWord(version.hash, reason))
             return false;
         for (const QByteArray &base : version.bases) {
             m_base.bindUtf8(1, version.hash);
@@ -321,53 +321,58 @@ private:
         return false;
     }
 
-    // A version that more than one word names. A writer that names the same bytes again having
-    // counted all that it counted before and more went on from them (their counters were reset
-    // or edited back): of its words only those that no other of its words holds are kept.
-    // Words that remain of more than one writer, or of one writer who counted different
-    // answers (a file answered on to the counters of its conflict copy, or an older file put
-    // back and answered as before), are of a version written alike (see OwedAnswers).
-    bool takeAnotherWord(const QString &writer, const QByteArray &hash, QString *reason)
+    // A version that more than one word names. A word that another holds all of, and more,
+    // is dropped: a version went on from it and came back to the same bytes (counters reset or
+    // edited back), or it was said to hold less than it does; the answers only the other
+    // counted are not in the counters, and are owed by no one. Words that remain, each with
+    // answers of its own, are of a version written alike (see OwedAnswers): two computers that
+    // answered alike, or one twice (a file answered on to the counters of its conflict copy,
+    // or an older file put back and answered as before).
+    bool takeAnotherWord(const QByteArray &hash, QString *reason)
     {
         QSqlQuery query(m_db);
         query.setForwardOnly(true);
-        query.prepare(QStringLiteral("SELECT counts FROM versions WHERE hash = ? AND writer = ?"));
+        query.prepare(QStringLiteral("SELECT writer, counts, dictionary FROM versions"
+                                     " WHERE hash = ?"));
         query.addBindValue(QString::fromLatin1(hash));
-        query.addBindValue(writer);
         if (!query.exec())
             return failed(query, reason);
-        QList<std::pair<QString, IncludedAnswers>> words;
+        struct Word
+        {
+            QString writer;
+            QString text;
+            IncludedAnswers counted;
+        };
+        QList<Word> words;
+        QString dictionary;
         while (query.next()) {
-            const QString text = query.value(0).toString();
-            words.append({text, DecodedCounts(text.toUtf8()).value_or(IncludedAnswers())});
+            const QString text = query.value(1).toString();
+            words.append({query.value(0).toString(), text,
+                          DecodedCounts(text.toUtf8()).value_or(IncludedAnswers())});
+            const QString named = query.value(2).toString();
+            if (dictionary.isEmpty() || named < dictionary)
+                dictionary = named;
         }
         query.finish();
-        QStringList held;
-        for (const auto &[text, counted] : words) {
-            for (const auto &[otherText, other] : words) {
-                if (otherText != text && CountsBeyond(counted, other).isEmpty()) {
-                    held.append(text);
-                    break;
-                }
-            }
-        }
+        const auto holdsMore = [](const Word &one, const Word &other) {
+            return CountsBeyond(other.counted, one.counted).isEmpty()
+                   && !CountsBeyond(one.counted, other.counted).isEmpty();
+        };
+        qsizetype kept = words.size();
         query.prepare(QStringLiteral("DELETE FROM versions WHERE hash = ? AND writer = ?"
                                      " AND counts = ?"));
-        for (const QString &text : held) {
+        for (const Word &word : words) {
+            if (std::none_of(words.cbegin(), words.cend(),
+                             [&](const Word &other) { return holdsMore(other, word); }))
+                continue;
+            --kept;
             query.addBindValue(QString::fromLatin1(hash));
-            query.addBindValue(writer);
-            query.addBindValue(text);
+            query.addBindValue(word.writer);
+            query.addBindValue(word.text);
             if (!query.exec())
                 return failed(query, reason);
         }
-        query.prepare(QStringLiteral("SELECT count(*), min(dictionary) FROM versions"
-                                     " WHERE hash = ?"));
-        query.addBindValue(QString::fromLatin1(hash));
-        if (!query.exec() || !query.next())
-            return failed(query, reason);
-        const bool alike = query.value(0).toLongLong() > 1;
-        const QString dictionary = query.value(1).toString();
-        query.finish();
+        const bool alike = kept > 1;
         query.prepare(alike ? QStringLiteral("INSERT OR IGNORE INTO alike_versions (hash,"
                                              " dictionary) VALUES (?, ?)")
                             : QStringLiteral("DELETE FROM alike_versions WHERE hash = ?"));

@@ -607,10 +607,10 @@ TEST(LoggedVersions, AreKeptByHashAndWriter)
         << "a version no log names";
 }
 
-// A writer that names the same bytes again: a word that another of its words holds all of is
-// dropped (counters reset or edited back went on from it); words of other answers are kept,
-// and the version is then one written alike.
-TEST(LoggedVersions, AWriterNamingTheSameBytesAgainKeepsTheWordsThatDiffer)
+// The words said of the same bytes: a word that another holds all of, and more, is dropped
+// (counters reset or edited back went on from it), whoever wrote it; words of answers of their
+// own are kept, and the version is then one written alike.
+TEST(LoggedVersions, KeepTheWordsThatNoOtherHolds)
 {
     const struct
     {
@@ -626,6 +626,8 @@ TEST(LoggedVersions, AWriterNamingTheSameBytesAgainKeepsTheWordsThatDiffer)
         {"the same word twice", {{"a", '1', "0", "a:1"}, {"a", '1', "0", "a:1"}}, "a=a:1", false},
         {"a third holding both", {{"a", '1', "0", "a:1-3"}, {"a", '1', "2", "a:1-2+4"}, {"a", '1', "3", "a:1-5"}}, "a=a:1-5", false},
         {"beside another writer", {{"a", '1', "0", "a:1"}, {"b", '1', "0", "b:1"}, {"a", '1', "2", "a:1-2"}}, "a=a:1-2;b=b:1", true},
+        {"another writer's holding more", {{"a", '1', "0", "a:1"}, {"b", '1', "2", "a:1-3,b:1-2"}}, "b=a:1-3,b:1-2", false},
+        {"another writer's holding the same", {{"a", '1', "0", "a:1,b:1"}, {"b", '1', "0", "a:1,b:1"}}, "a=a:1,b:1;b=a:1,b:1", true},
         // clang-format on
     };
     for (const auto &c : cases) {
