@@ -49,7 +49,7 @@ struct DictionaryVersion
 // What a version has counted, of the computers that wrote it and said so in their logs (by
 // writer, each word a writer said). Two computers that answered alike write the same bytes
 // having counted different answers, and so may one computer twice; each word is true of the
-// bytes: the first writer by name is taken, and of its words the first as written, so that
+// bytes: the first writer by name is taken, and of its words the first in text order, so that
 // every computer takes the same.
 IncludedAnswers CountedByOneWriter(const QMultiHash<QString, IncludedAnswers> &writers);
 // Every answer that any of them counted.
