@@ -96,12 +96,11 @@ IncludedAnswers CountedByOneWriter(const QMultiHash<QString, IncludedAnswers> &w
         return {};
     const QList<QString> names = writers.uniqueKeys();
     const QString first = *std::min_element(names.cbegin(), names.cend());
-    QList<IncludedAnswers> words = writers.values(first);
-    std::sort(words.begin(), words.end(),
-              [](const IncludedAnswers &one, const IncludedAnswers &other) {
-                  return EncodedCounts(one) < EncodedCounts(other);
-              });
-    return words.first();
+    const QList<IncludedAnswers> words = writers.values(first);
+    return *std::min_element(words.cbegin(), words.cend(),
+                             [](const IncludedAnswers &one, const IncludedAnswers &other) {
+                                 return EncodedCounts(one) < EncodedCounts(other);
+                             });
 }
 
 IncludedAnswers UnitedCounts(const QList<IncludedAnswers> &counts)
