@@ -31,7 +31,6 @@ struct AppContext
     {
         dictionary.setSyncFolder(settings.syncFolder,
                                  QFileInfo(history.path()).dir().filePath(QStringLiteral("locks")));
-        history.setSyncFolder(settings.syncFolder);
     }
 
     Prompts &prompts;

@@ -7,8 +7,7 @@
 
 #include "drill/drill_window.h"
 #include "exchange/anki_package.h"
-#include "history/folder_sync.h"
-#include "history/synced_dictionary.h"
+#include "sync/folder_sync.h"
 #include "history/progress_window.h"
 #include "settings/settings_dialog.h"
 #include "statistics/report_window.h"
@@ -18,6 +17,7 @@
 #include "vocabulary/dictionary_editor.h"
 #include "vocabulary/exchange.h"
 #include "vocabulary/new_dictionary_dialog.h"
+#include "vocabulary/vocabulary_file.h"
 #include "vocabulary/vocabulary_store.h"
 #include "widgets/prompts.h"
 #include "widgets/run_command.h"
@@ -26,6 +26,7 @@
 
 #include "core/file_error.h"
 #include "core/paths.h"
+#include "core/text_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -68,16 +69,8 @@ Application::Application(Prompts &prompts, const QString &executablePath, const 
     // Answers that could not be taken over while the history was locked are taken now.
     connect(&m_context->history, &ReviewHistory::caughtUp, this,
             &Application::restoreUnsavedAnswers);
-    // With a synchronised folder, every answer and every version of a shared dictionary goes
-    // to this computer's log soon.
+    // With a synchronised folder, every answer goes to this computer's log soon.
     connect(&m_context->drill, &DrillSession::answerSaved, this, &Application::syncSoon);
-    connect(&m_context->dictionary, &CurrentDictionary::versionWritten, this,
-            [this](const DictionaryVersion &version) {
-                if (m_folderSync) {
-                    m_context->history.noteVersion(version);
-                    syncSoon();
-                }
-            });
     connect(&m_context->dictionary, &CurrentDictionary::opened, this, [this] {
         watchDictionaryFolder();
         syncSoon();
@@ -312,7 +305,11 @@ bool Application::saveElsewhere()
     const QString target = m_context->prompts.saveFileName(
         m_drillWindow.get(), QFileInfo(dictionary.path()).absolutePath(),
         Texts::tr("slovníky (*.slv)"), QStringLiteral("slv"));
-    return !target.isEmpty() && runCommand([&] { dictionary.saveElsewhere(target); });
+    if (target.isEmpty() || !runCommand([&] { dictionary.saveElsewhere(target); }))
+        return false;
+    // Saved into the synchronised folder, it comes there with its counters as they stand.
+    enrolFile(target);
+    return true;
 }
 
 void Application::tellWriteBack(const DictionaryResult &result)
@@ -345,7 +342,12 @@ void Application::tellWriteBack(const DictionaryResult &result)
         text += Texts::tr("\nDvojic, na které jste odpovídali a které už v souboru nejsou: "
                           "%1; jejich odpovědi nebylo kam zapsat.")
                     .arg(result.lostPairs);
-    prompts.notice(m_drillWindow.get(), text);
+    // In the synchronised folder another computer's write is the normal case: no box, which
+    // would take the key meant for the drill.
+    if (m_folderSync && m_context->dictionary.isShared())
+        tellNews(text);
+    else
+        prompts.notice(m_drillWindow.get(), text);
 }
 
 void Application::watchForTermination()
@@ -416,6 +418,20 @@ void Application::editDictionary()
             dictionary.takeBack(setAside);
             return;
         }
+        // A pair renamed in the editor keeps the counters it had as the file was opened.
+        m_editorContext.reset();
+        m_editorPairs.clear();
+        if (m_folderSync && isSynchronised(ResolvedPath(chosen))) {
+            m_editorContext = m_context->history.contextNow();
+            try {
+                const QString path = ResolvedPath(chosen);
+                for (const VocabularyEntry &entry :
+                     ParseVocabularyFile(ReadFileBytes(path), path).entries)
+                    m_editorPairs.insert(PairKey(entry));
+            } catch (const FileError &) {
+                m_editorContext.reset(); // the editor read it a moment ago; nothing is carried
+            }
+        }
         editor.exec();
     }
     // The current dictionary was set aside for the editor: read it again, edited or not.
@@ -423,9 +439,12 @@ void Application::editDictionary()
         openDictionary(settings.dictionaryPath);
 }
 
-void Application::dictionaryFileSaved(const QString &path, const QList<QByteArray> &bases)
+void Application::dictionaryFileSaved(const QString &path, bool madeAnew)
 {
-    noteFileWritten(path, bases, false);
+    if (madeAnew)
+        enrolFile(path);
+    else
+        noteRenamedPairs(path);
     CurrentDictionary &dictionary = m_context->dictionary;
     // Set aside first: the write-back that loading begins with would overwrite the new file.
     const QString current = dictionary.setAsideFor(path);
@@ -466,7 +485,9 @@ void Application::resetStatistics(const QString &question, void (*reset)(Vocabul
         return;
     if (m_context->prompts.confirm(m_drillWindow.get(),
                                    question + Texts::tr("\nChcete to skutečně provést?"))) {
+        const Vocabulary before = m_context->dictionary.vocabulary();
         reset(m_context->dictionary.vocabulary());
+        noteResetCounters(before);
         tellWriteBack(m_context->dictionary.writeBackAnswers());
     }
 }

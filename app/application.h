@@ -1,7 +1,12 @@
 #pragma once
 
+#include "history/review_history.h"
+#include "sync/shared_counters.h"
+#include "vocabulary/current_dictionary.h"
+
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -25,10 +30,7 @@ class QMenu;
 class ReportWindow;
 class Speaker;
 class SettingsDialog;
-struct AnswerRecord;
 struct AppContext;
-struct DictionaryResult;
-struct Vocabulary;
 
 // The running program: it owns the shared state and the main window, builds the main menu,
 // carries out its commands and opens the other windows, each built when first needed.
@@ -129,10 +131,10 @@ private:
     // The chooser's file is opened and remembered in the settings; the file, or empty.
     QString chooseAndOpenDictionary();
     void resetStatistics(const QString &question, void (*reset)(Vocabulary &));
-    // An editor wrote this file, made from the version `bases` name: when it is the current
+    // An editor wrote this file (`madeAnew`: a new dictionary): when it is the current
     // dictionary's, the dictionary is read from it again instead of being written back over
     // it later.
-    void dictionaryFileSaved(const QString &path, const QList<QByteArray> &bases);
+    void dictionaryFileSaved(const QString &path, bool madeAnew);
     // Writes the answers back before the dictionary is left; on failure the user chooses to
     // retry, to save elsewhere or to go on without saving, and is never kept from going on.
     void writeBackBeforeLeaving();
@@ -149,23 +151,31 @@ private:
     void syncSoon();
     // The dictionary's file is in the synchronised folder.
     bool isSynchronised(const QString &path) const;
-    // A file that was written other than by the drill (an editor, an import) is, in the
-    // synchronised folder, a version made from `bases` that has counted what they had, and
-    // with `countsOwnAnswers` every answer given here on it, so that a conflict copy of it is
-    // merged without counting an answer twice.
-    void noteFileWritten(const QString &path, const QList<QByteArray> &bases,
-                         bool countsOwnAnswers);
+    // What came in from the other computers, or went wrong with the folder: on the news line.
+    void tellNews(const QString &text);
+    // Counters set here go to this computer's log (with what it knows now, or knew at
+    // `context`); counters computed before are not taken.
+    void noteCountersSet(const QList<CounterSetting> &settings,
+                         const std::optional<SettingContext> &context = std::nullopt);
+    // A file the program wrote anew into the synchronised folder (an import, a new dictionary,
+    // the dictionary saved there) comes with its counters as they stand.
+    void enrolFile(const QString &path);
+    // The counters of the current dictionary were reset from `before`.
+    void noteResetCounters(const Vocabulary &before);
+    // The editor saved the file it opened: pairs of new text that keep counters (renamed) take
+    // them, with what this computer knew when the editor opened the file.
+    void noteRenamedPairs(const QString &path);
     // The folder of the current dictionary is watched for conflict copies while it is shared.
     void watchDictionaryFolder();
-    // An exchange is done: the cards are read again and conflict copies merged.
+    // An exchange is done: the cards are read again.
     void afterExchange(int taken);
-    // The conflict copies that a sync tool left beside the current dictionary are merged into
-    // it once the logs say what each version counted, removed, and the user told.
-    void mergeConflictCopies();
-    // One copy; false when it waits for the logs or could not be merged.
-    bool mergeConflictCopy(const QString &copyPath);
-    // Counts the answers that two computers' alike versions left out of the dictionary.
-    void countOwedAnswers();
+    // The counters of the current dictionary as the records of all computers make them: the
+    // file is written with them and the conflict copies' pairs, or, for a dictionary that
+    // comes into the folder, its counters are logged as they stand.
+    void takeSharedCounters(const QString &path, const DictionaryCounters &counters,
+                            quint64 exchange);
+    // The conflict copies whose pairs the file holds now are removed, and the user told.
+    void takeInCopies(const QStringList &copyPaths, const SharedWrite &written);
 
     std::unique_ptr<AppContext> m_context;
     QStringList m_finishedWrites; // files whose interrupted writes the start-up finished
@@ -186,9 +196,14 @@ private:
     AboutBox *m_aboutBox = nullptr;
     std::unique_ptr<FolderSync> m_folderSync; // while a synchronised folder is named
     QFileSystemWatcher *m_dictionaryFolderWatch = nullptr;
-    QStringList m_copiesLeft;        // conflict copies left where they are, told once
-    QStringList m_mergeFailuresTold; // copies whose merge failed for now, told once
-    bool m_owedFailureTold = false;  // owed answers could not be counted, told once
+    quint64 m_settingsAsked = 0;       // the exchange asked for after counters were last set
+    QStringList m_copiesLeft;          // conflict copies left where they are, told once
+    QStringList m_countersReplacedTold; // dictionaries whose changed counters were told of
+    QString m_sharedWriteTrouble;      // why the counters could not be written, told once
+    // What this computer knew when the editor opened a file of the synchronised folder, and
+    // the pairs the file had then.
+    std::optional<SettingContext> m_editorContext;
+    QSet<QString> m_editorPairs;
 };
 
 // Makes the interface speak the language (a code of InterfaceLanguages()): the program's own

@@ -1,19 +1,21 @@
-// The synchronised folder: its choice, the exchange of answers with the user's other
-// computers, and the merge of the conflict copies of a dictionary changed on two of them.
+// The synchronised folder: its choice, the exchange of records with the user's other computers,
+// the counters of the open dictionary as the records make them, and the conflict copies of a
+// dictionary changed on two of them. What comes in is told on the drill window's news line.
 
 #include "application.h"
 
 #include "app_context.h"
 
 #include "drill/drill_window.h"
-#include "history/answer_log.h"
-#include "history/folder_sync.h"
-#include "history/log_exchange.h"
 #include "history/progress_window.h"
-#include "history/synced_dictionary.h"
 #include "settings/settings_dialog.h"
 #include "settings/sync_folder_dialog.h"
-#include "vocabulary/conflict_copies.h"
+#include "sync/answer_log.h"
+#include "sync/conflict_copies.h"
+#include "sync/folder_sync.h"
+#include "sync/log_exchange.h"
+#include "vocabulary/vocabulary_file.h"
+#include "vocabulary/vocabulary_store.h"
 #include "widgets/prompts.h"
 
 #include "core/file_error.h"
@@ -26,7 +28,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QTimer>
 
 namespace {
 
@@ -34,6 +35,36 @@ struct Texts
 {
     Q_DECLARE_TR_FUNCTIONS(Synchronisation)
 };
+
+// Every pair's counters as they stand, set at `atMs`.
+QList<CounterSetting> settingsOf(const Vocabulary &vocabulary, const QString &path, qint64 atMs)
+{
+    QList<CounterSetting> settings;
+    QSet<QString> set;
+    for (const VocabularyEntry &entry : vocabulary.entries) {
+        // A pair written twice has its counters in its first line.
+        if (set.contains(PairKey(entry)))
+            continue;
+        set.insert(PairKey(entry));
+        settings.append({atMs, path, PairTextOf(entry), CountersOf(entry), {}});
+    }
+    return settings;
+}
+
+SharedCounters byPairKey(const QHash<PairText, Counters> &counters)
+{
+    SharedCounters shared;
+    shared.reserve(counters.size());
+    for (auto pair = counters.cbegin(); pair != counters.cend(); ++pair) {
+        VocabularyEntry entry;
+        entry.side[1] = pair.key().side1;
+        entry.comment[1] = pair.key().comment1;
+        entry.side[2] = pair.key().side2;
+        entry.comment[2] = pair.key().comment2;
+        shared.insert(PairKey(entry), *pair);
+    }
+    return shared;
+}
 
 } // namespace
 
@@ -57,6 +88,7 @@ void Application::chooseSyncFolder()
 void Application::startSync()
 {
     m_folderSync.reset();
+    m_settingsAsked = 0;
     AppContext &context = *m_context;
     if (m_historyReady && !context.settings.syncFolder.isEmpty()) {
         // The history's schema is made by the drill's connection before the exchange's own
@@ -65,18 +97,17 @@ void Application::startSync()
         QString reason;
         const QString computer = ComputerId(QFileInfo(context.history.path()).path(), &reason);
         if (computer.isEmpty()) {
-            context.prompts.notice(m_drillWindow.get(),
-                                   Texts::tr("Synchronizace neběží: %1").arg(reason));
+            tellNews(Texts::tr("Synchronizace neběží: %1").arg(reason));
         } else {
             m_folderSync = std::make_unique<FolderSync>(
                 context.history.path(), SyncPlace{context.settings.syncFolder, computer},
                 DesiredRetention(context.settings));
             connect(m_folderSync.get(), &FolderSync::exchanged, this,
                     [this](int taken, int) { afterExchange(taken); });
-            connect(m_folderSync.get(), &FolderSync::troubled, this,
-                    [this](const QString &message) {
-                        m_context->prompts.notice(m_drillWindow.get(), message);
-                    });
+            connect(m_folderSync.get(), &FolderSync::countersComputed, this,
+                    &Application::takeSharedCounters);
+            connect(m_folderSync.get(), &FolderSync::troubled, this, &Application::tellNews);
+            m_folderSync->followDictionary(context.dictionary.path());
             m_folderSync->exchangeSoon();
         }
     }
@@ -91,21 +122,9 @@ void Application::syncSoon()
         m_folderSync->exchangeSoon();
 }
 
-void Application::noteFileWritten(const QString &path, const QList<QByteArray> &bases,
-                                  bool countsOwnAnswers)
+void Application::tellNews(const QString &text)
 {
-    if (!m_folderSync || !isSynchronised(path))
-        return;
-    // The file as it is now: written a moment ago, the version the next write is made from.
-    try {
-        const QByteArray version = ContentVersion(ReadFileBytes(path));
-        if (bases.contains(version))
-            return; // saved as it was
-        m_context->history.noteVersion({path, version, bases, countsOwnAnswers, 0, std::nullopt});
-        syncSoon();
-    } catch (const FileError &) {
-        // Gone again already: whoever replaced it made a version of their own.
-    }
+    m_drillWindow->showNews(text);
 }
 
 bool Application::isSynchronised(const QString &path) const
@@ -113,10 +132,76 @@ bool Application::isSynchronised(const QString &path) const
     return IsInFolder(path, m_context->settings.syncFolder);
 }
 
+void Application::noteCountersSet(const QList<CounterSetting> &settings,
+                                  const std::optional<SettingContext> &context)
+{
+    if (!m_folderSync || settings.isEmpty())
+        return;
+    m_context->history.noteSettings(settings, context);
+    // Counters computed before these were noted would undo them: only those after count.
+    m_settingsAsked = m_folderSync->exchangeSoon();
+}
+
+void Application::enrolFile(const QString &path)
+{
+    if (!m_folderSync || !isSynchronised(path))
+        return;
+    try {
+        const QString full = ResolvedPath(path);
+        const Vocabulary written = ParseVocabularyFile(ReadFileBytes(full), full);
+        noteCountersSet(settingsOf(written, full, QDateTime::currentMSecsSinceEpoch()));
+    } catch (const FileError &) {
+        // Gone again already: whoever replaced it wrote a file of their own, taken as it comes.
+    }
+}
+
+void Application::noteResetCounters(const Vocabulary &before)
+{
+    CurrentDictionary &dictionary = m_context->dictionary;
+    if (!m_folderSync || !dictionary.isShared())
+        return;
+    QList<CounterSetting> settings;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const Vocabulary &after = dictionary.vocabulary();
+    for (int i = 0; i < after.count() && i < before.count(); ++i) {
+        if (CountersOf(after.entries.at(i)) != CountersOf(before.entries.at(i)))
+            settings.append({now, dictionary.path(), PairTextOf(after.entries.at(i)),
+                             CountersOf(after.entries.at(i)), {}});
+    }
+    noteCountersSet(settings);
+}
+
+void Application::noteRenamedPairs(const QString &path)
+{
+    const std::optional<SettingContext> context = std::exchange(m_editorContext, std::nullopt);
+    const QSet<QString> before = std::exchange(m_editorPairs, {});
+    if (!m_folderSync || !isSynchronised(path) || !context)
+        return;
+    try {
+        const Vocabulary saved = ParseVocabularyFile(ReadFileBytes(path), path);
+        QList<CounterSetting> renamed;
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        for (const CounterSetting &setting : settingsOf(saved, path, now)) {
+            VocabularyEntry entry;
+            entry.side[1] = setting.pair.side1;
+            entry.comment[1] = setting.pair.comment1;
+            entry.side[2] = setting.pair.side2;
+            entry.comment[2] = setting.pair.comment2;
+            if (!before.contains(PairKey(entry)) && setting.counters != Counters{})
+                renamed.append(setting);
+        }
+        noteCountersSet(renamed, context);
+    } catch (const FileError &) {
+        // Replaced already by another writer, whose file is taken as it comes.
+    }
+}
+
 void Application::watchDictionaryFolder()
 {
     delete std::exchange(m_dictionaryFolderWatch, nullptr);
     const QString path = m_context->dictionary.path();
+    if (m_folderSync)
+        m_folderSync->followDictionary(path);
     if (!m_folderSync || !isSynchronised(path))
         return;
     m_dictionaryFolderWatch = new QFileSystemWatcher({QFileInfo(path).path()}, this);
@@ -130,111 +215,91 @@ void Application::afterExchange(int taken)
 {
     if (taken > 0)
         m_context->drill.historyChanged();
-    mergeConflictCopies();
 }
 
-void Application::mergeConflictCopies()
+void Application::takeSharedCounters(const QString &path, const DictionaryCounters &counters,
+                                     quint64 exchange)
 {
     CurrentDictionary &dictionary = m_context->dictionary;
-    const QString path = dictionary.path();
-    if (!m_folderSync || !isSynchronised(path) || !dictionary.holdsLock())
+    // Counters computed before counters were set here know nothing of them.
+    if (exchange < m_settingsAsked || path != dictionary.path() || !dictionary.holdsLock()
+        || !dictionary.isShared())
         return;
-    QStringList copies = ConflictCopies(path);
-    copies.removeIf([this](const QString &copy) { return m_copiesLeft.contains(copy); });
-    if (!copies.isEmpty()) {
-        // The answers not in the file yet go there first, so that the version merged is one
-        // that this computer's log names.
-        if (dictionary.vocabulary().hasUnsavedAnswers()) {
-            tellWriteBack(dictionary.writeBackAnswers());
-            syncSoon();
-            return;
-        }
-        for (const QString &copy : copies) {
-            if (!mergeConflictCopy(copy))
-                return;
+    // The conflict copies that can be read; one that vanished was taken in by another computer.
+    QList<Vocabulary> copies;
+    QStringList copyPaths;
+    for (const QString &copy : ConflictCopies(path)) {
+        if (m_copiesLeft.contains(copy))
+            continue;
+        try {
+            copies.append(ParseVocabularyFile(ReadFileBytes(copy), copy));
+            copyPaths.append(copy);
+        } catch (const FileError &error) {
+            if (!QFileInfo::exists(copy))
+                continue;
+            m_copiesLeft.append(copy);
+            tellNews(Texts::tr("Kopii %1, kterou synchronizační program uložil vedle slovníku %2, "
+                               "se nepodařilo přečíst, a tak zůstává, kde je: %3")
+                         .arg(copy, path, error.message()));
         }
     }
-    countOwedAnswers();
-}
-
-void Application::countOwedAnswers()
-{
-    const CopyMerge done = CountOwedAnswers(m_context->dictionary, m_context->history.database());
-    if (done.outcome == CopyMerge::Outcome::Failed) {
-        if (!m_owedFailureTold) {
-            m_owedFailureTold = true;
-            m_context->prompts.notice(
-                m_drillWindow.get(),
-                Texts::tr("Do slovníku %1 se zatím nepodařilo doplnit odpovědi z jiného "
-                          "počítače: %2")
-                    .arg(m_context->dictionary.path(), done.reason));
-        }
+    SharedWrite written;
+    try {
+        written = dictionary.writeShared(
+            counters.enrolled ? std::optional(byPairKey(counters.pairs)) : std::nullopt, copies);
+    } catch (const FileError &error) {
+        // Tried again after the next exchange; told once.
+        const QString text = Texts::tr("Slovník %1 se zatím nepodařilo zapsat podle odpovědí "
+                                       "ze všech počítačů: %2")
+                                 .arg(path, error.message());
+        if (text != m_sharedWriteTrouble)
+            tellNews(text);
+        m_sharedWriteTrouble = text;
         return;
     }
-    if (done.outcome != CopyMerge::Outcome::Merged)
-        return;
-    m_owedFailureTold = false;
-    syncSoon();
-    m_context->prompts.notice(
-        m_drillWindow.get(),
-        Texts::tr("Dva počítače zapsaly slovník %1 stejně, každý se svými odpověďmi. Do slovníku "
-                  "jsou teď doplněny odpovědi, které v něm chyběly: %2.")
-            .arg(m_context->dictionary.path())
-            .arg(done.merge.answersAdded));
+    m_sharedWriteTrouble.clear();
+    if (!counters.enrolled) {
+        // The dictionary comes into the synchronised folder with its counters as they stand.
+        noteCountersSet(settingsOf(dictionary.vocabulary(), path,
+                                   QDateTime::currentMSecsSinceEpoch()));
+    } else if (written.countersReplaced && !counters.recordsCame
+               && !m_countersReplacedTold.contains(path)) {
+        m_countersReplacedTold.append(path);
+        tellNews(Texts::tr("Četnosti a chybovosti slovníku %1 se lišily od odpovědí všech "
+                           "počítačů (soubor byl změněn jinak než Merkem); ve synchronizované "
+                           "složce se řídí odpověďmi všech počítačů.")
+                     .arg(path));
+    }
+    takeInCopies(copyPaths, written);
 }
 
-bool Application::mergeConflictCopy(const QString &copyPath)
+void Application::takeInCopies(const QStringList &copyPaths, const SharedWrite &written)
 {
+    if (copyPaths.isEmpty())
+        return;
     const QString path = m_context->dictionary.path();
-    const CopyMerge done
-        = MergeConflictCopyByLogs(m_context->dictionary, m_context->history.database(), copyPath,
-                                  QDateTime::currentMSecsSinceEpoch());
-    // A copy that stays where it is is left alone for the rest of the run.
-    const auto leave = [&](const QString &text) {
-        m_copiesLeft.append(copyPath);
-        m_context->prompts.notice(m_drillWindow.get(), text);
-    };
-    switch (done.outcome) {
-    case CopyMerge::Outcome::Waiting:
-        QTimer::singleShot(UnloggedVersionWaitMs, this, &Application::syncSoon);
-        return false;
-    case CopyMerge::Outcome::Unreadable:
-        leave(Texts::tr("Kopii %1, kterou synchronizační program uložil vedle slovníku %2, "
-                        "se nepodařilo přečíst, a tak zůstává, kde je: %3")
-                  .arg(copyPath, path, done.reason));
-        return true;
-    case CopyMerge::Outcome::Failed:
-        // Tried again with the next exchange; told once.
-        if (!m_mergeFailuresTold.contains(copyPath)) {
-            m_mergeFailuresTold.append(copyPath);
-            m_context->prompts.notice(
-                m_drillWindow.get(),
-                Texts::tr("Kopii %1 slovníku %2 se zatím nepodařilo do slovníku sloučit, a "
-                          "tak zůstává, kde je: %3")
-                    .arg(copyPath, path, done.reason));
-        }
-        return false;
-    case CopyMerge::Outcome::Merged:
-        break;
+    if (written.pairsLeft > 0) {
+        m_copiesLeft += copyPaths;
+        tellNews(Texts::tr("Kopie slovníku %1 od synchronizačního programu jsou sloučeny: "
+                           "přidaných dvojic %2. Dvojic, které se do slovníku nevešly: %3; "
+                           "kopie proto zůstávají.")
+                     .arg(path)
+                     .arg(written.pairsAdded)
+                     .arg(written.pairsLeft));
+        return;
     }
-    syncSoon();
-    QString text = Texts::tr("Slovník %1 se změnil na dvou počítačích zároveň a "
-                             "synchronizační program uložil druhou verzi jako %2. Obě "
-                             "verze jsou teď sloučeny: přidaných dvojic %3, doplněných "
-                             "odpovědí %4.")
-                       .arg(path, copyPath)
-                       .arg(done.merge.pairsAdded)
-                       .arg(done.merge.answersAdded);
-    if (done.merge.pairsLeft > 0) {
-        leave(text
-              + Texts::tr(" Dvojic, které se do slovníku nevešly: %1; kopie proto zůstává.")
-                    .arg(done.merge.pairsLeft));
-        return true;
+    QStringList kept;
+    for (const QString &copy : copyPaths) {
+        if (!QFile::remove(copy) && QFileInfo::exists(copy))
+            kept.append(copy);
     }
-    if (!QFile::remove(copyPath)) {
-        leave(text + Texts::tr(" Kopii se nepodařilo smazat; smažte ji prosím sami."));
-        return true;
-    }
-    m_context->prompts.notice(m_drillWindow.get(), text + Texts::tr(" Kopie je smazána."));
-    return true;
+    m_copiesLeft += kept;
+    QString text = Texts::tr("Slovník %1 se změnil na dvou počítačích zároveň; kopie, které "
+                             "synchronizační program uložil vedle něj, jsou sloučeny (přidaných "
+                             "dvojic %2).")
+                       .arg(path)
+                       .arg(written.pairsAdded);
+    if (!kept.isEmpty())
+        text += Texts::tr(" Kopii se nepodařilo smazat; smažte ji prosím sami.");
+    tellNews(text);
 }

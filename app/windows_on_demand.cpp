@@ -5,7 +5,7 @@
 #include "help_window.h"
 
 #include "drill/drill_window.h"
-#include "history/folder_sync.h"
+#include "sync/folder_sync.h"
 #include "history/progress_window.h"
 #include "settings/settings_dialog.h"
 #include "statistics/report_window.h"
@@ -45,9 +45,7 @@ DictionaryEditor &Application::dictionaryEditor()
         m_dictionaryEditor = new DictionaryEditor(
             m_context->prompts, m_context->dictionary.journal(), m_drillWindow.get());
         connect(m_dictionaryEditor, &DictionaryEditor::fileSaved, this,
-                [this](const QString &path, const QByteArray &base) {
-                    dictionaryFileSaved(path, {base});
-                });
+                [this](const QString &path) { dictionaryFileSaved(path, false); });
     }
     return *m_dictionaryEditor;
 }
@@ -58,7 +56,7 @@ NewDictionaryDialog &Application::newDictionaryDialog()
         m_newDictionaryDialog = new NewDictionaryDialog(
             m_context->prompts, m_context->dictionary.journal(), m_drillWindow.get());
         connect(m_newDictionaryDialog, &NewDictionaryDialog::fileSaved, this,
-                [this](const QString &path) { dictionaryFileSaved(path, {}); });
+                [this](const QString &path) { dictionaryFileSaved(path, true); });
     }
     return *m_newDictionaryDialog;
 }

@@ -1,5 +1,7 @@
 #include "number_ranges.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 NumberRanges NumberRanges::span(qint64 first, qint64 last)
@@ -101,4 +103,44 @@ std::optional<NumberRanges> NumberRanges::decoded(QByteArrayView text)
         start = end + 1;
     }
     return ranges;
+}
+
+QByteArray EncodedRecordSet(const RecordSet &records)
+{
+    QStringList computers = records.keys();
+    computers.sort();
+    QByteArray text;
+    for (const QString &computer : computers) {
+        const NumberRanges &numbers = records.value(computer);
+        if (numbers.isEmpty())
+            continue;
+        if (!text.isEmpty())
+            text += ',';
+        text += computer.toUtf8() + ':' + numbers.encoded();
+    }
+    return text;
+}
+
+std::optional<RecordSet> DecodedRecordSet(QByteArrayView text)
+{
+    RecordSet records;
+    if (text.isEmpty())
+        return records;
+    for (const QByteArray &item : text.toByteArray().split(',')) {
+        const qsizetype colon = item.lastIndexOf(':');
+        if (colon <= 0)
+            return std::nullopt;
+        const auto numbers = NumberRanges::decoded(QByteArrayView(item).sliced(colon + 1));
+        if (!numbers)
+            return std::nullopt;
+        if (!numbers->isEmpty())
+            records.insert(QString::fromUtf8(item.first(colon)), *numbers);
+    }
+    return records;
+}
+
+bool HoldsRecord(const RecordSet &records, const QString &computer, qint64 seq)
+{
+    const auto found = records.constFind(computer);
+    return found != records.cend() && found->contains(seq);
 }

@@ -2,13 +2,15 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QList>
+#include <QString>
 #include <QtGlobal>
 
 #include <optional>
 
-// A set of positive whole numbers kept as runs of consecutive ones: the answers of one computer
-// (by their numbers in its log) that a version of a dictionary has counted.
+// A set of positive whole numbers kept as runs of consecutive ones: the records of one computer's
+// log (by their numbers) that another record knew of.
 class NumberRanges
 {
 public:
@@ -43,3 +45,11 @@ public:
 private:
     QList<Run> m_runs; // in order, apart: a gap between any two
 };
+
+// Records of several computers' logs: for each computer, the numbers of its records.
+using RecordSet = QHash<QString, NumberRanges>;
+// "<computer>:<runs>,<computer>:<runs>", by computer; none for text that is no such list.
+QByteArray EncodedRecordSet(const RecordSet &records);
+std::optional<RecordSet> DecodedRecordSet(QByteArrayView text);
+// Whether the set holds the record `seq` of `computer`.
+bool HoldsRecord(const RecordSet &records, const QString &computer, qint64 seq);

@@ -26,18 +26,12 @@ struct FileStamp
     qint64 changed = 0;
     quint64 inode = 0;
     quint64 hash = 0; // of the content; 0 when only the file's attributes were looked at
-    // The content's version (ContentVersion), where the one who read or wrote the file needs
-    // it; empty otherwise.
-    QByteArray version;
 
     // Size, time and file are the same: nothing has written the file in between.
     bool sameAttributes(const FileStamp &other) const
     {
         return size == other.size && modified == other.modified && inode == other.inode;
     }
-    // When the file came to be what it is here (nanoseconds since the epoch): written here, or
-    // brought by a sync tool however long after it was written elsewhere.
-    qint64 arrived() const { return std::max(modified, changed); }
     friend bool operator==(const FileStamp &, const FileStamp &) = default;
 };
 // The content's SHA-1 in hexadecimal: the same on every computer, so that a version of a file

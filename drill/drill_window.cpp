@@ -18,6 +18,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QStatusBar>
 #include <QLineEdit>
 #include <QPainter>
 #include <QProgressBar>
@@ -305,6 +306,14 @@ void DrillWindow::focusNextButton()
 {
     m_nextButton->setFocus(Qt::ShortcutFocusReason);
     setAttribute(Qt::WA_KeyboardFocusChange);
+}
+
+void DrillWindow::showNews(const QString &text)
+{
+    QStatusBar *line = statusBar();
+    line->setObjectName(QStringLiteral("News"));
+    line->setToolTip(text);
+    line->showMessage(text, NewsShownMs);
 }
 
 void DrillWindow::takeBackFocus()

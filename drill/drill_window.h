@@ -33,6 +33,11 @@ public:
 
     PanelColour panelColour() const;
 
+    // A line at the window's foot that says what came in meanwhile (from the user's other
+    // computers): no box, so that no key meant for the drill is taken from it.
+    void showNews(const QString &text);
+    static constexpr int NewsShownMs = 20000;
+
 signals:
     // A pair was put on screen; start-up measurements wait for the first one.
     void pairOffered();

@@ -1,5 +1,7 @@
 #include "history_rows.h"
 
+#include <QSqlError>
+
 QVariant SqlText(const QString &text)
 {
     return text.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(text);
@@ -185,4 +187,55 @@ bool AnswerInsert::insert(const AnswerRecord &answer, const QString &dictionary,
     }
     *reason = m_statement.error();
     return false;
+}
+
+std::optional<SettingContext> ContextNow(QSqlDatabase db, QString *reason)
+{
+    SettingContext context;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT computer, last_seq FROM logs WHERE last_seq > 0"))) {
+        *reason = SqlFailureReason(query.lastError());
+        return std::nullopt;
+    }
+    while (query.next())
+        context.others.insert(query.value(0).toString(),
+                              NumberRanges::span(1, query.value(1).toLongLong()));
+    if (!query.exec(QStringLiteral("SELECT coalesce(max(id), 0) FROM answers")) || !query.next()) {
+        *reason = SqlFailureReason(query.lastError());
+        return std::nullopt;
+    }
+    context.lastAnswerId = query.value(0).toLongLong();
+    return context;
+}
+
+bool StoreOwnSettings(QSqlDatabase db, PairNumbers &pairs, const QList<CounterSetting> &settings,
+                      const SettingContext &context, QString *reason)
+{
+    SqliteStatement insert(db, QStringLiteral("INSERT INTO counter_settings (at_ms, dictionary,"
+                                              " pair, offers1, offers2, errors1, errors2,"
+                                              " context, after_answer)"
+                                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    if (!insert.isValid()) {
+        *reason = insert.error();
+        return false;
+    }
+    const QByteArray others = EncodedRecordSet(context.others);
+    for (const CounterSetting &setting : settings) {
+        const std::optional<qint64> pair = pairs.numberOf(setting.pair, reason);
+        if (!pair)
+            return false;
+        insert.bind(1, setting.atMs);
+        insert.bind(2, setting.dictionary);
+        insert.bind(3, *pair);
+        for (int i = 0; i < 4; ++i)
+            insert.bind(4 + i, qint64(setting.counters[std::size_t(i)]));
+        insert.bindUtf8(8, others);
+        insert.bind(9, context.lastAnswerId);
+        if (!insert.run()) {
+            *reason = insert.error();
+            return false;
+        }
+    }
+    return true;
 }

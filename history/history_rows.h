@@ -53,6 +53,14 @@ private:
     QHash<PairText, qint64> m_known;
 };
 
+// What this computer knows now (SettingContext): how far it has read each log, and its last
+// answer.
+std::optional<SettingContext> ContextNow(QSqlDatabase db, QString *reason);
+// Stores counters set here, not numbered yet: each is numbered after the answer
+// `context.lastAnswerId` when this computer's records go to its log.
+bool StoreOwnSettings(QSqlDatabase db, PairNumbers &pairs, const QList<CounterSetting> &settings,
+                      const SettingContext &context, QString *reason);
+
 // Stores cards' states, with their pairs numbered.
 class CardStore
 {

@@ -2,9 +2,9 @@
 
 #include "core/paths.h"
 
+#include "answer_import.h"
 #include "history_rows.h"
 #include "sqlite_statement.h"
-#include "log_exchange.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -234,6 +234,32 @@ const QList<QStringList> &migrations()
             QStringLiteral("DROP TABLE versions"),
             QStringLiteral("ALTER TABLE version_words RENAME TO versions"),
             QStringLiteral("UPDATE logs SET offset = 0, last_seq = 0"),
+        },
+        // The counters of a dictionary in the synchronised folder follow from the answers and
+        // from the counters set by the user (a dictionary entering the folder, a reset, a pair
+        // renamed), which every computer logs; what versions of files counted is not kept.
+        {
+            QStringLiteral("DROP TABLE versions"),
+            QStringLiteral("DROP TABLE version_bases"),
+            QStringLiteral("DROP TABLE alike_versions"),
+            QStringLiteral("DROP TABLE own_versions"),
+            QStringLiteral("DROP INDEX answers_uncounted"),
+            QStringLiteral("DROP INDEX answers_counted_in"),
+            QStringLiteral("ALTER TABLE answers DROP COLUMN counted_in"),
+            // `computer` and `seq` as for answers (none: set here, not numbered yet; it is
+            // numbered after the answer `after_answer`); `context`: the records its computer
+            // had read, as runs of numbers by computer (this computer's own are added when it
+            // is numbered).
+            QStringLiteral("CREATE TABLE counter_settings (id INTEGER PRIMARY KEY,"
+                           " computer TEXT, seq INTEGER, at_ms INTEGER NOT NULL,"
+                           " dictionary TEXT NOT NULL, pair INTEGER NOT NULL REFERENCES pairs(id),"
+                           " offers1 INTEGER NOT NULL, offers2 INTEGER NOT NULL,"
+                           " errors1 INTEGER NOT NULL, errors2 INTEGER NOT NULL,"
+                           " context TEXT NOT NULL, after_answer INTEGER NOT NULL DEFAULT 0)"),
+            QStringLiteral("CREATE UNIQUE INDEX counter_settings_logged ON"
+                           " counter_settings(computer, seq) WHERE seq IS NOT NULL"),
+            QStringLiteral("CREATE INDEX counter_settings_dictionary ON"
+                           " counter_settings(dictionary)"),
         },
     };
     return steps;
@@ -549,8 +575,8 @@ ReviewHistory::Outcome ReviewHistory::run(const PendingWrite &write, std::option
 {
     if (write.kind == PendingWrite::Kind::Answer)
         return recordAnswer(write.answer, write.desiredRetention, after);
-    if (write.kind == PendingWrite::Kind::Version)
-        return versionNow(write);
+    if (write.kind == PendingWrite::Kind::Settings)
+        return settingsNow(write);
     return settleNow(write);
 }
 
@@ -619,10 +645,8 @@ ReviewHistory::Outcome ReviewHistory::settleNow(const PendingWrite &write)
 bool ReviewHistory::markSettled(const QString &dictionary, const QString &session, bool all)
 {
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral("UPDATE answers SET settled = 1, counted_in = CASE WHEN ?"
-                                 " THEN coalesce(counted_in, '') ELSE counted_in END"
+    query.prepare(QStringLiteral("UPDATE answers SET settled = 1"
                                  " WHERE settled = 0 AND dictionary = ? AND (session = ? OR ?)"));
-    query.addBindValue(IsInFolder(dictionary, m_syncFolder) ? 0 : 1);
     query.addBindValue(SqlText(dictionary));
     query.addBindValue(session);
     query.addBindValue(all ? 1 : 0);
@@ -754,49 +778,47 @@ void ReviewHistory::settleAll(const QString &dictionary)
     guarded([&] { enqueue({PendingWrite::Kind::SettleAll, {}, 0, dictionary, {}}); });
 }
 
-void ReviewHistory::noteVersion(const DictionaryVersion &version)
+void ReviewHistory::noteSettings(const QList<CounterSetting> &settings,
+                                 const std::optional<SettingContext> &context)
 {
-    guarded([&] { enqueue({PendingWrite::Kind::Version, {}, 0, version.path, version}); });
+    if (settings.isEmpty())
+        return;
+    PendingWrite write;
+    write.kind = PendingWrite::Kind::Settings;
+    write.settings = settings;
+    write.context = context;
+    guarded([&] { enqueue(std::move(write)); });
 }
 
-// The answers given here on the dictionary that its file holds and that no version counted
-// yet (the settled ones and this run's) are counted by this one, unless it was made anew.
-ReviewHistory::Outcome ReviewHistory::versionNow(const PendingWrite &write)
+std::optional<SettingContext> ReviewHistory::contextNow()
+{
+    return guarded([&]() -> std::optional<SettingContext> {
+        if (!ensureOpen())
+            return std::nullopt;
+        QString reason;
+        const auto context = ContextNow(QSqlDatabase::database(m_connection, false), &reason);
+        if (!context)
+            failWith(QSqlDatabase::database(m_connection, false).lastError());
+        return context;
+    });
+}
+
+// Stored unnumbered, with what this computer had read of the others and after which of its
+// answers it came; numbered in that order when it goes to the log.
+ReviewHistory::Outcome ReviewHistory::settingsNow(const PendingWrite &write)
 {
     if (!ensureOpen())
         return failureOutcome();
-    const DictionaryVersion &version = write.version;
-    const QString hash = QString::fromLatin1(version.hash);
     const bool done = inTransaction([&] {
-        QSqlQuery query(QSqlDatabase::database(m_connection, false));
-        // The same bytes written again (an older file was put back, and answered as before):
-        // the answers counted by the earlier write are in what came of it, not in this one.
-        query.prepare(QStringLiteral("UPDATE answers SET counted_in = '' WHERE counted_in = ?"));
-        query.addBindValue(hash);
-        if (!query.exec())
-            return failWith(query.lastError());
-        if (version.countsOwnAnswers) {
-            query.prepare(QStringLiteral("UPDATE answers SET counted_in = ? WHERE dictionary = ?"
-                                         " AND counted_in IS NULL AND session <> ''"
-                                         " AND (settled = 1 OR session = ?)"));
-            query.addBindValue(hash);
-            query.addBindValue(SqlText(version.path));
-            query.addBindValue(m_session);
-            if (!query.exec())
-                return failWith(query.lastError());
-        }
-        query.prepare(QStringLiteral("INSERT OR REPLACE INTO own_versions (hash, dictionary,"
-                                     " bases, base_written_ms, counted, last_review)"
-                                     " VALUES (?, ?, ?, ?, ?, 0)"));
-        const QByteArrayList bases(version.bases.begin(), version.bases.end());
-        query.addBindValue(hash);
-        query.addBindValue(SqlText(version.path));
-        query.addBindValue(SqlText(QString::fromLatin1(bases.join(','))));
-        query.addBindValue(version.baseArrivedMs);
-        query.addBindValue(version.counted
-                               ? QVariant(QString::fromLatin1(EncodedCounts(*version.counted)))
-                               : QVariant(QMetaType::fromType<QString>()));
-        return query.exec() || failWith(query.lastError());
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        QString reason;
+        std::optional<SettingContext> context = write.context;
+        if (!context)
+            context = ContextNow(db, &reason);
+        PairNumbers pairs(db);
+        if (!context || !StoreOwnSettings(db, pairs, write.settings, *context, &reason))
+            return failWith(SqlitePrimaryErrorCode(db), reason);
+        return true;
     });
     return done ? Outcome::Done : failureOutcome();
 }

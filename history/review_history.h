@@ -3,7 +3,7 @@
 #include "fsrs.h"
 #include "wal_checkpointer.h"
 
-#include "vocabulary/conflict_copies.h"
+#include "core/number_ranges.h"
 #include "vocabulary/vocabulary.h"
 
 #include <QHash>
@@ -55,6 +55,28 @@ struct AnswerRecord
     QString typed;
     qint64 durationMs = 0; // from the offer to Enter
     QString dictionary;    // the file's full path
+};
+
+// A pair's counters as the user set them on a dictionary: when it came into the synchronised
+// folder, when they were reset, when the pair was renamed. Shared with the user's other
+// computers, it says what the counters are as far as its computer had read the others.
+struct CounterSetting
+{
+    qint64 atMs = 0;
+    QString dictionary; // the file's full path
+    PairText pair;
+    Counters counters{}; // offers 1, offers 2, errors 1, errors 2
+    RecordSet context;   // the records of every computer's log that its computer had read
+
+    friend bool operator==(const CounterSetting &, const CounterSetting &) = default;
+};
+
+// What this computer knows at a moment, for the counters set then: how far it had read the
+// other computers' logs, and the last answer given here by then.
+struct SettingContext
+{
+    RecordSet others;
+    qint64 lastAnswerId = 0;
 };
 
 // An answer that the history holds but whose dictionary file may not hold yet.
@@ -115,13 +137,14 @@ public:
     // Every answer on the dictionary is in its file: a write that a killed run left unfinished
     // has been completed.
     void settleAll(const QString &dictionary);
-    // The synchronised folder (none: empty). The answers on a dictionary outside it are never
-    // counted by a version: settled, they are no longer looked for.
-    void setSyncFolder(const QString &folder) { m_syncFolder = folder; }
-    // This computer wrote a version of a dictionary's file: with a synchronised folder it goes
-    // to this computer's log with what it has counted. The answers given here that it counted
-    // are marked as counted by it.
-    void noteVersion(const DictionaryVersion &version);
+    // The user set counters of a dictionary in the synchronised folder: they go to this
+    // computer's log, after the answers given before them, with what this computer knows now
+    // (or knew at `context`, taken with contextNow()).
+    void noteSettings(const QList<CounterSetting> &settings,
+                      const std::optional<SettingContext> &context = std::nullopt);
+    // What this computer knows now, for counters that are set later; none when the history
+    // cannot be read.
+    std::optional<SettingContext> contextNow();
 
     // Answers that wait for the lock.
     int waitingAnswers() const;
@@ -155,12 +178,13 @@ private:
     // all of them).
     struct PendingWrite
     {
-        enum class Kind { Answer, Settle, SettleAll, Version };
+        enum class Kind { Answer, Settle, SettleAll, Settings };
         Kind kind = Kind::Answer;
         AnswerRecord answer;
         double desiredRetention = 0.9;
         QString dictionary;
-        DictionaryVersion version;
+        QList<CounterSetting> settings;
+        std::optional<SettingContext> context;
     };
     enum class Outcome { Done, Locked, Failed };
 
@@ -169,7 +193,7 @@ private:
     Outcome recordAnswer(const AnswerRecord &answer, double desiredRetention,
                          std::optional<Card> *after);
     Outcome settleNow(const PendingWrite &write);
-    Outcome versionNow(const PendingWrite &write);
+    Outcome settingsNow(const PendingWrite &write);
     // Marks the unsettled answers on the dictionary settled: those of `session`, or all.
     bool markSettled(const QString &dictionary, const QString &session, bool all);
     // What a write that just failed came to: the lock held elsewhere, or a failure.
@@ -203,7 +227,6 @@ private:
     QString m_path;
     QString m_connection;
     QString m_session; // this run's answers
-    QString m_syncFolder;
     bool m_open = false;
     bool m_told = false;       // the user knows that the history cannot be used
     bool m_keepClosed = false; // a later version's database: never written

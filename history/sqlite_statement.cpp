@@ -94,6 +94,18 @@ qint64 SqliteStatement::integer(int column) const
     return sqlite3_column_int64(m_statement, column);
 }
 
+QByteArrayView SqliteStatement::utf8(int column) const
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+    return text ? QByteArrayView(text, sqlite3_column_bytes(m_statement, column))
+                : QByteArrayView();
+}
+
+bool SqliteStatement::isNull(int column) const
+{
+    return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
+}
+
 double SqliteStatement::real(int column) const
 {
     return sqlite3_column_double(m_statement, column);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -38,6 +39,9 @@ public:
     void reset();
     qint64 integer(int column) const;
     double real(int column) const;
+    // A text column's UTF-8 bytes, valid until the next row (empty for NULL).
+    QByteArrayView utf8(int column) const;
+    bool isNull(int column) const;
     const QString &error() const { return m_error; }
 
 private:

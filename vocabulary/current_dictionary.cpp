@@ -8,10 +8,10 @@
 #include "core/paths.h"
 #include "core/text_file.h"
 
-#include <numeric>
-#include <utility>
-
 #include <QCoreApplication>
+#include <QSet>
+
+#include <utility>
 
 namespace {
 
@@ -47,22 +47,8 @@ void CurrentDictionary::setSyncFolder(const QString &syncFolder, const QString &
         if (moved.lock(path, lockFile) == DictionaryLock::Result::Locked)
             m_lock = std::move(moved); // the lock where it was is given back
     }
-    const bool wasVersioned = versioned();
     m_syncFolder = syncFolder;
     m_localLocks = localLocks;
-    // A dictionary that comes to lie in the synchronised folder while it is open is the
-    // version its file holds, so that the next one written names the version it was made from.
-    // A file that cannot be read now, or that changed since, is read again when it is written.
-    if (!path.isEmpty() && versioned() && !wasVersioned) {
-        m_vocabulary.stamp.version.clear();
-        try {
-            FileStamp now;
-            const QByteArray bytes = ReadFileBytes(path, &now);
-            if (now.hash == m_vocabulary.stamp.hash)
-                m_vocabulary.stamp.version = ContentVersion(bytes);
-        } catch (const FileError &) {
-        }
-    }
 }
 
 QString CurrentDictionary::lockFileOf(const QString &path) const
@@ -70,7 +56,7 @@ QString CurrentDictionary::lockFileOf(const QString &path) const
     return LockFilePath(path, m_syncFolder, m_localLocks);
 }
 
-bool CurrentDictionary::versioned() const
+bool CurrentDictionary::isShared() const
 {
     return IsInFolder(m_vocabulary.path, m_syncFolder);
 }
@@ -90,10 +76,8 @@ DictionaryResult CurrentDictionary::open(const QString &fileName, Sharing sharin
         held.status = DictionaryResult::Status::HeldElsewhere;
         return held;
     }
-    const QByteArray bytes = ReadVocabularyFile(path, m_vocabulary);
+    ReadVocabularyFile(path, m_vocabulary);
     m_vocabulary.path = path;
-    if (versioned())
-        m_vocabulary.stamp.version = ContentVersion(bytes);
     if (locked == DictionaryLock::Result::Locked) {
         if (!alreadyLocked)
             m_lock = std::move(lock);
@@ -114,8 +98,8 @@ DictionaryResult CurrentDictionary::tryWriteBack()
     DictionaryResult result;
     try {
         const QString path = m_vocabulary.path;
-        const WriteBack written = SaveVocabulary(
-            m_vocabulary, m_journal, [this, path] { emit answersSettled(path); }, versioned());
+        const WriteBack written
+            = SaveVocabulary(m_vocabulary, m_journal, [this, path] { emit answersSettled(path); });
         if (written.written && written.journalUnkept.isEmpty())
             m_journalTroubleTold = false;
         if (!written.journalUnkept.isEmpty() && !m_journalTroubleTold) {
@@ -123,13 +107,6 @@ DictionaryResult CurrentDictionary::tryWriteBack()
             result.journalUnkept = written.journalUnkept;
         }
         result.becameUtf8 = written.becameUtf8;
-        if (written.written && versioned())
-            emit versionWritten({path,
-                                 m_vocabulary.stamp.version,
-                                 {written.baseVersion},
-                                 true,
-                                 written.baseArrived / NsPerMs,
-                                 std::nullopt});
         for (const QString &pair : written.unstoredPairs) {
             if (!m_unstoredTold.contains(pair)) {
                 m_unstoredTold.append(pair);
@@ -190,13 +167,6 @@ void CurrentDictionary::saveElsewhere(const QString &target)
     m_vocabulary.path = ResolvedPath(target);
     m_vocabulary.markSaved();
     m_lock.lock(m_vocabulary.path, lockFileOf(m_vocabulary.path));
-    // Written anew into the synchronised folder, the file is a version made from nothing: its
-    // counters are what it says, and the next write-back is made from it.
-    if (versioned()) {
-        m_vocabulary.stamp.version = ContentVersion(bytes);
-        emit versionWritten(
-            {m_vocabulary.path, m_vocabulary.stamp.version, {}, false, 0, std::nullopt});
-    }
 }
 
 QString CurrentDictionary::setAsideFor(const QString &fileName)
@@ -232,38 +202,65 @@ void CurrentDictionary::storeLanguages(const SideLanguages &languages)
 {
     if (m_vocabulary.path.isEmpty() || m_vocabulary.count() == 0)
         return;
-    rewrite(Texts::tr("jazyky se neuložily, zkuste to prosím znovu."), {},
-            [&](Vocabulary &changed) -> std::optional<IncludedAnswers> {
-                StoreLanguages(changed, languages);
-                return std::nullopt;
-            });
+    rewrite(Texts::tr("jazyky se neuložily, zkuste to prosím znovu."),
+            [&](Vocabulary &changed) { StoreLanguages(changed, languages); });
 }
 
-VersionMerge CurrentDictionary::mergeConflictCopy(
-    const Vocabulary &copy, const QByteArray &copyVersion,
-    const IncludedAnswers &dictionaryIncludes, const IncludedAnswers &copyIncludes,
-    const std::function<QList<CountedAnswer>(const QString &, qint64, qint64)> &answersOf)
+SharedWrite CurrentDictionary::writeShared(const std::optional<SharedCounters> &counters,
+                                           const QList<Vocabulary> &copies)
 {
-    VersionMerge merge;
-    const int before = m_vocabulary.count();
-    // Without a copy's version it is the file merged with itself, for answers it owes.
-    rewrite(copyVersion.isEmpty() ? Texts::tr("odpovědi se doplní příště.")
-                                  : Texts::tr("kopie se sloučí příště."),
-            copyVersion, [&](Vocabulary &merged) -> std::optional<IncludedAnswers> {
-                merge
-                    = MergeConflictCopy(merged, dictionaryIncludes, copy, copyIncludes, answersOf);
-                return merge.included;
-            });
-    // The pairs keep their places, with the counters of both; those of the copy follow them.
-    QList<int> positions(before);
-    std::iota(positions.begin(), positions.end(), 1);
+    writeBackFirst();
+    SharedWrite result;
+    const QString path = m_vocabulary.path;
+    FileStamp stamp;
+    const QByteArray onDisk = ReadFileBytes(path, &stamp);
+    // Another computer's write, a hand edit or a file put back: its pairs are what is current.
+    const bool changedElsewhere = stamp.hash != m_vocabulary.stamp.hash;
+    Vocabulary shared = changedElsewhere ? ParseVocabularyFile(onDisk, path) : m_vocabulary;
+    shared.path = path;
+    for (const Vocabulary &copy : copies) {
+        const PairsTaken taken = TakeMissingPairs(shared, copy);
+        result.pairsAdded += taken.added;
+        result.pairsLeft += taken.left;
+    }
+    if (counters) {
+        QSet<QString> counted;
+        for (VocabularyEntry &entry : shared.entries) {
+            const QString key = PairKey(entry);
+            // A pair written twice has its counters in its first line.
+            const Counters wanted = counted.contains(key) ? Counters{} : counters->value(key);
+            counted.insert(key);
+            if (CountersOf(entry) == wanted)
+                continue;
+            if (changedElsewhere)
+                result.countersReplaced = true;
+            SetCounters(entry, wanted);
+        }
+    }
+    TextEncoding used = shared.encoding;
+    const QByteArray bytes = FormatVocabularyFile(shared, &used);
+    if (bytes != onDisk) {
+        shared.stamp = m_journal.write(path, bytes, stamp.hash);
+        shared.encoding = used;
+        result.written = true;
+    } else {
+        shared.stamp = stamp;
+    }
+    shared.markSaved();
+    // The pairs keep their places as far as they are still there; new ones follow.
+    QHash<QString, int> places;
+    for (int position = shared.count(); position >= 1; --position)
+        places.insert(PairKey(shared.at(position)), position);
+    QList<int> positions;
+    for (const VocabularyEntry &entry : m_vocabulary.entries)
+        positions.append(places.value(PairKey(entry), 0));
+    m_vocabulary = std::move(shared);
     emit pairsMoved(positions);
-    return merge;
+    return result;
 }
 
-void CurrentDictionary::rewrite(
-    const QString &changedMeanwhile, const QByteArray &otherBase,
-    const std::function<std::optional<IncludedAnswers>(Vocabulary &)> &change)
+void CurrentDictionary::rewrite(const QString &changedMeanwhile,
+                                const std::function<void(Vocabulary &)> &change)
 {
     writeBackFirst();
     const QString &path = m_vocabulary.path;
@@ -271,22 +268,13 @@ void CurrentDictionary::rewrite(
         throw FileError(Texts::tr("Slovník %1 mezitím změnil jiný program; ").arg(path)
                         + changedMeanwhile);
     Vocabulary changed = m_vocabulary;
-    const std::optional<IncludedAnswers> counted = change(changed);
+    change(changed);
     TextEncoding used = changed.encoding;
     const QByteArray bytes = FormatVocabularyFile(changed, &used);
     changed.stamp = m_journal.write(path, bytes, m_vocabulary.stamp.hash);
     changed.encoding = used;
     changed.markSaved();
-    QList<QByteArray> bases{m_vocabulary.stamp.version};
-    if (!otherBase.isEmpty())
-        bases.append(otherBase);
     m_vocabulary = std::move(changed);
-    // Made from the version this program wrote last and, when merged, from a copy whose log was
-    // waited for already: no other computer's log is to come for either.
-    if (versioned()) {
-        m_vocabulary.stamp.version = ContentVersion(bytes);
-        emit versionWritten({path, m_vocabulary.stamp.version, bases, true, 0, counted});
-    }
 }
 
 void CurrentDictionary::exportTo(const QString &target) const

@@ -1,12 +1,17 @@
 #pragma once
 
-#include "conflict_copies.h"
 #include "vocabulary.h"
 #include "vocabulary_store.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
+
+#include <functional>
+
+#include <optional>
+#include <utility>
 
 struct ImportResult;
 struct SideLanguages;
@@ -32,6 +37,21 @@ struct DictionaryResult
     bool done() const { return status == Status::Done; }
 };
 
+// The counters of a dictionary's pairs by their text (PairKey), as the answers of all the user's
+// computers make them.
+using SharedCounters = QHash<QString, Counters>;
+
+// What a write of a dictionary in the synchronised folder did.
+struct SharedWrite
+{
+    int pairsAdded = 0; // pairs of conflict copies that the file lacked
+    int pairsLeft = 0;  // pairs of conflict copies for which the file had no room
+    // Another program (or a copy put back) changed the file, and its counters differ from those
+    // of the answers: the answers' are written.
+    bool countersReplaced = false;
+    bool written = false;
+};
+
 // The one current dictionary of the run: its pairs, its file, the lock that tells other copies
 // of the program that it is open here, and what the user has already been told of it. Its
 // operations keep every answer safe and return what happened; they never show anything.
@@ -50,8 +70,7 @@ public:
     const WriteJournal &journal() const { return m_journal; }
     // The folder that a sync tool shares between the user's computers (empty: none). Its
     // dictionaries keep their locks in `localLocks`, on this computer (the open one's lock
-    // moves there at once, when it can be taken there), and the versions of their files are
-    // told (versionWritten).
+    // moves there at once, when it can be taken there).
     void setSyncFolder(const QString &syncFolder, const QString &localLocks);
 
     const Vocabulary &vocabulary() const { return m_vocabulary; }
@@ -97,16 +116,15 @@ public:
     // Stores the languages of the two sides in the dictionary's file (its answers are written
     // back first). Throws FileError, also when another program changed the file meanwhile.
     void storeLanguages(const SideLanguages &languages);
-    // Merges a conflict copy of the file (another computer's version, `copyVersion`) into the
-    // dictionary and writes it; the answers are written back first. `dictionaryIncludes` and
-    // `copyIncludes` say what each version has counted, `answersOf` gives the answers that
-    // one of them lacks. The copy's file is left to the caller. An empty copy without a
-    // version merges the file with itself, for the answers it owes. Throws FileError, with the
-    // dictionary as it was.
-    VersionMerge mergeConflictCopy(
-        const Vocabulary &copy, const QByteArray &copyVersion,
-        const IncludedAnswers &dictionaryIncludes, const IncludedAnswers &copyIncludes,
-        const std::function<QList<CountedAnswer>(const QString &, qint64, qint64)> &answersOf);
+    // The dictionary lies in the synchronised folder.
+    bool isShared() const;
+    // Writes a dictionary of the synchronised folder as its file is now (another computer's
+    // write, or a hand edit, taken in), with the pairs of the conflict copies (read by the
+    // caller, who removes them) that it lacks, and every pair's counters from `counters` (the
+    // first of equal pairs; none: the file's own). Bytes equal to the file's are not written.
+    // The answers are written back first. Throws FileError, with the dictionary as it was.
+    SharedWrite writeShared(const std::optional<SharedCounters> &counters,
+                            const QList<Vocabulary> &copies);
     // Writes the dictionary in another program's format, chosen by the target's name.
     // Throws FileError.
     void exportTo(const QString &target) const;
@@ -124,8 +142,6 @@ signals:
     // write): what it did, whose news (a merge, UTF-8, answers that cannot be stored, no
     // journal) the user is to be told.
     void writtenBack(const DictionaryResult &result);
-    // The program wrote a version of a dictionary's file in the synchronised folder.
-    void versionWritten(const DictionaryVersion &version);
 
 private:
     // The one write-back of the answers; a merge moves the pairs (pairsMoved).
@@ -135,13 +151,9 @@ private:
     void writeBackFirst();
     // An operation's own change of the file, after its write-back: throws FileError, the
     // sentence `changedMeanwhile` ending the message, when another program changed the file
-    // since. The version is made also from `otherBase` (when given); a change that merged
-    // says what the version has counted of every computer's answers (versionWritten).
-    void rewrite(const QString &changedMeanwhile, const QByteArray &otherBase,
-                 const std::function<std::optional<IncludedAnswers>(Vocabulary &)> &change);
+    // since.
+    void rewrite(const QString &changedMeanwhile, const std::function<void(Vocabulary &)> &change);
     QString lockFileOf(const QString &path) const;
-    // The file is in the synchronised folder: its versions are told.
-    bool versioned() const;
 
     Vocabulary m_vocabulary;
     DictionaryLock m_lock;

@@ -83,6 +83,6 @@ void DictionaryEditor::save()
         // Text typed beyond windows-1250 made the file UTF-8: said once, when it happens.
         if (becameUtf8)
             m_prompts.notice(this, BecameUtf8Message(fileName));
-        emit fileSaved(fileName, m_opened.version);
+        emit fileSaved(fileName);
     }
 }

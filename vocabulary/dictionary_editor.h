@@ -24,9 +24,8 @@ public:
     void save();
 
 signals:
-    // A dictionary file was written; it may be the current dictionary's. `base`: the version
-    // of the file that was opened, whose counters it keeps.
-    void fileSaved(const QString &path, const QByteArray &base);
+    // A dictionary file was written; it may be the current dictionary's.
+    void fileSaved(const QString &path);
 
 private:
     Prompts &m_prompts;

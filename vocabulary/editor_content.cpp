@@ -77,7 +77,6 @@ EditorContent ReadEditorFile(const QString &path)
 {
     const QByteArray bytes = ReadFileBytes(path);
     EditorContent content = ReadEditorContent(bytes);
-    content.version = ContentVersion(bytes);
     return content;
 }
 

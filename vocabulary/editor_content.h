@@ -32,7 +32,6 @@ struct EditorContent
     QStringList linesAfter;         // unseen lines after the last row read
     QByteArray tail;                // the bytes from the first Ctrl-Z on
     TextEncoding encoding = TextEncoding::Windows1250; // the file's, kept when saving
-    QByteArray version; // of the bytes read (ContentVersion): what a save was made from
 };
 EditorContent ReadEditorContent(const QByteArray &bytes);
 // The editor's content of a file; throws FileError.

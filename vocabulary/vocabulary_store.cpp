@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLockFile>
+#include <QSet>
 
 #include <algorithm>
 #include <limits>
@@ -75,6 +76,27 @@ QList<int> MergeAnswers(const Vocabulary &mine, Vocabulary &theirs, int *lostPai
     return newPositions;
 }
 
+PairsTaken TakeMissingPairs(Vocabulary &dictionary, const Vocabulary &copy)
+{
+    PairsTaken taken;
+    QSet<QString> held;
+    for (const VocabularyEntry &entry : dictionary.entries)
+        held.insert(PairKey(entry));
+    for (const VocabularyEntry &entry : copy.entries) {
+        const QString key = PairKey(entry);
+        if (held.contains(key))
+            continue;
+        if (dictionary.count() >= Vocabulary::Capacity) {
+            ++taken.left;
+            continue;
+        }
+        dictionary.entries.append(entry);
+        held.insert(key);
+        ++taken.added;
+    }
+    return taken;
+}
+
 QStringList UnstoredPairs(const Vocabulary &vocabulary)
 {
     QStringList pairs;
@@ -91,7 +113,7 @@ QStringList UnstoredPairs(const Vocabulary &vocabulary)
 }
 
 WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal,
-                         const std::function<void()> &stored, bool versioned)
+                         const std::function<void()> &stored)
 {
     WriteBack result;
     if (vocabulary.path.isEmpty() || vocabulary.count() == 0 || !vocabulary.hasUnsavedAnswers())
@@ -104,8 +126,6 @@ WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal,
         FileStamp readStamp;
         const QByteArray bytes = ReadFileBytes(path, &readStamp);
         if (readStamp.hash != vocabulary.stamp.hash) {
-            if (versioned)
-                readStamp.version = ContentVersion(bytes);
             Vocabulary theirs = ParseVocabularyFile(bytes, path);
             result.newPositions = MergeAnswers(vocabulary, theirs, &result.lostPairs);
             result.merged = true;
@@ -114,19 +134,14 @@ WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal,
             theirs.stamp = readStamp;
             vocabulary = std::move(theirs);
         } else {
-            readStamp.version = vocabulary.stamp.version; // the same content
             vocabulary.stamp = readStamp;
         }
     }
     result.unstoredPairs = UnstoredPairs(vocabulary);
-    result.baseVersion = vocabulary.stamp.version;
-    result.baseArrived = vocabulary.stamp.arrived();
     TextEncoding used = vocabulary.encoding;
     const QByteArray bytes = FormatVocabularyFile(vocabulary, &used);
     vocabulary.stamp
         = journal.write(path, bytes, vocabulary.stamp.hash, stored, &result.journalUnkept);
-    if (versioned)
-        vocabulary.stamp.version = ContentVersion(bytes);
     result.becameUtf8
         = vocabulary.encoding == TextEncoding::Windows1250 && used != TextEncoding::Windows1250;
     vocabulary.encoding = used;

@@ -29,11 +29,6 @@ struct WriteBack
     // The write journal could not be kept (its folder is read-only or full): why. The file
     // was written without it.
     QString journalUnkept;
-    // The version of the file that the written one was made from (the one read, or the other
-    // writer's that the answers were added to).
-    QByteArray baseVersion;
-    // When the file holding that version came to be here (FileStamp::arrived).
-    qint64 baseArrived = 0;
 };
 
 // Writes this session's answers to the dictionary's own file, when there are any. When
@@ -43,10 +38,8 @@ struct WriteBack
 // then keeps every answer.
 // The new content waits in `journal` until the file holds it; `stored` runs once the file
 // holds the answers, before the journal lets the content go.
-// `versioned`: the stamp keeps the version of the content (ContentVersion), and the result
-// the version it was made from, for a dictionary that a sync tool shares.
 WriteBack SaveVocabulary(Vocabulary &vocabulary, const WriteJournal &journal = WriteJournal(),
-                         const std::function<void()> &stored = {}, bool versioned = false);
+                         const std::function<void()> &stored = {});
 
 // The answered pairs whose lines cannot hold counters ('@' before '/', or text after it that
 // is no counters): their answers are not stored in the file.
@@ -65,6 +58,16 @@ QString PairKey(const VocabularyEntry &entry);
 // would take below 0 stops at 0. Returns for each of my positions the new one (0: none); the
 // number of pairs with answers that found no place goes to `lostPairs`.
 QList<int> MergeAnswers(const Vocabulary &mine, Vocabulary &theirs, int *lostPairs);
+
+// What taking a conflict copy's pairs did.
+struct PairsTaken
+{
+    int added = 0; // pairs of the copy that the dictionary did not have, added after its own
+    int left = 0;  // pairs of the copy for which the dictionary had no room
+};
+// Adds the pairs of `copy` whose text `dictionary` lacks after its pairs, in the copy's order,
+// as far as there is room; their counters are the copy's.
+PairsTaken TakeMissingPairs(Vocabulary &dictionary, const Vocabulary &copy);
 
 // Marks a dictionary as open in this copy of the program (a hidden lock file beside it), so
 // that another copy opening it can warn. Released when destroyed or when another is taken.

@@ -22,10 +22,8 @@ namespace {
 const QByteArray headerStart = QByteArrayLiteral("MERKO-ODPOVEDI ");
 constexpr char answerKind = 'A';
 constexpr int answerFields = 13; // kind, seq, ten values, check
-// A version as the first builds wrote it: each computer's answers up to one number.
-constexpr int prefixVersionFields = 5; // kind, dictionary, hash, included answers, check
-constexpr char versionKind = 'V';
-constexpr int versionFields = 6; // kind, dictionary, hash, bases, included answers, check
+constexpr char settingKind = 'S';
+constexpr int settingFields = 14; // kind, seq, eleven values, check
 constexpr int checkLength = 8;
 // A log is read in pieces of this size; a line longer than a piece is no record.
 constexpr qint64 pieceBytes = 4 * 1024 * 1024;
@@ -104,12 +102,12 @@ std::optional<qint64> number(QByteArrayView field)
     return ok ? std::optional(value) : std::nullopt;
 }
 
-enum class LineKind { Answer, Version, Unknown, Damaged };
+enum class LineKind { Answer, Setting, Unknown, Damaged };
 
 struct Record
 {
     LoggedAnswer answer;
-    LoggedVersion version;
+    LoggedSetting setting;
 };
 
 // The fields of a line, its check included; more than `most` are not taken apart.
@@ -156,68 +154,51 @@ LineKind readAnswer(const QList<QByteArrayView> &fields, LoggedAnswer &logged)
     return LineKind::Answer;
 }
 
-bool isHash(QByteArrayView field)
+LineKind readSetting(const QList<QByteArrayView> &fields, LoggedSetting &logged)
 {
-    return field.size() == 40 && std::all_of(field.begin(), field.end(), [](char c) {
-               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-           });
+    if (fields.size() != settingFields)
+        return LineKind::Damaged;
+    const auto seq = number(fields[1]);
+    const auto at = number(fields[2]);
+    if (!seq || *seq < 1 || !at)
+        return LineKind::Damaged;
+    std::array<QString, 5> texts;
+    for (int k = 0; k < 5; ++k) {
+        const std::optional<QString> text = unescaped(fields[k < 4 ? 3 + k : 11]);
+        if (!text)
+            return LineKind::Damaged;
+        texts[std::size_t(k)] = *text;
+    }
+    CounterSetting &setting = logged.setting;
+    for (int k = 0; k < 4; ++k) {
+        const auto counter = number(fields[7 + k]);
+        if (!counter || *counter < 0 || *counter > std::numeric_limits<qint32>::max())
+            return LineKind::Damaged;
+        setting.counters[std::size_t(k)] = qint32(*counter);
+    }
+    const std::optional<RecordSet> context = DecodedRecordSet(fields[12]);
+    if (!context)
+        return LineKind::Damaged;
+    logged.seq = *seq;
+    setting.atMs = *at;
+    setting.pair = {texts[0], texts[1], texts[2], texts[3]};
+    setting.dictionary = texts[4];
+    setting.context = *context;
+    return LineKind::Setting;
 }
 
-// A version: "W" names each computer's last answer counted, "V" the runs of its answers counted
-// and the versions it was made from.
-LineKind readVersion(const QList<QByteArrayView> &fields, LoggedVersion &version)
-{
-    const bool prefix = fields[0] == QByteArrayView("W");
-    if (fields.size() != (prefix ? prefixVersionFields : versionFields))
-        return LineKind::Damaged;
-    const std::optional<QString> dictionary = unescaped(fields[1]);
-    if (!dictionary || !isHash(fields[2]))
-        return LineKind::Damaged;
-    version.dictionary = *dictionary;
-    version.hash = fields[2].toByteArray();
-    version.bases.clear();
-    version.included.clear();
-    if (!prefix && !fields[3].isEmpty()) {
-        for (const QByteArray &base : fields[3].toByteArray().split(',')) {
-            if (!isHash(base))
-                return LineKind::Damaged;
-            version.bases.append(base);
-        }
-    }
-    const QByteArrayView included = fields[prefix ? 3 : 4];
-    if (!prefix) {
-        const std::optional<IncludedAnswers> counts = DecodedCounts(included);
-        if (!counts)
-            return LineKind::Damaged;
-        version.included = *counts;
-        return LineKind::Version;
-    }
-    if (included.isEmpty())
-        return LineKind::Version;
-    for (const QByteArray &item : included.toByteArray().split(',')) {
-        const qsizetype colon = item.lastIndexOf(':');
-        const auto seq = colon > 0 ? number(QByteArrayView(item).sliced(colon + 1)) : std::nullopt;
-        if (!seq || *seq < 0)
-            return LineKind::Damaged;
-        if (*seq > 0)
-            version.included.insert(QString::fromUtf8(item.first(colon)),
-                                    NumberRanges::span(1, *seq));
-    }
-    return LineKind::Version;
-}
-
-// One line without its end: an answer, a version, a whole record of a later kind, or no record.
+// One line without its end: an answer, a setting, a whole record of another kind, or no record.
 LineKind readLine(QByteArrayView line, Record &record)
 {
     const qsizetype lastTab = line.lastIndexOf('\t');
     if (lastTab < 0 || line.size() - lastTab - 1 != checkLength
         || checkOf(line.first(lastTab)) != line.sliced(lastTab + 1))
         return LineKind::Damaged;
-    const QList<QByteArrayView> fields = fieldsOf(line, answerFields);
+    const QList<QByteArrayView> fields = fieldsOf(line, settingFields);
     if (fields[0] == QByteArrayView("A"))
         return readAnswer(fields, record.answer);
-    if (fields[0] == QByteArrayView("V") || fields[0] == QByteArrayView("W"))
-        return readVersion(fields, record.version);
+    if (fields[0] == QByteArrayView("S"))
+        return readSetting(fields, record.setting);
     return LineKind::Unknown;
 }
 
@@ -263,8 +244,11 @@ AnswerLogPart readLines(QByteArrayView bytes, bool fromStart, qint64 afterSeq,
                     part.answers.append(std::move(record.answer));
                 }
                 break;
-            case LineKind::Version:
-                part.versions.append(std::move(record.version));
+            case LineKind::Setting:
+                if (record.setting.seq > part.lastSeq) {
+                    part.lastSeq = record.setting.seq;
+                    part.settings.append(std::move(record.setting));
+                }
                 break;
             case LineKind::Damaged:
                 ++part.damaged;
@@ -311,18 +295,29 @@ QByteArray checked(QByteArray line)
 
 } // namespace
 
-QByteArray EncodeLoggedVersion(const LoggedVersion &version)
+QByteArray EncodeLoggedSetting(const LoggedSetting &logged)
 {
+    const CounterSetting &setting = logged.setting;
+    const PairText &pair = setting.pair;
     QByteArray line;
-    line += versionKind;
+    line.reserve(128);
+    line += settingKind;
+    for (const qint64 value : {logged.seq, setting.atMs}) {
+        line += '\t';
+        line += QByteArray::number(value);
+    }
+    for (const QString *text : {&pair.side1, &pair.comment1, &pair.side2, &pair.comment2}) {
+        line += '\t';
+        line += escaped(*text);
+    }
+    for (const qint32 counter : setting.counters) {
+        line += '\t';
+        line += QByteArray::number(counter);
+    }
     line += '\t';
-    line += escaped(version.dictionary);
+    line += escaped(setting.dictionary);
     line += '\t';
-    line += version.hash;
-    line += '\t';
-    line += QByteArrayList(version.bases.cbegin(), version.bases.cend()).join(',');
-    line += '\t';
-    line += EncodedCounts(version.included);
+    line += EncodedRecordSet(setting.context);
     return checked(line);
 }
 
@@ -370,7 +365,7 @@ AnswerLogPart ReadAnswerLogFile(const QString &path, qint64 offset, qint64 after
         AnswerLogPart part = readLines(piece, whole.endOffset == 0, whole.lastSeq,
                                        maxAnswers - whole.answers.size());
         whole.answers += std::move(part.answers);
-        whole.versions += std::move(part.versions);
+        whole.settings += std::move(part.settings);
         whole.damaged += part.damaged;
         whole.lastSeq = part.lastSeq;
         whole.laterFormat = part.laterFormat;
@@ -444,19 +439,18 @@ qint64 AnswerLogWriter::lastSeq() const
     return lastSeq > 0 || from == 0 ? lastSeq : ReadAnswerLogFile(m_path, 0, 0).lastSeq;
 }
 
-bool AnswerLogWriter::append(const QList<LoggedAnswer> &answers, QString *reason)
+bool AnswerLogWriter::append(const QList<LoggedAnswer> &answers,
+                             const QList<LoggedSetting> &settings, QString *reason)
 {
     QByteArray records;
-    for (const LoggedAnswer &answer : answers)
-        records += EncodeLoggedAnswer(answer);
-    return appendRecords(records, reason);
-}
-
-bool AnswerLogWriter::append(const QList<LoggedVersion> &versions, QString *reason)
-{
-    QByteArray records;
-    for (const LoggedVersion &version : versions)
-        records += EncodeLoggedVersion(version);
+    auto answer = answers.cbegin();
+    auto setting = settings.cbegin();
+    while (answer != answers.cend() || setting != settings.cend()) {
+        if (setting == settings.cend() || (answer != answers.cend() && answer->seq < setting->seq))
+            records += EncodeLoggedAnswer(*answer++);
+        else
+            records += EncodeLoggedSetting(*setting++);
+    }
     return appendRecords(records, reason);
 }
 

@@ -1,5 +1,9 @@
 #include "folder_sync.h"
 
+#include "history/answer_import.h"
+
+#include "core/paths.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileSystemWatcher>
@@ -40,15 +44,9 @@ public:
         m_retry->setSingleShot(true);
         m_retry->setInterval(RetryMs);
         connect(m_retry, &QTimer::timeout, this, &Worker::exchange);
-        // A version that waits for the log naming the file it was made from is logged once it
-        // has waited long enough, should no log come meanwhile.
-        m_versionsWait = new QTimer(this);
-        m_versionsWait->setSingleShot(true);
-        m_versionsWait->setInterval(int(UnloggedVersionWaitMs) + 1000);
-        connect(m_versionsWait, &QTimer::timeout, this, &Worker::exchange);
         m_watcher = new QFileSystemWatcher(this);
-        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &Worker::soon);
-        connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &Worker::soon);
+        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { soon(m_asked); });
+        connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] { soon(m_asked); });
     }
 
     // The last exchange of the run, so that the answers of this session reach the log before
@@ -60,14 +58,23 @@ public:
         QThread::currentThread()->quit();
     }
 
-    void soon()
+    void soon(quint64 asked)
     {
+        m_asked = std::max(m_asked, asked);
         if (!m_settle->isActive())
             m_settle->start();
     }
 
+    void follow(const QString &path)
+    {
+        m_dictionary = path;
+        soon(m_asked);
+    }
+
 signals:
     void exchanged(int taken, int computers);
+    void countersComputed(const QString &path, const DictionaryCounters &counters,
+                          quint64 exchange);
     void troubled(const QString &message);
 
 private:
@@ -79,22 +86,33 @@ private:
     {
         m_settle->stop();
         m_retry->stop();
+        const quint64 asked = m_asked;
         if (!open()) {
             m_retry->start();
             return;
         }
-        const FolderExchange done
-            = ExchangeWithFolder(QSqlDatabase::database(m_connection, false), m_place, m_retention);
-        for (const QString &trouble : done.troubles) {
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        const FolderExchange done = ExchangeWithFolder(db, m_place, m_retention);
+        QStringList troubles = done.troubles;
+        // Only once this computer's records are numbered do the counters say what they know.
+        if (done.reached && IsInFolder(m_dictionary, m_place.folder)) {
+            QString reason;
+            auto counters = SharedCountersOf(db, m_dictionary, &reason);
+            if (!counters)
+                troubles.append(tr("Historii odpovědí nelze číst: %1").arg(reason));
+            else if (!counters->unnumbered) {
+                counters->recordsCame = done.taken > 0;
+                emit countersComputed(m_dictionary, *counters, asked);
+            }
+        }
+        for (const QString &trouble : troubles) {
             if (!m_told.contains(trouble))
                 emit troubled(trouble);
             m_told.insert(trouble);
         }
         // A folder that is not there is told as a trouble too.
-        if (!done.troubles.isEmpty())
+        if (!troubles.isEmpty())
             m_retry->start();
-        if (done.versionsWaiting > 0 && !m_versionsWait->isActive())
-            m_versionsWait->start();
         watch();
         emit exchanged(done.taken, done.computers);
     }
@@ -130,7 +148,8 @@ private:
     QString m_connection;
     QTimer *m_settle = nullptr;
     QTimer *m_retry = nullptr;
-    QTimer *m_versionsWait = nullptr;
+    QString m_dictionary;
+    quint64 m_asked = 0;
     QFileSystemWatcher *m_watcher = nullptr;
     QSet<QString> m_told;
 };
@@ -147,6 +166,7 @@ FolderSync::FolderSync(QString historyPath, SyncPlace place, double desiredReten
     m_worker->moveToThread(m_thread.get());
     connect(m_worker, &Worker::exchanged, this, &FolderSync::exchanged);
     connect(m_worker, &Worker::troubled, this, &FolderSync::troubled);
+    connect(m_worker, &Worker::countersComputed, this, &FolderSync::countersComputed);
     // The worker, its watcher and its connection end on their own thread, when it ends.
     connect(m_thread.get(), &QThread::finished, m_worker, &QObject::deleteLater);
     m_thread->start();
@@ -162,9 +182,16 @@ FolderSync::~FolderSync()
     static_cast<void>(m_thread.release());
 }
 
-void FolderSync::exchangeSoon()
+quint64 FolderSync::exchangeSoon()
 {
-    QMetaObject::invokeMethod(m_worker, &Worker::soon);
+    const quint64 asked = ++m_asked;
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, asked] { worker->soon(asked); });
+    return asked;
+}
+
+void FolderSync::followDictionary(const QString &path)
+{
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, path] { worker->follow(path); });
 }
 
 #include "folder_sync.moc"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "log_exchange.h"
+#include "shared_counters.h"
 
 #include <QObject>
 #include <QString>
@@ -13,7 +14,8 @@ class QThread;
 // a connection of its own, so that neither a slow folder nor a first read of many answers is
 // something the drill waits for: an exchange when asked (at start, after an answer), whenever a
 // log in the folder changes, and again a while after one that could not reach the folder (an
-// unmounted disk). What goes wrong is told once.
+// unmounted disk). After each, the counters of the dictionary in the folder that is open are
+// computed from the records, there too. What goes wrong is told once.
 class FolderSync : public QObject
 {
     Q_OBJECT
@@ -33,12 +35,18 @@ public:
     const SyncPlace &place() const { return m_place; }
     // The retention the cards are computed with.
     double desiredRetention() const { return m_retention; }
-    // An exchange soon.
-    void exchangeSoon();
+    // An exchange soon; returns its number: the counters computed after it (countersComputed)
+    // know of everything the history held when it was asked for.
+    quint64 exchangeSoon();
+    // The dictionary whose counters are computed after each exchange (empty: none).
+    void followDictionary(const QString &path);
 
 signals:
     // An exchange is done: the cards of the answers taken may have changed.
     void exchanged(int taken, int computers);
+    // The counters of the dictionary followed, after the exchange of that number.
+    void countersComputed(const QString &path, const DictionaryCounters &counters,
+                          quint64 exchange);
     void troubled(const QString &message);
 
 private:
@@ -48,4 +56,5 @@ private:
     double m_retention;
     std::unique_ptr<QThread> m_thread;
     Worker *m_worker = nullptr; // lives on the thread, deleted there
+    quint64 m_asked = 0;        // exchanges asked for
 };

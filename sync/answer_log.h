@@ -1,37 +1,32 @@
 #pragma once
 
-#include "review_history.h"
-
-#include "vocabulary/conflict_copies.h"
+#include "history/review_history.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QHash>
 #include <QList>
 #include <QString>
 
 #include <limits>
 
-// One computer's answers, as it shares them with the user's other computers through a
+// One computer's records, as it shares them with the user's other computers through a
 // synchronised folder: a text file that only its own computer writes and only ever appends to.
 //
 //   MERKO-ODPOVEDI 1 <computer id>
 //   A <seq> <at ms> <offered side> <grade> <duration ms> <side 1> <comment 1> <side 2>
 //     <comment 2> <typed> <dictionary> <check>
-//
-//   V <dictionary> <SHA-1 of the file> <SHA-1 of a base>,... <computer>:<runs>,... <check>
+//   S <seq> <at ms> <side 1> <comment 1> <side 2> <comment 2> <offers 1> <offers 2>
+//     <errors 1> <errors 2> <dictionary> <context> <check>
 //
 // one record a line, fields separated by tabs, in UTF-8; a backslash, tab, carriage return or
-// line feed inside a text is written \\, \t, \r, \n. The sequence numbers grow by one from 1.
-// The check is the first eight hexadecimal digits of the SHA-1 of the line before its last tab:
-// a record cut short (a sync in progress, a crash) has no line end yet and waits, a damaged one
-// fails its check and is skipped. A record of a kind this version does not know is skipped too.
-// An answer record (A) is one counted answer; a version record (V) says what a version of a
-// dictionary file that the computer wrote has counted, for every computer the runs of its
-// answers on the dictionary ("1-5+8+10-12": 1 to 5, 8, and 10 to 12), and which versions it
-// was made from (none, one, or the two it merged). The first builds wrote versions as
-// `W <dictionary> <SHA-1> <computer>:<seq>,... <check>`, every answer up to that number: read
-// still, never written.
+// line feed inside a text is written \\, \t, \r, \n. The records are numbered in one sequence
+// that grows by one from 1. The check is the first eight hexadecimal digits of the SHA-1 of the
+// line before its last tab: a record cut short (a sync in progress, a crash) has no line end yet
+// and waits, a damaged one fails its check and is skipped. A record of a kind this version does
+// not know is skipped too (the first builds wrote versions of files, V and W).
+// An answer record (A) is one counted answer; a counter setting (S) sets a pair's four
+// counters on a dictionary, and its context says which records of which computers its
+// computer had read ("<computer>:<runs>,...", runs such as "1-5+8+10-12").
 inline constexpr int AnswerLogVersion = 1;
 
 struct LoggedAnswer
@@ -43,26 +38,24 @@ struct LoggedAnswer
 };
 bool operator==(const LoggedAnswer &a, const LoggedAnswer &b);
 
-// A version of a dictionary file that a computer wrote, and the answers it has counted.
-struct LoggedVersion
+struct LoggedSetting
 {
-    QString dictionary;      // named as in an answer record
-    QByteArray hash;         // the SHA-1 of the file's bytes, in hexadecimal
-    QList<QByteArray> bases; // the versions it was made from, the same way
-    IncludedAnswers included;
+    qint64 seq = 0;
+    CounterSetting setting; // its dictionary named as in an answer record
 
-    friend bool operator==(const LoggedVersion &, const LoggedVersion &) = default;
+    friend bool operator==(const LoggedSetting &, const LoggedSetting &) = default;
 };
 
 QByteArray AnswerLogHeader(const QString &computer);
-QByteArray EncodeLoggedVersion(const LoggedVersion &version);
+QByteArray EncodeLoggedSetting(const LoggedSetting &logged);
 QByteArray EncodeLoggedAnswer(const LoggedAnswer &logged);
 
 // What a read of a log from some offset found.
 struct AnswerLogPart
 {
-    QList<LoggedAnswer> answers; // in the log's order, each sequence number once
-    QList<LoggedVersion> versions;
+    // In the log's order, each sequence number once.
+    QList<LoggedAnswer> answers;
+    QList<LoggedSetting> settings;
     qint64 endOffset = 0;     // after the last whole line: where the next read begins
     qint64 lastSeq = 0;       // the highest sequence number seen
     int damaged = 0;          // whole lines that are no record of this format: skipped
@@ -92,7 +85,7 @@ struct LogToRead
 // there are cores; the parts in the order of the logs.
 QList<AnswerLogPart> ReadAnswerLogFiles(const QList<LogToRead> &logs, qsizetype maxAnswersEach);
 
-// Appends this computer's answers to its own log.
+// Appends this computer's records to its own log.
 class AnswerLogWriter
 {
 public:
@@ -101,10 +94,11 @@ public:
     const QString &path() const { return m_path; }
     // The highest sequence number in the file, read from its end; 0 for no file.
     qint64 lastSeq() const;
-    // Appends the answers after a header when the file is new, and after a line end when a
-    // record was cut short; false, with the reason, when the file cannot be written.
-    bool append(const QList<LoggedAnswer> &answers, QString *reason);
-    bool append(const QList<LoggedVersion> &versions, QString *reason);
+    // Appends the records, in the order of their numbers, after a header when the file is new,
+    // and after a line end when a record was cut short; false, with the reason, when the file
+    // cannot be written.
+    bool append(const QList<LoggedAnswer> &answers, const QList<LoggedSetting> &settings,
+                QString *reason);
 
 private:
     bool appendRecords(const QByteArray &records, QString *reason);

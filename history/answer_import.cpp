@@ -1,0 +1,278 @@
+#include "answer_import.h"
+
+#include "history_rows.h"
+#include "sqlite_statement.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <algorithm>
+#include <tuple>
+
+namespace {
+
+// Above this many cards one ordered pass over all answers is cheaper than a query a card.
+constexpr qsizetype cardsQueriedOneByOne = 512;
+
+bool failed(const QSqlQuery &query, QString *reason)
+{
+    *reason = SqlFailureReason(query.lastError());
+    return false;
+}
+
+const QString timeOrder = QStringLiteral("at_ms, computer, seq, id");
+
+// The stored cards among these: one by one for a few, in one pass for many.
+std::optional<QHash<CardKey, Card>> storedCards(QSqlDatabase db, const QList<CardKey> &keys,
+                                                QString *reason)
+{
+    QHash<CardKey, Card> cards;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (keys.size() <= cardsQueriedOneByOne) {
+        SqliteStatement read(db, ReadCardStatement);
+        for (const CardKey &key : keys) {
+            if (read.isValid()) {
+                BindCardKey(read, 1, key);
+                if (read.nextRow())
+                    cards.insert(key, CardAt(read, 0));
+                read.reset();
+            }
+            if (!read.error().isEmpty()) {
+                *reason = read.error();
+                return std::nullopt;
+            }
+        }
+        return cards;
+    }
+    const QSet<CardKey> wanted(keys.begin(), keys.end());
+    if (!query.exec(QStringLiteral("SELECT side1, comment1, side2, comment2, direction, ")
+                    + CardColumns + QStringLiteral(" FROM cards"))) {
+        failed(query, reason);
+        return std::nullopt;
+    }
+    while (query.next()) {
+        const CardKey key = CardKeyAt(query, 0);
+        if (wanted.contains(key))
+            cards.insert(key, CardAt(query, 5));
+    }
+    return cards;
+}
+
+} // namespace
+
+bool InWriteTransaction(QSqlDatabase db, QString *reason, const std::function<bool()> &body)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return failed(query, reason);
+    if (body() && query.exec(QStringLiteral("COMMIT")))
+        return true;
+    if (reason->isEmpty())
+        *reason = SqlFailureReason(query.lastError());
+    query.exec(QStringLiteral("ROLLBACK"));
+    return false;
+}
+
+bool UpdateCards(QSqlDatabase db, PairNumbers &pairs, QHash<CardKey, QList<FreshAnswer>> &touched,
+                 double desiredRetention, QString *reason)
+{
+    const std::optional<QHash<CardKey, Card>> stored = storedCards(db, touched.keys(), reason);
+    if (!stored)
+        return false;
+    QSet<CardKey> replayed;
+    CardStore store(db, pairs);
+    for (auto entry = touched.begin(); entry != touched.end(); ++entry) {
+        QList<FreshAnswer> &fresh = entry.value();
+        std::sort(fresh.begin(), fresh.end(), [](const FreshAnswer &x, const FreshAnswer &y) {
+            return std::tie(x.atMs, x.computer, x.seq) < std::tie(y.atMs, y.computer, y.seq);
+        });
+        const auto found = stored->constFind(entry.key());
+        std::optional<Card> card = found == stored->cend() ? std::nullopt : std::optional(*found);
+        if (card && card->lastReviewMs >= fresh.first().atMs) {
+            replayed.insert(entry.key());
+            continue;
+        }
+        for (const FreshAnswer &answer : fresh)
+            card = ReviewCard(card, answer.grade, answer.atMs, desiredRetention);
+        if (!store.store(entry.key(), *card, reason))
+            return false;
+    }
+    return ReplayCards(db, pairs, replayed, desiredRetention, reason);
+}
+
+// Many answers at once: the indexes by card and by time are dropped before them and made anew
+// after them, which is much quicker than keeping them in order answer by answer.
+bool DropAnswerIndexes(QSqlQuery &query, QString *reason)
+{
+    for (const SqlIndex &index : AnswerIndexes) {
+        if (!query.exec(QStringLiteral("DROP INDEX ") + index.name))
+            return failed(query, reason);
+    }
+    return true;
+}
+
+bool MakeAnswerIndexes(QSqlQuery &query, QString *reason)
+{
+    for (const SqlIndex &index : AnswerIndexes) {
+        if (!query.exec(index.statement))
+            return failed(query, reason);
+    }
+    return true;
+}
+
+// Whether `arriving` answers are taken with the indexes made anew after them (BulkAnswers).
+std::optional<bool> TakenInBulk(QSqlQuery &query, qsizetype arriving, QString *reason)
+{
+    if (arriving < BulkAnswers)
+        return false;
+    // The highest number an answer got is near enough to how many there are.
+    if (!query.exec(QStringLiteral("SELECT coalesce(max(id), 0) FROM answers")) || !query.next()) {
+        failed(query, reason);
+        return std::nullopt;
+    }
+    const qint64 held = query.value(0).toLongLong();
+    query.finish();
+    return arriving * BulkShareOfHeld >= held;
+}
+
+std::optional<int> ImportAnswers(QSqlDatabase db, const QList<AnswerRecord> &answers,
+                                 double desiredRetention, QString *reason)
+{
+    if (answers.isEmpty())
+        return 0;
+    QHash<CardKey, QList<FreshAnswer>> touched;
+    int added = 0;
+    const bool done = InWriteTransaction(db, reason, [&] {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        // An answer on the same card at the same moment is the same answer, taken before.
+        const auto [earliest, latest] = std::minmax_element(
+            answers.cbegin(), answers.cend(),
+            [](const AnswerRecord &x, const AnswerRecord &y) { return x.atMs < y.atMs; });
+        QSet<std::pair<CardKey, qint64>> known;
+        query.prepare(QStringLiteral("SELECT side1, comment1, side2, comment2, direction, at_ms"
+                                     " FROM reviews WHERE at_ms BETWEEN ? AND ?"));
+        query.addBindValue(earliest->atMs);
+        query.addBindValue(latest->atMs);
+        if (!query.exec())
+            return failed(query, reason);
+        while (query.next())
+            known.insert({CardKeyAt(query, 0), query.value(5).toLongLong()});
+        query.finish();
+        const std::optional<bool> bulk = TakenInBulk(query, answers.size(), reason);
+        if (!bulk || (*bulk && !DropAnswerIndexes(query, reason)))
+            return false;
+        PairNumbers pairs(db);
+        AnswerInsert insert(db, pairs);
+        for (const AnswerRecord &answer : answers) {
+            if (known.contains({answer.card, answer.atMs}))
+                continue;
+            known.insert({answer.card, answer.atMs});
+            // Of a session of their own, settled: answers given here, which a version of their
+            // dictionary that holds every answer given here has counted.
+            if (!insert.insert(answer, answer.dictionary, QStringLiteral("import"), true, QString(),
+                               0, reason))
+                return false;
+            ++added;
+            touched[answer.card].append({answer.atMs, QString(), 0, answer.grade});
+        }
+        if (*bulk && !MakeAnswerIndexes(query, reason))
+            return false;
+        return UpdateCards(db, pairs, touched, desiredRetention, reason);
+    });
+    return done ? std::optional(added) : std::nullopt;
+}
+
+QSqlDatabase OpenHistoryConnection(const QString &connection, const QString &path)
+{
+    QSqlDatabase db = QSqlDatabase::contains(connection)
+                          ? QSqlDatabase::database(connection, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+    if (db.isOpen())
+        return db;
+    db.setDatabaseName(path);
+    // Off the drill's thread a copy that holds the lock may be waited for a while.
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        return db;
+    QSqlQuery query(db);
+    query.exec(QStringLiteral("PRAGMA cache_size=-16000"));
+    // As the drill's connection: a commit waits for no disk flush, the log is flushed at its
+    // checkpoints.
+    query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    const bool current = query.exec(QStringLiteral("PRAGMA user_version")) && query.next()
+                         && query.value(0).toInt() == ReviewHistory::SchemaVersion;
+    query.finish();
+    if (!current)
+        db.close();
+    return db;
+}
+
+bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards,
+                 double desiredRetention, QString *reason)
+{
+    CardStore store(db, pairs);
+    // The cards by their pairs' numbers.
+    QHash<std::pair<qint64, int>, CardKey> numbered;
+    for (const CardKey &key : cards) {
+        const std::optional<qint64> pair = pairs.numberOf(key.pair, reason);
+        if (!pair)
+            return false;
+        numbered.insert({*pair, key.offeredSide}, key);
+    }
+    QList<std::pair<CardKey, Card>> replayed;
+    // Reads the answers' rows (pair, direction, grade, time) in the order of their cards.
+    const auto replay = [&](SqliteStatement &answers) {
+        std::optional<std::pair<qint64, int>> current;
+        std::optional<Card> card;
+        const auto close = [&] {
+            if (current && card)
+                replayed.append({numbered.value(*current), *card});
+        };
+        while (answers.nextRow()) {
+            const std::pair<qint64, int> key{answers.integer(0), int(answers.integer(1))};
+            if (!current || key != *current) {
+                close();
+                card.reset();
+                current = numbered.contains(key) ? std::optional(key) : std::nullopt;
+            }
+            if (current)
+                card = ReviewCard(card, Grade(answers.integer(2)), answers.integer(3),
+                                  desiredRetention);
+        }
+        close();
+        answers.reset();
+        return answers.error().isEmpty();
+    };
+    // A few cards are read by their index, many in one ordered pass over all answers.
+    const QString columns = QStringLiteral("SELECT pair, direction, grade, at_ms FROM answers ");
+    if (cards.size() <= cardsQueriedOneByOne) {
+        SqliteStatement answers(db, columns
+                                        + QStringLiteral("WHERE pair = ? AND direction = ?"
+                                                         " ORDER BY ")
+                                        + timeOrder);
+        for (auto card = numbered.cbegin(); card != numbered.cend(); ++card) {
+            answers.bind(1, card.key().first);
+            answers.bind(2, qint64(card.key().second));
+            if (!answers.isValid() || !replay(answers)) {
+                *reason = answers.error();
+                return false;
+            }
+        }
+    } else {
+        SqliteStatement answers(db,
+                                columns + QStringLiteral("ORDER BY pair, direction, ") + timeOrder);
+        if (!answers.isValid() || !replay(answers)) {
+            *reason = answers.error();
+            return false;
+        }
+    }
+    for (const auto &[key, replayedCard] : replayed) {
+        if (!store.store(key, replayedCard, reason))
+            return false;
+    }
+    return true;
+}
+

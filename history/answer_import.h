@@ -1,0 +1,61 @@
+#pragma once
+
+#include "review_history.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class PairNumbers;
+class QSqlQuery;
+
+// Answers taken into the history in numbers (from the other computers' logs, from another
+// program), with the cards they touch brought up to date, on a connection of its own. A card's
+// memory state is a function of all its answers in time order, whoever gave them, so that two
+// computers that hold the same answers hold the same cards.
+
+// A connection of its own (named `connection`) to the history at `path`, for work off the
+// drill's thread, which waits a while for another program's lock. It is open only when the
+// history has this program's schema: the drill's history makes it.
+QSqlDatabase OpenHistoryConnection(const QString &connection, const QString &path);
+
+// Runs `body` in a transaction begun with BEGIN IMMEDIATE, so that a transaction that reads
+// before it writes never finds the database changed by the drill's commits meanwhile; rolled
+// back when `body` or the commit fails (`reason` says why).
+bool InWriteTransaction(QSqlDatabase db, QString *reason, const std::function<bool()> &body);
+
+// An answer new to the history, in the order of the cards' answers.
+struct FreshAnswer
+{
+    qint64 atMs;
+    QString computer;
+    qint64 seq;
+    Grade grade;
+};
+// The cards that got new answers: a card whose new answers all come after its last one goes on
+// from where it is; one that got an answer from before is computed again from all of them.
+bool UpdateCards(QSqlDatabase db, PairNumbers &pairs, QHash<CardKey, QList<FreshAnswer>> &touched,
+                 double desiredRetention, QString *reason);
+
+// Many answers at once make the indexes of the answers anew after them (BulkAnswers): whether
+// `arriving` answers do, and the dropping and making of the indexes.
+std::optional<bool> TakenInBulk(QSqlQuery &query, qsizetype arriving, QString *reason);
+bool DropAnswerIndexes(QSqlQuery &query, QString *reason);
+bool MakeAnswerIndexes(QSqlQuery &query, QString *reason);
+
+// Takes answers given here elsewhere than in a drill (brought from another program) as this
+// computer's, settled (their dictionaries count them), each once: an answer on a card at a
+// moment that the history holds already is left out. The cards they touch are brought up to
+// date. Returns how many were new, or none on failure (nothing is taken).
+std::optional<int> ImportAnswers(QSqlDatabase db, const QList<AnswerRecord> &answers,
+                                 double desiredRetention, QString *reason);
+
+// Computes the cards again from all their answers, in time order (of one time: by computer and
+// number, then as recorded), within the transaction whose pair numbers `pairs` keeps.
+bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards,
+                 double desiredRetention, QString *reason);
