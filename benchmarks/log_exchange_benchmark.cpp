@@ -1,5 +1,5 @@
 #include "history/history_rows.h"
-#include "history/log_exchange.h"
+#include "sync/log_exchange.h"
 #include "history_fill.h"
 
 #include <QDir>

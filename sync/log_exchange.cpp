@@ -211,8 +211,9 @@ bool numberOwnRecords(QSqlDatabase db, const QString &computer, qint64 lastInLog
         QSqlQuery query(db);
         query.setForwardOnly(true);
         query.prepare(QStringLiteral("SELECT max(coalesce((SELECT max(seq) FROM answers WHERE"
-                                     " computer = ?1), 0), coalesce((SELECT max(seq) FROM"
-                                     " counter_settings WHERE computer = ?1), 0))"));
+                                     " computer = ?), 0), coalesce((SELECT max(seq) FROM"
+                                     " counter_settings WHERE computer = ?), 0))"));
+        query.addBindValue(computer);
         query.addBindValue(computer);
         if (!query.exec() || !query.next())
             return failed(query, reason);
@@ -265,7 +266,7 @@ bool numberOwnRecords(QSqlDatabase db, const QString &computer, qint64 lastInLog
                 context[computer].insert(1, next - 1);
             numberSetting.addBindValue(computer);
             numberSetting.addBindValue(next++);
-            numberSetting.addBindValue(QString::fromUtf8(EncodedRecordSet(context)));
+            numberSetting.addBindValue(SqlText(QString::fromUtf8(EncodedRecordSet(context))));
             numberSetting.addBindValue(setting.id);
             if (!numberSetting.exec())
                 return failed(numberSetting, reason);

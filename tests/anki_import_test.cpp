@@ -1,6 +1,7 @@
 #include "anki_package_maker.h"
 #include "exchange/anki_import.h"
-#include "history/log_exchange.h"
+#include "history/answer_import.h"
+#include "sync/log_exchange.h"
 #include "core/file_error.h"
 #include "test_support.h"
 
@@ -433,11 +434,11 @@ TEST(ImportAnswers, MakeTheCardsOfTheSameAnswersAndAreTakenOnce)
             .toInt(),
         5);
     // As this computer's answers they go to its log in the synchronised folder.
-    const auto logged = AnswersForOwnLog(
+    const auto logged = OwnRecordsForLog(
         imported.database(), QStringLiteral("tento"), 0, [](const QString &path) { return path; },
         &reason);
     ASSERT_TRUE(logged.has_value());
-    EXPECT_EQ(logged->size(), 6);
+    EXPECT_EQ(logged->answers.size(), 6);
 }
 
 } // namespace

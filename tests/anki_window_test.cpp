@@ -3,14 +3,15 @@
 #include "app/application.h"
 #include "drill/drill_window.h"
 #include "exchange/anki_fields_dialog.h"
-#include "history/answer_log.h"
-#include "history/log_exchange.h"
+#include "sync/answer_log.h"
+#include "sync/log_exchange.h"
 #include "test_support.h"
 #include "window_support.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QSet>
 #include <QFile>
 #include <QLabel>
 
@@ -103,8 +104,8 @@ TEST(AnkiImportWindow, APackageNamedAtStartAndADamagedOne)
               program.path(QStringLiteral("nemcina.slv")));
 }
 
-// Imported into the synchronised folder, each dictionary is a version that has counted the
-// reviews it holds, so that a conflict copy of it does not add them again.
+// Imported into the synchronised folder, each dictionary comes with its counters set after
+// the reviews it holds, so that no computer counts them again.
 TEST(AnkiImportWindow, InTheSynchronisedFolderEachDictionaryCountedItsReviews)
 {
     RunningProgram program;
@@ -126,21 +127,25 @@ TEST(AnkiImportWindow, InTheSynchronisedFolderEachDictionaryCountedItsReviews)
     const QString id = QString::fromLatin1(ReadBytes(idFile).trimmed());
     const AnswerLogPart log = ReadAnswerLogFile(
         program.path(QStringLiteral("sync/merko/odpovedi/") + id + QStringLiteral(".log")), 0, 0);
-    ASSERT_EQ(log.versions.size(), 2);
-    for (const LoggedVersion &version : log.versions) {
-        const auto answersUpTo = [&](qint64 last) {
-            return std::count_if(
-                log.answers.cbegin(), log.answers.cend(), [&](const LoggedAnswer &logged) {
-                    return logged.answer.dictionary == version.dictionary && logged.seq <= last;
-                });
-        };
-        EXPECT_GT(answersUpTo(log.lastSeq), 0) << version.dictionary.toStdString();
-        const NumberRanges counted = version.included.value(id);
-        for (const LoggedAnswer &logged : log.answers) {
-            if (logged.answer.dictionary == version.dictionary)
-                EXPECT_TRUE(counted.contains(logged.seq)) << version.dictionary.toStdString();
+    QSet<QString> dictionaries;
+    for (const LoggedAnswer &logged : log.answers)
+        dictionaries.insert(logged.answer.dictionary);
+    ASSERT_EQ(dictionaries.size(), 2);
+    for (const QString &dictionary : dictionaries) {
+        int settings = 0;
+        for (const LoggedSetting &setting : log.settings) {
+            if (setting.setting.dictionary != dictionary)
+                continue;
+            ++settings;
+            for (const LoggedAnswer &logged : log.answers) {
+                if (logged.answer.dictionary == dictionary)
+                    EXPECT_TRUE(HoldsRecord(setting.setting.context, id, logged.seq))
+                        << dictionary.toStdString();
+            }
         }
+        EXPECT_GT(settings, 0) << dictionary.toStdString();
     }
+
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "history/answer_log.h"
+#include "sync/answer_log.h"
 #include "test_support.h"
 
 #include <QCryptographicHash>
@@ -120,20 +120,29 @@ TEST(AnswerLog, DamagedRepeatedAndUnknownRecordsAreSkipped)
     }
 }
 
-// A version record says what a version of a dictionary has counted; one that says it badly
-// is skipped as damaged.
-TEST(AnswerLog, VersionRecordsAreReadBetweenTheAnswers)
+// A counter setting between the answers, in the one sequence of numbers, with texts the format
+// escapes.
+TEST(AnswerLog, CounterSettingsAreReadBetweenTheAnswers)
 {
-    const LoggedVersion version{U("němčina/lekce\t1.slv"),
-                                QByteArray(40, 'a'),
-                                {QByteArray(40, 'b'), QByteArray(40, 'c')},
-                                Counts("0123456789abcdef:1-2+5,fedcba9876543210:1-7")};
-    const LoggedVersion anew{U("x.slv"), QByteArray(40, 'b'), {}, {}};
-    QByteArray log = logOf(threeAnswers().first(2)) + EncodeLoggedVersion(version)
-                     + EncodeLoggedAnswer(threeAnswers().at(2)) + EncodeLoggedVersion(anew);
+    const LoggedSetting setting{
+        3,
+        {1'800'000'000'000,
+         U("němčina/lekce\t1.slv"),
+         {U("pes"), U("a\\b"), U("der Hund"), U("🐶\n")},
+         {7, 2, 3, 0},
+         Records("0123456789abcdef:1-2+5,fedcba9876543210:1-7")}};
+    LoggedSetting zero = setting;
+    zero.seq = 5;
+    zero.setting.counters = {};
+    zero.setting.context = {};
+    const QList<LoggedAnswer> answers{logged(1, "der Hund"), logged(2, "x"), logged(4, "y")};
+    const QByteArray log = logOf(answers.first(2)) + EncodeLoggedSetting(setting)
+                           + EncodeLoggedAnswer(answers.at(2)) + EncodeLoggedSetting(zero);
     const AnswerLogPart part = ReadAnswerLog(log, 0, 0);
-    EXPECT_EQ(part.answers, threeAnswers());
-    EXPECT_EQ(part.versions, (QList<LoggedVersion>{version, anew}));
+    EXPECT_EQ(part.answers, answers);
+    EXPECT_EQ(part.settings, (QList<LoggedSetting>{setting, zero}));
+    EXPECT_EQ(part.lastSeq, 5);
+    EXPECT_EQ(ReadAnswerLog(log, 0, 3).settings, QList<LoggedSetting>{zero}) << "read on after 3";
 }
 
 // A line with its check, as a writer of any version makes it.
@@ -143,46 +152,35 @@ QByteArray checkedLine(const QByteArray &line)
            + '\n';
 }
 
-// Version records as the first builds wrote them (every answer up to one number) and as they
-// are written now (runs, and bases); what is no such record is damaged.
-TEST(AnswerLog, VersionRecordsOfBothFormsAreRead)
+// What is no counter setting is damaged; the versions of files that the first builds logged
+// are a kind this version skips.
+TEST(AnswerLog, SettingsThatSayItBadlyAreDamagedAndVersionsSkipped)
 {
     const QByteArray a(40, 'a');
-    const QByteArray b(40, 'b');
+    const QByteArray texts = "\tpes\t\tder Hund\t";
     const struct
     {
         QByteArray line;
-        const char *counted; // nullptr: damaged
-        int bases;
+        int settings;
+        int damaged;
     } cases[] = {
         // clang-format off
-        {"W\tx.slv\t" + a + "\tk:3,m:1", "k:1-3,m:1", 0},
-        {"W\tx.slv\t" + a + "\tk:0", "", 0},
-        {"W\tx.slv\t" + a + "\t", "", 0},
-        {"W\tx.slv\t" + a + "\tk:1-3", nullptr, 0},
-        {"V\tx.slv\t" + a + "\t\tk:1-2+4", "k:1-2+4", 0},
-        {"V\tx.slv\t" + a + "\t" + b + "," + a + "\tk:7", "k:7", 2},
-        {"V\tx.slv\t" + a + "\t\tk:2-1", nullptr, 0},
-        {"V\tx.slv\t" + a + "\t\tk:1-3+3-4", nullptr, 0},
-        {"V\tx.slv\t" + a + "\t\tk:4+1", nullptr, 0},
-        {"V\tx.slv\t" + a + "\t\tk:0", nullptr, 0},
-        {"V\tx.slv\t" + a + "\t\t:1", nullptr, 0},
-        {"V\tx.slv\t" + a + "\tzz\tk:1", nullptr, 0},
-        {"V\tx.slv\t" + a.toUpper() + "\t\tk:1", nullptr, 0},
-        {"V\tx.slv\t" + a + "\tk:1", nullptr, 0},
+        {"S\t1\t5" + texts + "\t1\t2\t0\t1\tx.slv\tk:1-3", 1, 0},
+        {"S\t1\t5" + texts + "\t1\t2\t0\t1\tx.slv\t", 1, 0},
+        {"S\t1\t5" + texts + "\t-1\t2\t0\t1\tx.slv\t", 0, 1},
+        {"S\t1\t5" + texts + "\t1\t2\t0\t9999999999\tx.slv\t", 0, 1},
+        {"S\t0\t5" + texts + "\t1\t2\t0\t1\tx.slv\t", 0, 1},
+        {"S\t1\t5" + texts + "\t1\t2\t0\t1\tx.slv\tk:2-1", 0, 1},
+        {"S\t1\t5" + texts + "\t1\t2\t0\tx.slv\t", 0, 1},
+        {"W\tx.slv\t" + a + "\tk:3,m:1", 0, 0},
+        {"V\tx.slv\t" + a + "\t\tk:1-2+4", 0, 0},
         // clang-format on
     };
     for (const auto &c : cases) {
         const AnswerLogPart part
             = ReadAnswerLog(AnswerLogHeader(U("k")) + checkedLine(c.line), 0, 0);
-        if (!c.counted) {
-            EXPECT_EQ(part.damaged, 1) << c.line.constData();
-            EXPECT_TRUE(part.versions.isEmpty()) << c.line.constData();
-            continue;
-        }
-        ASSERT_EQ(part.versions.size(), 1) << c.line.constData();
-        EXPECT_EQ(part.versions.at(0).included, Counts(c.counted)) << c.line.constData();
-        EXPECT_EQ(part.versions.at(0).bases.size(), c.bases) << c.line.constData();
+        EXPECT_EQ(part.settings.size(), c.settings) << c.line.constData();
+        EXPECT_EQ(part.damaged, c.damaged) << c.line.constData();
     }
 }
 
@@ -201,14 +199,14 @@ TEST_F(AnswerLogFileTest, AppendsAfterAHeaderAndAfterARecordCutShort)
     AnswerLogWriter writer(path("odpovedi/0123456789abcdef.log"), U("0123456789abcdef"));
     EXPECT_EQ(writer.lastSeq(), 0);
     QString reason;
-    ASSERT_TRUE(writer.append(threeAnswers().first(2), &reason)) << reason.toStdString();
+    ASSERT_TRUE(writer.append(threeAnswers().first(2), {}, &reason)) << reason.toStdString();
     EXPECT_EQ(writer.lastSeq(), 2);
     QFile file(writer.path());
     ASSERT_TRUE(file.open(QIODevice::Append));
     file.write(EncodeLoggedAnswer(threeAnswers().at(2)).first(20));
     file.close();
     EXPECT_EQ(writer.lastSeq(), 2) << "a record cut short does not count";
-    ASSERT_TRUE(writer.append({threeAnswers().at(2)}, &reason));
+    ASSERT_TRUE(writer.append({threeAnswers().at(2)}, {}, &reason));
     const AnswerLogPart part = ReadAnswerLogFile(writer.path(), 0, 0);
     EXPECT_EQ(part.answers, threeAnswers());
     EXPECT_EQ(part.damaged, 1);
@@ -268,15 +266,15 @@ TEST_F(AnswerLogFileTest, ReadAFewAnswersAtATimeGivesTheSameRecords)
         qsizetype atOnce;
         int reads;
     } cases[] = {
-        {1, 3},
+        {1, 4},
         {2, 2},
-        {3, 1}, // the third answer ends the file: nothing more to read
+        {3, 2}, // the setting after the third answer is read next
         {10, 1},
     };
     const QString log = path("other.log");
     QByteArray bytes = logOf(threeAnswers().first(2)) + "damaged\n";
-    bytes += EncodeLoggedVersion({U("lekce.slv"), QByteArray(40, 'a'), {}, Counts("b:1-2")});
     bytes += EncodeLoggedAnswer(threeAnswers().at(2));
+    bytes += EncodeLoggedSetting({4, {5, U("lekce.slv"), {U("pes")}, {1, 0, 0, 0}, Records("b:1-2")}});
     WriteBytes(log, bytes);
     const AnswerLogPart once = ReadAnswerLogFile(log, 0, 0);
     for (const auto &c : cases) {
@@ -286,7 +284,7 @@ TEST_F(AnswerLogFileTest, ReadAFewAnswersAtATimeGivesTheSameRecords)
             const AnswerLogPart part = ReadAnswerLogFile(log, all.endOffset, all.lastSeq, c.atOnce);
             ASSERT_LE(part.answers.size(), c.atOnce) << c.atOnce;
             all.answers += part.answers;
-            all.versions += part.versions;
+            all.settings += part.settings;
             all.damaged += part.damaged;
             all.endOffset = part.endOffset;
             all.lastSeq = part.lastSeq;
@@ -294,7 +292,7 @@ TEST_F(AnswerLogFileTest, ReadAFewAnswersAtATimeGivesTheSameRecords)
         }
         EXPECT_EQ(reads, c.reads) << c.atOnce;
         EXPECT_EQ(all.answers, once.answers) << c.atOnce;
-        EXPECT_EQ(all.versions.size(), 1) << c.atOnce;
+        EXPECT_EQ(all.settings.size(), 1) << c.atOnce;
         EXPECT_EQ(all.damaged, 1) << c.atOnce;
         EXPECT_EQ(all.endOffset, bytes.size()) << c.atOnce;
     }

@@ -3,8 +3,7 @@
 #include "vocabulary/current_dictionary.h"
 #include "vocabulary/exchange.h"
 #include "vocabulary/vocabulary_file.h"
-
-#include <QCryptographicHash>
+#include "vocabulary/vocabulary_store.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -20,17 +19,6 @@ namespace {
 
 using Sharing = CurrentDictionary::Sharing;
 using Status = DictionaryResult::Status;
-
-// A version's name: the SHA-1 of the file's bytes.
-QByteArray sha1(const QByteArray &bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
-}
-
-DictionaryVersion versionAt(const QSignalSpy &written, qsizetype index)
-{
-    return written.at(index).at(0).value<DictionaryVersion>();
-}
 
 // The current dictionary's rules of files, with a second copy of the program where it matters.
 class CurrentDictionaryTest : public testing::Test
@@ -75,122 +63,62 @@ TEST_F(CurrentDictionaryTest, OpeningWritesTheCurrentBackAndReadsTheNewFileByIts
     EXPECT_EQ(opened.count(), 2);
 }
 
-// Every version written names its content and the version it was made from; a conflict copy
-// merged makes a version of both, with the dictionary's pairs in their places.
-TEST_F(CurrentDictionaryTest, VersionsWrittenNameTheirContentAndTheirBases)
-{
-    QSignalSpy written(&dictionary, &CurrentDictionary::versionWritten);
-    QSignalSpy moved(&dictionary, &CurrentDictionary::pairsMoved);
-    ASSERT_TRUE(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).done());
-    answerWrongly(2);
-    ASSERT_TRUE(dictionary.writeBackAnswers().done());
-    EXPECT_TRUE(written.isEmpty()) << "a dictionary that no sync tool shares has no versions";
-    EXPECT_TRUE(dictionary.vocabulary().stamp.version.isEmpty());
-
-    // Brought by a sync tool now, an hour after it was written elsewhere.
-    SetWrittenBefore(path("a.slv"), 3600);
-    const qint64 cameMs = QDateTime::currentMSecsSinceEpoch() - 1000; // as coarse as ctime
-    dictionary.setSyncFolder(dir.path(), path("locks"));
-    ASSERT_TRUE(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).done());
-    const QByteArray read = dictionary.vocabulary().stamp.version;
-    EXPECT_EQ(read, sha1(ReadBytes(path("a.slv"))));
-    answerWrongly(1);
-    ASSERT_TRUE(dictionary.writeBackAnswers().done());
-    ASSERT_EQ(written.size(), 1);
-    const QByteArray answered = sha1(ReadBytes(path("a.slv")));
-    EXPECT_EQ(versionAt(written, 0).hash, answered);
-    EXPECT_EQ(versionAt(written, 0).bases, QList<QByteArray>{read});
-    EXPECT_TRUE(versionAt(written, 0).countsOwnAnswers) << "made from what was written here";
-    EXPECT_GE(versionAt(written, 0).baseArrivedMs, cameMs)
-        << "a log naming the base is waited for from when it came, not from when it was written";
-
-    Vocabulary copy = ParseVocabularyFile("pes / r Hund\r\nmys / e Maus\r\n", path("kopie.slv"));
-    ++copy.entries[0].offers[2];
-    const QByteArray copyVersion(40, 'c');
-    const auto answersOf = [](const QString &computer, qint64 after, qint64 upTo) {
-        EXPECT_EQ(computer, QStringLiteral("home"));
-        EXPECT_EQ(after, 0);
-        EXPECT_EQ(upTo, 1);
-        VocabularyEntry dog;
-        dog.side[1] = U("pes");
-        dog.side[2] = U("r Hund");
-        return QList<CountedAnswer>{{dog, 2, false}};
-    };
-    const VersionMerge merge = dictionary.mergeConflictCopy(copy, copyVersion, Counts("school:1"),
-                                                            Counts("home:1"), answersOf);
-    EXPECT_EQ(merge.pairsAdded, 1);
-    EXPECT_EQ(merge.answersAdded, 1);
-    const Vocabulary merged = ParseVocabularyFile(ReadBytes(path("a.slv")), path("a.slv"));
-    ASSERT_EQ(merged.count(), 3);
-    EXPECT_EQ(CountersOf(merged.at(1)), (Counters{1, 1, 1, 0})) << "the answer the copy counted";
-    EXPECT_EQ(merged.at(3).side[1], U("mys")) << "the pair the copy added, after the others";
-    ASSERT_EQ(written.size(), 2);
-    EXPECT_EQ(versionAt(written, 1).bases, (QList<QByteArray>{answered, copyVersion}));
-    EXPECT_EQ(versionAt(written, 1).counted, Counts("home:1,school:1"))
-        << "a merge counts what both versions had";
-    ASSERT_EQ(moved.size(), 1);
-    EXPECT_EQ(moved.at(0).at(0).value<QList<int>>(), (QList<int>{1, 2})) << "nothing moves";
-    EXPECT_FALSE(dictionary.vocabulary().hasUnsavedAnswers());
-
-    // Another program wrote the file meanwhile: nothing is merged, nothing written.
-    WriteBytes(path("a.slv"), "jiny / anderer\r\n");
-    const struct
-    {
-        Vocabulary copy;
-        QByteArray version;
-        const char *then;
-    } meanwhile[] = {
-        {copy, copyVersion, "kopie se sloučí příště."},
-        {Vocabulary(), QByteArray(), "odpovědi se doplní příště."}, // the answers it owes
-    };
-    for (const auto &c : meanwhile) {
-        try {
-            dictionary.mergeConflictCopy(c.copy, c.version, {}, Counts("home:1"), answersOf);
-            ADD_FAILURE() << c.then;
-        } catch (const FileError &error) {
-            EXPECT_TRUE(error.message().endsWith(U(c.then))) << error.message().toStdString();
-        }
-    }
-    EXPECT_EQ(ReadBytes(path("a.slv")), "jiny / anderer\r\n");
-    EXPECT_EQ(dictionary.vocabulary().count(), 3);
-
-    // An answer written into the other writer's version: made from that one, not from ours.
-    answerWrongly(1);
-    ASSERT_TRUE(dictionary.writeBackAnswers().done());
-    ASSERT_EQ(written.size(), 3);
-    EXPECT_EQ(versionAt(written, 2).bases, QList<QByteArray>{sha1("jiny / anderer\r\n")});
-    EXPECT_TRUE(versionAt(written, 2).countsOwnAnswers) << "it holds the answer given here";
-    EXPECT_FALSE(versionAt(written, 2).counted);
-}
-
-// The folder named while the dictionary in it is open: the first version written is made from
-// the file as it is then, not from nothing.
-TEST_F(CurrentDictionaryTest, AFolderNamedWhileOpenMakesTheFileAVersion)
-{
-    QSignalSpy written(&dictionary, &CurrentDictionary::versionWritten);
-    const QByteArray before = ReadBytes(path("a.slv"));
-    ASSERT_TRUE(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).done());
-    answerWrongly(1);
-    dictionary.setSyncFolder(dir.path(), path("locks"));
-    ASSERT_TRUE(dictionary.writeBackAnswers().done());
-    ASSERT_EQ(written.size(), 1);
-    EXPECT_EQ(versionAt(written, 0).bases, QList<QByteArray>{sha1(before)});
-
-    // Written while no folder was named: named again, the file is the version made then.
-    dictionary.setSyncFolder(QString(), path("locks"));
-    answerWrongly(2);
-    ASSERT_TRUE(dictionary.writeBackAnswers().done());
-    ASSERT_EQ(written.size(), 1) << "a dictionary that no sync tool shares has no versions";
-    const QByteArray unshared = ReadBytes(path("a.slv"));
-    dictionary.setSyncFolder(dir.path(), path("locks"));
-    answerWrongly(1);
-    ASSERT_TRUE(dictionary.writeBackAnswers().done());
-    ASSERT_EQ(written.size(), 2);
-    EXPECT_EQ(versionAt(written, 1).bases, QList<QByteArray>{sha1(unshared)});
-}
-
 // Once its folder is shared by a sync tool, the open dictionary's lock moves to this computer's
 // own folder, and back when it is no longer shared.
+// A dictionary of the synchronised folder is written as its file now is (another computer's
+// write, a hand edit), with the pairs of its conflict copies, and the counters the answers of
+// all computers give; bytes that would not change are not written.
+TEST_F(CurrentDictionaryTest, ASharedDictionaryIsTheFilesPairsWithTheAnswersCounters)
+{
+    const auto key = [](const char *side1, const char *side2) {
+        VocabularyEntry entry;
+        entry.side[1] = U(side1);
+        entry.side[2] = U(side2);
+        return PairKey(entry);
+    };
+    const SharedCounters counters{{key("pes", "r Hund"), {3, 1, 2, 0}},
+                                  {key("kůň", "s Pferd"), {1, 0, 0, 0}}};
+    // Files as the program writes them, so that what is not changed is not written.
+    const auto programForm = [&](const char *text) {
+        return FormatVocabularyFile(ParseVocabularyFile(Cp1250(text), path("a.slv")));
+    };
+    const QByteArray mine = programForm("pes / r Hund @ 3, 1, 2, 0\r\nkocka / e Katze\r\n");
+    const struct
+    {
+        const char *name;
+        QByteArray onDisk; // empty: as read
+        QList<QByteArray> copies;
+        bool withCounters;
+        QByteArray written;
+        bool replaced;
+        int added;
+    } cases[] = {
+        // clang-format off
+        {"as read", {}, {}, true, mine, false, 0},
+        {"a pair added by hand, counters kept", programForm("pes / r Hund @ 3, 1, 2, 0\r\nkocka / e Katze\r\nmys / e Maus\r\n"), {}, true, programForm("pes / r Hund @ 3, 1, 2, 0\r\nkocka / e Katze\r\nmys / e Maus\r\n"), false, 0},
+        {"a backup put back", programForm("pes / r Hund @ 1, 0, 0, 0\r\nkocka / e Katze\r\n"), {}, true, mine, true, 0},
+        {"a copy's pair", {}, {"kůň / s Pferd @ 9, 9, 9, 9\r\npes / r Hund\r\n"}, true, programForm("pes / r Hund @ 3, 1, 2, 0\r\nkocka / e Katze\r\nkůň / s Pferd @ 1, 0, 0, 0\r\n"), false, 1},
+        {"coming into the folder", programForm("pes / r Hund @ 1, 0, 0, 0\r\nkocka / e Katze\r\n"), {"kůň / s Pferd @ 9, 9, 9, 9\r\n"}, false, programForm("pes / r Hund @ 1, 0, 0, 0\r\nkocka / e Katze\r\nkůň / s Pferd @ 9, 9, 9, 9\r\n"), false, 1},
+        // clang-format on
+    };
+    for (const auto &c : cases) {
+        WriteBytes(path("a.slv"), mine);
+        ASSERT_TRUE(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).done());
+        if (!c.onDisk.isEmpty())
+            WriteBytes(path("a.slv"), c.onDisk);
+        QList<Vocabulary> copies;
+        for (const QByteArray &copy : c.copies)
+            copies.append(ParseVocabularyFile(Cp1250(copy.constData()), path("copy.slv")));
+        const SharedWrite done = dictionary.writeShared(
+            c.withCounters ? std::optional(counters) : std::nullopt, copies);
+        EXPECT_EQ(ReadBytes(path("a.slv")), c.written) << c.name;
+        EXPECT_EQ(done.written, c.written != (c.onDisk.isEmpty() ? mine : c.onDisk)) << c.name;
+        EXPECT_EQ(done.countersReplaced, c.replaced) << c.name;
+        EXPECT_EQ(done.pairsAdded, c.added) << c.name;
+        EXPECT_EQ(FormatVocabularyFile(dictionary.vocabulary()), c.written) << c.name;
+    }
+}
+
 TEST_F(CurrentDictionaryTest, TheLockOfASynchronisedDictionaryStaysOnThisComputer)
 {
     ASSERT_TRUE(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).done());
@@ -268,30 +196,6 @@ TEST_F(CurrentDictionaryTest, AFailureIsNewsOnceAndSavingElsewhereTakesTheFileAn
     EXPECT_EQ(ReadBytes(path("a.slv")), "jen poznamky\r\n");
     EXPECT_EQ(CurrentDictionary().open(path("b.slv"), Sharing::RespectOtherCopies).status,
               Status::HeldElsewhere);
-}
-
-// Saved elsewhere into the synchronised folder, the dictionary is a version made from nothing,
-// and the next write-back is made from it.
-TEST_F(CurrentDictionaryTest, SavedElsewhereIntoTheSynchronisedFolderItIsAVersion)
-{
-    QDir(dir.path()).mkdir(QStringLiteral("shared"));
-    dictionary.setSyncFolder(path("shared"), path("locks"));
-    QSignalSpy written(&dictionary, &CurrentDictionary::versionWritten);
-    ASSERT_TRUE(dictionary.open(path("a.slv"), Sharing::RespectOtherCopies).done());
-    answerWrongly(1);
-    dictionary.saveElsewhere(path("shared/b.slv"));
-    const QByteArray saved = ReadBytes(path("shared/b.slv"));
-    ASSERT_EQ(written.size(), 1);
-    EXPECT_EQ(versionAt(written, 0).path, path("shared/b.slv"));
-    EXPECT_EQ(versionAt(written, 0).hash, sha1(saved));
-    EXPECT_TRUE(versionAt(written, 0).bases.isEmpty());
-    EXPECT_FALSE(versionAt(written, 0).countsOwnAnswers)
-        << "the answers it holds were given on a.slv";
-
-    answerWrongly(2);
-    ASSERT_TRUE(dictionary.writeBackAnswers().done());
-    ASSERT_EQ(written.size(), 2);
-    EXPECT_EQ(versionAt(written, 1).bases, QList<QByteArray>{sha1(saved)});
 }
 
 TEST_F(CurrentDictionaryTest, TheEditorsFileIsSetAsideAfterItsAnswersAndGivenBack)

@@ -199,11 +199,16 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
     EXPECT_EQ(value("PRAGMA user_version").toInt(), ReviewHistory::SchemaVersion);
     EXPECT_EQ(value("SELECT count(*) FROM sqlite_master WHERE name IN "
                     "('answers_dictionary_time', 'answers_logged', 'answers_unlogged', "
-                    "'answers_card_time', 'logs', 'versions', 'version_bases', "
-                    "'own_versions', 'answers_uncounted', 'answers_counted_in', "
-                    "'alike_versions')")
+                    "'answers_card_time', 'logs', 'counter_settings', "
+                    "'counter_settings_logged', 'counter_settings_dictionary')")
                   .toInt(),
-              11);
+              8);
+    EXPECT_EQ(value("SELECT count(*) FROM sqlite_master WHERE name IN ('versions', "
+                    "'version_bases', 'own_versions', 'alike_versions', 'answers_uncounted', "
+                    "'answers_counted_in')")
+                  .toInt(),
+              0)
+        << "what versions of files counted is not kept";
     EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE computer IS NULL AND seq IS NULL").toInt(),
               2);
     // The versions of the third schema did not say who wrote them: the logs are read again.
@@ -214,52 +219,18 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
     queryValue(database(), QStringLiteral("PRAGMA user_version = 3"));
     EXPECT_EQ(ReviewHistory(database()).answerCount(), 2);
     EXPECT_EQ(value("SELECT offset || ':' || last_seq FROM logs"), QStringLiteral("0:0"));
-    EXPECT_EQ(value("SELECT count(*) FROM pragma_table_info('versions') WHERE name = 'writer'"), 1);
 
-    // The sixth schema kept what a version counted as each computer's last answer: every
-    // answer up to it.
-    for (const char *statement :
-         {"CREATE TABLE version_includes (hash TEXT NOT NULL, writer TEXT NOT NULL,"
-          " computer TEXT NOT NULL, seq INTEGER NOT NULL, PRIMARY KEY (hash, writer, computer))"
-          " WITHOUT ROWID",
-          "INSERT INTO version_includes VALUES ('h', 'w', 'c', 3), ('h', 'w', 'd', 0),"
-          " ('h', 'w', 'e', 2)",
-          "DROP TABLE versions",
-          "CREATE TABLE versions (hash TEXT NOT NULL, writer TEXT NOT NULL, dictionary TEXT"
-          " NOT NULL, PRIMARY KEY (hash, writer)) WITHOUT ROWID",
-          "DROP TABLE version_bases", "DROP TABLE alike_versions",
-          "INSERT INTO versions VALUES ('h', 'w', 'd.slv'), ('h', 'x', 'd.slv')",
-          "DROP INDEX answers_uncounted", "DROP INDEX answers_counted_in",
-          "ALTER TABLE answers DROP COLUMN counted_in",
-          "ALTER TABLE own_versions DROP COLUMN counted", "UPDATE answers SET settled = 1",
-          "PRAGMA user_version = 6"})
-        queryValue(database(), QString::fromLatin1(statement));
+    // A history of the fourth schema, with what versions of files counted, goes through every
+    // step to the counters set by the user, and keeps its answers.
+    ASSERT_TRUE(QFile::remove(database()));
+    for (const char *statement : FourthSchema)
+        queryValue(database(), QString::fromUtf8(statement));
+    queryValue(database(), QStringLiteral("UPDATE reviews SET settled = 1"));
     EXPECT_EQ(ReviewHistory(database()).answerCount(), 2);
-    EXPECT_EQ(value("SELECT hash || writer || '=' || counts FROM versions WHERE writer = 'w'"),
-              QStringLiteral("hw=c:1-3,e:1-2"));
-    EXPECT_EQ(value("SELECT count(*) FROM answers WHERE counted_in = ''").toInt(), 2)
-        << "what the files hold already is counted by no version";
-    EXPECT_EQ(value("SELECT group_concat(hash || dictionary) FROM alike_versions"),
-              QStringLiteral("hd.slv"))
-        << "a version that two computers wrote";
-
-    // The seventh schema kept one word of a version for each writer: the words are kept, and
-    // the logs are read again to bring back those that a later one replaced.
-    for (const char *statement :
-         {"DROP TABLE versions",
-          "CREATE TABLE versions (hash TEXT NOT NULL, writer TEXT NOT NULL, dictionary TEXT"
-          " NOT NULL, counts TEXT NOT NULL DEFAULT '', PRIMARY KEY (hash, writer)) WITHOUT ROWID",
-          "INSERT INTO versions VALUES ('h', 'w', 'd.slv', 'w:1-3')",
-          "UPDATE logs SET offset = 900, last_seq = 12", "PRAGMA user_version = 7"})
-        queryValue(database(), QString::fromLatin1(statement));
-    EXPECT_EQ(ReviewHistory(database()).answerCount(), 2);
-    EXPECT_EQ(value("SELECT hash || writer || dictionary || '=' || counts FROM versions"),
-              QStringLiteral("hwd.slv=w:1-3"));
-    queryValue(database(),
-               QStringLiteral("INSERT INTO versions VALUES ('h', 'w', 'd.slv', 'w:4')"));
-    EXPECT_EQ(value("SELECT count(*) FROM versions").toInt(), 2) << "a writer's second word";
-    EXPECT_EQ(value("SELECT group_concat(offset || ':' || last_seq) FROM logs"),
-              QStringLiteral("0:0"));
+    EXPECT_EQ(value("SELECT count(*) FROM pragma_table_info('answers') WHERE name = 'counted_in'")
+                  .toInt(),
+              0);
+    EXPECT_EQ(value("SELECT count(*) FROM answers WHERE settled = 1").toInt(), 2);
 
     // A database written by a later version of the program is neither used nor changed.
     queryValue(database(), QStringLiteral("PRAGMA user_version = 99"));
@@ -397,34 +368,6 @@ TEST_F(ReviewHistoryTest, AnswersAreSettledByTheirOwnRunOrAllAtOnce)
 
     other.settleAll(QStringLiteral("/d/jiny.slv"));
     EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE settled = 0").toInt(), 0);
-}
-
-// A settled answer on a dictionary outside the synchronised folder is counted by no version of
-// it; one inside waits for the version that counts it.
-TEST_F(ReviewHistoryTest, SettledAnswersOutsideTheSynchronisedFolderAreCountedByNoVersion)
-{
-    const struct
-    {
-        const char *folder;
-        const char *dictionary;
-        bool waitsForAVersion;
-    } cases[] = {
-        {"", "/d/lekce.slv", false},
-        {"/sync", "/d/lekce.slv", false},
-        {"/sync", "/sync/lekce.slv", true},
-    };
-    for (const auto &c : cases) {
-        QFile::remove(database());
-        ReviewHistory history(database());
-        history.setSyncFolder(QLatin1String(c.folder));
-        history.record(answer(Dog, 1, Grade::Good, 0, QLatin1String(c.dictionary)), 0.9);
-        EXPECT_EQ(value("SELECT count(*) FROM answers WHERE counted_in IS NULL").toInt(), 1)
-            << "unsettled, it may still be counted by a version";
-        history.settle(QLatin1String(c.dictionary));
-        EXPECT_EQ(value("SELECT count(*) FROM answers WHERE counted_in IS NULL").toInt(),
-                  c.waitsForAVersion ? 1 : 0)
-            << c.dictionary;
-    }
 }
 
 // The file holds the answer, but the history cannot take note of it at once: it is tried again

@@ -8,8 +8,8 @@
 // LATE delivers a dictionary now and then as if it came long after it was written.
 #include "app/application.h"
 #include "drill/drill_window.h"
-#include "history/log_exchange.h"
-#include "history/answer_log.h"
+#include "sync/log_exchange.h"
+#include "sync/answer_log.h"
 #include "core/text_file.h"
 #include "test_support.h"
 #include "vocabulary/vocabulary_file.h"
@@ -199,7 +199,7 @@ TEST_P(SyncSoak, CountersEqualAnswers)
     QDir().mkpath(fb + "/merko/odpovedi");
     // The lesson was put into the folder long before.
     for (const QString &f : {fa, fb})
-        PutLongBefore(f, QStringLiteral("lekce.slv"), Cp1250(Lesson));
+        PutInFolder(f, QStringLiteral("lekce.slv"), Cp1250(Lesson));
     SyncModel model{fa, fb, {}, 0, &random};
     model.base["lekce.slv"] = Cp1250(Lesson);
 

@@ -1,4 +1,4 @@
-#include "history/folder_sync.h"
+#include "sync/folder_sync.h"
 #include "syncthing_instance.h"
 #include "test_support.h"
 

@@ -1,8 +1,8 @@
 #include "app/app_context.h"
 #include "app/application.h"
 #include "drill/drill_window.h"
-#include "history/answer_log.h"
-#include "history/log_exchange.h"
+#include "sync/answer_log.h"
+#include "sync/log_exchange.h"
 #include "history/progress_window.h"
 #include "settings/settings_dialog.h"
 #include "settings/sync_folder_dialog.h"
@@ -105,7 +105,7 @@ protected:
     QByteArray answerOnBoth(RunningProgram &home, int schoolAnswers)
     {
         const QByteArray original = Cp1250(Lesson);
-        PutLongBefore(m_shared.path(), QStringLiteral("lekce.slv"), original);
+        PutInFolder(m_shared.path(), QStringLiteral("lekce.slv"), original);
         start(home);
         home.answer(QStringLiteral("x"));
         home.stop();
@@ -219,7 +219,7 @@ TEST_F(SyncedProgramTest, AFileTakenBeforeItsLogStillHoldsItsAnswers)
         return QFile::rename(shared(ComputerIdOf(computer) + QStringLiteral(".aside")),
                              logs + ComputerIdOf(computer) + QStringLiteral(".log"));
     };
-    PutLongBefore(m_shared.path(), QStringLiteral("lekce.slv"), Cp1250(Lesson));
+    PutInFolder(m_shared.path(), QStringLiteral("lekce.slv"), Cp1250(Lesson));
     RunningProgram home;
     start(home);
     home.answer(QStringLiteral("x"));
@@ -314,7 +314,7 @@ TEST_F(SyncedProgramTest, TheFolderIsNamedInTheSettings)
 // has counted what that one had: a conflict copy of it is merged without an answer twice.
 TEST_F(SyncedProgramTest, AnEditedDictionaryIsAVersionOfWhatItWasMadeFrom)
 {
-    PutLongBefore(m_shared.path(), QStringLiteral("lekce.slv"), Cp1250(Lesson));
+    PutInFolder(m_shared.path(), QStringLiteral("lekce.slv"), Cp1250(Lesson));
     RunningProgram home;
     start(home);
     home.answer(QStringLiteral("x"));

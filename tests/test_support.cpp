@@ -2,7 +2,7 @@
 
 #include "core/file_error.h"
 #include "core/text_file.h"
-#include "history/answer_log.h"
+#include "sync/answer_log.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -44,14 +44,9 @@ void SetWrittenBefore(const QString &path, int seconds)
         throw std::runtime_error("cannot set the time of " + path.toStdString());
 }
 
-void PutLongBefore(const QString &folder, const QString &name, const QByteArray &bytes)
+void PutInFolder(const QString &folder, const QString &name, const QByteArray &bytes)
 {
     WriteBytes(folder + QLatin1Char('/') + name, bytes);
-    AnswerLogWriter log(folder + QStringLiteral("/merko/odpovedi/") + PutByComputer + ".log",
-                        PutByComputer);
-    QString reason;
-    if (!log.append(QList<LoggedVersion>{{name, ContentVersion(bytes), {}, {}}}, &reason))
-        throw std::runtime_error("cannot log the version: " + reason.toStdString());
 }
 
 QByteArray Cp1250(const char *utf8)
@@ -64,12 +59,12 @@ void PrintTo(const QString &text, std::ostream *out)
     *out << '"' << text.toStdString() << '"';
 }
 
-IncludedAnswers Counts(const char *text)
+RecordSet Records(const char *text)
 {
-    const std::optional<IncludedAnswers> counts = DecodedCounts(QByteArrayView(text));
-    if (!counts)
+    const std::optional<RecordSet> records = DecodedRecordSet(QByteArrayView(text));
+    if (!records)
         throw std::invalid_argument(text);
-    return *counts;
+    return *records;
 }
 
 void PrintTo(const NumberRanges &ranges, std::ostream *out)

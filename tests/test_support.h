@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QVariant>
 
-#include "vocabulary/conflict_copies.h"
+#include "core/number_ranges.h"
 
 #include <functional>
 #include <ostream>
@@ -17,13 +17,8 @@ void WriteBytes(const QString &path, const QByteArray &bytes);
 // Gives the file the time it was written `seconds` ago, as a sync tool that brings a file
 // does; the file still came now (its status changes now).
 void SetWrittenBefore(const QString &path, int seconds);
-// The computer that put a dictionary into a synchronised folder long before, and has not
-// answered since.
-inline const QString PutByComputer = QStringLiteral("0000000000000000");
-// Writes the dictionary `name` into the synchronised folder, with the log of PutByComputer
-// naming its version as having counted no answer: a file put in place long before, which no
-// computer waits for (a file's arrival cannot be set into the past).
-void PutLongBefore(const QString &folder, const QString &name, const QByteArray &bytes);
+// Writes the dictionary `name` into the synchronised folder, as the user puts one there.
+void PutInFolder(const QString &folder, const QString &name, const QByteArray &bytes);
 // Windows-1250 bytes of a text written in UTF-8 source.
 QByteArray Cp1250(const char *utf8);
 
@@ -46,8 +41,8 @@ bool MountReadOnly(const QString &folder);
 // Lets GoogleTest print QString values in failure messages.
 void PrintTo(const QString &text, std::ostream *out);
 
-// What a version counted, written as its log writes it: "a:1-5,b:1-2+4".
-IncludedAnswers Counts(const char *text);
+// Records of several computers, written as a log writes them: "a:1-5,b:1-2+4".
+RecordSet Records(const char *text);
 void PrintTo(const NumberRanges &ranges, std::ostream *out);
 
 // One value that a query of the database at `path` gives, read through a connection of its

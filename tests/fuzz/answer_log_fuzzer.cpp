@@ -1,7 +1,7 @@
 // Another computer's answer log: any bytes read without harm; a log read in two pieces, cut
 // anywhere, gives what it gives read whole; every record read is written back alike.
 
-#include "history/answer_log.h"
+#include "sync/answer_log.h"
 
 #include <cstdint>
 #include <cstdlib>
