@@ -36,7 +36,7 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(Synchronisation)
 };
 
-// Every pair's counters as they stand, set at `atMs`.
+// Every pair's counters as they stand, set at `atMs` as the dictionary comes into the folder.
 QList<CounterSetting> settingsOf(const Vocabulary &vocabulary, const QString &path, qint64 atMs)
 {
     QList<CounterSetting> settings;
@@ -46,7 +46,7 @@ QList<CounterSetting> settingsOf(const Vocabulary &vocabulary, const QString &pa
         if (set.contains(PairKey(entry)))
             continue;
         set.insert(PairKey(entry));
-        settings.append({atMs, path, PairTextOf(entry), CountersOf(entry), {}});
+        settings.append({atMs, path, PairTextOf(entry), CountersOf(entry), {}, true});
     }
     return settings;
 }
@@ -187,8 +187,10 @@ void Application::noteRenamedPairs(const QString &path)
             entry.comment[1] = setting.pair.comment1;
             entry.side[2] = setting.pair.side2;
             entry.comment[2] = setting.pair.comment2;
-            if (!before.contains(PairKey(entry)) && setting.counters != Counters{})
+            if (!before.contains(PairKey(entry)) && setting.counters != Counters{}) {
                 renamed.append(setting);
+                renamed.last().entering = false;
+            }
         }
         noteCountersSet(renamed, context);
     } catch (const FileError &) {

@@ -1,6 +1,6 @@
 #include "../tests/anki_package_maker.h"
 #include "exchange/anki_import.h"
-#include "sync/log_exchange.h"
+#include "history/answer_import.h"
 #include "vocabulary/vocabulary_file.h"
 
 #include <QDir>

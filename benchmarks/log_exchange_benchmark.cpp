@@ -1,5 +1,6 @@
 #include "history/history_rows.h"
 #include "sync/log_exchange.h"
+#include "sync/shared_counters.h"
 #include "history_fill.h"
 
 #include <QDir>
@@ -25,13 +26,24 @@ QString logPath(const QTemporaryDir &dir, int computer)
         .filePath(QStringLiteral("odpovedi/%1.log").arg(computer, 16, 10, QLatin1Char('0')));
 }
 
+// The counters set on every pair of the dictionary when it came into the synchronised folder,
+// as the first records of computer 0's log: the program's logs hold such a setting for each
+// pair once, and then answers.
+constexpr int SettingsAtStart = 1000;
+const QString Lesson = QStringLiteral("nemcina/lekce.slv");
+
 // Appends `count` answers numbered from `firstSeq` on 1000 pairs to a computer's log; with
-// `versions`, each followed by the version of the dictionary that counted it, as the program
-// writes them.
+// `settings`, computer 0's log begins with the counters set on every pair.
 void appendAnswers(const QString &path, int computer, qint64 firstSeq, int count,
-                   bool versions = false)
+                   bool settings = false)
 {
     std::mt19937 random(unsigned(computer * 7919 + firstSeq));
+    QList<LoggedSetting> set;
+    if (settings && computer == 0 && firstSeq == 1) {
+        for (int i = 0; i < SettingsAtStart; ++i)
+            set.append({firstSeq++, {HistoryFillNow - AnswersInAll * 60000, Lesson,
+                                     PairNumber(i), {3, 2, 1, 0}, {}}});
+    }
     QList<LoggedAnswer> answers;
     for (int i = 0; i < count; ++i) {
         const qint64 seq = firstSeq + i;
@@ -40,30 +52,11 @@ void appendAnswers(const QString &path, int computer, qint64 firstSeq, int count
                                   Grade(int(random() % 4) + 1),
                                   QStringLiteral("odpoved"),
                                   2400,
-                                  QStringLiteral("nemcina/lekce.slv")};
+                                  Lesson};
         answers.append({seq, answer});
     }
     QString reason;
-    if (!versions) {
-        AnswerLogWriter(path, QString::number(computer)).append(answers, &reason);
-        return;
-    }
-    const auto hashOf = [computer](qint64 seq) {
-        return QByteArray::number(computer * 10000000 + seq).rightJustified(40, '0');
-    };
-    QByteArray records = firstSeq == 1 ? AnswerLogHeader(QString::number(computer)) : QByteArray();
-    for (const LoggedAnswer &answer : answers) {
-        records += EncodeLoggedAnswer(answer);
-        records += EncodeLoggedVersion(
-            {answer.answer.dictionary,
-             hashOf(answer.seq),
-             {hashOf(answer.seq - 1)},
-             {{QString::number(computer), NumberRanges::span(1, answer.seq)}}});
-    }
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (file.open(QIODevice::Append))
-        file.write(records);
+    AnswerLogWriter(path, QString::number(computer)).append(answers, set, &reason);
 }
 
 // Reads logs on from where they were left and takes their new answers.
@@ -92,11 +85,12 @@ QStringList allLogs(const QTemporaryDir &dir)
 // answer taken and every card computed from them, committed (wall time; the program does it
 // off the window's thread). The checkpoint that later copies the write-ahead log into the
 // database, which the program does on a thread of its own, is not timed.
-static void firstReadOfTenLogs(benchmark::State &state, bool versions)
+static void firstReadOfTenLogs(benchmark::State &state, bool settings)
 {
     QTemporaryDir dir;
     for (int computer = 0; computer < Logs; ++computer)
-        appendAnswers(logPath(dir, computer), computer, 1, AnswersInAll / Logs, versions);
+        appendAnswers(logPath(dir, computer), computer, 1, AnswersInAll / Logs, settings);
+    const int records = AnswersInAll + (settings ? SettingsAtStart : 0);
     int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -105,8 +99,8 @@ static void firstReadOfTenLogs(benchmark::State &state, bool versions)
         auto history = std::make_unique<ReviewHistory>(path);
         history->ensureOpen();
         state.ResumeTiming();
-        if (readOn(*history, allLogs(dir)) != AnswersInAll)
-            state.SkipWithError("not every answer was taken");
+        if (readOn(*history, allLogs(dir)) != records)
+            state.SkipWithError("not every record was taken");
         state.PauseTiming();
         history.reset();
         state.ResumeTiming();
@@ -123,15 +117,41 @@ BENCHMARK(BM_FirstReadOfTenLogs)
     ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 
-// The same with a version record after each answer, as the program's logs have them.
-static void BM_FirstReadOfTenLogsWithVersions(benchmark::State &state)
+// The same as the program writes its logs: the counters set on every pair of the dictionary
+// once, then the answers.
+static void BM_FirstReadOfTenLogsAsWritten(benchmark::State &state)
 {
     firstReadOfTenLogs(state, true);
 }
-BENCHMARK(BM_FirstReadOfTenLogsWithVersions)
+BENCHMARK(BM_FirstReadOfTenLogsAsWritten)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+// The counters of a 1000-pair dictionary computed from its settings and 100,000 answers of ten
+// computers (on the exchange's thread in the program, after each exchange).
+static void BM_SharedCountersOfThousandPairs(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    for (int computer = 0; computer < Logs; ++computer)
+        appendAnswers(logPath(dir, computer), computer, 1, AnswersInAll / Logs, true);
+    ReviewHistory history(QDir(dir.path()).filePath(QStringLiteral("history.sqlite")));
+    history.ensureOpen();
+    readOn(history, allLogs(dir));
+    for (auto _ : state) {
+        QString reason;
+        const auto counters = SharedCountersOf(history.database(), Lesson, &reason);
+        if (!counters || counters->pairs.size() != 1000)
+            state.SkipWithError("the counters were not computed");
+        benchmark::DoNotOptimize(counters);
+    }
+}
+BENCHMARK(BM_SharedCountersOfThousandPairs)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
     ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 

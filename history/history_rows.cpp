@@ -214,8 +214,8 @@ bool StoreOwnSettings(QSqlDatabase db, PairNumbers &pairs, const QList<CounterSe
 {
     SqliteStatement insert(db, QStringLiteral("INSERT INTO counter_settings (at_ms, dictionary,"
                                               " pair, offers1, offers2, errors1, errors2,"
-                                              " context, after_answer)"
-                                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+                                              " context, after_answer, entering)"
+                                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     if (!insert.isValid()) {
         *reason = insert.error();
         return false;
@@ -232,6 +232,7 @@ bool StoreOwnSettings(QSqlDatabase db, PairNumbers &pairs, const QList<CounterSe
             insert.bind(4 + i, qint64(setting.counters[std::size_t(i)]));
         insert.bindUtf8(8, others);
         insert.bind(9, context.lastAnswerId);
+        insert.bind(10, qint64(setting.entering ? 1 : 0));
         if (!insert.run()) {
             *reason = insert.error();
             return false;

@@ -255,7 +255,8 @@ const QList<QStringList> &migrations()
                            " dictionary TEXT NOT NULL, pair INTEGER NOT NULL REFERENCES pairs(id),"
                            " offers1 INTEGER NOT NULL, offers2 INTEGER NOT NULL,"
                            " errors1 INTEGER NOT NULL, errors2 INTEGER NOT NULL,"
-                           " context TEXT NOT NULL, after_answer INTEGER NOT NULL DEFAULT 0)"),
+                           " context TEXT NOT NULL, after_answer INTEGER NOT NULL DEFAULT 0,"
+                           " entering INTEGER NOT NULL DEFAULT 0)"),
             QStringLiteral("CREATE UNIQUE INDEX counter_settings_logged ON"
                            " counter_settings(computer, seq) WHERE seq IS NOT NULL"),
             QStringLiteral("CREATE INDEX counter_settings_dictionary ON"

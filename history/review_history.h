@@ -67,6 +67,9 @@ struct CounterSetting
     PairText pair;
     Counters counters{}; // offers 1, offers 2, errors 1, errors 2
     RecordSet context;   // the records of every computer's log that its computer had read
+    // Set as the dictionary came into the folder (not reset or renamed by the user): of two
+    // computers that brought it in without knowing of each other, the first counts.
+    bool entering = false;
 
     friend bool operator==(const CounterSetting &, const CounterSetting &) = default;
 };

@@ -23,6 +23,7 @@ const QByteArray headerStart = QByteArrayLiteral("MERKO-ODPOVEDI ");
 constexpr char answerKind = 'A';
 constexpr int answerFields = 13; // kind, seq, ten values, check
 constexpr char settingKind = 'S';
+constexpr char enteringKind = 'E'; // a setting as the dictionary came into the folder
 constexpr int settingFields = 14; // kind, seq, eleven values, check
 constexpr int checkLength = 8;
 // A log is read in pieces of this size; a line longer than a piece is no record.
@@ -197,8 +198,10 @@ LineKind readLine(QByteArrayView line, Record &record)
     const QList<QByteArrayView> fields = fieldsOf(line, settingFields);
     if (fields[0] == QByteArrayView("A"))
         return readAnswer(fields, record.answer);
-    if (fields[0] == QByteArrayView("S"))
+    if (fields[0] == QByteArrayView("S") || fields[0] == QByteArrayView("E")) {
+        record.setting.setting.entering = fields[0] == QByteArrayView("E");
         return readSetting(fields, record.setting);
+    }
     return LineKind::Unknown;
 }
 
@@ -301,7 +304,7 @@ QByteArray EncodeLoggedSetting(const LoggedSetting &logged)
     const PairText &pair = setting.pair;
     QByteArray line;
     line.reserve(128);
-    line += settingKind;
+    line += setting.entering ? enteringKind : settingKind;
     for (const qint64 value : {logged.seq, setting.atMs}) {
         line += '\t';
         line += QByteArray::number(value);

@@ -17,6 +17,7 @@
 //     <comment 2> <typed> <dictionary> <check>
 //   S <seq> <at ms> <side 1> <comment 1> <side 2> <comment 2> <offers 1> <offers 2>
 //     <errors 1> <errors 2> <dictionary> <context> <check>
+//   E the same, for the counters a dictionary had as it came into the synchronised folder
 //
 // one record a line, fields separated by tabs, in UTF-8; a backslash, tab, carriage return or
 // line feed inside a text is written \\, \t, \r, \n. The records are numbered in one sequence

@@ -58,7 +58,8 @@ public:
         : m_pairs(pairs)
         , m_statement(db, QStringLiteral("INSERT INTO counter_settings (computer, seq, at_ms,"
                                          " dictionary, pair, offers1, offers2, errors1, errors2,"
-                                         " context) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))
+                                         " context, entering) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                                         " ?)"))
     {}
 
     bool insert(const QString &computer, const LoggedSetting &logged, const QString &dictionary,
@@ -81,6 +82,7 @@ public:
             m_statement.bind(6 + i, qint64(setting.counters[std::size_t(i)]));
         const QByteArray context = EncodedRecordSet(setting.context);
         m_statement.bindUtf8(10, context);
+        m_statement.bind(11, qint64(setting.entering ? 1 : 0));
         if (m_statement.run())
             return true;
         *reason = m_statement.error();
@@ -307,7 +309,8 @@ OwnRecordsForLog(QSqlDatabase db, const QString &computer, qint64 lastInLog,
     }
     query.prepare(QStringLiteral("SELECT s.seq, s.at_ms, p.side1, p.comment1, p.side2,"
                                  " p.comment2, s.offers1, s.offers2, s.errors1, s.errors2,"
-                                 " s.dictionary, s.context FROM counter_settings s JOIN pairs p"
+                                 " s.dictionary, s.context, s.entering FROM counter_settings s"
+                                 " JOIN pairs p"
                                  " ON p.id = s.pair WHERE s.computer = ? AND s.seq > ?"
                                  " ORDER BY s.seq"));
     query.addBindValue(computer);
@@ -325,6 +328,7 @@ OwnRecordsForLog(QSqlDatabase db, const QString &computer, qint64 lastInLog,
             setting.counters[std::size_t(i)] = query.value(6 + i).toInt();
         setting.dictionary = loggedDictionary(query.value(10).toString());
         setting.context = DecodedRecordSet(query.value(11).toByteArray()).value_or(RecordSet());
+        setting.entering = query.value(12).toBool();
         records.settings.append({query.value(0).toLongLong(), setting});
     }
     return records;

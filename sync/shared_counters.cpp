@@ -42,10 +42,18 @@ const PairSetting *SettingInForce(const QList<PairSetting> &settings)
                                        });
         if (known)
             continue;
-        // Of settings made without knowing of each other, the latest.
-        if (!inForce
-            || std::tie(setting.atMs, setting.computer, setting.seq)
-                   > std::tie(inForce->atMs, inForce->computer, inForce->seq))
+        // Of settings made without knowing of each other, the user's latest; of the counters
+        // the dictionary came in with on several computers, the first, from which the other
+        // computers' files came.
+        if (!inForce || (inForce->entering && !setting.entering)) {
+            inForce = &setting;
+            continue;
+        }
+        if (setting.entering != inForce->entering)
+            continue;
+        const auto order = std::tie(setting.atMs, setting.computer, setting.seq);
+        const auto other = std::tie(inForce->atMs, inForce->computer, inForce->seq);
+        if (setting.entering ? order < other : order > other)
             inForce = &setting;
     }
     return inForce;
@@ -72,7 +80,8 @@ std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QStrin
     DictionaryCounters result;
     QHash<qint64, QList<PairSetting>> settings;
     SqliteStatement readSettings(db, QStringLiteral("SELECT pair, computer, seq, at_ms, offers1,"
-                                                    " offers2, errors1, errors2, context FROM"
+                                                    " offers2, errors1, errors2, context, entering"
+                                                    " FROM"
                                                     " counter_settings WHERE dictionary = ?"));
     if (!readSettings.isValid())
         return failed(readSettings);
@@ -90,6 +99,7 @@ std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QStrin
         for (int i = 0; i < 4; ++i)
             setting.counters[std::size_t(i)] = qint32(readSettings.integer(4 + i));
         setting.context = DecodedRecordSet(readSettings.utf8(8)).value_or(RecordSet());
+        setting.entering = readSettings.integer(9) != 0;
         settings[readSettings.integer(0)].append(std::move(setting));
     }
     if (!readSettings.error().isEmpty())

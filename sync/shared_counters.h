@@ -25,6 +25,7 @@ struct PairSetting
     qint64 atMs = 0;
     Counters counters{};
     RecordSet context;
+    bool entering = false; // as the dictionary came into the folder
 };
 
 // An answer on one pair, as the rule needs it (no computer: given here and not numbered yet,

@@ -8,9 +8,9 @@ namespace {
 // A setting written "a3@1000 2,0,1,0 {a:1-2,b:1}": computer a, its record 3, at 1000 ms, the
 // counters, and what a had read.
 PairSetting setting(const char *computer, qint64 seq, qint64 atMs, Counters counters,
-                    const char *context)
+                    const char *context, bool entering = false)
 {
-    return {QLatin1String(computer), seq, atMs, counters, Records(context)};
+    return {QLatin1String(computer), seq, atMs, counters, Records(context), entering};
 }
 
 PairAnswer answer(const char *computer, qint64 seq, int side = 1, bool wrong = false)
@@ -38,6 +38,8 @@ TEST(SharedCounters, EachAnswerCountsOnceBeyondTheSettingInForce)
         {"known by context, not by time", {setting("a", 9, 99, {5, 0, 0, 0}, ""), setting("b", 1, 1, {7, 0, 0, 0}, "a:9")}, {}, {7, 0, 0, 0}},
         {"two made apart: the later by time", {setting("a", 2, 20, {4, 0, 0, 0}, "a:1"), setting("b", 2, 30, {0, 0, 0, 0}, "b:1")}, {answer("a", 1), answer("b", 1)}, {1, 0, 0, 0}},
         {"two made apart at one time: the greater computer", {setting("a", 2, 30, {4, 0, 0, 0}, "a:1"), setting("b", 2, 30, {0, 0, 0, 0}, "b:1")}, {answer("a", 1), answer("b", 1)}, {1, 0, 0, 0}},
+        {"brought in on two computers apart: the first", {setting("a", 1, 10, {4, 0, 0, 0}, "", true), setting("b", 2, 20, {5, 0, 0, 0}, "b:1", true)}, {answer("a", 2), answer("b", 1)}, {6, 0, 0, 0}},
+        {"a reset beats counters brought in apart", {setting("a", 1, 50, {4, 0, 0, 0}, "", true), setting("b", 2, 20, {0, 0, 0, 0}, "", false)}, {answer("a", 2)}, {1, 0, 0, 0}},
         {"a rename carries the counters its context held", {setting("a", 5, 50, {3, 1, 1, 0}, "a:1-4,b:1-2")}, {answer("b", 3, 2)}, {3, 2, 1, 0}},
         {"counters stop at the largest value", {setting("a", 2, 1, {2147483647, 0, 2147483647, 0}, "")}, {answer("a", 3, 1, true)}, {2147483647, 0, 2147483647, 0}},
         // clang-format on

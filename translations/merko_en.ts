@@ -395,16 +395,8 @@ Do you really want to do it?</translation>
         <translation>the languages were not saved, please try again.</translation>
     </message>
     <message>
-        <source>kopie se sloučí příště.</source>
-        <translation>the copy will be merged next time.</translation>
-    </message>
-    <message>
         <source>Slovník %1 mezitím změnil jiný program; </source>
         <translation>The dictionary %1 was changed meanwhile by another program; </translation>
-    </message>
-    <message>
-        <source>odpovědi se doplní příště.</source>
-        <translation>the answers will be added next time.</translation>
     </message>
 </context>
 <context>
@@ -632,6 +624,13 @@ The dictionary holds at most %1 pairs: </translation>
     <message>
         <source>KVTML (*.kvtml);;text oddělený tabulátory (*.tsv *.txt)</source>
         <translation>KVTML (*.kvtml);;tab-separated text (*.tsv *.txt)</translation>
+    </message>
+</context>
+<context>
+    <name>FolderSync::Worker</name>
+    <message>
+        <source>Historii odpovědí nelze číst: %1</source>
+        <translation>The answer history cannot be read: %1</translation>
     </message>
 </context>
 <context>
@@ -964,10 +963,6 @@ The dictionary holds at most %1 pairs: </translation>
     <message>
         <source>Odpovědi z ostatních počítačů nelze uložit: %1</source>
         <translation>The answers from the other computers cannot be saved: %1</translation>
-    </message>
-    <message>
-        <source>záznam verze slovníku je poškozený</source>
-        <translation>a record of a dictionary version is damaged</translation>
     </message>
 </context>
 <context>
@@ -1590,13 +1585,6 @@ Answers are written into it since this version of the program; the charts fill a
     </message>
 </context>
 <context>
-    <name>SyncedDictionary</name>
-    <message>
-        <source>Historii odpovědí nelze číst: %1</source>
-        <translation>The answer history cannot be read: %1</translation>
-    </message>
-</context>
-<context>
     <name>Synchronisation</name>
     <message>
         <source>Synchronizace neběží: %1</source>
@@ -1607,32 +1595,24 @@ Answers are written into it since this version of the program; the charts fill a
         <translation>The copy %1 that the sync program saved beside the dictionary %2 could not be read, so it stays where it is: %3</translation>
     </message>
     <message>
-        <source>Kopii %1 slovníku %2 se zatím nepodařilo do slovníku sloučit, a tak zůstává, kde je: %3</source>
-        <translation>The copy %1 of the dictionary %2 could not be merged into the dictionary yet, so it stays where it is: %3</translation>
-    </message>
-    <message>
-        <source>Slovník %1 se změnil na dvou počítačích zároveň a synchronizační program uložil druhou verzi jako %2. Obě verze jsou teď sloučeny: přidaných dvojic %3, doplněných odpovědí %4.</source>
-        <translation>The dictionary %1 changed on two computers at once and the sync program saved the second version as %2. Both versions are merged now: pairs added %3, answers added %4.</translation>
-    </message>
-    <message>
-        <source> Dvojic, které se do slovníku nevešly: %1; kopie proto zůstává.</source>
-        <translation> Pairs that did not fit into the dictionary: %1; so the copy stays.</translation>
-    </message>
-    <message>
         <source> Kopii se nepodařilo smazat; smažte ji prosím sami.</source>
         <translation> The copy could not be deleted; please delete it yourself.</translation>
     </message>
     <message>
-        <source> Kopie je smazána.</source>
-        <translation> The copy is deleted.</translation>
+        <source>Slovník %1 se zatím nepodařilo zapsat podle odpovědí ze všech počítačů: %2</source>
+        <translation>The dictionary %1 could not be written with the answers of all computers yet: %2</translation>
     </message>
     <message>
-        <source>Do slovníku %1 se zatím nepodařilo doplnit odpovědi z jiného počítače: %2</source>
-        <translation>The answers of another computer could not be added to the dictionary %1 yet: %2</translation>
+        <source>Četnosti a chybovosti slovníku %1 se lišily od odpovědí všech počítačů (soubor byl změněn jinak než Merkem); ve synchronizované složce se řídí odpověďmi všech počítačů.</source>
+        <translation>The offer and error counts of the dictionary %1 differed from the answers of all computers (the file was changed by something other than Merko); in the synchronised folder they follow the answers of all computers.</translation>
     </message>
     <message>
-        <source>Dva počítače zapsaly slovník %1 stejně, každý se svými odpověďmi. Do slovníku jsou teď doplněny odpovědi, které v něm chyběly: %2.</source>
-        <translation>Two computers wrote the dictionary %1 alike, each with answers of its own. The answers it lacked are now added to it: %2.</translation>
+        <source>Kopie slovníku %1 od synchronizačního programu jsou sloučeny: přidaných dvojic %2. Dvojic, které se do slovníku nevešly: %3; kopie proto zůstávají.</source>
+        <translation>The sync program&apos;s copies of the dictionary %1 are merged: pairs added %2. Pairs that did not fit into the dictionary: %3; the copies therefore stay.</translation>
+    </message>
+    <message>
+        <source>Slovník %1 se změnil na dvou počítačích zároveň; kopie, které synchronizační program uložil vedle něj, jsou sloučeny (přidaných dvojic %2).</source>
+        <translation>The dictionary %1 changed on two computers at once; the copies the sync program saved beside it are merged (pairs added %2).</translation>
     </message>
 </context>
 <context>

@@ -85,6 +85,7 @@ DictionaryResult CurrentDictionary::open(const QString &fileName, Sharing sharin
         m_lock.unlock();
     }
     m_mergeTold = false;
+    m_sharedWritten = false;
     m_saveFailureTold = false;
     m_unstoredTold.clear();
     emit opened();
@@ -232,7 +233,9 @@ SharedWrite CurrentDictionary::writeShared(const std::optional<SharedCounters> &
             counted.insert(key);
             if (CountersOf(entry) == wanted)
                 continue;
-            if (changedElsewhere)
+            // Changed since it was read, or as it was opened (put back while the program was
+            // closed).
+            if (changedElsewhere || !m_sharedWritten)
                 result.countersReplaced = true;
             SetCounters(entry, wanted);
         }
@@ -255,6 +258,7 @@ SharedWrite CurrentDictionary::writeShared(const std::optional<SharedCounters> &
     for (const VocabularyEntry &entry : m_vocabulary.entries)
         positions.append(places.value(PairKey(entry), 0));
     m_vocabulary = std::move(shared);
+    m_sharedWritten = true;
     emit pairsMoved(positions);
     return result;
 }

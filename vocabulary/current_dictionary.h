@@ -161,6 +161,7 @@ private:
     QString m_localLocks;
     WriteJournal m_journal;
     bool m_mergeTold = false;          // the user was told of a merge with this dictionary
+    bool m_sharedWritten = false;      // written with the answers' counters since it was opened
     bool m_saveFailureTold = false;    // the user was told that answers cannot be saved
     bool m_journalTroubleTold = false; // the user was told that the journal cannot be kept
     QStringList m_unstoredTold;        // pairs whose answers the user knows are not stored
