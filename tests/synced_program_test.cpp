@@ -356,42 +356,6 @@ TEST_F(SyncedProgramTest, TheFolderIsNamedInTheSettings)
         << "the history goes on";
 }
 
-// A pair renamed in the editor of a dictionary in the synchronised folder keeps the counters
-// it had: the other computer, which reads the rename from the log, writes them too.
-TEST_F(SyncedProgramTest, APairRenamedInTheEditorKeepsItsCounters)
-{
-    PutInFolder(m_shared.path(), QStringLiteral("lekce.slv"), Cp1250(Lesson));
-    RunningProgram home;
-    start(home);
-    home.answer(QStringLiteral("x"));
-    EXPECT_EQ(counted(), std::make_pair(1, 1));
-
-    home.whenOpen<DictionaryChooser>([](DictionaryChooser &selection) {
-        auto *list = child<QListWidget>(selection, "ListBox1");
-        const auto found = list->findItems(QStringLiteral("lekce"), Qt::MatchStartsWith);
-        ASSERT_FALSE(found.isEmpty());
-        list->setCurrentItem(found.first());
-        selection.chooseCurrentFile();
-    });
-    home.whenOpen<DictionaryEditor>([&](DictionaryEditor &open) {
-        auto *grid = child<QTableWidget>(open, "StringGrid1");
-        grid->setItem(0, 0, new QTableWidgetItem(U("pejsek")));
-        grid->setItem(1, 0, new QTableWidgetItem(U("kočička")));
-        home.prompts.saveNames = {lesson()};
-        child<QPushButton>(open, "Button1")->click();
-        open.reject();
-    });
-    child<QAction>(home.form(), "Vbr1")->trigger();
-    home.stop();
-    ASSERT_TRUE(ReadBytes(lesson()).contains("pejsek"));
-    EXPECT_EQ(counted(), std::make_pair(1, 1));
-
-    RunningProgram school;
-    start(school);
-    school.answer(QStringLiteral("x"));
-    EXPECT_TRUE(WaitFor([&] { return counted() == std::make_pair(2, 2); })) << counted().first;
-    school.stop();
-}
 // Two copies of the program drill one dictionary, on two computers whose folders two real
 // Syncthing instances on the loopback share: both histories and the dictionary hold every
 // answer once, and both computers hold the same cards.
