@@ -41,8 +41,12 @@ void appendAnswers(const QString &path, int computer, qint64 firstSeq, int count
     QList<LoggedSetting> set;
     if (settings && computer == 0 && firstSeq == 1) {
         for (int i = 0; i < SettingsAtStart; ++i)
-            set.append({firstSeq++, {HistoryFillNow - AnswersInAll * 60000, Lesson,
-                                     PairNumber(i), {3, 2, 1, 0}, {}}});
+            set.append({firstSeq++,
+                        {HistoryFillNow - qint64(AnswersInAll) * 60000,
+                         Lesson,
+                         PairNumber(i),
+                         {3, 2, 1, 0},
+                         {}}});
     }
     QList<LoggedAnswer> answers;
     for (int i = 0; i < count; ++i) {

@@ -501,7 +501,7 @@ std::optional<Card> ReviewHistory::record(const AnswerRecord &answer, double des
     std::optional<Card> after;
     m_unsettled.insert(answer.dictionary);
     guarded([&] {
-        enqueue({PendingWrite::Kind::Answer, answer, desiredRetention, QString(), {}}, &after);
+        enqueue({PendingWrite::Kind::Answer, answer, desiredRetention, QString(), {}, {}}, &after);
     });
     return after;
 }
@@ -769,14 +769,14 @@ void ReviewHistory::settle(const QString &dictionary)
         return write.kind == PendingWrite::Kind::Settle && write.dictionary == dictionary;
     });
     if (m_unsettled.contains(dictionary))
-        guarded([&] { enqueue({PendingWrite::Kind::Settle, {}, 0, dictionary, {}}); });
+        guarded([&] { enqueue({PendingWrite::Kind::Settle, {}, 0, dictionary, {}, {}}); });
     else if (!m_retry.isActive())
         guarded([&] { drain(); });
 }
 
 void ReviewHistory::settleAll(const QString &dictionary)
 {
-    guarded([&] { enqueue({PendingWrite::Kind::SettleAll, {}, 0, dictionary, {}}); });
+    guarded([&] { enqueue({PendingWrite::Kind::SettleAll, {}, 0, dictionary, {}, {}}); });
 }
 
 void ReviewHistory::noteSettings(const QList<CounterSetting> &settings,
@@ -796,10 +796,11 @@ std::optional<SettingContext> ReviewHistory::contextNow()
     return guarded([&]() -> std::optional<SettingContext> {
         if (!ensureOpen())
             return std::nullopt;
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
         QString reason;
-        const auto context = ContextNow(QSqlDatabase::database(m_connection, false), &reason);
+        const auto context = ContextNow(db, &reason);
         if (!context)
-            failWith(QSqlDatabase::database(m_connection, false).lastError());
+            failWith(SqlitePrimaryErrorCode(db), reason);
         return context;
     });
 }
