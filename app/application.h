@@ -196,10 +196,10 @@ private:
     AboutBox *m_aboutBox = nullptr;
     std::unique_ptr<FolderSync> m_folderSync; // while a synchronised folder is named
     QFileSystemWatcher *m_dictionaryFolderWatch = nullptr;
-    quint64 m_settingsAsked = 0;       // the exchange asked for after counters were last set
-    QStringList m_copiesLeft;          // conflict copies left where they are, told once
+    quint64 m_settingsAsked = 0;        // the exchange asked for after counters were last set
+    QStringList m_copiesLeft;           // conflict copies left where they are, told once
     QStringList m_countersReplacedTold; // dictionaries whose changed counters were told of
-    QString m_sharedWriteTrouble;      // why the counters could not be written, told once
+    QString m_sharedWriteTrouble;       // why the counters could not be written, told once
     // What this computer knew when the editor opened a file of the synchronised folder, and
     // the pairs the file had then.
     std::optional<SettingContext> m_editorContext;

@@ -40,29 +40,34 @@ struct Texts
 QList<CounterSetting> settingsOf(const Vocabulary &vocabulary, const QString &path, qint64 atMs)
 {
     QList<CounterSetting> settings;
-    QSet<QString> set;
+    QSet<QString> seen;
     for (const VocabularyEntry &entry : vocabulary.entries) {
         // A pair written twice has its counters in its first line.
-        if (set.contains(PairKey(entry)))
+        if (seen.contains(PairKey(entry)))
             continue;
-        set.insert(PairKey(entry));
+        seen.insert(PairKey(entry));
         settings.append({atMs, path, PairTextOf(entry), CountersOf(entry), {}, true});
     }
     return settings;
+}
+
+// A pair as the history knows it, by the key the dictionary knows it by.
+QString keyOf(const PairText &pair)
+{
+    VocabularyEntry entry;
+    entry.side[1] = pair.side1;
+    entry.comment[1] = pair.comment1;
+    entry.side[2] = pair.side2;
+    entry.comment[2] = pair.comment2;
+    return PairKey(entry);
 }
 
 SharedCounters byPairKey(const QHash<PairText, Counters> &counters)
 {
     SharedCounters shared;
     shared.reserve(counters.size());
-    for (auto pair = counters.cbegin(); pair != counters.cend(); ++pair) {
-        VocabularyEntry entry;
-        entry.side[1] = pair.key().side1;
-        entry.comment[1] = pair.key().comment1;
-        entry.side[2] = pair.key().side2;
-        entry.comment[2] = pair.key().comment2;
-        shared.insert(PairKey(entry), *pair);
-    }
+    for (auto pair = counters.cbegin(); pair != counters.cend(); ++pair)
+        shared.insert(keyOf(pair.key()), *pair);
     return shared;
 }
 
@@ -165,8 +170,11 @@ void Application::noteResetCounters(const Vocabulary &before)
     const Vocabulary &after = dictionary.vocabulary();
     for (int i = 0; i < after.count() && i < before.count(); ++i) {
         if (CountersOf(after.entries.at(i)) != CountersOf(before.entries.at(i)))
-            settings.append({now, dictionary.path(), PairTextOf(after.entries.at(i)),
-                             CountersOf(after.entries.at(i)), {}});
+            settings.append({now,
+                             dictionary.path(),
+                             PairTextOf(after.entries.at(i)),
+                             CountersOf(after.entries.at(i)),
+                             {}});
     }
     noteCountersSet(settings);
 }
@@ -182,12 +190,7 @@ void Application::noteRenamedPairs(const QString &path)
         QList<CounterSetting> renamed;
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
         for (const CounterSetting &setting : settingsOf(saved, path, now)) {
-            VocabularyEntry entry;
-            entry.side[1] = setting.pair.side1;
-            entry.comment[1] = setting.pair.comment1;
-            entry.side[2] = setting.pair.side2;
-            entry.comment[2] = setting.pair.comment2;
-            if (!before.contains(PairKey(entry)) && setting.counters != Counters{}) {
+            if (!before.contains(keyOf(setting.pair)) && setting.counters != Counters{}) {
                 renamed.append(setting);
                 renamed.last().entering = false;
             }
@@ -262,8 +265,8 @@ void Application::takeSharedCounters(const QString &path, const DictionaryCounte
     m_sharedWriteTrouble.clear();
     if (!counters.enrolled) {
         // The dictionary comes into the synchronised folder with its counters as they stand.
-        noteCountersSet(settingsOf(dictionary.vocabulary(), path,
-                                   QDateTime::currentMSecsSinceEpoch()));
+        noteCountersSet(
+            settingsOf(dictionary.vocabulary(), path, QDateTime::currentMSecsSinceEpoch()));
     } else if (written.countersReplaced && !counters.recordsCame
                && !m_countersReplacedTold.contains(path)) {
         m_countersReplacedTold.append(path);

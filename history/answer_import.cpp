@@ -275,4 +275,3 @@ bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards
     }
     return true;
 }
-

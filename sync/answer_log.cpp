@@ -24,7 +24,7 @@ constexpr char answerKind = 'A';
 constexpr int answerFields = 13; // kind, seq, ten values, check
 constexpr char settingKind = 'S';
 constexpr char enteringKind = 'E'; // a setting as the dictionary came into the folder
-constexpr int settingFields = 14; // kind, seq, eleven values, check
+constexpr int settingFields = 14;  // kind, seq, eleven values, check
 constexpr int checkLength = 8;
 // A log is read in pieces of this size; a line longer than a piece is no record.
 constexpr qint64 pieceBytes = 4 * 1024 * 1024;

@@ -37,8 +37,8 @@ bool failed(const QSqlQuery &query, QString *reason)
 bool knownNumbers(QSqlQuery &query, const QString &table, const QString &computer, qint64 first,
                   qint64 last, QSet<qint64> *known, QString *reason)
 {
-    query.prepare(QStringLiteral("SELECT seq FROM %1 WHERE computer = ? AND seq BETWEEN ? AND ?")
-                      .arg(table));
+    query.prepare(
+        QStringLiteral("SELECT seq FROM %1 WHERE computer = ? AND seq BETWEEN ? AND ?").arg(table));
     query.addBindValue(computer);
     query.addBindValue(first);
     query.addBindValue(last);
@@ -244,7 +244,8 @@ bool numberOwnRecords(QSqlDatabase db, const QString &computer, qint64 lastInLog
         if (answers.isEmpty() && settings.isEmpty())
             return true;
         QSqlQuery numberAnswer(db);
-        numberAnswer.prepare(QStringLiteral("UPDATE answers SET computer = ?, seq = ? WHERE id = ?"));
+        numberAnswer.prepare(
+            QStringLiteral("UPDATE answers SET computer = ?, seq = ? WHERE id = ?"));
         QSqlQuery numberSetting(db);
         numberSetting.prepare(QStringLiteral("UPDATE counter_settings SET computer = ?, seq = ?,"
                                              " context = ? WHERE id = ?"));
@@ -288,15 +289,17 @@ OwnRecordsForLog(QSqlDatabase db, const QString &computer, qint64 lastInLog,
     OwnRecords records;
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT seq, at_ms, side1, comment1, side2, comment2, direction,"
-                                 " grade, typed, duration_ms, dictionary FROM reviews"
-                                 " WHERE computer = ? AND seq > ? ORDER BY seq"));
-    query.addBindValue(computer);
-    query.addBindValue(lastInLog);
-    if (!query.exec()) {
-        failed(query, reason);
+    // This computer's records of a kind after the log's last.
+    const auto readAfterLog = [&](const QString &statement) {
+        query.prepare(statement);
+        query.addBindValue(computer);
+        query.addBindValue(lastInLog);
+        return query.exec() || failed(query, reason);
+    };
+    if (!readAfterLog(QStringLiteral("SELECT seq, at_ms, side1, comment1, side2, comment2,"
+                                     " direction, grade, typed, duration_ms, dictionary FROM"
+                                     " reviews WHERE computer = ? AND seq > ? ORDER BY seq")))
         return std::nullopt;
-    }
     while (query.next()) {
         AnswerRecord answer;
         answer.atMs = query.value(1).toLongLong();
@@ -307,18 +310,12 @@ OwnRecordsForLog(QSqlDatabase db, const QString &computer, qint64 lastInLog,
         answer.dictionary = loggedDictionary(query.value(10).toString());
         records.answers.append({query.value(0).toLongLong(), answer});
     }
-    query.prepare(QStringLiteral("SELECT s.seq, s.at_ms, p.side1, p.comment1, p.side2,"
-                                 " p.comment2, s.offers1, s.offers2, s.errors1, s.errors2,"
-                                 " s.dictionary, s.context, s.entering FROM counter_settings s"
-                                 " JOIN pairs p"
-                                 " ON p.id = s.pair WHERE s.computer = ? AND s.seq > ?"
-                                 " ORDER BY s.seq"));
-    query.addBindValue(computer);
-    query.addBindValue(lastInLog);
-    if (!query.exec()) {
-        failed(query, reason);
+    if (!readAfterLog(QStringLiteral("SELECT s.seq, s.at_ms, p.side1, p.comment1, p.side2,"
+                                     " p.comment2, s.offers1, s.offers2, s.errors1, s.errors2,"
+                                     " s.dictionary, s.context, s.entering FROM counter_settings s"
+                                     " JOIN pairs p ON p.id = s.pair WHERE s.computer = ? AND"
+                                     " s.seq > ? ORDER BY s.seq")))
         return std::nullopt;
-    }
     while (query.next()) {
         CounterSetting setting;
         setting.atMs = query.value(1).toLongLong();
@@ -389,7 +386,8 @@ FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, doubl
     if (!own)
         exchange.troubles.append(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
     else if (!writer.append(own->answers, own->settings, &reason))
-        exchange.troubles.append(Texts::tr("Do souboru %1 nelze zapsat: %2").arg(place.ownLog(), reason));
+        exchange.troubles.append(
+            Texts::tr("Do souboru %1 nelze zapsat: %2").arg(place.ownLog(), reason));
     exchange.reached = own.has_value();
 
     QStringList paths;

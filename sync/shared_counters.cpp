@@ -36,10 +36,10 @@ const PairSetting *SettingInForce(const QList<PairSetting> &settings)
     const PairSetting *inForce = nullptr;
     for (const PairSetting &setting : settings) {
         // One that another setting knew of was set anew by that one.
-        const bool known = std::any_of(settings.cbegin(), settings.cend(),
-                                       [&](const PairSetting &other) {
-                                           return &other != &setting && knows(other, setting);
-                                       });
+        const bool known
+            = std::any_of(settings.cbegin(), settings.cend(), [&](const PairSetting &other) {
+                  return &other != &setting && knows(other, setting);
+              });
         if (known)
             continue;
         // Of settings made without knowing of each other, the user's latest; of the counters
@@ -146,8 +146,9 @@ std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QStrin
         readPair.bind(1, pair.key());
         if (!readPair.nextRow())
             return failed(readPair);
-        const PairText text{QString::fromUtf8(readPair.utf8(0)), QString::fromUtf8(readPair.utf8(1)),
-                            QString::fromUtf8(readPair.utf8(2)), QString::fromUtf8(readPair.utf8(3))};
+        const PairText text{
+            QString::fromUtf8(readPair.utf8(0)), QString::fromUtf8(readPair.utf8(1)),
+            QString::fromUtf8(readPair.utf8(2)), QString::fromUtf8(readPair.utf8(3))};
         readPair.reset();
         result.pairs.insert(text, *pair);
     }

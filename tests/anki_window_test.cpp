@@ -145,7 +145,6 @@ TEST(AnkiImportWindow, InTheSynchronisedFolderEachDictionaryCountedItsReviews)
         }
         EXPECT_GT(settings, 0) << dictionary.toStdString();
     }
-
 }
 
 } // namespace

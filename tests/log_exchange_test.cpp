@@ -454,5 +454,4 @@ TEST(FolderExchange, AFolderThatIsGoneIsLeftAloneUntilItIsBack)
     EXPECT_EQ(ReadAnswerLogFile(a.logPath(a.id()), 0, 0).answers.size(), 2);
 }
 
-
 } // namespace

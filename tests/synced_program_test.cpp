@@ -132,8 +132,8 @@ protected:
         home.stop();
         const QByteArray homeVersion = ReadBytes(lesson());
         // The school has seen neither the home's file nor its log.
-        const QString homeLog
-            = shared(QStringLiteral("merko/odpovedi/") + ComputerIdOf(home) + QStringLiteral(".log"));
+        const QString homeLog = shared(QStringLiteral("merko/odpovedi/") + ComputerIdOf(home)
+                                       + QStringLiteral(".log"));
         const QByteArray homeRecords = ReadBytes(homeLog);
         QFile::remove(homeLog);
         WriteBytes(lesson(), original);
@@ -200,7 +200,8 @@ TEST_F(SyncedProgramTest, AConflictCopyIsTakenInByItsPairs)
     EXPECT_TRUE(WaitFor([&] { return counted() == std::make_pair(3, 3); }))
         << "all answers, each once: " << counted().first;
     EXPECT_TRUE(ReadBytes(lesson()).contains(Cp1250("dům")));
-    EXPECT_TRUE(News(home).contains(QStringLiteral("přidaných dvojic 1"))) << News(home).toStdString();
+    EXPECT_TRUE(News(home).contains(QStringLiteral("přidaných dvojic 1")))
+        << News(home).toStdString();
     EXPECT_EQ(home.prompts.texts(QStringLiteral("notice")), QStringList()) << "no box";
     home.stop();
 }
