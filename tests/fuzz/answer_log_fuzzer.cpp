@@ -19,16 +19,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const AnswerLogPart first = ReadAnswerLog(bytes.first(cut), 0, 0);
     const AnswerLogPart rest = ReadAnswerLog(bytes, first.endOffset, first.lastSeq);
     if (first.answers + rest.answers != whole.answers
-        || first.versions + rest.versions != whole.versions)
+        || first.settings + rest.settings != whole.settings)
         std::abort();
 
+    // Written back in the order of their numbers, as a computer writes its log.
     QByteArray again = AnswerLogHeader(QStringLiteral("0123456789abcdef"));
-    for (const LoggedAnswer &answer : whole.answers)
-        again += EncodeLoggedAnswer(answer);
-    for (const LoggedVersion &version : whole.versions)
-        again += EncodeLoggedVersion(version);
+    auto answer = whole.answers.cbegin();
+    auto setting = whole.settings.cbegin();
+    while (answer != whole.answers.cend() || setting != whole.settings.cend()) {
+        if (setting == whole.settings.cend()
+            || (answer != whole.answers.cend() && answer->seq < setting->seq))
+            again += EncodeLoggedAnswer(*answer++);
+        else
+            again += EncodeLoggedSetting(*setting++);
+    }
     const AnswerLogPart reread = ReadAnswerLog(again, 0, 0);
-    if (reread.answers != whole.answers || reread.versions != whole.versions || reread.damaged != 0)
+    if (reread.answers != whole.answers || reread.settings != whole.settings || reread.damaged != 0)
         std::abort();
     return 0;
 }
