@@ -261,6 +261,7 @@ const QList<QStringList> &migrations()
                            " counter_settings(computer, seq) WHERE seq IS NOT NULL"),
             QStringLiteral("CREATE INDEX counter_settings_dictionary ON"
                            " counter_settings(dictionary)"),
+            AnswerIndexes[3].statement,
         },
     };
     return steps;

@@ -70,6 +70,24 @@ Counters SharedPairCounters(const QList<PairSetting> &settings, const QList<Pair
     return counters;
 }
 
+namespace {
+
+// A pair's settings, its text, and what it counts as the answers are read.
+struct PairCount
+{
+    QList<PairSetting> settings;
+    std::optional<PairText> text;
+    const PairSetting *inForce = nullptr;
+    Counters counters{};
+};
+
+QString textOf(const SqliteStatement &statement, int column)
+{
+    return QString::fromUtf8(statement.utf8(column));
+}
+
+} // namespace
+
 std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QString &dictionary,
                                                    QString *reason)
 {
@@ -78,11 +96,12 @@ std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QStrin
         return std::nullopt;
     };
     DictionaryCounters result;
-    QHash<qint64, QList<PairSetting>> settings;
-    SqliteStatement readSettings(db, QStringLiteral("SELECT pair, computer, seq, at_ms, offers1,"
-                                                    " offers2, errors1, errors2, context, entering"
-                                                    " FROM"
-                                                    " counter_settings WHERE dictionary = ?"));
+    QHash<qint64, PairCount> pairs;
+    SqliteStatement readSettings(
+        db, QStringLiteral("SELECT s.pair, s.computer, s.seq, s.at_ms, s.offers1, s.offers2,"
+                           " s.errors1, s.errors2, s.context, s.entering, p.side1, p.comment1,"
+                           " p.side2, p.comment2 FROM counter_settings s JOIN pairs p"
+                           " ON p.id = s.pair WHERE s.dictionary = ?"));
     if (!readSettings.isValid())
         return failed(readSettings);
     readSettings.bind(1, dictionary);
@@ -93,64 +112,82 @@ std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QStrin
             continue;
         }
         PairSetting setting;
-        setting.computer = QString::fromUtf8(readSettings.utf8(1));
+        setting.computer = textOf(readSettings, 1);
         setting.seq = readSettings.integer(2);
         setting.atMs = readSettings.integer(3);
         for (int i = 0; i < 4; ++i)
             setting.counters[std::size_t(i)] = qint32(readSettings.integer(4 + i));
         setting.context = DecodedRecordSet(readSettings.utf8(8)).value_or(RecordSet());
         setting.entering = readSettings.integer(9) != 0;
-        settings[readSettings.integer(0)].append(std::move(setting));
+        PairCount &pair = pairs[readSettings.integer(0)];
+        if (!pair.text)
+            pair.text = PairText{textOf(readSettings, 10), textOf(readSettings, 11),
+                                 textOf(readSettings, 12), textOf(readSettings, 13)};
+        pair.settings.append(std::move(setting));
     }
     if (!readSettings.error().isEmpty())
         return failed(readSettings);
-    // Each pair's setting in force, and the counters it starts from.
-    QHash<qint64, const PairSetting *> inForce;
-    QHash<qint64, Counters> counters;
-    for (auto pair = settings.cbegin(); pair != settings.cend(); ++pair) {
-        const PairSetting *setting = SettingInForce(*pair);
-        inForce.insert(pair.key(), setting);
-        counters.insert(pair.key(), setting->counters);
+    for (PairCount &pair : pairs) {
+        pair.inForce = SettingInForce(pair.settings);
+        if (pair.inForce)
+            pair.counters = pair.inForce->counters;
     }
-    SqliteStatement readAnswers(db, QStringLiteral("SELECT pair, direction, grade, computer, seq"
-                                                   " FROM answers WHERE dictionary = ?"));
+
+    // The answers come by pair, and a pair's by computer: what the setting in force knew of
+    // that computer is looked up once for its run of answers.
+    // The side offered and whether it was wrong in one column: each column read costs.
+    SqliteStatement readAnswers(db, QStringLiteral("SELECT pair, computer, seq,"
+                                                   " direction - 1 + 2 * (grade = 1)"
+                                                   " FROM answers WHERE dictionary = ?"
+                                                   " ORDER BY pair, computer, seq"));
     if (!readAnswers.isValid())
         return failed(readAnswers);
     readAnswers.bind(1, dictionary);
-    // A log's answers come together: its computer's name is made once for them.
-    QByteArray lastComputerBytes;
-    QString lastComputer;
+    PairCount *pair = nullptr;
+    qint64 pairId = 0;
+    QByteArray computer;
+    const NumberRanges *known = nullptr;
     while (readAnswers.nextRow()) {
-        const qint64 pair = readAnswers.integer(0);
-        const PairSetting *setting = inForce.value(pair, nullptr);
-        if (setting && !readAnswers.isNull(4)) {
-            const QByteArrayView computer = readAnswers.utf8(3);
-            if (computer != lastComputerBytes) {
-                lastComputerBytes = computer.toByteArray();
-                lastComputer = QString::fromUtf8(lastComputerBytes);
+        if (!pair || readAnswers.integer(0) != pairId) {
+            pairId = readAnswers.integer(0);
+            pair = &pairs[pairId];
+            computer.clear();
+            known = nullptr;
+        }
+        const qint64 seq = readAnswers.integer(2); // 0: not numbered yet
+        if (pair->inForce && seq > 0) {
+            const QByteArrayView answerComputer = readAnswers.utf8(1);
+            if (answerComputer != computer || computer.isEmpty()) {
+                computer = answerComputer.toByteArray();
+                const RecordSet &context = pair->inForce->context;
+                const auto runs = context.constFind(QString::fromUtf8(computer));
+                known = runs == context.cend() ? nullptr : &*runs;
             }
-            if (HoldsRecord(setting->context, lastComputer, readAnswers.integer(4)))
+            if (known && known->contains(seq))
                 continue;
         }
-        countAnswer(counters[pair], int(readAnswers.integer(1)),
-                    Grade(readAnswers.integer(2)) == Grade::Again);
+        const qint64 sideAndWrong = readAnswers.integer(3); // 0-1: right, 2-3: wrong
+        countAnswer(pair->counters, int(sideAndWrong % 2) + 1, sideAndWrong >= 2);
     }
     if (!readAnswers.error().isEmpty())
         return failed(readAnswers);
+
+    // Pairs answered in the dictionary but never set: their texts.
     SqliteStatement readPair(db, QStringLiteral("SELECT side1, comment1, side2, comment2 FROM"
                                                 " pairs WHERE id = ?"));
     if (!readPair.isValid())
         return failed(readPair);
-    result.pairs.reserve(counters.size());
-    for (auto pair = counters.cbegin(); pair != counters.cend(); ++pair) {
-        readPair.bind(1, pair.key());
-        if (!readPair.nextRow())
-            return failed(readPair);
-        const PairText text{
-            QString::fromUtf8(readPair.utf8(0)), QString::fromUtf8(readPair.utf8(1)),
-            QString::fromUtf8(readPair.utf8(2)), QString::fromUtf8(readPair.utf8(3))};
-        readPair.reset();
-        result.pairs.insert(text, *pair);
+    result.pairs.reserve(pairs.size());
+    for (auto counted = pairs.begin(); counted != pairs.end(); ++counted) {
+        if (!counted->text) {
+            readPair.bind(1, counted.key());
+            if (!readPair.nextRow())
+                return failed(readPair);
+            counted->text = PairText{textOf(readPair, 0), textOf(readPair, 1),
+                                     textOf(readPair, 2), textOf(readPair, 3)};
+            readPair.reset();
+        }
+        result.pairs.insert(*counted->text, counted->counters);
     }
     return result;
 }
