@@ -3,6 +3,7 @@
 #include "drill/drill_session.h"
 #include "history/review_history.h"
 #include "settings/settings.h"
+#include "sync/shared_dictionary.h"
 #include "vocabulary/current_dictionary.h"
 #include "widgets/prompts.h"
 
@@ -42,4 +43,5 @@ struct AppContext
     Settings settings;
     ReviewHistory history; // opened when first needed
     DrillSession drill{dictionary, settings};
+    SharedDictionary shared{dictionary, history}; // its part in the synchronised folder
 };

@@ -71,6 +71,7 @@ Application::Application(Prompts &prompts, const QString &executablePath, const 
             &Application::restoreUnsavedAnswers);
     // With a synchronised folder, every answer goes to this computer's log soon.
     connect(&m_context->drill, &DrillSession::answerSaved, this, &Application::syncSoon);
+    connect(&m_context->shared, &SharedDictionary::news, this, &Application::tellNews);
     connect(&m_context->dictionary, &CurrentDictionary::opened, this, [this] {
         watchDictionaryFolder();
         syncSoon();
@@ -308,7 +309,7 @@ bool Application::saveElsewhere()
     if (target.isEmpty() || !runCommand([&] { dictionary.saveElsewhere(target); }))
         return false;
     // Saved into the synchronised folder, it comes there with its counters as they stand.
-    enrolFile(target);
+    m_context->shared.enrolFile(target);
     return true;
 }
 
@@ -419,19 +420,7 @@ void Application::editDictionary()
             return;
         }
         // A pair renamed in the editor keeps the counters it had as the file was opened.
-        m_editorContext.reset();
-        m_editorPairs.clear();
-        if (m_folderSync && isSynchronised(ResolvedPath(chosen))) {
-            m_editorContext = m_context->history.contextNow();
-            try {
-                const QString path = ResolvedPath(chosen);
-                for (const VocabularyEntry &entry :
-                     ParseVocabularyFile(ReadFileBytes(path), path).entries)
-                    m_editorPairs.insert(PairKey(entry));
-            } catch (const FileError &) {
-                m_editorContext.reset(); // the editor read it a moment ago; nothing is carried
-            }
-        }
+        m_context->shared.editorOpens(ResolvedPath(chosen));
         editor.exec();
     }
     // The current dictionary was set aside for the editor: read it again, edited or not.
@@ -442,9 +431,9 @@ void Application::editDictionary()
 void Application::dictionaryFileSaved(const QString &path, bool madeAnew)
 {
     if (madeAnew)
-        enrolFile(path);
+        m_context->shared.enrolFile(path);
     else
-        noteRenamedPairs(path);
+        m_context->shared.noteRenamedPairs(path);
     CurrentDictionary &dictionary = m_context->dictionary;
     // Set aside first: the write-back that loading begins with would overwrite the new file.
     const QString current = dictionary.setAsideFor(path);
@@ -487,7 +476,7 @@ void Application::resetStatistics(const QString &question, void (*reset)(Vocabul
                                    question + Texts::tr("\nChcete to skutečně provést?"))) {
         const Vocabulary before = m_context->dictionary.vocabulary();
         reset(m_context->dictionary.vocabulary());
-        noteResetCounters(before);
+        m_context->shared.noteResetCounters(before);
         tellWriteBack(m_context->dictionary.writeBackAnswers());
     }
 }

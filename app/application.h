@@ -1,12 +1,10 @@
 #pragma once
 
 #include "history/review_history.h"
-#include "sync/shared_counters.h"
 #include "vocabulary/current_dictionary.h"
 
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -149,33 +147,12 @@ private:
     // The exchange with the synchronised folder of the settings starts (again), or stops.
     void startSync();
     void syncSoon();
-    // The dictionary's file is in the synchronised folder.
-    bool isSynchronised(const QString &path) const;
     // What came in from the other computers, or went wrong with the folder: on the news line.
     void tellNews(const QString &text);
-    // Counters set here go to this computer's log (with what it knows now, or knew at
-    // `context`); counters computed before are not taken.
-    void noteCountersSet(const QList<CounterSetting> &settings,
-                         const std::optional<SettingContext> &context = std::nullopt);
-    // A file the program wrote anew into the synchronised folder (an import, a new dictionary,
-    // the dictionary saved there) comes with its counters as they stand.
-    void enrolFile(const QString &path);
-    // The counters of the current dictionary were reset from `before`.
-    void noteResetCounters(const Vocabulary &before);
-    // The editor saved the file it opened: pairs of new text that keep counters (renamed) take
-    // them, with what this computer knew when the editor opened the file.
-    void noteRenamedPairs(const QString &path);
     // The folder of the current dictionary is watched for conflict copies while it is shared.
     void watchDictionaryFolder();
     // An exchange is done: the cards are read again.
     void afterExchange(int taken);
-    // The counters of the current dictionary as the records of all computers make them: the
-    // file is written with them and the conflict copies' pairs, or, for a dictionary that
-    // comes into the folder, its counters are logged as they stand.
-    void takeSharedCounters(const QString &path, const DictionaryCounters &counters,
-                            quint64 exchange);
-    // The conflict copies whose pairs the file holds now are removed, and the user told.
-    void takeInCopies(const QStringList &copyPaths, const SharedWrite &written);
 
     std::unique_ptr<AppContext> m_context;
     QStringList m_finishedWrites; // files whose interrupted writes the start-up finished
@@ -196,14 +173,6 @@ private:
     AboutBox *m_aboutBox = nullptr;
     std::unique_ptr<FolderSync> m_folderSync; // while a synchronised folder is named
     QFileSystemWatcher *m_dictionaryFolderWatch = nullptr;
-    quint64 m_settingsAsked = 0;        // the exchange asked for after counters were last set
-    QStringList m_copiesLeft;           // conflict copies left where they are, told once
-    QStringList m_countersReplacedTold; // dictionaries whose changed counters were told of
-    QString m_sharedWriteTrouble;       // why the counters could not be written, told once
-    // What this computer knew when the editor opened a file of the synchronised folder, and
-    // the pairs the file had then.
-    std::optional<SettingContext> m_editorContext;
-    QSet<QString> m_editorPairs;
 };
 
 // Makes the interface speak the language (a code of InterfaceLanguages()): the program's own

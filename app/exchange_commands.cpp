@@ -90,7 +90,7 @@ bool Application::importFrom(const QString &source)
     if (target.isEmpty())
         return false;
     const int written = m_context->dictionary.importInto(source, target, result);
-    enrolFile(target);
+    m_context->shared.enrolFile(target);
     m_context->settings.dictionaryPath = ResolvedPath(target);
     openDictionary(target);
     prompts.notice(m_drillWindow.get(), ImportSummary(result, written));
@@ -178,7 +178,7 @@ bool Application::importAnkiPackage(const QString &source)
     const std::optional<int> added = importAnswers(answers, &trouble);
     // Each file holds the counters of the reviews that the history took as this computer's.
     for (const QString &target : written)
-        enrolFile(target);
+        m_context->shared.enrolFile(target);
     if (!written.isEmpty()) {
         m_context->settings.dictionaryPath = written.first();
         openDictionary(written.first());

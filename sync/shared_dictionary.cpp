@@ -1,0 +1,253 @@
+#include "shared_dictionary.h"
+
+#include "conflict_copies.h"
+
+#include "history/history_rows.h"
+#include "vocabulary/vocabulary_file.h"
+#include "vocabulary/vocabulary_store.h"
+
+#include "core/file_error.h"
+#include "core/paths.h"
+#include "core/text_file.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+#include <utility>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Synchronisation)
+};
+
+// Every pair's counters as they stand, set at `atMs` as the dictionary comes into the folder.
+QList<CounterSetting> settingsOf(const Vocabulary &vocabulary, const QString &path, qint64 atMs)
+{
+    QList<CounterSetting> settings;
+    QSet<QString> seen;
+    for (const VocabularyEntry &entry : vocabulary.entries) {
+        // A pair written twice has its counters in its first line.
+        if (seen.contains(PairKey(entry)))
+            continue;
+        seen.insert(PairKey(entry));
+        settings.append({atMs, path, PairTextOf(entry), CountersOf(entry), {}, true});
+    }
+    return settings;
+}
+
+// A pair as the history knows it, by the key the dictionary knows it by.
+QString keyOf(const PairText &pair)
+{
+    VocabularyEntry entry;
+    entry.side[1] = pair.side1;
+    entry.comment[1] = pair.comment1;
+    entry.side[2] = pair.side2;
+    entry.comment[2] = pair.comment2;
+    return PairKey(entry);
+}
+
+SharedCounters byPairKey(const QHash<PairText, Counters> &counters)
+{
+    SharedCounters shared;
+    shared.reserve(counters.size());
+    for (auto pair = counters.cbegin(); pair != counters.cend(); ++pair)
+        shared.insert(keyOf(pair.key()), *pair);
+    return shared;
+}
+
+qint64 now()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+} // namespace
+
+SharedDictionary::SharedDictionary(CurrentDictionary &dictionary, ReviewHistory &history,
+                                   QObject *parent)
+    : QObject(parent)
+    , m_dictionary(dictionary)
+    , m_history(history)
+{}
+
+void SharedDictionary::follow(const QString &folder, ExchangeSoon exchangeSoon)
+{
+    m_folder = folder;
+    m_exchangeSoon = std::move(exchangeSoon);
+    m_settingsAsked = 0;
+    m_copiesLeft.clear();
+    m_countersReplacedTold.clear();
+    m_writeTrouble.clear();
+    m_editorContext.reset();
+    m_editorPairs.clear();
+}
+
+bool SharedDictionary::isSynchronised(const QString &path) const
+{
+    return m_exchangeSoon && IsInFolder(path, m_folder);
+}
+
+void SharedDictionary::noteSettings(const QList<CounterSetting> &settings,
+                                    const std::optional<SettingContext> &context)
+{
+    if (!m_exchangeSoon || settings.isEmpty())
+        return;
+    m_history.noteSettings(settings, context);
+    // Counters computed before these were noted would undo them: only those after count.
+    m_settingsAsked = m_exchangeSoon();
+}
+
+void SharedDictionary::enrolFile(const QString &path)
+{
+    if (!isSynchronised(path))
+        return;
+    try {
+        const QString full = ResolvedPath(path);
+        const Vocabulary written = ParseVocabularyFile(ReadFileBytes(full), full);
+        noteSettings(settingsOf(written, full, now()));
+    } catch (const FileError &) {
+        // Gone again already: whoever replaced it wrote a file of their own, taken as it comes.
+    }
+}
+
+void SharedDictionary::noteResetCounters(const Vocabulary &before)
+{
+    if (!m_exchangeSoon || !m_dictionary.isShared())
+        return;
+    QList<CounterSetting> settings;
+    const qint64 at = now();
+    const Vocabulary &after = m_dictionary.vocabulary();
+    for (int i = 0; i < after.count() && i < before.count(); ++i) {
+        if (CountersOf(after.entries.at(i)) != CountersOf(before.entries.at(i)))
+            settings.append({at,
+                             m_dictionary.path(),
+                             PairTextOf(after.entries.at(i)),
+                             CountersOf(after.entries.at(i)),
+                             {}});
+    }
+    noteSettings(settings);
+}
+
+void SharedDictionary::editorOpens(const QString &path)
+{
+    m_editorContext.reset();
+    m_editorPairs.clear();
+    if (!isSynchronised(path))
+        return;
+    m_editorContext = m_history.contextNow();
+    try {
+        for (const VocabularyEntry &entry : ParseVocabularyFile(ReadFileBytes(path), path).entries)
+            m_editorPairs.insert(PairKey(entry));
+    } catch (const FileError &) {
+        m_editorContext.reset(); // the editor read it a moment ago; nothing is carried
+    }
+}
+
+void SharedDictionary::noteRenamedPairs(const QString &path)
+{
+    const std::optional<SettingContext> context = std::exchange(m_editorContext, std::nullopt);
+    const QSet<QString> before = std::exchange(m_editorPairs, {});
+    if (!isSynchronised(path) || !context)
+        return;
+    try {
+        const Vocabulary saved = ParseVocabularyFile(ReadFileBytes(path), path);
+        QList<CounterSetting> renamed;
+        for (const CounterSetting &setting : settingsOf(saved, path, now())) {
+            if (!before.contains(keyOf(setting.pair)) && setting.counters != Counters{}) {
+                renamed.append(setting);
+                renamed.last().entering = false;
+            }
+        }
+        noteSettings(renamed, context);
+    } catch (const FileError &) {
+        // Replaced already by another writer, whose file is taken as it comes.
+    }
+}
+
+void SharedDictionary::takeCounters(const QString &path, const DictionaryCounters &counters,
+                                    quint64 exchange)
+{
+    // Counters computed before counters were set here know nothing of them.
+    if (exchange < m_settingsAsked || path != m_dictionary.path() || !m_dictionary.holdsLock()
+        || !m_dictionary.isShared())
+        return;
+    // The conflict copies that can be read; one that vanished was taken in by another computer.
+    QList<Vocabulary> copies;
+    QStringList copyPaths;
+    for (const QString &copy : ConflictCopies(path)) {
+        if (m_copiesLeft.contains(copy))
+            continue;
+        try {
+            copies.append(ParseVocabularyFile(ReadFileBytes(copy), copy));
+            copyPaths.append(copy);
+        } catch (const FileError &error) {
+            if (!QFileInfo::exists(copy))
+                continue;
+            m_copiesLeft.append(copy);
+            emit news(Texts::tr("Kopii %1, kterou synchronizační program uložil vedle slovníku "
+                                "%2, se nepodařilo přečíst, a tak zůstává, kde je: %3")
+                          .arg(copy, path, error.message()));
+        }
+    }
+    SharedWrite written;
+    try {
+        written = m_dictionary.writeShared(
+            counters.enrolled ? std::optional(byPairKey(counters.pairs)) : std::nullopt, copies);
+    } catch (const FileError &error) {
+        // Tried again after the next exchange; told once.
+        const QString text = Texts::tr("Slovník %1 se zatím nepodařilo zapsat podle odpovědí "
+                                       "ze všech počítačů: %2")
+                                 .arg(path, error.message());
+        if (text != m_writeTrouble)
+            emit news(text);
+        m_writeTrouble = text;
+        return;
+    }
+    m_writeTrouble.clear();
+    if (!counters.enrolled) {
+        // The dictionary comes into the synchronised folder with its counters as they stand.
+        noteSettings(settingsOf(m_dictionary.vocabulary(), path, now()));
+    } else if (written.countersReplaced && !counters.recordsCame
+               && !m_countersReplacedTold.contains(path)) {
+        m_countersReplacedTold.append(path);
+        emit news(Texts::tr("Četnosti a chybovosti slovníku %1 se lišily od odpovědí všech "
+                            "počítačů (soubor byl změněn jinak než Merkem); ve synchronizované "
+                            "složce se řídí odpověďmi všech počítačů.")
+                      .arg(path));
+    }
+    takeInCopies(copyPaths, written);
+}
+
+void SharedDictionary::takeInCopies(const QStringList &copyPaths, const SharedWrite &written)
+{
+    if (copyPaths.isEmpty())
+        return;
+    const QString path = m_dictionary.path();
+    if (written.pairsLeft > 0) {
+        m_copiesLeft += copyPaths;
+        emit news(Texts::tr("Kopie slovníku %1 od synchronizačního programu jsou sloučeny: "
+                            "přidaných dvojic %2. Dvojic, které se do slovníku nevešly: %3; "
+                            "kopie proto zůstávají.")
+                      .arg(path)
+                      .arg(written.pairsAdded)
+                      .arg(written.pairsLeft));
+        return;
+    }
+    QStringList kept;
+    for (const QString &copy : copyPaths) {
+        if (!QFile::remove(copy) && QFileInfo::exists(copy))
+            kept.append(copy);
+    }
+    m_copiesLeft += kept;
+    QString text = Texts::tr("Slovník %1 se změnil na dvou počítačích zároveň; kopie, které "
+                             "synchronizační program uložil vedle něj, jsou sloučeny (přidaných "
+                             "dvojic %2).")
+                       .arg(path)
+                       .arg(written.pairsAdded);
+    if (!kept.isEmpty())
+        text += Texts::tr(" Kopii se nepodařilo smazat; smažte ji prosím sami.");
+    emit news(text);
+}
