@@ -183,8 +183,8 @@ std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QStrin
             readPair.bind(1, counted.key());
             if (!readPair.nextRow())
                 return failed(readPair);
-            counted->text = PairText{textOf(readPair, 0), textOf(readPair, 1),
-                                     textOf(readPair, 2), textOf(readPair, 3)};
+            counted->text = PairText{textOf(readPair, 0), textOf(readPair, 1), textOf(readPair, 2),
+                                     textOf(readPair, 3)};
             readPair.reset();
         }
         result.pairs.insert(*counted->text, counted->counters);

@@ -11,7 +11,6 @@
 #include "core/text_file.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
@@ -59,18 +58,14 @@ SharedCounters byPairKey(const QHash<PairText, Counters> &counters)
     return shared;
 }
 
-qint64 now()
-{
-    return QDateTime::currentMSecsSinceEpoch();
-}
-
 } // namespace
 
 SharedDictionary::SharedDictionary(CurrentDictionary &dictionary, ReviewHistory &history,
-                                   QObject *parent)
+                                   Clock clock, QObject *parent)
     : QObject(parent)
     , m_dictionary(dictionary)
     , m_history(history)
+    , m_clock(std::move(clock))
 {}
 
 void SharedDictionary::follow(const QString &folder, ExchangeSoon exchangeSoon)
@@ -107,7 +102,7 @@ void SharedDictionary::enrolFile(const QString &path)
     try {
         const QString full = ResolvedPath(path);
         const Vocabulary written = ParseVocabularyFile(ReadFileBytes(full), full);
-        noteSettings(settingsOf(written, full, now()));
+        noteSettings(settingsOf(written, full, m_clock()));
     } catch (const FileError &) {
         // Gone again already: whoever replaced it wrote a file of their own, taken as it comes.
     }
@@ -118,7 +113,7 @@ void SharedDictionary::noteResetCounters(const Vocabulary &before)
     if (!m_exchangeSoon || !m_dictionary.isShared())
         return;
     QList<CounterSetting> settings;
-    const qint64 at = now();
+    const qint64 at = m_clock();
     const Vocabulary &after = m_dictionary.vocabulary();
     for (int i = 0; i < after.count() && i < before.count(); ++i) {
         if (CountersOf(after.entries.at(i)) != CountersOf(before.entries.at(i)))
@@ -155,7 +150,7 @@ void SharedDictionary::noteRenamedPairs(const QString &path)
     try {
         const Vocabulary saved = ParseVocabularyFile(ReadFileBytes(path), path);
         QList<CounterSetting> renamed;
-        for (const CounterSetting &setting : settingsOf(saved, path, now())) {
+        for (const CounterSetting &setting : settingsOf(saved, path, m_clock())) {
             if (!before.contains(keyOf(setting.pair)) && setting.counters != Counters{}) {
                 renamed.append(setting);
                 renamed.last().entering = false;
@@ -209,7 +204,7 @@ void SharedDictionary::takeCounters(const QString &path, const DictionaryCounter
     m_writeTrouble.clear();
     if (!counters.enrolled) {
         // The dictionary comes into the synchronised folder with its counters as they stand.
-        noteSettings(settingsOf(m_dictionary.vocabulary(), path, now()));
+        noteSettings(settingsOf(m_dictionary.vocabulary(), path, m_clock()));
     } else if (written.countersReplaced && !counters.recordsCame
                && !m_countersReplacedTold.contains(path)) {
         m_countersReplacedTold.append(path);

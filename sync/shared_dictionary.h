@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/clock.h"
 #include "history/review_history.h"
 #include "shared_counters.h"
 #include "vocabulary/current_dictionary.h"
@@ -25,8 +26,9 @@ public:
     // after it know of everything the history held when it was asked for.
     using ExchangeSoon = std::function<quint64()>;
 
+    // `clock` times the settings.
     SharedDictionary(CurrentDictionary &dictionary, ReviewHistory &history,
-                     QObject *parent = nullptr);
+                     Clock clock = SystemClock(), QObject *parent = nullptr);
 
     // The folder is exchanged with through `exchangeSoon` (none: no folder, nothing is noted),
     // and the files in `folder` are shared. Forgets what was told and left.
@@ -59,6 +61,7 @@ private:
 
     CurrentDictionary &m_dictionary;
     ReviewHistory &m_history;
+    Clock m_clock;
     QString m_folder;
     ExchangeSoon m_exchangeSoon;
     quint64 m_settingsAsked = 0;        // the exchange asked for after counters were last set
