@@ -251,6 +251,44 @@ TEST_F(SyncedProgramTest, ABackupPutBackLosesNoAnswer)
     home.stop();
 }
 
+// The editor renames both pairs of the lesson: their counters go with the new texts, also on
+// the other computer, where they follow from the log.
+TEST_F(SyncedProgramTest, PairsRenamedInTheEditorKeepTheirCounters)
+{
+    PutInFolder(m_shared.path(), QStringLiteral("lekce.slv"), Cp1250(Lesson));
+    RunningProgram home;
+    start(home);
+    home.answer(QStringLiteral("x"));
+    home.answer(QStringLiteral("x"));
+    home.prompts.saveNames = {lesson()};
+    home.whenOpen<DictionaryChooser>([&](DictionaryChooser &chooser) {
+        chooser.openDirectory(m_shared.path());
+        auto *list = child<QListWidget>(chooser, "ListBox1");
+        const auto found = list->findItems(QStringLiteral("lekce.slv"), Qt::MatchStartsWith);
+        ASSERT_FALSE(found.isEmpty());
+        list->setCurrentItem(found.first());
+        chooser.chooseCurrentFile();
+    });
+    home.whenOpen<DictionaryEditor>([](DictionaryEditor &editor) {
+        QTableWidget *grid = child<QTableWidget>(editor, "StringGrid1");
+        for (int row = 0; row < 2; ++row)
+            grid->item(row, 1)->setText(grid->item(row, 1)->text() + QStringLiteral(", -e"));
+        child<QPushButton>(editor, "Button1")->click();
+        editor.reject();
+    });
+    child<QAction>(home.form(), "Vbr1")->trigger();
+    home.answer(QStringLiteral("x"));
+    home.stop();
+    EXPECT_TRUE(ReadBytes(lesson()).contains("der Hund, -e"));
+    EXPECT_EQ(counted(), std::make_pair(3, 3)) << "the renamed pairs' counters and the answer";
+
+    RunningProgram school;
+    start(school);
+    school.answer(QStringLiteral("x"));
+    EXPECT_TRUE(WaitFor([&] { return counted() == std::make_pair(4, 4); })) << counted().first;
+    school.stop();
+}
+
 // The school took the home's file an hour after it was written but before the home's log: its
 // version waits for that log (logged at once, it would hold none of the home's answers, and
 // neither would what was made from it). The home, away from the school,
