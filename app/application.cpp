@@ -410,6 +410,8 @@ void Application::editDictionary()
     const QString chosen = chooseDictionary();
     if (!chosen.isEmpty()) {
         settings.dictionaryPath = chosen;
+        // A pair renamed in the editor keeps the counters it has as the editor opens the file.
+        m_context->shared.editorOpens(ResolvedPath(chosen));
         if (dictionary.isFileOf(chosen))
             writeBackBeforeLeaving();
         const QString setAside = dictionary.setAsideFor(chosen);
@@ -419,8 +421,6 @@ void Application::editDictionary()
             dictionary.takeBack(setAside);
             return;
         }
-        // A pair renamed in the editor keeps the counters it had as the file was opened.
-        m_context->shared.editorOpens(ResolvedPath(chosen));
         editor.exec();
     }
     // The current dictionary was set aside for the editor: read it again, edited or not.

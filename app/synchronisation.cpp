@@ -59,7 +59,7 @@ void Application::startSync()
 {
     m_folderSync.reset();
     AppContext &context = *m_context;
-    context.shared.follow({}, {});
+    context.shared.follow({}, {}, {});
     if (m_historyReady && !context.settings.syncFolder.isEmpty()) {
         // The history's schema is made by the drill's connection before the exchange's own
         // connection looks at it.
@@ -76,7 +76,7 @@ void Application::startSync()
                     [this](int taken, int) { afterExchange(taken); });
             connect(m_folderSync.get(), &FolderSync::countersComputed, &context.shared,
                     &SharedDictionary::takeCounters);
-            context.shared.follow(context.settings.syncFolder,
+            context.shared.follow(context.settings.syncFolder, computer,
                                   [sync = m_folderSync.get()] { return sync->exchangeSoon(); });
             connect(m_folderSync.get(), &FolderSync::troubled, this, &Application::tellNews);
             m_folderSync->followDictionary(context.dictionary.path());
@@ -90,8 +90,7 @@ void Application::startSync()
 
 void Application::syncSoon()
 {
-    if (m_folderSync)
-        m_folderSync->exchangeSoon();
+    m_context->shared.exchangeSoon();
 }
 
 void Application::tellNews(const QString &text)

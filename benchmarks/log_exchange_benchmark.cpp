@@ -146,7 +146,8 @@ static void BM_SharedCountersOfThousandPairs(benchmark::State &state)
     readOn(history, allLogs(dir));
     for (auto _ : state) {
         QString reason;
-        const auto counters = SharedCountersOf(history.database(), Lesson, &reason);
+        const auto counters = SharedCountersOf(history.database(), Lesson,
+                                               QStringLiteral("0123456789abcdef"), &reason);
         if (!counters || counters->pairs.size() != 1000)
             state.SkipWithError("the counters were not computed");
         benchmark::DoNotOptimize(counters);

@@ -18,7 +18,9 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QLineEdit>
 #include <QPainter>
 #include <QProgressBar>
@@ -160,6 +162,7 @@ DrillWindow::DrillWindow(DrillSession &session, Prompts &prompts, QWidget *paren
     setTabOrder(m_answer, m_offeredComment);
     setTabOrder(m_offeredComment, m_answerComment);
     resize(668, 322);
+    m_drillHeight = 322;
     PlaceOnScreen(this, QPoint(233, 151));
 
     connect(&session, &DrillSession::changed, this, &DrillWindow::showSession);
@@ -310,10 +313,33 @@ void DrillWindow::focusNextButton()
 
 void DrillWindow::showNews(const QString &text)
 {
-    QStatusBar *line = statusBar();
-    line->setObjectName(QStringLiteral("News"));
-    line->setToolTip(text);
-    line->showMessage(text, NewsShownMs);
+    if (!m_news) {
+        // Wrapped, so that a long sentence is read whole; it takes no focus and no key.
+        m_news = named(new QLabel(this), "News");
+        m_news->setWordWrap(true);
+        m_news->setTextInteractionFlags(Qt::NoTextInteraction);
+        statusBar()->addWidget(m_news, 1);
+        m_newsTimer = new QTimer(this);
+        m_newsTimer->setSingleShot(true);
+        connect(m_newsTimer, &QTimer::timeout, this, [this] {
+            m_news->clear();
+            statusBar()->hide();
+            // Back to the drill's own height, unless the user sized the window meanwhile.
+            if (height() == m_grownTo)
+                resize(width(), m_drillHeight);
+        });
+    }
+    m_news->setText(text);
+    statusBar()->show();
+    // The drill keeps its room: the window grows by the lines the news takes.
+    const int newsHeight = m_news->heightForWidth(std::max(200, width() - 24)) + 6;
+    statusBar()->setFixedHeight(newsHeight);
+    const int wanted = m_drillHeight + newsHeight;
+    if (height() < wanted) {
+        resize(width(), wanted);
+        m_grownTo = wanted;
+    }
+    m_newsTimer->start(NewsShownMs);
 }
 
 void DrillWindow::takeBackFocus()

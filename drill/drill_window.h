@@ -8,6 +8,7 @@ class Prompts;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QTimer;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -74,6 +75,10 @@ private:
     QLineEdit *m_offeredText = nullptr;
     QLineEdit *m_offeredComment = nullptr;
     QFrame *m_answerPanel = nullptr;
+    QLabel *m_news = nullptr; // the news line, made with the first news
+    QTimer *m_newsTimer = nullptr;
+    int m_drillHeight = 0; // the window's height without the news line
+    int m_grownTo = -1;    // the height the news line made it
     QLineEdit *m_answer = nullptr;
     QLineEdit *m_answerComment = nullptr;
     QPushButton *m_nextButton = nullptr;

@@ -97,10 +97,10 @@ private:
         // Only once this computer's records are numbered do the counters say what they know.
         if (done.reached && IsInFolder(m_dictionary, m_place.folder)) {
             QString reason;
-            auto counters = SharedCountersOf(db, m_dictionary, &reason);
+            auto counters = SharedCountersOf(db, m_dictionary, m_place.computer, &reason);
             if (!counters)
                 troubles.append(tr("Historii odpovědí nelze číst: %1").arg(reason));
-            else if (!counters->unnumbered) {
+            else {
                 counters->recordsCame = done.taken > 0;
                 emit countersComputed(m_dictionary, *counters, asked);
             }

@@ -88,37 +88,107 @@ QString textOf(const SqliteStatement &statement, int column)
 
 } // namespace
 
+namespace {
+
+// The numbers this computer's records that have none yet will get in its log, made in the
+// order the log will have them: after every number given, its answers by when they were given,
+// each setting after the answer it followed.
+struct Provisional
+{
+    qint64 lastNumbered = 0;        // the highest number given
+    QHash<qint64, qint64> answers;  // by answer id
+    QHash<qint64, qint64> settings; // by setting id
+};
+
+std::optional<Provisional> provisionalNumbers(QSqlDatabase db, const QString &computer,
+                                              QString *reason)
+{
+    Provisional numbers;
+    SqliteStatement last(db, QStringLiteral("SELECT max(coalesce((SELECT max(seq) FROM answers"
+                                            " WHERE computer = ?1), 0), coalesce((SELECT"
+                                            " max(seq) FROM counter_settings WHERE"
+                                            " computer = ?1), 0))"));
+    SqliteStatement answers(db, QStringLiteral("SELECT id FROM answers WHERE seq IS NULL"
+                                               " ORDER BY id"));
+    SqliteStatement settings(db, QStringLiteral("SELECT id, after_answer FROM counter_settings"
+                                                " WHERE seq IS NULL ORDER BY id"));
+    for (SqliteStatement *statement : {&last, &answers, &settings}) {
+        if (!statement->isValid()) {
+            *reason = statement->error();
+            return std::nullopt;
+        }
+    }
+    last.bind(1, computer);
+    if (!last.nextRow()) {
+        *reason = last.error();
+        return std::nullopt;
+    }
+    numbers.lastNumbered = last.integer(0);
+    QList<qint64> answerIds;
+    while (answers.nextRow())
+        answerIds.append(answers.integer(0));
+    qint64 next = numbers.lastNumbered + 1;
+    auto answer = answerIds.cbegin();
+    while (settings.nextRow()) {
+        for (; answer != answerIds.cend() && *answer <= settings.integer(1); ++answer)
+            numbers.answers.insert(*answer, next++);
+        numbers.settings.insert(settings.integer(0), next++);
+    }
+    for (; answer != answerIds.cend(); ++answer)
+        numbers.answers.insert(*answer, next++);
+    if (!answers.error().isEmpty() || !settings.error().isEmpty()) {
+        *reason = answers.error().isEmpty() ? settings.error() : answers.error();
+        return std::nullopt;
+    }
+    return numbers;
+}
+
+} // namespace
+
 std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QString &dictionary,
-                                                   QString *reason)
+                                                   const QString &computer, QString *reason)
 {
     const auto failed = [reason](const SqliteStatement &statement) {
         *reason = statement.error();
         return std::nullopt;
     };
     DictionaryCounters result;
+    if (const auto read = ContextNow(db, reason))
+        result.read = read->others;
+    else
+        return std::nullopt;
+    // This computer's records not numbered yet count by the numbers they will get, so that
+    // the counters are the same before and after they are numbered.
+    const std::optional<Provisional> provisional = provisionalNumbers(db, computer, reason);
+    if (!provisional)
+        return std::nullopt;
     QHash<qint64, PairCount> pairs;
     SqliteStatement readSettings(
         db, QStringLiteral("SELECT s.pair, s.computer, s.seq, s.at_ms, s.offers1, s.offers2,"
                            " s.errors1, s.errors2, s.context, s.entering, p.side1, p.comment1,"
-                           " p.side2, p.comment2 FROM counter_settings s JOIN pairs p"
+                           " p.side2, p.comment2, s.id FROM counter_settings s JOIN pairs p"
                            " ON p.id = s.pair WHERE s.dictionary = ?"));
     if (!readSettings.isValid())
         return failed(readSettings);
     readSettings.bind(1, dictionary);
     while (readSettings.nextRow()) {
-        result.enrolled = true;
-        if (readSettings.isNull(2)) {
-            result.unnumbered = true;
-            continue;
-        }
         PairSetting setting;
-        setting.computer = textOf(readSettings, 1);
-        setting.seq = readSettings.integer(2);
+        setting.context = DecodedRecordSet(readSettings.utf8(8)).value_or(RecordSet());
+        if (readSettings.isNull(2)) {
+            // It knows every record of this computer made before it.
+            setting.computer = computer;
+            setting.seq = provisional->settings.value(readSettings.integer(14));
+            if (setting.seq > 1)
+                setting.context[computer].insert(1, setting.seq - 1);
+        } else {
+            setting.computer = textOf(readSettings, 1);
+            setting.seq = readSettings.integer(2);
+        }
         setting.atMs = readSettings.integer(3);
         for (int i = 0; i < 4; ++i)
             setting.counters[std::size_t(i)] = qint32(readSettings.integer(4 + i));
-        setting.context = DecodedRecordSet(readSettings.utf8(8)).value_or(RecordSet());
         setting.entering = readSettings.integer(9) != 0;
+        result.enrolled = result.enrolled || setting.entering;
         PairCount &pair = pairs[readSettings.integer(0)];
         if (!pair.text)
             pair.text = PairText{textOf(readSettings, 10), textOf(readSettings, 11),
@@ -134,35 +204,41 @@ std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QStrin
     }
 
     // The answers come by pair, and a pair's by computer: what the setting in force knew of
-    // that computer is looked up once for its run of answers.
-    // The side offered and whether it was wrong in one column: each column read costs.
-    SqliteStatement readAnswers(db, QStringLiteral("SELECT pair, computer, seq,"
+    // that computer is looked up once for its run of answers. An answer not numbered yet
+    // comes as the negative of its id. The side offered and whether it was wrong come in one
+    // column: each column read costs.
+    SqliteStatement readAnswers(db, QStringLiteral("SELECT pair, computer, ifnull(seq, -id),"
                                                    " direction - 1 + 2 * (grade = 1)"
                                                    " FROM answers WHERE dictionary = ?"
                                                    " ORDER BY pair, computer, seq"));
     if (!readAnswers.isValid())
         return failed(readAnswers);
     readAnswers.bind(1, dictionary);
+    const QByteArray own = computer.toUtf8();
     PairCount *pair = nullptr;
     qint64 pairId = 0;
-    QByteArray computer;
+    QByteArray lastComputer;
+    bool computerRead = false;
     const NumberRanges *known = nullptr;
     while (readAnswers.nextRow()) {
         if (!pair || readAnswers.integer(0) != pairId) {
             pairId = readAnswers.integer(0);
             pair = &pairs[pairId];
-            computer.clear();
-            known = nullptr;
+            computerRead = false;
         }
-        const qint64 seq = readAnswers.integer(2); // 0: not numbered yet
-        if (pair->inForce && seq > 0) {
-            const QByteArrayView answerComputer = readAnswers.utf8(1);
-            if (answerComputer != computer || computer.isEmpty()) {
-                computer = answerComputer.toByteArray();
+        qint64 seq = readAnswers.integer(2);
+        if (pair->inForce) {
+            const QByteArrayView answerComputer
+                = seq < 0 ? QByteArrayView(own) : readAnswers.utf8(1);
+            if (!computerRead || answerComputer != lastComputer) {
+                lastComputer = answerComputer.toByteArray();
+                computerRead = true;
                 const RecordSet &context = pair->inForce->context;
-                const auto runs = context.constFind(QString::fromUtf8(computer));
+                const auto runs = context.constFind(QString::fromUtf8(lastComputer));
                 known = runs == context.cend() ? nullptr : &*runs;
             }
+            if (seq < 0)
+                seq = provisional->answers.value(-seq);
             if (known && known->contains(seq))
                 continue;
         }

@@ -48,13 +48,14 @@ struct DictionaryCounters
 {
     // The pairs with a setting or an answer; every other pair's counters are 0.
     QHash<PairText, Counters> pairs;
-    // Some counters were set on it: it is in the synchronised folder with its counters.
+    // It came into the synchronised folder with its counters (on some computer); until then
+    // the file's counters stand.
     bool enrolled = false;
-    // Counters set here that are not numbered yet: what they knew of this computer is not
-    // settled, so the counters are not to be written now.
-    bool unnumbered = false;
     // The exchange that came before brought records of other computers.
     bool recordsCame = false;
+    // What the history had read of the other computers: all that the counters hold of them.
+    RecordSet read;
 };
+// `computer`: this computer's id; its records not numbered yet count as numbered next.
 std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QString &dictionary,
-                                                   QString *reason);
+                                                   const QString &computer, QString *reason);

@@ -66,16 +66,27 @@ SharedDictionary::SharedDictionary(CurrentDictionary &dictionary, ReviewHistory 
     , m_dictionary(dictionary)
     , m_history(history)
     , m_clock(std::move(clock))
-{}
+{
+    // Read again from its file: the counters are the file's, perhaps another writer's.
+    connect(&m_dictionary, &CurrentDictionary::opened, this, [this] { m_writtenPath.clear(); });
+    connect(&m_dictionary, &CurrentDictionary::pairsMoved, this, [this] {
+        if (!m_writing)
+            m_writtenPath.clear();
+    });
+}
 
-void SharedDictionary::follow(const QString &folder, ExchangeSoon exchangeSoon)
+void SharedDictionary::follow(const QString &folder, const QString &computer,
+                              ExchangeSoon exchangeSoon)
 {
     m_folder = folder;
+    m_computer = computer;
     m_exchangeSoon = std::move(exchangeSoon);
-    m_settingsAsked = 0;
+    m_lastAsked = 0;
     m_copiesLeft.clear();
     m_countersReplacedTold.clear();
     m_writeTrouble.clear();
+    m_writtenPath.clear();
+    m_writtenRead.clear();
     m_editorContext.reset();
     m_editorPairs.clear();
 }
@@ -85,6 +96,12 @@ bool SharedDictionary::isSynchronised(const QString &path) const
     return m_exchangeSoon && IsInFolder(path, m_folder);
 }
 
+void SharedDictionary::exchangeSoon()
+{
+    if (m_exchangeSoon)
+        m_lastAsked = m_exchangeSoon();
+}
+
 void SharedDictionary::noteSettings(const QList<CounterSetting> &settings,
                                     const std::optional<SettingContext> &context)
 {
@@ -92,7 +109,7 @@ void SharedDictionary::noteSettings(const QList<CounterSetting> &settings,
         return;
     m_history.noteSettings(settings, context);
     // Counters computed before these were noted would undo them: only those after count.
-    m_settingsAsked = m_exchangeSoon();
+    exchangeSoon();
 }
 
 void SharedDictionary::enrolFile(const QString &path)
@@ -123,7 +140,56 @@ void SharedDictionary::noteResetCounters(const Vocabulary &before)
                              CountersOf(after.entries.at(i)),
                              {}});
     }
-    noteSettings(settings);
+    noteSettings(settings, contextOfFile(m_dictionary.path()));
+}
+
+std::optional<SettingContext> SharedDictionary::contextOfFile(const QString &path)
+{
+    std::optional<SettingContext> context = m_history.contextNow();
+    if (context && path == m_writtenPath)
+        context->others = m_writtenRead;
+    return context;
+}
+
+void SharedDictionary::writeCountersNow()
+{
+    QSqlDatabase db = m_history.database();
+    QString reason;
+    // One read, so that the counters hold exactly what they say they have read.
+    const bool began = db.transaction();
+    const auto counters = SharedCountersOf(db, m_dictionary.path(), m_computer, &reason);
+    if (began)
+        db.commit();
+    try {
+        if (counters && counters->enrolled) {
+            SharedWrite written;
+            writeCounters(*counters, {}, written);
+            return;
+        }
+    } catch (const FileError &) {
+        // Written by the next exchange; the file's counters stand meanwhile.
+    }
+    // The file's counters stand: the answers given here go into them first, and a file of
+    // another writer met on the way is known for one.
+    m_dictionary.writeBackAnswers();
+}
+
+void SharedDictionary::writeCounters(const DictionaryCounters &counters,
+                                     const QList<Vocabulary> &copies, SharedWrite &written)
+{
+    m_writing = true;
+    try {
+        written = m_dictionary.writeShared(
+            counters.enrolled ? std::optional(byPairKey(counters.pairs)) : std::nullopt, copies);
+    } catch (...) {
+        m_writing = false;
+        throw;
+    }
+    m_writing = false;
+    if (counters.enrolled) {
+        m_writtenPath = m_dictionary.path();
+        m_writtenRead = counters.read;
+    }
 }
 
 void SharedDictionary::editorOpens(const QString &path)
@@ -132,7 +198,9 @@ void SharedDictionary::editorOpens(const QString &path)
     m_editorPairs.clear();
     if (!isSynchronised(path))
         return;
-    m_editorContext = m_history.contextNow();
+    if (path == m_dictionary.path() && m_dictionary.isShared() && m_dictionary.holdsLock())
+        writeCountersNow();
+    m_editorContext = contextOfFile(path);
     try {
         for (const VocabularyEntry &entry : ParseVocabularyFile(ReadFileBytes(path), path).entries)
             m_editorPairs.insert(PairKey(entry));
@@ -165,8 +233,9 @@ void SharedDictionary::noteRenamedPairs(const QString &path)
 void SharedDictionary::takeCounters(const QString &path, const DictionaryCounters &counters,
                                     quint64 exchange)
 {
-    // Counters computed before counters were set here know nothing of them.
-    if (exchange < m_settingsAsked || path != m_dictionary.path() || !m_dictionary.holdsLock()
+    // Counters computed before the last answer or setting here know nothing of it: written,
+    // they would take its count out of the file until the next exchange.
+    if (exchange < m_lastAsked || path != m_dictionary.path() || !m_dictionary.holdsLock()
         || !m_dictionary.isShared())
         return;
     // The conflict copies that can be read; one that vanished was taken in by another computer.
@@ -189,8 +258,7 @@ void SharedDictionary::takeCounters(const QString &path, const DictionaryCounter
     }
     SharedWrite written;
     try {
-        written = m_dictionary.writeShared(
-            counters.enrolled ? std::optional(byPairKey(counters.pairs)) : std::nullopt, copies);
+        writeCounters(counters, copies, written);
     } catch (const FileError &error) {
         // Tried again after the next exchange; told once.
         const QString text = Texts::tr("Slovník %1 se zatím nepodařilo zapsat podle odpovědí "

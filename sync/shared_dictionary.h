@@ -31,16 +31,22 @@ public:
                      Clock clock = SystemClock(), QObject *parent = nullptr);
 
     // The folder is exchanged with through `exchangeSoon` (none: no folder, nothing is noted),
-    // and the files in `folder` are shared. Forgets what was told and left.
-    void follow(const QString &folder, ExchangeSoon exchangeSoon);
+    // the files in `folder` are shared, and this computer is `computer` there. Forgets what
+    // was told and left.
+    void follow(const QString &folder, const QString &computer, ExchangeSoon exchangeSoon);
     bool isSynchronised(const QString &path) const;
+    // Something changed here (an answer was given, a dictionary opened): an exchange soon.
+    // Counters computed before it know nothing of the change and are not written.
+    void exchangeSoon();
 
     // A file written anew into the folder (an import, a new dictionary, the dictionary saved
     // there) comes with its counters as they stand.
     void enrolFile(const QString &path);
     // The counters of the current dictionary were reset from `before` (the same pairs).
     void noteResetCounters(const Vocabulary &before);
-    // The editor opens `path`: what this computer knows now and the pairs the file has.
+    // The editor is to open `path`: the pairs the file has, and what their counters hold. The
+    // open dictionary's file gets the counters of the records first, should it hold another
+    // writer's (read since they were last written).
     void editorOpens(const QString &path);
     // The editor saved the file it opened: pairs of new text that keep counters (renamed)
     // take them, with what this computer knew when the editor opened the file.
@@ -58,16 +64,30 @@ private:
     void noteSettings(const QList<CounterSetting> &settings,
                       const std::optional<SettingContext> &context = std::nullopt);
     void takeInCopies(const QStringList &copyPaths, const SharedWrite &written);
+    // What the counters of the file at `path` hold: this computer's records up to now (its
+    // answers are counted as they are given) and of the others what the counters last written
+    // into the open dictionary's file had read.
+    std::optional<SettingContext> contextOfFile(const QString &path);
+    // Computes the records' counters of the open dictionary here and now, and writes them.
+    void writeCountersNow();
+    void writeCounters(const DictionaryCounters &counters, const QList<Vocabulary> &copies,
+                       SharedWrite &written);
 
     CurrentDictionary &m_dictionary;
     ReviewHistory &m_history;
     Clock m_clock;
     QString m_folder;
+    QString m_computer;
     ExchangeSoon m_exchangeSoon;
-    quint64 m_settingsAsked = 0;        // the exchange asked for after counters were last set
+    quint64 m_lastAsked = 0;            // the exchange asked for after the last change here
     QStringList m_copiesLeft;           // conflict copies left where they are, told once
     QStringList m_countersReplacedTold; // dictionaries whose changed counters were told of
     QString m_writeTrouble;             // why the counters could not be written, told once
+    // The open dictionary as last written with the records' counters (empty: read since from
+    // its file, which another writer may have written), and what they had read of the others.
+    QString m_writtenPath;
+    RecordSet m_writtenRead;
+    bool m_writing = false;
     // What this computer knew when the editor opened a file of the folder, and its pairs then.
     std::optional<SettingContext> m_editorContext;
     QSet<QString> m_editorPairs;

@@ -72,7 +72,7 @@ public:
     Counters counters(const PairText &pair)
     {
         QString reason;
-        const auto counted = SharedCountersOf(database(), lesson(), &reason);
+        const auto counted = SharedCountersOf(database(), lesson(), id(), &reason);
         EXPECT_TRUE(counted.has_value()) << reason.toStdString();
         return counted ? counted->pairs.value(pair) : Counters{};
     }

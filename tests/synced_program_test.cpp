@@ -22,7 +22,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -81,8 +80,8 @@ std::pair<int, int> Counted(const QString &dictionary)
 // What the drill window's news line says now.
 QString News(RunningProgram &computer)
 {
-    auto *line = computer.form().findChild<QStatusBar *>(QStringLiteral("News"));
-    return line ? line->currentMessage() : QString();
+    auto *line = computer.form().findChild<QLabel *>(QStringLiteral("News"));
+    return line ? line->text() : QString();
 }
 
 // Two computers of one user, each the program with its own data folder, and the folder a sync
@@ -281,6 +280,10 @@ TEST_F(SyncedProgramTest, PairsRenamedInTheEditorKeepTheirCounters)
     home.stop();
     EXPECT_TRUE(ReadBytes(lesson()).contains("der Hund, -e"));
     EXPECT_EQ(counted(), std::make_pair(3, 3)) << "the renamed pairs' counters and the answer";
+    if (counted() != std::make_pair(3, 3)) { // DEBUG
+        const QString log = shared(QStringLiteral("merko/odpovedi/") + ComputerIdOf(home) + ".log");
+        std::cerr << ReadBytes(log).toStdString() << "\nFILE:\n" << ReadBytes(lesson()).toStdString();
+    }
 
     RunningProgram school;
     start(school);
