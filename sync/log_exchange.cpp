@@ -212,9 +212,11 @@ bool numberOwnRecords(QSqlDatabase db, const QString &computer, qint64 lastInLog
     return InWriteTransaction(db, reason, [&] {
         QSqlQuery query(db);
         query.setForwardOnly(true);
+        // "seq IS NOT NULL" lets the partial indexes of numbered records answer.
         query.prepare(QStringLiteral("SELECT max(coalesce((SELECT max(seq) FROM answers WHERE"
-                                     " computer = ?), 0), coalesce((SELECT max(seq) FROM"
-                                     " counter_settings WHERE computer = ?), 0))"));
+                                     " computer = ? AND seq IS NOT NULL), 0), coalesce((SELECT"
+                                     " max(seq) FROM counter_settings WHERE computer = ? AND"
+                                     " seq IS NOT NULL), 0))"));
         query.addBindValue(computer);
         query.addBindValue(computer);
         if (!query.exec() || !query.next())

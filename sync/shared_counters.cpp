@@ -104,10 +104,11 @@ std::optional<Provisional> provisionalNumbers(QSqlDatabase db, const QString &co
                                               QString *reason)
 {
     Provisional numbers;
+    // "seq IS NOT NULL" lets the partial indexes of numbered records answer.
     SqliteStatement last(db, QStringLiteral("SELECT max(coalesce((SELECT max(seq) FROM answers"
-                                            " WHERE computer = ?1), 0), coalesce((SELECT"
-                                            " max(seq) FROM counter_settings WHERE"
-                                            " computer = ?1), 0))"));
+                                            " WHERE computer = ?1 AND seq IS NOT NULL), 0),"
+                                            " coalesce((SELECT max(seq) FROM counter_settings"
+                                            " WHERE computer = ?1 AND seq IS NOT NULL), 0))"));
     SqliteStatement answers(db, QStringLiteral("SELECT id FROM answers WHERE seq IS NULL"
                                                " ORDER BY id"));
     SqliteStatement settings(db, QStringLiteral("SELECT id, after_answer FROM counter_settings"
