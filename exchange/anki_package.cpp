@@ -1,6 +1,7 @@
 #include "anki_package.h"
 
 #include "core/file_error.h"
+#include "history/sqlite_statement.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -273,6 +274,9 @@ public:
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         if (!db.open())
             throw damaged(db.lastError().text());
+        // Anki's newer collections declare the names of decks, note types, fields, templates,
+        // option groups and tags in this collation of its own.
+        AddUnicaseCollation(db);
     }
     ~CollectionReader()
     {

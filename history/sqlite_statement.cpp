@@ -17,6 +17,27 @@ sqlite3 *connectionOf(QSqlDatabase db)
 
 } // namespace
 
+namespace {
+
+int compareUnicase(void *, int length1, const void *text1, int length2, const void *text2)
+{
+    const QString one = QString::fromUtf8(static_cast<const char *>(text1), length1);
+    const QString other = QString::fromUtf8(static_cast<const char *>(text2), length2);
+    const int order = QString::compare(one, other, Qt::CaseInsensitive);
+    return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+} // namespace
+
+bool AddUnicaseCollation(QSqlDatabase db)
+{
+    sqlite3 *connection = connectionOf(db);
+    return connection
+           && sqlite3_create_collation_v2(connection, "unicase", SQLITE_UTF8, nullptr,
+                                          compareUnicase, nullptr)
+                  == SQLITE_OK;
+}
+
 int SqlitePrimaryErrorCode(QSqlDatabase db)
 {
     sqlite3 *connection = connectionOf(db);

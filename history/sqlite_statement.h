@@ -8,6 +8,10 @@ struct sqlite3_stmt;
 
 // SQLite's primary result code of the connection's last failed call (0 when it is not SQLite).
 int SqlitePrimaryErrorCode(QSqlDatabase db);
+// Gives the connection the collation "unicase", a comparison of texts without regard to case
+// over all of Unicode, which another program's databases may declare for their columns (an
+// Anki collection does); false when the connection is not an open SQLite one.
+bool AddUnicaseCollation(QSqlDatabase db);
 
 // A statement run many times over SQLite's own interface, on the connection of an open Qt SQL
 // database: for writes of many rows, where binding each value through Qt SQL costs more than

@@ -1,6 +1,7 @@
 #include "anki_package_maker.h"
 #include "exchange/anki_import.h"
 #include "history/answer_import.h"
+#include "history/sqlite_statement.h"
 #include "sync/log_exchange.h"
 #include "core/file_error.h"
 #include "test_support.h"
@@ -34,6 +35,45 @@ const FieldRow FieldRows[] = {
     {"😀<span style=\"x\">smích</span>",      "😀smích"},
 };
 // clang-format on
+
+// The collation a current Anki declares for names: case does not count, in any alphabet.
+TEST(UnicaseCollation, ComparesWithoutRegardToCase)
+{
+    const struct
+    {
+        const char *one;
+        const char *other;
+        int order;
+    } cases[] = {
+        // clang-format off
+        {"Slovíčka", "SLOVÍČKA", 0},
+        {"řeč", "ŘEČ", 0},
+        {"Straße", "STRASSE", 1}, // ß folds to itself, not to "ss"
+        {"abc", "ABD", -1},
+        {"Ž", "z", 1},
+        {"Ωμέγα", "ΩΜΈΓΑ", 0},
+        // clang-format on
+    };
+    QSqlDatabase db
+        = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("unicase"));
+    db.setDatabaseName(QStringLiteral(":memory:"));
+    ASSERT_TRUE(db.open());
+    ASSERT_TRUE(AddUnicaseCollation(db));
+    for (const auto &c : cases) {
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("SELECT CASE WHEN ? = ? COLLATE unicase THEN 0"
+                                     " WHEN ? < ? COLLATE unicase THEN -1 ELSE 1 END"));
+        for (int i = 0; i < 2; ++i) {
+            query.addBindValue(U(c.one));
+            query.addBindValue(U(c.other));
+        }
+        ASSERT_TRUE(query.exec() && query.next()) << c.one;
+        EXPECT_EQ(query.value(0).toInt(), c.order) << c.one << " / " << c.other;
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("unicase"));
+}
 
 TEST(AnkiFieldText, IsPlainTextOfTheField)
 {

@@ -1,5 +1,7 @@
 #include "anki_package_maker.h"
 
+#include "history/sqlite_statement.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -36,14 +38,28 @@ const char *const schema11[] = {
     " factor integer not null, time integer not null, type integer not null)",
 };
 
+// As a current Anki writes them: the names in its own collation, "unicase", with indexes on
+// them, so that even a check of the file needs the collation.
 const char *const schema18[] = {
-    "CREATE TABLE notetypes (id integer not null primary key, name text not null,"
-    " mtime_secs integer not null, usn integer not null, config blob not null)",
-    "CREATE TABLE fields (ntid integer not null, ord integer not null, name text not null,"
-    " config blob not null, PRIMARY KEY (ntid, ord)) without rowid",
-    "CREATE TABLE decks (id integer primary key not null, name text not null,"
+    "CREATE TABLE notetypes (id integer not null primary key, name text not null"
+    " COLLATE unicase, mtime_secs integer not null, usn integer not null, config blob not null)",
+    "CREATE UNIQUE INDEX idx_notetypes_name ON notetypes (name)",
+    "CREATE TABLE fields (ntid integer not null, ord integer not null, name text not null"
+    " COLLATE unicase, config blob not null, PRIMARY KEY (ntid, ord)) without rowid",
+    "CREATE UNIQUE INDEX idx_fields_name_ntid ON fields (name, ntid)",
+    "CREATE TABLE templates (ntid integer not null, ord integer not null, name text not null"
+    " COLLATE unicase, mtime_secs integer not null, usn integer not null, config blob not null,"
+    " PRIMARY KEY (ntid, ord)) without rowid",
+    "CREATE UNIQUE INDEX idx_templates_name_ntid ON templates (name, ntid)",
+    "CREATE TABLE decks (id integer primary key not null, name text not null COLLATE unicase,"
     " mtime_secs integer not null, usn integer not null, common blob not null,"
     " kind blob not null)",
+    "CREATE UNIQUE INDEX idx_decks_name ON decks (name)",
+    "CREATE TABLE deck_config (id integer primary key not null, name text not null"
+    " COLLATE unicase, mtime_secs integer not null, usn integer not null, config blob not null)",
+    "CREATE TABLE tags (tag text not null primary key COLLATE unicase, usn integer not null,"
+    " collapsed boolean not null, config blob null) without rowid",
+    "INSERT INTO tags VALUES ('Slovíčka', 0, 0, NULL), ('řeč', 0, 0, NULL), ('ŽIVOT', 0, 0, NULL)",
 };
 
 void run(QSqlQuery &query, const QString &statement)
@@ -62,6 +78,8 @@ void fill(QSqlDatabase db, const MadeCollection &collection, AnkiForm form)
 {
     QSqlQuery query(db);
     const bool newest = form == AnkiForm::Anki21b;
+    if (newest && !AddUnicaseCollation(db))
+        throw std::runtime_error("no collation");
     for (const char *statement : schema11)
         run(query, QString::fromLatin1(statement));
     if (newest) {
