@@ -40,17 +40,28 @@ ScheduledChoice ReviewScheduler::choose(const QList<PairCards> &cards, qint64 no
             return waiting.card;
     }
     const double perStability = Fsrs::IntervalPerStability(options.desiredRetention);
+    // How far a card has gone towards being forgotten: the larger, the likelier.
+    const auto forgetting = [nowMs](const Card &card) {
+        return double(nowMs - card.lastReviewMs) / MsPerDay / card.memory.stability;
+    };
     int introducedToday = 0;
-    std::optional<ScheduledChoice> overdue, fresh, weakest, waiting;
+    std::optional<ScheduledChoice> overdue, fresh, weakest, waiting, previous;
     qint64 earliestDue = 0;
     double weakestRatio = -std::numeric_limits<double>::infinity();
+    double previousRatio = -std::numeric_limits<double>::infinity();
     for (int position = 1; position <= count; ++position) {
         for (int side = firstSide; side <= lastSide; ++side) {
             const std::optional<Card> &card = cards.at(position - 1)[std::size_t(side - 1)];
             if (card && card->introducedMs >= today.startMs)
                 ++introducedToday;
-            if (!allowed(position))
+            if (!allowed(position)) {
+                // The pair just offered, should nothing else be allowed: its weaker card.
+                if (card && forgetting(*card) > previousRatio) {
+                    previous = ScheduledChoice{position, side};
+                    previousRatio = forgetting(*card);
+                }
                 continue;
+            }
             const ScheduledChoice here{position, side};
             if (!card) {
                 if (!fresh)
@@ -67,8 +78,7 @@ ScheduledChoice ReviewScheduler::choose(const QList<PairCards> &cards, qint64 no
                 overdue = here;
                 earliestDue = due;
             }
-            const double ratio
-                = double(nowMs - card->lastReviewMs) / MsPerDay / card->memory.stability;
+            const double ratio = forgetting(*card);
             if (ratio > weakestRatio) {
                 weakest = here;
                 weakestRatio = ratio;
@@ -79,8 +89,9 @@ ScheduledChoice ReviewScheduler::choose(const QList<PairCards> &cards, qint64 no
         return *overdue;
     if (fresh && introducedToday < options.newPerDay)
         return *fresh;
-    // Nothing due and no new card allowed: practice ahead; past that, whatever is left.
-    for (const auto &candidate : {weakest, fresh, waiting}) {
+    // Nothing due and no new card allowed: practice ahead; then the pair just offered again
+    // rather than a new card over the day's limit; a new card only when none was answered.
+    for (const auto &candidate : {weakest, waiting, previous, fresh}) {
         if (candidate)
             return *candidate;
     }

@@ -41,7 +41,7 @@ struct ScheduleCounts
 // other cards were offered since; then the cards due today (CardDueAt before the local day
 // ends), the longest due first; then new cards in file order up to the day's limit; when nothing is
 // due, the card most likely forgotten (practice ahead). The pair offered just before is not offered
-// again while another one exists.
+// again while another card may come; it comes again rather than a new card over the day's limit.
 class ReviewScheduler
 {
 public:
