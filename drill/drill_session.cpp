@@ -257,7 +257,8 @@ void DrillSession::sayOfferedAgain()
 void DrillSession::noteDayDone(bool nothingLeft)
 {
     const qint64 today = LocalDayOf(m_clock()).startMs;
-    if (!nothingLeft || !m_settings.showDifference || m_dayDoneToldOn == today)
+    // Said whatever the difference switch says: it governs the difference line only.
+    if (!nothingLeft || m_dayDoneToldOn == today)
         return;
     m_answerNote.remark = DayDoneRemark();
     m_dayDoneToldOn = today;

@@ -610,13 +610,13 @@ TEST_F(DrillHistoryTest, AFileSizeLimitIsNamedAndLosesNoAnswer)
 }
 
 // With nothing due and no new card left, the line under the answer says the day is done, once,
-// and the drill goes on ahead of the schedule.
+// and the drill goes on ahead of the schedule; with the difference line switched off too.
 TEST_F(DrillHistoryTest, ADayWithNothingLeftIsSaidOnce)
 {
     history.record(answer(Dog, 1, Grade::Good, now - 30 * MsPerDay), 0.9);
     settings.pairChoice = PairChoice::BySchedule;
     settings.sideChoice = SideChoice::First;
-    settings.showDifference = true;
+    settings.showDifference = false;
     open("pes / r Hund\r\n");
     EXPECT_TRUE(drill.answerNote().isEmpty()) << "a card is due";
     EXPECT_TRUE(drill.checkAnswer(QStringLiteral("r Hund")).correct);
