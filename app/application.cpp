@@ -138,7 +138,8 @@ void Application::startUp(const QString &file)
     runCommand([&] { open = ReadSettings(context.settings, context.dataDirectory); });
     context.applySyncFolder();
     context.drill.applySettings();
-    if (!file.isEmpty() && openNamedFile(file))
+    // Ended while a question about the file was shown: nothing else is opened.
+    if (!file.isEmpty() && (openNamedFile(file) || m_ending))
         return;
     if (!open.isEmpty())
         runCommand([this, open] { openDictionary(open); });

@@ -61,6 +61,9 @@ public:
     // The system asks the program to end (a signal, the end of the desktop session): the
     // answers are written back without a question and the program ends.
     void endSession();
+    // The system asked the program to end, perhaps while a question of the start was shown:
+    // nothing more is to be done.
+    bool isEnding() const { return m_ending; }
 
     // The commands of the main menu.
     void loadDictionary();

@@ -142,5 +142,9 @@ int RunMerko(int argc, char *argv[], const std::function<void(DrillWindow &)> &b
     if (beforeShow)
         beforeShow(merko.drillWindow());
     merko.start(line.file);
+    // Ended by the system during the start (a logout while a question was shown): the loop's
+    // end has passed already, and the program would wait in a loop of its own for ever.
+    if (merko.isEnding())
+        return 0;
     return application.exec();
 }

@@ -7,7 +7,9 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QThread>
 
+#include <csignal>
 #include <cstring>
 
 #include <sys/socket.h>
@@ -105,6 +107,37 @@ TEST_F(EndingTest, ASpeechServiceThatNeverAnswersDoesNotKeepTheProgramRunning)
     ASSERT_TRUE(run(3, "term", &status, environment)) << "the program did not end";
     EXPECT_EQ(status, QProcess::NormalExit);
     EXPECT_EQ(offersInFile(), 3);
+}
+
+// Another copy holds the dictionary, so the start asks whether to open it anyway; the system
+// ends the program (a logout) while that question is shown: the program ends, as it does at
+// any other moment. The program itself, copied here, so that its settings are this test's.
+TEST_F(EndingTest, EndedWhileTheStartAsksItEnds)
+{
+    DictionaryLock otherCopy;
+    ASSERT_EQ(otherCopy.lock(dictionary()), DictionaryLock::Result::Locked);
+    const QString program = QDir(folder.path()).filePath(QStringLiteral("merko"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(MERKO_EXECUTABLE), program));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("HOME"), folder.path());
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), folder.path() + QStringLiteral("/data"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                       folder.path() + QStringLiteral("/config"));
+    QProcess merko;
+    merko.setProcessEnvironment(environment);
+    merko.start(program, {dictionary()});
+    ASSERT_TRUE(merko.waitForStarted());
+    const auto stop = qScopeGuard([&merko] {
+        merko.kill();
+        merko.waitForFinished();
+    });
+    // Whether the question is on screen yet or not, the signal is taken by the event loop
+    // that shows it.
+    QThread::msleep(1000);
+    ::kill(pid_t(merko.processId()), SIGTERM);
+    EXPECT_TRUE(merko.waitForFinished(10000)) << "still running after the end was asked for";
+    EXPECT_EQ(merko.exitStatus(), QProcess::NormalExit);
 }
 
 } // namespace
