@@ -10,22 +10,12 @@
 #include "history/progress_window.h"
 #include "settings/settings_dialog.h"
 #include "settings/sync_folder_dialog.h"
-#include "sync/answer_log.h"
 #include "sync/conflict_copies.h"
 #include "sync/folder_sync.h"
 #include "sync/log_exchange.h"
-#include "vocabulary/vocabulary_file.h"
-#include "vocabulary/vocabulary_store.h"
 #include "widgets/prompts.h"
 
-#include "core/file_error.h"
-#include "core/paths.h"
-#include "core/text_file.h"
-
 #include <QCoreApplication>
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 

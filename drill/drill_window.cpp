@@ -162,7 +162,7 @@ DrillWindow::DrillWindow(DrillSession &session, Prompts &prompts, QWidget *paren
     setTabOrder(m_answer, m_offeredComment);
     setTabOrder(m_offeredComment, m_answerComment);
     resize(668, 322);
-    m_drillHeight = 322;
+    m_drillHeight = height();
     PlaceOnScreen(this, QPoint(233, 151));
 
     connect(&session, &DrillSession::changed, this, &DrillWindow::showSession);

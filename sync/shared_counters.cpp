@@ -86,6 +86,13 @@ QString textOf(const SqliteStatement &statement, int column)
     return QString::fromUtf8(statement.utf8(column));
 }
 
+// A pair's four texts in the columns from `first` on.
+PairText pairTextAt(const SqliteStatement &statement, int first)
+{
+    return {textOf(statement, first), textOf(statement, first + 1), textOf(statement, first + 2),
+            textOf(statement, first + 3)};
+}
+
 } // namespace
 
 namespace {
@@ -192,8 +199,7 @@ std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QStrin
         result.enrolled = result.enrolled || setting.entering;
         PairCount &pair = pairs[readSettings.integer(0)];
         if (!pair.text)
-            pair.text = PairText{textOf(readSettings, 10), textOf(readSettings, 11),
-                                 textOf(readSettings, 12), textOf(readSettings, 13)};
+            pair.text = pairTextAt(readSettings, 10);
         pair.settings.append(std::move(setting));
     }
     if (!readSettings.error().isEmpty())
@@ -260,8 +266,7 @@ std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QStrin
             readPair.bind(1, counted.key());
             if (!readPair.nextRow())
                 return failed(readPair);
-            counted->text = PairText{textOf(readPair, 0), textOf(readPair, 1), textOf(readPair, 2),
-                                     textOf(readPair, 3)};
+            counted->text = pairTextAt(readPair, 0);
             readPair.reset();
         }
         result.pairs.insert(*counted->text, counted->counters);

@@ -124,13 +124,12 @@ TEST(AnswerLog, DamagedRepeatedAndUnknownRecordsAreSkipped)
 // escapes.
 TEST(AnswerLog, CounterSettingsAreReadBetweenTheAnswers)
 {
-    const LoggedSetting setting{
-        3,
-        {1'800'000'000'000,
-         U("němčina/lekce\t1.slv"),
-         {U("pes"), U("a\\b"), U("der Hund"), U("🐶\n")},
-         {7, 2, 3, 0},
-         Records("0123456789abcdef:1-2+5,fedcba9876543210:1-7")}};
+    const LoggedSetting setting{3,
+                                {1'800'000'000'000,
+                                 U("němčina/lekce\t1.slv"),
+                                 {U("pes"), U("a\\b"), U("der Hund"), U("🐶\n")},
+                                 {7, 2, 3, 0},
+                                 Records("0123456789abcdef:1-2+5,fedcba9876543210:1-7")}};
     LoggedSetting zero = setting;
     zero.seq = 5;
     zero.setting.counters = {};
@@ -274,7 +273,8 @@ TEST_F(AnswerLogFileTest, ReadAFewAnswersAtATimeGivesTheSameRecords)
     const QString log = path("other.log");
     QByteArray bytes = logOf(threeAnswers().first(2)) + "damaged\n";
     bytes += EncodeLoggedAnswer(threeAnswers().at(2));
-    bytes += EncodeLoggedSetting({4, {5, U("lekce.slv"), {U("pes")}, {1, 0, 0, 0}, Records("b:1-2")}});
+    bytes += EncodeLoggedSetting(
+        {4, {5, U("lekce.slv"), {U("pes")}, {1, 0, 0, 0}, Records("b:1-2")}});
     WriteBytes(log, bytes);
     const AnswerLogPart once = ReadAnswerLogFile(log, 0, 0);
     for (const auto &c : cases) {

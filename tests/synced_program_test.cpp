@@ -282,7 +282,8 @@ TEST_F(SyncedProgramTest, PairsRenamedInTheEditorKeepTheirCounters)
     EXPECT_EQ(counted(), std::make_pair(3, 3)) << "the renamed pairs' counters and the answer";
     if (counted() != std::make_pair(3, 3)) { // DEBUG
         const QString log = shared(QStringLiteral("merko/odpovedi/") + ComputerIdOf(home) + ".log");
-        std::cerr << ReadBytes(log).toStdString() << "\nFILE:\n" << ReadBytes(lesson()).toStdString();
+        std::cerr << ReadBytes(log).toStdString() << "\nFILE:\n"
+                  << ReadBytes(lesson()).toStdString();
     }
 
     RunningProgram school;
