@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -23,6 +25,8 @@ LinkLabel::LinkLabel(const QString &text, const QUrl &target, QWidget *parent)
     : QLabel(text, parent)
     , m_target(target)
 {
+    if (m_target.isEmpty())
+        return;
     QFont underlined = font();
     underlined.setUnderline(true);
     setFont(underlined);
@@ -44,20 +48,28 @@ void LinkLabel::setTextColour(const QColor &colour)
 
 void LinkLabel::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton && !m_target.isEmpty())
         setTextColour(Qt::red);
     QLabel::mousePressEvent(event);
 }
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton) {
+    if (event->button() == Qt::LeftButton && !m_target.isEmpty()) {
         const bool over = rect().contains(event->position().toPoint());
         setTextColour(over ? QColor(0, 0, 128) : QColor(Qt::blue));
         if (over)
             QDesktopServices::openUrl(m_target);
     }
     QLabel::mouseReleaseEvent(event);
+}
+
+QUrl InstalledDocumentation(const QString &executableFolder)
+{
+    const QFileInfo folder(QDir(executableFolder).filePath(QStringLiteral("../share/doc/merko")));
+    if (!folder.isDir())
+        return {};
+    return QUrl::fromLocalFile(folder.canonicalFilePath());
 }
 
 AboutBox::AboutBox(QWidget *parent)
@@ -101,10 +113,12 @@ AboutBox::AboutBox(QWidget *parent)
     comments->setWordWrap(true);
     comments->setGeometry(8, 84, 130, 44);
 
-    auto *web = new LinkLabel(Texts::tr("na stránky autora"), ProjectWebPage, framePanel);
+    auto *web = new LinkLabel(Texts::tr("na stránky autora"),
+                              InstalledDocumentation(QCoreApplication::applicationDirPath()),
+                              framePanel);
     web->setObjectName(QStringLiteral("ProUrlLabel1"));
     web->setGeometry(8, 134, 130, 16);
-    auto *mail = new LinkLabel(Texts::tr("pošta autora"), ProjectMail, framePanel);
+    auto *mail = new LinkLabel(Texts::tr("pošta autora"), QUrl(), framePanel);
     mail->setObjectName(QStringLiteral("ProUrlLabel2"));
     mail->setGeometry(8, 152, 130, 16);
 

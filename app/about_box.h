@@ -7,7 +7,8 @@
 class AnimatedPicture;
 
 // A label that opens its address with the desktop's default handler when clicked:
-// blue and underlined, red while pressed, navy once visited.
+// blue and underlined, red while pressed, navy once visited. Without an address it
+// is plain text: nothing is offered that does not exist.
 class LinkLabel : public QLabel
 {
     Q_OBJECT
@@ -44,5 +45,6 @@ private:
     AnimatedPicture *m_animation;
 };
 
-inline const QUrl ProjectWebPage(QStringLiteral("https://merko.example.org/"));
-inline const QUrl ProjectMail(QStringLiteral("mailto:merko@example.org"));
+// The documentation installed beside the program (its changelog and licence), found
+// from the executable's folder; empty when the program runs from where it was built.
+QUrl InstalledDocumentation(const QString &executableFolder);

@@ -187,18 +187,35 @@ TEST_F(ShellTest, TheAboutBoxAnimatesWhileActiveAndOpensItsLinks)
     EXPECT_EQ(child<QLabel>(*about, "Version")->text(), U("verze 1.5"));
     EXPECT_EQ(child<QLabel>(*about, "Comments")->text(), U("Program pro zkoušení slovíček"));
 
+    // Run from where it was built, neither label points anywhere: no placeholder address.
     UrlCatcher catcher;
     auto *web = child<LinkLabel>(*about, "ProUrlLabel1");
     auto *mail = child<LinkLabel>(*about, "ProUrlLabel2");
     EXPECT_EQ(web->text(), U("na stránky autora"));
     EXPECT_EQ(mail->text(), U("pošta autora"));
-    EXPECT_EQ(web->textColour(), QColor(Qt::blue));
-    QTest::mousePress(web, Qt::LeftButton);
-    EXPECT_EQ(web->textColour(), QColor(Qt::red));
-    QTest::mouseRelease(web, Qt::LeftButton);
-    EXPECT_EQ(web->textColour(), QColor(0, 0, 128));
+    QTest::mouseClick(web, Qt::LeftButton);
     QTest::mouseClick(mail, Qt::LeftButton);
-    EXPECT_EQ(catcher.opened, (QList<QUrl>{ProjectWebPage, ProjectMail}));
+    EXPECT_TRUE(catcher.opened.isEmpty()) << catcher.opened.value(0).toString().toStdString();
+    EXPECT_NE(web->textColour(), QColor(Qt::blue)) << "a label without an address is no link";
+
+    // Installed, the first opens the documentation installed beside the program.
+    QTemporaryDir prefix;
+    ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
+    const QString bin = prefix.filePath(QStringLiteral("bin"));
+    EXPECT_TRUE(InstalledDocumentation(bin).isEmpty());
+    ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("share/doc/merko")));
+    const QUrl documentation = InstalledDocumentation(bin);
+    EXPECT_EQ(documentation.toLocalFile(),
+              QFileInfo(prefix.filePath(QStringLiteral("share/doc/merko"))).canonicalFilePath());
+
+    LinkLabel link(U("na stránky autora"), documentation, nullptr);
+    link.resize(130, 16);
+    EXPECT_EQ(link.textColour(), QColor(Qt::blue));
+    QTest::mousePress(&link, Qt::LeftButton);
+    EXPECT_EQ(link.textColour(), QColor(Qt::red));
+    QTest::mouseRelease(&link, Qt::LeftButton);
+    EXPECT_EQ(link.textColour(), QColor(0, 0, 128));
+    EXPECT_EQ(catcher.opened, (QList<QUrl>{documentation}));
 }
 
 TEST_F(ShellTest, EverySampleDictionaryLoadsWithoutAMessage)

@@ -201,10 +201,12 @@ UrlCatcher::UrlCatcher()
 {
     QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open");
     QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open");
 }
 
 UrlCatcher::~UrlCatcher()
 {
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 }
