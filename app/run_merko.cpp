@@ -49,6 +49,8 @@ void InstallInterfaceTranslation(QCoreApplication &application, const QString &l
             delete translator;
     };
     install(QStringLiteral("qtbase"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    // What Qt's catalogue lacks, where the program has it.
+    install(QStringLiteral("qt_extra"), QStringLiteral(":/i18n"));
     // The program's own texts are written in Czech; other languages have a translation.
     if (language != QLatin1String(SourceLanguage))
         install(QStringLiteral("merko"), QStringLiteral(":/i18n"));

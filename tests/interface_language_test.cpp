@@ -12,9 +12,11 @@
 #include "vocabulary/dictionary_editor.h"
 #include "vocabulary/languages_dialog.h"
 #include "vocabulary/new_dictionary_dialog.h"
+#include "test_support.h"
 #include "window_support.h"
 
 #include <QAbstractButton>
+#include <QAbstractFileIconProvider>
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
@@ -221,4 +223,14 @@ TEST(InterfaceLanguage, TheChoiceSavedInTheSettingsWinsAtTheNextStart)
     QTest::mouseClick(child<QPushButton>(settings, "Button2"), Qt::LeftButton);
     EXPECT_EQ(InstallRunLanguage(*qApp, program.path(QStringLiteral("merko"))),
               QStringLiteral("cs"));
+}
+
+TEST(InterfaceLanguage, TheFileDialogNamesAFolderInCzech)
+{
+    const LocaleScope czech("cs_CZ.UTF-8");
+    InstallInterfaceTranslation(*qApp, QStringLiteral("cs"));
+    const QTemporaryDir folder;
+    EXPECT_EQ(QAbstractFileIconProvider().type(QFileInfo(folder.path())), U("Složka"));
+    InstallInterfaceTranslation(*qApp, QStringLiteral("en"));
+    EXPECT_EQ(QAbstractFileIconProvider().type(QFileInfo(folder.path())), U("Folder"));
 }
