@@ -281,7 +281,7 @@ void DrillWindow::createCounters(QWidget *client)
     label(client, "Label6", Texts::tr("celkem:"), QRect(440, 32, 84, 20), right);
     label(client, "Label4", Texts::tr("správně:"), QRect(440, 52, 84, 20), right);
     label(client, "Label5", Texts::tr("chybně:"), QRect(440, 72, 84, 20), right);
-    label(client, "Label7", QStringLiteral("%%:"), QRect(600, 32, 32, 20));
+    label(client, "Label7", Texts::tr("%%:"), QRect(600, 32, 32, 20));
     m_totalCount = displayField(client, "Edit3", QRect(528, 32, 57, 20), counterFont);
     m_correctCount = displayField(client, "Edit4", QRect(528, 52, 57, 20), counterFont);
     m_wrongCount = displayField(client, "Edit5", QRect(528, 72, 57, 20), counterFont);

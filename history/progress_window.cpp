@@ -123,6 +123,24 @@ QBarCategoryAxis *barChart(QChart *chart, QBarSet *bars, const QStringList &labe
     return axis;
 }
 
+// A category's label where it fits its bar, its short form where the word would be cut
+// ("tomorrow" under one of fourteen bars), decided again whenever the plot changes width.
+void labelWhereItFits(QChart *chart, QBarCategoryAxis *axis, int category, const QString &word,
+                      const QString &shortForm)
+{
+    const auto fit = [axis, category, word, shortForm](const QRectF &plot) {
+        const QFontMetrics metrics(axis->labelsFont());
+        const qreal room = plot.width() / qreal(std::max(1, int(axis->count())));
+        const bool fits = plot.width() <= 0 || metrics.horizontalAdvance(word) + 6 <= room;
+        const QString wanted = fits ? word : shortForm;
+        const QString shown = axis->at(category);
+        if (shown != wanted)
+            axis->replace(shown, wanted);
+    };
+    QObject::connect(chart, &QChart::plotAreaChanged, axis, fit);
+    fit(chart->plotArea());
+}
+
 QString dayLabel(const QDate &day)
 {
     return day.toString(Texts::tr("d.M.", "day and month of a chart's axis"));
@@ -455,6 +473,7 @@ void ProgressWindow::drawForecast(const HistoryProgress &progress)
     QFont small = axis->labelsFont();
     small.setPointSizeF(small.pointSizeF() * 0.8); // fourteen dates in a row
     axis->setLabelsFont(small);
+    labelWhereItFits(chart, axis, 1, labels.at(1), dayLabel(progress.today().addDays(1)));
 }
 
 void ProgressWindow::drawMemory(const HistoryProgress &progress)

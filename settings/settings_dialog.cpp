@@ -70,7 +70,8 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
     , m_chooseDictionary(std::move(chooseDictionary))
 {
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(Texts::tr("nastavení:") + QString(35, QLatin1Char(' ')));
+    // The Czech title keeps the blanks it always had; a translation says its title plainly.
+    setWindowTitle(Texts::tr("nastavení:                                   "));
     setFixedSize(364, 466);
     QFont formFont = font();
     formFont.setPointSize(8);

@@ -7,6 +7,7 @@
 #include "settings/settings_dialog.h"
 #include "settings/sync_folder_dialog.h"
 #include "statistics/report_window.h"
+#include "statistics/reports.h"
 #include "vocabulary/current_dictionary_dialog.h"
 #include "vocabulary/dictionary_chooser.h"
 #include "vocabulary/dictionary_editor.h"
@@ -91,6 +92,10 @@ QStringList AllWindowTexts(RunningProgram &program)
     QStringList lines;
     for (QWidget *window : windows)
         lines += ShownTexts(*window);
+    lines += {QStringLiteral("OfferReport title ") + OfferReportTitle(),
+              QStringLiteral("ErrorReport title ") + ErrorReportTitle(),
+              QStringLiteral("OfferReport heading ") + BuildOfferReport(Vocabulary()).first(),
+              QStringLiteral("ErrorReport heading ") + BuildErrorReport(Vocabulary()).first()};
     lines.replaceInStrings(program.path(QString()), QStringLiteral("<dir>/"));
     return lines;
 }
@@ -169,17 +174,17 @@ TEST(InterfaceLanguage, AnEnglishLocaleGetsEveryWindowInEnglish)
     const QStringList texts = AllWindowTexts(program);
     // clang-format off
     for (const char *line : {
-             "Form1 title Vocabulary drill:",
+             "Form1 title Vocabulary drill",
              "Soubor1 menu &File",
              "Konec1 command &Quit",
              "Volby1 command &Options",
              "Button1 button next",
-             "Form2 title settings:                                   ",
+             "Form2 title Settings",
              "RadioGroup1Item3 button review schedule",
              "CheckBox6 button show where the answer differs",
              "InterfaceLanguage choice automatic",
              "ProgressWindow title Progress",
-             "AboutBox title About:",
+             "AboutBox title About Merko",
          })
         EXPECT_TRUE(texts.contains(QLatin1String(line))) << line;
     // clang-format on
@@ -187,6 +192,13 @@ TEST(InterfaceLanguage, AnEnglishLocaleGetsEveryWindowInEnglish)
         // The language list names each language in itself.
         if (!line.startsWith(QLatin1String("InterfaceLanguage choice")))
             EXPECT_FALSE(HasCzechLetters(line)) << qPrintable(line);
+        // English titles read as titles; no doubled per cent signs of an old format string.
+        const qsizetype title = line.indexOf(QLatin1String(" title "));
+        if (title > 0) {
+            const QString text = line.mid(title + 7);
+            EXPECT_TRUE(text == text.trimmed() && !text.endsWith(':')) << qPrintable(line);
+        }
+        EXPECT_FALSE(line.contains(QLatin1String("%%"))) << qPrintable(line);
     }
     const QString help = child<QPlainTextEdit>(program.app().helpWindow(), "Memo1")->toPlainText();
     EXPECT_TRUE(help.startsWith(QLatin1String("The program is for memorising pairs of terms.")));

@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QChartView>
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTest>
@@ -176,6 +178,36 @@ TEST_F(ProgressWindowTest, EveryPageIsReachedFromTheKeyboardAndShowsTheAnswers)
         }
     });
     EXPECT_FALSE(progress->isVisible()) << "Esc closes it";
+}
+
+TEST_F(ProgressWindowTest, TheForecastSaysTomorrowWhereTheWordFitsAndTheDateWhereNot)
+{
+    program.startWith("pes / r Hund\r\n");
+    answer(QStringLiteral("x"));
+    open([&](ProgressWindow &window) {
+        window.pages()->setCurrentIndex(2);
+        auto *view = child<QStackedWidget>(window, "ForecastPage")->findChild<QChartView *>();
+        QBarCategoryAxis *days = nullptr;
+        for (QAbstractAxis *axis : view->chart()->axes(Qt::Horizontal))
+            days = qobject_cast<QBarCategoryAxis *>(axis);
+        ASSERT_TRUE(days);
+        const QRegularExpression date(QStringLiteral("^\\d+\\.\\d+\\.$"));
+        // clang-format off
+        const struct { int width; bool word; } rows[] = {
+            {1200, true},
+            {300, false}, // fourteen bars of 15 px: the word would be cut to "z…"
+            {1200, true},
+        };
+        // clang-format on
+        for (const auto &row : rows) {
+            window.resize(row.width, 560);
+            EXPECT_TRUE(WaitFor([&] { return (days->at(1) == U("zítra")) == row.word; }))
+                << row.width << " px: " << days->at(1).toStdString();
+            if (!row.word)
+                EXPECT_TRUE(date.match(days->at(1)).hasMatch()) << days->at(1).toStdString();
+            EXPECT_EQ(days->at(0), U("dnes"));
+        }
+    });
 }
 
 TEST_F(ProgressWindowTest, BothExportsWriteWhatTheHistoryHolds)

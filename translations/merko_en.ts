@@ -5,7 +5,7 @@
     <name>AboutBox</name>
     <message>
         <source>O programu:</source>
-        <translation>About:</translation>
+        <translation>About Merko</translation>
     </message>
     <message>
         <source>verze 1.5</source>
@@ -403,21 +403,21 @@ Do you really want to do it?</translation>
     <name>CurrentDictionaryDialog</name>
     <message>
         <source>  aktuální slovník:</source>
-        <translation>  current dictionary:</translation>
+        <translation>Current dictionary</translation>
     </message>
 </context>
 <context>
     <name>DictionaryChooser</name>
     <message>
         <source>    výběr slovníku:</source>
-        <translation>    choose a dictionary:</translation>
+        <translation>Choose a dictionary</translation>
     </message>
 </context>
 <context>
     <name>DictionaryEditor</name>
     <message>
         <source>Editace slovníku:</source>
-        <translation>Dictionary editing:</translation>
+        <translation>Edit the dictionary</translation>
     </message>
     <message>
         <source>ulož</source>
@@ -443,7 +443,7 @@ Do you really want to do it?</translation>
     </message>
     <message>
         <source>Zkoušení slovíček:</source>
-        <translation>Vocabulary drill:</translation>
+        <translation>Vocabulary drill</translation>
     </message>
     <message>
         <source>slova:</source>
@@ -494,6 +494,10 @@ Do you really want to do it?</translation>
 nových: %2</source>
         <translation>due today: %1
 new: %2</translation>
+    </message>
+    <message>
+        <source>%%:</source>
+        <translation>%</translation>
     </message>
 </context>
 <context>
@@ -637,7 +641,7 @@ The dictionary holds at most %1 pairs: </translation>
     <name>HelpWindow</name>
     <message>
         <source>nápověda:</source>
-        <translation>help:</translation>
+        <translation>Help</translation>
     </message>
     <message>
         <source>:/assets/help.txt</source>
@@ -1056,7 +1060,7 @@ The dictionary holds at most %1 pairs: </translation>
     <name>NewDictionaryDialog</name>
     <message>
         <source>Pořízení slovníku:</source>
-        <translation>New dictionary:</translation>
+        <translation>New dictionary</translation>
     </message>
     <message>
         <source>téma:</source>
@@ -1370,19 +1374,19 @@ Answers are written into it since this version of the program; the charts fill a
     </message>
     <message>
         <source>Četnost výběru slov: </source>
-        <translation>Frequency of offered words: </translation>
+        <translation>Offers of each word</translation>
     </message>
     <message>
         <source>Četnost chybovosti slov: </source>
-        <translation>Frequency of errors in words: </translation>
+        <translation>Errors in each word</translation>
     </message>
     <message>
         <source>nab.:  [ %%%% ]</source>
-        <translation>off.:  [ %%%% ]</translation>
+        <translation>offers [    % ]</translation>
     </message>
     <message>
         <source>nab.:  chyb:  [ %%%% ]</source>
-        <translation>off.:  err.:  [ %%%% ]</translation>
+        <translation>offers wrong [    % ]</translation>
     </message>
 </context>
 <context>
@@ -1434,10 +1438,6 @@ Answers are written into it since this version of the program; the charts fill a
 <context>
     <name>SettingsDialog</name>
     <message>
-        <source>nastavení:</source>
-        <translation>settings:</translation>
-    </message>
-    <message>
         <source> nabízet slova dle: </source>
         <translation> offer words by: </translation>
     </message>
@@ -1483,7 +1483,7 @@ Answers are written into it since this version of the program; the charts fill a
     </message>
     <message>
         <source>považovat za   správné  při   shodě %% :</source>
-        <translation>accept as   right  at a   match of %% :</translation>
+        <translation>accept as right from a match of (%):</translation>
     </message>
     <message>
         <source>&amp;udržet v paměti %:</source>
@@ -1540,6 +1540,10 @@ Answers are written into it since this version of the program; the charts fill a
     <message>
         <source>(po restartu)</source>
         <translation>(after a restart)</translation>
+    </message>
+    <message>
+        <source>nastavení:                                   </source>
+        <translation>Settings</translation>
     </message>
 </context>
 <context>
