@@ -44,6 +44,43 @@ TEST(Exchange, ExportThenImportGivesTheSamePairs)
     }
 }
 
+// A KVTML export names a side's language only where the dictionary says it; brought back, the
+// dictionary has a whole languages line or none.
+TEST(Exchange, AnExportNamesOnlyTheLanguagesTheDictionarySays)
+{
+    // clang-format off
+    const struct { const char *theme; const char *stored; const char *locales; const char *line; } rows[] = {
+        {"*English-Spanish basics", "", "en es", "* jazyky: en es"},
+        {"*slova opačného významu", "", "", ""},          // Czech would be a guess
+        {"*slovíčka z francouzštiny", "", "cs fr", "* jazyky: cs fr"},
+        {"*cokoli", "cs ru", "cs ru", "* jazyky: cs ru"}, // the dictionary's own line wins
+    };
+    // clang-format on
+    for (const auto &row : rows) {
+        Vocabulary vocabulary;
+        vocabulary.theme = U(row.theme);
+        vocabulary.entries = {VocabularyEntry()};
+        vocabulary.entries[0].side[1] = QStringLiteral("a");
+        vocabulary.entries[0].side[2] = QStringLiteral("b");
+        const QStringList stored = QString::fromLatin1(row.stored).split(' ', Qt::SkipEmptyParts);
+        if (stored.size() == 2)
+            StoreLanguages(vocabulary, {{QString(), stored[0], stored[1]}});
+        const QByteArray kvtml = ExportKvtml(vocabulary);
+        QStringList locales;
+        for (const QByteArray &part : kvtml.split('<')) {
+            if (part.startsWith("locale>"))
+                locales.append(QString::fromUtf8(part.mid(7)));
+        }
+        EXPECT_EQ(locales.join(' '), QLatin1String(row.locales)) << row.theme;
+        const Vocabulary back = DictionaryFromImport(ImportVocabulary(kvtml));
+        const QString written = QString::fromUtf8(FormatVocabularyFile(back));
+        EXPECT_EQ(written.contains(QLatin1String("jazyky")), *row.line != 0) << row.theme;
+        if (*row.line)
+            EXPECT_TRUE(written.contains(QLatin1String(row.line) + QLatin1String("\r\n")))
+                << qPrintable(written);
+    }
+}
+
 // The export's format follows the name the user gave the file.
 TEST(Exchange, TheExportFormatFollowsTheFileName)
 {

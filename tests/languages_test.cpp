@@ -29,7 +29,7 @@ class GuessLanguagesTest : public testing::TestWithParam<GuessCase>
 {
 };
 
-TEST_P(GuessLanguagesTest, TheThemesCzechNamesGiveTheCodes)
+TEST_P(GuessLanguagesTest, TheNamesInTheThemeGiveTheCodes)
 {
     const SideLanguages guessed = GuessLanguages(QString::fromUtf8(GetParam().theme));
     EXPECT_EQ(guessed.side[1], QLatin1String(GetParam().first));
@@ -44,7 +44,13 @@ INSTANTIATE_TEST_SUITE_P(
                     GuessCase{"*slovíčka z francouzštiny", "cs", "fr"}, // one foreign language
                     GuessCase{"*čeština-španělština", "cs", "es"},
                     GuessCase{"*portugalština a holandština", "pt", "nl"},
-                    GuessCase{"*slova opačného významu", "cs", ""}),
+                    GuessCase{"*slova opačného významu", "cs", ""},
+                    GuessCase{"*English-Spanish basics", "en", "es"},
+                    GuessCase{"*Deutsch für Anfänger", "cs", "de"},
+                    GuessCase{"*español – English", "es", "en"},
+                    GuessCase{"*Czech-German, lesson 1", "cs", "de"},
+                    GuessCase{"*Русский язык", "cs", "ru"},
+                    GuessCase{"*日本語の単語 / angličtina", "ja", "en"}),
     [](const testing::TestParamInfo<GuessCase> &info) { return std::to_string(info.index); });
 
 TEST(LanguagesTest, ChoicesOfTheDialogGiveTheirCodes)

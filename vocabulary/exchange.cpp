@@ -465,8 +465,7 @@ Vocabulary DictionaryFromImport(const ImportResult &result)
     if (!result.title.isEmpty())
         vocabulary.theme = QLatin1Char('*') + result.title;
     vocabulary.entries = result.pairs.mid(0, Vocabulary::Capacity);
-    if (!result.languages.side[1].isEmpty() || !result.languages.side[2].isEmpty())
-        StoreLanguages(vocabulary, result.languages);
+    StoreLanguages(vocabulary, result.languages);
     return vocabulary;
 }
 
@@ -499,8 +498,8 @@ QByteArray ExportKvtml(const Vocabulary &vocabulary)
     xml.writeTextElement(QStringLiteral("title"), themeTitle(vocabulary));
     xml.writeEndElement();
     xml.writeStartElement(QStringLiteral("identifiers"));
-    // Each side as its language, by name and locale, where the dictionary knows it.
-    const SideLanguages languages = LanguagesOf(vocabulary);
+    // Each side as its language, by name and locale, where the dictionary says it.
+    const SideLanguages languages = NamedLanguages(vocabulary);
     QHash<QString, QString> names;
     for (const auto &[code, name] : KnownLanguages())
         names.insert(code, name);

@@ -15,75 +15,108 @@ struct Language
     const char *code;
     const char *name;       // "němčina"
     const char *accusative; // "němčinu"
-    const char *stem;       // what every form of the name begins with
+    const char *stem;       // what every form of the Czech name begins with
+    const char *otherNames; // English names and the language's own, '|' between them
 };
 
 // The languages taught most, and a few more that voices exist for.
 constexpr Language Languages[] = {
     {"cs", QT_TRANSLATE_NOOP("Languages", "čeština"), QT_TRANSLATE_NOOP("Languages", "češtinu"),
-     "češtin"},
+     "češtin",
+     "czech|česky|český|česká"},
     {"en", QT_TRANSLATE_NOOP("Languages", "angličtina"),
-     QT_TRANSLATE_NOOP("Languages", "angličtinu"), "angličtin"},
+     QT_TRANSLATE_NOOP("Languages", "angličtinu"), "angličtin",
+     "english"},
     {"de", QT_TRANSLATE_NOOP("Languages", "němčina"), QT_TRANSLATE_NOOP("Languages", "němčinu"),
-     "němčin"},
+     "němčin",
+     "german|deutsch"},
     {"fr", QT_TRANSLATE_NOOP("Languages", "francouzština"),
-     QT_TRANSLATE_NOOP("Languages", "francouzštinu"), "francouzštin"},
+     QT_TRANSLATE_NOOP("Languages", "francouzštinu"), "francouzštin",
+     "french|français|francais"},
     {"es", QT_TRANSLATE_NOOP("Languages", "španělština"),
-     QT_TRANSLATE_NOOP("Languages", "španělštinu"), "španělštin"},
+     QT_TRANSLATE_NOOP("Languages", "španělštinu"), "španělštin",
+     "spanish|español|espanol|castellano"},
     {"it", QT_TRANSLATE_NOOP("Languages", "italština"), QT_TRANSLATE_NOOP("Languages", "italštinu"),
-     "italštin"},
+     "italštin",
+     "italian|italiano"},
     {"ru", QT_TRANSLATE_NOOP("Languages", "ruština"), QT_TRANSLATE_NOOP("Languages", "ruštinu"),
-     "ruštin"},
+     "ruštin",
+     "russian|русск"},
     {"pl", QT_TRANSLATE_NOOP("Languages", "polština"), QT_TRANSLATE_NOOP("Languages", "polštinu"),
-     "polštin"},
+     "polštin",
+     "polish|polski"},
     {"sk", QT_TRANSLATE_NOOP("Languages", "slovenština"),
-     QT_TRANSLATE_NOOP("Languages", "slovenštinu"), "slovenštin"},
+     QT_TRANSLATE_NOOP("Languages", "slovenštinu"), "slovenštin",
+     "slovak|slovenčin|slovensk"},
     {"sl", QT_TRANSLATE_NOOP("Languages", "slovinština"),
-     QT_TRANSLATE_NOOP("Languages", "slovinštinu"), "slovinštin"},
+     QT_TRANSLATE_NOOP("Languages", "slovinštinu"), "slovinštin",
+     "slovenian|slovene|slovenščin"},
     {"pt", QT_TRANSLATE_NOOP("Languages", "portugalština"),
-     QT_TRANSLATE_NOOP("Languages", "portugalštinu"), "portugalštin"},
+     QT_TRANSLATE_NOOP("Languages", "portugalštinu"), "portugalštin",
+     "portuguese|português|portugues"},
     {"nl", QT_TRANSLATE_NOOP("Languages", "nizozemština"),
-     QT_TRANSLATE_NOOP("Languages", "nizozemštinu"), "nizozemštin"},
+     QT_TRANSLATE_NOOP("Languages", "nizozemštinu"), "nizozemštin",
+     "dutch|nederlands"},
     {"nl", QT_TRANSLATE_NOOP("Languages", "holandština"),
-     QT_TRANSLATE_NOOP("Languages", "holandštinu"), "holandštin"},
+     QT_TRANSLATE_NOOP("Languages", "holandštinu"), "holandštin",
+     "dutch|nederlands"},
     {"sv", QT_TRANSLATE_NOOP("Languages", "švédština"), QT_TRANSLATE_NOOP("Languages", "švédštinu"),
-     "švédštin"},
+     "švédštin",
+     "swedish|svenska"},
     {"nb", QT_TRANSLATE_NOOP("Languages", "norština"), QT_TRANSLATE_NOOP("Languages", "norštinu"),
-     "norštin"},
+     "norštin",
+     "norwegian|norsk"},
     {"da", QT_TRANSLATE_NOOP("Languages", "dánština"), QT_TRANSLATE_NOOP("Languages", "dánštinu"),
-     "dánštin"},
+     "dánštin",
+     "danish|dansk"},
     {"fi", QT_TRANSLATE_NOOP("Languages", "finština"), QT_TRANSLATE_NOOP("Languages", "finštinu"),
-     "finštin"},
+     "finštin",
+     "finnish|suomi"},
     {"hu", QT_TRANSLATE_NOOP("Languages", "maďarština"),
-     QT_TRANSLATE_NOOP("Languages", "maďarštinu"), "maďarštin"},
+     QT_TRANSLATE_NOOP("Languages", "maďarštinu"), "maďarštin",
+     "hungarian|magyar"},
     {"el", QT_TRANSLATE_NOOP("Languages", "řečtina"), QT_TRANSLATE_NOOP("Languages", "řečtinu"),
-     "řečtin"},
+     "řečtin",
+     "greek|ελληνικ"},
     {"la", QT_TRANSLATE_NOOP("Languages", "latina"), QT_TRANSLATE_NOOP("Languages", "latinu"),
-     "latin"},
+     "latin",
+     ""},
     {"zh", QT_TRANSLATE_NOOP("Languages", "čínština"), QT_TRANSLATE_NOOP("Languages", "čínštinu"),
-     "čínštin"},
+     "čínštin",
+     "chinese|中文|汉语|漢語"},
     {"ja", QT_TRANSLATE_NOOP("Languages", "japonština"),
-     QT_TRANSLATE_NOOP("Languages", "japonštinu"), "japonštin"},
+     QT_TRANSLATE_NOOP("Languages", "japonštinu"), "japonštin",
+     "japanese|日本語"},
     {"ko", QT_TRANSLATE_NOOP("Languages", "korejština"),
-     QT_TRANSLATE_NOOP("Languages", "korejštinu"), "korejštin"},
+     QT_TRANSLATE_NOOP("Languages", "korejštinu"), "korejštin",
+     "korean|한국어"},
     {"ar", QT_TRANSLATE_NOOP("Languages", "arabština"), QT_TRANSLATE_NOOP("Languages", "arabštinu"),
-     "arabštin"},
+     "arabštin",
+     "arabic|العربية"},
     {"tr", QT_TRANSLATE_NOOP("Languages", "turečtina"), QT_TRANSLATE_NOOP("Languages", "turečtinu"),
-     "turečtin"},
+     "turečtin",
+     "turkish|türkçe"},
     {"uk", QT_TRANSLATE_NOOP("Languages", "ukrajinština"),
-     QT_TRANSLATE_NOOP("Languages", "ukrajinštinu"), "ukrajinštin"},
+     QT_TRANSLATE_NOOP("Languages", "ukrajinštinu"), "ukrajinštin",
+     "ukrainian|українськ"},
     {"hr", QT_TRANSLATE_NOOP("Languages", "chorvatština"),
-     QT_TRANSLATE_NOOP("Languages", "chorvatštinu"), "chorvatštin"},
+     QT_TRANSLATE_NOOP("Languages", "chorvatštinu"), "chorvatštin",
+     "croatian|hrvatski"},
     {"sr", QT_TRANSLATE_NOOP("Languages", "srbština"), QT_TRANSLATE_NOOP("Languages", "srbštinu"),
-     "srbštin"},
+     "srbštin",
+     "serbian|srpski|српски"},
     {"bg", QT_TRANSLATE_NOOP("Languages", "bulharština"),
-     QT_TRANSLATE_NOOP("Languages", "bulharštinu"), "bulharštin"},
+     QT_TRANSLATE_NOOP("Languages", "bulharštinu"), "bulharštin",
+     "bulgarian|българск"},
     {"ro", QT_TRANSLATE_NOOP("Languages", "rumunština"),
-     QT_TRANSLATE_NOOP("Languages", "rumunštinu"), "rumunštin"},
+     QT_TRANSLATE_NOOP("Languages", "rumunštinu"), "rumunštin",
+     "romanian|română"},
     {"he", QT_TRANSLATE_NOOP("Languages", "hebrejština"),
-     QT_TRANSLATE_NOOP("Languages", "hebrejštinu"), "hebrejštin"},
+     QT_TRANSLATE_NOOP("Languages", "hebrejštinu"), "hebrejštin",
+     "hebrew|עברית"},
     {"eo", QT_TRANSLATE_NOOP("Languages", "esperanto"), QT_TRANSLATE_NOOP("Languages", "esperanto"),
-     "esperant"},
+     "esperant",
+     ""},
 };
 
 const QRegularExpression &languagesPattern()
@@ -115,6 +148,16 @@ auto findLanguagesLine(Shape &shape)
     return nullptr;
 }
 
+void removeLanguagesLine(FileShape &shape)
+{
+    const auto names = [](const QString &line) {
+        return languagesPattern().match(line.trimmed()).hasMatch();
+    };
+    for (QStringList &lines : shape.linesBefore)
+        lines.removeIf(names);
+    shape.linesAfter.removeIf(names);
+}
+
 } // namespace
 
 SideLanguages GuessLanguages(const QString &theme)
@@ -122,9 +165,20 @@ SideLanguages GuessLanguages(const QString &theme)
     const QString text = theme.toLower();
     QList<std::pair<qsizetype, QString>> found; // place in the theme, code
     for (const Language &language : Languages) {
-        const qsizetype at = text.indexOf(QString::fromUtf8(language.stem));
-        if (at >= 0)
-            found.append({at, QLatin1String(language.code)});
+        QStringList names = QString::fromUtf8(language.otherNames).split(QLatin1Char('|'),
+                                                                          Qt::SkipEmptyParts);
+        names.append(QString::fromUtf8(language.stem));
+        qsizetype first = -1;
+        for (const QString &name : names) {
+            const qsizetype at = text.indexOf(name);
+            if (at >= 0 && (first < 0 || at < first))
+                first = at;
+        }
+        const QLatin1String code(language.code);
+        const bool again = std::any_of(found.begin(), found.end(),
+                                       [&](const auto &place) { return place.second == code; });
+        if (first >= 0 && !again)
+            found.append({first, code});
     }
     std::sort(found.begin(), found.end());
     SideLanguages languages;
@@ -161,9 +215,23 @@ SideLanguages LanguagesOf(const Vocabulary &vocabulary)
     return StoredLanguages(vocabulary).value_or(GuessLanguages(vocabulary.theme));
 }
 
+SideLanguages NamedLanguages(const Vocabulary &vocabulary)
+{
+    if (const std::optional<SideLanguages> stored = StoredLanguages(vocabulary))
+        return *stored;
+    const SideLanguages guessed = GuessLanguages(vocabulary.theme);
+    // Czech alone is what a theme that names nothing is taken for, not what it says.
+    return guessed.side[2].isEmpty() ? SideLanguages() : guessed;
+}
+
 void StoreLanguages(Vocabulary &vocabulary, const SideLanguages &languages)
 {
     FileShape &shape = vocabulary.shape;
+    if (languages.side[1].isEmpty() || languages.side[2].isEmpty()) {
+        // Half a line would name one side and leave the reader to guess the other: none.
+        removeLanguagesLine(shape);
+        return;
+    }
     if (QString *line = findLanguagesLine(shape)) {
         // The line keeps its ending, as the reader took it apart.
         *line = LanguagesLine(languages) + line->mid(WithoutEnding(*line).size());

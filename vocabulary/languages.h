@@ -16,8 +16,8 @@ struct SideLanguages
     friend bool operator==(const SideLanguages &, const SideLanguages &) = default;
 };
 
-// The languages that Czech names in a theme name, in their order: "čeština-němčina" gives cs
-// and de. One foreign language alone is taken for the second side of a Czech dictionary; a
+// The languages a theme names, in their order, by their Czech or English names or their own:
+// "čeština-němčina" gives cs and de, "English-Spanish basics" en and es. One foreign language alone is taken for the second side of a Czech dictionary; a
 // theme that names none gives Czech for the first side and nothing for the second.
 SideLanguages GuessLanguages(const QString &theme);
 
@@ -28,7 +28,11 @@ QString LanguagesLine(const SideLanguages &languages);
 std::optional<SideLanguages> StoredLanguages(const Vocabulary &vocabulary);
 // The stored languages, or else those its theme names.
 SideLanguages LanguagesOf(const Vocabulary &vocabulary);
-// Puts the line into the dictionary (replacing one it has), right after its theme.
+// The languages the dictionary says: its line, or those its theme names; an empty side where
+// nothing says it (no Czech taken for granted).
+SideLanguages NamedLanguages(const Vocabulary &vocabulary);
+// Puts the line into the dictionary (replacing one it has), right after its theme; with a side
+// unknown, the dictionary has no such line.
 void StoreLanguages(Vocabulary &vocabulary, const SideLanguages &languages);
 
 // A language's name as it follows "pro" ("ruštinu"), or the code itself when it is not known.
