@@ -14,6 +14,8 @@
 #include <vector>
 
 #include <QCoreApplication>
+#include <QHash>
+#include <QTextBoundaryFinder>
 
 namespace {
 
@@ -24,6 +26,57 @@ struct Texts
 
 using Text = std::u32string_view;
 using Step = AlignedStep::Kind;
+
+// The letters of a text as the reader sees them: grapheme clusters, so that an accent typed as
+// a combining mark, or an emoji with its skin tone, is one letter. [start, end) in the text.
+std::vector<std::pair<qsizetype, qsizetype>> graphemes(QStringView text)
+{
+    std::vector<std::pair<qsizetype, qsizetype>> found;
+    const bool simple = std::all_of(text.begin(), text.end(),
+                                    [](QChar c) { return c.unicode() < 0x300; });
+    if (simple) {
+        // Nothing that joins: every character is a letter of its own.
+        found.reserve(std::size_t(text.size()));
+        for (qsizetype i = 0; i < text.size(); ++i)
+            found.emplace_back(i, i + 1);
+        return found;
+    }
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text.data(), int(text.size()));
+    qsizetype start = 0;
+    for (qsizetype end = finder.toNextBoundary(); end > 0; end = finder.toNextBoundary()) {
+        found.emplace_back(start, end);
+        start = end;
+    }
+    return found;
+}
+
+// Gives every grapheme one code to be compared by: a single character its own, a cluster of
+// several a number past the last character, the same for the same cluster.
+class GraphemeCodes
+{
+public:
+    std::u32string codes(QStringView text)
+    {
+        std::u32string codes;
+        for (const auto &[start, end] : graphemes(text)) {
+            const QStringView letter = text.mid(start, end - start);
+            const Characters characters(letter);
+            if (characters.view().size() == 1) {
+                codes.push_back(characters.view().front());
+                continue;
+            }
+            auto known = m_clusters.constFind(letter.toString());
+            if (known == m_clusters.constEnd())
+                known = m_clusters.insert(letter.toString(),
+                                          char32_t(0x110000 + m_clusters.size()));
+            codes.push_back(*known);
+        }
+        return codes;
+    }
+
+private:
+    QHash<QString, char32_t> m_clusters;
+};
 
 // Edit distances where a swap of two neighbours costs one edit, like a wrong, missing or
 // surplus letter. The table is kept for the alignment of the closest alternative.
@@ -192,24 +245,30 @@ struct ShownText
     }
 };
 
+// The text's letters but its blanks, up to `limit` of them.
 ShownText shownText(const QString &text, qsizetype limit)
 {
     ShownText shown{text, {}};
-    for (qsizetype i = 0; i < text.size() && qsizetype(shown.compared.size()) < limit; ++i) {
-        const qsizetype start = i;
-        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            ++i;
-        if (text.at(start) != QLatin1Char(' '))
-            shown.compared.emplace_back(start, i + 1);
+    for (const auto &[start, end] : graphemes(text)) {
+        if (qsizetype(shown.compared.size()) >= limit)
+            break;
+        if (end - start != 1 || text.at(start) != QLatin1Char(' '))
+            shown.compared.emplace_back(start, end);
     }
     return shown;
+}
+
+qsizetype graphemeCount(QStringView text)
+{
+    return qsizetype(graphemes(text).size());
 }
 
 // The text as shown when its characters are those compared, otherwise the compared text
 // itself: the marks always fall on the letters they belong to.
 ShownText shownAs(const QString &text, const QString &compared)
 {
-    ShownText shown = shownText(text, CharacterCount(compared));
+    const qsizetype letters = graphemeCount(compared);
+    ShownText shown = shownText(text, letters);
     // The letters shown, each normalised as the judge does, are the compared text.
     qsizetype at = 0;
     bool same = true;
@@ -221,8 +280,8 @@ ShownText shownAs(const QString &text, const QString &compared)
             same = at < compared.size() && compared.at(at) == letter;
         }
     }
-    if (!same || at != compared.size())
-        shown = shownText(compared, CharacterCount(compared));
+    if (!same || at != compared.size() || qsizetype(shown.compared.size()) != letters)
+        shown = shownText(compared, letters);
     // What the judge did not compare is shown only in part.
     constexpr qsizetype tailShown = 12;
     const qsizetype end = shown.compared.empty() ? 0 : shown.compared.back().second;
@@ -331,7 +390,7 @@ enum class View {
 // Says a run of steps in words; the typed view never names an expected letter.
 void sayRun(QString &out, const Sentences &sentences, const Run &run, View view, QStringView before)
 {
-    const bool one = CharacterCount(run.typed) == 1;
+    const bool one = graphemeCount(run.typed) == 1;
     switch (run.step) {
     case Step::Wrong:
     case Step::Swapped:
@@ -402,11 +461,21 @@ MarkedText markedView(const std::vector<AlignedStep> &steps, const ShownText &ty
     return builder.take();
 }
 
-// The side as the user wrote it, cut where the judge cuts its normalised form.
+// The side as the user wrote it, cut where the judge cuts its normalised form: after as many
+// characters but blanks as it compares.
 QString cutAsCompared(const QString &side)
 {
-    const ShownText shown = shownText(side, CompareTextCapacity);
-    return side.left(shown.compared.empty() ? 0 : shown.compared.back().second);
+    qsizetype counted = 0;
+    qsizetype end = 0;
+    for (qsizetype i = 0; i < side.size() && counted < CompareTextCapacity; ++i) {
+        if (side.at(i).isHighSurrogate() && i + 1 < side.size() && side.at(i + 1).isLowSurrogate())
+            ++i;
+        if (side.at(i) != QLatin1Char(' ')) {
+            ++counted;
+            end = i + 1;
+        }
+    }
+    return side.left(end);
 }
 
 } // namespace
@@ -414,16 +483,16 @@ QString cutAsCompared(const QString &side)
 Alignment AlignWithClosest(QStringView answer, const QStringList &alternatives)
 {
     // The distances alone first, the table only for the closest alternative.
-    const Characters answerCharacters(answer);
-    const Text typed = answerCharacters.view();
+    GraphemeCodes letters;
+    const std::u32string answerCodes = letters.codes(answer);
+    const Text typed = answerCodes;
     const bool fitsInBits = typed.size() <= AnswerBits::MaximumLength;
     const AnswerBits bits(typed);
     EditTable table;
     Alignment alignment;
     for (qsizetype k = 0; k < alternatives.size(); ++k) {
-        const Characters alternative(alternatives.at(k));
-        const int edits = fitsInBits ? bits.distance(alternative.view())
-                                     : table.fill(typed, alternative.view());
+        const std::u32string alternative = letters.codes(alternatives.at(k));
+        const int edits = fitsInBits ? bits.distance(alternative) : table.fill(typed, alternative);
         if (alignment.closest < 0 || edits < alignment.edits) {
             alignment.closest = int(k);
             alignment.edits = edits;
@@ -431,8 +500,8 @@ Alignment AlignWithClosest(QStringView answer, const QStringList &alternatives)
     }
     if (alignment.closest < 0)
         return alignment;
-    const Characters closest(alternatives.at(alignment.closest));
-    table.fill(typed, closest.view());
+    const std::u32string closest = letters.codes(alternatives.at(alignment.closest));
+    table.fill(typed, closest);
     alignment.steps = table.steps();
     return alignment;
 }

@@ -51,9 +51,10 @@ struct Alignment
     std::vector<AlignedStep> steps;
 };
 
-// Aligns an answer with the closest of the alternatives, character by character (a character
-// outside the basic plane is one): the fewest letters wrong, missing or surplus, a swap of two
-// neighbours counting once; of equal alternatives the first.
+// Aligns an answer with the closest of the alternatives, letter by letter (a letter is what the
+// reader sees as one: a character with its combining marks, an emoji with its modifiers): the
+// fewest letters wrong, missing or surplus, a swap of two neighbours counting once; of equal
+// alternatives the first. The steps count letters.
 Alignment AlignWithClosest(QStringView answer, const QStringList &alternatives);
 
 // Where an answer differs from the expected side, as the judge compares them (case, blanks and

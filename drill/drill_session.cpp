@@ -427,11 +427,8 @@ QString DrillSession::revealAndCount(const QString &typed)
     }
     const QString expected = expectedText();
     showAnswerComment();
-    // Nothing typed, nothing to compare.
-    if (ComparedAnswer(typed).isEmpty())
-        clearAnswerNote();
-    else
-        noteDifference(typed, true);
+    // Nothing typed: the whole side is what was missing.
+    noteDifference(typed, true);
     m_state.revealed = true;
     m_answerState = AnswerState::Revealed;
     recordAnswer(false);

@@ -84,6 +84,9 @@ INSTANTIATE_TEST_SUITE_P(
         DifferenceCase{"firstOfEqualEndings", "studenu", "studen[ý|á|é]", 1, "studen[u]", "písmeno 'u' je špatně", "studen[ý]", "místo 'u' je 'ý'"},
         DifferenceCase{"closestSynonym", "wiese", "klug, weise", 1, "w[ie]se", "písmena 'ie' jsou prohozená", "w[ei]se", "místo 'ie' je 'ei'"},
         DifferenceCase{"emojiIsOneLetter", "🐶 kočka", "🐱 kočka", 1, "[🐶] kočka", "písmeno '🐶' je špatně", "[🐱] kočka", "místo '🐶' je '🐱'"},
+        DifferenceCase{"combiningStressMissing", "молоко", "молоко́", 1, "молок[о]", "písmeno 'о' je špatně", "молок[о́]", "místo 'о' je 'о́'"},
+        DifferenceCase{"combiningMarkWrong", "рука̀", "рука́", 1, "рук[а̀]", "písmeno 'а̀' je špatně", "рук[а́]", "místo 'а̀' je 'а́'"},
+        DifferenceCase{"skinToneWrong", "👍", "👍🏽", 1, "[👍]", "písmeno '👍' je špatně", "[👍🏽]", "místo '👍' je '👍🏽'"},
         DifferenceCase{"decomposedAccent", "koc\xcc\x8cky", "kočka", 1, "kočk[y]", "písmeno 'y' je špatně", "kočk[a]", "místo 'y' je 'a'"},
         DifferenceCase{"onlyComparedLettersMarked", "abcdefghijklmnopqrstuvwxyz0123456789ABCDEFG", "abcdefghijklmnopqrstuvwxq", 1, "abcdefghijklmnopqrstuvwx[y]z0123456789A…", "písmeno 'y' je špatně", "abcdefghijklmnopqrstuvwx[q]", "místo 'y' je 'q'"},
         DifferenceCase{"sideCutAsJudged", "der Eisschrank", "der Kühlschrank, der Eisschrank", 3, "der Eisschr~ank~", "písmena 'ank' jsou navíc", "der Eisschr~ank~", "písmena 'ank' jsou navíc"} // clang-format on

@@ -214,7 +214,7 @@ TEST_F(DrillSessionTest, TheLineUnderTheAnswerFollowsTheAnswer)
         {"next", "", ""},
         {"field F1", "Krankenhaux", "místo 'x' je 's'"},
         {"next", "", ""},
-        {"field F1", "  ", ""},
+        {"field F1", "  ", "chybí 'Krankenhaus' na začátku"},
         {"next", "", ""},
         {"percent", "", ""},
         {"enter", "Krankenhau", "chybí písmeno za 'Krankenhau'; shoda 90.91 % — potřeba 95 %"},
