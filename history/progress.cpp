@@ -208,18 +208,21 @@ QList<HardCard> HistoryProgress::hardestCards(HardOrder order, int limit) const
 {
     QList<HardCard> cards;
     const QVariantList values = scoped({});
-    // By lapses the database sorts; recall is reckoned here, over the cards of the scope. Of two
-    // cards alike the one of the weaker memory comes first.
-    const QString orderAndLimit = order == HardOrder::ByLapses
-                                      ? QStringLiteral(" ORDER BY c.lapses DESC, c.reviews DESC, "
-                                                       "c.stability LIMIT %1")
+    // By the wrong answers the database sorts; recall is reckoned here, over the cards of the
+    // scope. Of two cards alike the one of the weaker memory comes first. Every wrong answer
+    // counts, the first one too: a word the learner never got right is among the hardest.
+    const QString orderAndLimit = order == HardOrder::ByWrongAnswers
+                                      ? QStringLiteral(" ORDER BY wrong DESC, c.stability, "
+                                                       "c.reviews DESC LIMIT %1")
                                             .arg(limit)
                                       : QStringLiteral(" ORDER BY c.stability");
     QSqlQuery query(m_database);
     if (!run(query,
-             QStringLiteral("SELECT p.side1, p.side2, c.direction, c.lapses, c.reviews, "
-                            "c.stability, c.last_review_ms FROM card_states c JOIN pairs p ON "
-                            "p.id = c.pair WHERE %1")
+             QStringLiteral("SELECT p.side1, p.side2, c.direction, (SELECT count(*) FROM answers "
+                            "w WHERE w.pair = c.pair AND w.direction = c.direction AND w.grade = "
+                            "%1) AS wrong, c.reviews, c.stability, c.last_review_ms FROM "
+                            "card_states c JOIN pairs p ON p.id = c.pair WHERE %2")
+                     .arg(int(Grade::Again))
                      .arg(cardScope())
                  + orderAndLimit,
              values))

@@ -50,7 +50,7 @@ struct HardCard
     QString side1;
     QString side2;
     int offeredSide = 1;
-    int lapses = 0;
+    int wrongAnswers = 0; // answered wrong or shown, the first answer too
     int reviews = 0;
     double retrievability = 1;
 };
@@ -72,7 +72,7 @@ struct ProgressFigures
 QString FormatDuration(qint64 ms);
 
 // How the hardest cards are ordered.
-enum class HardOrder { ByLapses, ByRetrievability };
+enum class HardOrder { ByWrongAnswers, ByRetrievability };
 
 // What the progress window shows, reckoned by SQL from the answer history: for the answers
 // recorded with one dictionary, or for the whole history. Days are the user's local calendar

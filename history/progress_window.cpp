@@ -499,7 +499,7 @@ void ProgressWindow::drawMemory(const HistoryProgress &progress)
 void ProgressWindow::fillHardest(const HistoryProgress &progress)
 {
     const HardOrder order
-        = m_order->currentIndex() == 0 ? HardOrder::ByLapses : HardOrder::ByRetrievability;
+        = m_order->currentIndex() == 0 ? HardOrder::ByWrongAnswers : HardOrder::ByRetrievability;
     const QList<HardCard> cards = progress.hardestCards(order, HardestShown);
     m_hardest->setRowCount(int(cards.size()));
     for (int row = 0; row < cards.size(); ++row) {
@@ -507,7 +507,7 @@ void ProgressWindow::fillHardest(const HistoryProgress &progress)
         const QStringList texts{card.side1.trimmed(),
                                 card.side2.trimmed(),
                                 Texts::tr("strana %1").arg(card.offeredSide),
-                                QString::number(card.lapses),
+                                QString::number(card.wrongAnswers),
                                 QString::number(card.reviews),
                                 QString::number(100.0 * card.retrievability, 'f', 0)};
         for (int column = 0; column < texts.size(); ++column) {

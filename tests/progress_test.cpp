@@ -70,16 +70,18 @@ protected:
             query.addBindValue(value);
         ASSERT_TRUE(query.exec());
     }
+    // A card's state, and as many wrong answers to it at its last review.
     void card(const char *side1, double stability, const char *lastLocal, const char *dueLocal,
-              int lapses = 0)
+              int wrong = 0)
     {
         QSqlQuery query(history.database());
-        query.prepare(QStringLiteral("INSERT INTO card_states VALUES (?, 1, ?, 5, ?, ?, 0, 3, ?)"));
-        for (const QVariant &value :
-             {QVariant(pair(side1)), QVariant(stability), QVariant(at(lastLocal)),
-              QVariant(at(dueLocal)), QVariant(lapses)})
+        query.prepare(QStringLiteral("INSERT INTO card_states VALUES (?, 1, ?, 5, ?, ?, 0, 3, 0)"));
+        for (const QVariant &value : {QVariant(pair(side1)), QVariant(stability),
+                                      QVariant(at(lastLocal)), QVariant(at(dueLocal))})
             query.addBindValue(value);
         ASSERT_TRUE(query.exec());
+        for (int i = 0; i < wrong; ++i)
+            review(lastLocal, side1, 1, "/d/wrong.slv");
     }
     HistoryProgress progress(const char *now, const char *dictionary = "") const
     {
@@ -192,7 +194,7 @@ TEST_F(ProgressTest, TheForecastTheMemoryBucketsAndTheHardestCards)
         return names;
     };
     EXPECT_EQ(
-        sides(all.hardestCards(HardOrder::ByLapses, 3)),
+        sides(all.hardestCards(HardOrder::ByWrongAnswers, 3)),
         (QStringList{QStringLiteral("dávno"), QStringLiteral("za měsíc"), QStringLiteral("dnes")}));
     const QList<HardCard> weakest = all.hardestCards(HardOrder::ByRetrievability, 2);
     EXPECT_EQ(sides(weakest), (QStringList{QStringLiteral("dávno"), QStringLiteral("dnes")}));
@@ -204,8 +206,26 @@ TEST_F(ProgressTest, TheForecastTheMemoryBucketsAndTheHardestCards)
     card("slabá", 1, "2026-12-07 12:00", "2026-12-08 10:00");
     const auto fresh = progress("2026-12-07 12:00").hardestCards(HardOrder::ByRetrievability, 6);
     EXPECT_EQ(sides(fresh).mid(4), (QStringList{U("slabá"), U("pevná")}));
-    const auto unlapsed = progress("2026-12-07 12:00").hardestCards(HardOrder::ByLapses, 6);
+    const auto unlapsed = progress("2026-12-07 12:00").hardestCards(HardOrder::ByWrongAnswers, 6);
     EXPECT_EQ(sides(unlapsed).mid(3), (QStringList{U("slabá"), U("za tři dny"), U("pevná")}));
+}
+
+// A word answered wrong the first time, and then right, is harder than one answered right
+// twice: every wrong answer counts, the first too.
+TEST_F(ProgressTest, TheHardestCardsCountEveryWrongAnswer)
+{
+    card("dvakrát správně", 2.3, "2026-12-07 11:00", "2026-12-09 10:00");
+    review("2026-12-07 10:00", "dvakrát správně", 3);
+    review("2026-12-07 11:00", "dvakrát správně", 3);
+    card("napoprvé chybně", 2.3, "2026-12-07 11:00", "2026-12-09 10:00");
+    review("2026-12-07 10:00", "napoprvé chybně", 1);
+    review("2026-12-07 11:00", "napoprvé chybně", 3);
+    const QList<HardCard> hardest
+        = progress("2026-12-07 12:00").hardestCards(HardOrder::ByWrongAnswers, 2);
+    ASSERT_EQ(hardest.size(), 2);
+    EXPECT_EQ(hardest[0].side1, U("napoprvé chybně"));
+    EXPECT_EQ(hardest[0].wrongAnswers, 1);
+    EXPECT_EQ(hardest[1].wrongAnswers, 0);
 }
 
 TEST_F(ProgressTest, TheCsvHasOneAnswerARowQuotedWhereItMust)
