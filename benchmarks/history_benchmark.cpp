@@ -36,6 +36,24 @@ BENCHMARK(BM_RecordAnswer)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
+// Opening a history of 100,000 answers as a start does, its check of the pages included
+// (wall time: the file is read from the page cache).
+static void BM_OpenHistoryOfHundredThousandAnswers(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = HistoryFilePath(dir.path());
+    FillHistory(path, 1000, 100000);
+    for (auto _ : state) {
+        ReviewHistory history(path);
+        benchmark::DoNotOptimize(history.ensureOpen());
+    }
+}
+BENCHMARK(BM_OpenHistoryOfHundredThousandAnswers)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
 // The next card among 2,000 (1,000 pairs, both directions), some due, some new.
 static void BM_ChooseAmongTwoThousandCards(benchmark::State &state)
 {

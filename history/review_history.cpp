@@ -459,13 +459,29 @@ bool ReviewHistory::openDatabase()
         || !execute(QStringLiteral("PRAGMA synchronous=NORMAL"))
         || !execute(QStringLiteral("PRAGMA wal_autocheckpoint=0"))
         // Room for the pages of the answers' indexes when other computers' answers come in.
-        || !execute(QStringLiteral("PRAGMA cache_size=-16000")) || !migrate())
+        || !execute(QStringLiteral("PRAGMA cache_size=-16000")) || !checkPages() || !migrate())
         return false;
     if (!m_checkpointer)
         m_checkpointer = std::make_unique<WalCheckpointer>(m_path);
     m_open = true;
     applySettlingNotes();
     return m_open;
+}
+
+// A page damaged where no query of the start looks (a crash of the disk, a copy cut short)
+// would be written over answer after answer: the file's structure is checked once at each
+// opening, and a damaged file is set aside as one whose header is broken. The check reads the
+// whole file: milliseconds for a year of answers, a fraction of a second for 100,000.
+bool ReviewHistory::checkPages()
+{
+    QSqlQuery check(QSqlDatabase::database(m_connection, false));
+    if (!check.exec(QStringLiteral("PRAGMA quick_check(1)")) || !check.next())
+        return failWith(check.lastError());
+    const QString verdict = check.value(0).toString();
+    if (verdict == QLatin1String("ok"))
+        return true;
+    check.finish();
+    return failWith(SqliteCorrupt, Texts::tr("kontrola souboru našla poškozenou stránku"));
 }
 
 bool ReviewHistory::migrate()

@@ -192,6 +192,7 @@ private:
     enum class Outcome { Done, Locked, Failed };
 
     bool openDatabase();
+    bool checkPages();
     bool migrate();
     Outcome recordAnswer(const AnswerRecord &answer, double desiredRetention,
                          std::optional<Card> *after);

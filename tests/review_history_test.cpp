@@ -261,6 +261,36 @@ TEST_F(ReviewHistoryTest, ADamagedDatabaseIsSetAsideAndANewOneStarted)
     EXPECT_EQ(history.answerCount(), 1);
 }
 
+// A history with a zeroed page (a disk that lost a block) where no answer writes (the table of
+// the other computers' logs) opens without a complaint from SQLite, and answers would go on
+// into it; the check at its opening finds it, and it is set aside before anything is written.
+TEST_F(ReviewHistoryTest, AHistoryWithADamagedPageIsSetAsideAtItsOpening)
+{
+    {
+        ReviewHistory history(database());
+        for (int i = 0; i < 5; ++i)
+            ASSERT_TRUE(history.record(answer(Dog, 1, Grade::Good, i * MsPerDay), 0.9));
+    }
+    const qsizetype page = value("PRAGMA page_size").toInt();
+    const qsizetype logs = value("SELECT rootpage FROM sqlite_master WHERE name = 'logs'").toInt();
+    QByteArray bytes = ReadBytes(database());
+    ASSERT_GT(logs, 1);
+    ASSERT_GE(bytes.size(), logs * page);
+    bytes.replace((logs - 1) * page, page, QByteArray(page, '\0'));
+    WriteBytes(database(), bytes);
+
+    ReviewHistory history(database());
+    listen(history);
+    EXPECT_TRUE(history.record(answer(Cat, 1, Grade::Good, 0), 0.9)) << "a new one works";
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.first().contains(QStringLiteral("poškozená"))) << qPrintable(messages[0]);
+    const QStringList aside
+        = QDir(dir.path()).entryList({QStringLiteral("history-poskozena-*.sqlite")});
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(ReadBytes(path(qPrintable(aside.first()))), bytes) << "kept as it was";
+    EXPECT_EQ(history.answerCount(), 1);
+}
+
 // The history in a child process whose folder became read-only or is a disk that fills up:
 // the answers fail, the user is told once, and what was there before stays.
 TEST_F(ReviewHistoryTest, AReadOnlyOrFullDiskIsToldOnceAndKeepsWhatWasThere)
