@@ -9,15 +9,19 @@
 class FileError : public std::exception
 {
 public:
-    explicit FileError(QString message)
+    // `details`: what only a technical reader needs (a library's own report), shown on demand.
+    explicit FileError(QString message, QString details = QString())
         : m_message(std::move(message))
+        , m_details(std::move(details))
         , m_what(m_message.toUtf8())
     {}
 
     const QString &message() const { return m_message; }
+    const QString &details() const { return m_details; }
     const char *what() const noexcept override { return m_what.constData(); }
 
 private:
     QString m_message;
+    QString m_details;
     QByteArray m_what;
 };

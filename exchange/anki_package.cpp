@@ -105,6 +105,16 @@ std::optional<quint64> protobufVarint(const QByteArray &message, quint32 number)
     return std::nullopt;
 }
 
+// A package that cannot be read as it is: said in the interface's language, what the library
+// reported kept for the details.
+FileError DamagedPackage(const QString &path, const QString &reason)
+{
+    return FileError(Texts::tr("Soubor %1 je poškozený nebo neúplný balíček Anki (třeba nedokončené "
+                               "stahování). Stáhněte jej nebo v Anki vyvezte znovu.")
+                         .arg(displayName(path)),
+                     reason);
+}
+
 class Archive
 {
 public:
@@ -118,9 +128,14 @@ public:
         m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
         if (m_zip)
             return;
-        if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS)
+        if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS) {
+            // A download cut short begins as a ZIP archive and lacks its end.
+            QFile file(path);
+            if (file.open(QIODevice::ReadOnly) && file.read(4) == QByteArray("PK\x03\x04", 4))
+                throw DamagedPackage(path, Texts::tr("archiv ZIP nemá konec, nebo je porušený"));
             throw FileError(Texts::tr("Soubor %1 není balíček Anki: není to archiv ZIP.")
                                 .arg(displayName(path)));
+        }
         zip_error_t error;
         zip_error_init_with_code(&error, code);
         const QString reason = QString::fromLocal8Bit(zip_error_strerror(&error));
@@ -197,10 +212,7 @@ public:
             throw Stopped{};
     }
 
-    FileError damaged(const QString &reason) const
-    {
-        return FileError(Texts::tr("Balíček %1 je poškozený: %2").arg(displayName(m_path), reason));
-    }
+    FileError damaged(const QString &reason) const { return DamagedPackage(m_path, reason); }
 
 private:
     FileError tooLarge() const
@@ -453,10 +465,7 @@ private:
             m_archive.tell(-1);
     }
 
-    FileError damaged(const QString &reason) const
-    {
-        return FileError(Texts::tr("Sbírka v balíčku %1 je poškozená: %2").arg(m_package, reason));
-    }
+    FileError damaged(const QString &reason) const { return DamagedPackage(m_package, reason); }
 
     QString m_package;
     const Archive &m_archive;

@@ -319,22 +319,26 @@ TEST_F(AnkiPackageTest, TheSummarySaysWhatWasWritten)
 }
 
 // clang-format off
-enum class Damage { NotZip, NoCollection, UpwardName, AbsoluteName, Expands, CompressedExpands,
-                    NotDatabase, CutDatabase, CutCompressed, LaterSchema, LaterPackage, NoNotes };
-struct BadRow { Damage damage; const char *message; };
+enum class Damage { NotZip, CutZip, NoCollection, UpwardName, AbsoluteName, Expands,
+                    CompressedExpands, NotDatabase, CutDatabase, ZeroedPage, CutCompressed,
+                    LaterSchema, LaterPackage, NoNotes };
+// The message, and what the details behind it say (nothing: no details).
+struct BadRow { Damage damage; const char *message; const char *details; };
 const BadRow BadRows[] = {
-    {Damage::NotZip,            "není balíček Anki: není to archiv ZIP"},
-    {Damage::NoCollection,      "chybí v něm sbírka"},
-    {Damage::UpwardName,        "„../../.bashrc“, jehož jméno míří mimo balíček"},
-    {Damage::AbsoluteName,      "„/etc/passwd“, jehož jméno míří mimo balíček"},
-    {Damage::Expands,           "by se rozbalil do více než 1 MB"},
-    {Damage::CompressedExpands, "by se rozbalil do více než 1 MB"},
-    {Damage::NotDatabase,       "Sbírka v balíčku deck.apkg je poškozená"},
-    {Damage::CutDatabase,       "Sbírka v balíčku deck.apkg je poškozená"},
-    {Damage::CutCompressed,     "Balíček deck.apkg je poškozený"},
-    {Damage::LaterSchema,       "má verzi 19, novější"},
-    {Damage::LaterPackage,      "Balíček deck.apkg má verzi 4, novější"},
-    {Damage::NoNotes,           "V balíčku deck.apkg nejsou žádné poznámky."},
+    {Damage::NotZip,            "není balíček Anki: není to archiv ZIP", ""},
+    {Damage::CutZip,            "deck.apkg je poškozený nebo neúplný balíček Anki", "ZIP"},
+    {Damage::NoCollection,      "chybí v něm sbírka", ""},
+    {Damage::UpwardName,        "„../../.bashrc“, jehož jméno míří mimo balíček", ""},
+    {Damage::AbsoluteName,      "„/etc/passwd“, jehož jméno míří mimo balíček", ""},
+    {Damage::Expands,           "by se rozbalil do více než 1 MB", ""},
+    {Damage::CompressedExpands, "by se rozbalil do více než 1 MB", ""},
+    {Damage::NotDatabase,       "deck.apkg je poškozený nebo neúplný balíček Anki", "database"},
+    {Damage::CutDatabase,       "deck.apkg je poškozený nebo neúplný balíček Anki", "database"},
+    {Damage::ZeroedPage,        "deck.apkg je poškozený nebo neúplný balíček Anki", "Page"},
+    {Damage::CutCompressed,     "deck.apkg je poškozený nebo neúplný balíček Anki", "neúplná"},
+    {Damage::LaterSchema,       "má verzi 19, novější", ""},
+    {Damage::LaterPackage,      "Balíček deck.apkg má verzi 4, novější", ""},
+    {Damage::NoNotes,           "V balíčku deck.apkg nejsou žádné poznámky.", ""},
 };
 // clang-format on
 
@@ -373,6 +377,15 @@ TEST_F(AnkiPackageTest, BadPackagesAreRefused)
         case Damage::CutDatabase:
             members = {{QStringLiteral("collection.anki2"), database.left(database.size() / 2)}};
             break;
+        case Damage::ZeroedPage: {
+            // The page of a table zeroed: the file opens, its check finds the page.
+            QByteArray zeroed = database;
+            zeroed.replace(2 * 4096, 4096, QByteArray(4096, '\0'));
+            members = {{QStringLiteral("collection.anki2"), zeroed}};
+            break;
+        }
+        case Damage::CutZip:
+            break;
         case Damage::CutCompressed: {
             const QByteArray compressed = ZstdCompressed(database);
             members
@@ -394,6 +407,8 @@ TEST_F(AnkiPackageTest, BadPackagesAreRefused)
         }
         if (row.damage != Damage::NotZip)
             WriteZip(path("deck.apkg"), members);
+        if (row.damage == Damage::CutZip) // a download cut short
+            WriteBytes(path("deck.apkg"), ReadBytes(path("deck.apkg")).left(300));
         const QStringList before
             = QDir(m_folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         try {
@@ -401,6 +416,10 @@ TEST_F(AnkiPackageTest, BadPackagesAreRefused)
             ADD_FAILURE() << row.message;
         } catch (const FileError &error) {
             EXPECT_TRUE(error.message().contains(U(row.message))) << error.message().toStdString();
+            // The library's own words only behind the details, never in the message.
+            EXPECT_EQ(error.details().isEmpty(), *row.details == 0) << row.message;
+            EXPECT_TRUE(error.details().contains(U(row.details))) << error.details().toStdString();
+            EXPECT_FALSE(error.message().contains(QLatin1String("***")));
         }
         EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
     }

@@ -99,7 +99,8 @@ TEST(AnkiImportWindow, APackageNamedAtStartAndADamagedOne)
     program.prompts.openNames = {program.path(QStringLiteral("vadny.apkg"))};
     child<QAction>(program.form(), "Importovat1")->trigger();
     ASSERT_EQ(program.prompts.texts("error").size(), 1);
-    EXPECT_TRUE(program.prompts.texts("error").first().contains(U("není balíček Anki")));
+    EXPECT_TRUE(program.prompts.texts("error").first().contains(U("poškozený nebo neúplný")));
+    EXPECT_FALSE(program.prompts.asked.last().details.isEmpty()) << "the details go along";
     EXPECT_EQ(program.app().context().dictionary.vocabulary().path,
               program.path(QStringLiteral("nemcina.slv")));
 }

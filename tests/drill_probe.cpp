@@ -25,7 +25,7 @@ class SilentPrompts : public Prompts
 public:
     bool confirm(QWidget *, const QString &) override { return false; }
     void notice(QWidget *, const QString &) override {}
-    void error(QWidget *, const QString &text) override
+    void error(QWidget *, const QString &text, const QString & = QString()) override
     {
         std::fprintf(stderr, "error: %s\n", qPrintable(text));
     }

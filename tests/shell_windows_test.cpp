@@ -11,6 +11,7 @@
 #include "vocabulary/dictionary_editor.h"
 #include "vocabulary/new_dictionary_dialog.h"
 #include "vocabulary/dictionary_chooser.h"
+#include "widgets/prompts.h"
 #include "window_support.h"
 
 #include <QAction>
@@ -18,6 +19,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStandardPaths>
@@ -283,3 +287,42 @@ TEST_F(ShellTest, TheHelpTextHasItsSectionsInOrder)
 }
 
 } // namespace
+
+// However long a message, its box stays on the screen with its button; what is cut from the
+// text is behind the details, and the details given stay there.
+TEST(MessageBoxes, AreNeverTallerThanTheScreen)
+{
+    QString report = QStringLiteral("*** in database main ***\n");
+    for (int page = 3; page < 300; ++page)
+        report += QStringLiteral("Page %1: btreeInitPage() returns error code 11\n").arg(page);
+    // clang-format off
+    const struct { QString text; QString details; bool cut; } rows[] = {
+        {U("Soubor je poškozený."), QString(), false},
+        {U("Soubor je poškozený."), report, false},
+        {report, QString(), true},
+        {QString(20000, QLatin1Char('x')), QString(), true},
+    };
+    // clang-format on
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    for (const auto &row : rows) {
+        int height = 0;
+        QString shown;
+        QString details;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            height = box->frameGeometry().height();
+            shown = box->text();
+            details = box->detailedText();
+            box->accept();
+        });
+        watch.start(20);
+        MessageBoxPrompts().error(nullptr, row.text, row.details);
+        EXPECT_GT(height, 0);
+        EXPECT_LE(height, screen->availableGeometry().height()) << row.text.size();
+        EXPECT_EQ(shown != row.text, row.cut) << row.text.size();
+        EXPECT_TRUE(details.contains(row.cut ? row.text : row.details)) << row.text.size();
+    }
+}

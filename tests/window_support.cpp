@@ -28,9 +28,9 @@ void ScriptedPrompts::notice(QWidget *, const QString &text)
     asked.append({QStringLiteral("notice"), text});
 }
 
-void ScriptedPrompts::error(QWidget *, const QString &text)
+void ScriptedPrompts::error(QWidget *, const QString &text, const QString &details)
 {
-    asked.append({QStringLiteral("error"), text});
+    asked.append({QStringLiteral("error"), text, details});
 }
 
 QString ScriptedPrompts::saveFileName(QWidget *, const QString &start, const QString &filter,

@@ -27,11 +27,12 @@ public:
     {
         QString kind; // "confirm", "notice", "error" or "save"
         QString text;
+        QString details = QString();
     };
 
     bool confirm(QWidget *parent, const QString &text) override;
     void notice(QWidget *parent, const QString &text) override;
-    void error(QWidget *parent, const QString &text) override;
+    void error(QWidget *parent, const QString &text, const QString &details = QString()) override;
     QString saveFileName(QWidget *parent, const QString &start, const QString &filter,
                          const QString &defaultSuffix) override;
     WriteFailureChoice writeFailed(QWidget *parent, const QString &text) override;

@@ -128,10 +128,6 @@ The answer history did not take them: %1 The dictionaries count them.</translati
         <translation>The package %1 contains a file “%2” whose name points outside the package; nothing was taken over.</translation>
     </message>
     <message>
-        <source>Balíček %1 je poškozený: %2</source>
-        <translation>The package %1 is damaged: %2</translation>
-    </message>
-    <message>
         <source>Balíček %1 by se rozbalil do více než %2 MB; takový se nepřebírá.</source>
         <translation>The package %1 would unpack into more than %2 MB; such a package is not taken over.</translation>
     </message>
@@ -156,10 +152,6 @@ The answer history did not take them: %1 The dictionaries count them.</translati
         <translation>There are no notes in the package %1.</translation>
     </message>
     <message>
-        <source>Sbírka v balíčku %1 je poškozená: %2</source>
-        <translation>The collection in the package %1 is damaged: %2</translation>
-    </message>
-    <message>
         <source>Balíček %1 má verzi %2, novější, než jakou Merko zná; v Anki ho vyvezte s podporou starších verzí.</source>
         <translation>The package %1 has version %2, newer than Merko knows; export it from Anki with support for older versions.</translation>
     </message>
@@ -170,6 +162,14 @@ The answer history did not take them: %1 The dictionaries count them.</translati
     <message>
         <source>Dočasnou složku nelze založit: %1</source>
         <translation>A temporary folder cannot be created: %1</translation>
+    </message>
+    <message>
+        <source>Soubor %1 je poškozený nebo neúplný balíček Anki (třeba nedokončené stahování). Stáhněte jej nebo v Anki vyvezte znovu.</source>
+        <translation>%1 is a damaged or incomplete Anki package (perhaps an unfinished download). Download it again or export it from Anki again.</translation>
+    </message>
+    <message>
+        <source>archiv ZIP nemá konec, nebo je porušený</source>
+        <translation>the ZIP archive has no end, or is broken</translation>
     </message>
 </context>
 <context>
@@ -1406,6 +1406,10 @@ Answers are written into it since this version of the program; the charts fill a
     <message>
         <source>Historii odpovědí %1 zapsala novější verze programu (schéma %2); tato verze ji nemění a pokračuje bez ní.</source>
         <translation>The answer history %1 was written by a newer version of the program (schema %2); this version does not change it and goes on without it.</translation>
+    </message>
+    <message>
+        <source>kontrola souboru našla poškozenou stránku</source>
+        <translation>the check of the file found a damaged page</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QMessageBox;
 class QWidget;
 
 // What the user chose when a dictionary could not be written back.
@@ -18,8 +19,9 @@ public:
     virtual bool confirm(QWidget *parent, const QString &text) = 0;
     // A plain message with OK.
     virtual void notice(QWidget *parent, const QString &text) = 0;
-    // An error message with OK.
-    virtual void error(QWidget *parent, const QString &text) = 0;
+    // An error message with OK; technical details, when there are any, behind "Podrobnosti".
+    virtual void error(QWidget *parent, const QString &text, const QString &details = QString())
+        = 0;
     // The file name chosen in a save dialog, or empty when the user cancelled. The dialog
     // starts at `start`: a folder, or a file whose name it offers.
     virtual QString saveFileName(QWidget *parent, const QString &start, const QString &filter,
@@ -35,12 +37,16 @@ public:
     virtual WriteFailureChoice writeFailed(QWidget *parent, const QString &text) = 0;
 };
 
+// Gives a message box its text and details so that it fits the screen: a text taller than half
+// the screen is cut there, and the whole of it is shown behind "Podrobnosti".
+void FitMessageBox(QMessageBox &box, const QString &text, const QString &details);
+
 class MessageBoxPrompts : public Prompts
 {
 public:
     bool confirm(QWidget *parent, const QString &text) override;
     void notice(QWidget *parent, const QString &text) override;
-    void error(QWidget *parent, const QString &text) override;
+    void error(QWidget *parent, const QString &text, const QString &details = QString()) override;
     QString saveFileName(QWidget *parent, const QString &start, const QString &filter,
                          const QString &defaultSuffix) override;
     WriteFailureChoice writeFailed(QWidget *parent, const QString &text) override;

@@ -9,7 +9,7 @@ bool RunCommand(Prompts &prompts, QWidget *parent, const std::function<void()> &
         command();
         return true;
     } catch (const FileError &error) {
-        prompts.error(parent, error.message());
+        prompts.error(parent, error.message(), error.details());
         return false;
     }
 }
