@@ -182,8 +182,10 @@ bool Application::importAnkiPackage(const QString &source)
     if (!written.isEmpty()) {
         m_context->settings.dictionaryPath = written.first();
         openDictionary(written.first());
-        prompts.notice(parent,
-                       AnkiImportSummary(import, written, int(answers.size()), added, trouble));
+        const QString report = WriteAnkiSkippedReport(
+            import, QFileInfo(written.first()).absolutePath(), package.completeBaseName());
+        prompts.notice(parent, AnkiImportSummary(import, written, int(answers.size()), added,
+                                                 trouble, report));
     }
     if (!failure.isEmpty())
         throw FileError(failure);

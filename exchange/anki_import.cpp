@@ -1,5 +1,8 @@
 #include "anki_import.h"
 
+#include "core/file_error.h"
+#include "core/text_file.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -49,11 +52,15 @@ QString excerpt(const QString &text)
 
 } // namespace
 
-QString AnkiFieldText(const QString &field)
+QStringList AnkiFieldLines(const QString &field)
 {
     static const QRegularExpression sounds(QStringLiteral("\\[sound:[^\\]]*\\]"));
-    static const QRegularExpression blocks(QStringLiteral("<\\s*(div|p|li|tr|td|h[1-6])\\b[^>]*>"),
-                                           QRegularExpression::CaseInsensitiveOption);
+    // Where the field begins a new line: a break, a block's start or end.
+    static const QRegularExpression lineBreaks(
+        QStringLiteral("<\\s*(br|/?div|/?p|/?li|/?tr|/?h[1-6])\\b[^>]*>"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression cellBreaks(QStringLiteral("<\\s*td\\b[^>]*>"),
+                                               QRegularExpression::CaseInsensitiveOption);
     // A reading in brackets after the word it reads, the blank before the word only marking
     // where the word begins: " 毎朝[まいあさ]". Brackets holding plain ASCII are left alone.
     static const QRegularExpression furigana(
@@ -61,11 +68,35 @@ QString AnkiFieldText(const QString &field)
     static const QRegularExpression whiteSpace(QStringLiteral("\\s+"));
     QString text = field;
     text.remove(sounds);
-    text.replace(blocks, QStringLiteral(" "));
-    text = PlainTextOfHtml(text);
-    text.replace(furigana, QStringLiteral("\\1"));
-    text.replace(whiteSpace, QStringLiteral(" "));
-    return text.trimmed();
+    text.replace(lineBreaks, QStringLiteral("\n"));
+    text.replace(cellBreaks, QStringLiteral(" "));
+    QStringList lines;
+    for (QString line : text.split(QLatin1Char('\n'))) {
+        line = PlainTextOfHtml(line);
+        line.replace(furigana, QStringLiteral("\\1"));
+        line.replace(whiteSpace, QStringLiteral(" "));
+        line = line.trimmed();
+        if (!line.isEmpty())
+            lines.append(line);
+    }
+    return lines;
+}
+
+QString AnkiFieldText(const QString &field)
+{
+    return AnkiFieldLines(field).join(QLatin1Char(' '));
+}
+
+QString AnkiAlternatives(const QString &side)
+{
+    if (!side.contains(QLatin1Char('/')))
+        return side;
+    QStringList alternatives;
+    for (const QString &part : side.split(QLatin1Char('/'))) {
+        if (!part.trimmed().isEmpty())
+            alternatives.append(part.trimmed());
+    }
+    return alternatives.join(QStringLiteral(", "));
 }
 
 bool IsClozeField(const QString &field)
@@ -121,6 +152,14 @@ AnkiImport BuildAnkiImport(const AnkiCollection &collection, const AnkiFieldChoi
 
     QMap<QString, DeckPairs> decks; // by full name, so in the order of the names
     QHash<qint64, std::pair<DeckPairs *, int>> pairOfNote;
+    struct SkippedNote
+    {
+        qint64 id;
+        QString deck;
+        QString why;
+        int reviews = 0;
+    };
+    QList<SkippedNote> skippedNotes;
     int number = 0;
     for (const AnkiNote &note : collection.notes) {
         ++number;
@@ -135,30 +174,59 @@ AnkiImport BuildAnkiImport(const AnkiCollection &collection, const AnkiFieldChoi
                                      : collection.decks.value(deck->second, packageTitle);
         DeckPairs &pairs = decks[deckName];
         const AnkiFieldChoice choice = choices.value(note.typeId);
-        const auto field = [&](int index) {
-            return index >= 0 && index < note.fields.size() ? AnkiFieldText(note.fields.at(index))
-                                                            : QString();
+        const auto lines = [&](int index) {
+            return index >= 0 && index < note.fields.size() ? AnkiFieldLines(note.fields.at(index))
+                                                            : QStringList();
         };
-        const QString first = field(choice.side1);
+        // A side's first line is the side, its further lines go before the chosen comment.
+        const auto side = [&](int index, int commentIndex, QString *comment) {
+            QStringList sideLines = lines(index);
+            QStringList commentParts = sideLines.mid(1);
+            const QString chosen = lines(commentIndex).join(QLatin1Char(' '));
+            if (!chosen.isEmpty())
+                commentParts.append(chosen);
+            *comment = commentParts.join(QStringLiteral("; "));
+            return sideLines.value(0);
+        };
+        QString comment1;
+        QString comment2;
+        // Alternatives written with '/' become the dictionary's own, ','.
+        const QString first = AnkiAlternatives(side(choice.side1, choice.comment1, &comment1));
+        const QString second = side(choice.side2, choice.comment2, &comment2);
+        comment1 = AnkiAlternatives(comment1);
         const QString where = Texts::tr("poznámka %1 („%2“)")
                                   .arg(number)
-                                  .arg(excerpt(first.isEmpty() ? field(0) : first));
+                                  .arg(excerpt(first.isEmpty() ? AnkiFieldText(note.fields.value(0))
+                                                               : first));
         if (!type) {
-            pairs.content.skipped.append(where + Texts::tr(": neznámý typ poznámky"));
+            skippedNotes.append({note.id, deckName, where + Texts::tr(": neznámý typ poznámky")});
             continue;
         }
-        if (AcceptImportedPair(where, first, field(choice.side2), field(choice.comment1),
-                               field(choice.comment2), pairs.content))
+        ImportResult accepted;
+        if (AcceptImportedPair(where, first, second, comment1, comment2, accepted)) {
+            pairs.content.pairs.append(accepted.pairs.constFirst());
             pairOfNote.insert(note.id, {&pairs, int(pairs.content.pairs.size()) - 1});
+        } else {
+            skippedNotes.append({note.id, deckName, accepted.skipped.value(0)});
+        }
     }
 
+    QHash<qint64, int> skippedIndex;
+    for (int i = 0; i < skippedNotes.size(); ++i)
+        skippedIndex.insert(skippedNotes.at(i).id, i);
     for (const AnkiReview &review : collection.reviews) {
         const AnkiCard *card = cards.value(review.cardId);
         if (!card)
             continue;
         const auto pair = pairOfNote.constFind(card->noteId);
-        if (pair == pairOfNote.cend())
+        if (pair == pairOfNote.cend()) {
+            if (const auto skipped = skippedIndex.constFind(card->noteId);
+                skipped != skippedIndex.cend() && changedSchedule(review)) {
+                ++skippedNotes[*skipped].reviews;
+                ++import.reviewsOfSkippedNotes;
+            }
             continue;
+        }
         if (card->templateIndex > 1 || !changedSchedule(review)) {
             ++import.reviewsSkipped;
             continue;
@@ -173,6 +241,14 @@ AnkiImport BuildAnkiImport(const AnkiCollection &collection, const AnkiFieldChoi
         deck->answers.append(
             {position, side, review.atMs, grade, std::max<qint64>(review.durationMs, 0)});
         ++import.reviews;
+    }
+    // Every note that became no pair, with its deck and the reviews that went with it.
+    for (const SkippedNote &note : skippedNotes) {
+        QString line = note.deck + QStringLiteral(": ") + note.why;
+        if (note.reviews > 0)
+            line += Texts::tr("; nepřevzatých opakování: %1").arg(note.reviews);
+        import.skippedNotes.append(line);
+        decks[note.deck].content.skipped.append(line);
     }
 
     for (auto deck = decks.begin(); deck != decks.end(); ++deck) {
@@ -244,8 +320,31 @@ QStringList AnkiDictionaryFiles(const QString &folder, const QStringList &titles
     return files;
 }
 
+QString WriteAnkiSkippedReport(const AnkiImport &import, const QString &folder,
+                               const QString &packageName)
+{
+    if (import.skippedNotes.isEmpty())
+        return {};
+    const QDir dir(folder);
+    const QString base = Texts::tr("%1 - nepřevzaté poznámky").arg(packageName);
+    QString path = dir.filePath(base + QStringLiteral(".txt"));
+    for (int number = 2; QFileInfo::exists(path); ++number)
+        path = dir.filePath(QStringLiteral("%1 (%2).txt").arg(base).arg(number));
+    QString text = Texts::tr("Poznámky balíčku %1, které se nestaly dvojicí:").arg(packageName)
+                   + QStringLiteral("\r\n");
+    for (const QString &line : import.skippedNotes)
+        text += line + QStringLiteral("\r\n");
+    try {
+        WriteFileSafely(path, text.toUtf8());
+    } catch (const FileError &) {
+        return {}; // the summary still names the first of them
+    }
+    return path;
+}
+
 QString AnkiImportSummary(const AnkiImport &import, const QStringList &targets, int answers,
-                          std::optional<int> historyAdded, const QString &historyTrouble)
+                          std::optional<int> historyAdded, const QString &historyTrouble,
+                          const QString &reportPath)
 {
     int pairs = 0;
     int written = 0;
@@ -275,8 +374,12 @@ QString AnkiImportSummary(const AnkiImport &import, const QStringList &targets, 
                 + CountedWord(int(skipped.size()),
                               QT_TRANSLATE_NOOP(
                                   "CountedWord",
-                                  "poznámka přeskočena|poznámky přeskočeny|poznámek přeskočeno"))
-                + QStringLiteral(":\n") + FirstLinesOf(skipped);
+                                  "poznámka přeskočena|poznámky přeskočeny|poznámek přeskočeno"));
+        if (import.reviewsOfSkippedNotes > 0)
+            text += Texts::tr(", s nimi %1 opakování").arg(import.reviewsOfSkippedNotes);
+        text += QStringLiteral(":\n") + FirstLinesOf(skipped);
+        if (!reportPath.isEmpty())
+            text += Texts::tr("\nÚplný seznam je v souboru %1.").arg(reportPath);
     }
     if (answers > 0 || import.reviewsSkipped > 0) {
         text += Texts::tr("\nPřevzato opakování z Anki: %1").arg(answers);

@@ -17,6 +17,12 @@
 // decoded, sound and picture references dropped, furigana readings ("漢字[かんじ]") dropped in
 // favour of the written word, white space made single blanks.
 QString AnkiFieldText(const QString &field);
+// The same, line by line: a break, or the start or end of a block, begins a new line; empty
+// lines left out.
+QStringList AnkiFieldLines(const QString &field);
+// A side whose alternatives are written with '/' ("速い / 早い"), written with the
+// dictionary's own separator of alternatives (", ").
+QString AnkiAlternatives(const QString &side);
 // A field of a text with gaps ("{{c1::...}}"), which is no pair.
 bool IsClozeField(const QString &field);
 
@@ -65,6 +71,9 @@ struct AnkiImport
     int reviews = 0;                    // brought along
     int reviewsSkipped = 0; // of the pairs' cards: manual changes of the schedule, filtered
                             // reviews that kept it, cards of a third template or later
+    // Every note that became no pair: its deck, what it is, why, the reviews not taken.
+    QStringList skippedNotes;
+    int reviewsOfSkippedNotes = 0;
 };
 
 // The dictionaries a collection gives with these choices; `packageTitle` names the pairs of
@@ -82,9 +91,16 @@ QList<AnswerRecord> AnkiAnswerRecords(const AnkiDictionary &dictionary, const Vo
 // name (in any case) exists or another title takes it, so that no file is written over.
 QStringList AnkiDictionaryFiles(const QString &folder, const QStringList &titles);
 
+// Writes the full list of the notes that became no pair into a new text file (UTF-8) in
+// `folder`, named after the package; its path, or empty when there is nothing to list or it
+// cannot be written.
+QString WriteAnkiSkippedReport(const AnkiImport &import, const QString &folder,
+                               const QString &packageName);
+
 // What the import did, for the user: "Načteno 1200 dvojic do 2 slovníků: ...". `targets`: the
 // files written, of the dictionaries with pairs in their order (all of them unless a write
 // failed); `answers`: the reviews they brought; `historyAdded`: those new to the history
 // (none: it could not take them, `historyTrouble` says why).
 QString AnkiImportSummary(const AnkiImport &import, const QStringList &targets, int answers,
-                          std::optional<int> historyAdded, const QString &historyTrouble);
+                          std::optional<int> historyAdded, const QString &historyTrouble,
+                          const QString &reportPath = QString());

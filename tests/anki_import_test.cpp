@@ -108,7 +108,11 @@ MadeCollection VariedCollection()
     note(103, 2000, chinese, 3, 1);
     note(104, 3000, {U("{{c1::Praha}} je město"), QString()}, 2, 1);
     note(105, 1000, {U("{{c1::Brno}}"), U("x")}, 2);
+    // As shared decks write them: alternatives with '/', a field of several lines or blocks.
     note(106, 1000, {U("a/b"), U("c")}, 2);
+    note(107, 1000, {U("a@b"), U("c")}, 2);
+    note(108, 1000, {U("das Haus<br>die Häuser"), U("dům")}, 2);
+    note(109, 1000, {U("<div>速い / 早い</div>"), U("<div>rychlý</div><div>brzký</div>")}, 2);
     collection.reviews = {
         {Start, 1010, 1, 0},
         {Start + 600000, 1010, 3, 0},
@@ -118,8 +122,16 @@ MadeCollection VariedCollection()
         {Start + 3 * Day, 1020, 0, 4, 0},
         {Start + 3 * Day + 1, 1030, 3, 1},
         {Start + 4 * Day, 1040, 3, 1},
+        {Start + 5 * Day, 1070, 3, 1}, // on the note that is no pair
     };
     return collection;
+}
+
+QString sideWithComment(const VocabularyEntry &pair, int side)
+{
+    const QString comment = pair.comment[side].trimmed();
+    return pair.side[side].trimmed()
+           + (comment.isEmpty() ? QString() : QStringLiteral(" {") + comment + QLatin1Char('}'));
 }
 
 QStringList describe(const AnkiImport &import)
@@ -129,7 +141,7 @@ QStringList describe(const AnkiImport &import)
         lines.append(QStringLiteral("# ") + dictionary.content.title);
         for (const VocabularyEntry &pair : dictionary.content.pairs)
             lines.append(QStringLiteral("%1 / %2 %3,%4,%5,%6")
-                             .arg(pair.side[1].trimmed(), pair.side[2].trimmed())
+                             .arg(sideWithComment(pair, 1), sideWithComment(pair, 2))
                              .arg(pair.offers[1])
                              .arg(pair.offers[2])
                              .arg(pair.errors[1])
@@ -172,7 +184,11 @@ TEST_F(AnkiPackageTest, EveryFormGivesTheSameDictionaries)
     const QStringList expected = {
         U("# Němčina"),
         U("pes / der Hund 3,1,1,0"),
-        U("poznámka 6 („a/b“): obsahuje '/' nebo '@', které řádek slovníku nepojme"),
+        U("a, b / c 0,0,0,0"),
+        U("das Haus {die Häuser} / dům 0,0,0,0"),
+        U("速い, 早い / rychlý {brzký} 0,0,0,0"),
+        U("Jazyky::Němčina: poznámka 7 („a@b“): obsahuje '/' nebo '@', které řádek slovníku nepojme; "
+          "nepřevzatých opakování: 1"),
         U("0:1 0 1 0"),
         U("0:1 600000 3 0"),
         U("0:1 86400000 3 0"),
@@ -289,6 +305,30 @@ TEST_F(AnkiPackageTest, DictionaryFilesAreNewFiles)
         EXPECT_EQ(files.at(index), m_folder.filePath(names.at(index)));
 }
 
+// However many notes become no pair, every one of them is listed, with its deck, in a report
+// beside the dictionaries; the summary shows the first and names the report.
+TEST_F(AnkiPackageTest, EveryNoteLeftOutIsListedInTheReport)
+{
+    MadeCollection made = SmallCollection(3);
+    for (int index = 0; index < 15; ++index)
+        made.notes.append({1700000000000 + index, 1000, {QStringLiteral("e-mail@%1").arg(index), U("x")}, 2});
+    const AnkiImport import = BuildAnkiImport(read(made, AnkiForm::Anki21), {}, QString());
+    ASSERT_EQ(import.skippedNotes.size(), 15);
+    const QString report = WriteAnkiSkippedReport(import, m_folder.path(), U("Němčina"));
+    EXPECT_EQ(report, m_folder.filePath(U("Němčina - nepřevzaté poznámky.txt")));
+    const QString text = QString::fromUtf8(ReadBytes(report));
+    for (int index = 0; index < 15; ++index)
+        EXPECT_TRUE(text.contains(QStringLiteral("Jazyky::Němčina: poznámka %1 („e-mail@%2“)")
+                                      .arg(index + 4)
+                                      .arg(index)))
+            << index;
+    const QString summary = AnkiImportSummary(import, {path("a.slv")}, 0, 0, QString(), report);
+    EXPECT_TRUE(summary.contains(U("... a 5 dalších."))) << summary.toStdString();
+    EXPECT_TRUE(summary.endsWith(U("Úplný seznam je v souboru ") + report + QLatin1Char('.')));
+    EXPECT_NE(WriteAnkiSkippedReport(import, m_folder.path(), U("Němčina")), report)
+        << "a second report does not replace the first";
+}
+
 // What the user is told: the pairs and files written, the notes left out and why, the reviews
 // brought and those the history had already or could not take.
 TEST_F(AnkiPackageTest, TheSummarySaysWhatWasWritten)
@@ -297,15 +337,16 @@ TEST_F(AnkiPackageTest, TheSummarySaysWhatWasWritten)
         = BuildAnkiImport(read(VariedCollection(), AnkiForm::Anki2), {}, QString());
     EXPECT_EQ(
         AnkiImportSummary(import, {U("/a/Němčina.slv"), U("/a/Zvířata.slv")}, 6, 6, QString()),
-        U("Načteno 3 dvojice do 2 slovníků:\n/a/Němčina.slv\n/a/Zvířata.slv\n"
+        U("Načteno 6 dvojic do 2 slovníků:\n/a/Němčina.slv\n/a/Zvířata.slv\n"
           "2 poznámky s doplňováním (cloze) nejsou dvojice.\n"
-          "1 poznámka přeskočena:\n"
-          "poznámka 6 („a/b“): obsahuje '/' nebo '@', které řádek slovníku nepojme\n"
+          "1 poznámka přeskočena, s nimi 1 opakování:\n"
+          "Jazyky::Němčina: poznámka 7 („a@b“): obsahuje '/' nebo '@', které řádek slovníku nepojme; "
+          "nepřevzatých opakování: 1\n"
           "Převzato opakování z Anki: 6; vynecháno 1 (ruční změny plánu, opakování ve "
           "filtrovaných balíčcích bez přeplánování, další karty poznámky)."));
     // clang-format off
     const struct { int targets; int answers; std::optional<int> added; const char *ends; } rows[] = {
-        {1, 4, 4,            "Načteno 1 dvojice do 1 slovníku:\n/a/Němčina.slv"},
+        {1, 4, 4,            "Načteno 4 dvojice do 1 slovníku:\n/a/Němčina.slv"},
         {2, 6, 2,            "další karty poznámky). Z toho už v historii bylo: 4."},
         {2, 6, std::nullopt, "Historie odpovědí je nepřevzala: je zamčená. Slovníky je započítávají."},
     };

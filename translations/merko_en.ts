@@ -112,6 +112,28 @@ The answer history did not take them: %1 The dictionaries count them.</translati
         <source> Z toho už v historii bylo: %1.</source>
         <translation> Of these, already in the history: %1.</translation>
     </message>
+    <message>
+        <source>; nepřevzatých opakování: %1</source>
+        <translation>; reviews not taken: %1</translation>
+    </message>
+    <message>
+        <source>%1 - nepřevzaté poznámky</source>
+        <translation>%1 - notes not taken</translation>
+    </message>
+    <message>
+        <source>Poznámky balíčku %1, které se nestaly dvojicí:</source>
+        <translation>Notes of the package %1 that became no pair:</translation>
+    </message>
+    <message>
+        <source>, s nimi %1 opakování</source>
+        <translation>, with %1 reviews</translation>
+    </message>
+    <message>
+        <source>
+Úplný seznam je v souboru %1.</source>
+        <translation>
+The full list is in the file %1.</translation>
+    </message>
 </context>
 <context>
     <name>AnkiPackage</name>
