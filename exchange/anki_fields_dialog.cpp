@@ -51,8 +51,10 @@ AnkiFieldsDialog::AnkiFieldsDialog(const QList<AnkiTypeToChoose> &types, QWidget
             if (which >= 2)
                 box->addItem(Texts::tr("(žádný)"));
             box->addItems(type.type.fields);
-            // The first two fields become the sides; no comment unless chosen.
-            box->setCurrentIndex(which < 2 ? which : 0);
+            // The proposed fields become the sides; no comment unless chosen.
+            box->setCurrentIndex(which == 0   ? type.proposed.side1
+                                 : which == 1 ? type.proposed.side2
+                                              : 0);
             form->addRow(Texts::tr(fieldLabels[which]), box);
             row.field[which] = box;
         }

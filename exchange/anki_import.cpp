@@ -115,11 +115,62 @@ bool isCloze(const AnkiNoteType *type, const AnkiNote &note)
 
 } // namespace
 
+namespace {
+
+// What the dialog proposes for a type: side 1 the first field; side 2 the first further field
+// whose text differs from side 1 in the most notes (a field that repeats the first with marks
+// of colour or bold is passed over); as the example a note of middling length with both
+// sides, not a deck's header.
+void proposeFields(AnkiTypeToChoose &type, const QList<const AnkiNote *> &notes)
+{
+    constexpr int sampled = 200;
+    const qsizetype fields = type.type.fields.size();
+    QList<int> differing(fields, 0);
+    QList<std::pair<qsizetype, const AnkiNote *>> withBothSides;
+    for (qsizetype n = 0; n < std::min<qsizetype>(notes.size(), sampled); ++n) {
+        const AnkiNote &note = *notes.at(n);
+        const QString first = AnkiFieldText(note.fields.value(0));
+        if (first.isEmpty())
+            continue;
+        for (qsizetype f = 1; f < std::min(fields, note.fields.size()); ++f) {
+            const QString text = AnkiFieldText(note.fields.at(f));
+            if (!text.isEmpty() && text != first)
+                ++differing[f];
+        }
+        withBothSides.append({first.size(), &note});
+    }
+    int best = 1;
+    for (int f = 2; f < fields; ++f) {
+        if (differing.at(f) > differing.at(best))
+            best = f;
+    }
+    type.proposed = {0, best, -1, -1};
+    // The example: of the notes whose second side is there too, the one of middling length.
+    QList<std::pair<qsizetype, const AnkiNote *>> typical;
+    for (const auto &candidate : withBothSides) {
+        if (!AnkiFieldText(candidate.second->fields.value(best)).isEmpty())
+            typical.append(candidate);
+    }
+    if (typical.isEmpty())
+        return;
+    std::stable_sort(typical.begin(), typical.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    type.example = *typical.at(typical.size() / 2).second;
+}
+
+} // namespace
+
 QList<AnkiTypeToChoose> AnkiTypesToChoose(const AnkiCollection &collection)
 {
     QList<AnkiTypeToChoose> types;
+    QHash<qint64, qsizetype> chosen; // type → its place in `types`
+    QHash<qint64, QList<const AnkiNote *>> notesOfType;
     QSet<qint64> seen;
     for (const AnkiNote &note : collection.notes) {
+        if (chosen.contains(note.typeId)) {
+            notesOfType[note.typeId].append(&note);
+            continue;
+        }
         if (seen.contains(note.typeId))
             continue;
         const auto type = std::find_if(collection.noteTypes.cbegin(), collection.noteTypes.cend(),
@@ -127,9 +178,14 @@ QList<AnkiTypeToChoose> AnkiTypesToChoose(const AnkiCollection &collection)
         if (type == collection.noteTypes.cend() || isCloze(&*type, note))
             continue;
         seen.insert(note.typeId);
-        if (type->fields.size() > 2)
+        if (type->fields.size() > 2) {
+            chosen.insert(note.typeId, types.size());
+            notesOfType[note.typeId].append(&note);
             types.append({*type, note});
+        }
     }
+    for (AnkiTypeToChoose &type : types)
+        proposeFields(type, notesOfType.value(type.type.id));
     return types;
 }
 

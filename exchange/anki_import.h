@@ -39,11 +39,13 @@ struct AnkiFieldChoice
 using AnkiFieldChoices = QHash<qint64, AnkiFieldChoice>; // by note type; missing: the default
 
 // The note types whose notes may become pairs and that have more than two fields, so that
-// the user may choose which become the sides; with the first such note of each.
+// the user may choose which become the sides; with a typical note of each as the example and
+// the fields proposed for the sides (the second: one whose text differs from the first's).
 struct AnkiTypeToChoose
 {
     AnkiNoteType type;
     AnkiNote example;
+    AnkiFieldChoice proposed;
 };
 QList<AnkiTypeToChoose> AnkiTypesToChoose(const AnkiCollection &collection);
 

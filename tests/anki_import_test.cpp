@@ -230,6 +230,36 @@ TEST_F(AnkiPackageTest, ChosenFieldsBecomeSidesAndComments)
     EXPECT_EQ(pair.comment[2], QString());
 }
 
+// A shared deck of many fields, as such decks come: a header note first, a second field that
+// repeats the first in colour. The proposed second side is a field that differs from the first,
+// the example a typical note.
+TEST_F(AnkiPackageTest, TheProposedFieldsPassOverARepeatedFieldAndAHeader)
+{
+    MadeCollection made = SmallCollection(0);
+    made.types.append({2000,
+                       QStringLiteral("Chinese"),
+                       {QStringLiteral("Simplified"), QStringLiteral("SimplifiedColored"),
+                        QStringLiteral("Pinyin"), QStringLiteral("Meaning")}});
+    // clang-format off
+    const struct { qint64 id; const char *simplified; const char *colored; const char *pinyin; const char *meaning; } rows[] = {
+        {1, "HSK 1 – seznam slov, neupravovat", "", "", ""},
+        {2, "爱", "<span style=\"color: #e30000\">爱</span>", "ài", "love"},
+        {3, "八", "<span style=\"color: #00aa00\">八</span>", "bā", "eight"},
+        {4, "爸爸", "<b>爸爸</b>", "bà<br>ba", "dad"},
+    };
+    // clang-format on
+    for (const auto &row : rows)
+        made.notes.append(
+            {1700000000000 + row.id,
+             2000,
+             {U(row.simplified), U(row.colored), U(row.pinyin), U(row.meaning)},
+             2});
+    const QList<AnkiTypeToChoose> types = AnkiTypesToChoose(read(made, AnkiForm::Anki21b));
+    ASSERT_EQ(types.size(), 1);
+    EXPECT_EQ(types.first().proposed, (AnkiFieldChoice{0, 2, -1, -1}));
+    EXPECT_EQ(types.first().example.id, 1700000000003) << "a typical note, not the header";
+}
+
 // clang-format off
 struct ReviewRow { int type; int ease; int factor; int templateIndex; bool taken; };
 const ReviewRow ReviewRows[] = {
