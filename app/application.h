@@ -18,6 +18,7 @@ class DictionaryChooser;
 class DictionaryEditor;
 class DrillWindow;
 class FolderSync;
+class QFileInfo;
 class QFileSystemWatcher;
 class HelpWindow;
 class NewDictionaryDialog;
@@ -112,6 +113,16 @@ private:
     // The import of an Anki package: its decks become dictionaries, its reviews answers in the
     // history.
     bool importAnkiPackage(const QString &source);
+    // The files the decks of a package go to, those of an earlier import among them when the
+    // user has them updated; none when the user cancelled.
+    struct AnkiTargets
+    {
+        QStringList files;
+        QStringList earlier;
+    };
+    AnkiTargets chooseAnkiTargets(const QFileInfo &package, const QStringList &titles);
+    // After reviews came from Anki: asks whether to offer the words by the review schedule.
+    void offerReviewSchedule();
     // The answers brought along go into the history, off the drill's thread; how many were
     // new, or none and why not.
     std::optional<int> importAnswers(const QList<AnswerRecord> &answers, QString *trouble);

@@ -141,33 +141,31 @@ bool Application::importAnkiPackage(const QString &source)
                                   + reasons.mid(0, 10).join(QLatin1Char('\n')));
         return false;
     }
-    QStringList targets;
-    if (dictionaries.size() == 1) {
-        const QString target = prompts.saveFileName(
-            parent, AnkiDictionaryFiles(package.absolutePath(), titles).first(),
-            Texts::tr("slovníky (*.slv)"), QStringLiteral("slv"));
-        if (target.isEmpty())
-            return false;
-        targets.append(target);
-    } else {
-        const QString folder = prompts.folderName(parent, package.absolutePath());
-        if (folder.isEmpty())
-            return false;
-        targets = AnkiDictionaryFiles(folder, titles);
-    }
+    const AnkiTargets targets = chooseAnkiTargets(package, titles);
+    if (targets.files.isEmpty())
+        return false;
 
     // Every dictionary that can be written is, and its answers go into the history; a write
     // that fails is told after them.
     QList<AnswerRecord> answers;
     QStringList written;
     QString failure;
+    qsizetype withMostReviews = 0;
     for (qsizetype index = 0; index < dictionaries.size(); ++index) {
-        const QString target = ResolvedPath(targets.at(index));
+        const QString target = ResolvedPath(targets.files.at(index));
+        const AnkiDictionary &dictionary = *dictionaries.at(index);
         try {
-            m_context->dictionary.importInto(source, target, dictionaries.at(index)->content);
+            if (targets.earlier.contains(targets.files.at(index)))
+                m_context->dictionary.updateFromImport(target, [&](Vocabulary &earlier) {
+                    return AddNewAnkiPairs(earlier, dictionary.content);
+                });
+            else
+                m_context->dictionary.importInto(source, target, dictionary.content);
             Vocabulary stored;
             ReadVocabularyFile(target, stored);
-            answers += AnkiAnswerRecords(*dictionaries.at(index), stored, target);
+            answers += AnkiAnswerRecords(dictionary, stored, target);
+            if (dictionary.answers.size() > dictionaries.at(withMostReviews)->answers.size())
+                withMostReviews = written.size();
             written.append(target);
         } catch (const FileError &error) {
             failure = error.message();
@@ -180,16 +178,79 @@ bool Application::importAnkiPackage(const QString &source)
     for (const QString &target : written)
         m_context->shared.enrolFile(target);
     if (!written.isEmpty()) {
-        m_context->settings.dictionaryPath = written.first();
-        openDictionary(written.first());
+        // The deck the learning is in is the one opened.
+        const QString opened = written.at(std::min(withMostReviews, written.size() - 1));
+        m_context->settings.dictionaryPath = opened;
+        openDictionary(opened);
         const QString report = WriteAnkiSkippedReport(
             import, QFileInfo(written.first()).absolutePath(), package.completeBaseName());
         prompts.notice(parent, AnkiImportSummary(import, written, int(answers.size()), added,
                                                  trouble, report));
+        if (!answers.isEmpty())
+            offerReviewSchedule();
     }
     if (!failure.isEmpty())
         throw FileError(failure);
     return true;
+}
+
+Application::AnkiTargets Application::chooseAnkiTargets(const QFileInfo &package,
+                                                        const QStringList &titles)
+{
+    Prompts &prompts = m_context->prompts;
+    QWidget *parent = m_drillWindow.get();
+    AnkiTargets targets;
+    // Dictionaries of the same names beside the package (one deck) or in the folder chosen
+    // (several) were made by an earlier import of it: the user may have them updated.
+    const auto offerEarlier = [&](const QString &folder) {
+        QStringList earlier = AnkiEarlierDictionaries(folder, titles);
+        earlier.removeAll(QString());
+        if (earlier.isEmpty()
+            || !prompts.confirm(parent, Texts::tr("Z balíčku %1 už jsou slovníky:\n%2\n"
+                                                  "Doplnit do nich nové poznámky? Jejich dvojice "
+                                                  "i statistika zůstanou. (Ne: vzniknou nové "
+                                                  "slovníky.)")
+                                            .arg(package.fileName(),
+                                                 earlier.join(QLatin1Char('\n')))))
+            return false;
+        targets.earlier = earlier;
+        return true;
+    };
+    if (titles.size() == 1) {
+        if (offerEarlier(package.absolutePath())) {
+            targets.files = targets.earlier;
+            return targets;
+        }
+        const QString target = prompts.saveFileName(
+            parent, AnkiDictionaryFiles(package.absolutePath(), titles).first(),
+            Texts::tr("slovníky (*.slv)"), QStringLiteral("slv"));
+        if (!target.isEmpty())
+            targets.files = {target};
+        return targets;
+    }
+    const QString folder = prompts.folderName(parent, package.absolutePath());
+    if (folder.isEmpty())
+        return targets;
+    const QStringList fresh = AnkiDictionaryFiles(folder, titles);
+    const QStringList earlier = AnkiEarlierDictionaries(folder, titles);
+    const bool update = offerEarlier(folder);
+    for (qsizetype i = 0; i < titles.size(); ++i)
+        targets.files.append(update && !earlier.at(i).isEmpty() ? earlier.at(i) : fresh.at(i));
+    return targets;
+}
+
+void Application::offerReviewSchedule()
+{
+    Settings &settings = m_context->settings;
+    if (settings.pairChoice == PairChoice::BySchedule
+        || !m_context->prompts.confirm(
+            m_drillWindow.get(),
+            Texts::tr("Převzaté opakování z Anki se projeví při nabízení slov podle plánu "
+                      "opakování. Nabízet slova podle plánu opakování? (V nastavení jde "
+                      "změnit a tlačítkem \"ulož\" uložit.)")))
+        return;
+    settings.pairChoice = PairChoice::BySchedule;
+    m_context->drill.applySettings();
 }
 
 std::optional<int> Application::importAnswers(const QList<AnswerRecord> &answers, QString *trouble)

@@ -2,6 +2,7 @@
 
 #include "core/file_error.h"
 #include "core/text_file.h"
+#include "vocabulary/vocabulary_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -334,16 +335,45 @@ AnkiImport BuildAnkiImport(const AnkiCollection &collection, const AnkiFieldChoi
     return import;
 }
 
+namespace {
+
+// A file name of a title: what no file system takes replaced, never hidden.
+QString fileBaseOf(const QString &title)
+{
+    static const QRegularExpression unsafe(QStringLiteral("[/\\\\:*?\"<>|\\x{0}-\\x{1f}]"));
+    QString base = QString(title).replace(unsafe, QStringLiteral("_")).trimmed();
+    if (base.isEmpty() || base.startsWith(QLatin1Char('.')))
+        base.prepend(QStringLiteral("anki"));
+    return base;
+}
+
+QString sidesKey(const VocabularyEntry &entry)
+{
+    return TrimWhite(entry.side[1]) + QLatin1Char('\x1f') + TrimWhite(entry.side[2]);
+}
+
+} // namespace
+
 QList<AnswerRecord> AnkiAnswerRecords(const AnkiDictionary &dictionary, const Vocabulary &written,
                                       const QString &path)
 {
+    // A pair is where it was written, or, in a dictionary updated, the pair of the same sides.
+    QHash<QString, qsizetype> bySides;
+    for (qsizetype i = written.count() - 1; i >= 0; --i)
+        bySides.insert(sidesKey(written.entries.at(i)), i);
     QList<AnswerRecord> answers;
     answers.reserve(dictionary.answers.size());
     for (const AnkiAnswer &answer : dictionary.answers) {
-        if (answer.pair >= written.count())
+        if (answer.pair >= dictionary.content.pairs.size())
+            continue;
+        const QString key = sidesKey(dictionary.content.pairs.at(answer.pair));
+        qsizetype position = answer.pair;
+        if (position >= written.count() || sidesKey(written.entries.at(position)) != key)
+            position = bySides.value(key, -1);
+        if (position < 0)
             continue;
         answers.append({answer.atMs,
-                        {PairTextOf(written.entries.at(answer.pair)), answer.offeredSide},
+                        {PairTextOf(written.entries.at(position)), answer.offeredSide},
                         answer.grade,
                         QString(),
                         answer.durationMs,
@@ -352,9 +382,36 @@ QList<AnswerRecord> AnkiAnswerRecords(const AnkiDictionary &dictionary, const Vo
     return answers;
 }
 
+int AddNewAnkiPairs(Vocabulary &dictionary, const ImportResult &imported)
+{
+    QSet<QString> known;
+    for (const VocabularyEntry &entry : dictionary.entries)
+        known.insert(sidesKey(entry));
+    int added = 0;
+    for (const VocabularyEntry &pair : imported.pairs) {
+        if (dictionary.count() >= Vocabulary::Capacity)
+            break;
+        if (known.contains(sidesKey(pair)))
+            continue;
+        known.insert(sidesKey(pair));
+        dictionary.entries.append(pair);
+        ++added;
+    }
+    return added;
+}
+
+QStringList AnkiEarlierDictionaries(const QString &folder, const QStringList &titles)
+{
+    QStringList earlier;
+    for (const QString &title : titles) {
+        const QString file = QDir(folder).filePath(fileBaseOf(title) + QStringLiteral(".slv"));
+        earlier.append(QFileInfo(file).isFile() ? file : QString());
+    }
+    return earlier;
+}
+
 QStringList AnkiDictionaryFiles(const QString &folder, const QStringList &titles)
 {
-    static const QRegularExpression unsafe(QStringLiteral("[/\\\\:*?\"<>|\\x{0}-\\x{1f}]"));
     const QDir dir(folder);
     QStringList files;
     // Names that differ only in case are taken too: the folder may be shared with a system
@@ -364,9 +421,7 @@ QStringList AnkiDictionaryFiles(const QString &folder, const QStringList &titles
          dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
         taken.insert(dir.filePath(name).toLower());
     for (const QString &title : titles) {
-        QString base = QString(title).replace(unsafe, QStringLiteral("_")).trimmed();
-        if (base.isEmpty() || base.startsWith(QLatin1Char('.')))
-            base.prepend(QStringLiteral("anki"));
+        const QString base = fileBaseOf(title);
         QString file = dir.filePath(base + QStringLiteral(".slv"));
         for (int number = 2; taken.contains(file.toLower()); ++number)
             file = dir.filePath(QStringLiteral("%1 (%2).slv").arg(base).arg(number));

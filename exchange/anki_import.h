@@ -92,6 +92,12 @@ QList<AnswerRecord> AnkiAnswerRecords(const AnkiDictionary &dictionary, const Vo
 // characters a file name cannot hold become '_'), numbered "(2)", "(3)" where a file of that
 // name (in any case) exists or another title takes it, so that no file is written over.
 QStringList AnkiDictionaryFiles(const QString &folder, const QStringList &titles);
+// For each title, the dictionary an earlier import of the package made in `folder` (the
+// file of the title's name), or empty where there is none.
+QStringList AnkiEarlierDictionaries(const QString &folder, const QStringList &titles);
+// Adds to a dictionary made by an earlier import the pairs of the import that it lacks (by
+// their two sides), with their counters; its own pairs stay as they are. How many were added.
+int AddNewAnkiPairs(Vocabulary &dictionary, const ImportResult &imported);
 
 // Writes the full list of the notes that became no pair into a new text file (UTF-8) in
 // `folder`, named after the package; its path, or empty when there is nothing to list or it

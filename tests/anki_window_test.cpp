@@ -5,6 +5,7 @@
 #include "exchange/anki_fields_dialog.h"
 #include "sync/answer_log.h"
 #include "sync/log_exchange.h"
+#include "settings/settings.h"
 #include "test_support.h"
 #include "window_support.h"
 
@@ -75,6 +76,53 @@ TEST(AnkiImportWindow, APackageBecomesDictionariesWithTheirReviews)
     ASSERT_EQ(program.prompts.texts("notice").size(), 1);
     EXPECT_TRUE(
         program.prompts.texts("notice").first().contains(U("Převzato opakování z Anki: 3.")));
+}
+
+// The same package imported again updates the dictionaries the first import made: their pairs
+// and counters stay, a new note is added, no review is counted twice. After reviews came, the
+// review schedule is offered.
+TEST(AnkiImportWindow, ThePackageImportedAgainUpdatesItsDictionaries)
+{
+    RunningProgram program;
+    program.start();
+    MadeCollection decks = TwoDecks();
+    const QString package = program.path(QStringLiteral("balicek.apkg"));
+    WriteAnkiPackage(package, decks, AnkiForm::Anki21b);
+    QDir().mkpath(program.path(QStringLiteral("slovniky")));
+    const auto import = [&] {
+        program.prompts.openNames = {package};
+        program.prompts.folderNames = {program.path(QStringLiteral("slovniky"))};
+        program.whenOpen<AnkiFieldsDialog>([](AnkiFieldsDialog &dialog) { dialog.accept(); });
+        child<QAction>(program.form(), "Importovat1")->trigger();
+    };
+    program.prompts.answers = {false}; // the schedule not yet
+    import();
+    const QString german = program.path(QStringLiteral("slovniky/Němčina.slv"));
+    const QByteArray first = ReadBytes(german);
+    EXPECT_NE(program.app().context().settings.pairChoice, PairChoice::BySchedule);
+
+    decks.notes.append({1600000000009, 1000, {U("kůň"), U("das Pferd")}, 2});
+    WriteAnkiPackage(package, decks, AnkiForm::Anki21b);
+    program.prompts.answers = {true, true}; // update; then the schedule
+    import();
+    const QStringList confirms = program.prompts.texts("confirm");
+    ASSERT_EQ(confirms.size(), 3);
+    EXPECT_TRUE(confirms.at(1).contains(U("Doplnit do nich nové poznámky"))) << confirms.at(1).toStdString();
+    EXPECT_EQ(QDir(program.path(QStringLiteral("slovniky"))).entryList({"*.slv"}),
+              (QStringList{U("Němčina.slv"), U("Slovesa.slv")}))
+        << "no second copies";
+    const QByteArray updated = ReadBytes(german);
+    EXPECT_TRUE(updated.startsWith(first.left(first.lastIndexOf("\r\n") + 2)))
+        << "the pairs and counters stay";
+    EXPECT_TRUE(updated.contains(Cp1250("kůň"))) << "the new note is added";
+    EXPECT_EQ(queryValue(program.path(QStringLiteral("data/history.sqlite")),
+                         QStringLiteral("SELECT count(*) FROM reviews"))
+                  .toInt(),
+              3)
+        << "the reviews once";
+    EXPECT_EQ(program.app().context().settings.pairChoice, PairChoice::BySchedule);
+    EXPECT_EQ(program.app().context().dictionary.vocabulary().path, german)
+        << "the deck with the most reviews is opened";
 }
 
 // Named on the command line, a package is imported as from the menu; a damaged one is refused

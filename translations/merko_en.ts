@@ -651,6 +651,18 @@ The dictionary holds at most %1 pairs: </translation>
         <source>KVTML (*.kvtml);;text oddělený tabulátory (*.tsv *.txt)</source>
         <translation>KVTML (*.kvtml);;tab-separated text (*.tsv *.txt)</translation>
     </message>
+    <message>
+        <source>Z balíčku %1 už jsou slovníky:
+%2
+Doplnit do nich nové poznámky? Jejich dvojice i statistika zůstanou. (Ne: vzniknou nové slovníky.)</source>
+        <translation>The package %1 already made the dictionaries:
+%2
+Add the new notes to them? Their pairs and statistics stay. (No: new dictionaries are made.)</translation>
+    </message>
+    <message>
+        <source>Převzaté opakování z Anki se projeví při nabízení slov podle plánu opakování. Nabízet slova podle plánu opakování? (V nastavení jde změnit a tlačítkem &quot;ulož&quot; uložit.)</source>
+        <translation>The reviews taken from Anki count when the words are offered by the review schedule. Offer the words by the review schedule? (The settings can change it, and the button &quot;save&quot; keeps it.)</translation>
+    </message>
 </context>
 <context>
     <name>FolderSync::Worker</name>

@@ -199,6 +199,19 @@ int CurrentDictionary::importInto(const QString &source, const QString &target,
     return dictionary.count();
 }
 
+int CurrentDictionary::updateFromImport(const QString &target,
+                                         const std::function<int(Vocabulary &)> &change)
+{
+    if (isFileOf(target))
+        writeBackFirst();
+    Vocabulary dictionary;
+    ReadVocabularyFile(target, dictionary);
+    const int changed = change(dictionary);
+    if (changed > 0)
+        WriteVocabularyFile(target, dictionary, m_journal);
+    return changed;
+}
+
 void CurrentDictionary::storeLanguages(const SideLanguages &languages)
 {
     if (m_vocabulary.path.isEmpty() || m_vocabulary.count() == 0)

@@ -113,6 +113,11 @@ public:
     // and returns how many were written. The source is never written; when the target is this
     // dictionary's file, its answers are written back first. Throws FileError.
     int importInto(const QString &source, const QString &target, const ImportResult &imported);
+    // Changes `target`, a dictionary an earlier import made, by `change` (which adds the pairs
+    // it lacks and returns how many), keeping its pairs, their statistics and its kept lines;
+    // returns what `change` returned. When the target is this dictionary's file, its answers
+    // are written back first. Throws FileError.
+    int updateFromImport(const QString &target, const std::function<int(Vocabulary &)> &change);
     // Stores the languages of the two sides in the dictionary's file (its answers are written
     // back first). Throws FileError, also when another program changed the file meanwhile.
     void storeLanguages(const SideLanguages &languages);
