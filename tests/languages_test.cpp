@@ -50,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
                     GuessCase{"*español – English", "es", "en"},
                     GuessCase{"*Czech-German, lesson 1", "cs", "de"},
                     GuessCase{"*Русский язык", "cs", "ru"},
-                    GuessCase{"*日本語の単語 / angličtina", "ja", "en"}),
+                    GuessCase{"*日本語の単語 – angličtina", "ja", "en"}),
     [](const testing::TestParamInfo<GuessCase> &info) { return std::to_string(info.index); });
 
 TEST(LanguagesTest, ChoicesOfTheDialogGiveTheirCodes)
