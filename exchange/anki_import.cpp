@@ -1,7 +1,5 @@
 #include "anki_import.h"
 
-#include "core/file_error.h"
-#include "core/text_file.h"
 #include "vocabulary/vocabulary_file.h"
 
 #include <QCoreApplication>
@@ -9,6 +7,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
+#include <QSaveFile>
 
 #include <algorithm>
 
@@ -445,11 +444,11 @@ QString WriteAnkiSkippedReport(const AnkiImport &import, const QString &folder,
                    + QStringLiteral("\r\n");
     for (const QString &line : import.skippedNotes)
         text += line + QStringLiteral("\r\n");
-    try {
-        WriteFileSafely(path, text.toUtf8());
-    } catch (const FileError &) {
-        return {}; // the summary still names the first of them
-    }
+    // A report that cannot be written is no failure of the import: the summary still names the
+    // first of the notes.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
+        return {};
     return path;
 }
 
