@@ -189,33 +189,68 @@ QList<AnkiTypeToChoose> AnkiTypesToChoose(const AnkiCollection &collection)
     return types;
 }
 
-AnkiImport BuildAnkiImport(const AnkiCollection &collection, const AnkiFieldChoices &choices,
-                           const QString &packageTitle)
+namespace {
+
+// A note as a pair: the chosen fields, a side's first line the side and its further lines
+// before the chosen comment, alternatives written with '/' the dictionary's own ','. Whether it
+// became one; `result` holds it, or the reason why not.
+bool notePair(const AnkiNote &note, const AnkiFieldChoice &choice, int number,
+              ImportResult &result, QString *where)
 {
-    AnkiImport import;
+    const auto lines = [&](int index) {
+        return index >= 0 && index < note.fields.size() ? AnkiFieldLines(note.fields.at(index))
+                                                        : QStringList();
+    };
+    const auto side = [&](int index, int commentIndex, QString *comment) {
+        const QStringList sideLines = lines(index);
+        QStringList commentParts = sideLines.mid(1);
+        const QString chosen = lines(commentIndex).join(QLatin1Char(' '));
+        if (!chosen.isEmpty())
+            commentParts.append(chosen);
+        *comment = commentParts.join(QStringLiteral("; "));
+        return sideLines.value(0);
+    };
+    QString comment1;
+    QString comment2;
+    const QString first = AnkiAlternatives(side(choice.side1, choice.comment1, &comment1));
+    const QString second = side(choice.side2, choice.comment2, &comment2);
+    comment1 = AnkiAlternatives(comment1);
+    *where = Texts::tr("poznámka %1 („%2“)")
+                 .arg(number)
+                 .arg(excerpt(first.isEmpty() ? AnkiFieldText(note.fields.value(0)) : first));
+    return AcceptImportedPair(*where, first, second, comment1, comment2, result);
+}
+
+// A note that became no pair: its deck, what it is and why, and the reviews left with it.
+struct SkippedNote
+{
+    QString deck;
+    QString why;
+    int reviews = 0;
+};
+
+// The notes of a collection gathered by deck as pairs, or as notes skipped.
+struct GatheredNotes
+{
+    QMap<QString, DeckPairs> decks; // by full name, so in the order of the names
+    QHash<qint64, std::pair<DeckPairs *, int>> pairOfNote;
+    QHash<qint64, SkippedNote> skipped; // by note
+    QList<qint64> skippedOrder;
+};
+
+void gatherNotes(const AnkiCollection &collection, const AnkiFieldChoices &choices,
+                 const QString &packageTitle, GatheredNotes &gathered, AnkiImport &import)
+{
     QHash<qint64, const AnkiNoteType *> types;
     for (const AnkiNoteType &type : collection.noteTypes)
         types.insert(type.id, &type);
-    QHash<qint64, const AnkiCard *> cards;
     // A note belongs to the deck of its first card.
     QHash<qint64, std::pair<int, qint64>> firstCard;
     for (const AnkiCard &card : collection.cards) {
-        cards.insert(card.id, &card);
         const auto found = firstCard.find(card.noteId);
         if (found == firstCard.end() || card.templateIndex < found->first)
             firstCard.insert(card.noteId, {card.templateIndex, card.deckId});
     }
-
-    QMap<QString, DeckPairs> decks; // by full name, so in the order of the names
-    QHash<qint64, std::pair<DeckPairs *, int>> pairOfNote;
-    struct SkippedNote
-    {
-        qint64 id;
-        QString deck;
-        QString why;
-        int reviews = 0;
-    };
-    QList<SkippedNote> skippedNotes;
     int number = 0;
     for (const AnkiNote &note : collection.notes) {
         ++number;
@@ -228,57 +263,38 @@ AnkiImport BuildAnkiImport(const AnkiCollection &collection, const AnkiFieldChoi
         const QString deckName = deck == firstCard.cend()
                                      ? packageTitle
                                      : collection.decks.value(deck->second, packageTitle);
-        DeckPairs &pairs = decks[deckName];
-        const AnkiFieldChoice choice = choices.value(note.typeId);
-        const auto lines = [&](int index) {
-            return index >= 0 && index < note.fields.size() ? AnkiFieldLines(note.fields.at(index))
-                                                            : QStringList();
-        };
-        // A side's first line is the side, its further lines go before the chosen comment.
-        const auto side = [&](int index, int commentIndex, QString *comment) {
-            QStringList sideLines = lines(index);
-            QStringList commentParts = sideLines.mid(1);
-            const QString chosen = lines(commentIndex).join(QLatin1Char(' '));
-            if (!chosen.isEmpty())
-                commentParts.append(chosen);
-            *comment = commentParts.join(QStringLiteral("; "));
-            return sideLines.value(0);
-        };
-        QString comment1;
-        QString comment2;
-        // Alternatives written with '/' become the dictionary's own, ','.
-        const QString first = AnkiAlternatives(side(choice.side1, choice.comment1, &comment1));
-        const QString second = side(choice.side2, choice.comment2, &comment2);
-        comment1 = AnkiAlternatives(comment1);
-        const QString where = Texts::tr("poznámka %1 („%2“)")
-                                  .arg(number)
-                                  .arg(excerpt(first.isEmpty() ? AnkiFieldText(note.fields.value(0))
-                                                               : first));
-        if (!type) {
-            skippedNotes.append({note.id, deckName, where + Texts::tr(": neznámý typ poznámky")});
+        DeckPairs &pairs = gathered.decks[deckName];
+        ImportResult one;
+        QString where;
+        const bool paired = notePair(note, choices.value(note.typeId), number, one, &where);
+        if (type && paired) {
+            pairs.content.pairs.append(one.pairs.constFirst());
+            gathered.pairOfNote.insert(note.id, {&pairs, int(pairs.content.pairs.size()) - 1});
             continue;
         }
-        ImportResult accepted;
-        if (AcceptImportedPair(where, first, second, comment1, comment2, accepted)) {
-            pairs.content.pairs.append(accepted.pairs.constFirst());
-            pairOfNote.insert(note.id, {&pairs, int(pairs.content.pairs.size()) - 1});
-        } else {
-            skippedNotes.append({note.id, deckName, accepted.skipped.value(0)});
-        }
+        const QString why
+            = type ? one.skipped.value(0) : where + Texts::tr(": neznámý typ poznámky");
+        gathered.skipped.insert(note.id, {deckName, why});
+        gathered.skippedOrder.append(note.id);
     }
+}
 
-    QHash<qint64, int> skippedIndex;
-    for (int i = 0; i < skippedNotes.size(); ++i)
-        skippedIndex.insert(skippedNotes.at(i).id, i);
+// Each review that changed the schedule counted on its pair and kept as an answer; those of
+// notes skipped counted with them.
+void takeReviews(const AnkiCollection &collection, GatheredNotes &gathered, AnkiImport &import)
+{
+    QHash<qint64, const AnkiCard *> cards;
+    for (const AnkiCard &card : collection.cards)
+        cards.insert(card.id, &card);
     for (const AnkiReview &review : collection.reviews) {
         const AnkiCard *card = cards.value(review.cardId);
         if (!card)
             continue;
-        const auto pair = pairOfNote.constFind(card->noteId);
-        if (pair == pairOfNote.cend()) {
-            if (const auto skipped = skippedIndex.constFind(card->noteId);
-                skipped != skippedIndex.cend() && changedSchedule(review)) {
-                ++skippedNotes[*skipped].reviews;
+        const auto pair = gathered.pairOfNote.constFind(card->noteId);
+        if (pair == gathered.pairOfNote.cend()) {
+            const auto skipped = gathered.skipped.find(card->noteId);
+            if (skipped != gathered.skipped.end() && changedSchedule(review)) {
+                ++skipped->reviews;
                 ++import.reviewsOfSkippedNotes;
             }
             continue;
@@ -299,37 +315,52 @@ AnkiImport BuildAnkiImport(const AnkiCollection &collection, const AnkiFieldChoi
         ++import.reviews;
     }
     // Every note that became no pair, with its deck and the reviews that went with it.
-    for (const SkippedNote &note : skippedNotes) {
+    for (const qint64 id : gathered.skippedOrder) {
+        const SkippedNote &note = gathered.skipped.value(id);
         QString line = note.deck + QStringLiteral(": ") + note.why;
         if (note.reviews > 0)
             line += Texts::tr("; nepřevzatých opakování: %1").arg(note.reviews);
         import.skippedNotes.append(line);
-        decks[note.deck].content.skipped.append(line);
+        gathered.decks[note.deck].content.skipped.append(line);
     }
+}
 
-    for (auto deck = decks.begin(); deck != decks.end(); ++deck) {
-        const DeckPairs &pairs = deck.value();
-        if (pairs.content.pairs.isEmpty() && pairs.content.skipped.isEmpty())
-            continue;
-        const QString theme = deck.key().split(QStringLiteral("::")).last().trimmed();
-        const int parts = std::max<int>(
-            1, int((pairs.content.pairs.size() + Vocabulary::Capacity - 1) / Vocabulary::Capacity));
-        for (int part = 0; part < parts; ++part) {
-            AnkiDictionary dictionary;
-            const int first = part * Vocabulary::Capacity;
-            dictionary.content.title
-                = parts == 1 ? theme : QStringLiteral("%1 %2").arg(theme).arg(part + 1);
-            dictionary.content.pairs = pairs.content.pairs.mid(first, Vocabulary::Capacity);
-            if (part == 0)
-                dictionary.content.skipped = pairs.content.skipped;
-            for (const AnkiAnswer &answer : pairs.answers) {
-                if (answer.pair >= first && answer.pair < first + Vocabulary::Capacity) {
-                    dictionary.answers.append(answer);
-                    dictionary.answers.last().pair -= first;
-                }
+// A deck's pairs as dictionaries of at most Vocabulary::Capacity pairs each.
+void splitDeck(const QString &deckName, const DeckPairs &pairs, AnkiImport &import)
+{
+    const QString theme = deckName.split(QStringLiteral("::")).last().trimmed();
+    const int parts = std::max<int>(
+        1, int((pairs.content.pairs.size() + Vocabulary::Capacity - 1) / Vocabulary::Capacity));
+    for (int part = 0; part < parts; ++part) {
+        AnkiDictionary dictionary;
+        const int first = part * Vocabulary::Capacity;
+        dictionary.content.title
+            = parts == 1 ? theme : QStringLiteral("%1 %2").arg(theme).arg(part + 1);
+        dictionary.content.pairs = pairs.content.pairs.mid(first, Vocabulary::Capacity);
+        if (part == 0)
+            dictionary.content.skipped = pairs.content.skipped;
+        for (const AnkiAnswer &answer : pairs.answers) {
+            if (answer.pair >= first && answer.pair < first + Vocabulary::Capacity) {
+                dictionary.answers.append(answer);
+                dictionary.answers.last().pair -= first;
             }
-            import.dictionaries.append(dictionary);
         }
+        import.dictionaries.append(dictionary);
+    }
+}
+
+} // namespace
+
+AnkiImport BuildAnkiImport(const AnkiCollection &collection, const AnkiFieldChoices &choices,
+                           const QString &packageTitle)
+{
+    AnkiImport import;
+    GatheredNotes gathered;
+    gatherNotes(collection, choices, packageTitle, gathered, import);
+    takeReviews(collection, gathered, import);
+    for (auto deck = gathered.decks.cbegin(); deck != gathered.decks.cend(); ++deck) {
+        if (!deck->content.pairs.isEmpty() || !deck->content.skipped.isEmpty())
+            splitDeck(deck.key(), deck.value(), import);
     }
     return import;
 }
