@@ -18,6 +18,8 @@ class DictionaryChooser;
 class DictionaryEditor;
 class DrillWindow;
 class FolderSync;
+struct AnkiDictionary;
+struct AnkiImport;
 class QFileInfo;
 class QFileSystemWatcher;
 class HelpWindow;
@@ -121,6 +123,20 @@ private:
         QStringList earlier;
     };
     AnkiTargets chooseAnkiTargets(const QFileInfo &package, const QStringList &titles);
+    // What the writing of a package's dictionaries left: the files, the answers on them, the
+    // one with the most reviews, and a write that failed.
+    struct AnkiWritten
+    {
+        QStringList files;
+        QList<AnswerRecord> answers;
+        qsizetype withMostReviews = 0;
+        QString failure;
+    };
+    AnkiWritten writeAnkiDictionaries(const QString &source,
+                                      const QList<const AnkiDictionary *> &dictionaries,
+                                      const AnkiTargets &targets);
+    // No pair came from the package: says why, the full list in a report beside it.
+    void tellNothingTaken(const AnkiImport &import, const QFileInfo &package);
     // After reviews came from Anki: asks whether to offer the words by the review schedule.
     void offerReviewSchedule();
     // The answers brought along go into the history, off the drill's thread; how many were

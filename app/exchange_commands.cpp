@@ -127,33 +127,67 @@ bool Application::importAnkiPackage(const QString &source)
         }
     }
     if (dictionaries.isEmpty()) {
-        QStringList reasons;
-        if (import.clozeNotes > 0)
-            reasons.append(
-                CountedWord(import.clozeNotes,
-                            QT_TRANSLATE_NOOP("CountedWord",
-                                              "poznámka s doplňováním (cloze)|poznámky s "
-                                              "doplňováním (cloze)|poznámek s doplňováním (cloze)"))
-                + Texts::tr(", které nejsou dvojice"));
-        for (const AnkiDictionary &dictionary : import.dictionaries)
-            reasons += dictionary.content.skipped;
-        prompts.error(parent, Texts::tr("Z balíčku %1 nešlo převzít žádnou dvojici.\n").arg(source)
-                                  + reasons.mid(0, 10).join(QLatin1Char('\n')));
+        tellNothingTaken(import, package);
         return false;
     }
     const AnkiTargets targets = chooseAnkiTargets(package, titles);
     if (targets.files.isEmpty())
         return false;
+    const AnkiWritten written = writeAnkiDictionaries(source, dictionaries, targets);
+    QString trouble;
+    const std::optional<int> added = importAnswers(written.answers, &trouble);
+    // Each file holds the counters of the reviews that the history took as this computer's.
+    for (const QString &target : written.files)
+        m_context->shared.enrolFile(target);
+    if (!written.files.isEmpty()) {
+        m_context->settings.dictionaryPath = written.files.at(written.withMostReviews);
+        openDictionary(written.files.at(written.withMostReviews));
+        const QString report = WriteAnkiSkippedReport(
+            import, QFileInfo(written.files.first()).absolutePath(), package.completeBaseName());
+        prompts.notice(parent, AnkiImportSummary(import, written.files,
+                                                 int(written.answers.size()), added, trouble,
+                                                 report));
+        if (!written.answers.isEmpty())
+            offerReviewSchedule();
+    }
+    if (!written.failure.isEmpty())
+        throw FileError(written.failure);
+    return true;
+}
 
-    // Every dictionary that can be written is, and its answers go into the history; a write
-    // that fails is told after them.
-    QList<AnswerRecord> answers;
-    QStringList written;
-    QString failure;
-    qsizetype withMostReviews = 0;
+void Application::tellNothingTaken(const AnkiImport &import, const QFileInfo &package)
+{
+    QStringList reasons;
+    if (import.clozeNotes > 0)
+        reasons.append(CountedWord(import.clozeNotes,
+                                   QT_TRANSLATE_NOOP("CountedWord",
+                                                     "poznámka s doplňováním (cloze)|poznámky s "
+                                                     "doplňováním (cloze)|poznámek s doplňováním "
+                                                     "(cloze)"))
+                       + Texts::tr(", které nejsou dvojice"));
+    reasons += import.skippedNotes.mid(0, 10);
+    QString text = Texts::tr("Z balíčku %1 nešlo převzít žádnou dvojici.\n")
+                       .arg(package.filePath())
+                   + reasons.join(QLatin1Char('\n'));
+    const QString report
+        = WriteAnkiSkippedReport(import, package.absolutePath(), package.completeBaseName());
+    if (!report.isEmpty() && import.skippedNotes.size() > 10)
+        text += Texts::tr("\nÚplný seznam je v souboru %1.").arg(report);
+    m_context->prompts.error(m_drillWindow.get(), text);
+}
+
+// Every dictionary that can be written is, with its answers for the history; the first write
+// that fails ends it, to be told after the rest.
+Application::AnkiWritten Application::writeAnkiDictionaries(
+    const QString &source, const QList<const AnkiDictionary *> &dictionaries,
+    const AnkiTargets &targets)
+{
+    AnkiWritten written;
+    qsizetype mostReviews = -1;
     for (qsizetype index = 0; index < dictionaries.size(); ++index) {
         const QString target = ResolvedPath(targets.files.at(index));
         const AnkiDictionary &dictionary = *dictionaries.at(index);
+        Vocabulary stored;
         try {
             if (targets.earlier.contains(targets.files.at(index)))
                 m_context->dictionary.updateFromImport(target, [&](Vocabulary &earlier) {
@@ -161,37 +195,20 @@ bool Application::importAnkiPackage(const QString &source)
                 });
             else
                 m_context->dictionary.importInto(source, target, dictionary.content);
-            Vocabulary stored;
             ReadVocabularyFile(target, stored);
-            answers += AnkiAnswerRecords(dictionary, stored, target);
-            if (dictionary.answers.size() > dictionaries.at(withMostReviews)->answers.size())
-                withMostReviews = written.size();
-            written.append(target);
         } catch (const FileError &error) {
-            failure = error.message();
+            written.failure = error.message();
             break;
         }
-    }
-    QString trouble;
-    const std::optional<int> added = importAnswers(answers, &trouble);
-    // Each file holds the counters of the reviews that the history took as this computer's.
-    for (const QString &target : written)
-        m_context->shared.enrolFile(target);
-    if (!written.isEmpty()) {
+        written.answers += AnkiAnswerRecords(dictionary, stored, target);
         // The deck the learning is in is the one opened.
-        const QString opened = written.at(std::min(withMostReviews, written.size() - 1));
-        m_context->settings.dictionaryPath = opened;
-        openDictionary(opened);
-        const QString report = WriteAnkiSkippedReport(
-            import, QFileInfo(written.first()).absolutePath(), package.completeBaseName());
-        prompts.notice(parent, AnkiImportSummary(import, written, int(answers.size()), added,
-                                                 trouble, report));
-        if (!answers.isEmpty())
-            offerReviewSchedule();
+        if (dictionary.answers.size() > mostReviews) {
+            mostReviews = dictionary.answers.size();
+            written.withMostReviews = written.files.size();
+        }
+        written.files.append(target);
     }
-    if (!failure.isEmpty())
-        throw FileError(failure);
-    return true;
+    return written;
 }
 
 Application::AnkiTargets Application::chooseAnkiTargets(const QFileInfo &package,

@@ -663,6 +663,12 @@ Add the new notes to them? Their pairs and statistics stay. (No: new dictionarie
         <source>Převzaté opakování z Anki se projeví při nabízení slov podle plánu opakování. Nabízet slova podle plánu opakování? (V nastavení jde změnit a tlačítkem &quot;ulož&quot; uložit.)</source>
         <translation>The reviews taken from Anki count when the words are offered by the review schedule. Offer the words by the review schedule? (The settings can change it, and the button &quot;save&quot; keeps it.)</translation>
     </message>
+    <message>
+        <source>
+Úplný seznam je v souboru %1.</source>
+        <translation>
+The full list is in the file %1.</translation>
+    </message>
 </context>
 <context>
     <name>FolderSync::Worker</name>
