@@ -68,6 +68,8 @@ QStringList AnkiFieldLines(const QString &field)
     static const QRegularExpression whiteSpace(QStringLiteral("\\s+"));
     QString text = field;
     text.remove(sounds);
+    // In HTML a line end in the text is a blank; only the marks break lines.
+    text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     text.replace(lineBreaks, QStringLiteral("\n"));
     text.replace(cellBreaks, QStringLiteral(" "));
     QStringList lines;

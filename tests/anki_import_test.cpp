@@ -75,6 +75,33 @@ TEST(UnicaseCollation, ComparesWithoutRegardToCase)
     QSqlDatabase::removeDatabase(QStringLiteral("unicase"));
 }
 
+// clang-format off
+struct LinesRow { const char *html; const char *lines; };
+const LinesRow LinesRows[] = {
+    {"das Haus<br>die Häuser",                  "das Haus|die Häuser"},
+    {"<div>rychlý</div><div>brzký</div>",       "rychlý|brzký"},
+    {"<p>one</p>\n<p> </p><p>two</p>",          "one|two"},
+    {"a\nb",                                    "a b"},   // a line end in HTML is a blank
+    {"<table><tr><td>x</td><td>y</td></tr></table>", "x y"},
+    {"",                                        ""},
+};
+struct AlternativesRow { const char *side; const char *written; };
+const AlternativesRow AlternativesRows[] = {
+    {"速い / 早い",         "速い, 早い"},
+    {"〜から/〜ので",       "〜から, 〜ので"},
+    {"a / / b /",           "a, b"},
+    {"bez lomítka",         "bez lomítka"},
+};
+// clang-format on
+
+TEST(AnkiFieldText, AFieldsLinesAndAlternatives)
+{
+    for (const LinesRow &row : LinesRows)
+        EXPECT_EQ(AnkiFieldLines(U(row.html)).join('|'), U(row.lines)) << row.html;
+    for (const AlternativesRow &row : AlternativesRows)
+        EXPECT_EQ(AnkiAlternatives(U(row.side)), U(row.written)) << row.side;
+}
+
 TEST(AnkiFieldText, IsPlainTextOfTheField)
 {
     for (const FieldRow &row : FieldRows)
@@ -357,6 +384,37 @@ TEST_F(AnkiPackageTest, EveryNoteLeftOutIsListedInTheReport)
     EXPECT_TRUE(summary.endsWith(U("Úplný seznam je v souboru ") + report + QLatin1Char('.')));
     EXPECT_NE(WriteAnkiSkippedReport(import, m_folder.path(), U("Němčina")), report)
         << "a second report does not replace the first";
+}
+
+// An earlier import's dictionary gets the pairs it lacks, by their two sides; its own pairs,
+// their comments and counters stay, and it never grows beyond its capacity.
+TEST(AnkiUpdate, AddsOnlyThePairsTheDictionaryLacks)
+{
+    const auto entry = [](const char *one, const char *two, int offers) {
+        VocabularyEntry pair;
+        pair.side[1] = U(one);
+        pair.side[2] = U(two);
+        pair.offers[1] = offers;
+        return pair;
+    };
+    Vocabulary earlier;
+    earlier.entries = {entry("pes", "der Hund", 7), entry("kočka", "die Katze", 3)};
+    earlier.entries[0].comment[1] = U("můj komentář");
+    ImportResult imported;
+    imported.pairs = {entry("pes ", "der Hund", 1), entry("kůň", "das Pferd", 2),
+                      entry("kůň", "das Pferd", 2), entry("kočka", "der Kater", 0)};
+    EXPECT_EQ(AddNewAnkiPairs(earlier, imported), 2);
+    QStringList sides;
+    for (const VocabularyEntry &pair : earlier.entries)
+        sides.append(QStringLiteral("%1/%2/%3").arg(pair.side[1], pair.side[2]).arg(pair.offers[1]));
+    EXPECT_EQ(sides, (QStringList{U("pes/der Hund/7"), U("kočka/die Katze/3"),
+                                  U("kůň/das Pferd/2"), U("kočka/der Kater/0")}));
+    EXPECT_EQ(earlier.entries[0].comment[1], U("můj komentář"));
+
+    Vocabulary full;
+    full.entries = QList<VocabularyEntry>(Vocabulary::Capacity, entry("x", "y", 0));
+    EXPECT_EQ(AddNewAnkiPairs(full, imported), 0);
+    EXPECT_EQ(full.count(), Vocabulary::Capacity);
 }
 
 // What the user is told: the pairs and files written, the notes left out and why, the reviews
