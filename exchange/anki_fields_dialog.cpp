@@ -90,17 +90,13 @@ AnkiFieldChoice AnkiFieldsDialog::choiceOf(const TypeRow &row)
 
 void AnkiFieldsDialog::showExample(const TypeRow &row)
 {
-    const AnkiFieldChoice choice = choiceOf(row);
-    const QStringList &fields = row.type.example.fields;
-    const auto text = [&](int index) {
-        return index >= 0 && index < fields.size() ? AnkiFieldText(fields.at(index)) : QString();
+    // The example note as the import makes it a pair.
+    const AnkiNoteSides sides = AnkiSidesOfNote(row.type.example, choiceOf(row));
+    const auto part = [](const QString &side, const QString &comment) {
+        return comment.isEmpty() ? side : QStringLiteral("%1 {%2}").arg(side, comment);
     };
-    const auto part = [&](int side, int comment) {
-        const QString note = text(comment);
-        return note.isEmpty() ? text(side) : QStringLiteral("%1 {%2}").arg(text(side), note);
-    };
-    row.example->setText(part(choice.side1, choice.comment1) + QStringLiteral(" / ")
-                         + part(choice.side2, choice.comment2));
+    row.example->setText(part(sides.first, sides.firstComment) + QStringLiteral(" / ")
+                         + part(sides.second, sides.secondComment));
 }
 
 AnkiFieldChoices AnkiFieldsDialog::choices() const

@@ -191,13 +191,7 @@ QList<AnkiTypeToChoose> AnkiTypesToChoose(const AnkiCollection &collection)
     return types;
 }
 
-namespace {
-
-// A note as a pair: the chosen fields, a side's first line the side and its further lines
-// before the chosen comment, alternatives written with '/' the dictionary's own ','. Whether it
-// became one; `result` holds it, or the reason why not.
-bool notePair(const AnkiNote &note, const AnkiFieldChoice &choice, int number,
-              ImportResult &result, QString *where)
+AnkiNoteSides AnkiSidesOfNote(const AnkiNote &note, const AnkiFieldChoice &choice)
 {
     const auto lines = [&](int index) {
         return index >= 0 && index < note.fields.size() ? AnkiFieldLines(note.fields.at(index))
@@ -212,15 +206,28 @@ bool notePair(const AnkiNote &note, const AnkiFieldChoice &choice, int number,
         *comment = commentParts.join(QStringLiteral("; "));
         return sideLines.value(0);
     };
-    QString comment1;
-    QString comment2;
-    const QString first = AnkiAlternatives(side(choice.side1, choice.comment1, &comment1));
-    const QString second = side(choice.side2, choice.comment2, &comment2);
-    comment1 = AnkiAlternatives(comment1);
+    AnkiNoteSides sides;
+    sides.first = AnkiAlternatives(side(choice.side1, choice.comment1, &sides.firstComment));
+    sides.second = side(choice.side2, choice.comment2, &sides.secondComment);
+    sides.firstComment = AnkiAlternatives(sides.firstComment);
+    return sides;
+}
+
+namespace {
+
+// A note as a pair: the chosen fields, a side's first line the side and its further lines
+// before the chosen comment, alternatives written with '/' the dictionary's own ','. Whether it
+// became one; `result` holds it, or the reason why not.
+bool notePair(const AnkiNote &note, const AnkiFieldChoice &choice, int number,
+              ImportResult &result, QString *where)
+{
+    const AnkiNoteSides sides = AnkiSidesOfNote(note, choice);
     *where = Texts::tr("poznámka %1 („%2“)")
                  .arg(number)
-                 .arg(excerpt(first.isEmpty() ? AnkiFieldText(note.fields.value(0)) : first));
-    return AcceptImportedPair(*where, first, second, comment1, comment2, result);
+                 .arg(excerpt(sides.first.isEmpty() ? AnkiFieldText(note.fields.value(0))
+                                                    : sides.first));
+    return AcceptImportedPair(*where, sides.first, sides.second, sides.firstComment,
+                              sides.secondComment, result);
 }
 
 // A note that became no pair: its deck, what it is and why, and the reviews left with it.

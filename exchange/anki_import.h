@@ -38,6 +38,18 @@ struct AnkiFieldChoice
 };
 using AnkiFieldChoices = QHash<qint64, AnkiFieldChoice>; // by note type; missing: the default
 
+// What a note gives with the chosen fields: a side's first line is the side, its further lines
+// go before the chosen comment; alternatives of the first side written with '/' are written
+// with ','.
+struct AnkiNoteSides
+{
+    QString first;
+    QString firstComment;
+    QString second;
+    QString secondComment;
+};
+AnkiNoteSides AnkiSidesOfNote(const AnkiNote &note, const AnkiFieldChoice &choice);
+
 // The note types whose notes may become pairs and that have more than two fields, so that
 // the user may choose which become the sides; with a typical note of each as the example and
 // the fields proposed for the sides (the second: one whose text differs from the first's).
