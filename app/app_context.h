@@ -16,14 +16,17 @@
 // works on.
 struct AppContext
 {
-    // `userDataFolder`: the write journal and the answer history are kept there.
-    AppContext(Prompts &prompts, QString executablePath, const QString &userDataFolder)
+    // `userDataFolder`: the write journal and the answer history are kept there. `clock`:
+    // the time of answers and the day of the schedule and the progress.
+    AppContext(Prompts &prompts, QString executablePath, const QString &userDataFolder,
+               Clock clock)
         : prompts(prompts)
         , executablePath(std::move(executablePath))
+        , clock(std::move(clock))
         , history(HistoryFilePath(userDataFolder))
     {
         dictionary.setJournalFolder(QDir(userDataFolder).filePath(QStringLiteral("journal")));
-        drill.keepHistory(history, SystemClock());
+        drill.keepHistory(history, this->clock);
     }
 
     // The dictionary follows the synchronised folder of the settings; the locks of the
@@ -38,10 +41,11 @@ struct AppContext
     QString executablePath;   // where the program runs from; the settings lie beside it
     QString programDirectory; // set at start-up
     QString dataDirectory;    // where the settings and the report file are kept
+    Clock clock;
 
     CurrentDictionary dictionary;
     Settings settings;
     ReviewHistory history; // opened when first needed
     DrillSession drill{dictionary, settings};
-    SharedDictionary shared{dictionary, history}; // its part in the synchronised folder
+    SharedDictionary shared{dictionary, history, clock}; // its part in the synchronised folder
 };

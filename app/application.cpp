@@ -48,11 +48,13 @@ struct Texts
 
 } // namespace
 
-Application::Application(Prompts &prompts, const QString &executablePath, const QString &dataFolder)
+Application::Application(Prompts &prompts, const QString &executablePath, const QString &dataFolder,
+                         Clock clock)
     : m_context(std::make_unique<AppContext>(
         prompts, executablePath,
         !dataFolder.isEmpty() ? dataFolder
-                              : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)))
+                              : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+        std::move(clock)))
     , m_drillWindow(std::make_unique<DrillWindow>(m_context->drill, prompts))
 {
     buildMenu();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/clock.h"
 #include "history/review_history.h"
 #include "vocabulary/current_dictionary.h"
 
@@ -42,7 +43,7 @@ public:
     // `dataFolder`: where the answer history and the write journal (the new content of a
     // write-back until the file holds it) are kept; the user's data folder unless given.
     Application(Prompts &prompts, const QString &executablePath,
-                const QString &dataFolder = QString());
+                const QString &dataFolder = QString(), Clock clock = SystemClock());
     ~Application() override;
 
     DrillWindow &drillWindow() { return *m_drillWindow; }

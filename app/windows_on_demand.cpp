@@ -90,7 +90,7 @@ ProgressWindow &Application::progressWindow()
     if (!m_progressWindow) {
         m_progressWindow
             = new ProgressWindow(m_context->history, m_context->dictionary, m_context->settings,
-                                 m_context->prompts, SystemClock(), m_drillWindow.get());
+                                 m_context->prompts, m_context->clock, m_drillWindow.get());
         if (m_folderSync)
             m_progressWindow->setComputer(m_folderSync->place().computer);
     }

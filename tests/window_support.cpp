@@ -105,8 +105,8 @@ void RunningProgram::writeSettings(const char *lines) const
 
 void RunningProgram::start(const QString &executable, const QString &commandLineFile)
 {
-    m_application
-        = std::make_unique<Application>(prompts, path(executable), path(QStringLiteral("data")));
+    m_application = std::make_unique<Application>(prompts, path(executable),
+                                                  path(QStringLiteral("data")), clock);
     m_application->start(commandLineFile);
     ProcessEvents();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/clock.h"
 #include "widgets/prompts.h"
 
 #include <QList>
@@ -83,6 +84,7 @@ public:
     // Types the answer to what is offered, Enter, and on to the next pair.
     void answer(const QString &typed);
     ScriptedPrompts prompts;
+    Clock clock = SystemClock(); // the program's time, set before it starts
 
     // Runs `action` as soon as a modal dialog is open; the test's own step. A watch that
     // never sees its dialog ends with the program, so it cannot act in a later test.
