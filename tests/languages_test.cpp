@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 struct GuessCase
@@ -20,9 +22,13 @@ struct GuessCase
     const char *second;
 };
 
+// CTest names the cases by this: letters of ASCII only, the theme's others as '_'.
 void PrintTo(const GuessCase &row, std::ostream *out)
 {
-    *out << row.theme;
+    std::string name;
+    for (const QChar c : QString::fromUtf8(row.theme))
+        name += c.unicode() < 0x80 && c.isPrint() ? char(c.unicode()) : '_';
+    *out << row.first << '-' << row.second << ' ' << name;
 }
 
 class GuessLanguagesTest : public testing::TestWithParam<GuessCase>
