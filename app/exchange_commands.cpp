@@ -157,23 +157,10 @@ bool Application::importAnkiPackage(const QString &source)
 
 void Application::tellNothingTaken(const AnkiImport &import, const QFileInfo &package)
 {
-    QStringList reasons;
-    if (import.clozeNotes > 0)
-        reasons.append(CountedWord(import.clozeNotes,
-                                   QT_TRANSLATE_NOOP("CountedWord",
-                                                     "poznámka s doplňováním (cloze)|poznámky s "
-                                                     "doplňováním (cloze)|poznámek s doplňováním "
-                                                     "(cloze)"))
-                       + Texts::tr(", které nejsou dvojice"));
-    reasons += import.skippedNotes.mid(0, 10);
-    QString text = Texts::tr("Z balíčku %1 nešlo převzít žádnou dvojici.\n")
-                       .arg(package.filePath())
-                   + reasons.join(QLatin1Char('\n'));
     const QString report
         = WriteAnkiSkippedReport(import, package.absolutePath(), package.completeBaseName());
-    if (!report.isEmpty() && import.skippedNotes.size() > 10)
-        text += Texts::tr("\nÚplný seznam je v souboru %1.").arg(report);
-    m_context->prompts.error(m_drillWindow.get(), text);
+    m_context->prompts.error(m_drillWindow.get(),
+                             AnkiNothingTakenText(import, package.filePath(), report));
 }
 
 // Every dictionary that can be written is, with its answers for the history; the first write
@@ -218,9 +205,9 @@ Application::AnkiTargets Application::chooseAnkiTargets(const QFileInfo &package
     QWidget *parent = m_drillWindow.get();
     AnkiTargets targets;
     // Dictionaries of the same names beside the package (one deck) or in the folder chosen
-    // (several) were made by an earlier import of it: the user may have them updated.
-    const auto offerEarlier = [&](const QString &folder) {
-        QStringList earlier = AnkiEarlierDictionaries(folder, titles);
+    // (several) were made by an earlier import of it: the user may have them updated. `earlier`
+    // has one for each title, empty where there is none.
+    const auto offerEarlier = [&](QStringList earlier) {
         earlier.removeAll(QString());
         if (earlier.isEmpty()
             || !prompts.confirm(parent, Texts::tr("Z balíčku %1 už jsou slovníky:\n%2\n"
@@ -234,7 +221,7 @@ Application::AnkiTargets Application::chooseAnkiTargets(const QFileInfo &package
         return true;
     };
     if (titles.size() == 1) {
-        if (offerEarlier(package.absolutePath())) {
+        if (offerEarlier(AnkiEarlierDictionaries(package.absolutePath(), titles))) {
             targets.files = targets.earlier;
             return targets;
         }
@@ -250,7 +237,7 @@ Application::AnkiTargets Application::chooseAnkiTargets(const QFileInfo &package
         return targets;
     const QStringList fresh = AnkiDictionaryFiles(folder, titles);
     const QStringList earlier = AnkiEarlierDictionaries(folder, titles);
-    const bool update = offerEarlier(folder);
+    const bool update = offerEarlier(earlier);
     for (qsizetype i = 0; i < titles.size(); ++i)
         targets.files.append(update && !earlier.at(i).isEmpty() ? earlier.at(i) : fresh.at(i));
     return targets;

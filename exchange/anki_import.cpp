@@ -165,12 +165,11 @@ void proposeFields(AnkiTypeToChoose &type, const QList<const AnkiNote *> &notes)
 QList<AnkiTypeToChoose> AnkiTypesToChoose(const AnkiCollection &collection)
 {
     QList<AnkiTypeToChoose> types;
-    QHash<qint64, qsizetype> chosen; // type → its place in `types`
-    QHash<qint64, QList<const AnkiNote *>> notesOfType;
+    QHash<qint64, QList<const AnkiNote *>> notesOfType; // of the types offered for a choice
     QSet<qint64> seen;
     for (const AnkiNote &note : collection.notes) {
-        if (chosen.contains(note.typeId)) {
-            notesOfType[note.typeId].append(&note);
+        if (const auto offered = notesOfType.find(note.typeId); offered != notesOfType.end()) {
+            offered->append(&note);
             continue;
         }
         if (seen.contains(note.typeId))
@@ -181,8 +180,7 @@ QList<AnkiTypeToChoose> AnkiTypesToChoose(const AnkiCollection &collection)
             continue;
         seen.insert(note.typeId);
         if (type->fields.size() > 2) {
-            chosen.insert(note.typeId, types.size());
-            notesOfType[note.typeId].append(&note);
+            notesOfType.insert(note.typeId, {&note});
             types.append({*type, note});
         }
     }
@@ -449,25 +447,35 @@ QStringList AnkiEarlierDictionaries(const QString &folder, const QStringList &ti
     return earlier;
 }
 
-QStringList AnkiDictionaryFiles(const QString &folder, const QStringList &titles)
+namespace {
+
+// New files in `folder` for the names (made safe as file names), each with `suffix`: a name
+// taken is numbered "name (2)", "name (3)"... Names that differ only in case are taken too: the
+// folder may be shared with a system that does not tell them apart.
+QStringList freshFiles(const QString &folder, const QStringList &names, const QString &suffix)
 {
     const QDir dir(folder);
     QStringList files;
-    // Names that differ only in case are taken too: the folder may be shared with a system
-    // that does not tell them apart.
     QSet<QString> taken;
     for (const QString &name :
          dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
         taken.insert(dir.filePath(name).toLower());
-    for (const QString &title : titles) {
-        const QString base = fileBaseOf(title);
-        QString file = dir.filePath(base + QStringLiteral(".slv"));
+    for (const QString &name : names) {
+        const QString base = fileBaseOf(name);
+        QString file = dir.filePath(base + suffix);
         for (int number = 2; taken.contains(file.toLower()); ++number)
-            file = dir.filePath(QStringLiteral("%1 (%2).slv").arg(base).arg(number));
+            file = dir.filePath(QStringLiteral("%1 (%2)").arg(base).arg(number) + suffix);
         taken.insert(file.toLower());
         files.append(file);
     }
     return files;
+}
+
+} // namespace
+
+QStringList AnkiDictionaryFiles(const QString &folder, const QStringList &titles)
+{
+    return freshFiles(folder, titles, QStringLiteral(".slv"));
 }
 
 QString WriteAnkiSkippedReport(const AnkiImport &import, const QString &folder,
@@ -475,11 +483,9 @@ QString WriteAnkiSkippedReport(const AnkiImport &import, const QString &folder,
 {
     if (import.skippedNotes.isEmpty())
         return {};
-    const QDir dir(folder);
-    const QString base = Texts::tr("%1 - nepřevzaté poznámky").arg(packageName);
-    QString path = dir.filePath(base + QStringLiteral(".txt"));
-    for (int number = 2; QFileInfo::exists(path); ++number)
-        path = dir.filePath(QStringLiteral("%1 (%2).txt").arg(base).arg(number));
+    const QString path = freshFiles(
+        folder, {Texts::tr("%1 - nepřevzaté poznámky").arg(packageName)}, QStringLiteral(".txt"))
+                             .first();
     QString text = Texts::tr("Poznámky balíčku %1, které se nestaly dvojicí:").arg(packageName)
                    + QStringLiteral("\r\n");
     for (const QString &line : import.skippedNotes)
@@ -490,6 +496,36 @@ QString WriteAnkiSkippedReport(const AnkiImport &import, const QString &folder,
     if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
         return {};
     return path;
+}
+
+namespace {
+
+// The line that names the report of the notes left out; none without one.
+QString reportNamed(const QString &reportPath)
+{
+    return reportPath.isEmpty() ? QString()
+                                : Texts::tr("\nÚplný seznam je v souboru %1.").arg(reportPath);
+}
+
+} // namespace
+
+QString AnkiNothingTakenText(const AnkiImport &import, const QString &source,
+                             const QString &reportPath)
+{
+    QStringList reasons;
+    if (import.clozeNotes > 0)
+        reasons.append(CountedWord(import.clozeNotes,
+                                   QT_TRANSLATE_NOOP("CountedWord",
+                                                     "poznámka s doplňováním (cloze)|poznámky s "
+                                                     "doplňováním (cloze)|poznámek s doplňováním "
+                                                     "(cloze)"))
+                       + Texts::tr(", které nejsou dvojice"));
+    reasons += import.skippedNotes.mid(0, 10);
+    QString text = Texts::tr("Z balíčku %1 nešlo převzít žádnou dvojici.\n").arg(source)
+                   + reasons.join(QLatin1Char('\n'));
+    if (import.skippedNotes.size() > 10)
+        text += reportNamed(reportPath);
+    return text;
 }
 
 QString AnkiImportSummary(const AnkiImport &import, const QStringList &targets, int answers,
@@ -528,8 +564,7 @@ QString AnkiImportSummary(const AnkiImport &import, const QStringList &targets, 
         if (import.reviewsOfSkippedNotes > 0)
             text += Texts::tr(", s nimi %1 opakování").arg(import.reviewsOfSkippedNotes);
         text += QStringLiteral(":\n") + FirstLinesOf(skipped);
-        if (!reportPath.isEmpty())
-            text += Texts::tr("\nÚplný seznam je v souboru %1.").arg(reportPath);
+        text += reportNamed(reportPath);
     }
     if (answers > 0 || import.reviewsSkipped > 0) {
         text += Texts::tr("\nPřevzato opakování z Anki: %1").arg(answers);

@@ -117,6 +117,11 @@ int AddNewAnkiPairs(Vocabulary &dictionary, const ImportResult &imported);
 QString WriteAnkiSkippedReport(const AnkiImport &import, const QString &folder,
                                const QString &packageName);
 
+// Why no pair came from the package at `source`: the notes with gaps, the first of the notes
+// left out, and the report that lists them all when there are more.
+QString AnkiNothingTakenText(const AnkiImport &import, const QString &source,
+                             const QString &reportPath);
+
 // What the import did, for the user: "Načteno 1200 dvojic do 2 slovníků: ...". `targets`: the
 // files written, of the dictionaries with pairs in their order (all of them unless a write
 // failed); `answers`: the reviews they brought; `historyAdded`: those new to the history

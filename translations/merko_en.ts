@@ -134,6 +134,16 @@ The answer history did not take them: %1 The dictionaries count them.</translati
         <translation>
 The full list is in the file %1.</translation>
     </message>
+    <message>
+        <source>, které nejsou dvojice</source>
+        <translation>, which are not pairs</translation>
+    </message>
+    <message>
+        <source>Z balíčku %1 nešlo převzít žádnou dvojici.
+</source>
+        <translation>No pair could be taken from the package %1.
+</translation>
+    </message>
 </context>
 <context>
     <name>AnkiPackage</name>
@@ -630,16 +640,6 @@ The dictionary holds at most %1 pairs: </translation>
         <translation>Reading the package %1...</translation>
     </message>
     <message>
-        <source>, které nejsou dvojice</source>
-        <translation>, which are not pairs</translation>
-    </message>
-    <message>
-        <source>Z balíčku %1 nešlo převzít žádnou dvojici.
-</source>
-        <translation>No pair could be taken from the package %1.
-</translation>
-    </message>
-    <message>
         <source>historie odpovědí teď není k dispozici.</source>
         <translation>the answer history is not available now.</translation>
     </message>
@@ -662,12 +662,6 @@ Add the new notes to them? Their pairs and statistics stay. (No: new dictionarie
     <message>
         <source>Převzaté opakování z Anki se projeví při nabízení slov podle plánu opakování. Nabízet slova podle plánu opakování? (V nastavení jde změnit a tlačítkem &quot;ulož&quot; uložit.)</source>
         <translation>The reviews taken from Anki count when the words are offered by the review schedule. Offer the words by the review schedule? (The settings can change it, and the button &quot;save&quot; keeps it.)</translation>
-    </message>
-    <message>
-        <source>
-Úplný seznam je v souboru %1.</source>
-        <translation>
-The full list is in the file %1.</translation>
     </message>
 </context>
 <context>

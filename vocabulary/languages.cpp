@@ -126,23 +126,26 @@ const QRegularExpression &languagesPattern()
     return pattern;
 }
 
+// Whether a kept line is the one that names the languages.
+bool namesLanguages(const QString &line)
+{
+    return languagesPattern().match(line.trimmed()).hasMatch();
+}
+
 // The kept line of the dictionary that names the languages, before a pair or after the last
 // one; none when it has none. Taken from a mutable shape, it may be changed in place.
 template<typename Shape>
 auto findLanguagesLine(Shape &shape)
     -> std::conditional_t<std::is_const_v<Shape>, const QString *, QString *>
 {
-    const auto names = [](const QString &line) {
-        return languagesPattern().match(line.trimmed()).hasMatch();
-    };
     for (auto &lines : shape.linesBefore) {
         for (auto &line : lines) {
-            if (names(line))
+            if (namesLanguages(line))
                 return &line;
         }
     }
     for (auto &line : shape.linesAfter) {
-        if (names(line))
+        if (namesLanguages(line))
             return &line;
     }
     return nullptr;
@@ -150,12 +153,9 @@ auto findLanguagesLine(Shape &shape)
 
 void removeLanguagesLine(FileShape &shape)
 {
-    const auto names = [](const QString &line) {
-        return languagesPattern().match(line.trimmed()).hasMatch();
-    };
     for (QStringList &lines : shape.linesBefore)
-        lines.removeIf(names);
-    shape.linesAfter.removeIf(names);
+        lines.removeIf(namesLanguages);
+    shape.linesAfter.removeIf(namesLanguages);
 }
 
 } // namespace
