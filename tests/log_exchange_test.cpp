@@ -302,44 +302,6 @@ TEST(CounterSettings, AResetWipesOnlyTheAnswersItsComputerHadRead)
     }
 }
 
-// A dictionary of many pairs: every pair's counters from its own setting, the other computer's
-// answers and this one's unnumbered ones, each once.
-TEST(CounterSettings, ManyPairsAreCountedEachOnce)
-{
-    QTemporaryDir root;
-    Computer a(root.path(), "a");
-    Computer b(root.path(), "b");
-    const auto pair = [](int i) {
-        return PairText{QStringLiteral("slovo %1").arg(i), QString(),
-                        QStringLiteral("Wort %1").arg(i), QString()};
-    };
-    constexpr int pairs = 150;
-    for (int i = 0; i < pairs; ++i)
-        a.set(pair(i), {i, 0, 0, 0}, 1000);
-    for (int i = 0; i < pairs; ++i)
-        a.answer(pair(i), 1, Grade::Good, 2000 + i);
-    a.exchange();
-    deliver(a, b, Delivery::Whole);
-    b.exchange();
-    for (int i = 0; i < pairs; i += 2)
-        b.answer(pair(i), 2, Grade::Again, 5000 + i);
-    b.exchange();
-    deliver(b, a, Delivery::Whole);
-    a.exchange();
-    a.answer(pair(pairs - 1), 1, Grade::Again, 9000); // not numbered yet
-    QString reason;
-    const auto counted = SharedCountersOf(a.database(), a.lesson(), a.id(), &reason);
-    ASSERT_TRUE(counted.has_value()) << reason.toStdString();
-    ASSERT_EQ(counted->pairs.size(), pairs);
-    for (int i = 0; i < pairs; ++i) {
-        const bool byB = i % 2 == 0;
-        const bool last = i == pairs - 1;
-        EXPECT_EQ(counted->pairs.value(pair(i)),
-                  (Counters{i + 1 + (last ? 1 : 0), byB ? 1 : 0, last ? 1 : 0, byB ? 1 : 0}))
-            << i;
-    }
-}
-
 struct TroubleCase
 {
     const char *name;
