@@ -113,9 +113,9 @@ AboutBox::AboutBox(QWidget *parent)
     comments->setWordWrap(true);
     comments->setGeometry(8, 84, 130, 44);
 
-    auto *web = new LinkLabel(Texts::tr("na stránky autora"),
-                              InstalledDocumentation(QCoreApplication::applicationDirPath()),
-                              framePanel);
+    auto *web
+        = new LinkLabel(Texts::tr("na stránky autora"),
+                        InstalledDocumentation(QCoreApplication::applicationDirPath()), framePanel);
     web->setObjectName(QStringLiteral("ProUrlLabel1"));
     web->setGeometry(8, 134, 130, 16);
     auto *mail = new LinkLabel(Texts::tr("pošta autora"), QUrl(), framePanel);

@@ -18,8 +18,7 @@ struct AppContext
 {
     // `userDataFolder`: the write journal and the answer history are kept there. `clock`:
     // the time of answers and the day of the schedule and the progress.
-    AppContext(Prompts &prompts, QString executablePath, const QString &userDataFolder,
-               Clock clock)
+    AppContext(Prompts &prompts, QString executablePath, const QString &userDataFolder, Clock clock)
         : prompts(prompts)
         , executablePath(std::move(executablePath))
         , clock(std::move(clock))

@@ -144,9 +144,8 @@ bool Application::importAnkiPackage(const QString &source)
         openDictionary(written.files.at(written.withMostReviews));
         const QString report = WriteAnkiSkippedReport(
             import, QFileInfo(written.files.first()).absolutePath(), package.completeBaseName());
-        prompts.notice(parent, AnkiImportSummary(import, written.files,
-                                                 int(written.answers.size()), added, trouble,
-                                                 report));
+        prompts.notice(parent, AnkiImportSummary(import, written.files, int(written.answers.size()),
+                                                 added, trouble, report));
         if (!written.answers.isEmpty())
             offerReviewSchedule();
     }
@@ -165,9 +164,10 @@ void Application::tellNothingTaken(const AnkiImport &import, const QFileInfo &pa
 
 // Every dictionary that can be written is, with its answers for the history; the first write
 // that fails ends it, to be told after the rest.
-Application::AnkiWritten Application::writeAnkiDictionaries(
-    const QString &source, const QList<const AnkiDictionary *> &dictionaries,
-    const AnkiTargets &targets)
+Application::AnkiWritten
+Application::writeAnkiDictionaries(const QString &source,
+                                   const QList<const AnkiDictionary *> &dictionaries,
+                                   const AnkiTargets &targets)
 {
     AnkiWritten written;
     qsizetype mostReviews = -1;
@@ -210,12 +210,12 @@ Application::AnkiTargets Application::chooseAnkiTargets(const QFileInfo &package
     const auto offerEarlier = [&](QStringList earlier) {
         earlier.removeAll(QString());
         if (earlier.isEmpty()
-            || !prompts.confirm(parent, Texts::tr("Z balíčku %1 už jsou slovníky:\n%2\n"
-                                                  "Doplnit do nich nové poznámky? Jejich dvojice "
-                                                  "i statistika zůstanou. (Ne: vzniknou nové "
-                                                  "slovníky.)")
-                                            .arg(package.fileName(),
-                                                 earlier.join(QLatin1Char('\n')))))
+            || !prompts.confirm(parent,
+                                Texts::tr("Z balíčku %1 už jsou slovníky:\n%2\n"
+                                          "Doplnit do nich nové poznámky? Jejich dvojice "
+                                          "i statistika zůstanou. (Ne: vzniknou nové "
+                                          "slovníky.)")
+                                    .arg(package.fileName(), earlier.join(QLatin1Char('\n')))))
             return false;
         targets.earlier = earlier;
         return true;

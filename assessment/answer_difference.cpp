@@ -32,8 +32,8 @@ using Step = AlignedStep::Kind;
 std::vector<std::pair<qsizetype, qsizetype>> graphemes(QStringView text)
 {
     std::vector<std::pair<qsizetype, qsizetype>> found;
-    const bool simple = std::all_of(text.begin(), text.end(),
-                                    [](QChar c) { return c.unicode() < 0x300; });
+    const bool simple
+        = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x300; });
     if (simple) {
         // Nothing that joins: every character is a letter of its own.
         found.reserve(std::size_t(text.size()));
@@ -67,8 +67,8 @@ public:
             }
             auto known = m_clusters.constFind(letter.toString());
             if (known == m_clusters.constEnd())
-                known = m_clusters.insert(letter.toString(),
-                                          char32_t(0x110000 + m_clusters.size()));
+                known
+                    = m_clusters.insert(letter.toString(), char32_t(0x110000 + m_clusters.size()));
             codes.push_back(*known);
         }
         return codes;

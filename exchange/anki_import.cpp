@@ -216,8 +216,8 @@ namespace {
 // A note as a pair: the chosen fields, a side's first line the side and its further lines
 // before the chosen comment, alternatives written with '/' the dictionary's own ','. Whether it
 // became one; `result` holds it, or the reason why not.
-bool notePair(const AnkiNote &note, const AnkiFieldChoice &choice, int number,
-              ImportResult &result, QString *where)
+bool notePair(const AnkiNote &note, const AnkiFieldChoice &choice, int number, ImportResult &result,
+              QString *where)
 {
     const AnkiNoteSides sides = AnkiSidesOfNote(note, choice);
     *where = Texts::tr("poznámka %1 („%2“)")
@@ -483,9 +483,10 @@ QString WriteAnkiSkippedReport(const AnkiImport &import, const QString &folder,
 {
     if (import.skippedNotes.isEmpty())
         return {};
-    const QString path = freshFiles(
-        folder, {Texts::tr("%1 - nepřevzaté poznámky").arg(packageName)}, QStringLiteral(".txt"))
-                             .first();
+    const QString path
+        = freshFiles(folder, {Texts::tr("%1 - nepřevzaté poznámky").arg(packageName)},
+                     QStringLiteral(".txt"))
+              .first();
     QString text = Texts::tr("Poznámky balíčku %1, které se nestaly dvojicí:").arg(packageName)
                    + QStringLiteral("\r\n");
     for (const QString &line : import.skippedNotes)

@@ -109,10 +109,11 @@ std::optional<quint64> protobufVarint(const QByteArray &message, quint32 number)
 // reported kept for the details.
 FileError DamagedPackage(const QString &path, const QString &reason)
 {
-    return FileError(Texts::tr("Soubor %1 je poškozený nebo neúplný balíček Anki (třeba nedokončené "
-                               "stahování). Stáhněte jej nebo v Anki vyvezte znovu.")
-                         .arg(displayName(path)),
-                     reason);
+    return FileError(
+        Texts::tr("Soubor %1 je poškozený nebo neúplný balíček Anki (třeba nedokončené "
+                  "stahování). Stáhněte jej nebo v Anki vyvezte znovu.")
+            .arg(displayName(path)),
+        reason);
 }
 
 class Archive

@@ -214,8 +214,8 @@ TEST_F(AnkiPackageTest, EveryFormGivesTheSameDictionaries)
         U("a, b / c 0,0,0,0"),
         U("das Haus {die Häuser} / dům 0,0,0,0"),
         U("速い, 早い / rychlý {brzký} 0,0,0,0"),
-        U("Jazyky::Němčina: poznámka 7 („a@b“): obsahuje '/' nebo '@', které řádek slovníku nepojme; "
-          "nepřevzatých opakování: 1"),
+        U("Jazyky::Němčina: poznámka 7 („a@b“): obsahuje '/' nebo '@', které řádek slovníku "
+          "nepojme; nepřevzatých opakování: 1"),
         U("0:1 0 1 0"),
         U("0:1 600000 3 0"),
         U("0:1 86400000 3 0"),
@@ -276,11 +276,10 @@ TEST_F(AnkiPackageTest, TheProposedFieldsPassOverARepeatedFieldAndAHeader)
     };
     // clang-format on
     for (const auto &row : rows)
-        made.notes.append(
-            {1700000000000 + row.id,
-             2000,
-             {U(row.simplified), U(row.colored), U(row.pinyin), U(row.meaning)},
-             2});
+        made.notes.append({1700000000000 + row.id,
+                           2000,
+                           {U(row.simplified), U(row.colored), U(row.pinyin), U(row.meaning)},
+                           2});
     const QList<AnkiTypeToChoose> types = AnkiTypesToChoose(read(made, AnkiForm::Anki21b));
     ASSERT_EQ(types.size(), 1);
     EXPECT_EQ(types.first().proposed, (AnkiFieldChoice{0, 2, -1, -1}));
@@ -368,16 +367,16 @@ TEST_F(AnkiPackageTest, EveryNoteLeftOutIsListedInTheReport)
 {
     MadeCollection made = SmallCollection(3);
     for (int index = 0; index < 15; ++index)
-        made.notes.append({1700000000000 + index, 1000, {QStringLiteral("e-mail@%1").arg(index), U("x")}, 2});
+        made.notes.append(
+            {1700000000000 + index, 1000, {QStringLiteral("e-mail@%1").arg(index), U("x")}, 2});
     const AnkiImport import = BuildAnkiImport(read(made, AnkiForm::Anki21), {}, QString());
     ASSERT_EQ(import.skippedNotes.size(), 15);
     const QString report = WriteAnkiSkippedReport(import, m_folder.path(), U("Němčina"));
     EXPECT_EQ(report, m_folder.filePath(U("Němčina - nepřevzaté poznámky.txt")));
     const QString text = QString::fromUtf8(ReadBytes(report));
     for (int index = 0; index < 15; ++index)
-        EXPECT_TRUE(text.contains(QStringLiteral("Jazyky::Němčina: poznámka %1 („e-mail@%2“)")
-                                      .arg(index + 4)
-                                      .arg(index)))
+        EXPECT_TRUE(text.contains(
+            QStringLiteral("Jazyky::Němčina: poznámka %1 („e-mail@%2“)").arg(index + 4).arg(index)))
             << index;
     const QString summary = AnkiImportSummary(import, {path("a.slv")}, 0, 0, QString(), report);
     EXPECT_TRUE(summary.contains(U("... a 5 dalších."))) << summary.toStdString();
@@ -406,9 +405,10 @@ TEST(AnkiUpdate, AddsOnlyThePairsTheDictionaryLacks)
     EXPECT_EQ(AddNewAnkiPairs(earlier, imported), 2);
     QStringList sides;
     for (const VocabularyEntry &pair : earlier.entries)
-        sides.append(QStringLiteral("%1/%2/%3").arg(pair.side[1], pair.side[2]).arg(pair.offers[1]));
-    EXPECT_EQ(sides, (QStringList{U("pes/der Hund/7"), U("kočka/die Katze/3"),
-                                  U("kůň/das Pferd/2"), U("kočka/der Kater/0")}));
+        sides.append(
+            QStringLiteral("%1/%2/%3").arg(pair.side[1], pair.side[2]).arg(pair.offers[1]));
+    EXPECT_EQ(sides, (QStringList{U("pes/der Hund/7"), U("kočka/die Katze/3"), U("kůň/das Pferd/2"),
+                                  U("kočka/der Kater/0")}));
     EXPECT_EQ(earlier.entries[0].comment[1], U("můj komentář"));
 
     Vocabulary full;
@@ -428,7 +428,8 @@ TEST_F(AnkiPackageTest, TheSummarySaysWhatWasWritten)
         U("Načteno 6 dvojic do 2 slovníků:\n/a/Němčina.slv\n/a/Zvířata.slv\n"
           "2 poznámky s doplňováním (cloze) nejsou dvojice.\n"
           "1 poznámka přeskočena, s nimi 1 opakování:\n"
-          "Jazyky::Němčina: poznámka 7 („a@b“): obsahuje '/' nebo '@', které řádek slovníku nepojme; "
+          "Jazyky::Němčina: poznámka 7 („a@b“): obsahuje '/' nebo '@', které řádek slovníku "
+          "nepojme; "
           "nepřevzatých opakování: 1\n"
           "Převzato opakování z Anki: 6; vynecháno 1 (ruční změny plánu, opakování ve "
           "filtrovaných balíčcích bez přeplánování, další karty poznámky)."));

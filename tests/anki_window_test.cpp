@@ -107,7 +107,8 @@ TEST(AnkiImportWindow, ThePackageImportedAgainUpdatesItsDictionaries)
     import();
     const QStringList confirms = program.prompts.texts("confirm");
     ASSERT_EQ(confirms.size(), 3);
-    EXPECT_TRUE(confirms.at(1).contains(U("Doplnit do nich nové poznámky"))) << confirms.at(1).toStdString();
+    EXPECT_TRUE(confirms.at(1).contains(U("Doplnit do nich nové poznámky")))
+        << confirms.at(1).toStdString();
     EXPECT_EQ(QDir(program.path(QStringLiteral("slovniky"))).entryList({"*.slv"}),
               (QStringList{U("Němčina.slv"), U("Slovesa.slv")}))
         << "no second copies";

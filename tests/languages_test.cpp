@@ -42,6 +42,7 @@ TEST_P(GuessLanguagesTest, TheNamesInTheThemeGiveTheCodes)
     EXPECT_EQ(guessed.side[2], QLatin1String(GetParam().second));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Themes, GuessLanguagesTest,
     testing::Values(GuessCase{"*čeština-němčina, základní slova", "cs", "de"},
@@ -58,6 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
                     GuessCase{"*Русский язык", "cs", "ru"},
                     GuessCase{"*日本語の単語 – angličtina", "ja", "en"}),
     [](const testing::TestParamInfo<GuessCase> &info) { return std::to_string(info.index); });
+// clang-format on
 
 TEST(LanguagesTest, ChoicesOfTheDialogGiveTheirCodes)
 {

@@ -70,8 +70,10 @@ public:
     // name do not depend on when the test runs.
     ProgressWindowTest()
     {
-        program.clock = [at = QDateTime(QDate(2026, 12, 9), QTime(12, 0)).toMSecsSinceEpoch()]()
-            mutable { return at += 1000; };
+        program.clock
+            = [at = QDateTime(QDate(2026, 12, 9), QTime(12, 0)).toMSecsSinceEpoch()]() mutable {
+                  return at += 1000;
+              };
     }
 };
 
