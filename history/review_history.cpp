@@ -42,230 +42,226 @@ constexpr int SqliteBusy = 5;
 constexpr int SqliteLocked = 6;
 
 // Each step brings the schema from its index to the next version.
-const QList<QStringList> &migrations()
-{
-    static const QList<QStringList> steps = {
-        {
-            QStringLiteral("CREATE TABLE reviews ("
-                           " id INTEGER PRIMARY KEY,"
-                           " at_ms INTEGER NOT NULL,"
-                           " side1 TEXT NOT NULL, comment1 TEXT NOT NULL,"
-                           " side2 TEXT NOT NULL, comment2 TEXT NOT NULL,"
-                           " direction INTEGER NOT NULL," // the side offered, 1 or 2
-                           " grade INTEGER NOT NULL,"     // 1 again, 2 hard, 3 good, 4 easy
-                           " typed TEXT NOT NULL,"
-                           " duration_ms INTEGER NOT NULL,"
-                           " dictionary TEXT NOT NULL,"
-                           " session TEXT NOT NULL,"
-                           " settled INTEGER NOT NULL DEFAULT 0)"),
-            QStringLiteral("CREATE INDEX reviews_unsettled ON reviews(dictionary)"
-                           " WHERE settled = 0"),
-            QStringLiteral("CREATE INDEX reviews_time ON reviews(at_ms)"),
-            QStringLiteral("CREATE TABLE cards ("
-                           " side1 TEXT NOT NULL, comment1 TEXT NOT NULL,"
-                           " side2 TEXT NOT NULL, comment2 TEXT NOT NULL,"
-                           " direction INTEGER NOT NULL,"
-                           " stability REAL NOT NULL, difficulty REAL NOT NULL,"
-                           " last_review_ms INTEGER NOT NULL, due_ms INTEGER NOT NULL,"
-                           " introduced_ms INTEGER NOT NULL,"
-                           " reviews INTEGER NOT NULL, lapses INTEGER NOT NULL,"
-                           " PRIMARY KEY (side1, comment1, side2, comment2, direction))"
-                           " WITHOUT ROWID"),
-        },
-        // The progress window's questions: a dictionary's answers by time, and whether a card
-        // was answered with a dictionary.
-        {
-            QStringLiteral("CREATE INDEX reviews_dictionary_time ON reviews(dictionary, at_ms)"),
-            QStringLiteral("CREATE INDEX reviews_card ON reviews(side1, comment1, side2,"
-                           " comment2, direction, dictionary)"),
-        },
-        // Answers shared with the user's other computers through their logs: the computer that
-        // gave an answer and its number in that computer's log (none: this computer's answer,
-        // not numbered yet), and how far each log has been read.
-        {
-            QStringLiteral("ALTER TABLE reviews ADD COLUMN computer TEXT"),
-            QStringLiteral("ALTER TABLE reviews ADD COLUMN seq INTEGER"),
-            QStringLiteral("CREATE UNIQUE INDEX reviews_logged ON reviews(computer, seq)"
-                           " WHERE seq IS NOT NULL"),
-            QStringLiteral("CREATE INDEX reviews_unlogged ON reviews(id) WHERE seq IS NULL"),
-            QStringLiteral("CREATE TABLE logs (computer TEXT PRIMARY KEY,"
-                           " offset INTEGER NOT NULL, last_seq INTEGER NOT NULL)"),
-            // The versions of dictionary files that computers wrote, and what each has counted
-            // of each computer's answers.
-            QStringLiteral("CREATE TABLE versions (hash TEXT PRIMARY KEY,"
-                           " dictionary TEXT NOT NULL) WITHOUT ROWID"),
-            QStringLiteral("CREATE TABLE version_includes (hash TEXT NOT NULL,"
-                           " computer TEXT NOT NULL, seq INTEGER NOT NULL,"
-                           " PRIMARY KEY (hash, computer)) WITHOUT ROWID"),
-            // The versions this computer wrote: the versions they were made from, and the last
-            // answer given here that each has counted; logged once in this computer's log.
-            QStringLiteral("CREATE TABLE own_versions (hash TEXT PRIMARY KEY,"
-                           " dictionary TEXT NOT NULL, bases TEXT NOT NULL,"
-                           " last_review INTEGER NOT NULL, logged INTEGER NOT NULL DEFAULT 0)"
-                           " WITHOUT ROWID"),
-            // A card's answers in time order, all that computing the card needs.
-            QStringLiteral("CREATE INDEX reviews_card_time ON reviews(side1, comment1,"
-                           " side2, comment2, direction, at_ms, computer, seq, id, grade)"),
-        },
-        // Two computers that answered alike write the same bytes having counted different
-        // answers: what a version has counted is kept for each computer that wrote it. The
-        // logs are read again from their start to say it (their answers are taken once all
-        // the same).
-        {
-            QStringLiteral("DROP TABLE versions"),
-            QStringLiteral("DROP TABLE version_includes"),
-            QStringLiteral("CREATE TABLE versions (hash TEXT NOT NULL, writer TEXT NOT NULL,"
-                           " dictionary TEXT NOT NULL, PRIMARY KEY (hash, writer)) WITHOUT ROWID"),
-            QStringLiteral("CREATE TABLE version_includes (hash TEXT NOT NULL,"
-                           " writer TEXT NOT NULL, computer TEXT NOT NULL, seq INTEGER NOT NULL,"
-                           " PRIMARY KEY (hash, writer, computer)) WITHOUT ROWID"),
-            QStringLiteral("UPDATE logs SET offset = 0, last_seq = 0"),
-        },
-        // Each pair's texts once, numbered, and the answers and cards naming the pair by its
-        // number: a history of many answers takes about half the room, and an answer writes a few
-        // short index entries instead of long texts. The views show them as before.
-        {
-            QStringLiteral("CREATE TABLE pairs (id INTEGER PRIMARY KEY,"
-                           " side1 TEXT NOT NULL, comment1 TEXT NOT NULL,"
-                           " side2 TEXT NOT NULL, comment2 TEXT NOT NULL,"
-                           " UNIQUE (side1, comment1, side2, comment2))"),
-            QStringLiteral("INSERT OR IGNORE INTO pairs (side1, comment1, side2, comment2)"
-                           " SELECT side1, comment1, side2, comment2 FROM reviews"
-                           " UNION SELECT side1, comment1, side2, comment2 FROM cards"),
-            QStringLiteral("CREATE TABLE answers ("
-                           " id INTEGER PRIMARY KEY,"
-                           " at_ms INTEGER NOT NULL,"
-                           " pair INTEGER NOT NULL REFERENCES pairs(id),"
-                           " direction INTEGER NOT NULL," // the side offered, 1 or 2
-                           " grade INTEGER NOT NULL,"     // 1 again, 2 hard, 3 good, 4 easy
-                           " typed TEXT NOT NULL,"
-                           " duration_ms INTEGER NOT NULL,"
-                           " dictionary TEXT NOT NULL,"
-                           " session TEXT NOT NULL,"
-                           " settled INTEGER NOT NULL DEFAULT 0,"
-                           // the computer that gave it and its number in that computer's log
-                           // (none: this computer's answer, not numbered yet)
-                           " computer TEXT, seq INTEGER)"),
-            QStringLiteral("INSERT INTO answers (id, at_ms, pair, direction, grade, typed,"
-                           " duration_ms, dictionary, session, settled, computer, seq)"
-                           " SELECT r.id, r.at_ms, p.id, r.direction, r.grade, r.typed,"
-                           " r.duration_ms, r.dictionary, r.session, r.settled, r.computer,"
-                           " r.seq FROM reviews r JOIN pairs p ON p.side1 = r.side1 AND"
-                           " p.comment1 = r.comment1 AND p.side2 = r.side2 AND"
-                           " p.comment2 = r.comment2"),
-            QStringLiteral("CREATE TABLE card_states ("
-                           " pair INTEGER NOT NULL REFERENCES pairs(id),"
-                           " direction INTEGER NOT NULL,"
-                           " stability REAL NOT NULL, difficulty REAL NOT NULL,"
-                           " last_review_ms INTEGER NOT NULL, due_ms INTEGER NOT NULL,"
-                           " introduced_ms INTEGER NOT NULL,"
-                           " reviews INTEGER NOT NULL, lapses INTEGER NOT NULL,"
-                           " PRIMARY KEY (pair, direction)) WITHOUT ROWID"),
-            QStringLiteral("INSERT INTO card_states SELECT p.id, c.direction, c.stability,"
-                           " c.difficulty, c.last_review_ms, c.due_ms, c.introduced_ms,"
-                           " c.reviews, c.lapses FROM cards c JOIN pairs p ON"
-                           " p.side1 = c.side1 AND p.comment1 = c.comment1 AND"
-                           " p.side2 = c.side2 AND p.comment2 = c.comment2"),
-            QStringLiteral("DROP TABLE reviews"),
-            QStringLiteral("DROP TABLE cards"),
-            QStringLiteral("CREATE VIEW reviews AS SELECT a.id, a.at_ms, p.side1, p.comment1,"
-                           " p.side2, p.comment2, a.direction, a.grade, a.typed, a.duration_ms,"
-                           " a.dictionary, a.session, a.settled, a.computer, a.seq"
-                           " FROM answers a JOIN pairs p ON p.id = a.pair"),
-            QStringLiteral("CREATE VIEW cards AS SELECT p.side1, p.comment1, p.side2,"
-                           " p.comment2, c.direction, c.stability, c.difficulty,"
-                           " c.last_review_ms, c.due_ms, c.introduced_ms, c.reviews, c.lapses"
-                           " FROM card_states c JOIN pairs p ON p.id = c.pair"),
-            QStringLiteral("CREATE INDEX answers_unsettled ON answers(dictionary)"
-                           " WHERE settled = 0"),
-            QStringLiteral("CREATE UNIQUE INDEX answers_logged ON answers(computer, seq)"
-                           " WHERE seq IS NOT NULL"),
-            QStringLiteral("CREATE INDEX answers_unlogged ON answers(id) WHERE seq IS NULL"),
-            AnswerIndexes[0].statement,
-            AnswerIndexes[1].statement,
-            AnswerIndexes[2].statement,
-        },
-        // A version made from a file that no log names yet, written a short while before, waits
-        // for the log that names it: when that file was written is kept.
-        {
-            QStringLiteral("ALTER TABLE own_versions ADD COLUMN base_written_ms INTEGER NOT NULL"
-                           " DEFAULT 0"),
-        },
-        // What a version has counted of a computer's answers is kept as runs of their numbers,
-        // not as one last number: a computer's answers may lie partly in a conflict copy and
-        // partly in the file; all of it in the version's row, as its writer logged it. Each
-        // answer given here names the first version of its file that counted it, and a version
-        // the versions it was made from.
-        {
-            QStringLiteral("ALTER TABLE versions ADD COLUMN counts TEXT NOT NULL DEFAULT ''"),
-            QStringLiteral("UPDATE versions SET counts = coalesce((SELECT group_concat(c, ',')"
-                           " FROM (SELECT computer || ':1-' || seq AS c FROM version_includes i"
-                           " WHERE i.hash = versions.hash AND i.writer = versions.writer AND"
-                           " seq > 0 ORDER BY computer)), '')"),
-            QStringLiteral("DROP TABLE version_includes"),
-            QStringLiteral("CREATE TABLE version_bases (hash TEXT NOT NULL, base TEXT NOT NULL,"
-                           " PRIMARY KEY (hash, base)) WITHOUT ROWID"),
-            QStringLiteral("ALTER TABLE answers ADD COLUMN counted_in TEXT"),
-            // What the files hold already is counted by no version.
-            QStringLiteral("UPDATE answers SET counted_in = '' WHERE settled = 1"),
-            QStringLiteral("CREATE INDEX answers_uncounted ON answers(dictionary)"
-                           " WHERE counted_in IS NULL AND session <> ''"),
-            QStringLiteral("CREATE INDEX answers_counted_in ON answers(counted_in)"
-                           " WHERE counted_in IS NOT NULL"),
-            // A merge's version: what it counted of the other computers' answers (NULL: what
-            // the version it was made from had).
-            QStringLiteral("ALTER TABLE own_versions ADD COLUMN counted TEXT"),
-            // The versions that more than one computer wrote, the few that may owe answers.
-            QStringLiteral("CREATE TABLE alike_versions (hash TEXT PRIMARY KEY,"
-                           " dictionary TEXT NOT NULL) WITHOUT ROWID"),
-            QStringLiteral("INSERT INTO alike_versions SELECT hash, min(dictionary) FROM versions"
-                           " GROUP BY hash HAVING count(*) > 1"),
-        },
-        // One computer may write the same bytes twice having counted different answers (a file
-        // replaced by a sync and answered on to the counters of its conflict copy): each word is
-        // kept, not only its last. The logs are read again from their start to bring back the
-        // words that a later one replaced.
-        {
-            QStringLiteral("CREATE TABLE version_words (hash TEXT NOT NULL, writer TEXT NOT NULL,"
-                           " dictionary TEXT NOT NULL, counts TEXT NOT NULL,"
-                           " PRIMARY KEY (hash, writer, counts)) WITHOUT ROWID"),
-            QStringLiteral("INSERT INTO version_words SELECT hash, writer, dictionary, counts"
-                           " FROM versions"),
-            QStringLiteral("DROP TABLE versions"),
-            QStringLiteral("ALTER TABLE version_words RENAME TO versions"),
-            QStringLiteral("UPDATE logs SET offset = 0, last_seq = 0"),
-        },
-        // The counters of a dictionary in the synchronised folder follow from the answers and
-        // from the counters set by the user (a dictionary entering the folder, a reset, a pair
-        // renamed), which every computer logs; what versions of files counted is not kept.
-        {
-            QStringLiteral("DROP TABLE versions"),
-            QStringLiteral("DROP TABLE version_bases"),
-            QStringLiteral("DROP TABLE alike_versions"),
-            QStringLiteral("DROP TABLE own_versions"),
-            QStringLiteral("DROP INDEX answers_uncounted"),
-            QStringLiteral("DROP INDEX answers_counted_in"),
-            QStringLiteral("ALTER TABLE answers DROP COLUMN counted_in"),
-            // `computer` and `seq` as for answers (none: set here, not numbered yet; it is
-            // numbered after the answer `after_answer`); `context`: the records its computer
-            // had read, as runs of numbers by computer (this computer's own are added when it
-            // is numbered).
-            QStringLiteral("CREATE TABLE counter_settings (id INTEGER PRIMARY KEY,"
-                           " computer TEXT, seq INTEGER, at_ms INTEGER NOT NULL,"
-                           " dictionary TEXT NOT NULL, pair INTEGER NOT NULL REFERENCES pairs(id),"
-                           " offers1 INTEGER NOT NULL, offers2 INTEGER NOT NULL,"
-                           " errors1 INTEGER NOT NULL, errors2 INTEGER NOT NULL,"
-                           " context TEXT NOT NULL, after_answer INTEGER NOT NULL DEFAULT 0,"
-                           " entering INTEGER NOT NULL DEFAULT 0)"),
-            QStringLiteral("CREATE UNIQUE INDEX counter_settings_logged ON"
-                           " counter_settings(computer, seq) WHERE seq IS NOT NULL"),
-            QStringLiteral("CREATE INDEX counter_settings_dictionary ON"
-                           " counter_settings(dictionary)"),
-            AnswerIndexes[3].statement,
-        },
-    };
-    return steps;
-}
+const QList<QStringList> SchemaSteps = {
+    {
+        QStringLiteral("CREATE TABLE reviews ("
+                       " id INTEGER PRIMARY KEY,"
+                       " at_ms INTEGER NOT NULL,"
+                       " side1 TEXT NOT NULL, comment1 TEXT NOT NULL,"
+                       " side2 TEXT NOT NULL, comment2 TEXT NOT NULL,"
+                       " direction INTEGER NOT NULL," // the side offered, 1 or 2
+                       " grade INTEGER NOT NULL,"     // 1 again, 2 hard, 3 good, 4 easy
+                       " typed TEXT NOT NULL,"
+                       " duration_ms INTEGER NOT NULL,"
+                       " dictionary TEXT NOT NULL,"
+                       " session TEXT NOT NULL,"
+                       " settled INTEGER NOT NULL DEFAULT 0)"),
+        QStringLiteral("CREATE INDEX reviews_unsettled ON reviews(dictionary)"
+                       " WHERE settled = 0"),
+        QStringLiteral("CREATE INDEX reviews_time ON reviews(at_ms)"),
+        QStringLiteral("CREATE TABLE cards ("
+                       " side1 TEXT NOT NULL, comment1 TEXT NOT NULL,"
+                       " side2 TEXT NOT NULL, comment2 TEXT NOT NULL,"
+                       " direction INTEGER NOT NULL,"
+                       " stability REAL NOT NULL, difficulty REAL NOT NULL,"
+                       " last_review_ms INTEGER NOT NULL, due_ms INTEGER NOT NULL,"
+                       " introduced_ms INTEGER NOT NULL,"
+                       " reviews INTEGER NOT NULL, lapses INTEGER NOT NULL,"
+                       " PRIMARY KEY (side1, comment1, side2, comment2, direction))"
+                       " WITHOUT ROWID"),
+    },
+    // The progress window's questions: a dictionary's answers by time, and whether a card
+    // was answered with a dictionary.
+    {
+        QStringLiteral("CREATE INDEX reviews_dictionary_time ON reviews(dictionary, at_ms)"),
+        QStringLiteral("CREATE INDEX reviews_card ON reviews(side1, comment1, side2,"
+                       " comment2, direction, dictionary)"),
+    },
+    // Answers shared with the user's other computers through their logs: the computer that
+    // gave an answer and its number in that computer's log (none: this computer's answer,
+    // not numbered yet), and how far each log has been read.
+    {
+        QStringLiteral("ALTER TABLE reviews ADD COLUMN computer TEXT"),
+        QStringLiteral("ALTER TABLE reviews ADD COLUMN seq INTEGER"),
+        QStringLiteral("CREATE UNIQUE INDEX reviews_logged ON reviews(computer, seq)"
+                       " WHERE seq IS NOT NULL"),
+        QStringLiteral("CREATE INDEX reviews_unlogged ON reviews(id) WHERE seq IS NULL"),
+        QStringLiteral("CREATE TABLE logs (computer TEXT PRIMARY KEY,"
+                       " offset INTEGER NOT NULL, last_seq INTEGER NOT NULL)"),
+        // The versions of dictionary files that computers wrote, and what each has counted
+        // of each computer's answers.
+        QStringLiteral("CREATE TABLE versions (hash TEXT PRIMARY KEY,"
+                       " dictionary TEXT NOT NULL) WITHOUT ROWID"),
+        QStringLiteral("CREATE TABLE version_includes (hash TEXT NOT NULL,"
+                       " computer TEXT NOT NULL, seq INTEGER NOT NULL,"
+                       " PRIMARY KEY (hash, computer)) WITHOUT ROWID"),
+        // The versions this computer wrote: the versions they were made from, and the last
+        // answer given here that each has counted; logged once in this computer's log.
+        QStringLiteral("CREATE TABLE own_versions (hash TEXT PRIMARY KEY,"
+                       " dictionary TEXT NOT NULL, bases TEXT NOT NULL,"
+                       " last_review INTEGER NOT NULL, logged INTEGER NOT NULL DEFAULT 0)"
+                       " WITHOUT ROWID"),
+        // A card's answers in time order, all that computing the card needs.
+        QStringLiteral("CREATE INDEX reviews_card_time ON reviews(side1, comment1,"
+                       " side2, comment2, direction, at_ms, computer, seq, id, grade)"),
+    },
+    // Two computers that answered alike write the same bytes having counted different
+    // answers: what a version has counted is kept for each computer that wrote it. The
+    // logs are read again from their start to say it (their answers are taken once all
+    // the same).
+    {
+        QStringLiteral("DROP TABLE versions"),
+        QStringLiteral("DROP TABLE version_includes"),
+        QStringLiteral("CREATE TABLE versions (hash TEXT NOT NULL, writer TEXT NOT NULL,"
+                       " dictionary TEXT NOT NULL, PRIMARY KEY (hash, writer)) WITHOUT ROWID"),
+        QStringLiteral("CREATE TABLE version_includes (hash TEXT NOT NULL,"
+                       " writer TEXT NOT NULL, computer TEXT NOT NULL, seq INTEGER NOT NULL,"
+                       " PRIMARY KEY (hash, writer, computer)) WITHOUT ROWID"),
+        QStringLiteral("UPDATE logs SET offset = 0, last_seq = 0"),
+    },
+    // Each pair's texts once, numbered, and the answers and cards naming the pair by its
+    // number: a history of many answers takes about half the room, and an answer writes a few
+    // short index entries instead of long texts. The views show them as before.
+    {
+        QStringLiteral("CREATE TABLE pairs (id INTEGER PRIMARY KEY,"
+                       " side1 TEXT NOT NULL, comment1 TEXT NOT NULL,"
+                       " side2 TEXT NOT NULL, comment2 TEXT NOT NULL,"
+                       " UNIQUE (side1, comment1, side2, comment2))"),
+        QStringLiteral("INSERT OR IGNORE INTO pairs (side1, comment1, side2, comment2)"
+                       " SELECT side1, comment1, side2, comment2 FROM reviews"
+                       " UNION SELECT side1, comment1, side2, comment2 FROM cards"),
+        QStringLiteral("CREATE TABLE answers ("
+                       " id INTEGER PRIMARY KEY,"
+                       " at_ms INTEGER NOT NULL,"
+                       " pair INTEGER NOT NULL REFERENCES pairs(id),"
+                       " direction INTEGER NOT NULL," // the side offered, 1 or 2
+                       " grade INTEGER NOT NULL,"     // 1 again, 2 hard, 3 good, 4 easy
+                       " typed TEXT NOT NULL,"
+                       " duration_ms INTEGER NOT NULL,"
+                       " dictionary TEXT NOT NULL,"
+                       " session TEXT NOT NULL,"
+                       " settled INTEGER NOT NULL DEFAULT 0,"
+                       // the computer that gave it and its number in that computer's log
+                       // (none: this computer's answer, not numbered yet)
+                       " computer TEXT, seq INTEGER)"),
+        QStringLiteral("INSERT INTO answers (id, at_ms, pair, direction, grade, typed,"
+                       " duration_ms, dictionary, session, settled, computer, seq)"
+                       " SELECT r.id, r.at_ms, p.id, r.direction, r.grade, r.typed,"
+                       " r.duration_ms, r.dictionary, r.session, r.settled, r.computer,"
+                       " r.seq FROM reviews r JOIN pairs p ON p.side1 = r.side1 AND"
+                       " p.comment1 = r.comment1 AND p.side2 = r.side2 AND"
+                       " p.comment2 = r.comment2"),
+        QStringLiteral("CREATE TABLE card_states ("
+                       " pair INTEGER NOT NULL REFERENCES pairs(id),"
+                       " direction INTEGER NOT NULL,"
+                       " stability REAL NOT NULL, difficulty REAL NOT NULL,"
+                       " last_review_ms INTEGER NOT NULL, due_ms INTEGER NOT NULL,"
+                       " introduced_ms INTEGER NOT NULL,"
+                       " reviews INTEGER NOT NULL, lapses INTEGER NOT NULL,"
+                       " PRIMARY KEY (pair, direction)) WITHOUT ROWID"),
+        QStringLiteral("INSERT INTO card_states SELECT p.id, c.direction, c.stability,"
+                       " c.difficulty, c.last_review_ms, c.due_ms, c.introduced_ms,"
+                       " c.reviews, c.lapses FROM cards c JOIN pairs p ON"
+                       " p.side1 = c.side1 AND p.comment1 = c.comment1 AND"
+                       " p.side2 = c.side2 AND p.comment2 = c.comment2"),
+        QStringLiteral("DROP TABLE reviews"),
+        QStringLiteral("DROP TABLE cards"),
+        QStringLiteral("CREATE VIEW reviews AS SELECT a.id, a.at_ms, p.side1, p.comment1,"
+                       " p.side2, p.comment2, a.direction, a.grade, a.typed, a.duration_ms,"
+                       " a.dictionary, a.session, a.settled, a.computer, a.seq"
+                       " FROM answers a JOIN pairs p ON p.id = a.pair"),
+        QStringLiteral("CREATE VIEW cards AS SELECT p.side1, p.comment1, p.side2,"
+                       " p.comment2, c.direction, c.stability, c.difficulty,"
+                       " c.last_review_ms, c.due_ms, c.introduced_ms, c.reviews, c.lapses"
+                       " FROM card_states c JOIN pairs p ON p.id = c.pair"),
+        QStringLiteral("CREATE INDEX answers_unsettled ON answers(dictionary)"
+                       " WHERE settled = 0"),
+        QStringLiteral("CREATE UNIQUE INDEX answers_logged ON answers(computer, seq)"
+                       " WHERE seq IS NOT NULL"),
+        QStringLiteral("CREATE INDEX answers_unlogged ON answers(id) WHERE seq IS NULL"),
+        AnswerIndexes[0].statement,
+        AnswerIndexes[1].statement,
+        AnswerIndexes[2].statement,
+    },
+    // A version made from a file that no log names yet, written a short while before, waits
+    // for the log that names it: when that file was written is kept.
+    {
+        QStringLiteral("ALTER TABLE own_versions ADD COLUMN base_written_ms INTEGER NOT NULL"
+                       " DEFAULT 0"),
+    },
+    // What a version has counted of a computer's answers is kept as runs of their numbers,
+    // not as one last number: a computer's answers may lie partly in a conflict copy and
+    // partly in the file; all of it in the version's row, as its writer logged it. Each
+    // answer given here names the first version of its file that counted it, and a version
+    // the versions it was made from.
+    {
+        QStringLiteral("ALTER TABLE versions ADD COLUMN counts TEXT NOT NULL DEFAULT ''"),
+        QStringLiteral("UPDATE versions SET counts = coalesce((SELECT group_concat(c, ',')"
+                       " FROM (SELECT computer || ':1-' || seq AS c FROM version_includes i"
+                       " WHERE i.hash = versions.hash AND i.writer = versions.writer AND"
+                       " seq > 0 ORDER BY computer)), '')"),
+        QStringLiteral("DROP TABLE version_includes"),
+        QStringLiteral("CREATE TABLE version_bases (hash TEXT NOT NULL, base TEXT NOT NULL,"
+                       " PRIMARY KEY (hash, base)) WITHOUT ROWID"),
+        QStringLiteral("ALTER TABLE answers ADD COLUMN counted_in TEXT"),
+        // What the files hold already is counted by no version.
+        QStringLiteral("UPDATE answers SET counted_in = '' WHERE settled = 1"),
+        QStringLiteral("CREATE INDEX answers_uncounted ON answers(dictionary)"
+                       " WHERE counted_in IS NULL AND session <> ''"),
+        QStringLiteral("CREATE INDEX answers_counted_in ON answers(counted_in)"
+                       " WHERE counted_in IS NOT NULL"),
+        // A merge's version: what it counted of the other computers' answers (NULL: what
+        // the version it was made from had).
+        QStringLiteral("ALTER TABLE own_versions ADD COLUMN counted TEXT"),
+        // The versions that more than one computer wrote, the few that may owe answers.
+        QStringLiteral("CREATE TABLE alike_versions (hash TEXT PRIMARY KEY,"
+                       " dictionary TEXT NOT NULL) WITHOUT ROWID"),
+        QStringLiteral("INSERT INTO alike_versions SELECT hash, min(dictionary) FROM versions"
+                       " GROUP BY hash HAVING count(*) > 1"),
+    },
+    // One computer may write the same bytes twice having counted different answers (a file
+    // replaced by a sync and answered on to the counters of its conflict copy): each word is
+    // kept, not only its last. The logs are read again from their start to bring back the
+    // words that a later one replaced.
+    {
+        QStringLiteral("CREATE TABLE version_words (hash TEXT NOT NULL, writer TEXT NOT NULL,"
+                       " dictionary TEXT NOT NULL, counts TEXT NOT NULL,"
+                       " PRIMARY KEY (hash, writer, counts)) WITHOUT ROWID"),
+        QStringLiteral("INSERT INTO version_words SELECT hash, writer, dictionary, counts"
+                       " FROM versions"),
+        QStringLiteral("DROP TABLE versions"),
+        QStringLiteral("ALTER TABLE version_words RENAME TO versions"),
+        QStringLiteral("UPDATE logs SET offset = 0, last_seq = 0"),
+    },
+    // The counters of a dictionary in the synchronised folder follow from the answers and
+    // from the counters set by the user (a dictionary entering the folder, a reset, a pair
+    // renamed), which every computer logs; what versions of files counted is not kept.
+    {
+        QStringLiteral("DROP TABLE versions"),
+        QStringLiteral("DROP TABLE version_bases"),
+        QStringLiteral("DROP TABLE alike_versions"),
+        QStringLiteral("DROP TABLE own_versions"),
+        QStringLiteral("DROP INDEX answers_uncounted"),
+        QStringLiteral("DROP INDEX answers_counted_in"),
+        QStringLiteral("ALTER TABLE answers DROP COLUMN counted_in"),
+        // `computer` and `seq` as for answers (none: set here, not numbered yet; it is
+        // numbered after the answer `after_answer`); `context`: the records its computer
+        // had read, as runs of numbers by computer (this computer's own are added when it
+        // is numbered).
+        QStringLiteral("CREATE TABLE counter_settings (id INTEGER PRIMARY KEY,"
+                       " computer TEXT, seq INTEGER, at_ms INTEGER NOT NULL,"
+                       " dictionary TEXT NOT NULL, pair INTEGER NOT NULL REFERENCES pairs(id),"
+                       " offers1 INTEGER NOT NULL, offers2 INTEGER NOT NULL,"
+                       " errors1 INTEGER NOT NULL, errors2 INTEGER NOT NULL,"
+                       " context TEXT NOT NULL, after_answer INTEGER NOT NULL DEFAULT 0,"
+                       " entering INTEGER NOT NULL DEFAULT 0)"),
+        QStringLiteral("CREATE UNIQUE INDEX counter_settings_logged ON"
+                       " counter_settings(computer, seq) WHERE seq IS NOT NULL"),
+        QStringLiteral("CREATE INDEX counter_settings_dictionary ON"
+                       " counter_settings(dictionary)"),
+        AnswerIndexes[3].statement,
+    },
+};
 
 } // namespace
 
@@ -504,7 +500,7 @@ bool ReviewHistory::migrate()
         return true;
     return inTransaction([&] {
         for (int step = found; step < SchemaVersion; ++step) {
-            for (const QString &statement : migrations().at(step)) {
+            for (const QString &statement : SchemaSteps.at(step)) {
                 if (!execute(statement))
                     return false;
             }

@@ -205,6 +205,37 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
 
 namespace {
 
+// This computer's records that have no number yet, in the order they were made.
+struct Unnumbered
+{
+    struct Setting
+    {
+        qint64 id;
+        qint64 afterAnswer;
+        QByteArray context;
+    };
+    QList<qint64> answers; // ids
+    QList<Setting> settings;
+};
+
+bool readUnnumbered(QSqlDatabase db, Unnumbered &unnumbered, QString *reason)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT id FROM answers WHERE seq IS NULL ORDER BY id")))
+        return failed(query, reason);
+    while (query.next())
+        unnumbered.answers.append(query.value(0).toLongLong());
+    query.finish();
+    if (!query.exec(QStringLiteral("SELECT id, after_answer, context FROM counter_settings"
+                                   " WHERE seq IS NULL ORDER BY id")))
+        return failed(query, reason);
+    while (query.next())
+        unnumbered.settings.append({query.value(0).toLongLong(), query.value(1).toLongLong(),
+                                    query.value(2).toByteArray()});
+    return true;
+}
+
 // Numbers this computer's records that have none, in the order they were made: a setting
 // after the answers given before it.
 bool numberOwnRecords(QSqlDatabase db, const QString &computer, qint64 lastInLog, QString *reason)
@@ -223,27 +254,11 @@ bool numberOwnRecords(QSqlDatabase db, const QString &computer, qint64 lastInLog
             return failed(query, reason);
         qint64 next = std::max(query.value(0).toLongLong(), lastInLog) + 1;
         query.finish();
-        QList<qint64> answers;
-        if (!query.exec(QStringLiteral("SELECT id FROM answers WHERE seq IS NULL ORDER BY id")))
-            return failed(query, reason);
-        while (query.next())
-            answers.append(query.value(0).toLongLong());
-        query.finish();
-        struct Setting
-        {
-            qint64 id;
-            qint64 afterAnswer;
-            QByteArray context;
-        };
-        QList<Setting> settings;
-        if (!query.exec(QStringLiteral("SELECT id, after_answer, context FROM counter_settings"
-                                       " WHERE seq IS NULL ORDER BY id")))
-            return failed(query, reason);
-        while (query.next())
-            settings.append({query.value(0).toLongLong(), query.value(1).toLongLong(),
-                             query.value(2).toByteArray()});
-        query.finish();
-        if (answers.isEmpty() && settings.isEmpty())
+        Unnumbered unnumbered;
+        if (!readUnnumbered(db, unnumbered, reason))
+            return false;
+        const QList<qint64> &answers = unnumbered.answers;
+        if (answers.isEmpty() && unnumbered.settings.isEmpty())
             return true;
         QSqlQuery numberAnswer(db);
         numberAnswer.prepare(
@@ -262,7 +277,7 @@ bool numberOwnRecords(QSqlDatabase db, const QString &computer, qint64 lastInLog
             }
             return true;
         };
-        for (const Setting &setting : settings) {
+        for (const Unnumbered::Setting &setting : unnumbered.settings) {
             if (!numberAnswersUpTo(setting.afterAnswer))
                 return false;
             // It knew of every record of this computer made before it.
@@ -365,6 +380,44 @@ QString SyncPlace::localDictionary(const QString &logged) const
     return QDir::isAbsolutePath(logged) ? logged : QDir(folder).filePath(logged);
 }
 
+namespace {
+
+// Writes this computer's records that its log lacks into it; false when the history could not
+// be read.
+bool writeOwnLog(QSqlDatabase db, const SyncPlace &place, QStringList &troubles)
+{
+    QString reason;
+    AnswerLogWriter writer(place.ownLog(), place.computer);
+    const auto own = OwnRecordsForLog(
+        db, place.computer, writer.lastSeq(),
+        [&place](const QString &path) { return place.loggedDictionary(path); }, &reason);
+    if (!own)
+        troubles.append(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
+    else if (!writer.append(own->answers, own->settings, &reason))
+        troubles.append(Texts::tr("Do souboru %1 nelze zapsat: %2").arg(place.ownLog(), reason));
+    return own.has_value();
+}
+
+// What the logs of the folder held that was not read, told once for all rounds.
+void tellUnread(const QStringList &paths, const QList<AnswerLogPart> &unread, QStringList &troubles)
+{
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const QString &path = paths.at(i);
+        if (unread.at(i).laterFormat)
+            troubles.append(Texts::tr("Soubor %1 zapsala novější verze programu; jeho odpovědi "
+                                      "se nečtou.")
+                                .arg(path));
+        else if (unread.at(i).notALog)
+            troubles.append(Texts::tr("Soubor %1 není záznamem odpovědí; nečte se.").arg(path));
+        else if (unread.at(i).damaged > 0)
+            troubles.append(Texts::tr("V souboru %1 je poškozených záznamů: %2; ostatní se čtou.")
+                                .arg(path)
+                                .arg(unread.at(i).damaged));
+    }
+}
+
+} // namespace
+
 FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, double desiredRetention,
                                   qsizetype answersAtOnce)
 {
@@ -380,17 +433,7 @@ FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, doubl
                 .arg(place.folder, place.logFolder()));
         return exchange;
     }
-    QString reason;
-    AnswerLogWriter writer(place.ownLog(), place.computer);
-    const auto own = OwnRecordsForLog(
-        db, place.computer, writer.lastSeq(),
-        [&place](const QString &path) { return place.loggedDictionary(path); }, &reason);
-    if (!own)
-        exchange.troubles.append(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
-    else if (!writer.append(own->answers, own->settings, &reason))
-        exchange.troubles.append(
-            Texts::tr("Do souboru %1 nelze zapsat: %2").arg(place.ownLog(), reason));
-    exchange.reached = own.has_value();
+    exchange.reached = writeOwnLog(db, place, exchange.troubles);
 
     QStringList paths;
     for (const QFileInfo &log :
@@ -400,62 +443,34 @@ FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, doubl
             ++exchange.computers;
     }
     // A huge log is read and taken in rounds, each remembered, so that neither the memory nor
-    // the time the history is locked grows with it. What a log holds that is not read is told
-    // once, for all rounds.
+    // the time the history is locked grows with it.
     QList<AnswerLogPart> unread(paths.size());
-    QString importTrouble;
-    bool readFailed = false;
-    // False when the logs could not be read or taken.
-    const auto readLogs = [&] {
-        for (bool more = true; more;) {
-            std::optional<QList<LogRead>> logs = ReadLogsOn(db, paths, &reason, answersAtOnce);
-            if (!logs) {
-                readFailed = true;
-                return false;
-            }
-            more = false;
-            for (qsizetype i = 0; i < paths.size(); ++i) {
-                const AnswerLogPart &part = logs->at(i).part;
-                unread[i].laterFormat = part.laterFormat;
-                unread[i].notALog = part.notALog;
-                unread[i].damaged += part.damaged;
-                more = more || part.more;
-            }
-            const auto taken = ImportLogs(
-                db, *logs,
-                [&place](const QString &logged) { return place.localDictionary(logged); },
-                desiredRetention, &reason);
-            if (!taken) {
-                importTrouble
-                    = Texts::tr("Odpovědi z ostatních počítačů nelze uložit: %1").arg(reason);
-                return false;
-            }
-            exchange.taken += *taken;
+    QString reason;
+    for (bool more = true; more;) {
+        std::optional<QList<LogRead>> logs = ReadLogsOn(db, paths, &reason, answersAtOnce);
+        if (!logs) {
+            exchange.troubles.append(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
+            return exchange;
         }
-        return true;
-    };
-    readLogs();
-    if (readFailed) {
-        exchange.troubles.append(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
-        return exchange;
+        more = false;
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            const AnswerLogPart &part = logs->at(i).part;
+            unread[i].laterFormat = part.laterFormat;
+            unread[i].notALog = part.notALog;
+            unread[i].damaged += part.damaged;
+            more = more || part.more;
+        }
+        const auto taken = ImportLogs(
+            db, *logs, [&place](const QString &logged) { return place.localDictionary(logged); },
+            desiredRetention, &reason);
+        if (!taken) {
+            tellUnread(paths, unread, exchange.troubles);
+            exchange.troubles.append(
+                Texts::tr("Odpovědi z ostatních počítačů nelze uložit: %1").arg(reason));
+            return exchange;
+        }
+        exchange.taken += *taken;
     }
-    for (qsizetype i = 0; i < paths.size(); ++i) {
-        const QString &path = paths.at(i);
-        if (unread.at(i).laterFormat)
-            exchange.troubles.append(
-                Texts::tr("Soubor %1 zapsala novější verze programu; jeho odpovědi se "
-                          "nečtou.")
-                    .arg(path));
-        else if (unread.at(i).notALog)
-            exchange.troubles.append(
-                Texts::tr("Soubor %1 není záznamem odpovědí; nečte se.").arg(path));
-        else if (unread.at(i).damaged > 0)
-            exchange.troubles.append(
-                Texts::tr("V souboru %1 je poškozených záznamů: %2; ostatní se čtou.")
-                    .arg(path)
-                    .arg(unread.at(i).damaged));
-    }
-    if (!importTrouble.isEmpty())
-        exchange.troubles.append(importTrouble);
+    tellUnread(paths, unread, exchange.troubles);
     return exchange;
 }

@@ -151,33 +151,21 @@ std::optional<Provisional> provisionalNumbers(QSqlDatabase db, const QString &co
     return numbers;
 }
 
-} // namespace
-
-std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QString &dictionary,
-                                                   const QString &computer, QString *reason)
+// The counter settings of the dictionary, by pair, each pair's setting in force and its
+// counters as that setting left them. False, with the reason, when the history failed.
+bool readCounterSettings(QSqlDatabase db, const QString &dictionary, const QString &computer,
+                         const Provisional &provisional, QHash<qint64, PairCount> &pairs,
+                         DictionaryCounters &result, QString *reason)
 {
-    const auto failed = [reason](const SqliteStatement &statement) {
-        *reason = statement.error();
-        return std::nullopt;
-    };
-    DictionaryCounters result;
-    if (const auto read = ContextNow(db, reason))
-        result.read = read->others;
-    else
-        return std::nullopt;
-    // This computer's records not numbered yet count by the numbers they will get, so that
-    // the counters are the same before and after they are numbered.
-    const std::optional<Provisional> provisional = provisionalNumbers(db, computer, reason);
-    if (!provisional)
-        return std::nullopt;
-    QHash<qint64, PairCount> pairs;
     SqliteStatement readSettings(
         db, QStringLiteral("SELECT s.pair, s.computer, s.seq, s.at_ms, s.offers1, s.offers2,"
                            " s.errors1, s.errors2, s.context, s.entering, p.side1, p.comment1,"
                            " p.side2, p.comment2, s.id FROM counter_settings s JOIN pairs p"
                            " ON p.id = s.pair WHERE s.dictionary = ?"));
-    if (!readSettings.isValid())
-        return failed(readSettings);
+    if (!readSettings.isValid()) {
+        *reason = readSettings.error();
+        return false;
+    }
     readSettings.bind(1, dictionary);
     while (readSettings.nextRow()) {
         PairSetting setting;
@@ -185,7 +173,7 @@ std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QStrin
         if (readSettings.isNull(2)) {
             // It knows every record of this computer made before it.
             setting.computer = computer;
-            setting.seq = provisional->settings.value(readSettings.integer(14));
+            setting.seq = provisional.settings.value(readSettings.integer(14));
             if (setting.seq > 1)
                 setting.context[computer].insert(1, setting.seq - 1);
         } else {
@@ -202,14 +190,22 @@ std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QStrin
             pair.text = pairTextAt(readSettings, 10);
         pair.settings.append(std::move(setting));
     }
-    if (!readSettings.error().isEmpty())
-        return failed(readSettings);
+    if (!readSettings.error().isEmpty()) {
+        *reason = readSettings.error();
+        return false;
+    }
     for (PairCount &pair : pairs) {
         pair.inForce = SettingInForce(pair.settings);
         if (pair.inForce)
             pair.counters = pair.inForce->counters;
     }
+    return true;
+}
 
+// Adds every answer of the dictionary that the setting in force of its pair did not know.
+bool countAnswers(QSqlDatabase db, const QString &dictionary, const QString &computer,
+                  const Provisional &provisional, QHash<qint64, PairCount> &pairs, QString *reason)
+{
     // The answers come by pair, and a pair's by computer: what the setting in force knew of
     // that computer is looked up once for its run of answers. An answer not numbered yet
     // comes as the negative of its id. The side offered and whether it was wrong come in one
@@ -218,8 +214,10 @@ std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QStrin
                                                    " direction - 1 + 2 * (grade = 1)"
                                                    " FROM answers WHERE dictionary = ?"
                                                    " ORDER BY pair, computer, seq"));
-    if (!readAnswers.isValid())
-        return failed(readAnswers);
+    if (!readAnswers.isValid()) {
+        *reason = readAnswers.error();
+        return false;
+    }
     readAnswers.bind(1, dictionary);
     const QByteArray own = computer.toUtf8();
     PairCount *pair = nullptr;
@@ -245,27 +243,55 @@ std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QStrin
                 known = runs == context.cend() ? nullptr : &*runs;
             }
             if (seq < 0)
-                seq = provisional->answers.value(-seq);
+                seq = provisional.answers.value(-seq);
             if (known && known->contains(seq))
                 continue;
         }
         const qint64 sideAndWrong = readAnswers.integer(3); // 0-1: right, 2-3: wrong
         countAnswer(pair->counters, int(sideAndWrong % 2) + 1, sideAndWrong >= 2);
     }
-    if (!readAnswers.error().isEmpty())
-        return failed(readAnswers);
+    if (!readAnswers.error().isEmpty()) {
+        *reason = readAnswers.error();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<DictionaryCounters> SharedCountersOf(QSqlDatabase db, const QString &dictionary,
+                                                   const QString &computer, QString *reason)
+{
+    DictionaryCounters result;
+    if (const auto read = ContextNow(db, reason))
+        result.read = read->others;
+    else
+        return std::nullopt;
+    // This computer's records not numbered yet count by the numbers they will get, so that
+    // the counters are the same before and after they are numbered.
+    const std::optional<Provisional> provisional = provisionalNumbers(db, computer, reason);
+    if (!provisional)
+        return std::nullopt;
+    QHash<qint64, PairCount> pairs;
+    if (!readCounterSettings(db, dictionary, computer, *provisional, pairs, result, reason)
+        || !countAnswers(db, dictionary, computer, *provisional, pairs, reason))
+        return std::nullopt;
 
     // Pairs answered in the dictionary but never set: their texts.
     SqliteStatement readPair(db, QStringLiteral("SELECT side1, comment1, side2, comment2 FROM"
                                                 " pairs WHERE id = ?"));
-    if (!readPair.isValid())
-        return failed(readPair);
+    if (!readPair.isValid()) {
+        *reason = readPair.error();
+        return std::nullopt;
+    }
     result.pairs.reserve(pairs.size());
     for (auto counted = pairs.begin(); counted != pairs.end(); ++counted) {
         if (!counted->text) {
             readPair.bind(1, counted.key());
-            if (!readPair.nextRow())
-                return failed(readPair);
+            if (!readPair.nextRow()) {
+                *reason = readPair.error();
+                return std::nullopt;
+            }
             counted->text = pairTextAt(readPair, 0);
             readPair.reset();
         }
