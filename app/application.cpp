@@ -5,6 +5,7 @@
 #include "help_window.h"
 #include "termination_watch.h"
 
+#include "drill/answer_keeper.h"
 #include "drill/drill_window.h"
 #include "exchange/anki_package.h"
 #include "sync/folder_sync.h"
@@ -56,21 +57,22 @@ Application::Application(Prompts &prompts, const QString &executablePath, const 
                               : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
         std::move(clock)))
     , m_drillWindow(std::make_unique<DrillWindow>(m_context->drill, prompts))
+    , m_keeper(std::make_unique<AnswerKeeper>(m_context->drill, m_context->dictionary,
+                                              m_context->history, prompts, m_drillWindow.get()))
 {
     buildMenu();
     m_drillWindow->installEventFilter(this);
-    connect(&m_context->drill, &DrillSession::answerSaved, this, &Application::tellWriteBack);
-    connect(&m_context->dictionary, &CurrentDictionary::writtenBack, this,
-            &Application::tellWriteBack);
+    // Saved into the synchronised folder, a dictionary comes there with its counters as they
+    // stand.
+    connect(m_keeper.get(), &AnswerKeeper::savedElsewhere, &m_context->shared,
+            &SharedDictionary::enrolFile);
+    connect(m_keeper.get(), &AnswerKeeper::news, this, &Application::tellNews);
     connect(
         &m_context->drill, &DrillSession::speak, this,
         [this](const QString &text, const QString &language) { speaker().say(text, language); });
     connect(&m_context->history, &ReviewHistory::troubled, this, [this](const QString &message) {
         m_context->prompts.notice(m_drillWindow.get(), message);
     });
-    // Answers that could not be taken over while the history was locked are taken now.
-    connect(&m_context->history, &ReviewHistory::caughtUp, this,
-            &Application::restoreUnsavedAnswers);
     // With a synchronised folder, every answer goes to this computer's log soon.
     connect(&m_context->drill, &DrillSession::answerSaved, this, &Application::syncSoon);
     connect(&m_context->shared, &SharedDictionary::news, this, &Application::tellNews);
@@ -103,30 +105,12 @@ void Application::start(const QString &file)
 
 void Application::catchUpWithHistory()
 {
-    if (m_historyReady)
+    if (m_keeper->historyReady())
         return;
-    // Writes finished at start-up hold the answers that waited for them.
-    for (const QString &path : std::exchange(m_finishedWrites, {}))
-        m_context->history.settleAll(path);
-    m_historyReady = true;
-    // The exchange first, so that a version written for the answers restored is logged.
+    m_keeper->settleFinishedWrites();
+    // The exchange first, so that the answers restored are counted in the folder.
     startSync();
-    restoreUnsavedAnswers();
-}
-
-void Application::restoreUnsavedAnswers()
-{
-    if (!m_historyReady)
-        return;
-    const int restored = m_context->drill.restoreUnsavedAnswers();
-    if (restored > 0)
-        m_context->prompts.notice(
-            m_drillWindow.get(),
-            Texts::tr("Některé odpovědi ve slovníku %1 se minule nestihly uložit (program "
-                      "byl ukončen, nebo byl plný disk). Program je teď doplnil z historie "
-                      "odpovědí do statistiky slovníku. Počet doplněných odpovědí: %2.")
-                .arg(m_context->dictionary.path())
-                .arg(restored));
+    m_keeper->restoreUnsavedAnswers();
 }
 
 void Application::startUp(const QString &file)
@@ -134,7 +118,7 @@ void Application::startUp(const QString &file)
     AppContext &context = *m_context;
     context.programDirectory = ProgramDirectory(context.executablePath);
     context.dataDirectory = DataDirectoryOf(context.executablePath);
-    finishInterruptedWrites();
+    m_keeper->finishInterruptedWrites();
     // A settings file that cannot be read is told of; the program goes on with the defaults.
     QString open;
     runCommand([&] { open = ReadSettings(context.settings, context.dataDirectory); });
@@ -156,47 +140,20 @@ bool Application::openNamedFile(const QString &file)
     }
     // The message names the file: the system's reason alone would not say which one.
     const bool opened = runCommand([this, file] {
-        try {
-            openDictionary(file);
-        } catch (const FileError &error) {
-            throw FileError(Texts::tr("Slovník %1 zadaný při spuštění nelze otevřít: %2.")
-                                .arg(ResolvedPath(file), continuingSentence(error.message())));
-        }
+        if (const auto failure = FileFailureOf([&] { openDictionary(file); }))
+            throw FileError(
+                Texts::tr("Slovník %1 zadaný při spuštění nelze otevřít: %2.")
+                    .arg(ResolvedPath(file), AnswerKeeper::continuingSentence(failure->message())));
     });
     if (opened)
         m_context->settings.dictionaryPath = ResolvedPath(file);
     return opened;
 }
 
-void Application::finishInterruptedWrites()
-{
-    const WriteJournal &journal = m_context->dictionary.journal();
-    for (const QString &entry : journal.pending()) {
-        runCommand([&] {
-            const JournalRecovery recovery = journal.recover(entry);
-            if (recovery.outcome != JournalRecovery::Outcome::SetAside && !recovery.path.isEmpty())
-                m_finishedWrites.append(recovery.path);
-            if (recovery.outcome == JournalRecovery::Outcome::Finished)
-                m_context->prompts.notice(
-                    m_drillWindow.get(),
-                    Texts::tr("Ukládání slovníku %1 přerušilo minule ukončení programu. "
-                              "Program ho teď dokončil; žádná odpověď se neztratila.")
-                        .arg(recovery.path));
-            else if (recovery.outcome == JournalRecovery::Outcome::SetAside)
-                m_context->prompts.notice(
-                    m_drillWindow.get(),
-                    Texts::tr("Ukládání slovníku %1 přerušilo minule ukončení programu "
-                              "a soubor se mezitím změnil. Aby se nic nepřepsalo, "
-                              "slovník s posledními odpověďmi je uložen jako %2.")
-                        .arg(recovery.path, recovery.setAsidePath));
-        });
-    }
-}
-
 void Application::openDictionary(const QString &fileName)
 {
     AppContext &context = *m_context;
-    writeBackBeforeLeaving();
+    m_keeper->writeBackBeforeLeaving();
     using Sharing = CurrentDictionary::Sharing;
     if (!context.dictionary.open(fileName, Sharing::RespectOtherCopies).done()) {
         // Another copy of the program has the file open; both copies' answers are added
@@ -210,7 +167,7 @@ void Application::openDictionary(const QString &fileName)
             return;
         context.dictionary.open(fileName, Sharing::ShareWithOtherCopies);
     }
-    restoreUnsavedAnswers();
+    m_keeper->restoreUnsavedAnswers();
     if (context.drill.hasCountedAnswers()
         && context.prompts.confirm(m_drillWindow.get(),
                                    Texts::tr("Chcete vymazat aktuální statistiku?")))
@@ -246,7 +203,7 @@ bool Application::eventFilter(QObject *watched, QEvent *event)
     // The answers are written back before the main window closes; should that fail, the user
     // decides, and can always close.
     if (watched == m_drillWindow.get() && event->type() == QEvent::Close) {
-        writeBackBeforeLeaving();
+        m_keeper->writeBackBeforeLeaving();
         finishHistory();
     }
     // The window and its fields are painted in this one pass: the history waits until it has
@@ -257,101 +214,6 @@ bool Application::eventFilter(QObject *watched, QEvent *event)
             0, this, [this] { QTimer::singleShot(0, this, &Application::catchUpWithHistory); });
     }
     return QObject::eventFilter(watched, event);
-}
-
-// The system's reason as it continues a sentence: lower case unless it is an abbreviation,
-// without its own full stop.
-QString Application::continuingSentence(const QString &reason)
-{
-    QString because = reason;
-    if (!because.isEmpty() && because.at(1 < because.size() ? 1 : 0).isLower())
-        because[0] = because.at(0).toLower();
-    while (because.endsWith(QLatin1Char('.')))
-        because.chop(1);
-    return because;
-}
-
-QString Application::saveFailureText(const QString &reason) const
-{
-    const QString because = continuingSentence(reason);
-    return Texts::tr("Slovník %1 se nepodařilo uložit: %2.\nOdpovědi od posledního "
-                     "uložení jsou zatím jen v paměti programu.")
-        .arg(m_context->dictionary.path(), because);
-}
-
-void Application::writeBackBeforeLeaving()
-{
-    CurrentDictionary &dictionary = m_context->dictionary;
-    for (;;) {
-        const DictionaryResult result = dictionary.writeBackBeforeLeaving();
-        if (result.done()) {
-            tellWriteBack(result);
-            return;
-        }
-        switch (
-            m_context->prompts.writeFailed(m_drillWindow.get(), saveFailureText(result.reason))) {
-        case WriteFailureChoice::Retry:
-            break;
-        case WriteFailureChoice::SaveElsewhere:
-            if (saveElsewhere())
-                return;
-            break;
-        case WriteFailureChoice::Discard:
-            dictionary.discardAnswers();
-            return;
-        }
-    }
-}
-
-bool Application::saveElsewhere()
-{
-    CurrentDictionary &dictionary = m_context->dictionary;
-    const QString target = m_context->prompts.saveFileName(
-        m_drillWindow.get(), QFileInfo(dictionary.path()).absolutePath(),
-        Texts::tr("slovníky (*.slv)"), QStringLiteral("slv"));
-    if (target.isEmpty() || !runCommand([&] { dictionary.saveElsewhere(target); }))
-        return false;
-    // Saved into the synchronised folder, it comes there with its counters as they stand.
-    m_context->shared.enrolFile(target);
-    return true;
-}
-
-void Application::tellWriteBack(const DictionaryResult &result)
-{
-    Prompts &prompts = m_context->prompts;
-    const QString &path = m_context->dictionary.path();
-    if (result.tellFailure)
-        prompts.error(m_drillWindow.get(),
-                      saveFailureText(result.reason)
-                          + Texts::tr(" Program to zkusí znovu po každé další odpovědi a "
-                                      "při ukončení."));
-    if (!result.journalUnkept.isEmpty())
-        prompts.notice(
-            m_drillWindow.get(),
-            Texts::tr("Do složky %1 nelze zapsat deník ukládání (%2). Slovník %3 "
-                      "se ukládá dál; chybí jen dodatečná pojistka pro případ, "
-                      "že by byl program ukončen uprostřed ukládání.")
-                .arg(m_context->dictionary.journal().folder(), result.journalUnkept, path));
-    if (result.becameUtf8)
-        prompts.notice(m_drillWindow.get(), BecameUtf8Message(path));
-    for (const QString &pair : result.unstoredPairs)
-        prompts.notice(m_drillWindow.get(), UnstoredAnswersMessage(pair));
-    if (!result.tellMerge)
-        return;
-    QString text = Texts::tr("Slovník %1 mezitím změnil jiný program nebo jiná kopie "
-                             "Merka. Vaše odpovědi byly přičteny ke statistice, kterou "
-                             "soubor obsahuje teď.")
-                       .arg(path);
-    if (result.lostPairs > 0)
-        text += Texts::tr("\nDvojic, na které jste odpovídali a které už v souboru nejsou: "
-                          "%1; jejich odpovědi nebylo kam zapsat.")
-                    .arg(result.lostPairs);
-    // In the synchronised folder another computer's write is the normal case: no box, which
-    // would take the key meant for the drill.
-    if (m_folderSync && m_context->dictionary.isShared())
-        tellNews(text);
-    else
-        prompts.notice(m_drillWindow.get(), text);
 }
 
 void Application::watchForTermination()
@@ -382,6 +244,7 @@ void Application::finishHistory()
     const int left = history.finish(m_ending ? 500 : 2000);
     // The last answers go to this computer's log before the user may go to another one.
     m_folderSync.reset();
+    m_keeper->setMergesAreNews(false);
     if (left > 0 && !m_ending)
         m_context->prompts.notice(
             m_drillWindow.get(),
@@ -416,7 +279,7 @@ void Application::editDictionary()
         // A pair renamed in the editor keeps the counters it has as the editor opens the file.
         m_context->shared.editorOpens(ResolvedPath(chosen));
         if (dictionary.isFileOf(chosen))
-            writeBackBeforeLeaving();
+            m_keeper->writeBackBeforeLeaving();
         const QString setAside = dictionary.setAsideFor(chosen);
         DictionaryEditor &editor = dictionaryEditor();
         FitOnScreen(&editor);
@@ -480,7 +343,7 @@ void Application::resetStatistics(const QString &question, void (*reset)(Vocabul
         const Vocabulary before = m_context->dictionary.vocabulary();
         reset(m_context->dictionary.vocabulary());
         m_context->shared.noteResetCounters(before);
-        tellWriteBack(m_context->dictionary.writeBackAnswers());
+        m_keeper->tellWriteBack(m_context->dictionary.writeBackAnswers());
     }
 }
 

@@ -14,6 +14,7 @@
 #include <optional>
 
 class AboutBox;
+class AnswerKeeper;
 class CurrentDictionaryDialog;
 class DictionaryChooser;
 class DictionaryEditor;
@@ -143,14 +144,9 @@ private:
     // The answers brought along go into the history, off the drill's thread; how many were
     // new, or none and why not.
     std::optional<int> importAnswers(const QList<AnswerRecord> &answers, QString *trouble);
-    // Writes that a killed run left half done are finished, or their content kept aside.
-    void finishInterruptedWrites();
     // After the first paint: the answers of the finished writes are settled in the history,
     // and those that the dictionary did not get are restored.
     void catchUpWithHistory();
-    // Answers of the history that the current dictionary's file did not get are added to it,
-    // and the user told.
-    void restoreUnsavedAnswers();
     void buildMenu();
     QMenu *addMenu(QMenu *parent, const char *name, const QString &text);
     void addCommand(QMenu *menu, const char *name, const QString &text,
@@ -164,16 +160,8 @@ private:
     // dictionary's, the dictionary is read from it again instead of being written back over
     // it later.
     void dictionaryFileSaved(const QString &path, bool madeAnew);
-    // Writes the answers back before the dictionary is left; on failure the user chooses to
-    // retry, to save elsewhere or to go on without saving, and is never kept from going on.
-    void writeBackBeforeLeaving();
     // At the end: the history writes what waited for its lock, or the user is told.
     void finishHistory();
-    bool saveElsewhere();
-    QString saveFailureText(const QString &reason) const;
-    static QString continuingSentence(const QString &reason);
-    // Tells the user what a write-back did that is news: a failure, UTF-8, a merge.
-    void tellWriteBack(const DictionaryResult &result);
 
     // The exchange with the synchronised folder of the settings starts (again), or stops.
     void startSync();
@@ -186,11 +174,10 @@ private:
     void afterExchange(int taken);
 
     std::unique_ptr<AppContext> m_context;
-    QStringList m_finishedWrites; // files whose interrupted writes the start-up finished
-    bool m_historyReady = false;  // the start-up is over: the history may be opened
     bool m_awaitingFirstPaint = false;
     bool m_ending = false; // the system ends the program: nobody is asked anything
     std::unique_ptr<DrillWindow> m_drillWindow;
+    std::unique_ptr<AnswerKeeper> m_keeper; // the answers' safety where it meets the user
     // Children of the main window, created on first use.
     SettingsDialog *m_settingsDialog = nullptr;
     DictionaryEditor *m_dictionaryEditor = nullptr;

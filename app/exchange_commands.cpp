@@ -175,16 +175,17 @@ Application::writeAnkiDictionaries(const QString &source,
         const QString target = ResolvedPath(targets.files.at(index));
         const AnkiDictionary &dictionary = *dictionaries.at(index);
         Vocabulary stored;
-        try {
-            if (targets.earlier.contains(targets.files.at(index)))
-                m_context->dictionary.updateFromImport(target, [&](Vocabulary &earlier) {
-                    return AddNewAnkiPairs(earlier, dictionary.content);
-                });
-            else
-                m_context->dictionary.importInto(source, target, dictionary.content);
-            ReadVocabularyFile(target, stored);
-        } catch (const FileError &error) {
-            written.failure = error.message();
+        // The dictionaries written before a failure stay, with their answers.
+        if (const auto failure = FileFailureOf([&] {
+                if (targets.earlier.contains(targets.files.at(index)))
+                    m_context->dictionary.updateFromImport(target, [&](Vocabulary &earlier) {
+                        return AddNewAnkiPairs(earlier, dictionary.content);
+                    });
+                else
+                    m_context->dictionary.importInto(source, target, dictionary.content);
+                ReadVocabularyFile(target, stored);
+            })) {
+            written.failure = failure->message();
             break;
         }
         written.answers += AnkiAnswerRecords(dictionary, stored, target);

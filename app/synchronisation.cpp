@@ -6,6 +6,7 @@
 
 #include "app_context.h"
 
+#include "drill/answer_keeper.h"
 #include "drill/drill_window.h"
 #include "history/progress_window.h"
 #include "settings/settings_dialog.h"
@@ -50,7 +51,7 @@ void Application::startSync()
     m_folderSync.reset();
     AppContext &context = *m_context;
     context.shared.follow({}, {}, {});
-    if (m_historyReady && !context.settings.syncFolder.isEmpty()) {
+    if (m_keeper->historyReady() && !context.settings.syncFolder.isEmpty()) {
         // The history's schema is made by the drill's connection before the exchange's own
         // connection looks at it.
         context.history.ensureOpen();
@@ -73,6 +74,7 @@ void Application::startSync()
             m_folderSync->exchangeSoon();
         }
     }
+    m_keeper->setMergesAreNews(m_folderSync != nullptr);
     if (m_progressWindow)
         m_progressWindow->setComputer(m_folderSync ? m_folderSync->place().computer : QString());
     watchDictionaryFolder();

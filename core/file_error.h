@@ -3,6 +3,8 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
+#include <optional>
 
 // A file that could not be opened, read or written. It carries the text the user is
 // shown; the general error handler at the edge of each user command displays it.
@@ -25,3 +27,17 @@ private:
     QString m_details;
     QByteArray m_what;
 };
+
+// Runs `work` and gives the file error it raised, or none. For the few callers that go on after
+// a failed file (a fallback, a reason kept for the user, a file gone that another writer
+// replaced); a command that fails simply lets the error reach the general error handler. This
+// and that handler are the places a FileError is caught.
+inline std::optional<FileError> FileFailureOf(const std::function<void()> &work)
+{
+    try {
+        work();
+        return std::nullopt;
+    } catch (const FileError &error) {
+        return error;
+    }
+}

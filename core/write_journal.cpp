@@ -159,17 +159,16 @@ FileStamp WriteJournal::write(const QString &path, const QByteArray &bytes, quin
         return stamp;
     }
     const qint64 oldSize = CurrentStamp(path).size;
-    try {
-        begin(path, bytes, expectedHash, oldSize, false);
-    } catch (const FileError &error) {
+    if (const auto failure
+        = FileFailureOf([&] { begin(path, bytes, expectedHash, oldSize, false); })) {
         // The journal is an extra safety: the temporary copy keeps the old file whole without
         // it. Only a write in place, which a kill can cut short, is not done without it.
         if (unkept)
-            *unkept = error.message();
+            *unkept = failure->message();
         const FileStamp stamp = WriteFileSafely(path, bytes, QString(), [&] {
             throw FileError(Texts::tr("soubor lze zapsat jen přímo na jeho místo, a to bez "
                                       "deníku zápisů (%1) není bezpečné")
-                                .arg(error.message()));
+                                .arg(failure->message()));
         });
         if (written)
             written();

@@ -50,11 +50,9 @@ QString InterfaceLanguageOfRun(const QString &choice,
 
 QString ReadInterfaceLanguageChoice(const QString &dataDirectory)
 {
+    // Settings that cannot be read choose nothing: the start tells of them in their language.
     Settings settings;
-    try {
-        ReadSettings(settings, dataDirectory);
-    } catch (const FileError &) {
+    if (FileFailureOf([&] { ReadSettings(settings, dataDirectory); }))
         return QString();
-    }
     return settings.interfaceLanguage;
 }

@@ -116,13 +116,13 @@ void SharedDictionary::enrolFile(const QString &path)
 {
     if (!isSynchronised(path))
         return;
-    try {
+    // Gone again already, the file is not enrolled: whoever replaced it wrote a file of their
+    // own, taken as it comes.
+    FileFailureOf([&] {
         const QString full = ResolvedPath(path);
         const Vocabulary written = ParseVocabularyFile(ReadFileBytes(full), full);
         noteSettings(settingsOf(written, full, m_clock()));
-    } catch (const FileError &) {
-        // Gone again already: whoever replaced it wrote a file of their own, taken as it comes.
-    }
+    });
 }
 
 void SharedDictionary::noteResetCounters(const Vocabulary &before)
@@ -160,15 +160,12 @@ void SharedDictionary::writeCountersNow()
     const auto counters = SharedCountersOf(db, m_dictionary.path(), m_computer, &reason);
     if (began)
         db.commit();
-    try {
-        if (counters && counters->enrolled) {
+    // A write that fails is done by the next exchange; the file's counters stand meanwhile.
+    if (counters && counters->enrolled && !FileFailureOf([&] {
             SharedWrite written;
             writeCounters(*counters, {}, written);
-            return;
-        }
-    } catch (const FileError &) {
-        // Written by the next exchange; the file's counters stand meanwhile.
-    }
+        }))
+        return;
     // The file's counters stand: the answers given here go into them first, and a file of
     // another writer met on the way is known for one.
     m_dictionary.writeBackAnswers();
@@ -201,12 +198,13 @@ void SharedDictionary::editorOpens(const QString &path)
     if (path == m_dictionary.path() && m_dictionary.isShared() && m_dictionary.holdsLock())
         writeCountersNow();
     m_editorContext = contextOfFile(path);
-    try {
-        for (const VocabularyEntry &entry : ParseVocabularyFile(ReadFileBytes(path), path).entries)
-            m_editorPairs.insert(PairKey(entry));
-    } catch (const FileError &) {
-        m_editorContext.reset(); // the editor read it a moment ago; nothing is carried
-    }
+    // Unreadable, though the editor read it a moment ago: nothing is carried.
+    if (FileFailureOf([&] {
+            for (const VocabularyEntry &entry :
+                 ParseVocabularyFile(ReadFileBytes(path), path).entries)
+                m_editorPairs.insert(PairKey(entry));
+        }))
+        m_editorContext.reset();
 }
 
 void SharedDictionary::noteRenamedPairs(const QString &path)
@@ -215,7 +213,8 @@ void SharedDictionary::noteRenamedPairs(const QString &path)
     const QSet<QString> before = std::exchange(m_editorPairs, {});
     if (!isSynchronised(path) || !context)
         return;
-    try {
+    // Replaced already by another writer, the file is taken as it comes: nothing is carried.
+    FileFailureOf([&] {
         const Vocabulary saved = ParseVocabularyFile(ReadFileBytes(path), path);
         QList<CounterSetting> renamed;
         for (const CounterSetting &setting : settingsOf(saved, path, m_clock())) {
@@ -225,9 +224,7 @@ void SharedDictionary::noteRenamedPairs(const QString &path)
             }
         }
         noteSettings(renamed, context);
-    } catch (const FileError &) {
-        // Replaced already by another writer, whose file is taken as it comes.
-    }
+    });
 }
 
 void SharedDictionary::takeCounters(const QString &path, const DictionaryCounters &counters,
@@ -244,26 +241,23 @@ void SharedDictionary::takeCounters(const QString &path, const DictionaryCounter
     for (const QString &copy : ConflictCopies(path)) {
         if (m_copiesLeft.contains(copy))
             continue;
-        try {
+        const std::optional<FileError> unread = FileFailureOf([&] {
             copies.append(ParseVocabularyFile(ReadFileBytes(copy), copy));
             copyPaths.append(copy);
-        } catch (const FileError &error) {
-            if (!QFileInfo::exists(copy))
-                continue;
+        });
+        if (unread && QFileInfo::exists(copy)) {
             m_copiesLeft.append(copy);
             emit news(Texts::tr("Kopii %1, kterou synchronizační program uložil vedle slovníku "
                                 "%2, se nepodařilo přečíst, a tak zůstává, kde je: %3")
-                          .arg(copy, path, error.message()));
+                          .arg(copy, path, unread->message()));
         }
     }
     SharedWrite written;
-    try {
-        writeCounters(counters, copies, written);
-    } catch (const FileError &error) {
+    if (const auto failure = FileFailureOf([&] { writeCounters(counters, copies, written); })) {
         // Tried again after the next exchange; told once.
         const QString text = Texts::tr("Slovník %1 se zatím nepodařilo zapsat podle odpovědí "
                                        "ze všech počítačů: %2")
-                                 .arg(path, error.message());
+                                 .arg(path, failure->message());
         if (text != m_writeTrouble)
             emit news(text);
         m_writeTrouble = text;

@@ -97,7 +97,7 @@ DictionaryResult CurrentDictionary::open(const QString &fileName, Sharing sharin
 DictionaryResult CurrentDictionary::tryWriteBack()
 {
     DictionaryResult result;
-    try {
+    const std::optional<FileError> failure = FileFailureOf([&] {
         const QString path = m_vocabulary.path;
         const WriteBack written
             = SaveVocabulary(m_vocabulary, m_journal, [this, path] { emit answersSettled(path); });
@@ -121,9 +121,10 @@ DictionaryResult CurrentDictionary::tryWriteBack()
             m_mergeTold = true;
             emit pairsMoved(written.newPositions);
         }
-    } catch (const FileError &error) {
+    });
+    if (failure) {
         result.status = DictionaryResult::Status::Failed;
-        result.reason = error.message();
+        result.reason = failure->message();
     }
     return result;
 }
@@ -200,7 +201,7 @@ int CurrentDictionary::importInto(const QString &source, const QString &target,
 }
 
 int CurrentDictionary::updateFromImport(const QString &target,
-                                         const std::function<int(Vocabulary &)> &change)
+                                        const std::function<int(Vocabulary &)> &change)
 {
     if (isFileOf(target))
         writeBackFirst();

@@ -31,12 +31,13 @@ void RunWithProgress(QWidget *parent, const QString &label, bool cancellable,
     std::optional<FileError> error;
     std::unique_ptr<QThread> thread(QThread::create([&] {
         try {
-            work([&](int done) {
-                percent = done;
-                return !cancelled.load();
+            // A file error is the work's own failure, told as any other command's.
+            error = FileFailureOf([&] {
+                work([&](int done) {
+                    percent = done;
+                    return !cancelled.load();
+                });
             });
-        } catch (const FileError &failure) {
-            error = failure;
         } catch (const std::exception &failure) {
             error = FileError(QString::fromLocal8Bit(failure.what()));
         }
