@@ -16,7 +16,7 @@
 #include "vocabulary/current_dictionary_dialog.h"
 #include "vocabulary/dictionary_chooser.h"
 #include "vocabulary/dictionary_editor.h"
-#include "vocabulary/exchange.h"
+#include "exchange/imported_pairs.h"
 #include "vocabulary/new_dictionary_dialog.h"
 #include "vocabulary/vocabulary_file.h"
 #include "vocabulary/vocabulary_store.h"
@@ -108,7 +108,7 @@ void Application::catchUpWithHistory()
     if (m_keeper->historyReady())
         return;
     m_keeper->settleFinishedWrites();
-    // The exchange first, so that the answers restored are counted in the folder.
+    // The sync first, so that the answers restored are counted in the folder.
     startSync();
     m_keeper->restoreUnsavedAnswers();
 }

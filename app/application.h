@@ -163,15 +163,15 @@ private:
     // At the end: the history writes what waited for its lock, or the user is told.
     void finishHistory();
 
-    // The exchange with the synchronised folder of the settings starts (again), or stops.
+    // The sync with the synchronised folder of the settings starts (again), or stops.
     void startSync();
     void syncSoon();
     // What came in from the other computers, or went wrong with the folder: on the news line.
     void tellNews(const QString &text);
     // The folder of the current dictionary is watched for conflict copies while it is shared.
     void watchDictionaryFolder();
-    // An exchange is done: the cards are read again.
-    void afterExchange(int taken);
+    // A sync is done: the cards are read again.
+    void afterSync(int taken);
 
     std::unique_ptr<AppContext> m_context;
     bool m_awaitingFirstPaint = false;

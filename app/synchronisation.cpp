@@ -1,4 +1,4 @@
-// The synchronised folder: its choice, and the exchange of records with the user's other
+// The synchronised folder: its choice, and the sync of records with the user's other
 // computers, whose counters go to the open dictionary. What comes in is told on the drill
 // window's news line.
 
@@ -13,7 +13,7 @@
 #include "settings/sync_folder_dialog.h"
 #include "sync/conflict_copies.h"
 #include "sync/folder_sync.h"
-#include "sync/log_exchange.h"
+#include "sync/log_transfer.h"
 #include "widgets/prompts.h"
 
 #include <QCoreApplication>
@@ -52,7 +52,7 @@ void Application::startSync()
     AppContext &context = *m_context;
     context.shared.follow({}, {}, {});
     if (m_keeper->historyReady() && !context.settings.syncFolder.isEmpty()) {
-        // The history's schema is made by the drill's connection before the exchange's own
+        // The history's schema is made by the drill's connection before the sync's own
         // connection looks at it.
         context.history.ensureOpen();
         QString reason;
@@ -63,15 +63,15 @@ void Application::startSync()
             m_folderSync = std::make_unique<FolderSync>(
                 context.history.path(), SyncPlace{context.settings.syncFolder, computer},
                 DesiredRetention(context.settings));
-            connect(m_folderSync.get(), &FolderSync::exchanged, this,
-                    [this](int taken, int) { afterExchange(taken); });
+            connect(m_folderSync.get(), &FolderSync::synced, this,
+                    [this](int taken, int) { afterSync(taken); });
             connect(m_folderSync.get(), &FolderSync::countersComputed, &context.shared,
                     &SharedDictionary::takeCounters);
             context.shared.follow(context.settings.syncFolder, computer,
-                                  [sync = m_folderSync.get()] { return sync->exchangeSoon(); });
+                                  [sync = m_folderSync.get()] { return sync->syncSoon(); });
             connect(m_folderSync.get(), &FolderSync::troubled, this, &Application::tellNews);
             m_folderSync->followDictionary(context.dictionary.path());
-            m_folderSync->exchangeSoon();
+            m_folderSync->syncSoon();
         }
     }
     m_keeper->setMergesAreNews(m_folderSync != nullptr);
@@ -82,7 +82,7 @@ void Application::startSync()
 
 void Application::syncSoon()
 {
-    m_context->shared.exchangeSoon();
+    m_context->shared.syncSoon();
 }
 
 void Application::tellNews(const QString &text)
@@ -105,7 +105,7 @@ void Application::watchDictionaryFolder()
     });
 }
 
-void Application::afterExchange(int taken)
+void Application::afterSync(int taken)
 {
     if (taken > 0)
         m_context->drill.historyChanged();

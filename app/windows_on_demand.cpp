@@ -29,7 +29,7 @@ SettingsDialog &Application::settingsDialog()
                 &DrillSession::applySettings);
         connect(m_settingsDialog, &SettingsDialog::synchronisationRequested, this,
                 &Application::chooseSyncFolder);
-        // The exchange computes cards with the retention in force.
+        // The sync computes cards with the retention in force.
         connect(m_settingsDialog, &SettingsDialog::settingsChanged, this, [this] {
             if (m_folderSync
                 && m_folderSync->desiredRetention() != DesiredRetention(m_context->settings))

@@ -1,4 +1,5 @@
-#include "vocabulary/exchange.h"
+#include "exchange/kvtml.h"
+#include "exchange/separated_text.h"
 #include "vocabulary/vocabulary_file.h"
 #include "vocabulary/vocabulary_store.h"
 

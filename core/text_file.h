@@ -35,7 +35,7 @@ struct FileStamp
     friend bool operator==(const FileStamp &, const FileStamp &) = default;
 };
 // The content's SHA-1 in hexadecimal: the same on every computer, so that a version of a file
-// can be named in what the computers exchange.
+// can be named in what the computers sync.
 QByteArray ContentVersion(QByteArrayView bytes);
 // The file's attributes now, without its content; size -1 when there is no such file.
 FileStamp CurrentStamp(const QString &path);

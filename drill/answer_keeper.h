@@ -38,7 +38,7 @@ public:
     void writeBackBeforeLeaving();
     // Tells the user what a write-back did that is news: a failure, UTF-8, a merge.
     void tellWriteBack(const DictionaryResult &result);
-    // While the dictionary is exchanged with other computers through a shared folder, another
+    // While the dictionary is synced with other computers through a shared folder, another
     // writer's change is the normal case: it goes to the news line, not into a box.
     void setMergesAreNews(bool news) { m_mergesAreNews = news; }
 

@@ -3,7 +3,7 @@
 #include "anki_package.h"
 
 #include "history/review_history.h"
-#include "vocabulary/exchange.h"
+#include "imported_pairs.h"
 
 #include <QHash>
 #include <QList>

@@ -39,22 +39,22 @@ public:
         m_settle = new QTimer(this);
         m_settle->setSingleShot(true);
         m_settle->setInterval(SettleMs);
-        connect(m_settle, &QTimer::timeout, this, &Worker::exchange);
+        connect(m_settle, &QTimer::timeout, this, &Worker::round);
         m_retry = new QTimer(this);
         m_retry->setSingleShot(true);
         m_retry->setInterval(RetryMs);
-        connect(m_retry, &QTimer::timeout, this, &Worker::exchange);
+        connect(m_retry, &QTimer::timeout, this, &Worker::round);
         m_watcher = new QFileSystemWatcher(this);
         connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { soon(m_asked); });
         connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] { soon(m_asked); });
     }
 
-    // The last exchange of the run, so that the answers of this session reach the log before
+    // The last sync of the run, so that the answers of this session reach the log before
     // the user goes to another computer; then the thread ends.
     void last()
     {
         if (m_settle)
-            exchange();
+            round();
         QThread::currentThread()->quit();
     }
 
@@ -72,17 +72,16 @@ public:
     }
 
 signals:
-    void exchanged(int taken, int computers);
-    void countersComputed(const QString &path, const DictionaryCounters &counters,
-                          quint64 exchange);
+    void synced(int taken, int computers);
+    void countersComputed(const QString &path, const DictionaryCounters &counters, quint64 round);
     void troubled(const QString &message);
 
 private:
     // Only a history of this version's schema is written; the drill's history makes it.
-    // Another one is closed again, so that the next exchange looks at it anew.
+    // Another one is closed again, so that the next sync looks at it anew.
     bool open() { return OpenHistoryConnection(m_connection, m_historyPath).isOpen(); }
 
-    void exchange()
+    void round()
     {
         m_settle->stop();
         m_retry->stop();
@@ -92,7 +91,7 @@ private:
             return;
         }
         QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        const FolderExchange done = ExchangeWithFolder(db, m_place, m_retention);
+        const SyncRound done = SyncWithFolder(db, m_place, m_retention);
         QStringList troubles = done.troubles;
         // Only once this computer's records are numbered do the counters say what they know.
         if (done.reached && IsInFolder(m_dictionary, m_place.folder)) {
@@ -114,7 +113,7 @@ private:
         if (!troubles.isEmpty())
             m_retry->start();
         watch();
-        emit exchanged(done.taken, done.computers);
+        emit synced(done.taken, done.computers);
     }
 
     // The log folder and every log in it; while there is no log folder, the folder itself.
@@ -164,7 +163,7 @@ FolderSync::FolderSync(QString historyPath, SyncPlace place, double desiredReten
 {
     m_thread->setObjectName(QStringLiteral("synchronised folder"));
     m_worker->moveToThread(m_thread.get());
-    connect(m_worker, &Worker::exchanged, this, &FolderSync::exchanged);
+    connect(m_worker, &Worker::synced, this, &FolderSync::synced);
     connect(m_worker, &Worker::troubled, this, &FolderSync::troubled);
     connect(m_worker, &Worker::countersComputed, this, &FolderSync::countersComputed);
     // The worker, its watcher and its connection end on their own thread, when it ends.
@@ -182,7 +181,7 @@ FolderSync::~FolderSync()
     static_cast<void>(m_thread.release());
 }
 
-quint64 FolderSync::exchangeSoon()
+quint64 FolderSync::syncSoon()
 {
     const quint64 asked = ++m_asked;
     QMetaObject::invokeMethod(m_worker, [worker = m_worker, asked] { worker->soon(asked); });

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "log_exchange.h"
+#include "log_transfer.h"
 #include "shared_counters.h"
 
 #include <QObject>
@@ -12,7 +12,7 @@ class QThread;
 
 // Keeps this computer's history and the synchronised folder in step, on a thread of its own with
 // a connection of its own, so that neither a slow folder nor a first read of many answers is
-// something the drill waits for: an exchange when asked (at start, after an answer), whenever a
+// something the drill waits for: a sync when asked (at start, after an answer), whenever a
 // log in the folder changes, and again a while after one that could not reach the folder (an
 // unmounted disk). After each, the counters of the dictionary in the folder that is open are
 // computed from the records, there too. What goes wrong is told once.
@@ -20,12 +20,12 @@ class FolderSync : public QObject
 {
     Q_OBJECT
 public:
-    // Stopping waits this long for an exchange in a folder that does not answer; a thread still
+    // Stopping waits this long for a sync in a folder that does not answer; a thread still
     // in it after that is left to the end of the process.
     static constexpr int StopWaitMs = 3000;
     // A folder that could not be reached is tried again after this long.
     static constexpr int RetryMs = 30000;
-    // Changes that come close together are taken in one exchange.
+    // Changes that come close together are taken in one sync.
     static constexpr int SettleMs = 200;
 
     FolderSync(QString historyPath, SyncPlace place, double desiredRetention,
@@ -35,18 +35,17 @@ public:
     const SyncPlace &place() const { return m_place; }
     // The retention the cards are computed with.
     double desiredRetention() const { return m_retention; }
-    // An exchange soon; returns its number: the counters computed after it (countersComputed)
+    // A sync soon; returns its number: the counters computed after it (countersComputed)
     // know of everything the history held when it was asked for.
-    quint64 exchangeSoon();
-    // The dictionary whose counters are computed after each exchange (empty: none).
+    quint64 syncSoon();
+    // The dictionary whose counters are computed after each sync (empty: none).
     void followDictionary(const QString &path);
 
 signals:
-    // An exchange is done: the cards of the answers taken may have changed.
-    void exchanged(int taken, int computers);
-    // The counters of the dictionary followed, after the exchange of that number.
-    void countersComputed(const QString &path, const DictionaryCounters &counters,
-                          quint64 exchange);
+    // A sync is done: the cards of the answers taken may have changed.
+    void synced(int taken, int computers);
+    // The counters of the dictionary followed, after the sync of that number.
+    void countersComputed(const QString &path, const DictionaryCounters &counters, quint64 round);
     void troubled(const QString &message);
 
 private:
@@ -56,5 +55,5 @@ private:
     double m_retention;
     std::unique_ptr<QThread> m_thread;
     Worker *m_worker = nullptr; // lives on the thread, deleted there
-    quint64 m_asked = 0;        // exchanges asked for
+    quint64 m_asked = 0;        // syncs asked for
 };

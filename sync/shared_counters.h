@@ -51,7 +51,7 @@ struct DictionaryCounters
     // It came into the synchronised folder with its counters (on some computer); until then
     // the file's counters stand.
     bool enrolled = false;
-    // The exchange that came before brought records of other computers.
+    // The sync that came before brought records of other computers.
     bool recordsCame = false;
     // What the history had read of the other computers: all that the counters hold of them.
     RecordSet read;

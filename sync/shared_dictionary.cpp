@@ -75,12 +75,11 @@ SharedDictionary::SharedDictionary(CurrentDictionary &dictionary, ReviewHistory 
     });
 }
 
-void SharedDictionary::follow(const QString &folder, const QString &computer,
-                              ExchangeSoon exchangeSoon)
+void SharedDictionary::follow(const QString &folder, const QString &computer, SyncSoon syncSoon)
 {
     m_folder = folder;
     m_computer = computer;
-    m_exchangeSoon = std::move(exchangeSoon);
+    m_syncSoon = std::move(syncSoon);
     m_lastAsked = 0;
     m_copiesLeft.clear();
     m_countersReplacedTold.clear();
@@ -93,23 +92,23 @@ void SharedDictionary::follow(const QString &folder, const QString &computer,
 
 bool SharedDictionary::isSynchronised(const QString &path) const
 {
-    return m_exchangeSoon && IsInFolder(path, m_folder);
+    return m_syncSoon && IsInFolder(path, m_folder);
 }
 
-void SharedDictionary::exchangeSoon()
+void SharedDictionary::syncSoon()
 {
-    if (m_exchangeSoon)
-        m_lastAsked = m_exchangeSoon();
+    if (m_syncSoon)
+        m_lastAsked = m_syncSoon();
 }
 
 void SharedDictionary::noteSettings(const QList<CounterSetting> &settings,
                                     const std::optional<SettingContext> &context)
 {
-    if (!m_exchangeSoon || settings.isEmpty())
+    if (!m_syncSoon || settings.isEmpty())
         return;
     m_history.noteSettings(settings, context);
     // Counters computed before these were noted would undo them: only those after count.
-    exchangeSoon();
+    syncSoon();
 }
 
 void SharedDictionary::enrolFile(const QString &path)
@@ -127,7 +126,7 @@ void SharedDictionary::enrolFile(const QString &path)
 
 void SharedDictionary::noteResetCounters(const Vocabulary &before)
 {
-    if (!m_exchangeSoon || !m_dictionary.isShared())
+    if (!m_syncSoon || !m_dictionary.isShared())
         return;
     QList<CounterSetting> settings;
     const qint64 at = m_clock();
@@ -160,7 +159,7 @@ void SharedDictionary::writeCountersNow()
     const auto counters = SharedCountersOf(db, m_dictionary.path(), m_computer, &reason);
     if (began)
         db.commit();
-    // A write that fails is done by the next exchange; the file's counters stand meanwhile.
+    // A write that fails is done by the next sync; the file's counters stand meanwhile.
     if (counters && counters->enrolled && !FileFailureOf([&] {
             SharedWrite written;
             writeCounters(*counters, {}, written);
@@ -228,11 +227,11 @@ void SharedDictionary::noteRenamedPairs(const QString &path)
 }
 
 void SharedDictionary::takeCounters(const QString &path, const DictionaryCounters &counters,
-                                    quint64 exchange)
+                                    quint64 round)
 {
     // Counters computed before the last answer or setting here know nothing of it: written,
-    // they would take its count out of the file until the next exchange.
-    if (exchange < m_lastAsked || path != m_dictionary.path() || !m_dictionary.holdsLock()
+    // they would take its count out of the file until the next sync.
+    if (round < m_lastAsked || path != m_dictionary.path() || !m_dictionary.holdsLock()
         || !m_dictionary.isShared())
         return;
     // The conflict copies that can be read; one that vanished was taken in by another computer.
@@ -254,7 +253,7 @@ void SharedDictionary::takeCounters(const QString &path, const DictionaryCounter
     }
     SharedWrite written;
     if (const auto failure = FileFailureOf([&] { writeCounters(counters, copies, written); })) {
-        // Tried again after the next exchange; told once.
+        // Tried again after the next sync; told once.
         const QString text = Texts::tr("Slovník %1 se zatím nepodařilo zapsat podle odpovědí "
                                        "ze všech počítačů: %2")
                                  .arg(path, failure->message());

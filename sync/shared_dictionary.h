@@ -22,22 +22,22 @@ class SharedDictionary : public QObject
 {
     Q_OBJECT
 public:
-    // Asks for an exchange with the folder soon and returns its number; the counters computed
+    // Asks for a sync with the folder soon and returns its number; the counters computed
     // after it know of everything the history held when it was asked for.
-    using ExchangeSoon = std::function<quint64()>;
+    using SyncSoon = std::function<quint64()>;
 
     // `clock` times the settings.
     SharedDictionary(CurrentDictionary &dictionary, ReviewHistory &history,
                      Clock clock = SystemClock(), QObject *parent = nullptr);
 
-    // The folder is exchanged with through `exchangeSoon` (none: no folder, nothing is noted),
+    // The folder is synced with through `syncSoon` (none: no folder, nothing is noted),
     // the files in `folder` are shared, and this computer is `computer` there. Forgets what
     // was told and left.
-    void follow(const QString &folder, const QString &computer, ExchangeSoon exchangeSoon);
+    void follow(const QString &folder, const QString &computer, SyncSoon syncSoon);
     bool isSynchronised(const QString &path) const;
-    // Something changed here (an answer was given, a dictionary opened): an exchange soon.
+    // Something changed here (an answer was given, a dictionary opened): a sync soon.
     // Counters computed before it know nothing of the change and are not written.
-    void exchangeSoon();
+    void syncSoon();
 
     // A file written anew into the folder (an import, a new dictionary, the dictionary saved
     // there) comes with its counters as they stand.
@@ -52,10 +52,10 @@ public:
     // take them, with what this computer knew when the editor opened the file.
     void noteRenamedPairs(const QString &path);
     // The counters of the dictionary at `path` as the records of all computers make them,
-    // computed after the exchange of that number: the current dictionary's file is written
+    // computed after the sync of that number: the current dictionary's file is written
     // with them and the conflict copies' pairs (the copies then removed), or, for a dictionary
     // that comes into the folder, its counters are noted as they stand.
-    void takeCounters(const QString &path, const DictionaryCounters &counters, quint64 exchange);
+    void takeCounters(const QString &path, const DictionaryCounters &counters, quint64 round);
 
 signals:
     void news(const QString &text);
@@ -78,8 +78,8 @@ private:
     Clock m_clock;
     QString m_folder;
     QString m_computer;
-    ExchangeSoon m_exchangeSoon;
-    quint64 m_lastAsked = 0;            // the exchange asked for after the last change here
+    SyncSoon m_syncSoon;
+    quint64 m_lastAsked = 0;            // the sync asked for after the last change here
     QStringList m_copiesLeft;           // conflict copies left where they are, told once
     QStringList m_countersReplacedTold; // dictionaries whose changed counters were told of
     QString m_writeTrouble;             // why the counters could not be written, told once

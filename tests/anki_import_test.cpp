@@ -2,7 +2,7 @@
 #include "exchange/anki_import.h"
 #include "history/answer_import.h"
 #include "history/sqlite_statement.h"
-#include "sync/log_exchange.h"
+#include "sync/log_transfer.h"
 #include "core/file_error.h"
 #include "test_support.h"
 

@@ -4,7 +4,7 @@
 #include "drill/drill_window.h"
 #include "exchange/anki_fields_dialog.h"
 #include "sync/answer_log.h"
-#include "sync/log_exchange.h"
+#include "sync/log_transfer.h"
 #include "settings/settings.h"
 #include "test_support.h"
 #include "window_support.h"

@@ -1,7 +1,7 @@
 #include "core/file_error.h"
 #include "test_support.h"
 #include "vocabulary/current_dictionary.h"
-#include "vocabulary/exchange.h"
+#include "exchange/imported_pairs.h"
 #include "vocabulary/vocabulary_file.h"
 #include "vocabulary/vocabulary_store.h"
 
@@ -224,7 +224,8 @@ TEST_F(CurrentDictionaryTest, AnImportKeepsItsSourceAndTheAnswersOfTheFileItRepl
     dictionary.open(path("a.slv"), Sharing::RespectOtherCopies);
     answerWrongly(1);
     WriteBytes(path("words.tsv"), "pes\tr Hund\nokno\ts Fenster\n");
-    const ImportResult imported = ImportVocabulary(ReadBytes(path("words.tsv")));
+    const Vocabulary imported
+        = DictionaryFromImport(ImportVocabulary(ReadBytes(path("words.tsv"))));
     EXPECT_THROW(dictionary.importInto(path("words.tsv"), path("words.tsv"), imported), FileError);
     EXPECT_EQ(ReadBytes(path("words.tsv")), "pes\tr Hund\nokno\ts Fenster\n");
 

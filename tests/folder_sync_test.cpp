@@ -9,20 +9,20 @@
 
 namespace {
 
-// Waits for exchanges of a computer until one took answers.
-int waitForAnswers(QSignalSpy &exchanged)
+// Waits for syncs of a computer until one took answers.
+int waitForAnswers(QSignalSpy &synced)
 {
     for (int round = 0; round < 20; ++round) {
-        if (exchanged.isEmpty() && !exchanged.wait(5000))
+        if (synced.isEmpty() && !synced.wait(5000))
             return 0;
-        const int taken = exchanged.takeFirst().at(0).toInt();
+        const int taken = synced.takeFirst().at(0).toInt();
         if (taken > 0)
             return taken;
     }
     return 0;
 }
 
-// Two computers, each its history and its exchange on a thread, share a folder: what one
+// Two computers, each its history and its sync on a thread, share a folder: what one
 // answers reaches the other when its log appears or grows, without being asked for.
 TEST(FolderSync, AnswersReachTheOtherComputerWhenItsLogChanges)
 {
@@ -39,28 +39,28 @@ TEST(FolderSync, AnswersReachTheOtherComputerWhenItsLogChanges)
     QString reason;
     FolderSync syncA(a.path(), {folder("sync"), ComputerId(folder("a"), &reason)}, 0.9);
     FolderSync syncB(b.path(), {folder("sync"), ComputerId(folder("b"), &reason)}, 0.9);
-    QSignalSpy exchangedA(&syncA, &FolderSync::exchanged);
-    QSignalSpy exchangedB(&syncB, &FolderSync::exchanged);
+    QSignalSpy syncedA(&syncA, &FolderSync::synced);
+    QSignalSpy syncedB(&syncB, &FolderSync::synced);
     QSignalSpy troubledB(&syncB, &FolderSync::troubled);
-    syncB.exchangeSoon();
-    ASSERT_TRUE(exchangedB.wait(5000));
-    exchangedB.clear();
+    syncB.syncSoon();
+    ASSERT_TRUE(syncedB.wait(5000));
+    syncedB.clear();
 
     const CardKey dog{{U("pes"), QString(), U("der Hund"), QString()}, 1};
     a.record({1000 * MsPerDay, dog, Grade::Good, U("der Hund"), 900, folder("sync/lekce.slv")},
              0.9);
-    syncA.exchangeSoon();
-    EXPECT_EQ(waitForAnswers(exchangedB), 1) << "the new log is found";
+    syncA.syncSoon();
+    EXPECT_EQ(waitForAnswers(syncedB), 1) << "the new log is found";
     a.record({1001 * MsPerDay, dog, Grade::Again, U("x"), 900, folder("sync/lekce.slv")}, 0.9);
-    syncA.exchangeSoon();
-    EXPECT_EQ(waitForAnswers(exchangedB), 1) << "the log that grew is read on";
+    syncA.syncSoon();
+    EXPECT_EQ(waitForAnswers(syncedB), 1) << "the log that grew is read on";
     EXPECT_EQ(b.answerCount(), 2);
     EXPECT_EQ(b.cardsOf({dog.pair})->value(dog), a.cardsOf({dog.pair})->value(dog));
     EXPECT_TRUE(troubledB.isEmpty());
 }
 
 // A history that a later version of the program wrote is never written, however often an
-// exchange is asked for.
+// sync is asked for.
 TEST(FolderSync, AHistoryOfAnotherSchemaIsLeftAlone)
 {
     QTemporaryDir root;
@@ -73,10 +73,10 @@ TEST(FolderSync, AHistoryOfAnotherSchemaIsLeftAlone)
     FolderSync sync(HistoryFilePath(data),
                     {QDir(root.path()).filePath(QStringLiteral("sync")), ComputerId(data, &reason)},
                     0.9);
-    QSignalSpy exchanged(&sync, &FolderSync::exchanged);
+    QSignalSpy synced(&sync, &FolderSync::synced);
     for (int round = 0; round < 2; ++round) {
-        sync.exchangeSoon();
-        EXPECT_FALSE(exchanged.wait(1000)) << round;
+        sync.syncSoon();
+        EXPECT_FALSE(synced.wait(1000)) << round;
     }
     EXPECT_EQ(ReadBytes(HistoryFilePath(data)), before);
 }

@@ -1,7 +1,7 @@
 #include "drill/drill_session.h"
 #include "test_support.h"
 #include "vocabulary/current_dictionary.h"
-#include "vocabulary/exchange.h"
+#include "exchange/imported_pairs.h"
 #include "vocabulary/languages.h"
 #include "vocabulary/vocabulary_file.h"
 
@@ -139,7 +139,8 @@ TEST_F(LanguagesFileTest, AKvtmlImportTakesTheLanguagesOfItsIdentifiers)
                "<entries><entry id=\"0\"><translation id=\"0\"><text>pes</text></translation>"
                "<translation id=\"1\"><text>r Hund</text></translation></entry></entries>"
                "</kvtml>");
-    dictionary.importInto(path("a.kvtml"), path("b.slv"), ImportVocabularyFile(path("a.kvtml")));
+    dictionary.importInto(path("a.kvtml"), path("b.slv"),
+                          DictionaryFromImport(ImportVocabularyFile(path("a.kvtml"))));
     EXPECT_TRUE(ReadBytes(path("b.slv"))
                     .startsWith("*Zv\xED\xF8"
                                 "ata\r\n* jazyky: cs de\r\n"));

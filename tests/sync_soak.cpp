@@ -8,7 +8,7 @@
 // LATE delivers a dictionary now and then as if it came long after it was written.
 #include "app/application.h"
 #include "drill/drill_window.h"
-#include "sync/log_exchange.h"
+#include "sync/log_transfer.h"
 #include "sync/answer_log.h"
 #include "core/text_file.h"
 #include "test_support.h"

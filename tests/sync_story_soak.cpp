@@ -3,7 +3,7 @@
 // changed by hand, a backup put back, and a modelled sync tool that copies files between the
 // computers' views of the folder in any order, some late, making a conflict copy of a file
 // changed on two sides. Each computer is the program's own parts (the drill, the dictionary,
-// the history, the exchange with the folder, the shared dictionary) run in step.
+// the history, the sync with the folder, the shared dictionary) run in step.
 //
 // The model keeps, apart from the program, every record each computer made, in order, and what
 // each had read of the others when it set counters. At the end every log holds the model's
@@ -17,7 +17,7 @@
 #include "settings/settings.h"
 #include "statistics/reports.h"
 #include "sync/conflict_copies.h"
-#include "sync/log_exchange.h"
+#include "sync/log_transfer.h"
 #include "sync/shared_dictionary.h"
 #include "vocabulary/vocabulary.h"
 #include "vocabulary/vocabulary_file.h"
@@ -63,7 +63,7 @@ struct Made
 };
 
 // What the model knows of one computer: its records in the order made, and the last record of
-// each other computer's log that its last exchange read.
+// each other computer's log that its last sync read.
 struct Knowledge
 {
     QList<Made> made;
@@ -153,19 +153,19 @@ public:
         const Verdict verdict
             = m_drill.checkAnswer(right ? entry.side[3 - side] : QStringLiteral("x"));
         EXPECT_EQ(verdict.correct, right);
-        m_shared.exchangeSoon();
+        m_shared.syncSoon();
         return made;
     }
 
-    // The exchange as the program runs it after an answer or a change in the folder: records
+    // The sync as the program runs it after an answer or a change in the folder: records
     // given and taken, then the counters the records make written into the file. `heldBack`:
     // the counters reach the window only after whatever comes next (the program computes them
     // on a thread of its own).
-    void exchange(bool heldBack = false)
+    void sync(bool heldBack = false)
     {
         takeHeldBack();
         const quint64 asked = m_asked;
-        const FolderExchange done = ExchangeWithFolder(database(), {m_view, m_id}, 0.9);
+        const SyncRound done = SyncWithFolder(database(), {m_view, m_id}, 0.9);
         EXPECT_TRUE(done.troubles.isEmpty()) << done.troubles.join('\n').toStdString();
         if (done.taken > 0)
             m_drill.historyChanged();
@@ -442,9 +442,9 @@ TEST_P(SyncStory, EveryPairCountsEachAnswerOnceSinceTheSettingThatKnewOfIt)
         for (const auto &[pair, entering] : computer.newSettings())
             known.made.append({true, pair, 1, false, known.read, entering, from});
     };
-    const auto exchange = [&](Computer &computer, bool heldBack = false) {
+    const auto sync = [&](Computer &computer, bool heldBack = false) {
         model[computer.id()].read = readableIn(computer);
-        computer.exchange(heldBack);
+        computer.sync(heldBack);
         noteSettings(computer);
     };
 
@@ -462,11 +462,11 @@ TEST_P(SyncStory, EveryPairCountsEachAnswerOnceSinceTheSettingThatKnewOfIt)
                     model[computer.id()].made.append(*made);
             story << QStringLiteral("answer%1x%2").arg(who).arg(count);
             if (random.bounded(2))
-                exchange(computer);
+                sync(computer);
         } else if (what < 45) {
             const bool heldBack = random.bounded(3) == 0;
-            exchange(computer, heldBack);
-            story << QStringLiteral("exchange%1%2").arg(who, heldBack ? "late" : "");
+            sync(computer, heldBack);
+            story << QStringLiteral("sync%1%2").arg(who, heldBack ? "late" : "");
         } else if (what < 65) {
             const int other = (at + random.bounded(1, 3)) % 3;
             const double share = random.bounded(2) ? 1.0 : 0.5;
@@ -520,7 +520,7 @@ TEST_P(SyncStory, EveryPairCountsEachAnswerOnceSinceTheSettingThatKnewOfIt)
                 tool.sync(computers[std::size_t(a)]->view(), computers[std::size_t(b)]->view(), 1);
         }
         for (auto &computer : computers)
-            exchange(*computer);
+            sync(*computer);
     }
     for (int a = 0; a < 3; ++a)
         for (int b = a + 1; b < 3; ++b)

@@ -13,11 +13,11 @@
 
 namespace {
 
-// Waits for exchanges until the history holds `answers` answers.
-bool waitForAnswers(QSignalSpy &exchanged, ReviewHistory &history, int answers)
+// Waits for syncs until the history holds `answers` answers.
+bool waitForAnswers(QSignalSpy &synced, ReviewHistory &history, int answers)
 {
     for (int round = 0; round < 60 && history.answerCount() < answers; ++round)
-        exchanged.wait(1000);
+        synced.wait(1000);
     return history.answerCount() == answers;
 }
 
@@ -45,24 +45,24 @@ TEST(SyncedFolder, TwoComputersShareTheirAnswersThroughSyncthing)
     QString reason;
     FolderSync syncA(a.path(), {first.folder(), ComputerId(path("a"), &reason)}, 0.9);
     FolderSync syncB(b.path(), {second.folder(), ComputerId(path("b"), &reason)}, 0.9);
-    QSignalSpy exchangedA(&syncA, &FolderSync::exchanged);
-    QSignalSpy exchangedB(&syncB, &FolderSync::exchanged);
-    syncA.exchangeSoon();
-    syncB.exchangeSoon();
+    QSignalSpy syncedA(&syncA, &FolderSync::synced);
+    QSignalSpy syncedB(&syncB, &FolderSync::synced);
+    syncA.syncSoon();
+    syncB.syncSoon();
 
     const CardKey dog{{U("pes"), QString(), U("der Hund"), QString()}, 1};
     a.record({1000 * MsPerDay, dog, Grade::Good, U("der Hund"), 900,
               first.folder() + QStringLiteral("/lekce.slv")},
              0.9);
-    syncA.exchangeSoon();
-    EXPECT_TRUE(waitForAnswers(exchangedB, b, 1))
+    syncA.syncSoon();
+    EXPECT_TRUE(waitForAnswers(syncedB, b, 1))
         << "a's answer reaches b\n"
         << first.log().toStdString() << second.log().toStdString();
     b.record({1002 * MsPerDay, dog, Grade::Again, U("x"), 900,
               second.folder() + QStringLiteral("/lekce.slv")},
              0.9);
-    syncB.exchangeSoon();
-    EXPECT_TRUE(waitForAnswers(exchangedA, a, 2))
+    syncB.syncSoon();
+    EXPECT_TRUE(waitForAnswers(syncedA, a, 2))
         << "b's answer reaches a\n"
         << first.log().toStdString() << second.log().toStdString();
     EXPECT_EQ(a.cardsOf({dog.pair})->value(dog), b.cardsOf({dog.pair})->value(dog));

@@ -2,7 +2,7 @@
 #include "app/application.h"
 #include "drill/drill_window.h"
 #include "sync/answer_log.h"
-#include "sync/log_exchange.h"
+#include "sync/log_transfer.h"
 #include "history/progress_window.h"
 #include "settings/settings_dialog.h"
 #include "settings/sync_folder_dialog.h"
@@ -105,7 +105,7 @@ protected:
     {
         StartSynced(computer, lesson(), m_shared.path());
         ASSERT_TRUE(WaitFor([&] { return !ComputerIdOf(computer).isEmpty(); }))
-            << "the exchange starts after the first paint";
+            << "the sync starts after the first paint";
         // The lesson comes into the synchronised folder with its counters (by whichever
         // computer opens it first) before the user answers.
         ASSERT_TRUE(WaitFor([&] {
@@ -162,7 +162,7 @@ TEST_F(SyncedProgramTest, AnswersGoFromOneComputerToTheOther)
     const QString homeId = ComputerIdOf(home);
     home.stop();
     const QString homeLog = shared(QStringLiteral("merko/odpovedi/") + homeId + ".log");
-    EXPECT_EQ(ReadAnswerLogFile(homeLog, 0, 0).answers.size(), 1) << "the last exchange at exit";
+    EXPECT_EQ(ReadAnswerLogFile(homeLog, 0, 0).answers.size(), 1) << "the last sync at exit";
 
     RunningProgram school;
     start(school);

@@ -533,7 +533,75 @@ new: %2</translation>
     </message>
 </context>
 <context>
-    <name>Exchange</name>
+    <name>FileCommands</name>
+    <message>
+        <source>slovíčka jiných programů (*.kvtml *.tsv *.csv *.txt *.apkg *.colpkg);;balíčky Anki (*.apkg *.colpkg);;všechny soubory (*)</source>
+        <translation>other programs' vocabulary (*.kvtml *.tsv *.csv *.txt *.apkg *.colpkg);;Anki packages (*.apkg *.colpkg);;all files (*)</translation>
+    </message>
+    <message>
+        <source>Ze souboru %1 nešlo převzít žádnou dvojici.
+</source>
+        <translation>No pair could be taken from the file %1.
+</translation>
+    </message>
+    <message>
+        <source>Soubor obsahuje %1 dvojic, slovník jich pojme nejvýše %2. Zapsat prvních %2? </source>
+        <translation>The file contains %1 pairs, the dictionary holds at most %2. Write the first %2? </translation>
+    </message>
+    <message>
+        <source>slovníky (*.slv)</source>
+        <translation>dictionaries (*.slv)</translation>
+    </message>
+    <message>
+        <source>Čte se balíček %1...</source>
+        <translation>Reading the package %1...</translation>
+    </message>
+    <message>
+        <source>Z balíčku %1 už jsou slovníky:
+%2
+Doplnit do nich nové poznámky? Jejich dvojice i statistika zůstanou. (Ne: vzniknou nové slovníky.)</source>
+        <translation>The package %1 already made the dictionaries:
+%2
+Add the new notes to them? Their pairs and statistics stay. (No: new dictionaries are made.)</translation>
+    </message>
+    <message>
+        <source>Převzaté opakování z Anki se projeví při nabízení slov podle plánu opakování. Nabízet slova podle plánu opakování? (V nastavení jde změnit a tlačítkem &quot;ulož&quot; uložit.)</source>
+        <translation>The reviews taken from Anki count when the words are offered by the review schedule. Offer the words by the review schedule? (The settings can change it, and the button "save" keeps it.)</translation>
+    </message>
+    <message>
+        <source>historie odpovědí teď není k dispozici.</source>
+        <translation>the answer history is not available now.</translation>
+    </message>
+    <message>
+        <source>Opakování se zapisují do historie...</source>
+        <translation>Writing the reviews into the history...</translation>
+    </message>
+    <message>
+        <source>KVTML (*.kvtml);;text oddělený tabulátory (*.tsv *.txt)</source>
+        <translation>KVTML (*.kvtml);;tab-separated text (*.tsv *.txt)</translation>
+    </message>
+</context>
+<context>
+    <name>FolderSync::Worker</name>
+    <message>
+        <source>Historii odpovědí nelze číst: %1</source>
+        <translation>The answer history cannot be read: %1</translation>
+    </message>
+</context>
+<context>
+    <name>HelpWindow</name>
+    <message>
+        <source>nápověda:</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>:/assets/help.txt</source>
+        <comment>the resource of the help text in this language</comment>
+        <translation>:/assets/help_en.txt</translation>
+    </message>
+</context>
+<context>
+    <name>ImportedPairs</name>
     <message>
         <source>jedna strana je prázdná</source>
         <translation>one side is empty</translation>
@@ -559,44 +627,12 @@ new: %2</translation>
         <translation>a dictionary line would not read it as it is</translation>
     </message>
     <message>
-        <source>položka na řádku %1</source>
-        <translation>entry on line %1</translation>
-    </message>
-    <message>
-        <source>: nemá dva překlady</source>
-        <translation>: does not have two translations</translation>
-    </message>
-    <message>
-        <source>Soubor není platný KVTML: chyba na řádku %1: %2.</source>
-        <translation>The file is not valid KVTML: error on line %1: %2.</translation>
-    </message>
-    <message>
-        <source>Soubor KVTML neobsahuje žádnou položku.</source>
-        <translation>The KVTML file contains no entry.</translation>
-    </message>
-    <message>
-        <source>řádek %1</source>
-        <translation>line %1</translation>
-    </message>
-    <message>
-        <source>: chybí druhé pole</source>
-        <translation>: the second field is missing</translation>
-    </message>
-    <message>
-        <source>Soubor neobsahuje žádnou dvojici slov.</source>
-        <translation>The file contains no pair of words.</translation>
-    </message>
-    <message>
         <source>Soubor není textový (obsahuje binární data); slovíčka z něj převzít nelze.</source>
         <translation>The file is not text (it contains binary data); no words can be taken from it.</translation>
     </message>
     <message>
         <source>Soubor je prázdný.</source>
         <translation>The file is empty.</translation>
-    </message>
-    <message>
-        <source>strana %1</source>
-        <translation>side %1</translation>
     </message>
     <message>
         <source>
@@ -616,78 +652,33 @@ The dictionary holds at most %1 pairs: </translation>
     </message>
 </context>
 <context>
-    <name>ExchangeCommands</name>
-    <message>
-        <source>slovíčka jiných programů (*.kvtml *.tsv *.csv *.txt *.apkg *.colpkg);;balíčky Anki (*.apkg *.colpkg);;všechny soubory (*)</source>
-        <translation>other programs&apos; vocabulary (*.kvtml *.tsv *.csv *.txt *.apkg *.colpkg);;Anki packages (*.apkg *.colpkg);;all files (*)</translation>
-    </message>
-    <message>
-        <source>Ze souboru %1 nešlo převzít žádnou dvojici.
-</source>
-        <translation>No pair could be taken from the file %1.
-</translation>
-    </message>
-    <message>
-        <source>Soubor obsahuje %1 dvojic, slovník jich pojme nejvýše %2. Zapsat prvních %2? </source>
-        <translation>The file contains %1 pairs, the dictionary holds at most %2. Write the first %2? </translation>
-    </message>
-    <message>
-        <source>slovníky (*.slv)</source>
-        <translation>dictionaries (*.slv)</translation>
-    </message>
-    <message>
-        <source>Čte se balíček %1...</source>
-        <translation>Reading the package %1...</translation>
-    </message>
-    <message>
-        <source>historie odpovědí teď není k dispozici.</source>
-        <translation>the answer history is not available now.</translation>
-    </message>
-    <message>
-        <source>Opakování se zapisují do historie...</source>
-        <translation>Writing the reviews into the history...</translation>
-    </message>
-    <message>
-        <source>KVTML (*.kvtml);;text oddělený tabulátory (*.tsv *.txt)</source>
-        <translation>KVTML (*.kvtml);;tab-separated text (*.tsv *.txt)</translation>
-    </message>
-    <message>
-        <source>Z balíčku %1 už jsou slovníky:
-%2
-Doplnit do nich nové poznámky? Jejich dvojice i statistika zůstanou. (Ne: vzniknou nové slovníky.)</source>
-        <translation>The package %1 already made the dictionaries:
-%2
-Add the new notes to them? Their pairs and statistics stay. (No: new dictionaries are made.)</translation>
-    </message>
-    <message>
-        <source>Převzaté opakování z Anki se projeví při nabízení slov podle plánu opakování. Nabízet slova podle plánu opakování? (V nastavení jde změnit a tlačítkem &quot;ulož&quot; uložit.)</source>
-        <translation>The reviews taken from Anki count when the words are offered by the review schedule. Offer the words by the review schedule? (The settings can change it, and the button &quot;save&quot; keeps it.)</translation>
-    </message>
-</context>
-<context>
-    <name>FolderSync::Worker</name>
-    <message>
-        <source>Historii odpovědí nelze číst: %1</source>
-        <translation>The answer history cannot be read: %1</translation>
-    </message>
-</context>
-<context>
-    <name>HelpWindow</name>
-    <message>
-        <source>nápověda:</source>
-        <translation>Help</translation>
-    </message>
-    <message>
-        <source>:/assets/help.txt</source>
-        <comment>the resource of the help text in this language</comment>
-        <translation>:/assets/help_en.txt</translation>
-    </message>
-</context>
-<context>
     <name>IniFile</name>
     <message>
         <source>Soubor nastavení %1 nelze přečíst: %2. Program ho nechá, jak je.</source>
         <translation>The settings file %1 cannot be read: %2. The program leaves it as it is.</translation>
+    </message>
+</context>
+<context>
+    <name>Kvtml</name>
+    <message>
+        <source>položka na řádku %1</source>
+        <translation>entry on line %1</translation>
+    </message>
+    <message>
+        <source>: nemá dva překlady</source>
+        <translation>: does not have two translations</translation>
+    </message>
+    <message>
+        <source>Soubor není platný KVTML: chyba na řádku %1: %2.</source>
+        <translation>The file is not valid KVTML: error on line %1: %2.</translation>
+    </message>
+    <message>
+        <source>Soubor KVTML neobsahuje žádnou položku.</source>
+        <translation>The KVTML file contains no entry.</translation>
+    </message>
+    <message>
+        <source>strana %1</source>
+        <translation>side %1</translation>
     </message>
 </context>
 <context>
@@ -965,7 +956,7 @@ Add the new notes to them? Their pairs and statistics stay. (No: new dictionarie
     </message>
 </context>
 <context>
-    <name>LogExchange</name>
+    <name>LogTransfer</name>
     <message>
         <source>Složka %1 neexistuje.</source>
         <translation>The folder %1 does not exist.</translation>
@@ -973,10 +964,6 @@ Add the new notes to them? Their pairs and statistics stay. (No: new dictionarie
     <message>
         <source>Ve složce %1 nelze založit složku pro odpovědi (%2): %3</source>
         <translation>A folder for the answers cannot be created in the folder %1 (%2): %3</translation>
-    </message>
-    <message>
-        <source>Synchronizovaná složka %1 teď není dostupná (chybí v ní složka %2). Program procvičuje s historií tohoto počítače a odpovědi vymění, až bude složka zpět. Je-li složka nová, zvolte ji v okně Volby tlačítkem Synchronizace...</source>
-        <translation>The synchronised folder %1 is not available now (its folder %2 is missing). The program drills with this computer&apos;s history and exchanges the answers when the folder is back. If the folder is new, choose it in the Options window with the Synchronisation... button.</translation>
     </message>
     <message>
         <source>Historii odpovědí nelze číst: %1</source>
@@ -997,6 +984,10 @@ Add the new notes to them? Their pairs and statistics stay. (No: new dictionarie
     <message>
         <source>V souboru %1 je poškozených záznamů: %2; ostatní se čtou.</source>
         <translation>The file %1 has damaged records: %2; the others are read.</translation>
+    </message>
+    <message>
+        <source>Synchronizovaná složka %1 teď není dostupná (chybí v ní složka %2). Program procvičuje s historií tohoto počítače a odpovědi vymění, až bude složka zpět. Je-li složka nová, zvolte ji v okně Volby tlačítkem Synchronizace...</source>
+        <translation>The synchronised folder %1 is not available now (its folder %2 is missing). The program drills with this computer's history and exchanges the answers when the folder is back. If the folder is new, choose it in the Options window with the Synchronisation... button.</translation>
     </message>
     <message>
         <source>Odpovědi z ostatních počítačů nelze uložit: %1</source>
@@ -1471,6 +1462,21 @@ Answers are written into it since this version of the program; the charts fill a
     <message>
         <source>[soubor]</source>
         <translation>[file]</translation>
+    </message>
+</context>
+<context>
+    <name>SeparatedText</name>
+    <message>
+        <source>řádek %1</source>
+        <translation>line %1</translation>
+    </message>
+    <message>
+        <source>: chybí druhé pole</source>
+        <translation>: the second field is missing</translation>
+    </message>
+    <message>
+        <source>Soubor neobsahuje žádnou dvojici slov.</source>
+        <translation>The file contains no pair of words.</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,5 @@
 #include "current_dictionary.h"
 
-#include "exchange.h"
 #include "languages.h"
 #include "vocabulary_file.h"
 
@@ -185,7 +184,7 @@ void CurrentDictionary::takeBack(const QString &path)
 }
 
 int CurrentDictionary::importInto(const QString &source, const QString &target,
-                                  const ImportResult &imported)
+                                  const Vocabulary &imported)
 {
     if (SameFile(target, source))
         throw FileError(Texts::tr("Soubor %1, ze kterého se slovíčka berou, se nepřepisuje; "
@@ -195,9 +194,8 @@ int CurrentDictionary::importInto(const QString &source, const QString &target,
     if (isFileOf(target))
         writeBackFirst();
     // Windows-1250 when every character fits, UTF-8 with its byte order mark otherwise.
-    const Vocabulary dictionary = DictionaryFromImport(imported);
-    WriteVocabularyFile(target, dictionary, m_journal);
-    return dictionary.count();
+    WriteVocabularyFile(target, imported, m_journal);
+    return imported.count();
 }
 
 int CurrentDictionary::updateFromImport(const QString &target,
@@ -293,9 +291,4 @@ void CurrentDictionary::rewrite(const QString &changedMeanwhile,
     changed.encoding = used;
     changed.markSaved();
     m_vocabulary = std::move(changed);
-}
-
-void CurrentDictionary::exportTo(const QString &target) const
-{
-    WriteFileSafely(target, ExportForFile(m_vocabulary, target));
 }

@@ -13,7 +13,6 @@
 #include <optional>
 #include <utility>
 
-struct ImportResult;
 struct SideLanguages;
 
 // What an operation on the current dictionary did, for the application to tell the user.
@@ -109,10 +108,10 @@ public:
     // The dictionary set aside gets its file back without reading it (the editor failed).
     void takeBack(const QString &path);
 
-    // Writes the pairs read by an import into `target`, a new dictionary without statistics,
-    // and returns how many were written. The source is never written; when the target is this
-    // dictionary's file, its answers are written back first. Throws FileError.
-    int importInto(const QString &source, const QString &target, const ImportResult &imported);
+    // Writes the dictionary an import made from `source` into `target` and returns how many
+    // pairs were written. The source is never written; when the target is this dictionary's
+    // file, its answers are written back first. Throws FileError.
+    int importInto(const QString &source, const QString &target, const Vocabulary &imported);
     // Changes `target`, a dictionary an earlier import made, by `change` (which adds the pairs
     // it lacks and returns how many), keeping its pairs, their statistics and its kept lines;
     // returns what `change` returned. When the target is this dictionary's file, its answers
@@ -130,9 +129,6 @@ public:
     // The answers are written back first. Throws FileError, with the dictionary as it was.
     SharedWrite writeShared(const std::optional<SharedCounters> &counters,
                             const QList<Vocabulary> &copies);
-    // Writes the dictionary in another program's format, chosen by the target's name.
-    // Throws FileError.
-    void exportTo(const QString &target) const;
 
 signals:
     // Another file became the dictionary.

@@ -1,17 +1,16 @@
 #pragma once
 
-#include "languages.h"
-
-#include "vocabulary.h"
+#include "vocabulary/languages.h"
+#include "vocabulary/vocabulary.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-// Vocabulary brought in from other flash-card programs and spreadsheets, and taken out to
-// them: KVTML 2.0 (the XML vocabulary format of the KDE flash-card programs) and tab- or
-// comma-separated text.
+// Vocabulary brought in from other flash-card programs and spreadsheets, and taken out to them:
+// what every format's import gives, which format a file is read and written in, and what the
+// user is told. The formats themselves: kvtml.h, separated_text.h, anki_package.h.
 
 // What an import found: the pairs that a dictionary can hold, and why the others were left out.
 struct ImportResult
@@ -31,13 +30,9 @@ bool AcceptImportedPair(const QString &where, QString first, QString second, QSt
 // HTML as plain text: tags removed (line breaks and ends of blocks become blanks), entities
 // decoded, runs of blanks made one.
 QString PlainTextOfHtml(QString field);
+// A theme is one line: line breaks and tabs in a title become blanks.
+QString OneLine(QString text);
 
-// Reads tab-, semicolon- or comma-separated text (the separator found or named in a
-// "#separator:" line): the first two fields become the sides; fields in double quotes may hold
-// separators, doubled quotes and line breaks; HTML in fields becomes plain text. Columns named
-// "Comment 1" and "Comment 2" in a "#columns:" line become the comments. Throws FileError for a
-// file with no pair.
-ImportResult ImportDelimited(const QByteArray &bytes);
 // A KVTML file (the first two translations of each entry become the sides, their comments
 // the comments, the title the theme; malformed XML throws FileError with its line number) or
 // separated text, by the file's content.
@@ -48,13 +43,6 @@ ImportResult ImportVocabularyFile(const QString &path);
 
 // The dictionary an import makes, without statistics; its theme is the title.
 Vocabulary DictionaryFromImport(const ImportResult &result);
-
-// The dictionary as KVTML 2.0 (UTF-8): two identifiers, the theme as title, one entry per pair
-// with its comments.
-QByteArray ExportKvtml(const Vocabulary &vocabulary);
-// The dictionary as tab-separated UTF-8 text with header lines: side 1, side 2, comment 1,
-// comment 2.
-QByteArray ExportDelimited(const Vocabulary &vocabulary);
 
 // The dictionary in the format its target's name asks for: tab-separated text for a name
 // ending in ".tsv" or ".txt", KVTML otherwise.

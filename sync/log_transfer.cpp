@@ -1,4 +1,4 @@
-#include "log_exchange.h"
+#include "log_transfer.h"
 
 #include "history/answer_import.h"
 #include "history/history_rows.h"
@@ -23,7 +23,7 @@ namespace {
 
 struct Texts
 {
-    Q_DECLARE_TR_FUNCTIONS(LogExchange)
+    Q_DECLARE_TR_FUNCTIONS(LogTransfer)
 };
 
 bool failed(const QSqlQuery &query, QString *reason)
@@ -418,29 +418,29 @@ void tellUnread(const QStringList &paths, const QList<AnswerLogPart> &unread, QS
 
 } // namespace
 
-FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, double desiredRetention,
-                                  qsizetype answersAtOnce)
+SyncRound SyncWithFolder(QSqlDatabase db, const SyncPlace &place, double desiredRetention,
+                         qsizetype answersAtOnce)
 {
-    FolderExchange exchange;
+    SyncRound round;
     // The log folder is made when the folder is named. Without it the folder is not there (a
     // disk not mounted leaves an empty folder in its place): nothing is written into it.
     if (!QFileInfo(place.logFolder()).isDir()) {
-        exchange.troubles.append(
+        round.troubles.append(
             Texts::tr("Synchronizovaná složka %1 teď není dostupná (chybí v ní složka %2). "
                       "Program procvičuje s historií tohoto počítače a odpovědi vymění, až "
                       "bude složka zpět. Je-li složka nová, zvolte ji v okně Volby "
                       "tlačítkem Synchronizace...")
                 .arg(place.folder, place.logFolder()));
-        return exchange;
+        return round;
     }
-    exchange.reached = writeOwnLog(db, place, exchange.troubles);
+    round.reached = writeOwnLog(db, place, round.troubles);
 
     QStringList paths;
     for (const QFileInfo &log :
          QDir(place.logFolder()).entryInfoList({QStringLiteral("*.log")}, QDir::Files)) {
         paths.append(log.filePath());
         if (log.completeBaseName() != place.computer)
-            ++exchange.computers;
+            ++round.computers;
     }
     // A huge log is read and taken in rounds, each remembered, so that neither the memory nor
     // the time the history is locked grows with it.
@@ -449,8 +449,8 @@ FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, doubl
     for (bool more = true; more;) {
         std::optional<QList<LogRead>> logs = ReadLogsOn(db, paths, &reason, answersAtOnce);
         if (!logs) {
-            exchange.troubles.append(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
-            return exchange;
+            round.troubles.append(Texts::tr("Historii odpovědí nelze číst: %1").arg(reason));
+            return round;
         }
         more = false;
         for (qsizetype i = 0; i < paths.size(); ++i) {
@@ -464,13 +464,13 @@ FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, doubl
             db, *logs, [&place](const QString &logged) { return place.localDictionary(logged); },
             desiredRetention, &reason);
         if (!taken) {
-            tellUnread(paths, unread, exchange.troubles);
-            exchange.troubles.append(
+            tellUnread(paths, unread, round.troubles);
+            round.troubles.append(
                 Texts::tr("Odpovědi z ostatních počítačů nelze uložit: %1").arg(reason));
-            return exchange;
+            return round;
         }
-        exchange.taken += *taken;
+        round.taken += *taken;
     }
-    tellUnread(paths, unread, exchange.troubles);
-    return exchange;
+    tellUnread(paths, unread, round.troubles);
+    return round;
 }

@@ -9,7 +9,7 @@
 #include <functional>
 #include <optional>
 
-// The records of the user's computers exchanged through their logs, on an open history
+// The records of the user's computers synced through their logs, on an open history
 // database (of the current schema) and a connection of its own: this computer's answers and
 // counter settings numbered and appended to its log, the other computers' taken into the
 // history.
@@ -63,8 +63,8 @@ std::optional<OwnRecords>
 OwnRecordsForLog(QSqlDatabase db, const QString &computer, qint64 lastInLog,
                  const std::function<QString(const QString &)> &loggedDictionary, QString *reason);
 
-// What one exchange with the synchronised folder did.
-struct FolderExchange
+// What one sync with the synchronised folder did.
+struct SyncRound
 {
     int taken = 0;        // records of other computers new to this one
     int computers = 0;    // logs of other computers in the folder
@@ -90,8 +90,8 @@ struct SyncPlace
 // made in it), or empty when it can; the log folder is made.
 QString SyncFolderProblem(const QString &folder);
 
-// One exchange: this computer's new records appended to its log, then every log in the folder
+// One sync: this computer's new records appended to its log, then every log in the folder
 // read on from where it was left (its own too, which brings back records a lost history had)
 // and taken into the history, up to `answersAtOnce` in each transaction.
-FolderExchange ExchangeWithFolder(QSqlDatabase db, const SyncPlace &place, double desiredRetention,
-                                  qsizetype answersAtOnce = AnswersReadAtOnce);
+SyncRound SyncWithFolder(QSqlDatabase db, const SyncPlace &place, double desiredRetention,
+                         qsizetype answersAtOnce = AnswersReadAtOnce);

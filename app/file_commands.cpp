@@ -6,7 +6,7 @@
 #include "exchange/anki_fields_dialog.h"
 #include "exchange/anki_import.h"
 #include "history/answer_import.h"
-#include "vocabulary/exchange.h"
+#include "exchange/imported_pairs.h"
 #include "vocabulary/vocabulary_file.h"
 #include "vocabulary/languages_dialog.h"
 #include "vocabulary/vocabulary_store.h"
@@ -15,6 +15,7 @@
 
 #include "core/file_error.h"
 #include "core/paths.h"
+#include "core/text_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,7 +27,7 @@ namespace {
 
 struct Texts
 {
-    Q_DECLARE_TR_FUNCTIONS(ExchangeCommands)
+    Q_DECLARE_TR_FUNCTIONS(FileCommands)
 };
 
 } // namespace
@@ -89,7 +90,8 @@ bool Application::importFrom(const QString &source)
         Texts::tr("slovníky (*.slv)"), QStringLiteral("slv"));
     if (target.isEmpty())
         return false;
-    const int written = m_context->dictionary.importInto(source, target, result);
+    const int written
+        = m_context->dictionary.importInto(source, target, DictionaryFromImport(result));
     m_context->shared.enrolFile(target);
     m_context->settings.dictionaryPath = ResolvedPath(target);
     openDictionary(target);
@@ -182,7 +184,8 @@ Application::writeAnkiDictionaries(const QString &source,
                         return AddNewAnkiPairs(earlier, dictionary.content);
                     });
                 else
-                    m_context->dictionary.importInto(source, target, dictionary.content);
+                    m_context->dictionary.importInto(source, target,
+                                                     DictionaryFromImport(dictionary.content));
                 ReadVocabularyFile(target, stored);
             })) {
             written.failure = failure->message();
@@ -302,5 +305,5 @@ void Application::exportDictionary()
         Texts::tr("KVTML (*.kvtml);;text oddělený tabulátory (*.tsv *.txt)"),
         QStringLiteral("kvtml"));
     if (!target.isEmpty())
-        dictionary.exportTo(target);
+        WriteFileSafely(target, ExportForFile(dictionary.vocabulary(), target));
 }

@@ -1,5 +1,5 @@
 #include "history/history_rows.h"
-#include "sync/log_exchange.h"
+#include "sync/log_transfer.h"
 #include "sync/shared_counters.h"
 #include "history_fill.h"
 
@@ -135,7 +135,7 @@ BENCHMARK(BM_FirstReadOfTenLogsAsWritten)
     ->ReportAggregatesOnly(true);
 
 // The counters of a 1000-pair dictionary computed from its settings and 100,000 answers of ten
-// computers (on the exchange's thread in the program, after each exchange).
+// computers (on the sync's thread in the program, after each sync).
 static void BM_SharedCountersOfThousandPairs(benchmark::State &state)
 {
     QTemporaryDir dir;

@@ -1,6 +1,7 @@
 #include "core/file_error.h"
 #include "test_support.h"
-#include "vocabulary/exchange.h"
+#include "exchange/kvtml.h"
+#include "exchange/separated_text.h"
 #include "vocabulary/languages.h"
 #include "vocabulary/vocabulary_file.h"
 
@@ -23,7 +24,7 @@ Vocabulary sample()
 }
 
 // Exported and imported again, a dictionary gives the same pairs (without statistics).
-TEST(Exchange, ExportThenImportGivesTheSamePairs)
+TEST(OutsideFormats, ExportThenImportGivesTheSamePairs)
 {
     Vocabulary original = sample();
     for (VocabularyEntry &entry : original.entries)
@@ -46,7 +47,7 @@ TEST(Exchange, ExportThenImportGivesTheSamePairs)
 
 // A KVTML export names a side's language only where the dictionary says it; brought back, the
 // dictionary has a whole languages line or none.
-TEST(Exchange, AnExportNamesOnlyTheLanguagesTheDictionarySays)
+TEST(OutsideFormats, AnExportNamesOnlyTheLanguagesTheDictionarySays)
 {
     // clang-format off
     const struct { const char *theme; const char *stored; const char *locales; const char *line; } rows[] = {
@@ -82,7 +83,7 @@ TEST(Exchange, AnExportNamesOnlyTheLanguagesTheDictionarySays)
 }
 
 // The export's format follows the name the user gave the file.
-TEST(Exchange, TheExportFormatFollowsTheFileName)
+TEST(OutsideFormats, TheExportFormatFollowsTheFileName)
 {
     const Vocabulary vocabulary = sample();
     // clang-format off
@@ -101,7 +102,7 @@ TEST(Exchange, TheExportFormatFollowsTheFileName)
     }
 }
 
-TEST(Exchange, AKvtmlFileWithIdentifiersLessonsAndComments)
+TEST(OutsideFormats, AKvtmlFileWithIdentifiersLessonsAndComments)
 {
     const QByteArray kvtml = U(R"(<?xml version="1.0" encoding="UTF-8"?>
 <!DOCTYPE kvtml PUBLIC "kvtml2.dtd" "http://edu.kde.org/kvtml/kvtml2.dtd">
@@ -145,7 +146,7 @@ TEST(Exchange, AKvtmlFileWithIdentifiersLessonsAndComments)
                 "prázdná"));
 }
 
-TEST(Exchange, ATabSeparatedExportWithHeaderLinesAndHtml)
+TEST(OutsideFormats, ATabSeparatedExportWithHeaderLinesAndHtml)
 {
     const QByteArray text = U("#separator:tab\n#html:true\n#columns:Front\tBack\tTags\n"
                               "<b>pes</b>\tder&nbsp;Hund<br>r&nbsp;Hund\tzvířata\n"
@@ -160,7 +161,7 @@ TEST(Exchange, ATabSeparatedExportWithHeaderLinesAndHtml)
     EXPECT_TRUE(result.skipped.isEmpty());
 }
 
-TEST(Exchange, ACsvWithQuotedCommasDoubledQuotesAndALineBreakInQuotes)
+TEST(OutsideFormats, ACsvWithQuotedCommasDoubledQuotesAndALineBreakInQuotes)
 {
     const QByteArray csv = U("\"pes, hafan\",dog\n"
                              "\"řekl \"\"ahoj\"\"\",said hello\n"
@@ -176,7 +177,7 @@ TEST(Exchange, ACsvWithQuotedCommasDoubledQuotesAndALineBreakInQuotes)
     EXPECT_EQ(result.skipped.first(), U("řádek 3: obsahuje konec řádku"));
 }
 
-TEST(Exchange, AWindows1250SemicolonFileFromASpreadsheet)
+TEST(OutsideFormats, AWindows1250SemicolonFileFromASpreadsheet)
 {
     const ImportResult result
         = ImportVocabulary(Cp1250("kůň;Pferd\r\nžába;Frosch\r\ndům;Haus, Gebäude\r\n"));
@@ -186,7 +187,7 @@ TEST(Exchange, AWindows1250SemicolonFileFromASpreadsheet)
 }
 
 // What a dictionary line cannot hold is left out and said, never dropped or changed silently.
-TEST(Exchange, WhatCannotBeCarriedOverIsSaid)
+TEST(OutsideFormats, WhatCannotBeCarriedOverIsSaid)
 {
     const QByteArray text = U("a/b\tx\ne-mail\tname@example.org\npes {hafan}\tHund\n").toUtf8()
                             + QByteArray(60, 'k') + "\tdlouhé\nsám\n\tprázdná\n";
@@ -229,7 +230,7 @@ TEST(Exchange, WhatCannotBeCarriedOverIsSaid)
 }
 
 // The limits of what an import takes, one row each.
-TEST(Exchange, AnImportTakesSidesUpToFiftyCharactersTrimmed)
+TEST(OutsideFormats, AnImportTakesSidesUpToFiftyCharactersTrimmed)
 {
     const QByteArray fifty(50, 'x');
     // clang-format off
@@ -254,7 +255,7 @@ TEST(Exchange, AnImportTakesSidesUpToFiftyCharactersTrimmed)
 }
 
 // A first side that a separated-text reader would take for a header line is quoted.
-TEST(Exchange, AFirstSideBeginningWithAHashSurvivesTheTabSeparatedExport)
+TEST(OutsideFormats, AFirstSideBeginningWithAHashSurvivesTheTabSeparatedExport)
 {
     Vocabulary vocabulary;
     vocabulary.entries.append(ParseVocabularyLine(QStringLiteral("#1 / first"), false).entry);
@@ -264,7 +265,7 @@ TEST(Exchange, AFirstSideBeginningWithAHashSurvivesTheTabSeparatedExport)
     EXPECT_EQ(back.pairs.first().side[1], QStringLiteral("#1"));
 }
 
-TEST(Exchange, CountsAreSaidWithTheCzechPluralForms)
+TEST(OutsideFormats, CountsAreSaidWithTheCzechPluralForms)
 {
     // clang-format off
     const struct { int count; const char *said; } cases[] = {
@@ -278,7 +279,7 @@ TEST(Exchange, CountsAreSaidWithTheCzechPluralForms)
 
 // What is no text is refused before anything is read; text with a page break or a stray
 // control character is still text.
-TEST(Exchange, AFileThatIsNoTextIsRefused)
+TEST(OutsideFormats, AFileThatIsNoTextIsRefused)
 {
     QByteArray random;
     for (int i = 0; i < 4096; ++i)
@@ -299,7 +300,7 @@ TEST(Exchange, AFileThatIsNoTextIsRefused)
 }
 
 // A theme is one line, from the title or, without one, from the file's name.
-TEST(Exchange, TheThemeIsOneLineAndComesFromTheNameWithoutATitle)
+TEST(OutsideFormats, TheThemeIsOneLineAndComesFromTheNameWithoutATitle)
 {
     const ImportResult kvtml = ImportVocabulary(
         U("<?xml version=\"1.0\"?><kvtml version=\"2.0\"><information><title>Hraniční "

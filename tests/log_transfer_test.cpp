@@ -1,5 +1,5 @@
 #include "history/history_rows.h"
-#include "sync/log_exchange.h"
+#include "sync/log_transfer.h"
 #include "sync/shared_counters.h"
 #include "vocabulary/current_dictionary.h"
 #include "test_support.h"
@@ -56,10 +56,10 @@ public:
                          0.9);
     }
     // Appends its new answers to its log and reads every log in its view of the folder.
-    void exchange()
+    void sync()
     {
-        const FolderExchange exchange = ExchangeWithFolder(database(), place(), 0.9);
-        EXPECT_TRUE(exchange.troubles.isEmpty()) << exchange.troubles.join('\n').toStdString();
+        const SyncRound sync = SyncWithFolder(database(), place(), 0.9);
+        EXPECT_TRUE(sync.troubles.isEmpty()) << sync.troubles.join('\n').toStdString();
     }
     SyncPlace place() const { return {m_folder + QStringLiteral("/sync"), m_id}; }
     QString lesson() const { return m_folder + QStringLiteral("/sync/lekce.slv"); }
@@ -118,7 +118,7 @@ void deliver(Computer &from, Computer &to, Delivery how)
         break;
     case Delivery::CutShortThenWhole:
         WriteBytes(target, bytes.first(bytes.size() * 2 / 3));
-        to.exchange();
+        to.sync();
         WriteBytes(target, bytes);
         break;
     case Delivery::RenamedIntoPlace:
@@ -127,23 +127,23 @@ void deliver(Computer &from, Computer &to, Delivery how)
         QFile::rename(target + QStringLiteral(".tmp"), target);
         break;
     }
-    to.exchange();
+    to.sync();
 }
 
-struct ExchangeCase
+struct DeliveryCase
 {
     const char *name;
     Delivery delivery;
 };
 
-class LogExchangeTest : public testing::TestWithParam<ExchangeCase>
+class LogTransferTest : public testing::TestWithParam<DeliveryCase>
 {
 };
 
 // Three computers answer offline, on the same cards too, one of them with a clock behind the
 // others; their logs then reach each other in every order. All end with every answer once and
 // the same cards, those that all the answers give in time order.
-TEST_P(LogExchangeTest, ComputersThatReadTheSameLogsHoldTheSameCards)
+TEST_P(LogTransferTest, ComputersThatReadTheSameLogsHoldTheSameCards)
 {
     std::array<int, 3> order{0, 1, 2};
     do {
@@ -164,7 +164,7 @@ TEST_P(LogExchangeTest, ComputersThatReadTheSameLogsHoldTheSameCards)
         c.answer(Cat, 2, Grade::Easy, day);
         b.answer(Cat, 2, Grade::Good, day + 5 * MsPerDay);
         for (auto &computer : computers)
-            computer->exchange();
+            computer->sync();
         for (const int from : order) {
             for (int to = 0; to < 3; ++to) {
                 if (to != from)
@@ -174,7 +174,7 @@ TEST_P(LogExchangeTest, ComputersThatReadTheSameLogsHoldTheSameCards)
         }
         // Each log read again changes nothing.
         for (auto &computer : computers)
-            computer->exchange();
+            computer->sync();
 
         const QStringList state = a.state();
         EXPECT_EQ(state.size(), 2 + 6) << "two cards, six answers";
@@ -196,10 +196,10 @@ TEST_P(LogExchangeTest, ComputersThatReadTheSameLogsHoldTheSameCards)
     } while (std::next_permutation(order.begin(), order.end()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Deliveries, LogExchangeTest,
-                         testing::Values(ExchangeCase{"whole", Delivery::Whole},
-                                         ExchangeCase{"cutShort", Delivery::CutShortThenWhole},
-                                         ExchangeCase{"renamed", Delivery::RenamedIntoPlace}),
+INSTANTIATE_TEST_SUITE_P(Deliveries, LogTransferTest,
+                         testing::Values(DeliveryCase{"whole", Delivery::Whole},
+                                         DeliveryCase{"cutShort", Delivery::CutShortThenWhole},
+                                         DeliveryCase{"renamed", Delivery::RenamedIntoPlace}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 // A computer numbers its answers after what its log already holds, also when its history was
@@ -211,14 +211,14 @@ TEST(OwnLog, NumbersFollowTheLogAndALostHistoryIsTakenBackFromIt)
         Computer a(root.path(), "a");
         a.answer(Dog, 1, Grade::Good, MsPerDay);
         a.answer(Cat, 1, Grade::Again, 2 * MsPerDay);
-        a.exchange();
-        a.exchange(); // nothing new: nothing appended
+        a.sync();
+        a.sync(); // nothing new: nothing appended
         EXPECT_EQ(ReadAnswerLogFile(a.logPath(a.id()), 0, 0).answers.size(), 2);
     }
     QFile::remove(QDir(root.path()).filePath(QStringLiteral("a/data/history.sqlite")));
     Computer a(root.path(), "a");
     a.answer(Dog, 1, Grade::Good, 3 * MsPerDay);
-    a.exchange();
+    a.sync();
     const AnswerLogPart log = ReadAnswerLogFile(a.logPath(a.id()), 0, 0);
     ASSERT_EQ(log.answers.size(), 3);
     EXPECT_EQ(log.answers.last().seq, 3) << "numbered after the log, not from 1 again";
@@ -234,14 +234,14 @@ TEST(CounterSettings, AreNumberedInTheOrderTheyWereMadeAndKnowWhatWasRead)
     Computer a(root.path(), "a");
     Computer b(root.path(), "b");
     b.answer(Cat, 1, Grade::Good, 500);
-    b.exchange();
+    b.sync();
     deliver(b, a, Delivery::Whole);
     a.set(Dog, {2, 0, 1, 0}, 1000);
     a.answer(Dog, 1, Grade::Again, 2000);
     a.answer(Dog, 2, Grade::Good, 2500);
     a.set(Dog, {}, 3000);
     a.answer(Dog, 1, Grade::Good, 4000);
-    a.exchange();
+    a.sync();
     const AnswerLogPart log = ReadAnswerLogFile(a.logPath(a.id()), 0, 0);
     ASSERT_EQ(log.settings.size(), 2);
     EXPECT_EQ(log.settings.at(0).seq, 1);
@@ -280,16 +280,16 @@ TEST(CounterSettings, AResetWipesOnlyTheAnswersItsComputerHadRead)
         Computer b(root.path(), "b");
         a.set(Dog, {2, 0, 1, 0}, 1000); // the lesson came into the folder
         a.answer(Dog, 1, Grade::Again, 2000);
-        a.exchange();
+        a.sync();
         deliver(a, b, Delivery::Whole);
         EXPECT_EQ(b.counters(Dog), (Counters{3, 0, 2, 0})) << c.name;
         b.answer(Dog, 2, Grade::Again, 3000);
-        b.exchange();
+        b.sync();
         if (c.readBeforeReset)
             deliver(b, a, Delivery::Whole);
         a.set(Dog, {}, 4000);
         a.answer(Dog, 1, Grade::Good, 5000);
-        a.exchange();
+        a.sync();
         if (c.resetArrivesFirst) {
             deliver(a, b, Delivery::Whole);
             deliver(b, a, Delivery::Whole);
@@ -306,12 +306,12 @@ struct TroubleCase
 {
     const char *name;
     void (*spoil)(const Computer &computer);
-    const char *told; // a part of what the exchange tells
+    const char *told; // a part of what the sync tells
 };
 
 // A log of a later version, a file that is no log, damaged records, a log that cannot be
 // written and a folder that is not there: each is told, naming the file, and the rest is read.
-TEST(FolderExchange, TellsWhatItCannotReadOrWriteAndReadsTheRest)
+TEST(SyncRound, TellsWhatItCannotReadOrWriteAndReadsTheRest)
 {
     const TroubleCase cases[] = {
         {"later version",
@@ -338,10 +338,10 @@ TEST(FolderExchange, TellsWhatItCannotReadOrWriteAndReadsTheRest)
         QDir().mkpath(a.logs());
         a.answer(Dog, 1, Grade::Good, MsPerDay);
         c.spoil(a);
-        const FolderExchange exchange = ExchangeWithFolder(a.database(), a.place(), 0.9);
-        ASSERT_EQ(exchange.troubles.size(), 1) << c.name;
-        EXPECT_TRUE(exchange.troubles.first().contains(U(c.told)))
-            << exchange.troubles.first().toStdString();
+        const SyncRound sync = SyncWithFolder(a.database(), a.place(), 0.9);
+        ASSERT_EQ(sync.troubles.size(), 1) << c.name;
+        EXPECT_TRUE(sync.troubles.first().contains(U(c.told)))
+            << sync.troubles.first().toStdString();
     }
 }
 
@@ -409,7 +409,7 @@ TEST(ImportLogs, ManyAnswersAtOnceEndAsFewAtATime)
 
 // Logs read a few answers at a time, each round taken and remembered: the same answers and
 // cards as one read of them, and a damaged record told once for all the rounds.
-TEST(FolderExchange, LogsReadInRoundsEndAsOneRead)
+TEST(SyncRound, LogsReadInRoundsEndAsOneRead)
 {
     QTemporaryDir root;
     Computer b(root.path(), "b");
@@ -419,16 +419,16 @@ TEST(FolderExchange, LogsReadInRoundsEndAsOneRead)
     b.answer(Cat, 2, Grade::Hard, 5 * MsPerDay);
     c.answer(Dog, 1, Grade::Easy, 2 * MsPerDay);
     c.answer(Cat, 2, Grade::Good, 4 * MsPerDay);
-    b.exchange();
-    c.exchange();
+    b.sync();
+    c.sync();
     Computer once(root.path(), "once");
     Computer inRounds(root.path(), "rounds");
     for (Computer *to : {&once, &inRounds}) {
         WriteBytes(to->logPath(b.id()), ReadBytes(b.logPath(b.id())));
         WriteBytes(to->logPath(c.id()), ReadBytes(c.logPath(c.id())) + "A\t9\tx\n");
     }
-    const FolderExchange all = ExchangeWithFolder(once.database(), once.place(), 0.9);
-    const FolderExchange rounds = ExchangeWithFolder(inRounds.database(), inRounds.place(), 0.9, 2);
+    const SyncRound all = SyncWithFolder(once.database(), once.place(), 0.9);
+    const SyncRound rounds = SyncWithFolder(inRounds.database(), inRounds.place(), 0.9, 2);
     EXPECT_EQ(all.taken, 5);
     EXPECT_EQ(rounds.taken, 5);
     ASSERT_EQ(rounds.troubles.size(), 1);
@@ -440,17 +440,17 @@ TEST(FolderExchange, LogsReadInRoundsEndAsOneRead)
 
 // A folder that is not there (a disk not mounted leaves an empty folder in its place) is not
 // written into; once it is back, the answers given meanwhile go to the log.
-TEST(FolderExchange, AFolderThatIsGoneIsLeftAloneUntilItIsBack)
+TEST(SyncRound, AFolderThatIsGoneIsLeftAloneUntilItIsBack)
 {
     QTemporaryDir root;
     Computer a(root.path(), "a");
     QDir(a.logs()).removeRecursively();
     a.answer(Dog, 1, Grade::Good, MsPerDay);
-    EXPECT_EQ(ExchangeWithFolder(a.database(), a.place(), 0.9).troubles.size(), 1);
+    EXPECT_EQ(SyncWithFolder(a.database(), a.place(), 0.9).troubles.size(), 1);
     EXPECT_FALSE(QFileInfo::exists(a.logs())) << "nothing written where the folder should be";
     QDir().mkpath(a.logs());
     a.answer(Cat, 1, Grade::Good, 2 * MsPerDay);
-    a.exchange();
+    a.sync();
     EXPECT_EQ(ReadAnswerLogFile(a.logPath(a.id()), 0, 0).answers.size(), 2);
 }
 
