@@ -8,7 +8,7 @@
 #include "drill/answer_keeper.h"
 #include "drill/drill_window.h"
 #include "exchange/anki_package.h"
-#include "sync/folder_sync.h"
+#include "sync/synchronisation.h"
 #include "history/progress_window.h"
 #include "settings/settings_dialog.h"
 #include "statistics/report_window.h"
@@ -59,6 +59,8 @@ Application::Application(Prompts &prompts, const QString &executablePath, const 
     , m_drillWindow(std::make_unique<DrillWindow>(m_context->drill, prompts))
     , m_keeper(std::make_unique<AnswerKeeper>(m_context->drill, m_context->dictionary,
                                               m_context->history, prompts, m_drillWindow.get()))
+    , m_sync(std::make_unique<Synchronisation>(m_context->dictionary, m_context->history,
+                                               m_context->shared))
 {
     buildMenu();
     m_drillWindow->installEventFilter(this);
@@ -76,8 +78,11 @@ Application::Application(Prompts &prompts, const QString &executablePath, const 
     // With a synchronised folder, every answer goes to this computer's log soon.
     connect(&m_context->drill, &DrillSession::answerSaved, this, &Application::syncSoon);
     connect(&m_context->shared, &SharedDictionary::news, this, &Application::tellNews);
+    connect(m_sync.get(), &Synchronisation::news, this, &Application::tellNews);
+    connect(m_sync.get(), &Synchronisation::answersTaken, &m_context->drill,
+            &DrillSession::historyChanged);
     connect(&m_context->dictionary, &CurrentDictionary::opened, this, [this] {
-        watchDictionaryFolder();
+        m_sync->followDictionary();
         syncSoon();
     });
 }
@@ -243,7 +248,7 @@ void Application::finishHistory()
     ReviewHistory &history = m_context->history;
     const int left = history.finish(m_ending ? 500 : 2000);
     // The last answers go to this computer's log before the user may go to another one.
-    m_folderSync.reset();
+    m_sync->stop();
     m_keeper->setMergesAreNews(false);
     if (left > 0 && !m_ending)
         m_context->prompts.notice(

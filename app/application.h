@@ -19,11 +19,7 @@ class CurrentDictionaryDialog;
 class DictionaryChooser;
 class DictionaryEditor;
 class DrillWindow;
-class FolderSync;
-struct AnkiDictionary;
-struct AnkiImport;
-class QFileInfo;
-class QFileSystemWatcher;
+class Synchronisation;
 class HelpWindow;
 class NewDictionaryDialog;
 class ProgressWindow;
@@ -112,38 +108,9 @@ private:
     // A file named on the command line: a dictionary is opened and remembered, a file of
     // another program imported. False when it could not be.
     bool openNamedFile(const QString &file);
-    // The import of the chosen file of another program; false when the user gave it up.
+    // The import of the chosen file of another program (an Anki package by its own steps);
+    // false when the user gave it up.
     bool importFrom(const QString &source);
-    // The import of an Anki package: its decks become dictionaries, its reviews answers in the
-    // history.
-    bool importAnkiPackage(const QString &source);
-    // The files the decks of a package go to, those of an earlier import among them when the
-    // user has them updated; none when the user cancelled.
-    struct AnkiTargets
-    {
-        QStringList files;
-        QStringList earlier;
-    };
-    AnkiTargets chooseAnkiTargets(const QFileInfo &package, const QStringList &titles);
-    // What the writing of a package's dictionaries left: the files, the answers on them, the
-    // one with the most reviews, and a write that failed.
-    struct AnkiWritten
-    {
-        QStringList files;
-        QList<AnswerRecord> answers;
-        qsizetype withMostReviews = 0;
-        QString failure;
-    };
-    AnkiWritten writeAnkiDictionaries(const QString &source,
-                                      const QList<const AnkiDictionary *> &dictionaries,
-                                      const AnkiTargets &targets);
-    // No pair came from the package: says why, the full list in a report beside it.
-    void tellNothingTaken(const AnkiImport &import, const QFileInfo &package);
-    // After reviews came from Anki: asks whether to offer the words by the review schedule.
-    void offerReviewSchedule();
-    // The answers brought along go into the history, off the drill's thread; how many were
-    // new, or none and why not.
-    std::optional<int> importAnswers(const QList<AnswerRecord> &answers, QString *trouble);
     // After the first paint: the answers of the finished writes are settled in the history,
     // and those that the dictionary did not get are restored.
     void catchUpWithHistory();
@@ -168,10 +135,6 @@ private:
     void syncSoon();
     // What came in from the other computers, or went wrong with the folder: on the news line.
     void tellNews(const QString &text);
-    // The folder of the current dictionary is watched for conflict copies while it is shared.
-    void watchDictionaryFolder();
-    // A sync is done: the cards are read again.
-    void afterSync(int taken);
 
     std::unique_ptr<AppContext> m_context;
     bool m_awaitingFirstPaint = false;
@@ -189,8 +152,7 @@ private:
     HelpWindow *m_helpWindow = nullptr;
     Speaker *m_speaker = nullptr; // created when the first word is to be said
     AboutBox *m_aboutBox = nullptr;
-    std::unique_ptr<FolderSync> m_folderSync; // while a synchronised folder is named
-    QFileSystemWatcher *m_dictionaryFolderWatch = nullptr;
+    std::unique_ptr<Synchronisation> m_sync; // the synchronised folder of the settings
 };
 
 // Makes the interface speak the language (a code of InterfaceLanguages()): the program's own

@@ -11,14 +11,11 @@
 #include "history/progress_window.h"
 #include "settings/settings_dialog.h"
 #include "settings/sync_folder_dialog.h"
-#include "sync/conflict_copies.h"
-#include "sync/folder_sync.h"
 #include "sync/log_transfer.h"
+#include "sync/synchronisation.h"
 #include "widgets/prompts.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
-#include <QFileSystemWatcher>
 
 namespace {
 
@@ -48,65 +45,20 @@ void Application::chooseSyncFolder()
 
 void Application::startSync()
 {
-    m_folderSync.reset();
     AppContext &context = *m_context;
-    context.shared.follow({}, {}, {});
-    if (m_keeper->historyReady() && !context.settings.syncFolder.isEmpty()) {
-        // The history's schema is made by the drill's connection before the sync's own
-        // connection looks at it.
-        context.history.ensureOpen();
-        QString reason;
-        const QString computer = ComputerId(QFileInfo(context.history.path()).path(), &reason);
-        if (computer.isEmpty()) {
-            tellNews(Texts::tr("Synchronizace neběží: %1").arg(reason));
-        } else {
-            m_folderSync = std::make_unique<FolderSync>(
-                context.history.path(), SyncPlace{context.settings.syncFolder, computer},
-                DesiredRetention(context.settings));
-            connect(m_folderSync.get(), &FolderSync::synced, this,
-                    [this](int taken, int) { afterSync(taken); });
-            connect(m_folderSync.get(), &FolderSync::countersComputed, &context.shared,
-                    &SharedDictionary::takeCounters);
-            context.shared.follow(context.settings.syncFolder, computer,
-                                  [sync = m_folderSync.get()] { return sync->syncSoon(); });
-            connect(m_folderSync.get(), &FolderSync::troubled, this, &Application::tellNews);
-            m_folderSync->followDictionary(context.dictionary.path());
-            m_folderSync->syncSoon();
-        }
-    }
-    m_keeper->setMergesAreNews(m_folderSync != nullptr);
+    m_sync->start(m_keeper->historyReady() ? context.settings.syncFolder : QString(),
+                  DesiredRetention(context.settings));
+    m_keeper->setMergesAreNews(m_sync->isRunning());
     if (m_progressWindow)
-        m_progressWindow->setComputer(m_folderSync ? m_folderSync->place().computer : QString());
-    watchDictionaryFolder();
+        m_progressWindow->setComputer(m_sync->computer());
 }
 
 void Application::syncSoon()
 {
-    m_context->shared.syncSoon();
+    m_sync->soon();
 }
 
 void Application::tellNews(const QString &text)
 {
     m_drillWindow->showNews(text);
-}
-
-void Application::watchDictionaryFolder()
-{
-    delete std::exchange(m_dictionaryFolderWatch, nullptr);
-    const QString path = m_context->dictionary.path();
-    if (m_folderSync)
-        m_folderSync->followDictionary(path);
-    if (!m_context->shared.isSynchronised(path))
-        return;
-    m_dictionaryFolderWatch = new QFileSystemWatcher({QFileInfo(path).path()}, this);
-    connect(m_dictionaryFolderWatch, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (!ConflictCopies(m_context->dictionary.path()).isEmpty())
-            syncSoon();
-    });
-}
-
-void Application::afterSync(int taken)
-{
-    if (taken > 0)
-        m_context->drill.historyChanged();
 }

@@ -5,7 +5,7 @@
 #include "help_window.h"
 
 #include "drill/drill_window.h"
-#include "sync/folder_sync.h"
+#include "sync/synchronisation.h"
 #include "history/progress_window.h"
 #include "settings/settings_dialog.h"
 #include "statistics/report_window.h"
@@ -31,8 +31,8 @@ SettingsDialog &Application::settingsDialog()
                 &Application::chooseSyncFolder);
         // The sync computes cards with the retention in force.
         connect(m_settingsDialog, &SettingsDialog::settingsChanged, this, [this] {
-            if (m_folderSync
-                && m_folderSync->desiredRetention() != DesiredRetention(m_context->settings))
+            if (m_sync->isRunning()
+                && m_sync->desiredRetention() != DesiredRetention(m_context->settings))
                 startSync();
         });
     }
@@ -91,8 +91,8 @@ ProgressWindow &Application::progressWindow()
         m_progressWindow
             = new ProgressWindow(m_context->history, m_context->dictionary, m_context->settings,
                                  m_context->prompts, m_context->clock, m_drillWindow.get());
-        if (m_folderSync)
-            m_progressWindow->setComputer(m_folderSync->place().computer);
+        if (m_sync->isRunning())
+            m_progressWindow->setComputer(m_sync->computer());
     }
     return *m_progressWindow;
 }

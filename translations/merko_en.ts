@@ -205,6 +205,37 @@ The full list is in the file %1.</translation>
     </message>
 </context>
 <context>
+    <name>AnkiPackageImport</name>
+    <message>
+        <source>Čte se balíček %1...</source>
+        <translation>Reading the package %1...</translation>
+    </message>
+    <message>
+        <source>Z balíčku %1 už jsou slovníky:
+%2
+Doplnit do nich nové poznámky? Jejich dvojice i statistika zůstanou. (Ne: vzniknou nové slovníky.)</source>
+        <translation>The package %1 already made the dictionaries:
+%2
+Add the new notes to them? Their pairs and statistics stay. (No: new dictionaries are made.)</translation>
+    </message>
+    <message>
+        <source>slovníky (*.slv)</source>
+        <translation>dictionaries (*.slv)</translation>
+    </message>
+    <message>
+        <source>Převzaté opakování z Anki se projeví při nabízení slov podle plánu opakování. Nabízet slova podle plánu opakování? (V nastavení jde změnit a tlačítkem &quot;ulož&quot; uložit.)</source>
+        <translation>The reviews taken from Anki count when the words are offered by the review schedule. Offer the words by the review schedule? (The settings can change it, and the button &quot;save&quot; keeps it.)</translation>
+    </message>
+    <message>
+        <source>historie odpovědí teď není k dispozici.</source>
+        <translation>the answer history is not available now.</translation>
+    </message>
+    <message>
+        <source>Opakování se zapisují do historie...</source>
+        <translation>Writing the reviews into the history...</translation>
+    </message>
+</context>
+<context>
     <name>AnswerDifference</name>
     <message>
         <source>písmeno</source>
@@ -536,7 +567,7 @@ new: %2</translation>
     <name>FileCommands</name>
     <message>
         <source>slovíčka jiných programů (*.kvtml *.tsv *.csv *.txt *.apkg *.colpkg);;balíčky Anki (*.apkg *.colpkg);;všechny soubory (*)</source>
-        <translation>other programs' vocabulary (*.kvtml *.tsv *.csv *.txt *.apkg *.colpkg);;Anki packages (*.apkg *.colpkg);;all files (*)</translation>
+        <translation>other programs&apos; vocabulary (*.kvtml *.tsv *.csv *.txt *.apkg *.colpkg);;Anki packages (*.apkg *.colpkg);;all files (*)</translation>
     </message>
     <message>
         <source>Ze souboru %1 nešlo převzít žádnou dvojici.
@@ -551,30 +582,6 @@ new: %2</translation>
     <message>
         <source>slovníky (*.slv)</source>
         <translation>dictionaries (*.slv)</translation>
-    </message>
-    <message>
-        <source>Čte se balíček %1...</source>
-        <translation>Reading the package %1...</translation>
-    </message>
-    <message>
-        <source>Z balíčku %1 už jsou slovníky:
-%2
-Doplnit do nich nové poznámky? Jejich dvojice i statistika zůstanou. (Ne: vzniknou nové slovníky.)</source>
-        <translation>The package %1 already made the dictionaries:
-%2
-Add the new notes to them? Their pairs and statistics stay. (No: new dictionaries are made.)</translation>
-    </message>
-    <message>
-        <source>Převzaté opakování z Anki se projeví při nabízení slov podle plánu opakování. Nabízet slova podle plánu opakování? (V nastavení jde změnit a tlačítkem &quot;ulož&quot; uložit.)</source>
-        <translation>The reviews taken from Anki count when the words are offered by the review schedule. Offer the words by the review schedule? (The settings can change it, and the button "save" keeps it.)</translation>
-    </message>
-    <message>
-        <source>historie odpovědí teď není k dispozici.</source>
-        <translation>the answer history is not available now.</translation>
-    </message>
-    <message>
-        <source>Opakování se zapisují do historie...</source>
-        <translation>Writing the reviews into the history...</translation>
     </message>
     <message>
         <source>KVTML (*.kvtml);;text oddělený tabulátory (*.tsv *.txt)</source>
@@ -987,7 +994,7 @@ The dictionary holds at most %1 pairs: </translation>
     </message>
     <message>
         <source>Synchronizovaná složka %1 teď není dostupná (chybí v ní složka %2). Program procvičuje s historií tohoto počítače a odpovědi vymění, až bude složka zpět. Je-li složka nová, zvolte ji v okně Volby tlačítkem Synchronizace...</source>
-        <translation>The synchronised folder %1 is not available now (its folder %2 is missing). The program drills with this computer's history and exchanges the answers when the folder is back. If the folder is new, choose it in the Options window with the Synchronisation... button.</translation>
+        <translation>The synchronised folder %1 is not available now (its folder %2 is missing). The program drills with this computer&apos;s history and exchanges the answers when the folder is back. If the folder is new, choose it in the Options window with the Synchronisation... button.</translation>
     </message>
     <message>
         <source>Odpovědi z ostatních počítačů nelze uložit: %1</source>
