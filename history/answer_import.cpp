@@ -12,9 +12,6 @@
 
 namespace {
 
-// Above this many cards one ordered pass over all answers is cheaper than a query a card.
-constexpr qsizetype cardsQueriedOneByOne = 512;
-
 bool failed(const QSqlQuery &query, QString *reason)
 {
     *reason = SqlFailureReason(query.lastError());
@@ -23,52 +20,21 @@ bool failed(const QSqlQuery &query, QString *reason)
 
 const QString timeOrder = QStringLiteral("at_ms, computer, seq, id");
 
-// The stored cards among these: one by one for a few, in one pass for many.
-std::optional<QHash<CardKey, Card>> storedCards(QSqlDatabase db, const QList<CardKey> &keys,
-                                                QString *reason)
-{
-    QHash<CardKey, Card> cards;
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (keys.size() <= cardsQueriedOneByOne) {
-        SqliteStatement read(db, ReadCardStatement);
-        for (const CardKey &key : keys) {
-            if (read.isValid()) {
-                BindCardKey(read, 1, key);
-                if (read.nextRow())
-                    cards.insert(key, CardAt(read, 0));
-                read.reset();
-            }
-            if (!read.error().isEmpty()) {
-                *reason = read.error();
-                return std::nullopt;
-            }
-        }
-        return cards;
-    }
-    const QSet<CardKey> wanted(keys.begin(), keys.end());
-    if (!query.exec(QStringLiteral("SELECT side1, comment1, side2, comment2, direction, ")
-                    + CardColumns + QStringLiteral(" FROM cards"))) {
-        failed(query, reason);
-        return std::nullopt;
-    }
-    while (query.next()) {
-        const CardKey key = CardKeyAt(query, 0);
-        if (wanted.contains(key))
-            cards.insert(key, CardAt(query, 5));
-    }
-    return cards;
-}
-
 } // namespace
 
-bool InWriteTransaction(QSqlDatabase db, QString *reason, const std::function<bool()> &body)
+bool InWriteTransaction(QSqlDatabase db, QString *reason, const std::function<bool()> &body,
+                        QSqlError *error)
 {
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        if (error)
+            *error = query.lastError();
         return failed(query, reason);
+    }
     if (body() && query.exec(QStringLiteral("COMMIT")))
         return true;
+    if (error)
+        *error = query.lastError();
     if (reason->isEmpty())
         *reason = SqlFailureReason(query.lastError());
     query.exec(QStringLiteral("ROLLBACK"));
@@ -78,7 +44,7 @@ bool InWriteTransaction(QSqlDatabase db, QString *reason, const std::function<bo
 bool UpdateCards(QSqlDatabase db, PairNumbers &pairs, QHash<CardKey, QList<FreshAnswer>> &touched,
                  double desiredRetention, QString *reason)
 {
-    const std::optional<QHash<CardKey, Card>> stored = storedCards(db, touched.keys(), reason);
+    const std::optional<QHash<CardKey, Card>> stored = ReadCards(db, touched.keys(), reason);
     if (!stored)
         return false;
     QSet<CardKey> replayed;
@@ -248,7 +214,7 @@ bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards
     };
     // A few cards are read by their index, many in one ordered pass over all answers.
     const QString columns = QStringLiteral("SELECT pair, direction, grade, at_ms FROM answers ");
-    if (cards.size() <= cardsQueriedOneByOne) {
+    if (cards.size() <= CardsReadOneByOne) {
         SqliteStatement answers(db, columns
                                         + QStringLiteral("WHERE pair = ? AND direction = ?"
                                                          " ORDER BY ")

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QSet>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 #include <functional>
@@ -24,10 +25,14 @@ class QSqlQuery;
 // history has this program's schema: the drill's history makes it.
 QSqlDatabase OpenHistoryConnection(const QString &connection, const QString &path);
 
-// Runs `body` in a transaction begun with BEGIN IMMEDIATE, so that a transaction that reads
-// before it writes never finds the database changed by the drill's commits meanwhile; rolled
-// back when `body` or the commit fails (`reason` says why).
-bool InWriteTransaction(QSqlDatabase db, QString *reason, const std::function<bool()> &body);
+// The one way the history's connections write: `body` runs in a transaction begun with BEGIN
+// IMMEDIATE, which takes the write lock at once, so that a transaction that reads before it
+// writes never finds the database changed by another connection's commits meanwhile, and two
+// copies never both hold a read that each must turn into a write. Rolled back when `body` or
+// the commit fails (`reason` says why; `error`, when given, holds the error of BEGIN or COMMIT
+// when one of them failed, so that a lock can be told from other failures).
+bool InWriteTransaction(QSqlDatabase db, QString *reason, const std::function<bool()> &body,
+                        QSqlError *error = nullptr);
 
 // An answer new to the history, in the order of the cards' answers.
 struct FreshAnswer

@@ -1,5 +1,8 @@
 #include "history_rows.h"
 
+#include "review_history.h"
+
+#include <QSet>
 #include <QSqlError>
 
 QVariant SqlText(const QString &text)
@@ -52,11 +55,6 @@ Card CardAt(const SqliteStatement &statement, int first)
                 int(statement.integer(first + 6))};
 }
 
-const QString ReadCardStatement = QStringLiteral("SELECT ") + CardColumns
-                                  + QStringLiteral(" FROM cards WHERE side1 = ? AND comment1 = ?"
-                                                   " AND side2 = ? AND comment2 = ? AND"
-                                                   " direction = ?");
-
 void BindCardState(SqliteStatement &statement, int first, const Card &card)
 {
     statement.bind(first, card.memory.stability);
@@ -68,10 +66,54 @@ void BindCardState(SqliteStatement &statement, int first, const Card &card)
     statement.bind(first + 6, qint64(card.lapses));
 }
 
-void PrepareReadCard(QSqlQuery &query, const CardKey &key)
+namespace {
+
+// Reads one card's state (CardColumns) by the card's key (BindCardKey).
+const QString ReadCardStatement = QStringLiteral("SELECT ") + CardColumns
+                                  + QStringLiteral(" FROM cards WHERE side1 = ? AND comment1 = ?"
+                                                   " AND side2 = ? AND comment2 = ? AND"
+                                                   " direction = ?");
+
+} // namespace
+
+std::optional<QHash<CardKey, Card>> ReadCards(QSqlDatabase db, const QList<CardKey> &keys,
+                                              QString *reason)
 {
-    query.prepare(ReadCardStatement);
-    BindCardKey(query, key);
+    QHash<CardKey, Card> cards;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (keys.size() <= CardsReadOneByOne) {
+        SqliteStatement read(db, ReadCardStatement);
+        for (const CardKey &key : keys) {
+            if (read.isValid()) {
+                BindCardKey(read, 1, key);
+                if (read.nextRow())
+                    cards.insert(key, CardAt(read, 0));
+                read.reset();
+            }
+            if (!read.error().isEmpty()) {
+                *reason = read.error();
+                return std::nullopt;
+            }
+        }
+        return cards;
+    }
+    const QSet<CardKey> wanted(keys.begin(), keys.end());
+    if (!query.exec(QStringLiteral("SELECT side1, comment1, side2, comment2, direction, ")
+                    + CardColumns + QStringLiteral(" FROM cards"))) {
+        *reason = SqlFailureReason(query.lastError());
+        return std::nullopt;
+    }
+    while (query.next()) {
+        const CardKey key = CardKeyAt(query, 0);
+        if (wanted.contains(key))
+            cards.insert(key, CardAt(query, 5));
+    }
+    if (query.lastError().isValid()) {
+        *reason = SqlFailureReason(query.lastError());
+        return std::nullopt;
+    }
+    return cards;
 }
 
 namespace {

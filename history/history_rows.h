@@ -31,12 +31,15 @@ Card CardAt(const QSqlQuery &query, int first);
 Card CardAt(const SqliteStatement &statement, int first);
 inline const QString CardColumns = QStringLiteral(
     "stability, difficulty, last_review_ms, due_ms, introduced_ms, reviews, lapses");
-// The statement that reads one card's state (CardColumns) by the card's key (BindCardKey).
-extern const QString ReadCardStatement;
 // Binds a card's state (CardColumns) from the parameter `first` on.
 void BindCardState(SqliteStatement &statement, int first, const Card &card);
-// Prepares the statement that reads one card's state and binds its key.
-void PrepareReadCard(QSqlQuery &query, const CardKey &key);
+// Above this many cards one pass over all of them (or all their answers) is cheaper than a
+// query a card.
+constexpr qsizetype CardsReadOneByOne = 512;
+// The one reader of stored cards: those among `keys` that the history holds, one by one for a
+// few, in one pass for many. None, with the reason, when the history failed.
+std::optional<QHash<CardKey, Card>> ReadCards(QSqlDatabase db, const QList<CardKey> &keys,
+                                              QString *reason);
 
 // The numbers of pairs, each made when its pair is first stored, and remembered: for the
 // statements of one transaction (a number made in one that is rolled back is gone).

@@ -404,15 +404,16 @@ bool ReviewHistory::execute(const QString &statement)
     return failWith(query.lastError());
 }
 
-// BEGIN IMMEDIATE takes the write lock at once, so that two copies never both hold a read
-// that each must turn into a write. A body or commit that fails is rolled back.
 bool ReviewHistory::inTransaction(const std::function<bool()> &body)
 {
-    if (!execute(QStringLiteral("BEGIN IMMEDIATE")))
-        return false;
-    if (body() && execute(QStringLiteral("COMMIT")))
+    QString reason;
+    QSqlError error;
+    if (InWriteTransaction(QSqlDatabase::database(m_connection, false), &reason, body, &error))
         return true;
-    QSqlQuery(QSqlDatabase::database(m_connection, false)).exec(QStringLiteral("ROLLBACK"));
+    // The body has told its own failure; that of BEGIN or COMMIT (a lock among them) is told
+    // here.
+    if (error.type() != QSqlError::NoError)
+        failWith(error);
     return false;
 }
 
@@ -604,16 +605,14 @@ ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
     // each build on the other's answer.
     const bool recorded = inTransaction([&] {
         QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        QSqlQuery query(db);
-        PrepareReadCard(query, answer.card);
-        if (!query.exec())
-            return failWith(query.lastError());
-        std::optional<Card> before;
-        if (query.next())
-            before = CardAt(query, 0);
-        query.finish();
-        *after = ReviewCard(before, answer.grade, answer.atMs, desiredRetention);
         QString reason;
+        const auto stored = ReadCards(db, {answer.card}, &reason);
+        if (!stored)
+            return failWith(SqlitePrimaryErrorCode(db), reason);
+        const std::optional<Card> before = stored->contains(answer.card)
+                                               ? std::optional(stored->value(answer.card))
+                                               : std::nullopt;
+        *after = ReviewCard(before, answer.grade, answer.atMs, desiredRetention);
         PairNumbers pairs(db);
         if (!CardStore(db, pairs).store(answer.card, **after, &reason)
             || !AnswerInsert(db, pairs).insert(answer, answer.dictionary, m_session, false,
@@ -625,10 +624,10 @@ ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
             return true;
         if (!ReplayCards(db, pairs, {answer.card}, desiredRetention, &reason))
             return failWith(SqlitePrimaryErrorCode(db), reason);
-        PrepareReadCard(query, answer.card);
-        if (!query.exec() || !query.next())
-            return failWith(query.lastError());
-        *after = CardAt(query, 0);
+        const auto replayed = ReadCards(db, {answer.card}, &reason);
+        if (!replayed || !replayed->contains(answer.card))
+            return failWith(SqlitePrimaryErrorCode(db), reason);
+        *after = replayed->value(answer.card);
         return true;
     });
     if (!recorded) {
@@ -672,30 +671,17 @@ std::optional<QHash<CardKey, Card>> ReviewHistory::cardsOf(const QList<PairText>
     return guarded([&]() -> std::optional<QHash<CardKey, Card>> {
         if (!ensureOpen())
             return std::nullopt;
-        QSet<CardKey> wanted;
+        QList<CardKey> wanted;
         wanted.reserve(pairs.size() * 2);
         for (const PairText &pair : pairs) {
-            wanted.insert({pair, 1});
-            wanted.insert({pair, 2});
+            wanted.append({pair, 1});
+            wanted.append({pair, 2});
         }
-        QSqlQuery query(QSqlDatabase::database(m_connection, false));
-        query.setForwardOnly(true);
-        if (!query.exec(QStringLiteral("SELECT side1, comment1, side2, comment2, direction,"
-                                       " stability, difficulty, last_review_ms, due_ms,"
-                                       " introduced_ms, reviews, lapses FROM cards"))) {
-            failWith(query.lastError());
-            return std::nullopt;
-        }
-        QHash<CardKey, Card> cards;
-        while (query.next()) {
-            CardKey key = CardKeyAt(query, 0);
-            if (wanted.contains(key))
-                cards.insert(std::move(key), CardAt(query, 5));
-        }
-        if (query.lastError().isValid()) {
-            failWith(query.lastError());
-            return std::nullopt;
-        }
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        QString reason;
+        std::optional<QHash<CardKey, Card>> cards = ReadCards(db, wanted, &reason);
+        if (!cards)
+            failWith(SqlitePrimaryErrorCode(db), reason);
         return cards;
     });
 }
