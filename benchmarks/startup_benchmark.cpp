@@ -1,6 +1,8 @@
 // Measures the program's start-up: from process start to the first pair on screen, with the
 // settings read and a 1000-pair dictionary loaded, on the offscreen platform; the peak memory
-// of the process; and, as the yardstick, the start of a bare Qt window on the same machine.
+// of the process; and, as the yardstick, the start of a bare Qt window on the same machine, also
+// with every library the program links loaded, which tells the libraries' share from the
+// program's own.
 // Usage: merko_startup_benchmark [runs]
 
 #include "vocabulary/vocabulary_file.h"
@@ -85,6 +87,7 @@ int main(int argc, char *argv[])
     };
     const std::string probe = copyProbe("merko_startup_probe");
     const std::string bareWindow = copyProbe("merko_bare_window_probe");
+    const std::string bareWithLibraries = copyProbe("merko_bare_window_libraries_probe");
 
     Vocabulary vocabulary;
     vocabulary.theme = QString::fromUtf8("*čeština-němčina, velká lekce");
@@ -102,35 +105,44 @@ int main(int argc, char *argv[])
     settings.write("[Setup]\r\nSlovnik=" + dictionary.toLocal8Bit() + "\r\nHodnoceni=1\r\n");
     settings.close();
 
-    // Runs a probe the given number of times; the median, the fastest and the slowest run.
+    // The probes run in turn, each run of one beside a run of the others, so that a change of
+    // the machine's load falls on all of them alike.
     struct Series
     {
         std::vector<double> times;
         long peak = 0;
         double median() const { return times[times.size() / 2]; }
     };
-    const auto measure = [runs](const std::string &path) {
-        Series series;
+    const std::vector<std::string> probes = {probe, bareWindow, bareWithLibraries};
+    std::vector<Series> series(probes.size());
+    for (const std::string &path : probes)
         runOnce(path); // warms the file cache
-        for (int i = 0; i < runs; ++i) {
-            const Run run = runOnce(path);
+    for (int i = 0; i < runs; ++i) {
+        for (std::size_t p = 0; p < probes.size(); ++p) {
+            const Run run = runOnce(probes[p]);
             if (!run.ready) {
-                std::fprintf(stderr, "%s did not get ready\n", path.c_str());
-                std::exit(1);
+                std::fprintf(stderr, "%s did not get ready\n", probes[p].c_str());
+                return 1;
             }
-            series.times.push_back(run.milliseconds);
-            series.peak = std::max(series.peak, run.peakKilobytes);
+            series[p].times.push_back(run.milliseconds);
+            series[p].peak = std::max(series[p].peak, run.peakKilobytes);
         }
-        std::sort(series.times.begin(), series.times.end());
-        return series;
-    };
-    const Series program = measure(probe);
-    const Series bare = measure(bareWindow);
+    }
+    for (Series &one : series)
+        std::sort(one.times.begin(), one.times.end());
+    const Series &program = series[0];
+    const Series &bare = series[1];
+    const Series &libraries = series[2];
     std::printf("start-up to the first pair, %d runs: median %.1f ms, min %.1f ms, max %.1f ms\n",
                 runs, program.median(), program.times.front(), program.times.back());
     std::printf("bare Qt window, %d runs: median %.1f ms, min %.1f ms, max %.1f ms\n", runs,
                 bare.median(), bare.times.front(), bare.times.back());
     std::printf("ratio of the medians: %.2f\n", program.median() / bare.median());
+    // Where the difference goes: loading the libraries the program links, and its own work.
+    std::printf("the bare window loading the program's libraries: median %.1f ms (%.2f); the "
+                "program's own start: %.1f ms\n",
+                libraries.median(), libraries.median() / bare.median(),
+                program.median() - libraries.median());
     std::printf("peak memory: %.1f MB (bare window %.1f MB)\n", double(program.peak) / 1024.0,
                 double(bare.peak) / 1024.0);
     return 0;

@@ -6,14 +6,22 @@ set -euo pipefail
 
 packages=(
     cmake g++ make pkg-config
+    # Qt Widgets, Qt's own dialogs in Czech, and Qt SQL's SQLite driver for the answer history
     qt6-base-dev qt6-translations-l10n libgl-dev libqt6sql6-sqlite
+    # Qt Linguist's lupdate and lrelease for the translations
     qt6-tools-dev qt6-l10n-tools
+    # Qt Charts for the progress window (its CMake files need Qt OpenGL)
     qt6-charts-dev libqt6opengl6-dev
+    # Qt TextToSpeech with speech-dispatcher and espeak-ng voices, to say the words
     qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin
     speech-dispatcher speech-dispatcher-espeak-ng
+    # GoogleTest and Google Benchmark
     libgtest-dev libgmock-dev libbenchmark-dev
+    # a font that the offscreen window tests draw with
     fonts-dejavu-core
+    # two real sync tools' instances for the synchronised folder's tests (loopback only)
     syncthing
+    # Anki packages (libzip, libzstd) and SQLite's own interface for writes of many answers
     libzip-dev libzstd-dev libsqlite3-dev
 )
 if [ "${1:-}" = sanitize ]; then
