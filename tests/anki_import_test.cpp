@@ -472,71 +472,77 @@ const BadRow BadRows[] = {
 };
 // clang-format on
 
+// The members of a package with that damage; a package that is no ZIP, or one cut short, is
+// made by the caller.
+QList<QPair<QString, QByteArray>> damagedMembers(Damage damage, const QByteArray &database)
+{
+    const QByteArray zeros(4 << 20, '\0');
+    QList<QPair<QString, QByteArray>> members = {{QStringLiteral("collection.anki2"), database}};
+    MadeCollection later = SmallCollection(3);
+    switch (damage) {
+    case Damage::NotZip: // written by the caller
+        break;
+    case Damage::NoCollection:
+        members = {{QStringLiteral("media"), "{}"}};
+        break;
+    case Damage::UpwardName:
+        members.append({QStringLiteral("../../.bashrc"), "x"});
+        break;
+    case Damage::AbsoluteName:
+        members.append({QStringLiteral("/etc/passwd"), "x"});
+        break;
+    case Damage::Expands:
+        members.append({QStringLiteral("meta"), zeros});
+        break;
+    case Damage::CompressedExpands:
+        members = {{QStringLiteral("collection.anki21b"), ZstdCompressed(zeros)}};
+        break;
+    case Damage::NotDatabase:
+        members = {{QStringLiteral("collection.anki2"),
+                    QByteArray("SQLite format 3") + QByteArray(5000, 'x')}};
+        break;
+    case Damage::CutDatabase:
+        members = {{QStringLiteral("collection.anki2"), database.left(database.size() / 2)}};
+        break;
+    case Damage::ZeroedPage: {
+        // The page of a table zeroed: the file opens, its check finds the page.
+        QByteArray zeroed = database;
+        zeroed.replace(2 * 4096, 4096, QByteArray(4096, '\0'));
+        members = {{QStringLiteral("collection.anki2"), zeroed}};
+        break;
+    }
+    case Damage::CutZip:
+        break;
+    case Damage::CutCompressed: {
+        const QByteArray compressed = ZstdCompressed(database);
+        members = {{QStringLiteral("collection.anki21b"), compressed.left(compressed.size() / 2)}};
+        break;
+    }
+    case Damage::LaterSchema:
+        later.schema = 19;
+        members
+            = {{QStringLiteral("collection.anki2"), CollectionDatabase(later, AnkiForm::Anki2)}};
+        break;
+    case Damage::LaterPackage:
+        members.append({QStringLiteral("meta"), QByteArray("\x08\x04", 2)});
+        break;
+    case Damage::NoNotes:
+        members = {{QStringLiteral("collection.anki2"),
+                    CollectionDatabase(SmallCollection(0), AnkiForm::Anki2)}};
+        break;
+    }
+    return members;
+}
+
 // What cannot be read is refused with a message that says why; nothing is written anywhere.
 TEST_F(AnkiPackageTest, BadPackagesAreRefused)
 {
     const QByteArray database = CollectionDatabase(SmallCollection(3), AnkiForm::Anki2);
-    const QByteArray zeros(4 << 20, '\0');
     for (const BadRow &row : BadRows) {
-        QList<QPair<QString, QByteArray>> members
-            = {{QStringLiteral("collection.anki2"), database}};
-        MadeCollection later = SmallCollection(3);
-        switch (row.damage) {
-        case Damage::NotZip:
+        if (row.damage == Damage::NotZip)
             WriteBytes(path("deck.apkg"), "PK not really");
-            break;
-        case Damage::NoCollection:
-            members = {{QStringLiteral("media"), "{}"}};
-            break;
-        case Damage::UpwardName:
-            members.append({QStringLiteral("../../.bashrc"), "x"});
-            break;
-        case Damage::AbsoluteName:
-            members.append({QStringLiteral("/etc/passwd"), "x"});
-            break;
-        case Damage::Expands:
-            members.append({QStringLiteral("meta"), zeros});
-            break;
-        case Damage::CompressedExpands:
-            members = {{QStringLiteral("collection.anki21b"), ZstdCompressed(zeros)}};
-            break;
-        case Damage::NotDatabase:
-            members = {{QStringLiteral("collection.anki2"),
-                        QByteArray("SQLite format 3") + QByteArray(5000, 'x')}};
-            break;
-        case Damage::CutDatabase:
-            members = {{QStringLiteral("collection.anki2"), database.left(database.size() / 2)}};
-            break;
-        case Damage::ZeroedPage: {
-            // The page of a table zeroed: the file opens, its check finds the page.
-            QByteArray zeroed = database;
-            zeroed.replace(2 * 4096, 4096, QByteArray(4096, '\0'));
-            members = {{QStringLiteral("collection.anki2"), zeroed}};
-            break;
-        }
-        case Damage::CutZip:
-            break;
-        case Damage::CutCompressed: {
-            const QByteArray compressed = ZstdCompressed(database);
-            members
-                = {{QStringLiteral("collection.anki21b"), compressed.left(compressed.size() / 2)}};
-            break;
-        }
-        case Damage::LaterSchema:
-            later.schema = 19;
-            members = {
-                {QStringLiteral("collection.anki2"), CollectionDatabase(later, AnkiForm::Anki2)}};
-            break;
-        case Damage::LaterPackage:
-            members.append({QStringLiteral("meta"), QByteArray("\x08\x04", 2)});
-            break;
-        case Damage::NoNotes:
-            members = {{QStringLiteral("collection.anki2"),
-                        CollectionDatabase(SmallCollection(0), AnkiForm::Anki2)}};
-            break;
-        }
-        if (row.damage != Damage::NotZip)
-            WriteZip(path("deck.apkg"), members);
+        else
+            WriteZip(path("deck.apkg"), damagedMembers(row.damage, database));
         if (row.damage == Damage::CutZip) // a download cut short
             WriteBytes(path("deck.apkg"), ReadBytes(path("deck.apkg")).left(300));
         const QStringList before

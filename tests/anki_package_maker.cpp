@@ -74,73 +74,66 @@ void execPrepared(QSqlQuery &query)
         throw std::runtime_error(query.lastError().text().toStdString());
 }
 
-void fill(QSqlDatabase db, const MadeCollection &collection, AnkiForm form)
+// The older forms keep the note types and decks as JSON in the collection's row.
+QString legacyModels(const MadeCollection &collection)
 {
-    QSqlQuery query(db);
-    const bool newest = form == AnkiForm::Anki21b;
-    if (newest && !AddUnicaseCollation(db))
-        throw std::runtime_error("no collation");
-    for (const char *statement : schema11)
-        run(query, QString::fromLatin1(statement));
-    if (newest) {
-        for (const char *statement : schema18)
-            run(query, QString::fromLatin1(statement));
-    }
     QJsonObject models;
+    for (const MadeNoteType &type : collection.types) {
+        QJsonArray fields;
+        for (int index = 0; index < type.fields.size(); ++index)
+            fields.append(QJsonObject{{QStringLiteral("name"), type.fields.at(index)},
+                                      {QStringLiteral("ord"), index}});
+        models.insert(QString::number(type.id),
+                      QJsonObject{{QStringLiteral("id"), type.id},
+                                  {QStringLiteral("name"), type.name},
+                                  {QStringLiteral("type"), type.cloze ? 1 : 0},
+                                  {QStringLiteral("flds"), fields}});
+    }
+    return QString::fromUtf8(QJsonDocument(models).toJson());
+}
+
+QString legacyDecks(const MadeCollection &collection)
+{
     QJsonObject decks;
-    if (!newest) {
-        for (const MadeNoteType &type : collection.types) {
-            QJsonArray fields;
-            for (int index = 0; index < type.fields.size(); ++index)
-                fields.append(QJsonObject{{QStringLiteral("name"), type.fields.at(index)},
-                                          {QStringLiteral("ord"), index}});
-            models.insert(QString::number(type.id),
-                          QJsonObject{{QStringLiteral("id"), type.id},
-                                      {QStringLiteral("name"), type.name},
-                                      {QStringLiteral("type"), type.cloze ? 1 : 0},
-                                      {QStringLiteral("flds"), fields}});
-        }
-        for (const auto &[id, name] : collection.decks)
-            decks.insert(QString::number(id),
-                         QJsonObject{{QStringLiteral("id"), id}, {QStringLiteral("name"), name}});
-    }
-    db.transaction();
-    query.prepare(QStringLiteral("INSERT INTO col VALUES (1, 0, 0, 0, ?, 0, 0, 0, '{}', ?, ?,"
-                                 " '{}', '{}')"));
-    query.addBindValue(collection.schema != 0 ? collection.schema : newest ? 18 : 11);
-    query.addBindValue(newest ? QStringLiteral("")
-                              : QString::fromUtf8(QJsonDocument(models).toJson()));
-    query.addBindValue(newest ? QStringLiteral("")
-                              : QString::fromUtf8(QJsonDocument(decks).toJson()));
-    execPrepared(query);
-    if (newest) {
-        for (const MadeNoteType &type : collection.types) {
-            query.prepare(QStringLiteral("INSERT INTO notetypes VALUES (?, ?, 0, 0, ?)"));
+    for (const auto &[id, name] : collection.decks)
+        decks.insert(QString::number(id),
+                     QJsonObject{{QStringLiteral("id"), id}, {QStringLiteral("name"), name}});
+    return QString::fromUtf8(QJsonDocument(decks).toJson());
+}
+
+// The newest form keeps them in tables of their own.
+void fillTypesAndDecks(QSqlQuery &query, const MadeCollection &collection)
+{
+    for (const MadeNoteType &type : collection.types) {
+        query.prepare(QStringLiteral("INSERT INTO notetypes VALUES (?, ?, 0, 0, ?)"));
+        query.addBindValue(type.id);
+        query.addBindValue(type.name);
+        // The configuration message: field 1, the kind, 1 for texts with gaps; then a
+        // length-delimited field, as the real configuration has many.
+        QByteArray config = type.cloze ? QByteArray("\x08\x01", 2) : QByteArray();
+        config += QByteArray("\x2a\x03"
+                             "abc",
+                             5);
+        query.addBindValue(config);
+        execPrepared(query);
+        for (int index = 0; index < type.fields.size(); ++index) {
+            query.prepare(QStringLiteral("INSERT INTO fields VALUES (?, ?, ?, x'')"));
             query.addBindValue(type.id);
-            query.addBindValue(type.name);
-            // The configuration message: field 1, the kind, 1 for texts with gaps; then a
-            // length-delimited field, as the real configuration has many.
-            QByteArray config = type.cloze ? QByteArray("\x08\x01", 2) : QByteArray();
-            config += QByteArray("\x2a\x03"
-                                 "abc",
-                                 5);
-            query.addBindValue(config);
-            execPrepared(query);
-            for (int index = 0; index < type.fields.size(); ++index) {
-                query.prepare(QStringLiteral("INSERT INTO fields VALUES (?, ?, ?, x'')"));
-                query.addBindValue(type.id);
-                query.addBindValue(index);
-                query.addBindValue(type.fields.at(index));
-                execPrepared(query);
-            }
-        }
-        for (const auto &[id, name] : collection.decks) {
-            query.prepare(QStringLiteral("INSERT INTO decks VALUES (?, ?, 0, 0, x'', x'')"));
-            query.addBindValue(id);
-            query.addBindValue(QString(name).replace(QStringLiteral("::"), QChar(0x1f)));
+            query.addBindValue(index);
+            query.addBindValue(type.fields.at(index));
             execPrepared(query);
         }
     }
+    for (const auto &[id, name] : collection.decks) {
+        query.prepare(QStringLiteral("INSERT INTO decks VALUES (?, ?, 0, 0, x'', x'')"));
+        query.addBindValue(id);
+        query.addBindValue(QString(name).replace(QStringLiteral("::"), QChar(0x1f)));
+        execPrepared(query);
+    }
+}
+
+void fillNotesAndReviews(QSqlDatabase db, const MadeCollection &collection)
+{
     QSqlQuery notes(db);
     notes.prepare(QStringLiteral("INSERT INTO notes VALUES (?, ?, ?, 0, 0, '', ?, '', 0, 0, '')"));
     QSqlQuery cards(db);
@@ -171,6 +164,30 @@ void fill(QSqlDatabase db, const MadeCollection &collection, AnkiForm form)
         reviews.addBindValue(review.type);
         execPrepared(reviews);
     }
+}
+
+void fill(QSqlDatabase db, const MadeCollection &collection, AnkiForm form)
+{
+    QSqlQuery query(db);
+    const bool newest = form == AnkiForm::Anki21b;
+    if (newest && !AddUnicaseCollation(db))
+        throw std::runtime_error("no collation");
+    for (const char *statement : schema11)
+        run(query, QString::fromLatin1(statement));
+    if (newest) {
+        for (const char *statement : schema18)
+            run(query, QString::fromLatin1(statement));
+    }
+    db.transaction();
+    query.prepare(QStringLiteral("INSERT INTO col VALUES (1, 0, 0, 0, ?, 0, 0, 0, '{}', ?, ?,"
+                                 " '{}', '{}')"));
+    query.addBindValue(collection.schema != 0 ? collection.schema : newest ? 18 : 11);
+    query.addBindValue(newest ? QStringLiteral("") : legacyModels(collection));
+    query.addBindValue(newest ? QStringLiteral("") : legacyDecks(collection));
+    execPrepared(query);
+    if (newest)
+        fillTypesAndDecks(query, collection);
+    fillNotesAndReviews(db, collection);
     db.commit();
 }
 

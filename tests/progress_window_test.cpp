@@ -102,6 +102,60 @@ QString accessKeys(ProgressWindow &window)
     return keys;
 }
 
+// After one exact and one wrong answer today:
+void checkAnswersPage(ProgressWindow &window)
+{
+    // Today's bar holds one exact and one wrong answer, on a day axis of 30 days.
+    const auto *bars = qobject_cast<QStackedBarSeries *>(seriesOf(window, "AnswersPage")[0]);
+    ASSERT_TRUE(bars);
+    ASSERT_EQ(bars->barSets().size(), 3);
+    EXPECT_EQ(bars->barSets()[0]->count(), 30);
+    EXPECT_EQ(bars->barSets()[0]->at(29), 1) << "exact today";
+    EXPECT_EQ(bars->barSets()[2]->at(29), 1) << "wrong today";
+    const auto counts = child<QStackedWidget>(window, "AnswersPage")
+                            ->findChild<QChartView *>()
+                            ->chart()
+                            ->axes(Qt::Vertical);
+    ASSERT_EQ(counts.size(), 1);
+    const auto *countAxis = qobject_cast<QValueAxis *>(counts.first());
+    ASSERT_TRUE(countAxis);
+    EXPECT_EQ(countAxis->tickCount(), int(countAxis->max()) + 1) << "a tick on each count";
+}
+
+void checkSharesPage(ProgressWindow &window)
+{
+    // Half of today's first answers were right; the days are whole steps, today last.
+    const auto *shares = qobject_cast<QLineSeries *>(seriesOf(window, "SharesPage")[0]);
+    ASSERT_TRUE(shares);
+    ASSERT_EQ(shares->count(), 1);
+    EXPECT_EQ(shares->at(0), QPointF(29, 50));
+    EXPECT_EQ(seriesOf(window, "SharesPage").value(1)->name(), U("udržet v paměti 90 %"))
+        << "named as the setting";
+}
+
+void checkDayAxes(ProgressWindow &window)
+{
+    // Both pages name every fifth whole day, today the last.
+    for (const char *page : {"AnswersPage", "SharesPage"}) {
+        QCategoryAxis *days = nullptr;
+        for (QAbstractAxis *axis : child<QStackedWidget>(window, page)
+                                       ->findChild<QChartView *>()
+                                       ->chart()
+                                       ->axes(Qt::Horizontal)) {
+            if (auto *named = qobject_cast<QCategoryAxis *>(axis))
+                days = named;
+        }
+        ASSERT_TRUE(days) << page;
+        const QStringList labels = days->categoriesLabels();
+        ASSERT_EQ(labels.size(), 6) << page;
+        EXPECT_EQ(labels.last(), QStringLiteral("9.12."));
+        EXPECT_EQ(days->endValue(labels.last()), 29.0);
+        EXPECT_EQ(labels.first(), QStringLiteral("14.11."));
+        for (const QString &label : labels)
+            EXPECT_EQ(std::fmod(days->endValue(label), 5.0), 4.0) << page;
+    }
+}
+
 TEST_F(ProgressWindowTest, EveryPageIsReachedFromTheKeyboardAndShowsTheAnswers)
 {
     program.startWith("pes / r Hund\r\nkočka / e Katze\r\n");
@@ -114,48 +168,9 @@ TEST_F(ProgressWindowTest, EveryPageIsReachedFromTheKeyboardAndShowsTheAnswers)
         for (const QChar key : keys)
             EXPECT_EQ(keys.count(key), 1) << "access key " << QString(key).toStdString();
 
-        // Today's bar holds one exact and one wrong answer, on a day axis of 30 days.
-        const auto *bars = qobject_cast<QStackedBarSeries *>(seriesOf(window, "AnswersPage")[0]);
-        ASSERT_TRUE(bars);
-        ASSERT_EQ(bars->barSets().size(), 3);
-        EXPECT_EQ(bars->barSets()[0]->count(), 30);
-        EXPECT_EQ(bars->barSets()[0]->at(29), 1) << "exact today";
-        EXPECT_EQ(bars->barSets()[2]->at(29), 1) << "wrong today";
-        const auto counts = child<QStackedWidget>(window, "AnswersPage")
-                                ->findChild<QChartView *>()
-                                ->chart()
-                                ->axes(Qt::Vertical);
-        ASSERT_EQ(counts.size(), 1);
-        const auto *countAxis = qobject_cast<QValueAxis *>(counts.first());
-        ASSERT_TRUE(countAxis);
-        EXPECT_EQ(countAxis->tickCount(), int(countAxis->max()) + 1) << "a tick on each count";
-
-        // Half of today's first answers were right; the days are whole steps, today last.
-        const auto *shares = qobject_cast<QLineSeries *>(seriesOf(window, "SharesPage")[0]);
-        ASSERT_TRUE(shares);
-        ASSERT_EQ(shares->count(), 1);
-        EXPECT_EQ(shares->at(0), QPointF(29, 50));
-        EXPECT_EQ(seriesOf(window, "SharesPage").value(1)->name(), U("udržet v paměti 90 %"))
-            << "named as the setting";
-        // Both pages name every fifth whole day, today the last.
-        for (const char *page : {"AnswersPage", "SharesPage"}) {
-            QCategoryAxis *days = nullptr;
-            for (QAbstractAxis *axis : child<QStackedWidget>(window, page)
-                                           ->findChild<QChartView *>()
-                                           ->chart()
-                                           ->axes(Qt::Horizontal)) {
-                if (auto *named = qobject_cast<QCategoryAxis *>(axis))
-                    days = named;
-            }
-            ASSERT_TRUE(days) << page;
-            const QStringList labels = days->categoriesLabels();
-            ASSERT_EQ(labels.size(), 6) << page;
-            EXPECT_EQ(labels.last(), QStringLiteral("9.12."));
-            EXPECT_EQ(days->endValue(labels.last()), 29.0);
-            EXPECT_EQ(labels.first(), QStringLiteral("14.11."));
-            for (const QString &label : labels)
-                EXPECT_EQ(std::fmod(days->endValue(label), 5.0), 4.0) << page;
-        }
+        checkAnswersPage(window);
+        checkSharesPage(window);
+        checkDayAxes(window);
 
         // The hardest card is the one answered wrongly.
         auto *hardest = child<QTableWidget>(window, "HardestCards");
@@ -164,7 +179,7 @@ TEST_F(ProgressWindowTest, EveryPageIsReachedFromTheKeyboardAndShowsTheAnswers)
 
         // A longer period draws more days; the whole history holds the same two answers.
         child<QComboBox>(window, "ProgressPeriod")->setCurrentIndex(1);
-        bars = qobject_cast<QStackedBarSeries *>(seriesOf(window, "AnswersPage")[0]);
+        const auto *bars = qobject_cast<QStackedBarSeries *>(seriesOf(window, "AnswersPage")[0]);
         EXPECT_EQ(bars->barSets()[0]->count(), 90);
         child<QComboBox>(window, "ProgressScope")->setCurrentIndex(1);
         // The line wraps between figures only: a label keeps its number.

@@ -145,7 +145,13 @@ const char *const FourthSchema[]
        "INSERT INTO cards VALUES ('pes', '', 'r Hund', '', 1, 2.5, 5.0, 1000, 90000, 1000, 1, 0)",
        "PRAGMA user_version = 4"};
 
-TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
+static void WriteFourthSchema(const QString &database)
+{
+    for (const char *statement : FourthSchema)
+        queryValue(database, QString::fromUtf8(statement));
+}
+
+TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndKeptWhenOpenedAgain)
 {
     {
         ReviewHistory history(database());
@@ -157,12 +163,13 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
         ReviewHistory again(database());
         EXPECT_EQ(again.answerCount(), 1) << "opening again keeps what is there";
     }
-    ASSERT_TRUE(QFile::remove(database()));
+}
 
-    // A database of the fourth version: its pairs are numbered, and every answer and card is
-    // kept, by its texts as before.
-    for (const char *statement : FourthSchema)
-        queryValue(database(), QString::fromUtf8(statement));
+// A database of the fourth version: its pairs are numbered, and every answer and card is kept,
+// by its texts as before.
+TEST_F(ReviewHistoryTest, AFourthSchemaHistoryKeepsEveryAnswerAndCard)
+{
+    WriteFourthSchema(database());
     {
         ReviewHistory fourth(database());
         EXPECT_EQ(fourth.answerCount(), 2);
@@ -182,11 +189,12 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
     EXPECT_EQ(value("SELECT count(*) FROM pairs").toInt(), 2);
     EXPECT_EQ(value("SELECT count(*) FROM sqlite_master WHERE name LIKE 'reviews_%'").toInt(), 0)
         << "the indexes over the texts are gone";
+}
 
-    // A database of the first version gets what the later ones added, and keeps its answers.
-    ASSERT_TRUE(QFile::remove(database()));
-    for (const char *statement : FourthSchema)
-        queryValue(database(), QString::fromUtf8(statement));
+// A database of the first version gets what the later ones added, and keeps its answers.
+TEST_F(ReviewHistoryTest, AFirstSchemaHistoryGetsWhatTheLaterOnesAdded)
+{
+    WriteFourthSchema(database());
     for (const char *statement :
          {"DROP INDEX reviews_dictionary_time", "DROP INDEX reviews_card",
           "DROP INDEX reviews_logged", "DROP INDEX reviews_unlogged",
@@ -211,28 +219,37 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndALaterOneIsLeftAlone)
         << "what versions of files counted is not kept";
     EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE computer IS NULL AND seq IS NULL").toInt(),
               2);
-    // The versions of the third schema did not say who wrote them: the logs are read again.
-    ASSERT_TRUE(QFile::remove(database()));
-    for (const char *statement : FourthSchema)
-        queryValue(database(), QString::fromUtf8(statement));
+}
+
+// The versions of the third schema did not say who wrote them: the logs are read again.
+TEST_F(ReviewHistoryTest, AThirdSchemaHistoryReadsTheLogsAgain)
+{
+    WriteFourthSchema(database());
     queryValue(database(), QStringLiteral("INSERT INTO logs VALUES ('b', 500, 7)"));
     queryValue(database(), QStringLiteral("PRAGMA user_version = 3"));
     EXPECT_EQ(ReviewHistory(database()).answerCount(), 2);
     EXPECT_EQ(value("SELECT offset || ':' || last_seq FROM logs"), QStringLiteral("0:0"));
+}
 
-    // A history of the fourth schema, with what versions of files counted, goes through every
-    // step to the counters set by the user, and keeps its answers.
-    ASSERT_TRUE(QFile::remove(database()));
-    for (const char *statement : FourthSchema)
-        queryValue(database(), QString::fromUtf8(statement));
+// A history of the fourth schema, with what versions of files counted, goes through every step
+// to the counters set by the user, and keeps its answers.
+TEST_F(ReviewHistoryTest, SettledAnswersOfTheFourthSchemaGoThroughEveryStep)
+{
+    WriteFourthSchema(database());
     queryValue(database(), QStringLiteral("UPDATE reviews SET settled = 1"));
     EXPECT_EQ(ReviewHistory(database()).answerCount(), 2);
     EXPECT_EQ(value("SELECT count(*) FROM pragma_table_info('answers') WHERE name = 'counted_in'")
                   .toInt(),
               0);
     EXPECT_EQ(value("SELECT count(*) FROM answers WHERE settled = 1").toInt(), 2);
+}
 
-    // A database written by a later version of the program is neither used nor changed.
+// A database written by a later version of the program is neither used nor changed.
+TEST_F(ReviewHistoryTest, ALaterSchemaIsNeitherUsedNorChanged)
+{
+    // A history this program kept, which a later version then carried on.
+    WriteFourthSchema(database());
+    EXPECT_EQ(ReviewHistory(database()).answerCount(), 2);
     queryValue(database(), QStringLiteral("PRAGMA user_version = 99"));
     const QByteArray before = ReadBytes(database());
     ReviewHistory later(database());
