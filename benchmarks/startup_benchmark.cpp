@@ -65,6 +65,26 @@ Run runOnce(const std::string &probe)
     return run;
 }
 
+// A 1000-pair dictionary in the folder, named in the settings beside the probes.
+void writeDictionaryAndSettings(const QString &folder)
+{
+    Vocabulary vocabulary;
+    vocabulary.theme = QString::fromUtf8("*čeština-němčina, velká lekce");
+    for (int i = 0; i < Vocabulary::Capacity; ++i) {
+        VocabularyEntry entry;
+        entry.side[1] = QString::fromUtf8("žluťoučký kůň %1, úpěl").arg(i);
+        entry.side[2] = QString::fromUtf8("gelb[es|er] Pferd %1, schön").arg(i);
+        entry.offers[1] = i % 9;
+        vocabulary.entries.append(entry);
+    }
+    const QString dictionary = QDir(folder).filePath(QStringLiteral("velky.slv"));
+    WriteVocabularyFile(dictionary, vocabulary);
+    QFile settings(QDir(folder).filePath(QStringLiteral("Merko.ini")));
+    settings.open(QIODevice::WriteOnly);
+    settings.write("[Setup]\r\nSlovnik=" + dictionary.toLocal8Bit() + "\r\nHodnoceni=1\r\n");
+    settings.close();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -89,21 +109,7 @@ int main(int argc, char *argv[])
     const std::string bareWindow = copyProbe("merko_bare_window_probe");
     const std::string bareWithLibraries = copyProbe("merko_bare_window_libraries_probe");
 
-    Vocabulary vocabulary;
-    vocabulary.theme = QString::fromUtf8("*čeština-němčina, velká lekce");
-    for (int i = 0; i < Vocabulary::Capacity; ++i) {
-        VocabularyEntry entry;
-        entry.side[1] = QString::fromUtf8("žluťoučký kůň %1, úpěl").arg(i);
-        entry.side[2] = QString::fromUtf8("gelb[es|er] Pferd %1, schön").arg(i);
-        entry.offers[1] = i % 9;
-        vocabulary.entries.append(entry);
-    }
-    const QString dictionary = QDir(folder.path()).filePath(QStringLiteral("velky.slv"));
-    WriteVocabularyFile(dictionary, vocabulary);
-    QFile settings(QDir(folder.path()).filePath(QStringLiteral("Merko.ini")));
-    settings.open(QIODevice::WriteOnly);
-    settings.write("[Setup]\r\nSlovnik=" + dictionary.toLocal8Bit() + "\r\nHodnoceni=1\r\n");
-    settings.close();
+    writeDictionaryAndSettings(folder.path());
 
     // The probes run in turn, each run of one beside a run of the others, so that a change of
     // the machine's load falls on all of them alike.
