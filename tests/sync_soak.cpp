@@ -186,40 +186,36 @@ std::string describe(const QString &fa, const QString &fb)
 
 class SyncSoak : public testing::TestWithParam<int>
 {
-};
+protected:
+    void SetUp() override
+    {
+        QDir().mkpath(fa + "/merko/odpovedi");
+        QDir().mkpath(fb + "/merko/odpovedi");
+        // The lesson was put into the folder before.
+        for (const QString &f : {fa, fb})
+            PutInFolder(f, QStringLiteral("lekce.slv"), Cp1250(Lesson));
+        model.base["lekce.slv"] = Cp1250(Lesson);
+    }
 
-TEST_P(SyncSoak, CountersEqualAnswers)
-{
-    QRandomGenerator random(GetParam());
-    QTemporaryDir root;
-    const QString fa = root.path() + "/a", fb = root.path() + "/b";
-    QDir().mkpath(fa + "/merko/odpovedi");
-    QDir().mkpath(fb + "/merko/odpovedi");
-    // The lesson was put into the folder before.
-    for (const QString &f : {fa, fb})
-        PutInFolder(f, QStringLiteral("lekce.slv"), Cp1250(Lesson));
-    SyncModel model{fa, fb, {}, 0, &random};
-    model.base["lekce.slv"] = Cp1250(Lesson);
-
-    RunningProgram computers[2];
-    const QString folders[2] = {fa, fb};
-    bool running[2] = {false, false};
-    int given = 0, wrong = 0;
-    QStringList trace;
-    const auto startOn = [&](int i) {
+    void startOn(int i)
+    {
         computers[i].startNaming(
             folders[i] + "/lekce.slv",
             ("Cetnost=3\r\nSyncSlozka=" + folders[i].toUtf8() + "\r\n").constData());
         running[i] = true;
         QTest::qWait(300);
-    };
-    const auto stopOn = [&](int i) {
+    }
+
+    void stopOn(int i)
+    {
         computers[i].stop();
         running[i] = false;
-    };
-    const int steps
-        = qEnvironmentVariableIntValue("STEPS") ? qEnvironmentVariableIntValue("STEPS") : 40;
-    for (int step = 0; step < steps; ++step) {
+    }
+
+    // One step drawn at random: answers on a computer (started if need be), a computer
+    // stopped, or the sync tool's exchange of some or all files.
+    void takeStep()
+    {
         const int what = random.bounded(10);
         const int i = random.bounded(2);
         if (what < 4) {
@@ -252,30 +248,60 @@ TEST_P(SyncSoak, CountersEqualAnswers)
             std::cerr << trace.last().toStdString() << " given " << given << "/" << wrong << "  "
                       << describe(fa, fb) << "\n";
     }
-    // Converge: stop both, then rounds of full sync and a start and stop of each.
-    for (int i = 0; i < 2; ++i)
-        if (running[i])
-            stopOn(i);
-    for (int round = 0; round < 6; ++round) {
-        model.sync(1.0);
-        for (int i = 0; i < 2; ++i) {
-            startOn(i);
-            QTest::qWait(1500);
-            stopOn(i);
+
+    // Both stopped, then rounds of full sync and a start and stop of each.
+    void converge()
+    {
+        for (int i = 0; i < 2; ++i)
+            if (running[i])
+                stopOn(i);
+        for (int round = 0; round < 6; ++round) {
             model.sync(1.0);
-            if (qEnvironmentVariableIsSet("VERBOSE"))
-                std::cerr << "round " << round << " computer " << i << "  " << describe(fa, fb)
-                          << "\n";
+            for (int i = 0; i < 2; ++i) {
+                startOn(i);
+                QTest::qWait(1500);
+                stopOn(i);
+                model.sync(1.0);
+                if (qEnvironmentVariableIsSet("VERBOSE"))
+                    std::cerr << "round " << round << " computer " << i << "  " << describe(fa, fb)
+                              << "\n";
+            }
         }
     }
-    if (qEnvironmentVariableIsSet("VERBOSE")) {
-        for (const QString &log : QDir(fa + "/merko/odpovedi").entryList({"*.log"})) {
-            const AnswerLogPart part = ReadAnswerLogFile(fa + "/merko/odpovedi/" + log, 0, 0);
-            std::cerr << "log " << log.left(4).toStdString() << ": " << part.answers.size()
-                      << " answers\n";
-            std::cerr << "   settings: " << part.settings.size() << "\n";
+
+    void tellLogs()
+    {
+        if (qEnvironmentVariableIsSet("VERBOSE")) {
+            for (const QString &log : QDir(fa + "/merko/odpovedi").entryList({"*.log"})) {
+                const AnswerLogPart part = ReadAnswerLogFile(fa + "/merko/odpovedi/" + log, 0, 0);
+                std::cerr << "log " << log.left(4).toStdString() << ": " << part.answers.size()
+                          << " answers\n";
+                std::cerr << "   settings: " << part.settings.size() << "\n";
+            }
         }
     }
+
+    QRandomGenerator random{quint32(GetParam())};
+    QTemporaryDir root;
+    const QString fa = root.path() + "/a";
+    const QString fb = root.path() + "/b";
+    SyncModel model{fa, fb, {}, 0, &random};
+    RunningProgram computers[2];
+    const QString folders[2] = {fa, fb};
+    bool running[2] = {false, false};
+    int given = 0;
+    int wrong = 0;
+    QStringList trace;
+};
+
+TEST_P(SyncSoak, CountersEqualAnswers)
+{
+    const int steps
+        = qEnvironmentVariableIntValue("STEPS") ? qEnvironmentVariableIntValue("STEPS") : 40;
+    for (int step = 0; step < steps; ++step)
+        takeStep();
+    converge();
+    tellLogs();
     const Files left = filesOf(fa);
     QStringList names;
     for (auto &[n, c] : left)

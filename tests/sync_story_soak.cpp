@@ -417,39 +417,36 @@ int envOr(const char *name, int fallback)
 
 class SyncStory : public testing::TestWithParam<int>
 {
-};
-
-TEST_P(SyncStory, EveryPairCountsEachAnswerOnceSinceTheSettingThatKnewOfIt)
-{
-    QRandomGenerator random{quint32(GetParam())};
-    soakNow = 1'800'000'000'000;
-    QTemporaryDir root;
-    std::vector<std::unique_ptr<Computer>> computers;
-    for (const char *name : {"a", "b", "c"}) {
-        computers.push_back(std::make_unique<Computer>(root.path(), QLatin1String(name)));
-        PutInFolder(computers.back()->view(), Name, Cp1250(Lesson));
-        computers.back()->open();
+protected:
+    void SetUp() override
+    {
+        soakNow = 1'800'000'000'000;
+        for (const char *name : {"a", "b", "c"}) {
+            computers.push_back(std::make_unique<Computer>(root.path(), QLatin1String(name)));
+            PutInFolder(computers.back()->view(), Name, Cp1250(Lesson));
+            computers.back()->open();
+        }
     }
-    SyncTool tool(random);
-    std::map<QString, Knowledge> model;
-    QStringList story;
-    std::optional<std::pair<int, QByteArray>> backup;
-    int renames = 0, added = 0;
 
     // Settings the program noted on a computer join its records, with what it had read.
-    const auto noteSettings = [&](Computer &computer, std::optional<PairText> from = {}) {
+    void noteSettings(Computer &computer, std::optional<PairText> from = {})
+    {
         Knowledge &known = model[computer.id()];
         for (const auto &[pair, entering] : computer.newSettings())
             known.made.append({true, pair, 1, false, known.read, entering, from});
-    };
-    const auto sync = [&](Computer &computer, bool heldBack = false) {
+    }
+
+    void sync(Computer &computer, bool heldBack = false)
+    {
         model[computer.id()].read = readableIn(computer);
         computer.sync(heldBack);
         noteSettings(computer);
-    };
+    }
 
-    const int steps = envOr("MERKO_SOAK_STEPS", 80);
-    for (int step = 0; step < steps; ++step) {
+    // One step of the story, drawn at random: answers, syncs of the program and of the sync
+    // tool, resets, renames, edits by hand, a backup put back, a dictionary opened again.
+    void takeStep()
+    {
         soakNow += random.bounded(1, 40) * 3'600'000LL;
         const int what = random.bounded(100);
         const int at = random.bounded(3);
@@ -488,17 +485,7 @@ TEST_P(SyncStory, EveryPairCountsEachAnswerOnceSinceTheSettingThatKnewOfIt)
             noteSettings(computer, renamed);
             story << QStringLiteral("rename%1").arg(who);
         } else if (what < 82) {
-            // By hand in a text editor: a pair added, or a pair's counters changed.
-            Vocabulary edited
-                = ParseVocabularyFile(ReadBytes(computer.lesson()), computer.lesson());
-            if (added < 3 && random.bounded(2)) {
-                edited.entries.append(ParseVocabularyLine(U(Added[added++]), false).entry);
-                story << QStringLiteral("add%1").arg(who);
-            } else {
-                SetCounters(edited.entries[random.bounded(edited.count())], {9, 9, 9, 9});
-                story << QStringLiteral("counters%1").arg(who);
-            }
-            WriteBytes(computer.lesson(), FormatVocabularyFile(edited));
+            editByHand(computer, who);
         } else if (what < 88) {
             if (!backup) {
                 backup = {at, ReadBytes(computer.lesson())};
@@ -513,123 +500,182 @@ TEST_P(SyncStory, EveryPairCountsEachAnswerOnceSinceTheSettingThatKnewOfIt)
             story << QStringLiteral("reopen%1").arg(who);
         }
     }
+
+    // By hand in a text editor: a pair added, or a pair's counters changed.
+    void editByHand(Computer &computer, const QString &who)
+    {
+        Vocabulary edited = ParseVocabularyFile(ReadBytes(computer.lesson()), computer.lesson());
+        if (added < 3 && random.bounded(2)) {
+            edited.entries.append(ParseVocabularyLine(U(Added[added++]), false).entry);
+            story << QStringLiteral("add%1").arg(who);
+        } else {
+            SetCounters(edited.entries[random.bounded(edited.count())], {9, 9, 9, 9});
+            story << QStringLiteral("counters%1").arg(who);
+        }
+        WriteBytes(computer.lesson(), FormatVocabularyFile(edited));
+    }
+
     // Every computer reads everything and writes what it reads, until they agree.
-    for (int round = 0; round < 4; ++round) {
-        for (int a = 0; a < 3; ++a) {
+    void converge()
+    {
+        for (int round = 0; round < 4; ++round) {
+            for (int a = 0; a < 3; ++a) {
+                for (int b = a + 1; b < 3; ++b)
+                    tool.sync(computers[std::size_t(a)]->view(), computers[std::size_t(b)]->view(),
+                              1);
+            }
+            for (auto &computer : computers)
+                sync(*computer);
+        }
+        for (int a = 0; a < 3; ++a)
             for (int b = a + 1; b < 3; ++b)
                 tool.sync(computers[std::size_t(a)]->view(), computers[std::size_t(b)]->view(), 1);
-        }
-        for (auto &computer : computers)
-            sync(*computer);
     }
-    for (int a = 0; a < 3; ++a)
-        for (int b = a + 1; b < 3; ++b)
-            tool.sync(computers[std::size_t(a)]->view(), computers[std::size_t(b)]->view(), 1);
-    const std::string told = story.join(' ').toStdString();
 
     // The logs hold the model's records in order. A setting knows its own computer's records
-    // before it, and of the others no more than its computer had read.
+    // before it, and of the others no more than its computer had read. The settings and answers
+    // are gathered by pair.
+    void checkLogs()
+    {
+        for (auto &computer : computers) {
+            const Knowledge &known = model[computer->id()];
+            const AnswerLogPart log = ReadAnswerLogFile(
+                computer->view() + "/merko/odpovedi/" + computer->id() + ".log", 0, 0);
+            if (qEnvironmentVariableIsSet("VERBOSE"))
+                std::cerr << "LOG " << computer->id().toStdString() << "\n"
+                          << ReadBytes(computer->view() + "/merko/odpovedi/" + computer->id()
+                                       + ".log")
+                                 .toStdString();
+            ASSERT_EQ(log.answers.size() + log.settings.size(), known.made.size()) << told;
+            auto answer = log.answers.cbegin();
+            auto setting = log.settings.cbegin();
+            for (qsizetype seq = 1; seq <= known.made.size(); ++seq) {
+                const Made &made = known.made.at(seq - 1);
+                if (made.setting) {
+                    ASSERT_TRUE(setting != log.settings.cend() && setting->seq == seq) << told;
+                    const CounterSetting &logged = setting->setting;
+                    EXPECT_EQ(logged.pair, made.pair) << told;
+                    EXPECT_EQ(logged.entering, made.entering) << told;
+                    EXPECT_EQ(logged.context.value(computer->id()),
+                              seq > 1 ? NumberRanges::span(1, seq - 1) : NumberRanges())
+                        << "setting " << seq << ": " << told;
+                    for (auto other = logged.context.cbegin(); other != logged.context.cend();
+                         ++other)
+                        if (other.key() != computer->id())
+                            EXPECT_EQ(
+                                other->minus(NumberRanges::span(1, made.knew.value(other.key()))),
+                                NumberRanges())
+                                << "setting " << seq << " knew no more than was read: " << told;
+                    const ModelSetting kept{computer->id(), seq,
+                                            logged.atMs,    logged.counters,
+                                            logged.context, logged.entering};
+                    settings[made.pair].append(kept);
+                    if (made.from)
+                        renamedPairs.append({kept, *made.from});
+                    ++setting;
+                } else {
+                    ASSERT_TRUE(answer != log.answers.cend() && answer->seq == seq) << told;
+                    EXPECT_EQ(answer->answer.card.pair, made.pair) << told;
+                    EXPECT_EQ(answer->answer.card.offeredSide, made.side) << told;
+                    EXPECT_EQ(answer->answer.grade == Grade::Again, made.wrong) << told;
+                    answers[made.pair].append({computer->id(), seq, made.side, made.wrong});
+                    ++answersGiven;
+                    ++answer;
+                }
+            }
+        }
+    }
+
+    void checkRenamedPairs()
+    {
+        // A renamed pair carries the counters that the records its setting knew of gave the old one
+        // (before the dictionary came into the folder, the file's own).
+        for (const auto &[renamed, old] : renamedPairs) {
+            bool cameIn = false;
+            for (const QList<ModelSetting> &ofPair : std::as_const(settings))
+                for (const ModelSetting &setting : ofPair)
+                    cameIn = cameIn
+                             || (setting.entering
+                                 && renamed.knew.value(setting.computer).contains(setting.seq));
+            if (!cameIn)
+                continue;
+            QList<ModelSetting> knownSettings;
+            for (const ModelSetting &setting : settings.value(old))
+                if (renamed.knew.value(setting.computer).contains(setting.seq))
+                    knownSettings.append(setting);
+            QList<ModelAnswer> knownAnswers;
+            for (const ModelAnswer &answer : answers.value(old))
+                if (renamed.knew.value(answer.computer).contains(answer.seq))
+                    knownAnswers.append(answer);
+            EXPECT_EQ(renamed.counters, expectedCounters(knownSettings, knownAnswers))
+                << "renamed from " << old.side1.toStdString() << " by setting " << renamed.seq
+                << ": " << told;
+        }
+    }
+
+    void checkComputersAgree()
+    {
+        // Every computer holds the same file, no copy beside it, and every answer in its history.
+        const QByteArray file = ReadBytes(computers[0]->lesson());
+        QStringList cards;
+        for (auto &computer : computers) {
+            EXPECT_EQ(ReadBytes(computer->lesson()), file) << told;
+            EXPECT_TRUE(ConflictCopies(computer->lesson()).isEmpty()) << told;
+            EXPECT_EQ(computer->history().answerCount(), answersGiven) << told;
+            const QStringList held = queryRows(
+                computer->database(),
+                QStringLiteral("SELECT side1, comment1, side2, comment2, direction, stability,"
+                               " difficulty, last_review_ms, reviews, lapses FROM cards"
+                               " ORDER BY 1, 2, 3, 4, 5"));
+            if (&computer == &computers.front())
+                cards = held;
+            else
+                EXPECT_EQ(held, cards) << "the cards agree: " << told;
+        }
+        // Each pair's counters are the model's.
+        const Vocabulary shared = ParseVocabularyFile(file, computers[0]->lesson());
+        QSet<QString> seen;
+        for (const VocabularyEntry &entry : shared.entries) {
+            if (seen.contains(PairKey(entry)))
+                continue;
+            seen.insert(PairKey(entry));
+            const PairText pair = PairTextOf(entry);
+            EXPECT_EQ(CountersOf(entry),
+                      expectedCounters(settings.value(pair), answers.value(pair)))
+                << pair.side1.toStdString() << " / " << pair.side2.toStdString() << " "
+                << pair.comment2.toStdString() << ": " << told;
+        }
+    }
+
+    QRandomGenerator random{quint32(GetParam())};
+    QTemporaryDir root;
+    std::vector<std::unique_ptr<Computer>> computers;
+    SyncTool tool{random};
+    std::map<QString, Knowledge> model;
+    QStringList story;
+    std::optional<std::pair<int, QByteArray>> backup;
+    int renames = 0;
+    int added = 0;
+    std::string told; // the story, for every failure
+    // From the logs, by pair.
     QHash<PairText, QList<ModelSetting>> settings;
     QHash<PairText, QList<ModelAnswer>> answers;
     QList<std::pair<ModelSetting, PairText>> renamedPairs; // with the pair renamed
     int answersGiven = 0;
-    for (auto &computer : computers) {
-        const Knowledge &known = model[computer->id()];
-        const AnswerLogPart log = ReadAnswerLogFile(
-            computer->view() + "/merko/odpovedi/" + computer->id() + ".log", 0, 0);
-        if (qEnvironmentVariableIsSet("VERBOSE"))
-            std::cerr << "LOG " << computer->id().toStdString() << "\n"
-                      << ReadBytes(computer->view() + "/merko/odpovedi/" + computer->id() + ".log")
-                             .toStdString();
-        ASSERT_EQ(log.answers.size() + log.settings.size(), known.made.size()) << told;
-        auto answer = log.answers.cbegin();
-        auto setting = log.settings.cbegin();
-        for (qsizetype seq = 1; seq <= known.made.size(); ++seq) {
-            const Made &made = known.made.at(seq - 1);
-            if (made.setting) {
-                ASSERT_TRUE(setting != log.settings.cend() && setting->seq == seq) << told;
-                const CounterSetting &logged = setting->setting;
-                EXPECT_EQ(logged.pair, made.pair) << told;
-                EXPECT_EQ(logged.entering, made.entering) << told;
-                EXPECT_EQ(logged.context.value(computer->id()),
-                          seq > 1 ? NumberRanges::span(1, seq - 1) : NumberRanges())
-                    << "setting " << seq << ": " << told;
-                for (auto other = logged.context.cbegin(); other != logged.context.cend(); ++other)
-                    if (other.key() != computer->id())
-                        EXPECT_EQ(other->minus(NumberRanges::span(1, made.knew.value(other.key()))),
-                                  NumberRanges())
-                            << "setting " << seq << " knew no more than was read: " << told;
-                const ModelSetting kept{computer->id(), seq,
-                                        logged.atMs,    logged.counters,
-                                        logged.context, logged.entering};
-                settings[made.pair].append(kept);
-                if (made.from)
-                    renamedPairs.append({kept, *made.from});
-                ++setting;
-            } else {
-                ASSERT_TRUE(answer != log.answers.cend() && answer->seq == seq) << told;
-                EXPECT_EQ(answer->answer.card.pair, made.pair) << told;
-                EXPECT_EQ(answer->answer.card.offeredSide, made.side) << told;
-                EXPECT_EQ(answer->answer.grade == Grade::Again, made.wrong) << told;
-                answers[made.pair].append({computer->id(), seq, made.side, made.wrong});
-                ++answersGiven;
-                ++answer;
-            }
-        }
-    }
-    // A renamed pair carries the counters that the records its setting knew of gave the old one
-    // (before the dictionary came into the folder, the file's own).
-    for (const auto &[renamed, old] : renamedPairs) {
-        bool cameIn = false;
-        for (const QList<ModelSetting> &ofPair : std::as_const(settings))
-            for (const ModelSetting &setting : ofPair)
-                cameIn = cameIn
-                         || (setting.entering
-                             && renamed.knew.value(setting.computer).contains(setting.seq));
-        if (!cameIn)
-            continue;
-        QList<ModelSetting> knownSettings;
-        for (const ModelSetting &setting : settings.value(old))
-            if (renamed.knew.value(setting.computer).contains(setting.seq))
-                knownSettings.append(setting);
-        QList<ModelAnswer> knownAnswers;
-        for (const ModelAnswer &answer : answers.value(old))
-            if (renamed.knew.value(answer.computer).contains(answer.seq))
-                knownAnswers.append(answer);
-        EXPECT_EQ(renamed.counters, expectedCounters(knownSettings, knownAnswers))
-            << "renamed from " << old.side1.toStdString() << " by setting " << renamed.seq << ": "
-            << told;
-    }
+};
 
-    // Every computer holds the same file, no copy beside it, and every answer in its history.
-    const QByteArray file = ReadBytes(computers[0]->lesson());
-    QStringList cards;
-    for (auto &computer : computers) {
-        EXPECT_EQ(ReadBytes(computer->lesson()), file) << told;
-        EXPECT_TRUE(ConflictCopies(computer->lesson()).isEmpty()) << told;
-        EXPECT_EQ(computer->history().answerCount(), answersGiven) << told;
-        const QStringList held = queryRows(
-            computer->database(),
-            QStringLiteral("SELECT side1, comment1, side2, comment2, direction, stability,"
-                           " difficulty, last_review_ms, reviews, lapses FROM cards"
-                           " ORDER BY 1, 2, 3, 4, 5"));
-        if (&computer == &computers.front())
-            cards = held;
-        else
-            EXPECT_EQ(held, cards) << "the cards agree: " << told;
-    }
-    // Each pair's counters are the model's.
-    const Vocabulary shared = ParseVocabularyFile(file, computers[0]->lesson());
-    QSet<QString> seen;
-    for (const VocabularyEntry &entry : shared.entries) {
-        if (seen.contains(PairKey(entry)))
-            continue;
-        seen.insert(PairKey(entry));
-        const PairText pair = PairTextOf(entry);
-        EXPECT_EQ(CountersOf(entry), expectedCounters(settings.value(pair), answers.value(pair)))
-            << pair.side1.toStdString() << " / " << pair.side2.toStdString() << " "
-            << pair.comment2.toStdString() << ": " << told;
-    }
+TEST_P(SyncStory, EveryPairCountsEachAnswerOnceSinceTheSettingThatKnewOfIt)
+{
+    const int steps = envOr("MERKO_SOAK_STEPS", 80);
+    for (int step = 0; step < steps; ++step)
+        takeStep();
+    converge();
+    told = story.join(' ').toStdString();
+    checkLogs();
+    if (HasFatalFailure())
+        return;
+    checkRenamedPairs();
+    checkComputersAgree();
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, SyncStory, testing::Range(1, 1 + envOr("MERKO_SOAK_SEEDS", 40)));
