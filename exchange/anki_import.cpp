@@ -181,7 +181,7 @@ QList<AnkiTypeToChoose> AnkiTypesToChoose(const AnkiCollection &collection)
         seen.insert(note.typeId);
         if (type->fields.size() > 2) {
             notesOfType.insert(note.typeId, {&note});
-            types.append({*type, note});
+            types.append({*type, note, {}}); // proposed below, from all its notes
         }
     }
     for (AnkiTypeToChoose &type : types)

@@ -40,19 +40,17 @@ AnkiPackageImport::AnkiPackageImport(CurrentDictionary &dictionary, ReviewHistor
 
 bool AnkiPackageImport::run(const QString &source)
 {
-    Prompts &prompts = m_prompts;
-    QWidget *parent = m_parent;
     const QFileInfo package(source);
     std::optional<AnkiCollection> collection;
     RunWithProgress(
-        parent, Texts::tr("Čte se balíček %1...").arg(package.fileName()), true,
+        m_parent, Texts::tr("Čte se balíček %1...").arg(package.fileName()), true,
         [&](const ProgressReport &report) { collection = ReadAnkiPackage(source, report); });
     if (!collection)
         return false;
     AnkiFieldChoices choices;
     const QList<AnkiTypeToChoose> types = AnkiTypesToChoose(*collection);
     if (!types.isEmpty()) {
-        AnkiFieldsDialog dialog(types, parent);
+        AnkiFieldsDialog dialog(types, m_parent);
         if (dialog.exec() != QDialog::Accepted)
             return false;
         choices = dialog.choices();
@@ -84,8 +82,9 @@ bool AnkiPackageImport::run(const QString &source)
         m_steps.open(written.files.at(written.withMostReviews));
         const QString report = WriteAnkiSkippedReport(
             import, QFileInfo(written.files.first()).absolutePath(), package.completeBaseName());
-        prompts.notice(parent, AnkiImportSummary(import, written.files, int(written.answers.size()),
-                                                 added, trouble, report));
+        m_prompts.notice(m_parent,
+                         AnkiImportSummary(import, written.files, int(written.answers.size()),
+                                           added, trouble, report));
         if (!written.answers.isEmpty())
             offerReviewSchedule();
     }
@@ -142,8 +141,6 @@ AnkiPackageImport::writeDictionaries(const QString &source,
 AnkiPackageImport::Targets AnkiPackageImport::chooseTargets(const QFileInfo &package,
                                                             const QStringList &titles)
 {
-    Prompts &prompts = m_prompts;
-    QWidget *parent = m_parent;
     Targets targets;
     // Dictionaries of the same names beside the package (one deck) or in the folder chosen
     // (several) were made by an earlier import of it: the user may have them updated. `earlier`
@@ -151,12 +148,12 @@ AnkiPackageImport::Targets AnkiPackageImport::chooseTargets(const QFileInfo &pac
     const auto offerEarlier = [&](QStringList earlier) {
         earlier.removeAll(QString());
         if (earlier.isEmpty()
-            || !prompts.confirm(parent,
-                                Texts::tr("Z balíčku %1 už jsou slovníky:\n%2\n"
-                                          "Doplnit do nich nové poznámky? Jejich dvojice "
-                                          "i statistika zůstanou. (Ne: vzniknou nové "
-                                          "slovníky.)")
-                                    .arg(package.fileName(), earlier.join(QLatin1Char('\n')))))
+            || !m_prompts.confirm(m_parent,
+                                  Texts::tr("Z balíčku %1 už jsou slovníky:\n%2\n"
+                                            "Doplnit do nich nové poznámky? Jejich dvojice "
+                                            "i statistika zůstanou. (Ne: vzniknou nové "
+                                            "slovníky.)")
+                                      .arg(package.fileName(), earlier.join(QLatin1Char('\n')))))
             return false;
         targets.earlier = earlier;
         return true;
@@ -166,14 +163,14 @@ AnkiPackageImport::Targets AnkiPackageImport::chooseTargets(const QFileInfo &pac
             targets.files = targets.earlier;
             return targets;
         }
-        const QString target = prompts.saveFileName(
-            parent, AnkiDictionaryFiles(package.absolutePath(), titles).first(),
+        const QString target = m_prompts.saveFileName(
+            m_parent, AnkiDictionaryFiles(package.absolutePath(), titles).first(),
             Texts::tr("slovníky (*.slv)"), QStringLiteral("slv"));
         if (!target.isEmpty())
             targets.files = {target};
         return targets;
     }
-    const QString folder = prompts.folderName(parent, package.absolutePath());
+    const QString folder = m_prompts.folderName(m_parent, package.absolutePath());
     if (folder.isEmpty())
         return targets;
     const QStringList fresh = AnkiDictionaryFiles(folder, titles);
@@ -186,15 +183,14 @@ AnkiPackageImport::Targets AnkiPackageImport::chooseTargets(const QFileInfo &pac
 
 void AnkiPackageImport::offerReviewSchedule()
 {
-    Settings &settings = m_settings;
-    if (settings.pairChoice == PairChoice::BySchedule
+    if (m_settings.pairChoice == PairChoice::BySchedule
         || !m_prompts.confirm(
             m_parent,
             Texts::tr("Převzaté opakování z Anki se projeví při nabízení slov podle plánu "
                       "opakování. Nabízet slova podle plánu opakování? (V nastavení jde "
                       "změnit a tlačítkem \"ulož\" uložit.)")))
         return;
-    settings.pairChoice = PairChoice::BySchedule;
+    m_settings.pairChoice = PairChoice::BySchedule;
     m_steps.settingsChanged();
 }
 

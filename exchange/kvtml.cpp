@@ -3,7 +3,6 @@
 #include "imported_pairs.h"
 
 #include "core/file_error.h"
-#include "core/text_file.h"
 #include "vocabulary/vocabulary_file.h"
 #include "vocabulary/languages.h"
 

@@ -609,9 +609,9 @@ ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
         const auto stored = ReadCards(db, {answer.card}, &reason);
         if (!stored)
             return failWith(SqlitePrimaryErrorCode(db), reason);
-        const std::optional<Card> before = stored->contains(answer.card)
-                                               ? std::optional(stored->value(answer.card))
-                                               : std::nullopt;
+        const auto found = stored->constFind(answer.card);
+        const std::optional<Card> before
+            = found == stored->cend() ? std::nullopt : std::optional(*found);
         *after = ReviewCard(before, answer.grade, answer.atMs, desiredRetention);
         PairNumbers pairs(db);
         if (!CardStore(db, pairs).store(answer.card, **after, &reason)

@@ -17,8 +17,9 @@ struct SideLanguages
 };
 
 // The languages a theme names, in their order, by their Czech or English names or their own:
-// "čeština-němčina" gives cs and de, "English-Spanish basics" en and es. One foreign language alone is taken for the second side of a Czech dictionary; a
-// theme that names none gives Czech for the first side and nothing for the second.
+// "čeština-němčina" gives cs and de, "English-Spanish basics" en and es. One foreign language alone
+// is taken for the second side of a Czech dictionary; a theme that names none gives Czech for the
+// first side and nothing for the second.
 SideLanguages GuessLanguages(const QString &theme);
 
 // The line of the program's own that keeps the languages in the dictionary, right after the
