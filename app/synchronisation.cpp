@@ -47,7 +47,7 @@ void Application::startSync()
 {
     AppContext &context = *m_context;
     m_sync->start(m_keeper->historyReady() ? context.settings.syncFolder : QString(),
-                  DesiredRetention(context.settings));
+                  MemoryModelOf(context.settings));
     m_keeper->setMergesAreNews(m_sync->isRunning());
     if (m_progressWindow)
         m_progressWindow->setComputer(m_sync->computer());

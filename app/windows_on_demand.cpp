@@ -29,10 +29,9 @@ SettingsDialog &Application::settingsDialog()
                 &DrillSession::applySettings);
         connect(m_settingsDialog, &SettingsDialog::synchronisationRequested, this,
                 &Application::chooseSyncFolder);
-        // The sync computes cards with the retention in force.
+        // The sync computes cards with the model in force.
         connect(m_settingsDialog, &SettingsDialog::settingsChanged, this, [this] {
-            if (m_sync->isRunning()
-                && m_sync->desiredRetention() != DesiredRetention(m_context->settings))
+            if (m_sync->isRunning() && m_sync->model() != MemoryModelOf(m_context->settings))
                 startSync();
         });
     }

@@ -69,7 +69,7 @@ static void BM_ImportAnkiPackage(benchmark::State &state)
             answers += AnkiAnswerRecords(dictionary, written, path);
         }
         QString reason;
-        if (ImportAnswers(history.database(), answers, 0.9, &reason) != import.reviews
+        if (ImportAnswers(history.database(), answers, MemoryModel{}, &reason) != import.reviews
             || import.reviews < Reviews / 2)
             state.SkipWithError("not every review was taken");
     }

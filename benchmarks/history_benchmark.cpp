@@ -27,7 +27,7 @@ static void BM_RecordAnswer(benchmark::State &state)
         const AnswerRecord answer{at,          {PairNumber(pair++ % 1000), 1},
                                   Grade::Good, QStringLiteral("Wort"),
                                   2500,        QStringLiteral("/home/u/lekce.slv")};
-        benchmark::DoNotOptimize(history.record(answer, 0.9));
+        benchmark::DoNotOptimize(history.record(answer, MemoryModel{}));
     }
 }
 BENCHMARK(BM_RecordAnswer)
@@ -73,7 +73,7 @@ static void BM_ChooseAmongTwoThousandCards(benchmark::State &state)
         cards.append(pair);
     }
     ReviewScheduler scheduler;
-    const ScheduleOptions options{0.9, 20, std::nullopt};
+    const ScheduleOptions options{MemoryModel{}, 20, std::nullopt};
     int previous = 0;
     for (auto _ : state) {
         const ScheduledChoice choice = scheduler.choose(

@@ -109,7 +109,7 @@ void DrillSession::keepHistory(ReviewHistory &history, Clock clock)
 
 ScheduleOptions DrillSession::scheduleOptions() const
 {
-    return {DesiredRetention(m_settings), m_settings.newPerDay, FixedOfferedSide(m_settings)};
+    return {MemoryModelOf(m_settings), m_settings.newPerDay, FixedOfferedSide(m_settings)};
 }
 
 bool DrillSession::loadCards()
@@ -173,11 +173,11 @@ void DrillSession::recordInHistory(Grade grade, const QString &typed)
     const int side = m_state.offeredSide;
     const AnswerRecord answer{now,   {PairTextOf(currentEntry()), side},       grade,
                               typed, std::max<qint64>(now - m_offeredAtMs, 0), m_dictionary.path()};
-    const std::optional<Card> card = m_history->record(answer, DesiredRetention(m_settings));
+    const std::optional<Card> card = m_history->record(answer, MemoryModelOf(m_settings));
     // An answer that waits for the history's lock moves its card here all the same.
     if (m_cardsLoaded && m_state.currentPosition <= m_cards.size()) {
         std::optional<Card> &known = m_cards[m_state.currentPosition - 1][std::size_t(side - 1)];
-        known = card ? *card : ReviewCard(known, grade, now, DesiredRetention(m_settings));
+        known = card ? *card : ReviewCard(known, grade, now, MemoryModelOf(m_settings));
     }
     m_scheduler.answered({m_state.currentPosition, side}, grade);
 }

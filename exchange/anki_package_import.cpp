@@ -205,7 +205,7 @@ std::optional<int> AnkiPackageImport::importAnswers(const QList<AnswerRecord> &a
         return std::nullopt;
     }
     const QString historyPath = m_history.path();
-    const double retention = DesiredRetention(m_settings);
+    const MemoryModel model = MemoryModelOf(m_settings);
     std::optional<int> added;
     RunWithProgress(m_parent, Texts::tr("Opakování se zapisují do historie..."), false,
                     [&](const ProgressReport &) {
@@ -216,7 +216,7 @@ std::optional<int> AnkiPackageImport::importAnswers(const QList<AnswerRecord> &a
                             if (!db.isOpen())
                                 *trouble = unavailable;
                             else
-                                added = ImportAnswers(db, answers, retention, trouble);
+                                added = ImportAnswers(db, answers, model, trouble);
                         }
                         QSqlDatabase::removeDatabase(connection);
                     });

@@ -42,7 +42,7 @@ bool InWriteTransaction(QSqlDatabase db, QString *reason, const std::function<bo
 }
 
 bool UpdateCards(QSqlDatabase db, PairNumbers &pairs, QHash<CardKey, QList<FreshAnswer>> &touched,
-                 double desiredRetention, QString *reason)
+                 const MemoryModel &model, QString *reason)
 {
     const std::optional<QHash<CardKey, Card>> stored = ReadCards(db, touched.keys(), reason);
     if (!stored)
@@ -61,11 +61,11 @@ bool UpdateCards(QSqlDatabase db, PairNumbers &pairs, QHash<CardKey, QList<Fresh
             continue;
         }
         for (const FreshAnswer &answer : fresh)
-            card = ReviewCard(card, answer.grade, answer.atMs, desiredRetention);
+            card = ReviewCard(card, answer.grade, answer.atMs, model);
         if (!store.store(entry.key(), *card, reason))
             return false;
     }
-    return ReplayCards(db, pairs, replayed, desiredRetention, reason);
+    return ReplayCards(db, pairs, replayed, model, reason);
 }
 
 // Many answers at once: the indexes by card and by time are dropped before them and made anew
@@ -104,7 +104,7 @@ std::optional<bool> TakenInBulk(QSqlQuery &query, qsizetype arriving, QString *r
 }
 
 std::optional<int> ImportAnswers(QSqlDatabase db, const QList<AnswerRecord> &answers,
-                                 double desiredRetention, QString *reason)
+                                 const MemoryModel &model, QString *reason)
 {
     if (answers.isEmpty())
         return 0;
@@ -146,7 +146,7 @@ std::optional<int> ImportAnswers(QSqlDatabase db, const QList<AnswerRecord> &ans
         }
         if (*bulk && !MakeAnswerIndexes(query, reason))
             return false;
-        return UpdateCards(db, pairs, touched, desiredRetention, reason);
+        return UpdateCards(db, pairs, touched, model, reason);
     });
     return done ? std::optional(added) : std::nullopt;
 }
@@ -177,7 +177,7 @@ QSqlDatabase OpenHistoryConnection(const QString &connection, const QString &pat
 }
 
 bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards,
-                 double desiredRetention, QString *reason)
+                 const MemoryModel &model, QString *reason)
 {
     CardStore store(db, pairs);
     // The cards by their pairs' numbers.
@@ -206,7 +206,7 @@ bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards
             }
             if (current)
                 card = ReviewCard(card, Grade(answers.integer(2)), answers.integer(3),
-                                  desiredRetention);
+                                  model);
         }
         close();
         answers.reset();

@@ -45,7 +45,7 @@ struct FreshAnswer
 // The cards that got new answers: a card whose new answers all come after its last one goes on
 // from where it is; one that got an answer from before is computed again from all of them.
 bool UpdateCards(QSqlDatabase db, PairNumbers &pairs, QHash<CardKey, QList<FreshAnswer>> &touched,
-                 double desiredRetention, QString *reason);
+                 const MemoryModel &model, QString *reason);
 
 // Many answers at once make the indexes of the answers anew after them (BulkAnswers): whether
 // `arriving` answers do, and the dropping and making of the indexes.
@@ -58,9 +58,9 @@ bool MakeAnswerIndexes(QSqlQuery &query, QString *reason);
 // moment that the history holds already is left out. The cards they touch are brought up to
 // date. Returns how many were new, or none on failure (nothing is taken).
 std::optional<int> ImportAnswers(QSqlDatabase db, const QList<AnswerRecord> &answers,
-                                 double desiredRetention, QString *reason);
+                                 const MemoryModel &model, QString *reason);
 
 // Computes the cards again from all their answers, in time order (of one time: by computer and
 // number, then as recorded), within the transaction whose pair numbers `pairs` keeps.
 bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards,
-                 double desiredRetention, QString *reason);
+                 const MemoryModel &model, QString *reason);

@@ -7,17 +7,15 @@ namespace Fsrs {
 
 namespace {
 
-const auto &w = DefaultWeights;
-
-double decay()
+double decay(const Weights &w)
 {
     return -w[20];
 }
 
 // Chosen so that recall is 90 % when the elapsed days equal the stability.
-double factor()
+double factor(const Weights &w)
 {
-    return std::pow(0.9, 1.0 / decay()) - 1.0;
+    return std::pow(0.9, 1.0 / decay(w)) - 1.0;
 }
 
 double clampDifficulty(double difficulty)
@@ -30,31 +28,43 @@ double clampStability(double stability)
     return std::max(stability, MinimumStability);
 }
 
-double initialDifficulty(Grade grade)
+double initialDifficulty(const Weights &w, Grade grade)
 {
     return w[4] - std::exp(w[5] * (int(grade) - 1)) + 1.0;
 }
 
 } // namespace
 
-double Retrievability(double elapsedDays, double stability)
+bool AreValid(const Weights &w)
 {
-    return std::pow(1.0 + factor() * std::max(elapsedDays, 0.0) / stability, decay());
+    for (std::size_t i = 0; i < w.size(); ++i) {
+        // Written so that a NaN is outside every range.
+        if (!(w[i] >= LowestWeights[i] && w[i] <= HighestWeights[i]))
+            return false;
+    }
+    return true;
 }
 
-MemoryState InitialState(Grade grade)
+double Retrievability(const Weights &w, double elapsedDays, double stability)
 {
-    return {clampStability(w[std::size_t(grade) - 1]), clampDifficulty(initialDifficulty(grade))};
+    return std::pow(1.0 + factor(w) * std::max(elapsedDays, 0.0) / stability, decay(w));
 }
 
-double NextDifficulty(double difficulty, Grade grade)
+MemoryState InitialState(const Weights &w, Grade grade)
+{
+    return {clampStability(w[std::size_t(grade) - 1]),
+            clampDifficulty(initialDifficulty(w, grade))};
+}
+
+double NextDifficulty(const Weights &w, double difficulty, Grade grade)
 {
     const double delta = -w[6] * (int(grade) - 3);
     const double damped = difficulty + delta * (10.0 - difficulty) / 9.0;
-    return clampDifficulty(w[7] * initialDifficulty(Grade::Easy) + (1.0 - w[7]) * damped);
+    return clampDifficulty(w[7] * initialDifficulty(w, Grade::Easy) + (1.0 - w[7]) * damped);
 }
 
-double StabilityAfterRecall(const MemoryState &state, double retrievability, Grade grade)
+double StabilityAfterRecall(const Weights &w, const MemoryState &state, double retrievability,
+                            Grade grade)
 {
     const double hardPenalty = grade == Grade::Hard ? w[15] : 1.0;
     const double easyBonus = grade == Grade::Easy ? w[16] : 1.0;
@@ -64,7 +74,7 @@ double StabilityAfterRecall(const MemoryState &state, double retrievability, Gra
     return clampStability(state.stability * (1.0 + growth * hardPenalty * easyBonus));
 }
 
-double StabilityAfterForgetting(const MemoryState &state, double retrievability)
+double StabilityAfterForgetting(const Weights &w, const MemoryState &state, double retrievability)
 {
     const double longTerm = w[11] * std::pow(state.difficulty, -w[12])
                             * (std::pow(state.stability + 1.0, w[13]) - 1.0)
@@ -73,7 +83,7 @@ double StabilityAfterForgetting(const MemoryState &state, double retrievability)
     return clampStability(std::min(longTerm, shortTerm));
 }
 
-double SameDayStability(double stability, Grade grade)
+double SameDayStability(const Weights &w, double stability, Grade grade)
 {
     double increase = std::exp(w[17] * (int(grade) - 3 + w[18])) * std::pow(stability, -w[19]);
     // A good answer on the same day never makes the memory weaker.
@@ -82,65 +92,71 @@ double SameDayStability(double stability, Grade grade)
     return clampStability(stability * increase);
 }
 
-MemoryState NextState(const std::optional<MemoryState> &state, double elapsedDays, Grade grade)
+MemoryState NextState(const Weights &w, const std::optional<MemoryState> &state, double elapsedDays,
+                      Grade grade)
 {
     if (!state)
-        return InitialState(grade);
+        return InitialState(w, grade);
     MemoryState next;
     if (elapsedDays < 1.0) {
-        next.stability = SameDayStability(state->stability, grade);
+        next.stability = SameDayStability(w, state->stability, grade);
     } else {
-        const double r = Retrievability(elapsedDays, state->stability);
-        next.stability = grade == Grade::Again ? StabilityAfterForgetting(*state, r)
-                                               : StabilityAfterRecall(*state, r, grade);
+        const double r = Retrievability(w, elapsedDays, state->stability);
+        next.stability = grade == Grade::Again ? StabilityAfterForgetting(w, *state, r)
+                                               : StabilityAfterRecall(w, *state, r, grade);
     }
-    next.difficulty = NextDifficulty(state->difficulty, grade);
+    next.difficulty = NextDifficulty(w, state->difficulty, grade);
     return next;
 }
 
-double IntervalPerStability(double desiredRetention)
+double IntervalPerStability(const Weights &w, double desiredRetention)
 {
-    return (std::pow(desiredRetention, 1.0 / decay()) - 1.0) / factor();
+    return (std::pow(desiredRetention, 1.0 / decay(w)) - 1.0) / factor(w);
 }
 
-double DaysUntilRetention(double stability, double desiredRetention)
+double DaysUntilRetention(const Weights &w, double stability, double desiredRetention)
 {
-    return stability * IntervalPerStability(desiredRetention);
+    return stability * IntervalPerStability(w, desiredRetention);
 }
 
-int NextIntervalDays(double stability, double desiredRetention)
+int NextIntervalDays(const Weights &w, double stability, double desiredRetention)
 {
-    const double days = std::round(DaysUntilRetention(stability, desiredRetention));
+    const double days = std::round(DaysUntilRetention(w, stability, desiredRetention));
     return int(std::clamp(days, 1.0, double(MaximumIntervalDays)));
 }
 
 } // namespace Fsrs
 
-Card ReviewCard(const std::optional<Card> &card, Grade grade, qint64 nowMs, double desiredRetention)
+double ElapsedDays(qint64 fromMs, qint64 toMs)
+{
+    return std::floor(double(toMs - fromMs) / MsPerDay);
+}
+
+Card ReviewCard(const std::optional<Card> &card, Grade grade, qint64 nowMs,
+                const MemoryModel &model)
 {
     Card next;
     if (card) {
-        // Whole days since the last review, as the model counts them.
-        const double elapsedDays = std::floor(double(nowMs - card->lastReviewMs) / MsPerDay);
         next = *card;
-        next.memory = Fsrs::NextState(card->memory, elapsedDays, grade);
+        next.memory = Fsrs::NextState(model.weights, card->memory,
+                                      ElapsedDays(card->lastReviewMs, nowMs), grade);
         if (grade == Grade::Again)
             ++next.lapses;
     } else {
-        next.memory = Fsrs::InitialState(grade);
+        next.memory = Fsrs::InitialState(model.weights, grade);
         next.introducedMs = nowMs;
     }
     ++next.reviews;
     next.lastReviewMs = nowMs;
-    next.dueMs
-        = nowMs
-          + qint64(Fsrs::NextIntervalDays(next.memory.stability, desiredRetention)) * MsPerDay;
+    const int interval
+        = Fsrs::NextIntervalDays(model.weights, next.memory.stability, model.desiredRetention);
+    next.dueMs = nowMs + qint64(interval) * MsPerDay;
     return next;
 }
 
-double CardRetrievability(const Card &card, qint64 nowMs)
+double CardRetrievability(const Fsrs::Weights &w, const Card &card, qint64 nowMs)
 {
-    return Fsrs::Retrievability(double(nowMs - card.lastReviewMs) / MsPerDay,
+    return Fsrs::Retrievability(w, double(nowMs - card.lastReviewMs) / MsPerDay,
                                 card.memory.stability);
 }
 
@@ -151,7 +167,8 @@ qint64 CardDueAtPerStability(const Card &card, double intervalPerStability)
     return card.lastReviewMs + qint64(days * MsPerDay);
 }
 
-qint64 CardDueAt(const Card &card, double desiredRetention)
+qint64 CardDueAt(const Card &card, const MemoryModel &model)
 {
-    return CardDueAtPerStability(card, Fsrs::IntervalPerStability(desiredRetention));
+    return CardDueAtPerStability(card,
+                                 Fsrs::IntervalPerStability(model.weights, model.desiredRetention));
 }

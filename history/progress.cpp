@@ -44,12 +44,13 @@ QString FormatDuration(qint64 ms)
 }
 
 HistoryProgress::HistoryProgress(QSqlDatabase database, QString dictionary, qint64 nowMs,
-                                 double desiredRetention, QString computer)
+                                 const MemoryModel &model, QString computer)
     : m_database(std::move(database))
     , m_dictionary(std::move(dictionary))
     , m_computer(std::move(computer))
     , m_nowMs(nowMs)
-    , m_intervalPerStability(Fsrs::IntervalPerStability(desiredRetention))
+    , m_weights(model.weights)
+    , m_intervalPerStability(Fsrs::IntervalPerStability(model.weights, model.desiredRetention))
     , m_today(QDateTime::fromMSecsSinceEpoch(nowMs).date())
 {}
 
@@ -233,7 +234,7 @@ QList<HardCard> HistoryProgress::hardestCards(HardOrder order, int limit) const
         card.lastReviewMs = query.value(6).toLongLong();
         cards.append({query.value(0).toString(), query.value(1).toString(), query.value(2).toInt(),
                       query.value(3).toInt(), query.value(4).toInt(),
-                      CardRetrievability(card, m_nowMs)});
+                      CardRetrievability(m_weights, card, m_nowMs)});
     }
     if (order == HardOrder::ByRetrievability) {
         const auto weaker = [](const HardCard &a, const HardCard &b) {

@@ -88,7 +88,7 @@ public:
     // `computer`: this computer's id in the synchronised folder, whose answers not yet
     // numbered are its too; empty without one.
     HistoryProgress(QSqlDatabase database, QString dictionary, qint64 nowMs,
-                    double desiredRetention = 0.9, QString computer = QString());
+                    const MemoryModel &model = {}, QString computer = QString());
     // Why a question failed, empty while none did: a failure is never shown as "no data".
     const QString &failure() const { return m_failure; }
 
@@ -124,6 +124,7 @@ private:
     QString m_dictionary;
     QString m_computer;
     qint64 m_nowMs;
+    Fsrs::Weights m_weights;
     double m_intervalPerStability;
     QDate m_today;
     mutable QString m_failure;

@@ -329,7 +329,7 @@ void ProgressWindow::refresh()
         return;
     }
     const HistoryProgress progress(database, scopeDictionary(), m_clock(),
-                                   DesiredRetention(m_settings), m_computer);
+                                   MemoryModelOf(m_settings), m_computer);
     const bool hasAnswers = progress.hasAnswers();
     if (!progress.failure().isEmpty()) {
         showFailure(progress);
@@ -564,7 +564,7 @@ void ProgressWindow::saveAnswers()
         return;
     RunCommand(m_prompts, this, [&] {
         WriteFileSafely(path, HistoryProgress(database, scopeDictionary(), m_clock(),
-                                              DesiredRetention(m_settings))
+                                              MemoryModelOf(m_settings))
                                   .answersCsv());
     });
 }

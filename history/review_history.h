@@ -123,7 +123,7 @@ public:
 
     // Adds the answer and updates its card; the card after the answer, or none when it was not
     // recorded now (it waits for the lock, or the history cannot be used).
-    std::optional<Card> record(const AnswerRecord &answer, double desiredRetention);
+    std::optional<Card> record(const AnswerRecord &answer, const MemoryModel &model);
     // The cards of these pairs (both directions) that have been answered; none when they
     // cannot be read.
     std::optional<QHash<CardKey, Card>> cardsOf(const QList<PairText> &pairs);
@@ -184,7 +184,7 @@ private:
         enum class Kind { Answer, Settle, SettleAll, Settings };
         Kind kind = Kind::Answer;
         AnswerRecord answer;
-        double desiredRetention = 0.9;
+        MemoryModel model;
         QString dictionary;
         QList<CounterSetting> settings;
         std::optional<SettingContext> context;
@@ -194,7 +194,7 @@ private:
     bool openDatabase();
     bool checkPages();
     bool migrate();
-    Outcome recordAnswer(const AnswerRecord &answer, double desiredRetention,
+    Outcome recordAnswer(const AnswerRecord &answer, const MemoryModel &model,
                          std::optional<Card> *after);
     Outcome settleNow(const PendingWrite &write);
     Outcome settingsNow(const PendingWrite &write);

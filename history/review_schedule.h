@@ -14,7 +14,7 @@ using PairCards = std::array<std::optional<Card>, 2>;
 
 struct ScheduleOptions
 {
-    double desiredRetention = 0.9;
+    MemoryModel model;
     int newPerDay = 20;
     std::optional<int> fixedSide; // none: cards of both directions are chosen
 };

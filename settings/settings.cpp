@@ -5,9 +5,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 std::optional<int> FixedOfferedSide(const Settings &settings)
@@ -20,6 +22,46 @@ std::optional<int> FixedOfferedSide(const Settings &settings)
 double DesiredRetention(const Settings &settings)
 {
     return std::clamp(settings.desiredRetention, MinimumRetention, MaximumRetention) / 100.0;
+}
+
+MemoryModel MemoryModelOf(const Settings &settings)
+{
+    return {settings.memoryWeights.value_or(Fsrs::DefaultWeights), DesiredRetention(settings)};
+}
+
+std::optional<Fsrs::Weights> ParseWeights(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    Fsrs::Weights weights{};
+    if (parts.size() != qsizetype(weights.size()))
+        return std::nullopt;
+    for (std::size_t i = 0; i < weights.size(); ++i) {
+        bool ok = false;
+        // The C locale's reading: '.' as the decimal point whatever the desktop's language.
+        weights[i] = QLocale::c().toDouble(parts.at(qsizetype(i)).trimmed(), &ok);
+        if (!ok)
+            return std::nullopt;
+    }
+    if (!Fsrs::AreValid(weights))
+        return std::nullopt;
+    return weights;
+}
+
+QString WeightsText(const Fsrs::Weights &weights)
+{
+    QStringList parts;
+    for (double weight : weights)
+        parts.append(QString::number(weight, 'f', 4));
+    return parts.join(QStringLiteral(", "));
+}
+
+Fsrs::Weights RoundedWeights(const Fsrs::Weights &weights)
+{
+    Fsrs::Weights rounded{};
+    for (std::size_t i = 0; i < weights.size(); ++i)
+        rounded[i] = std::clamp(std::round(weights[i] * 1e4) / 1e4, Fsrs::LowestWeights[i],
+                                Fsrs::HighestWeights[i]);
+    return rounded;
 }
 
 bool CriterionPanelVisible(const Settings &settings)
@@ -120,6 +162,16 @@ QString ReadSettings(Settings &settings, const QString &programDirectory)
     settings.syncFolder = ini.value(section, QStringLiteral("SyncSlozka")).value_or(QString());
     settings.interfaceLanguage
         = ini.value(section, QStringLiteral("Rozhrani")).value_or(QString()).trimmed();
+    const QString weights
+        = ini.value(section, QStringLiteral("ParametryFSRS")).value_or(QString()).trimmed();
+    if (!weights.isEmpty()) {
+        settings.memoryWeights = ParseWeights(weights);
+        if (!settings.memoryWeights)
+            settings.refusedWeights = weights;
+    }
+    settings.memoryWeightsDate = QDate::fromString(
+        ini.value(section, QStringLiteral("ParametryFSRSDatum")).value_or(QString()).trimmed(),
+        Qt::ISODate);
 
     if (!settings.dictionaryPath.isEmpty() && !QFileInfo(settings.dictionaryPath).isFile())
         return QString();
@@ -175,6 +227,19 @@ void WriteSettings(const Settings &settings, const QString &programDirectory)
     laterValue("UkazatRozdil", settings.showDifference, defaults.showDifference);
     if (!settings.interfaceLanguage.isEmpty() || ini.value(section, QStringLiteral("Rozhrani")))
         ini.setValue(section, QStringLiteral("Rozhrani"), settings.interfaceLanguage);
+    // The weights once fitted; the defaults again clear them (a refused value stays as it was
+    // until then).
+    const auto weights = [&](const char *key, const QString &value) {
+        if (!value.isEmpty() || ini.value(section, QLatin1String(key)))
+            ini.setValue(section, QLatin1String(key), value);
+    };
+    if (settings.memoryWeights || settings.refusedWeights.isEmpty()) {
+        weights("ParametryFSRS",
+                settings.memoryWeights ? WeightsText(*settings.memoryWeights) : QString());
+        weights("ParametryFSRSDatum", settings.memoryWeights
+                                          ? settings.memoryWeightsDate.toString(Qt::ISODate)
+                                          : QString());
+    }
     setSyncFolder(ini, settings.syncFolder);
     save(ini, path);
 }

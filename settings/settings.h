@@ -2,6 +2,9 @@
 
 #include "assessment/answer_judge.h"
 
+#include "history/fsrs.h"
+
+#include <QDate>
 #include <QString>
 
 #include <optional>
@@ -37,6 +40,13 @@ struct Settings
     // The language of the interface, a code ("cs", "en"); empty: as the desktop asks. Read
     // once at start; a change applies from the next start.
     QString interfaceLanguage; // Rozhrani
+    // The memory model's weights fitted to the learner's answers, and the day they were
+    // fitted; none: the published defaults.
+    std::optional<Fsrs::Weights> memoryWeights; // ParametryFSRS
+    QDate memoryWeightsDate;                    // ParametryFSRSDatum
+    // The text of ParametryFSRS when it was not 21 valid weights (the defaults are in force
+    // then); empty otherwise. The user is told once.
+    QString refusedWeights;
 
     friend bool operator==(const Settings &, const Settings &) = default;
 };
@@ -46,6 +56,15 @@ std::optional<int> FixedOfferedSide(const Settings &settings);
 
 // The recall that the review schedule aims at, 0.70 to 0.97.
 double DesiredRetention(const Settings &settings);
+// The memory model in force: the learner's weights or the defaults, and the retention.
+MemoryModel MemoryModelOf(const Settings &settings);
+
+// The weights as ParametryFSRS holds them: 21 numbers with '.' as the decimal point, separated
+// by commas; none when the text is not that or a weight is outside its range.
+std::optional<Fsrs::Weights> ParseWeights(const QString &text);
+QString WeightsText(const Fsrs::Weights &weights);
+// The weights as they are kept: each to four decimal places, within its range.
+Fsrs::Weights RoundedWeights(const Fsrs::Weights &weights);
 
 // The criterion panel is shown exactly when answers are judged by percentage and the user
 // asked to see the criterion.

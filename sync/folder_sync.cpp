@@ -18,10 +18,10 @@ class FolderSync::Worker : public QObject
 {
     Q_OBJECT
 public:
-    Worker(QString historyPath, SyncPlace place, double desiredRetention)
+    Worker(QString historyPath, SyncPlace place, const MemoryModel &model)
         : m_historyPath(std::move(historyPath))
         , m_place(std::move(place))
-        , m_retention(desiredRetention)
+        , m_model(model)
         , m_connection(QStringLiteral("sync-") + QUuid::createUuid().toString(QUuid::Id128))
     {}
 
@@ -91,7 +91,7 @@ private:
             return;
         }
         QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        const SyncRound done = SyncWithFolder(db, m_place, m_retention);
+        const SyncRound done = SyncWithFolder(db, m_place, m_model);
         QStringList troubles = done.troubles;
         // Only once this computer's records are numbered do the counters say what they know.
         if (done.reached && IsInFolder(m_dictionary, m_place.folder)) {
@@ -143,7 +143,7 @@ private:
 
     QString m_historyPath;
     SyncPlace m_place;
-    double m_retention;
+    MemoryModel m_model;
     QString m_connection;
     QTimer *m_settle = nullptr;
     QTimer *m_retry = nullptr;
@@ -153,13 +153,13 @@ private:
     QSet<QString> m_told;
 };
 
-FolderSync::FolderSync(QString historyPath, SyncPlace place, double desiredRetention,
+FolderSync::FolderSync(QString historyPath, SyncPlace place, const MemoryModel &model,
                        QObject *parent)
     : QObject(parent)
     , m_place(place)
-    , m_retention(desiredRetention)
+    , m_model(model)
     , m_thread(std::make_unique<QThread>())
-    , m_worker(new Worker(std::move(historyPath), std::move(place), desiredRetention))
+    , m_worker(new Worker(std::move(historyPath), std::move(place), model))
 {
     m_thread->setObjectName(QStringLiteral("synchronised folder"));
     m_worker->moveToThread(m_thread.get());

@@ -28,13 +28,13 @@ public:
     // Changes that come close together are taken in one sync.
     static constexpr int SettleMs = 200;
 
-    FolderSync(QString historyPath, SyncPlace place, double desiredRetention,
+    FolderSync(QString historyPath, SyncPlace place, const MemoryModel &model,
                QObject *parent = nullptr);
     ~FolderSync() override;
 
     const SyncPlace &place() const { return m_place; }
     // The retention the cards are computed with.
-    double desiredRetention() const { return m_retention; }
+    const MemoryModel &model() const { return m_model; }
     // A sync soon; returns its number: the counters computed after it (countersComputed)
     // know of everything the history held when it was asked for.
     quint64 syncSoon();
@@ -52,7 +52,7 @@ private:
     class Worker;
 
     SyncPlace m_place;
-    double m_retention;
+    MemoryModel m_model;
     std::unique_ptr<QThread> m_thread;
     Worker *m_worker = nullptr; // lives on the thread, deleted there
     quint64 m_asked = 0;        // syncs asked for

@@ -132,7 +132,7 @@ std::optional<QList<LogRead>> ReadLogsOn(QSqlDatabase db, const QStringList &pat
 
 std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
                               const std::function<QString(const QString &)> &localDictionary,
-                              double desiredRetention, QString *reason)
+                              const MemoryModel &model, QString *reason)
 {
     QHash<CardKey, QList<FreshAnswer>> touched;
     int added = 0;
@@ -198,7 +198,7 @@ std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
         }
         if (*bulk && !MakeAnswerIndexes(query, reason))
             return false;
-        return UpdateCards(db, pairs, touched, desiredRetention, reason);
+        return UpdateCards(db, pairs, touched, model, reason);
     });
     return done ? std::optional(added) : std::nullopt;
 }
@@ -418,7 +418,7 @@ void tellUnread(const QStringList &paths, const QList<AnswerLogPart> &unread, QS
 
 } // namespace
 
-SyncRound SyncWithFolder(QSqlDatabase db, const SyncPlace &place, double desiredRetention,
+SyncRound SyncWithFolder(QSqlDatabase db, const SyncPlace &place, const MemoryModel &model,
                          qsizetype answersAtOnce)
 {
     SyncRound round;
@@ -462,7 +462,7 @@ SyncRound SyncWithFolder(QSqlDatabase db, const SyncPlace &place, double desired
         }
         const auto taken = ImportLogs(
             db, *logs, [&place](const QString &logged) { return place.localDictionary(logged); },
-            desiredRetention, &reason);
+            model, &reason);
         if (!taken) {
             tellUnread(paths, unread, round.troubles);
             round.troubles.append(

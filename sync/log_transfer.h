@@ -46,7 +46,7 @@ std::optional<QList<LogRead>> ReadLogsOn(QSqlDatabase db, const QStringList &pat
 // log names it into this computer's path.
 std::optional<int> ImportLogs(QSqlDatabase db, const QList<LogRead> &logs,
                               const std::function<QString(const QString &)> &localDictionary,
-                              double desiredRetention, QString *reason);
+                              const MemoryModel &model, QString *reason);
 
 // This computer's records that its log does not hold yet.
 struct OwnRecords
@@ -93,5 +93,5 @@ QString SyncFolderProblem(const QString &folder);
 // One sync: this computer's new records appended to its log, then every log in the folder
 // read on from where it was left (its own too, which brings back records a lost history had)
 // and taken into the history, up to `answersAtOnce` in each transaction.
-SyncRound SyncWithFolder(QSqlDatabase db, const SyncPlace &place, double desiredRetention,
+SyncRound SyncWithFolder(QSqlDatabase db, const SyncPlace &place, const MemoryModel &model,
                          qsizetype answersAtOnce = AnswersReadAtOnce);

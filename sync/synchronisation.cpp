@@ -33,7 +33,7 @@ Synchronisation::Synchronisation(CurrentDictionary &dictionary, ReviewHistory &h
 
 Synchronisation::~Synchronisation() = default;
 
-void Synchronisation::start(const QString &folder, double desiredRetention)
+void Synchronisation::start(const QString &folder, const MemoryModel &model)
 {
     m_folderSync.reset();
     m_shared.follow({}, {}, {});
@@ -46,8 +46,8 @@ void Synchronisation::start(const QString &folder, double desiredRetention)
         if (computer.isEmpty()) {
             emit news(Texts::tr("Synchronizace neběží: %1").arg(reason));
         } else {
-            m_folderSync = std::make_unique<FolderSync>(
-                m_history.path(), SyncPlace{folder, computer}, desiredRetention);
+            m_folderSync = std::make_unique<FolderSync>(m_history.path(),
+                                                        SyncPlace{folder, computer}, model);
             connect(m_folderSync.get(), &FolderSync::synced, this, [this](int taken, int) {
                 if (taken > 0)
                     emit answersTaken();
@@ -79,9 +79,9 @@ QString Synchronisation::computer() const
     return m_folderSync ? m_folderSync->place().computer : QString();
 }
 
-double Synchronisation::desiredRetention() const
+std::optional<MemoryModel> Synchronisation::model() const
 {
-    return m_folderSync ? m_folderSync->desiredRetention() : 0.0;
+    return m_folderSync ? std::optional(m_folderSync->model()) : std::nullopt;
 }
 
 void Synchronisation::followDictionary()

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "history/fsrs.h"
+
 #include <QObject>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class CurrentDictionary;
 class FolderSync;
@@ -25,7 +28,7 @@ public:
 
     // Syncs (again) with `folder`, the cards computed with that retention; an empty folder
     // stops it. What keeps it from starting is told as news.
-    void start(const QString &folder, double desiredRetention);
+    void start(const QString &folder, const MemoryModel &model);
     // The last answers go to this computer's log, and the syncing ends.
     void stop();
     // Something changed here (an answer, an import): a sync round soon.
@@ -34,7 +37,7 @@ public:
     // This computer's name in the folder; empty while not syncing.
     QString computer() const;
     // The retention the running sync computes cards with.
-    double desiredRetention() const;
+    std::optional<MemoryModel> model() const;
     // Another dictionary became the current one: its counters are followed, and its folder
     // watched while it is in the synchronised folder.
     void followDictionary();

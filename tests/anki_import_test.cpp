@@ -609,11 +609,11 @@ TEST(ImportAnswers, MakeTheCardsOfTheSameAnswersAndAreTakenOnce)
     std::sort(inOrder.begin(), inOrder.end(),
               [](const AnswerRecord &x, const AnswerRecord &y) { return x.atMs < y.atMs; });
     for (const AnswerRecord &answer : inOrder)
-        answered.record(answer, 0.9);
-    imported.record(later, 0.9);
+        answered.record(answer, MemoryModel{});
+    imported.record(later, MemoryModel{});
     QString reason;
-    EXPECT_EQ(ImportAnswers(imported.database(), brought, 0.9, &reason), 5) << reason.toStdString();
-    EXPECT_EQ(ImportAnswers(imported.database(), brought, 0.9, &reason), 0);
+    EXPECT_EQ(ImportAnswers(imported.database(), brought, MemoryModel{}, &reason), 5) << reason.toStdString();
+    EXPECT_EQ(ImportAnswers(imported.database(), brought, MemoryModel{}, &reason), 0);
     EXPECT_EQ(imported.answerCount(), 6);
     const auto cards = [](ReviewHistory &history) {
         return queryRows(history.database(),

@@ -130,7 +130,7 @@ TEST_F(DrillWindowTest, AnAnswerTheDictionaryMissedIsRestoredAtTheNextStart)
                  QStringLiteral("x"),
                  900,
                  file},
-                0.9);
+                MemoryModel{});
     program.startWith("pes / r Hund\r\n");
     ASSERT_EQ(program.prompts.texts("notice").size(), 1);
     EXPECT_TRUE(program.prompts.texts("notice").first().contains(U("doplnil")));

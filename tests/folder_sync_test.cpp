@@ -37,8 +37,8 @@ TEST(FolderSync, AnswersReachTheOtherComputerWhenItsLogChanges)
     ASSERT_TRUE(a.ensureOpen());
     ASSERT_TRUE(b.ensureOpen());
     QString reason;
-    FolderSync syncA(a.path(), {folder("sync"), ComputerId(folder("a"), &reason)}, 0.9);
-    FolderSync syncB(b.path(), {folder("sync"), ComputerId(folder("b"), &reason)}, 0.9);
+    FolderSync syncA(a.path(), {folder("sync"), ComputerId(folder("a"), &reason)}, MemoryModel{});
+    FolderSync syncB(b.path(), {folder("sync"), ComputerId(folder("b"), &reason)}, MemoryModel{});
     QSignalSpy syncedA(&syncA, &FolderSync::synced);
     QSignalSpy syncedB(&syncB, &FolderSync::synced);
     QSignalSpy troubledB(&syncB, &FolderSync::troubled);
@@ -48,10 +48,10 @@ TEST(FolderSync, AnswersReachTheOtherComputerWhenItsLogChanges)
 
     const CardKey dog{{U("pes"), QString(), U("der Hund"), QString()}, 1};
     a.record({1000 * MsPerDay, dog, Grade::Good, U("der Hund"), 900, folder("sync/lekce.slv")},
-             0.9);
+             MemoryModel{});
     syncA.syncSoon();
     EXPECT_EQ(waitForAnswers(syncedB), 1) << "the new log is found";
-    a.record({1001 * MsPerDay, dog, Grade::Again, U("x"), 900, folder("sync/lekce.slv")}, 0.9);
+    a.record({1001 * MsPerDay, dog, Grade::Again, U("x"), 900, folder("sync/lekce.slv")}, MemoryModel{});
     syncA.syncSoon();
     EXPECT_EQ(waitForAnswers(syncedB), 1) << "the log that grew is read on";
     EXPECT_EQ(b.answerCount(), 2);
@@ -72,7 +72,7 @@ TEST(FolderSync, AHistoryOfAnotherSchemaIsLeftAlone)
     QDir().mkpath(QDir(root.path()).filePath(QStringLiteral("sync")));
     FolderSync sync(HistoryFilePath(data),
                     {QDir(root.path()).filePath(QStringLiteral("sync")), ComputerId(data, &reason)},
-                    0.9);
+                    MemoryModel{});
     QSignalSpy synced(&sync, &FolderSync::synced);
     for (int round = 0; round < 2; ++round) {
         sync.syncSoon();

@@ -39,7 +39,7 @@ TEST_P(FsrsSequenceTest, EachReviewGivesTheStateAndIntervalOfTheEquations)
     std::optional<Card> card;
     for (const Step &step : GetParam().steps) {
         const qint64 at = qint64(std::llround(step.day * MsPerDay));
-        card = ReviewCard(card, step.grade, at, 0.9);
+        card = ReviewCard(card, step.grade, at, MemoryModel{});
         SCOPED_TRACE(testing::Message() << "day " << step.day);
         EXPECT_NEAR(card->memory.stability, step.stability, 1e-5);
         EXPECT_NEAR(card->memory.difficulty, step.difficulty, 1e-5);
@@ -89,19 +89,20 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FsrsTest, RetrievabilityAndIntervalsFollowTheDesiredRetention)
 {
-    EXPECT_NEAR(Fsrs::Retrievability(10, 5), 0.840289, 1e-6);
-    EXPECT_NEAR(Fsrs::Retrievability(7, 7), 0.9, 1e-12) << "90 % after `stability` days";
-    EXPECT_DOUBLE_EQ(Fsrs::Retrievability(0, 7), 1.0);
+    const Fsrs::Weights &w = Fsrs::DefaultWeights;
+    EXPECT_NEAR(Fsrs::Retrievability(w, 10, 5), 0.840289, 1e-6);
+    EXPECT_NEAR(Fsrs::Retrievability(w, 7, 7), 0.9, 1e-12) << "90 % after `stability` days";
+    EXPECT_DOUBLE_EQ(Fsrs::Retrievability(w, 0, 7), 1.0);
     // Stability 10: 90 % keeps the stability, 80 % waits three times as long, 97 % 2 days.
-    EXPECT_EQ(Fsrs::NextIntervalDays(10, 0.9), 10);
-    EXPECT_EQ(Fsrs::NextIntervalDays(10, 0.8), 30);
-    EXPECT_EQ(Fsrs::NextIntervalDays(10, 0.97), 2);
-    EXPECT_EQ(Fsrs::NextIntervalDays(0.01, 0.9), 1) << "never less than a day";
-    EXPECT_EQ(Fsrs::NextIntervalDays(1e9, 0.9), Fsrs::MaximumIntervalDays);
+    EXPECT_EQ(Fsrs::NextIntervalDays(w, 10, 0.9), 10);
+    EXPECT_EQ(Fsrs::NextIntervalDays(w, 10, 0.8), 30);
+    EXPECT_EQ(Fsrs::NextIntervalDays(w, 10, 0.97), 2);
+    EXPECT_EQ(Fsrs::NextIntervalDays(w, 0.01, 0.9), 1) << "never less than a day";
+    EXPECT_EQ(Fsrs::NextIntervalDays(w, 1e9, 0.9), Fsrs::MaximumIntervalDays);
     // Lapses are "again" after the first review; reviews count all.
-    std::optional<Card> card = ReviewCard(std::nullopt, Grade::Again, 0, 0.9);
-    card = ReviewCard(card, Grade::Again, 5 * MsPerDay, 0.9);
-    card = ReviewCard(card, Grade::Good, 6 * MsPerDay, 0.9);
+    std::optional<Card> card = ReviewCard(std::nullopt, Grade::Again, 0, MemoryModel{});
+    card = ReviewCard(card, Grade::Again, 5 * MsPerDay, MemoryModel{});
+    card = ReviewCard(card, Grade::Good, 6 * MsPerDay, MemoryModel{});
     EXPECT_EQ(card->reviews, 3);
     EXPECT_EQ(card->lapses, 1);
     EXPECT_EQ(card->introducedMs, 0);

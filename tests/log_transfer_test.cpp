@@ -53,12 +53,12 @@ public:
                           QStringLiteral("x"),
                           900,
                           m_folder + QStringLiteral("/sync/lekce.slv")},
-                         0.9);
+                         MemoryModel{});
     }
     // Appends its new answers to its log and reads every log in its view of the folder.
     void sync()
     {
-        const SyncRound sync = SyncWithFolder(database(), place(), 0.9);
+        const SyncRound sync = SyncWithFolder(database(), place(), MemoryModel{});
         EXPECT_TRUE(sync.troubles.isEmpty()) << sync.troubles.join('\n').toStdString();
     }
     SyncPlace place() const { return {m_folder + QStringLiteral("/sync"), m_id}; }
@@ -186,7 +186,7 @@ TEST_P(LogTransferTest, ComputersThatReadTheSameLogsHoldTheSameCards)
                                         {Grade::Again, day + MsPerDay},
                                         {Grade::Hard, day + 2 * MsPerDay},
                                         {Grade::Good, day + 3 * MsPerDay}})
-            dog = ReviewCard(dog, grade, at, 0.9);
+            dog = ReviewCard(dog, grade, at, MemoryModel{});
         EXPECT_TRUE(state.contains(QStringLiteral("pes||der Hund||1|%1|%2|%3|%4|4|1")
                                        .arg(shortest(dog->memory.stability))
                                        .arg(shortest(dog->memory.difficulty))
@@ -338,7 +338,7 @@ TEST(SyncRound, TellsWhatItCannotReadOrWriteAndReadsTheRest)
         QDir().mkpath(a.logs());
         a.answer(Dog, 1, Grade::Good, MsPerDay);
         c.spoil(a);
-        const SyncRound sync = SyncWithFolder(a.database(), a.place(), 0.9);
+        const SyncRound sync = SyncWithFolder(a.database(), a.place(), MemoryModel{});
         ASSERT_EQ(sync.troubles.size(), 1) << c.name;
         EXPECT_TRUE(sync.troubles.first().contains(U(c.told)))
             << sync.troubles.first().toStdString();
@@ -392,11 +392,11 @@ TEST(ImportLogs, ManyAnswersAtOnceEndAsFewAtATime)
     QString reason;
     AnswerLogPart all;
     all.answers = answers;
-    ASSERT_EQ(ImportLogs(once.database(), {{U("b"), all}}, name, 0.9, &reason), answers.size());
+    ASSERT_EQ(ImportLogs(once.database(), {{U("b"), all}}, name, MemoryModel{}, &reason), answers.size());
     for (qsizetype from = 0; from < answers.size(); from += 1000) {
         AnswerLogPart part;
         part.answers = answers.mid(from, 1000);
-        ASSERT_TRUE(ImportLogs(inParts.database(), {{U("b"), part}}, name, 0.9, &reason));
+        ASSERT_TRUE(ImportLogs(inParts.database(), {{U("b"), part}}, name, MemoryModel{}, &reason));
     }
     EXPECT_EQ(once.state(), inParts.state());
     QSqlQuery query(once.database());
@@ -427,8 +427,8 @@ TEST(SyncRound, LogsReadInRoundsEndAsOneRead)
         WriteBytes(to->logPath(b.id()), ReadBytes(b.logPath(b.id())));
         WriteBytes(to->logPath(c.id()), ReadBytes(c.logPath(c.id())) + "A\t9\tx\n");
     }
-    const SyncRound all = SyncWithFolder(once.database(), once.place(), 0.9);
-    const SyncRound rounds = SyncWithFolder(inRounds.database(), inRounds.place(), 0.9, 2);
+    const SyncRound all = SyncWithFolder(once.database(), once.place(), MemoryModel{});
+    const SyncRound rounds = SyncWithFolder(inRounds.database(), inRounds.place(), MemoryModel{}, 2);
     EXPECT_EQ(all.taken, 5);
     EXPECT_EQ(rounds.taken, 5);
     ASSERT_EQ(rounds.troubles.size(), 1);
@@ -446,7 +446,7 @@ TEST(SyncRound, AFolderThatIsGoneIsLeftAloneUntilItIsBack)
     Computer a(root.path(), "a");
     QDir(a.logs()).removeRecursively();
     a.answer(Dog, 1, Grade::Good, MsPerDay);
-    EXPECT_EQ(SyncWithFolder(a.database(), a.place(), 0.9).troubles.size(), 1);
+    EXPECT_EQ(SyncWithFolder(a.database(), a.place(), MemoryModel{}).troubles.size(), 1);
     EXPECT_FALSE(QFileInfo::exists(a.logs())) << "nothing written where the folder should be";
     QDir().mkpath(a.logs());
     a.answer(Cat, 1, Grade::Good, 2 * MsPerDay);

@@ -85,11 +85,11 @@ TEST_F(ReviewHistoryTest, EachAnswerAddsARowAndUpdatesItsCardInOneStep)
     for (const auto &[day, grade] :
          {std::pair{0, Grade::Good}, {3, Grade::Hard}, {14, Grade::Again}}) {
         const qint64 at = day * MsPerDay;
-        expected = ReviewCard(expected, grade, at, 0.9);
-        EXPECT_EQ(history.record(answer(Dog, 1, grade, at), 0.9), expected);
+        expected = ReviewCard(expected, grade, at, MemoryModel{});
+        EXPECT_EQ(history.record(answer(Dog, 1, grade, at), MemoryModel{}), expected);
     }
-    history.record(answer(Dog, 2, Grade::Good, 0), 0.9); // the other direction is its own card
-    history.record(answer(Cat, 1, Grade::Good, 0), 0.9);
+    history.record(answer(Dog, 2, Grade::Good, 0), MemoryModel{}); // the other direction is its own card
+    history.record(answer(Cat, 1, Grade::Good, 0), MemoryModel{});
 
     // Another copy of the program reads the same cards, identified by the pairs' texts.
     ReviewHistory other(database());
@@ -156,7 +156,7 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndKeptWhenOpenedAgain)
     {
         ReviewHistory history(database());
         ASSERT_TRUE(history.ensureOpen());
-        history.record(answer(Dog, 1, Grade::Good, 0), 0.9);
+        history.record(answer(Dog, 1, Grade::Good, 0), MemoryModel{});
     }
     EXPECT_EQ(value("PRAGMA user_version").toInt(), ReviewHistory::SchemaVersion);
     {
@@ -254,8 +254,8 @@ TEST_F(ReviewHistoryTest, ALaterSchemaIsNeitherUsedNorChanged)
     const QByteArray before = ReadBytes(database());
     ReviewHistory later(database());
     listen(later);
-    EXPECT_FALSE(later.record(answer(Dog, 1, Grade::Good, MsPerDay), 0.9));
-    EXPECT_FALSE(later.record(answer(Dog, 1, Grade::Good, MsPerDay), 0.9));
+    EXPECT_FALSE(later.record(answer(Dog, 1, Grade::Good, MsPerDay), MemoryModel{}));
+    EXPECT_FALSE(later.record(answer(Dog, 1, Grade::Good, MsPerDay), MemoryModel{}));
     ASSERT_EQ(messages.size(), 1) << "told once";
     EXPECT_TRUE(messages.first().contains(QStringLiteral("novější verze")));
     EXPECT_EQ(ReadBytes(database()), before);
@@ -267,7 +267,7 @@ TEST_F(ReviewHistoryTest, ADamagedDatabaseIsSetAsideAndANewOneStarted)
     WriteBytes(database(), damaged);
     ReviewHistory history(database());
     listen(history);
-    EXPECT_TRUE(history.record(answer(Dog, 1, Grade::Good, 0), 0.9)) << "a new one works";
+    EXPECT_TRUE(history.record(answer(Dog, 1, Grade::Good, 0), MemoryModel{})) << "a new one works";
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages.first().contains(QStringLiteral("poškozená")));
     const QStringList aside
@@ -286,7 +286,7 @@ TEST_F(ReviewHistoryTest, AHistoryWithADamagedPageIsSetAsideAtItsOpening)
     {
         ReviewHistory history(database());
         for (int i = 0; i < 5; ++i)
-            ASSERT_TRUE(history.record(answer(Dog, 1, Grade::Good, i * MsPerDay), 0.9));
+            ASSERT_TRUE(history.record(answer(Dog, 1, Grade::Good, i * MsPerDay), MemoryModel{}));
     }
     const qsizetype page = value("PRAGMA page_size").toInt();
     const qsizetype logs = value("SELECT rootpage FROM sqlite_master WHERE name = 'logs'").toInt();
@@ -298,7 +298,7 @@ TEST_F(ReviewHistoryTest, AHistoryWithADamagedPageIsSetAsideAtItsOpening)
 
     ReviewHistory history(database());
     listen(history);
-    EXPECT_TRUE(history.record(answer(Cat, 1, Grade::Good, 0), 0.9)) << "a new one works";
+    EXPECT_TRUE(history.record(answer(Cat, 1, Grade::Good, 0), MemoryModel{})) << "a new one works";
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages.first().contains(QStringLiteral("poškozená"))) << qPrintable(messages[0]);
     const QStringList aside
@@ -314,15 +314,15 @@ TEST_F(ReviewHistoryTest, AReadOnlyOrFullDiskIsToldOnceAndKeepsWhatWasThere)
 {
     {
         ReviewHistory history(database());
-        history.record(answer(Dog, 1, Grade::Good, 0), 0.9);
+        history.record(answer(Dog, 1, Grade::Good, 0), MemoryModel{});
     }
     const int readOnly = InChild([&] {
         if (!MountReadOnly(dir.path()))
             return 77;
         ReviewHistory history(database());
         listen(history);
-        const bool failed = !history.record(answer(Cat, 1, Grade::Good, 0), 0.9)
-                            && !history.record(answer(Cat, 1, Grade::Good, 1), 0.9);
+        const bool failed = !history.record(answer(Cat, 1, Grade::Good, 0), MemoryModel{})
+                            && !history.record(answer(Cat, 1, Grade::Good, 1), MemoryModel{});
         return failed && messages.size() == 1
                        && messages.first().contains(QStringLiteral("nelze použít"))
                    ? 0
@@ -343,9 +343,9 @@ TEST_F(ReviewHistoryTest, AReadOnlyOrFullDiskIsToldOnceAndKeepsWhatWasThere)
         AnswerRecord long_ = answer(Dog, 1, Grade::Good, 0);
         long_.typed = QString(4000, QLatin1Char('x'));
         int recorded = 0;
-        while (recorded < 1000 && history.record(long_, 0.9))
+        while (recorded < 1000 && history.record(long_, MemoryModel{}))
             ++recorded;
-        const bool toldOnce = !history.record(long_, 0.9) && messages.size() == 1;
+        const bool toldOnce = !history.record(long_, MemoryModel{}) && messages.size() == 1;
         // What was committed before the disk filled up is all there.
         return recorded > 0 && recorded < 1000 && toldOnce
                        && queryValue(HistoryFilePath(tiny),
@@ -371,7 +371,7 @@ TEST_F(ReviewHistoryTest, TwoCopiesAnsweringAtOnceLoseNothing)
                 // An answer that meets the other copy's lock waits for it, never lost.
                 ReviewHistory history(database());
                 for (int i = 0; i < Answers; ++i)
-                    history.record(answer(Dog, 1, Grade::Good, i), 0.9);
+                    history.record(answer(Dog, 1, Grade::Good, i), MemoryModel{});
                 waiting = history.finish(20000);
             }
             _exit(waiting == 0 ? 0 : 1);
@@ -393,10 +393,10 @@ TEST_F(ReviewHistoryTest, AnswersAreSettledByTheirOwnRunOrAllAtOnce)
     const QString lesson = QStringLiteral("/d/lekce.slv");
     ReviewHistory mine(database());
     ReviewHistory other(database());
-    mine.record(answer(Dog, 1, Grade::Good, 0, lesson), 0.9);
-    mine.record(answer(Cat, 1, Grade::Again, 1, lesson), 0.9);
-    other.record(answer(Dog, 2, Grade::Good, 2, lesson), 0.9);
-    other.record(answer(Dog, 1, Grade::Good, 3, QStringLiteral("/d/jiny.slv")), 0.9);
+    mine.record(answer(Dog, 1, Grade::Good, 0, lesson), MemoryModel{});
+    mine.record(answer(Cat, 1, Grade::Again, 1, lesson), MemoryModel{});
+    other.record(answer(Dog, 2, Grade::Good, 2, lesson), MemoryModel{});
+    other.record(answer(Dog, 1, Grade::Good, 3, QStringLiteral("/d/jiny.slv")), MemoryModel{});
 
     const QList<UnsettledAnswer> waiting = mine.unsettledAnswers(lesson);
     ASSERT_EQ(waiting.size(), 3);
@@ -423,7 +423,7 @@ TEST_F(ReviewHistoryTest, ASettlingThatFailsIsTriedAgainWithTheNext)
 {
     ReviewHistory history(database());
     listen(history);
-    history.record(answer(Dog, 1, Grade::Good, 0, QStringLiteral("/d/a.slv")), 0.9);
+    history.record(answer(Dog, 1, Grade::Good, 0, QStringLiteral("/d/a.slv")), MemoryModel{});
     history.settle(QStringLiteral("/d/jiny.slv")); // no answers there: nothing to do
     queryValue(database(), QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE OF settled ON "
                                           "answers BEGIN SELECT RAISE(ABORT, 'refused'); END"));
@@ -432,7 +432,7 @@ TEST_F(ReviewHistoryTest, ASettlingThatFailsIsTriedAgainWithTheNext)
     EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE settled = 0").toInt(), 1);
 
     queryValue(database(), QStringLiteral("DROP TRIGGER refuse"));
-    history.record(answer(Cat, 1, Grade::Good, 1, QStringLiteral("/d/b.slv")), 0.9);
+    history.record(answer(Cat, 1, Grade::Good, 1, QStringLiteral("/d/b.slv")), MemoryModel{});
     history.settle(QStringLiteral("/d/b.slv"));
     EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE settled = 0").toInt(), 0);
 }
@@ -444,7 +444,7 @@ TEST_F(ReviewHistoryTest, ASettlingThatWaitsForTheLockOutlivesAKill)
     const QString lesson = QStringLiteral("/d/lekce.slv");
     {
         ReviewHistory killed(database());
-        killed.record(answer(Dog, 1, Grade::Good, 0, lesson), 0.9);
+        killed.record(answer(Dog, 1, Grade::Good, 0, lesson), MemoryModel{});
         LockHolder lock(database());
         ASSERT_TRUE(lock.held);
         killed.settle(lesson);
@@ -534,11 +534,11 @@ TEST_F(DrillHistoryTest, AnAnswerTheFileDidNotGetIsAddedOnceAtTheNextOpen)
     // A run killed after the history got its answers, before the file did.
     {
         ReviewHistory killed(HistoryFilePath(dir.path()));
-        killed.record(answer(Dog, 1, Grade::Again, now, path("lekce.slv")), 0.9);
-        killed.record(answer(Dog, 2, Grade::Good, now, path("lekce.slv")), 0.9);
+        killed.record(answer(Dog, 1, Grade::Again, now, path("lekce.slv")), MemoryModel{});
+        killed.record(answer(Dog, 2, Grade::Good, now, path("lekce.slv")), MemoryModel{});
         killed.record(answer({QStringLiteral("kůň"), {}, QStringLiteral("s Pferd"), {}}, 1,
                              Grade::Good, now, path("lekce.slv")),
-                      0.9);
+                      MemoryModel{});
     }
     open("pes / r Hund\r\nkočka / e Katze\r\n");
     EXPECT_EQ(drill.restoreUnsavedAnswers(), 2) << "the third pair is no longer in the file";
@@ -553,7 +553,7 @@ TEST_F(DrillHistoryTest, AnAnswerTheFileDidNotGetIsAddedOnceAtTheNextOpen)
 TEST_F(DrillHistoryTest, AnswersWaitWhileAnotherCopyHasTheFileOrAreSettledByAFinishedWrite)
 {
     ReviewHistory killed(HistoryFilePath(dir.path()));
-    killed.record(answer(Dog, 1, Grade::Again, now, path("lekce.slv")), 0.9);
+    killed.record(answer(Dog, 1, Grade::Again, now, path("lekce.slv")), MemoryModel{});
     WriteBytes(path("lekce.slv"), "pes / r Hund\r\n");
     DictionaryLock elsewhere;
     ASSERT_EQ(elsewhere.lock(path("lekce.slv")), DictionaryLock::Result::Locked);
@@ -596,7 +596,7 @@ TEST_F(DrillHistoryTest, ALockHeldElsewhereKeepsNoAnswerFromTheFileAndLosesNone)
 TEST_F(DrillHistoryTest, AnswersThatCannotBeTakenOverAreNotCounted)
 {
     ReviewHistory(HistoryFilePath(dir.path()))
-        .record(answer(Dog, 1, Grade::Again, now, path("lekce.slv")), 0.9);
+        .record(answer(Dog, 1, Grade::Again, now, path("lekce.slv")), MemoryModel{});
     open("pes / r Hund\r\n");
     std::optional<LockHolder> lock(std::in_place, database());
     ASSERT_TRUE(lock->held);
@@ -611,7 +611,7 @@ TEST_F(DrillHistoryTest, AnswersThatCannotBeTakenOverAreNotCounted)
 // Cards that cannot be read are not taken for cards never answered.
 TEST_F(DrillHistoryTest, CardsThatCannotBeReadAreNotTakenForNewOnes)
 {
-    history.record(answer(Cat, 1, Grade::Good, now - 30 * MsPerDay), 0.9);
+    history.record(answer(Cat, 1, Grade::Good, now - 30 * MsPerDay), MemoryModel{});
     RenameTableUnderViews(database(), QStringLiteral("card_states"), QStringLiteral("away"));
     settings.pairChoice = PairChoice::BySchedule;
     open("pes / r Hund\r\nkočka {zvíře} / e Katze\r\n");
@@ -660,7 +660,7 @@ TEST_F(DrillHistoryTest, AFileSizeLimitIsNamedAndLosesNoAnswer)
 // and the drill goes on ahead of the schedule; with the difference line switched off too.
 TEST_F(DrillHistoryTest, ADayWithNothingLeftIsSaidOnce)
 {
-    history.record(answer(Dog, 1, Grade::Good, now - 30 * MsPerDay), 0.9);
+    history.record(answer(Dog, 1, Grade::Good, now - 30 * MsPerDay), MemoryModel{});
     settings.pairChoice = PairChoice::BySchedule;
     settings.sideChoice = SideChoice::First;
     settings.showDifference = false;
@@ -680,8 +680,8 @@ TEST_F(DrillHistoryTest, ADayWithNothingLeftIsSaidOnce)
 
 TEST_F(DrillHistoryTest, TheScheduleOffersTheDueCardAndCountsTheDay)
 {
-    history.record(answer(Cat, 1, Grade::Good, now - 30 * MsPerDay), 0.9);
-    history.record(answer(Dog, 1, Grade::Good, now - MsPerDay / 2), 0.9);
+    history.record(answer(Cat, 1, Grade::Good, now - 30 * MsPerDay), MemoryModel{});
+    history.record(answer(Dog, 1, Grade::Good, now - MsPerDay / 2), MemoryModel{});
     settings.pairChoice = PairChoice::BySchedule;
     open("pes / r Hund\r\nkočka {zvíře} / e Katze\r\nkůň / s Pferd\r\n");
     EXPECT_EQ(drill.state().currentPosition, 2) << "overdue for weeks";

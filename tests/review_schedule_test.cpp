@@ -70,7 +70,7 @@ TEST_P(ScheduledChoiceTest, ChoosesTheCardTheOrderGives)
 
 // At 90 % a card is due once the days since its review pass its stability; at 80 % three
 // times its stability.
-const ScheduleOptions firstSide{0.9, 20, 1};
+const ScheduleOptions firstSide{MemoryModel{}, 20, 1};
 INSTANTIATE_TEST_SUITE_P(
     Order, ScheduledChoiceTest,
     testing::Values(
@@ -90,17 +90,17 @@ INSTANTIATE_TEST_SUITE_P(
                     {CardSpec{2, 3}, New},
                     {CardSpec{0, 10, true}, New},
                     {New, New}},
-                   {0.9, 1, 1},
+                   {MemoryModel{}, 1, 1},
                    0,
                    {2, 1}},
         ChoiceCase{"the_previous_pair_again_rather_than_new_over_the_limit",
                    {{CardSpec{0, 10, true}, New}, {New, New}, {New, New}, {New, New}},
-                   {0.9, 1, 1},
+                   {MemoryModel{}, 1, 1},
                    1,
                    {1, 1}},
         ChoiceCase{"new_over_the_limit_only_when_no_card_was_answered",
                    {{New, New}, {New, New}},
-                   {0.9, 0, 1},
+                   {MemoryModel{}, 0, 1},
                    1,
                    {2, 1}},
         ChoiceCase{"never_the_previous_pair_again",
@@ -115,17 +115,17 @@ INSTANTIATE_TEST_SUITE_P(
                    {1, 1}},
         ChoiceCase{"a_fixed_second_side_sees_only_its_cards",
                    {{CardSpec{50, 1}, CardSpec{1, 10}}, {New, CardSpec{5, 2}}},
-                   {0.9, 20, 2},
+                   {MemoryModel{}, 20, 2},
                    0,
                    {2, 2}},
         ChoiceCase{"both_sides_when_the_side_is_drawn",
                    {{CardSpec{1, 10}, CardSpec{5, 2}}},
-                   {0.9, 20, std::nullopt},
+                   {MemoryModel{}, 20, std::nullopt},
                    0,
                    {1, 2}},
         ChoiceCase{"a_lower_retention_waits_longer",
                    {{CardSpec{5, 4}, New}, {New, New}},
-                   {0.8, 20, 1},
+                   {MemoryModel{Fsrs::DefaultWeights, 0.8}, 20, 1},
                    0,
                    {2, 1}}),
     [](const testing::TestParamInfo<ChoiceCase> &info) { return std::string(info.param.name); });
@@ -143,7 +143,7 @@ TEST(ReviewSchedulerTest, AWrongAnswerComesBackAfterThreeOtherOffers)
         offered.push_back(choice.position);
         const Grade grade = offered.size() == 1 ? Grade::Again : Grade::Good;
         auto &card = cards[choice.position - 1][std::size_t(choice.side - 1)];
-        card = ReviewCard(card, grade, now, 0.9);
+        card = ReviewCard(card, grade, now, MemoryModel{});
         scheduler.answered(choice, grade);
         previous = choice.position;
         now += 60 * 1000;
@@ -172,10 +172,10 @@ TEST(ReviewSchedulerTest, CountsTheCardsDueTodayAndTheNewOnesLeft)
         {New, New},
         {CardSpec{1, 1}, CardSpec{0.5, 2}}, // due since midnight; due on the next day
     });
-    EXPECT_EQ(ReviewScheduler::counts(cards, Today, {0.9, 20, std::nullopt}),
+    EXPECT_EQ(ReviewScheduler::counts(cards, Today, {MemoryModel{}, 20, std::nullopt}),
               (ScheduleCounts{3, 3}));
-    EXPECT_EQ(ReviewScheduler::counts(cards, Today, {0.9, 20, 1}), (ScheduleCounts{2, 1}));
-    EXPECT_EQ(ReviewScheduler::counts(cards, Today, {0.9, 2, std::nullopt}), (ScheduleCounts{3, 1}))
+    EXPECT_EQ(ReviewScheduler::counts(cards, Today, {MemoryModel{}, 20, 1}), (ScheduleCounts{2, 1}));
+    EXPECT_EQ(ReviewScheduler::counts(cards, Today, {MemoryModel{}, 2, std::nullopt}), (ScheduleCounts{3, 1}))
         << "one of two new cards was used today";
 }
 

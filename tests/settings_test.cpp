@@ -153,6 +153,56 @@ TEST_F(SettingsFileTest, TheReviewScheduleAndItsNumbersAreReadAndWrittenOnlyWhen
     EXPECT_EQ(back, settings);
 }
 
+// The memory model's weights: 21 numbers in their ranges, or the defaults and the text named.
+TEST_F(SettingsFileTest, TheMemoryWeightsAreTakenOnlyWhenAllTwentyOneAreValid)
+{
+    const QString defaults = WeightsText(Fsrs::DefaultWeights);
+    const QString twenty = defaults.section(QLatin1Char(','), 0, 19);
+    const QString outside = QString(defaults).replace(QStringLiteral("0.2000"),
+                                                      QStringLiteral("0.9000")); // the decay's
+    const QString comma = QString(defaults).replace(QStringLiteral("0.2172"),
+                                                    QStringLiteral("0,2172"));
+    // clang-format off
+    const QList<std::pair<QString, const char *>> refused{
+        {twenty,                                                "twenty numbers"},
+        {defaults + QStringLiteral(", 1"),                      "twenty-two numbers"},
+        {QStringLiteral("x, ") + twenty,                        "a letter"},
+        {QStringLiteral("nan, ") + twenty,                      "a NaN"},
+        {outside,                                               "a weight outside its range"},
+        {comma,                                                 "a decimal comma"},
+    };
+    // clang-format on
+    for (const auto &[text, why] : refused) {
+        const Settings settings = read("[Setup]\nParametryFSRS=" + text.toUtf8() + "\n");
+        EXPECT_FALSE(settings.memoryWeights) << why;
+        EXPECT_EQ(settings.refusedWeights, text) << why;
+        EXPECT_EQ(MemoryModelOf(settings).weights, Fsrs::DefaultWeights) << why;
+    }
+    EXPECT_EQ(read("[Setup]\nParametryFSRS=\n").refusedWeights, QString()) << "empty: defaults";
+
+    Fsrs::Weights own = Fsrs::DefaultWeights;
+    own[0] = 0.51234; // kept to four places
+    Settings settings;
+    settings.memoryWeights = RoundedWeights(own);
+    settings.memoryWeightsDate = QDate(2026, 12, 9);
+    settings.desiredRetention = 85;
+    WriteSettings(settings, dir.path());
+    EXPECT_TRUE(ReadBytes(iniPath()).contains("ParametryFSRS=0.5123, 1.1771, "));
+    Settings back;
+    ReadSettings(back, dir.path());
+    EXPECT_EQ(back, settings);
+    EXPECT_EQ(MemoryModelOf(back), (MemoryModel{*settings.memoryWeights, 0.85}));
+
+    settings.memoryWeights.reset(); // back to the defaults
+    WriteSettings(settings, dir.path());
+    ReadSettings(back, dir.path());
+    EXPECT_FALSE(back.memoryWeights);
+    EXPECT_FALSE(back.memoryWeightsDate.isValid());
+    // A refused value is left as the user wrote it while the defaults are in force.
+    WriteSettings(read("[Setup]\nParametryFSRS=1, 2\n"), dir.path());
+    EXPECT_TRUE(ReadBytes(iniPath()).contains("ParametryFSRS=1, 2\r\n"));
+}
+
 TEST_F(SettingsFileTest, TheLaterSwitchesAreReadAndWrittenOnlyWhenUsed)
 {
     const Settings on = read("[Setup]\nVyslovovat=1\nVyslovitOdpoved=1\nUkazatRozdil=1\n");

@@ -165,7 +165,7 @@ public:
     {
         takeHeldBack();
         const quint64 asked = m_asked;
-        const SyncRound done = SyncWithFolder(database(), {m_view, m_id}, 0.9);
+        const SyncRound done = SyncWithFolder(database(), {m_view, m_id}, MemoryModel{});
         EXPECT_TRUE(done.troubles.isEmpty()) << done.troubles.join('\n').toStdString();
         if (done.taken > 0)
             m_drill.historyChanged();

@@ -43,8 +43,8 @@ TEST(SyncedFolder, TwoComputersShareTheirAnswersThroughSyncthing)
     ASSERT_TRUE(a.ensureOpen());
     ASSERT_TRUE(b.ensureOpen());
     QString reason;
-    FolderSync syncA(a.path(), {first.folder(), ComputerId(path("a"), &reason)}, 0.9);
-    FolderSync syncB(b.path(), {second.folder(), ComputerId(path("b"), &reason)}, 0.9);
+    FolderSync syncA(a.path(), {first.folder(), ComputerId(path("a"), &reason)}, MemoryModel{});
+    FolderSync syncB(b.path(), {second.folder(), ComputerId(path("b"), &reason)}, MemoryModel{});
     QSignalSpy syncedA(&syncA, &FolderSync::synced);
     QSignalSpy syncedB(&syncB, &FolderSync::synced);
     syncA.syncSoon();
@@ -53,14 +53,14 @@ TEST(SyncedFolder, TwoComputersShareTheirAnswersThroughSyncthing)
     const CardKey dog{{U("pes"), QString(), U("der Hund"), QString()}, 1};
     a.record({1000 * MsPerDay, dog, Grade::Good, U("der Hund"), 900,
               first.folder() + QStringLiteral("/lekce.slv")},
-             0.9);
+             MemoryModel{});
     syncA.syncSoon();
     EXPECT_TRUE(waitForAnswers(syncedB, b, 1))
         << "a's answer reaches b\n"
         << first.log().toStdString() << second.log().toStdString();
     b.record({1002 * MsPerDay, dog, Grade::Again, U("x"), 900,
               second.folder() + QStringLiteral("/lekce.slv")},
-             0.9);
+             MemoryModel{});
     syncB.syncSoon();
     EXPECT_TRUE(waitForAnswers(syncedA, a, 2))
         << "b's answer reaches a\n"
