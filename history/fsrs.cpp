@@ -45,6 +45,14 @@ bool AreValid(const Weights &w)
     return true;
 }
 
+Weights Rounded(const Weights &w)
+{
+    Weights rounded{};
+    for (std::size_t i = 0; i < w.size(); ++i)
+        rounded[i] = std::clamp(std::round(w[i] * 1e4) / 1e4, LowestWeights[i], HighestWeights[i]);
+    return rounded;
+}
+
 double Retrievability(const Weights &w, double elapsedDays, double stability)
 {
     return std::pow(1.0 + factor(w) * std::max(elapsedDays, 0.0) / stability, decay(w));

@@ -43,6 +43,8 @@ inline constexpr double MinimumStability = 0.001;
 
 // Whether every weight is a number within its range.
 bool AreValid(const Weights &w);
+// The weights as they are kept: each to four decimal places, within its range.
+Weights Rounded(const Weights &w);
 
 // The probability of recall `elapsedDays` after the last review.
 double Retrievability(const Weights &w, double elapsedDays, double stability);

@@ -23,6 +23,8 @@ packages=(
     syncthing
     # Anki packages (libzip, libzstd) and SQLite's own interface for writes of many answers
     libzip-dev libzstd-dev libsqlite3-dev
+    # NLopt's bounded L-BFGS, which fits the memory model's weights to the learner's answers
+    libnlopt-dev
 )
 if [ "${1:-}" = sanitize ]; then
     packages+=(clang libclang-rt-14-dev llvm)

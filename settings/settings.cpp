@@ -9,7 +9,6 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 std::optional<int> FixedOfferedSide(const Settings &settings)
@@ -53,15 +52,6 @@ QString WeightsText(const Fsrs::Weights &weights)
     for (double weight : weights)
         parts.append(QString::number(weight, 'f', 4));
     return parts.join(QStringLiteral(", "));
-}
-
-Fsrs::Weights RoundedWeights(const Fsrs::Weights &weights)
-{
-    Fsrs::Weights rounded{};
-    for (std::size_t i = 0; i < weights.size(); ++i)
-        rounded[i] = std::clamp(std::round(weights[i] * 1e4) / 1e4, Fsrs::LowestWeights[i],
-                                Fsrs::HighestWeights[i]);
-    return rounded;
 }
 
 bool CriterionPanelVisible(const Settings &settings)

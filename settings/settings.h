@@ -63,8 +63,6 @@ MemoryModel MemoryModelOf(const Settings &settings);
 // by commas; none when the text is not that or a weight is outside its range.
 std::optional<Fsrs::Weights> ParseWeights(const QString &text);
 QString WeightsText(const Fsrs::Weights &weights);
-// The weights as they are kept: each to four decimal places, within its range.
-Fsrs::Weights RoundedWeights(const Fsrs::Weights &weights);
 
 // The criterion panel is shown exactly when answers are judged by percentage and the user
 // asked to see the criterion.

@@ -183,7 +183,7 @@ TEST_F(SettingsFileTest, TheMemoryWeightsAreTakenOnlyWhenAllTwentyOneAreValid)
     Fsrs::Weights own = Fsrs::DefaultWeights;
     own[0] = 0.51234; // kept to four places
     Settings settings;
-    settings.memoryWeights = RoundedWeights(own);
+    settings.memoryWeights = Fsrs::Rounded(own);
     settings.memoryWeightsDate = QDate(2026, 12, 9);
     settings.desiredRetention = 85;
     WriteSettings(settings, dir.path());
