@@ -63,8 +63,8 @@ qint64 ReviewSequences::timeOfShare(double share) const
     if (m_times.empty())
         return 0;
     std::vector<qint64> times = m_times;
-    const auto at = times.begin()
-                    + std::ptrdiff_t(std::clamp(share, 0.0, 1.0) * double(times.size() - 1));
+    const auto at
+        = times.begin() + std::ptrdiff_t(std::clamp(share, 0.0, 1.0) * double(times.size() - 1));
     std::nth_element(times.begin(), at, times.end());
     return *at;
 }
@@ -116,28 +116,51 @@ struct Model
         const double damped = difficulty + delta * (10.0 - difficulty) / 9.0;
         return std::clamp(w[7] * easyDifficulty + (1.0 - w[7]) * damped, 1.0, 10.0);
     }
-
-    // The stability after an answer `days` after the previous one; `r`: the retrievability
-    // then (days of 1 or more).
-    double nextStability(double s, double d, double days, double r, Grade grade) const
-    {
-        if (days < 1.0) {
-            double increase = std::exp(w[17] * (int(grade) - 3 + w[18])) * std::pow(s, -w[19]);
-            if (grade >= Grade::Good)
-                increase = std::max(increase, 1.0);
-            return std::max(s * increase, MinimumStability);
-        }
-        if (grade == Grade::Again) {
-            const double longTerm = w[11] * std::pow(d, -w[12]) * (std::pow(s + 1.0, w[13]) - 1.0)
-                                    * std::exp(w[14] * (1.0 - r));
-            return std::max(std::min(longTerm, s / shortTermDivisor), MinimumStability);
-        }
-        const double bonus = grade == Grade::Hard ? w[15] : grade == Grade::Easy ? w[16] : 1.0;
-        const double growth = expW8 * (11.0 - d) * std::pow(s, -w[9])
-                              * (std::exp(w[10] * (1.0 - r)) - 1.0);
-        return std::max(s * (1.0 + growth * bonus), MinimumStability);
-    }
 };
+
+// One answer of a card as the equations went: the state before it, and what its way back
+// needs of the way there.
+struct Step
+{
+    double s = 0;    // the stability before the answer
+    double d = 0;    // the difficulty before it
+    double days = 0; // since the previous answer
+    Grade grade = Grade::Good;
+    double logS = 0;      // log(s)
+    double r = 1;         // the retrievability then (1 on the same day)
+    double logGrowth = 0; // log(1 + factor days / s)
+    double power = 0;     // s^-w9 (recall), d^-w12 (forgetting), the increase (same day)
+    double grown = 0;     // (s + 1)^w13 (forgetting)
+    double surprise = 0;  // e^(w10 (1 - r)) (recall), e^(w14 (1 - r)) (forgetting)
+};
+
+// The stability after the answer, with `step` filled for the way back.
+double forward(const Model &m, Step &step)
+{
+    const auto &w = m.w;
+    const double s = step.s;
+    const int g = int(step.grade);
+    step.logS = std::log(s);
+    if (step.days < 1.0) {
+        step.power = std::exp(w[17] * (g - 3 + w[18]) - w[19] * step.logS);
+        const double increase = g >= int(Grade::Good) ? std::max(step.power, 1.0) : step.power;
+        return std::max(s * increase, MinimumStability);
+    }
+    step.logGrowth = std::log1p(m.factor * step.days / s);
+    step.r = std::exp(-w[20] * step.logGrowth);
+    if (step.grade == Grade::Again) {
+        step.power = std::exp(-w[12] * std::log(step.d));
+        step.grown = std::exp(w[13] * std::log1p(s));
+        step.surprise = std::exp(w[14] * (1.0 - step.r));
+        const double longTerm = w[11] * step.power * (step.grown - 1.0) * step.surprise;
+        return std::max(std::min(longTerm, s / m.shortTermDivisor), MinimumStability);
+    }
+    const double bonus = g == int(Grade::Hard) ? w[15] : g == int(Grade::Easy) ? w[16] : 1.0;
+    step.power = std::exp(-w[9] * step.logS);
+    step.surprise = std::exp(w[10] * (1.0 - step.r));
+    const double growth = m.expW8 * (11.0 - step.d) * step.power * (step.surprise - 1.0);
+    return std::max(s * (1.0 + growth * bonus), MinimumStability);
+}
 
 // The adjoints of one answer's inputs: the previous stability, difficulty and retrievability.
 struct Adjoints
@@ -147,60 +170,58 @@ struct Adjoints
     double retrievability = 0;
 };
 
-// Works the adjoints of the state after an answer (aS, aD) back to the state before it, adding
-// the weights' share to `g`.
-void backDifficulty(const Model &m, double d, Grade grade, double aD, Adjoints &before,
-                    Gradient &g)
+// Each works the adjoint of the state after an answer (aS or aD) back to the state before it,
+// adding the weights' share to `g`.
+void backDifficulty(const Model &m, const Step &step, double aD, Adjoints &before, Gradient &g)
 {
     const auto &w = m.w;
-    const double delta = -w[6] * (int(grade) - 3);
-    const double damped = d + delta * (10.0 - d) / 9.0;
+    const int sign = int(step.grade) - 3;
+    const double delta = -w[6] * sign;
+    const double damped = step.d + delta * (10.0 - step.d) / 9.0;
     const double raw = w[7] * m.easyDifficulty + (1.0 - w[7]) * damped;
     if (aD == 0.0 || raw <= 1.0 || raw >= 10.0)
         return;
     before.difficulty += aD * (1.0 - w[7]) * (1.0 - delta / 9.0);
     g[4] += aD * w[7];
     g[5] += aD * w[7] * m.easyDifficultyByW5;
-    g[6] += aD * (1.0 - w[7]) * -(int(grade) - 3) * (10.0 - d) / 9.0;
+    g[6] -= aD * (1.0 - w[7]) * sign * (10.0 - step.d) / 9.0;
     g[7] += aD * (m.easyDifficulty - damped);
 }
 
-void backSameDay(const Model &m, double s, Grade grade, double aS, Adjoints &before, Gradient &g)
+void backSameDay(const Model &m, const Step &step, double aS, Adjoints &before, Gradient &g)
 {
     const auto &w = m.w;
-    const double increase = std::exp(w[17] * (int(grade) - 3 + w[18])) * std::pow(s, -w[19]);
-    if (grade >= Grade::Good && increase < 1.0) {
-        before.stability += s >= MinimumStability ? aS : 0.0;
+    const double s = step.s;
+    if (step.grade >= Grade::Good && step.power < 1.0) {
+        before.stability += aS;
         return;
     }
-    const double next = s * increase;
+    const double next = s * step.power;
     if (next < MinimumStability)
         return;
-    before.stability += aS * (1.0 - w[19]) * increase;
-    g[17] += aS * next * (int(grade) - 3 + w[18]);
+    before.stability += aS * (1.0 - w[19]) * step.power;
+    g[17] += aS * next * (int(step.grade) - 3 + w[18]);
     g[18] += aS * next * w[17];
-    g[19] -= aS * next * std::log(s);
+    g[19] -= aS * next * step.logS;
 }
 
-void backForgetting(const Model &m, double s, double d, double r, double aS, Adjoints &before,
-                    Gradient &g)
+void backForgetting(const Model &m, const Step &step, double aS, Adjoints &before, Gradient &g)
 {
     const auto &w = m.w;
-    const double byDifficulty = std::pow(d, -w[12]);
-    const double grown = std::pow(s + 1.0, w[13]);
-    const double surprise = std::exp(w[14] * (1.0 - r));
-    const double longTerm = w[11] * byDifficulty * (grown - 1.0) * surprise;
+    const double s = step.s;
+    const double longTerm = w[11] * step.power * (step.grown - 1.0) * step.surprise;
     const double shortTerm = s / m.shortTermDivisor;
-    if (std::max(std::min(longTerm, shortTerm), MinimumStability) == MinimumStability)
+    if (std::min(longTerm, shortTerm) < MinimumStability)
         return;
     if (!(shortTerm < longTerm)) {
-        before.stability += aS * w[11] * byDifficulty * w[13] * grown / (s + 1.0) * surprise;
-        before.difficulty -= aS * w[12] * longTerm / d;
+        before.stability
+            += aS * w[11] * step.power * w[13] * step.grown / (s + 1.0) * step.surprise;
+        before.difficulty -= aS * w[12] * longTerm / step.d;
         before.retrievability -= aS * w[14] * longTerm;
-        g[11] += aS * byDifficulty * (grown - 1.0) * surprise;
-        g[12] -= aS * longTerm * std::log(d);
-        g[13] += aS * w[11] * byDifficulty * grown * std::log(s + 1.0) * surprise;
-        g[14] += aS * longTerm * (1.0 - r);
+        g[11] += aS * step.power * (step.grown - 1.0) * step.surprise;
+        g[12] -= aS * longTerm * std::log(step.d);
+        g[13] += aS * w[11] * step.power * step.grown * std::log1p(s) * step.surprise;
+        g[14] += aS * longTerm * (1.0 - step.r);
     } else {
         before.stability += aS / m.shortTermDivisor;
         g[17] -= aS * shortTerm * w[18];
@@ -208,34 +229,37 @@ void backForgetting(const Model &m, double s, double d, double r, double aS, Adj
     }
 }
 
-void backRecall(const Model &m, double s, double d, double r, Grade grade, double aS,
-                Adjoints &before, Gradient &g)
+void backRecall(const Model &m, const Step &step, double aS, Adjoints &before, Gradient &g)
 {
     const auto &w = m.w;
-    const double bonus = grade == Grade::Hard ? w[15] : grade == Grade::Easy ? w[16] : 1.0;
-    const double base = m.expW8 * std::pow(s, -w[9]);
-    const double surprise = std::exp(w[10] * (1.0 - r));
-    const double growth = base * (11.0 - d) * (surprise - 1.0); // without the bonus
+    const double s = step.s;
+    const double bonus = step.grade == Grade::Hard   ? w[15]
+                         : step.grade == Grade::Easy ? w[16]
+                                                     : 1.0;
+    const double base = m.expW8 * step.power;
+    const double growth = base * (11.0 - step.d) * (step.surprise - 1.0); // without the bonus
+    const double bySurprise = s * bonus * base * (11.0 - step.d) * step.surprise;
     before.stability += aS * (1.0 + growth * bonus * (1.0 - w[9]));
-    before.difficulty -= aS * s * bonus * base * (surprise - 1.0);
-    before.retrievability -= aS * s * bonus * base * (11.0 - d) * surprise * w[10];
+    before.difficulty -= aS * s * bonus * base * (step.surprise - 1.0);
+    before.retrievability -= aS * bySurprise * w[10];
     g[8] += aS * s * growth * bonus;
-    g[9] -= aS * s * growth * bonus * std::log(s);
-    g[10] += aS * s * bonus * base * (11.0 - d) * surprise * (1.0 - r);
-    if (grade == Grade::Hard)
+    g[9] -= aS * s * growth * bonus * step.logS;
+    g[10] += aS * bySurprise * (1.0 - step.r);
+    if (step.grade == Grade::Hard)
         g[15] += aS * s * growth;
-    else if (grade == Grade::Easy)
+    else if (step.grade == Grade::Easy)
         g[16] += aS * s * growth;
 }
 
-// The retrievability's share: its adjoint `aR` worked back to the stability and the decay.
-void backRetrievability(const Model &m, double days, double s, double r, double aR,
-                        Adjoints &before, Gradient &g)
+// The retrievability's adjoint worked back to the stability and the decay.
+void backRetrievability(const Model &m, const Step &step, Adjoints &before, Gradient &g)
 {
     const auto &w = m.w;
-    const double growth = 1.0 + m.factor * days / s;
-    before.stability += aR * w[20] * r * (growth - 1.0) / (growth * s);
-    g[20] += aR * r * (-std::log(growth) - w[20] * days / s * m.factorByDecay / growth);
+    const double aR = before.retrievability;
+    const double growth = 1.0 + m.factor * step.days / step.s;
+    before.stability += aR * w[20] * step.r * (growth - 1.0) / (growth * step.s);
+    g[20]
+        += aR * step.r * (-step.logGrowth - w[20] * step.days / step.s * m.factorByDecay / growth);
 }
 
 double clampedPrediction(double r)
@@ -248,64 +272,74 @@ double logLossOf(double p, bool recalled)
     return -std::log(recalled ? p : 1.0 - p);
 }
 
-// One card's summed log loss and, with `g`, its gradient.
+// The same for an answer's own prediction, where -log(r) is known without a logarithm.
+double logLossOf(const Model &m, const Step &step)
+{
+    const double p = clampedPrediction(step.r);
+    if (p == step.r && step.grade > Grade::Again)
+        return m.w[20] * step.logGrowth;
+    return logLossOf(p, step.grade > Grade::Again);
+}
+
+// The first answer's share of the gradient: the initial stability and difficulty.
+void backInitial(const Model &m, Grade grade, double aS, double aD, Gradient &g)
+{
+    const auto &w = m.w;
+    if (w[std::size_t(grade) - 1] >= MinimumStability)
+        g[std::size_t(grade) - 1] += aS;
+    const double byW5 = std::exp(w[5] * (int(grade) - 1));
+    const double raw = w[4] - byW5 + 1.0;
+    if (raw > 1.0 && raw < 10.0) {
+        g[4] += aD;
+        g[5] -= aD * (int(grade) - 1) * byW5;
+    }
+}
+
+// One card's summed log loss of the answers at or after `fromMs` and, with `g`, its gradient.
 double cardLoss(const Model &m, const ReviewSequences &reviews, qsizetype card, qint64 fromMs,
-                Gradient *g, std::vector<double> &stability, std::vector<double> &difficulty)
+                Gradient *g, std::vector<Step> &steps)
 {
     const qsizetype first = reviews.begin(card);
     const qsizetype count = reviews.end(card) - first;
-    stability.resize(std::size_t(count));
-    difficulty.resize(std::size_t(count));
-    m.initial(reviews.grade(first), stability[0], difficulty[0]);
+    steps.resize(std::size_t(count));
+    double s = 0;
+    double d = 0;
+    m.initial(reviews.grade(first), s, d);
     double loss = 0;
     for (qsizetype k = 1; k < count; ++k) {
-        const double days = reviews.elapsedDays(first + k);
-        const Grade grade = reviews.grade(first + k);
-        const double s = stability[std::size_t(k - 1)];
-        const double d = difficulty[std::size_t(k - 1)];
-        const double r = days >= 1.0 ? m.retrievability(days, s) : 1.0;
-        if (days >= 1.0 && reviews.atMs(first + k) >= fromMs)
-            loss += logLossOf(clampedPrediction(r), grade > Grade::Again);
-        stability[std::size_t(k)] = m.nextStability(s, d, days, r, grade);
-        difficulty[std::size_t(k)] = m.nextDifficulty(d, grade);
+        Step &step = steps[std::size_t(k)];
+        step = Step{s, d, reviews.elapsedDays(first + k), reviews.grade(first + k)};
+        s = forward(m, step);
+        d = m.nextDifficulty(step.d, step.grade);
+        if (step.days >= 1.0 && reviews.atMs(first + k) >= fromMs)
+            loss += logLossOf(m, step);
     }
     if (!g)
         return loss;
     double aS = 0; // the adjoints of the state after answer k
     double aD = 0;
     for (qsizetype k = count - 1; k >= 1; --k) {
-        const double days = reviews.elapsedDays(first + k);
-        const Grade grade = reviews.grade(first + k);
-        const double s = stability[std::size_t(k - 1)];
-        const double d = difficulty[std::size_t(k - 1)];
+        const Step &step = steps[std::size_t(k)];
         Adjoints before;
-        backDifficulty(m, d, grade, aD, before, *g);
-        if (days < 1.0) {
-            backSameDay(m, s, grade, aS, before, *g);
+        backDifficulty(m, step, aD, before, *g);
+        if (step.days < 1.0) {
+            backSameDay(m, step, aS, before, *g);
         } else {
-            const double r = m.retrievability(days, s);
-            if (grade == Grade::Again)
-                backForgetting(m, s, d, r, aS, before, *g);
+            if (step.grade == Grade::Again)
+                backForgetting(m, step, aS, before, *g);
             else
-                backRecall(m, s, d, r, grade, aS, before, *g);
-            const double p = clampedPrediction(r);
-            if (reviews.atMs(first + k) >= fromMs && p == r) {
-                const double recalled = grade > Grade::Again ? 1.0 : 0.0;
+                backRecall(m, step, aS, before, *g);
+            const double p = clampedPrediction(step.r);
+            if (reviews.atMs(first + k) >= fromMs && p == step.r) {
+                const double recalled = step.grade > Grade::Again ? 1.0 : 0.0;
                 before.retrievability += (p - recalled) / (p * (1.0 - p));
             }
-            backRetrievability(m, days, s, r, before.retrievability, before, *g);
+            backRetrievability(m, step, before, *g);
         }
         aS = before.stability;
         aD = before.difficulty;
     }
-    const Grade grade = reviews.grade(first);
-    if (m.w[std::size_t(grade) - 1] >= MinimumStability)
-        (*g)[std::size_t(grade) - 1] += aS;
-    const double raw = m.w[4] - std::exp(m.w[5] * (int(grade) - 1)) + 1.0;
-    if (raw > 1.0 && raw < 10.0) {
-        (*g)[4] += aD;
-        (*g)[5] -= aD * (int(grade) - 1) * std::exp(m.w[5] * (int(grade) - 1));
-    }
+    backInitial(m, reviews.grade(first), aS, aD, *g);
     return loss;
 }
 
@@ -317,11 +351,10 @@ double summedLoss(const Fsrs::Weights &w, const ReviewSequences &reviews, Gradie
     const Model model(w);
     const qsizetype middle = reviews.cards() / 2;
     const auto part = [&](qsizetype from, qsizetype to, Gradient *g) {
-        std::vector<double> stability;
-        std::vector<double> difficulty;
+        std::vector<Step> steps;
         double loss = 0;
         for (qsizetype card = from; card < to; ++card)
-            loss += cardLoss(model, reviews, card, fromMs, g, stability, difficulty);
+            loss += cardLoss(model, reviews, card, fromMs, g, steps);
         return loss;
     };
     Gradient firstGradient{};
@@ -362,30 +395,25 @@ PredictionQuality Quality(const Fsrs::Weights &w, const ReviewSequences &reviews
     const Model model(w);
     PredictionQuality quality;
     double loss = 0;
-    std::vector<double> stability;
-    std::vector<double> difficulty;
     for (qsizetype card = 0; card < reviews.cards(); ++card) {
         const qsizetype first = reviews.begin(card);
         double s = 0;
         double d = 0;
         model.initial(reviews.grade(first), s, d);
         for (qsizetype answer = first + 1; answer < reviews.end(card); ++answer) {
-            const double days = reviews.elapsedDays(answer);
-            const Grade grade = reviews.grade(answer);
-            const double r = days >= 1.0 ? model.retrievability(days, s) : 1.0;
-            if (days >= 1.0 && reviews.atMs(answer) >= fromMs) {
-                const double p = clampedPrediction(r);
-                const bool recalled = grade > Grade::Again;
-                loss += logLossOf(p, recalled);
+            Step step{s, d, reviews.elapsedDays(answer), reviews.grade(answer)};
+            s = forward(model, step);
+            d = model.nextDifficulty(step.d, step.grade);
+            if (step.days >= 1.0 && reviews.atMs(answer) >= fromMs) {
+                const double p = clampedPrediction(step.r);
+                const bool recalled = step.grade > Grade::Again;
+                loss += logLossOf(model, step);
                 const int bin = std::min(int(p * Bins), Bins - 1);
                 predictedSum[std::size_t(bin)] += p;
                 recalledSum[std::size_t(bin)] += recalled ? 1.0 : 0.0;
                 ++counts[std::size_t(bin)];
                 ++quality.predicted;
             }
-            const double next = model.nextStability(s, d, days, r, grade);
-            d = model.nextDifficulty(d, grade);
-            s = next;
         }
     }
     if (quality.predicted == 0)
@@ -501,8 +529,8 @@ double objective(unsigned n, const double *x, double *gradient, void *data)
     Fsrs::Weights w{};
     std::copy(x, x + n, w.begin());
     Gradient g{};
-    const double loss = summedLoss(w, o.reviews, gradient ? &g : nullptr,
-                                   std::numeric_limits<qint64>::min());
+    const double loss
+        = summedLoss(w, o.reviews, gradient ? &g : nullptr, std::numeric_limits<qint64>::min());
     double total = loss / o.predicted;
     for (unsigned i = 0; i < n; ++i) {
         const double scale = scaleOf(o.start[i]);
@@ -563,7 +591,9 @@ FsrsFit::Progress partOf(const FsrsFit::Progress &progress, double from, double 
 {
     if (!progress)
         return {};
-    return [=](double done) { return progress(from + (to - from) * done); };
+    return [=](double done) {
+        return progress(from + (to - from) * done);
+    };
 }
 
 } // namespace
