@@ -176,6 +176,50 @@ QSqlDatabase OpenHistoryConnection(const QString &connection, const QString &pat
     return db;
 }
 
+bool ReadAnswersByCard(QSqlDatabase db, const AnswerOfCard &each, QString *reason)
+{
+    SqliteStatement answers(db, QStringLiteral("SELECT pair, direction, grade, at_ms FROM answers"
+                                               " ORDER BY pair, direction, ")
+                                    + timeOrder);
+    while (answers.isValid() && answers.nextRow()) {
+        const qint64 grade = answers.integer(2);
+        // A grade this program never writes (a damaged or foreign row) is not an answer.
+        if (grade >= int(Grade::Again) && grade <= int(Grade::Easy))
+            each(answers.integer(0), int(answers.integer(1)), Grade(grade), answers.integer(3));
+    }
+    *reason = answers.error();
+    return reason->isEmpty();
+}
+
+bool ReplayAllCards(QSqlDatabase db, const MemoryModel &model, QString *reason)
+{
+    PairNumbers pairs(db);
+    CardStore store(db, pairs);
+    std::optional<std::pair<qint64, int>> current;
+    std::optional<Card> card;
+    bool stored = true;
+    QString storing;
+    const auto close = [&] {
+        if (current && card && stored)
+            stored = store.store(current->first, current->second, *card, &storing);
+    };
+    const bool read = ReadAnswersByCard(
+        db,
+        [&](qint64 pair, int direction, Grade grade, qint64 atMs) {
+            if (!current || *current != std::pair(pair, direction)) {
+                close();
+                current = {pair, direction};
+                card.reset();
+            }
+            card = ReviewCard(card, grade, atMs, model);
+        },
+        reason);
+    close();
+    if (!stored)
+        *reason = storing;
+    return read && stored;
+}
+
 bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards,
                  const MemoryModel &model, QString *reason)
 {

@@ -60,6 +60,14 @@ bool MakeAnswerIndexes(QSqlQuery &query, QString *reason);
 std::optional<int> ImportAnswers(QSqlDatabase db, const QList<AnswerRecord> &answers,
                                  const MemoryModel &model, QString *reason);
 
+// Every answer, card by card (its pair's number and direction), each card's in time order (of
+// one time: by computer and number, then as recorded). False, with the reason, on failure.
+using AnswerOfCard = std::function<void(qint64 pair, int direction, Grade grade, qint64 atMs)>;
+bool ReadAnswersByCard(QSqlDatabase db, const AnswerOfCard &each, QString *reason);
+// Computes every card again from its answers with the model (whose weights changed), within
+// the caller's transaction.
+bool ReplayAllCards(QSqlDatabase db, const MemoryModel &model, QString *reason);
+
 // Computes the cards again from all their answers, in time order (of one time: by computer and
 // number, then as recorded), within the transaction whose pair numbers `pairs` keeps.
 bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards,

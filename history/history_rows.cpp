@@ -171,11 +171,14 @@ CardStore::CardStore(QSqlDatabase db, PairNumbers &pairs)
 bool CardStore::store(const CardKey &key, const Card &card, QString *reason)
 {
     const std::optional<qint64> pair = m_pairs.numberOf(key.pair, reason);
-    if (!pair)
-        return false;
+    return pair && store(*pair, key.offeredSide, card, reason);
+}
+
+bool CardStore::store(qint64 pair, int direction, const Card &card, QString *reason)
+{
     if (m_statement.isValid()) {
-        m_statement.bind(1, *pair);
-        m_statement.bind(2, qint64(key.offeredSide));
+        m_statement.bind(1, pair);
+        m_statement.bind(2, qint64(direction));
         BindCardState(m_statement, 3, card);
         if (m_statement.run())
             return true;

@@ -70,6 +70,8 @@ class CardStore
 public:
     CardStore(QSqlDatabase db, PairNumbers &pairs);
     bool store(const CardKey &key, const Card &card, QString *reason);
+    // The same for a card named by its pair's number and its direction.
+    bool store(qint64 pair, int direction, const Card &card, QString *reason);
 
 private:
     PairNumbers &m_pairs;
