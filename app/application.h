@@ -167,4 +167,7 @@ QString InstallRunLanguage(QCoreApplication &application, const QString &executa
 
 // Runs the program: creates the main window, shows it and runs the event loop.
 // `beforeShow` lets a measuring harness watch the main window; the program passes nothing.
+// `merko --optimize`: fits the memory model to the user's history without a window, prints
+// what came of it and keeps the weights when they predict better; the exit status.
+int OptimiseFromCommandLine();
 int RunMerko(int argc, char *argv[], const std::function<void(DrillWindow &)> &beforeShow = {});

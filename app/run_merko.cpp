@@ -101,8 +101,13 @@ CommandLine readCommandLine(int argc, char *argv[])
                                   Texts::tr("Zobrazí tuto nápovědu a skončí."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      Texts::tr("Zobrazí verzi programu a skončí."));
+    const QCommandLineOption optimise(
+        QStringLiteral("optimize"),
+        Texts::tr("Přizpůsobí parametry paměti historii odpovědí (bez okna), vypíše, jak "
+                  "předpovídají, a skončí; nové parametry uloží, jen když předpovídají lépe."));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(optimise);
     parser.addPositionalArgument(
         Texts::tr("soubor"),
         Texts::tr("Slovník (*.slv), který se otevře místo naposledy zvoleného; soubor "
@@ -119,6 +124,8 @@ CommandLine readCommandLine(int argc, char *argv[])
     } else if (parser.isSet(version)) {
         std::printf("merko %s\n", MERKO_VERSION);
         line.exitStatus = 0;
+    } else if (parser.isSet(optimise)) {
+        line.exitStatus = OptimiseFromCommandLine();
     } else if (!parser.positionalArguments().isEmpty()) {
         line.file = parser.positionalArguments().constFirst();
     }

@@ -249,8 +249,7 @@ bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards
                 current = numbered.contains(key) ? std::optional(key) : std::nullopt;
             }
             if (current)
-                card = ReviewCard(card, Grade(answers.integer(2)), answers.integer(3),
-                                  model);
+                card = ReviewCard(card, Grade(answers.integer(2)), answers.integer(3), model);
         }
         close();
         answers.reset();

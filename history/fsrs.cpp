@@ -1,5 +1,8 @@
 #include "fsrs.h"
 
+#include <QLocale>
+#include <QStringList>
+
 #include <algorithm>
 #include <cmath>
 
@@ -51,6 +54,32 @@ Weights Rounded(const Weights &w)
     for (std::size_t i = 0; i < w.size(); ++i)
         rounded[i] = std::clamp(std::round(w[i] * 1e4) / 1e4, LowestWeights[i], HighestWeights[i]);
     return rounded;
+}
+
+std::optional<Weights> WeightsFromText(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    Weights weights{};
+    if (parts.size() != qsizetype(weights.size()))
+        return std::nullopt;
+    for (std::size_t i = 0; i < weights.size(); ++i) {
+        bool ok = false;
+        // The C locale's reading: '.' as the decimal point whatever the desktop's language.
+        weights[i] = QLocale::c().toDouble(parts.at(qsizetype(i)).trimmed(), &ok);
+        if (!ok)
+            return std::nullopt;
+    }
+    if (!AreValid(weights))
+        return std::nullopt;
+    return weights;
+}
+
+QString WeightsText(const Weights &weights)
+{
+    QStringList parts;
+    for (double weight : weights)
+        parts.append(QString::number(weight, 'f', 4));
+    return parts.join(QStringLiteral(", "));
 }
 
 double Retrievability(const Weights &w, double elapsedDays, double stability)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
 
 #include <array>
 #include <optional>
@@ -45,6 +45,10 @@ inline constexpr double MinimumStability = 0.001;
 bool AreValid(const Weights &w);
 // The weights as they are kept: each to four decimal places, within its range.
 Weights Rounded(const Weights &w);
+// The weights as text: 21 numbers with '.' as the decimal point, separated by commas, each to
+// four places; none when the text is not that or a weight is outside its range.
+QString WeightsText(const Weights &w);
+std::optional<Weights> WeightsFromText(const QString &text);
 
 // The probability of recall `elapsedDays` after the last review.
 double Retrievability(const Weights &w, double elapsedDays, double stability);

@@ -559,7 +559,7 @@ std::optional<Fsrs::Weights> Fit(const ReviewSequences &reviews, const Fsrs::Wei
 {
     // A history of a few hundred answers is pulled towards the start noticeably; one of many
     // thousands hardly at all.
-    constexpr double PullAnswers = 2.0;
+    constexpr double PullAnswers = 10.0;
     const double predicted = std::max<double>(double(reviews.predicted()), 1.0);
     Objective data{reviews, InitialStabilities(reviews, start), predicted, PullAnswers / predicted,
                    progress};
@@ -604,8 +604,8 @@ Optimisation OptimiseWeights(const ReviewSequences &reviews, const Fsrs::Weights
     Optimisation result;
     result.answers = reviews.answers();
     result.cards = reviews.cards();
-    if (reviews.predicted() < MinimumPredictedAnswers
-        || reviews.cardsWithPredictions() < MinimumCards)
+    result.predicted = reviews.predicted();
+    if (result.predicted < MinimumPredictedAnswers || reviews.cardsWithPredictions() < MinimumCards)
         return result;
     // Every fit starts from the published weights, so that the same history always gives the
     // same weights, whatever was in force.

@@ -96,6 +96,7 @@ struct Optimisation
     Outcome outcome = Outcome::TooFewAnswers;
     qsizetype answers = 0;
     qsizetype cards = 0;
+    qsizetype predicted = 0; // answers a day or more after their card's previous one
     // Judged on the last fifth of the answers (fitted on the four before) for a short history,
     // on all of them otherwise.
     bool heldOut = false;

@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 #include <QTemporaryFile>
 
 #include <algorithm>
@@ -26,32 +25,6 @@ double DesiredRetention(const Settings &settings)
 MemoryModel MemoryModelOf(const Settings &settings)
 {
     return {settings.memoryWeights.value_or(Fsrs::DefaultWeights), DesiredRetention(settings)};
-}
-
-std::optional<Fsrs::Weights> ParseWeights(const QString &text)
-{
-    const QStringList parts = text.split(QLatin1Char(','));
-    Fsrs::Weights weights{};
-    if (parts.size() != qsizetype(weights.size()))
-        return std::nullopt;
-    for (std::size_t i = 0; i < weights.size(); ++i) {
-        bool ok = false;
-        // The C locale's reading: '.' as the decimal point whatever the desktop's language.
-        weights[i] = QLocale::c().toDouble(parts.at(qsizetype(i)).trimmed(), &ok);
-        if (!ok)
-            return std::nullopt;
-    }
-    if (!Fsrs::AreValid(weights))
-        return std::nullopt;
-    return weights;
-}
-
-QString WeightsText(const Fsrs::Weights &weights)
-{
-    QStringList parts;
-    for (double weight : weights)
-        parts.append(QString::number(weight, 'f', 4));
-    return parts.join(QStringLiteral(", "));
 }
 
 bool CriterionPanelVisible(const Settings &settings)
@@ -155,7 +128,7 @@ QString ReadSettings(Settings &settings, const QString &programDirectory)
     const QString weights
         = ini.value(section, QStringLiteral("ParametryFSRS")).value_or(QString()).trimmed();
     if (!weights.isEmpty()) {
-        settings.memoryWeights = ParseWeights(weights);
+        settings.memoryWeights = Fsrs::WeightsFromText(weights);
         if (!settings.memoryWeights)
             settings.refusedWeights = weights;
     }
@@ -179,6 +152,27 @@ bool setSyncFolder(IniFile &ini, const QString &folder)
         return false;
     ini.setValue(section, QStringLiteral("SyncSlozka"), folder);
     return true;
+}
+
+// The memory model's weights once fitted; the defaults again clear them. A refused value stays
+// as the user wrote it while the defaults are in force. Whether the file changed.
+bool setMemoryWeights(IniFile &ini, const Settings &settings)
+{
+    if (!settings.memoryWeights && !settings.refusedWeights.isEmpty())
+        return false;
+    const QString section = QLatin1String(SettingsSection);
+    bool changed = false;
+    const auto set = [&](const QString &key, const QString &value) {
+        if (!value.isEmpty() || ini.value(section, key)) {
+            ini.setValue(section, key, value);
+            changed = true;
+        }
+    };
+    const std::optional<Fsrs::Weights> &weights = settings.memoryWeights;
+    set(QStringLiteral("ParametryFSRS"), weights ? Fsrs::WeightsText(*weights) : QString());
+    set(QStringLiteral("ParametryFSRSDatum"),
+        weights ? settings.memoryWeightsDate.toString(Qt::ISODate) : QString());
+    return changed;
 }
 
 void save(const IniFile &ini, const QString &path)
@@ -217,21 +211,16 @@ void WriteSettings(const Settings &settings, const QString &programDirectory)
     laterValue("UkazatRozdil", settings.showDifference, defaults.showDifference);
     if (!settings.interfaceLanguage.isEmpty() || ini.value(section, QStringLiteral("Rozhrani")))
         ini.setValue(section, QStringLiteral("Rozhrani"), settings.interfaceLanguage);
-    // The weights once fitted; the defaults again clear them (a refused value stays as it was
-    // until then).
-    const auto weights = [&](const char *key, const QString &value) {
-        if (!value.isEmpty() || ini.value(section, QLatin1String(key)))
-            ini.setValue(section, QLatin1String(key), value);
-    };
-    if (settings.memoryWeights || settings.refusedWeights.isEmpty()) {
-        weights("ParametryFSRS",
-                settings.memoryWeights ? WeightsText(*settings.memoryWeights) : QString());
-        weights("ParametryFSRSDatum", settings.memoryWeights
-                                          ? settings.memoryWeightsDate.toString(Qt::ISODate)
-                                          : QString());
-    }
     setSyncFolder(ini, settings.syncFolder);
     save(ini, path);
+}
+
+void WriteMemoryWeights(const Settings &settings, const QString &programDirectory)
+{
+    const QString path = SettingsFilePath(programDirectory);
+    IniFile ini = IniFile::load(path);
+    if (setMemoryWeights(ini, settings))
+        save(ini, path);
 }
 
 void WriteSyncFolder(const QString &folder, const QString &programDirectory)

@@ -59,11 +59,6 @@ double DesiredRetention(const Settings &settings);
 // The memory model in force: the learner's weights or the defaults, and the retention.
 MemoryModel MemoryModelOf(const Settings &settings);
 
-// The weights as ParametryFSRS holds them: 21 numbers with '.' as the decimal point, separated
-// by commas; none when the text is not that or a weight is outside its range.
-std::optional<Fsrs::Weights> ParseWeights(const QString &text);
-QString WeightsText(const Fsrs::Weights &weights);
-
 // The criterion panel is shown exactly when answers are judged by percentage and the user
 // asked to see the criterion.
 bool CriterionPanelVisible(const Settings &settings);
@@ -95,6 +90,11 @@ QString ReadSettings(Settings &settings, const QString &programDirectory);
 // once they are not at their defaults or the file has them; throws FileError "Unable to write to
 // <full path>" on failure, and leaves a file that cannot be read alone (FileError).
 void WriteSettings(const Settings &settings, const QString &programDirectory);
+// Writes the memory model's weights alone, at once: fitted at some cost, they are kept whether
+// or not the other options are, and only this writes them (so that a copy of the program that
+// read the file before they were fitted keeps them when it saves its options). Throws
+// FileError.
+void WriteMemoryWeights(const Settings &settings, const QString &programDirectory);
 // Writes the synchronised folder alone, at once: a computer's choice, not one of the options
 // that "ulož" keeps. An empty one is written only over one the file has. Throws FileError.
 void WriteSyncFolder(const QString &folder, const QString &programDirectory);

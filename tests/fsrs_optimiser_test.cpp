@@ -1,5 +1,10 @@
+#include "history/answer_import.h"
 #include "history/fsrs_optimiser.h"
+#include "history/memory_fit.h"
 #include "simulated_learner.h"
+#include "test_support.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -74,6 +79,125 @@ TEST(FsrsFit, PredictsWhatTheReplayedCardsPredict)
         }
     }
     EXPECT_NEAR(FsrsFit::LogLoss(w, answers, nullptr), loss, 1e-9 * loss);
+}
+
+// For a learner whose memory differs from the published weights, the fit of four fifths of the
+// cards predicts the fifth it never saw better than the published weights do.
+TEST(FsrsFit, PredictsCardsItWasNotFittedOnBetterThanTheDefaults)
+{
+    const Fsrs::Weights learner = shiftedWeights();
+    for (std::uint32_t seed : {11u, 12u, 13u}) {
+        ReviewSequences heldOut;
+        const ReviewSequences training = SimulateLearner(learner, {800, 365, seed}, &heldOut);
+        const std::optional<Fsrs::Weights> fitted = FsrsFit::Fit(training, Fsrs::DefaultWeights);
+        ASSERT_TRUE(fitted && Fsrs::AreValid(*fitted)) << seed;
+        EXPECT_LT(FsrsFit::Quality(*fitted, heldOut).logLoss,
+                  FsrsFit::Quality(Fsrs::DefaultWeights, heldOut).logLoss)
+            << seed;
+    }
+}
+
+ReviewSequences simulated(int cards, std::uint32_t seed = 5)
+{
+    std::mt19937 random(seed);
+    return SimulateLearner(DrawLearnerWeights(random), {cards, 365, seed});
+}
+
+// A short history is judged on its last fifth, which the fit did not see; the same history
+// gives the same weights; a cancelled fit keeps nothing.
+TEST(OptimiseWeights, JudgesAShortHistoryOnItsLastFifthAndIsRepeatable)
+{
+    const ReviewSequences answers = simulated(600);
+    ASSERT_LT(answers.answers(), HeldOutBelowAnswers);
+    const Optimisation first = OptimiseWeights(answers, Fsrs::DefaultWeights);
+    EXPECT_TRUE(first.heldOut);
+    EXPECT_EQ(first.outcome, Optimisation::Outcome::Better);
+    const qint64 cut = answers.timeOfShare(0.8);
+    EXPECT_EQ(first.fitted.predicted, FsrsFit::Quality(first.weights, answers, cut).predicted);
+    EXPECT_LT(first.fitted.predicted, answers.predicted() / 3);
+    EXPECT_DOUBLE_EQ(first.inForce.logLoss,
+                     FsrsFit::Quality(Fsrs::DefaultWeights, answers, cut).logLoss);
+    EXPECT_EQ(first.weights, Fsrs::Rounded(first.weights)) << "kept as the settings keep them";
+    EXPECT_EQ(OptimiseWeights(answers, Fsrs::DefaultWeights).weights, first.weights);
+    // The same weights in force: nothing better to find.
+    EXPECT_EQ(OptimiseWeights(answers, first.weights).outcome, Optimisation::Outcome::NotBetter);
+
+    const Optimisation cancelled
+        = OptimiseWeights(answers, Fsrs::DefaultWeights, [](double done) { return done < 0.2; });
+    EXPECT_EQ(cancelled.outcome, Optimisation::Outcome::Cancelled);
+}
+
+// Histories that are too short or odd: no fit, or a fit without a NaN.
+TEST(OptimiseWeights, OddHistoriesGiveNoNaNAndAShortOneKeepsTheWeights)
+{
+    ReviewSequences one;
+    one.startCard();
+    one.add(0, Grade::Good);
+    ReviewSequences oneCardOften; // thousands of answers on one card
+    oneCardOften.startCard();
+    for (int i = 0; i < 5000; ++i)
+        oneCardOften.add(qint64(i) * MsPerDay * (i % 7 + 1) / 3, Grade(i % 4 + 1));
+    ReviewSequences backwards; // a clock set wrong: answers before the ones they follow
+    for (int card = 0; card < 80; ++card) {
+        backwards.startCard();
+        for (int i = 0; i < 8; ++i)
+            backwards.add(qint64((i % 3) * 5 - i) * MsPerDay, i % 5 ? Grade::Good : Grade::Again);
+    }
+    // clang-format off
+    const std::vector<std::tuple<const char *, const ReviewSequences *, bool>> rows{
+        {"one answer",             &one,          false},
+        {"one card, many answers", &oneCardOften, false},
+        {"a clock set back",       &backwards,    true},
+    };
+    // clang-format on
+    for (const auto &[name, answers, enough] : rows) {
+        const Optimisation result = OptimiseWeights(*answers, Fsrs::DefaultWeights);
+        EXPECT_EQ(result.outcome == Optimisation::Outcome::TooFewAnswers, !enough) << name;
+        const std::optional<Fsrs::Weights> fitted = FsrsFit::Fit(*answers, Fsrs::DefaultWeights);
+        ASSERT_TRUE(fitted) << name;
+        EXPECT_TRUE(Fsrs::AreValid(*fitted)) << name;
+        EXPECT_TRUE(std::isfinite(FsrsFit::Quality(*fitted, *answers).logLoss)) << name;
+    }
+}
+
+// The history's cards follow the weights in force: computed again when they change, left alone
+// when they do not.
+TEST(ReplayHistoryCards, BringsEveryCardToTheWeightsInForce)
+{
+    QTemporaryDir dir;
+    ReviewHistory history(HistoryFilePath(dir.path()));
+    ASSERT_TRUE(history.ensureOpen());
+    QList<AnswerRecord> answers;
+    for (int i = 0; i < 40; ++i) {
+        const PairText pair{QStringLiteral("slovo %1").arg(i % 4), {}, QStringLiteral("w"), {}};
+        answers.append({1700000000000 + qint64(i) * MsPerDay / 2, {pair, 1 + i % 2},
+                        Grade(i % 4 + 1), QString(), 900, QStringLiteral("/d/a.slv")});
+    }
+    QString reason;
+    ASSERT_EQ(ImportAnswers(history.database(), answers, MemoryModel{}, &reason), 40);
+    const auto cards = [&] {
+        return queryRows(history.database(),
+                         QStringLiteral("SELECT side1, direction, stability, difficulty, due_ms"
+                                        " FROM cards ORDER BY side1, direction"));
+    };
+    const QStringList published = cards();
+    MemoryModel own;
+    own.weights = shiftedWeights();
+    ASSERT_TRUE(ReplayHistoryCards(history.path(), own, &reason)) << reason.toStdString();
+    const QStringList fitted = cards();
+    EXPECT_NE(fitted, published);
+    // As if every answer had been given with the new weights.
+    QTemporaryDir otherDir;
+    ReviewHistory other(HistoryFilePath(otherDir.path()));
+    ASSERT_TRUE(other.ensureOpen());
+    ImportAnswers(other.database(), answers, own, &reason);
+    EXPECT_EQ(fitted, queryRows(other.database(),
+                                QStringLiteral("SELECT side1, direction, stability, difficulty,"
+                                               " due_ms FROM cards ORDER BY side1, direction")));
+    EXPECT_EQ(queryValue(history.path(), QStringLiteral("SELECT weights FROM card_weights")),
+              Fsrs::WeightsText(own.weights));
+    ASSERT_TRUE(ReplayHistoryCards(history.path(), MemoryModel{}, &reason));
+    EXPECT_EQ(cards(), published) << "back to the defaults";
 }
 
 } // namespace

@@ -156,7 +156,7 @@ TEST_F(SettingsFileTest, TheReviewScheduleAndItsNumbersAreReadAndWrittenOnlyWhen
 // The memory model's weights: 21 numbers in their ranges, or the defaults and the text named.
 TEST_F(SettingsFileTest, TheMemoryWeightsAreTakenOnlyWhenAllTwentyOneAreValid)
 {
-    const QString defaults = WeightsText(Fsrs::DefaultWeights);
+    const QString defaults = Fsrs::WeightsText(Fsrs::DefaultWeights);
     const QString twenty = defaults.section(QLatin1Char(','), 0, 19);
     const QString outside = QString(defaults).replace(QStringLiteral("0.2000"),
                                                       QStringLiteral("0.9000")); // the decay's
@@ -185,22 +185,27 @@ TEST_F(SettingsFileTest, TheMemoryWeightsAreTakenOnlyWhenAllTwentyOneAreValid)
     Settings settings;
     settings.memoryWeights = Fsrs::Rounded(own);
     settings.memoryWeightsDate = QDate(2026, 12, 9);
+    WriteMemoryWeights(settings, dir.path());
+    EXPECT_TRUE(ReadBytes(iniPath()).contains("ParametryFSRS=0.5123, 1.1771, "));
     settings.desiredRetention = 85;
     WriteSettings(settings, dir.path());
-    EXPECT_TRUE(ReadBytes(iniPath()).contains("ParametryFSRS=0.5123, 1.1771, "));
     Settings back;
     ReadSettings(back, dir.path());
     EXPECT_EQ(back, settings);
     EXPECT_EQ(MemoryModelOf(back), (MemoryModel{*settings.memoryWeights, 0.85}));
 
+    Settings before; // a copy of the program that read the file before the weights were fitted
+    WriteSettings(before, dir.path());
+    ReadSettings(back, dir.path());
+    EXPECT_EQ(back.memoryWeights, settings.memoryWeights) << "its options leave them alone";
     settings.memoryWeights.reset(); // back to the defaults
-    WriteSettings(settings, dir.path());
+    WriteMemoryWeights(settings, dir.path());
     ReadSettings(back, dir.path());
     EXPECT_FALSE(back.memoryWeights);
     EXPECT_FALSE(back.memoryWeightsDate.isValid());
     // A refused value is left as the user wrote it while the defaults are in force.
-    WriteSettings(read("[Setup]\nParametryFSRS=1, 2\n"), dir.path());
-    EXPECT_TRUE(ReadBytes(iniPath()).contains("ParametryFSRS=1, 2\r\n"));
+    WriteMemoryWeights(read("[Setup]\nParametryFSRS=1, 2\n"), dir.path());
+    EXPECT_TRUE(ReadBytes(iniPath()).contains("ParametryFSRS=1, 2\n"));
 }
 
 TEST_F(SettingsFileTest, TheLaterSwitchesAreReadAndWrittenOnlyWhenUsed)
