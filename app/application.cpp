@@ -9,6 +9,7 @@
 #include "drill/drill_window.h"
 #include "exchange/anki_package.h"
 #include "sync/synchronisation.h"
+#include "history/memory_fit.h"
 #include "history/progress_window.h"
 #include "settings/settings_dialog.h"
 #include "statistics/report_window.h"
@@ -61,6 +62,7 @@ Application::Application(Prompts &prompts, const QString &executablePath, const 
                                               m_context->history, prompts, m_drillWindow.get()))
     , m_sync(std::make_unique<Synchronisation>(m_context->dictionary, m_context->history,
                                                m_context->shared))
+    , m_cardReplay(std::make_unique<CardReplay>(m_context->history.path()))
 {
     buildMenu();
     m_drillWindow->installEventFilter(this);
@@ -69,6 +71,7 @@ Application::Application(Prompts &prompts, const QString &executablePath, const 
     connect(m_keeper.get(), &AnswerKeeper::savedElsewhere, &m_context->shared,
             &SharedDictionary::enrolFile);
     connect(m_keeper.get(), &AnswerKeeper::news, this, &Application::tellNews);
+    connect(m_cardReplay.get(), &CardReplay::finished, this, &Application::cardsReplayed);
     connect(
         &m_context->drill, &DrillSession::speak, this,
         [this](const QString &text, const QString &language) { speaker().say(text, language); });
@@ -116,6 +119,7 @@ void Application::catchUpWithHistory()
     // The sync first, so that the answers restored are counted in the folder.
     startSync();
     m_keeper->restoreUnsavedAnswers();
+    followMemoryModel();
 }
 
 void Application::startUp(const QString &file)
@@ -127,6 +131,7 @@ void Application::startUp(const QString &file)
     // A settings file that cannot be read is told of; the program goes on with the defaults.
     QString open;
     runCommand([&] { open = ReadSettings(context.settings, context.dataDirectory); });
+    tellRefusedWeights();
     context.applySyncFolder();
     context.drill.applySettings();
     // Ended while a question about the file was shown: nothing else is opened.

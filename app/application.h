@@ -15,6 +15,7 @@
 
 class AboutBox;
 class AnswerKeeper;
+class CardReplay;
 class CurrentDictionaryDialog;
 class DictionaryChooser;
 class DictionaryEditor;
@@ -135,6 +136,11 @@ private:
     void syncSoon();
     // What came in from the other computers, or went wrong with the folder: on the news line.
     void tellNews(const QString &text);
+    // The history's cards follow the memory model of the settings (once the history is ready).
+    void followMemoryModel();
+    void cardsReplayed(const QString &failure);
+    // A ParametryFSRS that was refused is named, once.
+    void tellRefusedWeights();
 
     std::unique_ptr<AppContext> m_context;
     bool m_awaitingFirstPaint = false;
@@ -152,7 +158,8 @@ private:
     HelpWindow *m_helpWindow = nullptr;
     Speaker *m_speaker = nullptr; // created when the first word is to be said
     AboutBox *m_aboutBox = nullptr;
-    std::unique_ptr<Synchronisation> m_sync; // the synchronised folder of the settings
+    std::unique_ptr<Synchronisation> m_sync;  // the synchronised folder of the settings
+    std::unique_ptr<CardReplay> m_cardReplay; // the cards brought to a changed model
 };
 
 // Makes the interface speak the language (a code of InterfaceLanguages()): the program's own

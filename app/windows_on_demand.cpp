@@ -23,7 +23,7 @@ SettingsDialog &Application::settingsDialog()
     if (!m_settingsDialog) {
         AppContext &context = *m_context;
         m_settingsDialog = new SettingsDialog(
-            context.settings, context.prompts, context.dataDirectory,
+            context.settings, context.prompts, context.dataDirectory, context.history.path(),
             [this] { return chooseAndOpenDictionary(); }, m_drillWindow.get());
         connect(m_settingsDialog, &SettingsDialog::settingsChanged, &context.drill,
                 &DrillSession::applySettings);
@@ -34,6 +34,8 @@ SettingsDialog &Application::settingsDialog()
             if (m_sync->isRunning() && m_sync->model() != MemoryModelOf(m_context->settings))
                 startSync();
         });
+        connect(m_settingsDialog, &SettingsDialog::memoryModelChanged, this,
+                &Application::followMemoryModel);
     }
     return *m_settingsDialog;
 }

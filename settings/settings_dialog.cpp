@@ -1,6 +1,7 @@
 #include "settings_dialog.h"
 
 #include "interface_language.h"
+#include "memory_weights_panel.h"
 #include "settings.h"
 #include "widgets/run_command.h"
 #include "widgets/window_parts.h"
@@ -62,7 +63,8 @@ protected:
 } // namespace
 
 SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QString &dataDirectory,
-                               ChooseDictionary chooseDictionary, QWidget *parent)
+                               const QString &historyPath, ChooseDictionary chooseDictionary,
+                               QWidget *parent)
     : QDialog(parent)
     , m_settings(settings)
     , m_prompts(prompts)
@@ -72,7 +74,7 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
     setObjectName(QStringLiteral("Form2"));
     // The Czech title keeps the blanks it always had; a translation says its title plainly.
     setWindowTitle(Texts::tr("nastavení:                                   "));
-    setFixedSize(364, 466);
+    setFixedSize(364, 522);
     QFont formFont = font();
     formFont.setPointSize(8);
     formFont.setBold(true);
@@ -83,6 +85,12 @@ SettingsDialog::SettingsDialog(Settings &settings, Prompts &prompts, const QStri
     createScheduleControls();
     createCheckBoxes();
     createLanguageChoice();
+    m_memoryWeights = new MemoryWeightsPanel(settings, prompts, dataDirectory, historyPath, this);
+    m_memoryWeights->setGeometry(16, 372, 332, 46);
+    connect(m_memoryWeights, &MemoryWeightsPanel::changed, this, [this] {
+        emit settingsChanged();
+        emit memoryModelChanged();
+    });
     createDictionaryField(formFont);
     createButtonsAndTabOrder();
     connectChoices();
@@ -190,10 +198,10 @@ void SettingsDialog::createDictionaryField(const QFont &formFont)
 {
     auto *pathLabel = new QLabel(Texts::tr("slovník:"), this);
     pathLabel->setObjectName(QStringLiteral("Label2"));
-    pathLabel->setGeometry(16, 374, 100, 16);
+    pathLabel->setGeometry(16, 430, 100, 16);
     m_dictionaryPath = new QLineEdit(this);
     m_dictionaryPath->setObjectName(QStringLiteral("Edit1"));
-    m_dictionaryPath->setGeometry(16, 392, 305, 22);
+    m_dictionaryPath->setGeometry(16, 448, 305, 22);
     m_dictionaryPath->installEventFilter(this);
 
     m_chooseButton = new QToolButton(this);
@@ -202,7 +210,7 @@ void SettingsDialog::createDictionaryField(const QFont &formFont)
     QFont large = formFont;
     large.setPointSize(11);
     m_chooseButton->setFont(large);
-    m_chooseButton->setGeometry(320, 392, 23, 22);
+    m_chooseButton->setGeometry(320, 448, 23, 22);
     m_chooseButton->setFocusPolicy(Qt::TabFocus); // reached by Tab from the field
     connect(m_chooseButton, &QToolButton::clicked, this, &SettingsDialog::chooseDictionary);
 }
@@ -210,11 +218,11 @@ void SettingsDialog::createDictionaryField(const QFont &formFont)
 void SettingsDialog::createButtonsAndTabOrder()
 {
     m_saveButton = NamedButton(Texts::tr("ulož"), "Button2", this);
-    m_saveButton->setGeometry(208, 424, 57, 25);
+    m_saveButton->setGeometry(208, 480, 57, 25);
     m_okButton = NamedButton(QStringLiteral("OK"), "Button1", this);
-    m_okButton->setGeometry(280, 424, 57, 25);
+    m_okButton->setGeometry(280, 480, 57, 25);
     m_syncButton = NamedButton(Texts::tr("S&ynchronizace..."), "Button3", this);
-    m_syncButton->setGeometry(16, 424, 110, 25);
+    m_syncButton->setGeometry(16, 480, 110, 25);
     connect(m_syncButton, &QPushButton::clicked, this, &SettingsDialog::synchronisationRequested);
     connect(m_saveButton, &QPushButton::clicked, this, &SettingsDialog::saveSettings);
     connect(m_okButton, &QPushButton::clicked, this, &SettingsDialog::finish);
@@ -235,7 +243,9 @@ void SettingsDialog::createButtonsAndTabOrder()
     setTabOrder(m_speakOffered, m_speakAnswer);
     setTabOrder(m_speakAnswer, m_showDifference);
     setTabOrder(m_showDifference, m_interfaceLanguage);
-    setTabOrder(m_interfaceLanguage, m_syncButton);
+    setTabOrder(m_interfaceLanguage, m_memoryWeights->optimiseButton());
+    setTabOrder(m_memoryWeights->optimiseButton(), m_memoryWeights->defaultsButton());
+    setTabOrder(m_memoryWeights->defaultsButton(), m_syncButton);
 }
 
 // Each control edits its option at once; one with an effect elsewhere says so.
@@ -348,6 +358,7 @@ void SettingsDialog::showSettings()
     m_interfaceLanguage->setCurrentIndex(
         std::max(0, m_interfaceLanguage->findData(m_settings.interfaceLanguage)));
     m_dictionaryPath->setText(m_settings.dictionaryPath);
+    m_memoryWeights->showWeights();
     showPercentControls();
     showScheduleControls();
 }

@@ -10,6 +10,7 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class MemoryWeightsPanel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -24,8 +25,10 @@ public:
     // Lets the user choose a dictionary and opens it; the chosen file, or empty.
     using ChooseDictionary = std::function<QString()>;
 
+    // `historyPath`: the answer history that the memory model is fitted to.
     SettingsDialog(Settings &settings, Prompts &prompts, const QString &dataDirectory,
-                   ChooseDictionary chooseDictionary, QWidget *parent = nullptr);
+                   const QString &historyPath, ChooseDictionary chooseDictionary,
+                   QWidget *parent = nullptr);
 
     // "ulož": writes the settings file.
     void saveSettings();
@@ -34,6 +37,9 @@ signals:
     // An option with an effect elsewhere (the side, the judging, the criterion panel, the
     // picture, the review schedule) has really changed.
     void settingsChanged();
+    // The memory model's weights changed (fitted to the history, or the defaults again): the
+    // history's cards are to follow them.
+    void memoryModelChanged();
     // "Synchronizace...": the user wants to name the folder shared with other computers.
     void synchronisationRequested();
 
@@ -81,6 +87,7 @@ private:
     QCheckBox *m_speakAnswer;
     QCheckBox *m_showDifference;
     QComboBox *m_interfaceLanguage; // automatic, or one of the interface languages
+    MemoryWeightsPanel *m_memoryWeights;
     QLineEdit *m_dictionaryPath;
     QToolButton *m_chooseButton = nullptr; // chooses the dictionary in the chooser
     QPushButton *m_okButton;

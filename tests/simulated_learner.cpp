@@ -15,6 +15,16 @@ Fsrs::Weights DrawLearnerWeights(std::mt19937 &random)
     return weights;
 }
 
+Fsrs::Weights ForgetfulLearner()
+{
+    Fsrs::Weights weights = Fsrs::DefaultWeights;
+    for (std::size_t i = 0; i < 4; ++i)
+        weights[i] *= 0.4; // weaker first memories
+    weights[8] = 1.1;      // which grow more slowly
+    weights[20] = 0.35;    // and fade faster at first
+    return weights;
+}
+
 namespace {
 
 Grade drawFirstGrade(std::mt19937 &random)
@@ -33,6 +43,25 @@ Grade drawGrade(std::mt19937 &random, double retrievability)
 }
 
 } // namespace
+
+QList<AnswerRecord> AnswersOf(const ReviewSequences &answers, qint64 startMs,
+                              const QString &dictionary)
+{
+    QList<AnswerRecord> records;
+    for (qsizetype card = 0; card < answers.cards(); ++card) {
+        const PairText pair{QStringLiteral("slovo %1").arg(card), QString(),
+                            QStringLiteral("word %1").arg(card), QString()};
+        for (qsizetype answer = answers.begin(card); answer < answers.end(card); ++answer) {
+            records.append({startMs + answers.atMs(answer),
+                            {pair, 1},
+                            answers.grade(answer),
+                            QString(),
+                            2000,
+                            dictionary});
+        }
+    }
+    return records;
+}
 
 ReviewSequences SimulateLearner(const Fsrs::Weights &learner, const LearnerPlan &plan,
                                 ReviewSequences *heldOut)
