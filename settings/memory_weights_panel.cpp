@@ -48,9 +48,12 @@ MemoryWeightsPanel::~MemoryWeightsPanel() = default;
 void MemoryWeightsPanel::showWeights()
 {
     if (m_settings.memoryWeights) {
-        m_state->setText(
-            Texts::tr("Parametry paměti: vlastní (optimalizováno %1)")
-                .arg(QLocale().toString(m_settings.memoryWeightsDate, QLocale::ShortFormat)));
+        // The locale's short date with the whole year.
+        QString format = QLocale().dateFormat(QLocale::ShortFormat);
+        if (!format.contains(QLatin1String("yyyy")))
+            format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+        m_state->setText(Texts::tr("Parametry paměti: vlastní (optimalizováno %1)")
+                             .arg(QLocale().toString(m_settings.memoryWeightsDate, format)));
     } else {
         m_state->setText(Texts::tr("Parametry paměti: výchozí"));
     }
@@ -66,6 +69,7 @@ void MemoryWeightsPanel::optimise()
                                                "odpovědí..."),
                                      Texts::tr("Zrušit"), 0, 100, window());
     m_progress->setObjectName(QStringLiteral("OptimisationProgress"));
+    m_progress->setWindowTitle(QStringLiteral("Merko"));
     m_progress->setWindowModality(Qt::WindowModal);
     m_progress->setMinimumDuration(0);
     m_progress->setAutoClose(false);

@@ -403,6 +403,14 @@ Do you really want to do it?</translation>
         <source>Tímto se vymaže dosavadní statistika četnosti nabídky a chybovosti slov. </source>
         <translation>This clears the statistics of how often the words were offered and of errors so far. </translation>
     </message>
+    <message>
+        <source>Karty se nepodařilo přepočítat podle parametrů paměti: %1</source>
+        <translation>The cards could not be computed again with the memory parameters: %1</translation>
+    </message>
+    <message>
+        <source>Klíč ParametryFSRS v souboru Merko.ini nemá 21 platných čísel v jejich mezích; platí výchozí parametry paměti.</source>
+        <translation>The key ParametryFSRS in the file Merko.ini does not hold 21 valid numbers within their ranges; the default memory parameters are in force.</translation>
+    </message>
 </context>
 <context>
     <name>CountedWord</name>
@@ -1089,6 +1097,53 @@ The dictionary holds at most %1 pairs: </translation>
     </message>
 </context>
 <context>
+    <name>MemoryFit</name>
+    <message>
+        <source>Historii odpovědí %1 nelze otevřít: %2</source>
+        <translation>The answer history %1 cannot be opened: %2</translation>
+    </message>
+    <message>
+        <source>Historie odpovědí %1 neexistuje.</source>
+        <translation>The answer history %1 does not exist.</translation>
+    </message>
+    <message>
+        <source>Historii odpovědí %1 nelze přečíst: %2</source>
+        <translation>The answer history %1 cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>Optimalizace byla zrušena; platí dosavadní parametry paměti.</source>
+        <translation>The optimisation was cancelled; the memory parameters in force stay.</translation>
+    </message>
+    <message>
+        <source>Na optimalizaci je v historii málo odpovědí: %1 opakování po dni a více na %2 kartách; potřeba je aspoň %3 na %4 kartách. Platí dosavadní parametry paměti.</source>
+        <translation>The history holds too few answers to optimise: %1 reviews a day or more apart on %2 cards; at least %3 on %4 cards are needed. The memory parameters in force stay.</translation>
+    </message>
+    <message>
+        <source>Použito %1 odpovědí na %2 kartách.</source>
+        <translation>Used %1 answers on %2 cards.</translation>
+    </message>
+    <message>
+        <source>Porovnáno na poslední pětině odpovědí (%1 opakování), na které se nové parametry neučily.</source>
+        <translation>Compared on the last fifth of the answers (%1 reviews), which the new parameters did not learn from.</translation>
+    </message>
+    <message>
+        <source>předpověď vybavení: chyba %1 → %2</source>
+        <translation>recall prediction: error %1 → %2</translation>
+    </message>
+    <message>
+        <source>odchylka předpovědí od skutečnosti (RMSE): %1 → %2</source>
+        <translation>deviation of the predictions from reality (RMSE): %1 → %2</translation>
+    </message>
+    <message>
+        <source>Nové parametry předpovídají lépe a platí od teď.</source>
+        <translation>The new parameters predict better and are in force from now on.</translation>
+    </message>
+    <message>
+        <source>Nové parametry by nepředpovídaly lépe; platí dosavadní.</source>
+        <translation>The new parameters would not predict better; the ones in force stay.</translation>
+    </message>
+</context>
+<context>
     <name>NewDictionaryDialog</name>
     <message>
         <source>Pořízení slovníku:</source>
@@ -1117,6 +1172,17 @@ The dictionary holds at most %1 pairs: </translation>
     <message>
         <source>Data dosud nejsou uložena. Uložit?</source>
         <translation>The data is not saved yet. Save it?</translation>
+    </message>
+</context>
+<context>
+    <name>OptimiseCommand</name>
+    <message>
+        <source>Klíč ParametryFSRS v souboru %1 nemá 21 platných čísel; platí výchozí parametry paměti.</source>
+        <translation>The key ParametryFSRS in the file %1 does not hold 21 valid numbers; the default memory parameters are in force.</translation>
+    </message>
+    <message>
+        <source>Karty se podle nových parametrů přepočítají při příštím spuštění: %1</source>
+        <translation>The cards will be computed with the new parameters at the next start: %1</translation>
     </message>
 </context>
 <context>
@@ -1470,6 +1536,10 @@ Answers are written into it since this version of the program; the charts fill a
         <source>[soubor]</source>
         <translation>[file]</translation>
     </message>
+    <message>
+        <source>Přizpůsobí parametry paměti historii odpovědí (bez okna), vypíše, jak předpovídají, a skončí; nové parametry uloží, jen když předpovídají lépe.</source>
+        <translation>Fits the memory parameters to the answer history (without a window), prints how well they predict, and exits; the new parameters are kept only when they predict better.</translation>
+    </message>
 </context>
 <context>
     <name>SeparatedText</name>
@@ -1595,6 +1665,30 @@ Answers are written into it since this version of the program; the charts fill a
     <message>
         <source>nastavení:                                   </source>
         <translation>Settings</translation>
+    </message>
+    <message>
+        <source>&amp;Optimalizovat podle historie...</source>
+        <translation>&amp;Optimise from history...</translation>
+    </message>
+    <message>
+        <source>Obnovit &amp;výchozí</source>
+        <translation>Restore &amp;defaults</translation>
+    </message>
+    <message>
+        <source>Parametry paměti: vlastní (optimalizováno %1)</source>
+        <translation>Memory parameters: your own (optimised %1)</translation>
+    </message>
+    <message>
+        <source>Parametry paměti: výchozí</source>
+        <translation>Memory parameters: defaults</translation>
+    </message>
+    <message>
+        <source>Parametry paměti se přizpůsobují historii odpovědí...</source>
+        <translation>Fitting the memory parameters to the answer history...</translation>
+    </message>
+    <message>
+        <source>Zrušit</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
