@@ -170,8 +170,12 @@ TEST(ReplayHistoryCards, BringsEveryCardToTheWeightsInForce)
     QList<AnswerRecord> answers;
     for (int i = 0; i < 40; ++i) {
         const PairText pair{QStringLiteral("slovo %1").arg(i % 4), {}, QStringLiteral("w"), {}};
-        answers.append({1700000000000 + qint64(i) * MsPerDay / 2, {pair, 1 + i % 2},
-                        Grade(i % 4 + 1), QString(), 900, QStringLiteral("/d/a.slv")});
+        answers.append({1700000000000 + qint64(i) * MsPerDay / 2,
+                        {pair, 1 + i % 2},
+                        Grade(i % 4 + 1),
+                        QString(),
+                        900,
+                        QStringLiteral("/d/a.slv")});
     }
     QString reason;
     ASSERT_EQ(ImportAnswers(history.database(), answers, MemoryModel{}, &reason), 40);

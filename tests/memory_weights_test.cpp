@@ -1,6 +1,8 @@
 #include "app/app_context.h"
 #include "app/application.h"
+#include "drill/drill_window.h"
 #include "history/answer_import.h"
+#include "history/memory_fit.h"
 #include "settings/settings_dialog.h"
 #include "simulated_learner.h"
 #include "test_support.h"
@@ -68,7 +70,8 @@ TEST_F(MemoryWeightsWindowTest, FittedWeightsAreShownKeptAndFollowed)
     EXPECT_FALSE(child<QPushButton>(*dialog, "DefaultWeightsButton")->isEnabled());
     press("OptimiseButton");
     ASSERT_TRUE(told());
-    EXPECT_TRUE(program.prompts.texts("notice").constFirst().contains(U("předpověď vybavení: chyba ")))
+    EXPECT_TRUE(
+        program.prompts.texts("notice").constFirst().contains(U("předpověď vybavení: chyba ")))
         << program.prompts.texts("notice").constFirst().toStdString();
     ASSERT_TRUE(program.app().context().settings.memoryWeights);
     EXPECT_TRUE(state().startsWith(U("Parametry paměti: vlastní (optimalizováno ")));
@@ -103,6 +106,27 @@ TEST_F(MemoryWeightsWindowTest, ACancelledFitKeepsTheWeights)
     EXPECT_EQ(state(), U("Parametry paměti: výchozí"));
 }
 
+// Weights the settings file names wrongly are named once; the defaults are in force, and the
+// history's cards, fitted to other weights before, follow them at start.
+TEST_F(MemoryWeightsWindowTest, WrongWeightsAreNamedAndTheCardsFollowTheDefaults)
+{
+    writeHistory(historyPath(), 60);
+    QString reason;
+    MemoryModel fitted;
+    fitted.weights = ForgetfulLearner();
+    ASSERT_TRUE(ReplayHistoryCards(historyPath(), fitted, &reason));
+    program.writeSettings("[Setup]\r\nParametryFSRS=0.2, 1.1, x\r\n");
+    program.start();
+    const auto *news = program.form().findChild<QLabel *>(QStringLiteral("News"));
+    ASSERT_NE(news, nullptr);
+    EXPECT_TRUE(news->text().startsWith(U("Klíč ParametryFSRS v souboru Merko.ini nemá 21")));
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return queryValue(historyPath(), QStringLiteral("SELECT weights FROM card_weights"))
+               == Fsrs::WeightsText(Fsrs::DefaultWeights);
+    }));
+    EXPECT_FALSE(program.app().context().settings.memoryWeights);
+}
+
 // merko --optimize, without a display, on the history of the user running it.
 TEST(OptimiseCommand, FitsTheUsersHistoryOrSaysWhyNot)
 {
@@ -126,7 +150,8 @@ TEST(OptimiseCommand, FitsTheUsersHistoryOrSaysWhyNot)
         // A copy of the program, whose settings are kept beside it.
         const QString program = dir.filePath(QStringLiteral("merko"));
         QFile::copy(QStringLiteral(MERKO_EXECUTABLE), program);
-        const QString history = dir.filePath(QStringLiteral("home/.local/share/merko/history.sqlite"));
+        const QString history
+            = dir.filePath(QStringLiteral("home/.local/share/merko/history.sqlite"));
         if (row.cards > 0) {
             writeHistory(history, row.cards);
         } else if (row.cards < 0) {
@@ -144,11 +169,11 @@ TEST(OptimiseCommand, FitsTheUsersHistoryOrSaysWhyNot)
         merko.setProcessEnvironment(environment);
         merko.start(program, {QStringLiteral("--optimize")});
         ASSERT_TRUE(merko.waitForFinished(60000)) << row.name;
-        const QString said = QString::fromUtf8(merko.readAllStandardOutput()
-                                               + merko.readAllStandardError());
+        const QString said
+            = QString::fromUtf8(merko.readAllStandardOutput() + merko.readAllStandardError());
         EXPECT_EQ(merko.exitCode(), row.exitCode) << row.name << ": " << said.toStdString();
-        EXPECT_TRUE(said.contains(QString::fromUtf8(row.says))) << row.name << ": "
-                                                                 << said.toStdString();
+        EXPECT_TRUE(said.contains(QString::fromUtf8(row.says)))
+            << row.name << ": " << said.toStdString();
         const QString settingsFile = dir.filePath(QStringLiteral("Merko.ini"));
         const QByteArray settings = QFile::exists(settingsFile) ? ReadBytes(settingsFile) : "";
         EXPECT_EQ(settings.contains("ParametryFSRS="), row.exitCode == 0) << row.name;
