@@ -10,7 +10,8 @@
 #include <optional>
 #include <vector>
 
-// Fitting the memory model's weights to a learner's own answers: the weights that predict best
+// Fitting the memory model's weights to a learner's own answers (the losses and the gradient in
+// fsrs_loss.cpp, the fit that minimises them in fsrs_optimiser.cpp): the weights that predict best
 // whether each answer after a card's first was recalled (any grade but Again), given the days
 // since the card's previous answer. Answers on the same day shape the card's memory but are not
 // predicted (the model's short-term terms), as the published optimiser does.
