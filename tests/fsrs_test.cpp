@@ -108,4 +108,21 @@ TEST(FsrsTest, RetrievabilityAndIntervalsFollowTheDesiredRetention)
     EXPECT_EQ(card->introducedMs, 0);
 }
 
+// The weights in force, not the published ones, make the states, the intervals and the due
+// times.
+TEST(FsrsTest, TheWeightsInForceMakeTheStatesAndTheIntervals)
+{
+    MemoryModel own{Fsrs::DefaultWeights, 0.8};
+    own.weights[2] = 1.5;  // a first "good" holds 1.5 days
+    own.weights[20] = 0.5; // and recall fades with another curve
+    const Card published = ReviewCard(std::nullopt, Grade::Good, 0, {Fsrs::DefaultWeights, 0.8});
+    const Card card = ReviewCard(std::nullopt, Grade::Good, 0, own);
+    EXPECT_DOUBLE_EQ(card.memory.stability, 1.5);
+    // At 80 % the decay of 0.5 waits 2.398 stabilities, the published 0.2 waits 2.959.
+    EXPECT_EQ(card.dueMs, 4 * MsPerDay) << "1.5 days times 2.398, rounded";
+    EXPECT_EQ(published.dueMs, 10 * MsPerDay) << "3.2602 days times 2.959, rounded";
+    EXPECT_NEAR(double(CardDueAt(card, own)) / MsPerDay, 3.597, 0.001);
+    EXPECT_NEAR(CardRetrievability(own.weights, card, 3 * MsPerDay), 0.825, 0.001);
+}
+
 } // namespace
