@@ -133,7 +133,7 @@ TEST(OptimiseCommand, FitsTheUsersHistoryOrSaysWhyNot)
     struct Row
     {
         const char *name;
-        int cards; // 0: no history; -1: a damaged one
+        int cards; // 0: no history; -1: a damaged one; -2: one of a later version
         int exitCode;
         const char *says;
     };
@@ -143,6 +143,7 @@ TEST(OptimiseCommand, FitsTheUsersHistoryOrSaysWhyNot)
         {"a few answers",       10,  3, "málo odpovědí"},
         {"no history",          0,   2, "neexistuje"},
         {"a damaged history",   -1,  2, "history.sqlite"},
+        {"a later version's",   -2,  2, "novější verze programu"},
     };
     // clang-format on
     for (const Row &row : rows) {
@@ -154,9 +155,12 @@ TEST(OptimiseCommand, FitsTheUsersHistoryOrSaysWhyNot)
             = dir.filePath(QStringLiteral("home/.local/share/merko/history.sqlite"));
         if (row.cards > 0) {
             writeHistory(history, row.cards);
-        } else if (row.cards < 0) {
+        } else if (row.cards == -1) {
             QDir().mkpath(QFileInfo(history).path());
             WriteBytes(history, QByteArray(8192, 'x'));
+        } else if (row.cards == -2) {
+            writeHistory(history, 10);
+            queryValue(history, QStringLiteral("PRAGMA user_version = 99"));
         }
         QProcess merko;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

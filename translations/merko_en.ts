@@ -1142,6 +1142,10 @@ The dictionary holds at most %1 pairs: </translation>
         <source>Nové parametry by nepředpovídaly lépe; platí dosavadní.</source>
         <translation>The new parameters would not predict better; the ones in force stay.</translation>
     </message>
+    <message>
+        <source>zapsala ji jiná verze programu Merko</source>
+        <translation>another version of Merko wrote it</translation>
+    </message>
 </context>
 <context>
     <name>NewDictionaryDialog</name>
