@@ -193,8 +193,10 @@ MemoryFitRun::MemoryFitRun(QObject *parent)
 MemoryFitRun::~MemoryFitRun()
 {
     cancel();
-    if (m_thread)
+    if (m_thread) {
         m_thread->wait();
+        delete m_thread;
+    }
 }
 
 void MemoryFitRun::start(const QString &historyPath, const Fsrs::Weights &inForce)
@@ -242,8 +244,10 @@ CardReplay::CardReplay(QString historyPath, QObject *parent)
 
 CardReplay::~CardReplay()
 {
-    if (m_thread)
+    if (m_thread) {
         m_thread->wait();
+        delete m_thread;
+    }
 }
 
 void CardReplay::apply(const MemoryModel &model)
