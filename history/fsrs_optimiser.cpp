@@ -22,8 +22,8 @@ struct Objective
     nlopt_opt optimiser = nullptr;
 };
 
-// How far a weight may stray before the pull towards its start costs as much as a log loss of
-// one: its own size, at least a tenth.
+// The unit in which a weight's change from its start is pulled back: its own size, at least a
+// tenth, so that small weights may move as freely as large ones in proportion.
 double scaleOf(double weight)
 {
     return std::max(std::abs(weight), 0.1);
