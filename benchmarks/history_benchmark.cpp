@@ -27,7 +27,7 @@ static void BM_RecordAnswer(benchmark::State &state)
         const AnswerRecord answer{at,          {PairNumber(pair++ % 1000), 1},
                                   Grade::Good, QStringLiteral("Wort"),
                                   2500,        QStringLiteral("/home/u/lekce.slv")};
-        benchmark::DoNotOptimize(history.record(answer, MemoryModel{}));
+        benchmark::DoNotOptimize(history.record(answer));
     }
 }
 BENCHMARK(BM_RecordAnswer)

@@ -64,7 +64,7 @@ int measure(const char *situation, int answers, bool locked)
                                   QStringLiteral("/home/u/lekce.slv")};
         QElapsedTimer timer;
         timer.start();
-        history.record(answer, MemoryModel{});
+        history.record(answer);
         waits.push_back(double(timer.nsecsElapsed()) / 1e6);
         // The user reads the next word: the event loop runs (the retry among it).
         QElapsedTimer pause;

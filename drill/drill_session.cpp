@@ -103,6 +103,7 @@ const VocabularyEntry &DrillSession::currentEntry() const
 void DrillSession::keepHistory(ReviewHistory &history, Clock clock)
 {
     m_history = &history;
+    m_history->setModel(MemoryModelOf(m_settings));
     m_clock = std::move(clock);
     connect(&m_dictionary, &CurrentDictionary::answersSettled, &history, &ReviewHistory::settle);
 }
@@ -173,7 +174,7 @@ void DrillSession::recordInHistory(Grade grade, const QString &typed)
     const int side = m_state.offeredSide;
     const AnswerRecord answer{now,   {PairTextOf(currentEntry()), side},       grade,
                               typed, std::max<qint64>(now - m_offeredAtMs, 0), m_dictionary.path()};
-    const std::optional<Card> card = m_history->record(answer, MemoryModelOf(m_settings));
+    const std::optional<Card> card = m_history->record(answer);
     // An answer that waits for the history's lock moves its card here all the same.
     if (m_cardsLoaded && m_state.currentPosition <= m_cards.size()) {
         std::optional<Card> &known = m_cards[m_state.currentPosition - 1][std::size_t(side - 1)];
@@ -493,6 +494,9 @@ bool DrillSession::hasCountedAnswers() const
 
 void DrillSession::applySettings()
 {
+    // Answers, also those waiting for the lock, update their cards with the model in force.
+    if (m_history)
+        m_history->setModel(MemoryModelOf(m_settings));
     // The schedule's counts are on show at once; without pairs there are no cards to read
     // (at start-up the settings come before the dictionary, whose opening reads them).
     if (m_settings.pairChoice == PairChoice::BySchedule && canOffer())

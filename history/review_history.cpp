@@ -510,13 +510,11 @@ bool ReviewHistory::migrate()
     });
 }
 
-std::optional<Card> ReviewHistory::record(const AnswerRecord &answer, const MemoryModel &model)
+std::optional<Card> ReviewHistory::record(const AnswerRecord &answer)
 {
     std::optional<Card> after;
     m_unsettled.insert(answer.dictionary);
-    guarded([&] {
-        enqueue({PendingWrite::Kind::Answer, answer, model, QString(), {}, {}}, &after);
-    });
+    guarded([&] { enqueue({PendingWrite::Kind::Answer, answer, QString(), {}, {}}, &after); });
     return after;
 }
 
@@ -589,14 +587,13 @@ void ReviewHistory::retry()
 ReviewHistory::Outcome ReviewHistory::run(const PendingWrite &write, std::optional<Card> *after)
 {
     if (write.kind == PendingWrite::Kind::Answer)
-        return recordAnswer(write.answer, write.model, after);
+        return recordAnswer(write.answer, after);
     if (write.kind == PendingWrite::Kind::Settings)
         return settingsNow(write);
     return settleNow(write);
 }
 
 ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
-                                                   const MemoryModel &model,
                                                    std::optional<Card> *after)
 {
     if (!ensureOpen())
@@ -612,7 +609,7 @@ ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
         const auto found = stored->constFind(answer.card);
         const std::optional<Card> before
             = found == stored->cend() ? std::nullopt : std::optional(*found);
-        *after = ReviewCard(before, answer.grade, answer.atMs, model);
+        *after = ReviewCard(before, answer.grade, answer.atMs, m_model);
         PairNumbers pairs(db);
         if (!CardStore(db, pairs).store(answer.card, **after, &reason)
             || !AnswerInsert(db, pairs).insert(answer, answer.dictionary, m_session, false,
@@ -622,7 +619,7 @@ ReviewHistory::Outcome ReviewHistory::recordAnswer(const AnswerRecord &answer,
         // card is computed again from all its answers in time order.
         if (!before || before->lastReviewMs <= answer.atMs)
             return true;
-        if (!ReplayCards(db, pairs, {answer.card}, model, &reason))
+        if (!ReplayCards(db, pairs, {answer.card}, m_model, &reason))
             return failWith(SqlitePrimaryErrorCode(db), reason);
         const auto replayed = ReadCards(db, {answer.card}, &reason);
         if (!replayed || !replayed->contains(answer.card))
@@ -768,14 +765,14 @@ void ReviewHistory::settle(const QString &dictionary)
         return write.kind == PendingWrite::Kind::Settle && write.dictionary == dictionary;
     });
     if (m_unsettled.contains(dictionary))
-        guarded([&] { enqueue({PendingWrite::Kind::Settle, {}, {}, dictionary, {}, {}}); });
+        guarded([&] { enqueue({PendingWrite::Kind::Settle, {}, dictionary, {}, {}}); });
     else if (!m_retry.isActive())
         guarded([&] { drain(); });
 }
 
 void ReviewHistory::settleAll(const QString &dictionary)
 {
-    guarded([&] { enqueue({PendingWrite::Kind::SettleAll, {}, {}, dictionary, {}, {}}); });
+    guarded([&] { enqueue({PendingWrite::Kind::SettleAll, {}, dictionary, {}, {}}); });
 }
 
 void ReviewHistory::noteSettings(const QList<CounterSetting> &settings,

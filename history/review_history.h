@@ -121,9 +121,12 @@ public:
     bool ensureOpen();
     bool isOpen() const { return m_open; }
 
+    // The memory model that answers update their cards with, also those that waited for the
+    // lock while it changed (the defaults until set).
+    void setModel(const MemoryModel &model) { m_model = model; }
     // Adds the answer and updates its card; the card after the answer, or none when it was not
     // recorded now (it waits for the lock, or the history cannot be used).
-    std::optional<Card> record(const AnswerRecord &answer, const MemoryModel &model);
+    std::optional<Card> record(const AnswerRecord &answer);
     // The cards of these pairs (both directions) that have been answered; none when they
     // cannot be read.
     std::optional<QHash<CardKey, Card>> cardsOf(const QList<PairText> &pairs);
@@ -184,7 +187,6 @@ private:
         enum class Kind { Answer, Settle, SettleAll, Settings };
         Kind kind = Kind::Answer;
         AnswerRecord answer;
-        MemoryModel model;
         QString dictionary;
         QList<CounterSetting> settings;
         std::optional<SettingContext> context;
@@ -194,8 +196,7 @@ private:
     bool openDatabase();
     bool checkPages();
     bool migrate();
-    Outcome recordAnswer(const AnswerRecord &answer, const MemoryModel &model,
-                         std::optional<Card> *after);
+    Outcome recordAnswer(const AnswerRecord &answer, std::optional<Card> *after);
     Outcome settleNow(const PendingWrite &write);
     Outcome settingsNow(const PendingWrite &write);
     // Marks the unsettled answers on the dictionary settled: those of `session`, or all.
@@ -229,6 +230,7 @@ private:
     QString setAside();
 
     QString m_path;
+    MemoryModel m_model;
     QString m_connection;
     QString m_session; // this run's answers
     bool m_open = false;

@@ -609,8 +609,8 @@ TEST(ImportAnswers, MakeTheCardsOfTheSameAnswersAndAreTakenOnce)
     std::sort(inOrder.begin(), inOrder.end(),
               [](const AnswerRecord &x, const AnswerRecord &y) { return x.atMs < y.atMs; });
     for (const AnswerRecord &answer : inOrder)
-        answered.record(answer, MemoryModel{});
-    imported.record(later, MemoryModel{});
+        answered.record(answer);
+    imported.record(later);
     QString reason;
     EXPECT_EQ(ImportAnswers(imported.database(), brought, MemoryModel{}, &reason), 5) << reason.toStdString();
     EXPECT_EQ(ImportAnswers(imported.database(), brought, MemoryModel{}, &reason), 0);

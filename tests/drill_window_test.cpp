@@ -129,8 +129,7 @@ TEST_F(DrillWindowTest, AnAnswerTheDictionaryMissedIsRestoredAtTheNextStart)
                  Grade::Again,
                  QStringLiteral("x"),
                  900,
-                 file},
-                MemoryModel{});
+                 file});
     program.startWith("pes / r Hund\r\n");
     ASSERT_EQ(program.prompts.texts("notice").size(), 1);
     EXPECT_TRUE(program.prompts.texts("notice").first().contains(U("doplnil")));

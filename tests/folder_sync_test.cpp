@@ -47,11 +47,10 @@ TEST(FolderSync, AnswersReachTheOtherComputerWhenItsLogChanges)
     syncedB.clear();
 
     const CardKey dog{{U("pes"), QString(), U("der Hund"), QString()}, 1};
-    a.record({1000 * MsPerDay, dog, Grade::Good, U("der Hund"), 900, folder("sync/lekce.slv")},
-             MemoryModel{});
+    a.record({1000 * MsPerDay, dog, Grade::Good, U("der Hund"), 900, folder("sync/lekce.slv")});
     syncA.syncSoon();
     EXPECT_EQ(waitForAnswers(syncedB), 1) << "the new log is found";
-    a.record({1001 * MsPerDay, dog, Grade::Again, U("x"), 900, folder("sync/lekce.slv")}, MemoryModel{});
+    a.record({1001 * MsPerDay, dog, Grade::Again, U("x"), 900, folder("sync/lekce.slv")});
     syncA.syncSoon();
     EXPECT_EQ(waitForAnswers(syncedB), 1) << "the log that grew is read on";
     EXPECT_EQ(b.answerCount(), 2);

@@ -52,8 +52,7 @@ public:
                           grade,
                           QStringLiteral("x"),
                           900,
-                          m_folder + QStringLiteral("/sync/lekce.slv")},
-                         MemoryModel{});
+                          m_folder + QStringLiteral("/sync/lekce.slv")});
     }
     // Appends its new answers to its log and reads every log in its view of the folder.
     void sync()

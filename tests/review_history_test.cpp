@@ -86,10 +86,10 @@ TEST_F(ReviewHistoryTest, EachAnswerAddsARowAndUpdatesItsCardInOneStep)
          {std::pair{0, Grade::Good}, {3, Grade::Hard}, {14, Grade::Again}}) {
         const qint64 at = day * MsPerDay;
         expected = ReviewCard(expected, grade, at, MemoryModel{});
-        EXPECT_EQ(history.record(answer(Dog, 1, grade, at), MemoryModel{}), expected);
+        EXPECT_EQ(history.record(answer(Dog, 1, grade, at)), expected);
     }
-    history.record(answer(Dog, 2, Grade::Good, 0), MemoryModel{}); // the other direction is its own card
-    history.record(answer(Cat, 1, Grade::Good, 0), MemoryModel{});
+    history.record(answer(Dog, 2, Grade::Good, 0)); // the other direction is its own card
+    history.record(answer(Cat, 1, Grade::Good, 0));
 
     // Another copy of the program reads the same cards, identified by the pairs' texts.
     ReviewHistory other(database());
@@ -156,7 +156,7 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndKeptWhenOpenedAgain)
     {
         ReviewHistory history(database());
         ASSERT_TRUE(history.ensureOpen());
-        history.record(answer(Dog, 1, Grade::Good, 0), MemoryModel{});
+        history.record(answer(Dog, 1, Grade::Good, 0));
     }
     EXPECT_EQ(value("PRAGMA user_version").toInt(), ReviewHistory::SchemaVersion);
     {
@@ -254,8 +254,8 @@ TEST_F(ReviewHistoryTest, ALaterSchemaIsNeitherUsedNorChanged)
     const QByteArray before = ReadBytes(database());
     ReviewHistory later(database());
     listen(later);
-    EXPECT_FALSE(later.record(answer(Dog, 1, Grade::Good, MsPerDay), MemoryModel{}));
-    EXPECT_FALSE(later.record(answer(Dog, 1, Grade::Good, MsPerDay), MemoryModel{}));
+    EXPECT_FALSE(later.record(answer(Dog, 1, Grade::Good, MsPerDay)));
+    EXPECT_FALSE(later.record(answer(Dog, 1, Grade::Good, MsPerDay)));
     ASSERT_EQ(messages.size(), 1) << "told once";
     EXPECT_TRUE(messages.first().contains(QStringLiteral("novější verze")));
     EXPECT_EQ(ReadBytes(database()), before);
@@ -267,7 +267,7 @@ TEST_F(ReviewHistoryTest, ADamagedDatabaseIsSetAsideAndANewOneStarted)
     WriteBytes(database(), damaged);
     ReviewHistory history(database());
     listen(history);
-    EXPECT_TRUE(history.record(answer(Dog, 1, Grade::Good, 0), MemoryModel{})) << "a new one works";
+    EXPECT_TRUE(history.record(answer(Dog, 1, Grade::Good, 0))) << "a new one works";
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages.first().contains(QStringLiteral("poškozená")));
     const QStringList aside
@@ -286,7 +286,7 @@ TEST_F(ReviewHistoryTest, AHistoryWithADamagedPageIsSetAsideAtItsOpening)
     {
         ReviewHistory history(database());
         for (int i = 0; i < 5; ++i)
-            ASSERT_TRUE(history.record(answer(Dog, 1, Grade::Good, i * MsPerDay), MemoryModel{}));
+            ASSERT_TRUE(history.record(answer(Dog, 1, Grade::Good, i * MsPerDay)));
     }
     const qsizetype page = value("PRAGMA page_size").toInt();
     const qsizetype logs = value("SELECT rootpage FROM sqlite_master WHERE name = 'logs'").toInt();
@@ -298,7 +298,7 @@ TEST_F(ReviewHistoryTest, AHistoryWithADamagedPageIsSetAsideAtItsOpening)
 
     ReviewHistory history(database());
     listen(history);
-    EXPECT_TRUE(history.record(answer(Cat, 1, Grade::Good, 0), MemoryModel{})) << "a new one works";
+    EXPECT_TRUE(history.record(answer(Cat, 1, Grade::Good, 0))) << "a new one works";
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages.first().contains(QStringLiteral("poškozená"))) << qPrintable(messages[0]);
     const QStringList aside
@@ -314,15 +314,15 @@ TEST_F(ReviewHistoryTest, AReadOnlyOrFullDiskIsToldOnceAndKeepsWhatWasThere)
 {
     {
         ReviewHistory history(database());
-        history.record(answer(Dog, 1, Grade::Good, 0), MemoryModel{});
+        history.record(answer(Dog, 1, Grade::Good, 0));
     }
     const int readOnly = InChild([&] {
         if (!MountReadOnly(dir.path()))
             return 77;
         ReviewHistory history(database());
         listen(history);
-        const bool failed = !history.record(answer(Cat, 1, Grade::Good, 0), MemoryModel{})
-                            && !history.record(answer(Cat, 1, Grade::Good, 1), MemoryModel{});
+        const bool failed = !history.record(answer(Cat, 1, Grade::Good, 0))
+                            && !history.record(answer(Cat, 1, Grade::Good, 1));
         return failed && messages.size() == 1
                        && messages.first().contains(QStringLiteral("nelze použít"))
                    ? 0
@@ -343,9 +343,9 @@ TEST_F(ReviewHistoryTest, AReadOnlyOrFullDiskIsToldOnceAndKeepsWhatWasThere)
         AnswerRecord long_ = answer(Dog, 1, Grade::Good, 0);
         long_.typed = QString(4000, QLatin1Char('x'));
         int recorded = 0;
-        while (recorded < 1000 && history.record(long_, MemoryModel{}))
+        while (recorded < 1000 && history.record(long_))
             ++recorded;
-        const bool toldOnce = !history.record(long_, MemoryModel{}) && messages.size() == 1;
+        const bool toldOnce = !history.record(long_) && messages.size() == 1;
         // What was committed before the disk filled up is all there.
         return recorded > 0 && recorded < 1000 && toldOnce
                        && queryValue(HistoryFilePath(tiny),
@@ -371,7 +371,7 @@ TEST_F(ReviewHistoryTest, TwoCopiesAnsweringAtOnceLoseNothing)
                 // An answer that meets the other copy's lock waits for it, never lost.
                 ReviewHistory history(database());
                 for (int i = 0; i < Answers; ++i)
-                    history.record(answer(Dog, 1, Grade::Good, i), MemoryModel{});
+                    history.record(answer(Dog, 1, Grade::Good, i));
                 waiting = history.finish(20000);
             }
             _exit(waiting == 0 ? 0 : 1);
@@ -393,10 +393,10 @@ TEST_F(ReviewHistoryTest, AnswersAreSettledByTheirOwnRunOrAllAtOnce)
     const QString lesson = QStringLiteral("/d/lekce.slv");
     ReviewHistory mine(database());
     ReviewHistory other(database());
-    mine.record(answer(Dog, 1, Grade::Good, 0, lesson), MemoryModel{});
-    mine.record(answer(Cat, 1, Grade::Again, 1, lesson), MemoryModel{});
-    other.record(answer(Dog, 2, Grade::Good, 2, lesson), MemoryModel{});
-    other.record(answer(Dog, 1, Grade::Good, 3, QStringLiteral("/d/jiny.slv")), MemoryModel{});
+    mine.record(answer(Dog, 1, Grade::Good, 0, lesson));
+    mine.record(answer(Cat, 1, Grade::Again, 1, lesson));
+    other.record(answer(Dog, 2, Grade::Good, 2, lesson));
+    other.record(answer(Dog, 1, Grade::Good, 3, QStringLiteral("/d/jiny.slv")));
 
     const QList<UnsettledAnswer> waiting = mine.unsettledAnswers(lesson);
     ASSERT_EQ(waiting.size(), 3);
@@ -423,7 +423,7 @@ TEST_F(ReviewHistoryTest, ASettlingThatFailsIsTriedAgainWithTheNext)
 {
     ReviewHistory history(database());
     listen(history);
-    history.record(answer(Dog, 1, Grade::Good, 0, QStringLiteral("/d/a.slv")), MemoryModel{});
+    history.record(answer(Dog, 1, Grade::Good, 0, QStringLiteral("/d/a.slv")));
     history.settle(QStringLiteral("/d/jiny.slv")); // no answers there: nothing to do
     queryValue(database(), QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE OF settled ON "
                                           "answers BEGIN SELECT RAISE(ABORT, 'refused'); END"));
@@ -432,9 +432,29 @@ TEST_F(ReviewHistoryTest, ASettlingThatFailsIsTriedAgainWithTheNext)
     EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE settled = 0").toInt(), 1);
 
     queryValue(database(), QStringLiteral("DROP TRIGGER refuse"));
-    history.record(answer(Cat, 1, Grade::Good, 1, QStringLiteral("/d/b.slv")), MemoryModel{});
+    history.record(answer(Cat, 1, Grade::Good, 1, QStringLiteral("/d/b.slv")));
     history.settle(QStringLiteral("/d/b.slv"));
     EXPECT_EQ(value("SELECT count(*) FROM reviews WHERE settled = 0").toInt(), 0);
+}
+
+// An answer that waited for another program's lock while the weights changed updates its card
+// with the weights in force when it is written, as the cards computed again with them are.
+TEST_F(ReviewHistoryTest, AnAnswerThatWaitedUpdatesItsCardWithTheWeightsInForce)
+{
+    ReviewHistory history(database());
+    ASSERT_TRUE(history.record(answer(Dog, 1, Grade::Good, 0)));
+    MemoryModel own;
+    own.weights[8] = 2.5; // recall makes memories grow faster
+    {
+        LockHolder lock(database());
+        ASSERT_TRUE(lock.held);
+        EXPECT_FALSE(history.record(answer(Dog, 1, Grade::Good, 5 * MsPerDay))) << "it waits";
+        history.setModel(own);
+    }
+    EXPECT_EQ(history.finish(5000), 0);
+    const Card expected = ReviewCard(ReviewCard(std::nullopt, Grade::Good, 0, MemoryModel{}),
+                                     Grade::Good, 5 * MsPerDay, own);
+    EXPECT_DOUBLE_EQ(value("SELECT stability FROM cards").toDouble(), expected.memory.stability);
 }
 
 // A run killed while its settling waited for the lock: the next run applies the settling it
@@ -444,7 +464,7 @@ TEST_F(ReviewHistoryTest, ASettlingThatWaitsForTheLockOutlivesAKill)
     const QString lesson = QStringLiteral("/d/lekce.slv");
     {
         ReviewHistory killed(database());
-        killed.record(answer(Dog, 1, Grade::Good, 0, lesson), MemoryModel{});
+        killed.record(answer(Dog, 1, Grade::Good, 0, lesson));
         LockHolder lock(database());
         ASSERT_TRUE(lock.held);
         killed.settle(lesson);
@@ -534,11 +554,10 @@ TEST_F(DrillHistoryTest, AnAnswerTheFileDidNotGetIsAddedOnceAtTheNextOpen)
     // A run killed after the history got its answers, before the file did.
     {
         ReviewHistory killed(HistoryFilePath(dir.path()));
-        killed.record(answer(Dog, 1, Grade::Again, now, path("lekce.slv")), MemoryModel{});
-        killed.record(answer(Dog, 2, Grade::Good, now, path("lekce.slv")), MemoryModel{});
+        killed.record(answer(Dog, 1, Grade::Again, now, path("lekce.slv")));
+        killed.record(answer(Dog, 2, Grade::Good, now, path("lekce.slv")));
         killed.record(answer({QStringLiteral("kůň"), {}, QStringLiteral("s Pferd"), {}}, 1,
-                             Grade::Good, now, path("lekce.slv")),
-                      MemoryModel{});
+                             Grade::Good, now, path("lekce.slv")));
     }
     open("pes / r Hund\r\nkočka / e Katze\r\n");
     EXPECT_EQ(drill.restoreUnsavedAnswers(), 2) << "the third pair is no longer in the file";
@@ -553,7 +572,7 @@ TEST_F(DrillHistoryTest, AnAnswerTheFileDidNotGetIsAddedOnceAtTheNextOpen)
 TEST_F(DrillHistoryTest, AnswersWaitWhileAnotherCopyHasTheFileOrAreSettledByAFinishedWrite)
 {
     ReviewHistory killed(HistoryFilePath(dir.path()));
-    killed.record(answer(Dog, 1, Grade::Again, now, path("lekce.slv")), MemoryModel{});
+    killed.record(answer(Dog, 1, Grade::Again, now, path("lekce.slv")));
     WriteBytes(path("lekce.slv"), "pes / r Hund\r\n");
     DictionaryLock elsewhere;
     ASSERT_EQ(elsewhere.lock(path("lekce.slv")), DictionaryLock::Result::Locked);
@@ -596,7 +615,7 @@ TEST_F(DrillHistoryTest, ALockHeldElsewhereKeepsNoAnswerFromTheFileAndLosesNone)
 TEST_F(DrillHistoryTest, AnswersThatCannotBeTakenOverAreNotCounted)
 {
     ReviewHistory(HistoryFilePath(dir.path()))
-        .record(answer(Dog, 1, Grade::Again, now, path("lekce.slv")), MemoryModel{});
+        .record(answer(Dog, 1, Grade::Again, now, path("lekce.slv")));
     open("pes / r Hund\r\n");
     std::optional<LockHolder> lock(std::in_place, database());
     ASSERT_TRUE(lock->held);
@@ -611,7 +630,7 @@ TEST_F(DrillHistoryTest, AnswersThatCannotBeTakenOverAreNotCounted)
 // Cards that cannot be read are not taken for cards never answered.
 TEST_F(DrillHistoryTest, CardsThatCannotBeReadAreNotTakenForNewOnes)
 {
-    history.record(answer(Cat, 1, Grade::Good, now - 30 * MsPerDay), MemoryModel{});
+    history.record(answer(Cat, 1, Grade::Good, now - 30 * MsPerDay));
     RenameTableUnderViews(database(), QStringLiteral("card_states"), QStringLiteral("away"));
     settings.pairChoice = PairChoice::BySchedule;
     open("pes / r Hund\r\nkočka {zvíře} / e Katze\r\n");
@@ -660,7 +679,7 @@ TEST_F(DrillHistoryTest, AFileSizeLimitIsNamedAndLosesNoAnswer)
 // and the drill goes on ahead of the schedule; with the difference line switched off too.
 TEST_F(DrillHistoryTest, ADayWithNothingLeftIsSaidOnce)
 {
-    history.record(answer(Dog, 1, Grade::Good, now - 30 * MsPerDay), MemoryModel{});
+    history.record(answer(Dog, 1, Grade::Good, now - 30 * MsPerDay));
     settings.pairChoice = PairChoice::BySchedule;
     settings.sideChoice = SideChoice::First;
     settings.showDifference = false;
@@ -680,8 +699,8 @@ TEST_F(DrillHistoryTest, ADayWithNothingLeftIsSaidOnce)
 
 TEST_F(DrillHistoryTest, TheScheduleOffersTheDueCardAndCountsTheDay)
 {
-    history.record(answer(Cat, 1, Grade::Good, now - 30 * MsPerDay), MemoryModel{});
-    history.record(answer(Dog, 1, Grade::Good, now - MsPerDay / 2), MemoryModel{});
+    history.record(answer(Cat, 1, Grade::Good, now - 30 * MsPerDay));
+    history.record(answer(Dog, 1, Grade::Good, now - MsPerDay / 2));
     settings.pairChoice = PairChoice::BySchedule;
     open("pes / r Hund\r\nkočka {zvíře} / e Katze\r\nkůň / s Pferd\r\n");
     EXPECT_EQ(drill.state().currentPosition, 2) << "overdue for weeks";

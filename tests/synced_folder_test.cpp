@@ -52,15 +52,13 @@ TEST(SyncedFolder, TwoComputersShareTheirAnswersThroughSyncthing)
 
     const CardKey dog{{U("pes"), QString(), U("der Hund"), QString()}, 1};
     a.record({1000 * MsPerDay, dog, Grade::Good, U("der Hund"), 900,
-              first.folder() + QStringLiteral("/lekce.slv")},
-             MemoryModel{});
+              first.folder() + QStringLiteral("/lekce.slv")});
     syncA.syncSoon();
     EXPECT_TRUE(waitForAnswers(syncedB, b, 1))
         << "a's answer reaches b\n"
         << first.log().toStdString() << second.log().toStdString();
     b.record({1002 * MsPerDay, dog, Grade::Again, U("x"), 900,
-              second.folder() + QStringLiteral("/lekce.slv")},
-             MemoryModel{});
+              second.folder() + QStringLiteral("/lekce.slv")});
     syncB.syncSoon();
     EXPECT_TRUE(waitForAnswers(syncedA, a, 2))
         << "b's answer reaches a\n"
