@@ -69,7 +69,8 @@ int readOn(ReviewHistory &history, const QStringList &paths)
     QString reason;
     const auto logs = ReadLogsOn(history.database(), paths, &reason);
     const auto taken = ImportLogs(
-        history.database(), *logs, [](const QString &name) { return name; }, MemoryModel{}, &reason);
+        history.database(), *logs, [](const QString &name) { return name; }, MemoryModel{},
+        &reason);
     if (!taken)
         qWarning("%s", qPrintable(reason));
     return taken.value_or(-1);

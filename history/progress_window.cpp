@@ -563,8 +563,8 @@ void ProgressWindow::saveAnswers()
     if (path.isEmpty())
         return;
     RunCommand(m_prompts, this, [&] {
-        WriteFileSafely(path, HistoryProgress(database, scopeDictionary(), m_clock(),
-                                              MemoryModelOf(m_settings))
-                                  .answersCsv());
+        WriteFileSafely(
+            path, HistoryProgress(database, scopeDictionary(), m_clock(), MemoryModelOf(m_settings))
+                      .answersCsv());
     });
 }

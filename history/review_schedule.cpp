@@ -39,7 +39,8 @@ ScheduledChoice ReviewScheduler::choose(const QList<PairCards> &cards, qint64 no
             && allowed(waiting.card.position))
             return waiting.card;
     }
-    const double perStability = Fsrs::IntervalPerStability(options.model.weights, options.model.desiredRetention);
+    const double perStability
+        = Fsrs::IntervalPerStability(options.model.weights, options.model.desiredRetention);
     // How far a card has gone towards being forgotten: the larger, the likelier.
     const auto forgetting = [nowMs](const Card &card) {
         return double(nowMs - card.lastReviewMs) / MsPerDay / card.memory.stability;
@@ -134,7 +135,8 @@ ScheduleCounts ReviewScheduler::counts(const QList<PairCards> &cards, const Loca
                                        const ScheduleOptions &options)
 {
     const auto [firstSide, lastSide] = sidesOf(options);
-    const double perStability = Fsrs::IntervalPerStability(options.model.weights, options.model.desiredRetention);
+    const double perStability
+        = Fsrs::IntervalPerStability(options.model.weights, options.model.desiredRetention);
     ScheduleCounts counts;
     int introducedToday = 0;
     int unseen = 0;

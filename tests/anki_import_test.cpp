@@ -612,7 +612,8 @@ TEST(ImportAnswers, MakeTheCardsOfTheSameAnswersAndAreTakenOnce)
         answered.record(answer);
     imported.record(later);
     QString reason;
-    EXPECT_EQ(ImportAnswers(imported.database(), brought, MemoryModel{}, &reason), 5) << reason.toStdString();
+    EXPECT_EQ(ImportAnswers(imported.database(), brought, MemoryModel{}, &reason), 5)
+        << reason.toStdString();
     EXPECT_EQ(ImportAnswers(imported.database(), brought, MemoryModel{}, &reason), 0);
     EXPECT_EQ(imported.answerCount(), 6);
     const auto cards = [](ReviewHistory &history) {

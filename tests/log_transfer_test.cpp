@@ -391,7 +391,8 @@ TEST(ImportLogs, ManyAnswersAtOnceEndAsFewAtATime)
     QString reason;
     AnswerLogPart all;
     all.answers = answers;
-    ASSERT_EQ(ImportLogs(once.database(), {{U("b"), all}}, name, MemoryModel{}, &reason), answers.size());
+    ASSERT_EQ(ImportLogs(once.database(), {{U("b"), all}}, name, MemoryModel{}, &reason),
+              answers.size());
     for (qsizetype from = 0; from < answers.size(); from += 1000) {
         AnswerLogPart part;
         part.answers = answers.mid(from, 1000);
@@ -427,7 +428,8 @@ TEST(SyncRound, LogsReadInRoundsEndAsOneRead)
         WriteBytes(to->logPath(c.id()), ReadBytes(c.logPath(c.id())) + "A\t9\tx\n");
     }
     const SyncRound all = SyncWithFolder(once.database(), once.place(), MemoryModel{});
-    const SyncRound rounds = SyncWithFolder(inRounds.database(), inRounds.place(), MemoryModel{}, 2);
+    const SyncRound rounds
+        = SyncWithFolder(inRounds.database(), inRounds.place(), MemoryModel{}, 2);
     EXPECT_EQ(all.taken, 5);
     EXPECT_EQ(rounds.taken, 5);
     ASSERT_EQ(rounds.troubles.size(), 1);

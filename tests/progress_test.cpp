@@ -179,11 +179,10 @@ TEST_F(ProgressTest, TheForecastTheMemoryBucketsAndTheHardestCards)
     EXPECT_EQ(progress("2026-12-07 12:00", "/d/c.slv").dueForecast(14), one);
     QList<int> later(14, 0);
     later[6] = 1;
-    EXPECT_EQ(
-        HistoryProgress(history.database(), QStringLiteral("/d/c.slv"), at("2026-12-07 12:00"),
-                        MemoryModel{Fsrs::DefaultWeights, 0.8})
-            .dueForecast(14),
-        later);
+    EXPECT_EQ(HistoryProgress(history.database(), QStringLiteral("/d/c.slv"),
+                              at("2026-12-07 12:00"), MemoryModel{Fsrs::DefaultWeights, 0.8})
+                  .dueForecast(14),
+              later);
     EXPECT_EQ(all.memoryBuckets(0), (MemoryBuckets{0, 1, 1, 1, 1}));
     EXPECT_EQ(progress("2026-12-07 12:00", "/d/b.slv").memoryBuckets(10),
               (MemoryBuckets{9, 0, 0, 0, 1}));

@@ -174,8 +174,10 @@ TEST(ReviewSchedulerTest, CountsTheCardsDueTodayAndTheNewOnesLeft)
     });
     EXPECT_EQ(ReviewScheduler::counts(cards, Today, {MemoryModel{}, 20, std::nullopt}),
               (ScheduleCounts{3, 3}));
-    EXPECT_EQ(ReviewScheduler::counts(cards, Today, {MemoryModel{}, 20, 1}), (ScheduleCounts{2, 1}));
-    EXPECT_EQ(ReviewScheduler::counts(cards, Today, {MemoryModel{}, 2, std::nullopt}), (ScheduleCounts{3, 1}))
+    EXPECT_EQ(ReviewScheduler::counts(cards, Today, {MemoryModel{}, 20, 1}),
+              (ScheduleCounts{2, 1}));
+    EXPECT_EQ(ReviewScheduler::counts(cards, Today, {MemoryModel{}, 2, std::nullopt}),
+              (ScheduleCounts{3, 1}))
         << "one of two new cards was used today";
 }
 

@@ -160,8 +160,8 @@ TEST_F(SettingsFileTest, TheMemoryWeightsAreTakenOnlyWhenAllTwentyOneAreValid)
     const QString twenty = defaults.section(QLatin1Char(','), 0, 19);
     const QString outside = QString(defaults).replace(QStringLiteral("0.2000"),
                                                       QStringLiteral("0.9000")); // the decay's
-    const QString comma = QString(defaults).replace(QStringLiteral("0.2172"),
-                                                    QStringLiteral("0,2172"));
+    const QString comma
+        = QString(defaults).replace(QStringLiteral("0.2172"), QStringLiteral("0,2172"));
     // clang-format off
     const QList<std::pair<QString, const char *>> refused{
         {twenty,                                                "twenty numbers"},
