@@ -3,6 +3,7 @@
 #include "history_rows.h"
 #include "sqlite_statement.h"
 
+#include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -11,6 +12,11 @@
 #include <tuple>
 
 namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(AnswerImport)
+};
 
 bool failed(const QSqlQuery &query, QString *reason)
 {
@@ -151,7 +157,7 @@ std::optional<int> ImportAnswers(QSqlDatabase db, const QList<AnswerRecord> &ans
     return done ? std::optional(added) : std::nullopt;
 }
 
-QSqlDatabase OpenHistoryConnection(const QString &connection, const QString &path)
+QSqlDatabase OpenHistoryConnection(const QString &connection, const QString &path, QString *reason)
 {
     QSqlDatabase db = QSqlDatabase::contains(connection)
                           ? QSqlDatabase::database(connection, false)
@@ -161,18 +167,27 @@ QSqlDatabase OpenHistoryConnection(const QString &connection, const QString &pat
     db.setDatabaseName(path);
     // Off the drill's thread a copy that holds the lock may be waited for a while.
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db.open())
-        return db;
-    QSqlQuery query(db);
-    query.exec(QStringLiteral("PRAGMA cache_size=-16000"));
-    // As the drill's connection: a commit waits for no disk flush, the log is flushed at its
-    // checkpoints.
-    query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-    const bool current = query.exec(QStringLiteral("PRAGMA user_version")) && query.next()
-                         && query.value(0).toInt() == ReviewHistory::SchemaVersion;
-    query.finish();
-    if (!current)
-        db.close();
+    QString why;
+    if (db.open()) {
+        QSqlQuery query(db);
+        query.exec(QStringLiteral("PRAGMA cache_size=-16000"));
+        // As the drill's connection: a commit waits for no disk flush, the log is flushed at
+        // its checkpoints.
+        query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        // The first read is where a file that cannot be used fails (its log cannot be
+        // written, say): that is no schema of another version.
+        if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+            why = SqlFailureReason(query.lastError());
+        else if (query.value(0).toInt() != ReviewHistory::SchemaVersion)
+            why = Texts::tr("zapsala ji jiná verze programu Merko");
+        query.finish();
+        if (!why.isEmpty())
+            db.close();
+    } else {
+        why = SqlFailureReason(db.lastError());
+    }
+    if (reason && !why.isEmpty())
+        *reason = why;
     return db;
 }
 

@@ -22,8 +22,10 @@ class QSqlQuery;
 
 // A connection of its own (named `connection`) to the history at `path`, for work off the
 // drill's thread, which waits a while for another program's lock. It is open only when the
-// history has this program's schema: the drill's history makes it.
-QSqlDatabase OpenHistoryConnection(const QString &connection, const QString &path);
+// history has this program's schema: the drill's history makes it. When it is not open,
+// `reason` (if given) says why: SQLite's failure, or another version's schema.
+QSqlDatabase OpenHistoryConnection(const QString &connection, const QString &path,
+                                   QString *reason = nullptr);
 
 // The one way the history's connections write: `body` runs in a transaction begun with BEGIN
 // IMMEDIATE, which takes the write lock at once, so that a transaction that reads before it

@@ -31,16 +31,12 @@ void onOwnConnection(const QString &historyPath, const char *purpose, QString *r
 {
     const QString name = uniqueConnection(purpose);
     {
-        QSqlDatabase db = OpenHistoryConnection(name, historyPath);
-        if (db.isOpen()) {
+        QString why;
+        QSqlDatabase db = OpenHistoryConnection(name, historyPath, &why);
+        if (db.isOpen())
             work(db);
-        } else {
-            // Open but of another schema: a later version of the program keeps it.
-            const QString why = db.lastError().isValid()
-                                    ? SqlFailureReason(db.lastError())
-                                    : Texts::tr("zapsala ji jiná verze programu Merko");
+        else
             *reason = Texts::tr("Historii odpovědí %1 nelze otevřít: %2").arg(historyPath, why);
-        }
         db.close();
     }
     QSqlDatabase::removeDatabase(name);

@@ -4,6 +4,8 @@
 #include "simulated_learner.h"
 #include "test_support.h"
 
+#include <QFile>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -202,6 +204,35 @@ TEST(ReplayHistoryCards, BringsEveryCardToTheWeightsInForce)
               Fsrs::WeightsText(own.weights));
     ASSERT_TRUE(ReplayHistoryCards(history.path(), MemoryModel{}, &reason));
     EXPECT_EQ(cards(), published) << "back to the defaults";
+}
+
+// A history that cannot be used says why: a file that fails at its first read is no history of
+// another version.
+TEST(ReplayHistoryCards, NamesWhyTheHistoryCannotBeUsed)
+{
+    QTemporaryDir dir;
+    const QString damaged = dir.filePath(QStringLiteral("damaged.sqlite"));
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(8192, 'x'));
+    file.close();
+    const QString later = dir.filePath(QStringLiteral("later.sqlite"));
+    {
+        ReviewHistory history(later);
+        ASSERT_TRUE(history.ensureOpen());
+        QSqlQuery(history.database()).exec(QStringLiteral("PRAGMA user_version = 99"));
+    }
+    // clang-format off
+    const std::vector<std::pair<QString, QString>> rows = {
+        {damaged, QStringLiteral("file is not a database")},
+        {later,   QStringLiteral("zapsala ji jiná verze programu Merko")},
+    };
+    // clang-format on
+    for (const auto &[path, why] : rows) {
+        QString reason;
+        EXPECT_FALSE(ReplayHistoryCards(path, MemoryModel{}, &reason)) << path.toStdString();
+        EXPECT_TRUE(reason.contains(why)) << reason.toStdString();
+    }
 }
 
 } // namespace

@@ -291,6 +291,13 @@ Add the new notes to them? Their pairs and statistics stay. (No: new dictionarie
     </message>
 </context>
 <context>
+    <name>AnswerImport</name>
+    <message>
+        <source>zapsala ji jiná verze programu Merko</source>
+        <translation>another version of Merko wrote it</translation>
+    </message>
+</context>
+<context>
     <name>AnswerJudge</name>
     <message>
         <source>úplná shoda</source>
@@ -1141,10 +1148,6 @@ The dictionary holds at most %1 pairs: </translation>
     <message>
         <source>Nové parametry by nepředpovídaly lépe; platí dosavadní.</source>
         <translation>The new parameters would not predict better; the ones in force stay.</translation>
-    </message>
-    <message>
-        <source>zapsala ji jiná verze programu Merko</source>
-        <translation>another version of Merko wrote it</translation>
     </message>
 </context>
 <context>
