@@ -146,6 +146,13 @@ QString dayLabel(const QDate &day)
     return day.toString(Texts::tr("d.M.", "day and month of a chart's axis"));
 }
 
+// Recall in whole percent, cut rather than rounded: "100" is a card answered this very moment,
+// not a word failed a minute ago whose recall the model puts at 99.9 %.
+QString recallPercent(double retrievability)
+{
+    return QString::number(std::floor(100.0 * retrievability + 1e-9), 'f', 0);
+}
+
 } // namespace
 
 ProgressWindow::ProgressWindow(ReviewHistory &history, const CurrentDictionary &dictionary,
@@ -509,7 +516,7 @@ void ProgressWindow::fillHardest(const HistoryProgress &progress)
                                 Texts::tr("strana %1").arg(card.offeredSide),
                                 QString::number(card.wrongAnswers),
                                 QString::number(card.reviews),
-                                QString::number(100.0 * card.retrievability, 'f', 0)};
+                                recallPercent(card.retrievability)};
         for (int column = 0; column < texts.size(); ++column) {
             auto *item = new QTableWidgetItem(texts.at(column));
             if (column >= 3)

@@ -31,6 +31,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -66,14 +67,15 @@ protected:
     RunningProgram program;
 
 public:
-    // The program's time runs from noon of a fixed day, a second an answer: the days the charts
-    // name do not depend on when the test runs.
+    // The program's time runs from noon of a fixed day, a second a look at the clock: the days
+    // the charts name do not depend on when the test runs. Every copy of the clock reads the
+    // same time.
     ProgressWindowTest()
     {
-        program.clock
-            = [at = QDateTime(QDate(2026, 12, 9), QTime(12, 0)).toMSecsSinceEpoch()]() mutable {
-                  return at += 1000;
-              };
+        program.clock = [at = std::make_shared<qint64>(
+                             QDateTime(QDate(2026, 12, 9), QTime(12, 0)).toMSecsSinceEpoch())] {
+            return *at += 1000;
+        };
     }
 };
 
@@ -176,6 +178,9 @@ TEST_F(ProgressWindowTest, EveryPageIsReachedFromTheKeyboardAndShowsTheAnswers)
         auto *hardest = child<QTableWidget>(window, "HardestCards");
         ASSERT_GE(hardest->rowCount(), 1);
         EXPECT_EQ(hardest->item(0, 0)->text(), QStringLiteral("kočka"));
+        EXPECT_EQ(hardest->item(0, 3)->text(), QStringLiteral("1")) << "wrong answers";
+        EXPECT_EQ(hardest->item(0, 5)->text(), QStringLiteral("99"))
+            << "a word failed seconds ago is not shown as certain to be recalled";
 
         // A longer period draws more days; the whole history holds the same two answers.
         child<QComboBox>(window, "ProgressPeriod")->setCurrentIndex(1);
