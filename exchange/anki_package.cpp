@@ -16,7 +16,9 @@
 #include <QUuid>
 #include <QVariant>
 
-#include <zip.h>
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+#include <quazip/quazipfileinfo.h>
 #include <zstd.h>
 
 #include <algorithm>
@@ -116,6 +118,23 @@ FileError DamagedPackage(const QString &path, const QString &reason)
         reason);
 }
 
+// What the ZIP reader's error code means, for the details of a message.
+QString zipFailure(int code)
+{
+    switch (code) {
+    case UNZ_ERRNO:
+        return QStringLiteral("read error");
+    case UNZ_BADZIPFILE:
+        return QStringLiteral("not a ZIP archive, or a damaged one");
+    case UNZ_CRCERROR:
+        return QStringLiteral("CRC error: the member's bytes are damaged");
+    case UNZ_END_OF_LIST_OF_FILE:
+        return QStringLiteral("no such member");
+    default:
+        return QStringLiteral("ZIP error %1").arg(code);
+    }
+}
+
 class Archive
 {
 public:
@@ -124,43 +143,39 @@ public:
         : m_path(path)
         , m_limits(limits)
         , m_progress(progress)
+        , m_zip(path)
     {
-        int code = 0;
-        m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
-        if (m_zip)
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw FileError(
+                Texts::tr("Balíček %1 nelze otevřít: %2").arg(path, file.errorString()));
+        const bool zipBegins = file.read(4) == QByteArray("PK\x03\x04", 4);
+        file.close();
+        if (m_zip.open(QuaZip::mdUnzip))
             return;
-        if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS) {
-            // A download cut short begins as a ZIP archive and lacks its end.
-            QFile file(path);
-            if (file.open(QIODevice::ReadOnly) && file.read(4) == QByteArray("PK\x03\x04", 4))
-                throw DamagedPackage(path, Texts::tr("archiv ZIP nemá konec, nebo je porušený"));
-            throw FileError(Texts::tr("Soubor %1 není balíček Anki: není to archiv ZIP.")
-                                .arg(displayName(path)));
-        }
-        zip_error_t error;
-        zip_error_init_with_code(&error, code);
-        const QString reason = QString::fromLocal8Bit(zip_error_strerror(&error));
-        zip_error_fini(&error);
-        throw FileError(Texts::tr("Balíček %1 nelze otevřít: %2").arg(path, reason));
+        // A download cut short begins as a ZIP archive and lacks its end.
+        if (zipBegins)
+            throw DamagedPackage(path, Texts::tr("archiv ZIP nemá konec, nebo je porušený"));
+        throw FileError(
+            Texts::tr("Soubor %1 není balíček Anki: není to archiv ZIP.").arg(displayName(path)));
     }
-    ~Archive() { zip_discard(m_zip); }
     Archive(const Archive &) = delete;
     Archive &operator=(const Archive &) = delete;
 
     // The names of the members; a name that would escape a folder is refused.
-    QStringList names() const
+    QStringList names()
     {
         QStringList names;
-        const zip_int64_t count = zip_get_num_entries(m_zip, 0);
-        for (zip_int64_t index = 0; index < count; ++index) {
-            const char *raw = zip_get_name(m_zip, zip_uint64_t(index), ZIP_FL_ENC_GUESS);
-            const QString name = raw ? QString::fromUtf8(raw) : QString();
+        for (bool more = m_zip.goToFirstFile(); more; more = m_zip.goToNextFile()) {
+            const QString name = m_zip.getCurrentFileName();
             if (escapesFolder(name))
                 throw FileError(Texts::tr("Balíček %1 obsahuje soubor „%2“, jehož jméno míří "
                                           "mimo balíček; nic se nepřevzalo.")
                                     .arg(displayName(m_path), name));
             names.append(name);
         }
+        if (m_zip.getZipError() != UNZ_OK)
+            throw damaged(zipFailure(m_zip.getZipError()));
         return names;
     }
 
@@ -169,24 +184,21 @@ public:
     void read(const QString &name, const std::function<void(const char *, qint64)> &sink,
               bool tellProgress = false)
     {
-        zip_stat_t stat;
-        zip_stat_init(&stat);
-        const QByteArray encoded = name.toUtf8();
-        if (zip_stat(m_zip, encoded.constData(), 0, &stat) != 0)
-            throw damaged(QString::fromLocal8Bit(zip_strerror(m_zip)));
-        const qint64 declared = (stat.valid & ZIP_STAT_SIZE) ? qint64(stat.size) : 0;
+        QuaZipFileInfo64 info;
+        if (!m_zip.setCurrentFile(name, QuaZip::csSensitive) || !m_zip.getCurrentFileInfo(&info))
+            throw damaged(zipFailure(m_zip.getZipError()));
+        const qint64 declared = qint64(std::min<quint64>(info.uncompressedSize, INT64_MAX));
         if (declared > m_limits.maximumUnpacked - m_unpacked)
             throw tooLarge();
-        std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(
-            zip_fopen(m_zip, encoded.constData(), 0), &zip_fclose);
-        if (!file)
-            throw damaged(QString::fromLocal8Bit(zip_strerror(m_zip)));
+        QuaZipFile file(&m_zip);
+        if (!file.open(QIODevice::ReadOnly))
+            throw damaged(zipFailure(file.getZipError()));
         QByteArray chunk(chunkBytes, Qt::Uninitialized);
         qint64 done = 0;
         for (;;) {
-            const zip_int64_t got = zip_fread(file.get(), chunk.data(), zip_uint64_t(chunk.size()));
+            const qint64 got = file.read(chunk.data(), chunk.size());
             if (got < 0)
-                throw damaged(QString::fromLocal8Bit(zip_file_strerror(file.get())));
+                throw damaged(zipFailure(file.getZipError()));
             if (got == 0)
                 break;
             count(got);
@@ -197,6 +209,10 @@ public:
             else
                 tell(-1);
         }
+        // The member's checksum is compared as it is closed.
+        file.close();
+        if (file.getZipError() != UNZ_OK)
+            throw damaged(zipFailure(file.getZipError()));
     }
 
     // Bytes unpacked from some member, which count against the limit.
@@ -227,7 +243,7 @@ private:
     QString m_path;
     AnkiPackageLimits m_limits;
     std::function<bool(int)> m_progress;
-    zip_t *m_zip = nullptr;
+    QuaZip m_zip;
     qint64 m_unpacked = 0;
 };
 

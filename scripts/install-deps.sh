@@ -21,8 +21,8 @@ packages=(
     fonts-dejavu-core
     # two real sync tools' instances for the synchronised folder's tests (loopback only)
     syncthing
-    # Anki packages (libzip, libzstd) and SQLite's own interface for writes of many answers
-    libzip-dev libzstd-dev libsqlite3-dev
+    # Anki packages (QuaZip, libzstd) and SQLite's own interface for writes of many answers
+    libquazip1-qt6-dev libzstd-dev libsqlite3-dev
     # NLopt's bounded L-BFGS, which fits the memory model's weights to the learner's answers
     libnlopt-dev
 )

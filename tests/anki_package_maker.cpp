@@ -13,7 +13,9 @@
 #include <QUuid>
 #include <QVariant>
 
-#include <zip.h>
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+#include <quazip/quazipnewinfo.h>
 #include <zstd.h>
 
 #include <stdexcept>
@@ -262,20 +264,21 @@ QList<QPair<QString, QByteArray>> PackageMembers(const MadeCollection &collectio
 
 void WriteZip(const QString &path, const QList<QPair<QString, QByteArray>> &members)
 {
-    int error = 0;
-    zip_t *archive
-        = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    if (!archive)
+    QuaZip archive(path);
+    archive.setUtf8Enabled(true);
+    if (!archive.open(QuaZip::mdCreate))
         throw std::runtime_error("cannot make a zip");
     for (const auto &[name, bytes] : members) {
-        zip_source_t *source
-            = zip_source_buffer(archive, bytes.constData(), zip_uint64_t(bytes.size()), 0);
-        if (zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) < 0) {
-            zip_source_free(source);
-            throw std::runtime_error(zip_strerror(archive));
-        }
+        QuaZipFile member(&archive);
+        if (!member.open(QIODevice::WriteOnly, QuaZipNewInfo(name))
+            || member.write(bytes) != bytes.size())
+            throw std::runtime_error("cannot add a member to a zip");
+        member.close();
+        if (member.getZipError() != UNZ_OK)
+            throw std::runtime_error("cannot add a member to a zip");
     }
-    if (zip_close(archive) != 0)
+    archive.close();
+    if (archive.getZipError() != UNZ_OK)
         throw std::runtime_error("cannot write a zip");
 }
 

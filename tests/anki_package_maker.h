@@ -7,7 +7,7 @@
 #include <QStringList>
 
 // Anki packages made by the tests themselves: the collection's SQLite schema as the three forms
-// of the package hold it, compressed with libzstd for the newest, zipped with libzip.
+// of the package hold it, compressed with libzstd for the newest, zipped with QuaZip.
 
 enum class AnkiForm {
     Anki2,   // "collection.anki2", schema 11, note types and decks as JSON in the col row
