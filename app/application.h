@@ -138,7 +138,7 @@ private:
     void tellNews(const QString &text);
     // The history's cards follow the memory model of the settings (once the history is ready).
     void followMemoryModel();
-    void cardsReplayed(const QString &failure);
+    void cardsReplayed(bool replayed, const QString &failure);
     // A ParametryFSRS that was refused is named, once.
     void tellRefusedWeights();
 

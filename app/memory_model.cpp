@@ -22,11 +22,11 @@ void Application::followMemoryModel()
         m_cardReplay->apply(MemoryModelOf(m_context->settings));
 }
 
-void Application::cardsReplayed(const QString &failure)
+void Application::cardsReplayed(bool replayed, const QString &failure)
 {
-    if (failure.isEmpty())
+    if (replayed)
         m_context->drill.historyChanged();
-    else
+    else if (!failure.isEmpty())
         tellNews(
             Texts::tr("Karty se nepodařilo přepočítat podle parametrů paměti: %1").arg(failure));
 }

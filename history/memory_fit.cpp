@@ -131,17 +131,23 @@ bool replayCards(QSqlDatabase db, const MemoryModel &model, QString *reason)
 
 } // namespace
 
-bool ReplayHistoryCards(const QString &historyPath, const MemoryModel &model, QString *failure)
+bool ReplayHistoryCards(const QString &historyPath, const MemoryModel &model, QString *failure,
+                        bool *replayed)
 {
     bool done = false;
+    bool computed = false;
     onOwnConnection(historyPath, "card-replay-", failure, [&](QSqlDatabase db) {
         // Most starts find the cards as they should be, and take no write lock for it.
         const std::optional<QString> followed = cardWeights(db, failure);
-        if (followed && *followed == Fsrs::WeightsText(model.weights))
+        if (followed && *followed == Fsrs::WeightsText(model.weights)) {
             done = true;
-        else if (followed)
+        } else if (followed) {
             done = InWriteTransaction(db, failure, [&] { return replayCards(db, model, failure); });
+            computed = done;
+        }
     });
+    if (replayed)
+        *replayed = computed;
     return done;
 }
 
@@ -260,13 +266,14 @@ void CardReplay::startNext()
     const MemoryModel model = *std::exchange(m_next, std::nullopt);
     m_thread = QThread::create([this, model] {
         QString failure;
-        ReplayHistoryCards(m_historyPath, model, &failure);
+        bool replayed = false;
+        ReplayHistoryCards(m_historyPath, model, &failure, &replayed);
         QMetaObject::invokeMethod(
             this,
-            [this, failure] {
+            [this, replayed, failure] {
                 m_thread->wait();
                 delete std::exchange(m_thread, nullptr);
-                emit finished(failure);
+                emit finished(replayed, failure);
                 startNext();
             },
             Qt::QueuedConnection);

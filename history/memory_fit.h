@@ -30,8 +30,10 @@ QString OptimisationReport(const Optimisation &optimisation);
 // Brings every card of the history at `historyPath` to the model's weights, on a connection of
 // its own (any thread): the cards are computed again from their answers when they follow other
 // weights (the history notes which they follow, the defaults until then). False, with the
-// reason, on failure (nothing changed).
-bool ReplayHistoryCards(const QString &historyPath, const MemoryModel &model, QString *failure);
+// reason, on failure (nothing changed). `replayed`, if given, says whether any card was
+// computed again: most starts find them following the model already.
+bool ReplayHistoryCards(const QString &historyPath, const MemoryModel &model, QString *failure,
+                        bool *replayed = nullptr);
 
 // Runs OptimiseHistory() on a thread of its own.
 class MemoryFitRun : public QObject
@@ -70,8 +72,9 @@ public:
     void apply(const MemoryModel &model);
 
 signals:
-    // Every card follows the model; or `failure` says why not.
-    void finished(const QString &failure);
+    // Every card follows the model, computed again or not (`replayed`); or `failure` says why
+    // not.
+    void finished(bool replayed, const QString &failure);
 
 private:
     void startNext();

@@ -189,7 +189,10 @@ TEST(ReplayHistoryCards, BringsEveryCardToTheWeightsInForce)
     const QStringList published = cards();
     MemoryModel own;
     own.weights = shiftedWeights();
-    ASSERT_TRUE(ReplayHistoryCards(history.path(), own, &reason)) << reason.toStdString();
+    bool replayed = false;
+    ASSERT_TRUE(ReplayHistoryCards(history.path(), own, &reason, &replayed))
+        << reason.toStdString();
+    EXPECT_TRUE(replayed);
     const QStringList fitted = cards();
     EXPECT_NE(fitted, published);
     // As if every answer had been given with the new weights.
@@ -202,6 +205,8 @@ TEST(ReplayHistoryCards, BringsEveryCardToTheWeightsInForce)
                                                " due_ms FROM cards ORDER BY side1, direction")));
     EXPECT_EQ(queryValue(history.path(), QStringLiteral("SELECT weights FROM card_weights")),
               Fsrs::WeightsText(own.weights));
+    ASSERT_TRUE(ReplayHistoryCards(history.path(), own, &reason, &replayed));
+    EXPECT_FALSE(replayed) << "the cards follow these weights already";
     ASSERT_TRUE(ReplayHistoryCards(history.path(), MemoryModel{}, &reason));
     EXPECT_EQ(cards(), published) << "back to the defaults";
 }
