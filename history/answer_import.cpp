@@ -26,6 +26,15 @@ bool failed(const QSqlQuery &query, QString *reason)
 
 const QString timeOrder = QStringLiteral("at_ms, computer, seq, id");
 
+// A card as its answers, in time order, leave it.
+Card ReplayedCard(const QList<GradedAnswer> &answers, const MemoryModel &model)
+{
+    std::optional<Card> card;
+    for (const GradedAnswer &answer : answers)
+        card = ReviewCard(card, answer.grade, answer.atMs, model);
+    return *card;
+}
+
 } // namespace
 
 bool InWriteTransaction(QSqlDatabase db, QString *reason, const std::function<bool()> &body,
@@ -191,45 +200,69 @@ QSqlDatabase OpenHistoryConnection(const QString &connection, const QString &pat
     return db;
 }
 
-bool ReadAnswersByCard(QSqlDatabase db, const AnswerOfCard &each, QString *reason)
+bool ReadAnswersByCard(QSqlDatabase db, const AnswersOfCard &each, QString *reason,
+                       const QSet<NumberedCard> *only)
 {
-    SqliteStatement answers(db, QStringLiteral("SELECT pair, direction, grade, at_ms FROM answers"
-                                               " ORDER BY pair, direction, ")
-                                    + timeOrder);
-    while (answers.isValid() && answers.nextRow()) {
-        const qint64 grade = answers.integer(2);
-        // A grade this program never writes (a damaged or foreign row) is not an answer.
-        if (grade >= int(Grade::Again) && grade <= int(Grade::Easy))
-            each(answers.integer(0), int(answers.integer(1)), Grade(grade), answers.integer(3));
+    QList<GradedAnswer> answers;
+    // Reads rows (pair, direction, grade, time) in the order of their cards.
+    const auto read = [&](SqliteStatement &rows) {
+        std::optional<NumberedCard> current;
+        const auto close = [&] {
+            if (current && !answers.isEmpty())
+                each(*current, answers);
+            answers.clear();
+        };
+        while (rows.nextRow()) {
+            const NumberedCard card{rows.integer(0), int(rows.integer(1))};
+            if (!current || card != *current) {
+                close();
+                current = !only || only->contains(card) ? std::optional(card) : std::nullopt;
+            }
+            const qint64 grade = rows.integer(2);
+            // A grade this program never writes (a damaged or foreign row) is not an answer.
+            if (current && grade >= int(Grade::Again) && grade <= int(Grade::Easy))
+                answers.append({Grade(grade), rows.integer(3)});
+        }
+        close();
+        rows.reset();
+        *reason = rows.error();
+        return reason->isEmpty();
+    };
+    const QString columns = QStringLiteral("SELECT pair, direction, grade, at_ms FROM answers ");
+    if (only && only->size() <= CardsReadOneByOne) {
+        SqliteStatement rows(
+            db, columns + QStringLiteral("WHERE pair = ? AND direction = ? ORDER BY ") + timeOrder);
+        for (const NumberedCard &card : *only) {
+            rows.bind(1, card.first);
+            rows.bind(2, qint64(card.second));
+            if (!rows.isValid() || !read(rows)) {
+                *reason = rows.error();
+                return false;
+            }
+        }
+        return true;
     }
-    *reason = answers.error();
-    return reason->isEmpty();
+    SqliteStatement rows(db, columns + QStringLiteral("ORDER BY pair, direction, ") + timeOrder);
+    if (!rows.isValid()) {
+        *reason = rows.error();
+        return false;
+    }
+    return read(rows);
 }
 
 bool ReplayAllCards(QSqlDatabase db, const MemoryModel &model, QString *reason)
 {
     PairNumbers pairs(db);
     CardStore store(db, pairs);
-    std::optional<std::pair<qint64, int>> current;
-    std::optional<Card> card;
     bool stored = true;
     QString storing;
-    const auto close = [&] {
-        if (current && card && stored)
-            stored = store.store(current->first, current->second, *card, &storing);
-    };
     const bool read = ReadAnswersByCard(
         db,
-        [&](qint64 pair, int direction, Grade grade, qint64 atMs) {
-            if (!current || *current != std::pair(pair, direction)) {
-                close();
-                current = {pair, direction};
-                card.reset();
-            }
-            card = ReviewCard(card, grade, atMs, model);
+        [&](const NumberedCard &key, const QList<GradedAnswer> &answers) {
+            if (stored)
+                stored = store.store(key.first, key.second, ReplayedCard(answers, model), &storing);
         },
         reason);
-    close();
     if (!stored)
         *reason = storing;
     return read && stored;
@@ -238,61 +271,24 @@ bool ReplayAllCards(QSqlDatabase db, const MemoryModel &model, QString *reason)
 bool ReplayCards(QSqlDatabase db, PairNumbers &pairs, const QSet<CardKey> &cards,
                  const MemoryModel &model, QString *reason)
 {
-    CardStore store(db, pairs);
     // The cards by their pairs' numbers.
-    QHash<std::pair<qint64, int>, CardKey> numbered;
+    QHash<NumberedCard, CardKey> numbered;
     for (const CardKey &key : cards) {
         const std::optional<qint64> pair = pairs.numberOf(key.pair, reason);
         if (!pair)
             return false;
         numbered.insert({*pair, key.offeredSide}, key);
     }
+    const QSet<NumberedCard> only(numbered.keyBegin(), numbered.keyEnd());
     QList<std::pair<CardKey, Card>> replayed;
-    // Reads the answers' rows (pair, direction, grade, time) in the order of their cards.
-    const auto replay = [&](SqliteStatement &answers) {
-        std::optional<std::pair<qint64, int>> current;
-        std::optional<Card> card;
-        const auto close = [&] {
-            if (current && card)
-                replayed.append({numbered.value(*current), *card});
-        };
-        while (answers.nextRow()) {
-            const std::pair<qint64, int> key{answers.integer(0), int(answers.integer(1))};
-            if (!current || key != *current) {
-                close();
-                card.reset();
-                current = numbered.contains(key) ? std::optional(key) : std::nullopt;
-            }
-            if (current)
-                card = ReviewCard(card, Grade(answers.integer(2)), answers.integer(3), model);
-        }
-        close();
-        answers.reset();
-        return answers.error().isEmpty();
-    };
-    // A few cards are read by their index, many in one ordered pass over all answers.
-    const QString columns = QStringLiteral("SELECT pair, direction, grade, at_ms FROM answers ");
-    if (cards.size() <= CardsReadOneByOne) {
-        SqliteStatement answers(db, columns
-                                        + QStringLiteral("WHERE pair = ? AND direction = ?"
-                                                         " ORDER BY ")
-                                        + timeOrder);
-        for (auto card = numbered.cbegin(); card != numbered.cend(); ++card) {
-            answers.bind(1, card.key().first);
-            answers.bind(2, qint64(card.key().second));
-            if (!answers.isValid() || !replay(answers)) {
-                *reason = answers.error();
-                return false;
-            }
-        }
-    } else {
-        SqliteStatement answers(db,
-                                columns + QStringLiteral("ORDER BY pair, direction, ") + timeOrder);
-        if (!answers.isValid() || !replay(answers)) {
-            *reason = answers.error();
-            return false;
-        }
-    }
+    if (!ReadAnswersByCard(
+            db,
+            [&](const NumberedCard &key, const QList<GradedAnswer> &answers) {
+                replayed.append({numbered.value(key), ReplayedCard(answers, model)});
+            },
+            reason, &only))
+        return false;
+    CardStore store(db, pairs);
     for (const auto &[key, replayedCard] : replayed) {
         if (!store.store(key, replayedCard, reason))
             return false;

@@ -62,10 +62,21 @@ bool MakeAnswerIndexes(QSqlQuery &query, QString *reason);
 std::optional<int> ImportAnswers(QSqlDatabase db, const QList<AnswerRecord> &answers,
                                  const MemoryModel &model, QString *reason);
 
-// Every answer, card by card (its pair's number and direction), each card's in time order (of
-// one time: by computer and number, then as recorded). False, with the reason, on failure.
-using AnswerOfCard = std::function<void(qint64 pair, int direction, Grade grade, qint64 atMs)>;
-bool ReadAnswersByCard(QSqlDatabase db, const AnswerOfCard &each, QString *reason);
+// A card by its pair's number and its direction.
+using NumberedCard = std::pair<qint64, int>;
+struct GradedAnswer
+{
+    Grade grade;
+    qint64 atMs;
+};
+// The answers of every card (or of the cards `only` names), card by card, each card's in time
+// order (of one time: by computer and number, then as recorded): a few cards by the index, many
+// in one pass. A row of a grade this program never writes is no answer. False, with the
+// reason, on failure.
+using AnswersOfCard
+    = std::function<void(const NumberedCard &card, const QList<GradedAnswer> &answers)>;
+bool ReadAnswersByCard(QSqlDatabase db, const AnswersOfCard &each, QString *reason,
+                       const QSet<NumberedCard> *only = nullptr);
 // Computes every card again from its answers with the model (whose weights changed), within
 // the caller's transaction.
 bool ReplayAllCards(QSqlDatabase db, const MemoryModel &model, QString *reason);

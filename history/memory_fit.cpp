@@ -52,15 +52,12 @@ QString figure(double value)
 std::optional<ReviewSequences> ReadReviewSequences(QSqlDatabase db, QString *reason)
 {
     ReviewSequences sequences;
-    std::optional<std::pair<qint64, int>> current;
     const bool read = ReadAnswersByCard(
         db,
-        [&](qint64 pair, int direction, Grade grade, qint64 atMs) {
-            if (!current || *current != std::pair(pair, direction)) {
-                current = {pair, direction};
-                sequences.startCard();
-            }
-            sequences.add(atMs, grade);
+        [&](const NumberedCard &, const QList<GradedAnswer> &answers) {
+            sequences.startCard();
+            for (const GradedAnswer &answer : answers)
+                sequences.add(answer.atMs, answer.grade);
         },
         reason);
     if (!read)

@@ -5,11 +5,13 @@
 #include "test_support.h"
 
 #include <QFile>
+#include <QMap>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -209,6 +211,56 @@ TEST(ReplayHistoryCards, BringsEveryCardToTheWeightsInForce)
     EXPECT_FALSE(replayed) << "the cards follow these weights already";
     ASSERT_TRUE(ReplayHistoryCards(history.path(), MemoryModel{}, &reason));
     EXPECT_EQ(cards(), published) << "back to the defaults";
+}
+
+// The answers come card by card in time order, the same whether a few cards are read by the
+// index or all in one pass; a row of a grade never written (a damaged one) is no answer.
+TEST(ReadAnswersByCard, GivesEachCardsAnswersInTimeOrderWithoutDamagedRows)
+{
+    QTemporaryDir dir;
+    ReviewHistory history(HistoryFilePath(dir.path()));
+    ASSERT_TRUE(history.ensureOpen());
+    QList<AnswerRecord> answers;
+    for (int i = 0; i < 12; ++i) {
+        const PairText pair{QStringLiteral("slovo %1").arg(i % 3), {}, QStringLiteral("w"), {}};
+        // Given out of time order: later answers first.
+        answers.append({1700000000000 + qint64(12 - i) * MsPerDay,
+                        {pair, 1},
+                        Grade(i % 4 + 1),
+                        QString(),
+                        900,
+                        QStringLiteral("/d/a.slv")});
+    }
+    QString reason;
+    ASSERT_EQ(ImportAnswers(history.database(), answers, MemoryModel{}, &reason), 12);
+    QSqlQuery(history.database())
+        .exec(QStringLiteral("UPDATE answers SET grade = 9 WHERE id = (SELECT min(id) FROM "
+                             "answers)"));
+    const auto read = [&](const QSet<NumberedCard> *only) {
+        QMap<NumberedCard, QList<qint64>> times;
+        EXPECT_TRUE(ReadAnswersByCard(
+            history.database(),
+            [&](const NumberedCard &card, const QList<GradedAnswer> &graded) {
+                EXPECT_FALSE(times.contains(card)) << "each card once";
+                for (const GradedAnswer &answer : graded)
+                    times[card].append(answer.atMs);
+            },
+            &reason, only));
+        return times;
+    };
+    const QMap<NumberedCard, QList<qint64>> all = read(nullptr);
+    ASSERT_EQ(all.size(), 3);
+    int count = 0;
+    for (const QList<qint64> &times : all) {
+        EXPECT_TRUE(std::is_sorted(times.cbegin(), times.cend()));
+        count += int(times.size());
+    }
+    EXPECT_EQ(count, 11) << "the damaged row left out";
+    const QSet<NumberedCard> two{all.firstKey(), all.lastKey()};
+    const QMap<NumberedCard, QList<qint64>> some = read(&two);
+    EXPECT_EQ(some.keys(), (QList<NumberedCard>{all.firstKey(), all.lastKey()}));
+    EXPECT_EQ(some.first(), all.first());
+    EXPECT_EQ(some.last(), all.last());
 }
 
 // A history that cannot be used says why: a file that fails at its first read is no history of
