@@ -118,11 +118,12 @@ inline const SqlIndex AnswerIndexes[] = {
     {QStringLiteral("answers_card_time"),
      QStringLiteral("CREATE INDEX answers_card_time ON answers(pair, direction, at_ms, computer,"
                     " seq, id, grade)")},
-    // A dictionary's answers by pair and by their records: its shared counters are computed
-    // from this index alone, a pair's runs of records read in order.
-    {QStringLiteral("answers_dictionary_pair"),
-     QStringLiteral("CREATE INDEX answers_dictionary_pair ON answers(dictionary, pair, computer,"
-                    " seq, direction, grade)")},
+    // A dictionary's answers by computer, then by pair and record: its shared counters are
+    // computed from this index alone, each computer's answers in one run whose computer is not
+    // read row by row, a pair's records in order.
+    {QStringLiteral("answers_dictionary_computer"),
+     QStringLiteral("CREATE INDEX answers_dictionary_computer ON answers(dictionary, computer,"
+                    " pair, seq, direction, grade)")},
 };
 // A read of at least this many answers, and of at least a third as many as the history holds,
 // makes the indexes anew; fewer beside many are quicker put in order one by one (measured:

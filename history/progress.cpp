@@ -75,13 +75,15 @@ QString HistoryProgress::reviewScope() const
     return m_dictionary.isEmpty() ? QStringLiteral("1") : QStringLiteral("r.dictionary = ?");
 }
 
-// A card belongs to a dictionary once it was answered there.
+// A card belongs to a dictionary once it was answered there. The card's answers are looked up
+// by the card's index, the first of the dictionary ending the search ("+": not by the
+// dictionary's index, which holds every answer of the dictionary).
 QString HistoryProgress::cardScope() const
 {
     return m_dictionary.isEmpty()
                ? QStringLiteral("1")
                : QStringLiteral("EXISTS (SELECT 1 FROM answers r WHERE r.pair = c.pair AND "
-                                "r.direction = c.direction AND r.dictionary = ?)");
+                                "r.direction = c.direction AND +r.dictionary = ?)");
 }
 
 // The values of a statement's placeholders, followed by the dictionary's when its scope

@@ -261,6 +261,13 @@ const QList<QStringList> SchemaSteps = {
                        " counter_settings(dictionary)"),
         AnswerIndexes[3].statement,
     },
+    // A dictionary's answers are indexed by computer before pair: the shared counters read
+    // each computer's run of them.
+    {
+        QStringLiteral("DROP INDEX IF EXISTS answers_dictionary_pair"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS answers_dictionary_computer ON"
+                       " answers(dictionary, computer, pair, seq, direction, grade)"),
+    },
 };
 
 } // namespace

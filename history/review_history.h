@@ -109,7 +109,7 @@ class ReviewHistory : public QObject
     Q_OBJECT
 public:
     // The schema this program writes; a database of a later one is left alone.
-    static constexpr int SchemaVersion = 9;
+    static constexpr int SchemaVersion = 10;
     // How long a write waits for another program's lock before it is left to wait in memory.
     static constexpr int LockWaitMs = 20;
 

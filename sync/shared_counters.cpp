@@ -202,59 +202,102 @@ bool readCounterSettings(QSqlDatabase db, const QString &dictionary, const QStri
     return true;
 }
 
+// Counts one computer's answers that the setting in force of their pair did not know. They come
+// by pair, and a pair's by number: what the setting knew of the computer is looked up once for
+// the pair, and its runs of numbers are walked along with the answers.
+class AnswerCount
+{
+public:
+    AnswerCount(QHash<qint64, PairCount> &pairs, const QString &computer)
+        : m_pairs(pairs)
+        , m_computer(computer)
+    {}
+
+    void add(qint64 pairId, qint64 seq, qint64 direction, bool wrong)
+    {
+        if (!m_pair || pairId != m_pairId) {
+            m_pairId = pairId;
+            m_pair = &m_pairs[pairId];
+            m_known = m_knownEnd = nullptr;
+            if (m_pair->inForce) {
+                const RecordSet &context = m_pair->inForce->context;
+                const auto runs = context.constFind(m_computer);
+                if (runs != context.cend()) {
+                    m_known = runs->runs().cbegin();
+                    m_knownEnd = runs->runs().cend();
+                }
+            }
+        }
+        while (m_known != m_knownEnd && m_known->last < seq)
+            ++m_known;
+        if (m_known == m_knownEnd || m_known->first > seq)
+            countAnswer(m_pair->counters, int(direction), wrong);
+    }
+
+private:
+    QHash<qint64, PairCount> &m_pairs;
+    QString m_computer;
+    PairCount *m_pair = nullptr;
+    qint64 m_pairId = 0;
+    // The runs of the computer's records that the setting in force knew, from the first that
+    // may hold the next answer on.
+    const NumberRanges::Run *m_known = nullptr;
+    const NumberRanges::Run *m_knownEnd = nullptr;
+};
+
 // Adds every answer of the dictionary that the setting in force of its pair did not know.
 bool countAnswers(QSqlDatabase db, const QString &dictionary, const QString &computer,
                   const Provisional &provisional, QHash<qint64, PairCount> &pairs, QString *reason)
 {
-    // The answers come by pair, and a pair's by computer: what the setting in force knew of
-    // that computer is looked up once for its run of answers. An answer not numbered yet
-    // comes as the negative of its id. The side offered and whether it was wrong come in one
-    // column: each column read costs.
-    SqliteStatement readAnswers(db, QStringLiteral("SELECT pair, computer, ifnull(seq, -id),"
-                                                   " direction - 1 + 2 * (grade = 1)"
-                                                   " FROM answers WHERE dictionary = ?"
-                                                   " ORDER BY pair, computer, seq"));
-    if (!readAnswers.isValid()) {
-        *reason = readAnswers.error();
-        return false;
-    }
-    readAnswers.bind(1, dictionary);
-    const QByteArray own = computer.toUtf8();
-    PairCount *pair = nullptr;
-    qint64 pairId = 0;
-    QByteArray lastComputer;
-    bool computerRead = false;
-    const NumberRanges *known = nullptr;
-    while (readAnswers.nextRow()) {
-        if (!pair || readAnswers.integer(0) != pairId) {
-            pairId = readAnswers.integer(0);
-            pair = &pairs[pairId];
-            computerRead = false;
-        }
-        qint64 seq = readAnswers.integer(2);
-        if (pair->inForce) {
-            const QByteArrayView answerComputer
-                = seq < 0 ? QByteArrayView(own) : readAnswers.utf8(1);
-            if (!computerRead || answerComputer != lastComputer) {
-                lastComputer = answerComputer.toByteArray();
-                computerRead = true;
-                const RecordSet &context = pair->inForce->context;
-                const auto runs = context.constFind(QString::fromUtf8(lastComputer));
-                known = runs == context.cend() ? nullptr : &*runs;
+    // The computers that answered in the dictionary, one look into its index each; then each
+    // one's answers in one run of the index, whose columns are all that is read (each column
+    // read costs). This computer's answers not numbered yet are few, and count by the numbers
+    // they will get; the "+" keeps the dictionary's index away from their query.
+    SqliteStatement nextComputer(db, QStringLiteral("SELECT min(computer) FROM answers WHERE"
+                                                    " dictionary = ?1 AND computer > ?2"));
+    SqliteStatement numbered(db, QStringLiteral("SELECT pair, seq, direction, grade FROM answers"
+                                                " WHERE dictionary = ? AND computer = ?"
+                                                " ORDER BY pair, seq"));
+    SqliteStatement unnumbered(db, QStringLiteral("SELECT pair, id, direction, grade FROM"
+                                                  " answers WHERE seq IS NULL AND +dictionary"
+                                                  " = ? ORDER BY id"));
+    const auto failed = [&] {
+        for (const SqliteStatement *statement : {&nextComputer, &numbered, &unnumbered}) {
+            if (!statement->error().isEmpty()) {
+                *reason = statement->error();
+                return true;
             }
-            if (seq < 0)
-                seq = provisional.answers.value(-seq);
-            if (known && known->contains(seq))
-                continue;
         }
-        const qint64 sideAndWrong = readAnswers.integer(3); // 0-1: right, 2-3: wrong
-        countAnswer(pair->counters, int(sideAndWrong % 2) + 1, sideAndWrong >= 2);
-    }
-    if (!readAnswers.error().isEmpty()) {
-        *reason = readAnswers.error();
         return false;
+    };
+    if (failed())
+        return false;
+    QString answered = QStringLiteral("");
+    for (;;) {
+        nextComputer.reset();
+        nextComputer.bind(1, dictionary);
+        nextComputer.bind(2, answered);
+        if (!nextComputer.nextRow() || nextComputer.isNull(0))
+            break;
+        answered = QString::fromUtf8(nextComputer.utf8(0));
+        numbered.reset();
+        numbered.bind(1, dictionary);
+        numbered.bind(2, answered);
+        AnswerCount count(pairs, answered);
+        while (numbered.nextRow()) {
+            count.add(numbered.integer(0), numbered.integer(1), numbered.integer(2),
+                      numbered.integer(3) == int(Grade::Again));
+        }
+        if (failed())
+            return false;
     }
-    return true;
+    unnumbered.bind(1, dictionary);
+    AnswerCount own(pairs, computer);
+    while (unnumbered.nextRow()) {
+        own.add(unnumbered.integer(0), provisional.answers.value(unnumbered.integer(1)),
+                unnumbered.integer(2), unnumbered.integer(3) == int(Grade::Again));
+    }
+    return !failed();
 }
 
 } // namespace
