@@ -165,6 +165,25 @@ TEST_F(ReviewHistoryTest, TheSchemaIsCreatedOnceAndKeptWhenOpenedAgain)
     }
 }
 
+// A history of the ninth schema, whose answers were indexed by pair before computer, is
+// brought to the current one with its answers.
+TEST_F(ReviewHistoryTest, ANinthSchemaHistoryIsBroughtOnWithItsAnswers)
+{
+    {
+        ReviewHistory history(database());
+        ASSERT_TRUE(history.ensureOpen());
+        history.record(answer(Dog, 1, Grade::Good, 0));
+    }
+    for (const char *statement :
+         {"DROP INDEX answers_dictionary_computer",
+          "CREATE INDEX answers_dictionary_pair ON answers(dictionary, pair, computer, seq,"
+          " direction, grade)",
+          "PRAGMA user_version = 9"})
+        queryValue(database(), QString::fromUtf8(statement));
+    EXPECT_EQ(ReviewHistory(database()).answerCount(), 1);
+    EXPECT_EQ(value("PRAGMA user_version").toInt(), ReviewHistory::SchemaVersion);
+}
+
 // A database of the fourth version: its pairs are numbered, and every answer and card is kept,
 // by its texts as before.
 TEST_F(ReviewHistoryTest, AFourthSchemaHistoryKeepsEveryAnswerAndCard)
