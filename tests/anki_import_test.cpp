@@ -240,6 +240,27 @@ TEST_F(AnkiPackageTest, EveryFormGivesTheSameDictionaries)
     }
 }
 
+// Archives as other writers make them: members followed by a data descriptor (written to a
+// stream that cannot seek back), and members with ZIP64 sizes (Python's zipfile, which Anki
+// uses, made both from the same members).
+TEST(AnkiPackageShapes, ArchivesOfOtherWritersGiveTheSameNotes)
+{
+    const QString folder = QStringLiteral(MERKO_SOURCE_DIR "/tests/");
+    const std::optional<AnkiCollection> original
+        = ReadAnkiPackage(folder + QStringLiteral("fuzz/corpus/anki_package/two-decks.apkg"));
+    ASSERT_TRUE(original);
+    ASSERT_FALSE(original->notes.isEmpty());
+    for (const char *shape : {"streamed.apkg", "zip64.apkg"}) {
+        const std::optional<AnkiCollection> read
+            = ReadAnkiPackage(folder + QStringLiteral("data/anki/") + QLatin1String(shape));
+        ASSERT_TRUE(read) << shape;
+        ASSERT_EQ(read->notes.size(), original->notes.size()) << shape;
+        for (qsizetype note = 0; note < read->notes.size(); ++note)
+            EXPECT_EQ(read->notes[note].fields, original->notes[note].fields) << shape;
+        EXPECT_EQ(read->decks, original->decks) << shape;
+    }
+}
+
 // A type of many fields is offered for a choice with its first note; the chosen fields become
 // the sides and the comments.
 TEST_F(AnkiPackageTest, ChosenFieldsBecomeSidesAndComments)
