@@ -207,8 +207,9 @@ bool ReadAnswersByCard(QSqlDatabase db, const AnswersOfCard &each, QString *reas
     // Reads rows (pair, direction, grade, time) in the order of their cards.
     const auto read = [&](SqliteStatement &rows) {
         std::optional<NumberedCard> current;
+        bool taken = false; // the current card is one asked for
         const auto close = [&] {
-            if (current && !answers.isEmpty())
+            if (taken && !answers.isEmpty())
                 each(*current, answers);
             answers.clear();
         };
@@ -216,11 +217,12 @@ bool ReadAnswersByCard(QSqlDatabase db, const AnswersOfCard &each, QString *reas
             const NumberedCard card{rows.integer(0), int(rows.integer(1))};
             if (!current || card != *current) {
                 close();
-                current = !only || only->contains(card) ? std::optional(card) : std::nullopt;
+                current = card;
+                taken = !only || only->contains(card);
             }
             const qint64 grade = rows.integer(2);
             // A grade this program never writes (a damaged or foreign row) is not an answer.
-            if (current && grade >= int(Grade::Again) && grade <= int(Grade::Easy))
+            if (taken && grade >= int(Grade::Again) && grade <= int(Grade::Easy))
                 answers.append({Grade(grade), rows.integer(3)});
         }
         close();
