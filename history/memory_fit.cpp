@@ -12,6 +12,7 @@
 #include <QUuid>
 
 #include <atomic>
+#include <functional>
 
 namespace {
 
@@ -45,6 +46,35 @@ void onOwnConnection(const QString &historyPath, const char *purpose, QString *r
 QString figure(double value)
 {
     return QLocale().toString(value, 'f', 3);
+}
+
+// Runs `work` on a thread of its own, kept in `thread`; once it has ended, what `work` returned
+// runs on `owner`'s thread, the thread gone. The owner waits for the thread as it ends
+// (endOwnThread()), so what the thread posts to it finds it.
+void startOwnThread(QObject *owner, QThread *&thread, const QString &name,
+                    std::function<std::function<void()>()> work)
+{
+    thread = QThread::create([owner, &thread, work = std::move(work)] {
+        const std::function<void()> done = work();
+        QMetaObject::invokeMethod(
+            owner,
+            [&thread, done] {
+                thread->wait();
+                delete std::exchange(thread, nullptr);
+                done();
+            },
+            Qt::QueuedConnection);
+    });
+    thread->setObjectName(name);
+    thread->start();
+}
+
+void endOwnThread(QThread *&thread)
+{
+    if (thread) {
+        thread->wait();
+        delete std::exchange(thread, nullptr);
+    }
 }
 
 } // namespace
@@ -192,10 +222,7 @@ MemoryFitRun::MemoryFitRun(QObject *parent)
 MemoryFitRun::~MemoryFitRun()
 {
     cancel();
-    if (m_thread) {
-        m_thread->wait();
-        delete m_thread;
-    }
+    endOwnThread(m_thread);
 }
 
 void MemoryFitRun::start(const QString &historyPath, const Fsrs::Weights &inForce)
@@ -203,31 +230,24 @@ void MemoryFitRun::start(const QString &historyPath, const Fsrs::Weights &inForc
     if (m_thread)
         return;
     m_state = std::make_shared<State>();
-    // The object outlives the thread (its end waits for it), so what the thread posts to it
-    // finds it.
-    m_thread = QThread::create([this, state = m_state, historyPath, inForce] {
-        QString reason;
-        const auto progress = [this, state](double done) {
-            const int percent = int(done * 100);
-            if (state->percent.exchange(percent) != percent) {
-                QMetaObject::invokeMethod(
-                    this, [this, percent] { emit progressed(percent); }, Qt::QueuedConnection);
-            }
-            return !state->cancelled;
-        };
-        std::optional<Optimisation> result
-            = OptimiseHistory(historyPath, inForce, progress, &reason);
-        QMetaObject::invokeMethod(
-            this,
-            [this, result, reason] {
-                m_thread->wait();
-                delete std::exchange(m_thread, nullptr);
-                emit finished(result, reason);
-            },
-            Qt::QueuedConnection);
-    });
-    m_thread->setObjectName(QStringLiteral("memory fit"));
-    m_thread->start();
+    startOwnThread(this, m_thread, QStringLiteral("memory fit"),
+                   [this, state = m_state, historyPath, inForce]() -> std::function<void()> {
+                       const auto progress = [this, state](double done) {
+                           const int percent = int(done * 100);
+                           if (state->percent.exchange(percent) != percent) {
+                               QMetaObject::invokeMethod(
+                                   this, [this, percent] { emit progressed(percent); },
+                                   Qt::QueuedConnection);
+                           }
+                           return !state->cancelled;
+                       };
+                       QString reason;
+                       const std::optional<Optimisation> result
+                           = OptimiseHistory(historyPath, inForce, progress, &reason);
+                       return [this, result, reason] {
+                           emit finished(result, reason);
+                       };
+                   });
 }
 
 void MemoryFitRun::cancel()
@@ -243,10 +263,7 @@ CardReplay::CardReplay(QString historyPath, QObject *parent)
 
 CardReplay::~CardReplay()
 {
-    if (m_thread) {
-        m_thread->wait();
-        delete m_thread;
-    }
+    endOwnThread(m_thread);
 }
 
 void CardReplay::apply(const MemoryModel &model)
@@ -261,20 +278,14 @@ void CardReplay::startNext()
     if (!m_next)
         return;
     const MemoryModel model = *std::exchange(m_next, std::nullopt);
-    m_thread = QThread::create([this, model] {
-        QString failure;
-        bool replayed = false;
-        ReplayHistoryCards(m_historyPath, model, &failure, &replayed);
-        QMetaObject::invokeMethod(
-            this,
-            [this, replayed, failure] {
-                m_thread->wait();
-                delete std::exchange(m_thread, nullptr);
-                emit finished(replayed, failure);
-                startNext();
-            },
-            Qt::QueuedConnection);
-    });
-    m_thread->setObjectName(QStringLiteral("card replay"));
-    m_thread->start();
+    startOwnThread(this, m_thread, QStringLiteral("card replay"),
+                   [this, model]() -> std::function<void()> {
+                       QString failure;
+                       bool replayed = false;
+                       ReplayHistoryCards(m_historyPath, model, &failure, &replayed);
+                       return [this, replayed, failure] {
+                           emit finished(replayed, failure);
+                           startNext();
+                       };
+                   });
 }
