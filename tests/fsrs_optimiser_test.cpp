@@ -29,6 +29,13 @@ Fsrs::Weights shiftedWeights()
     return w;
 }
 
+// An answer brought into the history, on a pair "slovo <word>" / "w".
+AnswerRecord answerOn(int word, int direction, Grade grade, qint64 atMs)
+{
+    const PairText pair{QStringLiteral("slovo %1").arg(word), {}, QStringLiteral("w"), {}};
+    return {atMs, {pair, direction}, grade, QString(), 900, QStringLiteral("/d/a.slv")};
+}
+
 const ReviewSequences &learnerAnswers()
 {
     static const ReviewSequences answers
@@ -172,15 +179,9 @@ TEST(ReplayHistoryCards, BringsEveryCardToTheWeightsInForce)
     ReviewHistory history(HistoryFilePath(dir.path()));
     ASSERT_TRUE(history.ensureOpen());
     QList<AnswerRecord> answers;
-    for (int i = 0; i < 40; ++i) {
-        const PairText pair{QStringLiteral("slovo %1").arg(i % 4), {}, QStringLiteral("w"), {}};
-        answers.append({1700000000000 + qint64(i) * MsPerDay / 2,
-                        {pair, 1 + i % 2},
-                        Grade(i % 4 + 1),
-                        QString(),
-                        900,
-                        QStringLiteral("/d/a.slv")});
-    }
+    for (int i = 0; i < 40; ++i)
+        answers.append(
+            answerOn(i % 4, 1 + i % 2, Grade(i % 4 + 1), 1700000000000 + i * MsPerDay / 2));
     QString reason;
     ASSERT_EQ(ImportAnswers(history.database(), answers, MemoryModel{}, &reason), 40);
     const auto cards = [&] {
@@ -221,16 +222,9 @@ TEST(ReadAnswersByCard, GivesEachCardsAnswersInTimeOrderWithoutDamagedRows)
     ReviewHistory history(HistoryFilePath(dir.path()));
     ASSERT_TRUE(history.ensureOpen());
     QList<AnswerRecord> answers;
-    for (int i = 0; i < 12; ++i) {
-        const PairText pair{QStringLiteral("slovo %1").arg(i % 3), {}, QStringLiteral("w"), {}};
-        // Given out of time order: later answers first.
-        answers.append({1700000000000 + qint64(12 - i) * MsPerDay,
-                        {pair, 1},
-                        Grade(i % 4 + 1),
-                        QString(),
-                        900,
-                        QStringLiteral("/d/a.slv")});
-    }
+    // Given out of time order: later answers first.
+    for (int i = 0; i < 12; ++i)
+        answers.append(answerOn(i % 3, 1, Grade(i % 4 + 1), 1700000000000 + (12 - i) * MsPerDay));
     QString reason;
     ASSERT_EQ(ImportAnswers(history.database(), answers, MemoryModel{}, &reason), 12);
     QSqlQuery(history.database())
