@@ -52,6 +52,7 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    QCoreApplication::addLibraryPath(QStringLiteral(MERKO_MODULES_DIR)); // the built modules
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

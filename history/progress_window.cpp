@@ -1,5 +1,7 @@
 #include "progress_window.h"
 
+#include "history/progress_charts.h"
+
 #include "history/review_history.h"
 #include "settings/settings.h"
 #include "vocabulary/current_dictionary.h"
@@ -8,25 +10,17 @@
 
 #include "core/text_file.h"
 
-#include <QBarCategoryAxis>
-#include <QCategoryAxis>
-#include <QBarSet>
-#include <QBarSeries>
 #include <QBuffer>
-#include <QChartView>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineSeries>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStackedBarSeries>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QValueAxis>
 
 #include <cmath>
 #include <QVBoxLayout>
@@ -61,86 +55,6 @@ QString keptTogether(const QString &line)
     return figures.join(separator);
 }
 
-// A chart that starts empty, with its legend below.
-QChart *newChart(const QString &title)
-{
-    auto *chart = new QChart;
-    chart->setTitle(title);
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->setAnimationOptions(QChart::NoAnimation);
-    return chart;
-}
-
-void clearChart(QChart *chart)
-{
-    chart->removeAllSeries();
-    for (QAbstractAxis *axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-}
-
-QValueAxis *countAxis(QChart *chart, QAbstractSeries *series, double largest)
-{
-    auto *axis = new QValueAxis;
-    axis->setRange(0, std::max(largest, 1.0));
-    axis->setLabelFormat(QStringLiteral("%d"));
-    axis->applyNiceNumbers();
-    // Counts are whole: a tick between two of them would show one of them twice.
-    const double step = (axis->max() - axis->min()) / (axis->tickCount() - 1);
-    if (step != std::floor(step) && axis->max() <= 10)
-        axis->setTickCount(int(axis->max() - axis->min()) + 1);
-    chart->addAxis(axis, Qt::AlignLeft);
-    series->attachAxis(axis);
-    return axis;
-}
-
-QBarSet *barSet(const QString &label, const QColor &colour)
-{
-    auto *set = new QBarSet(label);
-    set->setColor(colour);
-    set->setBorderColor(colour);
-    return set;
-}
-
-// One set of bars over named categories, counted on the left; the categories' axis.
-QBarCategoryAxis *barChart(QChart *chart, QBarSet *bars, const QStringList &labels,
-                           const QList<int> &counts)
-{
-    int largest = 0;
-    for (const int count : counts) {
-        bars->append(count);
-        largest = std::max(largest, count);
-    }
-    auto *series = new QBarSeries;
-    series->append(bars);
-    chart->addSeries(series);
-    auto *axis = new QBarCategoryAxis;
-    axis->append(labels);
-    chart->addAxis(axis, Qt::AlignBottom);
-    series->attachAxis(axis);
-    countAxis(chart, series, largest);
-    return axis;
-}
-
-// A category's label where it fits its bar, its short form where the word would be cut
-// ("tomorrow" under one of fourteen bars), decided again whenever the plot changes width.
-void labelWhereItFits(QChart *chart, QBarCategoryAxis *axis, int category, const QString &word,
-                      const QString &shortForm)
-{
-    const auto fit = [axis, category, word, shortForm](const QRectF &plot) {
-        const QFontMetrics metrics(axis->labelsFont());
-        const qreal room = plot.width() / qreal(std::max(1, int(axis->count())));
-        const bool fits = plot.width() <= 0 || metrics.horizontalAdvance(word) + 6 <= room;
-        const QString wanted = fits ? word : shortForm;
-        const QString shown = axis->at(category);
-        if (shown != wanted)
-            axis->replace(shown, wanted);
-    };
-    QObject::connect(chart, &QChart::plotAreaChanged, axis, fit);
-    fit(chart->plotArea());
-}
-
 QString dayLabel(const QDate &day)
 {
     return day.toString(Texts::tr("d.M.", "day and month of a chart's axis"));
@@ -151,6 +65,18 @@ QString dayLabel(const QDate &day)
 QString recallPercent(double retrievability)
 {
     return QString::number(std::floor(100.0 * retrievability + 1e-9), 'f', 0);
+}
+
+// The last `days` days by their numbers (0 the first, today the last): every step-th day back
+// from today named, in their order as the axis wants them.
+QList<QPair<int, QString>> namedDays(const QDate &today, int days)
+{
+    QList<QPair<int, QString>> named;
+    const QDate first = today.addDays(-(days - 1));
+    const int step = (days + 5) / 6;
+    for (int day = (days - 1) % step; day < days; day += step)
+        named.append({day, dayLabel(first.addDays(day))});
+    return named;
 }
 
 } // namespace
@@ -164,6 +90,7 @@ ProgressWindow::ProgressWindow(ReviewHistory &history, const CurrentDictionary &
     , m_settings(settings)
     , m_prompts(prompts)
     , m_clock(std::move(clock))
+    , m_charts(LoadProgressCharts(&m_chartsMissing))
 {
     setObjectName(QStringLiteral("ProgressWindow"));
     setWindowTitle(Texts::tr("Pokrok"));
@@ -215,13 +142,13 @@ ProgressWindow::ChartPage ProgressWindow::addChartPage(const char *name, const Q
     ChartPage page;
     page.stack = new QStackedWidget(m_pages);
     page.stack->setObjectName(QLatin1String(name));
-    page.chart = newChart(QString());
-    auto *view = new QChartView(page.chart, page.stack);
-    view->setRenderHint(QPainter::Antialiasing);
+    if (m_charts)
+        page.view = m_charts->newView(page.stack);
     page.empty = new QLabel(page.stack);
     page.empty->setAlignment(Qt::AlignCenter);
     page.empty->setWordWrap(true);
-    page.stack->addWidget(view);
+    if (page.view)
+        page.stack->addWidget(page.view);
     page.stack->addWidget(page.empty);
     m_pages->addTab(page.stack, title);
     return page;
@@ -353,13 +280,17 @@ void ProgressWindow::refresh()
         showFigures(progress);
         return;
     }
-    for (ChartPage *page : {&m_answers, &m_shares, &m_forecast, &m_memory})
-        page->stack->setCurrentIndex(0);
     m_hardestStack->setCurrentIndex(0);
-    drawAnswers(progress);
-    drawShares(progress);
-    drawForecast(progress);
-    drawMemory(progress);
+    if (m_charts) {
+        for (ChartPage *page : {&m_answers, &m_shares, &m_forecast, &m_memory})
+            page->stack->setCurrentWidget(page->view);
+        drawAnswers(progress);
+        drawShares(progress);
+        drawForecast(progress);
+        drawMemory(progress);
+    } else {
+        showChartsMissing();
+    }
     fillHardest(progress);
     showFigures(progress);
     // A question that failed on the way leaves no chart that reads as "nothing there".
@@ -377,130 +308,93 @@ void ProgressWindow::showEmpty(const QString &why)
 {
     for (ChartPage *page : {&m_answers, &m_shares, &m_forecast, &m_memory}) {
         page->empty->setText(why);
-        page->stack->setCurrentIndex(1);
+        page->stack->setCurrentWidget(page->empty);
     }
     m_hardestEmpty->setText(why);
     m_hardestStack->setCurrentIndex(1);
 }
 
-void ProgressWindow::drawAnswers(const HistoryProgress &progress)
+void ProgressWindow::showChartsMissing()
 {
-    QChart *chart = m_answers.chart;
-    clearChart(chart);
-    const int days = periodDays();
-    chart->setTitle(Texts::tr("Odpovědi za den, posledních %1 dní").arg(days));
-    QBarSet *exact = barSet(Texts::tr("přesně"), Exact);
-    QBarSet *typo = barSet(Texts::tr("s překlepem"), Typo);
-    QBarSet *wrong = barSet(Texts::tr("chybně nebo ukázáno"), Wrong);
-    QStringList labels;
-    int largest = 0;
-    for (const DayAnswers &day : progress.answersPerDay(days)) {
-        exact->append(day.exact);
-        typo->append(day.typo);
-        wrong->append(day.wrong);
-        largest = std::max(largest, day.exact + day.typo + day.wrong);
-        labels.append(dayLabel(day.day));
+    for (ChartPage *page : {&m_answers, &m_shares, &m_forecast, &m_memory}) {
+        page->empty->setText(Texts::tr("Obrázky nelze nakreslit: %1.").arg(m_chartsMissing));
+        page->stack->setCurrentWidget(page->empty);
     }
-    auto *series = new QStackedBarSeries;
-    series->append({exact, typo, wrong});
-    chart->addSeries(series);
-    // The bars stand on one category a day; as a label a day would not fit, some days are
-    // named by an axis of day numbers under them, whose day i is the middle of bar i.
-    auto *axis = new QBarCategoryAxis;
-    axis->append(labels);
-    chart->addAxis(axis, Qt::AlignBottom);
-    series->attachAxis(axis);
-    axis->setVisible(false);
-    QCategoryAxis *named = dayAxis(progress.today(), days);
-    named->setRange(-0.5, days - 0.5);
-    chart->addAxis(named, Qt::AlignBottom);
-    countAxis(chart, series, largest);
 }
 
-// Days are counted, not timed: a day is one step on the axis whatever its length (23 or 25
-// hours on a change of time), and every label stands on a whole day, today the last.
-QCategoryAxis *ProgressWindow::dayAxis(const QDate &today, int days)
+void ProgressWindow::drawAnswers(const HistoryProgress &progress)
 {
-    auto *axis = new QCategoryAxis;
-    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    axis->setRange(0, days - 1);
-    const QDate first = today.addDays(-(days - 1));
-    // Every step-th day back from today, appended in their order as the axis requires.
-    const int step = (days + 5) / 6;
-    for (int day = (days - 1) % step; day < days; day += step)
-        axis->append(dayLabel(first.addDays(day)), day);
-    return axis;
+    const int days = periodDays();
+    ChartContent content;
+    content.title = Texts::tr("Odpovědi za den, posledních %1 dní").arg(days);
+    content.bars = {{Texts::tr("přesně"), Exact, {}},
+                    {Texts::tr("s překlepem"), Typo, {}},
+                    {Texts::tr("chybně nebo ukázáno"), Wrong, {}}};
+    for (const DayAnswers &day : progress.answersPerDay(days)) {
+        content.bars[0].counts.append(day.exact);
+        content.bars[1].counts.append(day.typo);
+        content.bars[2].counts.append(day.wrong);
+        content.categories.append(dayLabel(day.day));
+    }
+    content.days = days;
+    content.namedDays = namedDays(progress.today(), days);
+    m_charts->draw(m_answers.view, content);
 }
 
 void ProgressWindow::drawShares(const HistoryProgress &progress)
 {
-    QChart *chart = m_shares.chart;
-    clearChart(chart);
     const int days = periodDays();
-    chart->setTitle(Texts::tr("Správné první odpovědi dne (%)"));
-    auto *shares = new QLineSeries;
-    shares->setName(Texts::tr("správně napoprvé"));
-    shares->setPointsVisible(true);
+    ChartContent content;
+    content.title = Texts::tr("Správné první odpovědi dne (%)");
+    ChartLine shares{Texts::tr("správně napoprvé"), std::nullopt, true, {}};
     const QDate today = progress.today();
     const QDate first = today.addDays(-(days - 1));
     for (const DayShare &day : progress.firstAnswerShares(days))
-        shares->append(double(first.daysTo(day.day)), 100.0 * day.share);
-    auto *retention = new QLineSeries;
-    retention->setName(Texts::tr("udržet v paměti %1 %").arg(m_settings.desiredRetention));
-    retention->append(0, m_settings.desiredRetention);
-    retention->append(days - 1, m_settings.desiredRetention);
-    retention->setPen(QPen(Qt::gray, 1, Qt::DashLine));
-    chart->addSeries(shares);
-    chart->addSeries(retention);
-    QCategoryAxis *time = dayAxis(today, days);
-    chart->addAxis(time, Qt::AlignBottom);
-    auto *percent = new QValueAxis;
-    percent->setRange(0, 100);
-    percent->setLabelFormat(QStringLiteral("%d"));
-    chart->addAxis(percent, Qt::AlignLeft);
-    for (QLineSeries *series : {shares, retention}) {
-        series->attachAxis(time);
-        series->attachAxis(percent);
-    }
+        shares.points.append({double(first.daysTo(day.day)), 100.0 * day.share});
+    const double retention = m_settings.desiredRetention;
+    content.lines = {shares,
+                     {Texts::tr("udržet v paměti %1 %").arg(m_settings.desiredRetention),
+                      QPen(Qt::gray, 1, Qt::DashLine),
+                      false,
+                      {{0, retention}, {double(days - 1), retention}}}};
+    content.days = days;
+    content.namedDays = namedDays(today, days);
+    m_charts->draw(m_shares.view, content);
 }
 
 void ProgressWindow::drawForecast(const HistoryProgress &progress)
 {
-    QChart *chart = m_forecast.chart;
-    clearChart(chart);
-    chart->setTitle(Texts::tr("Karty k opakování v příštích %1 dnech").arg(ForecastDays));
-    QStringList labels;
+    ChartContent content;
+    content.title = Texts::tr("Karty k opakování v příštích %1 dnech").arg(ForecastDays);
     for (int day = 0; day < ForecastDays; ++day)
-        labels.append(day == 0   ? Texts::tr("dnes")
-                      : day == 1 ? Texts::tr("zítra")
-                                 : dayLabel(progress.today().addDays(day)));
-    QBarCategoryAxis *axis = barChart(
-        chart, barSet(Texts::tr("k opakování (dnes i ty po termínu)"), QColor(0, 90, 200)), labels,
-        progress.dueForecast(ForecastDays));
-    QFont small = axis->labelsFont();
-    small.setPointSizeF(small.pointSizeF() * 0.8); // fourteen dates in a row
-    axis->setLabelsFont(small);
-    labelWhereItFits(chart, axis, 1, labels.at(1), dayLabel(progress.today().addDays(1)));
+        content.categories.append(day == 0   ? Texts::tr("dnes")
+                                  : day == 1 ? Texts::tr("zítra")
+                                             : dayLabel(progress.today().addDays(day)));
+    content.bars = {{Texts::tr("k opakování (dnes i ty po termínu)"), QColor(0, 90, 200),
+                     progress.dueForecast(ForecastDays)}};
+    content.categoryFontScale = 0.8; // fourteen dates in a row
+    content.fittedCategory = 1;
+    content.fittedShortForm = dayLabel(progress.today().addDays(1));
+    m_charts->draw(m_forecast.view, content);
 }
 
 void ProgressWindow::drawMemory(const HistoryProgress &progress)
 {
-    QChart *chart = m_memory.chart;
-    clearChart(chart);
-    chart->setTitle(Texts::tr("Karty podle toho, jak dlouho je udržíte v paměti"));
+    ChartContent content;
+    content.title = Texts::tr("Karty podle toho, jak dlouho je udržíte v paměti");
     const bool dictionaryScope = !scopeDictionary().isEmpty();
     const MemoryBuckets buckets
         = progress.memoryBuckets(dictionaryScope ? 2 * m_dictionary.vocabulary().count() : 0);
-    QStringList labels{Texts::tr("pod 1 den"), Texts::tr("1–7 dní"), Texts::tr("1–4 týdny"),
-                       Texts::tr("déle")};
+    content.categories
+        = {Texts::tr("pod 1 den"), Texts::tr("1–7 dní"), Texts::tr("1–4 týdny"), Texts::tr("déle")};
     QList<int> counts{buckets.underDay, buckets.week, buckets.month, buckets.longer};
     // New cards are known only for a dictionary, whose pairs are all there.
     if (dictionaryScope) {
-        labels.prepend(Texts::tr("nové"));
+        content.categories.prepend(Texts::tr("nové"));
         counts.prepend(buckets.fresh);
     }
-    barChart(chart, barSet(Texts::tr("karty (dvojice v jednom směru)"), QColor(120, 60, 180)),
-             labels, counts);
+    content.bars = {{Texts::tr("karty (dvojice v jednom směru)"), QColor(120, 60, 180), counts}};
+    m_charts->draw(m_memory.view, content);
 }
 
 void ProgressWindow::fillHardest(const HistoryProgress &progress)

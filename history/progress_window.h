@@ -6,9 +6,8 @@
 #include <QDialog>
 
 class CurrentDictionary;
+class ProgressCharts;
 class Prompts;
-class QCategoryAxis;
-class QChart;
 class QComboBox;
 class QLabel;
 class QStackedWidget;
@@ -44,7 +43,7 @@ private:
     struct ChartPage
     {
         QStackedWidget *stack = nullptr;
-        QChart *chart = nullptr;
+        QWidget *view = nullptr; // none without the charts' module
         QLabel *empty = nullptr;
     };
     ChartPage addChartPage(const char *name, const QString &title);
@@ -53,9 +52,8 @@ private:
     QWidget *createButtons();
     void addPageKeys();
     void showEmpty(const QString &why);
-    // An axis of the last `days` days by their numbers (0 the first, today the last), some
-    // of them named.
-    static QCategoryAxis *dayAxis(const QDate &today, int days);
+    // The chart pages tell why there are no charts; the table of the hardest cards stays.
+    void showChartsMissing();
     // Every page tells why the history could not be read.
     void showFailure(const HistoryProgress &progress);
     void drawAnswers(const HistoryProgress &progress);
@@ -74,6 +72,8 @@ private:
     const Settings &m_settings;
     Prompts &m_prompts;
     Clock m_clock;
+    QString m_chartsMissing; // why the charts' module could not be loaded
+    ProgressCharts *m_charts = nullptr;
     QString m_computer;
     QComboBox *m_scope = nullptr;
     QComboBox *m_period = nullptr;

@@ -1,6 +1,7 @@
 #include "app/app_context.h"
 #include "app/application.h"
 #include "drill/drill_window.h"
+#include "history/progress_charts.h"
 #include "history/progress_window.h"
 #include "test_support.h"
 #include "window_support.h"
@@ -285,6 +286,17 @@ TEST_F(ProgressWindowTest, AnEmptyOrBrokenHistorySaysWhyInsteadOfEmptyAxes)
     EXPECT_FALSE(QFile::exists(program.path(QStringLiteral("historie.csv"))));
     ASSERT_EQ(program.prompts.texts("error").size(), 1);
     EXPECT_TRUE(program.prompts.texts("error").first().contains(U("nelze přečíst")));
+}
+
+// The charts come from a module loaded once; one that cannot be loaded is named in the reason.
+TEST(ProgressCharts, TheModuleIsLoadedOnceAndAMissingOneIsNamed)
+{
+    QString reason;
+    ProgressCharts *charts = LoadProgressCharts(&reason);
+    ASSERT_TRUE(charts) << reason.toStdString();
+    EXPECT_EQ(LoadProgressCharts(nullptr), charts);
+    EXPECT_FALSE(LoadProgressCharts(&reason, QStringLiteral("merko_no_such_module")));
+    EXPECT_TRUE(reason.contains(QStringLiteral("merko_no_such_module"))) << qPrintable(reason);
 }
 
 } // namespace

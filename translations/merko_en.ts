@@ -1225,6 +1225,13 @@ The dictionary holds at most %1 pairs: </translation>
     </message>
 </context>
 <context>
+    <name>ProgressCharts</name>
+    <message>
+        <source>modul %1 nelze načíst (%2)</source>
+        <translation>the module %1 cannot be loaded (%2)</translation>
+    </message>
+</context>
+<context>
     <name>ProgressWindow</name>
     <message>
         <source>d.M.</source>
@@ -1454,6 +1461,10 @@ Answers are written into it since this version of the program; the charts fill a
     <message>
         <source>Text CSV (*.csv)</source>
         <translation>CSV text (*.csv)</translation>
+    </message>
+    <message>
+        <source>Obrázky nelze nakreslit: %1.</source>
+        <translation>The charts cannot be drawn: %1.</translation>
     </message>
 </context>
 <context>
