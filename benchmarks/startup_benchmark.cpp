@@ -2,8 +2,9 @@
 // settings read and a 1000-pair dictionary loaded, on the offscreen platform; the peak memory
 // of the process; and, as the yardstick, the start of a bare Qt window on the same machine, also
 // with every library the program links loaded, which tells the libraries' share from the
-// program's own.
-// Usage: merko_startup_benchmark [runs]
+// program's own. Offscreen unless --display is given: then on the desktop's display ($DISPLAY),
+// where the window also has to be mapped by the display server before it is painted.
+// Usage: merko_startup_benchmark [runs] [--display]
 
 #include "vocabulary/vocabulary_file.h"
 
@@ -33,7 +34,7 @@ struct Run
     bool ready = false;
 };
 
-Run runOnce(const std::string &probe)
+Run runOnce(const std::string &probe, bool offscreen)
 {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0)
@@ -45,7 +46,8 @@ Run runOnce(const std::string &probe)
         close(pipeEnds[0]);
         const int quiet = open("/dev/null", O_WRONLY);
         dup2(quiet, STDERR_FILENO);
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        if (offscreen)
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
         execl(probe.c_str(), probe.c_str(), static_cast<char *>(nullptr));
         _exit(127);
     }
@@ -91,6 +93,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
+    const bool offscreen = !(argc > 2 && std::string(argv[2]) == "--display");
 
     QTemporaryDir folder;
     // Copies of the probes, so that the program finds its settings beside itself.
@@ -122,10 +125,10 @@ int main(int argc, char *argv[])
     const std::vector<std::string> probes = {probe, bareWindow, bareWithLibraries};
     std::vector<Series> series(probes.size());
     for (const std::string &path : probes)
-        runOnce(path); // warms the file cache
+        runOnce(path, offscreen); // warms the file cache
     for (int i = 0; i < runs; ++i) {
         for (std::size_t p = 0; p < probes.size(); ++p) {
-            const Run run = runOnce(probes[p]);
+            const Run run = runOnce(probes[p], offscreen);
             if (!run.ready) {
                 std::fprintf(stderr, "%s did not get ready\n", probes[p].c_str());
                 return 1;
@@ -139,6 +142,7 @@ int main(int argc, char *argv[])
     const Series &program = series[0];
     const Series &bare = series[1];
     const Series &libraries = series[2];
+    std::printf("%s\n", offscreen ? "offscreen" : "on the display");
     std::printf("start-up to the first pair, %d runs: median %.1f ms, min %.1f ms, max %.1f ms\n",
                 runs, program.median(), program.times.front(), program.times.back());
     std::printf("bare Qt window, %d runs: median %.1f ms, min %.1f ms, max %.1f ms\n", runs,
