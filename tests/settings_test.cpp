@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -427,6 +428,42 @@ TEST_F(SettingsFileTest, AFileThatCannotBeReadIsToldOfAndLeftAlone)
             EXPECT_TRUE(QFileInfo(iniPath()).isDir()) << c.name;
         QDir(iniPath()).removeRecursively();
         QFile::remove(iniPath());
+    }
+}
+
+// The manual pages and the help tell what a start opens as the settings work: the dictionary
+// kept in them, saved with "ulož" together with the options; none promises "the one chosen
+// last", which a start does not keep by itself.
+TEST(ShippedTexts, SayAStartOpensTheDictionaryKeptInTheSettings)
+{
+    // clang-format off
+    const struct { const char *file; const char *said; const char *notPromised; } rows[] = {
+        {"man/merko.1",        "opens the dictionary kept in the settings",                  "chosen last"},
+        {"man/cs/merko.1",     "otevře slovník uchovaný v nastavení",                        "zvolen\\w* naposledy"},
+        {"assets/help.txt",    "i zvolený slovník: ten program při příštím spuštění otevře", "zvolen\\w* naposledy"},
+        {"assets/help_en.txt", "The dictionary chosen is saved with them",                   "chosen last"},
+    };
+    // clang-format on
+    for (const auto &row : rows) {
+        QFile file(QStringLiteral(MERKO_SOURCE_DIR "/") + QLatin1String(row.file));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << row.file;
+        // Lines wrap anywhere in these texts: they are read as one line.
+        const QString text = QString::fromUtf8(file.readAll()).simplified();
+        EXPECT_TRUE(text.contains(QString::fromUtf8(row.said))) << row.file;
+        EXPECT_FALSE(text.contains(QRegularExpression(QString::fromUtf8(row.notPromised))))
+            << row.file;
+    }
+}
+
+// The texts installed beside the program link to no address that does not exist (the about
+// box's links are tested with the window).
+TEST(ShippedTexts, LinkToNoPlaceholderAddress)
+{
+    for (const char *name :
+         {"packaging/org.example.merko.metainfo.xml", "man/merko.1", "man/cs/merko.1"}) {
+        QFile file(QStringLiteral(MERKO_SOURCE_DIR "/") + QLatin1String(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        EXPECT_FALSE(file.readAll().contains("merko.example.org")) << name;
     }
 }
 
