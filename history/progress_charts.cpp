@@ -15,13 +15,15 @@ struct Texts
 
 ProgressCharts *LoadProgressCharts(QString *reason, const QString &module)
 {
-    // Looked for beside the program (a build) and where the package installs it; once loaded,
-    // a module stays for the program's life.
-    static QHash<QString, QPluginLoader *> loaders;
-    if (loaders.isEmpty())
+    // Looked for beside the program (a build) and where the package installs it. Once loaded,
+    // a module stays for the program's life: its loaders are kept in a table that is never
+    // destroyed, which outlives the objects the module made.
+    static auto *const loaders = [] {
         QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath()
                                          + QStringLiteral("/" MERKO_MODULE_DIR));
-    QPluginLoader *&loader = loaders[module];
+        return new QHash<QString, QPluginLoader *>;
+    }();
+    QPluginLoader *&loader = (*loaders)[module];
     if (!loader)
         loader = new QPluginLoader(module);
     auto *charts = qobject_cast<ProgressCharts *>(loader->instance());
