@@ -15,8 +15,8 @@ packages=(
     # Qt TextToSpeech with speech-dispatcher and espeak-ng voices, to say the words
     qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin
     speech-dispatcher speech-dispatcher-espeak-ng
-    # GoogleTest and Google Benchmark
-    libgtest-dev libgmock-dev libbenchmark-dev
+    # GoogleTest and Google Benchmark; XCB for the start-up benchmark's time to the window's map
+    libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev
     # a font that the offscreen window tests draw with
     fonts-dejavu-core
     # two real sync tools' instances for the synchronised folder's tests (loopback only)
