@@ -24,6 +24,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,16 +57,30 @@ public:
     }
     ~MapWatch() { xcb_disconnect(m_connection); }
     bool works() const { return !xcb_connection_has_error(m_connection); }
-    // Waits for the next top-level window (not a menu or a tooltip) to be mapped.
-    void waitForMap()
+    // Waits for the next top-level window (not a menu or a tooltip) to be mapped; false when
+    // the probe spoke or ended (`probeOutput` readable) and no window came within a second
+    // after it: a probe that fails before its window shows does not hold the harness.
+    bool waitForMap(int probeOutput)
     {
-        while (xcb_generic_event_t *event = xcb_wait_for_event(m_connection)) {
-            const bool mapped
-                = (event->response_type & 0x7f) == XCB_MAP_NOTIFY
-                  && !reinterpret_cast<xcb_map_notify_event_t *>(event)->override_redirect;
-            std::free(event);
-            if (mapped)
-                return;
+        int wait = -1;
+        for (;;) {
+            while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+                const bool mapped
+                    = (event->response_type & 0x7f) == XCB_MAP_NOTIFY
+                      && !reinterpret_cast<xcb_map_notify_event_t *>(event)->override_redirect;
+                std::free(event);
+                if (mapped)
+                    return true;
+            }
+            if (xcb_connection_has_error(m_connection))
+                return false;
+            pollfd watched[]
+                = {{xcb_get_file_descriptor(m_connection), POLLIN, 0}, {probeOutput, POLLIN, 0}};
+            const int ready = poll(watched, wait < 0 ? 2 : 1, wait);
+            if (ready == 0)
+                return false; // the second after the probe's word is over
+            if (wait < 0 && watched[1].revents != 0)
+                wait = 1000;
         }
     }
 
@@ -97,14 +112,13 @@ Run runOnce(const std::string &probe, MapWatch *display)
     }
     close(pipeEnds[1]);
     Run run;
-    if (display) {
-        display->waitForMap();
+    const bool mapped = !display || display->waitForMap(pipeEnds[0]);
+    if (display)
         run.mappedMilliseconds = since();
-    }
     char buffer[64];
     const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
     run.milliseconds = since();
-    run.ready = got > 0 && std::string(buffer, std::size_t(got)).rfind("ready", 0) == 0;
+    run.ready = mapped && got > 0 && std::string(buffer, std::size_t(got)).rfind("ready", 0) == 0;
     close(pipeEnds[0]);
     int status = 0;
     rusage usage{};
